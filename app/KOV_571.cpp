@@ -1,0 +1,13 @@
+// The program's main block. The windows are not there yet: for now the program starts its
+// runtime, reports the locale it found and ends.
+#include <cstdio>
+
+#include "platform/runtime/FormatSettings.h"
+
+int main() {
+    InitFormatSettingsFromLocale();
+    std::printf("KOV-571 Programmer: the runtime started (decimal separator '%c', short date format \"%s\").\n",
+                FormatSettings.DecimalSeparator, FormatSettings.ShortDateFormat.c_str());
+    std::printf("The main window is not built yet; this build has no windows to show.\n");
+    return 0;
+}

@@ -1,0 +1,25 @@
+find_package(Threads REQUIRED)
+
+# kov_add_library(<target> <folder>): one static library from every source in <folder>.
+function(kov_add_library target folder)
+    file(GLOB sources CONFIGURE_DEPENDS
+        "${CMAKE_SOURCE_DIR}/${folder}/*.cpp"
+        "${CMAKE_SOURCE_DIR}/${folder}/*.c")
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC "${CMAKE_SOURCE_DIR}")
+endfunction()
+
+# kov_add_tests(<folder> <libraries>...): one test executable for tests/<folder>, every test
+# registered with CTest at test time and given a time-out.
+function(kov_add_tests folder)
+    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${folder}/*.cpp")
+    string(REPLACE "/" "_" name "${folder}")
+    set(target "test_${name}")
+    add_executable(${target} ${sources})
+    target_link_libraries(${target} PRIVATE ${ARGN} kov_testsupport)
+    gtest_discover_tests(${target}
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES TIMEOUT 120
+                   ENVIRONMENT "KOV_TEST_ROOT=${CMAKE_BINARY_DIR}/test-tmp;KOV_ARTIFACTS=${CMAKE_BINARY_DIR}/test-artifacts;KOV_FIXTURES=${CMAKE_SOURCE_DIR}/tests/fixtures")
+endfunction()

@@ -1,0 +1,66 @@
+#include "platform/runtime/Clock.h"
+
+#include <atomic>
+#include <ctime>
+#include <mutex>
+
+namespace {
+
+std::mutex gClockLock;
+TClockMode gMode = TClockMode::Real;
+Int64 gManualMonotonic = 0;
+Int64 gManualLocal = 0;
+
+Int64 RealMonotonic() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return Int64(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
+}
+
+Int64 RealLocal() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    tm local{};
+    time_t secs = ts.tv_sec;
+    localtime_r(&secs, &local);
+    return (Int64(secs) + local.tm_gmtoff) * 1000000 + ts.tv_nsec / 1000;
+}
+
+}  // namespace
+
+void ClockSetMode(TClockMode mode) {
+    std::lock_guard<std::mutex> guard(gClockLock);
+    if (mode == gMode) return;
+    if (mode == TClockMode::Manual) {
+        gManualMonotonic = RealMonotonic();
+        gManualLocal = RealLocal();
+    }
+    gMode = mode;
+}
+
+TClockMode ClockGetMode() {
+    std::lock_guard<std::mutex> guard(gClockLock);
+    return gMode;
+}
+
+Int64 ClockMonotonicMicros() {
+    std::lock_guard<std::mutex> guard(gClockLock);
+    return gMode == TClockMode::Manual ? gManualMonotonic : RealMonotonic();
+}
+
+Int64 ClockLocalMicros() {
+    std::lock_guard<std::mutex> guard(gClockLock);
+    return gMode == TClockMode::Manual ? gManualLocal : RealLocal();
+}
+
+void ClockSetLocalMicros(Int64 localMicros) {
+    std::lock_guard<std::mutex> guard(gClockLock);
+    gManualLocal = localMicros;
+}
+
+void ClockAdvanceMicros(Int64 micros) {
+    std::lock_guard<std::mutex> guard(gClockLock);
+    if (micros < 0) micros = 0;
+    gManualMonotonic += micros;
+    gManualLocal += micros;
+}

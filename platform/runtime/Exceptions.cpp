@@ -1,0 +1,3 @@
+#include "platform/runtime/Exceptions.h"
+
+void Abort() { throw EAbort("Operation aborted"); }

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program and starts it.
+set -euo pipefail
+cd "$(dirname "$0")"
+. scripts/packages.sh
+kov_install_packages "${KOV_PACKAGES[@]}"
+
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake -S . -B build-run -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOV_BUILD_TESTS=OFF
+cmake --build build-run -j "$jobs" --target kov571
+
+# Popup windows need absolute positions, which Wayland does not give.
+if [ -n "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then export QT_QPA_PLATFORM=xcb; fi
+echo "Starting the program as it stands now (its windows are still being built)."
+exec ./build-run/KOV-571 "$@"
