@@ -1,18 +1,36 @@
 find_package(Threads REQUIRED)
 
-# kov_add_library(<target> <folder>): one static library from every source in <folder>.
+# kov_add_library(<target> <folder> [DEPENDS <libraries>...]): one static library from every
+# source in <folder>. A folder without sources yet gives an interface library, so the layers
+# above can name it already.
 function(kov_add_library target folder)
+    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS
         "${CMAKE_SOURCE_DIR}/${folder}/*.cpp"
         "${CMAKE_SOURCE_DIR}/${folder}/*.c")
-    add_library(${target} STATIC ${sources})
-    target_include_directories(${target} PUBLIC "${CMAKE_SOURCE_DIR}")
+    if(sources)
+        add_library(${target} STATIC ${sources})
+        target_include_directories(${target} PUBLIC "${CMAKE_SOURCE_DIR}")
+        if(ARG_DEPENDS)
+            target_link_libraries(${target} PUBLIC ${ARG_DEPENDS})
+        endif()
+    else()
+        add_library(${target} INTERFACE)
+        target_include_directories(${target} INTERFACE "${CMAKE_SOURCE_DIR}")
+        if(ARG_DEPENDS)
+            target_link_libraries(${target} INTERFACE ${ARG_DEPENDS})
+        endif()
+    endif()
 endfunction()
 
 # kov_add_tests(<folder> <libraries>...): one test executable for tests/<folder>, every test
-# registered with CTest at test time and given a time-out.
+# registered with CTest at test time and given a time-out. Nothing happens while the folder
+# has no tests.
 function(kov_add_tests folder)
     file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${folder}/*.cpp")
+    if(NOT sources)
+        return()
+    endif()
     string(REPLACE "/" "_" name "${folder}")
     set(target "test_${name}")
     add_executable(${target} ${sources})
