@@ -1,13 +1,16 @@
 find_package(Threads REQUIRED)
 
-# kov_add_library(<target> <folder> [DEPENDS <libraries>...]): one static library from every
-# source in <folder>. A folder without sources yet gives an interface library, so the layers
-# above can name it already.
+# kov_add_library(<target> <folder> [DEPENDS <libraries>...] [EXCLUDE <files>...]): one static
+# library from every source in <folder> but the excluded ones. A folder without sources yet
+# gives an interface library, so the layers above can name it already.
 function(kov_add_library target folder)
-    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "DEPENDS;EXCLUDE" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS
         "${CMAKE_SOURCE_DIR}/${folder}/*.cpp"
         "${CMAKE_SOURCE_DIR}/${folder}/*.c")
+    foreach(excluded ${ARG_EXCLUDE})
+        list(REMOVE_ITEM sources "${CMAKE_SOURCE_DIR}/${folder}/${excluded}")
+    endforeach()
     if(sources)
         add_library(${target} STATIC ${sources})
         target_include_directories(${target} PUBLIC "${CMAKE_SOURCE_DIR}")
