@@ -47,6 +47,13 @@ TFormatSettings FormatSettingsFromLocale(const char* localeName = "");
 // Fills FormatSettings from the user's locale; the program calls it once at start-up.
 void InitFormatSettingsFromLocale();
 
+// Translates a C library (strftime) date or time format into FormatDateTime's letters:
+// "%m/%d/%Y" gives "MM/dd/yyyy", "%I:%M:%S %p" gives "hh:mm:ss AMPM". Literal letters come
+// out quoted; conversions without a counterpart (time zone, week number, ...) are left out
+// together with the separator that joined them. %r, %x, %X and %c stand for the C locale's
+// formats here.
+String StrftimeToDateTimeFormat(const String& strftimeFormat);
+
 // Change notice: handlers run (on the calling thread) whenever NotifyFormatSettingsChanged
 // is called, e.g. after the locale was re-read on a WM_SETTINGCHANGE "intl" broadcast.
 using TFormatSettingsChangeHandler = std::function<void()>;
