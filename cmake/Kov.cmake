@@ -1,5 +1,24 @@
 find_package(Threads REQUIRED)
 
+# Our libraries register classes, published properties and resources from static
+# initialisers in units nobody references by symbol (a class made only by name from a stored
+# definition). Every link against them takes the whole archive so none of that is dropped.
+function(kov_whole_archive out)
+    set(result)
+    foreach(lib ${ARGN})
+        set(type "")
+        if(TARGET ${lib})
+            get_target_property(type ${lib} TYPE)
+        endif()
+        if(lib MATCHES "^kov_" AND NOT type STREQUAL "INTERFACE_LIBRARY")
+            list(APPEND result "$<LINK_LIBRARY:WHOLE_ARCHIVE,${lib}>")
+        else()
+            list(APPEND result "${lib}")
+        endif()
+    endforeach()
+    set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
 # kov_add_library(<target> <folder> [DEPENDS <libraries>...] [EXCLUDE <files>...]): one static
 # library from every source in <folder> but the excluded ones. A folder without sources yet
 # gives an interface library, so the layers above can name it already.
@@ -15,13 +34,15 @@ function(kov_add_library target folder)
         add_library(${target} STATIC ${sources})
         target_include_directories(${target} PUBLIC "${CMAKE_SOURCE_DIR}")
         if(ARG_DEPENDS)
-            target_link_libraries(${target} PUBLIC ${ARG_DEPENDS})
+            kov_whole_archive(deps ${ARG_DEPENDS})
+            target_link_libraries(${target} PUBLIC ${deps})
         endif()
     else()
         add_library(${target} INTERFACE)
         target_include_directories(${target} INTERFACE "${CMAKE_SOURCE_DIR}")
         if(ARG_DEPENDS)
-            target_link_libraries(${target} INTERFACE ${ARG_DEPENDS})
+            kov_whole_archive(deps ${ARG_DEPENDS})
+            target_link_libraries(${target} INTERFACE ${deps})
         endif()
     endif()
 endfunction()
@@ -37,7 +58,8 @@ function(kov_add_tests folder)
     string(REPLACE "/" "_" name "${folder}")
     set(target "test_${name}")
     add_executable(${target} ${sources})
-    target_link_libraries(${target} PRIVATE ${ARGN} kov_testsupport)
+    kov_whole_archive(libs ${ARGN})
+    target_link_libraries(${target} PRIVATE ${libs} kov_testsupport)
     gtest_discover_tests(${target}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60

@@ -1,6 +1,5 @@
 #include "platform/runtime/Clock.h"
 
-#include <atomic>
 #include <ctime>
 #include <mutex>
 
@@ -10,6 +9,9 @@ std::mutex gClockLock;
 TClockMode gMode = TClockMode::Real;
 Int64 gManualMonotonic = 0;
 Int64 gManualLocal = 0;
+// Added to the system's monotonic clock in real mode, so that leaving manual mode continues
+// from where the manual clock stood instead of jumping.
+Int64 gRealOffset = 0;
 
 Int64 RealMonotonic() {
     timespec ts{};
@@ -26,16 +28,22 @@ Int64 RealLocal() {
     return (Int64(secs) + local.tm_gmtoff) * 1000000 + ts.tv_nsec / 1000;
 }
 
-}  // namespace
+} // namespace
 
 void ClockSetMode(TClockMode mode) {
-    std::lock_guard<std::mutex> guard(gClockLock);
-    if (mode == gMode) return;
-    if (mode == TClockMode::Manual) {
-        gManualMonotonic = RealMonotonic();
-        gManualLocal = RealLocal();
+    {
+        std::lock_guard<std::mutex> guard(gClockLock);
+        if (mode == gMode) return;
+        if (mode == TClockMode::Manual) {
+            gManualMonotonic = RealMonotonic() + gRealOffset;
+            gManualLocal = RealLocal();
+        } else {
+            gRealOffset = gManualMonotonic - RealMonotonic();
+        }
+        gMode = mode;
     }
-    gMode = mode;
+    // Waits in progress switch between sleeping on real time and waiting for an advance.
+    WakeTimedWaiters();
 }
 
 TClockMode ClockGetMode() {
@@ -45,7 +53,7 @@ TClockMode ClockGetMode() {
 
 Int64 ClockMonotonicMicros() {
     std::lock_guard<std::mutex> guard(gClockLock);
-    return gMode == TClockMode::Manual ? gManualMonotonic : RealMonotonic();
+    return gMode == TClockMode::Manual ? gManualMonotonic : RealMonotonic() + gRealOffset;
 }
 
 Int64 ClockLocalMicros() {
@@ -59,8 +67,27 @@ void ClockSetLocalMicros(Int64 localMicros) {
 }
 
 void ClockAdvanceMicros(Int64 micros) {
-    std::lock_guard<std::mutex> guard(gClockLock);
-    if (micros < 0) micros = 0;
-    gManualMonotonic += micros;
-    gManualLocal += micros;
+    {
+        std::lock_guard<std::mutex> guard(gClockLock);
+        if (micros < 0) micros = 0;
+        gManualMonotonic += micros;
+        gManualLocal += micros;
+    }
+    WakeTimedWaiters();
+}
+
+DWORD GetTickCount() { return static_cast<DWORD>(static_cast<UInt64>(ClockMonotonicMicros() / 1000)); }
+
+DWORD timeGetTime() { return GetTickCount(); }
+
+int QueryPerformanceCounter(Int64* count) {
+    if (count == nullptr) return 0;
+    *count = ClockMonotonicMicros();
+    return 1;
+}
+
+int QueryPerformanceFrequency(Int64* frequency) {
+    if (frequency == nullptr) return 0;
+    *frequency = 1000000;
+    return 1;
 }
