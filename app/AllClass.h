@@ -1,0 +1,86 @@
+// The application state, the single instances of the data model, and the small value rules
+// and text conversions the editing windows and the record codec share.
+#pragma once
+
+#include <memory>
+
+#include "app/MacType.h"
+#include "app/myFun.h"
+#include "platform/runtime/RtlTypes.h"
+
+// The state of the running program. Every field starts empty, 0 or false.
+class TALL {
+public:
+    // Makes a model current (its name, code, limits and channel count); the band stays.
+    void UseModel(TMacType& model);
+    // Makes a band current: BandText, then both edges parsed from it.
+    void UseBand(const String& bandText);
+
+    String LanguageName;
+    Integer LanguageIndex = 0;
+    String ComPort;
+    String AppDir; // with its trailing separator
+    String Title;
+    Integer ChannelCount = 0;
+    String ModelName;
+    String BandText;
+    String FileDate; // date text of the last data file opened
+    double ModelMax = 0;
+    double ModelMin = 0;
+    double BandHigh = 0;
+    double BandLow = 0;
+    String ModelCode;
+    String UsedBits; // "1"/"0" per channel, built while channels are encoded
+    String ScanBits;
+    Integer PictureId = 0;
+    bool Modified = false;
+    bool Refreshing = false;
+    String HelpName;
+    bool ShowTestOnline = false;
+    TMacType* CurrentModel = nullptr;
+};
+
+// The single instances, created by the data module at start-up and kept until exit.
+extern std::unique_ptr<TMacList> ModelList;
+extern std::unique_ptr<TALL> AppState;
+extern std::unique_ptr<TTestFre> TestFrequencies;
+extern std::unique_ptr<TEnMsg> MessageLines;
+extern std::unique_ptr<TFun> FunctionSettings;
+extern std::unique_ptr<TFrqList> BandList;
+
+// Splits a band text ("450 - 470MHz") into its edges in MHz. A text without "-" or "MHz",
+// or with an edge that is not a number, raises EConvertError.
+void ParseBandText(const String& text, double& low, double& high);
+
+// ---- Texts of the channel table -------------------------------------------------------------
+// Frequencies ("0.00000" MHz) and tones ("0.0") are written and read with "." as the decimal
+// separator whatever the locale, so a table, a file or a radio record means the same on
+// every machine.
+
+// FormatFloat with "." as the decimal separator.
+String FloatToChannelText(const String& format, Extended value);
+// StrToFloat with "." as the decimal separator; raises EConvertError
+// "'<text>' is not a valid floating point value".
+Extended ChannelTextToFloat(const String& text);
+bool TryChannelTextToFloat(const String& text, Extended& value);
+
+// ---- Value rules ----------------------------------------------------------------------------
+
+// Rounds a frequency (MHz) down to the channel raster: 5 kHz when its 100 Hz and 10 Hz digits
+// are 0, else 6.25 kHz. A frequency on the raster comes back unchanged.
+double SnapFrequency(double x);
+// A typed tone: a number clamped to 30.0..290.0 as "0.0" ("290.0" when it does not convert),
+// "D" with three octal digits and N, I, n or i as typed, empty as empty, anything else
+// "D777N".
+String NormalizeToneText(const String& text);
+// yes when flag is set, else no.
+String ChooseText(bool flag, const String& yes, const String& no);
+
+// ---- Byte and digit texts -------------------------------------------------------------------
+
+// count characters, one per byte (nothing for a count below 1).
+String BytesToText(const Byte* bytes, Integer count);
+String ReverseText(const String& text);
+// The decimal text of a text of binary digits, most significant first; every character
+// counts as its code minus 48.
+String BinaryTextToDecimal(const String& text);
