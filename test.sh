@@ -28,6 +28,7 @@ fi
 
 export ASAN_OPTIONS="detect_leaks=$leaks:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0"
 export QT_QPA_PLATFORM=offscreen
 rm -rf "$build/test-tmp"
 mkdir -p "$build/test-tmp" "$build/test-artifacts"
