@@ -15,14 +15,15 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/runtime/Closures.h"
 #include "platform/runtime/Handles.h"
+#include "platform/runtime/Objects.h"
 #include "platform/runtime/RtlTypes.h"
 
 class TThread;
 class TKernelObject;
 
 using TThreadMethod = std::function<void()>;
-using TThreadNotifyEvent = std::function<void(TThread* sender)>;
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
@@ -48,7 +49,8 @@ std::function<void()> SetWakeMainThread(std::function<void()> hook);
 // serve them. Returns the hook installed before.
 std::function<void()> SetServeSentMessagesHook(std::function<void()> hook);
 
-class TThread {
+class TThread : public TObject {
+    KOV_CLASS(TThread, TObject)
 public:
     // A thread created running (createSuspended false) starts its body only once the object is
     // complete: C++ has no step after the last constructor, so the most derived class ends its
@@ -58,7 +60,7 @@ public:
     // Execute must not use members of the derived class by then (they are already destroyed):
     // a derived class whose thread may still run when it is deleted stops it in its own
     // destructor (Terminate, Resume, WaitFor). A thread that never started does not run Execute.
-    virtual ~TThread();
+    ~TThread() override;
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
 
@@ -106,8 +108,8 @@ public:
     static void Synchronize(TThread* thread, TThreadMethod method);
     static void Queue(TThread* thread, TThreadMethod method);
 
-    // Runs on the user-interface thread after Execute.
-    TThreadNotifyEvent OnTerminate;
+    // Runs on the user-interface thread after Execute, with the thread as the sender.
+    TNotifyEvent OnTerminate;
 
 protected:
     virtual void Execute() = 0;

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/runtime/Closures.h"
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/SyncObjs.h"
 #include "platform/runtime/Threads.h"
@@ -40,6 +41,21 @@ protected:
 
 private:
     TBody FBody;
+};
+
+// The handler object of OnTerminate: records who called it, from which thread and how often.
+class TTerminateProbe {
+public:
+    void Terminated(TObject* sender) {
+        ++Calls;
+        Sender = sender;
+        CalledOn = GetCurrentThreadId();
+        if (AlsoDo) AlsoDo();
+    }
+    int Calls = 0;
+    TObject* Sender = nullptr;
+    DWORD CalledOn = 0;
+    std::function<void()> AlsoDo;
 };
 
 // Serves the user-interface side of a test: runs queued calls whenever a worker queues one,
@@ -304,25 +320,22 @@ TEST(Threads, AnotherThreadCanPlayTheUserInterfaceThread) {
 TEST(Threads, FreeOnTerminateThreadFreesItselfAfterOnTerminate) {
     std::atomic<bool> destroyed{false};
     HANDLE destroyedEvent = CreateEventA(nullptr, true, false);
-    DWORD onTerminateRanOn = 0;
     bool destroyedBeforeOnTerminate = true;
-    TThread* seenSender = nullptr;
+    TTerminateProbe probe;
+    probe.AlsoDo = [&] { destroyedBeforeOnTerminate = destroyed; };
     auto* thread = new TTestThread([](TTestThread& self) { self.SetFreeOnTerminate(true); });
     thread->Destroyed = &destroyed;
     thread->DestroyedEvent = destroyedEvent;
-    thread->OnTerminate = [&](TThread* sender) {
-        onTerminateRanOn = GetCurrentThreadId();
-        destroyedBeforeOnTerminate = destroyed;
-        seenSender = sender;
-    };
-    TThread* expectedSender = thread;
+    thread->OnTerminate = MakeEvent(&probe, &TTerminateProbe::Terminated);
+    TObject* expectedSender = thread;
     thread->Start();
     // The thread object is not touched any more: it deletes itself.
     ASSERT_TRUE(ServeUntil(destroyedEvent));
     EXPECT_TRUE(destroyed);
     EXPECT_FALSE(destroyedBeforeOnTerminate);
-    EXPECT_EQ(onTerminateRanOn, MainThreadID.load());
-    EXPECT_EQ(seenSender, expectedSender);
+    EXPECT_EQ(probe.Calls, 1);
+    EXPECT_EQ(probe.CalledOn, MainThreadID.load());
+    EXPECT_EQ(probe.Sender, expectedSender);
     CloseHandle(destroyedEvent);
 }
 
@@ -340,15 +353,16 @@ TEST(Threads, FreeOnTerminateWithoutHandlerNeedsNoUserInterfaceThread) {
 }
 
 TEST(Threads, ExceptionEscapingExecuteIsKeptAndTheThreadEndsNormally) {
-    bool onTerminateRan = false;
+    TTerminateProbe probe;
     TTestThread thread([](TTestThread& self) {
         self.SetReturnValue(3);
         throw EConvertError("escaped");
     });
-    thread.OnTerminate = [&](TThread*) { onTerminateRan = true; };
+    thread.OnTerminate = MakeEvent(&probe, &TTerminateProbe::Terminated);
     thread.Start();
     EXPECT_EQ(thread.WaitFor(), 3u);
-    EXPECT_TRUE(onTerminateRan);
+    EXPECT_EQ(probe.Calls, 1);
+    EXPECT_EQ(probe.Sender, &thread);
     std::exception_ptr fatal = thread.GetFatalException();
     ASSERT_NE(fatal, nullptr);
     try {
@@ -421,13 +435,13 @@ TEST(Threads, DestroyingAnUnfinishedThreadTerminatesResumesAndWaits) {
 
     // A thread that never started ends without running its body.
     bool ran = false;
-    bool onTerminateRan = false;
+    TTerminateProbe probe;
     {
         TTestThread never([&](TTestThread&) { ran = true; });
-        never.OnTerminate = [&](TThread*) { onTerminateRan = true; };
+        never.OnTerminate = MakeEvent(&probe, &TTerminateProbe::Terminated);
     }
     EXPECT_FALSE(ran);
-    EXPECT_TRUE(onTerminateRan);
+    EXPECT_EQ(probe.Calls, 1);
 }
 
 TEST(Threads, TerminateOnlySetsTheFlag) {
@@ -445,4 +459,45 @@ TEST(Threads, TerminateOnlySetsTheFlag) {
     SetEvent(proceed);
     EXPECT_EQ(thread.WaitFor(), 1u);
     CloseHandle(proceed);
+}
+
+namespace {
+
+std::atomic<int> gFreeHandlerCalls{0};
+std::atomic<TObject*> gFreeHandlerSender{nullptr};
+
+void FreeTerminateHandler(TObject* sender) {
+    ++gFreeHandlerCalls;
+    gFreeHandlerSender = sender;
+}
+
+} // namespace
+
+TEST(Threads, ThreadIsAnObjectAndOnTerminateIsAComparableEvent) {
+    EXPECT_EQ(TThread::StaticClass()->ClassParent(), TObject::StaticClass());
+    EXPECT_FALSE(TThread::StaticClass()->CanCreate()); // abstract: nothing to make by name
+
+    TTerminateProbe probe;
+    TTestThread thread([](TTestThread&) {});
+    EXPECT_TRUE(thread.InheritsFrom(TThread::StaticClass()));
+    thread.OnTerminate = MakeEvent(&probe, &TTerminateProbe::Terminated);
+    // A handler can be saved, replaced and restored.
+    TNotifyEvent saved = thread.OnTerminate;
+    thread.OnTerminate = &FreeTerminateHandler;
+    EXPECT_FALSE(thread.OnTerminate == saved);
+    thread.OnTerminate = saved;
+    EXPECT_TRUE(thread.OnTerminate == MakeEvent(&probe, &TTerminateProbe::Terminated));
+    thread.Start();
+    thread.WaitFor();
+    EXPECT_EQ(probe.Calls, 1);
+    EXPECT_EQ(dynamic_cast<TTestThread*>(probe.Sender), &thread);
+
+    // A free function serves as well.
+    gFreeHandlerCalls = 0;
+    TTestThread second([](TTestThread&) {});
+    second.OnTerminate = &FreeTerminateHandler;
+    second.Start();
+    second.WaitFor();
+    EXPECT_EQ(gFreeHandlerCalls, 1);
+    EXPECT_EQ(gFreeHandlerSender.load(), &second);
 }
