@@ -5,6 +5,7 @@
 #include "platform/runtime/Currency.h"
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Format.h"
+#include "platform/runtime/Variant.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -174,45 +175,14 @@ TEST(FormatArguments, CallForms) {
     EXPECT_EQ(TVarRec(&target).VType, vtPointer);
 }
 
-namespace {
-
-// A stand-in for a Variant: it holds either a number or a text.
-struct FakeVariant {
-    bool IsText;
-    Int64 Number;
-    String Text;
-};
-
-} // namespace
-
-TEST(FormatArguments, VariantEntriesGoThroughTheInstalledConverters) {
-    FakeVariant number{false, 42, ""};
-    FakeVariant text{true, 0, "7"};
-    // Without converters a variant fits no specifier.
-    EXPECT_THROW(Format("%s", {TVarRec::FromVariant(&number)}), EConvertError);
-
-    TVarRecVariantConverters converters;
-    converters.ToString = [](const void* v) {
-        auto* f = static_cast<const FakeVariant*>(v);
-        return f->IsText ? f->Text : std::to_string(f->Number);
-    };
-    converters.ToInt64 = [](const void* v) {
-        auto* f = static_cast<const FakeVariant*>(v);
-        return f->IsText ? Int64(std::stoll(f->Text)) : f->Number;
-    };
-    converters.ToExtended = [](const void* v) {
-        auto* f = static_cast<const FakeVariant*>(v);
-        return f->IsText ? Extended(std::stold(f->Text)) : Extended(f->Number);
-    };
-    SetVarRecVariantConverters(converters);
+TEST(FormatArguments, VariantEntriesConvertByTheirValue) {
     // A number variant prints with %s and a text variant with %d, unlike plain entries.
-    EXPECT_EQ(Format("%s|%d|%.1f|%x",
-                     {TVarRec::FromVariant(&number), TVarRec::FromVariant(&text),
-                      TVarRec::FromVariant(&number), TVarRec::FromVariant(&number)},
-                     testsupport::DotSettings()),
+    const Variant number(42);
+    const Variant text(String("7"));
+    EXPECT_EQ(Format("%s|%d|%.1f|%x", {number, text, number, number}, testsupport::DotSettings()),
               "42|7|42.0|2A");
-    EXPECT_EQ(Format("%*d", {TVarRec::FromVariant(&text), 1}, testsupport::DotSettings()), "      1");
-    SetVarRecVariantConverters(TVarRecVariantConverters{});
+    EXPECT_EQ(Format("%*d", {text, 1}, testsupport::DotSettings()), "      1");
+    EXPECT_THROW(Format("%d", {Variant(String("x"))}, testsupport::DotSettings()), Exception);
 }
 
 TEST(FormatErrors, IncompatibleArgumentsAndBadSpecifiers) {
