@@ -5,69 +5,13 @@
 
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Numbers.h"
+#include "platform/runtime/Strings.h"
 
 namespace {
 
 TVarRecVariantConverters gVariantConverters;
 
 // ---- Small text helpers --------------------------------------------------------------------
-
-bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// Code points in UTF-8 text (a stray byte counts as one).
-size_t CodePointCount(const String& text) {
-    size_t count = 0;
-    for (unsigned char c : text)
-        if (!IsContinuationByte(c)) ++count;
-    return count;
-}
-
-// The first `count` code points.
-String FirstCodePoints(const String& text, size_t count) {
-    size_t seen = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (!IsContinuationByte(static_cast<unsigned char>(text[i]))) {
-            if (seen == count) return text.substr(0, i);
-            ++seen;
-        }
-    }
-    return text;
-}
-
-void AppendUtf8(String& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
-String Utf16ToUtf8(const WideString& text) {
-    String out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00));
-        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-            AppendUtf8(out, 0xFFFD);
-        } else {
-            AppendUtf8(out, unit);
-        }
-    }
-    return out;
-}
 
 String Decimal(UInt64 value) {
     char buffer[24];
@@ -194,7 +138,7 @@ private:
         if (type >= 'a' && type <= 'z') type = static_cast<char>(type - 'a' + 'A');
         if (String("DUXEFGNMPS").find(type) == String::npos) Invalid();
         String text = Convert(type, NextArg(), precision);
-        size_t shown = CodePointCount(text);
+        size_t shown = static_cast<size_t>(Utf8Length(text));
         if (width > 0 && shown < static_cast<size_t>(width)) {
             String padding(width - shown, ' ');
             text = left ? text + padding : padding + text;
@@ -242,7 +186,7 @@ private:
                 text.assign(1, arg.VChar);
                 break;
             case vtWideString:
-                text = Utf16ToUtf8(arg.VWideString);
+                text = WideToString(arg.VWideString);
                 break;
             case vtVariant:
                 if (!gVariantConverters.ToString) Invalid();
@@ -251,7 +195,7 @@ private:
             default:
                 Invalid();
             }
-            return precision >= 0 ? FirstCodePoints(text, precision) : text;
+            return precision >= 0 ? Utf8Copy(text, 1, precision) : text;
         }
         default:
             return FloatText(type, arg, precision);
