@@ -63,6 +63,5 @@ function(kov_add_tests folder)
     gtest_discover_tests(${target}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES TIMEOUT 120
-                   ENVIRONMENT "KOV_TEST_ROOT=${CMAKE_BINARY_DIR}/test-tmp;KOV_ARTIFACTS=${CMAKE_BINARY_DIR}/test-artifacts;KOV_FIXTURES=${CMAKE_SOURCE_DIR}/tests/fixtures")
+        PROPERTIES TIMEOUT 120)
 endfunction()

@@ -20,7 +20,7 @@ std::string EnvOr(const char* name, const std::string& fallback) {
 }  // namespace
 
 TempDir::TempDir() {
-    std::string root = EnvOr("KOV_TEST_ROOT", fs::temp_directory_path().string());
+    std::string root = EnvOr("KOV_TEST_ROOT", KOV_TEST_ROOT_DIR);
     fs::create_directories(root);
     std::string pattern = root + "/t-XXXXXX";
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary directory in " + root);
@@ -79,13 +79,13 @@ TFormatSettings CommaSettings() {
 }
 
 std::string ArtifactPath(const std::string& name) {
-    std::string dir = EnvOr("KOV_ARTIFACTS", (fs::temp_directory_path() / "kov-test-artifacts").string());
+    std::string dir = EnvOr("KOV_ARTIFACTS", KOV_ARTIFACTS_DIR);
     fs::create_directories(dir);
     return dir + "/" + name;
 }
 
 std::string FixturePath(const std::string& name) {
-    return EnvOr("KOV_FIXTURES", "tests/fixtures") + "/" + name;
+    return EnvOr("KOV_FIXTURES", KOV_FIXTURES_DIR) + "/" + name;
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {

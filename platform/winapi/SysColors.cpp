@@ -1,0 +1,71 @@
+#include "platform/winapi/SysColors.h"
+
+#include <array>
+#include <atomic>
+
+namespace {
+
+// The classic (non-styled) scheme the program expects, 0x00BBGGRR.
+constexpr std::array<COLORREF, GdiSysColorCount> ClassicColors = {
+    0x00C8D0D4, // COLOR_SCROLLBAR
+    0x00A56E3A, // COLOR_BACKGROUND
+    0x006A240A, // COLOR_ACTIVECAPTION
+    0x00808080, // COLOR_INACTIVECAPTION
+    0x00C8D0D4, // COLOR_MENU
+    0x00FFFFFF, // COLOR_WINDOW
+    0x00000000, // COLOR_WINDOWFRAME
+    0x00000000, // COLOR_MENUTEXT
+    0x00000000, // COLOR_WINDOWTEXT
+    0x00FFFFFF, // COLOR_CAPTIONTEXT
+    0x00C8D0D4, // COLOR_ACTIVEBORDER
+    0x00C8D0D4, // COLOR_INACTIVEBORDER
+    0x00808080, // COLOR_APPWORKSPACE
+    0x006A240A, // COLOR_HIGHLIGHT
+    0x00FFFFFF, // COLOR_HIGHLIGHTTEXT
+    0x00C8D0D4, // COLOR_BTNFACE
+    0x00808080, // COLOR_BTNSHADOW
+    0x00808080, // COLOR_GRAYTEXT
+    0x00000000, // COLOR_BTNTEXT
+    0x00C8D0D4, // COLOR_INACTIVECAPTIONTEXT
+    0x00FFFFFF, // COLOR_BTNHIGHLIGHT
+    0x00404040, // COLOR_3DDKSHADOW
+    0x00C8D0D4, // COLOR_3DLIGHT
+    0x00000000, // COLOR_INFOTEXT
+    0x00E1FFFF, // COLOR_INFOBK
+    0x00B5B5B5, // 25, not named
+    0x00800000, // COLOR_HOTLIGHT
+    0x00F0CAA6, // COLOR_GRADIENTACTIVECAPTION
+    0x00C0C0C0, // COLOR_GRADIENTINACTIVECAPTION
+    0x006A240A, // COLOR_MENUHILIGHT
+    0x00C8D0D4, // COLOR_MENUBAR
+};
+
+// Read while drawing, possibly from more than one thread; entries are independent.
+struct ColorTable {
+    std::array<std::atomic<COLORREF>, GdiSysColorCount> Entries;
+    ColorTable() {
+        for (int i = 0; i < GdiSysColorCount; ++i)
+            Entries[i].store(ClassicColors[i]);
+    }
+};
+
+std::array<std::atomic<COLORREF>, GdiSysColorCount>& Table() {
+    static ColorTable table;
+    return table.Entries;
+}
+
+} // namespace
+
+DWORD GetSysColor(int index) {
+    if (index < 0 || index >= GdiSysColorCount) return 0;
+    return Table()[index].load();
+}
+
+BOOL SetSysColors(int count, const INT* elements, const COLORREF* values) {
+    if (count < 0 || (count > 0 && (!elements || !values))) return FALSE;
+    for (int i = 0; i < count; ++i)
+        if (elements[i] < 0 || elements[i] >= GdiSysColorCount) return FALSE;
+    for (int i = 0; i < count; ++i)
+        Table()[elements[i]].store(values[i] & 0x00FFFFFF);
+    return TRUE;
+}
