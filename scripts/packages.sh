@@ -36,6 +36,6 @@ KOV_PACKAGES=(
     build-essential cmake pkg-config
     libgtest-dev libgmock-dev
     qt6-base-dev libgl-dev
-    libjpeg62-turbo-dev
+    libjpeg62-turbo-dev libfreetype-dev
     fonts-liberation fonts-dejavu-core fonts-wqy-microhei
 )
