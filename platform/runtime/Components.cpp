@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/runtime/Filer.h"
 #include "platform/runtime/Strings.h"
 #include "platform/runtime/TypInfo.h"
 
@@ -201,6 +202,24 @@ void TComponent::Notification(TComponent* component, TOperation operation) {
         FComponents[i]->Notification(component, operation);
     }
 }
+
+bool TComponent::HasParent() const { return false; }
+
+TComponent* TComponent::GetParentComponent() const { return nullptr; }
+
+void TComponent::SetParentComponent(TComponent*) {}
+
+void TComponent::GetChildren(const TGetChildProc&, TComponent*) {}
+
+TComponent* TComponent::GetChildOwner() { return nullptr; }
+
+TComponent* TComponent::GetChildParent() { return this; }
+
+void TComponent::SetChildOrder(TComponent*, Integer) {}
+
+void TComponent::ReadState(TReader* reader) { reader->ReadData(this); }
+
+void TComponent::WriteState(TWriter* writer) { writer->WriteData(this); }
 
 // ---- Type information -----------------------------------------------------------------------
 

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "platform/runtime/Exceptions.h"
@@ -12,6 +13,12 @@
 #include "platform/runtime/Sets.h"
 
 class TFiler;
+class TReader;
+class TWriter;
+class TComponent;
+
+// Receives, one by one, the children a component hands to a writer (TComponent::GetChildren).
+using TGetChildProc = std::function<void(TComponent* child)>;
 
 // An object that can be copied from another (Assign) and stored by the component streams.
 class TPersistent : public TObject {
@@ -191,6 +198,29 @@ public:
     // watches. The base forgets a removed component it watched and passes the news on to
     // every owned component; overrides clear their references and call inherited.
     virtual void Notification(TComponent* component, TOperation operation);
+
+    // ---- Streaming (TReader, TWriter) ----
+    // Whether the component has a parent apart from its owner (a control inside a container);
+    // such components are handed to a writer by their parent rather than by the root.
+    virtual bool HasParent() const;
+    virtual TComponent* GetParentComponent() const;
+    // A reader tells each component it reads, before reading its properties, whose children it is
+    // read among (the GetChildParent of the component that holds it in the stream).
+    virtual void SetParentComponent(TComponent* value);
+    // Hands the children to be written below this component to `proc`, in order; `root` is the
+    // root being written. None here.
+    virtual void GetChildren(const TGetChildProc& proc, TComponent* root);
+    // The owner of the children read below this component; nullptr lets the root own them.
+    virtual TComponent* GetChildOwner();
+    // The parent a reader gives the children read below this component; this component here.
+    virtual TComponent* GetChildParent();
+    // Moves `child` to position `order` among this component's children (a stored child
+    // position); nothing here.
+    virtual void SetChildOrder(TComponent* child, Integer order);
+    // Reads the component's properties and children from the stream: reader->ReadData(this).
+    virtual void ReadState(TReader* reader);
+    // Writes them: writer->WriteData(this).
+    virtual void WriteState(TWriter* writer);
 
     // Components are not reference counted.
     Integer AddRef() override { return -1; }
