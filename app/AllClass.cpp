@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "platform/runtime/Numbers.h"
+#include "platform/runtime/Profile.h"
+#include "platform/runtime/Prompts.h"
+#include "platform/runtime/StringLists.h"
 #include "platform/runtime/Strings.h"
 
 std::unique_ptr<TMacList> ModelList;
@@ -11,6 +14,7 @@ std::unique_ptr<TTestFre> TestFrequencies;
 std::unique_ptr<TEnMsg> MessageLines;
 std::unique_ptr<TFun> FunctionSettings;
 std::unique_ptr<TFrqList> BandList;
+std::unique_ptr<TLanguage> PromptTexts;
 
 namespace {
 
@@ -25,6 +29,67 @@ const TFormatSettings& ChannelSettings() {
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+const String kSettingsFile = "SysInfo.Ini";
+const String kSettingsSection = "SysInfo";
+const String kLanguageSection = "Language";
+
+String SettingsFileName() { return AppState->AppDir + kSettingsFile; }
+
+// The keys of section "Language", in the order TLanguage declares its fields.
+struct TPromptKey {
+    const char* Key;
+    String TLanguage::*Field;
+};
+
+const TPromptKey kPromptKeys[] = {
+    {"Confirmation", &TLanguage::Confirmation},
+    {"ExitProgram", &TLanguage::ExitProgram},
+    {"SaveProgram", &TLanguage::SaveProgram},
+    {"Channel", &TLanguage::Channel},
+    {"Info", &TLanguage::Info},
+    {"OutRange", &TLanguage::OutRange},
+    {"Caution", &TLanguage::Caution},
+    {"FChBigT", &TLanguage::FChBigT},
+    {"Close", &TLanguage::Close},
+    {"Open", &TLanguage::Open},
+    {"ComError", &TLanguage::ComError},
+    {"ModError", &TLanguage::ModError},
+    {"ClearData", &TLanguage::ClearData},
+    {"Modforce", &TLanguage::Modforce},
+    {"All", &TLanguage::All},
+    {"ErrRange", &TLanguage::ErrRange},
+    {"ModelType", &TLanguage::ModelType},
+    {"Frequency", &TLanguage::Frequency},
+    {"ReadOk", &TLanguage::ReadOk},
+    {"WriteOk", &TLanguage::WriteOk},
+    {"LPortError", &TLanguage::LPortError},
+};
+
+// Takes the name before the first "|" off the front of text (the whole text when it holds
+// none).
+String TakeNextName(String& text) {
+    const Integer bar = Pos("|", text);
+    if (bar == 0) {
+        String name = text;
+        text.clear();
+        return name;
+    }
+    String name = Copy(text, 1, bar - 1);
+    Delete(text, 1, bar);
+    return name;
+}
+
+void AppendNames(String text, TStrings* names) {
+    while (!text.empty())
+        names->Add(TakeNextName(text));
+}
+
+// PicID is kept one above its stored value. The shift wraps at the ends of the integer range
+// instead of overflowing, so whatever the file holds reads and writes back unchanged.
+Integer ShiftWrapped(Integer value, Integer delta) {
+    return static_cast<Integer>(static_cast<Cardinal>(value) + static_cast<Cardinal>(delta));
+}
 
 } // namespace
 
@@ -106,4 +171,70 @@ String BinaryTextToDecimal(const String& text) {
     for (char c : text)
         value = value * 2 + static_cast<UInt64>(static_cast<Int64>(static_cast<Byte>(c)) - 48);
     return IntToStr(static_cast<Int64>(value));
+}
+
+void ReadSystemSettings() {
+    const String fileName = SettingsFileName();
+    AppState->ComPort = ReadProfileString(kSettingsSection, "Com", "Com1", fileName);
+    const String languageText = ReadProfileString(kSettingsSection, "DefaultLanguage", "0", fileName);
+    AppState->HelpName = ReadProfileString(kSettingsSection, "Help", "VZ", fileName);
+
+    AppState->LanguageIndex = StrToIntDef(languageText, 0);
+    Integer picture = 0;
+    if (TryStrToInt(ReadProfileString(kSettingsSection, "PicID", "0", fileName), picture))
+        AppState->PictureId = ShiftWrapped(picture, 1);
+    else
+        AppState->PictureId = 1;
+
+    // The entry at LanguageIndex; once the list has run out every further entry is empty, so
+    // the walk can stop there (a huge index must not spin).
+    String names = ReadProfileString(kSettingsSection, kLanguageSection, "Chinese|English", fileName);
+    String name;
+    for (Integer i = 0; i <= AppState->LanguageIndex; ++i) {
+        if (names.empty()) {
+            name.clear();
+            break;
+        }
+        name = TakeNextName(names);
+    }
+    AppState->LanguageName = name;
+}
+
+void WriteSystemSettings() {
+    const String fileName = SettingsFileName();
+    WritePrivateProfileStringA(kSettingsSection.c_str(), "Com", AppState->ComPort.c_str(), fileName.c_str());
+    WritePrivateProfileStringA(kSettingsSection.c_str(), "DefaultLanguage",
+                               IntToStr(AppState->LanguageIndex).c_str(), fileName.c_str());
+    WritePrivateProfileStringA(kSettingsSection.c_str(), "PicID",
+                               IntToStr(ShiftWrapped(AppState->PictureId, -1)).c_str(), fileName.c_str());
+}
+
+void ListLanguages(TStrings* displayNames, TStrings* fileNames) {
+    const String fileName = SettingsFileName();
+    AppendNames(ReadProfileString(kSettingsSection, kLanguageSection, "Chinese|English", fileName),
+                fileNames);
+    AppendNames(ReadProfileString(kSettingsSection, AppState->LanguageName, "中文|英文", fileName),
+                displayNames);
+}
+
+void LoadMessages(const String& languageName) {
+    const String fileName = AppState->AppDir + languageName + ".Ini";
+    const TLanguage builtIn;
+    for (const TPromptKey& key : kPromptKeys)
+        (*PromptTexts).*key.Field =
+            ReadProfileString(kLanguageSection, key.Key, builtIn.*key.Field, fileName);
+}
+
+Integer ShowPrompt(const String& caption, const String& text, Integer kind) {
+    switch (kind) {
+    case 1:
+        PlatformMessageBox(text, caption, MB_ICONINFORMATION | MB_OK);
+        return 1;
+    case 2:
+        return PlatformMessageBox(text, caption, MB_ICONQUESTION | MB_YESNO);
+    case 22:
+        return PlatformMessageBox(text, caption, MB_ICONQUESTION | MB_RETRYCANCEL);
+    default:
+        return 1;
+    }
 }

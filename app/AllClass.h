@@ -1,5 +1,6 @@
-// The application state, the single instances of the data model, and the small value rules
-// and text conversions the editing windows and the record codec share.
+// The application state, the single instances of the data model, the small value rules and
+// text conversions the editing windows and the record codec share, and the settings file,
+// the language files and the prompts.
 #pragma once
 
 #include <memory>
@@ -7,6 +8,8 @@
 #include "app/MacType.h"
 #include "app/myFun.h"
 #include "platform/runtime/RtlTypes.h"
+
+class TStrings;
 
 // The state of the running program. Every field starts empty, 0 or false.
 class TALL {
@@ -48,6 +51,35 @@ extern std::unique_ptr<TEnMsg> MessageLines;
 extern std::unique_ptr<TFun> FunctionSettings;
 extern std::unique_ptr<TFrqList> BandList;
 
+// The prompt texts of the selected language, one per key of section "Language" of a language
+// file. A new object holds the built-in texts.
+class TLanguage {
+public:
+    String Confirmation = "提示";
+    String ExitProgram = "确定要退出系统？";
+    String SaveProgram = "是否保存数据？";
+    String Channel = "信道";
+    String Info = "信息";
+    String OutRange = "频率超出范围！";
+    String Caution = "注意";
+    String FChBigT = "起始频道应小于结束频道！";
+    String Close = "已关闭";
+    String Open = "已启动";
+    String ComError = "检查所有连接及通信端口设置！";
+    String ModError = "机型错误，是否强写？";
+    String ClearData = "是否清空数据？";
+    String Modforce = "是否强制改写？";
+    String All = "全部";
+    String ErrRange = "频率出错！";
+    String ModelType = "机型";
+    String Frequency = "频率";
+    String ReadOk = "读取完成！";
+    String WriteOk = "写入完成！";
+    String LPortError = "无法打开端口！";
+};
+
+extern std::unique_ptr<TLanguage> PromptTexts;
+
 // Splits a band text ("450 - 470MHz") into its edges in MHz. A text without "-" or "MHz",
 // or with an edge that is not a number, raises EConvertError.
 void ParseBandText(const String& text, double& low, double& high);
@@ -84,3 +116,25 @@ String ReverseText(const String& text);
 // The decimal text of a text of binary digits, most significant first; every character
 // counts as its code minus 48.
 String BinaryTextToDecimal(const String& text);
+
+// ---- Settings file, language files and prompts ----------------------------------------------
+// "SysInfo.Ini" and the language files ("<language name>.Ini") live in AppState->AppDir.
+
+// Reads section "SysInfo" of "SysInfo.Ini" into AppState: ComPort, LanguageIndex, HelpName,
+// PictureId (the stored value + 1) and LanguageName (the entry of "Language" at LanguageIndex,
+// empty when there is none). Missing keys and values that are not integers give the defaults.
+void ReadSystemSettings();
+// Writes "Com", "DefaultLanguage" and "PicID" (PictureId - 1) to "SysInfo.Ini", keeping the
+// rest of the file. A file that cannot be written raises EIniFileException
+// "Unable to write to <file>"; reporting it is the caller's.
+void WriteSystemSettings();
+// Appends the file names of the languages ("Language" of "SysInfo.Ini") to fileNames and their
+// display names (the key named like AppState->LanguageName) to displayNames.
+void ListLanguages(TStrings* displayNames, TStrings* fileNames);
+// Reads section "Language" of the language file into PromptTexts; a missing file or key gives
+// the built-in text, whatever was loaded before.
+void LoadMessages(const String& languageName);
+// A prompt box. kind 1: information, OK, returns 1; kind 2: question, Yes and No, returns IDYES
+// or IDNO; kind 22: question, Retry and Cancel, returns IDRETRY or IDCANCEL. Any other kind
+// shows nothing and returns 1.
+Integer ShowPrompt(const String& caption, const String& text, Integer kind);
