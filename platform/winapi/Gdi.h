@@ -580,3 +580,6 @@ BOOL FillPath(HDC dc);
 BOOL StrokePath(HDC dc);
 BOOL StrokeAndFillPath(HDC dc);
 HRGN PathToRegion(HDC dc);
+
+// Fonts and text.
+#include "platform/winapi/GdiText.h"

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/winapi/GdiObjects.h"
@@ -33,7 +34,7 @@ struct GdiDcState {
     std::shared_ptr<GdiPen> Pen;
     std::shared_ptr<GdiBrush> Brush;
     std::shared_ptr<GdiBitmap> Bitmap; // memory contexts
-    std::shared_ptr<GdiObject> Font;   // kept for the text part of the drawing layer
+    std::shared_ptr<GdiObject> Font;   // a GdiFont (GdiFont.h)
     POINT WindowOrg{};
     POINT ViewportOrg{};
     POINT BrushOrg{};
@@ -87,6 +88,29 @@ struct GdiBltRequest {
     COLORREF TransparentColor = 0;
 };
 
+class GdiFontInstance;
+
+// One run of text as a device draws it, in logical coordinates: the characters with their
+// positions, and the areas to fill. Devices with pixels take the glyph images from the font
+// (GdiFontInstance::SourceFor); others can draw the characters their own way at the same
+// positions.
+struct GdiTextRequest {
+    std::shared_ptr<const GdiFontInstance> Font;
+    UINT Options = 0; // ETO_OPAQUE: fill Rect in the background colour; ETO_CLIPPED: clip to Rect
+    bool HasRect = false;
+    RECT Rect{};
+    std::u32string Text;          // as drawn (expanded tabs are blanks)
+    std::vector<POINT> Positions; // per character: its origin on the baseline
+    std::vector<int> Advances;    // per character, along the baseline
+    GdiPointD Origin;             // the start of the baseline
+    int Width = 0;                // the advances added up
+    bool Glyphs = true;           // false: only the areas below
+    // The character cells, filled in the background colour first (empty: not filled), and
+    // the underline and strike-out (or other marks) filled in the text colour last.
+    std::vector<GdiPointD> Cell;
+    std::vector<std::vector<GdiPointD>> Marks;
+};
+
 class GdiDevice {
 public:
     virtual ~GdiDevice() = default;
@@ -122,6 +146,9 @@ public:
     virtual COLORREF GetPixel(GdiDC& dc, POINT point) = 0;
     // A finished path, in device coordinates.
     virtual BOOL DrawPath(GdiDC& dc, const GdiPath& path, bool fill, bool stroke) = 0;
+    // Text in the context's text and background colours, through its clip region (not its
+    // raster operation).
+    virtual BOOL Text(GdiDC& dc, const GdiTextRequest& request) { return FALSE; }
 };
 
 class GdiDC : public GdiObject {

@@ -33,6 +33,7 @@ public:
     COLORREF SetPixel(GdiDC& dc, POINT point, COLORREF color) override;
     COLORREF GetPixel(GdiDC& dc, POINT point) override;
     BOOL DrawPath(GdiDC& dc, const GdiPath& path, bool fill, bool stroke) override;
+    BOOL Text(GdiDC& dc, const GdiTextRequest& request) override; // in GdiTextImage.cpp
 
 private:
     bool FExternal = false;

@@ -1,0 +1,94 @@
+// Text on images: the opaque rectangle, the character cells, the monochrome glyph images
+// and the marks, each painted through the clip region. No antialiasing: a pixel is either
+// the text colour or untouched.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/winapi/GdiFont.h"
+#include "platform/winapi/GdiImageDevice.h"
+#include "platform/winapi/GdiRaster.h"
+
+namespace {
+
+struct Target {
+    GdiSurface Surface;
+    POINT Origin{}; // device (0, 0) on the surface
+    GdiRegion Clip; // device coordinates
+};
+
+void Paint(const Target& t, GdiRegion set, COLORREF color) {
+    set &= t.Clip;
+    if (set.IsEmpty()) return;
+    set.Offset(t.Origin.x, t.Origin.y);
+    GdiPaintRects(t.Surface, set.Rects(), GdiSolidPaint(GdiDevicePixel(color, t.Surface.Mono)), 0xF0);
+}
+
+// The union of the polygons (each filled on its own, so that overlapping marks stay).
+GdiRegion Polygons(const std::vector<std::vector<GdiPointD>>& polygons, POINT offset, const RECT& limit) {
+    GdiRegionBuilder out;
+    for (const auto& polygon : polygons) {
+        std::vector<GdiPointD> moved = polygon;
+        for (GdiPointD& p : moved) {
+            p.x += offset.x;
+            p.y += offset.y;
+        }
+        GdiFillPolygons({moved}, false, limit, out);
+    }
+    return out.Build();
+}
+
+RECT DeviceRect(const GdiDC& dc, const RECT& r) {
+    POINT a = dc.ToDevice({r.left, r.top}), b = dc.ToDevice({r.right, r.bottom});
+    return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+} // namespace
+
+BOOL GdiImageDevice::Text(GdiDC& dc, const GdiTextRequest& r) {
+    Target t;
+    if (!SourcePixels(dc, t.Surface, t.Origin) || !t.Surface.IsValid() || !r.Font) return FALSE;
+    t.Clip = dc.EffectiveClip();
+    if (t.Clip.IsEmpty()) return TRUE;
+    POINT offset = dc.Offset();
+
+    if ((r.Options & ETO_OPAQUE) && r.HasRect) Paint(t, GdiRegion(DeviceRect(dc, r.Rect)), dc.State.BkColor);
+    if ((r.Options & ETO_CLIPPED) && r.HasRect) t.Clip &= GdiRegion(DeviceRect(dc, r.Rect));
+    if (t.Clip.IsEmpty()) return TRUE;
+    RECT limit = t.Clip.Bounds();
+
+    if (!r.Cell.empty()) Paint(t, Polygons({r.Cell}, offset, limit), dc.State.BkColor);
+
+    if (r.Glyphs) {
+        GdiRegionBuilder ink;
+        const GdiFontInstance& font = *r.Font;
+        for (std::size_t i = 0; i < r.Text.size() && i < r.Positions.size(); ++i) {
+            char32_t ch = r.Text[i];
+            std::shared_ptr<const GdiGlyphImage> image = font.SourceFor(ch).Image(ch, font.Escapement);
+            if (!image) continue;
+            long long left = (long long)r.Positions[i].x + offset.x + image->Left;
+            long long top = (long long)r.Positions[i].y + offset.y + image->Top;
+            if (left >= limit.right || top >= limit.bottom || left + image->Width <= limit.left ||
+                top + image->Height <= limit.top)
+                continue;
+            for (int row = 0; row < image->Height; ++row) {
+                long long y = top + row;
+                if (y < limit.top || y >= limit.bottom) continue;
+                int c = 0;
+                while (c < image->Width) {
+                    if (!image->At(c, row)) {
+                        ++c;
+                        continue;
+                    }
+                    int from = c;
+                    while (c < image->Width && image->At(c, row))
+                        ++c;
+                    ink.AddSpan(LONG(y), LONG(left + from), LONG(left + c));
+                }
+            }
+        }
+        Paint(t, ink.Build(), dc.State.TextColor);
+    }
+
+    if (!r.Marks.empty()) Paint(t, Polygons(r.Marks, offset, limit), dc.State.TextColor);
+    return TRUE;
+}
