@@ -38,4 +38,5 @@ KOV_PACKAGES=(
     qt6-base-dev libgl-dev
     libjpeg62-turbo-dev libfreetype-dev
     fonts-liberation fonts-dejavu-core fonts-wqy-microhei
+    poppler-utils
 )
