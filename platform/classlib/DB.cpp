@@ -2,6 +2,9 @@
 #include "platform/classlib/DB.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include "platform/classlib/DBFilter.h"
 
 #include "platform/runtime/Format.h"
 #include "platform/runtime/StringLists.h"
@@ -68,6 +71,62 @@ std::vector<String> SplitNames(const String& names) {
         start = end + 1;
     }
     return result;
+}
+
+// ---- TLookupList ---------------------------------------------------------------------------------
+
+namespace {
+
+// One key value as text that is equal exactly for equal values, whatever the locale.
+void AppendKeyText(String& out, const Variant& value) {
+    auto bitsOf = [](double x) {
+        UInt64 bits = 0;
+        std::memcpy(&bits, &x, sizeof bits);
+        return IntToStr(Int64(bits));
+    };
+    const TVarType type = VarType(value);
+    if (type == varEmpty || type == varNull) {
+        out += 'N';
+    } else if (type == varBoolean) {
+        out += value.AsBoolean() ? "b1" : "b0";
+    } else if (VarIsStr(value)) {
+        out += 's' + VarToStr(value);
+    } else if (type == varDate || type == varSQLTimeStamp) {
+        out += 'd' + bitsOf(value.AsDateTime());
+    } else if (VarIsOrdinal(value)) {
+        out += 'i' + IntToStr(value.AsInt64());
+    } else if (VarIsFloat(value)) {
+        const Extended x = value.AsExtended();
+        if (x > -9.0e18L && x < 9.0e18L && x == Extended(Int64(x)))
+            out += 'i' + IntToStr(Int64(x));
+        else
+            out += 'f' + bitsOf(double(x));
+    } else {
+        out += '?' + VarToStr(value);
+    }
+    out += '\x1f';
+}
+
+String LookupKeyText(const Variant& key) {
+    String text;
+    if (VarIsArray(key)) {
+        for (Integer i = VarArrayLowBound(key, 1); i <= VarArrayHighBound(key, 1); ++i)
+            AppendKeyText(text, VarArrayGet(key, {i}));
+    } else {
+        AppendKeyText(text, key);
+    }
+    return text;
+}
+
+} // namespace
+
+void TLookupList::Add(const Variant& key, const Variant& value) { FItems[LookupKeyText(key)] = value; }
+
+bool TLookupList::Find(const Variant& key, Variant& value) const {
+    const auto found = FItems.find(LookupKeyText(key));
+    if (found == FItems.end()) return false;
+    value = found->second;
+    return true;
 }
 
 // ---- TDataSet ------------------------------------------------------------------------------------
@@ -154,12 +213,16 @@ void TDataSet::DoSetActive(bool value) {
 void TDataSet::OpenCursor() {
     FDefaultFields = GetFieldCount() == 0;
     InternalOpen();
+    // The fields exist now; the window below is filled through the filter.
+    if (FFiltered) PrepareFilterText();
     UpdateBufferCount();
     FBOF = true;
 }
 
 void TDataSet::CloseCursor() {
     FreeBuffers();
+    // The parsed filter points at fields that closing may free.
+    FFilterExpression.reset();
     InternalClose();
     FBlockReadSize = 0;
 }
@@ -185,6 +248,8 @@ void TDataSet::BindFields(bool binding) {
     FCalcFieldCount = 0;
     for (TField* field : FFields->FList) {
         field->FCalcSlot = -1;
+        // Cached lookup results last while the data set stays open.
+        if (field->FLookupList) field->FLookupList->Clear();
         if (!binding) {
             if (field->FFieldKind == fkData) field->FFieldNo = 0;
             continue;
@@ -444,8 +509,17 @@ void TDataSet::CalculateLookupField(TField* field) {
     } else if (VarIsNull(keys) || VarIsEmpty(keys)) {
         return;
     }
-    FCalcBuffer->Calc[field->FCalcSlot] =
-        lookupDataSet->Lookup(field->FLookupKeyFields, keys, field->FLookupResultField);
+    Variant result;
+    if (field->FLookupCache) {
+        if (!field->FLookupList) field->FLookupList = std::make_unique<TLookupList>();
+        if (!field->FLookupList->Find(keys, result)) {
+            result = lookupDataSet->Lookup(field->FLookupKeyFields, keys, field->FLookupResultField);
+            field->FLookupList->Add(keys, result);
+        }
+    } else {
+        result = lookupDataSet->Lookup(field->FLookupKeyFields, keys, field->FLookupResultField);
+    }
+    FCalcBuffer->Calc[field->FCalcSlot] = result;
 }
 
 void TDataSet::UpdateCalcFields() {
@@ -454,8 +528,9 @@ void TDataSet::UpdateCalcFields() {
         CalculateFields(*buffer);
 }
 
-bool TDataSet::FilterRecord(TRecordBuffer& buffer) {
-    if (!FFiltered) return true;
+bool TDataSet::FilterRecord(TRecordBuffer& buffer) { return !FFiltered || MatchesFilter(buffer); }
+
+bool TDataSet::MatchesFilter(TRecordBuffer& buffer) {
     const TDataSetState saved = SetTempState(dsFilter);
     TRecordBuffer* savedBuffer = FFilterBuffer;
     FFilterBuffer = &buffer;
@@ -505,6 +580,17 @@ void TDataSet::SetFilterOptions(TFilterOptions value) {
 void TDataSet::FilterChanged() {
     CheckBrowseMode();
     First();
+}
+
+void TDataSet::PrepareFilterText() {
+    if (Trim(FFilterText).empty())
+        FFilterExpression.reset();
+    else
+        FFilterExpression = std::make_unique<TFilterExpression>(FFilterText, this);
+}
+
+bool TDataSet::EvaluateFilterText() {
+    return !FFilterExpression || FFilterExpression->Evaluate(FFilterOptions);
 }
 
 // ---- Buffer window ----
@@ -805,6 +891,11 @@ Integer TDataSet::GetRecordCount() const { return -1; }
 bool TDataSet::Locate(const String&, const Variant&, TLocateOptions) { return false; }
 
 Variant TDataSet::Lookup(const String&, const Variant&, const String&) { return Null(); }
+
+bool TDataSet::FindRecord(bool, bool) {
+    FFound = false;
+    return false;
+}
 
 // ---- Editing ----
 

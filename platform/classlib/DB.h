@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/runtime/Closures.h"
@@ -26,6 +27,7 @@
 
 class TDataSet;
 class TDataSource;
+class TFilterExpression;
 class TDataLink;
 class TField;
 class TFields;
@@ -280,6 +282,20 @@ private:
 
 // ---- Fields -------------------------------------------------------------------------------------
 
+// The results a lookup field has looked up, by key (one value, or a variant array for several
+// key fields). Keys are equal when their values are: 1 and 1.0 are one key, '1' another.
+class TLookupList {
+public:
+    void Add(const Variant& key, const Variant& value);
+    void Clear() { FItems.clear(); }
+    // Whether the key is held; `value` then receives its result.
+    bool Find(const Variant& key, Variant& value) const;
+    Integer GetCount() const { return Integer(FItems.size()); }
+
+private:
+    std::unordered_map<String, Variant> FItems;
+};
+
 // One column of a data set as a component: its value in the current record in every form
 // (AsString, AsInteger, ...), its text for display and editing, and what describes it.
 class TField : public TComponent {
@@ -387,8 +403,12 @@ public:
     void SetLookupKeyFields(const String& value);
     const String& GetLookupResultField() const { return FLookupResultField; }
     void SetLookupResultField(const String& value);
+    // With the cache on, the field keeps each key's result once looked up and answers that key
+    // from memory until RefreshLookupList (or until its data set opens again).
     bool GetLookupCache() const { return FLookupCache; }
-    void SetLookupCache(bool value) { FLookupCache = value; }
+    void SetLookupCache(bool value);
+    // Forgets the cached results; the next keys are looked up in LookupDataSet again.
+    void RefreshLookupList();
 
     // Asks the data links for a control that shows this field to take the focus.
     void FocusControl();
@@ -450,6 +470,7 @@ private:
     String FLookupKeyFields;
     String FLookupResultField;
     bool FLookupCache = false;
+    std::unique_ptr<TLookupList> FLookupList;
     // While OnValidate runs, the field reads the value about to be stored.
     bool FValidating = false;
     Variant FValidateValue;
@@ -1043,6 +1064,16 @@ public:
     virtual bool Locate(const String& keyFields, const Variant& keyValues, TLocateOptions options);
     // The result fields of the first record whose key fields match, without moving; Null when none.
     virtual Variant Lookup(const String& keyFields, const Variant& keyValues, const String& resultFields);
+    // Move to the first, last, next or prior record that passes the filter text and
+    // OnFilterRecord, whether Filtered is on or not; answer (and set Found) whether one was
+    // found. Nothing moves when none is. BeforeScroll fires in any case, AfterScroll on a move.
+    bool FindFirst() { return FindRecord(true, true); }
+    bool FindLast() { return FindRecord(true, false); }
+    bool FindNext() { return FindRecord(false, true); }
+    bool FindPrior() { return FindRecord(false, false); }
+    bool GetFound() const { return FFound; }
+    // The search behind the Find calls; the base finds nothing.
+    virtual bool FindRecord(bool restart, bool goForward);
 
     // ---- Editing ----
     void Append();
@@ -1179,6 +1210,9 @@ protected:
     void CalculateFields(TRecordBuffer& buffer);
     // Whether `buffer` passes Filtered (OnFilterRecord and the filter text); called by GetRecord.
     bool FilterRecord(TRecordBuffer& buffer);
+    // Whether `buffer` passes the filter text and OnFilterRecord, Filtered or not.
+    bool MatchesFilter(TRecordBuffer& buffer);
+    void SetFound(bool value) { FFound = value; }
     // The buffer whose values the fields show in the current state (nullptr when none).
     TRecordBuffer* GetActiveRecordBuffer() const;
     TRecordBuffer* ActiveBuffer() const { return FBuffers.empty() ? nullptr : FBuffers[FActiveRecord].get(); }
@@ -1189,10 +1223,12 @@ protected:
     Variant FieldValuesOf(TRecordBuffer& buffer, const std::vector<TField*>& fields);
     // Called when Filter, Filtered or FilterOptions changed; the base goes to the first record.
     virtual void FilterChanged();
-    // Evaluates the filter text for the record in the filter buffer (true without a text).
-    virtual bool EvaluateFilterText() { return true; }
-    // Parses the filter text (raising for bad syntax) before it takes effect.
-    virtual void PrepareFilterText() {}
+    // Evaluates the filter text for the record in the filter buffer (true without a text); the
+    // base evaluates what PrepareFilterText parsed.
+    virtual bool EvaluateFilterText();
+    // Parses the filter text (raising for bad syntax) before it takes effect. The base parses
+    // the language of DBFilter.h; a blank text filters nothing.
+    virtual void PrepareFilterText();
 
 private:
     friend class TField;
@@ -1249,8 +1285,10 @@ private:
     bool FStreamedActive = false;
     bool FAutoCalcFields = true;
     bool FFiltered = false;
+    bool FFound = false;
     String FFilterText;
     TFilterOptions FFilterOptions;
+    std::unique_ptr<TFilterExpression> FFilterExpression; // parsed Filter, while open
     Integer FBlockReadSize = 0;
     Integer FCalcFieldCount = 0;
 

@@ -515,21 +515,35 @@ void TField::SetLookupDataSet(TDataSet* value) {
     if (FLookupDataSet != nullptr) FLookupDataSet->RemoveFreeNotification(this);
     FLookupDataSet = value;
     if (value != nullptr) value->FreeNotification(this);
+    RefreshLookupList();
 }
 
 void TField::SetKeyFields(const String& value) {
     if (FDataSet != nullptr) FDataSet->CheckInactive();
     FKeyFields = value;
+    RefreshLookupList();
 }
 
 void TField::SetLookupKeyFields(const String& value) {
     if (FDataSet != nullptr) FDataSet->CheckInactive();
     FLookupKeyFields = value;
+    RefreshLookupList();
 }
 
 void TField::SetLookupResultField(const String& value) {
     if (FDataSet != nullptr) FDataSet->CheckInactive();
     FLookupResultField = value;
+    RefreshLookupList();
+}
+
+void TField::SetLookupCache(bool value) {
+    if (value == FLookupCache) return;
+    FLookupCache = value;
+    RefreshLookupList();
+}
+
+void TField::RefreshLookupList() {
+    if (FLookupList) FLookupList->Clear();
 }
 
 void TField::FocusControl() {
@@ -544,7 +558,10 @@ void TField::SetParentComponent(TComponent* value) { SetDataSet(dynamic_cast<TDa
 
 void TField::Notification(TComponent* component, TOperation operation) {
     inherited::Notification(component, operation);
-    if (operation == opRemove && component == FLookupDataSet) FLookupDataSet = nullptr;
+    if (operation == opRemove && component == FLookupDataSet) {
+        FLookupDataSet = nullptr;
+        RefreshLookupList();
+    }
 }
 
 // ---- TStringField --------------------------------------------------------------------------------

@@ -1,464 +1,15 @@
-// The in-memory data set and its filter expressions.
+// The in-memory data set.
 #include "platform/classlib/MemDataSet.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "platform/classlib/DBFilter.h"
 #include "platform/runtime/Strings.h"
 #include "platform/runtime/TypInfo.h"
 
-// ---- Filter expressions --------------------------------------------------------------------------
-//
-// The filter text is a condition over the fields of the record:
-//   condition := term { OR term };  term := factor { AND factor };  factor := NOT factor | test
-//   test := operand [ comparison operand | IS [NOT] NULL | [NOT] LIKE operand
-//                     | [NOT] IN ( operand { , operand } ) ]
-//   comparison := = <> != < > <= >=
-//   operand := 'text' | number | NULL | TRUE | FALSE | field name | [field name] | "field name"
-//              | ( condition )
-// Comparisons follow SQL: a Null operand makes the test unknown, and only a condition that is
-// true accepts the record. Texts compare ignoring case with foCaseInsensitive; unless
-// foNoPartialCompare, a text ending in "*" matches every value that begins with the rest.
-
-class TMemDataSet::TFilterNode {
-public:
-    enum TKind { nkConst, nkField, nkNot, nkAnd, nkOr, nkCompare, nkIsNull, nkLike, nkIn };
-    enum TCompareOp { coEqual, coNotEqual, coLess, coGreater, coLessEqual, coGreaterEqual };
-
-    TKind Kind = nkConst;
-    TCompareOp Op = coEqual;
-    bool Negate = false;
-    Variant Value;
-    TField* Field = nullptr;
-    std::vector<std::unique_ptr<TFilterNode>> Children;
-};
-
 namespace {
 
-using TFilterNode = TMemDataSet::TFilterNode;
-
-enum TTokenKind { tkEnd, tkName, tkText, tkNumber, tkSymbol };
-
-struct TToken {
-    TTokenKind Kind = tkEnd;
-    String Text;
-};
-
-class TFilterParser {
-public:
-    TFilterParser(const String& text, TDataSet* dataSet) : FText(text), FDataSet(dataSet) { NextToken(); }
-
-    std::unique_ptr<TFilterNode> Parse() {
-        auto node = ParseOr();
-        if (FToken.Kind != tkEnd) Fail("unexpected '" + FToken.Text + "'");
-        return node;
-    }
-
-private:
-    [[noreturn]] void Fail(const String& detail) { DatabaseErrorFmt(SFilterSyntaxError, {detail}, FDataSet); }
-
-    bool IsKeyword(const char* keyword) const {
-        return FToken.Kind == tkName && SameText(FToken.Text, keyword);
-    }
-
-    void NextToken() {
-        while (FPos < FText.size() && std::isspace(static_cast<unsigned char>(FText[FPos])))
-            ++FPos;
-        FToken = TToken();
-        if (FPos >= FText.size()) return;
-        const char c = FText[FPos];
-        if (c == '\'') {
-            String text;
-            ++FPos;
-            for (;;) {
-                if (FPos >= FText.size()) Fail("unterminated text");
-                if (FText[FPos] == '\'') {
-                    if (FPos + 1 < FText.size() && FText[FPos + 1] == '\'') {
-                        text += '\'';
-                        FPos += 2;
-                        continue;
-                    }
-                    ++FPos;
-                    break;
-                }
-                text += FText[FPos++];
-            }
-            FToken = {tkText, text};
-        } else if (c == '[' || c == '"') {
-            const char close = c == '[' ? ']' : '"';
-            const std::size_t end = FText.find(close, FPos + 1);
-            if (end == String::npos) Fail("unterminated field name");
-            FToken = {tkName, FText.substr(FPos + 1, end - FPos - 1)};
-            FToken.Text.insert(0, 1, '\x01'); // marks a quoted name, never a keyword
-            FPos = end + 1;
-        } else if (std::isdigit(static_cast<unsigned char>(c)) ||
-                   (c == '.' && FPos + 1 < FText.size() &&
-                    std::isdigit(static_cast<unsigned char>(FText[FPos + 1])))) {
-            const std::size_t start = FPos;
-            while (FPos < FText.size() &&
-                   (std::isdigit(static_cast<unsigned char>(FText[FPos])) || FText[FPos] == '.'))
-                ++FPos;
-            if (FPos < FText.size() && (FText[FPos] == 'e' || FText[FPos] == 'E')) {
-                ++FPos;
-                if (FPos < FText.size() && (FText[FPos] == '+' || FText[FPos] == '-')) ++FPos;
-                while (FPos < FText.size() && std::isdigit(static_cast<unsigned char>(FText[FPos])))
-                    ++FPos;
-            }
-            FToken = {tkNumber, FText.substr(start, FPos - start)};
-        } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_' ||
-                   static_cast<unsigned char>(c) >= 0x80) {
-            const std::size_t start = FPos;
-            while (FPos < FText.size() &&
-                   (std::isalnum(static_cast<unsigned char>(FText[FPos])) || FText[FPos] == '_' ||
-                    static_cast<unsigned char>(FText[FPos]) >= 0x80))
-                ++FPos;
-            FToken = {tkName, FText.substr(start, FPos - start)};
-        } else {
-            static const char* const twoCharSymbols[] = {"<>", "<=", ">=", "!="};
-            for (const char* symbol : twoCharSymbols)
-                if (FText.compare(FPos, 2, symbol) == 0) {
-                    FToken = {tkSymbol, symbol};
-                    FPos += 2;
-                    return;
-                }
-            if (String("=<>(),-+").find(c) == String::npos) Fail(String("unexpected '") + c + "'");
-            FToken = {tkSymbol, String(1, c)};
-            ++FPos;
-        }
-    }
-
-    static std::unique_ptr<TFilterNode> Make(TFilterNode::TKind kind) {
-        auto node = std::make_unique<TFilterNode>();
-        node->Kind = kind;
-        return node;
-    }
-
-    std::unique_ptr<TFilterNode> ParseOr() {
-        auto left = ParseAnd();
-        while (IsKeyword("OR")) {
-            NextToken();
-            auto node = Make(TFilterNode::nkOr);
-            node->Children.push_back(std::move(left));
-            node->Children.push_back(ParseAnd());
-            left = std::move(node);
-        }
-        return left;
-    }
-
-    std::unique_ptr<TFilterNode> ParseAnd() {
-        auto left = ParseNot();
-        while (IsKeyword("AND")) {
-            NextToken();
-            auto node = Make(TFilterNode::nkAnd);
-            node->Children.push_back(std::move(left));
-            node->Children.push_back(ParseNot());
-            left = std::move(node);
-        }
-        return left;
-    }
-
-    std::unique_ptr<TFilterNode> ParseNot() {
-        if (IsKeyword("NOT")) {
-            NextToken();
-            auto node = Make(TFilterNode::nkNot);
-            node->Children.push_back(ParseNot());
-            return node;
-        }
-        return ParseTest();
-    }
-
-    std::unique_ptr<TFilterNode> ParseTest() {
-        auto left = ParseOperand();
-        if (FToken.Kind == tkSymbol) {
-            static const std::pair<const char*, TFilterNode::TCompareOp> ops[] = {
-                {"=", TFilterNode::coEqual},        {"<>", TFilterNode::coNotEqual},
-                {"!=", TFilterNode::coNotEqual},    {"<", TFilterNode::coLess},
-                {">", TFilterNode::coGreater},      {"<=", TFilterNode::coLessEqual},
-                {">=", TFilterNode::coGreaterEqual}};
-            for (const auto& [symbol, op] : ops)
-                if (FToken.Text == symbol) {
-                    NextToken();
-                    auto node = Make(TFilterNode::nkCompare);
-                    node->Op = op;
-                    node->Children.push_back(std::move(left));
-                    node->Children.push_back(ParseOperand());
-                    return node;
-                }
-            return left;
-        }
-        if (IsKeyword("IS")) {
-            NextToken();
-            auto node = Make(TFilterNode::nkIsNull);
-            if (IsKeyword("NOT")) {
-                node->Negate = true;
-                NextToken();
-            }
-            if (!IsKeyword("NULL")) Fail("NULL expected");
-            NextToken();
-            node->Children.push_back(std::move(left));
-            return node;
-        }
-        bool negate = false;
-        if (IsKeyword("NOT")) {
-            negate = true;
-            NextToken();
-            if (!IsKeyword("LIKE") && !IsKeyword("IN")) Fail("LIKE or IN expected");
-        }
-        if (IsKeyword("LIKE")) {
-            NextToken();
-            auto node = Make(TFilterNode::nkLike);
-            node->Negate = negate;
-            node->Children.push_back(std::move(left));
-            node->Children.push_back(ParseOperand());
-            return node;
-        }
-        if (IsKeyword("IN")) {
-            NextToken();
-            auto node = Make(TFilterNode::nkIn);
-            node->Negate = negate;
-            node->Children.push_back(std::move(left));
-            if (!(FToken.Kind == tkSymbol && FToken.Text == "(")) Fail("'(' expected");
-            do {
-                NextToken();
-                node->Children.push_back(ParseOperand());
-            } while (FToken.Kind == tkSymbol && FToken.Text == ",");
-            if (!(FToken.Kind == tkSymbol && FToken.Text == ")")) Fail("')' expected");
-            NextToken();
-            return node;
-        }
-        return left;
-    }
-
-    std::unique_ptr<TFilterNode> ParseOperand() {
-        if (FToken.Kind == tkSymbol && FToken.Text == "(") {
-            NextToken();
-            auto node = ParseOr();
-            if (!(FToken.Kind == tkSymbol && FToken.Text == ")")) Fail("')' expected");
-            NextToken();
-            return node;
-        }
-        if (FToken.Kind == tkSymbol && (FToken.Text == "-" || FToken.Text == "+")) {
-            const bool minus = FToken.Text == "-";
-            NextToken();
-            if (FToken.Kind != tkNumber) Fail("number expected");
-            FToken.Text.insert(0, minus ? "-" : "");
-        }
-        auto node = Make(TFilterNode::nkConst);
-        switch (FToken.Kind) {
-        case tkText:
-            node->Value = Variant(FToken.Text);
-            break;
-        case tkNumber: {
-            Int64 integer = 0;
-            if (TryStrToInt64(FToken.Text, integer)) {
-                node->Value = integer >= -2147483648LL && integer <= 2147483647LL ? Variant(Integer(integer))
-                                                                                  : Variant(integer);
-            } else {
-                TFormatSettings dot = FormatSettings;
-                dot.DecimalSeparator = '.';
-                Extended number = 0;
-                if (!TryStrToFloat(FToken.Text, number, dot)) Fail("invalid number " + FToken.Text);
-                node->Value = Variant(double(number));
-            }
-            break;
-        }
-        case tkName:
-            if (IsKeyword("NULL")) {
-                node->Value = Null();
-            } else if (IsKeyword("TRUE") || IsKeyword("FALSE")) {
-                node->Value = Variant(IsKeyword("TRUE"));
-            } else {
-                String name = FToken.Text;
-                if (!name.empty() && name[0] == '\x01') name.erase(0, 1);
-                node->Kind = TFilterNode::nkField;
-                node->Field = FDataSet->FieldByName(name);
-            }
-            break;
-        default:
-            Fail(FToken.Kind == tkEnd ? String("unexpected end") : "unexpected '" + FToken.Text + "'");
-        }
-        NextToken();
-        return node;
-    }
-
-    String FText;
-    std::size_t FPos = 0;
-    TDataSet* FDataSet;
-    TToken FToken;
-};
-
-bool IsTextValue(const Variant& value) { return VarIsStr(value); }
-
 bool IsNullValue(const Variant& value) { return VarIsNull(value) || VarIsEmpty(value); }
-
-// LIKE with % (any run of characters) and _ (one character), by code points.
-bool LikeMatch(const std::u32string& text, std::size_t ti, const std::u32string& pattern, std::size_t pi) {
-    while (pi < pattern.size()) {
-        if (pattern[pi] == U'%') {
-            while (pi < pattern.size() && pattern[pi] == U'%')
-                ++pi;
-            if (pi == pattern.size()) return true;
-            for (std::size_t k = ti; k <= text.size(); ++k)
-                if (LikeMatch(text, k, pattern, pi)) return true;
-            return false;
-        }
-        if (ti >= text.size()) return false;
-        if (pattern[pi] != U'_' && pattern[pi] != text[ti]) return false;
-        ++ti;
-        ++pi;
-    }
-    return ti == text.size();
-}
-
-std::u32string CodePoints(const String& text) {
-    std::u32string result;
-    for (std::size_t i = 0; i < text.size(); i = Utf8Next(text, i))
-        result.push_back(Utf8CodePointAt(text, i));
-    return result;
-}
-
-class TFilterEvaluator {
-public:
-    explicit TFilterEvaluator(TFilterOptions options) : FOptions(options) {}
-
-    // Null for unknown, else a Boolean (or the operand's value).
-    Variant Evaluate(const TFilterNode& node) {
-        switch (node.Kind) {
-        case TFilterNode::nkConst:
-            return node.Value;
-        case TFilterNode::nkField:
-            return node.Field->GetValue();
-        case TFilterNode::nkNot: {
-            const Variant value = Evaluate(*node.Children[0]);
-            return IsNullValue(value) ? Null() : Variant(!value.AsBoolean());
-        }
-        case TFilterNode::nkAnd: {
-            const Variant left = Evaluate(*node.Children[0]);
-            if (!IsNullValue(left) && !left.AsBoolean()) return Variant(false);
-            const Variant right = Evaluate(*node.Children[1]);
-            if (!IsNullValue(right) && !right.AsBoolean()) return Variant(false);
-            return IsNullValue(left) || IsNullValue(right) ? Null() : Variant(true);
-        }
-        case TFilterNode::nkOr: {
-            const Variant left = Evaluate(*node.Children[0]);
-            if (!IsNullValue(left) && left.AsBoolean()) return Variant(true);
-            const Variant right = Evaluate(*node.Children[1]);
-            if (!IsNullValue(right) && right.AsBoolean()) return Variant(true);
-            return IsNullValue(left) || IsNullValue(right) ? Null() : Variant(false);
-        }
-        case TFilterNode::nkIsNull: {
-            const bool isNull = IsNullValue(Evaluate(*node.Children[0]));
-            return Variant(node.Negate ? !isNull : isNull);
-        }
-        case TFilterNode::nkCompare:
-            return Compare(Evaluate(*node.Children[0]), Evaluate(*node.Children[1]), node.Op);
-        case TFilterNode::nkLike: {
-            const Variant value = Evaluate(*node.Children[0]);
-            const Variant pattern = Evaluate(*node.Children[1]);
-            if (IsNullValue(value) || IsNullValue(pattern)) return Null();
-            String text = VarToStr(value);
-            String mask = VarToStr(pattern);
-            if (FOptions.Contains(foCaseInsensitive)) {
-                text = AnsiUpperCase(text);
-                mask = AnsiUpperCase(mask);
-            }
-            const bool match = LikeMatch(CodePoints(text), 0, CodePoints(mask), 0);
-            return Variant(node.Negate ? !match : match);
-        }
-        case TFilterNode::nkIn: {
-            const Variant value = Evaluate(*node.Children[0]);
-            if (IsNullValue(value)) return Null();
-            bool found = false;
-            for (std::size_t i = 1; i < node.Children.size() && !found; ++i) {
-                const Variant item = Compare(value, Evaluate(*node.Children[i]), TFilterNode::coEqual);
-                found = !IsNullValue(item) && item.AsBoolean();
-            }
-            return Variant(node.Negate ? !found : found);
-        }
-        }
-        return Null();
-    }
-
-private:
-    Variant Compare(const Variant& left, const Variant& right, TFilterNode::TCompareOp op) {
-        if (IsNullValue(left) || IsNullValue(right)) return Null();
-        Integer order = 0;
-        if (IsTextValue(left) && IsTextValue(right)) {
-            String a = VarToStr(left);
-            String b = VarToStr(right);
-            if (FOptions.Contains(foCaseInsensitive)) {
-                a = AnsiUpperCase(a);
-                b = AnsiUpperCase(b);
-            }
-            const bool partial = !FOptions.Contains(foNoPartialCompare) &&
-                                 (op == TFilterNode::coEqual || op == TFilterNode::coNotEqual);
-            if (partial && !b.empty() && b.back() == '*') {
-                b.pop_back();
-                const bool match = a.compare(0, b.size(), b) == 0;
-                return Variant(op == TFilterNode::coEqual ? match : !match);
-            }
-            order = CompareStr(a, b);
-        } else {
-            try {
-                switch (VarCompareValue(left, right)) {
-                case vrEqual:
-                    order = 0;
-                    break;
-                case vrLessThan:
-                    order = -1;
-                    break;
-                case vrGreaterThan:
-                    order = 1;
-                    break;
-                default:
-                    return Null();
-                }
-            } catch (const EVariantError&) {
-                // Values of kinds that do not compare (a text that is no number) never match.
-                return Variant(op == TFilterNode::coNotEqual);
-            }
-        }
-        switch (op) {
-        case TFilterNode::coEqual:
-            return Variant(order == 0);
-        case TFilterNode::coNotEqual:
-            return Variant(order != 0);
-        case TFilterNode::coLess:
-            return Variant(order < 0);
-        case TFilterNode::coGreater:
-            return Variant(order > 0);
-        case TFilterNode::coLessEqual:
-            return Variant(order <= 0);
-        case TFilterNode::coGreaterEqual:
-            return Variant(order >= 0);
-        }
-        return Null();
-    }
-
-    TFilterOptions FOptions;
-};
-
-// Whether a record value matches a key value (Locate, Lookup).
-bool KeyMatches(const Variant& value, const Variant& key, TLocateOptions options) {
-    const bool valueNull = IsNullValue(value);
-    const bool keyNull = IsNullValue(key);
-    if (valueNull || keyNull) return valueNull && keyNull;
-    if (IsTextValue(value) || (IsTextValue(key) && options.Contains(loPartialKey))) {
-        String text = VarToStr(value);
-        String wanted = VarToStr(key);
-        if (options.Contains(loCaseInsensitive)) {
-            text = AnsiUpperCase(text);
-            wanted = AnsiUpperCase(wanted);
-        }
-        if (options.Contains(loPartialKey)) return text.compare(0, wanted.size(), wanted) == 0;
-        return text == wanted;
-    }
-    try {
-        return VarCompareValue(value, key) == vrEqual;
-    } catch (const EVariantError&) {
-        return false;
-    }
-}
 
 } // namespace
 
@@ -527,7 +78,6 @@ void TMemDataSet::InternalOpen() {
     }
     if (GetDefaultFields()) CreateFields();
     BindFields(true);
-    if (GetFiltered()) PrepareFilterText();
     FRecords.clear();
     RecordsChanged();
     FAutoIncValues.assign(std::size_t(GetFieldDefs()->GetCount()), 0);
@@ -538,7 +88,6 @@ void TMemDataSet::InternalOpen() {
 void TMemDataSet::InternalClose() {
     FRecords.clear();
     RecordsChanged();
-    FFilterExpression.reset();
     FCursorOpen = false;
     BindFields(false);
     if (GetDefaultFields()) DestroyFields();
@@ -740,8 +289,8 @@ Variant TMemDataSet::GetStoredFieldValue(const TField* field, TDataSetState stat
     return column < Integer(values.size()) ? values[std::size_t(column)] : Null();
 }
 
-Integer TMemDataSet::FindRecord(const std::vector<TField*>& fields, const Variant& keyValues,
-                                TLocateOptions options, TRecordBuffer& buffer) {
+Integer TMemDataSet::FindKeyRecord(const std::vector<TField*>& fields, const Variant& keyValues,
+                                   TLocateOptions options, TRecordBuffer& buffer) {
     std::vector<Variant> keys;
     if (fields.size() == 1) {
         keys.push_back(VarIsArray(keyValues) ? VarArrayGet(keyValues, {VarArrayLowBound(keyValues, 1)})
@@ -761,7 +310,7 @@ Integer TMemDataSet::FindRecord(const std::vector<TField*>& fields, const Varian
         bool match = true;
         for (std::size_t i = 0; i < fields.size() && match; ++i) {
             const Variant value = fields.size() == 1 ? values : VarArrayGet(values, {Integer(i)});
-            match = KeyMatches(value, keys[i], options);
+            match = LocateKeyMatches(value, keys[i], options);
         }
         if (match) return index;
     }
@@ -773,7 +322,7 @@ bool TMemDataSet::Locate(const String& keyFields, const Variant& keyValues, TLoc
     const std::vector<TField*> fields = GetFieldList(keyFields);
     if (fields.empty()) return false;
     TRecordBuffer buffer;
-    const Integer index = FindRecord(fields, keyValues, options, buffer);
+    const Integer index = FindKeyRecord(fields, keyValues, options, buffer);
     if (index < 0) return false;
     if (BeforeScroll) BeforeScroll(this);
     FCursor = index;
@@ -788,29 +337,34 @@ Variant TMemDataSet::Lookup(const String& keyFields, const Variant& keyValues, c
     const std::vector<TField*> results = GetFieldList(resultFields);
     if (fields.empty() || results.empty()) return Null();
     TRecordBuffer buffer;
-    if (FindRecord(fields, keyValues, {}, buffer) < 0) return Null();
+    if (FindKeyRecord(fields, keyValues, {}, buffer) < 0) return Null();
     return FieldValuesOf(buffer, results);
 }
 
-void TMemDataSet::PrepareFilterText() {
-    if (GetFilter().empty()) {
-        FFilterExpression.reset();
-        return;
+bool TMemDataSet::FindRecord(bool restart, bool goForward) {
+    CheckBrowseMode();
+    // Filtered or not, the search goes by the filter text as it stands now.
+    if (!GetFiltered()) PrepareFilterText();
+    if (BeforeScroll) BeforeScroll(this);
+    SetFound(false);
+    const Integer count = Integer(FRecords.size());
+    const Integer step = goForward ? 1 : -1;
+    Integer index = goForward ? 0 : count - 1;
+    if (!restart && !IsEmpty()) {
+        const Integer current = IndexOfBookmark(ActiveBuffer()->Bookmark);
+        if (current >= 0) index = current + step;
     }
-    TFilterParser parser(GetFilter(), this);
-    FFilterExpression = parser.Parse();
-}
-
-bool TMemDataSet::EvaluateFilterText() {
-    if (!FFilterExpression) return true;
-    TFilterEvaluator evaluator(GetFilterOptions());
-    const Variant result = evaluator.Evaluate(*FFilterExpression);
-    if (IsNullValue(result)) return false;
-    try {
-        return result.AsBoolean();
-    } catch (const EVariantError&) {
-        return false;
+    TRecordBuffer buffer;
+    for (; index >= 0 && index < count; index += step) {
+        FillBuffer(buffer, index);
+        if (!MatchesFilter(buffer)) continue;
+        FCursor = index;
+        Resync({rmExact, rmCenter});
+        SetFound(true);
+        if (AfterScroll) AfterScroll(this);
+        return true;
     }
+    return false;
 }
 
 // ---- Registration --------------------------------------------------------------------------------

@@ -31,11 +31,11 @@ public:
     void SetRecNo(Integer value) override;
     bool IsSequenced() const override { return true; }
     bool BookmarkValid(const TBookmark& bookmark) const override;
-    // Key values: one value for one field, a variant array for several. Strings compare as
-    // text (loCaseInsensitive ignores case, loPartialKey matches the beginning); Null matches
-    // Null; other values compare as variants.
+    // Key values: one value for one field, a variant array for several (LocateKeyMatches in
+    // DBFilter.h compares them). Only records that pass Filtered are searched.
     bool Locate(const String& keyFields, const Variant& keyValues, TLocateOptions options) override;
     Variant Lookup(const String& keyFields, const Variant& keyValues, const String& resultFields) override;
+    bool FindRecord(bool restart, bool goForward) override;
 
 protected:
     bool IsCursorOpen() const override { return FCursorOpen; }
@@ -51,12 +51,6 @@ protected:
     bool IsCanModify() const override { return !FReadOnly; }
     Integer DoCompareBookmarks(const TBookmark& bookmark1, const TBookmark& bookmark2) const override;
     Variant GetStoredFieldValue(const TField* field, TDataSetState state) const override;
-    bool EvaluateFilterText() override;
-    void PrepareFilterText() override;
-
-public:
-    // The parsed filter text (MemDataSet.cpp).
-    class TFilterNode;
 
 private:
     struct TMemRecord {
@@ -74,8 +68,8 @@ private:
     // Whether the record at `index` passes the filter; `buffer` then holds it.
     bool AcceptRecord(Integer index, TRecordBuffer& buffer);
     // The first record passing the filter whose key fields match; -1 when none.
-    Integer FindRecord(const std::vector<TField*>& fields, const Variant& keyValues, TLocateOptions options,
-                       TRecordBuffer& buffer);
+    Integer FindKeyRecord(const std::vector<TField*>& fields, const Variant& keyValues,
+                          TLocateOptions options, TRecordBuffer& buffer);
     void RecordsChanged() { FIndexValid = false; }
 
     std::vector<std::unique_ptr<TMemRecord>> FRecords;
@@ -86,5 +80,4 @@ private:
     std::vector<Int64> FAutoIncValues; // the last number given, per column
     bool FCursorOpen = false;
     bool FReadOnly = false;
-    std::unique_ptr<TFilterNode> FFilterExpression;
 };
