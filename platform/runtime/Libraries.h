@@ -13,9 +13,6 @@
 #include "platform/runtime/SysInfo.h"
 #include "platform/runtime/WinTypes.h"
 
-struct HINSTANCE__;
-using HINSTANCE = HINSTANCE__*;
-using HMODULE = HINSTANCE;
 // Cast to the function's own type before calling (a pointer to void() converts to any function
 // pointer type without a cast warning).
 using FARPROC = void (*)();

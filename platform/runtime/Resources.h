@@ -15,10 +15,7 @@
 #include "platform/runtime/WinTypes.h"
 
 // Handle types of the resource functions (the same definitions may appear elsewhere).
-using HINSTANCE = void*;
-using HMODULE = void*;
 using HRSRC = void*;
-using HGLOBAL = void*;
 using LPVOID = void*;
 
 // The program's instance.

@@ -24,6 +24,11 @@ using INT_PTR = std::intptr_t;
 using DWORD_PTR = std::uintptr_t;
 using COLORREF = std::uint32_t;  // 0x00BBGGRR; 0xFF0000nn names a system colour
 using HANDLE = void*;
+// A module of the program (the program itself, or a library of our own table).
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+using HMODULE = HINSTANCE;
+using HGLOBAL = void*;
 using LPSTR = char*;
 using LPCSTR = const char*;
 
