@@ -2,6 +2,11 @@
 
 #include <array>
 #include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "platform/winapi/GdiObjects.h"
+#include "platform/winapi/WinBackendInterface.h"
 
 namespace {
 
@@ -54,6 +59,28 @@ std::array<std::atomic<COLORREF>, GdiSysColorCount>& Table() {
     return table.Entries;
 }
 
+// The brushes of GetSysColorBrush hold the system colour itself (0xFF0000nn), which drawing
+// resolves when it paints; GetObject reports the colour of the moment.
+class SysColorBrush : public GdiBrush {
+public:
+    int Describe(int size, void* buffer, bool wide) const override {
+        GdiBrush current = *this;
+        current.Color = GdiResolveColor(Color);
+        return current.Describe(size, buffer, wide);
+    }
+};
+
+struct Hooks {
+    std::mutex Lock;
+    std::array<HBRUSH, GdiSysColorCount> Brushes{};
+    TSysColorChangeHook ChangeHook = [] { WinNotifySysColorChange(); };
+};
+
+Hooks& State() {
+    static Hooks hooks;
+    return hooks;
+}
+
 } // namespace
 
 DWORD GetSysColor(int index) {
@@ -67,5 +94,31 @@ BOOL SetSysColors(int count, const INT* elements, const COLORREF* values) {
         if (elements[i] < 0 || elements[i] >= GdiSysColorCount) return FALSE;
     for (int i = 0; i < count; ++i)
         Table()[elements[i]].store(values[i] & 0x00FFFFFF);
+    TSysColorChangeHook hook;
+    {
+        std::lock_guard<std::mutex> lock(State().Lock);
+        hook = State().ChangeHook;
+    }
+    if (count > 0 && hook) hook();
     return TRUE;
+}
+
+HBRUSH GetSysColorBrush(int index) {
+    if (index < 0 || index >= GdiSysColorCount) return nullptr;
+    std::lock_guard<std::mutex> lock(State().Lock);
+    HBRUSH& brush = State().Brushes[index];
+    if (!brush) {
+        auto object = std::make_shared<SysColorBrush>();
+        object->Style = BS_SOLID;
+        object->Color = 0xFF000000 | COLORREF(index);
+        object->Stock = true;
+        brush = static_cast<HBRUSH>(GdiAddObject(object));
+    }
+    return brush;
+}
+
+TSysColorChangeHook SetSysColorChangeHook(TSysColorChangeHook hook) {
+    std::lock_guard<std::mutex> lock(State().Lock);
+    std::swap(hook, State().ChangeHook);
+    return hook;
 }

@@ -2,7 +2,12 @@
 // pens the controls draw with.
 #pragma once
 
+#include <functional>
+
 #include "platform/runtime/WinTypes.h"
+
+struct HBRUSH__;
+using HBRUSH = HBRUSH__*;
 
 constexpr int COLOR_SCROLLBAR = 0;
 constexpr int COLOR_BACKGROUND = 1;
@@ -46,5 +51,15 @@ constexpr int GdiSysColorCount = 31;
 
 // The colour (0x00BBGGRR) of a system colour index; 0 for an index outside the table.
 DWORD GetSysColor(int index);
-// Sets count entries; false (and nothing changed) when an index lies outside the table.
+// Sets count entries; false (and nothing changed) when an index lies outside the table. After a
+// change the change hook runs once (a broadcast of WM_SYSCOLORCHANGE to the top-level windows).
 BOOL SetSysColors(int count, const INT* elements, const COLORREF* values);
+
+// A solid brush of the system colour, owned by the system: it keeps following the colour when
+// SetSysColors changes it, and DeleteObject leaves it alone. Null for an index outside the table.
+HBRUSH GetSysColorBrush(int index);
+
+// What SetSysColors calls after it changed the table. The window system's broadcast is
+// installed from the start; an empty hook calls nothing. Returns the hook it replaces.
+using TSysColorChangeHook = std::function<void()>;
+TSysColorChangeHook SetSysColorChangeHook(TSysColorChangeHook hook);

@@ -1,0 +1,389 @@
+// DefWindowProc: what a window does with the messages its procedure leaves to the system.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/winapi/WinInternal.h"
+
+using namespace WinInternal;
+
+namespace {
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+HWND ParentOfChild(HWND window) {
+    TLock lock(StateMutex());
+    TWnd* w = Find(window);
+    if (!w || !IsChildStyle(w)) return nullptr;
+    return w->Parent->Handle;
+}
+
+// The client rectangle a window of its styles has inside a window rectangle.
+void CalcClient(HWND window, RECT& rect) {
+    DWORD style = 0, exStyle = 0;
+    {
+        TLock lock(StateMutex());
+        TWnd* w = Find(window);
+        if (!w) return;
+        style = w->Style;
+        exStyle = w->ExStyle;
+    }
+    if (style & WS_MINIMIZE) {
+        rect.right = rect.left;
+        rect.bottom = rect.top;
+        return;
+    }
+    RECT f = FrameInsets(style, exStyle, false);
+    rect.left -= f.left;
+    rect.top -= f.top;
+    rect.right -= f.right;
+    rect.bottom -= f.bottom;
+    if (style & WS_VSCROLL) rect.right -= GetSystemMetrics(SM_CXVSCROLL);
+    if (style & WS_HSCROLL) rect.bottom -= GetSystemMetrics(SM_CYHSCROLL);
+    rect.right = std::max(rect.right, rect.left);
+    rect.bottom = std::max(rect.bottom, rect.top);
+}
+
+LRESULT NcHitTest(HWND window, POINT screen) {
+    DWORD style = 0, exStyle = 0;
+    RECT wr{}, cr{};
+    {
+        TLock lock(StateMutex());
+        TWnd* w = Find(window);
+        if (!w) return HTNOWHERE;
+        style = w->Style;
+        exStyle = w->ExStyle;
+        wr = ScreenWindowRect(w);
+        cr = ScreenClientRect(w);
+    }
+    auto in = [](const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; };
+    if (!in(wr, screen)) return HTNOWHERE;
+    if (in(cr, screen)) return HTCLIENT;
+    if (style & WS_MINIMIZE) return HTCAPTION;
+    int border = (style & WS_THICKFRAME)                                             ? GetSystemMetrics(SM_CXFRAME)
+                 : ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME)) ? GetSystemMetrics(SM_CXDLGFRAME)
+                 : (style & WS_BORDER)                                        ? GetSystemMetrics(SM_CXBORDER)
+                                                                              : 0;
+    if (style & WS_THICKFRAME) {
+        int corner = GetSystemMetrics(SM_CXSIZE) + border;
+        bool left = screen.x < wr.left + border, right = screen.x >= wr.right - border;
+        bool top = screen.y < wr.top + border, bottom = screen.y >= wr.bottom - border;
+        bool nearLeft = screen.x < wr.left + corner, nearRight = screen.x >= wr.right - corner;
+        bool nearTop = screen.y < wr.top + corner, nearBottom = screen.y >= wr.bottom - corner;
+        if (top) return nearLeft ? HTTOPLEFT : nearRight ? HTTOPRIGHT : HTTOP;
+        if (bottom) return nearLeft ? HTBOTTOMLEFT : nearRight ? HTBOTTOMRIGHT : HTBOTTOM;
+        if (left) return nearTop ? HTTOPLEFT : nearBottom ? HTBOTTOMLEFT : HTLEFT;
+        if (right) return nearTop ? HTTOPRIGHT : nearBottom ? HTBOTTOMRIGHT : HTRIGHT;
+    } else if (screen.x < wr.left + border || screen.x >= wr.right - border || screen.y < wr.top + border ||
+               screen.y >= wr.bottom - border) {
+        return HTBORDER;
+    }
+    RECT inner{wr.left + border, wr.top + border, wr.right - border, wr.bottom - border};
+    if ((style & WS_CAPTION) == WS_CAPTION) {
+        int height = (exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
+        if (screen.y < inner.top + height) {
+            int button = GetSystemMetrics(SM_CXSIZE);
+            if ((style & WS_SYSMENU) && !(exStyle & WS_EX_TOOLWINDOW) && screen.x < inner.left + button) return HTSYSMENU;
+            if (style & WS_SYSMENU) {
+                if (screen.x >= inner.right - button) return HTCLOSE;
+                int x = inner.right - button - 2;
+                if ((style & WS_MAXIMIZEBOX) && screen.x >= x - button && screen.x < x) return HTMAXBUTTON;
+                if (style & WS_MAXIMIZEBOX) x -= button;
+                if ((style & WS_MINIMIZEBOX) && screen.x >= x - button && screen.x < x) return HTMINBUTTON;
+            }
+            return HTCAPTION;
+        }
+    }
+    if ((style & WS_VSCROLL) && screen.x >= cr.right && screen.y >= cr.top && screen.y < cr.bottom) return HTVSCROLL;
+    if ((style & WS_HSCROLL) && screen.y >= cr.bottom && screen.x >= cr.left && screen.x < cr.right) return HTHSCROLL;
+    if ((style & WS_VSCROLL) && (style & WS_HSCROLL) && screen.x >= cr.right && screen.y >= cr.bottom) return HTSIZE;
+    return HTBORDER;
+}
+
+void NoteTitle(HWND window) {
+    TLock lock(StateMutex());
+    TWnd* w = Find(window);
+    if (w && IsTopLevel(w)) SurfaceUpdate(w);
+}
+
+bool HasCaption(HWND window) {
+    TLock lock(StateMutex());
+    TWnd* w = Find(window);
+    return w && (w->Style & WS_CAPTION) == WS_CAPTION && IsVisibleChain(w);
+}
+
+void PaintNonClientNow(HWND window) {
+    HDC dc = GetWindowDC(window);
+    DrawNonClient(window, dc);
+    ReleaseDC(window, dc);
+}
+
+LRESULT Print(HWND window, HDC dc, LPARAM flags) {
+    if ((flags & PRF_CHECKVISIBLE) && !IsWindowVisible(window)) return 0;
+    RECT client{};
+    POINT clientOffset{};
+    {
+        TLock lock(StateMutex());
+        TWnd* w = Find(window);
+        if (!w) return 0;
+        client = RECT{0, 0, Width(w->Client), Height(w->Client)};
+        clientOffset = POINT{w->Client.left, w->Client.top};
+    }
+    int saved = SaveDC(dc);
+    if (flags & PRF_NONCLIENT) DrawNonClient(window, dc);
+    // The client area's origin, with drawing kept inside it.
+    OffsetViewportOrgEx(dc, clientOffset.x, clientOffset.y, nullptr);
+    IntersectClipRect(dc, 0, 0, client.right, client.bottom);
+    if (flags & PRF_ERASEBKGND) SendMessageA(window, WM_ERASEBKGND, WPARAM(dc), 0);
+    if (flags & PRF_CLIENT) SendMessageA(window, WM_PRINTCLIENT, WPARAM(dc), flags);
+    if (flags & PRF_CHILDREN) {
+        std::vector<std::pair<HWND, POINT>> children;
+        {
+            TLock lock(StateMutex());
+            TWnd* w = Find(window);
+            if (w)
+                for (auto it = w->Children.rbegin(); it != w->Children.rend(); ++it)
+                    if ((*it)->Style & WS_VISIBLE) children.push_back({(*it)->Handle, POINT{(*it)->Rect.left, (*it)->Rect.top}});
+        }
+        for (auto& [child, pos] : children) {
+            int inner = SaveDC(dc);
+            OffsetViewportOrgEx(dc, pos.x, pos.y, nullptr);
+            SendMessageA(child, WM_PRINT, WPARAM(dc), flags | PRF_NONCLIENT);
+            RestoreDC(dc, inner);
+        }
+    }
+    RestoreDC(dc, saved);
+    return 0;
+}
+
+}  // namespace
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NCCREATE: {
+        auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        if (cs && cs->lpszName && (std::uintptr_t(cs->lpszName) >> 16) != 0) {
+            TLock lock(StateMutex());
+            if (TWnd* w = Find(window)) w->Text = cs->lpszName;
+        }
+        NoteTitle(window);
+        return TRUE;
+    }
+    case WM_NCCALCSIZE: {
+        if (!lParam) return 0;
+        RECT* rect = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+        CalcClient(window, *rect);
+        return 0;
+    }
+    case WM_NCHITTEST: return NcHitTest(window, MakePointFromLParam(lParam));
+    case WM_NCPAINT: PaintNonClientNow(window); return 0;
+    case WM_NCACTIVATE:
+        if (HasCaption(window)) PaintNonClientNow(window);
+        return TRUE;
+    case WM_SETTEXT: {
+        {
+            TLock lock(StateMutex());
+            TWnd* w = Find(window);
+            if (!w) return FALSE;
+            w->Text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+        }
+        NoteTitle(window);
+        if (HasCaption(window)) PaintNonClientNow(window);
+        return TRUE;
+    }
+    case WM_GETTEXT: {
+        char* buffer = reinterpret_cast<char*>(lParam);
+        int size = int(wParam);
+        if (!buffer || size <= 0) return 0;
+        TLock lock(StateMutex());
+        TWnd* w = Find(window);
+        if (!w) {
+            buffer[0] = '\0';
+            return 0;
+        }
+        int n = std::min<int>(int(w->Text.size()), size - 1);
+        std::memcpy(buffer, w->Text.data(), size_t(n));
+        buffer[n] = '\0';
+        return n;
+    }
+    case WM_GETTEXTLENGTH: {
+        TLock lock(StateMutex());
+        TWnd* w = Find(window);
+        return w ? LRESULT(w->Text.size()) : 0;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(window, &ps);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND: {
+        HBRUSH brush = nullptr;
+        RECT client{};
+        {
+            TLock lock(StateMutex());
+            TWnd* w = Find(window);
+            if (!w || !w->Class) return 0;
+            brush = w->Class->Background;
+            client = RECT{0, 0, Width(w->Client), Height(w->Client)};
+        }
+        if (!brush) return 0;
+        FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
+        return 1;
+    }
+    case WM_PRINT: return Print(window, reinterpret_cast<HDC>(wParam), lParam);
+    case WM_PRINTCLIENT: return 0;
+    case WM_WINDOWPOSCHANGING: {
+        auto* wp = reinterpret_cast<WINDOWPOS*>(lParam);
+        if (!wp || (wp->flags & SWP_NOSIZE)) return 0;
+        bool resizable = false;
+        {
+            TLock lock(StateMutex());
+            TWnd* w = Find(window);
+            if (!w || (w->Style & (WS_MINIMIZE | WS_MAXIMIZE))) return 0;
+            resizable = (w->Style & WS_THICKFRAME) || (IsTopLevel(w) && !(w->Style & (WS_POPUP | WS_CHILD)));
+        }
+        if (!resizable) return 0;
+        MINMAXINFO info;
+        {
+            TLock lock(StateMutex());
+            TWnd* w = Find(window);
+            RECT f = FrameInsets(w->Style, w->ExStyle, false);
+            RECT screen = Desktop()->Rect;
+            info.ptMaxSize = POINT{Width(screen) - 2 * f.left, Height(screen) - 2 * f.top};
+            info.ptMaxPosition = POINT{f.left, f.top};
+            info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+            info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+        }
+        SendMessageA(window, WM_GETMINMAXINFO, 0, LPARAM(&info));
+        wp->cx = std::max<int>(info.ptMinTrackSize.x, std::min<int>(wp->cx, info.ptMaxTrackSize.x));
+        wp->cy = std::max<int>(info.ptMinTrackSize.y, std::min<int>(wp->cy, info.ptMaxTrackSize.y));
+        return 0;
+    }
+    case WM_WINDOWPOSCHANGED: {
+        auto* wp = reinterpret_cast<const WINDOWPOS*>(lParam);
+        if (!wp) return 0;
+        RECT client{};
+        POINT origin{};
+        DWORD style = 0;
+        {
+            TLock lock(StateMutex());
+            TWnd* w = Find(window);
+            if (!w) return 0;
+            client = w->Client;
+            origin = POINT{w->Rect.left + client.left, w->Rect.top + client.top};
+            style = w->Style;
+        }
+        if (!(wp->flags & SWP_NOCLIENTMOVE)) SendMessageA(window, WM_MOVE, 0, MAKELPARAM(WORD(origin.x), WORD(origin.y)));
+        if (!(wp->flags & SWP_NOCLIENTSIZE) || (wp->flags & SWP_FRAMECHANGED)) {
+            WPARAM kind = (style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : (style & WS_MINIMIZE) ? SIZE_MINIMIZED : SIZE_RESTORED;
+            if (!(wp->flags & SWP_NOCLIENTSIZE) || kind != SIZE_RESTORED)
+                SendMessageA(window, WM_SIZE, kind, MAKELPARAM(WORD(Width(client)), WORD(Height(client))));
+        }
+        return 0;
+    }
+    case WM_GETMINMAXINFO: return 0;
+    case WM_SETCURSOR: {
+        if (HWND parent = ParentOfChild(window))
+            if (SendMessageA(parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
+        if (SHORT(LOWORD(std::uintptr_t(lParam))) == HTCLIENT) {
+            HCURSOR cursor = nullptr;
+            {
+                TLock lock(StateMutex());
+                TWnd* w = Find(window);
+                if (w && w->Class) cursor = w->Class->Cursor;
+            }
+            if (cursor) {
+                SetCursor(cursor);
+                return TRUE;
+            }
+        }
+        return FALSE;
+    }
+    case WM_MOUSEACTIVATE: {
+        if (HWND parent = ParentOfChild(window)) {
+            LRESULT r = SendMessageA(parent, WM_MOUSEACTIVATE, wParam, lParam);
+            if (r) return r;
+        }
+        return MA_ACTIVATE;
+    }
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0) SetFocus(window);
+        return 0;
+    case WM_CLOSE: DestroyWindow(window); return 0;
+    case WM_SYSCOMMAND:
+        switch (wParam & 0xFFF0) {
+        case SC_CLOSE: {
+            bool noClose = false;
+            {
+                TLock lock(StateMutex());
+                TWnd* w = Find(window);
+                noClose = w && w->Class && (w->Class->Style & CS_NOCLOSE);
+            }
+            if (!noClose) SendMessageA(window, WM_CLOSE, 0, 0);
+            return 0;
+        }
+        case SC_MINIMIZE: ShowWindow(window, SW_MINIMIZE); return 0;
+        case SC_MAXIMIZE: ShowWindow(window, SW_MAXIMIZE); return 0;
+        case SC_RESTORE: ShowWindow(window, SW_RESTORE); return 0;
+        default: return 0;
+        }
+    case WM_RBUTTONUP: {
+        POINT p = MakePointFromLParam(lParam);
+        ClientToScreen(window, &p);
+        SendMessageA(window, WM_CONTEXTMENU, WPARAM(window), PointToLParam(p));
+        return 0;
+    }
+    case WM_CONTEXTMENU:
+        if (HWND parent = ParentOfChild(window)) SendMessageA(parent, WM_CONTEXTMENU, wParam, lParam);
+        return 0;
+    case WM_KEYUP:
+        if (wParam == WPARAM(VK_APPS)) SendMessageA(window, WM_CONTEXTMENU, WPARAM(window), -1);
+        return 0;
+    case WM_SYSKEYDOWN:
+        if (wParam == WPARAM(VK_F10) && (GetKeyState(VK_SHIFT) & 0x8000))
+            SendMessageA(window, WM_CONTEXTMENU, WPARAM(window), -1);
+        else if (wParam == WPARAM(VK_F4) && (HIWORD(std::uintptr_t(lParam)) & KF_ALTDOWN)) {
+            HWND top = GetAncestor(window, GA_ROOT);
+            if (top) PostMessageA(top, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        return 0;
+    case WM_MOUSEWHEEL:
+        if (HWND parent = ParentOfChild(window)) return SendMessageA(parent, WM_MOUSEWHEEL, wParam, lParam);
+        return 0;
+    case WM_CANCELMODE:
+        if (GetCapture() == window) ReleaseCapture();
+        return 0;
+    case WM_SETREDRAW: {
+        // Only the visibility bit, without any message.
+        TLock lock(StateMutex());
+        TWnd* w = Find(window);
+        if (!w) return 0;
+        if (wParam)
+            w->Style |= WS_VISIBLE;
+        else
+            w->Style &= ~WS_VISIBLE;
+        if (TWnd* top = TopLevelOf(w)) {
+            RetargetContexts(top);
+            if (top == w) SurfaceUpdate(w);
+        }
+        return 0;
+    }
+    case WM_QUERYOPEN:
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        bool window = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(window ? COLOR_WINDOW : COLOR_3DFACE));
+        return LRESULT(GetStockObject(window ? WHITE_BRUSH : LTGRAY_BRUSH));
+    }
+    default: return 0;
+    }
+}
