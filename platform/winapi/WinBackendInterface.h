@@ -20,22 +20,22 @@
 // What a top-level window looks like to the display.
 struct TWinSurfaceState {
     HWND Window = nullptr;
-    HWND Owner = nullptr;     // the top-level window it stays above, or null
-    RECT WindowRect{};        // screen coordinates
-    RECT ClientRect{};        // screen coordinates
+    HWND Owner = nullptr; // the top-level window it stays above, or null
+    RECT WindowRect{};    // screen coordinates
+    RECT ClientRect{};    // screen coordinates
     bool Visible = false;
     // The window has a caption: the window manager draws the frame and the display shows only the
     // client part of the image, at ClientRect. Otherwise it shows the whole image at WindowRect
     // without any decoration.
     bool Decorated = false;
-    bool Resizable = false;   // WS_THICKFRAME
-    bool ToolWindow = false;  // WS_EX_TOOLWINDOW
-    bool Topmost = false;     // WS_EX_TOPMOST
-    bool Popup = false;       // WS_POPUP without a caption (menus, drop-downs, hints)
-    bool NoActivate = false;  // WS_EX_NOACTIVATE
+    bool Resizable = false;  // WS_THICKFRAME
+    bool ToolWindow = false; // WS_EX_TOOLWINDOW
+    bool Topmost = false;    // WS_EX_TOPMOST
+    bool Popup = false;      // WS_POPUP without a caption (menus, drop-downs, hints)
+    bool NoActivate = false; // WS_EX_NOACTIVATE
     bool Minimized = false;
     bool Maximized = false;
-    bool HasRegion = false;   // the window region, in window coordinates
+    bool HasRegion = false; // the window region, in window coordinates
     std::vector<RECT> Region;
     String Title;
 };
@@ -61,6 +61,9 @@ public:
     virtual void SurfacePresent(HWND window, const RECT& rect) = 0;
     // The window became the active one: the display raises it and gives it the keyboard.
     virtual void SurfaceActivate(HWND window) {}
+    // The cursor shown over our windows changed (SetCursor); null hides it. The display reads
+    // its pixels with CursorGetImage (Cursor.h).
+    virtual void CursorChanged(HCURSOR cursor) {}
 
     // Delivers the display's pending events without blocking.
     virtual void ProcessEvents() = 0;
@@ -126,7 +129,7 @@ void WinHandleException(std::exception_ptr error);
 // ---- System notifications -------------------------------------------------------------------------
 // Sent to every top-level window, as the system does when its settings change.
 
-void WinNotifySysColorChange();                          // WM_SYSCOLORCHANGE
-void WinNotifySettingChange(UINT action, LPCSTR area);   // WM_SETTINGCHANGE / WM_WININICHANGE ("intl")
-void WinNotifyTimeChange();                              // WM_TIMECHANGE
-void WinNotifyThemeChanged();                            // WM_THEMECHANGED
+void WinNotifySysColorChange();                        // WM_SYSCOLORCHANGE
+void WinNotifySettingChange(UINT action, LPCSTR area); // WM_SETTINGCHANGE / WM_WININICHANGE ("intl")
+void WinNotifyTimeChange();                            // WM_TIMECHANGE
+void WinNotifyThemeChanged();                          // WM_THEMECHANGED

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/runtime/Closures.h"
 #include "platform/runtime/SyncObjs.h"
@@ -22,14 +23,11 @@ struct HWND__;
 struct HMENU__;
 struct HICON__;
 struct HHOOK__;
-struct HINSTANCE__;
 using HWND = HWND__*;
 using HMENU = HMENU__*;
 using HICON = HICON__*;
 using HCURSOR = HICON;
 using HHOOK = HHOOK__*;
-using HINSTANCE = HINSTANCE__*;
-using HMODULE = HINSTANCE;
 using LPVOID = void*;
 using ATOM = WORD;
 using LONG_PTR = std::intptr_t;
@@ -68,7 +66,7 @@ struct MSG {
     LPARAM lParam = 0;
     DWORD time = 0;
     POINT pt{};
-    DWORD lPrivate = 0;  // the system's own bookkeeping; leave it as retrieved
+    DWORD lPrivate = 0; // the system's own bookkeeping; leave it as retrieved
 };
 using LPMSG = MSG*;
 
@@ -80,7 +78,7 @@ struct WNDCLASSA {
     HINSTANCE hInstance = nullptr;
     HICON hIcon = nullptr;
     HCURSOR hCursor = nullptr;
-    HBRUSH hbrBackground = nullptr;  // a brush, or a system colour index + 1
+    HBRUSH hbrBackground = nullptr; // a brush, or a system colour index + 1
     LPCSTR lpszMenuName = nullptr;
     LPCSTR lpszClassName = nullptr;
 };
@@ -405,7 +403,7 @@ constexpr DWORD WS_DISABLED = 0x08000000;
 constexpr DWORD WS_CLIPSIBLINGS = 0x04000000;
 constexpr DWORD WS_CLIPCHILDREN = 0x02000000;
 constexpr DWORD WS_MAXIMIZE = 0x01000000;
-constexpr DWORD WS_CAPTION = 0x00C00000;  // WS_BORDER | WS_DLGFRAME
+constexpr DWORD WS_CAPTION = 0x00C00000; // WS_BORDER | WS_DLGFRAME
 constexpr DWORD WS_BORDER = 0x00800000;
 constexpr DWORD WS_DLGFRAME = 0x00400000;
 constexpr DWORD WS_VSCROLL = 0x00200000;
@@ -860,17 +858,17 @@ constexpr int VK_LCONTROL = 0xA2;
 constexpr int VK_RCONTROL = 0xA3;
 constexpr int VK_LMENU = 0xA4;
 constexpr int VK_RMENU = 0xA5;
-constexpr int VK_OEM_1 = 0xBA;       // ;:
-constexpr int VK_OEM_PLUS = 0xBB;    // =+
-constexpr int VK_OEM_COMMA = 0xBC;   // ,<
-constexpr int VK_OEM_MINUS = 0xBD;   // -_
-constexpr int VK_OEM_PERIOD = 0xBE;  // .>
-constexpr int VK_OEM_2 = 0xBF;       // /?
-constexpr int VK_OEM_3 = 0xC0;       // `~
-constexpr int VK_OEM_4 = 0xDB;       // [{
-constexpr int VK_OEM_5 = 0xDC;       // \|
-constexpr int VK_OEM_6 = 0xDD;       // ]}
-constexpr int VK_OEM_7 = 0xDE;       // '"
+constexpr int VK_OEM_1 = 0xBA;      // ;:
+constexpr int VK_OEM_PLUS = 0xBB;   // =+
+constexpr int VK_OEM_COMMA = 0xBC;  // ,<
+constexpr int VK_OEM_MINUS = 0xBD;  // -_
+constexpr int VK_OEM_PERIOD = 0xBE; // .>
+constexpr int VK_OEM_2 = 0xBF;      // /?
+constexpr int VK_OEM_3 = 0xC0;      // `~
+constexpr int VK_OEM_4 = 0xDB;      // [{
+constexpr int VK_OEM_5 = 0xDC;      // \|
+constexpr int VK_OEM_6 = 0xDD;      // ]}
+constexpr int VK_OEM_7 = 0xDE;      // '"
 constexpr int VK_OEM_8 = 0xDF;
 constexpr int VK_OEM_102 = 0xE2;
 constexpr int VK_PROCESSKEY = 0xE5;
@@ -1019,7 +1017,9 @@ int GetClassNameA(HWND window, LPSTR buffer, int size);
 // The class data of a window's class (GCL_*, or a byte offset into the class's extra bytes).
 ULONG_PTR GetClassLongA(HWND window, int index);
 ULONG_PTR SetClassLongA(HWND window, int index, LONG_PTR value);
-inline BOOL UnregisterClass(LPCSTR className, HINSTANCE instance) { return UnregisterClassA(className, instance); }
+inline BOOL UnregisterClass(LPCSTR className, HINSTANCE instance) {
+    return UnregisterClassA(className, instance);
+}
 inline BOOL GetClassInfo(HINSTANCE instance, LPCSTR className, WNDCLASSA* wndClass) {
     return GetClassInfoA(instance, className, wndClass);
 }
@@ -1028,7 +1028,9 @@ inline BOOL GetClassInfoEx(HINSTANCE instance, LPCSTR className, WNDCLASSEXA* wn
 }
 inline int GetClassName(HWND window, LPSTR buffer, int size) { return GetClassNameA(window, buffer, size); }
 inline ULONG_PTR GetClassLong(HWND window, int index) { return GetClassLongA(window, index); }
-inline ULONG_PTR SetClassLong(HWND window, int index, LONG_PTR value) { return SetClassLongA(window, index, value); }
+inline ULONG_PTR SetClassLong(HWND window, int index, LONG_PTR value) {
+    return SetClassLongA(window, index, value);
+}
 
 // ---- Windows -----------------------------------------------------------------------------------
 
@@ -1044,9 +1046,10 @@ inline HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, D
     return CreateWindowExA(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance,
                            param);
 }
-inline HWND CreateWindowA(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width, int height,
-                          HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
-    return CreateWindowExA(0, className, windowName, style, x, y, width, height, parent, menu, instance, param);
+inline HWND CreateWindowA(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                          int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+    return CreateWindowExA(0, className, windowName, style, x, y, width, height, parent, menu, instance,
+                           param);
 }
 // Hides the window, destroys the windows it owns, sends WM_DESTROY to it and then to its
 // children (parents first) and WM_NCDESTROY to them all (children first). Only the window's
@@ -1108,12 +1111,12 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, U
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 // Returns whether the window was visible before.
 BOOL ShowWindow(HWND window, int command);
-BOOL IsWindowVisible(HWND window);  // the window and all its ancestors have WS_VISIBLE
+BOOL IsWindowVisible(HWND window); // the window and all its ancestors have WS_VISIBLE
 BOOL IsIconic(HWND window);
 BOOL IsZoomed(HWND window);
 BOOL BringWindowToTop(HWND window);
-BOOL GetWindowRect(HWND window, RECT* rect);  // screen coordinates
-BOOL GetClientRect(HWND window, RECT* rect);  // (0, 0, width, height)
+BOOL GetWindowRect(HWND window, RECT* rect); // screen coordinates
+BOOL GetClientRect(HWND window, RECT* rect); // (0, 0, width, height)
 BOOL ClientToScreen(HWND window, POINT* point);
 BOOL ScreenToClient(HWND window, POINT* point);
 // Client coordinates of one window (0: the screen) into another's; the low word of the result
@@ -1139,11 +1142,11 @@ HWND GetParent(HWND window);
 HWND GetAncestor(HWND window, UINT flags);
 BOOL IsChild(HWND parent, HWND window);
 HWND GetWindow(HWND window, UINT command);
-HWND GetTopWindow(HWND window);  // null: the topmost top-level window
+HWND GetTopWindow(HWND window); // null: the topmost top-level window
 HWND GetNextWindow(HWND window, UINT command);
 HWND GetDesktopWindow();
-BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM param);  // all descendants, depth first
-BOOL EnumWindows(WNDENUMPROC proc, LPARAM param);                    // top-level windows, in z-order
+BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM param); // all descendants, depth first
+BOOL EnumWindows(WNDENUMPROC proc, LPARAM param);                   // top-level windows, in z-order
 BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM param);
 HWND FindWindowA(LPCSTR className, LPCSTR windowName);
 HWND FindWindowExA(HWND parent, HWND childAfter, LPCSTR className, LPCSTR windowName);
@@ -1274,7 +1277,7 @@ inline HHOOK SetWindowsHookEx(int idHook, HOOKPROC proc, HINSTANCE module, DWORD
 SHORT GetKeyState(int virtualKey);
 // The key state now: bit 15 down, bit 0 pressed since the last call.
 SHORT GetAsyncKeyState(int virtualKey);
-BOOL GetKeyboardState(BYTE* keyState);  // 256 bytes
+BOOL GetKeyboardState(BYTE* keyState); // 256 bytes
 BOOL SetKeyboardState(const BYTE* keyState);
 // The US keyboard layout.
 UINT MapVirtualKeyA(UINT code, UINT mapType);
@@ -1288,7 +1291,7 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* track);
 BOOL GetCursorPos(POINT* point);
 // Moves the pointer as our windows see it; the windows under it get mouse moves.
 BOOL SetCursorPos(int x, int y);
-// The cursor shown over the windows (kept; the cursor objects themselves are not ours).
+// The cursor shown over our windows (null: none); the display shows it (cursors: Cursor.h).
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 
@@ -1321,3 +1324,14 @@ BOOL LockWindowUpdate(HWND window);
 
 // The classic frame and control metrics at 96 dots per inch; the screen from the backend.
 int GetSystemMetrics(int index);
+
+// ---- Seams for the rest of the platform -------------------------------------------------------------
+// A top-level window's menu is its GWL_ID (CreateWindowEx's menu argument); a window with a menu
+// has a menu bar of SM_CYMENU below its caption. The parts of the frame that belong to others -
+// the menu bar, the window's own scroll bars and the box between them - are drawn by the painter
+// installed here when DefWindowProc paints the frame; without one they are filled with their
+// colours.
+enum class TWinFramePart { MenuBar, HorzScrollBar, VertScrollBar, SizeBox };
+using TWinFramePartPainter = std::function<void(HWND window, HDC dc, TWinFramePart part, const RECT& rect)>;
+// Returns the painter installed before.
+TWinFramePartPainter WinSetFramePartPainter(TWinFramePartPainter painter);

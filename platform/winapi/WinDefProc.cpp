@@ -21,19 +21,21 @@ HWND ParentOfChild(HWND window) {
 // The client rectangle a window of its styles has inside a window rectangle.
 void CalcClient(HWND window, RECT& rect) {
     DWORD style = 0, exStyle = 0;
+    bool menu = false;
     {
         TLock lock(StateMutex());
         TWnd* w = Find(window);
         if (!w) return;
         style = w->Style;
         exStyle = w->ExStyle;
+        menu = HasMenuBar(w);
     }
     if (style & WS_MINIMIZE) {
         rect.right = rect.left;
         rect.bottom = rect.top;
         return;
     }
-    RECT f = FrameInsets(style, exStyle, false);
+    RECT f = FrameInsets(style, exStyle, menu);
     rect.left -= f.left;
     rect.top -= f.top;
     rect.right -= f.right;
@@ -47,23 +49,24 @@ void CalcClient(HWND window, RECT& rect) {
 LRESULT NcHitTest(HWND window, POINT screen) {
     DWORD style = 0, exStyle = 0;
     RECT wr{}, cr{};
+    bool menu = false;
     {
         TLock lock(StateMutex());
         TWnd* w = Find(window);
         if (!w) return HTNOWHERE;
+        menu = HasMenuBar(w);
         style = w->Style;
         exStyle = w->ExStyle;
         wr = ScreenWindowRect(w);
         cr = ScreenClientRect(w);
     }
-    auto in = [](const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; };
+    auto in = [](const RECT& r, POINT p) {
+        return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+    };
     if (!in(wr, screen)) return HTNOWHERE;
     if (in(cr, screen)) return HTCLIENT;
     if (style & WS_MINIMIZE) return HTCAPTION;
-    int border = (style & WS_THICKFRAME)                                             ? GetSystemMetrics(SM_CXFRAME)
-                 : ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME)) ? GetSystemMetrics(SM_CXDLGFRAME)
-                 : (style & WS_BORDER)                                        ? GetSystemMetrics(SM_CXBORDER)
-                                                                              : 0;
+    int border = BorderWidth(style, exStyle);
     if (style & WS_THICKFRAME) {
         int corner = GetSystemMetrics(SM_CXSIZE) + border;
         bool left = screen.x < wr.left + border, right = screen.x >= wr.right - border;
@@ -80,10 +83,12 @@ LRESULT NcHitTest(HWND window, POINT screen) {
     }
     RECT inner{wr.left + border, wr.top + border, wr.right - border, wr.bottom - border};
     if ((style & WS_CAPTION) == WS_CAPTION) {
-        int height = (exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
+        int height =
+            (exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
         if (screen.y < inner.top + height) {
             int button = GetSystemMetrics(SM_CXSIZE);
-            if ((style & WS_SYSMENU) && !(exStyle & WS_EX_TOOLWINDOW) && screen.x < inner.left + button) return HTSYSMENU;
+            if ((style & WS_SYSMENU) && !(exStyle & WS_EX_TOOLWINDOW) && screen.x < inner.left + button)
+                return HTSYSMENU;
             if (style & WS_SYSMENU) {
                 if (screen.x >= inner.right - button) return HTCLOSE;
                 int x = inner.right - button - 2;
@@ -93,10 +98,15 @@ LRESULT NcHitTest(HWND window, POINT screen) {
             }
             return HTCAPTION;
         }
+        inner.top += height;
     }
-    if ((style & WS_VSCROLL) && screen.x >= cr.right && screen.y >= cr.top && screen.y < cr.bottom) return HTVSCROLL;
-    if ((style & WS_HSCROLL) && screen.y >= cr.bottom && screen.x >= cr.left && screen.x < cr.right) return HTHSCROLL;
-    if ((style & WS_VSCROLL) && (style & WS_HSCROLL) && screen.x >= cr.right && screen.y >= cr.bottom) return HTSIZE;
+    if (menu && screen.y >= inner.top && screen.y < inner.top + GetSystemMetrics(SM_CYMENU)) return HTMENU;
+    if ((style & WS_VSCROLL) && screen.x >= cr.right && screen.y >= cr.top && screen.y < cr.bottom)
+        return HTVSCROLL;
+    if ((style & WS_HSCROLL) && screen.y >= cr.bottom && screen.x >= cr.left && screen.x < cr.right)
+        return HTHSCROLL;
+    if ((style & WS_VSCROLL) && (style & WS_HSCROLL) && screen.x >= cr.right && screen.y >= cr.bottom)
+        return HTSIZE;
     return HTBORDER;
 }
 
@@ -143,7 +153,8 @@ LRESULT Print(HWND window, HDC dc, LPARAM flags) {
             TWnd* w = Find(window);
             if (w)
                 for (auto it = w->Children.rbegin(); it != w->Children.rend(); ++it)
-                    if ((*it)->Style & WS_VISIBLE) children.push_back({(*it)->Handle, POINT{(*it)->Rect.left, (*it)->Rect.top}});
+                    if ((*it)->Style & WS_VISIBLE)
+                        children.push_back({(*it)->Handle, POINT{(*it)->Rect.left, (*it)->Rect.top}});
         }
         for (auto& [child, pos] : children) {
             int inner = SaveDC(dc);
@@ -156,7 +167,7 @@ LRESULT Print(HWND window, HDC dc, LPARAM flags) {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -171,12 +182,16 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     }
     case WM_NCCALCSIZE: {
         if (!lParam) return 0;
-        RECT* rect = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+        RECT* rect =
+            wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
         CalcClient(window, *rect);
         return 0;
     }
-    case WM_NCHITTEST: return NcHitTest(window, MakePointFromLParam(lParam));
-    case WM_NCPAINT: PaintNonClientNow(window); return 0;
+    case WM_NCHITTEST:
+        return NcHitTest(window, MakePointFromLParam(lParam));
+    case WM_NCPAINT:
+        PaintNonClientNow(window);
+        return 0;
     case WM_NCACTIVATE:
         if (HasCaption(window)) PaintNonClientNow(window);
         return TRUE;
@@ -231,8 +246,10 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
         return 1;
     }
-    case WM_PRINT: return Print(window, reinterpret_cast<HDC>(wParam), lParam);
-    case WM_PRINTCLIENT: return 0;
+    case WM_PRINT:
+        return Print(window, reinterpret_cast<HDC>(wParam), lParam);
+    case WM_PRINTCLIENT:
+        return 0;
     case WM_WINDOWPOSCHANGING: {
         auto* wp = reinterpret_cast<WINDOWPOS*>(lParam);
         if (!wp || (wp->flags & SWP_NOSIZE)) return 0;
@@ -248,12 +265,8 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         {
             TLock lock(StateMutex());
             TWnd* w = Find(window);
-            RECT f = FrameInsets(w->Style, w->ExStyle, false);
-            RECT screen = Desktop()->Rect;
-            info.ptMaxSize = POINT{Width(screen) - 2 * f.left, Height(screen) - 2 * f.top};
-            info.ptMaxPosition = POINT{f.left, f.top};
-            info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
-            info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+            if (!w) return 0;
+            info = DefaultMinMax(w->Style, w->ExStyle);
         }
         SendMessageA(window, WM_GETMINMAXINFO, 0, LPARAM(&info));
         wp->cx = std::max<int>(info.ptMinTrackSize.x, std::min<int>(wp->cx, info.ptMaxTrackSize.x));
@@ -274,15 +287,19 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
             origin = POINT{w->Rect.left + client.left, w->Rect.top + client.top};
             style = w->Style;
         }
-        if (!(wp->flags & SWP_NOCLIENTMOVE)) SendMessageA(window, WM_MOVE, 0, MAKELPARAM(WORD(origin.x), WORD(origin.y)));
+        if (!(wp->flags & SWP_NOCLIENTMOVE))
+            SendMessageA(window, WM_MOVE, 0, MAKELPARAM(WORD(origin.x), WORD(origin.y)));
         if (!(wp->flags & SWP_NOCLIENTSIZE) || (wp->flags & SWP_FRAMECHANGED)) {
-            WPARAM kind = (style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : (style & WS_MINIMIZE) ? SIZE_MINIMIZED : SIZE_RESTORED;
+            WPARAM kind = (style & WS_MAXIMIZE)   ? SIZE_MAXIMIZED
+                          : (style & WS_MINIMIZE) ? SIZE_MINIMIZED
+                                                  : SIZE_RESTORED;
             if (!(wp->flags & SWP_NOCLIENTSIZE) || kind != SIZE_RESTORED)
                 SendMessageA(window, WM_SIZE, kind, MAKELPARAM(WORD(Width(client)), WORD(Height(client))));
         }
         return 0;
     }
-    case WM_GETMINMAXINFO: return 0;
+    case WM_GETMINMAXINFO:
+        return 0;
     case WM_SETCURSOR: {
         if (HWND parent = ParentOfChild(window))
             if (SendMessageA(parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
@@ -310,7 +327,9 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0) SetFocus(window);
         return 0;
-    case WM_CLOSE: DestroyWindow(window); return 0;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {
         case SC_CLOSE: {
@@ -323,10 +342,17 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
             if (!noClose) SendMessageA(window, WM_CLOSE, 0, 0);
             return 0;
         }
-        case SC_MINIMIZE: ShowWindow(window, SW_MINIMIZE); return 0;
-        case SC_MAXIMIZE: ShowWindow(window, SW_MAXIMIZE); return 0;
-        case SC_RESTORE: ShowWindow(window, SW_RESTORE); return 0;
-        default: return 0;
+        case SC_MINIMIZE:
+            ShowWindow(window, SW_MINIMIZE);
+            return 0;
+        case SC_MAXIMIZE:
+            ShowWindow(window, SW_MAXIMIZE);
+            return 0;
+        case SC_RESTORE:
+            ShowWindow(window, SW_RESTORE);
+            return 0;
+        default:
+            return 0;
         }
     case WM_RBUTTONUP: {
         POINT p = MakePointFromLParam(lParam);
@@ -370,7 +396,8 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
     }
     case WM_QUERYOPEN:
-    case WM_QUERYENDSESSION: return TRUE;
+    case WM_QUERYENDSESSION:
+        return TRUE;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
@@ -384,6 +411,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         SetBkColor(dc, GetSysColor(window ? COLOR_WINDOW : COLOR_3DFACE));
         return LRESULT(GetStockObject(window ? WHITE_BRUSH : LTGRAY_BRUSH));
     }
-    default: return 0;
+    default:
+        return 0;
     }
 }

@@ -52,7 +52,8 @@ HWND ActivateCore(HWND window, bool click) {
         }
         if (old) {
             DWORD oldThread = GetWindowThreadProcessId(old, nullptr);
-            for (HWND h : ThreadTopLevels(oldThread)) SendMessageA(h, WM_ACTIVATEAPP, FALSE, 0);
+            for (HWND h : ThreadTopLevels(oldThread))
+                SendMessageA(h, WM_ACTIVATEAPP, FALSE, 0);
         }
         HWND focus = nullptr;
         {
@@ -76,7 +77,8 @@ HWND ActivateCore(HWND window, bool click) {
         });
     }
     if (!old) {
-        for (HWND h : ThreadTopLevels(thread)) SendMessageA(h, WM_ACTIVATEAPP, TRUE, 0);
+        for (HWND h : ThreadTopLevels(thread))
+            SendMessageA(h, WM_ACTIVATEAPP, TRUE, 0);
     }
     if (!IsWindow(top)) return old;
     SendMessageA(top, WM_NCACTIVATE, TRUE, 0);
@@ -85,7 +87,7 @@ HWND ActivateCore(HWND window, bool click) {
     return old;
 }
 
-}  // namespace
+} // namespace
 
 namespace WinInternal {
 
@@ -112,7 +114,7 @@ void ActivateOther(HWND leaving) {
     ActivateCore(next, false);
 }
 
-}  // namespace WinInternal
+} // namespace WinInternal
 
 HWND SetActiveWindow(HWND window) { return ActivateCore(window, false); }
 

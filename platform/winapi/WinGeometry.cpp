@@ -13,7 +13,9 @@ namespace {
 
 constexpr UINT NoPosChange = SWP_NOSIZE | SWP_NOMOVE | SWP_NOCLIENTSIZE | SWP_NOCLIENTMOVE | SWP_NOZORDER;
 
-bool PointInRect(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
+bool PointInRect(const RECT& r, POINT p) {
+    return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
 
 RECT Offset(RECT r, int dx, int dy) { return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
 
@@ -28,14 +30,17 @@ void RaiseOwned(TWnd* w) {
     for (TWnd* x : list)
         if (x->Owner == w && x != w) owned.push_back(x);
     if (owned.empty()) return;
-    for (TWnd* o : owned) Unlink(o);
+    for (TWnd* o : owned)
+        Unlink(o);
     size_t pos = size_t(std::find(list.begin(), list.end(), w) - list.begin());
     for (auto o = owned.rbegin(); o != owned.rend(); ++o) {
         (*o)->Parent = desktop;
         list.insert(list.begin() + std::ptrdiff_t(std::min(pos, list.size())), *o);
     }
-    std::stable_partition(list.begin(), list.end(), [](TWnd* x) { return (x->ExStyle & WS_EX_TOPMOST) != 0; });
-    for (TWnd* o : owned) RaiseOwned(o);
+    std::stable_partition(list.begin(), list.end(),
+                          [](TWnd* x) { return (x->ExStyle & WS_EX_TOPMOST) != 0; });
+    for (TWnd* o : owned)
+        RaiseOwned(o);
 }
 
 bool Contains(const TWnd* w, POINT screen) {
@@ -52,7 +57,8 @@ void Candidates(TWnd* w, POINT screen, std::vector<HWND>& out) {
         for (TWnd* c : w->Children) {
             if (!(c->Style & WS_VISIBLE)) continue;
             if ((c->Style & (WS_CHILD | WS_DISABLED)) == (WS_CHILD | WS_DISABLED)) continue;
-            if ((c->ExStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) == (WS_EX_LAYERED | WS_EX_TRANSPARENT)) continue;
+            if ((c->ExStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) == (WS_EX_LAYERED | WS_EX_TRANSPARENT))
+                continue;
             if (!Contains(c, screen)) continue;
             Candidates(c, screen, out);
         }
@@ -73,32 +79,19 @@ LRESULT AskHitTest(HWND window, POINT screen) {
     return SendMessageA(window, WM_NCHITTEST, 0, PointToLParam(screen));
 }
 
-MINMAXINFO DefaultMinMax(TWnd* w) {
-    MINMAXINFO info;
-    RECT frame = FrameInsets(w->Style, w->ExStyle, false);
-    int fx = -frame.left, fy = -frame.top;
-    RECT work = Desktop()->Rect;
-    if (TWinBackend* backend = WinGetBackend()) work = backend->WorkArea();
-    info.ptMaxSize = POINT{Width(work) + 2 * fx, Height(work) + 2 * fy};
-    info.ptMaxPosition = POINT{work.left - fx, work.top - fy};
-    info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
-    info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
-    return info;
-}
-
 MINMAXINFO AskMinMax(HWND window) {
     MINMAXINFO info;
     {
         TLock lock(StateMutex());
         TWnd* w = Find(window);
         if (!w) return info;
-        info = DefaultMinMax(w);
+        info = DefaultMinMax(w->Style, w->ExStyle);
     }
     SendMessageA(window, WM_GETMINMAXINFO, 0, LPARAM(&info));
     return info;
 }
 
-}  // namespace
+} // namespace
 
 // ================================================================================================
 
@@ -106,20 +99,37 @@ namespace WinInternal {
 
 RECT FrameInsets(DWORD style, DWORD exStyle, bool menu) {
     // Left/top are negative: the rectangle to add around a client rectangle.
-    int border = 0;
-    if (style & WS_THICKFRAME)
-        border = GetSystemMetrics(SM_CXFRAME);
-    else if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME))
-        border = GetSystemMetrics(SM_CXDLGFRAME);
-    else if (style & WS_BORDER)
-        border = GetSystemMetrics(SM_CXBORDER);
+    int border = BorderWidth(style, exStyle);
     if (exStyle & WS_EX_CLIENTEDGE) border += GetSystemMetrics(SM_CXEDGE);
     if (exStyle & WS_EX_STATICEDGE) border += GetSystemMetrics(SM_CXBORDER);
     RECT r{-border, -border, border, border};
     if ((style & WS_CAPTION) == WS_CAPTION)
-        r.top -= (exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
+        r.top -=
+            (exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
     if (menu) r.top -= GetSystemMetrics(SM_CYMENU);
     return r;
+}
+
+int BorderWidth(DWORD style, DWORD exStyle) {
+    if (style & WS_THICKFRAME) return GetSystemMetrics(SM_CXFRAME);
+    if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME)) return GetSystemMetrics(SM_CXDLGFRAME);
+    if (style & WS_BORDER) return GetSystemMetrics(SM_CXBORDER);
+    return 0;
+}
+
+bool HasMenuBar(const TWnd* w) { return w && !(w->Style & WS_CHILD) && w->Id != 0; }
+
+MINMAXINFO DefaultMinMax(DWORD style, DWORD exStyle) {
+    // A maximized window's border lies just outside the work area; its caption stays inside.
+    MINMAXINFO info;
+    int border = BorderWidth(style, exStyle);
+    RECT work = Desktop()->Rect;
+    if (TWinBackend* backend = WinGetBackend()) work = backend->WorkArea();
+    info.ptMaxSize = POINT{Width(work) + 2 * border, Height(work) + 2 * border};
+    info.ptMaxPosition = POINT{work.left - border, work.top - border};
+    info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+    info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+    return info;
 }
 
 void SurfaceUpdate(TWnd* top) {
@@ -171,14 +181,15 @@ HWND HitTest(POINT screen, LRESULT& hit, bool& disabled) {
     return nullptr;
 }
 
-}  // namespace WinInternal
+} // namespace WinInternal
 
 // ================================================================================================
 // SetWindowPos.
 
 namespace WinInternal {
 
-BOOL SetWindowPosCore(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags, bool fromDisplay) {
+BOOL SetWindowPosCore(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags,
+                      bool fromDisplay) {
     WINDOWPOS wp;
     bool topLevel = false;
     bool wasVisible = false;
@@ -256,17 +267,16 @@ BOOL SetWindowPosCore(HWND window, HWND insertAfter, int x, int y, int cx, int c
         TWnd* parent = w->Parent;
         TWnd* top = TopLevelOf(w);
         bool sizeChanged = Width(newRect) != Width(oldRect) || Height(newRect) != Height(oldRect);
-        bool clientSizeChanged = Width(newClient) != Width(oldClient) || Height(newClient) != Height(oldClient);
+        bool clientSizeChanged =
+            Width(newClient) != Width(oldClient) || Height(newClient) != Height(oldClient);
         bool clientMoved = newClient.left != oldClient.left || newClient.top != oldClient.top;
         bool moved = newRect.left != oldRect.left || newRect.top != oldRect.top;
 
         // Before the change: what the window covered in its parent is to be repainted.
         if (wasVisible && !topLevel && IsVisibleChain(parent) && !(wp.flags & SWP_NOREDRAW) &&
             (sizeChanged || moved || (wp.flags & SWP_HIDEWINDOW))) {
-            RECT pc = parent->Client;
-            GdiRegion exposed(Offset(oldRect, 0, 0));
+            GdiRegion exposed(oldRect);
             if (!(wp.flags & SWP_HIDEWINDOW)) exposed -= GdiRegion(newRect);
-            (void)pc;
             if (!exposed.IsEmpty())
                 InvalidateTree(parent, exposed, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN, false);
         }
@@ -319,7 +329,8 @@ BOOL SetWindowPosCore(HWND window, HWND insertAfter, int x, int y, int cx, int c
                     // The client area keeps its pixels; only what it gained is painted.
                     GdiRegion gained = all;
                     gained -= GdiRegion(0, 0, Width(oldClient), Height(oldClient));
-                    if (!gained.IsEmpty()) InvalidateTree(w, gained, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN, false);
+                    if (!gained.IsEmpty())
+                        InvalidateTree(w, gained, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN, false);
                     w->NcPaint = true;
                 }
             }
@@ -333,7 +344,8 @@ BOOL SetWindowPosCore(HWND window, HWND insertAfter, int x, int y, int cx, int c
     }
 
     if (activate) SetActiveWindow(window);
-    if ((wp.flags & NoPosChange) != NoPosChange || (wp.flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED)))
+    if ((wp.flags & NoPosChange) != NoPosChange ||
+        (wp.flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED)))
         SendMessageA(window, WM_WINDOWPOSCHANGED, 0, LPARAM(&wp));
     if (hidden) {
         // A hidden window hands the activation and the focus on.
@@ -361,7 +373,7 @@ void FocusAfterHide(HWND window) {
     SetFocus(parent);
 }
 
-}  // namespace WinInternal
+} // namespace WinInternal
 
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
     return SetWindowPosCore(window, insertAfter, x, y, cx, cy, flags, false);
@@ -430,7 +442,9 @@ BOOL ShowWindow(HWND window, int command) {
         placement = Minimize;
         flags = SWP_SHOWWINDOW;
         break;
-    default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
     }
     if (child) {
         flags |= SWP_NOACTIVATE | SWP_NOZORDER;

@@ -15,13 +15,13 @@ struct THook {
     HHOOK Handle = nullptr;
     int Type = 0;
     HOOKPROC Proc = nullptr;
-    DWORD ThreadId = 0;  // 0: every thread
+    DWORD ThreadId = 0; // 0: every thread
     std::uint64_t Seq = 0;
     bool Removed = false;
 };
 
 struct THookTable {
-    std::vector<std::shared_ptr<THook>> Hooks;  // installation order, removed ones included
+    std::vector<std::shared_ptr<THook>> Hooks; // installation order, removed ones included
     std::uint64_t NextSeq = 1;
     std::uintptr_t NextHandle = 0x30010;
 };
@@ -42,8 +42,10 @@ bool Supported(int type) {
     case WH_CALLWNDPROC:
     case WH_SYSMSGFILTER:
     case WH_MOUSE:
-    case WH_CALLWNDPROCRET: return true;
-    default: return false;
+    case WH_CALLWNDPROCRET:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -57,7 +59,9 @@ std::vector<std::shared_ptr<THook>> Chain(int type, DWORD thread) {
         else if (h->ThreadId == 0)
             all.push_back(h);
     }
-    auto newestFirst = [](const std::shared_ptr<THook>& a, const std::shared_ptr<THook>& b) { return a->Seq > b->Seq; };
+    auto newestFirst = [](const std::shared_ptr<THook>& a, const std::shared_ptr<THook>& b) {
+        return a->Seq > b->Seq;
+    };
     std::sort(own.begin(), own.end(), newestFirst);
     std::sort(all.begin(), all.end(), newestFirst);
     own.insert(own.end(), all.begin(), all.end());
@@ -70,7 +74,7 @@ struct TRunningScope {
     ~TRunningScope() { tRunning.erase(Type); }
 };
 
-}  // namespace
+} // namespace
 
 namespace WinInternal {
 
@@ -96,9 +100,7 @@ LRESULT CallHooks(int idHook, int code, WPARAM wParam, LPARAM lParam) {
     return first->Proc(code, wParam, lParam);
 }
 
-void DropWindowHookState(HWND) {}
-
-}  // namespace WinInternal
+} // namespace WinInternal
 
 HHOOK SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE, DWORD threadId) {
     if (!Supported(idHook)) {
@@ -146,7 +148,7 @@ LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
         // meanwhile: the thread's own hooks come before every thread's, newer before older.
         for (auto& h : Chain(current->Type, GetCurrentThreadId())) {
             bool after = current->ThreadId != 0 ? (h->ThreadId == 0 || h->Seq < current->Seq)
-                                                 : (h->ThreadId == 0 && h->Seq < current->Seq);
+                                                : (h->ThreadId == 0 && h->Seq < current->Seq);
             if (after && h != current) {
                 next = h;
                 break;

@@ -7,6 +7,7 @@
 
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/Threads.h"
+#include "platform/winapi/Cursor.h"
 #include "platform/winapi/WinError.h"
 #include "platform/winapi/WinInternal.h"
 
@@ -24,32 +25,127 @@ struct TScanEntry {
 // Set 1 scan codes of the keys; the keys of the navigation block share the codes of the keypad
 // and are told apart by the extended flag.
 const TScanEntry ScanTable[] = {
-    {VK_ESCAPE, 0x01},    {'1', 0x02},         {'2', 0x03},          {'3', 0x04},          {'4', 0x05},
-    {'5', 0x06},          {'6', 0x07},         {'7', 0x08},          {'8', 0x09},          {'9', 0x0A},
-    {'0', 0x0B},          {VK_OEM_MINUS, 0x0C}, {VK_OEM_PLUS, 0x0D},  {VK_BACK, 0x0E},      {VK_TAB, 0x0F},
-    {'Q', 0x10},          {'W', 0x11},         {'E', 0x12},          {'R', 0x13},          {'T', 0x14},
-    {'Y', 0x15},          {'U', 0x16},         {'I', 0x17},          {'O', 0x18},          {'P', 0x19},
-    {VK_OEM_4, 0x1A},     {VK_OEM_6, 0x1B},    {VK_RETURN, 0x1C},    {VK_CONTROL, 0x1D},   {VK_LCONTROL, 0x1D},
-    {'A', 0x1E},          {'S', 0x1F},         {'D', 0x20},          {'F', 0x21},          {'G', 0x22},
-    {'H', 0x23},          {'J', 0x24},         {'K', 0x25},          {'L', 0x26},          {VK_OEM_1, 0x27},
-    {VK_OEM_7, 0x28},     {VK_OEM_3, 0x29},    {VK_SHIFT, 0x2A},     {VK_LSHIFT, 0x2A},    {VK_OEM_5, 0x2B},
-    {'Z', 0x2C},          {'X', 0x2D},         {'C', 0x2E},          {'V', 0x2F},          {'B', 0x30},
-    {'N', 0x31},          {'M', 0x32},         {VK_OEM_COMMA, 0x33}, {VK_OEM_PERIOD, 0x34}, {VK_OEM_2, 0x35},
-    {VK_RSHIFT, 0x36},    {VK_MULTIPLY, 0x37}, {VK_MENU, 0x38},      {VK_LMENU, 0x38},     {VK_SPACE, 0x39},
-    {VK_CAPITAL, 0x3A},   {VK_F1, 0x3B},       {VK_F2, 0x3C},        {VK_F3, 0x3D},        {VK_F4, 0x3E},
-    {VK_F5, 0x3F},        {VK_F6, 0x40},       {VK_F7, 0x41},        {VK_F8, 0x42},        {VK_F9, 0x43},
-    {VK_F10, 0x44},       {VK_NUMLOCK, 0x45},  {VK_SCROLL, 0x46},    {VK_NUMPAD7, 0x47},   {VK_NUMPAD8, 0x48},
-    {VK_NUMPAD9, 0x49},   {VK_SUBTRACT, 0x4A}, {VK_NUMPAD4, 0x4B},   {VK_NUMPAD5, 0x4C},   {VK_NUMPAD6, 0x4D},
-    {VK_ADD, 0x4E},       {VK_NUMPAD1, 0x4F},  {VK_NUMPAD2, 0x50},   {VK_NUMPAD3, 0x51},   {VK_NUMPAD0, 0x52},
-    {VK_DECIMAL, 0x53},   {VK_OEM_102, 0x56},  {VK_F11, 0x57},       {VK_F12, 0x58},       {VK_F13, 0x64},
-    {VK_F14, 0x65},       {VK_F15, 0x66},      {VK_F16, 0x67},       {VK_F17, 0x68},       {VK_F18, 0x69},
-    {VK_F19, 0x6A},       {VK_F20, 0x6B},      {VK_F21, 0x6C},       {VK_F22, 0x6D},       {VK_F23, 0x6E},
+    {VK_ESCAPE, 0x01},
+    {'1', 0x02},
+    {'2', 0x03},
+    {'3', 0x04},
+    {'4', 0x05},
+    {'5', 0x06},
+    {'6', 0x07},
+    {'7', 0x08},
+    {'8', 0x09},
+    {'9', 0x0A},
+    {'0', 0x0B},
+    {VK_OEM_MINUS, 0x0C},
+    {VK_OEM_PLUS, 0x0D},
+    {VK_BACK, 0x0E},
+    {VK_TAB, 0x0F},
+    {'Q', 0x10},
+    {'W', 0x11},
+    {'E', 0x12},
+    {'R', 0x13},
+    {'T', 0x14},
+    {'Y', 0x15},
+    {'U', 0x16},
+    {'I', 0x17},
+    {'O', 0x18},
+    {'P', 0x19},
+    {VK_OEM_4, 0x1A},
+    {VK_OEM_6, 0x1B},
+    {VK_RETURN, 0x1C},
+    {VK_CONTROL, 0x1D},
+    {VK_LCONTROL, 0x1D},
+    {'A', 0x1E},
+    {'S', 0x1F},
+    {'D', 0x20},
+    {'F', 0x21},
+    {'G', 0x22},
+    {'H', 0x23},
+    {'J', 0x24},
+    {'K', 0x25},
+    {'L', 0x26},
+    {VK_OEM_1, 0x27},
+    {VK_OEM_7, 0x28},
+    {VK_OEM_3, 0x29},
+    {VK_SHIFT, 0x2A},
+    {VK_LSHIFT, 0x2A},
+    {VK_OEM_5, 0x2B},
+    {'Z', 0x2C},
+    {'X', 0x2D},
+    {'C', 0x2E},
+    {'V', 0x2F},
+    {'B', 0x30},
+    {'N', 0x31},
+    {'M', 0x32},
+    {VK_OEM_COMMA, 0x33},
+    {VK_OEM_PERIOD, 0x34},
+    {VK_OEM_2, 0x35},
+    {VK_RSHIFT, 0x36},
+    {VK_MULTIPLY, 0x37},
+    {VK_MENU, 0x38},
+    {VK_LMENU, 0x38},
+    {VK_SPACE, 0x39},
+    {VK_CAPITAL, 0x3A},
+    {VK_F1, 0x3B},
+    {VK_F2, 0x3C},
+    {VK_F3, 0x3D},
+    {VK_F4, 0x3E},
+    {VK_F5, 0x3F},
+    {VK_F6, 0x40},
+    {VK_F7, 0x41},
+    {VK_F8, 0x42},
+    {VK_F9, 0x43},
+    {VK_F10, 0x44},
+    {VK_NUMLOCK, 0x45},
+    {VK_SCROLL, 0x46},
+    {VK_NUMPAD7, 0x47},
+    {VK_NUMPAD8, 0x48},
+    {VK_NUMPAD9, 0x49},
+    {VK_SUBTRACT, 0x4A},
+    {VK_NUMPAD4, 0x4B},
+    {VK_NUMPAD5, 0x4C},
+    {VK_NUMPAD6, 0x4D},
+    {VK_ADD, 0x4E},
+    {VK_NUMPAD1, 0x4F},
+    {VK_NUMPAD2, 0x50},
+    {VK_NUMPAD3, 0x51},
+    {VK_NUMPAD0, 0x52},
+    {VK_DECIMAL, 0x53},
+    {VK_OEM_102, 0x56},
+    {VK_F11, 0x57},
+    {VK_F12, 0x58},
+    {VK_F13, 0x64},
+    {VK_F14, 0x65},
+    {VK_F15, 0x66},
+    {VK_F16, 0x67},
+    {VK_F17, 0x68},
+    {VK_F18, 0x69},
+    {VK_F19, 0x6A},
+    {VK_F20, 0x6B},
+    {VK_F21, 0x6C},
+    {VK_F22, 0x6D},
+    {VK_F23, 0x6E},
     {VK_F24, 0x76},
     // The extended keys (their scan codes come with the extended flag).
-    {VK_HOME, 0x47},      {VK_UP, 0x48},       {VK_PRIOR, 0x49},     {VK_LEFT, 0x4B},      {VK_CLEAR, 0x4C},
-    {VK_RIGHT, 0x4D},     {VK_END, 0x4F},      {VK_DOWN, 0x50},      {VK_NEXT, 0x51},      {VK_INSERT, 0x52},
-    {VK_DELETE, 0x53},    {VK_DIVIDE, 0x35},   {VK_RCONTROL, 0x1D},  {VK_RMENU, 0x38},     {VK_LWIN, 0x5B},
-    {VK_RWIN, 0x5C},      {VK_APPS, 0x5D},     {VK_SNAPSHOT, 0x37},  {VK_PAUSE, 0x45},
+    {VK_HOME, 0x47},
+    {VK_UP, 0x48},
+    {VK_PRIOR, 0x49},
+    {VK_LEFT, 0x4B},
+    {VK_CLEAR, 0x4C},
+    {VK_RIGHT, 0x4D},
+    {VK_END, 0x4F},
+    {VK_DOWN, 0x50},
+    {VK_NEXT, 0x51},
+    {VK_INSERT, 0x52},
+    {VK_DELETE, 0x53},
+    {VK_DIVIDE, 0x35},
+    {VK_RCONTROL, 0x1D},
+    {VK_RMENU, 0x38},
+    {VK_LWIN, 0x5B},
+    {VK_RWIN, 0x5C},
+    {VK_APPS, 0x5D},
+    {VK_SNAPSHOT, 0x37},
+    {VK_PAUSE, 0x45},
 };
 
 // Keys whose messages carry the extended flag.
@@ -71,8 +167,10 @@ bool IsExtendedKey(int vk) {
     case VK_LWIN:
     case VK_RWIN:
     case VK_APPS:
-    case VK_SNAPSHOT: return true;
-    default: return false;
+    case VK_SNAPSHOT:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -89,9 +187,10 @@ struct TOemChars {
 };
 
 const TOemChars OemTable[] = {
-    {VK_OEM_1, U';', U':'},      {VK_OEM_PLUS, U'=', U'+'},   {VK_OEM_COMMA, U',', U'<'}, {VK_OEM_MINUS, U'-', U'_'},
-    {VK_OEM_PERIOD, U'.', U'>'}, {VK_OEM_2, U'/', U'?'},      {VK_OEM_3, U'`', U'~'},     {VK_OEM_4, U'[', U'{'},
-    {VK_OEM_5, U'\\', U'|'},     {VK_OEM_6, U']', U'}'},      {VK_OEM_7, U'\'', U'"'},    {VK_OEM_102, U'\\', U'|'},
+    {VK_OEM_1, U';', U':'},     {VK_OEM_PLUS, U'=', U'+'},   {VK_OEM_COMMA, U',', U'<'},
+    {VK_OEM_MINUS, U'-', U'_'}, {VK_OEM_PERIOD, U'.', U'>'}, {VK_OEM_2, U'/', U'?'},
+    {VK_OEM_3, U'`', U'~'},     {VK_OEM_4, U'[', U'{'},      {VK_OEM_5, U'\\', U'|'},
+    {VK_OEM_6, U']', U'}'},     {VK_OEM_7, U'\'', U'"'},     {VK_OEM_102, U'\\', U'|'},
     {VK_SPACE, U' ', U' '},
 };
 
@@ -117,19 +216,31 @@ std::u32string LayoutChars(int vk, const BYTE* state) {
         }
         return std::u32string(1, shift ? ShiftedDigits[vk - '0'] : char32_t(vk));
     }
-    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return ctrl ? std::u32string() : std::u32string(1, char32_t('0' + vk - VK_NUMPAD0));
+    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9)
+        return ctrl ? std::u32string() : std::u32string(1, char32_t('0' + vk - VK_NUMPAD0));
     switch (vk) {
-    case VK_RETURN: return std::u32string(1, ctrl ? U'\n' : U'\r');
-    case VK_ESCAPE: return std::u32string(1, char32_t(27));
-    case VK_BACK: return std::u32string(1, ctrl ? char32_t(127) : char32_t(8));
-    case VK_TAB: return ctrl ? std::u32string() : std::u32string(1, U'\t');
-    case VK_CANCEL: return ctrl ? std::u32string(1, char32_t(3)) : std::u32string();
-    case VK_MULTIPLY: return ctrl ? std::u32string() : U"*";
-    case VK_ADD: return ctrl ? std::u32string() : U"+";
-    case VK_SUBTRACT: return ctrl ? std::u32string() : U"-";
-    case VK_DECIMAL: return ctrl ? std::u32string() : U".";
-    case VK_DIVIDE: return ctrl ? std::u32string() : U"/";
-    default: break;
+    case VK_RETURN:
+        return std::u32string(1, ctrl ? U'\n' : U'\r');
+    case VK_ESCAPE:
+        return std::u32string(1, char32_t(27));
+    case VK_BACK:
+        return std::u32string(1, ctrl ? char32_t(127) : char32_t(8));
+    case VK_TAB:
+        return ctrl ? std::u32string() : std::u32string(1, U'\t');
+    case VK_CANCEL:
+        return ctrl ? std::u32string(1, char32_t(3)) : std::u32string();
+    case VK_MULTIPLY:
+        return ctrl ? std::u32string() : U"*";
+    case VK_ADD:
+        return ctrl ? std::u32string() : U"+";
+    case VK_SUBTRACT:
+        return ctrl ? std::u32string() : U"-";
+    case VK_DECIMAL:
+        return ctrl ? std::u32string() : U".";
+    case VK_DIVIDE:
+        return ctrl ? std::u32string() : U"/";
+    default:
+        break;
     }
     for (const auto& e : OemTable) {
         if (e.Vk != vk) continue;
@@ -158,28 +269,37 @@ std::map<std::uint32_t, std::u32string>& TextOverrides() {
 void RememberText(std::uint32_t id, const std::u32string& text) {
     auto& map = TextOverrides();
     map[id] = text;
-    while (map.size() > 256) map.erase(map.begin());
+    while (map.size() > 256)
+        map.erase(map.begin());
 }
 
 int GenericVk(int vk) {
     switch (vk) {
     case VK_LSHIFT:
-    case VK_RSHIFT: return VK_SHIFT;
+    case VK_RSHIFT:
+        return VK_SHIFT;
     case VK_LCONTROL:
-    case VK_RCONTROL: return VK_CONTROL;
+    case VK_RCONTROL:
+        return VK_CONTROL;
     case VK_LMENU:
-    case VK_RMENU: return VK_MENU;
-    default: return vk;
+    case VK_RMENU:
+        return VK_MENU;
+    default:
+        return vk;
     }
 }
 
 // The left or right variant of a modifier key.
 int SidedVk(int generic, bool right) {
     switch (generic) {
-    case VK_SHIFT: return right ? VK_RSHIFT : VK_LSHIFT;
-    case VK_CONTROL: return right ? VK_RCONTROL : VK_LCONTROL;
-    case VK_MENU: return right ? VK_RMENU : VK_LMENU;
-    default: return 0;
+    case VK_SHIFT:
+        return right ? VK_RSHIFT : VK_LSHIFT;
+    case VK_CONTROL:
+        return right ? VK_RCONTROL : VK_LCONTROL;
+    case VK_MENU:
+        return right ? VK_RMENU : VK_LMENU;
+    default:
+        return 0;
     }
 }
 
@@ -205,14 +325,19 @@ WPARAM MouseKeyFlags(const BYTE* keys) {
 
 int ButtonVk(TWinMouseButton b) {
     switch (b) {
-    case TWinMouseButton::Left: return VK_LBUTTON;
-    case TWinMouseButton::Right: return VK_RBUTTON;
-    default: return VK_MBUTTON;
+    case TWinMouseButton::Left:
+        return VK_LBUTTON;
+    case TWinMouseButton::Right:
+        return VK_RBUTTON;
+    default:
+        return VK_MBUTTON;
     }
 }
 
 UINT ButtonMessage(TWinMouseButton b, bool down, bool client) {
-    UINT base = b == TWinMouseButton::Left ? WM_LBUTTONDOWN : b == TWinMouseButton::Right ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
+    UINT base = b == TWinMouseButton::Left    ? WM_LBUTTONDOWN
+                : b == TWinMouseButton::Right ? WM_RBUTTONDOWN
+                                              : WM_MBUTTONDOWN;
     UINT m = down ? base : base + 1;
     return client ? m : m - WM_LBUTTONDOWN + WM_NCLBUTTONDOWN;
 }
@@ -230,8 +355,10 @@ bool IsDownMessage(UINT m) {
     case WM_NCMBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:
     case WM_NCRBUTTONDBLCLK:
-    case WM_NCMBUTTONDBLCLK: return true;
-    default: return false;
+    case WM_NCMBUTTONDBLCLK:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -257,6 +384,8 @@ void UpdateTracking(HWND under, LRESULT hit) {
 }
 
 void MouseInput(POINT screen, bool move, TWinMouseButton button, bool down) {
+    // A pointer confined by ClipCursor is seen inside its rectangle.
+    screen = CursorClipPoint(screen);
     DWORD now = GetTickCount();
     HWND capture = nullptr;
     {
@@ -279,7 +408,9 @@ void MouseInput(POINT screen, bool move, TWinMouseButton button, bool down) {
     if (!capture) {
         if (disabled || hit == HTERROR) {
             // A click on a window that a modal one disabled goes nowhere; the cursor is told.
-            if (under && !move) SendMessageA(under, WM_SETCURSOR, WPARAM(under), MAKELPARAM(WORD(HTERROR), WORD(ButtonMessage(button, down, true))));
+            if (under && !move)
+                SendMessageA(under, WM_SETCURSOR, WPARAM(under),
+                             MAKELPARAM(WORD(HTERROR), WORD(ButtonMessage(button, down, true))));
             return;
         }
         if (hit == HTNOWHERE) return;
@@ -299,7 +430,8 @@ void MouseInput(POINT screen, bool move, TWinMouseButton button, bool down) {
         if (down) {
             int cx = GetSystemMetrics(SM_CXDOUBLECLK), cy = GetSystemMetrics(SM_CYDOUBLECLK);
             bool candidate = in.ClickWindow == target && in.ClickMessage == m.message && !in.ClickWasDouble &&
-                             now - in.ClickTime <= in.DoubleClickTime && std::abs(screen.x - in.ClickPos.x) <= cx / 2 &&
+                             now - in.ClickTime <= in.DoubleClickTime &&
+                             std::abs(screen.x - in.ClickPos.x) <= cx / 2 &&
                              std::abs(screen.y - in.ClickPos.y) <= cy / 2;
             // Only classes that ask for it get double clicks in their client area.
             bool allowed = !client || (w->Class && (w->Class->Style & CS_DBLCLKS));
@@ -322,7 +454,7 @@ void MouseInput(POINT screen, bool move, TWinMouseButton button, bool down) {
     QueueInput(w, m, client ? HTCLIENT : hit);
 }
 
-}  // namespace
+} // namespace
 
 // ================================================================================================
 
@@ -352,22 +484,35 @@ void SyncKeyState(TQueue* queue, const TQueuedInput& input) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONDBLCLK: SetKey(keys, VK_LBUTTON, true); break;
+    case WM_NCLBUTTONDBLCLK:
+        SetKey(keys, VK_LBUTTON, true);
+        break;
     case WM_LBUTTONUP:
-    case WM_NCLBUTTONUP: SetKey(keys, VK_LBUTTON, false); break;
+    case WM_NCLBUTTONUP:
+        SetKey(keys, VK_LBUTTON, false);
+        break;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
     case WM_NCRBUTTONDOWN:
-    case WM_NCRBUTTONDBLCLK: SetKey(keys, VK_RBUTTON, true); break;
+    case WM_NCRBUTTONDBLCLK:
+        SetKey(keys, VK_RBUTTON, true);
+        break;
     case WM_RBUTTONUP:
-    case WM_NCRBUTTONUP: SetKey(keys, VK_RBUTTON, false); break;
+    case WM_NCRBUTTONUP:
+        SetKey(keys, VK_RBUTTON, false);
+        break;
     case WM_MBUTTONDOWN:
     case WM_MBUTTONDBLCLK:
     case WM_NCMBUTTONDOWN:
-    case WM_NCMBUTTONDBLCLK: SetKey(keys, VK_MBUTTON, true); break;
+    case WM_NCMBUTTONDBLCLK:
+        SetKey(keys, VK_MBUTTON, true);
+        break;
     case WM_MBUTTONUP:
-    case WM_NCMBUTTONUP: SetKey(keys, VK_MBUTTON, false); break;
-    default: break;
+    case WM_NCMBUTTONUP:
+        SetKey(keys, VK_MBUTTON, false);
+        break;
+    default:
+        break;
     }
 }
 
@@ -382,13 +527,14 @@ bool PrepareMouseMessage(const TQueuedInput& input) {
         captured = Input().Capture == m.hwnd;
         if (IsDownMessage(m.message)) {
             TWnd* t = TopLevelOf(w);
-            if (t && t->Handle != Input().Active && t->Parent == Desktop() && !(t->ExStyle & WS_EX_NOACTIVATE) &&
-                !(t->Style & WS_DISABLED))
+            if (t && t->Handle != Input().Active && t->Parent == Desktop() &&
+                !(t->ExStyle & WS_EX_NOACTIVATE) && !(t->Style & WS_DISABLED))
                 top = t->Handle;
         }
     }
     if (top) {
-        LRESULT r = SendMessageA(m.hwnd, WM_MOUSEACTIVATE, WPARAM(top), MAKELPARAM(WORD(input.HitTest), WORD(m.message)));
+        LRESULT r = SendMessageA(m.hwnd, WM_MOUSEACTIVATE, WPARAM(top),
+                                 MAKELPARAM(WORD(input.HitTest), WORD(m.message)));
         if (r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT || r == 0) ClickActivate(top);
         if (r == MA_ACTIVATEANDEAT || r == MA_NOACTIVATEANDEAT) return false;
     }
@@ -397,13 +543,15 @@ bool PrepareMouseMessage(const TQueuedInput& input) {
     return IsWindow(m.hwnd);
 }
 
-}  // namespace WinInternal
+} // namespace WinInternal
 
 // ---- The door -------------------------------------------------------------------------------------
 
 void WinInputMouseMove(POINT screen) { MouseInput(screen, true, TWinMouseButton::Left, false); }
 
-void WinInputMouseButton(POINT screen, TWinMouseButton button, bool down) { MouseInput(screen, false, button, down); }
+void WinInputMouseButton(POINT screen, TWinMouseButton button, bool down) {
+    MouseInput(screen, false, button, down);
+}
 
 void WinInputMouseWheel(POINT screen, int delta) {
     TLock lock(StateMutex());
@@ -481,7 +629,8 @@ void WinInputKey(UINT virtualKey, bool extended, bool down, const std::u32string
     static std::uint32_t nextId = 0;
     m.lPrivate = 0x40000000u | (++nextId & 0x3FFFFFFFu);
     if (down && !text.empty()) {
-        bool printable = std::all_of(text.begin(), text.end(), [](char32_t c) { return c >= 0x20 && c != 0x7F; });
+        bool printable =
+            std::all_of(text.begin(), text.end(), [](char32_t c) { return c >= 0x20 && c != 0x7F; });
         if (printable && LayoutChars(generic, keys) != text) RememberText(m.lPrivate, text);
     }
     QueueInput(target, m, HTCLIENT);
@@ -524,8 +673,8 @@ void WinInputSurfaceGeometry(HWND window, const RECT& clientRect) {
         target.right = clientRect.right + (wr.right - cr.right);
         target.bottom = clientRect.bottom + (wr.bottom - cr.bottom);
     }
-    SetWindowPosCore(window, nullptr, target.left, target.top, target.right - target.left, target.bottom - target.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE, true);
+    SetWindowPosCore(window, nullptr, target.left, target.top, target.right - target.left,
+                     target.bottom - target.top, SWP_NOZORDER | SWP_NOACTIVATE, true);
 }
 
 void WinInputSurfaceActivated(HWND window, bool active) {
@@ -578,7 +727,8 @@ BOOL SetKeyboardState(const BYTE* keyState) {
 
 UINT MapVirtualKeyA(UINT code, UINT mapType) {
     switch (mapType) {
-    case MAPVK_VK_TO_VSC: return VkToScan(int(code & 0xFF));
+    case MAPVK_VK_TO_VSC:
+        return VkToScan(int(code & 0xFF));
     case MAPVK_VSC_TO_VK:
     case MAPVK_VSC_TO_VK_EX: {
         UINT scan = code & 0xFF;
@@ -592,8 +742,8 @@ UINT MapVirtualKeyA(UINT code, UINT mapType) {
             return VK_SHIFT;
         }
         // The navigation keys share their codes with the keypad: the navigation meaning wins.
-        static const int nav[][2] = {{0x47, VK_HOME},  {0x48, VK_UP},   {0x49, VK_PRIOR},  {0x4B, VK_LEFT},
-                                     {0x4C, VK_CLEAR}, {0x4D, VK_RIGHT}, {0x4F, VK_END},   {0x50, VK_DOWN},
+        static const int nav[][2] = {{0x47, VK_HOME},  {0x48, VK_UP},     {0x49, VK_PRIOR}, {0x4B, VK_LEFT},
+                                     {0x4C, VK_CLEAR}, {0x4D, VK_RIGHT},  {0x4F, VK_END},   {0x50, VK_DOWN},
                                      {0x51, VK_NEXT},  {0x52, VK_INSERT}, {0x53, VK_DELETE}};
         for (auto& n : nav)
             if (UINT(n[0]) == scan) return UINT(n[1]);
@@ -611,7 +761,8 @@ UINT MapVirtualKeyA(UINT code, UINT mapType) {
         std::u32string s = LayoutChars(vk, state);
         return s.empty() ? 0 : UINT(s[0]);
     }
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
@@ -622,13 +773,20 @@ SHORT VkKeyScanA(char ch) {
     if (c >= '0' && c <= '9') return SHORT(c);
     if (c >= 1 && c <= 26 && c != 8 && c != 9 && c != 13 && c != 10) return SHORT(0x200 | ('A' + c - 1));
     switch (c) {
-    case '\r': return VK_RETURN;
-    case '\n': return SHORT(0x200 | VK_RETURN);
-    case '\t': return VK_TAB;
-    case '\b': return VK_BACK;
-    case 27: return VK_ESCAPE;
-    case 127: return SHORT(0x200 | VK_BACK);
-    default: break;
+    case '\r':
+        return VK_RETURN;
+    case '\n':
+        return SHORT(0x200 | VK_RETURN);
+    case '\t':
+        return VK_TAB;
+    case '\b':
+        return VK_BACK;
+    case 27:
+        return VK_ESCAPE;
+    case 127:
+        return SHORT(0x200 | VK_BACK);
+    default:
+        break;
     }
     for (int d = 0; d < 10; ++d)
         if (ShiftedDigits[d] == c) return SHORT(0x100 | ('0' + d));
@@ -648,10 +806,13 @@ BOOL TranslateMessage(const MSG* msg) {
     if (!msg) return FALSE;
     switch (msg->message) {
     case WM_KEYUP:
-    case WM_SYSKEYUP: return TRUE;
+    case WM_SYSKEYUP:
+        return TRUE;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: break;
-    default: return FALSE;
+    case WM_SYSKEYDOWN:
+        break;
+    default:
+        return FALSE;
     }
     std::u32string text;
     {
@@ -666,7 +827,8 @@ BOOL TranslateMessage(const MSG* msg) {
         }
     }
     UINT charMessage = msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
-    for (char32_t c : text) PostMessageA(msg->hwnd, charMessage, WPARAM(c), msg->lParam);
+    for (char32_t c : text)
+        PostMessageA(msg->hwnd, charMessage, WPARAM(c), msg->lParam);
     return TRUE;
 }
 
@@ -713,7 +875,8 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
             return TRUE;
         }
         bool nonClient = (track->dwFlags & TME_NONCLIENT) != 0;
-        bool inside = in.MouseWindow == track->hwndTrack && (nonClient ? in.MouseHit != HTCLIENT : in.MouseHit == HTCLIENT);
+        bool inside = in.MouseWindow == track->hwndTrack &&
+                      (nonClient ? in.MouseHit != HTCLIENT : in.MouseHit == HTCLIENT);
         if ((track->dwFlags & TME_LEAVE) && !inside) {
             leaveNow = true;
         } else {
@@ -722,7 +885,8 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
         }
     }
     if (leaveNow)
-        PostMessageA(track->hwndTrack, (track->dwFlags & TME_NONCLIENT) ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0);
+        PostMessageA(track->hwndTrack, (track->dwFlags & TME_NONCLIENT) ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0,
+                     0);
     return TRUE;
 }
 
@@ -742,6 +906,11 @@ HCURSOR SetCursor(HCURSOR cursor) {
     TLock lock(StateMutex());
     HCURSOR old = Input().Cursor0;
     Input().Cursor0 = cursor;
+    if (old != cursor) {
+        AfterUnlock([cursor] {
+            if (TWinBackend* backend = WinGetBackend()) backend->CursorChanged(cursor);
+        });
+    }
     return old;
 }
 

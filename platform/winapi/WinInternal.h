@@ -58,10 +58,10 @@ struct TWndClass {
     HICON IconSm = nullptr;
     HCURSOR Cursor = nullptr;
     HBRUSH Background = nullptr;
-    LPCSTR MenuName = nullptr;  // as given (a string is copied into MenuNameText)
+    LPCSTR MenuName = nullptr; // as given (a string is copied into MenuNameText)
     String MenuNameText;
     std::vector<BYTE> Extra;
-    int Windows = 0;  // live windows of the class
+    int Windows = 0; // live windows of the class
     bool System = false;
 };
 
@@ -88,30 +88,29 @@ struct TWnd {
     DWORD ExStyle = 0;
     WNDPROC Proc = nullptr;
     HINSTANCE Instance = nullptr;
-    LONG_PTR Id = 0;  // GWL_ID of a child, the menu of a top-level window
+    LONG_PTR Id = 0; // GWL_ID of a child, the menu of a top-level window
     LONG_PTR UserData = 0;
     std::vector<BYTE> Extra;
     String Text;
-    TWnd* Parent = nullptr;  // the desktop (or the message root) for top-level windows
+    TWnd* Parent = nullptr; // the desktop (or the message root) for top-level windows
     TWnd* Owner = nullptr;
-    std::vector<TWnd*> Children;  // front: the top of the z-order
-    RECT Rect{};                  // in the parent's client coordinates (screen for top-level)
-    RECT Client{};                // the client area in window coordinates
-    RECT NormalRect{};            // where a maximized or minimized window returns to
-    HRGN Region = nullptr;        // window coordinates; owned by the window
+    std::vector<TWnd*> Children; // front: the top of the z-order
+    RECT Rect{};                 // in the parent's client coordinates (screen for top-level)
+    RECT Client{};               // the client area in window coordinates
+    RECT NormalRect{};           // where a maximized or minimized window returns to
+    HRGN Region = nullptr;       // window coordinates; owned by the window
     // Painting.
-    GdiRegion Update;  // client coordinates
+    GdiRegion Update; // client coordinates
     bool Erase = false;
     bool NcPaint = false;
     bool InternalPaint = false;
     bool BeganPaint = false;
     // Life.
-    bool Created = false;  // linked into the tree (after WM_NCCREATE)
     bool Destroying = false;
     bool Destroyed = false;
     std::vector<std::pair<String, HANDLE>> Props;
     TWndMethod UtilMethod;
-    std::unique_ptr<TSurface> Surface;  // top-level windows
+    std::unique_ptr<TSurface> Surface; // top-level windows
     HCURSOR CursorOverride = nullptr;
 };
 
@@ -132,19 +131,19 @@ std::vector<TWnd*> AllWindows();
 
 std::shared_ptr<TWndClass> FindClass(LPCSTR nameOrAtom);
 
-bool IsTopLevel(const TWnd* w);  // a child of the desktop or the message root
+bool IsTopLevel(const TWnd* w); // a child of the desktop or the message root
 bool IsChildStyle(const TWnd* w);
 TWnd* TopLevelOf(TWnd* w);
-bool IsAncestor(const TWnd* ancestor, const TWnd* w);  // strictly above
+bool IsAncestor(const TWnd* ancestor, const TWnd* w); // strictly above
 bool IsVisibleChain(const TWnd* w);
 bool IsEnabledChain(const TWnd* w);
 // Screen positions.
-POINT ClientOrigin(const TWnd* w);  // screen position of the client area's top-left
+POINT ClientOrigin(const TWnd* w); // screen position of the client area's top-left
 RECT ScreenWindowRect(const TWnd* w);
 RECT ScreenClientRect(const TWnd* w);
 // Offset of the window's top-left from its top-level window's top-left.
 POINT OffsetInTopLevel(const TWnd* w);
-GdiRegion WindowRegion(const TWnd* w);  // window coordinates; the whole window without a region
+GdiRegion WindowRegion(const TWnd* w); // window coordinates; the whole window without a region
 // Z-order.
 void Unlink(TWnd* w);
 void LinkAt(TWnd* w, TWnd* parent, HWND insertAfter);
@@ -166,8 +165,8 @@ struct TSentMessage {
     WPARAM WParam = 0;
     LPARAM LParam = 0;
     DWORD Sender = 0;
-    bool Notify = false;     // nobody waits
-    bool Abandoned = false;  // the sender stopped waiting
+    bool Notify = false;    // nobody waits
+    bool Abandoned = false; // the sender stopped waiting
     bool Replied = false;
     LRESULT Result = 0;
     std::shared_ptr<TEventObject> Done = std::make_shared<TEventObject>(true, false);
@@ -185,9 +184,9 @@ struct TQueue {
     std::deque<std::shared_ptr<TSentMessage>> Sent;
     bool QuitPending = false;
     int QuitCode = 0;
-    UINT ChangeBits = 0;  // QS_* kinds that arrived since the last look
+    UINT ChangeBits = 0; // QS_* kinds that arrived since the last look
     bool SyncPending = false;
-    BYTE KeyState[256] = {};  // as of the last message retrieved
+    BYTE KeyState[256] = {}; // as of the last message retrieved
     DWORD LastTime = 0;
     POINT LastPos{};
     bool Dead = false;
@@ -195,7 +194,7 @@ struct TQueue {
 
 // With the lock held.
 TQueue* QueueOf(DWORD threadId);
-TQueue* CurrentQueue();  // created when missing
+TQueue* CurrentQueue(); // created when missing
 // Marks new messages of the given kinds and wakes whoever waits for them.
 void NotifyQueue(TQueue* queue, UINT bits);
 // Kinds of messages present (QS_* bits), without timers due.
@@ -211,7 +210,6 @@ bool TimerHasProc(HWND window, UINT_PTR id, TIMERPROC proc);
 bool MatchesWindow(HWND filter, HWND window);
 void PurgeWindowMessages(TWnd* w);
 void KillWindowTimers(HWND window);
-void DropWindowHookState(HWND window);
 
 // Posts into a queue (posted messages).
 bool PostTo(TQueue* queue, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -244,16 +242,16 @@ struct TInputState {
     // Mouse tracking.
     HWND TrackWindow = nullptr;
     DWORD TrackFlags = 0;
-    HWND MouseWindow = nullptr;  // under the pointer at the last move
+    HWND MouseWindow = nullptr; // under the pointer at the last move
     LRESULT MouseHit = HTNOWHERE;
     HCURSOR Cursor0 = nullptr;
     // Focus, activation, capture.
     HWND Focus = nullptr;
     HWND Active = nullptr;
     HWND Capture = nullptr;
-    HWND Locked = nullptr;  // LockWindowUpdate
+    HWND Locked = nullptr; // LockWindowUpdate
 };
-TInputState& Input();  // with the lock held
+TInputState& Input(); // with the lock held
 
 // When a mouse or key message is taken off the queue: the key state follows it.
 void SyncKeyState(TQueue* queue, const TQueuedInput& input);
@@ -264,7 +262,8 @@ bool PrepareMouseMessage(const TQueuedInput& input);
 // ---- Windows, geometry, painting ---------------------------------------------------------------
 
 // Internal SetWindowPos; fromDisplay: the change comes from the window manager, do not echo it.
-BOOL SetWindowPosCore(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags, bool fromDisplay);
+BOOL SetWindowPosCore(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags,
+                      bool fromDisplay);
 // Called after a top-level window changed in a way the display shows.
 void SurfaceUpdate(TWnd* top);
 // The region of a window a context may draw on, in the context's coordinates (client or
@@ -283,6 +282,12 @@ void DropWindowContexts(HWND window);
 void PresentWindowArea(TWnd* w, const RECT& windowRect);
 // The frame a window of these styles has (window-rect inset to the client rect).
 RECT FrameInsets(DWORD style, DWORD exStyle, bool menu);
+// The width of a window's outer frame (sizing, dialog or thin border), without edges or caption.
+int BorderWidth(DWORD style, DWORD exStyle);
+// The limits WM_GETMINMAXINFO starts from.
+MINMAXINFO DefaultMinMax(DWORD style, DWORD exStyle);
+// A top-level window with a menu has a menu bar.
+bool HasMenuBar(const TWnd* w);
 void DrawNonClient(HWND window, HDC dc);
 // Hit testing of the window tree; HTNOWHERE when no window of ours is under the point.
 HWND HitTest(POINT screen, LRESULT& hit, bool& disabled);
@@ -294,4 +299,4 @@ void FocusAfterHide(HWND window);
 // Broadcast targets, in z-order.
 std::vector<HWND> TopLevelWindows();
 
-}  // namespace WinInternal
+} // namespace WinInternal

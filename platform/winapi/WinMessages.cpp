@@ -73,7 +73,8 @@ struct TQueueOwner {
             pending.assign(it->second->Sent.begin(), it->second->Sent.end());
             Queues().erase(it);
         }
-        for (auto& s : pending) Complete(s, 0);
+        for (auto& s : pending)
+            Complete(s, 0);
     }
 };
 thread_local TQueueOwner tQueueOwner;
@@ -144,7 +145,8 @@ DWORD WaitCore(const std::vector<std::shared_ptr<TKernelObject>>& objects, bool 
         Int64 until = timed ? deadline : -1;
         if (nextTimer >= 0 && (until < 0 || nextTimer < until)) until = nextTimer;
         DWORD wait = INFINITE;
-        if (until >= 0) wait = until <= now ? 0 : DWORD(std::min<Int64>((until - now + 999) / 1000, 0x7FFFFFFE));
+        if (until >= 0)
+            wait = until <= now ? 0 : DWORD(std::min<Int64>((until - now + 999) / 1000, 0x7FFFFFFE));
         TWinBackend* backend = gBackend.load();
         DWORD r;
         if (backend && !waitAll && backend->EventThreadId() == GetCurrentThreadId()) {
@@ -192,8 +194,8 @@ void ReceiveSent(const std::shared_ptr<TSentMessage>& s) {
 }
 
 // Queues a send for another thread (with the lock held).
-std::shared_ptr<TSentMessage> QueueSend(TQueue* target, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                        bool notify) {
+std::shared_ptr<TSentMessage> QueueSend(TQueue* target, HWND window, UINT message, WPARAM wParam,
+                                        LPARAM lParam, bool notify) {
     auto s = std::make_shared<TSentMessage>();
     s->Window = window;
     s->Message = message;
@@ -236,8 +238,8 @@ bool WaitForReply(const std::shared_ptr<TSentMessage>& s, UINT flags, DWORD time
     }
 }
 
-LRESULT SendCore(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, DWORD timeout, bool notify,
-                 bool& ok) {
+LRESULT SendCore(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, DWORD timeout,
+                 bool notify, bool& ok) {
     ok = true;
     TQueue* target = nullptr;
     std::shared_ptr<TSentMessage> pending;
@@ -335,7 +337,8 @@ bool PeekCore(MSG* out, HWND filter, UINT min, UINT max, UINT flags) {
             }
             if (!found && (kinds & QS_INPUT)) {
                 for (auto& entry : q->Input) {
-                    if (!RangeMatches(entry.Msg.message, min, max) || !MatchesWindow(filter, entry.Msg.hwnd)) continue;
+                    if (!RangeMatches(entry.Msg.message, min, max) || !MatchesWindow(filter, entry.Msg.hwnd))
+                        continue;
                     input = entry;
                     m = entry.Msg;
                     found = true;
@@ -359,8 +362,9 @@ bool PeekCore(MSG* out, HWND filter, UINT min, UINT max, UINT flags) {
             if (swallowed || remove) {
                 TLock lock(StateMutex());
                 TQueue* q = CurrentQueue();
-                auto it = std::find_if(q->Input.begin(), q->Input.end(),
-                                       [&](const TQueuedInput& x) { return x.Msg.lPrivate == input.Msg.lPrivate; });
+                auto it = std::find_if(q->Input.begin(), q->Input.end(), [&](const TQueuedInput& x) {
+                    return x.Msg.lPrivate == input.Msg.lPrivate;
+                });
                 if (it != q->Input.end()) q->Input.erase(it);
                 if (!swallowed) SyncKeyState(q, input);
             }
@@ -387,7 +391,8 @@ bool PeekCore(MSG* out, HWND filter, UINT min, UINT max, UINT flags) {
             found = TakeTimer(self, filter, remove, m);
         }
         if (!found) return false;
-        if (HasHooks(WH_GETMESSAGE)) CallHooks(WH_GETMESSAGE, HC_ACTION, remove ? PM_REMOVE : PM_NOREMOVE, LPARAM(&m));
+        if (HasHooks(WH_GETMESSAGE))
+            CallHooks(WH_GETMESSAGE, HC_ACTION, remove ? PM_REMOVE : PM_NOREMOVE, LPARAM(&m));
         {
             TLock lock(StateMutex());
             TQueue* q = CurrentQueue();
@@ -399,7 +404,7 @@ bool PeekCore(MSG* out, HWND filter, UINT min, UINT max, UINT flags) {
     }
 }
 
-}  // namespace
+} // namespace
 
 // ================================================================================================
 // Internal.
@@ -466,8 +471,9 @@ void PurgeWindowMessages(TWnd* w) {
     TQueue* q = QueueOf(w->ThreadId);
     if (!q) return;
     HWND h = w->Handle;
-    q->Posted.erase(std::remove_if(q->Posted.begin(), q->Posted.end(), [h](const MSG& m) { return m.hwnd == h; }),
-                    q->Posted.end());
+    q->Posted.erase(
+        std::remove_if(q->Posted.begin(), q->Posted.end(), [h](const MSG& m) { return m.hwnd == h; }),
+        q->Posted.end());
     q->Input.erase(std::remove_if(q->Input.begin(), q->Input.end(),
                                   [h](const TQueuedInput& x) { return x.Msg.hwnd == h; }),
                    q->Input.end());
@@ -497,7 +503,8 @@ void QueueInput(TWnd* target, const MSG& msg, LRESULT hitTest) {
     // Moves of the pointer that nobody has read yet are merged into the newest.
     if ((msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) && !q->Input.empty()) {
         TQueuedInput& last = q->Input.back();
-        if (last.Msg.message == msg.message && last.Msg.hwnd == target->Handle && last.Msg.wParam == msg.wParam) {
+        if (last.Msg.message == msg.message && last.Msg.hwnd == target->Handle &&
+            last.Msg.wParam == msg.wParam) {
             std::uint32_t keep = last.Msg.lPrivate;
             last = input;
             last.Msg.lPrivate = keep;
@@ -507,7 +514,7 @@ void QueueInput(TWnd* target, const MSG& msg, LRESULT hitTest) {
     }
     if (input.Msg.lPrivate == 0) input.Msg.lPrivate = std::uint32_t(++gInputSeq | 0x80000000u);
     q->Input.push_back(input);
-    UINT bits = IsKeyMessage(msg.message) ? QS_KEY
+    UINT bits = IsKeyMessage(msg.message)                                        ? QS_KEY
                 : (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) ? QS_MOUSEMOVE
                                                                                  : QS_MOUSEBUTTON;
     NotifyQueue(q, bits);
@@ -588,7 +595,7 @@ LRESULT SendSameThread(HWND window, UINT message, WPARAM wParam, LPARAM lParam, 
     return result;
 }
 
-}  // namespace WinInternal
+} // namespace WinInternal
 
 // ================================================================================================
 // Public calls.
@@ -637,7 +644,8 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout,
                             DWORD_PTR* result) {
     if (window == HWND_BROADCAST) {
-        for (HWND h : TopLevelWindows()) SendMessageTimeoutA(h, message, wParam, lParam, flags, timeout, nullptr);
+        for (HWND h : TopLevelWindows())
+            SendMessageTimeoutA(h, message, wParam, lParam, flags, timeout, nullptr);
         return TRUE;
     }
     bool ok;
@@ -738,7 +746,8 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax) {
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return -1;
         }
-        if (PeekCore(msg, window, filterMin, filterMax, PM_REMOVE)) return msg->message == WM_QUIT ? FALSE : TRUE;
+        if (PeekCore(msg, window, filterMin, filterMax, PM_REMOVE))
+            return msg->message == WM_QUIT ? FALSE : TRUE;
         WaitCore({}, false, INFINITE, QS_ALLINPUT, false);
     }
 }

@@ -12,6 +12,11 @@ using namespace WinInternal;
 
 namespace {
 
+TWinFramePartPainter& FramePartPainter() {
+    static auto* painter = new TWinFramePartPainter;
+    return *painter;
+}
+
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
@@ -25,7 +30,7 @@ struct TDcInfo {
     bool ClipChildren = false;
     bool ClipSiblings = false;
     bool Screen = false;
-    std::optional<GdiRegion> Limit;  // in the context's coordinates
+    std::optional<GdiRegion> Limit; // in the context's coordinates
 };
 
 std::map<HDC, TDcInfo>& Contexts() {
@@ -119,9 +124,11 @@ void UpdateNow(HWND window, UINT flags) {
         TLock lock(StateMutex());
         TWnd* w = Find(window);
         if (!w || !IncludesChildren(w, flags)) return;
-        for (TWnd* c : w->Children) children.push_back(c->Handle);
+        for (TWnd* c : w->Children)
+            children.push_back(c->Handle);
     }
-    for (HWND c : children) UpdateNow(c, flags);
+    for (HWND c : children)
+        UpdateNow(c, flags);
 }
 
 void EraseNow(HWND window, UINT flags) {
@@ -136,7 +143,8 @@ void EraseNow(HWND window, UINT flags) {
         erase = w->Erase && !w->Update.IsEmpty();
         w->Erase = false;
         if (IncludesChildren(w, flags))
-            for (TWnd* c : w->Children) children.push_back(c->Handle);
+            for (TWnd* c : w->Children)
+                children.push_back(c->Handle);
     }
     if (nc) SendMessageA(window, WM_NCPAINT, 1, 0);
     if (erase) {
@@ -152,7 +160,8 @@ void EraseNow(HWND window, UINT flags) {
         ReleaseDC(window, dc);
         DeleteObject(rgn);
     }
-    for (HWND c : children) EraseNow(c, flags);
+    for (HWND c : children)
+        EraseNow(c, flags);
 }
 
 void FillColor(HDC dc, const RECT& r, int sysColor) {
@@ -175,17 +184,19 @@ void Edge(HDC dc, RECT& r, int topLeft, int bottomRight) {
 }
 
 void Band(HDC dc, RECT& r, int width, int color) {
-    for (int i = 0; i < width; ++i) Edge(dc, r, color, color);
+    for (int i = 0; i < width; ++i)
+        Edge(dc, r, color, color);
 }
 
-}  // namespace
+} // namespace
 
 // ================================================================================================
 
 namespace WinInternal {
 
 bool NeedsPaint(const TWnd* w) {
-    return IsVisibleChain(w) && !(w->Style & WS_MINIMIZE) && (!w->Update.IsEmpty() || w->InternalPaint || w->NcPaint);
+    return IsVisibleChain(w) && !(w->Style & WS_MINIMIZE) &&
+           (!w->Update.IsEmpty() || w->InternalPaint || w->NcPaint);
 }
 
 GdiRegion VisibleRegion(const TWnd* w, bool windowArea, bool clipChildren, bool clipSiblings) {
@@ -205,7 +216,8 @@ GdiRegion VisibleRegion(const TWnd* w, bool windowArea, bool clipChildren, bool 
     for (const TWnd* a = w; a && !IsTopLevel(a) && a->Parent; a = a->Parent) {
         const TWnd* p = a->Parent;
         POINT po = OffsetInTopLevel(p);
-        r &= GdiRegion(p->Client.left + po.x, p->Client.top + po.y, p->Client.right + po.x, p->Client.bottom + po.y);
+        r &= GdiRegion(p->Client.left + po.x, p->Client.top + po.y, p->Client.right + po.x,
+                       p->Client.bottom + po.y);
         if (p->Region) {
             GdiRegion pr = WindowRegion(p);
             pr.Offset(po.x, po.y);
@@ -294,7 +306,7 @@ HWND FindPaintIn(TWnd* w, HWND filter) {
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 HWND FindPaintWindow(DWORD threadId, HWND filter) {
     for (TWnd* top : Desktop()->Children) {
@@ -319,8 +331,8 @@ void EnsureSurface(TWnd* top) {
         int w = std::min(width, top->Surface->Width);
         int h = std::min(height, top->Surface->Height);
         for (int y = 0; y < h; ++y)
-            std::memcpy(&surface->Pixels[size_t(y) * size_t(width)], &top->Surface->Pixels[size_t(y) * size_t(top->Surface->Width)],
-                        size_t(w) * 4);
+            std::memcpy(&surface->Pixels[size_t(y) * size_t(width)],
+                        &top->Surface->Pixels[size_t(y) * size_t(top->Surface->Width)], size_t(w) * 4);
     }
     top->Surface = std::move(surface);
     RetargetContexts(top);
@@ -351,7 +363,8 @@ void PresentWindowArea(TWnd* w, const RECT& windowRect) {
     TWnd* top = TopLevelOf(w);
     if (!top || top->Parent == MessageRoot() || !(top->Style & WS_VISIBLE)) return;
     POINT off = OffsetInTopLevel(w);
-    RECT r{windowRect.left + off.x, windowRect.top + off.y, windowRect.right + off.x, windowRect.bottom + off.y};
+    RECT r{windowRect.left + off.x, windowRect.top + off.y, windowRect.right + off.x,
+           windowRect.bottom + off.y};
     r.left = std::max<LONG>(r.left, 0);
     r.top = std::max<LONG>(r.top, 0);
     r.right = std::min<LONG>(r.right, Width(top->Rect));
@@ -367,10 +380,14 @@ void DrawNonClient(HWND window, HDC dc) {
     DWORD style = 0, exStyle = 0;
     RECT rect{}, client{};
     bool active = false;
+    bool menu = false;
+    TWinFramePartPainter painter;
     {
         TLock lock(StateMutex());
+        painter = FramePartPainter();
         TWnd* w = Find(window);
         if (!w) return;
+        menu = HasMenuBar(w);
         style = w->Style;
         exStyle = w->ExStyle;
         rect = RECT{0, 0, Width(w->Rect), Height(w->Rect)};
@@ -390,10 +407,23 @@ void DrawNonClient(HWND window, HDC dc) {
         Edge(dc, r, COLOR_WINDOWFRAME, COLOR_WINDOWFRAME);
     }
     if ((style & WS_CAPTION) == WS_CAPTION) {
-        int height = (exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
+        int height =
+            (exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
         FillColor(dc, RECT{r.left, r.top, r.right, r.top + height - 1},
                   active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
         FillColor(dc, RECT{r.left, r.top + height - 1, r.right, r.top + height}, COLOR_3DFACE);
+        r.top += height;
+    }
+    auto part = [&](TWinFramePart which, const RECT& area, int color) {
+        if (area.right <= area.left || area.bottom <= area.top) return;
+        if (painter)
+            painter(window, dc, which, area);
+        else
+            FillColor(dc, area, color);
+    };
+    if (menu) {
+        int height = GetSystemMetrics(SM_CYMENU);
+        part(TWinFramePart::MenuBar, RECT{r.left, r.top, r.right, r.top + height}, COLOR_MENU);
         r.top += height;
     }
     if (exStyle & WS_EX_CLIENTEDGE) {
@@ -402,20 +432,33 @@ void DrawNonClient(HWND window, HDC dc) {
     }
     if (exStyle & WS_EX_STATICEDGE) Edge(dc, r, COLOR_3DSHADOW, COLOR_3DHILIGHT);
     // What is left between the frame and the client area: the window's scroll bars.
-    if (style & WS_VSCROLL) FillColor(dc, RECT{client.right, client.top, r.right, client.bottom}, COLOR_SCROLLBAR);
-    if (style & WS_HSCROLL) FillColor(dc, RECT{client.left, client.bottom, client.right, r.bottom}, COLOR_SCROLLBAR);
+    if (style & WS_VSCROLL)
+        part(TWinFramePart::VertScrollBar, RECT{client.right, client.top, r.right, client.bottom},
+             COLOR_SCROLLBAR);
+    if (style & WS_HSCROLL)
+        part(TWinFramePart::HorzScrollBar, RECT{client.left, client.bottom, client.right, r.bottom},
+             COLOR_SCROLLBAR);
     if ((style & WS_VSCROLL) && (style & WS_HSCROLL))
-        FillColor(dc, RECT{client.right, client.bottom, r.right, r.bottom}, COLOR_3DFACE);
+        part(TWinFramePart::SizeBox, RECT{client.right, client.bottom, r.right, r.bottom}, COLOR_3DFACE);
 }
 
-}  // namespace WinInternal
+} // namespace WinInternal
+
+// ================================================================================================
+
+TWinFramePartPainter WinSetFramePartPainter(TWinFramePartPainter painter) {
+    TLock lock(StateMutex());
+    std::swap(FramePartPainter(), painter);
+    return painter;
+}
 
 // ================================================================================================
 // Invalidation.
 
 BOOL RedrawWindow(HWND window, const RECT* update, HRGN region, UINT flags) {
     if (!window) {
-        for (HWND top : TopLevelWindows()) RedrawWindow(top, nullptr, nullptr, flags | RDW_ALLCHILDREN);
+        for (HWND top : TopLevelWindows())
+            RedrawWindow(top, nullptr, nullptr, flags | RDW_ALLCHILDREN);
         return TRUE;
     }
     {
@@ -432,7 +475,8 @@ BOOL RedrawWindow(HWND window, const RECT* update, HRGN region, UINT flags) {
         } else if (update) {
             r = GdiRegion(*update);
         } else if (flags & RDW_FRAME) {
-            r = GdiRegion(-w->Client.left, -w->Client.top, Width(w->Rect) - w->Client.left, Height(w->Rect) - w->Client.top);
+            r = GdiRegion(-w->Client.left, -w->Client.top, Width(w->Rect) - w->Client.left,
+                          Height(w->Rect) - w->Client.top);
         } else {
             r = GdiRegion(ClientArea(w));
         }
@@ -670,13 +714,14 @@ int ScrollWindowEx(HWND window, int dx, int dy, const RECT* scroll, const RECT* 
                     for (LONG x = r.left; x < r.right; ++x) {
                         LONG tx = x + off.x, sx = x - dx + off.x;
                         if (tx < 0 || tx >= s.Width || sx < 0 || sx >= s.Width) continue;
-                        s.Pixels[size_t(ty) * size_t(s.Width) + size_t(tx)] = copy[size_t(sy) * size_t(s.Width) + size_t(sx)];
+                        s.Pixels[size_t(ty) * size_t(s.Width) + size_t(tx)] =
+                            copy[size_t(sy) * size_t(s.Width) + size_t(sx)];
                     }
                 }
             }
             RECT b = moved.Bounds();
-            PresentWindowArea(w, RECT{b.left + w->Client.left, b.top + w->Client.top, b.right + w->Client.left,
-                                      b.bottom + w->Client.top});
+            PresentWindowArea(w, RECT{b.left + w->Client.left, b.top + w->Client.top,
+                                      b.right + w->Client.left, b.bottom + w->Client.top});
         }
         GdiRegion shiftedSrc = src;
         shiftedSrc.Offset(dx, dy);
@@ -702,7 +747,8 @@ int ScrollWindowEx(HWND window, int dx, int dy, const RECT* scroll, const RECT* 
         }
     }
     for (auto& [child, pos] : moveChildren)
-        SetWindowPos(child, nullptr, pos.x, pos.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        SetWindowPos(child, nullptr, pos.x, pos.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     return kind;
 }
 
@@ -732,6 +778,7 @@ BOOL LockWindowUpdate(HWND window) {
         if (TWnd* w = Find(unlocked))
             if (TWnd* top = TopLevelOf(w)) RetargetContexts(top);
     }
-    if (unlocked) RedrawWindow(unlocked, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    if (unlocked)
+        RedrawWindow(unlocked, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     return TRUE;
 }

@@ -18,7 +18,7 @@ struct TTimer {
     UINT Elapse = 0;
     TIMERPROC Proc = nullptr;
     DWORD ThreadId = 0;
-    Int64 Due = 0;  // monotonic microseconds
+    Int64 Due = 0; // monotonic microseconds
     bool Fired = false;
 };
 
@@ -35,7 +35,7 @@ UINT ClampElapse(UINT elapse) {
     return elapse;
 }
 
-}  // namespace
+} // namespace
 
 namespace WinInternal {
 
@@ -93,11 +93,12 @@ bool TimerHasProc(HWND window, UINT_PTR id, TIMERPROC proc) {
 
 void KillWindowTimers(HWND window) {
     auto& timers = Timers();
-    timers.erase(std::remove_if(timers.begin(), timers.end(), [window](const TTimer& t) { return t.Window == window; }),
+    timers.erase(std::remove_if(timers.begin(), timers.end(),
+                                [window](const TTimer& t) { return t.Window == window; }),
                  timers.end());
 }
 
-}  // namespace WinInternal
+} // namespace WinInternal
 
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     TLock lock(StateMutex());
@@ -118,7 +119,8 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     Int64 due = ClockMonotonicMicros() + Int64(elapse) * 1000;
     auto& timers = Timers();
     for (TTimer& t : timers) {
-        bool same = window ? (t.Window == window && t.Id == id) : (!t.Window && t.ThreadId == thread && id != 0 && t.Id == id);
+        bool same = window ? (t.Window == window && t.Id == id)
+                           : (!t.Window && t.ThreadId == thread && id != 0 && t.Id == id);
         if (same) {
             t.Elapse = elapse;
             t.Proc = proc;

@@ -21,7 +21,7 @@ thread_local std::vector<std::function<void()>> tAfterUnlock;
 thread_local bool tRunningAfterUnlock = false;
 
 void RunAfterUnlock() {
-    if (tRunningAfterUnlock) return;  // the running loop below picks new ones up
+    if (tRunningAfterUnlock) return; // the running loop below picks new ones up
     tRunningAfterUnlock = true;
     while (!tAfterUnlock.empty()) {
         std::vector<std::function<void()>> ops;
@@ -42,7 +42,7 @@ void RunAfterUnlock() {
 struct TTables {
     std::map<std::uintptr_t, std::shared_ptr<TWnd>> Windows;
     std::uintptr_t NextHandle = 0x20010;
-    std::map<String, ATOM> Atoms;  // lower-case name -> atom (classes, messages, properties)
+    std::map<String, ATOM> Atoms; // lower-case name -> atom (classes, messages, properties)
     std::map<ATOM, String> AtomNames;
     ATOM NextAtom = 0xC000;
     std::vector<std::shared_ptr<TWndClass>> Classes;
@@ -51,7 +51,7 @@ struct TTables {
 };
 
 TTables& Tables() {
-    static TTables* tables = new TTables;  // lives to the end: windows may be touched at exit
+    static TTables* tables = new TTables; // lives to the end: windows may be touched at exit
     return *tables;
 }
 
@@ -91,7 +91,6 @@ std::shared_ptr<TWnd> MakeSpecialWindow(const char* className) {
     w->Class = cls;
     w->Proc = DefWindowProcA;
     w->Style = WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-    w->Created = true;
     return w;
 }
 
@@ -152,7 +151,8 @@ void SendDestroyTree(HWND window) {
             children.push_back(c->Handle);
         }
     }
-    for (HWND c : children) SendDestroyTree(c);
+    for (HWND c : children)
+        SendDestroyTree(c);
 }
 
 void FreeWindow(TWnd* w) {
@@ -176,7 +176,6 @@ void FreeWindow(TWnd* w) {
     if (in.Locked == w->Handle) in.Locked = nullptr;
     PurgeWindowMessages(w);
     KillWindowTimers(w->Handle);
-    DropWindowHookState(w->Handle);
     DropWindowContexts(w->Handle);
     RemoveWindow(w);
 }
@@ -187,9 +186,11 @@ void SendNcDestroyTree(HWND window) {
         TLock lock(StateMutex());
         TWnd* w = Find(window);
         if (!w) return;
-        for (TWnd* c : w->Children) children.push_back(c->Handle);
+        for (TWnd* c : w->Children)
+            children.push_back(c->Handle);
     }
-    for (HWND c : children) SendNcDestroyTree(c);
+    for (HWND c : children)
+        SendNcDestroyTree(c);
     SendMessageA(window, WM_NCDESTROY, 0, 0);
     bool surface = false;
     {
@@ -210,7 +211,7 @@ void SendNcDestroyTree(HWND window) {
     }
 }
 
-LRESULT CALLBACK_UtilWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT UtilWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     TWndMethod method;
     {
         TLock lock(StateMutex());
@@ -224,7 +225,7 @@ LRESULT CALLBACK_UtilWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 const char* const UtilWindowClass = "TPUtilWindow";
 
-}  // namespace
+} // namespace
 
 // ================================================================================================
 // Internal state shared with the other files.
@@ -327,7 +328,8 @@ bool IsTopLevel(const TWnd* w) {
 bool IsChildStyle(const TWnd* w) { return w && !IsTopLevel(w) && (w->Style & WS_CHILD); }
 
 TWnd* TopLevelOf(TWnd* w) {
-    while (w && !IsTopLevel(w) && w->Parent) w = w->Parent;
+    while (w && !IsTopLevel(w) && w->Parent)
+        w = w->Parent;
     return IsTopLevel(w) ? w : nullptr;
 }
 
@@ -361,17 +363,20 @@ RECT ScreenWindowRect(const TWnd* w) {
     if (w == Tables().DesktopWnd.get()) return w->Rect;
     POINT origin{0, 0};
     if (!IsTopLevel(w) && w->Parent) origin = ClientOrigin(w->Parent);
-    return RECT{w->Rect.left + origin.x, w->Rect.top + origin.y, w->Rect.right + origin.x, w->Rect.bottom + origin.y};
+    return RECT{w->Rect.left + origin.x, w->Rect.top + origin.y, w->Rect.right + origin.x,
+                w->Rect.bottom + origin.y};
 }
 
 RECT ScreenClientRect(const TWnd* w) {
     RECT r = ScreenWindowRect(w);
-    return RECT{r.left + w->Client.left, r.top + w->Client.top, r.left + w->Client.right, r.top + w->Client.bottom};
+    return RECT{r.left + w->Client.left, r.top + w->Client.top, r.left + w->Client.right,
+                r.top + w->Client.bottom};
 }
 
 POINT OffsetInTopLevel(const TWnd* w) {
     const TWnd* top = w;
-    while (top && !IsTopLevel(top)) top = top->Parent;
+    while (top && !IsTopLevel(top))
+        top = top->Parent;
     if (!top) return POINT{0, 0};
     RECT a = ScreenWindowRect(w);
     RECT b = ScreenWindowRect(top);
@@ -424,18 +429,20 @@ void LinkAt(TWnd* w, TWnd* parent, HWND insertAfter) {
     list.insert(it + 1, w);
     if (topLevel) {
         // Keep the topmost windows in front.
-        std::stable_partition(list.begin(), list.end(), [](TWnd* x) { return (x->ExStyle & WS_EX_TOPMOST) != 0; });
+        std::stable_partition(list.begin(), list.end(),
+                              [](TWnd* x) { return (x->ExStyle & WS_EX_TOPMOST) != 0; });
     }
 }
 
 std::vector<HWND> TopLevelWindows() {
     TLock lock(StateMutex());
     std::vector<HWND> result;
-    for (TWnd* w : Desktop()->Children) result.push_back(w->Handle);
+    for (TWnd* w : Desktop()->Children)
+        result.push_back(w->Handle);
     return result;
 }
 
-}  // namespace WinInternal
+} // namespace WinInternal
 
 // ================================================================================================
 // Classes.
@@ -456,7 +463,8 @@ ATOM RegisterClassCore(const WNDCLASSEXA& wc) {
     auto cls = std::make_shared<TWndClass>();
     cls->Name = IsAtomName(wc.lpszClassName) ? "#" + IntToStr(Integer(std::uintptr_t(wc.lpszClassName)))
                                              : String(wc.lpszClassName);
-    cls->Atom = IsAtomName(wc.lpszClassName) ? ATOM(std::uintptr_t(wc.lpszClassName)) : AddAtomLocked(cls->Name);
+    cls->Atom =
+        IsAtomName(wc.lpszClassName) ? ATOM(std::uintptr_t(wc.lpszClassName)) : AddAtomLocked(cls->Name);
     cls->Style = wc.style;
     cls->Proc = wc.lpfnWndProc;
     cls->ClsExtra = wc.cbClsExtra;
@@ -491,7 +499,7 @@ void FillClassInfo(const TWndClass& cls, WNDCLASSEXA& wc) {
     wc.lpszClassName = cls.Name.c_str();
 }
 
-}  // namespace
+} // namespace
 
 ATOM RegisterClassA(const WNDCLASSA* wndClass) {
     if (!wndClass) {
@@ -597,17 +605,28 @@ ULONG_PTR GetClassLongA(HWND window, int index) {
     }
     const TWndClass& c = *w->Class;
     switch (index) {
-    case GCL_MENUNAME: return ULONG_PTR(c.MenuNameText.empty() ? c.MenuName : c.MenuNameText.c_str());
-    case GCL_HBRBACKGROUND: return ULONG_PTR(c.Background);
-    case GCL_HCURSOR: return ULONG_PTR(c.Cursor);
-    case GCL_HICON: return ULONG_PTR(c.Icon);
-    case GCL_HICONSM: return ULONG_PTR(c.IconSm);
-    case GCL_HMODULE: return ULONG_PTR(c.Instance);
-    case GCL_CBWNDEXTRA: return ULONG_PTR(c.WndExtra);
-    case GCL_CBCLSEXTRA: return ULONG_PTR(c.ClsExtra);
-    case GCL_WNDPROC: return ULONG_PTR(c.Proc);
-    case GCL_STYLE: return ULONG_PTR(c.Style);
-    case GCW_ATOM: return ULONG_PTR(c.Atom);
+    case GCL_MENUNAME:
+        return ULONG_PTR(c.MenuNameText.empty() ? c.MenuName : c.MenuNameText.c_str());
+    case GCL_HBRBACKGROUND:
+        return ULONG_PTR(c.Background);
+    case GCL_HCURSOR:
+        return ULONG_PTR(c.Cursor);
+    case GCL_HICON:
+        return ULONG_PTR(c.Icon);
+    case GCL_HICONSM:
+        return ULONG_PTR(c.IconSm);
+    case GCL_HMODULE:
+        return ULONG_PTR(c.Instance);
+    case GCL_CBWNDEXTRA:
+        return ULONG_PTR(c.WndExtra);
+    case GCL_CBCLSEXTRA:
+        return ULONG_PTR(c.ClsExtra);
+    case GCL_WNDPROC:
+        return ULONG_PTR(c.Proc);
+    case GCL_STYLE:
+        return ULONG_PTR(c.Style);
+    case GCW_ATOM:
+        return ULONG_PTR(c.Atom);
     default:
         if (index >= 0 && size_t(index) + 4 <= c.Extra.size()) {
             std::int32_t v;
@@ -720,7 +739,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
         screen = Desktop()->Rect;
         overlapped = !child && !(style & WS_POPUP) && parentWnd == Desktop();
         if (overlapped) style |= WS_CAPTION | WS_CLIPSIBLINGS;
-        if ((exStyle & WS_EX_DLGMODALFRAME) || (style & (WS_DLGFRAME | WS_THICKFRAME))) exStyle |= WS_EX_WINDOWEDGE;
+        if ((exStyle & WS_EX_DLGMODALFRAME) || (style & (WS_DLGFRAME | WS_THICKFRAME)))
+            exStyle |= WS_EX_WINDOWEDGE;
 
         if (x == CW_USEDEFAULT) {
             if (overlapped) {
@@ -754,7 +774,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
         w->Id = LONG_PTR(menu);
         w->Extra.assign(size_t(cls->WndExtra), 0);
         w->Owner = owner;
-        w->Parent = parentWnd;  // linked into the children only after WM_NCCREATE
+        w->Parent = parentWnd; // linked into the children only after WM_NCCREATE
         w->Rect = RECT{x, y, x + width, y + height};
         w->Client = RECT{0, 0, width, height};
         w->NormalRect = w->Rect;
@@ -778,14 +798,10 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     // Resizable and overlapped windows learn their limits first.
     if ((style & WS_THICKFRAME) || overlapped) {
         MINMAXINFO info;
-        RECT frame = FrameInsets(style, exStyle, false);
-        int fx = -frame.left, fy = -frame.top;
-        RECT work = screen;
-        if (TWinBackend* backend = WinGetBackend()) work = backend->WorkArea();
-        info.ptMaxSize = POINT{work.right - work.left + 2 * fx, work.bottom - work.top + 2 * fy};
-        info.ptMaxPosition = POINT{work.left - fx, work.top - fy};
-        info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
-        info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+        {
+            TLock lock(StateMutex());
+            info = DefaultMinMax(style, exStyle);
+        }
         SendMessageA(handle, WM_GETMINMAXINFO, 0, LPARAM(&info));
         TLock lock(StateMutex());
         if (TWnd* w = Find(handle)) {
@@ -819,7 +835,6 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
         TWnd* parentWnd = w->Parent;
         w->Parent = nullptr;
         LinkAt(w, parentWnd, child ? HWND_BOTTOM : HWND_TOP);
-        w->Created = true;
         rect = w->Rect;
     }
     RECT client = rect;
@@ -854,7 +869,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
             origin = POINT{w->Rect.left + c.left, w->Rect.top + c.top};
             st = w->Style;
         }
-        WPARAM kind = (st & WS_MAXIMIZE) ? SIZE_MAXIMIZED : (st & WS_MINIMIZE) ? SIZE_MINIMIZED : SIZE_RESTORED;
+        WPARAM kind = (st & WS_MAXIMIZE)   ? SIZE_MAXIMIZED
+                      : (st & WS_MINIMIZE) ? SIZE_MINIMIZED
+                                           : SIZE_RESTORED;
         SendMessageA(handle, WM_SIZE, kind, MAKELPARAM(WORD(c.right - c.left), WORD(c.bottom - c.top)));
         SendMessageA(handle, WM_MOVE, 0, MAKELPARAM(WORD(origin.x), WORD(origin.y)));
     }
@@ -877,7 +894,6 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
 }
 
 BOOL DestroyWindow(HWND window) {
-    HWND parent = nullptr;
     bool visible = false;
     bool child = false;
     std::vector<HWND> owned;
@@ -895,7 +911,6 @@ BOOL DestroyWindow(HWND window) {
         if (w->Destroying) return TRUE;
         w->Destroying = true;
         child = IsChildStyle(w);
-        parent = w->Parent ? w->Parent->Handle : nullptr;
         visible = (w->Style & WS_VISIBLE) != 0;
         for (TWnd* other : AllWindows())
             if (other->Owner == w && !other->Destroying) owned.push_back(other->Handle);
@@ -911,7 +926,8 @@ BOOL DestroyWindow(HWND window) {
         wasActive = Input().Active == window;
     }
     if (wasActive) ActivateOther(window);
-    for (HWND o : owned) DestroyWindow(o);
+    for (HWND o : owned)
+        DestroyWindow(o);
     // The focus and the capture leave the windows that go.
     HWND focusLeaving = nullptr, captureLeaving = nullptr;
     {
@@ -934,14 +950,12 @@ BOOL DestroyWindow(HWND window) {
     }
     SendDestroyTree(window);
     SendNcDestroyTree(window);
-    (void)parent;
     return TRUE;
 }
 
 BOOL IsWindow(HWND window) {
     TLock lock(StateMutex());
-    TWnd* w = Find(window);
-    return w != nullptr && (w->Created || w == Desktop());
+    return Find(window) != nullptr;
 }
 
 DWORD GetWindowThreadProcessId(HWND window, DWORD* processId) {
@@ -960,13 +974,13 @@ HWND AllocateHWnd(TWndMethod method) {
         TLock lock(StateMutex());
         if (!FindClass(UtilWindowClass)) {
             WNDCLASSEXA wc;
-            wc.lpfnWndProc = CALLBACK_UtilWindowProc;
+            wc.lpfnWndProc = UtilWindowProc;
             wc.lpszClassName = UtilWindowClass;
             RegisterClassCore(wc);
         }
     }
-    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, UtilWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  nullptr, nullptr);
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, UtilWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, nullptr, nullptr);
     if (window) {
         TLock lock(StateMutex());
         if (TWnd* w = Find(window)) w->UtilMethod = method;
@@ -1024,16 +1038,23 @@ LONG_PTR GetLongCore(HWND window, int index, size_t extraSize) {
         return 0;
     }
     switch (index) {
-    case GWL_WNDPROC: return LONG_PTR(w->Proc);
-    case GWL_HINSTANCE: return LONG_PTR(w->Instance);
+    case GWL_WNDPROC:
+        return LONG_PTR(w->Proc);
+    case GWL_HINSTANCE:
+        return LONG_PTR(w->Instance);
     case GWL_HWNDPARENT:
         if (IsChildStyle(w)) return LONG_PTR(w->Parent->Handle);
         return LONG_PTR(w->Owner ? w->Owner->Handle : nullptr);
-    case GWL_ID: return w->Id;
-    case GWL_STYLE: return LONG_PTR(std::int32_t(w->Style));
-    case GWL_EXSTYLE: return LONG_PTR(std::int32_t(w->ExStyle));
-    case GWL_USERDATA: return w->UserData;
-    default: return ExtraGet(*w, index, extraSize);
+    case GWL_ID:
+        return w->Id;
+    case GWL_STYLE:
+        return LONG_PTR(std::int32_t(w->Style));
+    case GWL_EXSTYLE:
+        return LONG_PTR(std::int32_t(w->ExStyle));
+    case GWL_USERDATA:
+        return w->UserData;
+    default:
+        return ExtraGet(*w, index, extraSize);
     }
 }
 
@@ -1107,15 +1128,17 @@ LONG_PTR SetLongCore(HWND window, int index, LONG_PTR value, size_t extraSize) {
             w->UserData = value;
             return old;
         case GWL_HWNDPARENT:
-            if (IsChildStyle(w)) break;  // a child changes its parent with SetParent
+            if (IsChildStyle(w)) break; // a child changes its parent with SetParent
             old = LONG_PTR(w->Owner ? w->Owner->Handle : nullptr);
             w->Owner = TopLevelOf(Find(reinterpret_cast<HWND>(value)));
             if (w->Owner == w) w->Owner = nullptr;
             SurfaceUpdate(w);
             return old;
         case GWL_STYLE:
-        case GWL_EXSTYLE: break;
-        default: return ExtraSet(*w, index, extraSize, value);
+        case GWL_EXSTYLE:
+            break;
+        default:
+            return ExtraSet(*w, index, extraSize, value);
         }
     }
     if (index == GWL_HWNDPARENT) {
@@ -1126,10 +1149,12 @@ LONG_PTR SetLongCore(HWND window, int index, LONG_PTR value, size_t extraSize) {
     return SetStyleCore(window, index, DWORD(value));
 }
 
-}  // namespace
+} // namespace
 
 LONG_PTR GetWindowLongA(HWND window, int index) { return GetLongCore(window, index, 4); }
-LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR value) { return SetLongCore(window, index, value, 4); }
+LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR value) {
+    return SetLongCore(window, index, value, 4);
+}
 LONG_PTR GetWindowLongPtrA(HWND window, int index) { return GetLongCore(window, index, sizeof(LONG_PTR)); }
 LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
     return SetLongCore(window, index, value, sizeof(LONG_PTR));
@@ -1257,17 +1282,20 @@ HWND GetAncestor(HWND window, UINT flags) {
     TWnd* w = Find(window);
     if (!w || w == Desktop()) return nullptr;
     switch (flags) {
-    case GA_PARENT: return w->Parent ? w->Parent->Handle : nullptr;
+    case GA_PARENT:
+        return w->Parent ? w->Parent->Handle : nullptr;
     case GA_ROOT: {
         TWnd* top = TopLevelOf(w);
         return top ? top->Handle : nullptr;
     }
     case GA_ROOTOWNER: {
         TWnd* top = TopLevelOf(w);
-        while (top && top->Owner) top = top->Owner;
+        while (top && top->Owner)
+            top = top->Owner;
         return top ? top->Handle : nullptr;
     }
-    default: return nullptr;
+    default:
+        return nullptr;
     }
 }
 
@@ -1290,25 +1318,34 @@ HWND GetWindow(HWND window, UINT command) {
         return nullptr;
     }
     switch (command) {
-    case GW_CHILD: return w->Children.empty() ? nullptr : w->Children.front()->Handle;
-    case GW_OWNER: return (!IsChildStyle(w) && w->Owner) ? w->Owner->Handle : nullptr;
+    case GW_CHILD:
+        return w->Children.empty() ? nullptr : w->Children.front()->Handle;
+    case GW_OWNER:
+        return (!IsChildStyle(w) && w->Owner) ? w->Owner->Handle : nullptr;
     case GW_ENABLEDPOPUP: {
         for (TWnd* x : Desktop()->Children)
             if (x->Owner == w && (x->Style & WS_VISIBLE) && !(x->Style & WS_DISABLED)) return x->Handle;
         return nullptr;
     }
-    default: break;
+    default:
+        break;
     }
     if (!w->Parent) return nullptr;
     auto& list = w->Parent->Children;
     auto it = std::find(list.begin(), list.end(), w);
     if (it == list.end()) return nullptr;
     switch (command) {
-    case GW_HWNDFIRST: return list.front()->Handle;
-    case GW_HWNDLAST: return list.back()->Handle;
-    case GW_HWNDNEXT: return (it + 1) == list.end() ? nullptr : (*(it + 1))->Handle;
-    case GW_HWNDPREV: return it == list.begin() ? nullptr : (*(it - 1))->Handle;
-    default: SetError(ERROR_INVALID_PARAMETER); return nullptr;
+    case GW_HWNDFIRST:
+        return list.front()->Handle;
+    case GW_HWNDLAST:
+        return list.back()->Handle;
+    case GW_HWNDNEXT:
+        return (it + 1) == list.end() ? nullptr : (*(it + 1))->Handle;
+    case GW_HWNDPREV:
+        return it == list.begin() ? nullptr : (*(it - 1))->Handle;
+    default:
+        SetError(ERROR_INVALID_PARAMETER);
+        return nullptr;
     }
 }
 
@@ -1330,7 +1367,7 @@ void CollectDescendants(TWnd* w, std::vector<HWND>& out) {
     }
 }
 
-}  // namespace
+} // namespace
 
 BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM param) {
     if (!proc) return FALSE;
@@ -1401,7 +1438,9 @@ HWND FindWindowExA(HWND parent, HWND childAfter, LPCSTR className, LPCSTR window
     return nullptr;
 }
 
-HWND FindWindowA(LPCSTR className, LPCSTR windowName) { return FindWindowExA(nullptr, nullptr, className, windowName); }
+HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
+    return FindWindowExA(nullptr, nullptr, className, windowName);
+}
 
 HWND SetParent(HWND child, HWND newParent) {
     HWND old = nullptr;
@@ -1423,7 +1462,8 @@ HWND SetParent(HWND child, HWND newParent) {
         visible = (w->Style & WS_VISIBLE) != 0;
         TWnd* oldTop = TopLevelOf(w);
         bool wasTop = IsTopLevel(w);
-        if (visible && oldParent) InvalidateTree(oldParent, GdiRegion(w->Rect), RDW_INVALIDATE | RDW_ERASE, false);
+        if (visible && oldParent)
+            InvalidateTree(oldParent, GdiRegion(w->Rect), RDW_INVALIDATE | RDW_ERASE, false);
         // The window keeps its position relative to the new parent's client area.
         LinkAt(w, p, HWND_TOP);
         bool nowTop = IsTopLevel(w);
@@ -1438,7 +1478,8 @@ HWND SetParent(HWND child, HWND newParent) {
         if (TWnd* top = TopLevelOf(w)) RetargetContexts(top);
         if (oldTop && oldTop != w) RetargetContexts(oldTop);
     }
-    if (visible) RedrawWindow(child, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    if (visible)
+        RedrawWindow(child, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     if (TWinBackend* backend = WinGetBackend()) {
         bool gone = false;
         {

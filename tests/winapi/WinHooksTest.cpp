@@ -31,7 +31,8 @@ protected:
         gLog = &Log;
     }
     void TearDown() override {
-        for (HHOOK h : FHooks) UnhookWindowsHookEx(h);
+        for (HHOOK h : FHooks)
+            UnhookWindowsHookEx(h);
         gLog = nullptr;
         WinTest::TearDown();
     }
@@ -52,38 +53,47 @@ TEST_F(WinHooksTest, CallWndProcSeesSendsButNotDispatches) {
         r = 33;
         return m == WM_USER;
     };
-    Hook(WH_CALLWNDPROC, [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
-        auto* cwp = reinterpret_cast<CWPSTRUCT*>(lp);
-        if (cwp->message >= WM_USER) {
-            gLog->Messages.push_back(cwp->message);
-            gLog->WParams.push_back(wp);
-            // The window has not seen it yet.
-            EXPECT_EQ(gLog->Results.size(), gLog->Messages.size() - 1);
-        }
-        return CallNextHookEx(nullptr, code, wp, lp);
-    }, GetCurrentThreadId());
-    Hook(WH_CALLWNDPROCRET, [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
-        auto* ret = reinterpret_cast<CWPRETSTRUCT*>(lp);
-        if (ret->message >= WM_USER) gLog->Results.push_back(ret->lResult);
-        return CallNextHookEx(nullptr, code, wp, lp);
-    }, GetCurrentThreadId());
+    Hook(
+        WH_CALLWNDPROC,
+        [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+            auto* cwp = reinterpret_cast<CWPSTRUCT*>(lp);
+            if (cwp->message >= WM_USER) {
+                gLog->Messages.push_back(cwp->message);
+                gLog->WParams.push_back(wp);
+                // The window has not seen it yet.
+                EXPECT_EQ(gLog->Results.size(), gLog->Messages.size() - 1);
+            }
+            return CallNextHookEx(nullptr, code, wp, lp);
+        },
+        GetCurrentThreadId());
+    Hook(
+        WH_CALLWNDPROCRET,
+        [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+            auto* ret = reinterpret_cast<CWPRETSTRUCT*>(lp);
+            if (ret->message >= WM_USER) gLog->Results.push_back(ret->lResult);
+            return CallNextHookEx(nullptr, code, wp, lp);
+        },
+        GetCurrentThreadId());
     EXPECT_EQ(SendMessageA(w, WM_USER, 0, 0), 33);
     PostMessageA(w, WM_USER + 1, 0, 0);
     PumpAll();
     EXPECT_EQ(Log.Messages, std::vector<UINT>{WM_USER});
-    EXPECT_EQ(Log.WParams, std::vector<WPARAM>{1});  // sent by this thread
+    EXPECT_EQ(Log.WParams, std::vector<WPARAM>{1}); // sent by this thread
     EXPECT_EQ(Log.Results, std::vector<LPARAM>{33});
     EXPECT_EQ(Rec.Count(WM_USER + 1, w), 1);
 }
 
 TEST_F(WinHooksTest, GetMessageHookMayRewriteToNull) {
     HWND w = Make(WS_POPUP, 0, 0, 10, 10);
-    Hook(WH_GETMESSAGE, [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
-        auto* msg = reinterpret_cast<MSG*>(lp);
-        gLog->WParams.push_back(wp);
-        if (msg->message == WM_SYSKEYDOWN || msg->message == WM_USER + 2) msg->message = WM_NULL;
-        return CallNextHookEx(nullptr, code, wp, lp);
-    }, GetCurrentThreadId());
+    Hook(
+        WH_GETMESSAGE,
+        [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+            auto* msg = reinterpret_cast<MSG*>(lp);
+            gLog->WParams.push_back(wp);
+            if (msg->message == WM_SYSKEYDOWN || msg->message == WM_USER + 2) msg->message = WM_NULL;
+            return CallNextHookEx(nullptr, code, wp, lp);
+        },
+        GetCurrentThreadId());
     PostMessageA(w, WM_USER + 1, 0, 0);
     PostMessageA(w, WM_USER + 2, 0, 0);
     MSG m;
@@ -110,13 +120,16 @@ TEST_F(WinHooksTest, GetMessageHookMayRewriteToNull) {
 
 TEST_F(WinHooksTest, MouseHookSeesAndSwallowsClicks) {
     HWND w = Make(WS_POPUP | WS_VISIBLE, 100, 100, 50, 50);
-    Hook(WH_MOUSE, [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
-        auto* mhs = reinterpret_cast<MOUSEHOOKSTRUCT*>(lp);
-        gLog->Messages.push_back(UINT(wp));
-        gLog->Mouse.push_back(*mhs);
-        if (code == HC_ACTION && wp == gLog->Swallow) return 1;
-        return CallNextHookEx(nullptr, code, wp, lp);
-    }, GetCurrentThreadId());
+    Hook(
+        WH_MOUSE,
+        [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+            auto* mhs = reinterpret_cast<MOUSEHOOKSTRUCT*>(lp);
+            gLog->Messages.push_back(UINT(wp));
+            gLog->Mouse.push_back(*mhs);
+            if (code == HC_ACTION && wp == gLog->Swallow) return 1;
+            return CallNextHookEx(nullptr, code, wp, lp);
+        },
+        GetCurrentThreadId());
     PumpAll();
     Rec.Clear();
     Log.Swallow = WM_LBUTTONDOWN;
@@ -129,7 +142,7 @@ TEST_F(WinHooksTest, MouseHookSeesAndSwallowsClicks) {
     EXPECT_EQ(Log.Mouse[0].pt.x, 110);
     EXPECT_EQ(Log.Mouse[0].pt.y, 120);
     EXPECT_EQ(Log.Mouse[0].wHitTestCode, UINT(HTCLIENT));
-    EXPECT_EQ(Rec.Count(WM_LBUTTONDOWN), 0);  // swallowed
+    EXPECT_EQ(Rec.Count(WM_LBUTTONDOWN), 0); // swallowed
     EXPECT_EQ(Rec.Count(WM_LBUTTONUP, w), 1);
     // A peek that leaves the message asks with HC_NOREMOVE, which cannot swallow.
     Log.Messages.clear();
@@ -146,11 +159,14 @@ TEST_F(WinHooksTest, KeyboardHookSeesAndSwallowsKeys) {
     HWND w = Make(WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
     SetFocus(w);
     PumpAll();
-    Hook(WH_KEYBOARD, [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
-        if (code == HC_ACTION) gLog->Keys.push_back({wp, lp});
-        if (code == HC_ACTION && wp == 'X') return 1;
-        return CallNextHookEx(nullptr, code, wp, lp);
-    }, GetCurrentThreadId());
+    Hook(
+        WH_KEYBOARD,
+        [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+            if (code == HC_ACTION) gLog->Keys.push_back({wp, lp});
+            if (code == HC_ACTION && wp == 'X') return 1;
+            return CallNextHookEx(nullptr, code, wp, lp);
+        },
+        GetCurrentThreadId());
     Rec.Clear();
     for (UINT vk : {UINT('A'), UINT('X')}) {
         WinInputKey(vk, false, true);
@@ -197,13 +213,12 @@ TEST_F(WinHooksTest, ChainOrderAndUnhooking) {
     EXPECT_EQ(Log.Calls, (std::vector<std::string>{"first", "global"}));
     Log.Calls.clear();
     UnhookWindowsHookEx(Log.Global);
-    EXPECT_FALSE(CallMsgFilterA(&m, MSGF_DIALOGBOX));  // the last one answers 0
+    EXPECT_FALSE(CallMsgFilterA(&m, MSGF_DIALOGBOX)); // the last one answers 0
     EXPECT_EQ(Log.Calls, (std::vector<std::string>{"first"}));
 
     // A hook of another thread is not run here; one for every thread is.
-    std::thread other([] {
-        gLog->Global = SetWindowsHookExA(WH_MSGFILTER, ChainGlobal, nullptr, GetCurrentThreadId());
-    });
+    std::thread other(
+        [] { gLog->Global = SetWindowsHookExA(WH_MSGFILTER, ChainGlobal, nullptr, GetCurrentThreadId()); });
     other.join();
     Log.Calls.clear();
     CallMsgFilterA(&m, MSGF_MENU);
@@ -219,18 +234,21 @@ TEST_F(WinHooksTest, ChainOrderAndUnhooking) {
 TEST_F(WinHooksTest, AHookDoesNotRunInsideItself) {
     static HWND target;
     target = Make(WS_POPUP, 0, 0, 10, 10);
-    Hook(WH_CALLWNDPROC, [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
-        auto* cwp = reinterpret_cast<CWPSTRUCT*>(lp);
-        if (cwp->message == WM_USER) {
-            gLog->Calls.push_back("hook");
-            SendMessageA(target, WM_USER + 1, 0, 0);
-        }
-        return CallNextHookEx(nullptr, code, wp, lp);
-    }, GetCurrentThreadId());
+    Hook(
+        WH_CALLWNDPROC,
+        [](int code, WPARAM wp, LPARAM lp) -> LRESULT {
+            auto* cwp = reinterpret_cast<CWPSTRUCT*>(lp);
+            if (cwp->message == WM_USER) {
+                gLog->Calls.push_back("hook");
+                SendMessageA(target, WM_USER + 1, 0, 0);
+            }
+            return CallNextHookEx(nullptr, code, wp, lp);
+        },
+        GetCurrentThreadId());
     SendMessageA(target, WM_USER, 0, 0);
     EXPECT_EQ(Log.Calls, std::vector<std::string>{"hook"});
-    EXPECT_EQ(Rec.Messages(target), (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE,
-                                                       WM_USER + 1, WM_USER}));
+    EXPECT_EQ(Rec.Messages(target), (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE,
+                                                       WM_MOVE, WM_USER + 1, WM_USER}));
 }
 
-}  // namespace
+} // namespace

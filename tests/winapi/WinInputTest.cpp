@@ -45,16 +45,22 @@ TEST_F(WinInputTest, KeysGiveTheirMessagesAndCharacters) {
     const std::vector<Case> cases = {
         {"letter", {{'A', true}, {'A', false}}, {{WM_KEYDOWN, 'A'}, {WM_CHAR, 'a'}, {WM_KEYUP, 'A'}}},
         {"digit", {{'7', true}, {'7', false}}, {{WM_KEYDOWN, '7'}, {WM_CHAR, '7'}, {WM_KEYUP, '7'}}},
-        {"Enter", {{VK_RETURN, true}, {VK_RETURN, false}},
+        {"Enter",
+         {{VK_RETURN, true}, {VK_RETURN, false}},
          {{WM_KEYDOWN, VK_RETURN}, {WM_CHAR, 13}, {WM_KEYUP, VK_RETURN}}},
-        {"Esc", {{VK_ESCAPE, true}, {VK_ESCAPE, false}},
+        {"Esc",
+         {{VK_ESCAPE, true}, {VK_ESCAPE, false}},
          {{WM_KEYDOWN, VK_ESCAPE}, {WM_CHAR, 27}, {WM_KEYUP, VK_ESCAPE}}},
         {"Tab", {{VK_TAB, true}, {VK_TAB, false}}, {{WM_KEYDOWN, VK_TAB}, {WM_CHAR, 9}, {WM_KEYUP, VK_TAB}}},
-        {"Backspace", {{VK_BACK, true}, {VK_BACK, false}}, {{WM_KEYDOWN, VK_BACK}, {WM_CHAR, 8}, {WM_KEYUP, VK_BACK}}},
+        {"Backspace",
+         {{VK_BACK, true}, {VK_BACK, false}},
+         {{WM_KEYDOWN, VK_BACK}, {WM_CHAR, 8}, {WM_KEYUP, VK_BACK}}},
         {"arrow", {{VK_LEFT, true}, {VK_LEFT, false}}, {{WM_KEYDOWN, VK_LEFT}, {WM_KEYUP, VK_LEFT}}},
         {"F1", {{VK_F1, true}, {VK_F1, false}}, {{WM_KEYDOWN, VK_F1}, {WM_KEYUP, VK_F1}}},
         {"F12", {{VK_F12, true}, {VK_F12, false}}, {{WM_KEYDOWN, VK_F12}, {WM_KEYUP, VK_F12}}},
-        {"F10 is a system key", {{VK_F10, true}, {VK_F10, false}}, {{WM_SYSKEYDOWN, VK_F10}, {WM_SYSKEYUP, VK_F10}}},
+        {"F10 is a system key",
+         {{VK_F10, true}, {VK_F10, false}},
+         {{WM_SYSKEYDOWN, VK_F10}, {WM_SYSKEYUP, VK_F10}}},
         {"Shift+letter",
          {{VK_SHIFT, true}, {'B', true}, {'B', false}, {VK_SHIFT, false}},
          {{WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, 'B'}, {WM_CHAR, 'B'}, {WM_KEYUP, 'B'}, {WM_KEYUP, VK_SHIFT}}},
@@ -63,15 +69,32 @@ TEST_F(WinInputTest, KeysGiveTheirMessagesAndCharacters) {
          {{WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, '2'}, {WM_CHAR, '@'}, {WM_KEYUP, '2'}, {WM_KEYUP, VK_SHIFT}}},
         {"Shift+punctuation",
          {{VK_SHIFT, true}, {VK_OEM_1, true}, {VK_OEM_1, false}, {VK_SHIFT, false}},
-         {{WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, VK_OEM_1}, {WM_CHAR, ':'}, {WM_KEYUP, VK_OEM_1}, {WM_KEYUP, VK_SHIFT}}},
+         {{WM_KEYDOWN, VK_SHIFT},
+          {WM_KEYDOWN, VK_OEM_1},
+          {WM_CHAR, ':'},
+          {WM_KEYUP, VK_OEM_1},
+          {WM_KEYUP, VK_SHIFT}}},
         {"Ctrl+A",
          {{VK_CONTROL, true}, {'A', true}, {'A', false}, {VK_CONTROL, false}},
-         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'A'}, {WM_CHAR, 1}, {WM_KEYUP, 'A'}, {WM_KEYUP, VK_CONTROL}}},
+         {{WM_KEYDOWN, VK_CONTROL},
+          {WM_KEYDOWN, 'A'},
+          {WM_CHAR, 1},
+          {WM_KEYUP, 'A'},
+          {WM_KEYUP, VK_CONTROL}}},
         {"Ctrl+Z",
          {{VK_CONTROL, true}, {'Z', true}, {'Z', false}, {VK_CONTROL, false}},
-         {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, 'Z'}, {WM_CHAR, 26}, {WM_KEYUP, 'Z'}, {WM_KEYUP, VK_CONTROL}}},
+         {{WM_KEYDOWN, VK_CONTROL},
+          {WM_KEYDOWN, 'Z'},
+          {WM_CHAR, 26},
+          {WM_KEYUP, 'Z'},
+          {WM_KEYUP, VK_CONTROL}}},
         {"Ctrl+Shift+C",
-         {{VK_CONTROL, true}, {VK_SHIFT, true}, {'C', true}, {'C', false}, {VK_SHIFT, false}, {VK_CONTROL, false}},
+         {{VK_CONTROL, true},
+          {VK_SHIFT, true},
+          {'C', true},
+          {'C', false},
+          {VK_SHIFT, false},
+          {VK_CONTROL, false}},
          {{WM_KEYDOWN, VK_CONTROL},
           {WM_KEYDOWN, VK_SHIFT},
           {WM_KEYDOWN, 'C'},
@@ -81,8 +104,14 @@ TEST_F(WinInputTest, KeysGiveTheirMessagesAndCharacters) {
           {WM_KEYUP, VK_CONTROL}}},
         {"Alt+F",
          {{VK_MENU, true}, {'F', true}, {'F', false}, {VK_MENU, false}},
-         {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, 'F'}, {WM_SYSCHAR, 'f'}, {WM_SYSKEYUP, 'F'}, {WM_KEYUP, VK_MENU}}},
-        {"Alt alone", {{VK_MENU, true}, {VK_MENU, false}}, {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYUP, VK_MENU}}},
+         {{WM_SYSKEYDOWN, VK_MENU},
+          {WM_SYSKEYDOWN, 'F'},
+          {WM_SYSCHAR, 'f'},
+          {WM_SYSKEYUP, 'F'},
+          {WM_KEYUP, VK_MENU}}},
+        {"Alt alone",
+         {{VK_MENU, true}, {VK_MENU, false}},
+         {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYUP, VK_MENU}}},
         {"Alt+Shift+X",
          {{VK_MENU, true}, {VK_SHIFT, true}, {'X', true}, {'X', false}, {VK_SHIFT, false}, {VK_MENU, false}},
          {{WM_SYSKEYDOWN, VK_MENU},
@@ -93,7 +122,12 @@ TEST_F(WinInputTest, KeysGiveTheirMessagesAndCharacters) {
           {WM_SYSKEYUP, VK_SHIFT},
           {WM_KEYUP, VK_MENU}}},
         {"Ctrl+Alt types nothing",
-         {{VK_CONTROL, true}, {VK_MENU, true}, {'Q', true}, {'Q', false}, {VK_MENU, false}, {VK_CONTROL, false}},
+         {{VK_CONTROL, true},
+          {VK_MENU, true},
+          {'Q', true},
+          {'Q', false},
+          {VK_MENU, false},
+          {VK_CONTROL, false}},
          {{WM_KEYDOWN, VK_CONTROL},
           {WM_KEYDOWN, VK_MENU},
           {WM_KEYDOWN, 'Q'},
@@ -101,7 +135,12 @@ TEST_F(WinInputTest, KeysGiveTheirMessagesAndCharacters) {
           {WM_KEYUP, VK_MENU},
           {WM_KEYUP, VK_CONTROL}}},
         {"Caps Lock",
-         {{VK_CAPITAL, true}, {VK_CAPITAL, false}, {'K', true}, {'K', false}, {VK_CAPITAL, true}, {VK_CAPITAL, false}},
+         {{VK_CAPITAL, true},
+          {VK_CAPITAL, false},
+          {'K', true},
+          {'K', false},
+          {VK_CAPITAL, true},
+          {VK_CAPITAL, false}},
          {{WM_KEYDOWN, VK_CAPITAL},
           {WM_KEYUP, VK_CAPITAL},
           {WM_KEYDOWN, 'K'},
@@ -109,7 +148,9 @@ TEST_F(WinInputTest, KeysGiveTheirMessagesAndCharacters) {
           {WM_KEYUP, 'K'},
           {WM_KEYDOWN, VK_CAPITAL},
           {WM_KEYUP, VK_CAPITAL}}},
-        {"keypad", {{VK_NUMPAD5, true}, {VK_DECIMAL, true}}, {{WM_KEYDOWN, VK_NUMPAD5}, {WM_CHAR, '5'}, {WM_KEYDOWN, VK_DECIMAL}, {WM_CHAR, '.'}}},
+        {"keypad",
+         {{VK_NUMPAD5, true}, {VK_DECIMAL, true}},
+         {{WM_KEYDOWN, VK_NUMPAD5}, {WM_CHAR, '5'}, {WM_KEYDOWN, VK_DECIMAL}, {WM_CHAR, '.'}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -128,7 +169,7 @@ TEST_F(WinInputTest, KeysGiveTheirMessagesAndCharacters) {
 
 TEST_F(WinInputTest, KeyMessageFlags) {
     WinInputKey('A', false, true);
-    WinInputKey('A', false, true);  // auto-repeat
+    WinInputKey('A', false, true); // auto-repeat
     WinInputKey('A', false, false);
     WinInputKey(VK_RIGHT, false, true);
     WinInputKey(VK_MENU, false, true);
@@ -136,25 +177,28 @@ TEST_F(WinInputTest, KeyMessageFlags) {
     WinInputKey(VK_F4, false, false);
     WinInputKey(VK_MENU, false, false);
     WinInputKey(VK_RIGHT, false, false);
-    Rec.Handler = [](HWND, UINT m, WPARAM, LPARAM, LRESULT&) { return m == WM_SYSKEYDOWN; };  // no Alt+F4 close
+    Rec.Handler = [](HWND, UINT m, WPARAM, LPARAM, LRESULT&) {
+        return m == WM_SYSKEYDOWN;
+    }; // no Alt+F4 close
     PumpAll();
     std::vector<DWORD> flags;
     for (const Seen& s : Rec.Log)
-        if (s.Message != WM_CHAR && s.Message >= WM_KEYFIRST && s.Message <= WM_KEYLAST) flags.push_back(DWORD(s.LParam));
+        if (s.Message != WM_CHAR && s.Message >= WM_KEYFIRST && s.Message <= WM_KEYLAST)
+            flags.push_back(DWORD(s.LParam));
     ASSERT_EQ(flags.size(), 9u);
-    EXPECT_EQ(flags[0], 0x001E0001u);  // A down: scan 0x1E, first press
-    EXPECT_EQ(flags[1], 0x401E0001u);  // repeat: previous state down
-    EXPECT_EQ(flags[2], 0xC01E0001u);  // up: previous down, transition
-    EXPECT_EQ(flags[3], 0x014D0001u);  // right arrow: extended
-    EXPECT_EQ(flags[4], 0x20380001u);  // Alt: context bit
-    EXPECT_EQ(flags[5], 0x203E0001u);  // F4 with Alt
+    EXPECT_EQ(flags[0], 0x001E0001u); // A down: scan 0x1E, first press
+    EXPECT_EQ(flags[1], 0x401E0001u); // repeat: previous state down
+    EXPECT_EQ(flags[2], 0xC01E0001u); // up: previous down, transition
+    EXPECT_EQ(flags[3], 0x014D0001u); // right arrow: extended
+    EXPECT_EQ(flags[4], 0x20380001u); // Alt: context bit
+    EXPECT_EQ(flags[5], 0x203E0001u); // F4 with Alt
     EXPECT_EQ(flags[6], 0xE03E0001u);
-    EXPECT_EQ(flags[7] & 0xFFFF0000u, 0xC0380000u);  // Alt up after a key: a plain key up
+    EXPECT_EQ(flags[7] & 0xFFFF0000u, 0xC0380000u); // Alt up after a key: a plain key up
     EXPECT_EQ(flags[8], 0xC14D0001u);
 }
 
 TEST_F(WinInputTest, InputMethodTextArrivesAsCharacters) {
-    const std::u32string text = U"\u4E2D\u6587\U00020000";  // two ideographs and one beyond the BMP
+    const std::u32string text = U"\u4E2D\u6587\U00020000"; // two ideographs and one beyond the BMP
     WinInputText(text);
     PumpAll();
     std::vector<std::pair<UINT, WPARAM>> expected = {
@@ -172,7 +216,7 @@ TEST_F(WinInputTest, InputMethodTextArrivesAsCharacters) {
 TEST_F(WinInputTest, KeyStateFollowsRetrievalAsyncStateFollowsInput) {
     WinInputKey(VK_SHIFT, false, true);
     EXPECT_TRUE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
-    EXPECT_FALSE(GetKeyState(VK_SHIFT) & 0x8000);  // not retrieved yet
+    EXPECT_FALSE(GetKeyState(VK_SHIFT) & 0x8000); // not retrieved yet
     MSG m;
     ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
     EXPECT_TRUE(GetKeyState(VK_SHIFT) & 0x8000);
@@ -212,9 +256,15 @@ TEST_F(WinInputTest, LayoutConversions) {
         char Ch;
         SHORT Scan;
     };
-    const std::vector<Case> vkScan = {{'a', 'A'},         {'A', 0x100 | 'A'},          {'1', '1'},
-                                      {'!', 0x100 | '1'}, {'\r', VK_RETURN},           {' ', VK_SPACE},
-                                      {':', 0x100 | VK_OEM_1}, {'/', VK_OEM_2},        {'\x01', 0x200 | 'A'},
+    const std::vector<Case> vkScan = {{'a', 'A'},
+                                      {'A', 0x100 | 'A'},
+                                      {'1', '1'},
+                                      {'!', 0x100 | '1'},
+                                      {'\r', VK_RETURN},
+                                      {' ', VK_SPACE},
+                                      {':', 0x100 | VK_OEM_1},
+                                      {'/', VK_OEM_2},
+                                      {'\x01', 0x200 | 'A'},
                                       {'\x1b', VK_ESCAPE}};
     for (const Case& c : vkScan) {
         SCOPED_TRACE(int(c.Ch));
@@ -227,10 +277,12 @@ TEST_F(WinInputTest, LayoutConversions) {
         UINT Expected;
     };
     const std::vector<MapCase> maps = {
-        {'A', MAPVK_VK_TO_VSC, 0x1E},          {VK_RETURN, MAPVK_VK_TO_VSC, 0x1C},  {VK_LEFT, MAPVK_VK_TO_VSC, 0x4B},
-        {VK_SHIFT, MAPVK_VK_TO_VSC, 0x2A},     {VK_F12, MAPVK_VK_TO_VSC, 0x58},     {0x1E, MAPVK_VSC_TO_VK, 'A'},
-        {0x36, MAPVK_VSC_TO_VK, VK_SHIFT},     {0x36, MAPVK_VSC_TO_VK_EX, VK_RSHIFT}, {0x4B, MAPVK_VSC_TO_VK, VK_LEFT},
-        {'A', MAPVK_VK_TO_CHAR, 'A'},          {VK_OEM_COMMA, MAPVK_VK_TO_CHAR, ','}, {VK_F1, MAPVK_VK_TO_CHAR, 0},
+        {'A', MAPVK_VK_TO_VSC, 0x1E},          {VK_RETURN, MAPVK_VK_TO_VSC, 0x1C},
+        {VK_LEFT, MAPVK_VK_TO_VSC, 0x4B},      {VK_SHIFT, MAPVK_VK_TO_VSC, 0x2A},
+        {VK_F12, MAPVK_VK_TO_VSC, 0x58},       {0x1E, MAPVK_VSC_TO_VK, 'A'},
+        {0x36, MAPVK_VSC_TO_VK, VK_SHIFT},     {0x36, MAPVK_VSC_TO_VK_EX, VK_RSHIFT},
+        {0x4B, MAPVK_VSC_TO_VK, VK_LEFT},      {'A', MAPVK_VK_TO_CHAR, 'A'},
+        {VK_OEM_COMMA, MAPVK_VK_TO_CHAR, ','}, {VK_F1, MAPVK_VK_TO_CHAR, 0},
     };
     for (const MapCase& c : maps) {
         SCOPED_TRACE(c.Code);
@@ -244,7 +296,8 @@ TEST_F(WinInputTest, KeysWithoutFocusGoToTheActiveWindowAsSystemKeys) {
     WinInputKey('A', false, true);
     WinInputKey('A', false, false);
     PumpAll();
-    std::vector<std::pair<UINT, WPARAM>> expected = {{WM_SYSKEYDOWN, 'A'}, {WM_SYSCHAR, 'a'}, {WM_SYSKEYUP, 'A'}};
+    std::vector<std::pair<UINT, WPARAM>> expected = {
+        {WM_SYSKEYDOWN, 'A'}, {WM_SYSCHAR, 'a'}, {WM_SYSKEYUP, 'A'}};
     EXPECT_EQ(KeyMessages(), expected);
 }
 
@@ -256,7 +309,7 @@ TEST_F(WinInputTest, DoubleClicksOnlyForClassesThatAskForThem) {
         const char* Name;
         HWND Target;
         POINT Where;
-        std::vector<DWORD> Gaps;  // ms before each click after the first
+        std::vector<DWORD> Gaps; // ms before each click after the first
         std::vector<UINT> Downs;
     };
     const std::vector<Case> cases = {
@@ -264,7 +317,11 @@ TEST_F(WinInputTest, DoubleClicksOnlyForClassesThatAskForThem) {
         {"double-click class", dbl, {420, 120}, {100}, {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}},
         {"too slow", dbl, {420, 120}, {501}, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
         {"just in time", dbl, {420, 120}, {500}, {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}},
-        {"third click starts over", dbl, {420, 120}, {100, 100, 100}, {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}},
+        {"third click starts over",
+         dbl,
+         {420, 120},
+         {100, 100, 100},
+         {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -311,7 +368,7 @@ TEST_F(WinInputTest, ClientAndNonClientMessages) {
     const Seen* ncMove = Rec.Find(WM_NCMOUSEMOVE, framed);
     ASSERT_TRUE(ncMove);
     EXPECT_EQ(ncMove->WParam, WPARAM(HTCAPTION));
-    EXPECT_EQ(GET_X_LPARAM(ncMove->LParam), 400);  // screen coordinates
+    EXPECT_EQ(GET_X_LPARAM(ncMove->LParam), 400); // screen coordinates
     EXPECT_TRUE(Rec.Find(WM_NCLBUTTONDOWN, framed));
     EXPECT_TRUE(Rec.Find(WM_NCLBUTTONUP, framed));
     // A non-client double click needs no class style.
@@ -337,7 +394,8 @@ TEST_F(WinInputTest, ClickActivatesAndSetsTheCursorFirst) {
     std::vector<UINT> seen;
     for (const Seen& s : Rec.Log)
         if (s.Window == other && s.Message != WM_ACTIVATEAPP) seen.push_back(s.Message);
-    EXPECT_EQ(seen, (std::vector<UINT>{WM_MOUSEACTIVATE, WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS, WM_LBUTTONDOWN}));
+    EXPECT_EQ(seen,
+              (std::vector<UINT>{WM_MOUSEACTIVATE, WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS, WM_LBUTTONDOWN}));
     EXPECT_EQ(GetActiveWindow(), other);
     const Seen* activate = Rec.Find(WM_ACTIVATE, other);
     EXPECT_EQ(LOWORD(activate->WParam), WA_CLICKACTIVE);
@@ -376,7 +434,7 @@ TEST_F(WinInputTest, CaptureGetsEveryMouseMessage) {
     Rec.Clear();
     WinInputMouseMove(POINT{420, 120});
     PumpAll();
-    WinInputMouseMove(POINT{10, 10});  // outside every window
+    WinInputMouseMove(POINT{10, 10}); // outside every window
     PumpAll();
     std::vector<POINT> points;
     for (const Seen& s : Rec.Log)
@@ -385,7 +443,7 @@ TEST_F(WinInputTest, CaptureGetsEveryMouseMessage) {
             points.push_back(MakePointFromLParam(s.LParam));
         }
     ASSERT_EQ(points.size(), 2u);
-    EXPECT_EQ(points[0].x, 320);  // client coordinates of the capture window
+    EXPECT_EQ(points[0].x, 320); // client coordinates of the capture window
     EXPECT_EQ(points[1].x, -90);
     Rec.Clear();
     SetCapture(other);
@@ -394,6 +452,23 @@ TEST_F(WinInputTest, CaptureGetsEveryMouseMessage) {
     ReleaseCapture();
     EXPECT_TRUE(Rec.Find(WM_CAPTURECHANGED, other));
     EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(WinInputTest, UnreadMovesMergeIntoTheNewest) {
+    WinInputMouseMove(POINT{110, 110});
+    WinInputMouseMove(POINT{120, 115});
+    WinInputMouseMove(POINT{130, 118});
+    WinInputMouseButton(POINT{130, 118}, TWinMouseButton::Left, true);
+    WinInputMouseMove(POINT{140, 120});
+    PumpAll();
+    std::vector<std::pair<UINT, int>> seen;
+    for (const Seen& s : Rec.Log)
+        if (s.Window == Window && (s.Message == WM_MOUSEMOVE || s.Message == WM_LBUTTONDOWN))
+            seen.push_back({s.Message, GET_X_LPARAM(s.LParam)});
+    // A move is not merged across a button message, and the merged one keeps the last point.
+    EXPECT_EQ(seen, (std::vector<std::pair<UINT, int>>{{WM_MOUSEMOVE, 30}, {WM_LBUTTONDOWN, 30}, {WM_MOUSEMOVE, 40}}));
+    WinInputMouseButton(POINT{140, 120}, TWinMouseButton::Left, false);
+    PumpAll();
 }
 
 TEST_F(WinInputTest, DisabledWindowsGetNoClicks) {
@@ -424,7 +499,7 @@ TEST_F(WinInputTest, MouseLeaveTracking) {
     EXPECT_EQ(query.hwndTrack, Window);
     EXPECT_EQ(query.dwFlags, DWORD(TME_LEAVE));
     Rec.Clear();
-    WinInputMouseMove(POINT{160, 160});  // still inside
+    WinInputMouseMove(POINT{160, 160}); // still inside
     PumpAll();
     EXPECT_EQ(Rec.Count(WM_MOUSELEAVE), 0);
     WinInputMouseMove(POINT{420, 120});
@@ -462,7 +537,7 @@ TEST_F(WinInputTest, WheelGoesToTheFocusAndUpTheParents) {
     EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(atChild->WParam), -WHEEL_DELTA);
     EXPECT_EQ(GET_KEYSTATE_WPARAM(atChild->WParam), MK_CONTROL);
     EXPECT_EQ(GET_X_LPARAM(atChild->LParam), 500);
-    EXPECT_TRUE(Rec.Find(WM_MOUSEWHEEL, Window));  // DefWindowProc passed it on
+    EXPECT_TRUE(Rec.Find(WM_MOUSEWHEEL, Window)); // DefWindowProc passed it on
     WinInputKey(VK_CONTROL, false, false);
     PumpAll();
 }
@@ -479,7 +554,7 @@ TEST_F(WinInputTest, ContextMenuFromTheRightButtonAndTheKeyboard) {
     ASSERT_TRUE(menu);
     EXPECT_EQ(HWND(menu->WParam), child);
     EXPECT_EQ(GET_X_LPARAM(menu->LParam), 120);
-    EXPECT_TRUE(Rec.Find(WM_CONTEXTMENU, Window));  // passed up
+    EXPECT_TRUE(Rec.Find(WM_CONTEXTMENU, Window)); // passed up
     Rec.Clear();
     WinInputKey(VK_APPS, false, true);
     WinInputKey(VK_APPS, false, false);
@@ -509,4 +584,4 @@ TEST_F(WinInputTest, FocusMessages) {
     EXPECT_EQ(GetFocus(), nullptr);
 }
 
-}  // namespace
+} // namespace

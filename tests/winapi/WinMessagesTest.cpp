@@ -19,7 +19,8 @@ class WinMessagesTest : public WinTest {};
 
 // Blocks until some thread waits in the kernel's wait (the worker is in place).
 void AwaitBlocked(int count = 1) {
-    while (BlockedWaitCount() < count) std::this_thread::yield();
+    while (BlockedWaitCount() < count)
+        std::this_thread::yield();
 }
 
 TEST_F(WinMessagesTest, PeekFindsAndRemovesAPostedMessage) {
@@ -32,7 +33,7 @@ TEST_F(WinMessagesTest, PeekFindsAndRemovesAPostedMessage) {
     EXPECT_EQ(m.message, WM_USER + 1u);
     EXPECT_EQ(m.wParam, 11u);
     EXPECT_EQ(m.lParam, 22);
-    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD));  // still there
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD)); // still there
     ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(m.message, WM_USER + 1u);
     EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
@@ -44,14 +45,14 @@ TEST_F(WinMessagesTest, FiltersByWindowAndRange) {
     HWND b = Make(WS_POPUP, 0, 0, 10, 10);
     PostMessageA(b, WM_USER + 1, 0, 0);
     PostMessageA(child, WM_USER + 2, 0, 0);
-    PostMessageA(nullptr, WM_USER + 3, 0, 0);  // a thread message
+    PostMessageA(nullptr, WM_USER + 3, 0, 0); // a thread message
     PostMessageA(a, WM_USER + 4, 0, 0);
     PostMessageA(a, WM_APP, 0, 0);
     struct Case {
         const char* Name;
         HWND Filter;
         UINT Min, Max;
-        UINT Expected;  // 0: none
+        UINT Expected; // 0: none
     };
     const HWND threadOnly = reinterpret_cast<HWND>(std::intptr_t(-1));
     const std::vector<Case> cases = {
@@ -69,13 +70,16 @@ TEST_F(WinMessagesTest, FiltersByWindowAndRange) {
         MSG m;
         BOOL found = PeekMessageA(&m, c.Filter, c.Min, c.Max, PM_NOREMOVE);
         EXPECT_EQ(found != FALSE, c.Expected != 0);
-        if (found) EXPECT_EQ(m.message, c.Expected);
+        if (found) {
+            EXPECT_EQ(m.message, c.Expected);
+        }
     }
     // Removing with a filter leaves the others in order.
     MSG m;
     ASSERT_TRUE(PeekMessageA(&m, a, WM_USER + 4, WM_USER + 4, PM_REMOVE));
     std::vector<UINT> rest;
-    for (const MSG& x : Drain()) rest.push_back(x.message);
+    for (const MSG& x : Drain())
+        rest.push_back(x.message);
     EXPECT_EQ(rest, (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_USER + 3, WM_APP}));
 }
 
@@ -115,7 +119,7 @@ TEST_F(WinMessagesTest, QuitComesAfterThePostedMessages) {
     EXPECT_EQ(m.message, WM_USER + 0u);
     EXPECT_TRUE(GetMessageA(&m, nullptr, 0, 0));
     EXPECT_EQ(m.message, WM_USER + 1u);
-    EXPECT_FALSE(PeekMessageA(&m, w, 0, 0, PM_NOREMOVE));  // a window filter never sees WM_QUIT
+    EXPECT_FALSE(PeekMessageA(&m, w, 0, 0, PM_NOREMOVE)); // a window filter never sees WM_QUIT
     EXPECT_EQ(GetMessageA(&m, nullptr, 0, 0), FALSE);
     EXPECT_EQ(m.message, WM_QUIT);
     EXPECT_EQ(m.wParam, 3u);
@@ -137,7 +141,7 @@ TEST_F(WinMessagesTest, SendFromWorkerIsServedBeforePostedMessages) {
     LRESULT result = 0;
     std::thread worker([&] { result = SendMessageA(w, WM_USER + 2, 0, 0); });
     AwaitBlocked();
-    EXPECT_EQ(Rec.Count(WM_USER + 2), 0);  // nothing runs before the thread looks at its queue
+    EXPECT_EQ(Rec.Count(WM_USER + 2), 0); // nothing runs before the thread looks at its queue
     MSG m;
     ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE));
     worker.join();
@@ -209,7 +213,7 @@ TEST_F(WinMessagesTest, ReplyMessageReleasesTheSenderEarly) {
         flagsBefore = InSendMessageEx(nullptr);
         EXPECT_TRUE(ReplyMessage(7));
         flagsAfter = InSendMessageEx(nullptr);
-        EXPECT_FALSE(ReplyMessage(8));  // only once
+        EXPECT_FALSE(ReplyMessage(8)); // only once
         // The sender goes on while the handler still runs.
         waited = WaitForSingleObject(replied, INFINITE);
         r = 9;
@@ -227,7 +231,7 @@ TEST_F(WinMessagesTest, ReplyMessageReleasesTheSenderEarly) {
     EXPECT_EQ(result, 7);
     EXPECT_EQ(flagsBefore, ISMEX_SEND);
     EXPECT_EQ(flagsAfter, ISMEX_SEND | ISMEX_REPLIED);
-    EXPECT_FALSE(ReplyMessage(1));  // not in a send
+    EXPECT_FALSE(ReplyMessage(1)); // not in a send
     CloseHandle(replied);
 }
 
@@ -237,11 +241,12 @@ public:
     WorkerWindow() {
         FThread = std::thread([this] {
             FThreadId = GetCurrentThreadId();
-            FWindow = CreateWindowExA(0, RecordingClass(), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                      nullptr);
+            FWindow = CreateWindowExA(0, RecordingClass(), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                      nullptr, nullptr);
             SetEvent(FReady);
             MSG m;
-            while (GetMessageA(&m, nullptr, 0, 0) > 0) DispatchMessageA(&m);
+            while (GetMessageA(&m, nullptr, 0, 0) > 0)
+                DispatchMessageA(&m);
             DestroyWindow(FWindow);
         });
         WaitForSingleObject(FReady, INFINITE);
@@ -279,8 +284,8 @@ TEST_F(WinMessagesTest, SendsBetweenThreadsAreServedWhileWaiting) {
         }
         return false;
     };
-    Rec.Ignored = {WM_NCHITTEST, WM_SETCURSOR, WM_GETTEXT, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE,
-                   WM_DESTROY, WM_NCDESTROY, WM_USER + 1};
+    Rec.Ignored = {WM_NCHITTEST, WM_SETCURSOR, WM_GETTEXT, WM_NCCREATE,  WM_NCCALCSIZE, WM_CREATE,
+                   WM_SIZE,      WM_MOVE,      WM_DESTROY, WM_NCDESTROY, WM_USER + 1};
     WorkerWindow worker;
     EXPECT_NE(GetWindowThreadProcessId(worker.Window(), nullptr), GetCurrentThreadId());
     EXPECT_EQ(SendMessageA(worker.Window(), WM_USER + 1, 0, 0), 41);
@@ -305,7 +310,8 @@ TEST_F(WinMessagesTest, PostThreadMessageNeedsAQueue) {
         id = GetCurrentThreadId();
         WaitForSingleObject(go, INFINITE);
     });
-    while (!id) std::this_thread::yield();
+    while (!id)
+        std::this_thread::yield();
     EXPECT_FALSE(PostThreadMessageA(id, WM_USER, 0, 0));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
     SetEvent(go);
@@ -389,15 +395,15 @@ TEST_F(WinMessagesTest, QueueStatus) {
     SetFocus(w);
     PumpAll();
     ValidateRect(w, nullptr);
-    GetQueueStatus(QS_ALLINPUT);  // forget what arrived before
+    GetQueueStatus(QS_ALLINPUT); // forget what arrived before
     EXPECT_EQ(GetQueueStatus(QS_ALLINPUT), 0u);
     PostMessageA(w, WM_USER, 0, 0);
     DWORD s = GetQueueStatus(QS_ALLINPUT);
     EXPECT_EQ(LOWORD(s) & QS_POSTMESSAGE, QS_POSTMESSAGE);
     EXPECT_EQ(HIWORD(s) & QS_POSTMESSAGE, QS_POSTMESSAGE);
     s = GetQueueStatus(QS_ALLINPUT);
-    EXPECT_EQ(LOWORD(s) & QS_POSTMESSAGE, QS_POSTMESSAGE);  // still there
-    EXPECT_EQ(HIWORD(s), 0u);                               // but not new
+    EXPECT_EQ(LOWORD(s) & QS_POSTMESSAGE, QS_POSTMESSAGE); // still there
+    EXPECT_EQ(HIWORD(s), 0u);                              // but not new
     InvalidateRect(w, nullptr, FALSE);
     WinInputKey('B', false, true);
     s = GetQueueStatus(QS_ALLINPUT);
@@ -489,4 +495,4 @@ TEST_F(WinMessagesTest, DispatchIgnoresOtherThreadsWindows) {
     EXPECT_EQ(GetLastError(), ERROR_WINDOW_OF_OTHER_THREAD);
 }
 
-}  // namespace
+} // namespace

@@ -77,12 +77,12 @@ TEST_F(WinPaintTest, InvalidationBringsOneWmPaintWithTheRegion) {
     };
     PumpAll();
     EXPECT_EQ(Rec.Count(WM_PAINT, w), 1);
-    EXPECT_EQ(Rec.Count(WM_ERASEBKGND, w), 1);  // one of the invalidations asked for it
+    EXPECT_EQ(Rec.Count(WM_ERASEBKGND, w), 1); // one of the invalidations asked for it
     EXPECT_EQ(seen.rcPaint.left, 10);
     EXPECT_EQ(seen.rcPaint.top, 10);
     EXPECT_EQ(seen.rcPaint.right, 60);
     EXPECT_EQ(seen.rcPaint.bottom, 50);
-    EXPECT_FALSE(seen.fErase);  // DefWindowProc erased with the class brush
+    EXPECT_FALSE(seen.fErase); // DefWindowProc erased with the class brush
     EXPECT_FALSE(GetUpdateRect(w, &update, FALSE));
     // Validating takes the region away before anyone paints.
     InvalidateRect(w, nullptr, FALSE);
@@ -153,7 +153,7 @@ TEST_F(WinPaintTest, ParentsPaintBeforeChildrenAndClipChildrenKeepsThem) {
     struct Case {
         const char* Name;
         DWORD ParentStyle;
-        COLORREF UnderChild;  // after the parent alone repaints
+        COLORREF UnderChild; // after the parent alone repaints
     };
     const std::vector<Case> cases = {
         {"clip children", WS_CLIPCHILDREN, Green},
@@ -186,7 +186,7 @@ TEST_F(WinPaintTest, SiblingsAndRegionsClip) {
     SetWindowPos(above, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     PaintAll({{top, Blue}, {below, Red}, {above, Green}});
     EXPECT_EQ(At(top, 15, 15), Red);
-    EXPECT_EQ(At(top, 35, 35), Green);  // the upper sibling's area
+    EXPECT_EQ(At(top, 35, 35), Green); // the upper sibling's area
     // Repainting the lower sibling alone leaves the upper one's pixels alone.
     InvalidateRect(below, nullptr, FALSE);
     PaintAll({{below, Red}});
@@ -196,20 +196,20 @@ TEST_F(WinPaintTest, SiblingsAndRegionsClip) {
     SetWindowRgn(round, CreateEllipticRgn(0, 0, 30, 30), TRUE);
     PaintAll({{top, Blue}, {round, Red}});
     EXPECT_EQ(At(top, 15, 85), Red);
-    EXPECT_EQ(At(top, 0, 70), Blue);  // the corner lies outside the ellipse
+    EXPECT_EQ(At(top, 0, 70), Blue); // the corner lies outside the ellipse
 }
 
 TEST_F(WinPaintTest, ContextsOnWindows) {
     HWND top = Make(WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 60, 60);
     HWND child = Make(WS_CHILD | WS_VISIBLE, 10, 10, 20, 20, top);
     PaintAll({{top, Blue}, {child, Blue}});
-    EXPECT_EQ(At(top, 0, 0), GetSysColor(COLOR_WINDOWFRAME));  // the border
+    EXPECT_EQ(At(top, 0, 0), GetSysColor(COLOR_WINDOWFRAME)); // the border
     HDC dc = GetDC(child);
     EXPECT_EQ(WindowFromDC(dc), child);
     RECT clip;
     EXPECT_EQ(GetClipBox(dc, &clip), SIMPLEREGION);
     EXPECT_EQ(clip.right, 20);
-    Fill(dc, RECT{-5, -5, 100, 100}, Red);  // held inside the child
+    Fill(dc, RECT{-5, -5, 100, 100}, Red); // held inside the child
     EXPECT_EQ(ReleaseDC(child, dc), 1);
     EXPECT_EQ(At(top, 1 + 10, 1 + 10), Red);
     EXPECT_EQ(At(top, 1 + 30, 1 + 10), Blue);
@@ -272,7 +272,7 @@ TEST_F(WinPaintTest, ScrollingMovesPixelsAndInvalidatesWhatIsUncovered) {
     int kind = ScrollWindowEx(w, 0, -10, nullptr, nullptr, update, &updateRect, SW_INVALIDATE);
     EXPECT_EQ(kind, SIMPLEREGION);
     EXPECT_EQ(At(w, 5, 5), Red);
-    EXPECT_EQ(At(w, 5, 12), Green);  // moved up by 10
+    EXPECT_EQ(At(w, 5, 12), Green); // moved up by 10
     EXPECT_EQ(At(w, 5, 29), Green);
     EXPECT_EQ(updateRect.top, 30);
     EXPECT_EQ(updateRect.bottom, 40);
@@ -302,7 +302,7 @@ TEST_F(WinPaintTest, LockedWindowsDrawNothingUntilUnlocked) {
     HWND w = Make(WS_POPUP | WS_VISIBLE, 0, 0, 30, 30);
     PaintAll({{w, Blue}});
     EXPECT_TRUE(LockWindowUpdate(w));
-    EXPECT_FALSE(LockWindowUpdate(Make(WS_POPUP, 0, 0, 5, 5)));  // one at a time
+    EXPECT_FALSE(LockWindowUpdate(Make(WS_POPUP, 0, 0, 5, 5))); // one at a time
     HDC dc = GetDC(w);
     Fill(dc, RECT{0, 0, 30, 30}, Red);
     ReleaseDC(w, dc);
@@ -354,8 +354,37 @@ TEST_F(WinPaintTest, ResizingKeepsPixelsAndPaintsWhatIsNew) {
     EXPECT_EQ(At(w, 45, 35), Red);
 }
 
+TEST_F(WinPaintTest, MenuBarAndScrollBarsAreDrawnByTheirPainter) {
+    std::vector<std::pair<TWinFramePart, RECT>> parts;
+    TWinFramePartPainter old = WinSetFramePartPainter([&](HWND, HDC dc, TWinFramePart part, const RECT& r) {
+        parts.push_back({part, r});
+        Fill(dc, r, Green);
+    });
+    // A top-level window's menu is its GWL_ID: the frame gets a menu bar.
+    HWND w = Make(WS_POPUP | WS_VISIBLE | WS_BORDER | WS_VSCROLL, 0, 0, 100, 80, nullptr, 0, nullptr, "",
+                  reinterpret_cast<HMENU>(std::intptr_t(0x4711)));
+    RECT client;
+    GetClientRect(w, &client);
+    EXPECT_EQ(client.bottom, 80 - 2 - GetSystemMetrics(SM_CYMENU));
+    EXPECT_EQ(client.right, 100 - 2 - GetSystemMetrics(SM_CXVSCROLL));
+    RECT adjusted{0, 0, client.right, client.bottom};
+    AdjustWindowRectEx(&adjusted, WS_POPUP | WS_BORDER, TRUE, 0);
+    EXPECT_EQ(adjusted.bottom - adjusted.top, 80);
+    EXPECT_EQ(SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(50, 5)), HTMENU);
+    EXPECT_EQ(SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(95, 40)), HTVSCROLL);
+    PumpAll();
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_EQ(parts[0].first, TWinFramePart::MenuBar);
+    EXPECT_EQ(parts[0].second.top, 1);
+    EXPECT_EQ(parts[0].second.bottom, 1 + GetSystemMetrics(SM_CYMENU));
+    EXPECT_EQ(parts[1].first, TWinFramePart::VertScrollBar);
+    EXPECT_EQ(At(w, 50, 5), Green);
+    WinSetFramePartPainter(old);
+}
+
 TEST_F(WinPaintTest, TopLevelImageAsPng) {
-    HWND w = Make(WS_POPUP | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN, 0, 0, 64, 48, nullptr, WS_EX_CLIENTEDGE);
+    HWND w =
+        Make(WS_POPUP | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN, 0, 0, 64, 48, nullptr, WS_EX_CLIENTEDGE);
     HWND child = Make(WS_CHILD | WS_VISIBLE, 8, 8, 20, 20, w);
     PaintAll({{w, Blue}, {child, Red}});
     GdiSurface s;
@@ -374,4 +403,4 @@ TEST_F(WinPaintTest, TopLevelImageAsPng) {
     EXPECT_EQ(At(w, 3 + 8, 3 + 8), Red);
 }
 
-}  // namespace
+} // namespace

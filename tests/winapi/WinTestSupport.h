@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -31,8 +32,9 @@ public:
         return current;
     }
     std::vector<Seen> Log;
-    std::set<UINT> Ignored{WM_NCHITTEST, WM_SETCURSOR, WM_GETTEXT, WM_GETTEXTLENGTH, WM_NCPAINT, WM_ERASEBKGND,
-                           WM_PAINT, WM_GETICON};
+    std::mutex Lock;
+    std::set<UINT> Ignored{WM_NCHITTEST, WM_SETCURSOR,  WM_GETTEXT, WM_GETTEXTLENGTH,
+                           WM_NCPAINT,   WM_ERASEBKGND, WM_PAINT,   WM_GETICON};
     std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT&)> Handler;
 
     // Messages of the log (optionally only for one window), for comparing with a table.
@@ -44,7 +46,8 @@ public:
     }
     std::vector<std::pair<HWND, UINT>> Pairs() const {
         std::vector<std::pair<HWND, UINT>> out;
-        for (const Seen& r : Log) out.push_back({r.Window, r.Message});
+        for (const Seen& r : Log)
+            out.push_back({r.Window, r.Message});
         return out;
     }
     const Seen* Find(UINT message, HWND window = nullptr) const {
@@ -63,7 +66,11 @@ public:
 
 inline LRESULT RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (Recorder* r = Recorder::Current()) {
-        if (!r->Ignored.count(message)) r->Log.push_back(Seen{window, message, wParam, lParam});
+        if (!r->Ignored.count(message)) {
+            // Windows of other threads record too, maybe while this thread waits for them.
+            std::lock_guard<std::mutex> guard(r->Lock);
+            r->Log.push_back(Seen{window, message, wParam, lParam});
+        }
         LRESULT result = 0;
         if (r->Handler && r->Handler(window, message, wParam, lParam, result)) return result;
     }
@@ -101,7 +108,8 @@ inline int PumpAll() {
 inline std::vector<MSG> Drain() {
     std::vector<MSG> out;
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) out.push_back(msg);
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        out.push_back(msg);
     return out;
 }
 
@@ -124,8 +132,8 @@ protected:
     }
     HWND Make(DWORD style, int x, int y, int w, int h, HWND parent = nullptr, DWORD exStyle = 0,
               const char* cls = nullptr, const char* text = "", HMENU id = nullptr) {
-        HWND window = CreateWindowExA(exStyle, cls ? cls : RecordingClass(), text, style, x, y, w, h, parent, id,
-                                      nullptr, nullptr);
+        HWND window = CreateWindowExA(exStyle, cls ? cls : RecordingClass(), text, style, x, y, w, h, parent,
+                                      id, nullptr, nullptr);
         if (window) FWindows.push_back(window);
         return window;
     }
@@ -138,4 +146,4 @@ private:
     TClockMode FOldMode = TClockMode::Real;
 };
 
-}  // namespace wintest
+} // namespace wintest

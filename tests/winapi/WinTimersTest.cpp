@@ -17,7 +17,8 @@ class WinTimersTest : public WinTest {};
 std::vector<UINT_PTR> TimerIds() {
     std::vector<UINT_PTR> ids;
     MSG m;
-    while (PeekMessageA(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) ids.push_back(m.wParam);
+    while (PeekMessageA(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
+        ids.push_back(m.wParam);
     return ids;
 }
 
@@ -35,7 +36,7 @@ TEST_F(WinTimersTest, WindowTimerFollowsTheClock) {
     EXPECT_EQ(m.lParam, 0);
     // Looking does not restart it; taking it does.
     ClockAdvanceMs(500);
-    EXPECT_EQ(TimerIds(), std::vector<UINT_PTR>{7});  // one WM_TIMER however long it waited
+    EXPECT_EQ(TimerIds(), std::vector<UINT_PTR>{7}); // one WM_TIMER however long it waited
     EXPECT_EQ(TimerIds(), std::vector<UINT_PTR>{});
     ClockAdvanceMs(100);
     EXPECT_EQ(TimerIds(), std::vector<UINT_PTR>{7});
@@ -95,7 +96,7 @@ TEST_F(WinTimersTest, ThreadTimersGetTheirOwnIds) {
     EXPECT_NE(a, 0u);
     EXPECT_NE(b, 0u);
     EXPECT_NE(a, b);
-    EXPECT_EQ(SetTimer(nullptr, a, 30, nullptr), a);  // an existing id is restarted
+    EXPECT_EQ(SetTimer(nullptr, a, 30, nullptr), a); // an existing id is restarted
     ClockAdvanceMs(20);
     EXPECT_EQ(TimerIds(), std::vector<UINT_PTR>{b});
     ClockAdvanceMs(10);
@@ -121,9 +122,11 @@ TEST_F(WinTimersTest, TheLoopSleepsUntilTheNextTimer) {
     HWND w = Make(WS_POPUP, 0, 0, 10, 10);
     SetTimer(w, 5, 1000, nullptr);
     std::thread clock([] {
-        while (BlockedWaitCount() < 1) std::this_thread::yield();
+        while (BlockedWaitCount() < 1)
+            std::this_thread::yield();
         ClockAdvanceMs(600);
-        while (BlockedWaitCount() < 1) std::this_thread::yield();
+        while (BlockedWaitCount() < 1)
+            std::this_thread::yield();
         ClockAdvanceMs(400);
     });
     MSG m;
@@ -147,4 +150,4 @@ TEST_F(WinTimersTest, OtherThreadsCannotTimeOurWindows) {
     EXPECT_EQ(error, ERROR_ACCESS_DENIED);
 }
 
-}  // namespace
+} // namespace

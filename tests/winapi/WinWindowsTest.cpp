@@ -41,7 +41,7 @@ TEST_F(WinWindowsTest, ClassKeepsWhatItWasRegisteredWith) {
     ASSERT_NE(atom, 0);
 
     WNDCLASSEXA got;
-    ASSERT_TRUE(GetClassInfoExA(nullptr, "kovclassinfo", &got));  // names ignore case
+    ASSERT_TRUE(GetClassInfoExA(nullptr, "kovclassinfo", &got)); // names ignore case
     EXPECT_EQ(got.style, UINT(CS_DBLCLKS | CS_SAVEBITS | CS_DROPSHADOW | CS_HREDRAW));
     EXPECT_EQ(got.lpfnWndProc, &PlainProc);
     EXPECT_EQ(got.cbClsExtra, 8);
@@ -63,7 +63,7 @@ TEST_F(WinWindowsTest, ClassKeepsWhatItWasRegisteredWith) {
     EXPECT_EQ(GetWindowLongA(w, 8), 0);
     EXPECT_EQ(SetWindowLongA(w, 8, 77), 0);
     EXPECT_EQ(GetWindowLongA(w, 8), 77);
-    EXPECT_EQ(GetWindowLongA(w, 12), 0);  // past the end
+    EXPECT_EQ(GetWindowLongA(w, 12), 0); // past the end
     EXPECT_EQ(GetLastError(), ERROR_INVALID_INDEX);
     EXPECT_EQ(SetClassLongA(w, 4, 5), 0u);
     EXPECT_EQ(GetClassLongA(w, 4), 5u);
@@ -82,10 +82,12 @@ TEST_F(WinWindowsTest, ClassKeepsWhatItWasRegisteredWith) {
 }
 
 TEST_F(WinWindowsTest, CreationFailsForUnknownClassAndOrphanChild) {
-    EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
-    EXPECT_EQ(CreateWindowExA(0, RecordingClass(), "", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+    EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
               nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
+    EXPECT_EQ(
+        CreateWindowExA(0, RecordingClass(), "", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+        nullptr);
     EXPECT_EQ(GetLastError(), ERROR_TLW_WITH_WSCHILD);
 }
 
@@ -109,16 +111,27 @@ TEST_F(WinWindowsTest, CreationSequences) {
         std::vector<UINT> Expected;
     };
     const std::vector<Case> cases = {
-        {"hidden overlapped", WS_OVERLAPPEDWINDOW, false,
+        {"hidden overlapped",
+         WS_OVERLAPPEDWINDOW,
+         false,
          {WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE}},
-        {"visible overlapped", WS_OVERLAPPEDWINDOW | WS_VISIBLE, false,
+        {"visible overlapped",
+         WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+         false,
          {WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW,
           WM_WINDOWPOSCHANGING, WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS, WM_WINDOWPOSCHANGED}},
         {"hidden popup", WS_POPUP, false, {WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE}},
-        {"resizable popup", WS_POPUP | WS_THICKFRAME, false,
+        {"resizable popup",
+         WS_POPUP | WS_THICKFRAME,
+         false,
          {WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE}},
-        {"hidden child", WS_CHILD, true, {WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE, WM_PARENTNOTIFY}},
-        {"visible child", WS_CHILD | WS_VISIBLE, true,
+        {"hidden child",
+         WS_CHILD,
+         true,
+         {WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE, WM_PARENTNOTIFY}},
+        {"visible child",
+         WS_CHILD | WS_VISIBLE,
+         true,
          {WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE, WM_PARENTNOTIFY, WM_SHOWWINDOW,
           WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED}},
     };
@@ -166,8 +179,8 @@ TEST_F(WinWindowsTest, CreateParametersAndDefaultText) {
         }
         return false;
     };
-    HWND w = CreateWindowExA(WS_EX_TOOLWINDOW, RecordingClass(), "Caption text", WS_POPUP | WS_VISIBLE, 3, 4, 120, 40,
-                             nullptr, nullptr, nullptr, &param);
+    HWND w = CreateWindowExA(WS_EX_TOOLWINDOW, RecordingClass(), "Caption text", WS_POPUP | WS_VISIBLE, 3, 4,
+                             120, 40, nullptr, nullptr, nullptr, &param);
     Track(w);
     ASSERT_TRUE(seen);
     EXPECT_EQ(seenParam, 42);
@@ -176,9 +189,9 @@ TEST_F(WinWindowsTest, CreateParametersAndDefaultText) {
     EXPECT_EQ(GetWindowTextLengthA(w), 12);
     EXPECT_EQ(GetWindowTextA(w, text, sizeof text), 12);
     EXPECT_STREQ(text, "Caption text");
-    EXPECT_EQ(GetWindowTextA(w, text, 5), 4);  // cut to the buffer
+    EXPECT_EQ(GetWindowTextA(w, text, 5), 4); // cut to the buffer
     EXPECT_STREQ(text, "Capt");
-    EXPECT_TRUE(SetWindowTextA(w, "\xE4\xB8\xAD\xE6\x96\x87"));  // UTF-8 text as it is
+    EXPECT_TRUE(SetWindowTextA(w, "\xE4\xB8\xAD\xE6\x96\x87")); // UTF-8 text as it is
     EXPECT_EQ(GetWindowTextLengthA(w), 6);
     EXPECT_TRUE(Rec.Find(WM_SETTEXT, w));
 }
@@ -192,7 +205,10 @@ TEST_F(WinWindowsTest, FailedCreationsDestroyTheWindow) {
     };
     const std::vector<Case> cases = {
         {"WM_NCCREATE answers FALSE", WM_NCCREATE, FALSE, {WM_NCCREATE, WM_NCDESTROY}},
-        {"WM_CREATE answers -1", WM_CREATE, -1, {WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}},
+        {"WM_CREATE answers -1",
+         WM_CREATE,
+         -1,
+         {WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -223,16 +239,29 @@ TEST_F(WinWindowsTest, DestructionSequence) {
     // Hidden (handing the activation on) first, the owned window before its owner; WM_DESTROY
     // parents first, WM_NCDESTROY children first.
     std::vector<std::pair<HWND, UINT>> expected = {
-        {top, WM_WINDOWPOSCHANGING}, {top, WM_WINDOWPOSCHANGED}, {top, WM_NCACTIVATE}, {top, WM_ACTIVATE},
-        {top, WM_KILLFOCUS},         {owned, WM_DESTROY},        {owned, WM_NCDESTROY}, {top, WM_DESTROY},
-        {a, WM_DESTROY},             {a1, WM_DESTROY},           {b, WM_DESTROY},      {a1, WM_NCDESTROY},
-        {a, WM_NCDESTROY},           {b, WM_NCDESTROY},          {top, WM_NCDESTROY},
+        {top, WM_WINDOWPOSCHANGING},
+        {top, WM_WINDOWPOSCHANGED},
+        {top, WM_NCACTIVATE},
+        {top, WM_ACTIVATE},
+        {top, WM_KILLFOCUS},
+        {owned, WM_DESTROY},
+        {owned, WM_NCDESTROY},
+        {top, WM_DESTROY},
+        {a, WM_DESTROY},
+        {a1, WM_DESTROY},
+        {b, WM_DESTROY},
+        {a1, WM_NCDESTROY},
+        {a, WM_NCDESTROY},
+        {b, WM_NCDESTROY},
+        {top, WM_NCDESTROY},
     };
     auto pairs = Rec.Pairs();
-    pairs.erase(std::remove_if(pairs.begin(), pairs.end(), [](auto& p) { return p.second == WM_ACTIVATEAPP; }),
-                pairs.end());
+    pairs.erase(
+        std::remove_if(pairs.begin(), pairs.end(), [](auto& p) { return p.second == WM_ACTIVATEAPP; }),
+        pairs.end());
     EXPECT_EQ(pairs, expected);
-    for (HWND h : {top, a, a1, b, owned}) EXPECT_FALSE(IsWindow(h));
+    for (HWND h : {top, a, a1, b, owned})
+        EXPECT_FALSE(IsWindow(h));
     EXPECT_EQ(GetActiveWindow(), nullptr);
     EXPECT_EQ(GetFocus(), nullptr);
 }
@@ -248,8 +277,8 @@ TEST_F(WinWindowsTest, DestroyingAChildNotifiesTheParentAndRepaintsIt) {
     ASSERT_TRUE(notify);
     EXPECT_EQ(LOWORD(notify->WParam), WM_DESTROY);
     EXPECT_EQ(HIWORD(notify->WParam), 7);
-    EXPECT_EQ(Rec.Messages(child), (std::vector<UINT>{WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_DESTROY,
-                                                      WM_NCDESTROY}));
+    EXPECT_EQ(Rec.Messages(child),
+              (std::vector<UINT>{WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_DESTROY, WM_NCDESTROY}));
     RECT update;
     EXPECT_TRUE(GetUpdateRect(top, &update, FALSE));
     EXPECT_EQ(update.left, 10);
@@ -286,20 +315,20 @@ TEST_F(WinWindowsTest, WindowLongs) {
 
     int data = 0;
     EXPECT_EQ(SetWindowLongA(w, GWL_USERDATA, LONG_PTR(&data)), 0);
-    EXPECT_EQ(GetWindowLongA(w, GWL_USERDATA), LONG_PTR(&data));  // a whole pointer
+    EXPECT_EQ(GetWindowLongA(w, GWL_USERDATA), LONG_PTR(&data)); // a whole pointer
 
     // Styles change through WM_STYLECHANGING, which may change them further, and WM_STYLECHANGED.
     Rec.Clear();
     Rec.Handler = [&](HWND, UINT m, WPARAM wp, LPARAM lp, LRESULT&) {
-        if (m == WM_STYLECHANGING && wp == WPARAM(GWL_STYLE)) reinterpret_cast<STYLESTRUCT*>(lp)->styleNew |= WS_TABSTOP;
+        if (m == WM_STYLECHANGING && wp == WPARAM(GWL_STYLE))
+            reinterpret_cast<STYLESTRUCT*>(lp)->styleNew |= WS_TABSTOP;
         return false;
     };
-    EXPECT_EQ(SetWindowLongA(w, GWL_STYLE, LONG_PTR(WS_POPUP | WS_THICKFRAME)), LONG_PTR(std::int32_t(WS_POPUP | WS_BORDER)));
+    EXPECT_EQ(SetWindowLongA(w, GWL_STYLE, LONG_PTR(WS_POPUP | WS_THICKFRAME)),
+              LONG_PTR(std::int32_t(WS_POPUP | WS_BORDER)));
     EXPECT_EQ(Rec.Messages(w), (std::vector<UINT>{WM_STYLECHANGING, WM_STYLECHANGED}));
     EXPECT_EQ(DWORD(GetWindowLongA(w, GWL_STYLE)), WS_POPUP | WS_THICKFRAME | WS_TABSTOP);
     const Seen* changed = Rec.Find(WM_STYLECHANGED);
-    auto* ss = reinterpret_cast<const STYLESTRUCT*>(changed->LParam);
-    (void)ss;  // points to the sender's frame, gone by now
     EXPECT_EQ(changed->WParam, WPARAM(GWL_STYLE));
 
     // GWL_HWNDPARENT changes a popup's owner.
@@ -319,7 +348,7 @@ TEST_F(WinWindowsTest, Properties) {
     EXPECT_EQ(GetPropA(w, "ControlOfs0040"), &b);
     ATOM atom = ATOM(RegisterWindowMessageA("KovPropAtom"));
     EXPECT_TRUE(SetPropA(w, MAKEINTATOM(atom), &a));
-    EXPECT_EQ(GetPropA(w, "KovPropAtom"), &a);  // an atom and its name are the same property
+    EXPECT_EQ(GetPropA(w, "KovPropAtom"), &a); // an atom and its name are the same property
     EXPECT_EQ(RemovePropA(w, MAKEINTATOM(atom)), &a);
     EXPECT_EQ(GetPropA(w, MAKEINTATOM(atom)), nullptr);
     EXPECT_EQ(GetPropA(w, "Missing"), nullptr);
@@ -358,7 +387,7 @@ TEST_F(WinWindowsTest, SubclassedProcedureSeesMessagesFirstAndChains) {
 
 // ---- The tree --------------------------------------------------------------------------------------
 
-BOOL CALLBACK_Collect(HWND h, LPARAM lp) {
+BOOL Collect(HWND h, LPARAM lp) {
     reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
     return TRUE;
 }
@@ -378,7 +407,7 @@ TEST_F(WinWindowsTest, TreeQueries) {
     EXPECT_EQ(GetWindow(a, GW_HWNDLAST), b);
     EXPECT_EQ(GetParent(a1), a);
     EXPECT_EQ(GetParent(top), nullptr);
-    EXPECT_EQ(GetParent(popup), top);  // a popup's owner
+    EXPECT_EQ(GetParent(popup), top); // a popup's owner
     EXPECT_EQ(GetAncestor(a1, GA_ROOT), top);
     EXPECT_EQ(GetAncestor(top, GA_PARENT), GetDesktopWindow());
     EXPECT_TRUE(IsChild(top, a1));
@@ -387,17 +416,17 @@ TEST_F(WinWindowsTest, TreeQueries) {
     EXPECT_TRUE(IsWindow(GetDesktopWindow()));
 
     std::vector<HWND> all;
-    EnumChildWindows(top, CALLBACK_Collect, LPARAM(&all));
+    EnumChildWindows(top, Collect, LPARAM(&all));
     EXPECT_EQ(all, (std::vector<HWND>{a, a1, b}));
     std::vector<HWND> tops;
-    EnumWindows(CALLBACK_Collect, LPARAM(&tops));
+    EnumWindows(Collect, LPARAM(&tops));
     EXPECT_NE(std::find(tops.begin(), tops.end(), top), tops.end());
     EXPECT_NE(std::find(tops.begin(), tops.end(), popup), tops.end());
     EXPECT_EQ(std::find(tops.begin(), tops.end(), a), tops.end());
 
     EXPECT_EQ(FindWindowA(RecordingClass(), "KovTreeTop"), top);
     EXPECT_EQ(FindWindowA(nullptr, "KovTreeTop"), top);
-    EXPECT_EQ(FindWindowA(nullptr, "A"), nullptr);  // children are not searched
+    EXPECT_EQ(FindWindowA(nullptr, "A"), nullptr); // children are not searched
     EXPECT_EQ(FindWindowExA(top, nullptr, nullptr, "B"), b);
     EXPECT_EQ(FindWindowExA(top, a, RecordingClass(), nullptr), b);
 
@@ -409,8 +438,8 @@ TEST_F(WinWindowsTest, TreeQueries) {
     MapWindowPoints(a1, b, &p, 1);
     EXPECT_EQ(p.x, 3);
     EXPECT_EQ(p.y, 4);
-    EXPECT_EQ(SetParent(a1, a1), nullptr);  // not into itself
-    EXPECT_EQ(SetParent(b, a1), nullptr);   // nor below itself
+    EXPECT_EQ(SetParent(a1, a1), nullptr); // not into itself
+    EXPECT_EQ(SetParent(b, a1), nullptr);  // nor below itself
 }
 
 TEST_F(WinWindowsTest, ZOrderOfTopLevelWindows) {
@@ -420,7 +449,7 @@ TEST_F(WinWindowsTest, ZOrderOfTopLevelWindows) {
     HWND owned = Make(WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, one);
     auto order = [] {
         std::vector<HWND> list;
-        EnumWindows(CALLBACK_Collect, LPARAM(&list));
+        EnumWindows(Collect, LPARAM(&list));
         return list;
     };
     auto before = [&](HWND x, HWND y) {
@@ -429,8 +458,8 @@ TEST_F(WinWindowsTest, ZOrderOfTopLevelWindows) {
     };
     EXPECT_TRUE(before(topmost, two));
     SetWindowPos(one, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    EXPECT_TRUE(before(topmost, one));  // the topmost window stays in front
-    EXPECT_TRUE(before(owned, one));    // an owned window stays above its owner
+    EXPECT_TRUE(before(topmost, one)); // the topmost window stays in front
+    EXPECT_TRUE(before(owned, one));   // an owned window stays above its owner
     EXPECT_TRUE(before(one, two));
     SetWindowPos(two, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     EXPECT_TRUE(GetWindowLongA(two, GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -455,11 +484,14 @@ TEST_F(WinWindowsTest, ShowMoveAndSizeSequences) {
     const std::vector<Case> cases = {
         {"show", [&] { ShowWindow(w, SW_SHOW); }, {WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED}},
         {"show again", [&] { ShowWindow(w, SW_SHOW); }, {WM_WINDOWPOSCHANGING}},
-        {"move", [&] { MoveWindow(w, 15, 25, 100, 50, TRUE); },
+        {"move",
+         [&] { MoveWindow(w, 15, 25, 100, 50, TRUE); },
          {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_MOVE}},
-        {"size", [&] { SetWindowPos(w, nullptr, 0, 0, 120, 60, SWP_NOMOVE | SWP_NOZORDER); },
+        {"size",
+         [&] { SetWindowPos(w, nullptr, 0, 0, 120, 60, SWP_NOMOVE | SWP_NOZORDER); },
          {WM_WINDOWPOSCHANGING, WM_NCCALCSIZE, WM_WINDOWPOSCHANGED, WM_SIZE}},
-        {"move and size", [&] { MoveWindow(w, 1, 2, 30, 40, TRUE); },
+        {"move and size",
+         [&] { MoveWindow(w, 1, 2, 30, 40, TRUE); },
          {WM_WINDOWPOSCHANGING, WM_NCCALCSIZE, WM_WINDOWPOSCHANGED, WM_MOVE, WM_SIZE}},
         {"nothing changes", [&] { MoveWindow(w, 1, 2, 30, 40, TRUE); }, {WM_WINDOWPOSCHANGING}},
         {"hide", [&] { ShowWindow(w, SW_HIDE); }, {WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED}},
@@ -491,7 +523,7 @@ TEST_F(WinWindowsTest, WindowPosChangingMayAlterTheChange) {
     Rec.Handler = [&](HWND, UINT m, WPARAM, LPARAM lp, LRESULT&) {
         if (m == WM_WINDOWPOSCHANGING) {
             auto* wp = reinterpret_cast<WINDOWPOS*>(lp);
-            wp->cx = 64;  // a fixed width
+            wp->cx = 64; // a fixed width
         }
         return false;
     };
@@ -508,7 +540,7 @@ TEST_F(WinWindowsTest, FramesAndCoordinates) {
         const char* Name;
         DWORD Style;
         DWORD ExStyle;
-        RECT Insets;  // left, top, right, bottom frame widths
+        RECT Insets; // left, top, right, bottom frame widths
     };
     const std::vector<Case> cases = {
         {"plain popup", WS_POPUP, 0, {0, 0, 0, 0}},
@@ -568,7 +600,7 @@ TEST_F(WinWindowsTest, MaximizeAndMinimize) {
     EXPECT_EQ(size->WParam, SIZE_MAXIMIZED);
     RECT client;
     GetClientRect(w, &client);
-    EXPECT_EQ(client.right, GetSystemMetrics(SM_CXSCREEN));  // the frame lies outside the screen
+    EXPECT_EQ(client.right, GetSystemMetrics(SM_CXSCREEN)); // the frame lies outside the screen
     ShowWindow(w, SW_RESTORE);
     EXPECT_FALSE(IsZoomed(w));
     RECT r;
@@ -622,7 +654,7 @@ TEST_F(WinWindowsTest, HitTestingThroughNestedChildren) {
     HWND glass = Make(WS_CHILD | WS_VISIBLE, 40, 10, 20, 30, panel);
     SetWindowPos(glass, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     HWND hidden = Make(WS_CHILD, 130, 10, 50, 30, panel);
-    HWND outside = Make(WS_CHILD | WS_VISIBLE, 180, 140, 50, 50, panel);  // sticks out of the panel
+    HWND outside = Make(WS_CHILD | WS_VISIBLE, 180, 140, 50, 50, panel); // sticks out of the panel
     Rec.Ignored.erase(WM_NCHITTEST);
     Rec.Handler = [&](HWND h, UINT m, WPARAM, LPARAM, LRESULT& r) {
         if (h == glass && m == WM_NCHITTEST) {
@@ -654,7 +686,6 @@ TEST_F(WinWindowsTest, HitTestingThroughNestedChildren) {
         EXPECT_EQ(WindowFromPoint(c.Screen), c.Expected);
     }
     EXPECT_GT(Rec.Count(WM_NCHITTEST, glass), 0);
-    (void)hidden;
 
     // ChildWindowFromPoint looks at the immediate children only (client coordinates).
     EXPECT_EQ(ChildWindowFromPoint(top, POINT{30, 30}), panel);
@@ -662,7 +693,7 @@ TEST_F(WinWindowsTest, HitTestingThroughNestedChildren) {
     EXPECT_EQ(ChildWindowFromPointEx(panel, POINT{80, 20}, CWP_SKIPDISABLED), panel);
     EXPECT_EQ(ChildWindowFromPointEx(panel, POINT{140, 20}, CWP_ALL), hidden);
     EXPECT_EQ(ChildWindowFromPointEx(panel, POINT{140, 20}, CWP_SKIPINVISIBLE), panel);
-    EXPECT_EQ(ChildWindowFromPoint(panel, POINT{55, 70}), panel);  // outside round's region
+    EXPECT_EQ(ChildWindowFromPoint(panel, POINT{55, 70}), panel); // outside round's region
     EXPECT_EQ(ChildWindowFromPoint(panel, POINT{500, 500}), nullptr);
 
     // A region of a top-level window limits it too, and GetWindowRgn hands out a copy.
@@ -682,8 +713,10 @@ TEST_F(WinWindowsTest, AllocateHWndSendsToTheMethod) {
         std::vector<UINT> Seen;
         void WndProc(TMessage& m) {
             Seen.push_back(m.Msg);
-            if (m.Msg == WM_USER) m.Result = 5;
-            else m.Result = DefWindowProcA(Handle, m.Msg, m.WParam, m.LParam);
+            if (m.Msg == WM_USER)
+                m.Result = 5;
+            else
+                m.Result = DefWindowProcA(Handle, m.Msg, m.WParam, m.LParam);
         }
         HWND Handle = nullptr;
     } target;
@@ -703,7 +736,7 @@ TEST_F(WinWindowsTest, BroadcastsReachTopLevelWindowsOnly) {
     HWND a = Make(WS_POPUP, 0, 0, 10, 10);
     HWND b = Make(WS_OVERLAPPEDWINDOW, 0, 0, 200, 200);
     HWND child = Make(WS_CHILD, 0, 0, 10, 10, b);
-    HWND hidden = Make(WS_POPUP, 0, 0, 0, 0, HWND_MESSAGE);  // message-only: not reached
+    HWND hidden = Make(WS_POPUP, 0, 0, 0, 0, HWND_MESSAGE); // message-only: not reached
     struct Case {
         const char* Name;
         std::function<void()> Trigger;
@@ -738,4 +771,4 @@ TEST_F(WinWindowsTest, BroadcastsReachTopLevelWindowsOnly) {
     EXPECT_EQ(Rec.Count(WM_USER + 7, b), 1);
 }
 
-}  // namespace
+} // namespace
