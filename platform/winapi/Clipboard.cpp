@@ -65,17 +65,11 @@ Clipboard& Board() {
 
 constexpr UINT FirstRegistered = 0xC000;
 
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // Registration with the clipboard's lock held.
 UINT Register(Clipboard& c, const std::string& name) {
-    std::string key = Upper(name);
+    std::string key = UpperCase(name);
     for (std::size_t i = 0; i < c.Names.size(); ++i)
-        if (Upper(c.Names[i]) == key) return FirstRegistered + UINT(i);
+        if (UpperCase(c.Names[i]) == key) return FirstRegistered + UINT(i);
     if (c.Names.size() >= 0x3FFF) return 0;
     c.Names.push_back(name);
     return FirstRegistered + UINT(c.Names.size() - 1);

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/runtime/Strings.h"
 #include "platform/winapi/CursorShapes.h"
 #include "platform/winapi/GdiObjects.h"
 #include "platform/winapi/WinError.h"
@@ -53,10 +54,7 @@ std::shared_ptr<const TCursorImage> Find(HICON handle) {
 
 std::string Key(LPCSTR name) {
     if (IsNumbered(name)) return "#" + std::to_string(reinterpret_cast<std::uintptr_t>(name));
-    std::string key(name);
-    for (char& c : key)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return key;
+    return UpperCase(name);
 }
 
 // One shared handle per drawing, made on first use.

@@ -25,12 +25,6 @@ State& Global() {
     return state;
 }
 
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // The fake and the class of an open handle; false without a fake or for a handle it did not open.
 bool Resolve(HTHEME theme, TThemeFake*& fake, std::string& className) {
     State& s = Global();
@@ -96,7 +90,7 @@ const bool Registered = [] {
 template <class T>
 const T* TThemeFake::Lookup(const std::map<Key, T>& table, const std::string& className, int part, int state,
                             int which) const {
-    std::string upper = Upper(className);
+    std::string upper = UpperCase(className);
     auto it = table.find(Key{upper, part, state, which});
     if (it == table.end()) it = table.find(Key{upper, part, -1, which});
     return it == table.end() ? nullptr : &it->second;
@@ -317,19 +311,19 @@ TThemeFake::~TThemeFake() {
 }
 
 void TThemeFake::SetPartSize(const std::string& className, int part, int state, THEMESIZE kind, SIZE size) {
-    Sizes[Key{Upper(className), part, state, kind}] = size;
+    Sizes[Key{UpperCase(className), part, state, kind}] = size;
 }
 
 void TThemeFake::SetColor(const std::string& className, int part, int state, int property, COLORREF color) {
-    Colors[Key{Upper(className), part, state, property}] = color;
+    Colors[Key{UpperCase(className), part, state, property}] = color;
 }
 
 void TThemeFake::SetTransparent(const std::string& className, int part, int state) {
-    Transparent[Key{Upper(className), part, state, 0}] = true;
+    Transparent[Key{UpperCase(className), part, state, 0}] = true;
 }
 
 void TThemeFake::SetContentMargins(const std::string& className, int part, RECT margins) {
-    Margins[Key{Upper(className), part, -1, 0}] = margins;
+    Margins[Key{UpperCase(className), part, -1, 0}] = margins;
 }
 
 void TThemeFake::SetSysColor(int colorId, COLORREF color) { SysColors[colorId] = color; }
