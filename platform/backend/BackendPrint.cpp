@@ -373,14 +373,37 @@ TPrinterInfo MachinePrinter(const QPrinterInfo& q) {
     return p;
 }
 
-// The default place of a PDF without an output file.
-QString DefaultPdfPath(const String& title) {
+// The default place of a document without an output file: "<title><extension>" at home.
+QString DefaultDocumentPath(const String& title, const QString& extension) {
     QString name = Q(title).trimmed();
     for (QChar& c : name)
         if (c == QLatin1Char('/') || c.unicode() < 0x20) c = QLatin1Char('_');
     if (name.isEmpty()) name = QStringLiteral("Document");
-    return QDir::home().filePath(name + QStringLiteral(".pdf"));
+    return QDir::home().filePath(name + extension);
 }
+
+QString DefaultPdfPath(const String& title) { return DefaultDocumentPath(title, QStringLiteral(".pdf")); }
+
+class RawFileJob : public TRawPrintJob {
+public:
+    explicit RawFileJob(const QString& path) : FFile(path) {}
+    bool Open() { return FFile.open(QIODevice::WriteOnly | QIODevice::Truncate); }
+    bool Write(const void* data, std::size_t count) override {
+        return FFile.write(static_cast<const char*>(data), qint64(count)) == qint64(count);
+    }
+    bool Finish() override {
+        bool ok = FFile.flush();
+        FFile.close();
+        return ok && FFile.error() == QFileDevice::NoError;
+    }
+    void Abort() override {
+        FFile.close();
+        FFile.remove();
+    }
+
+private:
+    QFile FFile;
+};
 
 } // namespace
 
@@ -422,6 +445,13 @@ std::unique_ptr<TPrintJob> TQtPrintBackend::StartJob(const TPrinterInfo& printer
     QPrinterInfo info = QPrinterInfo::printerInfo(Q(printer.Name));
     if (info.isNull()) return nullptr;
     return std::make_unique<PrinterJob>(info, printer, Q(title), Q(output), settings);
+}
+
+std::unique_ptr<TRawPrintJob> TQtPrintBackend::StartRawJob(const TPrinterInfo& printer, const String& title) {
+    if (printer.Name != BackendPdfPrinterName) return nullptr;
+    auto job = std::make_unique<RawFileJob>(DefaultDocumentPath(title, QStringLiteral(".prn")));
+    if (!job->Open()) return nullptr;
+    return job;
 }
 
 void BackendInstallPrinters(bool machinePrinters) {

@@ -25,6 +25,9 @@ public:
     // directory ("_" for the characters a file name cannot hold; "Document" without a title).
     std::unique_ptr<TPrintJob> StartJob(const TPrinterInfo& printer, const String& title,
                                         const String& output, const TPrintSettings& settings) override;
+    // The PDF printer takes raw documents into "<title>.prn" in the home directory; the
+    // machine's printers are driven through their page drivers only and take none.
+    std::unique_ptr<TRawPrintJob> StartRawJob(const TPrinterInfo& printer, const String& title) override;
 
 private:
     bool FMachinePrinters;

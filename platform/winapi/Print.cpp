@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -51,6 +53,10 @@ bool DefaultPrinter(TPrinterInfo& out) {
 
 struct PrinterHandle {
     String Name;
+    // The raw document open on the handle, if any.
+    std::unique_ptr<TRawPrintJob> Raw;
+    bool PageOpen = false;
+    DWORD JobId = 0;
 };
 
 struct HandleSet {
@@ -377,6 +383,7 @@ BOOL ClosePrinter(HANDLE printer) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    if ((*it)->Raw) (*it)->Raw->Abort();
     delete *it;
     set.Open.erase(it);
     return TRUE;
@@ -524,4 +531,168 @@ int SetAbortProc(HDC handle, ABORTPROC proc) {
     if (!device) return SP_ERROR;
     device->SetAbortProc(proc);
     return 1;
+}
+
+// ---- Raw documents -----------------------------------------------------------------------------
+
+namespace {
+
+// A raw document printed into a file of the caller's.
+class FileRawJob : public TRawPrintJob {
+public:
+    FileRawJob(std::FILE* file, String path) : FFile(file), FPath(std::move(path)) {}
+    ~FileRawJob() override {
+        if (FFile) std::fclose(FFile);
+    }
+    bool Write(const void* data, std::size_t count) override {
+        return FFile && std::fwrite(data, 1, count, FFile) == count;
+    }
+    bool Finish() override {
+        if (!FFile) return false;
+        bool ok = std::fflush(FFile) == 0;
+        ok = std::fclose(FFile) == 0 && ok;
+        FFile = nullptr;
+        return ok;
+    }
+    void Abort() override {
+        if (!FFile) return;
+        std::fclose(FFile);
+        FFile = nullptr;
+        std::remove(FPath.c_str());
+    }
+
+private:
+    std::FILE* FFile;
+    String FPath;
+};
+
+std::atomic<DWORD> NextRawJobId{1};
+
+// The handle, locked in its set, or null with ERROR_INVALID_HANDLE.
+template <typename F>
+auto WithPrinterHandle(HANDLE printer, F f) -> decltype(f(std::declval<PrinterHandle&>())) {
+    HandleSet& set = Handles();
+    std::lock_guard<std::mutex> lock(set.Lock);
+    auto it = set.Open.find(static_cast<PrinterHandle*>(printer));
+    if (it == set.Open.end()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return {};
+    }
+    return f(**it);
+}
+
+} // namespace
+
+DWORD StartDocPrinterA(HANDLE printer, DWORD level, BYTE* docInfo) {
+    return WithPrinterHandle(printer, [&](PrinterHandle& handle) -> DWORD {
+        if (level != 1) {
+            SetLastError(ERROR_INVALID_LEVEL);
+            return 0;
+        }
+        if (!docInfo) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        if (handle.Raw) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        const auto* info = reinterpret_cast<const DOC_INFO_1A*>(docInfo);
+        if (info->pDatatype && !AnsiSameText(info->pDatatype, "RAW")) {
+            SetLastError(ERROR_INVALID_DATATYPE);
+            return 0;
+        }
+        String title = info->pDocName ? info->pDocName : "";
+        if (info->pOutputFile && *info->pOutputFile) {
+            std::FILE* file = std::fopen(info->pOutputFile, "wb");
+            if (!file) {
+                SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
+                return 0;
+            }
+            handle.Raw = std::make_unique<FileRawJob>(file, info->pOutputFile);
+        } else {
+            TPrintBackend* backend = InstalledBackend.load();
+            TPrinterInfo found;
+            if (backend && FindPrinter(handle.Name.c_str(), found)) handle.Raw = backend->StartRawJob(found, title);
+            if (!handle.Raw) {
+                SetLastError(ERROR_NOT_SUPPORTED);
+                return 0;
+            }
+        }
+        handle.PageOpen = false;
+        handle.JobId = NextRawJobId++;
+        return handle.JobId;
+    });
+}
+
+BOOL StartPagePrinter(HANDLE printer) {
+    return WithPrinterHandle(printer, [&](PrinterHandle& handle) -> BOOL {
+        if (!handle.Raw) {
+            SetLastError(ERROR_SPL_NO_STARTDOC);
+            return FALSE;
+        }
+        handle.PageOpen = true;
+        return TRUE;
+    });
+}
+
+BOOL WritePrinter(HANDLE printer, const void* buffer, DWORD count, DWORD* written) {
+    if (written) *written = 0;
+    return WithPrinterHandle(printer, [&](PrinterHandle& handle) -> BOOL {
+        if (!handle.Raw) {
+            SetLastError(ERROR_SPL_NO_STARTDOC);
+            return FALSE;
+        }
+        if (count && !buffer) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        if (count && !handle.Raw->Write(buffer, count)) {
+            SetLastError(ERROR_GEN_FAILURE);
+            return FALSE;
+        }
+        if (written) *written = count;
+        return TRUE;
+    });
+}
+
+BOOL EndPagePrinter(HANDLE printer) {
+    return WithPrinterHandle(printer, [&](PrinterHandle& handle) -> BOOL {
+        if (!handle.Raw) {
+            SetLastError(ERROR_SPL_NO_STARTDOC);
+            return FALSE;
+        }
+        handle.PageOpen = false;
+        return TRUE;
+    });
+}
+
+BOOL EndDocPrinter(HANDLE printer) {
+    return WithPrinterHandle(printer, [&](PrinterHandle& handle) -> BOOL {
+        if (!handle.Raw) {
+            SetLastError(ERROR_SPL_NO_STARTDOC);
+            return FALSE;
+        }
+        std::unique_ptr<TRawPrintJob> job = std::move(handle.Raw);
+        handle.PageOpen = false;
+        if (!job->Finish()) {
+            job->Abort();
+            SetLastError(ERROR_GEN_FAILURE);
+            return FALSE;
+        }
+        return TRUE;
+    });
+}
+
+BOOL AbortPrinter(HANDLE printer) {
+    return WithPrinterHandle(printer, [&](PrinterHandle& handle) -> BOOL {
+        if (!handle.Raw) {
+            SetLastError(ERROR_SPL_NO_STARTDOC);
+            return FALSE;
+        }
+        std::unique_ptr<TRawPrintJob> job = std::move(handle.Raw);
+        handle.PageOpen = false;
+        job->Abort();
+        return TRUE;
+    });
 }

@@ -99,6 +99,14 @@ struct DOCINFOA {
 };
 using DOCINFO = DOCINFOA;
 
+// A document of raw bytes for the spooler (StartDocPrinterA, level 1). pDatatype "RAW" (or
+// null) is the only kind taken.
+struct DOC_INFO_1A {
+    LPSTR pDocName = nullptr;
+    LPSTR pOutputFile = nullptr; // a file the bytes go into (null: the printer itself)
+    LPSTR pDatatype = nullptr;
+};
+
 // Called at every EndPage while a document prints; returning FALSE aborts the document.
 using ABORTPROC = BOOL (*)(HDC dc, int error);
 
@@ -273,3 +281,30 @@ int EndDoc(HDC dc);
 // Drops the document: nothing of it is printed (a file it was printing into is removed).
 int AbortDoc(HDC dc);
 int SetAbortProc(HDC dc, ABORTPROC proc);
+
+// ---- Raw documents -----------------------------------------------------------------------------
+// Bytes sent to a printer as they are, through a handle of OpenPrinterA. With an output file the
+// bytes go into that file; otherwise the printer must take raw documents (the "PDF" printer
+// writes them into "<document name>.prn" in the home directory; a printer that cannot take them
+// fails with ERROR_NOT_SUPPORTED). One document at a time per handle; ClosePrinter drops a
+// document still open.
+
+constexpr DWORD ERROR_NOT_SUPPORTED = 50;
+constexpr DWORD ERROR_INVALID_LEVEL = 124;
+constexpr DWORD ERROR_INVALID_DATATYPE = 1804;
+constexpr DWORD ERROR_SPL_NO_STARTDOC = 3003;
+
+// A positive job number; 0 with the last error on failure (ERROR_INVALID_HANDLE,
+// ERROR_INVALID_LEVEL for a level other than 1, ERROR_INVALID_DATATYPE, ERROR_NOT_SUPPORTED, an
+// output file that cannot be made: its error).
+DWORD StartDocPrinterA(HANDLE printer, DWORD level, BYTE* docInfo);
+BOOL StartPagePrinter(HANDLE printer);
+BOOL WritePrinter(HANDLE printer, const void* buffer, DWORD count, DWORD* written);
+BOOL EndPagePrinter(HANDLE printer);
+// Completes the document: it goes to the printer or its file.
+BOOL EndDocPrinter(HANDLE printer);
+// Drops the open document; a file it was writing is removed.
+BOOL AbortPrinter(HANDLE printer);
+inline DWORD StartDocPrinter(HANDLE printer, DWORD level, BYTE* docInfo) {
+    return StartDocPrinterA(printer, level, docInfo);
+}

@@ -128,9 +128,24 @@ public:
     virtual void Abort() = 0;
 };
 
+// One document of raw bytes.
+class TRawPrintJob {
+public:
+    virtual ~TRawPrintJob() = default;
+    virtual bool Write(const void* data, std::size_t count) = 0;
+    // The document is complete and goes to the printer (or its file).
+    virtual bool Finish() = 0;
+    // Nothing of the document is printed; a file it was writing is removed.
+    virtual void Abort() = 0;
+};
+
 class TPrintBackend {
 public:
     virtual ~TPrintBackend() = default;
+    // A raw document on a printer that takes them; null when it does not.
+    virtual std::unique_ptr<TRawPrintJob> StartRawJob(const TPrinterInfo& printer, const String& title) {
+        return nullptr;
+    }
     virtual std::vector<TPrinterInfo> Printers() = 0;
     // output: the file the document goes into (empty: the printer's own output). Null when
     // the document cannot be started.

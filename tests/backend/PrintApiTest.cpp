@@ -582,3 +582,16 @@ TEST_F(PrintApiTest, DrawingReachesThePageAsFiguresImagesAndText) {
 }
 
 } // namespace
+
+TEST_F(PrintApiTest, RawDocumentsNeedAPrinterThatTakesThem) {
+    HANDLE printer = nullptr;
+    ASSERT_TRUE(OpenPrinterA(const_cast<LPSTR>("Fake Laser"), &printer, nullptr));
+    DOC_INFO_1A info;
+    info.pDocName = const_cast<LPSTR>("Raw");
+    SetLastError(0);
+    EXPECT_EQ(StartDocPrinterA(printer, 1, reinterpret_cast<BYTE*>(&info)), 0u);
+    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    EXPECT_FALSE(StartPagePrinter(printer));
+    EXPECT_EQ(GetLastError(), ERROR_SPL_NO_STARTDOC);
+    EXPECT_TRUE(ClosePrinter(printer));
+}

@@ -5,6 +5,8 @@
 // aborted.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFontDatabase>
@@ -23,6 +25,7 @@
 #include "platform/winapi/GdiMetafile.h"
 #include "platform/winapi/Print.h"
 #include "platform/winapi/PrintBackend.h"
+#include "platform/winapi/WinError.h"
 #include "tests/support/TestSupport.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -400,3 +403,85 @@ TEST_F(PrintPdfTest, DocumentsWithoutAFileGoHomeAndAbortedOnesLeaveNothing) {
 }
 
 } // namespace
+
+namespace {
+
+HANDLE OpenPdfPrinter() {
+    HANDLE printer = nullptr;
+    EXPECT_TRUE(OpenPrinterA(const_cast<LPSTR>(BackendPdfPrinterName), &printer, nullptr));
+    return printer;
+}
+
+DWORD StartRaw(HANDLE printer, const char* title, const char* output, const char* type = "RAW") {
+    DOC_INFO_1A info;
+    info.pDocName = const_cast<LPSTR>(title);
+    info.pOutputFile = const_cast<LPSTR>(output);
+    info.pDatatype = const_cast<LPSTR>(type);
+    return StartDocPrinterA(printer, 1, reinterpret_cast<BYTE*>(&info));
+}
+
+} // namespace
+
+TEST_F(PrintPdfTest, RawDocumentsGoIntoTheirFileByteForByte) {
+    testsupport::ScopedEnv home("HOME", FDir.Path().c_str());
+    static const char raw[] = "\x1b@ESC/P line\r\n\x0c\x00\xff";
+    const std::string bytes(raw, sizeof(raw) - 1);
+    struct Case {
+        const char* Title;
+        std::string Output; // empty: the printer's own place
+        std::string Expected;
+    } cases[] = {
+        {"Dot matrix", FDir.File("out.prn"), FDir.File("out.prn")},
+        {"Dot matrix", "", FDir.File("Dot matrix.prn")},
+        {"a/b", "", FDir.File("a_b.prn")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Expected);
+        HANDLE printer = OpenPdfPrinter();
+        EXPECT_GT(StartRaw(printer, c.Title, c.Output.empty() ? nullptr : c.Output.c_str()), 0u);
+        EXPECT_TRUE(StartPagePrinter(printer));
+        DWORD written = 0;
+        EXPECT_TRUE(WritePrinter(printer, bytes.data(), 10, &written));
+        EXPECT_EQ(written, 10u);
+        EXPECT_TRUE(WritePrinter(printer, bytes.data() + 10, DWORD(bytes.size() - 10), &written));
+        EXPECT_TRUE(EndPagePrinter(printer));
+        EXPECT_TRUE(EndDocPrinter(printer));
+        EXPECT_TRUE(ClosePrinter(printer));
+        EXPECT_EQ(testsupport::ReadFileBytes(c.Expected), bytes);
+    }
+}
+
+TEST_F(PrintPdfTest, RawDocumentsRefuseWhatTheyCannotDo) {
+    testsupport::ScopedEnv home("HOME", FDir.Path().c_str());
+    HANDLE printer = OpenPdfPrinter();
+    DWORD written = 7;
+    // Nothing open yet.
+    SetLastError(0);
+    EXPECT_FALSE(WritePrinter(printer, "x", 1, &written));
+    EXPECT_EQ(GetLastError(), ERROR_SPL_NO_STARTDOC);
+    EXPECT_EQ(written, 0u);
+    EXPECT_FALSE(EndDocPrinter(printer));
+    // Only level 1 and raw data.
+    DOC_INFO_1A info;
+    EXPECT_EQ(StartDocPrinterA(printer, 2, reinterpret_cast<BYTE*>(&info)), 0u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_LEVEL);
+    EXPECT_EQ(StartRaw(printer, "Doc", nullptr, "EMF"), 0u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_DATATYPE);
+    // An output file that cannot be made.
+    std::string missing = FDir.File("no/such/dir/out.prn");
+    EXPECT_EQ(StartRaw(printer, "Doc", missing.c_str()), 0u);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    // One document at a time; aborting removes its file; closing drops an open one.
+    std::string out = FDir.File("aborted.prn");
+    EXPECT_GT(StartRaw(printer, "Doc", out.c_str()), 0u);
+    EXPECT_EQ(StartRaw(printer, "Doc", out.c_str()), 0u);
+    EXPECT_TRUE(WritePrinter(printer, "abc", 3, &written));
+    EXPECT_TRUE(AbortPrinter(printer));
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_GT(StartRaw(printer, "Doc", out.c_str()), 0u);
+    EXPECT_TRUE(ClosePrinter(printer));
+    EXPECT_FALSE(std::filesystem::exists(out));
+    // A closed handle.
+    EXPECT_FALSE(StartPagePrinter(printer));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
