@@ -10,6 +10,7 @@
 
 #include "platform/runtime/Strings.h"
 #include "platform/runtime/Threads.h"
+#include "platform/winapi/GdiMetafile.h"
 #include "platform/winapi/GdiObjects.h"
 #include "platform/winapi/WinError.h"
 
@@ -108,11 +109,46 @@ std::u16string WideText(HGLOBAL block) {
 HGLOBAL NarrowBlock(const std::string& text) { return BlockOf(text.c_str(), text.size() + 1); }
 HGLOBAL WideBlock(const std::u16string& text) { return BlockOf(text.c_str(), (text.size() + 1) * 2); }
 
+// The picture of a CF_METAFILEPICT block (null when the block is not one).
+HMETAFILE PictureOfBlock(HGLOBAL block) {
+    if (GlobalSize(block) < sizeof(METAFILEPICT)) return nullptr;
+    METAFILEPICT pict;
+    std::memcpy(&pict, GlobalLock(block), sizeof(pict));
+    GlobalUnlock(block);
+    return pict.hMF;
+}
+
 void FreeData(UINT format, HANDLE data) {
     if (format == CF_BITMAP)
         DeleteObject(data);
-    else
+    else if (format == CF_ENHMETAFILE)
+        DeleteEnhMetaFile(static_cast<HENHMETAFILE>(data));
+    else {
+        if (format == CF_METAFILEPICT) DeleteMetaFile(PictureOfBlock(data));
         GlobalFree(data);
+    }
+}
+
+bool IsPicture(UINT format) { return format == CF_ENHMETAFILE || format == CF_METAFILEPICT; }
+UINT OtherPicture(UINT format) { return format == CF_ENHMETAFILE ? CF_METAFILEPICT : CF_ENHMETAFILE; }
+
+// A CF_METAFILEPICT block holding a copy of a picture, or a copy of the picture of such a
+// block; null when the source is not valid.
+HANDLE PictureStandIn(UINT format, HANDLE source) {
+    if (format == CF_ENHMETAFILE) return EnhMetaFileOfMetaFile(PictureOfBlock(source));
+    auto picture = static_cast<HENHMETAFILE>(source);
+    ENHMETAHEADER header;
+    if (!GetEnhMetaFileHeader(picture, sizeof(header), &header)) return nullptr;
+    METAFILEPICT pict;
+    pict.mm = MM_ANISOTROPIC;
+    pict.xExt = header.rclFrame.right - header.rclFrame.left;
+    pict.yExt = header.rclFrame.bottom - header.rclFrame.top;
+    pict.hMF = MetaFileOfEnhMetaFile(picture);
+    if (!pict.hMF) return nullptr;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(pict));
+    std::memcpy(GlobalLock(block), &pict, sizeof(pict));
+    GlobalUnlock(block);
+    return block;
 }
 
 void FreeAll(Clipboard& c) {
@@ -201,6 +237,10 @@ std::vector<UINT> Offered(Clipboard& c) {
         if (std::find(formats.begin(), formats.end(), text) == formats.end() &&
             std::find(formats.begin(), formats.end(), OtherText(text)) != formats.end())
             formats.push_back(text);
+    for (UINT picture : {CF_ENHMETAFILE, CF_METAFILEPICT})
+        if (std::find(formats.begin(), formats.end(), picture) == formats.end() &&
+            std::find(formats.begin(), formats.end(), OtherPicture(picture)) != formats.end())
+            formats.push_back(picture);
     return formats;
 }
 
@@ -322,14 +362,18 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
     Clipboard& c = Board();
     std::lock_guard<std::mutex> lock(c.Lock);
     if (!OpenedHere(c)) return nullptr;
-    bool valid = format == CF_BITMAP ? GdiFind<GdiBitmap>(data) != nullptr : GlobalSize(data) > 0;
+    bool valid = format == CF_BITMAP        ? GdiFind<GdiBitmap>(data) != nullptr
+                 : format == CF_ENHMETAFILE ? GetEnhMetaFileHeader(static_cast<HENHMETAFILE>(data), 0, nullptr) > 0
+                 : format == CF_METAFILEPICT ? GlobalSize(data) >= sizeof(METAFILEPICT)
+                                             : GlobalSize(data) > 0;
     if (format == 0 || !valid) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     // The new data replaces the format's old data, and a text format made up from it.
     auto stale = [&](const Entry& e) {
-        return e.Format == format || (IsText(format) && e.Format == OtherText(format) && e.Synthesized);
+        return e.Format == format || (IsText(format) && e.Format == OtherText(format) && e.Synthesized) ||
+               (IsPicture(format) && e.Format == OtherPicture(format) && e.Synthesized);
     };
     for (const Entry& e : c.Entries)
         if (stale(e) && e.Data != data) FreeData(e.Format, e.Data);
@@ -351,6 +395,12 @@ HANDLE GetClipboardData(UINT format) {
             c.Entries.push_back({format, made, true});
             return made;
         }
+    if (IsPicture(format))
+        if (Entry* other = FindEntry(c, OtherPicture(format)))
+            if (HANDLE made = PictureStandIn(format, other->Data)) {
+                c.Entries.push_back({format, made, true});
+                return made;
+            }
     return nullptr;
 }
 
@@ -405,4 +455,58 @@ TClipboardStore* SetClipboardStore(TClipboardStore* store) {
     // Whatever the new store holds is taken in at the next look.
     c.Seen = ~std::uint64_t(0);
     return old == &c.BuiltIn ? nullptr : old;
+}
+
+// ---- Metafile pictures ---------------------------------------------------------------------
+
+namespace {
+
+struct MetaFiles {
+    std::mutex Lock;
+    std::map<std::uintptr_t, HENHMETAFILE> Table;
+    std::uintptr_t Next = 0x7B0000;
+};
+
+MetaFiles& MetaFileTable() {
+    static MetaFiles table;
+    return table;
+}
+
+} // namespace
+
+HMETAFILE MetaFileOfEnhMetaFile(HENHMETAFILE picture) {
+    HENHMETAFILE copy = CopyEnhMetaFileA(picture, nullptr);
+    if (!copy) return nullptr;
+    MetaFiles& m = MetaFileTable();
+    std::lock_guard<std::mutex> lock(m.Lock);
+    std::uintptr_t id = m.Next += 4;
+    m.Table[id] = copy;
+    return reinterpret_cast<HMETAFILE>(id);
+}
+
+HENHMETAFILE EnhMetaFileOfMetaFile(HMETAFILE metafile) {
+    MetaFiles& m = MetaFileTable();
+    std::lock_guard<std::mutex> lock(m.Lock);
+    auto it = m.Table.find(reinterpret_cast<std::uintptr_t>(metafile));
+    if (it == m.Table.end()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return CopyEnhMetaFileA(it->second, nullptr);
+}
+
+BOOL DeleteMetaFile(HMETAFILE metafile) {
+    HENHMETAFILE held = nullptr;
+    {
+        MetaFiles& m = MetaFileTable();
+        std::lock_guard<std::mutex> lock(m.Lock);
+        auto it = m.Table.find(reinterpret_cast<std::uintptr_t>(metafile));
+        if (it == m.Table.end()) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        held = it->second;
+        m.Table.erase(it);
+    }
+    return DeleteEnhMetaFile(held);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/winapi/Gdi.h"
+#include "platform/winapi/GdiMetafile.h"
 #include "platform/winapi/WinCore.h"
 
 // ---- Memory blocks ---------------------------------------------------------------------------
@@ -41,6 +42,7 @@ constexpr UINT CF_TEXT = 1;         // UTF-8 text with a NUL, in a memory block
 constexpr UINT CF_BITMAP = 2;       // an HBITMAP
 constexpr UINT CF_METAFILEPICT = 3; // a METAFILEPICT in a memory block
 constexpr UINT CF_UNICODETEXT = 13; // UTF-16 text with a NUL, in a memory block
+constexpr UINT CF_ENHMETAFILE = 14; // an HENHMETAFILE
 
 struct HMETAFILE__;
 using HMETAFILE = HMETAFILE__*;
@@ -51,6 +53,15 @@ struct METAFILEPICT {
     LONG yExt = 0;
     HMETAFILE hMF = nullptr;
 };
+
+// A metafile picture (the picture of a CF_METAFILEPICT block) holds a recorded picture of
+// GdiMetafile.h here: MetaFileOfEnhMetaFile makes one from a copy of a picture,
+// EnhMetaFileOfMetaFile gives a copy of the picture it holds (null for an invalid handle),
+// DeleteMetaFile frees it. CF_METAFILEPICT and CF_ENHMETAFILE stand in for each other on the
+// clipboard, the block's extent in hundredths of a millimetre (MM_ANISOTROPIC).
+HMETAFILE MetaFileOfEnhMetaFile(HENHMETAFILE picture);
+HENHMETAFILE EnhMetaFileOfMetaFile(HMETAFILE metafile);
+BOOL DeleteMetaFile(HMETAFILE metafile);
 
 // Ids from 0xC000 on; the same name (ASCII case ignored) gives the same id. 0 for an empty name.
 UINT RegisterClipboardFormatA(LPCSTR name);

@@ -195,6 +195,62 @@ TEST_F(ClipboardTest, MetafilePicturesStayWithTheProgram) {
     EXPECT_EQ(0u, GlobalSize(block)) << "the clipboard freed it";
 }
 
+namespace {
+
+// A recorded picture 20 x 10 mm with one rectangle.
+HENHMETAFILE SmallPicture() {
+    RECT frame{0, 0, 2000, 1000};
+    HDC dc = CreateEnhMetaFileA(nullptr, nullptr, &frame, nullptr);
+    Rectangle(dc, 1, 2, 30, 20);
+    return CloseEnhMetaFile(dc);
+}
+
+std::string PictureBits(HENHMETAFILE picture) {
+    std::string bits(GetEnhMetaFileBits(picture, 0, nullptr), '\0');
+    GetEnhMetaFileBits(picture, UINT(bits.size()), reinterpret_cast<BYTE*>(bits.data()));
+    return bits;
+}
+
+} // namespace
+
+TEST_F(ClipboardTest, EnhancedAndOldStylePicturesStandInForEachOther) {
+    HENHMETAFILE picture = SmallPicture();
+    const std::string bits = PictureBits(picture);
+    Put(CF_ENHMETAFILE, picture);
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_ENHMETAFILE));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_METAFILEPICT));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_EQ(picture, GetClipboardData(CF_ENHMETAFILE));
+    HANDLE block = GetClipboardData(CF_METAFILEPICT);
+    ASSERT_NE(nullptr, block);
+    METAFILEPICT pict;
+    std::memcpy(&pict, GlobalLock(block), sizeof pict);
+    GlobalUnlock(block);
+    EXPECT_EQ(MM_ANISOTROPIC, pict.mm);
+    EXPECT_EQ(2000, pict.xExt);
+    EXPECT_EQ(1000, pict.yExt);
+    HENHMETAFILE copy = EnhMetaFileOfMetaFile(pict.hMF);
+    ASSERT_NE(nullptr, copy);
+    EXPECT_EQ(bits, PictureBits(copy));
+    DeleteEnhMetaFile(copy);
+    // Emptying frees the picture, the block and the picture the block held.
+    EXPECT_TRUE(EmptyClipboard());
+    EXPECT_EQ(0u, GlobalSize(block));
+    EXPECT_EQ(nullptr, EnhMetaFileOfMetaFile(pict.hMF));
+    EXPECT_EQ(0u, GetEnhMetaFileHeader(picture, 0, nullptr));
+    // And the other way round.
+    HENHMETAFILE second = SmallPicture();
+    METAFILEPICT old;
+    old.mm = MM_ANISOTROPIC;
+    old.hMF = MetaFileOfEnhMetaFile(second);
+    DeleteEnhMetaFile(second);
+    SetClipboardData(CF_METAFILEPICT, Block(&old, sizeof old));
+    auto made = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
+    ASSERT_NE(nullptr, made);
+    EXPECT_EQ(bits, PictureBits(made));
+    ASSERT_TRUE(CloseClipboard());
+}
+
 TEST_F(ClipboardTest, OpeningRulesAndOwnership) {
     SetLastError(0);
     EXPECT_EQ(nullptr, SetClipboardData(CF_TEXT, Text("x")));
