@@ -446,6 +446,8 @@ int DeviceCapabilitiesA(LPCSTR device, LPCSTR port, WORD capability, LPSTR outpu
         return Slots(output, p.Bins, CCHBINNAME, [](const TPrintBin& bin) { return bin.Name; });
     case DC_COPIES:
         return std::max(1, p.MaxCopies);
+    case DC_COLLATE:
+        return p.Collate ? 1 : 0;
     case DC_ORIENTATION:
         return 90;
     default:

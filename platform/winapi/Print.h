@@ -225,6 +225,7 @@ constexpr WORD DC_TRUETYPE = 15;
 constexpr WORD DC_PAPERNAMES = 16;  // names in slots of 64 bytes
 constexpr WORD DC_ORIENTATION = 17; // degrees the paper turns for landscape (0: none)
 constexpr WORD DC_COPIES = 18;      // the most copies
+constexpr WORD DC_COLLATE = 22;     // 1 when the printer collates copies
 
 constexpr int CCHBINNAME = 24;
 constexpr int CCHPAPERNAME = 64;
