@@ -199,7 +199,7 @@ KOV_PUBLISHED(TTambor) {
     Property("VisibleRowCount", &G::GetVisibleRowCount).Stored(false);
 
     Property("CellDataStyle", &G::GetCellDataStyle, &G::SetCellDataStyle).Default(dsText);
-    Property("CellAlignMode", &G::GetCellAlignMode, &G::SetCellAlignMode).Default(taTopLeft);
+    Property("CellAlignMode", &G::GetCellAlignMode, &G::SetCellAlignMode).Default(TAlignMode::taTopLeft);
     Property("CellShowForeText", &G::GetCellShowForeText, &G::SetCellShowForeText).Default(true);
     Property("CellReadOnly", &G::GetCellReadOnly, &G::SetCellReadOnly).Default(false);
     Property("CellAutoWordBreak", &G::GetCellAutoWordBreak, &G::SetCellAutoWordBreak).Default(true);

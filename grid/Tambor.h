@@ -44,7 +44,8 @@ enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 KOV_DECLARE_EXCEPTION(EInvalidGridOperation, Exception);
 
 enum TDataStyle : Byte { dsText, dsNumber, dsDate, dsTime, dsFormula };
-enum TAlignMode : Byte {
+// Scoped: the class library's TAlignment has a taCenter of its own.
+enum class TAlignMode : Byte {
     taTopLeft,
     taTop,
     taTopRight,
@@ -75,7 +76,7 @@ struct TGridCoord {
 // what is shown for the whole area.
 struct TCellInfo {
     TDataStyle DataStyle = dsText;
-    TAlignMode AlignMode = taTopLeft;
+    TAlignMode AlignMode = TAlignMode::taTopLeft;
     TGridRect Area;
     bool ReadOnly = false;
     bool AutoWordBreak = true;
@@ -500,7 +501,7 @@ private:
     bool FShowPopup = true;
 
     TDataStyle FCellDataStyle = dsText;
-    TAlignMode FCellAlignMode = taTopLeft;
+    TAlignMode FCellAlignMode = TAlignMode::taTopLeft;
     bool FCellReadOnly = false;
     bool FCellAutoWordBreak = true;
     bool FCellShowForeText = true;

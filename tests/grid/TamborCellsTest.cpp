@@ -311,7 +311,7 @@ TEST_F(TamborCellsTest, SelectorCodesSetTheirFields) {
     };
     const std::vector<Case> cases = {
         {0, Integer(dsDate), [](const TCellInfo& c) { return c.DataStyle == dsDate; }},
-        {1, Integer(taCenter), [](const TCellInfo& c) { return c.AlignMode == taCenter; }},
+        {1, Integer(TAlignMode::taCenter), [](const TCellInfo& c) { return c.AlignMode == TAlignMode::taCenter; }},
         {2, 1, [](const TCellInfo& c) { return c.ReadOnly; }},
         {2, 256, [](const TCellInfo& c) { return !c.ReadOnly; }}, // truncated to a byte
         {3, 0, [](const TCellInfo& c) { return !c.AutoWordBreak; }},
@@ -524,7 +524,7 @@ TEST_F(TamborCellsTest, AutoUpdateSuspendsRefreshes) {
     Grid->SetAutoUpdate(false);
     EXPECT_EQ(Grid->FullInvalidations, 0);
     Grid->SetAllCellProperty(19, 0x0000FF);
-    Grid->SetColumnCellProperty(1, 1, Integer(taRight));
+    Grid->SetColumnCellProperty(1, 1, Integer(TAlignMode::taRight));
     Grid->RefreshIfAutoUpdate();
     EXPECT_EQ(Grid->FullInvalidations, 0);
     // Cell invalidation still happens; only the immediate paint waits.

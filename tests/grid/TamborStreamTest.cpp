@@ -89,7 +89,7 @@ TEST(TamborStreamTest, PublishedPropertiesRoundTrip) {
     grid.SetGridCanCopyMove(false);
     grid.SetShowPopup(false);
     grid.SetCellAllowNegative(false);
-    grid.SetCellAlignMode(taCenter);
+    grid.SetCellAlignMode(TAlignMode::taCenter);
     grid.SetCellFontStyle(TFontStyles{fsBold});
 
     std::unique_ptr<TTambor> copy = RoundTrip(grid);
@@ -106,8 +106,8 @@ TEST(TamborStreamTest, PublishedPropertiesRoundTrip) {
     EXPECT_TRUE(copy->GetGridCanFill());
     EXPECT_FALSE(copy->GetShowPopup());
     EXPECT_FALSE(copy->GetCellAllowNegative());
-    EXPECT_EQ(copy->GetCellAlignMode(), taCenter);
-    EXPECT_EQ(copy->CellAt(10, 17).AlignMode, taCenter);
+    EXPECT_EQ(copy->GetCellAlignMode(), TAlignMode::taCenter);
+    EXPECT_EQ(copy->CellAt(10, 17).AlignMode, TAlignMode::taCenter);
     EXPECT_EQ(copy->GetCellFontStyle(), TFontStyles{fsBold});
 }
 
@@ -129,7 +129,7 @@ TEST(TamborStreamTest, PublishedNamesAndDefaults) {
     SetPropText(&grid, "RowCount", "12");
     SetEnumProp(&grid, "CellAlignMode", "taRight");
     EXPECT_EQ(grid.GetRowCount(), 12);
-    EXPECT_EQ(grid.CellAt(4, 11).AlignMode, taRight);
+    EXPECT_EQ(grid.CellAt(4, 11).AlignMode, TAlignMode::taRight);
     EXPECT_TRUE(IsPublishedProp(&grid, "OnSetForeText"));
     EXPECT_FALSE(IsPublishedProp(&grid, "CellFontName"));
 }
