@@ -744,7 +744,8 @@ public:
     void LoadFromFile(const String& fileName);
     void SaveToFile(const String& fileName);
     // By the first bytes: "BM" a bitmap, 00 00 01 00 an icon, FF D8 the class registered for
-    // "jpg"; EInvalidGraphic "Unknown picture format" otherwise.
+    // "jpg", a recorded picture's header the class registered for "emf"; EInvalidGraphic
+    // "Unknown picture format" otherwise.
     void LoadFromStream(TStream* stream);
     void SaveToStream(TStream* stream);
     void LoadFromClipboardFormat(Word format, HANDLE data, HPALETTE palette);

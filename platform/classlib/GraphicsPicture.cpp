@@ -282,8 +282,9 @@ void TPicture::SaveToFile(const String& fileName) {
 
 void TPicture::LoadFromStream(TStream* stream) {
     const Int64 start = stream->GetPosition();
-    unsigned char head[4] = {0, 0, 0, 0};
-    const Integer got = stream->Read(head, 4);
+    // Enough for the signature of a recorded picture, which sits 40 bytes in.
+    unsigned char head[44] = {};
+    const Integer got = stream->Read(head, Integer(sizeof(head)));
     stream->SetPosition(start);
     TGraphicClass cls = nullptr;
     if (got >= 2 && head[0] == 'B' && head[1] == 'M')
@@ -292,6 +293,9 @@ void TPicture::LoadFromStream(TStream* stream) {
         cls = TIcon::StaticClass();
     else if (got >= 2 && head[0] == 0xFF && head[1] == 0xD8)
         cls = GraphicClassOfExtension("jpg");
+    else if (got >= 44 && head[0] == 1 && head[1] == 0 && head[2] == 0 && head[3] == 0 && head[40] == ' ' &&
+             head[41] == 'E' && head[42] == 'M' && head[43] == 'F')
+        cls = GraphicClassOfExtension("emf");
     if (!cls) throw EInvalidGraphic("Unknown picture format");
     std::unique_ptr<TGraphic> graphic = NewGraphic(cls);
     graphic->LoadFromStream(stream);

@@ -93,6 +93,13 @@ TEST(MetafileTest, StreamsFilesAndClipboardKeepThePicture) {
     picture.LoadFromFile(dir.File("scene.emf"));
     ASSERT_NE(nullptr, dynamic_cast<TMetafile*>(picture.GetGraphic()));
     EXPECT_EQ(bits, Bytes(*static_cast<TMetafile*>(picture.GetGraphic())));
+    // And by its first bytes.
+    TMemoryStream again;
+    metafile.SaveToStream(&again);
+    again.SetPosition(0);
+    TPicture byHeader;
+    byHeader.LoadFromStream(&again);
+    ASSERT_NE(nullptr, dynamic_cast<TMetafile*>(byHeader.GetGraphic()));
 
     Word format = 0;
     HANDLE data = nullptr;
