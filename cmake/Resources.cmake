@@ -143,4 +143,49 @@ else()
         endwhile()
         set_property(TARGET ${target} PROPERTY KOV_RESOURCE_KEYS "${known}")
     endfunction()
+
+    # Stored window definitions as resources.
+    #
+    #   kov_add_form_definitions(<target> <file.form> [NAME <class>] [<file.form> ...])
+    #
+    # Each definition's text becomes a resource of type FORMDEF (RT_FORMDEF of
+    # platform/classlib/FormDefs.h) named after the class of its root: the class in the file's
+    # first line ("object fMainFrm: TfMainFrm", "inherited fChild: TfChild"), or the one given
+    # with NAME. The first line is read while configuring; the file is a configure dependency,
+    # so a changed line is seen again.
+    function(kov_add_form_definitions target)
+        set(items ${ARGN})
+        if(NOT items)
+            message(FATAL_ERROR "kov_add_form_definitions(${target}): no definition files given")
+        endif()
+        set(triples "")
+        while(items)
+            list(POP_FRONT items file)
+            set(class "")
+            list(LENGTH items left)
+            if(left GREATER_EQUAL 2)
+                list(GET items 0 keyword)
+                if(keyword STREQUAL "NAME")
+                    list(POP_FRONT items keyword class)
+                endif()
+            endif()
+            get_filename_component(input "${file}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+            if(NOT EXISTS "${input}")
+                message(FATAL_ERROR "kov_add_form_definitions(${target}): no file ${file}")
+            endif()
+            set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${input}")
+            if(class STREQUAL "")
+                file(STRINGS "${input}" header LIMIT_COUNT 1 REGEX "[^ \t\r]")
+                string(STRIP "${header}" header)
+                if(header MATCHES "^(object|inherited|inline)[ \t]+([A-Za-z_][A-Za-z0-9_]*[ \t]*:[ \t]*)?([A-Za-z_][A-Za-z0-9_.]*)")
+                    set(class "${CMAKE_MATCH_3}")
+                else()
+                    message(FATAL_ERROR
+                        "kov_add_form_definitions(${target}): ${file} does not start with an object header; give NAME")
+                endif()
+            endif()
+            list(APPEND triples "${class}" FORMDEF "${input}")
+        endwhile()
+        kov_add_resources(${target} ${triples})
+    endfunction()
 endif()

@@ -50,7 +50,8 @@ bool BackendSynthLeave(HWND window);
 bool BackendSynthKeys(HWND window, const String& keys);
 // Text committed by an input method.
 bool BackendSynthInputMethod(HWND window, const String& utf8);
-// The window manager closes the window, or moves and resizes its client area (screen coordinates).
+// The window manager closes the window, or moves and resizes the part of it the display shows (the
+// client area with the menu bar and scroll bars, in screen coordinates).
 bool BackendSynthClose(HWND window);
 bool BackendSynthGeometry(HWND window, const RECT& clientRect);
 // The window manager minimizes, maximizes or restores the window.

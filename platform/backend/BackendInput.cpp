@@ -474,10 +474,10 @@ bool BackendSynthGeometry(HWND window, const RECT& clientRect) {
     const TWinSurfaceState& state = s->State();
     RECT shown = clientRect;
     if (!state.Decorated) {
-        shown = RECT{clientRect.left - (state.ClientRect.left - state.WindowRect.left),
-                     clientRect.top - (state.ClientRect.top - state.WindowRect.top),
-                     clientRect.right + (state.WindowRect.right - state.ClientRect.right),
-                     clientRect.bottom + (state.WindowRect.bottom - state.ClientRect.bottom)};
+        shown = RECT{clientRect.left - (state.ContentRect.left - state.WindowRect.left),
+                     clientRect.top - (state.ContentRect.top - state.WindowRect.top),
+                     clientRect.right + (state.WindowRect.right - state.ContentRect.right),
+                     clientRect.bottom + (state.WindowRect.bottom - state.ContentRect.bottom)};
     }
     // As a window manager does it: the Qt window gets its new geometry and tells us.
     s->setGeometry(QRect(shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top));

@@ -1,8 +1,8 @@
 // The display over Qt: starting Qt, one Qt window per top-level window showing its image at its
 // screen position, and what the tests ask about them.
 #include "platform/backend/BackendQt.h"
-#include "platform/backend/BackendClipboard.h"
 #include "platform/backend/Backend.h"
+#include "platform/backend/BackendClipboard.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -55,11 +55,25 @@ void BackendGuard(const std::function<void()>& body) {
 
 TQtBackend::TQtBackend() : FThreadId(GetCurrentThreadId()) {
     RefreshScreen();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    auto watch = [this](QScreen* screen) {
         QObject::connect(screen, &QScreen::geometryChanged, FContext.get(), [this] { RefreshScreen(); });
         QObject::connect(screen, &QScreen::availableGeometryChanged, FContext.get(),
                          [this] { RefreshScreen(); });
-    }
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    auto* app = static_cast<QGuiApplication*>(QCoreApplication::instance());
+    QObject::connect(app, &QGuiApplication::screenAdded, FContext.get(), [this, watch](QScreen* screen) {
+        watch(screen);
+        RefreshScreen();
+    });
+    // A screen being removed is still in the list while the signal runs: look once it is gone.
+    QObject::connect(app, &QGuiApplication::screenRemoved, FContext.get(), [this] {
+        QMetaObject::invokeMethod(
+            FContext.get(), [this] { RefreshScreen(); }, Qt::QueuedConnection);
+    });
+    QObject::connect(app, &QGuiApplication::primaryScreenChanged, FContext.get(),
+                     [this] { RefreshScreen(); });
     MakePump();
     FWatcher = std::make_unique<TBackendWatcher>([this] {
         FWoken = true;
@@ -77,11 +91,30 @@ TQtBackend::~TQtBackend() {
 }
 
 void TQtBackend::RefreshScreen() {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return;
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary) return;
+    std::vector<TWinScreen> screens;
+    auto add = [&screens, primary](QScreen* screen) {
+        TWinScreen s;
+        s.Geometry = ToRect(screen->geometry());
+        s.WorkArea = ToRect(screen->availableGeometry());
+        s.Primary = screen == primary;
+        s.Name = screen->name().toStdString();
+        screens.push_back(s);
+    };
+    add(primary);
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen != primary) add(screen);
     std::lock_guard<std::mutex> guard(FScreenLock);
-    FScreen = ToRect(screen->geometry());
-    FWork = ToRect(screen->availableGeometry());
+    FScreen = screens.front().Geometry;
+    FWork = screens.front().WorkArea;
+    FScreens = std::move(screens);
+}
+
+std::vector<TWinScreen> TQtBackend::Screens() const {
+    std::lock_guard<std::mutex> guard(FScreenLock);
+    if (FScreens.empty()) return {TWinScreen{FScreen, FWork, true, {}}};
+    return FScreens;
 }
 
 RECT TQtBackend::ScreenRect() const {
@@ -212,7 +245,7 @@ void TBackendSurface::Apply(const TWinSurfaceState& state) {
     QString title = QString::fromUtf8(state.Title.data(), qsizetype(state.Title.size()));
     if (title != this->title()) setTitle(title);
 
-    const RECT& shown = state.Decorated ? state.ClientRect : state.WindowRect;
+    const RECT& shown = state.Decorated ? state.ContentRect : state.WindowRect;
     FImageOffset = QPoint(shown.left - state.WindowRect.left, shown.top - state.WindowRect.top);
     QRect geometry = ToQRect(shown);
     if (geometry.width() < 1) geometry.setWidth(1);
@@ -296,16 +329,16 @@ void TBackendSurface::ReportGeometry() {
     QRect g = geometry();
     if (g == FAppliedGeometry) return;
     FAppliedGeometry = g;
-    // The window manager moved or resized us: the window follows with its client area.
+    // The window manager moved or resized us: the window follows with the part we show.
     RECT client;
     if (FState.Decorated) {
         client = ToRect(g);
     } else {
         RECT w = ToRect(g);
-        client = RECT{w.left + (FState.ClientRect.left - FState.WindowRect.left),
-                      w.top + (FState.ClientRect.top - FState.WindowRect.top),
-                      w.right - (FState.WindowRect.right - FState.ClientRect.right),
-                      w.bottom - (FState.WindowRect.bottom - FState.ClientRect.bottom)};
+        client = RECT{w.left + (FState.ContentRect.left - FState.WindowRect.left),
+                      w.top + (FState.ContentRect.top - FState.WindowRect.top),
+                      w.right - (FState.WindowRect.right - FState.ContentRect.right),
+                      w.bottom - (FState.WindowRect.bottom - FState.ContentRect.bottom)};
     }
     HWND window = FWindow;
     BackendGuard([&] { WinInputSurfaceGeometry(window, client); });

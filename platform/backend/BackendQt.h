@@ -91,6 +91,7 @@ public:
     DWORD EventThreadId() const override { return FThreadId; }
     RECT ScreenRect() const override;
     RECT WorkArea() const override;
+    std::vector<TWinScreen> Screens() const override;
     void SurfaceChanged(const TWinSurfaceState& state) override;
     void SurfaceDestroyed(HWND window) override;
     void SurfacePresent(HWND window, const RECT& rect) override;
@@ -133,6 +134,7 @@ private:
     mutable std::mutex FScreenLock;
     RECT FScreen{0, 0, 1024, 768};
     RECT FWork{0, 0, 1024, 768};
+    std::vector<TWinScreen> FScreens;
     std::map<HWND, TBackendSurface*> FSurfaces;
     HCURSOR FCursorHandle = nullptr;
     HWND FRequestedActive = nullptr;

@@ -8,6 +8,7 @@
 // active buffer; Post hands the buffer to the storage of the concrete data set (TMemDataSet).
 #pragma once
 
+#include "platform/classlib/Alignment.h"
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -38,7 +39,6 @@ class TStream;
 class TStrings;
 
 // Horizontal placement of a value (the fields' Alignment; controls share it).
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // The field types, in their fixed order: registries and stored definitions key on the number.
 enum TFieldType {

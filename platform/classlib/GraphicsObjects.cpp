@@ -462,6 +462,8 @@ struct TGraphicsTypesRegistration {
         RegisterEnum<TTransparentMode>("TTransparentMode", {"tmAuto", "tmFixed"});
         RegisterEnum<TBitmapHandleType>("TBitmapHandleType", {"bmDIB", "bmDDB"});
         RegisterClasses({TFont::StaticClass(), TPen::StaticClass(), TBrush::StaticClass()});
+        // Definitions name colours ("Color = clBtnFace") as well as giving numbers.
+        RegisterIntegerIdents("TColor", IdentToColor, ColorToIdent);
     }
 };
 const TGraphicsTypesRegistration GraphicsTypesRegistration;

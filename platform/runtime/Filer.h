@@ -143,7 +143,8 @@ public:
     // "Strings" is read here). Errors that OnError may step over raise EReadError "Error reading
     // <component>.<path>: <reason>", e.g. "... Property <name> does not exist in <class>", "...
     // Method <name> not found in <root class>", "... Invalid property value" (also for an integer
-    // outside the property's range).
+    // outside the property's range). An identifier given to an integer property is looked up
+    // in the identifiers of its type (RegisterIntegerIdents: "clBtnFace" for a TColor).
     void ReadProperty(TPersistent* instance);
     // A collection value (after its vaCollection): replaces the items with the stored ones, in
     // stream order (an order index before an item is read and not used).
@@ -275,7 +276,8 @@ public:
     // references by name ("Other.Comp" for a component of another root; not written when the
     // component cannot be named), events by the name under which the lookup root publishes the
     // method (not written for a handler that is no published method of the lookup root),
-    // variants by their kind (not written when Empty).
+    // variants by their kind (not written when Empty); an integer whose type has identifiers
+    // (RegisterIntegerIdents) by its name when it has one.
     void WriteProperties(TPersistent* instance);
     // A collection value: vaCollection, each item's properties as a list, vaNull.
     void WriteCollection(TCollection* value);

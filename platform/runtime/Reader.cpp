@@ -570,6 +570,17 @@ void TReader::ReadPropValue(TPersistent* instance, PPropInfo prop) {
         switch (prop->Kind()) {
         case tkInteger:
         case tkInt64: {
+            if (kind == vaIdent) {
+                // A named value of an integer type with identifiers ("clBtnFace").
+                const TIdentToInt identToInt = FindIdentToInt(prop->PropType);
+                if (!identToInt) return mismatch();
+                const String ident = ReadIdent();
+                Integer value = 0;
+                if (!identToInt(ident, value) || value < type.MinValue || value > type.MaxValue)
+                    return HandlePropertyError(kInvalidValue);
+                SetOrdProp(instance, prop, value);
+                break;
+            }
             if (!IsIntegerKind(kind)) return mismatch();
             const Int64 value = ReadInt64();
             if (value < type.MinValue || value > type.MaxValue) return HandlePropertyError(kInvalidValue);

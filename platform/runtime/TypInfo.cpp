@@ -722,3 +722,60 @@ String PublishedMethodName(const TMethod& method) {
     }
     return String();
 }
+
+// ---- Integer identifiers ----------------------------------------------------------------------
+
+namespace {
+
+struct TIntegerIdents {
+    String TypeName;
+    TIdentToInt IdentToInt;
+    TIntToIdent IntToIdent;
+};
+
+struct TIdentRegistry {
+    std::mutex Lock;
+    std::vector<TIntegerIdents> Maps;
+};
+
+// Never destroyed: registrations run at start-up and lookups may run at exit.
+TIdentRegistry& IdentRegistry() {
+    static TIdentRegistry* registry = new TIdentRegistry;
+    return *registry;
+}
+
+const TIntegerIdents* FindIdents(TIdentRegistry& registry, PTypeInfo type) {
+    if (type == nullptr || type->Name.empty()) return nullptr;
+    for (const TIntegerIdents& maps : registry.Maps)
+        if (SameText(maps.TypeName, type->Name)) return &maps;
+    return nullptr;
+}
+
+}  // namespace
+
+void RegisterIntegerIdents(const String& typeName, TIdentToInt identToInt, TIntToIdent intToIdent) {
+    TIdentRegistry& registry = IdentRegistry();
+    std::lock_guard guard(registry.Lock);
+    for (TIntegerIdents& maps : registry.Maps) {
+        if (SameText(maps.TypeName, typeName)) {
+            maps.IdentToInt = std::move(identToInt);
+            maps.IntToIdent = std::move(intToIdent);
+            return;
+        }
+    }
+    registry.Maps.push_back({typeName, std::move(identToInt), std::move(intToIdent)});
+}
+
+TIdentToInt FindIdentToInt(PTypeInfo type) {
+    TIdentRegistry& registry = IdentRegistry();
+    std::lock_guard guard(registry.Lock);
+    const TIntegerIdents* maps = FindIdents(registry, type);
+    return maps != nullptr ? maps->IdentToInt : TIdentToInt();
+}
+
+TIntToIdent FindIntToIdent(PTypeInfo type) {
+    TIdentRegistry& registry = IdentRegistry();
+    std::lock_guard guard(registry.Lock);
+    const TIntegerIdents* maps = FindIdents(registry, type);
+    return maps != nullptr ? maps->IntToIdent : TIntToIdent();
+}

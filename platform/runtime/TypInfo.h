@@ -653,3 +653,19 @@ Int64 StringToSet(PPropInfo prop, const String& value);
 TMethod FindPublishedMethod(TObject* instance, const String& name);
 // The name under which the method's object publishes it; "" when it is none of them.
 String PublishedMethodName(const TMethod& method);
+
+// ---- Integer identifiers ----------------------------------------------------------------------
+// Integer types whose values have names ("clBtnFace" of TColor, "crHandPoint" of TCursor): a
+// stored definition may give such a property a name instead of a number. The maps are found by
+// the property's type name (the one TypeName gives it).
+
+// Name → value; false when the name means nothing.
+using TIdentToInt = std::function<bool(const String& ident, Integer& value)>;
+// Value → name; false for a value without a name (it is stored as a number).
+using TIntToIdent = std::function<bool(Integer value, String& ident)>;
+
+// Registers the maps of a type name (case-insensitive); registering a name again replaces them.
+void RegisterIntegerIdents(const String& typeName, TIdentToInt identToInt, TIntToIdent intToIdent);
+// The maps of the type (empty functions when it has none).
+TIdentToInt FindIdentToInt(PTypeInfo type);
+TIntToIdent FindIntToIdent(PTypeInfo type);

@@ -74,6 +74,13 @@ Integer CheckedLength(std::size_t length) {
     return Integer(length);
 }
 
+// The name of an integer value of a type with identifiers ("clBtnFace" of TColor).
+bool IntegerIdent(PTypeInfo type, Int64 value, String& ident) {
+    if (value < std::numeric_limits<Integer>::min() || value > std::numeric_limits<Integer>::max()) return false;
+    const TIntToIdent intToIdent = FindIntToIdent(type);
+    return intToIdent && intToIdent(Integer(value), ident) && !ident.empty();
+}
+
 template <class T>
 class TRestore {
 public:
@@ -363,6 +370,8 @@ void TWriter::WriteProperty(TPersistent* instance, PPropInfo prop) {
             WriteSet(prop->PropType, value);
         else if (kind == tkEnumeration && !type.EnumNames.empty())
             WriteIdent(GetEnumName(prop->PropType, Integer(value)));
+        else if (String ident; kind == tkInteger && IntegerIdent(prop->PropType, value, ident))
+            WriteIdent(ident);
         else
             WriteInteger(value);
         break;

@@ -22,11 +22,11 @@ struct TWinSurfaceState {
     HWND Window = nullptr;
     HWND Owner = nullptr; // the top-level window it stays above, or null
     RECT WindowRect{};    // screen coordinates
-    RECT ClientRect{};    // screen coordinates
+    RECT ContentRect{};   // screen coordinates
     bool Visible = false;
-    // The window has a caption: the window manager draws the frame and the display shows only the
-    // client part of the image, at ClientRect. Otherwise it shows the whole image at WindowRect
-    // without any decoration.
+    // The window has a caption: the window manager draws the caption and the frame, and the
+    // display shows the rest of the image (menu bar, scroll bars and client area) at ContentRect.
+    // Otherwise it shows the whole image at WindowRect without any decoration.
     bool Decorated = false;
     bool Resizable = false;  // WS_THICKFRAME
     bool ToolWindow = false; // WS_EX_TOOLWINDOW
@@ -38,6 +38,14 @@ struct TWinSurfaceState {
     bool HasRegion = false; // the window region, in window coordinates
     std::vector<RECT> Region;
     String Title;
+};
+
+// One screen of the display, in screen coordinates (the primary screen's top-left is 0, 0).
+struct TWinScreen {
+    RECT Geometry{};
+    RECT WorkArea{}; // without the panels and docks of the desktop
+    bool Primary = false;
+    String Name; // the display's own name for it
 };
 
 // The value TWinBackend::WaitForEvents returns when it delivered events of the display (or was
@@ -53,6 +61,10 @@ public:
     // The screen and the part of it windows are maximized to, in screen coordinates.
     virtual RECT ScreenRect() const = 0;
     virtual RECT WorkArea() const { return ScreenRect(); }
+    // Every screen, the primary one first; by default the one screen above. Read from any thread.
+    virtual std::vector<TWinScreen> Screens() const {
+        return {TWinScreen{ScreenRect(), WorkArea(), true, {}}};
+    }
 
     // A top-level window's surface was created or changed (geometry, visibility, title, region).
     virtual void SurfaceChanged(const TWinSurfaceState& state) = 0;
@@ -113,8 +125,9 @@ void WinInputKey(UINT virtualKey, bool extended, bool down, const std::u32string
 void WinInputText(const std::u32string& text);
 // The user asked the window manager to close the window.
 void WinInputClose(HWND window);
-// The window manager moved or resized a surface: clientRect is where the client area now is.
-void WinInputSurfaceGeometry(HWND window, const RECT& clientRect);
+// The window manager moved or resized a surface: contentRect is where the part it shows (the
+// surface's ContentRect) now is.
+void WinInputSurfaceGeometry(HWND window, const RECT& contentRect);
 // The window manager activated or deactivated a surface.
 void WinInputSurfaceActivated(HWND window, bool active);
 

@@ -613,7 +613,10 @@ constexpr WPARAM MK_XBUTTON1 = 0x0020;
 constexpr WPARAM MK_XBUTTON2 = 0x0040;
 constexpr int WHEEL_DELTA = 120;
 
-// WM_MOUSEACTIVATE results and WM_ACTIVATE states.
+// WM_MOUSEACTIVATE results and WM_ACTIVATE states. A button press on any window but the active
+// one asks that window (wParam: its top-level window; lParam: the hit-test code and the mouse
+// message) whether the press activates its top-level window and whether the press is delivered;
+// DefWindowProc asks the parent first and answers MA_ACTIVATE.
 constexpr LRESULT MA_ACTIVATE = 1;
 constexpr LRESULT MA_ACTIVATEANDEAT = 2;
 constexpr LRESULT MA_NOACTIVATE = 3;
@@ -638,6 +641,27 @@ constexpr WPARAM SC_RESTORE = 0xF120;
 constexpr WPARAM SC_TASKLIST = 0xF130;
 constexpr WPARAM SC_DEFAULT = 0xF160;
 constexpr WPARAM SC_CONTEXTHELP = 0xF180;
+
+// WM_GETDLGCODE answers: what a control wants of the keys a dialog would otherwise use, and what
+// kind of control it is.
+constexpr LRESULT DLGC_WANTARROWS = 0x0001;
+constexpr LRESULT DLGC_WANTTAB = 0x0002;
+constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
+constexpr LRESULT DLGC_WANTMESSAGE = 0x0004;
+constexpr LRESULT DLGC_HASSETSEL = 0x0008;
+constexpr LRESULT DLGC_DEFPUSHBUTTON = 0x0010;
+constexpr LRESULT DLGC_UNDEFPUSHBUTTON = 0x0020;
+constexpr LRESULT DLGC_RADIOBUTTON = 0x0040;
+constexpr LRESULT DLGC_WANTCHARS = 0x0080;
+constexpr LRESULT DLGC_STATIC = 0x0100;
+constexpr LRESULT DLGC_BUTTON = 0x2000;
+
+// Dialog messages: the default push button's identifier (DM_GETDEFID answers it in the low word
+// with DC_HASDEFID in the high word).
+constexpr UINT DM_GETDEFID = WM_USER + 0;
+constexpr UINT DM_SETDEFID = WM_USER + 1;
+constexpr UINT DM_REPOSITION = WM_USER + 2;
+constexpr WORD DC_HASDEFID = 0x534B;
 
 // ---- Message retrieval, sending and waiting ----------------------------------------------------
 
@@ -1161,17 +1185,32 @@ int SetWindowRgn(HWND window, HRGN region, BOOL redraw);
 int GetWindowRgn(HWND window, HRGN region);
 
 // ---- Focus, activation, capture, enabling ------------------------------------------------------
+// The focus, the active window and the capture are one each for the program; GetFocus,
+// GetActiveWindow and GetCapture answer null on a thread other than the window's.
 
+// WM_KILLFOCUS (wParam: the new focus) to the old focus window, WM_SETFOCUS (wParam: the old one)
+// to the new; a window of an inactive top-level window activates that window first. Fails (null)
+// for a window that is hidden or disabled, or inside one, and for another thread's window.
+// Returns the window that had the focus.
 HWND SetFocus(HWND window);
 HWND GetFocus();
+// The window losing the activation gets WM_NCACTIVATE (FALSE) and WM_ACTIVATE (WA_INACTIVE,
+// lParam: the new one); WM_ACTIVATEAPP goes to every top-level window of a thread that gains or
+// loses the activation; the new window gets WM_NCACTIVATE (TRUE) and WM_ACTIVATE (WA_ACTIVE or,
+// by a click, WA_CLICKACTIVE; the high word is non-zero when it is minimized), whose
+// DefWindowProc gives it the focus, and it is raised on the display. null deactivates the program.
 HWND SetActiveWindow(HWND window);
 HWND GetActiveWindow();
 BOOL SetForegroundWindow(HWND window);
 HWND GetForegroundWindow();
+// WM_CAPTURECHANGED (lParam: the new capture window, or null) to the window losing the capture.
+// Mouse messages go to the capture window, in its client coordinates, wherever the pointer is.
 HWND SetCapture(HWND window);
 BOOL ReleaseCapture();
 HWND GetCapture();
-// Returns whether the window was disabled before.
+// Disabling sends WM_CANCELMODE, takes the focus and the capture from the window and its
+// descendants, then sends WM_ENABLE (FALSE); enabling sends WM_ENABLE (TRUE). A disabled window
+// gets no mouse input. Returns whether the window was disabled before.
 BOOL EnableWindow(HWND window, BOOL enable);
 BOOL IsWindowEnabled(HWND window);
 
@@ -1327,10 +1366,10 @@ int GetSystemMetrics(int index);
 
 // ---- Seams for the rest of the platform -------------------------------------------------------------
 // A top-level window's menu is its GWL_ID (CreateWindowEx's menu argument); a window with a menu
-// has a menu bar of SM_CYMENU below its caption. The parts of the frame that belong to others -
-// the menu bar, the window's own scroll bars and the box between them - are drawn by the painter
-// installed here when DefWindowProc paints the frame; without one they are filled with their
-// colours.
+// has a menu bar of SM_CYMENU below its caption. The menu bar belongs to the menus: it is drawn
+// by the painter installed here when DefWindowProc paints the frame (without one it is filled
+// with its colour). The window's own scroll bars and the box between them the window system
+// draws itself.
 enum class TWinFramePart { MenuBar, HorzScrollBar, VertScrollBar, SizeBox };
 using TWinFramePartPainter = std::function<void(HWND window, HDC dc, TWinFramePart part, const RECT& rect)>;
 // Returns the painter installed before.

@@ -2,11 +2,18 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/winapi/WinInternal.h"
+#include "platform/winapi/Cursor.h"
+#include "platform/winapi/SysColors.h"
+#include "platform/winapi/WinMenu.h"
+#include "platform/winapi/WinScrollInternal.h"
 
 using namespace WinInternal;
 
 namespace {
+
+// Whether Alt went down with no other key since, on this thread: releasing it then enters the
+// menu bar.
+thread_local bool AltAlone = false;
 
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
@@ -46,70 +53,6 @@ void CalcClient(HWND window, RECT& rect) {
     rect.bottom = std::max(rect.bottom, rect.top);
 }
 
-LRESULT NcHitTest(HWND window, POINT screen) {
-    DWORD style = 0, exStyle = 0;
-    RECT wr{}, cr{};
-    bool menu = false;
-    {
-        TLock lock(StateMutex());
-        TWnd* w = Find(window);
-        if (!w) return HTNOWHERE;
-        menu = HasMenuBar(w);
-        style = w->Style;
-        exStyle = w->ExStyle;
-        wr = ScreenWindowRect(w);
-        cr = ScreenClientRect(w);
-    }
-    auto in = [](const RECT& r, POINT p) {
-        return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
-    };
-    if (!in(wr, screen)) return HTNOWHERE;
-    if (in(cr, screen)) return HTCLIENT;
-    if (style & WS_MINIMIZE) return HTCAPTION;
-    int border = BorderWidth(style, exStyle);
-    if (style & WS_THICKFRAME) {
-        int corner = GetSystemMetrics(SM_CXSIZE) + border;
-        bool left = screen.x < wr.left + border, right = screen.x >= wr.right - border;
-        bool top = screen.y < wr.top + border, bottom = screen.y >= wr.bottom - border;
-        bool nearLeft = screen.x < wr.left + corner, nearRight = screen.x >= wr.right - corner;
-        bool nearTop = screen.y < wr.top + corner, nearBottom = screen.y >= wr.bottom - corner;
-        if (top) return nearLeft ? HTTOPLEFT : nearRight ? HTTOPRIGHT : HTTOP;
-        if (bottom) return nearLeft ? HTBOTTOMLEFT : nearRight ? HTBOTTOMRIGHT : HTBOTTOM;
-        if (left) return nearTop ? HTTOPLEFT : nearBottom ? HTBOTTOMLEFT : HTLEFT;
-        if (right) return nearTop ? HTTOPRIGHT : nearBottom ? HTBOTTOMRIGHT : HTRIGHT;
-    } else if (screen.x < wr.left + border || screen.x >= wr.right - border || screen.y < wr.top + border ||
-               screen.y >= wr.bottom - border) {
-        return HTBORDER;
-    }
-    RECT inner{wr.left + border, wr.top + border, wr.right - border, wr.bottom - border};
-    if ((style & WS_CAPTION) == WS_CAPTION) {
-        int height =
-            (exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
-        if (screen.y < inner.top + height) {
-            int button = GetSystemMetrics(SM_CXSIZE);
-            if ((style & WS_SYSMENU) && !(exStyle & WS_EX_TOOLWINDOW) && screen.x < inner.left + button)
-                return HTSYSMENU;
-            if (style & WS_SYSMENU) {
-                if (screen.x >= inner.right - button) return HTCLOSE;
-                int x = inner.right - button - 2;
-                if ((style & WS_MAXIMIZEBOX) && screen.x >= x - button && screen.x < x) return HTMAXBUTTON;
-                if (style & WS_MAXIMIZEBOX) x -= button;
-                if ((style & WS_MINIMIZEBOX) && screen.x >= x - button && screen.x < x) return HTMINBUTTON;
-            }
-            return HTCAPTION;
-        }
-        inner.top += height;
-    }
-    if (menu && screen.y >= inner.top && screen.y < inner.top + GetSystemMetrics(SM_CYMENU)) return HTMENU;
-    if ((style & WS_VSCROLL) && screen.x >= cr.right && screen.y >= cr.top && screen.y < cr.bottom)
-        return HTVSCROLL;
-    if ((style & WS_HSCROLL) && screen.y >= cr.bottom && screen.x >= cr.left && screen.x < cr.right)
-        return HTHSCROLL;
-    if ((style & WS_VSCROLL) && (style & WS_HSCROLL) && screen.x >= cr.right && screen.y >= cr.bottom)
-        return HTSIZE;
-    return HTBORDER;
-}
-
 void NoteTitle(HWND window) {
     TLock lock(StateMutex());
     TWnd* w = Find(window);
@@ -122,10 +65,26 @@ bool HasCaption(HWND window) {
     return w && (w->Style & WS_CAPTION) == WS_CAPTION && IsVisibleChain(w);
 }
 
-void PaintNonClientNow(HWND window) {
-    HDC dc = GetWindowDC(window);
-    DrawNonClient(window, dc);
-    ReleaseDC(window, dc);
+void PaintNonClientNow(HWND window) { NcPaint(window, reinterpret_cast<HRGN>(1)); }
+
+// The cursor a part of the frame shows.
+LPCSTR FrameCursor(LRESULT hit) {
+    switch (hit) {
+    case HTLEFT:
+    case HTRIGHT:
+        return IDC_SIZEWE;
+    case HTTOP:
+    case HTBOTTOM:
+        return IDC_SIZENS;
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT:
+        return IDC_SIZENWSE;
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT:
+        return IDC_SIZENESW;
+    default:
+        return IDC_ARROW;
+    }
 }
 
 LRESULT Print(HWND window, HDC dc, LPARAM flags) {
@@ -140,7 +99,7 @@ LRESULT Print(HWND window, HDC dc, LPARAM flags) {
         clientOffset = POINT{w->Client.left, w->Client.top};
     }
     int saved = SaveDC(dc);
-    if (flags & PRF_NONCLIENT) DrawNonClient(window, dc);
+    if (flags & PRF_NONCLIENT) NcDraw(window, dc);
     // The client area's origin, with drawing kept inside it.
     OffsetViewportOrgEx(dc, clientOffset.x, clientOffset.y, nullptr);
     IntersectClipRect(dc, 0, 0, client.right, client.bottom);
@@ -190,11 +149,25 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_NCHITTEST:
         return NcHitTest(window, MakePointFromLParam(lParam));
     case WM_NCPAINT:
-        PaintNonClientNow(window);
+        NcPaint(window, reinterpret_cast<HRGN>(wParam));
         return 0;
     case WM_NCACTIVATE:
-        if (HasCaption(window)) PaintNonClientNow(window);
+        NcActivate(window, wParam != 0);
         return TRUE;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+        // A press on the menu bar enters the menu.
+        if (message == WM_NCLBUTTONDOWN && wParam == WPARAM(HTMENU)) {
+            SendMessageA(window, WM_SYSCOMMAND, SC_MOUSEMENU + wParam, lParam);
+            return 0;
+        }
+        NcButtonDown(window, LRESULT(wParam), MakePointFromLParam(lParam), message == WM_NCLBUTTONDBLCLK);
+        return 0;
+    case WM_NCDESTROY:
+        ForgetScrollState(window);
+        ForgetFrameState(window);
+        WinMenuWindowDestroyed(window);
+        return 0;
     case WM_SETTEXT: {
         {
             TLock lock(StateMutex());
@@ -261,14 +234,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
             resizable = (w->Style & WS_THICKFRAME) || (IsTopLevel(w) && !(w->Style & (WS_POPUP | WS_CHILD)));
         }
         if (!resizable) return 0;
-        MINMAXINFO info;
-        {
-            TLock lock(StateMutex());
-            TWnd* w = Find(window);
-            if (!w) return 0;
-            info = DefaultMinMax(w->Style, w->ExStyle);
-        }
-        SendMessageA(window, WM_GETMINMAXINFO, 0, LPARAM(&info));
+        MINMAXINFO info = WindowMinMax(window);
         wp->cx = std::max<int>(info.ptMinTrackSize.x, std::min<int>(wp->cx, info.ptMaxTrackSize.x));
         wp->cy = std::max<int>(info.ptMinTrackSize.y, std::min<int>(wp->cy, info.ptMaxTrackSize.y));
         return 0;
@@ -303,7 +269,12 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_SETCURSOR: {
         if (HWND parent = ParentOfChild(window))
             if (SendMessageA(parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
-        if (SHORT(LOWORD(std::uintptr_t(lParam))) == HTCLIENT) {
+        LRESULT hit = SHORT(LOWORD(std::uintptr_t(lParam)));
+        if (hit != HTCLIENT && hit != HTERROR && hit != HTNOWHERE) {
+            SetCursor(LoadCursorA(nullptr, FrameCursor(hit)));
+            return TRUE;
+        }
+        if (hit == HTCLIENT) {
             HCURSOR cursor = nullptr;
             {
                 TLock lock(StateMutex());
@@ -331,7 +302,14 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         DestroyWindow(window);
         return 0;
     case WM_SYSCOMMAND:
+        if (NcSysCommand(window, wParam, lParam)) return 0;
         switch (wParam & 0xFFF0) {
+        case SC_MOUSEMENU:
+            WinMenuEnterFromBar(window, MakePointFromLParam(lParam));
+            return 0;
+        case SC_KEYMENU:
+            WinMenuEnterFromKey(window, UINT(lParam));
+            return 0;
         case SC_CLOSE: {
             bool noClose = false;
             {
@@ -366,7 +344,27 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_KEYUP:
         if (wParam == WPARAM(VK_APPS)) SendMessageA(window, WM_CONTEXTMENU, WPARAM(window), -1);
         return 0;
+    case WM_SYSKEYUP:
+        // Alt pressed and released with no other key between, or F10, enters the top-level
+        // window's menu bar.
+        if ((wParam == WPARAM(VK_MENU) && AltAlone) || wParam == WPARAM(VK_F10))
+            if (HWND top = GetAncestor(window, GA_ROOT)) SendMessageA(top, WM_SYSCOMMAND, SC_KEYMENU, 0);
+        AltAlone = false;
+        return 0;
+    case WM_SYSCHAR:
+        // Alt and a letter: the bar's item with that mnemonic.
+        if (HWND top = GetAncestor(window, GA_ROOT)) SendMessageA(top, WM_SYSCOMMAND, SC_KEYMENU, wParam);
+        return 0;
+    case WM_KEYDOWN:
+        AltAlone = false;
+        return 0;
     case WM_SYSKEYDOWN:
+        // A repeated Alt keeps it alone; any other key does not.
+        if (wParam == WPARAM(VK_MENU)) {
+            if (!(std::uintptr_t(lParam) & 0x40000000)) AltAlone = true;
+        } else {
+            AltAlone = false;
+        }
         if (wParam == WPARAM(VK_F10) && (GetKeyState(VK_SHIFT) & 0x8000))
             SendMessageA(window, WM_CONTEXTMENU, WPARAM(window), -1);
         else if (wParam == WPARAM(VK_F4) && (HIWORD(std::uintptr_t(lParam)) & KF_ALTDOWN)) {
@@ -398,18 +396,24 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_QUERYOPEN:
     case WM_QUERYENDSESSION:
         return TRUE;
+    case WM_CTLCOLORSCROLLBAR: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_SCROLLBAR));
+        return LRESULT(GetSysColorBrush(COLOR_SCROLLBAR));
+    }
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
         bool window = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
+        // The brush of the same colour as the background the text is drawn on.
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         SetBkColor(dc, GetSysColor(window ? COLOR_WINDOW : COLOR_3DFACE));
-        return LRESULT(GetStockObject(window ? WHITE_BRUSH : LTGRAY_BRUSH));
+        return LRESULT(GetSysColorBrush(window ? COLOR_WINDOW : COLOR_3DFACE));
     }
     default:
         return 0;

@@ -5,7 +5,7 @@
 
 #include "platform/runtime/Threads.h"
 #include "platform/winapi/WinError.h"
-#include "platform/winapi/WinInternal.h"
+#include "platform/winapi/WinScrollInternal.h"
 
 using namespace WinInternal;
 
@@ -79,18 +79,6 @@ LRESULT AskHitTest(HWND window, POINT screen) {
     return SendMessageA(window, WM_NCHITTEST, 0, PointToLParam(screen));
 }
 
-MINMAXINFO AskMinMax(HWND window) {
-    MINMAXINFO info;
-    {
-        TLock lock(StateMutex());
-        TWnd* w = Find(window);
-        if (!w) return info;
-        info = DefaultMinMax(w->Style, w->ExStyle);
-    }
-    SendMessageA(window, WM_GETMINMAXINFO, 0, LPARAM(&info));
-    return info;
-}
-
 } // namespace
 
 // ================================================================================================
@@ -107,6 +95,20 @@ RECT FrameInsets(DWORD style, DWORD exStyle, bool menu) {
         r.top -=
             (exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
     if (menu) r.top -= GetSystemMetrics(SM_CYMENU);
+    return r;
+}
+
+RECT ScreenContentRect(const TWnd* w) {
+    RECT r = ScreenWindowRect(w);
+    if ((w->Style & WS_CAPTION) != WS_CAPTION) return r;
+    int border = BorderWidth(w->Style, w->ExStyle);
+    r.left += border;
+    r.right -= border;
+    r.bottom -= border;
+    r.top += border + ((w->ExStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION)
+                                                      : GetSystemMetrics(SM_CYCAPTION));
+    if (r.right < r.left) r.right = r.left;
+    if (r.bottom < r.top) r.bottom = r.top;
     return r;
 }
 
@@ -463,7 +465,7 @@ BOOL ShowWindow(HWND window, int command) {
     } else {
         flags |= SWP_FRAMECHANGED;
         if (placement == Maximize) {
-            MINMAXINFO info = AskMinMax(window);
+            MINMAXINFO info = WindowMinMax(window);
             target = RECT{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxPosition.x + info.ptMaxSize.x,
                           info.ptMaxPosition.y + info.ptMaxSize.y};
         } else if (placement == Minimize) {
@@ -694,7 +696,7 @@ bool WinGetSurfaceState(HWND window, TWinSurfaceState& state) {
     state.Window = w->Handle;
     state.Owner = w->Owner ? w->Owner->Handle : nullptr;
     state.WindowRect = ScreenWindowRect(w);
-    state.ClientRect = ScreenClientRect(w);
+    state.ContentRect = ScreenContentRect(w);
     state.Visible = (w->Style & WS_VISIBLE) != 0;
     state.Decorated = (w->Style & WS_CAPTION) == WS_CAPTION;
     state.Resizable = (w->Style & WS_THICKFRAME) != 0;

@@ -519,23 +519,29 @@ void SyncKeyState(TQueue* queue, const TQueuedInput& input) {
 bool PrepareMouseMessage(const TQueuedInput& input) {
     const MSG& m = input.Msg;
     HWND top = nullptr;
-    bool captured = false;
+    bool ask = false, activate = false, captured = false;
     {
         TLock lock(StateMutex());
         TWnd* w = Find(m.hwnd);
         if (!w) return false;
         captured = Input().Capture == m.hwnd;
-        if (IsDownMessage(m.message)) {
+        // A press on anything but the active window itself (a window of another top-level window,
+        // or a child of the active one) asks the window whether to activate and whether to keep
+        // the click; DefWindowProc asks the parents first.
+        if (IsDownMessage(m.message) && !captured && m.hwnd != Input().Active) {
             TWnd* t = TopLevelOf(w);
-            if (t && t->Handle != Input().Active && t->Parent == Desktop() &&
-                !(t->ExStyle & WS_EX_NOACTIVATE) && !(t->Style & WS_DISABLED))
+            if (t && t->Parent == Desktop()) {
+                ask = true;
                 top = t->Handle;
+                activate = t->Handle != Input().Active && !(t->ExStyle & WS_EX_NOACTIVATE) &&
+                           !(t->Style & WS_DISABLED);
+            }
         }
     }
-    if (top) {
+    if (ask) {
         LRESULT r = SendMessageA(m.hwnd, WM_MOUSEACTIVATE, WPARAM(top),
                                  MAKELPARAM(WORD(input.HitTest), WORD(m.message)));
-        if (r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT || r == 0) ClickActivate(top);
+        if (activate && (r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT || r == 0)) ClickActivate(top);
         if (r == MA_ACTIVATEANDEAT || r == MA_NOACTIVATEANDEAT) return false;
     }
     if (!captured && IsWindow(m.hwnd))
@@ -657,21 +663,21 @@ void WinInputText(const std::u32string& text) {
 
 void WinInputClose(HWND window) { PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
-void WinInputSurfaceGeometry(HWND window, const RECT& clientRect) {
+void WinInputSurfaceGeometry(HWND window, const RECT& contentRect) {
     RECT target{};
     {
         TLock lock(StateMutex());
         TWnd* w = Find(window);
         if (!w || !IsTopLevel(w) || (w->Style & WS_MINIMIZE)) return;
         RECT wr = ScreenWindowRect(w);
-        RECT cr = ScreenClientRect(w);
-        if (cr.left == clientRect.left && cr.top == clientRect.top && cr.right == clientRect.right &&
-            cr.bottom == clientRect.bottom)
+        RECT cr = ScreenContentRect(w);
+        if (cr.left == contentRect.left && cr.top == contentRect.top && cr.right == contentRect.right &&
+            cr.bottom == contentRect.bottom)
             return;
-        target.left = clientRect.left - (cr.left - wr.left);
-        target.top = clientRect.top - (cr.top - wr.top);
-        target.right = clientRect.right + (wr.right - cr.right);
-        target.bottom = clientRect.bottom + (wr.bottom - cr.bottom);
+        target.left = contentRect.left - (cr.left - wr.left);
+        target.top = contentRect.top - (cr.top - wr.top);
+        target.right = contentRect.right + (wr.right - cr.right);
+        target.bottom = contentRect.bottom + (wr.bottom - cr.bottom);
     }
     SetWindowPosCore(window, nullptr, target.left, target.top, target.right - target.left,
                      target.bottom - target.top, SWP_NOZORDER | SWP_NOACTIVATE, true);

@@ -141,6 +141,10 @@ bool IsEnabledChain(const TWnd* w);
 POINT ClientOrigin(const TWnd* w); // screen position of the client area's top-left
 RECT ScreenWindowRect(const TWnd* w);
 RECT ScreenClientRect(const TWnd* w);
+// What the display shows of a window with a caption, whose caption and frame the window manager
+// draws: the window less those (the menu bar, scroll bars and client edge stay in); the whole
+// window for others.
+RECT ScreenContentRect(const TWnd* w);
 // Offset of the window's top-left from its top-level window's top-left.
 POINT OffsetInTopLevel(const TWnd* w);
 GdiRegion WindowRegion(const TWnd* w); // window coordinates; the whole window without a region

@@ -1,5 +1,6 @@
 // System metrics: the classic frame and control sizes at 96 dots per inch, and the screen as the
 // display reports it.
+#include "platform/winapi/WinMonitor.h"
 #include "platform/winapi/WinInternal.h"
 
 namespace {
@@ -18,10 +19,14 @@ RECT Work() {
 
 int GetSystemMetrics(int index) {
     switch (index) {
-    case SM_CXSCREEN:
-        return Screen().right - Screen().left;
-    case SM_CYSCREEN:
-        return Screen().bottom - Screen().top;
+    case SM_CXSCREEN: {
+        RECT primary = WinPrimaryMonitorRect();
+        return primary.right - primary.left;
+    }
+    case SM_CYSCREEN: {
+        RECT primary = WinPrimaryMonitorRect();
+        return primary.bottom - primary.top;
+    }
     case SM_CXVSCROLL:
     case SM_CYHSCROLL:
     case SM_CYVSCROLL:
@@ -136,15 +141,19 @@ int GetSystemMetrics(int index) {
     case SM_MOUSEWHEELPRESENT:
         return 1;
     case SM_XVIRTUALSCREEN:
-        return Screen().left;
+        return WinVirtualScreenRect().left;
     case SM_YVIRTUALSCREEN:
-        return Screen().top;
-    case SM_CXVIRTUALSCREEN:
-        return Screen().right - Screen().left;
-    case SM_CYVIRTUALSCREEN:
-        return Screen().bottom - Screen().top;
+        return WinVirtualScreenRect().top;
+    case SM_CXVIRTUALSCREEN: {
+        RECT all = WinVirtualScreenRect();
+        return all.right - all.left;
+    }
+    case SM_CYVIRTUALSCREEN: {
+        RECT all = WinVirtualScreenRect();
+        return all.bottom - all.top;
+    }
     case SM_CMONITORS:
-        return 1;
+        return WinMonitorCount();
     case SM_SAMEDISPLAYFORMAT:
         return 1;
     case SM_IMMENABLED:

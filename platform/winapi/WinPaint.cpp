@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/winapi/WinCaret.h"
 #include "platform/winapi/GdiDc.h"
 #include "platform/winapi/WinError.h"
 #include "platform/winapi/WinInternal.h"
@@ -575,6 +576,8 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
         w->BeganPaint = true;
     }
     if (nc) SendMessageA(window, WM_NCPAINT, 1, 0);
+    // The caret is taken off while the window paints under it, and put back by EndPaint.
+    WinCaretHideForPaint(window);
     bool erase = false;
     HDC dc = nullptr;
     {
@@ -604,6 +607,7 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) {
     if (!paint) return FALSE;
     ReleaseDC(window, paint->hdc);
+    WinCaretShowAfterPaint(window);
     return TRUE;
 }
 

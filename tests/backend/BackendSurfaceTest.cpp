@@ -6,6 +6,9 @@
 #include "platform/backend/Backend.h"
 #include "platform/winapi/Cursor.h"
 #include "platform/winapi/WinBackendInterface.h"
+#include "platform/winapi/WinMenu.h"
+#include "platform/winapi/WinMonitor.h"
+#include "platform/winapi/WinScroll.h"
 #include "tests/support/TestSupport.h"
 #include "tests/winapi/WinTestSupport.h"
 
@@ -180,3 +183,61 @@ TEST_F(BackendSurfaceTest, SurfacesShowTheCurrentCursor) {
 }
 
 } // namespace
+
+TEST_F(BackendSurfaceTest, MonitorsAreQtsScreens) {
+    std::vector<TWinScreen> screens = WinGetBackend()->Screens();
+    ASSERT_FALSE(screens.empty());
+    EXPECT_TRUE(screens.front().Primary);
+    for (size_t i = 1; i < screens.size(); ++i)
+        EXPECT_FALSE(screens[i].Primary);
+    RECT screen = WinGetBackend()->ScreenRect();
+    EXPECT_EQ(screens.front().Geometry.right, screen.right);
+    EXPECT_EQ(screens.front().Geometry.bottom, screen.bottom);
+    // The window system's monitors are these screens; a window on the primary one finds it.
+    std::vector<TWinMonitor> monitors = WinMonitors();
+    ASSERT_EQ(monitors.size(), screens.size());
+    HWND w = Make(WS_POPUP | WS_VISIBLE, 10, 10, 50, 50);
+    MONITORINFO info;
+    ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(w, MONITOR_DEFAULTTONULL), &info));
+    EXPECT_EQ(info.dwFlags, MONITORINFOF_PRIMARY);
+    EXPECT_EQ(info.rcMonitor.right, screen.right);
+    EXPECT_EQ(info.rcWork.bottom, WinGetBackend()->WorkArea().bottom);
+}
+
+TEST_F(BackendSurfaceTest, ACaptionedWindowShowsItsMenuBarAndScrollBars) {
+    HMENU bar = CreateMenu();
+    AppendMenuA(bar, MF_STRING, 1, "&File");
+    HWND w = Make(WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_VISIBLE, 100, 100, 300, 200, nullptr, 0, nullptr,
+                  "Framed", bar);
+    SCROLLINFO si{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE, 0, 100, 10, 0, 0};
+    SetScrollInfo(w, SB_VERT, &si, TRUE);
+    Settle();
+    RECT window, client;
+    GetWindowRect(w, &window);
+    GetClientRect(w, &client);
+    POINT origin{0, 0};
+    ClientToScreen(w, &origin);
+    TBackendSurfaceInfo info;
+    ASSERT_TRUE(BackendSurfaceInfo(w, info));
+    // The window manager draws the caption and the border; the menu bar above the client area
+    // and the scroll bar beside it are ours and shown.
+    const int border = GetSystemMetrics(SM_CXFRAME);
+    EXPECT_EQ(info.Geometry.left, window.left + border);
+    EXPECT_EQ(info.Geometry.right, window.right - border);
+    EXPECT_EQ(info.Geometry.bottom, window.bottom - border);
+    EXPECT_EQ(info.Geometry.top, origin.y - GetSystemMetrics(SM_CYMENU));
+    EXPECT_EQ(info.Geometry.right - info.Geometry.left, client.right + GetSystemMetrics(SM_CXVSCROLL));
+    // Moved by the window manager, the window keeps that relation.
+    RECT moved{info.Geometry.left + 30, info.Geometry.top + 20, info.Geometry.right + 30 + 40,
+               info.Geometry.bottom + 20 + 10};
+    ASSERT_TRUE(BackendSynthGeometry(w, moved));
+    Settle();
+    RECT after;
+    GetClientRect(w, &after);
+    EXPECT_EQ(after.right, client.right + 40);
+    EXPECT_EQ(after.bottom, client.bottom + 10);
+    POINT now{0, 0};
+    ClientToScreen(w, &now);
+    EXPECT_EQ(now.x, origin.x + 30);
+    EXPECT_EQ(now.y, origin.y + 20);
+}

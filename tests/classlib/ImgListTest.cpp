@@ -363,7 +363,7 @@ TEST(ImgListTest, StoredImagesRoundTripThroughADefinition) {
     const String& definition = text.GetDataString();
     EXPECT_NE(definition.find("object Image: TImageList"), String::npos) << definition;
     EXPECT_NE(definition.find("Height = 4"), String::npos);
-    EXPECT_NE(definition.find("BkColor = 65535"), String::npos);
+    EXPECT_NE(definition.find("BkColor = clYellow"), String::npos);
     EXPECT_NE(definition.find("Bitmap = {"), String::npos);
 
     std::unique_ptr<TComponent> read(ReadComponentText(definition, nullptr));

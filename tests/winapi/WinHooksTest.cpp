@@ -104,7 +104,8 @@ TEST_F(WinHooksTest, GetMessageHookMayRewriteToNull) {
     EXPECT_EQ(m.message, WM_NULL);
     EXPECT_EQ(m.hwnd, w);
     EXPECT_EQ(Log.WParams, (std::vector<WPARAM>{PM_NOREMOVE, PM_REMOVE, PM_REMOVE}));
-    // The same for input: Alt+F turned into nothing reaches no window.
+    // The same for input: Alt+F turned into nothing reaches no window (the focus needs it shown).
+    ShowWindow(w, SW_SHOW);
     SetFocus(w);
     PumpAll();
     Rec.Clear();
