@@ -1010,6 +1010,7 @@ namespace {
 
 struct TControlTypes {
     TControlTypes() {
+        RegisterIntegerIdents("TCursor", IdentToCursor, CursorToIdent);
         RegisterEnum<TAlign>("TAlign", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"});
         RegisterEnum<TAnchorKind>("TAnchorKind", {"akLeft", "akTop", "akRight", "akBottom"});
         RegisterTypeName<TAnchors>("TAnchors");
@@ -1074,11 +1075,12 @@ KOV_PUBLISHED(TControl) {
     Property("ParentShowHint", &TControl::GetParentShowHint, &TControl::SetParentShowHint).Default(true);
     Property("Hint", &TControl::GetHint, &TControl::SetHint);
     Property("HelpContext", &TControl::GetHelpContext, &TControl::SetHelpContext).Default(0);
-    Property("ShowHint", &TControl::GetShowHint, &TControl::SetShowHint);
+    Property("ShowHint", &TControl::GetShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored);
     Property("PopupMenu", &TControl::GetPopupMenu, &TControl::SetPopupMenu).TypeName("TPopupMenu");
     Property("Action", &TControl::GetAction, &TControl::SetAction);
     Property("Visible", &TControl::GetVisible, &TControl::SetVisible).Default(true);
-    Property("Text", &TControl::GetText, &TControl::SetText);
+    // The same text as Caption, which is the one stored.
+    Property("Text", &TControl::GetText, &TControl::SetText).Stored(false);
     Property("OnClick", &TControl::OnClick);
     Property("OnDblClick", &TControl::OnDblClick);
     Property("OnMouseDown", &TControl::OnMouseDown);

@@ -546,6 +546,7 @@ public:
     // Whether the colour and font are stored (they are not while taken from the parent).
     bool IsParentColorStored() const { return !FParentColor; }
     bool IsParentFontStored() const { return !FParentFont; }
+    bool IsShowHintStored() const { return !FParentShowHint; }
 
     // ---- Hooks a user of the control may call ----
     virtual void Click();
@@ -781,6 +782,7 @@ public:
     bool GetDoubleBuffered() const { return FDoubleBuffered; }
     void SetDoubleBuffered(bool value) { FDoubleBuffered = value; }
     bool GetCtl3D() const { return FCtl3D; }
+    bool IsCtl3DStored() const { return !FParentCtl3D; }
     void SetCtl3D(bool value);
     bool GetParentCtl3D() const { return FParentCtl3D; }
     void SetParentCtl3D(bool value);

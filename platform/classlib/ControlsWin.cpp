@@ -1582,10 +1582,11 @@ KOV_MESSAGE_MAP(TGraphicControl) { map.Message(WM_PAINT, &TGraphicControl::WMPai
 KOV_PUBLISHED(TWinControl) {
     Property("TabOrder", &TWinControl::GetTabOrder, &TWinControl::SetTabOrder).Default(-1);
     Property("TabStop", &TWinControl::GetTabStop, &TWinControl::SetTabStop).Default(false);
-    Property("Ctl3D", &TWinControl::GetCtl3D, &TWinControl::SetCtl3D);
+    Property("Ctl3D", &TWinControl::GetCtl3D, &TWinControl::SetCtl3D).Stored(&TWinControl::IsCtl3DStored);
     Property("ParentCtl3D", &TWinControl::GetParentCtl3D, &TWinControl::SetParentCtl3D).Default(true);
-    Property("ParentBackground", &TWinControl::GetParentBackground, &TWinControl::SetParentBackground);
-    Property("DoubleBuffered", &TWinControl::GetDoubleBuffered, &TWinControl::SetDoubleBuffered);
+    Property("ParentBackground", &TWinControl::GetParentBackground, &TWinControl::SetParentBackground)
+        .Default(false);
+    Property("DoubleBuffered", &TWinControl::GetDoubleBuffered, &TWinControl::SetDoubleBuffered).Default(false);
     Property("OnEnter", &TWinControl::OnEnter);
     Property("OnExit", &TWinControl::OnExit);
     Property("OnKeyDown", &TWinControl::OnKeyDown);

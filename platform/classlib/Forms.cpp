@@ -75,8 +75,9 @@ TCustomForm::~TCustomForm() {
             Application->HandleException(this);
         }
     }
-    DestroyComponents();
+    // The screen forgets the form (and its active control) while the controls still exist.
     Screen->RemoveForm(this);
+    DestroyComponents();
     Application->MainFormDestroyed(this);
     if (FMenu) FMenu->RemoveFreeNotification(this);
 }

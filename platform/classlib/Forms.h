@@ -663,7 +663,8 @@ public:
     String GetHint() const { return FHint; }
     // Sets the current hint and runs OnHint.
     void SetHint(const String& value);
-    void CancelHint() {}
+    // Hides the hint shown now and forgets the control it was for.
+    void CancelHint();
 
     // ---- Windows ----
     // Hooks see the application window's messages first, newest last.

@@ -2,6 +2,7 @@
 // exceptions are shown; the program's global objects; data modules; the definition-reader hook.
 #include <mutex>
 
+#include "platform/classlib/Hints.h"
 #include "platform/classlib/Forms.h"
 #include "platform/classlib/MsgBox.h"
 #include "platform/runtime/Filer.h"
@@ -142,13 +143,21 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {
     gCurrentApplication = this;
     FIcon = std::make_unique<TIcon>();
     InstallDrawnMessageBox();
+    // Hints follow every message the thread retrieves, in our loops and in modal ones.
+    InstallHintHook();
     FOldExceptionHandler = WinSetExceptionHandler([this](std::exception_ptr error) { HandleException(this, error); });
 }
+
+void TApplication::CancelHint() { CancelApplicationHint(); }
 
 TApplication::~TApplication() {
     Destroying();
     DestroyComponents();
     WinSetExceptionHandler(FOldExceptionHandler);
+    if (!FPreviousApplication) {
+        CancelApplicationHint();
+        RemoveHintHook();
+    }
     if (FHandle) DeallocateHWnd(FHandle);
     if (gCurrentApplication == this) gCurrentApplication = FPreviousApplication;
 }

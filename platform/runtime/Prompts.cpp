@@ -7,10 +7,19 @@
 
 namespace {
 
-std::mutex gPromptLock;
-TPromptPresenter gPresenter;
-// Installed scripts, the innermost last.
-std::vector<TScopedPromptScript*> gScripts;
+// Made on first use: presenters are installed from static initialisers of other units, which
+// may run before this unit's own.
+struct TPromptState {
+    std::mutex Lock;
+    TPromptPresenter Presenter;
+    // Installed scripts, the innermost last.
+    std::vector<TScopedPromptScript*> Scripts;
+};
+
+TPromptState& State() {
+    static TPromptState state;
+    return state;
+}
 
 const char* ButtonName(int result) {
     switch (result) {
@@ -77,29 +86,29 @@ int DefaultPromptButton(UINT flags) {
 int PlatformMessageBox(const String& text, const String& caption, UINT flags) {
     TPromptPresenter presenter;
     {
-        std::lock_guard<std::mutex> guard(gPromptLock);
+        std::lock_guard<std::mutex> guard(State().Lock);
         // Answered under the lock, so the script cannot go away meanwhile.
-        if (!gScripts.empty()) return gScripts.back()->Answer(text, caption, flags);
-        presenter = gPresenter;
+        if (!State().Scripts.empty()) return State().Scripts.back()->Answer(text, caption, flags);
+        presenter = State().Presenter;
     }
     if (presenter) return presenter(text, caption, flags);
     return PresentOnStderr(text, caption, flags);
 }
 
 TPromptPresenter SetPromptPresenter(TPromptPresenter presenter) {
-    std::lock_guard<std::mutex> guard(gPromptLock);
-    std::swap(gPresenter, presenter);
+    std::lock_guard<std::mutex> guard(State().Lock);
+    std::swap(State().Presenter, presenter);
     return presenter;
 }
 
 TScopedPromptScript::TScopedPromptScript(std::initializer_list<int> replies) : FReplies(replies) {
-    std::lock_guard<std::mutex> guard(gPromptLock);
-    gScripts.push_back(this);
+    std::lock_guard<std::mutex> guard(State().Lock);
+    State().Scripts.push_back(this);
 }
 
 TScopedPromptScript::~TScopedPromptScript() {
-    std::lock_guard<std::mutex> guard(gPromptLock);
-    gScripts.erase(std::remove(gScripts.begin(), gScripts.end(), this), gScripts.end());
+    std::lock_guard<std::mutex> guard(State().Lock);
+    State().Scripts.erase(std::remove(State().Scripts.begin(), State().Scripts.end(), this), State().Scripts.end());
 }
 
 void TScopedPromptScript::AddReply(int reply) {
