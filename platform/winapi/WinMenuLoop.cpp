@@ -2,6 +2,7 @@
 // and its pop-ups, and the notifications to the owner.
 #include <algorithm>
 
+#include "platform/winapi/WinEdit.h"
 #include "platform/winapi/Cursor.h"
 #include "platform/winapi/SysMetrics.h"
 #include "platform/winapi/WinMenuInternal.h"
@@ -709,9 +710,27 @@ LRESULT MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     }
 }
 
+// The edit control's context menu, shown as a popup of ours.
+UINT RunEditContextMenu(HWND edit, POINT screen, const std::vector<TEditMenuItem>& items) {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return 0;
+    for (const TEditMenuItem& item : items) {
+        if (item.Id == 0)
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuA(menu, MF_STRING | (item.Enabled ? 0 : MF_GRAYED), item.Id, item.Text.c_str());
+    }
+    UINT chosen = UINT(TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD |
+                                                  TPM_NONOTIFY,
+                                        screen.x, screen.y, edit, nullptr));
+    DestroyMenu(menu);
+    return chosen;
+}
+
 bool Registered() {
     RegisterMenuClass();
     InstallBarPainter();
+    WinEditSetContextMenuRunner(RunEditContextMenu);
     return true;
 }
 

@@ -43,13 +43,16 @@ protected:
     void SetUp() override {
         WinTest::SetUp();
         FOldStore = SetClipboardStore(&Clip);
+        // The menus' own runner, put back after a test replaced it.
+        FOldRunner = WinEditSetContextMenuRunner(nullptr);
+        WinEditSetContextMenuRunner(FOldRunner);
         Parent = Make(WS_POPUP | WS_VISIBLE, 100, 100, 400, 300);
         Font = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
         Mono = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Courier New");
         PumpAll();
     }
     void TearDown() override {
-        WinEditSetContextMenuRunner(nullptr);
+        WinEditSetContextMenuRunner(FOldRunner);
         WinTest::TearDown();
         DeleteObject(Font);
         DeleteObject(Mono);
@@ -161,6 +164,7 @@ protected:
 
 private:
     TClipboardStore* FOldStore = nullptr;
+    TEditContextMenuRunner FOldRunner;
 };
 
 TEST_F(WinEditTest, RegisteredAsEdit) {
@@ -1260,3 +1264,20 @@ TEST_F(WinEditTest, WordWrappedImage) {
 }
 
 } // namespace
+
+TEST_F(WinEditTest, TheContextMenuIsAPopupWhoseItemsWorkThroughMessages) {
+    HWND e = MakeEdit(ES_AUTOHSCROLL, "radio", 200);
+    SetFocus(e);
+    SetSel(e, 1, 1);
+    PumpAll();
+    // The keys wait in the queue: the popup's loop takes them (End: "Select All", Enter: run it).
+    WinInputKey(VK_END, true, true);
+    WinInputKey(VK_END, true, false);
+    WinInputKey(VK_RETURN, false, true);
+    WinInputKey(VK_RETURN, false, false);
+    POINT at = Screen(e, 5, 5);
+    SendMessageA(e, WM_CONTEXTMENU, WPARAM(e), MAKELPARAM(at.x, at.y));
+    PumpAll();
+    EXPECT_EQ(Sel(e), std::make_pair(0, 5));
+    EXPECT_EQ(GetFocus(), e);
+}
