@@ -572,28 +572,52 @@ void TControl::DoMouseUp(TWMMouse& message, TMouseButton button) {
     MouseUp(button, KeysToShiftState(message.Keys), message.XPos, message.YPos);
 }
 
+bool TControl::InheritedMouse(TWMMouse& message) {
+    // A windowed control's window class sees the mouse first (a button presses, an edit places
+    // its caret); the control's own events follow unless that freed the control.
+    TMessage m{message.Msg, WPARAM(message.Keys), MAKELPARAM(WORD(message.XPos), WORD(message.YPos)), 0};
+    const TLivenessToken alive = LivenessToken();
+    DefaultHandler(&m);
+    if (!alive) return false;
+    message.Result = m.Result;
+    return true;
+}
+
 void TControl::WMLButtonDown(TWMMouse& message) {
     SendCancelMode(this);
+    if (!InheritedMouse(message)) return;
     if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
     if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked);
     DoMouseDown(message, mbLeft, {});
 }
 
-void TControl::WMRButtonDown(TWMMouse& message) { DoMouseDown(message, mbRight, {}); }
-void TControl::WMMButtonDown(TWMMouse& message) { DoMouseDown(message, mbMiddle, {}); }
+void TControl::WMRButtonDown(TWMMouse& message) {
+    if (InheritedMouse(message)) DoMouseDown(message, mbRight, {});
+}
+
+void TControl::WMMButtonDown(TWMMouse& message) {
+    if (InheritedMouse(message)) DoMouseDown(message, mbMiddle, {});
+}
 
 void TControl::WMLButtonDblClk(TWMMouse& message) {
     SendCancelMode(this);
+    if (!InheritedMouse(message)) return;
     if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
     const TLivenessToken alive = LivenessToken();
     if (FControlStyle.Contains(csClickEvents)) DblClick();
     if (alive) DoMouseDown(message, mbLeft, {ssDouble});
 }
 
-void TControl::WMRButtonDblClk(TWMMouse& message) { DoMouseDown(message, mbRight, {ssDouble}); }
-void TControl::WMMButtonDblClk(TWMMouse& message) { DoMouseDown(message, mbMiddle, {ssDouble}); }
+void TControl::WMRButtonDblClk(TWMMouse& message) {
+    if (InheritedMouse(message)) DoMouseDown(message, mbRight, {ssDouble});
+}
+
+void TControl::WMMButtonDblClk(TWMMouse& message) {
+    if (InheritedMouse(message)) DoMouseDown(message, mbMiddle, {ssDouble});
+}
 
 void TControl::WMLButtonUp(TWMMouse& message) {
+    if (!InheritedMouse(message)) return;
     if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(false);
     const TLivenessToken alive = LivenessToken();
     if (FControlState.Contains(csClicked)) {
@@ -606,10 +630,16 @@ void TControl::WMLButtonUp(TWMMouse& message) {
     DoMouseUp(message, mbLeft);
 }
 
-void TControl::WMRButtonUp(TWMMouse& message) { DoMouseUp(message, mbRight); }
-void TControl::WMMButtonUp(TWMMouse& message) { DoMouseUp(message, mbMiddle); }
+void TControl::WMRButtonUp(TWMMouse& message) {
+    if (InheritedMouse(message)) DoMouseUp(message, mbRight);
+}
+
+void TControl::WMMButtonUp(TWMMouse& message) {
+    if (InheritedMouse(message)) DoMouseUp(message, mbMiddle);
+}
 
 void TControl::WMMouseMove(TWMMouse& message) {
+    if (!InheritedMouse(message)) return;
     if (FControlStyle.Contains(csNoStdEvents)) return;
     MouseMove(KeysToShiftState(message.Keys), message.XPos, message.YPos);
 }

@@ -609,6 +609,8 @@ protected:
     virtual void FontChanged(TObject* sender);
 
     // Message handlers of TControl.
+    // Hands a mouse message to the default handling first; false when that freed the control.
+    bool InheritedMouse(TWMMouse& message);
     void WMLButtonDown(TWMMouse& message);
     void WMRButtonDown(TWMMouse& message);
     void WMMButtonDown(TWMMouse& message);

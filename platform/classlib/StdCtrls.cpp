@@ -503,20 +503,7 @@ void TButtonControl::WMEraseBkgnd(TMessage& message) {
     message.Result = 1;
 }
 
-void TButtonControl::WMMouseButton(TMessage& message) {
-    // The window class presses, captures and clicks; the control's mouse events follow.
-    const TLivenessToken alive = LivenessToken();
-    DefaultHandler(&message);
-    if (!alive) return;
-    const LRESULT result = message.Result;
-    KOV_INHERITED(message);
-    message.Result = result;
-}
-
 KOV_MESSAGE_MAP(TButtonControl) {
-    map.Message(WM_LBUTTONDOWN, &TButtonControl::WMMouseButton);
-    map.Message(WM_LBUTTONUP, &TButtonControl::WMMouseButton);
-    map.Message(WM_LBUTTONDBLCLK, &TButtonControl::WMMouseButton);
     map.Message(CN_CTLCOLORBTN, &TButtonControl::CNCtlColor);
     map.Message(CN_CTLCOLORSTATIC, &TButtonControl::CNCtlColor);
     map.Message(WM_ERASEBKGND, &TButtonControl::WMEraseBkgnd);
@@ -1308,7 +1295,6 @@ void TCustomListBox::CNDrawItem(TWMDrawItem& message) {
     const int saved = SaveDC(item->hDC);
     FCanvas->SetHandle(item->hDC);
     FCanvas->GetFont()->Assign(GetFont());
-    FCanvas->GetBrush()->Assign(nullptr);
     FCanvas->GetBrush()->SetStyle(bsSolid);
     FCanvas->GetBrush()->SetColor(GetColor());
     if (state.Contains(odSelected) && index >= 0) {
@@ -1343,25 +1329,11 @@ void TCustomListBox::CNCtlColor(TMessage& message) {
     message.Result = LRESULT(FBrush.Get(GetColor()));
 }
 
-void TCustomListBox::WMMouse(TMessage& message) {
-    // The window class selects, captures and scrolls; the control's mouse events follow.
-    const TLivenessToken alive = LivenessToken();
-    DefaultHandler(&message);
-    if (!alive) return;
-    const LRESULT result = message.Result;
-    KOV_INHERITED(message);
-    message.Result = result;
-}
-
 KOV_MESSAGE_MAP(TCustomListBox) {
     map.Message(CN_COMMAND, &TCustomListBox::CNCommand);
     map.Message(CN_DRAWITEM, &TCustomListBox::CNDrawItem);
     map.Message(CN_MEASUREITEM, &TCustomListBox::CNMeasureItem);
     map.Message(CN_CTLCOLORLISTBOX, &TCustomListBox::CNCtlColor);
-    map.Message(WM_LBUTTONDOWN, &TCustomListBox::WMMouse);
-    map.Message(WM_LBUTTONDBLCLK, &TCustomListBox::WMMouse);
-    map.Message(WM_LBUTTONUP, &TCustomListBox::WMMouse);
-    map.Message(WM_MOUSEMOVE, &TCustomListBox::WMMouse);
 }
 
 // ---- TScrollBar ---------------------------------------------------------------------------------
@@ -1461,21 +1433,9 @@ void TScrollBar::CNScroll(TMessage& message) {
     message.Result = 0;
 }
 
-void TScrollBar::WMMouse(TMessage& message) {
-    // The window class tracks the press itself (a loop of its own until the button comes up).
-    const TLivenessToken alive = LivenessToken();
-    DefaultHandler(&message);
-    if (!alive) return;
-    const LRESULT result = message.Result;
-    KOV_INHERITED(message);
-    message.Result = result;
-}
-
 KOV_MESSAGE_MAP(TScrollBar) {
     map.Message(CN_HSCROLL, &TScrollBar::CNScroll);
     map.Message(CN_VSCROLL, &TScrollBar::CNScroll);
-    map.Message(WM_LBUTTONDOWN, &TScrollBar::WMMouse);
-    map.Message(WM_LBUTTONDBLCLK, &TScrollBar::WMMouse);
 }
 
 // ---- Registration of the lists and the scroll bar -------------------------------------------------

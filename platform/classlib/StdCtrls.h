@@ -187,7 +187,6 @@ protected:
 
     void CNCtlColor(TMessage& message);
     void WMEraseBkgnd(TMessage& message);
-    void WMMouseButton(TMessage& message);
 
     TControlBrush FBrush;
 
@@ -438,7 +437,6 @@ protected:
     void CNDrawItem(TWMDrawItem& message);
     void CNMeasureItem(TWMMeasureItem& message);
     void CNCtlColor(TMessage& message);
-    void WMMouse(TMessage& message);
 
 private:
     friend class TListBoxStrings;
@@ -510,7 +508,6 @@ protected:
     virtual void Scroll(TScrollCode scrollCode, Integer& scrollPos);
     void DoScroll(TMessage& message);
     void CNScroll(TMessage& message);
-    void WMMouse(TMessage& message);
 
 private:
     void UpdateWindow();

@@ -49,6 +49,11 @@ struct TChangeCounter : TObject {
     void Changed(TObject*) { ++Changes; }
 };
 
+struct TMouseDownCounter : TObject {
+    int Downs = 0;
+    void Down(TObject*, TMouseButton, TShiftState, Integer, Integer) { ++Downs; }
+};
+
 bool IsExtended(UINT vk) {
     return vk == VK_LEFT || vk == VK_RIGHT || vk == VK_UP || vk == VK_DOWN || vk == VK_HOME || vk == VK_END ||
            vk == VK_PRIOR || vk == VK_NEXT || vk == VK_INSERT || vk == VK_DELETE;
@@ -519,3 +524,26 @@ TEST_F(EditCtrlsTest, PicturesOfAnEditWithASelectionAndAMemo) {
 }
 
 }  // namespace
+
+TEST_F(EditCtrlsTest, AClickReachesTheEditItselfAndTheControlsMouseEvents) {
+    TEdit* first = Make<TEdit>(10, 10, 200, 24);
+    TEdit* second = Make<TEdit>(10, 50, 200, 24);
+    first->SetText("one");
+    second->SetText("channel");
+    first->SetFocus();
+    Pump();
+    TMouseDownCounter downs;
+    second->OnMouseDown = TMouseEvent(&downs, &TMouseDownCounter::Down);
+    // A click at the left edge of the second edit: the edit takes the focus and puts its caret
+    // at the start, and the control's event still runs.
+    RECT r = second->GetBoundsRect();
+    POINT at{r.left + 3, (r.top + r.bottom) / 2};
+    ClientToScreen(Host->GetHandle(), &at);
+    WinInputMouseButton(at, TWinMouseButton::Left, true);
+    WinInputMouseButton(at, TWinMouseButton::Left, false);
+    Pump();
+    EXPECT_EQ(GetFocus(), second->GetHandle());
+    EXPECT_EQ(second->GetSelStart(), 0);
+    EXPECT_EQ(second->GetSelLength(), 0);
+    EXPECT_EQ(downs.Downs, 1);
+}
