@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "platform/classlib/Forms.h"
 #include "platform/classlib/Controls.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/Strings.h"
@@ -977,10 +978,18 @@ void TWinControl::WMChar(TWMKey& message) {
                [this](TMessage& m) { KOV_INHERITED(m); });
 }
 
+// A key that is the shortcut of a menu item of the control's form runs that item instead.
+static bool IsMenuKey(TWinControl* control, TWMKey& message) {
+    TCustomForm* form = GetParentForm(control);
+    return form != nullptr && form->IsShortCut(message);
+}
+
 void TWinControl::CNKeyDown(TWMKey& message) {
     message.Result = 1;
     if (!GetComponentState().Contains(csDesigning)) {
         const TLivenessToken alive = LivenessToken();
+        if (IsMenuKey(this, message)) return;
+        if (!alive) return;
         if (Perform(CM_CHILDKEY, message.CharCode, LPARAM(this)) != 0) return;
         if (!alive) return;
         LRESULT mask = 0;
@@ -1022,6 +1031,9 @@ void TWinControl::CNChar(TWMKey& message) {
 void TWinControl::CNSysKeyDown(TWMKey& message) {
     message.Result = 1;
     if (!GetComponentState().Contains(csDesigning)) {
+        const TLivenessToken alive = LivenessToken();
+        if (IsMenuKey(this, message)) return;
+        if (!alive) return;
         if (Perform(CM_CHILDKEY, message.CharCode, LPARAM(this)) != 0) return;
     }
     message.Result = 0;

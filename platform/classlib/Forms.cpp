@@ -2,6 +2,7 @@
 // loop, closing, the dialog keys, and the frame and documents of multiple-document windows.
 #include <algorithm>
 
+#include "platform/classlib/Menus.h"
 #include "platform/classlib/Forms.h"
 #include "platform/winapi/WinMdi.h"
 #include "platform/winapi/WinModal.h"
@@ -185,6 +186,7 @@ void TCustomForm::SetMenu(TComponent* value) {
     if (FMenu) FMenu->RemoveFreeNotification(this);
     FMenu = value;
     if (FMenu) FMenu->FreeNotification(this);
+    if (HandleAllocated()) SetFormMenuWindow(FHandle, FMenu);
 }
 
 // ---- Window -------------------------------------------------------------------------------------
@@ -290,6 +292,7 @@ void TCustomForm::CreateWindowHandle(const TCreateParams& params) {
 
 void TCustomForm::CreateWnd() {
     TScrollingWinControl::CreateWnd();
+    if (FMenu) SetFormMenuWindow(FHandle, FMenu);
     if (FFormStyle == fsMDIForm && !FClientHandle && !GetParent()) {
         CLIENTCREATESTRUCT ccs;
         ccs.idFirstChild = kFirstMdiChildId;
@@ -331,6 +334,8 @@ void TCustomForm::PaintWindow(HDC dc) {
 }
 
 void TCustomForm::WndProc(TMessage& message) {
+    // The menu bar's commands, pop-ups and owner-drawn items.
+    if (FMenu && FormMenuMessage(FMenu, message)) return;
     TScrollingWinControl::WndProc(message);
 }
 
@@ -574,6 +579,7 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
 bool TCustomForm::IsShortCut(TWMKey& message) {
     bool handled = false;
     OnShortCut(message, handled);
+    if (!handled && FMenu) handled = FormMenuIsShortCut(FMenu, message);
     return handled;
 }
 
