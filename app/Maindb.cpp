@@ -1,0 +1,72 @@
+#include "app/Maindb.h"
+
+#include "app/AllClass.h"
+#include "app/MeMode.h"
+#include "platform/runtime/Exceptions.h"
+#include "platform/runtime/Files.h"
+
+TfMaindb* fMaindb = nullptr;
+std::function<void(const String& step)> MaindbStepHook;
+String MaindbProgramDir;
+
+namespace {
+
+void StepDone(const char* step) {
+    if (MaindbStepHook) MaindbStepHook(step);
+}
+
+TMemDataSet* RecordSet(TComponent* module, const char* name) {
+    auto* dataSet = dynamic_cast<TMemDataSet*>(module->FindComponent(name));
+    if (!dataSet) throw Exception(String("The data module has no record set ") + name);
+    return dataSet;
+}
+
+} // namespace
+
+TfMaindb::TfMaindb(TComponent* owner) : TDataModule(owner) { AfterConstruction(); }
+
+void TfMaindb::DataModuleCreate(TObject*) {
+    myAdo = RecordSet(this, "myAdo");
+    myMain = RecordSet(this, "myMain");
+    myAdo->CreateDataSet();
+    myMain->CreateDataSet();
+    StepDone("RecordSets");
+
+    ModelList = std::make_unique<TMacList>();
+    AppState = std::make_unique<TALL>();
+    TestFrequencies = std::make_unique<TTestFre>();
+    MessageLines = std::make_unique<TEnMsg>();
+    FunctionSettings = std::make_unique<TFun>();
+    BandList = std::make_unique<TFrqList>();
+    PromptTexts = std::make_unique<TLanguage>();
+    StepDone("Instances");
+
+    AppState->AppDir = MaindbProgramDir.empty() ? GetProgramDir() : MaindbProgramDir;
+    if (AppState->AppDir.empty() || AppState->AppDir.back() != '/') AppState->AppDir += '/';
+    StepDone("AppDir");
+
+    AppState->ShowTestOnline = false;
+    StepDone("ShowTestOnline");
+
+    BuildBandCodeTable();
+    StepDone("BuildBandCodeTable");
+
+    BuildModelTable();
+    StepDone("BuildModelTable");
+
+    ResetSettingsAndMessages();
+    StepDone("ResetSettingsAndMessages");
+
+    ReadSystemSettings();
+    StepDone("ReadSystemSettings");
+
+    LoadMessages(AppState->LanguageName);
+    StepDone("LoadMessages");
+
+    AppState->Refreshing = false;
+    StepDone("Refreshing");
+}
+
+void TfMaindb::BuildBandCodeTable() { FillBandCodeTable(*BandList); }
+
+KOV_PUBLISHED(TfMaindb) { Method("DataModuleCreate", &TfMaindb::DataModuleCreate); }
