@@ -53,7 +53,7 @@ unsigned Scaled(unsigned component, unsigned mask) {
     return (component * top / 255) << shift;
 }
 
-// A row of the test picture in the spec's encoding (uncompressed).
+// A row of the test picture in the pixel layout its TBmpSpec asks for (uncompressed).
 Bytes EncodeRow(const TBmpSpec& s, int y, int n) {
     Bytes row;
     const int stride = (W * s.Bits + 31) / 32 * 4;
