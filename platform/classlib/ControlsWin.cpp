@@ -210,6 +210,13 @@ void TWinControl::CreateWnd() {
     }
     tCreationControl = previous;
     if (FHandle == nullptr) throw EInvalidOperation(Format("Error creating window for %s", {GetName()}));
+    // A child window gets an id of its own: owner-drawn lists and combo boxes name themselves
+    // to their parent only by it (WM_MEASUREITEM). The ids start above the dialog ids (IDOK...).
+    if ((params.Style & WS_CHILD) != 0 && GetWindowLongPtrA(FHandle, GWL_ID) == 0) {
+        static LONG_PTR nextId = 0x10000;
+        SetWindowLongPtrA(FHandle, GWL_ID, nextId);
+        nextId = nextId >= 0x7FFFFFFF ? 0x10000 : nextId + 1;
+    }
     if (GetFont() != nullptr) SendMessageA(FHandle, WM_SETFONT, WPARAM(GetFont()->GetHandle()), 0);
 }
 

@@ -5,11 +5,14 @@
 
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/Format.h"
+#include "platform/runtime/Strings.h"
 #include "platform/runtime/TypInfo.h"
 #include "platform/winapi/Gdi.h"
 #include "platform/winapi/GdiFrame.h"
 #include "platform/winapi/GdiText.h"
+#include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinButton.h"
+#include "platform/winapi/WinComboBox.h"
 #include "platform/winapi/WinListBox.h"
 #include "platform/winapi/WinScroll.h"
 #include "platform/winapi/WinStatic.h"
@@ -814,49 +817,208 @@ TOwnerDrawState OwnerDrawStateFromItemState(UINT itemState) {
     return state;
 }
 
-// ---- TListBoxStrings ----------------------------------------------------------------------------
+// ---- Owner-drawn items of lists and combo boxes ----------------------------------------------------
 
-TListBoxStrings::TListBoxStrings(TCustomListBox* listBox)
-    : FListBox(listBox), FSaved(std::make_unique<TStringList>()) {
+namespace {
+
+// Paints one owner-drawn item: the canvas takes the item's context with the control's font and
+// colour (the highlight colours when selected), `draw` paints the item (an empty row is only
+// filled), the focus rectangle follows unless the application draws the items, and the
+// context is put back. False when there was nothing to draw or the drawing freed the control.
+template <class F>
+bool PaintOwnerDrawnItem(TWinControl* control, TControlCanvas& canvas, DRAWITEMSTRUCT* item, bool customDrawn,
+                         F draw) {
+    if (item == nullptr) return false;
+    const TOwnerDrawState state = OwnerDrawStateFromItemState(item->itemState);
+    const Integer index = Integer(int(item->itemID));
+    const int saved = SaveDC(item->hDC);
+    canvas.SetHandle(item->hDC);
+    canvas.GetFont()->Assign(control->GetFont());
+    canvas.GetBrush()->SetStyle(bsSolid);
+    canvas.GetBrush()->SetColor(control->GetColor());
+    if (state.Contains(odSelected) && index >= 0) {
+        canvas.GetBrush()->SetColor(clHighlight);
+        canvas.GetFont()->SetColor(clHighlightText);
+    }
+    const TLivenessToken alive = control->LivenessToken();
+    if (index >= 0)
+        draw(index, item->rcItem, state);
+    else
+        canvas.FillRect(item->rcItem);
+    if (!alive) return false;
+    if (state.Contains(odFocused) && !customDrawn) DrawFocusRect(item->hDC, &item->rcItem);
+    canvas.SetHandle(nullptr);
+    RestoreDC(item->hDC, saved);
+    return true;
+}
+
+// The default look of an owner-drawn item: its text on the brush's colour.
+void PaintItemText(TCanvas& canvas, const TRect& rect, const String& text) {
+    canvas.FillRect(rect);
+    canvas.TextOut(rect.left + 2, rect.top, text);
+}
+
+} // namespace
+
+// ---- TListControlStrings -----------------------------------------------------------------------
+
+TListControlStrings::TListControlStrings(TWinControl* control, const TMessages& messages)
+    : FControl(control), FMessages(messages), FSaved(std::make_unique<TStringList>()) {
     FSaved->SetDuplicates(dupAccept);
 }
 
-TListBoxStrings::~TListBoxStrings() = default;
+TListControlStrings::~TListControlStrings() = default;
 
-bool TListBoxStrings::Windowed() const { return FListBox != nullptr && FListBox->HandleAllocated(); }
+bool TListControlStrings::Windowed() const { return FControl != nullptr && FControl->HandleAllocated(); }
 
-HWND TListBoxStrings::Wnd() const { return FListBox->GetHandle(); }
+HWND TListControlStrings::Wnd() const { return FControl->GetHandle(); }
 
-Integer TListBoxStrings::GetCount() const {
-    if (FListBox != nullptr && FListBox->IsVirtual()) return FListBox->GetCount();
-    if (Windowed()) return Integer(SendMessageA(Wnd(), LB_GETCOUNT, 0, 0));
+Integer TListControlStrings::GetCount() const {
+    if (Windowed()) return Integer(SendMessageA(Wnd(), FMessages.GetCount, 0, 0));
     return FSaved->GetCount();
 }
 
-String TListBoxStrings::Get(Integer index) const {
-    if (FListBox != nullptr && FListBox->IsVirtual()) {
-        if (index < 0 || index >= GetCount()) Error("List index out of bounds (%d)", index);
-        return FListBox->DoGetData(index);
-    }
+String TListControlStrings::Get(Integer index) const {
     if (!Windowed()) return FSaved->GetStrings(index);
-    const LRESULT length = SendMessageA(Wnd(), LB_GETTEXTLEN, WPARAM(index), 0);
+    const LRESULT length = SendMessageA(Wnd(), FMessages.GetTextLen, WPARAM(index), 0);
     if (length == LB_ERR) Error("List index out of bounds (%d)", index);
     std::string buffer(std::size_t(length) + 1, '\0');
-    const LRESULT copied = SendMessageA(Wnd(), LB_GETTEXT, WPARAM(index), LPARAM(buffer.data()));
+    const LRESULT copied = SendMessageA(Wnd(), FMessages.GetText, WPARAM(index), LPARAM(buffer.data()));
     buffer.resize(copied < 0 ? 0 : std::size_t(copied));
     return buffer;
 }
 
-void TListBoxStrings::Put(Integer index, const String& s) {
-    if (!Windowed()) {
-        TObject* object = FSaved->GetObjects(index);
-        FSaved->Delete(index);
-        if (FSaved->GetSorted())
-            FSaved->AddObject(s, object);
-        else
-            FSaved->InsertObject(index, s, object);
+void TListControlStrings::Put(Integer index, const String& s) {
+    if (Windowed()) {
+        PutInWindow(index, s);
         return;
     }
+    TObject* object = FSaved->GetObjects(index);
+    FSaved->Delete(index);
+    if (FSaved->GetSorted())
+        FSaved->AddObject(s, object);
+    else
+        FSaved->InsertObject(index, s, object);
+}
+
+TObject* TListControlStrings::GetObject(Integer index) const {
+    if (!Windowed()) return FSaved->GetObjects(index);
+    const LRESULT data = SendMessageA(Wnd(), FMessages.GetItemData, WPARAM(index), 0);
+    if (data == LB_ERR) Error("List index out of bounds (%d)", index);
+    return reinterpret_cast<TObject*>(data);
+}
+
+void TListControlStrings::PutObject(Integer index, TObject* object) {
+    if (!Windowed()) {
+        FSaved->SetObjects(index, object);
+        return;
+    }
+    if (SendMessageA(Wnd(), FMessages.SetItemData, WPARAM(index), LPARAM(object)) == LB_ERR)
+        Error("List index out of bounds (%d)", index);
+}
+
+Integer TListControlStrings::Add(const String& s) {
+    if (!Windowed()) return FSaved->Add(s);
+    const LRESULT index = SendMessageA(Wnd(), FMessages.AddString, 0, LPARAM(s.c_str()));
+    if (index < 0) throw EOutOfMemory("Insufficient storage");
+    return Integer(index);
+}
+
+void TListControlStrings::Insert(Integer index, const String& s) {
+    if (!Windowed()) {
+        if (FSaved->GetSorted())
+            FSaved->Add(s);
+        else
+            FSaved->Insert(index, s);
+        return;
+    }
+    if (index < 0 || index > GetCount()) Error("List index out of bounds (%d)", index);
+    // A sorted list puts the item in its place (an insert would not sort).
+    const LRESULT result = ListSorted() ? SendMessageA(Wnd(), FMessages.AddString, 0, LPARAM(s.c_str()))
+                                        : SendMessageA(Wnd(), FMessages.InsertString, WPARAM(index), LPARAM(s.c_str()));
+    if (result < 0) throw EOutOfMemory("Insufficient storage");
+}
+
+void TListControlStrings::Delete(Integer index) {
+    if (!Windowed()) {
+        FSaved->Delete(index);
+        return;
+    }
+    if (SendMessageA(Wnd(), FMessages.DeleteString, WPARAM(index), 0) == LB_ERR)
+        Error("List index out of bounds (%d)", index);
+}
+
+void TListControlStrings::Clear() {
+    if (!Windowed()) {
+        FSaved->Clear();
+        return;
+    }
+    SendMessageA(Wnd(), FMessages.ResetContent, 0, 0);
+}
+
+Integer TListControlStrings::IndexOf(const String& s) const {
+    if (!Windowed()) return TStrings::IndexOf(s);
+    const LRESULT index = SendMessageA(Wnd(), FMessages.FindStringExact, WPARAM(-1), LPARAM(s.c_str()));
+    return Integer(index < 0 ? -1 : index);
+}
+
+void TListControlStrings::SetUpdateState(bool updating) {
+    if (!Windowed()) return;
+    SendMessageA(Wnd(), WM_SETREDRAW, updating ? FALSE : TRUE, 0);
+    if (!updating) FControl->Invalidate();
+}
+
+void TListControlStrings::MoveIntoWindow() {
+    HWND wnd = Wnd();
+    for (Integer i = 0; i < FSaved->GetCount(); ++i) {
+        const LRESULT index = SendMessageA(wnd, FMessages.AddString, 0, LPARAM(FSaved->GetStrings(i).c_str()));
+        if (index >= 0) SendMessageA(wnd, FMessages.SetItemData, WPARAM(index), LPARAM(FSaved->GetObjects(i)));
+    }
+    FSaved->Clear();
+}
+
+void TListControlStrings::KeepFromWindow(bool sorted) {
+    HWND wnd = Wnd();
+    FSaved->Clear();
+    FSaved->SetSorted(false);
+    const Integer count = Integer(SendMessageA(wnd, FMessages.GetCount, 0, 0));
+    for (Integer i = 0; i < count; ++i) {
+        TObject* object = reinterpret_cast<TObject*>(SendMessageA(wnd, FMessages.GetItemData, WPARAM(i), 0));
+        const LRESULT length = SendMessageA(wnd, FMessages.GetTextLen, WPARAM(i), 0);
+        std::string text(std::size_t(length < 0 ? 0 : length) + 1, '\0');
+        const LRESULT copied = SendMessageA(wnd, FMessages.GetText, WPARAM(i), LPARAM(text.data()));
+        text.resize(copied < 0 ? 0 : std::size_t(copied));
+        FSaved->AddObject(text, object);
+    }
+    FSaved->SetSorted(sorted);
+}
+
+// ---- TListBoxStrings ----------------------------------------------------------------------------
+
+namespace {
+const TListControlStrings::TMessages kListBoxMessages = {
+    LB_GETCOUNT,     LB_GETTEXTLEN,    LB_GETTEXT,       LB_GETITEMDATA,  LB_SETITEMDATA,
+    LB_ADDSTRING,    LB_INSERTSTRING,  LB_DELETESTRING,  LB_RESETCONTENT, LB_FINDSTRINGEXACT};
+} // namespace
+
+TListBoxStrings::TListBoxStrings(TCustomListBox* listBox)
+    : TListControlStrings(listBox, kListBoxMessages), FListBox(listBox) {}
+
+bool TListBoxStrings::IsVirtual() const { return FListBox != nullptr && FListBox->IsVirtual(); }
+
+bool TListBoxStrings::ListSorted() const { return FListBox->GetSorted(); }
+
+Integer TListBoxStrings::GetCount() const {
+    return IsVirtual() ? FListBox->GetCount() : TListControlStrings::GetCount();
+}
+
+String TListBoxStrings::Get(Integer index) const {
+    if (!IsVirtual()) return TListControlStrings::Get(index);
+    if (index < 0 || index >= GetCount()) Error("List index out of bounds (%d)", index);
+    return FListBox->DoGetData(index);
+}
+
+void TListBoxStrings::PutInWindow(Integer index, const String& s) {
     // The window has no "replace": the item goes and comes back with its data and selection.
     const Integer itemIndex = FListBox->GetItemIndex();
     TObject* object = GetObject(index);
@@ -868,80 +1030,32 @@ void TListBoxStrings::Put(Integer index, const String& s) {
 }
 
 TObject* TListBoxStrings::GetObject(Integer index) const {
-    if (FListBox != nullptr && FListBox->IsVirtual()) return nullptr;
-    if (!Windowed()) return FSaved->GetObjects(index);
-    const LRESULT data = SendMessageA(Wnd(), LB_GETITEMDATA, WPARAM(index), 0);
-    if (data == LB_ERR) Error("List index out of bounds (%d)", index);
-    return reinterpret_cast<TObject*>(data);
+    return IsVirtual() ? nullptr : TListControlStrings::GetObject(index);
 }
 
 void TListBoxStrings::PutObject(Integer index, TObject* object) {
-    if (FListBox != nullptr && FListBox->IsVirtual()) return;
-    if (!Windowed()) {
-        FSaved->SetObjects(index, object);
-        return;
-    }
-    if (SendMessageA(Wnd(), LB_SETITEMDATA, WPARAM(index), LPARAM(object)) == LB_ERR)
-        Error("List index out of bounds (%d)", index);
+    if (!IsVirtual()) TListControlStrings::PutObject(index, object);
 }
 
-Integer TListBoxStrings::Add(const String& s) {
-    if (FListBox != nullptr && FListBox->IsVirtual()) return -1;
-    if (!Windowed()) return FSaved->Add(s);
-    const LRESULT index = SendMessageA(Wnd(), LB_ADDSTRING, 0, LPARAM(s.c_str()));
-    if (index < 0) throw EOutOfMemory("Insufficient storage");
-    return Integer(index);
-}
+Integer TListBoxStrings::Add(const String& s) { return IsVirtual() ? -1 : TListControlStrings::Add(s); }
 
 void TListBoxStrings::Insert(Integer index, const String& s) {
-    if (FListBox != nullptr && FListBox->IsVirtual()) return;
-    if (!Windowed()) {
-        if (FSaved->GetSorted())
-            FSaved->Add(s);
-        else
-            FSaved->Insert(index, s);
-        return;
-    }
-    if (index < 0 || index > GetCount()) Error("List index out of bounds (%d)", index);
-    // A sorted list puts the item in its place (LB_INSERTSTRING would not sort).
-    const LRESULT result = FListBox->GetSorted()
-                               ? SendMessageA(Wnd(), LB_ADDSTRING, 0, LPARAM(s.c_str()))
-                               : SendMessageA(Wnd(), LB_INSERTSTRING, WPARAM(index), LPARAM(s.c_str()));
-    if (result < 0) throw EOutOfMemory("Insufficient storage");
+    if (!IsVirtual()) TListControlStrings::Insert(index, s);
 }
 
 void TListBoxStrings::Delete(Integer index) {
-    if (FListBox != nullptr && FListBox->IsVirtual()) return;
-    if (!Windowed()) {
-        FSaved->Delete(index);
-        return;
-    }
-    if (SendMessageA(Wnd(), LB_DELETESTRING, WPARAM(index), 0) == LB_ERR)
-        Error("List index out of bounds (%d)", index);
+    if (!IsVirtual()) TListControlStrings::Delete(index);
 }
 
 void TListBoxStrings::Clear() {
-    if (FListBox != nullptr && FListBox->IsVirtual()) {
+    if (IsVirtual())
         FListBox->SetCount(0);
-        return;
-    }
-    if (!Windowed()) {
-        FSaved->Clear();
-        return;
-    }
-    SendMessageA(Wnd(), LB_RESETCONTENT, 0, 0);
+    else
+        TListControlStrings::Clear();
 }
 
 Integer TListBoxStrings::IndexOf(const String& s) const {
-    if (!Windowed() || (FListBox != nullptr && FListBox->IsVirtual())) return TStrings::IndexOf(s);
-    const LRESULT index = SendMessageA(Wnd(), LB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(s.c_str()));
-    return Integer(index < 0 ? -1 : index);
-}
-
-void TListBoxStrings::SetUpdateState(bool updating) {
-    if (!Windowed()) return;
-    SendMessageA(Wnd(), WM_SETREDRAW, updating ? FALSE : TRUE, 0);
-    if (!updating) FListBox->Invalidate();
+    return IsVirtual() ? TStrings::IndexOf(s) : TListControlStrings::IndexOf(s);
 }
 
 // ---- TCustomListBox -----------------------------------------------------------------------------
@@ -992,12 +1106,7 @@ void TCustomListBox::CreateWnd() {
         SendMessageA(wnd, LB_SETCOUNT, WPARAM(FCount), 0);
     } else {
         // The items kept meanwhile move into the window.
-        TStringList& saved = *FItems->FSaved;
-        for (Integer i = 0; i < saved.GetCount(); ++i) {
-            const LRESULT index = SendMessageA(wnd, LB_ADDSTRING, 0, LPARAM(saved.GetStrings(i).c_str()));
-            if (index >= 0) SendMessageA(wnd, LB_SETITEMDATA, WPARAM(index), LPARAM(saved.GetObjects(i)));
-        }
-        saved.Clear();
+        FItems->MoveIntoWindow();
     }
     if (FMultiSelect) {
         for (std::size_t i = 0; i < FSavedSelection.size(); ++i)
@@ -1017,20 +1126,7 @@ void TCustomListBox::DestroyWnd() {
         FSavedSelection.clear();
         if (FMultiSelect)
             for (Integer i = 0; i < count; ++i) FSavedSelection.push_back(SendMessageA(wnd, LB_GETSEL, WPARAM(i), 0) > 0);
-        if (!IsVirtual()) {
-            TStringList& saved = *FItems->FSaved;
-            saved.Clear();
-            saved.SetSorted(false);
-            for (Integer i = 0; i < count; ++i) {
-                TObject* object = reinterpret_cast<TObject*>(SendMessageA(wnd, LB_GETITEMDATA, WPARAM(i), 0));
-                const LRESULT length = SendMessageA(wnd, LB_GETTEXTLEN, WPARAM(i), 0);
-                std::string text(std::size_t(length < 0 ? 0 : length) + 1, '\0');
-                const LRESULT copied = SendMessageA(wnd, LB_GETTEXT, WPARAM(i), LPARAM(text.data()));
-                text.resize(copied < 0 ? 0 : std::size_t(copied));
-                saved.AddObject(text, object);
-            }
-            saved.SetSorted(FSorted);
-        }
+        if (!IsVirtual()) FItems->KeepFromWindow(FSorted);
     }
     FCanvas->FreeHandle();
     TWinControl::DestroyWnd();
@@ -1137,7 +1233,7 @@ void TCustomListBox::SetSorted(bool value) {
     if (HandleAllocated()) {
         RecreateWnd();
     } else {
-        FItems->FSaved->SetSorted(value);
+        FItems->SetKeptSorted(value);
     }
 }
 
@@ -1270,11 +1366,8 @@ void TCustomListBox::DrawItem(Integer index, TRect rect, TOwnerDrawState state) 
         OnDrawItem(this, index, rect, state);
         return;
     }
-    FCanvas->FillRect(rect);
-    if (index >= 0 && index < GetCount()) {
-        const String text = IsVirtual() ? DoGetData(index) : FItems->GetStrings(index);
-        FCanvas->TextOut(rect.left + 2, rect.top, text);
-    }
+    const bool exists = index >= 0 && index < GetCount();
+    PaintItemText(*FCanvas, rect, !exists ? String() : IsVirtual() ? DoGetData(index) : FItems->GetStrings(index));
 }
 
 void TCustomListBox::MeasureItem(Integer index, Integer& height) { OnMeasureItem(this, index, height); }
@@ -1288,29 +1381,9 @@ void TCustomListBox::CNCommand(TWMCommand& message) {
 }
 
 void TCustomListBox::CNDrawItem(TWMDrawItem& message) {
-    DRAWITEMSTRUCT* item = message.DrawItemStruct;
-    if (item == nullptr) return;
-    const TOwnerDrawState state = OwnerDrawStateFromItemState(item->itemState);
-    const Integer index = Integer(int(item->itemID));
-    const int saved = SaveDC(item->hDC);
-    FCanvas->SetHandle(item->hDC);
-    FCanvas->GetFont()->Assign(GetFont());
-    FCanvas->GetBrush()->SetStyle(bsSolid);
-    FCanvas->GetBrush()->SetColor(GetColor());
-    if (state.Contains(odSelected) && index >= 0) {
-        FCanvas->GetBrush()->SetColor(clHighlight);
-        FCanvas->GetFont()->SetColor(clHighlightText);
-    }
-    const TLivenessToken alive = LivenessToken();
-    if (index >= 0)
-        DrawItem(index, item->rcItem, state);
-    else
-        FCanvas->FillRect(item->rcItem);
-    if (!alive) return;
-    if (state.Contains(odFocused) && !OnDrawItem) DrawFocusRect(item->hDC, &item->rcItem);
-    FCanvas->SetHandle(nullptr);
-    RestoreDC(item->hDC, saved);
-    message.Result = 1;
+    if (PaintOwnerDrawnItem(this, *FCanvas, message.DrawItemStruct, bool(OnDrawItem),
+                            [this](Integer index, TRect rect, TOwnerDrawState state) { DrawItem(index, rect, state); }))
+        message.Result = 1;
 }
 
 void TCustomListBox::CNMeasureItem(TWMMeasureItem& message) {
@@ -1334,6 +1407,367 @@ KOV_MESSAGE_MAP(TCustomListBox) {
     map.Message(CN_DRAWITEM, &TCustomListBox::CNDrawItem);
     map.Message(CN_MEASUREITEM, &TCustomListBox::CNMeasureItem);
     map.Message(CN_CTLCOLORLISTBOX, &TCustomListBox::CNCtlColor);
+}
+
+// ---- TComboBoxStrings ---------------------------------------------------------------------------
+
+namespace {
+const TListControlStrings::TMessages kComboBoxMessages = {
+    CB_GETCOUNT,     CB_GETLBTEXTLEN,  CB_GETLBTEXT,     CB_GETITEMDATA,  CB_SETITEMDATA,
+    CB_ADDSTRING,    CB_INSERTSTRING,  CB_DELETESTRING,  CB_RESETCONTENT, CB_FINDSTRINGEXACT};
+} // namespace
+
+TComboBoxStrings::TComboBoxStrings(TCustomComboBox* comboBox)
+    : TListControlStrings(comboBox, kComboBoxMessages), FComboBox(comboBox) {}
+
+bool TComboBoxStrings::ListSorted() const { return FComboBox->GetSorted(); }
+
+void TComboBoxStrings::PutInWindow(Integer index, const String& s) {
+    // The item goes and comes back with its data; the selection stays where it was.
+    const Integer itemIndex = FComboBox->GetItemIndex();
+    TObject* object = GetObject(index);
+    Delete(index);
+    InsertObject(index, s, object);
+    FComboBox->SetItemIndex(itemIndex);
+}
+
+// ---- TCustomComboBox ----------------------------------------------------------------------------
+
+TCustomComboBox::TCustomComboBox(TComponent* owner)
+    : TWinControl(owner), FItems(std::make_unique<TComboBoxStrings>(this)),
+      FCanvas(std::make_unique<TControlCanvas>()) {
+    FCanvas->SetControl(this);
+    FControlStyle = {csDoubleClicks, csOpaque};
+    SetBounds(0, 0, 145, 25);
+    FTabStop = true;
+    SetParentColor(false);
+    SetColor(clWindow);
+}
+
+TCustomComboBox::~TCustomComboBox() {
+    // The canvas may hold a context of the window; it goes first.
+    FCanvas.reset();
+}
+
+void TCustomComboBox::SetItems(TStrings* value) { FItems->Assign(value); }
+
+void TCustomComboBox::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    CreateSubClass(params, WC_COMBOBOXA);
+    params.Style |= WS_VSCROLL | CBS_HASSTRINGS | CBS_AUTOHSCROLL;
+    switch (FStyle) {
+    case csDropDown: params.Style |= CBS_DROPDOWN; break;
+    case csSimple: params.Style |= CBS_SIMPLE; break;
+    case csDropDownList: params.Style |= CBS_DROPDOWNLIST; break;
+    case csOwnerDrawFixed: params.Style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED; break;
+    case csOwnerDrawVariable: params.Style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE; break;
+    }
+    if (FSorted) params.Style |= CBS_SORT;
+    if (FCharCase == ecUpperCase) params.Style |= CBS_UPPERCASE;
+    if (FCharCase == ecLowerCase) params.Style |= CBS_LOWERCASE;
+}
+
+void TCustomComboBox::CreateWnd() {
+    const String text = GetTextValue();
+    TWinControl::CreateWnd();
+    HWND wnd = GetHandle();
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    GetComboBoxInfo(wnd, &info);
+    FListHandle = info.hwndList;
+    FEditHandle = HasEdit() && info.hwndItem != wnd ? info.hwndItem : nullptr;
+    if (FEditHandle != nullptr) {
+        // The edit field's messages pass through the combo first (keys, focus, colours).
+        FDefEditProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(FEditHandle, GWLP_WNDPROC));
+        SetWindowLongPtrA(FEditHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TCustomComboBox::EditWindowProc));
+    }
+    SendMessageA(wnd, CB_SETMINVISIBLE, WPARAM(FDropDownCount), 0);
+    if (FMaxLength > 0) SendMessageA(wnd, CB_LIMITTEXT, WPARAM(FMaxLength), 0);
+    if (FStyle == csOwnerDrawFixed) {
+        SendMessageA(wnd, CB_SETITEMHEIGHT, WPARAM(-1), LPARAM(FItemHeight));
+        SendMessageA(wnd, CB_SETITEMHEIGHT, 0, LPARAM(FItemHeight));
+    }
+    FItems->MoveIntoWindow();
+    if (FSavedItemIndex >= 0) SendMessageA(wnd, CB_SETCURSEL, WPARAM(FSavedItemIndex), 0);
+    if (HasEdit() && !text.empty()) SendMessageA(wnd, WM_SETTEXT, 0, LPARAM(text.c_str()));
+}
+
+void TCustomComboBox::DestroyWnd() {
+    if (HandleAllocated()) {
+        FSavedItemIndex = GetItemIndex();
+        FItems->KeepFromWindow(FSorted);
+        if (FEditHandle != nullptr && IsWindow(FEditHandle))
+            SetWindowLongPtrA(FEditHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FDefEditProc));
+    }
+    FEditHandle = nullptr;
+    FListHandle = nullptr;
+    FDefEditProc = nullptr;
+    FCanvas->FreeHandle();
+    TWinControl::DestroyWnd();
+}
+
+Integer TCustomComboBox::GetItemIndex() const {
+    if (!HandleAllocated()) return FSavedItemIndex;
+    return Integer(SendMessageA(const_cast<TCustomComboBox*>(this)->GetHandle(), CB_GETCURSEL, 0, 0));
+}
+
+void TCustomComboBox::SetItemIndex(Integer value) {
+    if (!HandleAllocated()) {
+        FSavedItemIndex = value;
+        return;
+    }
+    if (GetItemIndex() != value) SendMessageA(GetHandle(), CB_SETCURSEL, WPARAM(value), 0);
+}
+
+void TCustomComboBox::SetStyle(TComboBoxStyle value) {
+    if (FStyle == value) return;
+    FStyle = value;
+    RecreateWnd();
+}
+
+void TCustomComboBox::SetDropDownCount(Integer value) {
+    FDropDownCount = std::max<Integer>(value, 1);
+    if (HandleAllocated()) SendMessageA(GetHandle(), CB_SETMINVISIBLE, WPARAM(FDropDownCount), 0);
+}
+
+bool TCustomComboBox::GetDroppedDown() const {
+    return HandleAllocated() &&
+           SendMessageA(const_cast<TCustomComboBox*>(this)->GetHandle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
+void TCustomComboBox::SetDroppedDown(bool value) {
+    if (value == GetDroppedDown()) return;
+    SendMessageA(GetHandle(), CB_SHOWDROPDOWN, value ? TRUE : FALSE, 0);
+}
+
+void TCustomComboBox::SetMaxLength(Integer value) {
+    FMaxLength = std::max<Integer>(value, 0);
+    if (HandleAllocated()) SendMessageA(GetHandle(), CB_LIMITTEXT, WPARAM(FMaxLength), 0);
+}
+
+void TCustomComboBox::SetSorted(bool value) {
+    if (FSorted == value) return;
+    FSorted = value;
+    if (HandleAllocated())
+        RecreateWnd();
+    else
+        FItems->SetKeptSorted(value);
+}
+
+void TCustomComboBox::SetCharCase(TEditCharCase value) {
+    if (FCharCase == value) return;
+    FCharCase = value;
+    RecreateWnd();
+}
+
+Integer TCustomComboBox::GetItemHeight() const {
+    if (HandleAllocated() && !IsOwnerDraw())
+        return Integer(SendMessageA(const_cast<TCustomComboBox*>(this)->GetHandle(), CB_GETITEMHEIGHT, 0, 0));
+    return FItemHeight;
+}
+
+void TCustomComboBox::SetItemHeight(Integer value) {
+    if (value <= 0 || FItemHeight == value) return;
+    FItemHeight = value;
+    if (IsOwnerDraw()) RecreateWnd();
+}
+
+namespace {
+// The edit field's selection as character offsets.
+std::pair<Integer, Integer> ComboEditSelection(HWND combo) {
+    DWORD start = 0, end = 0;
+    SendMessageA(combo, CB_GETEDITSEL, WPARAM(&start), LPARAM(&end));
+    return {Integer(start), Integer(end)};
+}
+} // namespace
+
+Integer TCustomComboBox::GetSelStart() const {
+    if (!HandleAllocated()) return 0;
+    return ComboEditSelection(const_cast<TCustomComboBox*>(this)->GetHandle()).first;
+}
+
+void TCustomComboBox::SetSelStart(Integer value) {
+    SendMessageA(GetHandle(), CB_SETEDITSEL, 0, MAKELPARAM(value, value));
+}
+
+Integer TCustomComboBox::GetSelLength() const {
+    if (!HandleAllocated()) return 0;
+    const auto [start, end] = ComboEditSelection(const_cast<TCustomComboBox*>(this)->GetHandle());
+    return end - start;
+}
+
+void TCustomComboBox::SetSelLength(Integer value) {
+    const Integer start = GetSelStart();
+    SendMessageA(GetHandle(), CB_SETEDITSEL, 0, MAKELPARAM(start, start + std::max<Integer>(value, 0)));
+}
+
+String TCustomComboBox::GetSelText() const {
+    if (!HandleAllocated()) return String();
+    const auto [start, end] = ComboEditSelection(const_cast<TCustomComboBox*>(this)->GetHandle());
+    return Utf8Copy(GetText(), start + 1, end - start);
+}
+
+void TCustomComboBox::Clear() {
+    SetText(String());
+    FItems->Clear();
+    FSavedItemIndex = -1;
+}
+
+void TCustomComboBox::SelectAll() {
+    if (HandleAllocated()) SendMessageA(GetHandle(), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+}
+
+void TCustomComboBox::Change() { OnChange(this); }
+
+void TCustomComboBox::Select() {
+    if (OnSelect)
+        OnSelect(this);
+    else
+        Change();
+}
+
+void TCustomComboBox::DropDown() { OnDropDown(this); }
+
+void TCustomComboBox::CloseUp() { OnCloseUp(this); }
+
+void TCustomComboBox::KeyPress(char32_t& key) {
+    TWinControl::KeyPress(key);
+    if (key >= 0x20 && FAutoComplete && HasEdit() && HandleAllocated()) AutoCompleteKey(key);
+}
+
+void TCustomComboBox::AutoCompleteKey(char32_t& key) {
+    // What the text would begin with once the key replaced the selection.
+    char32_t typedKey = key;
+    if (FCharCase == ecUpperCase) typedKey = UnicodeToUpper(key);
+    if (FCharCase == ecLowerCase) typedKey = UnicodeToLower(key);
+    const Integer start = ComboEditSelection(GetHandle()).first;
+    const String prefix = Utf8Copy(GetText(), 1, start) + Utf8FromCodePoint(typedKey);
+    const LRESULT found = SendMessageA(GetHandle(), CB_FINDSTRING, WPARAM(-1), LPARAM(prefix.c_str()));
+    if (found < 0) return;
+    // The text becomes the item; the part not typed yet stays selected, so typing on replaces it.
+    key = 0;
+    const String before = GetText();
+    const TLivenessToken alive = LivenessToken();
+    SendMessageA(GetHandle(), CB_SETCURSEL, WPARAM(found), 0);
+    SendMessageA(GetHandle(), CB_SETEDITSEL, 0, MAKELPARAM(Utf8Length(prefix), -1));
+    if (alive && GetText() != before) Change();
+}
+
+void TCustomComboBox::DrawItem(Integer index, TRect rect, TOwnerDrawState state) {
+    if (OnDrawItem) {
+        OnDrawItem(this, index, rect, state);
+        return;
+    }
+    PaintItemText(*FCanvas, rect, index < FItems->GetCount() ? FItems->GetStrings(index) : String());
+}
+
+void TCustomComboBox::MeasureItem(Integer index, Integer& height) { OnMeasureItem(this, index, height); }
+
+LRESULT TCustomComboBox::EditWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* combo = dynamic_cast<TCustomComboBox*>(FindControl(::GetParent(window)));
+    if (combo == nullptr || combo->FEditHandle != window || combo->FDefEditProc == nullptr)
+        return DefWindowProcA(window, msg, wParam, lParam);
+    const WNDPROC proc = combo->FDefEditProc;
+    LRESULT result = 0;
+    try {
+        if (combo->EditMessage(msg, wParam, lParam, result)) return result;
+    } catch (...) {
+        WinHandleException(std::current_exception());
+        return 0;
+    }
+    if (!IsWindow(window)) return 0;
+    return CallWindowProcA(proc, window, msg, wParam, lParam);
+}
+
+bool TCustomComboBox::EditMessage(UINT msg, WPARAM& wParam, LPARAM lParam, LRESULT& result) {
+    const TLivenessToken alive = LivenessToken();
+    auto key = [&](bool (TCustomComboBox::*handler)(TWMKey&)) {
+        TWMKey m{msg, UINT(wParam), LONG(lParam), 0};
+        if ((this->*handler)(m) || !alive) return true;
+        if (m.CharCode == 0) return true;
+        wParam = WPARAM(m.CharCode);
+        return false;
+    };
+    switch (msg) {
+    case WM_SETFOCUS: {
+        // The field's focus is the combo's: the form learns it, and OnEnter follows.
+        HWND edit = FEditHandle;
+        result = CallWindowProcA(FDefEditProc, edit, msg, wParam, lParam);
+        if (alive)
+            if (TWinControl* root = GetParentFormControl(this)) root->SetFocusedControl(this);
+        return true;
+    }
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: return key(&TCustomComboBox::DoKeyDown);
+    case WM_KEYUP:
+    case WM_SYSKEYUP: return key(&TCustomComboBox::DoKeyUp);
+    case WM_CHAR: return key(&TCustomComboBox::DoKeyPress);
+    default: return false;
+    }
+}
+
+void TCustomComboBox::AnswerColors(TMessage& message) {
+    HDC dc = reinterpret_cast<HDC>(message.WParam);
+    SetTextColor(dc, COLORREF(ColorToRGB(GetFont()->GetColor())));
+    SetBkColor(dc, COLORREF(ColorToRGB(GetColor())));
+    message.Result = LRESULT(FBrush.Get(GetColor()));
+}
+
+void TCustomComboBox::WndProc(TMessage& message) {
+    switch (message.Msg) {
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+        // The field and the list ask the combo for their colours: they are the control's.
+        if (HandleAllocated()) {
+            AnswerColors(message);
+            return;
+        }
+        break;
+    default: break;
+    }
+    TWinControl::WndProc(message);
+}
+
+void TCustomComboBox::CNCommand(TWMCommand& message) {
+    const TLivenessToken alive = LivenessToken();
+    switch (message.NotifyCode) {
+    case CBN_DBLCLK: DblClick(); break;
+    case CBN_EDITCHANGE: Change(); break;
+    case CBN_DROPDOWN: DropDown(); break;
+    case CBN_SELCHANGE:
+        Click();
+        if (alive) Select();
+        break;
+    case CBN_CLOSEUP: CloseUp(); break;
+    default: break;
+    }
+}
+
+void TCustomComboBox::CNDrawItem(TWMDrawItem& message) {
+    if (PaintOwnerDrawnItem(this, *FCanvas, message.DrawItemStruct, bool(OnDrawItem),
+                            [this](Integer index, TRect rect, TOwnerDrawState state) { DrawItem(index, rect, state); }))
+        message.Result = 1;
+}
+
+void TCustomComboBox::CNMeasureItem(TWMMeasureItem& message) {
+    MEASUREITEMSTRUCT* item = message.MeasureItemStruct;
+    if (item == nullptr) return;
+    Integer height = FItemHeight;
+    if (FStyle == csOwnerDrawVariable && int(item->itemID) >= 0) MeasureItem(Integer(item->itemID), height);
+    item->itemHeight = UINT(std::max<Integer>(height, 1));
+    message.Result = 1;
+}
+
+void TCustomComboBox::CNCtlColor(TMessage& message) { AnswerColors(message); }
+
+KOV_MESSAGE_MAP(TCustomComboBox) {
+    map.Message(CN_COMMAND, &TCustomComboBox::CNCommand);
+    map.Message(CN_DRAWITEM, &TCustomComboBox::CNDrawItem);
+    map.Message(CN_MEASUREITEM, &TCustomComboBox::CNMeasureItem);
+    map.Message(CN_CTLCOLOREDIT, &TCustomComboBox::CNCtlColor);
+    map.Message(CN_CTLCOLORLISTBOX, &TCustomComboBox::CNCtlColor);
+    map.Message(CN_CTLCOLORSTATIC, &TCustomComboBox::CNCtlColor);
 }
 
 // ---- TScrollBar ---------------------------------------------------------------------------------
@@ -1446,6 +1880,8 @@ struct TListCtrlsTypes {
         RegisterEnum<TListBoxStyle>("TListBoxStyle", {"lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable",
                                                       "lbVirtual", "lbVirtualOwnerDraw"});
         RegisterEnum<TScrollBarKind>("TScrollBarKind", {"sbHorizontal", "sbVertical"});
+        RegisterEnum<TComboBoxStyle>("TComboBoxStyle", {"csDropDown", "csSimple", "csDropDownList",
+                                                        "csOwnerDrawFixed", "csOwnerDrawVariable"});
         RegisterEnum<TOwnerDrawStateItem>("TOwnerDrawStateItem",
                                           {"odSelected", "odGrayed", "odDisabled", "odChecked", "odFocused",
                                            "odDefault", "odHotLight", "odInactive", "odNoAccel",
@@ -1475,6 +1911,25 @@ KOV_PUBLISHED(TCustomListBox) {
     Property("OnData", &TCustomListBox::OnData);
 }
 
+KOV_PUBLISHED(TCustomComboBox) {
+    Property("Style", &TCustomComboBox::GetStyle, &TCustomComboBox::SetStyle).Default(csDropDown);
+    Property("AutoComplete", &TCustomComboBox::GetAutoComplete, &TCustomComboBox::SetAutoComplete).Default(true);
+    Property("CharCase", &TCustomComboBox::GetCharCase, &TCustomComboBox::SetCharCase).Default(ecNormal);
+    Property("DropDownCount", &TCustomComboBox::GetDropDownCount, &TCustomComboBox::SetDropDownCount).Default(8);
+    Property("ItemHeight", &TCustomComboBox::GetItemHeight, &TCustomComboBox::SetItemHeight).Default(16);
+    Property("Items", &TCustomComboBox::GetItems, &TCustomComboBox::SetItems);
+    Property("ItemIndex", &TCustomComboBox::GetItemIndex, &TCustomComboBox::SetItemIndex).Default(-1);
+    Property("MaxLength", &TCustomComboBox::GetMaxLength, &TCustomComboBox::SetMaxLength).Default(0);
+    Property("Sorted", &TCustomComboBox::GetSorted, &TCustomComboBox::SetSorted).Default(false);
+    Property("TabStop", &TCustomComboBox::GetTabStop, &TCustomComboBox::SetTabStop).Default(true);
+    Property("OnChange", &TCustomComboBox::OnChange);
+    Property("OnSelect", &TCustomComboBox::OnSelect);
+    Property("OnDropDown", &TCustomComboBox::OnDropDown);
+    Property("OnCloseUp", &TCustomComboBox::OnCloseUp);
+    Property("OnDrawItem", &TCustomComboBox::OnDrawItem);
+    Property("OnMeasureItem", &TCustomComboBox::OnMeasureItem);
+}
+
 KOV_PUBLISHED(TScrollBar) {
     Property("Kind", &TScrollBar::GetKind, &TScrollBar::SetKind).Default(sbHorizontal);
     Property("Min", &TScrollBar::GetMin, &TScrollBar::SetMin).Default(0);
@@ -1490,7 +1945,8 @@ KOV_PUBLISHED(TScrollBar) {
 
 namespace {
 const bool kListCtrlsRegistered = [] {
-    RegisterClasses({TCustomListBox::StaticClass(), TListBox::StaticClass(), TScrollBar::StaticClass()});
+    RegisterClasses({TCustomListBox::StaticClass(), TListBox::StaticClass(), TCustomComboBox::StaticClass(),
+                     TComboBox::StaticClass(), TScrollBar::StaticClass()});
     return true;
 }();
 } // namespace

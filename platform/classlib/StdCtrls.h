@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/classlib/Controls.h"
+#include "platform/classlib/EditCtrls.h"
 #include "platform/classlib/Forms.h"
 #include "platform/classlib/Graphics.h"
 #include "platform/winapi/WinOwnerDraw.h"
@@ -332,14 +333,59 @@ using TLBGetDataEvent = TClosure<void(TWinControl* Control, Integer Index, Strin
 
 class TCustomListBox;
 
-// The items of a list box: read and written through the list's window (LB_ADDSTRING,
-// LB_GETTEXT, ...), or kept in a plain list while the list has no window and moved into the
-// window when it is made. Objects are the items' data.
-class TListBoxStrings : public TStrings {
-    KOV_CLASS(TListBoxStrings, TStrings)
+// The items of a list box or a combo box: read and written through the control's window with
+// the messages of its kind, or kept in a plain list while the control has no window and moved
+// into the window when it is made. Objects are the items' data.
+class TListControlStrings : public TStrings {
+    KOV_CLASS(TListControlStrings, TStrings)
+public:
+    // The window messages of one kind of list (LB_* or CB_*).
+    struct TMessages {
+        UINT GetCount, GetTextLen, GetText, GetItemData, SetItemData, AddString, InsertString, DeleteString,
+            ResetContent, FindStringExact;
+    };
+    TListControlStrings(TWinControl* control, const TMessages& messages);
+    ~TListControlStrings() override;
+
+    Integer GetCount() const override;
+    void Clear() override;
+    void Delete(Integer index) override;
+    void Insert(Integer index, const String& s) override;
+    Integer Add(const String& s) override;
+    Integer IndexOf(const String& s) const override;
+
+    // The kept items go into the control's new window.
+    void MoveIntoWindow();
+    // The window's items are kept (sorted as the list is) before the window goes.
+    void KeepFromWindow(bool sorted);
+    void SetKeptSorted(bool sorted) { FSaved->SetSorted(sorted); }
+
+protected:
+    String Get(Integer index) const override;
+    void Put(Integer index, const String& s) override;
+    TObject* GetObject(Integer index) const override;
+    void PutObject(Integer index, TObject* object) override;
+    void SetUpdateState(bool updating) override;
+    // Whether the window sorts what it is given (an insert then adds in order).
+    virtual bool ListSorted() const = 0;
+    // Replaces an item of the window, keeping what the control selects.
+    virtual void PutInWindow(Integer index, const String& s) = 0;
+
+    bool Windowed() const;
+    HWND Wnd() const;
+    TWinControl* FControl;
+
+private:
+    TMessages FMessages;
+    // The items while there is no window (texts and objects), sorted when the list is.
+    std::unique_ptr<TStringList> FSaved;
+};
+
+// A list box's items; a virtual list has no items of its own and asks for their texts.
+class TListBoxStrings : public TListControlStrings {
+    KOV_CLASS(TListBoxStrings, TListControlStrings)
 public:
     explicit TListBoxStrings(TCustomListBox* listBox = nullptr);
-    ~TListBoxStrings() override;
 
     Integer GetCount() const override;
     void Clear() override;
@@ -350,18 +396,14 @@ public:
 
 protected:
     String Get(Integer index) const override;
-    void Put(Integer index, const String& s) override;
     TObject* GetObject(Integer index) const override;
     void PutObject(Integer index, TObject* object) override;
-    void SetUpdateState(bool updating) override;
+    bool ListSorted() const override;
+    void PutInWindow(Integer index, const String& s) override;
 
 private:
-    friend class TCustomListBox;
-    bool Windowed() const;
-    HWND Wnd() const;
+    bool IsVirtual() const;
     TCustomListBox* FListBox;
-    // The items while there is no window (texts and objects), sorted when the list is.
-    std::unique_ptr<TStringList> FSaved;
 };
 
 class TCustomListBox : public TWinControl {
@@ -464,6 +506,134 @@ class TListBox : public TCustomListBox {
     KOV_CLASS(TListBox, TCustomListBox)
 public:
     explicit TListBox(TComponent* owner) : TCustomListBox(owner) {}
+};
+
+// ---- Combo boxes ------------------------------------------------------------------------------
+
+// csDropDown: an edit field and a list that drops down; csSimple: an edit field above a list
+// that is always shown; csDropDownList: a field showing the selected item; the owner-draw styles
+// are drop-down lists whose items the control draws (all of one height, or each measured).
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+
+class TCustomComboBox;
+
+class TComboBoxStrings : public TListControlStrings {
+    KOV_CLASS(TComboBoxStrings, TListControlStrings)
+public:
+    explicit TComboBoxStrings(TCustomComboBox* comboBox = nullptr);
+
+protected:
+    bool ListSorted() const override;
+    void PutInWindow(Integer index, const String& s) override;
+
+private:
+    TCustomComboBox* FComboBox;
+};
+
+// A combo box ("COMBOBOX" window class). Its edit field is a window of its own under the
+// combo: keys typed there reach the combo's key events, and its focus is the combo's.
+class TCustomComboBox : public TWinControl {
+    KOV_CLASS(TCustomComboBox, TWinControl)
+    KOV_DECLARE_MESSAGE_MAP
+public:
+    explicit TCustomComboBox(TComponent* owner);
+    ~TCustomComboBox() override;
+
+    TComboBoxStyle GetStyle() const { return FStyle; }
+    void SetStyle(TComboBoxStyle value);
+    TStrings* GetItems() const { return FItems.get(); }
+    void SetItems(TStrings* value);
+    // The selected item, -1 for none.
+    Integer GetItemIndex() const;
+    void SetItemIndex(Integer value);
+    // Rows the dropped list shows at most.
+    Integer GetDropDownCount() const { return FDropDownCount; }
+    void SetDropDownCount(Integer value);
+    bool GetDroppedDown() const;
+    void SetDroppedDown(bool value);
+    // The most characters the edit field takes; 0 for no limit.
+    Integer GetMaxLength() const { return FMaxLength; }
+    void SetMaxLength(Integer value);
+    bool GetSorted() const { return FSorted; }
+    void SetSorted(bool value);
+    TEditCharCase GetCharCase() const { return FCharCase; }
+    void SetCharCase(TEditCharCase value);
+    // Typing completes the text from the first item that starts with it.
+    bool GetAutoComplete() const { return FAutoComplete; }
+    void SetAutoComplete(bool value) { FAutoComplete = value; }
+    Integer GetItemHeight() const;
+    void SetItemHeight(Integer value);
+    // The selection in the edit field, in characters.
+    Integer GetSelStart() const;
+    void SetSelStart(Integer value);
+    Integer GetSelLength() const;
+    void SetSelLength(Integer value);
+    String GetSelText() const;
+    TCanvas* GetCanvas() const { return FCanvas.get(); }
+    // The edit field's window (none for a drop-down list) and the list's.
+    HWND GetEditHandle() const { return FEditHandle; }
+    HWND GetListHandle() const { return FListHandle; }
+
+    void Clear();
+    void SelectAll();
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnSelect;
+    TNotifyEvent OnDropDown;
+    TNotifyEvent OnCloseUp;
+    TDrawItemEvent OnDrawItem;
+    TMeasureItemEvent OnMeasureItem;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void WndProc(TMessage& message) override;
+    void KeyPress(char32_t& key) override;
+    virtual void Change();
+    // The user chose an item: OnSelect, or OnChange when there is none.
+    virtual void Select();
+    virtual void DropDown();
+    virtual void CloseUp();
+    virtual void DrawItem(Integer index, TRect rect, TOwnerDrawState state);
+    virtual void MeasureItem(Integer index, Integer& height);
+    bool IsOwnerDraw() const { return FStyle == csOwnerDrawFixed || FStyle == csOwnerDrawVariable; }
+    bool HasEdit() const { return FStyle == csDropDown || FStyle == csSimple; }
+
+    void CNCommand(TWMCommand& message);
+    void CNDrawItem(TWMDrawItem& message);
+    void CNMeasureItem(TWMMeasureItem& message);
+    void CNCtlColor(TMessage& message);
+
+private:
+    friend class TComboBoxStrings;
+    static LRESULT EditWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    // A message of the edit field; false when the field's own procedure is to handle it.
+    bool EditMessage(UINT msg, WPARAM& wParam, LPARAM lParam, LRESULT& result);
+    void AnswerColors(TMessage& message);
+    void AutoCompleteKey(char32_t& key);
+    std::unique_ptr<TComboBoxStrings> FItems;
+    std::unique_ptr<TControlCanvas> FCanvas;
+    TControlBrush FBrush;
+    HWND FEditHandle = nullptr;
+    HWND FListHandle = nullptr;
+    WNDPROC FDefEditProc = nullptr;
+    TComboBoxStyle FStyle = csDropDown;
+    TEditCharCase FCharCase = ecNormal;
+    Integer FDropDownCount = 8;
+    Integer FMaxLength = 0;
+    Integer FItemHeight = 16;
+    bool FSorted = false;
+    bool FAutoComplete = true;
+    // Kept over a recreation of the window, and set before there is one.
+    Integer FSavedItemIndex = -1;
+    String FSavedText;
+};
+
+class TComboBox : public TCustomComboBox {
+    KOV_CLASS(TComboBox, TCustomComboBox)
+public:
+    explicit TComboBox(TComponent* owner) : TCustomComboBox(owner) {}
 };
 
 // ---- Scroll bar -------------------------------------------------------------------------------

@@ -30,6 +30,7 @@ struct TCombo {
     int MinVisible = 30;
     int DroppedWidth = 0;
     bool ExtendedUI = false;
+    bool ListHScroll = false; // the list has a horizontal bar (WS_HSCROLL given to the combo)
     bool Dropped = false;
     bool Focused = false;
     bool SettingText = false;
@@ -447,6 +448,7 @@ LRESULT OnCreate(HWND window) {
     if (s & CBS_OWNERDRAWFIXED) listStyle |= LBS_OWNERDRAWFIXED;
     if (s & CBS_OWNERDRAWVARIABLE) listStyle |= LBS_OWNERDRAWVARIABLE;
     if (s & CBS_DISABLENOSCROLL) listStyle |= LBS_DISABLENOSCROLL;
+    if (c->ListHScroll) listStyle |= WS_HSCROLL;
     RECT client = ClientOf(window);
     HWND list;
     if (IsSimple(window)) {
@@ -819,6 +821,10 @@ LRESULT ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             auto* c = new TCombo;
             c->Handle = window;
             SetWindowLongPtrA(window, 0, LONG_PTR(c));
+            // Scroll bars asked of the combo are its list's; the combo itself has none.
+            const DWORD style = StyleOf(window);
+            c->ListHScroll = (style & WS_HSCROLL) != 0;
+            SetWindowLongA(window, GWL_STYLE, LONG(style & ~DWORD(WS_VSCROLL | WS_HSCROLL)));
         }
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_NCDESTROY:

@@ -31,7 +31,7 @@ protected:
         Form->SetBounds(50, 50, 420, 240);
     }
     void TearDown() override {
-        SetPopupMenuHook(FOldPopupHook);
+        if (FPopupHookInstalled) SetPopupMenuHook(FOldPopupHook);
         delete Form;
         App.reset();
         MSG msg;
@@ -71,7 +71,11 @@ protected:
         return b;
     }
     // Keeps the menus unit's popup hook, if any, to put it back after the test.
-    void InstallPopupHook(TPopupMenuHook hook) { FOldPopupHook = SetPopupMenuHook(std::move(hook)); }
+    void InstallPopupHook(TPopupMenuHook hook) {
+        TPopupMenuHook old = SetPopupMenuHook(std::move(hook));
+        if (!FPopupHookInstalled) FOldPopupHook = std::move(old);
+        FPopupHookInstalled = true;
+    }
     COLORREF PixelAt(TControl* control, int x, int y) {
         GdiSurface s;
         EXPECT_TRUE(WinGetSurface(Form->GetHandle(), s));
@@ -102,6 +106,7 @@ protected:
 private:
     TClockMode FOldMode = TClockMode::Real;
     TPopupMenuHook FOldPopupHook;
+    bool FPopupHookInstalled = false;
 };
 
 struct TEvents : TObject {

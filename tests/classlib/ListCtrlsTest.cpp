@@ -212,7 +212,7 @@ TEST_F(ListCtrlsTest, ExtendedSelectionByShiftArrowsAndSpaceInMultipleMode) {
     EXPECT_EQ(Selection(list), (std::vector<Integer>{0, 2}));
 }
 
-TEST_F(ListCtrlsTest, DISABLED_OwnerDrawnItemsAreMeasuredAndDrawnWithTheirState) {
+TEST_F(ListCtrlsTest, OwnerDrawnItemsAreMeasuredAndDrawnWithTheirState) {
     TEvents events;
     auto* variable = MakeList({"x", "y", "z"});
     variable->SetStyle(lbOwnerDrawVariable);

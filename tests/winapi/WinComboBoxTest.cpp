@@ -147,6 +147,24 @@ TEST_F(WinComboBoxTest, PartsOfEachKind) {
 }
 
 // Every gesture that opens the list, and every one that closes it, with the notifications.
+// Scroll bars asked of a combo box belong to its list: the combo's own frame has none.
+TEST_F(WinComboBoxTest, ScrollBarStylesGoToTheList) {
+    for (DWORD kind : {CBS_DROPDOWN, CBS_SIMPLE}) {
+        SCOPED_TRACE(kind);
+        HWND c = Combo(kind | WS_VSCROLL | WS_HSCROLL);
+        const DWORD style = DWORD(GetWindowLongA(c, GWL_STYLE));
+        EXPECT_EQ(style & (WS_VSCROLL | WS_HSCROLL), 0u);
+        RECT window, client;
+        GetWindowRect(c, &window);
+        GetClientRect(c, &client);
+        EXPECT_EQ(client.right, window.right - window.left);
+        // The list shows its horizontal bar once its items are wider than it.
+        SendMessageA(c, CB_SETHORIZONTALEXTENT, 1000, 0);
+        EXPECT_NE(GetWindowLongA(Info(c).hwndList, GWL_STYLE) & WS_HSCROLL, 0);
+        DestroyWindow(c);
+    }
+}
+
 TEST_F(WinComboBoxTest, DropDownAndCloseUpByEveryGesture) {
     struct Case {
         const char* Name;
