@@ -441,3 +441,30 @@ TEST_F(ComboBoxCtlTest, SheetOfComboBoxesWithOneDropped) {
     EXPECT_GT(testsupport::ReadFileBytes(path).size(), 100u);
     dropped->SetDroppedDown(false);
 }
+
+// Closed, the form's keys work from the edit field: Tab moves on and Enter presses the default
+// button; open, Enter only closes the list.
+TEST_F(ComboBoxCtlTest, DialogKeysFromTheFieldReachTheFormOnlyWhileClosed) {
+    auto* c = MakeCombo(csDropDown, {"Alpha", "Bravo"});
+    auto* ok = new TButton(Form);
+    ok->SetParent(Form);
+    ok->SetBounds(10, 100, 75, 25);
+    ok->SetDefault(true);
+    struct TClicks : TObject {
+        int Count = 0;
+        void Click(TObject*) { ++Count; }
+    } clicks;
+    ok->OnClick = TNotifyEvent(&clicks, &TClicks::Click);
+    ShowForm();
+    c->SetFocus();
+    App->ProcessMessages();
+    Key(VK_F4);
+    ASSERT_TRUE(c->GetDroppedDown());
+    Key(VK_RETURN);
+    EXPECT_FALSE(c->GetDroppedDown());
+    EXPECT_EQ(clicks.Count, 0);
+    Key(VK_RETURN);
+    EXPECT_EQ(clicks.Count, 1);
+    Key(VK_TAB);
+    EXPECT_EQ(Form->GetActiveControl(), ok);
+}
