@@ -208,12 +208,6 @@ void TToolButton::Notification(TComponent* component, TOperation operation) {
     if (component == FMenuItem) FMenuItem = nullptr;
 }
 
-void TToolButton::Loaded() {
-    TGraphicControl::Loaded();
-    // Read under a bar that shows hints: the button follows the bar's setting from now on.
-    if (GetParentShowHint() && GetParent() != nullptr) Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
-}
-
 bool TToolButton::GetHot() const {
     TToolBar* bar = GetToolBar();
     return bar != nullptr && bar->HotTracking() && FMouseInControl && GetEnabled() && !IsSeparator();

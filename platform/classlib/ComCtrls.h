@@ -111,7 +111,6 @@ public:
 
     void Click() override;
     void Notification(TComponent* component, TOperation operation) override;
-    void Loaded() override;
 
 protected:
     void Paint() override;

@@ -831,6 +831,8 @@ void TControl::Loaded() {
     if (FParent != nullptr) {
         if (FParentColor) ParentColorChanged();
         if (FParentFont) ParentFontChanged();
+        // Read from a definition, the control follows its parent's hint setting from now on.
+        if (FParentShowHint) Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
     }
     UpdateAnchorRules();
     if (FAutoSize) AdjustSize();

@@ -18,6 +18,8 @@ struct Settings {
     BOOL DragFullWindows = TRUE;
     BOOL FlatMenu = FALSE;
     BOOL MenuAnimation = FALSE;
+    DWORD MenuShowDelay = 400;
+    BOOL DropShadow = TRUE;
 };
 
 struct State {
@@ -147,6 +149,18 @@ BOOL SystemParametersInfoA(UINT action, UINT uiParam, void* pvParam, UINT winIni
             return Put(pvParam, v.MenuAnimation);
         case SPI_SETMENUANIMATION:
             v.MenuAnimation = pvParam != nullptr;
+            changed = true;
+            break;
+        case SPI_GETMENUSHOWDELAY:
+            return Put(pvParam, v.MenuShowDelay);
+        case SPI_SETMENUSHOWDELAY:
+            v.MenuShowDelay = uiParam;
+            changed = true;
+            break;
+        case SPI_GETDROPSHADOW:
+            return Put(pvParam, v.DropShadow);
+        case SPI_SETDROPSHADOW:
+            v.DropShadow = pvParam != nullptr;
             changed = true;
             break;
         case SPI_SETDOUBLECLICKTIME:

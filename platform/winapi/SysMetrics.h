@@ -20,6 +20,8 @@ constexpr UINT SPI_SETWORKAREA = 0x002F;
 constexpr UINT SPI_GETWORKAREA = 0x0030;
 constexpr UINT SPI_GETWHEELSCROLLLINES = 0x0068;
 constexpr UINT SPI_SETWHEELSCROLLLINES = 0x0069;
+constexpr UINT SPI_GETMENUSHOWDELAY = 0x006A;
+constexpr UINT SPI_SETMENUSHOWDELAY = 0x006B;
 constexpr UINT SPI_GETMENUANIMATION = 0x1002;
 constexpr UINT SPI_SETMENUANIMATION = 0x1003;
 constexpr UINT SPI_GETKEYBOARDCUES = 0x100A;
@@ -28,6 +30,8 @@ constexpr UINT SPI_GETMENUUNDERLINES = SPI_GETKEYBOARDCUES;
 constexpr UINT SPI_SETMENUUNDERLINES = SPI_SETKEYBOARDCUES;
 constexpr UINT SPI_GETFLATMENU = 0x1022;
 constexpr UINT SPI_SETFLATMENU = 0x1023;
+constexpr UINT SPI_GETDROPSHADOW = 0x1024;
+constexpr UINT SPI_SETDROPSHADOW = 0x1025;
 
 constexpr UINT SPIF_UPDATEINIFILE = 0x0001;
 constexpr UINT SPIF_SENDCHANGE = 0x0002;
@@ -68,6 +72,10 @@ using NONCLIENTMETRICS = NONCLIENTMETRICSA;
 //   SPI_GETFLATMENU           -, BOOL* (FALSE);
 //   SPI_GETMENUANIMATION      -, BOOL* (FALSE). The SET forms of these four take the value as
 //                             pvParam (non-null: TRUE), the drag one as uiParam.
+//   SPI_GETMENUSHOWDELAY      -, DWORD* (400: ms before a submenu opens under the pointer);
+//                             SPI_SETMENUSHOWDELAY takes it in uiParam.
+//   SPI_GETDROPSHADOW         -, BOOL* (TRUE: pop-up menus cast a shadow); SPI_SETDROPSHADOW
+//                             takes the value as pvParam (non-null: TRUE).
 //   SPI_SETDOUBLECLICKTIME    milliseconds, - (SetDoubleClickTime).
 // A SET with SPIF_SENDCHANGE then runs the setting-change hook with the action. Unknown actions
 // and bad arguments fail with ERROR_INVALID_PARAMETER.

@@ -17,6 +17,7 @@
 // answer MN_GETHMENU with their menu.
 #pragma once
 
+#include "platform/winapi/SysMetrics.h" // the SPI_ settings the menus read
 #include "platform/winapi/WinCore.h"
 
 constexpr const char* WC_MENUA = "#32768";
@@ -137,11 +138,6 @@ constexpr WORD MNC_SELECT = 3;
 
 // A pop-up menu window answers its HMENU.
 constexpr UINT MN_GETHMENU = 0x01E1;
-
-// Settings the menus read (SystemParametersInfoA). Without an answer the submenus open after
-// 400 ms and pop-up menus have drop shadows.
-constexpr UINT SPI_GETMENUSHOWDELAY = 0x006A;
-constexpr UINT SPI_GETDROPSHADOW = 0x1024;
 
 // ---- Menu objects --------------------------------------------------------------------------------
 

@@ -195,14 +195,14 @@ RECT PlaceSubmenu(const TLevel& parent, const TItem& item, SIZE size) {
 
 bool DropShadow() {
     BOOL shadow = TRUE;
-    if (!SystemParametersInfoA(SPI_GETDROPSHADOW, 0, &shadow, 0)) shadow = TRUE;
+    SystemParametersInfoA(SPI_GETDROPSHADOW, 0, &shadow, 0);
     return shadow != FALSE;
 }
 
 UINT ShowDelay() {
-    UINT delay = 400;
-    if (!SystemParametersInfoA(SPI_GETMENUSHOWDELAY, 0, &delay, 0)) delay = 400;
-    return delay;
+    DWORD delay = 400;
+    SystemParametersInfoA(SPI_GETMENUSHOWDELAY, 0, &delay, 0);
+    return UINT(delay);
 }
 
 HWND CreateMenuWindow(HMENU menu, HWND owner, const RECT& r) {

@@ -181,6 +181,7 @@ TEST_F(SysMetricsTest, InterfaceSettings) {
         {"drag full windows", SPI_GETDRAGFULLWINDOWS, SPI_SETDRAGFULLWINDOWS, TRUE, true},
         {"flat menu", SPI_GETFLATMENU, SPI_SETFLATMENU, FALSE, false},
         {"menu animation", SPI_GETMENUANIMATION, SPI_SETMENUANIMATION, FALSE, false},
+        {"drop shadow", SPI_GETDROPSHADOW, SPI_SETDROPSHADOW, TRUE, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -201,6 +202,12 @@ TEST_F(SysMetricsTest, InterfaceSettings) {
     ASSERT_TRUE(SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, 5, nullptr, SPIF_UPDATEINIFILE));
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0));
     EXPECT_EQ(5u, lines);
+    DWORD delay = 0;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETMENUSHOWDELAY, 0, &delay, 0));
+    EXPECT_EQ(400u, delay);
+    ASSERT_TRUE(SystemParametersInfoA(SPI_SETMENUSHOWDELAY, 100, nullptr, 0));
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETMENUSHOWDELAY, 0, &delay, 0));
+    EXPECT_EQ(100u, delay);
     EXPECT_TRUE(Changes.empty());
 
     UINT before = GetDoubleClickTime();
