@@ -336,7 +336,12 @@ bool PeekCore(MSG* out, HWND filter, UINT min, UINT max, UINT flags) {
                 }
             }
             if (!found && (kinds & QS_INPUT)) {
+                // Keys go to the window that has the focus when they are read, not to the one
+                // that had it when they arrived: Tab then Enter types Enter into the next control.
+                TWnd* focus = Find(Input().Focus);
+                const HWND keyTarget = focus != nullptr && focus->ThreadId == self ? focus->Handle : nullptr;
                 for (auto& entry : q->Input) {
+                    if (keyTarget != nullptr && IsKeyMessage(entry.Msg.message)) entry.Msg.hwnd = keyTarget;
                     if (!RangeMatches(entry.Msg.message, min, max) || !MatchesWindow(filter, entry.Msg.hwnd))
                         continue;
                     input = entry;

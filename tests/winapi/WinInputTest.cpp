@@ -301,6 +301,21 @@ TEST_F(WinInputTest, KeysWithoutFocusGoToTheActiveWindowAsSystemKeys) {
     EXPECT_EQ(KeyMessages(), expected);
 }
 
+// Keys queued before the focus moves go to the window that has the focus when they are read.
+TEST_F(WinInputTest, KeysGoToTheFocusOfTheMomentTheyAreRead) {
+    HWND child = Make(WS_CHILD | WS_VISIBLE, 10, 10, 50, 20, Window);
+    PumpAll();
+    Rec.Clear();
+    WinInputKey('A', false, true);
+    WinInputKey('A', false, false);
+    SetFocus(child);
+    PumpAll();
+    std::vector<HWND> targets;
+    for (const Seen& s : Rec.Log)
+        if (s.Message == WM_KEYDOWN || s.Message == WM_CHAR || s.Message == WM_KEYUP) targets.push_back(s.Window);
+    EXPECT_EQ(targets, (std::vector<HWND>{child, child, child}));
+}
+
 // ---- Mouse ------------------------------------------------------------------------------------------
 
 TEST_F(WinInputTest, DoubleClicksOnlyForClassesThatAskForThem) {
