@@ -1,6 +1,7 @@
 // TCustomForm: the top-level window of a form, its showing, placing and activation, the modal
 // loop, closing, the dialog keys, and the frame and documents of multiple-document windows.
 #include <algorithm>
+#include <utility>
 
 #include "platform/classlib/Menus.h"
 #include "platform/classlib/Forms.h"
@@ -83,8 +84,24 @@ TCustomForm::~TCustomForm() {
     if (FMenu) FMenu->RemoveFreeNotification(this);
 }
 
+namespace kov_detail {
+namespace {
+thread_local bool tCreateFormMark = false;
+} // namespace
+
+TCreateFormScope::TCreateFormScope() : FOuter(tCreateFormMark) { tCreateFormMark = true; }
+TCreateFormScope::~TCreateFormScope() { tCreateFormMark = FOuter; }
+
+bool TakeCreateFormMark() { return std::exchange(tCreateFormMark, false); }
+} // namespace kov_detail
+
+void TCustomForm::CompleteCreateForm() {
+    FCreateFormPending = false;
+    AfterConstruction();
+}
+
 void TCustomForm::AfterConstruction() {
-    if (FConstructed) return;
+    if (FConstructed || FCreateFormPending) return;
     FConstructed = true;
     if (FNeedsDefinition) {
         IncludeComponentState(csLoading);

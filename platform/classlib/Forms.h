@@ -199,6 +199,22 @@ bool InitInheritedComponent(TComponent* instance, TClass rootAncestor);
 // Marks the constructor that makes a form (or data module) without reading a definition.
 struct TCreateNew {};
 
+namespace kov_detail {
+// While TApplication::CreateForm constructs a form or data module, the first one constructed
+// takes this mark (TakeCreateFormMark) and leaves its AfterConstruction() to CreateForm.
+class TCreateFormScope {
+public:
+    TCreateFormScope();
+    ~TCreateFormScope();
+    TCreateFormScope(const TCreateFormScope&) = delete;
+    TCreateFormScope& operator=(const TCreateFormScope&) = delete;
+
+private:
+    bool FOuter;
+};
+bool TakeCreateFormMark();
+} // namespace kov_detail
+
 class TCustomForm : public TScrollingWinControl {
     KOV_CLASS(TCustomForm, TScrollingWinControl)
     KOV_DECLARE_MESSAGE_MAP
@@ -211,8 +227,10 @@ public:
     TCustomForm(TComponent* owner, TCreateNew);
     ~TCustomForm() override;
 
-    // Reads the definition (through InitInheritedComponent) and runs OnCreate; once.
+    // Reads the definition (through InitInheritedComponent) and runs OnCreate; once. A form that
+    // TApplication::CreateForm is making waits for it (CompleteCreateForm) instead.
     void AfterConstruction();
+    void CompleteCreateForm();
 
     // ---- Showing and closing ----
     void Show();
@@ -392,6 +410,7 @@ private:
     bool FActive = false;
     bool FNeedsDefinition = false;
     bool FConstructed = false;
+    bool FCreateFormPending = kov_detail::TakeCreateFormMark();
     bool FPlaced = false;
     Integer FPixelsPerInch = 96;
     Integer FTextHeight = 13;
@@ -419,6 +438,7 @@ public:
     ~TDataModule() override;
 
     void AfterConstruction();
+    void CompleteCreateForm();
 
     // Where the module stood in the designer; stored as Left, Top, Height and Width.
     POINT GetDesignOffset() const { return FDesignOffset; }
@@ -444,6 +464,7 @@ private:
     bool FOldCreateOrder = false;
     bool FNeedsDefinition = false;
     bool FConstructed = false;
+    bool FCreateFormPending = kov_detail::TakeCreateFormMark();
     bool FDestroyed = false;
 };
 
@@ -607,11 +628,16 @@ public:
     // form made becomes the main form. `reference` receives it before OnCreate runs.
     template <class T>
     void CreateForm(T*& reference) {
-        T* instance = new T(this);
+        T* instance = nullptr;
+        {
+            // The form's own AfterConstruction() waits for this call: OnCreate may use `reference`.
+            const kov_detail::TCreateFormScope scope;
+            instance = new T(this);
+        }
         reference = instance;
-        FinishCreateForm(instance);
         if constexpr (std::is_base_of_v<TCustomForm, T> || std::is_base_of_v<TDataModule, T>)
-            instance->AfterConstruction();
+            instance->CompleteCreateForm();
+        FinishCreateForm(instance);
     }
     void CreateForm(TClass instanceClass, TComponent** reference);
 

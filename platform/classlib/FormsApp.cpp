@@ -110,8 +110,13 @@ TDataModule::~TDataModule() {
     Screen->RemoveDataModule(this);
 }
 
+void TDataModule::CompleteCreateForm() {
+    FCreateFormPending = false;
+    AfterConstruction();
+}
+
 void TDataModule::AfterConstruction() {
-    if (FConstructed) return;
+    if (FConstructed || FCreateFormPending) return;
     FConstructed = true;
     if (FNeedsDefinition) {
         IncludeComponentState(csLoading);
@@ -196,15 +201,19 @@ void TApplication::SetHint(const String& value) {
 }
 
 void TApplication::CreateForm(TClass instanceClass, TComponent** reference) {
-    TObject* object = instanceClass->Create(this);
+    TObject* object = nullptr;
+    {
+        const kov_detail::TCreateFormScope scope;
+        object = instanceClass->Create(this);
+    }
     auto* instance = dynamic_cast<TComponent*>(object);
     if (!instance) {
         delete object;
         throw EInvalidOperation("Cannot create form: " + instanceClass->ClassName() + " is not a component");
     }
     if (reference) *reference = instance;
-    if (auto* form = dynamic_cast<TCustomForm*>(instance)) form->AfterConstruction();
-    if (auto* module = dynamic_cast<TDataModule*>(instance)) module->AfterConstruction();
+    if (auto* form = dynamic_cast<TCustomForm*>(instance)) form->CompleteCreateForm();
+    if (auto* module = dynamic_cast<TDataModule*>(instance)) module->CompleteCreateForm();
     FinishCreateForm(instance);
 }
 

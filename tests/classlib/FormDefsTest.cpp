@@ -109,7 +109,13 @@ public:
     explicit TFormDefsTestForm(TComponent* owner, bool complete = true) : TForm(owner) {
         if (complete) AfterConstruction();
     }
-    void FormCreate(TObject* sender) { Created.push_back(sender); }
+    void FormCreate(TObject* sender) {
+        Created.push_back(sender);
+        if (gCreatedVariable != nullptr) SeenInOnCreate = *gCreatedVariable;
+    }
+    // The variable a program keeps the form in, as OnCreate sees it.
+    static inline TFormDefsTestForm** gCreatedVariable = nullptr;
+    TFormDefsTestForm* SeenInOnCreate = nullptr;
     void PanelClick(TObject* sender) { Clicked.push_back(sender); }
     std::vector<TObject*> Created;
     std::vector<TObject*> Clicked;
@@ -252,6 +258,29 @@ TEST_F(FormDefsTest, DefinitionsAreFoundByClassUpTheClassChain) {
     }
     EXPECT_TRUE(HasOwnFormDefinition(TFormDefsTestForm::StaticClass()));
     EXPECT_FALSE(HasOwnFormDefinition(TFormDefsPlainForm::StaticClass()));
+}
+
+// A program's OnCreate may use the variable the application keeps the form in: CreateForm
+// fills it before the definition is read and OnCreate runs, for forms made inside too.
+TEST_F(FormDefsTest, CreateFormFillsTheVariableBeforeOnCreate) {
+    TFormDefsTestForm* form = nullptr;
+    TFormDefsTestForm::gCreatedVariable = &form;
+    App->CreateForm(form);
+    TFormDefsTestForm::gCreatedVariable = nullptr;
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->SeenInOnCreate, form);
+    EXPECT_EQ(form->Created, std::vector<TObject*>{form});
+    EXPECT_EQ(form->GetCaption(), "Stored form");
+    EXPECT_EQ(App->GetMainForm(), form);
+
+    TComponent* byClass = nullptr;
+    App->CreateForm(TFormDefsTestForm::StaticClass(), &byClass);
+    auto* second = dynamic_cast<TFormDefsTestForm*>(byClass);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->Created, std::vector<TObject*>{second});
+    // A form made with new completes in its own constructor, as before.
+    auto* direct = new TFormDefsTestForm(App.get());
+    EXPECT_EQ(direct->Created, std::vector<TObject*>{direct});
 }
 
 TEST_F(FormDefsTest, AFormIsBuiltFromItsDefinitionAndItsHandlerRunsOnAClick) {
