@@ -4,10 +4,23 @@
 
 #include "platform/runtime/Filer.h"
 #include "platform/runtime/TypInfo.h"
+#include "platform/winapi/Cursor.h"
 
-TCustomTambor::TCustomTambor(TComponent* owner) : TComponent(owner) {
-    FClientWidth = FColCount * FDefaultColWidth;
-    FClientHeight = FRowCount * FDefaultRowHeight;
+namespace {
+// The cursor numbers the grid's cursors are kept under in the screen's list.
+constexpr Integer GridCursorBase = 1001;
+} // namespace
+
+TCustomTambor::TCustomTambor(TComponent* owner) : TCustomControl(owner) {
+    FControlStyle = TControlStyle{csCaptureMouse, csOpaque, csDoubleClicks};
+    SetBounds(GetLeft(), GetTop(), FColCount * FDefaultColWidth, FRowCount * FDefaultRowHeight);
+    SetColor(clWindow);
+    SetParentColor(false);
+    SetTabStop(true);
+    SetDoubleBuffered(true);
+    const char* cursors[] = {"EXCEL", "ZOOMIN", "ZOOMOUT"};
+    for (Integer i = 0; i < 3; ++i)
+        if (HCURSOR cursor = LoadCursorA(nullptr, cursors[i])) Screen->SetCursors(GridCursorBase + i, cursor);
     StoreSetColCount(FColCount);
     FCurrent = TGridCoord{FFixedCols + 1, FFixedRows + 1};
     FAnchor = FCurrent;
@@ -16,11 +29,23 @@ TCustomTambor::TCustomTambor(TComponent* owner) : TComponent(owner) {
     FFirstVisibleRow = FFixedRows + 1;
 }
 
-TCustomTambor::~TCustomTambor() { FCells.Clear(); }
+TCustomTambor::~TCustomTambor() {
+    // The editor goes first: while it lives it may still reach for its cell.
+    FEditorCell = TGridCoord{-1, -1};
+    delete FInplaceEdit;
+    FInplaceEdit = nullptr;
+    FCells.Clear();
+}
 
 void TCustomTambor::SetOptions(TTamborOptions value) {
     if (value.Contains(goRowSelect)) value.Exclude(goAlwaysShowEditor);
     FOptions = value;
+    if (!FEditorMode) {
+        if (FOptions.Contains(goAlwaysShowEditor))
+            OpenEditor();
+        else
+            CloseEditor();
+    }
     if (FOptions.Contains(goRowSelect)) SpanSelectionOverRow();
     InvalidateAll();
 }
@@ -136,12 +161,6 @@ void TCustomTambor::WriteRowHeights(TWriter* writer) {
 namespace {
 
 const bool kTypesNamed = [] {
-    RegisterEnum<TPenStyle>(
-        "TPenStyle", {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear", "psInsideFrame"});
-    RegisterEnum<TFontStyle>("TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
-    RegisterTypeName<TFontStyles>("TFontStyles");
-    RegisterEnum<TBorderStyle>("TBorderStyle", {"bsNone", "bsSingle"});
-    RegisterEnum<TScrollStyle>("TScrollStyle", {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"});
     RegisterEnum<TDataStyle>("TDataStyle", {"dsText", "dsNumber", "dsDate", "dsTime", "dsFormula"});
     RegisterEnum<TAlignMode>("TAlignMode", {"taTopLeft", "taTop", "taTopRight", "taLeft", "taCenter",
                                             "taRight", "taBottomLeft", "taBottom", "taBottomRight"});
@@ -151,6 +170,11 @@ const bool kTypesNamed = [] {
                                                   "goRowSelect", "goAlwaysShowEditor", "goThumbTracking"});
     RegisterTypeName<TTamborOptions>("TTamborOptions");
     RegisterTypeName<TSetCellTextEvent>("TSetCellTextEvent");
+    RegisterTypeName<TDrawCellEvent>("TDrawCellEvent");
+    RegisterTypeName<TSelectCellEvent>("TSelectCellEvent");
+    RegisterTypeName<TSetEditEvent>("TSetEditEvent");
+    RegisterTypeName<TCopyMoveCellsEvent>("TCopyMoveCellsEvent");
+
     return true;
 }();
 
@@ -220,6 +244,20 @@ KOV_PUBLISHED(TTambor) {
     Property("OnSetForeText", &G::OnSetForeText);
     Property("OnSetBackText", &G::OnSetBackText);
     Property("OnTopLeftChanged", &G::OnTopLeftChanged);
+    Property("OnDrawCell", &G::OnDrawCell);
+    Property("OnSelectCell", &G::OnSelectCell);
+    // These share their signatures with other events, and so their type information; the
+    // names are given here.
+    Property("OnGetEditText", &G::OnGetEditText).TypeName("TGetEditEvent");
+    Property("OnGetEditMask", &G::OnGetEditMask).TypeName("TGetEditEvent");
+    Property("OnSetEditText", &G::OnSetEditText);
+    Property("OnHideEdit", &G::OnHideEdit);
+    Property("OnCopyMoveCells", &G::OnCopyMoveCells);
+    Property("OnFillCells", &G::OnFillCells).TypeName("TFillCellsEvent");
+    // Defaults of the grid that differ from those of controls in general.
+    Property("Color", &G::GetColor, &G::SetColor).TypeName("TColor").Default(clWindow);
+    Property("ParentColor", &G::GetParentColor, &G::SetParentColor).Default(false);
+    Property("TabStop", &G::GetTabStop, &G::SetTabStop).Default(true);
 }
 
 namespace {

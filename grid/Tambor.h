@@ -4,14 +4,20 @@
 // conversion, and the grid's geometry: counts, column widths and row heights, the mapping
 // between cells and pixels, and scrolling.
 //
-// Everything that needs a window (invalidating, painting at once, moving pixels, scroll bars,
-// the client size) goes through protected virtuals that do nothing here; the control that owns
-// a window overrides them.
+// The grid is a custom control: it paints its cells, keeps a current cell and a selection that
+// keys and the mouse move, and scrolls with its window's scroll bars. Everything that touches
+// the window (invalidating, painting at once, moving pixels, scroll bars, the client size) goes
+// through a few protected virtuals, so that a grid without a window still works as data.
 #pragma once
 
 #include <memory>
 #include <vector>
 
+#include "platform/classlib/Controls.h"
+#include "platform/classlib/EditCtrls.h"
+#include "platform/classlib/Forms.h"
+#include "platform/classlib/Graphics.h"
+#include "platform/classlib/Mask.h"
 #include "platform/runtime/Closures.h"
 #include "platform/runtime/Components.h"
 #include "platform/runtime/Exceptions.h"
@@ -22,22 +28,6 @@
 class TFiler;
 class TReader;
 class TWriter;
-
-// ---- Graphics and control types the cells and the grid's properties are declared with ----------
-
-using TColor = Integer;
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clSilver = 0xC0C0C0;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clCream = 0xF0FBFF;
-constexpr TColor clWindow = TColor(0xFF000005);
-constexpr TColor clBtnFace = TColor(0xFF00000F);
-
-enum TPenStyle : Byte { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
-enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
-using TFontStyles = TSet<TFontStyle, fsStrikeOut>;
-enum TBorderStyle { bsNone, bsSingle };
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 // ---- Cells ------------------------------------------------------------------------------------
 
@@ -197,6 +187,26 @@ enum TTamborState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsMoving, g
 
 using TSetCellTextEvent = TClosure<void(TObject* Sender, Integer ACol, Integer ARow, String& Value)>;
 
+// How a painted cell stands: in the selection, the focused current cell, in the fixed band, in
+// the title row or column.
+enum TTamborDrawStateItem { gdSelected, gdFocused, gdFixed, gdTitled };
+using TTamborDrawState = TSet<TTamborDrawStateItem, gdTitled>;
+using TDrawCellEvent =
+    TClosure<void(TObject* Sender, Integer ACol, Integer ARow, TRect Rect, TTamborDrawState State)>;
+// CanSelect is true on entry; a handler that clears it keeps the current cell where it is.
+using TSelectCellEvent = TClosure<void(TObject* Sender, Integer ACol, Integer ARow, bool& CanSelect)>;
+// The editor's text (or mask) of a cell; a handler may replace Value.
+using TGetEditEvent = TClosure<void(TObject* Sender, Integer ACol, Integer ARow, String& Value)>;
+using TSetEditEvent = TClosure<void(TObject* Sender, Integer ACol, Integer ARow, const String& Value)>;
+
+// What a press at a point of the selection's border would start.
+enum THandleHit { hhNone, hhMove, hhCopy, hhFill };
+enum TFillDirection { fdNone, fdHorizontal, fdVertical };
+using TCopyMoveCellsEvent = TClosure<void(TObject* Sender, TGridRect SrcRect, TGridRect DestRect)>;
+using TFillCellsEvent = TClosure<void(TObject* Sender, TGridRect SrcRect, TGridRect DestRect)>;
+
+class TInplaceEdit;
+
 // Pixel layout of one axis (columns with the client width, rows with the client height).
 struct TTamborAxis {
     bool Horizontal = true;
@@ -217,8 +227,9 @@ struct TTamborDrawInfo {
     TTamborAxis Vert;
 };
 
-class TCustomTambor : public TComponent {
-    KOV_CLASS(TCustomTambor, TComponent)
+class TCustomTambor : public TCustomControl {
+    KOV_CLASS(TCustomTambor, TCustomControl)
+    KOV_DECLARE_MESSAGE_MAP
 public:
     explicit TCustomTambor(TComponent* owner);
     ~TCustomTambor() override;
@@ -248,6 +259,9 @@ public:
     void SetAllCellProperty(Integer code, const TCellPropValue& value);
     // Gives the cells of the rectangle (clamped to the data cells) the values of new cells.
     void ResetCells(const TGridRect& rect);
+    // Empties the fore and back texts of the block's cells (through the checked writes, so the
+    // text events run), leaving ReadOnly cells alone; an area is cleared at its top-left cell.
+    void ClearCells(const TGridRect& block);
 
     // ---- Repainting (requests outside the grid are clamped to it) ----
     void InvalidateCells(const TGridRect& rect);
@@ -304,8 +318,76 @@ public:
     // ---- Current cell and selection ----
     Integer GetCol() const { return FCurrent.X; }
     Integer GetRow() const { return FCurrent.Y; }
+    TGridCoord GetAnchor() const { return FAnchor; }
     TGridRect GetSelection() const { return FSelection; }
     TTamborState GetGridState() const { return FGridState; }
+    // Makes (col, row) the current cell unless OnSelectCell refuses it. The anchor goes to the
+    // bottom-right of the cell's area unless goRangeSelect is set and moveAnchor is not; with
+    // moveAnchor and show the cell is scrolled into view. Raises "Grid index out of range"
+    // outside the grid.
+    void SetCurrentCell(Integer col, Integer row, bool moveAnchor, bool show);
+    // SetCurrentCell with show, then the editor and OnClick; nothing for the current cell.
+    void GoToCell(Integer col, Integer row, bool moveAnchor);
+    // Moves the anchor (with goRangeSelect) or the current cell (without) to the cell.
+    void PlaceAnchor(const TGridCoord& cell);
+    // Stores the selection, clamped to the scrolling data cells, and repaints what changed.
+    void ApplySelection(const TGridRect& rect);
+    // The smallest rectangle holding both cells' areas that cuts no multi-cell area.
+    TGridRect WidenToAreas(const TGridCoord& a, const TGridCoord& b) const;
+    // The first index from `index` up (down to the first scrolling one) whose size is not
+    // negative; index - 1 (index + 1) when there is none.
+    Integer NextShownCell(bool horizontal, Integer index) const;
+    Integer PrevShownCell(bool horizontal, Integer index) const;
+    // Whether the grid is the active control of its form (without a form: whether the focus
+    // is in its window).
+    bool HasFocusWithin() const;
+    // Whether no multi-cell area crosses the border of the rectangle.
+    bool IsWholeRange(const TGridRect& rect) const;
+
+    // ---- Moving, copying and filling blocks of cells ----
+    // Move (copy with Ctrl) on the selection's border, fill just beyond its bottom-right corner.
+    THandleHit HandleHitTest(Integer x, Integer y, TShiftState shift) const;
+    // Keeps every field of the block's cells (clamped to the data cells) for one operation.
+    void CopyToBuffer(const TGridRect& block);
+    // Writes the kept cells to the target (clamped to the data cells), shifted from their
+    // source by the target's top-left corner, areas moved along; texts are written directly.
+    void PasteFromBuffer(const TGridRect& target);
+    // Whether the block can land on the target: non-empty cells there need the user's OK; a
+    // target that cuts an area or holds a ReadOnly cell is refused with an error box.
+    bool CheckMoveTarget(const TGridRect& source, const TGridRect& target);
+    // Whether the cells a fill by `count` covers may be filled (the block itself for fdNone).
+    bool CheckFillTarget(const TGridRect& block, Integer count, TFillDirection direction);
+    // Repeats the block's columns (rows) over `count` more columns (rows) beyond it, to the
+    // right (down) for a positive count, to the left (up) for a negative one.
+    void FillCells(const TGridRect& block, Integer count, TFillDirection direction);
+
+    // ---- The in-place editor ----
+    bool GetEditorMode() const { return FEditorMode; }
+    // The editor, once a placement made it; it lives as long as the grid.
+    TInplaceEdit* GetInplaceEditor() const { return FInplaceEdit; }
+    // The cell whose text the editor holds; (-1, -1) when none.
+    TGridCoord GetEditorCell() const { return FEditorCell; }
+    // Editor mode on (scrolling the current cell in first) and the editor placed.
+    void OpenEditor();
+    // Editor mode off; the editor's text goes back into its cell.
+    void CloseEditor();
+    void SwitchEditor(bool on);
+    // Opens the editor and hands it a typed character.
+    void OpenEditorWithKey(char32_t key);
+    void SelectEditorText();
+    // Shows the editor over the current cell's area when editing is allowed, loading the cell.
+    void PlaceEditor();
+    // Commits the editor's text, raises OnHideEdit and hides the editor.
+    void ReleaseEditor();
+    // The text the editor starts with: the shown text of the area's top-left cell, then
+    // OnGetEditText.
+    String EditorTextOf(Integer col, Integer row);
+    // Empty unless OnGetEditMask gives one.
+    String EditorMaskOf(Integer col, Integer row);
+    bool EditorMayModify() const { return FCanEditModify; }
+    // Writes an edited text into the cell through the checked writes, then OnSetEditText.
+    void TakeEditorText(Integer col, Integer row, const String& text);
+    void CommitEditorText();
 
     // Which border (if any) a press at the client point would size: state gsColSizing or
     // gsRowSizing with the sized index, the border's position and its distance from the point.
@@ -392,6 +474,14 @@ public:
     TSetCellTextEvent OnSetForeText;
     TSetCellTextEvent OnSetBackText;
     TNotifyEvent OnTopLeftChanged;
+    TDrawCellEvent OnDrawCell;
+    TSelectCellEvent OnSelectCell;
+    TGetEditEvent OnGetEditText;
+    TGetEditEvent OnGetEditMask;
+    TSetEditEvent OnSetEditText;
+    TSetEditEvent OnHideEdit;
+    TCopyMoveCellsEvent OnCopyMoveCells;
+    TFillCellsEvent OnFillCells;
 
     // Stores "ColWidths" and "RowHeights" once a size table exists.
     void DefineProperties(TFiler* filer) override;
@@ -402,25 +492,61 @@ protected:
 
     // ---- Window seams: nothing happens without a window ----
     // Whether the control's window exists.
-    virtual bool HandleAllocated() const { return false; }
-    virtual Integer GridClientWidth() const { return FClientWidth; }
-    virtual Integer GridClientHeight() const { return FClientHeight; }
+    virtual bool GridHasWindow() const { return HandleAllocated(); }
+    virtual Integer GridClientWidth() const { return GetClientWidth(); }
+    virtual Integer GridClientHeight() const { return GetClientHeight(); }
     // Marks client pixels for repainting.
-    virtual void InvalidatePixels(const RECT& rect, bool erase) {}
+    virtual void InvalidatePixels(const RECT& rect, bool erase);
     // Marks the whole control for repainting.
-    virtual void InvalidateAll() {}
+    virtual void InvalidateAll();
     // Paints what is marked at once.
-    virtual void UpdateNow() {}
+    virtual void UpdateNow();
     // Moves the client pixels inside `area` by (dx, dy) and marks the uncovered strip.
-    virtual void ScrollPixels(Integer dx, Integer dy, const RECT& area) {}
+    virtual void ScrollPixels(Integer dx, Integer dy, const RECT& area);
     // Shows a scroll bar's range 0..maxRange (0..0 hides it) and position.
-    virtual void SetScrollBar(bool horizontal, Integer maxRange, Integer position) {}
+    virtual void SetScrollBar(bool horizontal, Integer maxRange, Integer position);
     // The window must be made again (border and scroll-bar styles).
-    virtual void RecreateWindow() {}
+    virtual void RecreateWindow();
     // Width of "0" in the grid's font: the line step of pixel scrolling.
-    virtual Integer ZeroDigitWidth() const { return 8; }
+    virtual Integer ZeroDigitWidth() const;
     // A scroll-bar command is starting: the editor hides and the grid takes the focus.
-    virtual void PrepareScrollCommand() {}
+    virtual void PrepareScrollCommand();
+
+    // ---- Painting ----
+    void Paint() override;
+    // Draws one cell (or area, from its top-left cell): border lines, title or text, then
+    // OnDrawCell. `rect` spans the whole area, `clipRect` is the band being painted.
+    virtual void PaintCell(Integer col, Integer row, TRect rect, const TRect& clipRect,
+                           TTamborDrawState state);
+    virtual bool AllowSelectCell(Integer col, Integer row);
+    virtual bool GridAcceptsKey(Word key, TShiftState shift) { return true; }
+    virtual TInplaceEdit* MakeInplaceEditor();
+    virtual bool EditorAllowed();
+    virtual Integer EditorLengthLimit() { return 0; }
+    virtual bool EditorAcceptsKey(char32_t key) { return true; }
+
+    // ---- Window, keys and mouse ----
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void KeyDown(Word& key, TShiftState shift) override;
+    void KeyPress(char32_t& key) override;
+    // OnKeyPress and Enter switching the editor; the editor runs it before its own handling.
+    void GridKeyPress(char32_t& key);
+    void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+    void MouseMove(TShiftState shift, Integer x, Integer y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+    bool DoMouseWheelDown(TShiftState shift, POINT mousePos) override;
+    bool DoMouseWheelUp(TShiftState shift, POINT mousePos) override;
+    void WMSize(TMessage& message);
+    void WMHScroll(TMessage& message);
+    void WMVScroll(TMessage& message);
+    void WMGetDlgCode(TMessage& message);
+    void WMSetCursor(TMessage& message);
+    void WMSetFocus(TMessage& message);
+    void WMKillFocus(TMessage& message);
+    void WMCancelMode(TMessage& message);
+    void CMCancelMode(TMessage& message);
+    void CMExit(TMessage& message);
 
     // ---- Notification hooks ----
     virtual void SizeChanged(Integer oldColCount, Integer oldRowCount) {}
@@ -451,8 +577,15 @@ protected:
     Integer FFirstVisibleCol = 1;
     Integer FFirstVisibleRow = 1;
     Integer FHorzOffset = 0;
-    Integer FClientWidth = 0;
-    Integer FClientHeight = 0;
+    bool FEditorMode = false;
+    TInplaceEdit* FInplaceEdit = nullptr;
+    TGridCoord FEditorCell{-1, -1};
+    bool FCanEditModify = true;
+    // When the grid last saw a left-button press (the editor turns a quick second one into a
+    // double click).
+    DWORD FLastLeftPress = 0;
+
+    friend class TInplaceEdit;
 
 private:
     void ApplyCellProperty(Integer col, Integer row, Integer code, const TCellPropValue& value);
@@ -466,6 +599,23 @@ private:
     void ScrollPixelMode(Integer code, Integer position);
     bool AxisSizingHit(const TTamborAxis& axis, Integer pos, const TGridCoord& cell, Integer& index,
                        Integer& border) const;
+    // Painting.
+    void PaintLines(const TTamborDrawInfo& info, HDC dc);
+    void PaintCells(const TTamborDrawInfo& info);
+    void PaintFocus(const TTamborDrawInfo& info);
+    // Selection and mouse.
+    void InvalidateSelectionChange(const TGridRect& oldSel, const TGridRect& newSel);
+    void SelectTowards(TGridCoord cell);
+    TGridCoord SelectingCellAt(Integer x, Integer y) const;
+    void DrawSizingLine();
+    // Moving, copying, filling.
+    void PasteBuffer(Integer du, Integer dv, const TGridRect& region);
+    void DrawDragFrame();
+    void ScrollForDrag(const TGridCoord& cell);
+    void DragMove(Integer x, Integer y);
+    bool DragRelease();
+    void CancelBlockDrag();
+    Integer FirstShowingAsLast(const TTamborAxis& axis, Integer index) const;
     void ReadColWidths(TReader* reader);
     void WriteColWidths(TWriter* writer);
     void ReadRowHeights(TReader* reader);
@@ -499,6 +649,25 @@ private:
     bool FGridCanCopyMove = true;
     bool FGridCanFill = true;
     bool FShowPopup = true;
+    // Sizing with the mouse: the sized column or row, where its line is drawn, and the distance
+    // between the pressed point and the border.
+    // A block being moved, copied or filled: the block, the cell the drag started on, how far
+    // it has gone, and which way a fill goes; the frame shown for it.
+    TGridRect FDragSource;
+    TGridCoord FDragStart;
+    TGridCoord FDragOffset;
+    TFillDirection FFillDirection = fdNone;
+    bool FDragFrameShown = false;
+    RECT FDragFrame{};
+    struct TBufferedCell {
+        TGridCoord Source;
+        TCellInfo Cell;
+    };
+    std::vector<TBufferedCell> FCellBuffer;
+    Integer FSizingIndex = -1;
+    Integer FSizingPos = 0;
+    Integer FSizingOfs = 0;
+    bool FSizingLineShown = false;
 
     TDataStyle FCellDataStyle = dsText;
     TAlignMode FCellAlignMode = TAlignMode::taTopLeft;
@@ -518,6 +687,47 @@ private:
     Integer FCellFontSize = 8;
     TColor FCellFontColor = clBlack;
     TFontStyles FCellFontStyle;
+};
+
+// The borderless editor laid over the current cell. Keys that move between cells go to the
+// grid; number cells take any character at the caret; date and time cells edit with a mask.
+class TInplaceEdit : public TCustomMaskEdit {
+    KOV_CLASS(TInplaceEdit, TCustomMaskEdit)
+    KOV_DECLARE_MESSAGE_MAP
+public:
+    explicit TInplaceEdit(TComponent* owner);
+
+    TCustomTambor* GetGrid() const { return FGrid; }
+    // Takes the current cell's text, mask, colour and font.
+    void LoadCell();
+    // Shows the editor at the rectangle (an empty one hides it).
+    void ShowAt(const TRect& rect, bool redraw);
+    // Hides the editor; the grid gets the focus back when the editor had it.
+    void Conceal();
+    // The caret to the end with nothing selected.
+    void CaretToEnd();
+    void RefreshArea();
+    const String& GetOpeningText() const { return FOpeningText; }
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void KeyDown(Word& key, TShiftState shift) override;
+    void KeyPress(char32_t& key) override;
+    void KeyUp(Word& key, TShiftState shift) override;
+
+    void WMSetFocus(TMessage& message);
+    void WMLButtonDown(TMessage& message);
+    void WMLButtonDblClk(TMessage& message);
+    void WMMouseWheel(TMessage& message);
+    void WMGetDlgCode(TMessage& message);
+    void WMPaste(TMessage& message);
+    void WMCutClear(TMessage& message);
+
+private:
+    friend class TCustomTambor;
+    TCustomTambor* FGrid = nullptr;
+    TCellInfo FCell;
+    String FOpeningText;
 };
 
 // The grid to place on windows: publishes the properties and events.

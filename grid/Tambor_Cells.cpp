@@ -381,10 +381,38 @@ void TCustomTambor::SetCellFontStyle(TFontStyles value) {
     FCellFontStyle = value;
 }
 
+void TCustomTambor::ClearCells(const TGridRect& block) {
+    const bool autoUpdate = FAutoUpdate;
+    FAutoUpdate = false;
+    TGridRect widened;
+    try {
+        const TGridRect r = ClampToDataCells(block);
+        widened = r;
+        std::vector<TGridCoord> cleared;
+        for (Integer col = r.Left; col <= r.Right; ++col)
+            for (Integer row = r.Top; row <= r.Bottom; ++row) {
+                const TGridRect area = CellAt(col, row).Area;
+                const TGridCoord topLeft{area.Left, area.Top};
+                if (std::find(cleared.begin(), cleared.end(), topLeft) != cleared.end()) continue;
+                cleared.push_back(topLeft);
+                if (CellAt(topLeft.X, topLeft.Y).ReadOnly) continue;
+                WriteForeText(topLeft.X, topLeft.Y, "");
+                WriteBackText(topLeft.X, topLeft.Y, "");
+            }
+        if (r.Left <= r.Right && r.Top <= r.Bottom)
+            widened = WidenToAreas({r.Left, r.Top}, {r.Right, r.Bottom});
+    } catch (...) {
+        FAutoUpdate = autoUpdate;
+        throw;
+    }
+    FAutoUpdate = autoUpdate;
+    InvalidateCells(widened);
+}
+
 // ---- Repainting -------------------------------------------------------------------------------
 
 void TCustomTambor::InvalidateCells(const TGridRect& rect) {
-    if (!HandleAllocated()) return;
+    if (!GridHasWindow()) return;
     const TGridRect clamped{std::max(rect.Left, 0), std::max(rect.Top, 0),
                             std::min(rect.Right, FColCount - 1), std::min(rect.Bottom, FRowCount - 1)};
     if (clamped.Left > clamped.Right || clamped.Top > clamped.Bottom) return;
@@ -403,7 +431,7 @@ void TCustomTambor::RefreshIfAutoUpdate() {
 }
 
 void TCustomTambor::RepaintRow(Integer row) {
-    if (!HandleAllocated()) return;
+    if (!GridHasWindow()) return;
     // Through the last column drawn, the partly visible one included, wherever the grid is
     // scrolled to.
     InvalidateCells(TGridRect{0, row, FFirstVisibleCol + GetVisibleColCount(), row});

@@ -201,9 +201,15 @@ void TCustomTambor::SetDefaultRowHeight(Integer value) {
     InvalidateAll();
 }
 
-void TCustomTambor::ColWidthsChanged() { UpdateScrollRange(); }
+void TCustomTambor::ColWidthsChanged() {
+    UpdateScrollRange();
+    PlaceEditor();
+}
 
-void TCustomTambor::RowHeightsChanged() { UpdateScrollRange(); }
+void TCustomTambor::RowHeightsChanged() {
+    UpdateScrollRange();
+    PlaceEditor();
+}
 
 // ---- Axis layout ------------------------------------------------------------------------------
 
@@ -411,7 +417,11 @@ void TCustomTambor::MoveTopLeft(Integer col, Integer row) {
     TopLeftChanged();
 }
 
-void TCustomTambor::TopLeftChanged() { OnTopLeftChanged(this); }
+void TCustomTambor::TopLeftChanged() {
+    // The editor follows its cell without being widened to the cell's area.
+    if (FEditorMode && FInplaceEdit != nullptr) FInplaceEdit->ShowAt(CellRect(FCurrent.X, FCurrent.Y), false);
+    OnTopLeftChanged(this);
+}
 
 void TCustomTambor::ScrollIntoView(Integer col, Integer row) {
     TTamborDrawInfo info;

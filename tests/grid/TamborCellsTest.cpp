@@ -31,7 +31,7 @@ public:
     bool NothingRepainted() const { return Invalidated.empty() && FullInvalidations == 0; }
 
 protected:
-    bool HandleAllocated() const override { return WindowExists; }
+    bool GridHasWindow() const override { return WindowExists; }
     Integer GridClientWidth() const override { return 400; }
     Integer GridClientHeight() const override { return 300; }
     void InvalidatePixels(const RECT& rect, bool erase) override {

@@ -49,7 +49,7 @@ public:
     using TCustomTambor::UpdateScrollRange;
 
 protected:
-    bool HandleAllocated() const override { return true; }
+    bool GridHasWindow() const override { return true; }
     Integer GridClientWidth() const override { return Width; }
     Integer GridClientHeight() const override { return Height; }
     void InvalidatePixels(const RECT& rect, bool) override { Invalidated.push_back(rect); }
