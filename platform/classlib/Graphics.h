@@ -372,8 +372,9 @@ public:
     TCanvas(const TCanvas&) = delete;
     TCanvas& operator=(const TCanvas&) = delete;
 
-    // The context, made by CreateHandle when there is none yet. Raises EInvalidOperation
-    // "Canvas does not allow drawing" when none can be made.
+    // The context, made by CreateHandle when there is none yet, with the canvas's font, pen and
+    // brush selected into it. Raises EInvalidOperation "Canvas does not allow drawing" when none
+    // can be made.
     HDC GetHandle();
     // Draws on another context from now on (nullptr: none); the canvas does not own it. The
     // objects it selected into the previous one are taken out first.

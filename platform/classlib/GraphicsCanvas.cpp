@@ -89,7 +89,8 @@ TCanvas::~TCanvas() {
 }
 
 HDC TCanvas::GetHandle() {
-    RequiredState(HandleOnly);
+    // Whoever draws on the context itself gets the canvas's font, pen and brush in it.
+    RequiredState(TCanvasState{csHandleValid, csFontValid, csPenValid, csBrushValid});
     return FHandle;
 }
 
