@@ -83,21 +83,6 @@ protected:
     std::optional<TThemeFake> Fake;
 };
 
-// The bytes of an 11 x 11 BMP file, registered once as the resource "JVEXPANDBUTTON_MINUS".
-void RegisterMinusResource() {
-    static const std::string bytes = [] {
-        TBitmap picture;
-        picture.SetPixelFormat(pf24bit);
-        picture.SetSize(11, 11);
-        picture.GetCanvas()->GetBrush()->SetColor(clNavy);
-        picture.GetCanvas()->FillRect(TRect{0, 0, 11, 11});
-        TMemoryStream stream;
-        picture.SaveToStream(&stream);
-        return std::string(static_cast<const char*>(stream.GetMemory()), std::size_t(stream.GetSize()));
-    }();
-    RegisterResource(TResourceId("JVEXPANDBUTTON_MINUS"), TResourceId(RT_BITMAP), bytes.data(), bytes.size());
-}
-
 } // namespace
 
 TEST(ybOffice11, ClassicLookMixesTheSystemColours) {
@@ -287,22 +272,29 @@ TEST(ybOffice11, GradientBands) {
 }
 
 TEST(ybOffice11, UsersHoldTheExpandBitmaps) {
-    RegisterMinusResource(); // the plus picture stays missing
     ASSERT_EQ(nullptr, ExpandMinusBitmap);
 
+    // The program's two pictures: a framed minus and plus whose corners take the light colour.
     AcquireOfficeSchemeColors();
     ASSERT_NE(nullptr, ExpandMinusBitmap);
     ASSERT_NE(nullptr, ExpandPlusBitmap);
-    EXPECT_EQ(11, ExpandMinusBitmap->GetWidth());
-    EXPECT_EQ(TColor(clNavy), ExpandMinusBitmap->GetCanvas()->GetPixels(5, 5));
-    EXPECT_TRUE(ExpandPlusBitmap->GetEmpty()) << "a missing resource leaves an empty picture";
+    const TColor light = TColor(ExpandButtonLightColor), dark = TColor(ExpandButtonDarkColor);
+    for (TBitmap* picture : {ExpandMinusBitmap, ExpandPlusBitmap}) {
+        EXPECT_EQ(11, picture->GetWidth());
+        EXPECT_EQ(11, picture->GetHeight());
+        EXPECT_EQ(light, picture->GetCanvas()->GetPixels(0, 0));
+        EXPECT_EQ(dark, picture->GetCanvas()->GetPixels(5, 0));
+        EXPECT_EQ(clBlack, picture->GetCanvas()->GetPixels(5, 5));
+    }
+    EXPECT_EQ(clWhite, ExpandMinusBitmap->GetCanvas()->GetPixels(5, 3));
+    EXPECT_EQ(clBlack, ExpandPlusBitmap->GetCanvas()->GetPixels(5, 3));
 
     // A tint written into the shared bitmap lasts until the bitmaps are made again.
     ExpandMinusBitmap->GetCanvas()->SetPixels(0, 0, clRed);
     AcquireOfficeSchemeColors();
     EXPECT_EQ(clRed, ExpandMinusBitmap->GetCanvas()->GetPixels(0, 0));
     RebuildOfficeSchemeColors();
-    EXPECT_EQ(TColor(clNavy), ExpandMinusBitmap->GetCanvas()->GetPixels(0, 0));
+    EXPECT_EQ(light, ExpandMinusBitmap->GetCanvas()->GetPixels(0, 0));
 
     ReleaseOfficeSchemeColors();
     EXPECT_NE(nullptr, ExpandMinusBitmap) << "one user is left";
