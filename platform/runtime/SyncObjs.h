@@ -143,6 +143,18 @@ private:
     std::recursive_mutex FLock;
 };
 
+// Holds a critical section for the length of a scope.
+class TSectionLock {
+public:
+    explicit TSectionLock(TCriticalSection& section) : FSection(section) { FSection.Enter(); }
+    ~TSectionLock() { FSection.Leave(); }
+    TSectionLock(const TSectionLock&) = delete;
+    TSectionLock& operator=(const TSectionLock&) = delete;
+
+private:
+    TCriticalSection& FSection;
+};
+
 class THandleObject : public TSynchroObject {
 public:
     ~THandleObject() override;

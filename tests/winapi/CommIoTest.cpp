@@ -12,14 +12,14 @@
 
 #include "platform/runtime/Clock.h"
 #include "platform/winapi/Comm.h"
-#include "tests/winapi/CommTestPty.h"
+#include "tests/support/TestPty.h"
 
 namespace {
 
-using commtest::ReadExactly;
-using commtest::TPortDir;
-using commtest::TPty;
-using commtest::WriteAll;
+using ptytest::ReadExactly;
+using ptytest::TPortDir;
+using ptytest::TPty;
+using ptytest::WriteAll;
 
 constexpr DWORD Bounded = 5000; // ms; only a fault makes a wait last this long
 

@@ -10,12 +10,12 @@
 
 #include "platform/winapi/Comm.h"
 #include "tests/support/TestSupport.h"
-#include "tests/winapi/CommTestPty.h"
+#include "tests/support/TestPty.h"
 
 namespace {
 
-using commtest::TPortDir;
-using commtest::TPty;
+using ptytest::TPortDir;
+using ptytest::TPty;
 
 HANDLE OpenPort(const char* name) {
     return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,

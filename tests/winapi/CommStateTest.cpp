@@ -7,12 +7,12 @@
 
 #include "platform/runtime/Clock.h"
 #include "platform/winapi/Comm.h"
-#include "tests/winapi/CommTestPty.h"
+#include "tests/support/TestPty.h"
 
 namespace {
 
-using commtest::TPortDir;
-using commtest::TPty;
+using ptytest::TPortDir;
+using ptytest::TPty;
 
 class CommState : public ::testing::Test {
 protected:
@@ -97,7 +97,7 @@ TEST_F(CommState, LineSettingsReachTheTerminalAndReadBackAsStored) {
 
         termios t{};
         ASSERT_EQ(tcgetattr(FPty.Slave(), &t), 0);
-        EXPECT_EQ(commtest::TerminalSpeed(FPty.Slave()), c.Baud);
+        EXPECT_EQ(ptytest::TerminalSpeed(FPty.Slave()), c.Baud);
         const tcflag_t cflags = CSTOPB | PARODD | CMSPAR | CRTSCTS;
         EXPECT_EQ(t.c_cflag & cflags, c.Flags & cflags);
         EXPECT_EQ(t.c_iflag & (IXON | IXOFF), c.Flags & (IXON | IXOFF));
@@ -203,7 +203,7 @@ TEST_F(CommState, NullStrippingDropsReceivedZeroBytes) {
     ASSERT_TRUE(SetCommState(FPort, &dcb));
     COMMTIMEOUTS timeouts{MAXDWORD, MAXDWORD, 5000, 0, 0};
     ASSERT_TRUE(SetCommTimeouts(FPort, &timeouts));
-    ASSERT_TRUE(commtest::WriteAll(FPty.Master(), std::string("a\0b\0\0c", 6)));
+    ASSERT_TRUE(ptytest::WriteAll(FPty.Master(), std::string("a\0b\0\0c", 6)));
 
     OVERLAPPED ov;
     ov.hEvent = CreateEventA(nullptr, TRUE, FALSE);

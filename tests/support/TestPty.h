@@ -7,7 +7,7 @@
 
 #include "tests/support/TestSupport.h"
 
-namespace commtest {
+namespace ptytest {
 
 class TPty {
 public:
@@ -17,8 +17,8 @@ public:
     TPty& operator=(const TPty&) = delete;
 
     int Master() const { return FMaster; }
-    // The test's own descriptor of the slave: it keeps the terminal alive between opens and
-    // reads back its settings.
+    // The test's own descriptor of the slave: it keeps the terminal alive between opens, reads
+    // back its settings and can stop its output (StopOutput).
     int Slave() const { return FSlave; }
     const std::string& SlavePath() const { return FSlavePath; }
 
@@ -42,11 +42,15 @@ private:
     testsupport::ScopedEnv FEnv;
 };
 
-// Writes everything (waiting while the terminal is full); false when the time runs out.
-bool WriteAll(int fd, const std::string& bytes, int timeoutMs = 5000);
-// Reads exactly `count` bytes, or what arrived when the time runs out.
-std::string ReadExactly(int fd, std::size_t count, int timeoutMs = 5000);
-// The output speed of a terminal in bits per second (free rates included).
+// Writes everything (waiting while the terminal is full); false when the guard time runs out.
+bool WriteAll(int fd, const std::string& bytes, int guardMs = 5000);
+// Reads exactly `count` bytes, or what arrived when the guard time runs out.
+std::string ReadExactly(int fd, std::size_t count, int guardMs = 5000);
+// The terminal's output speed in bits per second (free rates included), and its control flags.
 unsigned TerminalSpeed(int fd);
+unsigned TerminalControlFlags(int fd);
+// Suspends and resumes the terminal's output, as a received XOFF and XON would.
+void StopOutput(int fd);
+void ResumeOutput(int fd);
 
-} // namespace commtest
+} // namespace ptytest
