@@ -28,6 +28,75 @@ public:
 
 Word Percent(Word value, int percent) { return Word(std::nearbyint(double(value) * percent / 100.0)); }
 
+TTraceLogState StateValue(TQelRecordState state) {
+    switch (state) {
+    case rsOn:
+        return tlOn;
+    case rsPaused:
+        return tlPause;
+    default:
+        return tlOff;
+    }
+}
+
+// The operations a trace or a log offers the component: the same table serves both.
+struct TRecorder {
+    TQelRecordState (TQelBaseDispatcher::*State)() const;
+    Integer (*Init)(TQelBaseDispatcher&, Cardinal);
+    void (TQelBaseDispatcher::*Start)();
+    void (TQelBaseDispatcher::*Stop)();
+    void (TQelBaseDispatcher::*Clear)();
+    void (TQelBaseDispatcher::*Abort)();
+    Integer (TQelBaseDispatcher::*Dump)(const String&, bool, bool, bool);
+};
+
+const TRecorder TraceRecorder = {
+    &TQelBaseDispatcher::GetTraceState,
+    [](TQelBaseDispatcher& d, Cardinal size) { return d.InitTracing(Integer(size)); },
+    &TQelBaseDispatcher::StartTracing,
+    &TQelBaseDispatcher::StopTracing,
+    &TQelBaseDispatcher::ClearTracing,
+    &TQelBaseDispatcher::AbortTracing,
+    &TQelBaseDispatcher::DumpTrace,
+};
+
+const TRecorder LogRecorder = {
+    &TQelBaseDispatcher::GetLogState,
+    [](TQelBaseDispatcher& d, Cardinal size) { return d.InitLogging(size); },
+    &TQelBaseDispatcher::StartLogging,
+    &TQelBaseDispatcher::StopLogging,
+    &TQelBaseDispatcher::ClearLogging,
+    &TQelBaseDispatcher::AbortLogging,
+    &TQelBaseDispatcher::DumpLog,
+};
+
+// Carries out one trace or log state on an open port's dispatcher; the code of the operation.
+Integer ApplyRecordState(TQelBaseDispatcher& d, const TRecorder& r, TTraceLogState value, Cardinal size,
+                         const String& fileName, bool inHex, bool allHex) {
+    const TQelRecordState state = (d.*r.State)();
+    switch (value) {
+    case tlOff:
+        if (state != rsOff) (d.*r.Abort)();
+        return 0;
+    case tlOn:
+        if (state == rsPaused) {
+            (d.*r.Start)();
+            return 0;
+        }
+        return state == rsOff ? r.Init(d, size) : 0;
+    case tlDump:
+    case tlAppend:
+        return state != rsOff ? (d.*r.Dump)(fileName, inHex, allHex, value == tlAppend) : 0;
+    case tlClear:
+        if (state != rsOff) (d.*r.Clear)();
+        return 0;
+    case tlPause:
+        if (state == rsOn) (d.*r.Stop)();
+        return 0;
+    }
+    return 0;
+}
+
 } // namespace
 
 TSelectComPortHook SetSelectComPortHook(TSelectComPortHook hook) {
@@ -270,6 +339,8 @@ void TQelCustomComPort::InitDispatcherPort() {
 
 void TQelCustomComPort::ApplySettings() {
     TQelBaseDispatcher& d = *FDispatcher;
+    SetTracing(FTracing);
+    SetLogging(FLogging);
     SetHWFlowOptions(FHWFlowOptions);
     SetSWFlowOptions(FSWFlowOptions);
     Check(d.SetXonXoffChars(FXOnChar, FXOffChar));
@@ -318,8 +389,16 @@ void TQelCustomComPort::OpenDevice() {
 
 void TQelCustomComPort::CloseDevice() {
     if (FState != psOpen) return;
-    // Nothing is recorded while tracing and logging are idle: the dump writes no file and
-    // switches them off.
+    // A trace or log that records is written to its file; a failing write is reported once the
+    // port is closed.
+    Integer dumpCode = 0;
+    if (FDispatcher) {
+        dumpCode = ApplyRecordState(*FDispatcher, TraceRecorder, tlDump, FTraceSize, FTraceName, FTraceHex,
+                                    FTraceAllHex);
+        const Integer logCode =
+            ApplyRecordState(*FDispatcher, LogRecorder, tlDump, FLogSize, FLogName, FLogHex, FLogAllHex);
+        if (dumpCode == 0) dumpCode = logCode;
+    }
     FTracing = tlOff;
     FLogging = tlOff;
     {
@@ -339,7 +418,9 @@ void TQelCustomComPort::CloseDevice() {
     } else {
         CompleteClose();
     }
-    if (!FDestroying) FOnPortClose(this);
+    if (FDestroying) return;
+    FOnPortClose(this);
+    Check(dumpCode);
 }
 
 void TQelCustomComPort::CompleteClose() {
@@ -685,22 +766,49 @@ void TQelCustomComPort::SetBufferResume(Word value) {
 }
 
 void TQelCustomComPort::SetTracing(TTraceLogState value) {
-    // Nothing is recorded yet: dumping or appending an empty trace writes no file and
-    // switches it off, clearing keeps the state.
-    if (value == tlClear) return;
-    if (FState != psOpen && value > tlOn) value = tlOff;
-    FTracing = value == tlDump || value == tlAppend ? tlOff : value;
+    if (FState != psOpen || !FDispatcher) {
+        FTracing = value > tlOn ? tlOff : value;
+        return;
+    }
+    const Integer code =
+        ApplyRecordState(*FDispatcher, TraceRecorder, value, FTraceSize, FTraceName, FTraceHex, FTraceAllHex);
+    FTracing = StateValue(FDispatcher->GetTraceState());
+    Check(code);
 }
 
 void TQelCustomComPort::SetLogging(TTraceLogState value) {
-    if (value == tlClear) return;
-    if (FState != psOpen && value > tlOn) value = tlOff;
-    FLogging = value == tlDump || value == tlAppend ? tlOff : value;
+    if (FState != psOpen || !FDispatcher) {
+        FLogging = value > tlOn ? tlOff : value;
+        return;
+    }
+    const Integer code =
+        ApplyRecordState(*FDispatcher, LogRecorder, value, FLogSize, FLogName, FLogHex, FLogAllHex);
+    FLogging = StateValue(FDispatcher->GetLogState());
+    Check(code);
 }
 
-void TQelCustomComPort::SetTraceSize(Cardinal value) { FTraceSize = std::min(value, MaxTraceSize); }
+void TQelCustomComPort::SetTraceSize(Cardinal value) {
+    value = std::min(value, MaxTraceSize);
+    if (value == FTraceSize) return;
+    FTraceSize = value;
+    // A recording trace starts again at the new size.
+    if (FState != psOpen || !FDispatcher || FDispatcher->GetTraceState() == rsOff) return;
+    FDispatcher->AbortTracing();
+    const Integer code = FDispatcher->InitTracing(Integer(FTraceSize));
+    FTracing = StateValue(FDispatcher->GetTraceState());
+    Check(code);
+}
 
-void TQelCustomComPort::SetLogSize(Cardinal value) { FLogSize = std::min(value, MaxLogSize); }
+void TQelCustomComPort::SetLogSize(Cardinal value) {
+    value = std::min(value, MaxLogSize);
+    if (value == FLogSize) return;
+    FLogSize = value;
+    if (FState != psOpen || !FDispatcher || FDispatcher->GetLogState() == rsOff) return;
+    FDispatcher->AbortLogging();
+    const Integer code = FDispatcher->InitLogging(FLogSize);
+    FLogging = StateValue(FDispatcher->GetLogState());
+    Check(code);
+}
 
 void TQelCustomComPort::SetUseEventWord(bool value) { FUseEventWord = value; }
 

@@ -49,7 +49,8 @@ class TQelCustomComPort : public TQelBaseComponent {
     KOV_CLASS(TQelCustomComPort, TQelBaseComponent)
 public:
     explicit TQelCustomComPort(TComponent* owner);
-    // Closes an open port (without firing events: the owner may be half gone).
+    // Closes an open port (without firing events or raising a failed dump: the owner may be
+    // half gone); a recording trace or log is still written.
     ~TQelCustomComPort() override;
 
     // ---- Operations ------------------------------------------------------------------------
@@ -107,6 +108,12 @@ public:
     void SetBufferFull(Word value);
     Word GetBufferResume() const { return FBufferResume; }
     void SetBufferResume(Word value);
+    // Tracing and Logging act on an open port at once: tlOn starts (or resumes) recording,
+    // tlPause pauses it, tlClear empties the buffer, tlDump and tlAppend write it to TraceName or
+    // LogName and switch it off, tlOff frees it; the value read back is tlOn, tlPause or tlOff.
+    // A closed port only stores tlOff or tlOn (anything else as tlOff) and starts recording
+    // when it opens. Closing writes what is recorded; a file that cannot be written raises its
+    // error once the port is closed. A new TraceSize or LogSize restarts a recording.
     TTraceLogState GetTracing() const { return FTracing; }
     void SetTracing(TTraceLogState value);
     TTraceLogState GetLogging() const { return FLogging; }

@@ -4,6 +4,7 @@
 
 #include "platform/runtime/Clock.h"
 #include "platform/winapi/WinError.h"
+#include "serial/OoMisc.h"
 
 namespace {
 
@@ -119,6 +120,10 @@ Integer TQelBaseDispatcher::OpenPort(const String& deviceName, Integer baud, Wor
     }
     FOpen = true;
     FInQueueSize = inSize;
+    // A new session starts without trace or log; the log counts its time from here.
+    AbortTracing();
+    AbortLogging();
+    FLogTimeBase = QelTimeMs();
     FOutQueueSize = outSize;
 
     auto fail = [this](Integer code) {
@@ -194,6 +199,8 @@ void TQelBaseDispatcher::FinishClose() {
     CloseDeviceHandle();
     ReleaseBuffers();
     CloseEvents();
+    AbortTracing();
+    AbortLogging();
     FOpen = false;
 }
 
@@ -380,6 +387,7 @@ Integer TQelBaseDispatcher::SetXonXoffChars(char on, char off) {
 void TQelBaseDispatcher::SetAvailThreshold(Integer count) {
     TLock general(FGeneralLock);
     FAvailThreshold = count;
+    AddLogEntry(lkTriggerChanged, lsNewAvail, DWORD(count));
 }
 
 Integer TQelBaseDispatcher::SetRs485Mode(bool on) {
@@ -438,12 +446,14 @@ Integer TQelBaseDispatcher::TakeInputByte(BYTE& value) {
         if (FReadAheadCount >= count) return ecBufferIsEmpty;
         value = BYTE(FInBuffer[std::size_t((FInTail + FReadAheadCount) % DispatchBufferSize)]);
         ++FReadAheadCount;
+        AddTraceEntry('R', value);
         return ecOK;
     }
     if (count == 0) return ecBufferIsEmpty;
     value = BYTE(FInBuffer[std::size_t(FInTail)]);
     FInTail = (FInTail + 1) % DispatchBufferSize;
     FInFull = false;
+    AddTraceEntry('R', value);
     return ecOK;
 }
 
@@ -488,6 +498,16 @@ Integer TQelBaseDispatcher::SendBlock(const void* block, Integer length) {
             return ecPutBlockFail;
         }
         FOutputSent = true;
+    }
+    const bool tracing = GetTraceState() == rsOn;
+    if (tracing || GetLogState() == rsOn) {
+        TLock general(FGeneralLock);
+        AddLogEntry(lkDispatch, lsWriteCom, DWORD(length), block, length);
+        if (tracing) {
+            const auto* bytes = static_cast<const BYTE*>(block);
+            for (Integer i = 0; i < length; ++i)
+                AddTraceEntry('T', bytes[i]);
+        }
     }
     return ecOK;
 }
@@ -560,10 +580,12 @@ void TQelBaseDispatcher::AddWindowHandler(HWND window) {
     TLock general(FGeneralLock);
     FWindowHandlers.push_back({window, false});
     FListenersPresent = true;
+    AddLogEntry(lkWindowAdded, lsWindow, DWORD(std::uintptr_t(window)));
 }
 
 void TQelBaseDispatcher::RemoveWindowHandler(HWND window) {
     TLock general(FGeneralLock);
+    AddLogEntry(lkWindowRemoved, lsWindow, DWORD(std::uintptr_t(window)));
     for (auto it = FWindowHandlers.begin(); it != FWindowHandlers.end(); ++it) {
         if (it->Window != window || it->Deleted) continue;
         if (FDispatching) {
@@ -692,6 +714,7 @@ Integer TQelBaseDispatcher::ReadChunk(Integer room) {
         count = 0;
     }
     count = std::min(count, room);
+    if (count > 0) AddLogEntry(lkDispatch, lsReadCom, DWORD(count), &FInBuffer[std::size_t(FInHead)], count);
     FInHead = (FInHead + count) % DispatchBufferSize;
     if (count > 0) {
         FInFull = FInHead == FInTail;
@@ -723,6 +746,22 @@ bool TQelBaseDispatcher::ScanData() {
 
 bool TQelBaseDispatcher::Notify(UINT message, WPARAM wParam, Word data) {
     if (!FListenersPresent) return true;
+    switch (message) {
+    case qmTriggerAvail:
+        AddLogEntry(lkTrigger, lsAvail, DWORD(wParam));
+        break;
+    case qmTriggerTimer:
+        AddLogEntry(lkTrigger, lsTimer, DWORD(wParam));
+        break;
+    case qmTriggerData:
+        AddLogEntry(lkTrigger, lsData, DWORD(wParam));
+        break;
+    case qmTriggerStatus:
+        AddLogEntry(lkTrigger, lsStatus, DWORD(wParam));
+        break;
+    default:
+        break;
+    }
     {
         TLock general(FGeneralLock);
         FDispatching = true;

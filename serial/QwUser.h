@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/runtime/Closures.h"
@@ -30,6 +31,32 @@ inline constexpr UINT qmTriggerStatus = 0x7E04; // wParam: trigger handle (low 3
 inline constexpr UINT qmClosePending = 0x7E0A;  // posted by the port component to itself
 
 inline constexpr Integer DispatchBufferSize = 8192;
+
+// Limits of the byte trace (entries) and the dispatch log (bytes).
+inline constexpr Integer MaxTraceEntries = 4000000;
+inline constexpr Cardinal MaxLogBytes = 16000000;
+
+// State of a dispatcher's trace or log.
+enum TQelRecordState { rsOff, rsOn, rsPaused };
+
+// Dispatch log record kinds and sub-kinds (their names are message table texts 15001 + kind and
+// 15100 + sub-kind).
+inline constexpr BYTE lkDispatch = 1;
+inline constexpr BYTE lkTrigger = 2;
+inline constexpr BYTE lkWindowAdded = 7;
+inline constexpr BYTE lkWindowRemoved = 8;
+inline constexpr BYTE lkTriggerChanged = 9;
+inline constexpr BYTE lsReadCom = 1;
+inline constexpr BYTE lsWriteCom = 2;
+inline constexpr BYTE lsModemStatus = 4;
+inline constexpr BYTE lsAvail = 5;
+inline constexpr BYTE lsTimer = 6;
+inline constexpr BYTE lsData = 7;
+inline constexpr BYTE lsStatus = 8;
+inline constexpr BYTE lsNewAvail = 16;
+inline constexpr BYTE lsWindow = 17;
+// Bytes of a log record's head: kind, sub-kind, time, data, attached byte count.
+inline constexpr Integer LogHeadSize = 14;
 
 // Dispatcher result codes.
 inline constexpr Integer ecOK = 0;
@@ -213,6 +240,35 @@ public:
     void SnapshotTriggers(TQelTriggerSnapshot& saved);
     void RestoreTriggers(const TQelTriggerSnapshot& saved);
 
+    // ---- Trace and log ------------------------------------------------------------------------
+    // The trace keeps the last `entries` bytes received ('R', as they are taken from the input
+    // ring) and queued for sending ('T'). 0, or -1002 for a size outside 1 .. 4000000. A new
+    // trace replaces the old one and starts recording.
+    Integer InitTracing(Integer entries);
+    void AddTraceEntry(char kind, BYTE value);
+    // Pause (a trace that is on) and resume (a paused one).
+    void StopTracing();
+    void StartTracing();
+    void ClearTracing();
+    // Off, the buffer freed.
+    void AbortTracing();
+    TQelRecordState GetTraceState() const;
+    // Pauses and writes the trace to the text file (replacing it, or appended to it), then
+    // switches it off. An empty trace writes no file. 0, or minus the input/output error.
+    Integer DumpTrace(const String& fileName, bool inHex, bool allHex, bool append);
+
+    // The log keeps the newest records in `size` bytes; 0, or -1002 for a size outside
+    // 1 .. 16000000. A new log replaces the old one and starts recording.
+    Integer InitLogging(Cardinal size);
+    // A record with the milliseconds since the port opened; nothing unless the log is on.
+    void AddLogEntry(BYTE kind, BYTE subKind, DWORD data, const void* bytes = nullptr, Integer count = 0);
+    void StopLogging();
+    void StartLogging();
+    void ClearLogging();
+    void AbortLogging();
+    TQelRecordState GetLogState() const;
+    Integer DumpLog(const String& fileName, bool inHex, bool allHex, bool append);
+
     bool GetDispatching() const { return FDispatching; }
     bool GetCloseRequested() const { return FCloseRequested; }
     bool GetThreadsRunning() const { return FThreadsRunning; }
@@ -358,6 +414,21 @@ protected:
     std::atomic<bool> FDispatching{false};
     bool FHandlerDeletePending = false;
     std::atomic<bool> FCloseRequested{false};
+
+    // Trace and log: their own lock, taken last (the byte paths record while they hold the
+    // input, output or general lock).
+    mutable std::mutex FRecordLock;
+    std::vector<char> FTrace; // pairs of kind and byte
+    Integer FTraceEntries = 0;
+    Integer FTracePos = 0;
+    bool FTraceWrapped = false;
+    TQelRecordState FTraceState = rsOff;
+    std::vector<BYTE> FLog;
+    std::size_t FLogHead = 0; // where the next record goes
+    std::size_t FLogTail = 0; // the oldest record
+    std::size_t FLogUsed = 0;
+    TQelRecordState FLogState = rsOff;
+    std::atomic<DWORD> FLogTimeBase{0};
 
     // Threads.
     std::unique_ptr<TComThread> FComThread;
