@@ -155,7 +155,10 @@ void AcquireLookAndFeelPainterResources() {
 
 void ReleaseLookAndFeelPainterResources() {
     if (UseCount == 0) return;
-    if (--UseCount == 0) FreePictures();
+    if (--UseCount == 0) {
+        FreePictures();
+        FreeSharedRadioButtonImages();
+    }
 }
 
 TCustomImageList* IndicatorImages() {
@@ -569,8 +572,12 @@ void TqzCustomLookAndFeelPainter::PaintCheckBox(TqzCanvas* canvas, const TRect& 
                    state == qzbsDisabled ? clGrayText : clBtnText, checked, state);
 }
 
-void TqzCustomLookAndFeelPainter::PaintRadioButton(TqzCanvas*, Integer, Integer, TqzButtonState, bool, bool,
-                                                   bool, TColor) const {}
+void TqzCustomLookAndFeelPainter::PaintRadioButton(TqzCanvas* canvas, Integer left, Integer top,
+                                                   TqzButtonState state, bool checked, bool focused,
+                                                   bool designTime, TColor backColor) const {
+    SharedRadioButtonImages()->DrawImage(canvas, left, top, StyleCodeToKind(PainterStyleCode()), state, checked,
+                                         designTime, focused, backColor);
+}
 
 void TqzCustomLookAndFeelPainter::PaintHeaderCell(TqzCanvas* canvas, const TRect& bounds,
                                                   const TRect& textBounds, TqzSides neighbours,

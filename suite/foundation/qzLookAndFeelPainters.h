@@ -431,3 +431,329 @@ TBitmap* PinGlyph(Integer index);
 TBitmap* ScrollBarPattern(Integer index);
 // Paints both page patterns again in the current system colours (making them when missing).
 void UpdateScrollBarPatterns();
+
+// ---- Native ----------------------------------------------------------------------------------
+
+// Draws with the system's visual styles. Every operation it overrides asks for the theme of one
+// theme type first and, where that theme does not open, draws as the standard painter (or the
+// base painter where the standard one has nothing of its own).
+class TqzWinXPLookAndFeelPainter : public TqzStandardLookAndFeelPainter {
+    KOV_CLASS(TqzWinXPLookAndFeelPainter, TqzStandardLookAndFeelPainter)
+public:
+    TqzWinXPLookAndFeelPainter() = default;
+
+    // Theme text (theme: an HTHEME) of the part and state in textBounds; nothing for an empty
+    // text. A multi-line text is first placed vertically (vAlign as placement).
+    virtual void PaintThemedText(TqzCanvas* canvas, HANDLE theme, TColor textColor, TFont* font,
+                                 const String& text, bool showPrefix, bool endEllipsis, bool multiLine,
+                                 Byte vAlign, TAlignment hAlign, const TRect& textBounds,
+                                 const TRect& outerBounds, int state, int part) const;
+
+    Byte PainterStyleCode() const override;
+    TColor PaletteColor16() const override;
+    TColor BorderLineColor() const override;
+    TColor PaletteColor49() const override;
+    Integer ControlBorderWidth() const override;
+    Integer ButtonBorderWidth(TqzButtonState state) const override;
+    TColor ButtonFaceColor(TqzButtonState state) const override;
+    TRect CalcButtonFocusBounds(TqzCanvas* canvas, const TRect& bounds) const override;
+    TqzFrameWidths ButtonGroupBorderWidths(Integer buttonCount, Integer buttonIndex) const override;
+    TRect AdjustGroupedButtonBounds(const TRect& bounds, Integer buttonCount,
+                                    Integer buttonIndex) const override;
+    TColor ButtonGlyphColor(TqzButtonState state, TColor color) const override;
+    Integer ButtonCaptionInset() const override;
+    Integer ButtonCaptionPressShift() const override;
+    bool ExpandButtonBeforeLines() const override;
+    Integer TreeExpandButtonExtent() const override;
+    Integer GroupToggleButtonExtent() const override;
+    Integer SmallExpandButtonExtent() const override;
+    bool HotTracksButtons() const override;
+    bool HitTestGroupToggleButton(const TRect& bounds, const TPoint& point) const override;
+    Integer CheckBoxBorderWidth() const override;
+    Integer HeaderFrameWidth() const override;
+    Integer HeaderSectionFrameWidth(TqzButtonState state) const override;
+    TRect CalcHeaderSectionContentBounds(const TRect& bounds, TqzButtonState state) const override;
+    bool StyleFlag109() const override;
+    bool StyleFlag115() const override;
+    TSize SortArrowExtent() const override;
+    Integer FooterFrameWidth() const override;
+    Integer FooterCellFrameWidth() const override;
+    Integer FooterCellInset() const override;
+    bool StyleFlag123() const override;
+    TSize CheckBoxExtent() const override;
+    TSize CloseButtonExtent() const override;
+    TSize MarkButtonExtent() const override;
+    TSize PinButtonExtent() const override;
+    Integer TabMetric147(bool vertical) const override;
+    Integer TabMetric148(bool vertical) const override;
+    Integer TabFrameWidth(bool vertical) const override;
+
+    void PaintScrollArrowButton(TqzCanvas* canvas, const TRect& bounds, bool withBackground, Byte direction,
+                                TqzButtonState state) const override;
+    void PaintButtonBackground(TqzCanvas* canvas, const TRect& bounds, TqzButtonState state) const override;
+    void PaintControlBorder(TqzCanvas* canvas, const TRect& bounds) const override;
+    void PaintButton(TqzCanvas* canvas, const TRect& bounds, TColor textColor, TColor backColor, bool framed,
+                     TqzButtonState state, const String& caption) const override;
+    void PaintTreeExpandButton(TqzCanvas* canvas, const TRect& bounds, TColor color,
+                               bool expanded) const override;
+    void PaintGroupToggleButton(TqzCanvas* canvas, const TRect& bounds, TqzButtonState state,
+                                bool expanded) const override;
+    void PaintSmallExpandButton(TqzCanvas* canvas, const TRect& bounds, TColor backColor, TColor frameColor,
+                                bool expanded) const override;
+    void PaintCheckMark(TqzCanvas* canvas, const TRect& bounds, TColor markColor, bool checked,
+                        TqzButtonState state) const override;
+    void PaintCheckFrame(TqzCanvas* canvas, const TRect& bounds, TqzButtonState state) const override;
+    void PaintRadioButton(TqzCanvas* canvas, Integer left, Integer top, TqzButtonState state, bool checked,
+                          bool focused, bool designTime, TColor backColor) const override;
+    void PaintHeaderCell(TqzCanvas* canvas, const TRect& bounds, const TRect& textBounds, TqzSides neighbours,
+                         TqzSides borders, TqzButtonState state, TAlignment hAlign, Byte vAlign,
+                         bool multiLine, bool endEllipsis, const String& text, TFont* font, TColor textColor,
+                         TColor backColor, const TqzCustomDrawCellEvent& customDraw,
+                         bool rightmost) const override;
+    void InvertArea(TqzCanvas* canvas, const TRect& bounds) const override;
+    void PaintHeaderSection(TqzCanvas* canvas, const TRect& bounds, const TRect& textBounds,
+                            TqzSides neighbours, TqzSides sides, TqzButtonState state, TAlignment hAlign,
+                            Byte vAlign, bool multiLine, bool endEllipsis, const String& text, TFont* font,
+                            TColor textColor, TColor backColor) const override;
+    void PaintSortArrow(TqzCanvas* canvas, const TRect& bounds, bool ascending) const override;
+    void PaintFooterFrame(TqzCanvas* canvas, const TRect& bounds) const override;
+    void PaintFooterCell(TqzCanvas* canvas, const TRect& bounds, TAlignment hAlign, Byte vAlign,
+                         bool multiLine, const String& text, TFont* font, TColor textColor, TColor backColor,
+                         const TqzCustomDrawCellEvent& customDraw) const override;
+    void PaintCloseButton(TqzCanvas* canvas, const TRect& bounds, TqzButtonState state) const override;
+    void PaintDropDownButton(TqzCanvas* canvas, const TRect& bounds, bool active,
+                             TqzButtonState state) const override;
+    void PaintPlusMarkButton(TqzCanvas* canvas, const TRect& bounds, TqzButtonState state) const override;
+    void PaintGlyphButton(TqzCanvas* canvas, const TRect& bounds, Integer glyphIndex,
+                          TqzButtonState state) const override;
+    void PaintTabFrame(TqzCanvas* canvas, const TRect& bounds, bool vertical, TqzSides sides,
+                       Byte side) const override;
+    void PaintTabStrip(TqzCanvas* canvas, const TRect& bounds, bool vertical, TqzSides sides) const override;
+    void PaintIndicatorHeader(TqzCanvas* canvas, const TRect& bounds,
+                              const TqzCustomDrawCellEvent& customDraw, TColor backColor,
+                              Byte indicator) const override;
+    void PaintScrollBarElement(TqzCanvas* canvas, bool horizontal, TqzButtonState state, Byte part,
+                               const TRect& bounds) const override;
+    void PaintArrowHeader(TqzCanvas* canvas, const TRect& bounds, const TqzCustomDrawCellEvent& customDraw,
+                          Byte arrows, Integer arrowOffset, const TqzCellStyleRecord& style,
+                          TqzSides neighbours, const String& text) const override;
+    void PaintToolButton(TqzCanvas* canvas, const TRect& bounds, TqzButtonState state) const override;
+    void PaintSplitterFrame(TqzCanvas* canvas, const TRect& bounds, bool horizontal,
+                            const TqzBrushPair& fill) const override;
+};
+
+// ---- Ultra-flat and Office11 ------------------------------------------------------------------
+
+// One-pixel frames in system colours, lightened faces for hot and pressed buttons.
+class TqzUltraFlatLookAndFeelPainter : public TqzCustomLookAndFeelPainter {
+    KOV_CLASS(TqzUltraFlatLookAndFeelPainter, TqzCustomLookAndFeelPainter)
+public:
+    TqzUltraFlatLookAndFeelPainter() = default;
+
+    virtual TColor StateFrameColor(TqzButtonState state) const;
+    virtual TColor PaletteColor159() const;
+    virtual TColor PaletteColor160() const;
+    virtual TColor HotFrameColor() const;
+
+    TColor PaletteColor16() const override;
+    TColor BorderLineColor() const override;
+    Byte PainterStyleCode() const override;
+    Integer ControlBorderWidth() const override;
+    Integer ButtonBorderWidth(TqzButtonState state) const override;
+    TColor ButtonFaceColor(TqzButtonState state) const override;
+    TRect CalcButtonFocusBounds(TqzCanvas* canvas, const TRect& bounds) const override;
+    TqzFrameWidths ButtonGroupBorderWidths(Integer buttonCount, Integer buttonIndex) const override;
+    Integer ButtonCaptionInset() const override;
+    Integer ButtonCaptionPressShift() const override;
+    TColor ButtonGlyphColor(TqzButtonState state, TColor color) const override;
+    TqzButtonState ButtonGlyphState(TqzButtonState state) const override;
+    Integer TreeExpandButtonExtent() const override;
+    bool HotTracksButtons() const override;
+    TqzSides HeaderEdgesFor(TqzSides neighbours) const override;
+    Integer HeaderFrameWidth() const override;
+    TSize SortArrowExtent() const override;
+    TSize MarkButtonExtent() const override;
+    TSize CloseButtonExtent() const override;
+    Integer StyleMetric119() const override;
+    Integer FooterFrameWidth() const override;
+    Integer FooterCellFrameWidth() const override;
+    Integer FooterCellInset() const override;
+    Integer TabFrameWidth(bool vertical) const override;
+
+    void PaintControlBorder(TqzCanvas* canvas, const TRect& bounds) const override;
+    void PaintButtonFrame(TqzCanvas* canvas, const TRect& bounds, TqzButtonState state) const override;
+    void PaintPlainButton(TqzCanvas* canvas, const TRect& bounds, TColor frameColor, Integer buttonIndex,
+                          Integer buttonCount, TqzButtonState state) const override;
+    void PaintHotFrame(TqzCanvas* canvas, const TRect& bounds, bool highlighted, bool hot) const override;
+    void PaintTreeExpandButton(TqzCanvas* canvas, const TRect& bounds, TColor color,
+                               bool expanded) const override;
+    void PaintCheckFrame(TqzCanvas* canvas, const TRect& bounds, TqzButtonState state) const override;
+    void PaintHeaderCellVariant(TqzCanvas* canvas, const TRect& bounds, const TRect& textBounds,
+                                TqzSides neighbours, TqzSides borders, TqzButtonState state,
+                                TAlignment hAlign, Byte vAlign, bool multiLine, bool endEllipsis,
+                                const String& text, TFont* font, TColor textColor, TColor backColor,
+                                const TqzCustomDrawCellEvent& customDraw) const override;
+    void PaintHeaderFrame(TqzCanvas* canvas, const TRect& bounds, TqzSides neighbours,
+                          TqzSides borders) const override;
+    void PaintHeaderSectionFrame(TqzCanvas* canvas, const TRect& bounds, TqzSides sides,
+                                 TqzButtonState state) const override;
+    void PaintHeaderSectionContent(TqzCanvas* canvas, const TRect& bounds, const TRect& textBounds,
+                                   TqzButtonState state, TAlignment hAlign, Byte vAlign, bool multiLine,
+                                   bool endEllipsis, const String& text, TFont* font, TColor textColor,
+                                   TColor backColor) const override;
+    void PaintSortArrow(TqzCanvas* canvas, const TRect& bounds, bool ascending) const override;
+    void PaintFooterFrame(TqzCanvas* canvas, const TRect& bounds) const override;
+    void PaintFooterCellFrame(TqzCanvas* canvas, const TRect& bounds) const override;
+    void PaintDropDownButton(TqzCanvas* canvas, const TRect& bounds, bool active,
+                             TqzButtonState state) const override;
+    void PaintTabFrame(TqzCanvas* canvas, const TRect& bounds, bool vertical, TqzSides sides,
+                       Byte side) const override;
+    void PaintTabStrip(TqzCanvas* canvas, const TRect& bounds, bool vertical, TqzSides sides) const override;
+    void PaintScrollBarElement(TqzCanvas* canvas, bool horizontal, TqzButtonState state, Byte part,
+                               const TRect& bounds) const override;
+    void PaintToolButton(TqzCanvas* canvas, const TRect& bounds, TqzButtonState state) const override;
+    void PaintSplitterFrame(TqzCanvas* canvas, const TRect& bounds, bool horizontal,
+                            const TqzBrushPair& fill) const override;
+};
+
+// The office look: colours of the office colour scheme (ybOffice11), gradient bands on header
+// and cell backgrounds, bitmap expand buttons; scroll bars and tool buttons come from the native
+// painter. The scheme colours are read as they are: the look and feel that chooses this painter
+// holds the colour set (AcquireOfficeSchemeColors).
+class TqzOffice11LookAndFeelPainter : public TqzUltraFlatLookAndFeelPainter {
+    KOV_CLASS(TqzOffice11LookAndFeelPainter, TqzUltraFlatLookAndFeelPainter)
+public:
+    TqzOffice11LookAndFeelPainter() = default;
+
+    virtual TColor PaletteColor162() const;
+    virtual TColor PaletteColor163() const;
+    virtual TColor PaletteColor164() const;
+    virtual TColor BlendedColor165() const;
+
+    TColor StateFrameColor(TqzButtonState state) const override;
+    TColor PaletteColor159() const override;
+    TColor HotFrameColor() const override;
+
+    TColor PaletteColor14() const override;
+    TColor PaletteColor24() const override;
+    TColor PaletteColor25() const override;
+    TColor PaletteColor27(TqzButtonState state, TColor color) const override;
+    TColor PaletteColor28(TqzButtonState state, TColor color) const override;
+    TColor PaletteColor30() const override;
+    TColor PaletteColor32() const override;
+    TColor PaletteColor33() const override;
+    TColor HeaderBackColor() const override;
+    TColor PaletteColor36(TqzButtonState state, TColor color) const override;
+    TColor PaletteColor42() const override;
+    TColor AccentColor() const override;
+    TColor AccentTextColor() const override;
+    TColor BorderLineColor() const override;
+    TColor PaletteColor48() const override;
+    TColor PaletteColor54() const override;
+    TColor PaletteColor56(TqzButtonState state, TColor color) const override;
+    TColor PaletteColor59() const override;
+    TColor PaletteColor61(TqzButtonState state, TColor color) const override;
+    TColor FooterLineColor() const override;
+
+    Byte PainterStyleCode() const override;
+    TColor ButtonFaceColor(TqzButtonState state) const override;
+    TColor ButtonGlyphColor(TqzButtonState state, TColor color) const override;
+    Integer TreeExpandButtonExtent() const override;
+    Integer SmallExpandButtonExtent() const override;
+    bool ExpandButtonBeforeLines() const override;
+    TColor CheckBoxFillColor(TqzButtonState state) const override;
+    TqzSides HeaderEdgesFor(TqzSides neighbours) const override;
+    Integer HeaderFrameWidth() const override;
+    bool StyleFlag115() const override;
+
+    void PaintTextCell(TqzCanvas* canvas, const TRect& bounds, const TqzCustomDrawCellEvent& customDraw,
+                       TColor backColor, TColor textColor, TFont* font, const String& text, TAlignment hAlign,
+                       Byte vAlign, bool multiLine, bool endEllipsis, TqzButtonState state, bool plainFill,
+                       const TRect& textBounds) const override;
+    void PaintControlBorder(TqzCanvas* canvas, const TRect& bounds) const override;
+    void PaintBorderFrame(TqzCanvas* canvas, const TRect& bounds) const override;
+    void PaintButtonFrame(TqzCanvas* canvas, const TRect& bounds, TqzButtonState state) const override;
+    // The colour is not used. The corner pixels of the shared bitmap are tinted towards what the
+    // canvas shows under them, and stay so until the next call.
+    void PaintTreeExpandButton(TqzCanvas* canvas, const TRect& bounds, TColor color,
+                               bool expanded) const override;
+    void PaintSmallExpandButton(TqzCanvas* canvas, const TRect& bounds, TColor backColor, TColor frameColor,
+                                bool expanded) const override;
+    void PaintHeaderCell(TqzCanvas* canvas, const TRect& bounds, const TRect& textBounds, TqzSides neighbours,
+                         TqzSides borders, TqzButtonState state, TAlignment hAlign, Byte vAlign,
+                         bool multiLine, bool endEllipsis, const String& text, TFont* font, TColor textColor,
+                         TColor backColor, const TqzCustomDrawCellEvent& customDraw,
+                         bool rightmost) const override;
+    void PaintHeaderFrame(TqzCanvas* canvas, const TRect& bounds, TqzSides neighbours,
+                          TqzSides borders) const override;
+    void PaintHeaderSection(TqzCanvas* canvas, const TRect& bounds, const TRect& textBounds,
+                            TqzSides neighbours, TqzSides sides, TqzButtonState state, TAlignment hAlign,
+                            Byte vAlign, bool multiLine, bool endEllipsis, const String& text, TFont* font,
+                            TColor textColor, TColor backColor) const override;
+    void PaintSortArrow(TqzCanvas* canvas, const TRect& bounds, bool ascending) const override;
+    void PaintScrollBarElement(TqzCanvas* canvas, bool horizontal, TqzButtonState state, Byte part,
+                               const TRect& bounds) const override;
+    void PaintArrowHeader(TqzCanvas* canvas, const TRect& bounds, const TqzCustomDrawCellEvent& customDraw,
+                          Byte arrows, Integer arrowOffset, const TqzCellStyleRecord& style,
+                          TqzSides neighbours, const String& text) const override;
+    void PaintToolButton(TqzCanvas* canvas, const TRect& bounds, TqzButtonState state) const override;
+};
+
+// ---- Radio-button images ---------------------------------------------------------------------
+
+// Radio buttons are copied from pre-rendered images: the system's radio glyph is measured once,
+// its shape turned into a pattern of pixel classes (0 outside, 1/2 outer ring upper-left and
+// lower-right, 3/4 inner ring, 5 inside, 6 check dot), and the pattern painted into 128 images,
+// one per kind, state (normal .. disabled), checked, design time and focus, in that combination's
+// colours. The default state draws as normal.
+class TqzRadioButtonImageList : public TObject {
+    KOV_CLASS(TqzRadioButtonImageList, TObject)
+public:
+    // Measures the radio button and builds the pattern; the images come with BuildImages.
+    TqzRadioButtonImageList();
+    ~TqzRadioButtonImageList() override;
+    TqzRadioButtonImageList(const TqzRadioButtonImageList&) = delete;
+    TqzRadioButtonImageList& operator=(const TqzRadioButtonImageList&) = delete;
+
+    // All 128 images, when the list is empty.
+    void BuildImages();
+    // Again, in the current system colours.
+    void Rebuild();
+    // backColor clDefault: transparent outside the circle; otherwise that colour there.
+    void DrawImage(TqzCanvas* canvas, Integer left, Integer top, TqzLookAndFeelKind kind,
+                   TqzButtonState state, bool checked, bool designTime, bool focused, TColor backColor);
+
+    // state + 8 kind + 32 designTime + 64 focused + 4 checked - 1 (0..127).
+    static Integer MapIndexFor(TqzLookAndFeelKind kind, TqzButtonState state, bool designTime, bool focused,
+                               bool checked);
+    // The image of the combination; -1 before the images are built.
+    Integer ImageIndexFor(TqzLookAndFeelKind kind, TqzButtonState state, bool designTime, bool focused,
+                          bool checked) const;
+
+    TCustomImageList* Images() const { return FImages.get(); }
+    Integer RadioWidth() const { return FWidth; }
+    Integer RadioHeight() const { return FHeight; }
+    // The pattern code of a pixel of the radio (0 outside the radio's size).
+    Byte PatternCode(Integer x, Integer y) const;
+    // The check dot's rectangle in the system cell's coordinates.
+    TRect DotBounds() const { return FDot; }
+
+private:
+    void MeasureRadioButton();
+    void BuildButtonMask();
+    void BuildRadioPattern();
+
+    std::unique_ptr<TCustomImageList> FImages;
+    std::unique_ptr<TBitmap> FMask;
+    Integer FWidth = 0, FHeight = 0, FMaskLeft = 0, FMaskTop = 0;
+    TRect FDot{};
+    std::vector<Byte> FPattern; // FHeight rows of FWidth codes
+    std::vector<Integer> FIndexTable;
+};
+
+// The process's radio-button images, made (with their images) on first call.
+TqzRadioButtonImageList* SharedRadioButtonImages();
+// Builds their images again in the current system colours; nothing when they were not made.
+void RebuildSharedRadioButtonImages();
+// Frees them (the painters unit's shut-down); the next call makes them anew.
+void FreeSharedRadioButtonImages();
