@@ -421,10 +421,14 @@ void LayoutBar(HWND window, HMENU menu, const RECT& barRect) {
     HFONT normal = MenuFont(false), bold = MenuFont(true);
     HGDIOBJ oldFont = SelectObject(dc, normal);
     std::vector<int> widths(items.size());
+    // An owner-drawn bar item gets the room of two average characters beyond what it asked
+    // for, as a text item gets its padding: its owner draws its caption inside that room.
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
     for (std::size_t i = 0; i < items.size(); ++i) {
         const TItem& it = items[i];
         if (IsOwnerDrawn(it)) {
-            widths[i] = int(it.OwnerSize.cx);
+            widths[i] = int(it.OwnerSize.cx) + 2 * int(metrics.tmAveCharWidth);
         } else if (it.Type & MFT_BITMAP) {
             widths[i] = int(BitmapSize(it.Bitmap).cx) + 2 * BarPadding;
         } else if (IsSeparator(it)) {
