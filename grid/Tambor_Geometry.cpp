@@ -310,17 +310,8 @@ Integer TCustomTambor::CellIndexAt(const TTamborAxis& axis, Integer pos) const {
 }
 
 Integer TCustomTambor::MaxFirstCell(const TTamborAxis& axis) const {
-    const Integer firstScrolling = axis.FixedCount + 1;
-    const Integer available = axis.ClientExtent + axis.LineWidth - axis.FixedBoundary;
-    Integer first = axis.CellCount - 1;
-    Integer used = CellExtent(axis.Horizontal, first) + axis.LineWidth;
-    while (first - 1 >= firstScrolling) {
-        const Integer extent = CellExtent(axis.Horizontal, first - 1) + axis.LineWidth;
-        if (used + extent > available) break;
-        used += extent;
-        --first;
-    }
-    return std::max(first, firstScrolling);
+    // The first cell when the last one shows as the last of the view.
+    return FirstShowingAsLast(axis, axis.CellCount - 1);
 }
 
 // ---- Cells and pixels -------------------------------------------------------------------------
