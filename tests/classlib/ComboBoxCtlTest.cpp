@@ -18,6 +18,7 @@
 #include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinComboBox.h"
 #include "platform/winapi/WinListBox.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
@@ -49,23 +50,8 @@ struct TComboLog : TObject {
     }
 };
 
-class ComboBoxCtlTest : public ::testing::Test {
+class ComboBoxCtlTest : public testsupport::TFormFixture {
 protected:
-    void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        App = std::make_unique<TApplication>(nullptr);
-        Form = TForm::CreateNew(nullptr);
-        Form->SetBounds(50, 50, 420, 320);
-    }
-    void TearDown() override {
-        delete Form;
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldMode);
-    }
     void ShowForm() {
         Form->Show();
         App->ProcessMessages();
@@ -109,12 +95,7 @@ protected:
         return info;
     }
 
-    std::unique_ptr<TApplication> App;
-    TForm* Form = nullptr;
     TComboLog Log;
-
-private:
-    TClockMode FOldMode = TClockMode::Real;
 };
 
 const std::vector<const char*> kNames = {"Alpha", "Bravo", "Charlie", "Delta", "Echo"};

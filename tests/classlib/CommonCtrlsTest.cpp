@@ -13,28 +13,14 @@
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/TypInfo.h"
 #include "platform/winapi/WinBackendInterface.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-class CommonCtrlsTest : public ::testing::Test {
+class CommonCtrlsTest : public testsupport::TFormFixture {
 protected:
-    void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        App = std::make_unique<TApplication>(nullptr);
-        Form = TForm::CreateNew(nullptr);
-        Form->SetBounds(50, 50, 420, 320);
-    }
-    void TearDown() override {
-        delete Form;
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldMode);
-    }
     void ShowForm() {
         Form->Show();
         App->ProcessMessages();
@@ -60,11 +46,6 @@ protected:
         return control;
     }
 
-    std::unique_ptr<TApplication> App;
-    TForm* Form = nullptr;
-
-private:
-    TClockMode FOldMode = TClockMode::Real;
 };
 
 struct TLog : TObject {

@@ -12,27 +12,13 @@
 #include "platform/runtime/TypInfo.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinListBox.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-class ListCtrlsTest : public ::testing::Test {
+class ListCtrlsTest : public testsupport::TFormFixture {
 protected:
-    void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        App = std::make_unique<TApplication>(nullptr);
-        Form = TForm::CreateNew(nullptr);
-        Form->SetBounds(50, 50, 420, 320);
-    }
-    void TearDown() override {
-        delete Form;
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldMode);
-    }
     void ShowForm() {
         Form->Show();
         App->ProcessMessages();
@@ -73,11 +59,6 @@ protected:
         return result;
     }
 
-    std::unique_ptr<TApplication> App;
-    TForm* Form = nullptr;
-
-private:
-    TClockMode FOldMode = TClockMode::Real;
 };
 
 struct TEvents : TObject {

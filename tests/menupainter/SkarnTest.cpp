@@ -16,6 +16,7 @@
 #include "platform/runtime/ObjectText.h"
 #include "platform/winapi/Gdi.h"
 #include "platform/winapi/WinBackendInterface.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
@@ -27,22 +28,11 @@ struct TForeignDraw : TObject {
     void CustomDraw(TToolBar*, TToolButton*, TCustomDrawState, bool&) { ++Calls; }
 };
 
-class SkarnTest : public ::testing::Test {
+class SkarnTest : public testsupport::TFormFixture {
 protected:
     void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        App = std::make_unique<TApplication>(nullptr);
-        Form = TForm::CreateNew(nullptr);
+        TFormFixture::SetUp();
         Form->SetBounds(50, 50, 420, 240);
-    }
-    void TearDown() override {
-        delete Form;
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldMode);
     }
     TMenuItem* Item(TMenuItem* parent, const String& caption, TComponent* owner = nullptr) {
         auto* item = new TMenuItem(owner ? owner : Form);
@@ -71,8 +61,6 @@ protected:
         bitmap->GetCanvas()->FillRect(TRect{2, 2, 14, 14});
     }
 
-    std::unique_ptr<TApplication> App;
-    TForm* Form = nullptr;
 
 private:
     TClockMode FOldMode{};
