@@ -1,0 +1,937 @@
+#include "script/kq_iinterpreter.h"
+
+#include <algorithm>
+#include <climits>
+#include <set>
+
+#include "platform/runtime/Format.h"
+#include "platform/runtime/Strings.h"
+#include "script/kq_iconst.h"
+#include "script/kq_ievents.h"
+#include "script/kq_itools.h"
+
+namespace {
+
+// Restores on scope exit, also when an exception passes.
+template <class F> class TFinally {
+public:
+    explicit TFinally(F action) : FAction(std::move(action)) {}
+    TFinally(const TFinally&) = delete;
+    TFinally& operator=(const TFinally&) = delete;
+    ~TFinally() { FAction(); }
+
+private:
+    F FAction;
+};
+
+[[noreturn]] void ListIndexError(Integer index) {
+    throw EListError(Format("List index out of bounds (%d)", {index}));
+}
+
+// The instance a property or event helper works on: the platform's integer conversion of the
+// value (Null raises), then the handle lookup.
+TObject* HelperInstance(const Variant& parentValue) {
+    const Int64 handle = parentValue.AsInt64();
+    return handle <= 0 || handle > Int64(UINT32_MAX) ? nullptr : HandleToObject(Cardinal(handle));
+}
+
+// The first code point of a UTF-8 text; 0 for an empty or malformed start.
+Int64 FirstCodePoint(const String& text) {
+    if (text.empty()) return 0;
+    const auto b0 = static_cast<unsigned char>(text[0]);
+    if (b0 < 0x80) return b0;
+    const int length = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : b0 >= 0xC0 ? 2 : 0;
+    if (length == 0 || text.size() < std::size_t(length)) return b0;
+    Int64 code = b0 & (0x7F >> length);
+    for (int i = 1; i < length; ++i)
+        code = (code << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
+    return code;
+}
+
+String CodePointToUtf8(Int64 code) {
+    String out;
+    if (code < 0x80) {
+        out += char(code);
+    } else if (code < 0x800) {
+        out += char(0xC0 | (code >> 6));
+        out += char(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += char(0xE0 | (code >> 12));
+        out += char(0x80 | ((code >> 6) & 0x3F));
+        out += char(0x80 | (code & 0x3F));
+    } else {
+        out += char(0xF0 | (code >> 18));
+        out += char(0x80 | ((code >> 12) & 0x3F));
+        out += char(0x80 | ((code >> 6) & 0x3F));
+        out += char(0x80 | (code & 0x3F));
+    }
+    return out;
+}
+
+Variant OrdinalVariant(Int64 value) {
+    if (value >= INT_MIN && value <= INT_MAX) return Variant(Integer(value));
+    return Variant(value);
+}
+
+// The Integer index a helper parameter holds.
+Integer IndexParam(TkqCustomVariable* helper, Integer index) {
+    return helper->Param(index)->GetValue().AsInteger();
+}
+
+[[noreturn]] void CharIndexError() { throw ERangeError("Range check error"); }
+
+} // namespace
+
+// ---- Object references --------------------------------------------------------------------------
+
+Variant ObjectToVariant(TObject* object) { return OrdinalVariant(Int64(ObjectToHandle(object))); }
+
+TObject* VariantToObject(const Variant& value) {
+    if (VarIsNull(value) || VarIsEmpty(value)) return nullptr;
+    return HelperInstance(value);
+}
+
+// ---- TkqItemList ---------------------------------------------------------------------------------
+
+TkqItemList::~TkqItemList() { TkqItemList::Clear(); }
+
+void TkqItemList::Clear() {
+    // Taken out first: an entry's destructor never sees itself in the list.
+    std::vector<TObject*> items;
+    items.swap(FItems);
+    for (TObject* item : items)
+        delete item;
+}
+
+void TkqItemList::Add(TObject* item) { FItems.push_back(item); }
+
+void TkqItemList::Remove(TObject* item) {
+    for (auto it = FItems.begin(); it != FItems.end(); ++it) {
+        if (*it == item) {
+            FItems.erase(it);
+            return;
+        }
+    }
+}
+
+TObject* TkqItemList::Items(Integer index) const {
+    if (index < 0 || index >= Count()) ListIndexError(index);
+    return FItems[std::size_t(index)];
+}
+
+// ---- TkqCustomVariable ---------------------------------------------------------------------------
+
+TkqCustomVariable::TkqCustomVariable(const String& name, const String& typeName, TkqValueKind valueKind)
+    : Name(name), ValueKind(valueKind), TypeName(typeName), UpperName(AnsiUpperCase(name)), Value(Null()) {}
+
+void TkqCustomVariable::SetValue(const Variant& value) {
+    if (!IsReadOnly) Value = value;
+}
+
+Variant TkqCustomVariable::GetValue() { return Value; }
+
+String TkqCustomVariable::KindText() const {
+    switch (ValueKind) {
+    case vkInteger:
+        return "Integer";
+    case vkBoolean:
+        return "Boolean";
+    case vkFloat:
+        return "Extended";
+    case vkChar:
+        return "Char";
+    case vkString:
+        return "String";
+    case vkClass:
+        return "Class " + TypeName;
+    case vkArray:
+        return "Array";
+    case vkEnum:
+        return TypeName;
+    default:
+        return "Variant";
+    }
+}
+
+TkqCustomVariable* TkqCustomVariable::Param(Integer index) const {
+    auto* param = dynamic_cast<TkqCustomVariable*>(Items(index));
+    if (param == nullptr) ListIndexError(index);
+    return param;
+}
+
+Integer TkqCustomVariable::RequiredParamCount() const {
+    Integer count = 0;
+    for (Integer i = 0; i < Count(); ++i) {
+        auto* param = dynamic_cast<TkqParamItem*>(Items(i));
+        if (param == nullptr || !param->IsOptional) ++count;
+    }
+    return count;
+}
+
+// ---- Simple symbols -----------------------------------------------------------------------------
+
+void TkqStringVariable::SetValue(const Variant& value) { StrValue = VarToStr(value); }
+
+Variant TkqStringVariable::GetValue() { return StrValue; }
+
+TkqParamItem::TkqParamItem(const String& name, bool isVarParam, bool isOptional, const String& typeName,
+                           TkqValueKind valueKind)
+    : TkqCustomVariable(name, typeName, valueKind), DefValue(Null()), IsOptional(isOptional),
+      IsVarParam(isVarParam) {}
+
+// ---- TkqProcVariable ----------------------------------------------------------------------------
+
+TkqProcVariable::TkqProcVariable(const String& name, const String& typeName, TkqValueKind valueKind,
+                                 bool isFunction, TkqScript* parentScript)
+    : TkqCustomVariable(name, typeName, valueKind), IsFunction(isFunction),
+      LocalScript(new TkqScript(nullptr)) {
+    IsReadOnly = true;
+    LocalScript->ParentScript = parentScript;
+    if (isFunction) {
+        auto* result = new TkqVariable("Result", typeName, valueKind);
+        LinkedSymbol = result;
+        LocalScript->Add("Result", result);
+    }
+}
+
+TkqProcVariable::~TkqProcVariable() {
+    for (Integer i = 0; i < Count(); ++i)
+        LocalScript->Remove(Items(i));
+    delete LocalScript;
+    LocalScript = nullptr;
+    LinkedSymbol = nullptr;
+    Clear();
+}
+
+Variant TkqProcVariable::GetValue() {
+    const bool wasRunning = IsRunning;
+    IsRunning = true;
+    TkqScript* anchor = LocalScript;
+    while (anchor != nullptr && !anchor->ScopeAnchor)
+        anchor = anchor->ParentScript;
+    TkqScript* savedScope = anchor != nullptr ? anchor->RunningScope : nullptr;
+    if (anchor != nullptr) anchor->RunningScope = LocalScript;
+    {
+        TFinally restore([&] {
+            if (anchor != nullptr) anchor->RunningScope = savedScope;
+            IsRunning = wasRunning;
+        });
+        TkqScript* local = LocalScript;
+        local->ExitPending = false;
+        local->TerminatePending = false;
+        local->Running = true;
+        TFinally reset([local] {
+            local->ExitPending = false;
+            local->TerminatePending = false;
+            local->Running = false;
+        });
+        local->RootStatement->Execute();
+    }
+    return IsFunction && LinkedSymbol != nullptr ? LinkedSymbol->GetValue() : Null();
+}
+
+// ---- TkqPropertyHelper --------------------------------------------------------------------------
+
+Variant TkqPropertyHelper::GetValue() {
+    Variant result = Null();
+    TObject* instance = HelperInstance(ParentValue);
+    PPropInfo prop = IsPublished && instance != nullptr ? GetPropInfo(instance, Name) : nullptr;
+    if (prop != nullptr) {
+        switch (prop->Kind()) {
+        case tkChar:
+            result = String(1, char(GetOrdProp(instance, prop)));
+            break;
+        case tkWChar:
+            result = CodePointToUtf8(GetOrdProp(instance, prop));
+            break;
+        case tkFloat:
+            result = double(GetFloatProp(instance, prop));
+            break;
+        case tkString:
+        case tkLString:
+        case tkWString:
+            result = GetStrProp(instance, prop);
+            break;
+        case tkVariant:
+            result = GetVariantProp(instance, prop);
+            break;
+        case tkMethod:
+        case tkUnknown:
+            break;
+        default:
+            result = OrdinalVariant(GetOrdProp(instance, prop));
+            break;
+        }
+    } else if (Getter.Assigned()) {
+        result = Getter(instance, ClassRef, UpperName);
+    }
+    if (ValueKind == vkBoolean) result = Variant(result != Variant(0));
+    return result;
+}
+
+void TkqPropertyHelper::SetValue(const Variant& value) {
+    if (IsReadOnly) return;
+    TObject* instance = HelperInstance(ParentValue);
+    if (IsPublished) {
+        PPropInfo prop = instance != nullptr ? GetPropInfo(instance, Name) : nullptr;
+        // A property the instance lacks, or one without a setter, is not written.
+        if (prop == nullptr || !prop->IsWritable()) return;
+        switch (prop->Kind()) {
+        case tkChar:
+        case tkWChar: {
+            const String text = value.AsString();
+            // No character to store: the write is ignored.
+            if (text.empty()) return;
+            SetOrdProp(instance, prop,
+                       prop->Kind() == tkChar ? Int64(static_cast<unsigned char>(text[0]))
+                                              : FirstCodePoint(text));
+            break;
+        }
+        case tkFloat:
+            SetFloatProp(instance, prop, value.AsExtended());
+            break;
+        case tkString:
+        case tkLString:
+            SetStrProp(instance, prop, value.AsString());
+            break;
+        case tkWString:
+            SetStrProp(instance, prop, value.AsString());
+            break;
+        case tkVariant:
+            SetVariantProp(instance, prop, value);
+            break;
+        case tkMethod:
+        case tkUnknown:
+            break;
+        default:
+            if (ValueKind == vkBoolean)
+                SetOrdProp(instance, prop, value == Variant(true) ? 1 : 0);
+            else
+                SetOrdProp(instance, prop, value.AsInt64());
+            break;
+        }
+    } else if (Setter.Assigned()) {
+        Setter(instance, ClassRef, UpperName, value);
+    }
+}
+
+// ---- TkqMethodHelper ----------------------------------------------------------------------------
+
+TkqMethodHelper::TkqMethodHelper(const String& signature, TkqScript* script)
+    : TkqCustomHelper("", "", vkVariant) {
+    std::unique_ptr<TkqCustomVariable> parsed(ParseSignature(signature, script));
+    Name = parsed->Name;
+    UpperName = parsed->UpperName;
+    TypeName = parsed->TypeName;
+    ValueKind = parsed->ValueKind;
+    IsMacro = parsed->IsMacro;
+    while (parsed->Count() > 0) {
+        TObject* param = parsed->Items(0);
+        parsed->Remove(param);
+        Add(param);
+    }
+    IsReadOnly = true;
+    Signature = signature;
+    ArgArray = VarArrayCreate({0, Count() - 1}, varVariant);
+}
+
+String TkqMethodHelper::CallName(const char* suffix) const {
+    return IsIndexProperty ? UpperName + suffix : UpperName;
+}
+
+Variant TkqMethodHelper::GetParam(Integer index) {
+    if (index == Count()) return SetterValue;
+    return Param(index)->GetValue();
+}
+
+void TkqMethodHelper::SetParam(Integer index, const Variant& value) { Param(index)->SetValue(value); }
+
+Variant TkqMethodHelper::GetValue() {
+    TObject* instance = VarIsNull(ParentValue) ? nullptr : HelperInstance(ParentValue);
+    const String name = CallName(".GET");
+    if (ArrayCallback.Assigned()) {
+        // A fresh array each call: a call-back may have resized or replaced the previous one.
+        ArgArray = VarArrayCreate({0, Count() - 1}, varVariant);
+        for (Integer i = 0; i < Count(); ++i)
+            VarArrayPut(ArgArray, Param(i)->GetValue(), {i});
+        Variant result = ArrayCallback(instance, ClassRef, name, ArgArray);
+        const Integer high =
+            VarIsArray(ArgArray) && VarArrayDimCount(ArgArray) == 1 ? VarArrayHighBound(ArgArray, 1) : -1;
+        const Integer low = high >= 0 ? VarArrayLowBound(ArgArray, 1) : 0;
+        for (Integer i = 0; i < Count(); ++i) {
+            auto* param = dynamic_cast<TkqParamItem*>(Items(i));
+            if (param != nullptr && param->IsVarParam && i >= low && i <= high)
+                param->SetValue(VarArrayGet(ArgArray, {i}));
+        }
+        return result;
+    }
+    if (ModuleCallback.Assigned()) return ModuleCallback(instance, ClassRef, name, this);
+    return Variant(0);
+}
+
+void TkqMethodHelper::SetValue(const Variant& value) {
+    if (!IsIndexProperty) return;
+    TObject* instance = VarIsNull(ParentValue) ? nullptr : HelperInstance(ParentValue);
+    const String name = CallName(".SET");
+    if (ArrayCallback.Assigned()) {
+        Variant args = VarArrayCreate({0, Count()}, varVariant);
+        for (Integer i = 0; i < Count(); ++i)
+            VarArrayPut(args, Param(i)->GetValue(), {i});
+        VarArrayPut(args, value, {Count()});
+        ArrayCallback(instance, ClassRef, name, args);
+    } else if (ModuleCallback.Assigned()) {
+        SetterValue = value;
+        TFinally reset([this] { SetterValue = Null(); });
+        ModuleCallback(instance, ClassRef, name, this);
+    }
+}
+
+// ---- TkqEventHelper -----------------------------------------------------------------------------
+
+TkqEventHelper::TkqEventHelper(const String& name, TkqCustomEventClass adapterClass)
+    : TkqCustomHelper(name, "", vkString), AdapterClass(adapterClass) {}
+
+Variant TkqEventHelper::GetValue() { return String(); }
+
+void TkqEventHelper::SetValue(const Variant& value) {
+    TObject* instance = HelperInstance(ParentValue);
+    if (instance == nullptr) throw EPropertyError(Format("Property %s does not exist", {Name}));
+    const String text = VarToStr(value);
+    if (text == "0") {
+        SetMethodProp(instance, Name, TMethod());
+        return;
+    }
+    auto* handler = CallScript != nullptr ? dynamic_cast<TkqProcVariable*>(CallScript->Find(text)) : nullptr;
+    if (handler == nullptr || AdapterClass == nullptr) throw Exception(SEventError);
+    TkqCustomEvent* adapter = AdapterClass(instance, handler);
+    CallScript->Add("", adapter);
+    SetMethodProp(instance, Name, adapter->GetMethod());
+}
+
+// ---- TkqArrayHelper -----------------------------------------------------------------------------
+
+TkqArrayHelper::TkqArrayHelper(const String& name, const String& typeName, TkqValueKind valueKind,
+                               Integer paramCount)
+    : TkqCustomHelper(name, typeName, valueKind) {
+    if (paramCount == -1) {
+        Add(new TkqParamItem("", false, false, "", vkInteger));
+        Add(new TkqParamItem("", false, true, "", vkInteger));
+        Add(new TkqParamItem("", false, true, "", vkInteger));
+    } else {
+        for (Integer i = 0; i < paramCount; ++i)
+            Add(new TkqParamItem("", false, false, "", vkInteger));
+    }
+}
+
+Variant TkqArrayHelper::GetValue() {
+    if (ParentRef == nullptr) return Null();
+    const Variant& array = ParentRef->Value;
+    switch (VarArrayDimCount(array)) {
+    case 1:
+        return VarArrayGet(array, {IndexParam(this, 0)});
+    case 2:
+        return VarArrayGet(array, {IndexParam(this, 0), IndexParam(this, 1)});
+    case 3:
+        return VarArrayGet(array, {IndexParam(this, 0), IndexParam(this, 1), IndexParam(this, 2)});
+    default:
+        return Null();
+    }
+}
+
+void TkqArrayHelper::SetValue(const Variant& value) {
+    if (ParentRef == nullptr) return;
+    Variant& array = ParentRef->Value;
+    switch (VarArrayDimCount(array)) {
+    case 1:
+        VarArrayPut(array, value, {IndexParam(this, 0)});
+        break;
+    case 2:
+        VarArrayPut(array, value, {IndexParam(this, 0), IndexParam(this, 1)});
+        break;
+    case 3:
+        VarArrayPut(array, value, {IndexParam(this, 0), IndexParam(this, 1), IndexParam(this, 2)});
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- TkqStringHelper ----------------------------------------------------------------------------
+
+TkqStringHelper::TkqStringHelper() : TkqCustomHelper("__StringHelper", "", vkChar) {
+    Add(new TkqParamItem("", false, false, "", vkInteger));
+}
+
+Variant TkqStringHelper::GetValue() {
+    const String text = VarToStr(ParentValue);
+    const Integer index = IndexParam(this, 0);
+    if (index < 1 || std::size_t(index) > text.size()) CharIndexError();
+    return String(1, text[std::size_t(index) - 1]);
+}
+
+void TkqStringHelper::SetValue(const Variant& value) {
+    String text = VarToStr(ParentValue);
+    const Integer index = IndexParam(this, 0);
+    if (index < 1 || std::size_t(index) > text.size()) CharIndexError();
+    const String replacement = VarToStr(value);
+    if (replacement.empty()) CharIndexError();
+    text[std::size_t(index) - 1] = replacement[0];
+    if (ParentRef != nullptr) ParentRef->SetValue(text);
+}
+
+// ---- TkqClassVariable ---------------------------------------------------------------------------
+
+TkqClassVariable::TkqClassVariable(TClass classRef, const String& ancestorName)
+    : TkqCustomVariable(classRef->ClassName(), classRef->ClassName(), vkClass), AncestorName(ancestorName),
+      ClassRef(classRef), Members(std::make_unique<TkqItemList>()) {
+    AddPublishedProperties();
+    Add(new TkqParamItem("", false, true, "", vkVariant));
+}
+
+TkqClassVariable::~TkqClassVariable() = default;
+
+void TkqClassVariable::AddPublishedProperties() {
+    TPropList props = GetPropList(ClassRef);
+    std::stable_sort(props.begin(), props.end(),
+                     [](PPropInfo a, PPropInfo b) { return CompareText(a->Name, b->Name) < 0; });
+    for (PPropInfo prop : props) {
+        TkqValueKind kind = vkInteger;
+        String typeName;
+        switch (prop->Kind()) {
+        case tkMethod:
+            continue;
+        case tkChar:
+        case tkWChar:
+            kind = vkChar;
+            break;
+        case tkEnumeration:
+            typeName = prop->PropType->Name;
+            kind = SameText(typeName, "Boolean") || SameText(typeName, "bool") ? vkBoolean : vkEnum;
+            break;
+        case tkFloat:
+            kind = vkFloat;
+            break;
+        case tkString:
+        case tkLString:
+        case tkWString:
+            kind = vkString;
+            break;
+        case tkSet:
+            kind = vkEnum;
+            typeName = prop->PropType->Name;
+            break;
+        case tkClass:
+            kind = vkClass;
+            typeName = prop->PropType->ClassType != nullptr ? prop->PropType->ClassType->ClassName()
+                                                            : prop->PropType->Name;
+            break;
+        case tkVariant:
+            kind = vkVariant;
+            break;
+        default:
+            kind = vkInteger;
+            break;
+        }
+        auto* helper = new TkqPropertyHelper(prop->Name, typeName, kind);
+        helper->IsPublished = true;
+        helper->ClassRef = ClassRef;
+        Members->Add(helper);
+    }
+}
+
+Variant TkqClassVariable::GetValue() {
+    TkqCustomVariable* castArg = Param(0);
+    Variant result = castArg->GetValue();
+    if (VarIsNull(result)) {
+        FUnconstructed.push_back(std::make_unique<TkqUnconstructed>(ClassRef));
+        result = ObjectToVariant(FUnconstructed.back().get());
+    }
+    castArg->SetValue(Null());
+    return result;
+}
+
+TkqMethodHelper* TkqClassVariable::AddMethod(const String& signature, const TkqModuleCallback& callBack) {
+    auto* helper = new TkqMethodHelper(signature, OwnerScript);
+    helper->ModuleCallback = callBack;
+    helper->ClassRef = ClassRef;
+    Members->Add(helper);
+    return helper;
+}
+
+TkqMethodHelper* TkqClassVariable::AddConstructor(const String& signature,
+                                                  const TkqModuleCallback& callBack) {
+    std::size_t start = 0;
+    while (start < signature.size() && static_cast<unsigned char>(signature[start]) <= ' ')
+        ++start;
+    std::size_t end = start;
+    while (end < signature.size() && static_cast<unsigned char>(signature[end]) > ' ' &&
+           signature[end] != '(')
+        ++end;
+    return AddMethod("function" + signature.substr(end) + ": Constructor", callBack);
+}
+
+TkqPropertyHelper* TkqClassVariable::AddProperty(const String& name, const String& typeName,
+                                                 const TkqGetValueProc& getter,
+                                                 const TkqSetValueProc& setter) {
+    auto* helper = new TkqPropertyHelper(name, typeName, KindOfTypeName(typeName, OwnerScript));
+    helper->ClassRef = ClassRef;
+    helper->Getter = getter;
+    helper->Setter = setter;
+    helper->IsReadOnly = !setter.Assigned();
+    Members->Add(helper);
+    return helper;
+}
+
+TkqMethodHelper* TkqClassVariable::AddIndexProperty(const String& name, const String& paramTypes,
+                                                    const String& typeName, const TkqModuleCallback& callBack,
+                                                    bool isReadOnly) {
+    TStringList types;
+    types.SetCommaText(paramTypes);
+    String signature = "function " + name + "(";
+    for (Integer i = 0; i < types.GetCount(); ++i) {
+        if (i > 0) signature += "; ";
+        signature += "p" + IntToStr(i) + ": " + types.GetStrings(i);
+    }
+    signature += "): " + typeName;
+    TkqMethodHelper* helper = AddMethod(signature, callBack);
+    helper->IsReadOnly = isReadOnly;
+    helper->IsIndexProperty = true;
+    return helper;
+}
+
+TkqMethodHelper* TkqClassVariable::AddDefaultProperty(const String& name, const String& paramTypes,
+                                                      const String& typeName,
+                                                      const TkqModuleCallback& callBack, bool isReadOnly) {
+    TkqMethodHelper* helper = AddIndexProperty(name, paramTypes, typeName, callBack, isReadOnly);
+    DefaultProperty = helper;
+    return helper;
+}
+
+TkqEventHelper* TkqClassVariable::AddEvent(const String& name, TkqCustomEventClass adapterClass) {
+    auto* helper = new TkqEventHelper(name, adapterClass);
+    helper->ClassRef = ClassRef;
+    Members->Add(helper);
+    return helper;
+}
+
+TkqCustomVariable* TkqClassVariable::FindOwnMember(const String& name) const {
+    for (Integer i = 0; i < Members->Count(); ++i) {
+        auto* member = dynamic_cast<TkqCustomVariable*>(Members->Items(i));
+        if (member != nullptr && AnsiSameText(member->Name, name)) return member;
+    }
+    return nullptr;
+}
+
+TkqCustomVariable* TkqClassVariable::FindMember(const String& name) const {
+    // A chain of ancestor names may lead back to a class already searched; each is searched once.
+    std::set<const TkqClassVariable*> visited;
+    for (const TkqClassVariable* cls = this; cls != nullptr && visited.insert(cls).second;) {
+        if (TkqCustomVariable* member = cls->FindOwnMember(name)) return member;
+        cls = cls->OwnerScript != nullptr ? cls->OwnerScript->FindClass(cls->AncestorName) : nullptr;
+    }
+    return nullptr;
+}
+
+// ---- TkqStatement -------------------------------------------------------------------------------
+
+TkqStatement::TkqStatement(TkqScript* script, const String& stmtPos, const String& stmtUnit)
+    : OwnerScript(script), StmtPos(stmtPos), StmtUnit(stmtUnit) {}
+
+void TkqStatement::Execute() {
+    for (Integer i = 0; i < Count(); ++i) {
+        if (OwnerScript->TerminatePending) return;
+        Statement(i)->Execute();
+        if (OwnerScript->BreakPending || OwnerScript->ContinuePending || OwnerScript->ExitPending) return;
+    }
+}
+
+TkqStatement* TkqStatement::Statement(Integer index) const {
+    auto* statement = dynamic_cast<TkqStatement*>(Items(index));
+    if (statement == nullptr) ListIndexError(index);
+    return statement;
+}
+
+void TkqStatement::NotifyRunLine() { OwnerScript->RunLine(StmtUnit, StmtPos); }
+
+// ---- Binding modules ----------------------------------------------------------------------------
+
+std::vector<TkqRTTIModuleClass>& GetRTTIModuleClasses() {
+    static auto* classes = new std::vector<TkqRTTIModuleClass>();
+    return *classes;
+}
+
+TObject* BindingRegistrant() {
+    static TObject* const marker = new TObject();
+    return marker;
+}
+
+// ---- TkqScript ----------------------------------------------------------------------------------
+
+KOV_PUBLISHED(TkqScript) {
+    RegisterTypeName<TkqGetUnitEvent>("TkqGetUnitEvent");
+    RegisterTypeName<TkqRunLineEvent>("TkqRunLineEvent");
+    Property("Lines", &TkqScript::GetLines, &TkqScript::SetLines);
+    Property("SyntaxType", &TkqScript::GetSyntaxType, &TkqScript::SetSyntaxType);
+    Property("OnGetUnit", &TkqScript::OnGetUnit);
+    Property("OnGetILUnit", &TkqScript::OnGetILUnit);
+    Property("OnRunLine", &TkqScript::OnRunLine);
+}
+
+TkqScript::TkqScript(TComponent* owner)
+    : TComponent(owner), Symbols(std::make_unique<TStringList>()),
+      RootStatement(std::make_unique<TkqStatement>(this, "", "")),
+      StatementLines(std::make_unique<TStringList>()), FLines(std::make_unique<TStringList>()),
+      FSyntaxType("PascalScript") {
+    Symbols->SetSorted(true);
+    Symbols->SetDuplicates(dupAccept);
+}
+
+TkqScript::~TkqScript() {
+    Clear();
+    RemoveRTTI();
+    // Whatever the binding modules left behind goes with the table.
+    while (Symbols->GetCount() > 0)
+        FreeEntry(Symbols->GetCount() - 1);
+}
+
+void TkqScript::Add(const String& name, TObject* object) {
+    if (auto* symbol = dynamic_cast<TkqCustomVariable*>(object)) symbol->Registrant = CurrentRegistrant;
+    Symbols->AddObject(name, object);
+}
+
+Integer TkqScript::Count() const { return Symbols->GetCount(); }
+
+TObject* TkqScript::Items(Integer index) const {
+    if (index < 0 || index >= Count()) ListIndexError(index);
+    return Symbols->GetObjects(index);
+}
+
+void TkqScript::Remove(TObject* object) {
+    const Integer index = Symbols->IndexOfObject(object);
+    if (index >= 0) Symbols->Delete(index);
+}
+
+TkqCustomVariable* TkqScript::FindLocal(const String& name) const {
+    Integer index = 0;
+    if (!Symbols->Find(name, index)) return nullptr;
+    return dynamic_cast<TkqCustomVariable*>(Symbols->GetObjects(index));
+}
+
+TkqCustomVariable* TkqScript::Find(const String& name) const {
+    for (const TkqScript* script = this; script != nullptr; script = script->ParentScript)
+        if (TkqCustomVariable* symbol = script->FindLocal(name)) return symbol;
+    return nullptr;
+}
+
+TkqClassVariable* TkqScript::FindClass(const String& name) const {
+    return dynamic_cast<TkqClassVariable*>(Find(name));
+}
+
+void TkqScript::FreeEntry(Integer index) {
+    TObject* object = Symbols->GetObjects(index);
+    Symbols->Delete(index);
+    delete object;
+}
+
+void TkqScript::Clear() {
+    for (Integer i = 0; i < Symbols->GetCount();) {
+        TObject* object = Symbols->GetObjects(i);
+        auto* symbol = dynamic_cast<TkqCustomVariable*>(object);
+        const bool keep = dynamic_cast<TkqRTTIModule*>(object) != nullptr ||
+                          (symbol != nullptr && symbol->Registrant == BindingRegistrant());
+        if (keep)
+            ++i;
+        else
+            FreeEntry(i);
+    }
+    RootStatement->Clear();
+    StatementLines->Clear();
+    LastErrorPos.clear();
+    LastErrorText.clear();
+    LastErrorUnit.clear();
+}
+
+void TkqScript::ClearItems(TObject* owner) {
+    RemoveItems(owner);
+    RootStatement->Clear();
+    StatementLines->Clear();
+}
+
+void TkqScript::RemoveItems(TObject* owner) {
+    for (Integer i = Symbols->GetCount() - 1; i >= 0; --i) {
+        // Freeing a symbol never removes other entries of this table, but stay in range anyway.
+        if (i >= Symbols->GetCount()) continue;
+        auto* symbol = dynamic_cast<TkqCustomVariable*>(Symbols->GetObjects(i));
+        if (symbol != nullptr && symbol->Registrant == owner) FreeEntry(i);
+    }
+}
+
+void TkqScript::AddType(const String& name, TkqValueKind kind) {
+    if (!NameKnown(name)) Add(name, new TkqTypeVariable(name, name, kind));
+}
+
+TkqClassVariable* TkqScript::AddClass(TClass classRef, const String& ancestorName) {
+    if (classRef == nullptr || NameKnown(classRef->ClassName())) return nullptr;
+    auto* description = new TkqClassVariable(classRef, ancestorName);
+    description->OwnerScript = this;
+    Add(classRef->ClassName(), description);
+    if (TkqClassVariable* ancestor = FindClass(ancestorName))
+        description->DefaultProperty = ancestor->DefaultProperty;
+    return description;
+}
+
+void TkqScript::AddConst(const String& name, const String& typeName, const Variant& value) {
+    if (NameKnown(name)) return;
+    auto* constant = new TkqVariable(name, typeName, KindOfTypeName(typeName, this));
+    constant->SetValue(value);
+    constant->IsReadOnly = true;
+    Add(name, constant);
+}
+
+void TkqScript::AddVariable(const String& name, const String& typeName, const Variant& value) {
+    if (NameKnown(name)) return;
+    auto* variable = new TkqVariable(name, typeName, KindOfTypeName(typeName, this));
+    variable->SetValue(value);
+    Add(name, variable);
+}
+
+void TkqScript::AddObject(const String& name, TObject* object) {
+    AddVariable(name, object != nullptr ? object->ClassName() : String(), ObjectToVariant(object));
+}
+
+void TkqScript::AddEnumValues(const String& typeName, const String& names, bool asSet) {
+    Add(typeName, new TkqVariable(typeName, typeName, vkEnum));
+    TStringList list;
+    list.SetCommaText(names);
+    for (Integer i = 0; i < list.GetCount(); ++i) {
+        const String name = Trim(list.GetStrings(i));
+        auto* element = new TkqVariable(name, typeName, vkEnum);
+        // A set has one bit per element; past the width of an integer no bit is left.
+        element->SetValue(asSet ? (i < 63 ? OrdinalVariant(Int64(1) << i) : Variant(Int64(0))) : Variant(i));
+        element->IsReadOnly = true;
+        Add(name, element);
+    }
+}
+
+void TkqScript::AddEnum(const String& typeName, const String& names) {
+    AddEnumValues(typeName, names, false);
+}
+
+void TkqScript::AddEnumSet(const String& typeName, const String& names) {
+    AddEnumValues(typeName, names, true);
+}
+
+TkqMethodHelper* TkqScript::AddMethod(const String& signature, const TkqModuleCallback& callBack,
+                                      const String& category, const String& description) {
+    auto* helper = new TkqMethodHelper(signature, this);
+    helper->ModuleCallback = callBack;
+    helper->Category = category;
+    helper->Description = description.empty() ? helper->Name : description;
+    Add(helper->Name, helper);
+    return helper;
+}
+
+TkqMethodHelper* TkqScript::AddMethodArrayArgs(const String& signature, const TkqArrayCallback& callBack,
+                                               const String& category, const String& description) {
+    auto* helper = new TkqMethodHelper(signature, this);
+    helper->ArrayCallback = callBack;
+    helper->Category = category;
+    helper->Description = description.empty() ? helper->Name : description;
+    Add(helper->Name, helper);
+    return helper;
+}
+
+void TkqScript::AddRTTI() {
+    if (BindingsAdded) return;
+    CurrentRegistrant = BindingRegistrant();
+    TFinally reset([this] { CurrentRegistrant = nullptr; });
+    for (TkqRTTIModuleClass moduleClass : GetRTTIModuleClasses())
+        Add("", moduleClass(this));
+    BindingsAdded = true;
+}
+
+void TkqScript::RemoveRTTI() {
+    if (!BindingsAdded) return;
+    for (Integer i = Symbols->GetCount() - 1; i >= 0; --i) {
+        if (i >= Symbols->GetCount()) continue;
+        TObject* object = Symbols->GetObjects(i);
+        auto* symbol = dynamic_cast<TkqCustomVariable*>(object);
+        if (dynamic_cast<TkqRTTIModule*>(object) != nullptr ||
+            (symbol != nullptr && symbol->Registrant == BindingRegistrant()))
+            FreeEntry(i);
+    }
+    BindingsAdded = false;
+}
+
+void TkqScript::Execute() {
+    ExitPending = false;
+    TerminatePending = false;
+    Running = true;
+    ScopeAnchor = true;
+    TFinally reset([this] {
+        ExitPending = false;
+        TerminatePending = false;
+        Running = false;
+    });
+    RootStatement->Execute();
+}
+
+void TkqScript::Terminate() { StopTree(); }
+
+void TkqScript::StopTree() {
+    ExitPending = true;
+    TerminatePending = true;
+    for (Integer i = 0; i < Symbols->GetCount(); ++i)
+        if (auto* proc = dynamic_cast<TkqProcVariable*>(Symbols->GetObjects(i)))
+            proc->LocalScript->StopTree();
+}
+
+Variant TkqScript::CallProc(const String& name, const Variant& params, Variant* writeBack) {
+    auto* proc = dynamic_cast<TkqProcVariable*>(FindLocal(name));
+    if (proc == nullptr) return Null();
+    const bool isArray = VarIsArray(params);
+    const Integer high = isArray ? VarArrayHighBound(params, 1) : -1;
+    for (Integer i = 0; i <= high; ++i)
+        proc->Param(i)->SetValue(VarArrayGet(params, {i}));
+    Variant result = proc->GetValue();
+    if (writeBack != nullptr)
+        for (Integer i = 0; i <= high; ++i)
+            VarArrayPut(*writeBack, proc->Param(i)->GetValue(), {i});
+    return result;
+}
+
+Variant TkqScript::CallFunction(const String& name, const Variant& params) {
+    return CallProc(name, params, nullptr);
+}
+
+Variant TkqScript::CallFunctionVar(const String& name, Variant& params) {
+    const Variant arguments = params;
+    return CallProc(name, arguments, &params);
+}
+
+void TkqScript::SetLines(TStrings* value) {
+    if (value != FLines.get()) FLines->Assign(value);
+}
+
+void TkqScript::RunLine(const String& unitName, const String& sourcePos) {
+    for (TkqScript* script = this; script != nullptr; script = script->ParentScript) {
+        if (script->OnRunLine.Assigned()) {
+            script->OnRunLine(this, unitName, sourcePos);
+            return;
+        }
+    }
+}
+
+void TkqScript::AddStatementLine(const String& unitName, const String& sourcePos) {
+    const String line = sourcePos.substr(0, sourcePos.find(':'));
+    for (Integer i = 0; i < StatementLines->GetCount(); ++i) {
+        const String entry = StatementLines->GetStrings(i);
+        const std::size_t separator = entry.find('=');
+        if (separator == String::npos || !AnsiSameText(entry.substr(0, separator), unitName)) continue;
+        const String value = entry.substr(separator + 1);
+        if (("," + value).find("," + line + ",") == String::npos)
+            StatementLines->SetStrings(i, entry + line + ",");
+        return;
+    }
+    StatementLines->Add(unitName + "=" + line + ",");
+}

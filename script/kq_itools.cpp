@@ -1,0 +1,237 @@
+#include "script/kq_itools.h"
+
+#include <cctype>
+#include <climits>
+
+#include "platform/runtime/Format.h"
+#include "platform/runtime/FormatSettings.h"
+#include "platform/runtime/Numbers.h"
+#include "platform/runtime/Strings.h"
+#include "script/kq_iconst.h"
+
+namespace {
+
+// name=grammar entries in registration order.
+TStringList& LanguageList() {
+    static TStringList* list = new TStringList();
+    return *list;
+}
+
+bool IsIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A cursor over a signature text with the readers the signature grammar needs. Every reader
+// stops at the end of the text.
+class TSignatureReader {
+public:
+    explicit TSignatureReader(const String& text) : FText(text) {}
+
+    bool AtEnd() const { return FPos >= FText.size(); }
+    std::size_t Position() const { return FPos; }
+    void SetPosition(std::size_t pos) { FPos = pos; }
+    void StepBack() {
+        if (FPos > 0) --FPos;
+    }
+    void SkipBlanks() {
+        while (!AtEnd() && static_cast<unsigned char>(FText[FPos]) <= ' ')
+            ++FPos;
+    }
+    // Blanks, then an identifier; "" (nothing consumed but the blanks) when there is none.
+    String Ident() {
+        SkipBlanks();
+        const std::size_t start = FPos;
+        if (AtEnd() || !IsIdentStart(FText[FPos])) return "";
+        while (!AtEnd() && IsIdentChar(FText[FPos]))
+            ++FPos;
+        return FText.substr(start, FPos - start);
+    }
+    // The next character; '\0' at the end.
+    char Punct() { return AtEnd() ? '\0' : FText[FPos++]; }
+    char Peek() const { return AtEnd() ? '\0' : FText[FPos]; }
+    // A decimal number (with fraction and exponent) or "$" and hexadecimal digits; "" when none.
+    String Number() {
+        const std::size_t start = FPos;
+        if (Peek() == '$') {
+            ++FPos;
+            while (!AtEnd() && std::isxdigit(static_cast<unsigned char>(FText[FPos])))
+                ++FPos;
+            if (FPos == start + 1) FPos = start;
+            return FText.substr(start, FPos - start);
+        }
+        while (!AtEnd() && IsDigit(FText[FPos]))
+            ++FPos;
+        if (FPos == start) return "";
+        if (Peek() == '.' && FPos + 1 < FText.size() && IsDigit(FText[FPos + 1])) {
+            ++FPos;
+            while (!AtEnd() && IsDigit(FText[FPos]))
+                ++FPos;
+        }
+        if (Peek() == 'e' || Peek() == 'E') {
+            std::size_t p = FPos + 1;
+            if (p < FText.size() && (FText[p] == '+' || FText[p] == '-')) ++p;
+            if (p < FText.size() && IsDigit(FText[p])) {
+                FPos = p;
+                while (!AtEnd() && IsDigit(FText[FPos]))
+                    ++FPos;
+            }
+        }
+        return FText.substr(start, FPos - start);
+    }
+    // A quoted string with its quotes ('' inside stands for one quote, kept as written); ""
+    // when none. An unclosed quote runs to the end of the text.
+    String Quoted() {
+        if (Peek() != '\'') return "";
+        const std::size_t start = FPos++;
+        while (!AtEnd()) {
+            if (FText[FPos] == '\'') {
+                if (FPos + 1 < FText.size() && FText[FPos + 1] == '\'') {
+                    FPos += 2;
+                    continue;
+                }
+                ++FPos;
+                break;
+            }
+            ++FPos;
+        }
+        return FText.substr(start, FPos - start);
+    }
+
+private:
+    const String& FText;
+    std::size_t FPos = 0;
+};
+
+Variant ReadDefault(TSignatureReader& reader, TkqScript* script) {
+    reader.SkipBlanks();
+    String literal = reader.Number();
+    if (literal.empty()) literal = reader.Quoted();
+    if (literal.empty() && reader.Peek() == '-') {
+        const std::size_t save = reader.Position();
+        reader.Punct();
+        const String number = reader.Number();
+        if (number.empty())
+            reader.SetPosition(save);
+        else
+            literal = "-" + number;
+    }
+    if (!literal.empty()) return ParseLiteral(literal);
+    const String name = reader.Ident();
+    TkqCustomVariable* symbol = script != nullptr && !name.empty() ? script->Find(name) : nullptr;
+    return symbol != nullptr ? symbol->GetValue() : Null();
+}
+
+void AddSignatureParams(TkqCustomVariable* target, const std::vector<String>& names, const String& typeName,
+                        bool isVar, const Variant& defValue, TkqScript* script) {
+    const TkqValueKind kind = KindOfTypeName(typeName, script);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const bool last = i + 1 == names.size();
+        auto* param = new TkqParamItem(names[i], isVar, last && !VarIsNull(defValue), typeName, kind);
+        if (last) param->DefValue = defValue;
+        target->Add(param);
+    }
+}
+
+void ReadParams(TSignatureReader& reader, TkqCustomVariable* target, TkqScript* script) {
+    while (!reader.AtEnd()) {
+        std::vector<String> names;
+        bool isVar = false;
+        String typeName;
+        Variant defValue = Null();
+        while (!reader.AtEnd()) {
+            const String word = reader.Ident();
+            // The modifiers come before the first name; the name, not punctuation, follows them.
+            if (SameText(word, "var")) {
+                isVar = true;
+                continue;
+            }
+            if (SameText(word, "const")) continue;
+            if (!word.empty()) names.push_back(word);
+            reader.SkipBlanks();
+            const char c = reader.Punct();
+            if (c == ',') continue;
+            if (c == ')') {
+                reader.StepBack();
+                break;
+            }
+            if (c == ':') {
+                typeName = reader.Ident();
+                reader.SkipBlanks();
+                const std::size_t save = reader.Position();
+                if (reader.Punct() == '=')
+                    defValue = ReadDefault(reader, script);
+                else
+                    reader.SetPosition(save);
+                break;
+            }
+        }
+        AddSignatureParams(target, names, typeName, isVar, defValue, script);
+        reader.SkipBlanks();
+        if (reader.Punct() == ')') return;
+    }
+}
+
+} // namespace
+
+void RegisterLanguage(const String& name, const String& grammar) {
+    TStringList& list = LanguageList();
+    const Integer index = list.IndexOfName(name);
+    if (index >= 0)
+        list.SetStrings(index, name + "=" + grammar);
+    else
+        list.Add(name + "=" + grammar);
+}
+
+String GetLanguageGrammar(const String& name) {
+    TStringList& list = LanguageList();
+    const Integer index = name.empty() ? -1 : list.IndexOfName(name);
+    if (index < 0) throw Exception(Format(SLangNotFound, {name}));
+    return list.GetValueFromIndex(index);
+}
+
+TkqValueKind KindOfTypeName(const String& typeName, TkqScript* script) {
+    TkqCustomVariable* symbol = script != nullptr ? script->Find(typeName) : nullptr;
+    return symbol != nullptr ? symbol->ValueKind : vkClass;
+}
+
+TkqCustomVariable* ParseSignature(const String& signature, TkqScript* script) {
+    TSignatureReader reader(signature);
+    String word = reader.Ident();
+    bool isMacro = false;
+    if (LowerCase(word).starts_with("macro")) {
+        isMacro = true;
+        word.erase(0, 5);
+    }
+    const bool isFunction = SameText(word, "function");
+    const String name = reader.Ident();
+    String typeName;
+    if (isFunction) {
+        const std::size_t colon = signature.rfind(':');
+        if (colon != String::npos) {
+            const std::size_t save = reader.Position();
+            reader.SetPosition(colon + 1);
+            typeName = reader.Ident();
+            reader.SetPosition(save);
+        }
+    }
+    auto result = std::make_unique<TkqCustomVariable>(name, typeName, KindOfTypeName(typeName, script));
+    result->IsMacro = isMacro;
+    reader.SkipBlanks();
+    if (reader.Punct() == '(') ReadParams(reader, result.get(), script);
+    return result.release();
+}
+
+Variant ParseLiteral(const String& text) {
+    if (text.empty()) return Null();
+    if (text[0] == '\'') return text.size() < 2 ? String() : text.substr(1, text.size() - 2);
+    Int64 number = 0;
+    if (TryStrToInt64(text, number)) {
+        if (number > INT_MAX || number < INT_MIN) return Variant(number);
+        return Variant(Integer(number));
+    }
+    String floatText = text;
+    const std::size_t dot = floatText.find('.');
+    if (dot != String::npos && FormatSettings.DecimalSeparator != '.')
+        floatText[dot] = FormatSettings.DecimalSeparator;
+    return Variant(double(StrToFloat(floatText)));
+}
