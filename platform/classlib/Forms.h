@@ -33,6 +33,8 @@ class TMouse;
 // ---- Scrolling ----------------------------------------------------------------------------------
 
 enum TScrollBarKind { sbHorizontal, sbVertical };
+// The step of a scroll bar's arrow or page click (1 to 32767).
+using TScrollBarInc = SmallInt;
 
 // One of the two window scroll bars of a scrolling control: the extent of the content (Range),
 // how far it is scrolled (Position) and how far one arrow click moves (Increment).
