@@ -12,13 +12,13 @@
 #include <cstddef>
 
 #include "platform/winapi/Gdi.h"
+#include "platform/winapi/WinMonitor.h"  // CCHDEVICENAME
 
 struct HWND__;
 using HWND = HWND__*;
 
 // ---- Structures ------------------------------------------------------------------------------
 
-constexpr int CCHDEVICENAME = 32;
 constexpr int CCHFORMNAME = 32;
 
 // The printer fields of the device mode (the display fields that share some of their room are
