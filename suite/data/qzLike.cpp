@@ -1,7 +1,6 @@
 #include "suite/data/qzLike.h"
 
 #include <limits>
-#include <vector>
 
 namespace {
 
@@ -19,71 +18,63 @@ std::size_t CharLength(const char* p, std::size_t remaining) {
     return length;
 }
 
-// Walks the pattern over the text without copying either. A multi wildcard tries every
-// remaining suffix of the text. When the rest of the pattern from a multi wildcard fails from
-// text position t, it fails from every later position too (the wildcard could have skipped
-// there), so each wildcard remembers the first position it failed from; patterns with many
-// wildcards then stay polynomial instead of exponential.
-class TLikeMatcher {
-public:
-    TLikeMatcher(const String& text, const String& pattern, char multi, char single)
-        : FText(text.data()), FTextLength(text.size()), FPattern(pattern.data()),
-          FPatternLength(pattern.size()), FMulti(multi), FSingle(single) {
-        std::size_t count = 0;
-        FOrdinal.assign(FPatternLength, 0);
-        for (std::size_t i = 0; i < FPatternLength; ++i)
-            if (FPattern[i] == FMulti) FOrdinal[i] = count++;
-        FFailedFrom.assign(count, std::numeric_limits<std::size_t>::max());
-    }
-
-    bool Match(std::size_t t, std::size_t p) {
-        for (;;) {
-            if (p == FPatternLength) return t == FTextLength;
-            const char c = FPattern[p];
-            if (c == FMulti) {
-                if (p + 1 == FPatternLength) return true;
-                if (t == FTextLength) return false;
-                std::size_t& failedFrom = FFailedFrom[FOrdinal[p]];
-                if (t >= failedFrom) return false;
-                for (std::size_t k = t; k < FTextLength; k += CharLength(FText + k, FTextLength - k))
-                    if (Match(k, p + 1)) return true;
-                failedFrom = t;
-                return false;
-            }
-            if (t == FTextLength) return false;
-            if (c == FSingle) {
-                t += CharLength(FText + t, FTextLength - t);
-                ++p;
-                continue;
-            }
-            if (FText[t] != c) return false;
-            ++t;
-            ++p;
-        }
-    }
-
-private:
-    const char* FText;
-    std::size_t FTextLength;
-    const char* FPattern;
-    std::size_t FPatternLength;
-    char FMulti;
-    char FSingle;
-    std::vector<std::size_t> FOrdinal;
-    std::vector<std::size_t> FFailedFrom;
-};
-
 } // namespace
 
 bool LikeMatch(const String& text, const String& pattern, char multiWildcard, char singleWildcard) {
-    TLikeMatcher matcher(text, pattern, multiWildcard, singleWildcard);
-    return matcher.Match(0, 0);
+    // Walks the pattern over the text without copying either and without recursion. Only the
+    // last multi wildcard met is a place to come back to: the rest of the pattern after it is
+    // tried from each later position of the text in turn. Going further back never helps: an
+    // earlier wildcard taking more characters only reaches the later one at a later position,
+    // and every position from the first one on has been tried already. A multi wildcard that
+    // is not the pattern's last character needs a character of text left, and the rest of the
+    // pattern after it is tried only from positions before the text's end.
+    const char* textData = text.data();
+    const std::size_t textLength = text.size();
+    const std::size_t patternLength = pattern.size();
+    constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
+    std::size_t t = 0;
+    std::size_t p = 0;
+    std::size_t starPattern = none;
+    std::size_t starText = 0;
+    for (;;) {
+        bool failed = false;
+        if (p == patternLength) {
+            if (t == textLength) return true;
+            failed = true;
+        } else if (const char c = pattern[p]; c == multiWildcard) {
+            if (p + 1 == patternLength) return true;
+            if (t == textLength) {
+                failed = true;
+            } else {
+                starPattern = p;
+                starText = t;
+                ++p;
+            }
+        } else if (t == textLength) {
+            failed = true;
+        } else if (c == singleWildcard) {
+            t += CharLength(textData + t, textLength - t);
+            ++p;
+        } else if (textData[t] != c) {
+            failed = true;
+        } else {
+            ++t;
+            ++p;
+        }
+        if (!failed) continue;
+        if (starPattern == none) return false;
+        starText += CharLength(textData + starText, textLength - starText);
+        if (starText >= textLength) return false;
+        t = starText;
+        p = starPattern + 1;
+    }
 }
 
 void CollapseWildcardRuns(String& text, char wildcard) {
-    const String doubled(2, wildcard);
-    for (auto at = text.find(doubled); at != String::npos; at = text.find(doubled))
-        text.erase(at, 1);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] != wildcard || kept == 0 || text[kept - 1] != wildcard) text[kept++] = text[i];
+    text.resize(kept);
 }
 
 Integer StripEdgeWildcards(String& text, char wildcard) {

@@ -122,3 +122,25 @@ TEST(qzLikeTest, StripEdgeWildcards) {
     CollapseWildcardRuns(runs, '*');
     EXPECT_EQ(runs, "a*b*c");
 }
+
+TEST(qzLikeTest, HugeWildcardRunsNeitherOverflowTheStackNorCrawl) {
+    // A pattern of 100,000 multi wildcards around a literal, and one alternating wildcards and
+    // characters, matched against texts that make every wildcard try its positions.
+    const String stars(100000, '%');
+    const String text = String(50000, 'a') + "b";
+    EXPECT_TRUE(LikeMatch(text, stars, '%', '_'));
+    EXPECT_TRUE(LikeMatch(text, stars + "b", '%', '_'));
+    EXPECT_FALSE(LikeMatch(text, stars + "c", '%', '_'));
+    EXPECT_FALSE(LikeMatch("", stars + "b", '%', '_'));
+    String alternating;
+    for (int i = 0; i < 50000; ++i)
+        alternating += "%a";
+    EXPECT_FALSE(LikeMatch(text, alternating + "c", '%', '_'));
+    EXPECT_TRUE(LikeMatch(String(50001, 'a'), alternating + "%", '%', '_'));
+    EXPECT_FALSE(LikeMatch(String(49999, 'a'), alternating, '%', '_'));
+
+    // Collapsing a run of millions of wildcards is one pass over the text.
+    String runs = "x" + String(2000000, '*') + "y" + String(2000000, '*');
+    CollapseWildcardRuns(runs, '*');
+    EXPECT_EQ(runs, "x*y*");
+}
