@@ -8,6 +8,7 @@
 #include "platform/runtime/Strings.h"
 #include "script/kq_iconst.h"
 #include "script/kq_ievents.h"
+#include "script/kq_iexpression.h"
 #include "script/kq_itools.h"
 
 namespace {
@@ -203,7 +204,17 @@ TkqProcVariable::~TkqProcVariable() {
     Clear();
 }
 
+namespace {
+
+// Script calls running at the moment on this thread.
+thread_local Integer CallDepth = 0;
+
+} // namespace
+
 Variant TkqProcVariable::GetValue() {
+    if (CallDepth >= MaxCallDepth) throw Exception("Stack overflow");
+    ++CallDepth;
+    TFinally leave([] { --CallDepth; });
     const bool wasRunning = IsRunning;
     IsRunning = true;
     TkqScript* anchor = LocalScript;
@@ -217,17 +228,48 @@ Variant TkqProcVariable::GetValue() {
             IsRunning = wasRunning;
         });
         TkqScript* local = LocalScript;
-        local->ExitPending = false;
-        local->TerminatePending = false;
-        local->Running = true;
-        TFinally reset([local] {
+        // A break or continue left pending by an earlier call must not stop this one.
+        auto resetFlags = [local] {
             local->ExitPending = false;
             local->TerminatePending = false;
+            local->BreakPending = false;
+            local->ContinuePending = false;
+        };
+        resetFlags();
+        local->Running = true;
+        TFinally reset([local, resetFlags] {
+            resetFlags();
             local->Running = false;
         });
         local->RootStatement->Execute();
     }
     return IsFunction && LinkedSymbol != nullptr ? LinkedSymbol->GetValue() : Null();
+}
+
+std::vector<Variant> TkqProcVariable::SaveLocals() const {
+    std::vector<Variant> saved;
+    for (Integer i = 0; i < LocalScript->Count(); ++i) {
+        TObject* entry = LocalScript->Items(i);
+        if (auto* text = dynamic_cast<TkqStringVariable*>(entry))
+            saved.push_back(Variant(text->StrValue));
+        else if (dynamic_cast<TkqVariable*>(entry) != nullptr ||
+                 dynamic_cast<TkqParamItem*>(entry) != nullptr)
+            saved.push_back(static_cast<TkqCustomVariable*>(entry)->Value);
+        else
+            saved.push_back(Variant());
+    }
+    return saved;
+}
+
+void TkqProcVariable::RestoreLocals(const std::vector<Variant>& saved) {
+    for (Integer i = 0; i < LocalScript->Count() && i < Integer(saved.size()); ++i) {
+        TObject* entry = LocalScript->Items(i);
+        if (auto* text = dynamic_cast<TkqStringVariable*>(entry))
+            text->StrValue = VarToStr(saved[std::size_t(i)]);
+        else if (dynamic_cast<TkqVariable*>(entry) != nullptr ||
+                 dynamic_cast<TkqParamItem*>(entry) != nullptr)
+            static_cast<TkqCustomVariable*>(entry)->Value = saved[std::size_t(i)];
+    }
 }
 
 // ---- TkqPropertyHelper --------------------------------------------------------------------------
@@ -349,19 +391,23 @@ void TkqMethodHelper::SetParam(Integer index, const Variant& value) { Param(inde
 Variant TkqMethodHelper::GetValue() {
     TObject* instance = VarIsNull(ParentValue) ? nullptr : HelperInstance(ParentValue);
     const String name = CallName(".GET");
+    ++RunDepth;
+    TFinally leave([this] { --RunDepth; });
     if (ArrayCallback.Assigned()) {
-        // A fresh array each call: a call-back may have resized or replaced the previous one.
-        ArgArray = VarArrayCreate({0, Count() - 1}, varVariant);
+        // Each call has an array of its own: a call that enters this function again while the
+        // call-back runs leaves the running call's arguments alone.
+        Variant args = VarArrayCreate({0, Count() - 1}, varVariant);
         for (Integer i = 0; i < Count(); ++i)
-            VarArrayPut(ArgArray, Param(i)->GetValue(), {i});
-        Variant result = ArrayCallback(instance, ClassRef, name, ArgArray);
+            VarArrayPut(args, Param(i)->GetValue(), {i});
+        ArgArray = args;
+        Variant result = ArrayCallback(instance, ClassRef, name, args);
         const Integer high =
-            VarIsArray(ArgArray) && VarArrayDimCount(ArgArray) == 1 ? VarArrayHighBound(ArgArray, 1) : -1;
-        const Integer low = high >= 0 ? VarArrayLowBound(ArgArray, 1) : 0;
+            VarIsArray(args) && VarArrayDimCount(args) == 1 ? VarArrayHighBound(args, 1) : -1;
+        const Integer low = high >= 0 ? VarArrayLowBound(args, 1) : 0;
         for (Integer i = 0; i < Count(); ++i) {
             auto* param = dynamic_cast<TkqParamItem*>(Items(i));
             if (param != nullptr && param->IsVarParam && i >= low && i <= high)
-                param->SetValue(VarArrayGet(ArgArray, {i}));
+                param->SetValue(VarArrayGet(args, {i}));
         }
         return result;
     }
@@ -462,20 +508,37 @@ TkqStringHelper::TkqStringHelper() : TkqCustomHelper("__StringHelper", "", vkCha
     Add(new TkqParamItem("", false, false, "", vkInteger));
 }
 
+namespace {
+
+// The byte range of the character (code point) at a 1-based index; ERangeError outside the text.
+void HelperCharRange(const String& text, Integer index, std::size_t& start, std::size_t& length) {
+    if (index < 1) CharIndexError();
+    std::size_t at = 0;
+    for (Integer n = 1; n < index && at < text.size(); ++n)
+        at = Utf8Next(text, at);
+    if (at >= text.size()) CharIndexError();
+    start = at;
+    length = Utf8Next(text, at) - at;
+}
+
+} // namespace
+
 Variant TkqStringHelper::GetValue() {
     const String text = VarToStr(ParentValue);
-    const Integer index = IndexParam(this, 0);
-    if (index < 1 || std::size_t(index) > text.size()) CharIndexError();
-    return String(1, text[std::size_t(index) - 1]);
+    std::size_t start = 0;
+    std::size_t length = 0;
+    HelperCharRange(text, IndexParam(this, 0), start, length);
+    return text.substr(start, length);
 }
 
 void TkqStringHelper::SetValue(const Variant& value) {
     String text = VarToStr(ParentValue);
-    const Integer index = IndexParam(this, 0);
-    if (index < 1 || std::size_t(index) > text.size()) CharIndexError();
+    std::size_t start = 0;
+    std::size_t length = 0;
+    HelperCharRange(text, IndexParam(this, 0), start, length);
     const String replacement = VarToStr(value);
     if (replacement.empty()) CharIndexError();
-    text[std::size_t(index) - 1] = replacement[0];
+    text.replace(start, length, replacement.substr(0, Utf8Next(replacement, 0)));
     if (ParentRef != nullptr) ParentRef->SetValue(text);
 }
 
@@ -652,6 +715,279 @@ TkqStatement* TkqStatement::Statement(Integer index) const {
 }
 
 void TkqStatement::NotifyRunLine() { OwnerScript->RunLine(StmtUnit, StmtPos); }
+
+// ---- Statement classes ---------------------------------------------------------------------------
+
+namespace {
+
+bool LoopEnds(TkqScript* script) { return script->BreakPending || script->ExitPending; }
+
+bool IsTrue(TkqCustomExpression* condition) {
+    // A missing condition (an empty test of a three-part for) holds.
+    return condition == nullptr || condition->GetValue().AsBoolean();
+}
+
+} // namespace
+
+TkqAssignmentStmt::TkqAssignmentStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit)
+    : TkqStatement(script, stmtPos, stmtUnit) {}
+
+TkqAssignmentStmt::~TkqAssignmentStmt() = default;
+
+void TkqAssignmentStmt::ResolveShortcuts() {
+    TargetSymbol = Target.get();
+    if (dynamic_cast<TkqVariableDesignator*>(Target.get()) != nullptr && Target->LinkedSymbol != nullptr)
+        TargetSymbol = Target->LinkedSymbol;
+    SourceSymbol = Source.get();
+    if (Source != nullptr)
+        if (TkqCustomVariable* lone = LoneOperand(Source.get())) SourceSymbol = lone;
+}
+
+Variant TkqAssignmentStmt::Compute(TkqCustomVariable*, TkqCustomVariable* source) {
+    return source->GetValue();
+}
+
+void TkqAssignmentStmt::Execute() {
+    NotifyRunLine();
+    if (OwnerScript->TerminatePending) return;
+    if (TargetSymbol == nullptr || SourceSymbol == nullptr) ResolveShortcuts();
+    TargetSymbol->SetValue(Compute(TargetSymbol, SourceSymbol));
+}
+
+Variant TkqAssignPlusStmt::Compute(TkqCustomVariable* target, TkqCustomVariable* source) {
+    const Variant left = target->GetValue();
+    return left + source->GetValue();
+}
+
+Variant TkqAssignMinusStmt::Compute(TkqCustomVariable* target, TkqCustomVariable* source) {
+    const Variant left = target->GetValue();
+    return left - source->GetValue();
+}
+
+Variant TkqAssignMulStmt::Compute(TkqCustomVariable* target, TkqCustomVariable* source) {
+    const Variant left = target->GetValue();
+    return left * source->GetValue();
+}
+
+Variant TkqAssignDivStmt::Compute(TkqCustomVariable* target, TkqCustomVariable* source) {
+    const Variant left = target->GetValue();
+    return left / source->GetValue();
+}
+
+TkqCallStmt::TkqCallStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit)
+    : TkqStatement(script, stmtPos, stmtUnit) {}
+
+TkqCallStmt::~TkqCallStmt() = default;
+
+void TkqCallStmt::Execute() {
+    NotifyRunLine();
+    if (OwnerScript->TerminatePending) return;
+    if (Modifier.empty()) {
+        Target->WantsResult = false;
+        Target->GetValue();
+        return;
+    }
+    const Variant value = Target->GetValue();
+    Target->SetValue(Modifier == "-" ? value - Variant(1) : value + Variant(1));
+}
+
+TkqIfStmt::TkqIfStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit)
+    : TkqStatement(script, stmtPos, stmtUnit),
+      ElseBranch(std::make_unique<TkqStatement>(script, stmtPos, stmtUnit)) {}
+
+TkqIfStmt::~TkqIfStmt() = default;
+
+void TkqIfStmt::Execute() {
+    NotifyRunLine();
+    if (OwnerScript->TerminatePending) return;
+    if (IsTrue(Condition.get()))
+        TkqStatement::Execute();
+    else
+        ElseBranch->Execute();
+}
+
+TkqCaseSelector::TkqCaseSelector(TkqScript* script, const String& stmtPos, const String& stmtUnit)
+    : TkqStatement(script, stmtPos, stmtUnit) {}
+
+TkqCaseSelector::~TkqCaseSelector() = default;
+
+TkqCaseStmt::TkqCaseStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit)
+    : TkqStatement(script, stmtPos, stmtUnit),
+      ElseBranch(std::make_unique<TkqStatement>(script, stmtPos, stmtUnit)) {}
+
+TkqCaseStmt::~TkqCaseStmt() = default;
+
+void TkqCaseStmt::Execute() {
+    const Variant value = Selector->GetValue();
+    NotifyRunLine();
+    if (OwnerScript->TerminatePending) return;
+    for (Integer i = 0; i < Count(); ++i) {
+        auto* selector = dynamic_cast<TkqCaseSelector*>(Items(i));
+        if (selector != nullptr && selector->Values != nullptr && selector->Values->Contains(value)) {
+            selector->Execute();
+            return;
+        }
+    }
+    ElseBranch->Execute();
+}
+
+TkqRepeatStmt::TkqRepeatStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit)
+    : TkqStatement(script, stmtPos, stmtUnit) {}
+
+TkqRepeatStmt::~TkqRepeatStmt() = default;
+
+void TkqRepeatStmt::Execute() {
+    NotifyRunLine();
+    if (OwnerScript->TerminatePending) return;
+    for (;;) {
+        TkqStatement::Execute();
+        if (LoopEnds(OwnerScript)) break;
+        OwnerScript->ContinuePending = false;
+        if (IsTrue(Condition.get()) != InvertCondition) break;
+    }
+    OwnerScript->BreakPending = false;
+}
+
+TkqWhileStmt::TkqWhileStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit)
+    : TkqStatement(script, stmtPos, stmtUnit) {}
+
+TkqWhileStmt::~TkqWhileStmt() = default;
+
+void TkqWhileStmt::Execute() {
+    NotifyRunLine();
+    if (OwnerScript->TerminatePending) return;
+    while (IsTrue(Condition.get())) {
+        TkqStatement::Execute();
+        if (LoopEnds(OwnerScript)) break;
+        OwnerScript->ContinuePending = false;
+    }
+    OwnerScript->BreakPending = false;
+}
+
+TkqForStmt::TkqForStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit)
+    : TkqStatement(script, stmtPos, stmtUnit) {}
+
+TkqForStmt::~TkqForStmt() = default;
+
+void TkqForStmt::Execute() {
+    const Int64 first = StartValue->GetValue().AsInteger();
+    const Int64 last = EndValue->GetValue().AsInteger();
+    NotifyRunLine();
+    if (OwnerScript->TerminatePending) return;
+    // The number of turns is fixed here; the body cannot change it.
+    const Int64 turns = Downward ? first - last + 1 : last - first + 1;
+    const Int64 step = Downward ? -1 : 1;
+    Int64 counter = first;
+    for (Int64 turn = 0; turn < turns; ++turn, counter += step) {
+        LoopVariable->Value = Variant(Integer(counter));
+        TkqStatement::Execute();
+        if (LoopEnds(OwnerScript)) break;
+        OwnerScript->ContinuePending = false;
+    }
+    OwnerScript->BreakPending = false;
+}
+
+TkqVbForStmt::TkqVbForStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit)
+    : TkqStatement(script, stmtPos, stmtUnit) {}
+
+TkqVbForStmt::~TkqVbForStmt() = default;
+
+void TkqVbForStmt::Execute() {
+    Variant current = StartValue->GetValue();
+    const Variant last = EndValue->GetValue();
+    const Variant step = StepValue != nullptr ? StepValue->GetValue() : Variant(1);
+    NotifyRunLine();
+    if (OwnerScript->TerminatePending) return;
+    const bool downward = step < Variant(0);
+    while (downward ? current >= last : current <= last) {
+        LoopVariable->Value = current;
+        TkqStatement::Execute();
+        if (LoopEnds(OwnerScript)) break;
+        OwnerScript->ContinuePending = false;
+        current = current + step;
+    }
+    OwnerScript->BreakPending = false;
+}
+
+TkqCppForStmt::TkqCppForStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit)
+    : TkqStatement(script, stmtPos, stmtUnit),
+      InitPart(std::make_unique<TkqStatement>(script, stmtPos, stmtUnit)),
+      StepPart(std::make_unique<TkqStatement>(script, stmtPos, stmtUnit)) {}
+
+TkqCppForStmt::~TkqCppForStmt() = default;
+
+void TkqCppForStmt::Execute() {
+    NotifyRunLine();
+    if (OwnerScript->TerminatePending) return;
+    InitPart->Execute();
+    if (OwnerScript->TerminatePending) return;
+    while (IsTrue(Condition.get())) {
+        TkqStatement::Execute();
+        if (LoopEnds(OwnerScript)) break;
+        OwnerScript->ContinuePending = false;
+        StepPart->Execute();
+    }
+    OwnerScript->BreakPending = false;
+}
+
+TkqTryStmt::TkqTryStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit)
+    : TkqStatement(script, stmtPos, stmtUnit),
+      HandlerPart(std::make_unique<TkqStatement>(script, stmtPos, stmtUnit)) {}
+
+TkqTryStmt::~TkqTryStmt() = default;
+
+void TkqTryStmt::Execute() {
+    NotifyRunLine();
+    if (OwnerScript->TerminatePending) return;
+    if (IsExcept) {
+        try {
+            TkqStatement::Execute();
+        } catch (...) {
+            HandlerPart->Execute();
+        }
+        return;
+    }
+    // The finally part runs whole: the pending exit, break or continue of the protected part
+    // is held back while it runs and comes back afterwards, together with any the finally
+    // part sets itself.
+    auto runFinally = [this] {
+        TkqScript* script = OwnerScript;
+        const bool exitPending = script->ExitPending;
+        const bool breakPending = script->BreakPending;
+        const bool continuePending = script->ContinuePending;
+        script->ExitPending = false;
+        script->BreakPending = false;
+        script->ContinuePending = false;
+        HandlerPart->Execute();
+        script->ExitPending = script->ExitPending || exitPending;
+        script->BreakPending = script->BreakPending || breakPending;
+        script->ContinuePending = script->ContinuePending || continuePending;
+    };
+    try {
+        TkqStatement::Execute();
+    } catch (...) {
+        runFinally();
+        throw;
+    }
+    runFinally();
+}
+
+void TkqBreakStmt::Execute() { OwnerScript->BreakPending = true; }
+
+void TkqContinueStmt::Execute() { OwnerScript->ContinuePending = true; }
+
+void TkqExitStmt::Execute() { OwnerScript->ExitPending = true; }
+
+TkqWithStmt::TkqWithStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit)
+    : TkqStatement(script, stmtPos, stmtUnit) {}
+
+TkqWithStmt::~TkqWithStmt() = default;
+
+void TkqWithStmt::Execute() {
+    TkqStatement::Execute();
+    const Variant value = Target->GetValue();
+    if (WithVariable != nullptr) WithVariable->SetValue(value);
+}
 
 // ---- Binding modules ----------------------------------------------------------------------------
 
@@ -864,13 +1200,18 @@ void TkqScript::RemoveRTTI() {
 }
 
 void TkqScript::Execute() {
-    ExitPending = false;
-    TerminatePending = false;
-    Running = true;
-    ScopeAnchor = true;
-    TFinally reset([this] {
+    // A stray break or continue of an earlier run must not stop this one.
+    auto resetFlags = [this] {
         ExitPending = false;
         TerminatePending = false;
+        BreakPending = false;
+        ContinuePending = false;
+    };
+    resetFlags();
+    Running = true;
+    ScopeAnchor = true;
+    TFinally reset([this, resetFlags] {
+        resetFlags();
         Running = false;
     });
     RootStatement->Execute();
@@ -891,6 +1232,13 @@ Variant TkqScript::CallProc(const String& name, const Variant& params, Variant* 
     if (proc == nullptr) return Null();
     const bool isArray = VarIsArray(params);
     const Integer high = isArray ? VarArrayHighBound(params, 1) : -1;
+    // Entering a running procedure keeps the running call's parameters and locals.
+    std::vector<Variant> saved;
+    const bool reentered = proc->IsRunning;
+    if (reentered) saved = proc->SaveLocals();
+    TFinally restore([&] {
+        if (reentered) proc->RestoreLocals(saved);
+    });
     for (Integer i = 0; i <= high; ++i)
         proc->Param(i)->SetValue(VarArrayGet(params, {i}));
     Variant result = proc->GetValue();

@@ -20,6 +20,10 @@ class TkqParamItem;
 class TkqProcVariable;
 class TkqMethodHelper;
 class TkqCustomEvent;
+class TkqCustomExpression;
+class TkqExpression;
+class TkqSetExpression;
+class TkqDesignator;
 
 // The static kind of a value, as the type rules see it.
 enum TkqValueKind {
@@ -74,6 +78,8 @@ public:
     Integer Count() const { return Integer(FItems.size()); }
     // Raises EListError "List index out of bounds (%d)" outside 0 .. Count - 1.
     TObject* Items(Integer index) const;
+    // Exchanges the entries of the two lists.
+    void ExchangeItems(TkqItemList& other) { FItems.swap(other.FItems); }
 
 private:
     std::vector<TObject*> FItems;
@@ -155,8 +161,17 @@ public:
     ~TkqProcVariable() override;
 
     // Runs the body with the parameters already assigned; the Result variable's value for a
-    // function, Null for a procedure.
+    // function, Null for a procedure. Calls nested deeper than MaxCallDepth raise
+    // "Stack overflow" instead of running.
     Variant GetValue() override;
+
+    // The values of the parameters, locals and Result in LocalScript's table, and their
+    // restoration: a call that enters the procedure again keeps the caller's activation intact.
+    std::vector<Variant> SaveLocals() const;
+    void RestoreLocals(const std::vector<Variant>& saved);
+
+    // Script calls (of any procedure) that may be running at once on one thread.
+    static constexpr Integer MaxCallDepth = 400;
 
     bool IsRunning = false;
     bool IsFunction;
@@ -212,6 +227,9 @@ public:
     Variant SetterValue = Null();
     String Signature;
     Variant ArgArray;
+    // Calls of this helper running at the moment; a designator that enters it again keeps the
+    // running call's parameters.
+    Integer RunDepth = 0;
 
 private:
     String CallName(const char* suffix) const;
@@ -321,6 +339,224 @@ public:
     TkqScript* OwnerScript;
     String StmtPos;
     String StmtUnit;
+};
+
+// Assignment: the value of SourceSymbol is written to TargetSymbol.
+class TkqAssignmentStmt : public TkqStatement {
+    KOV_CLASS(TkqAssignmentStmt, TkqStatement)
+public:
+    TkqAssignmentStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit);
+    ~TkqAssignmentStmt() override;
+
+    // TargetSymbol: the variable of a single-variable target, else Target; SourceSymbol: the
+    // lone operand of Source when there is one, else Source.
+    void ResolveShortcuts();
+    void Execute() override;
+
+    std::unique_ptr<TkqDesignator> Target;
+    std::unique_ptr<TkqExpression> Source;
+    TkqCustomVariable* TargetSymbol = nullptr;
+    TkqCustomVariable* SourceSymbol = nullptr;
+
+protected:
+    // The value to assign: the source's value here, combined with the target's in the compound
+    // assignments.
+    virtual Variant Compute(TkqCustomVariable* target, TkqCustomVariable* source);
+};
+
+// +=, -=, *= and /=: the target is read first, then the source; Variant arithmetic.
+class TkqAssignPlusStmt : public TkqAssignmentStmt {
+    KOV_CLASS(TkqAssignPlusStmt, TkqAssignmentStmt)
+public:
+    using TkqAssignmentStmt::TkqAssignmentStmt;
+
+protected:
+    Variant Compute(TkqCustomVariable* target, TkqCustomVariable* source) override;
+};
+
+class TkqAssignMinusStmt : public TkqAssignmentStmt {
+    KOV_CLASS(TkqAssignMinusStmt, TkqAssignmentStmt)
+public:
+    using TkqAssignmentStmt::TkqAssignmentStmt;
+
+protected:
+    Variant Compute(TkqCustomVariable* target, TkqCustomVariable* source) override;
+};
+
+class TkqAssignMulStmt : public TkqAssignmentStmt {
+    KOV_CLASS(TkqAssignMulStmt, TkqAssignmentStmt)
+public:
+    using TkqAssignmentStmt::TkqAssignmentStmt;
+
+protected:
+    Variant Compute(TkqCustomVariable* target, TkqCustomVariable* source) override;
+};
+
+class TkqAssignDivStmt : public TkqAssignmentStmt {
+    KOV_CLASS(TkqAssignDivStmt, TkqAssignmentStmt)
+public:
+    using TkqAssignmentStmt::TkqAssignmentStmt;
+
+protected:
+    Variant Compute(TkqCustomVariable* target, TkqCustomVariable* source) override;
+};
+
+// A procedure call whose value is dropped; with Modifier "+" or "-" the target is increased or
+// decreased by 1.
+class TkqCallStmt : public TkqStatement {
+    KOV_CLASS(TkqCallStmt, TkqStatement)
+public:
+    TkqCallStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit);
+    ~TkqCallStmt() override;
+    void Execute() override;
+
+    std::unique_ptr<TkqDesignator> Target;
+    String Modifier;
+};
+
+// The own list is the then part.
+class TkqIfStmt : public TkqStatement {
+    KOV_CLASS(TkqIfStmt, TkqStatement)
+public:
+    TkqIfStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit);
+    ~TkqIfStmt() override;
+    void Execute() override;
+
+    std::unique_ptr<TkqCustomExpression> Condition;
+    std::unique_ptr<TkqStatement> ElseBranch;
+};
+
+// One branch of a case; the own list is its body.
+class TkqCaseSelector : public TkqStatement {
+    KOV_CLASS(TkqCaseSelector, TkqStatement)
+public:
+    TkqCaseSelector(TkqScript* script, const String& stmtPos, const String& stmtUnit);
+    ~TkqCaseSelector() override;
+
+    std::unique_ptr<TkqSetExpression> Values;
+};
+
+// The own entries are TkqCaseSelector branches; the selector is read before the run-line
+// notification.
+class TkqCaseStmt : public TkqStatement {
+    KOV_CLASS(TkqCaseStmt, TkqStatement)
+public:
+    TkqCaseStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit);
+    ~TkqCaseStmt() override;
+    void Execute() override;
+
+    std::unique_ptr<TkqCustomExpression> Selector;
+    std::unique_ptr<TkqStatement> ElseBranch;
+};
+
+// repeat-until (do-while with InvertCondition); the own list is the body.
+class TkqRepeatStmt : public TkqStatement {
+    KOV_CLASS(TkqRepeatStmt, TkqStatement)
+public:
+    TkqRepeatStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit);
+    ~TkqRepeatStmt() override;
+    void Execute() override;
+
+    std::unique_ptr<TkqCustomExpression> Condition;
+    bool InvertCondition = false;
+};
+
+class TkqWhileStmt : public TkqStatement {
+    KOV_CLASS(TkqWhileStmt, TkqStatement)
+public:
+    TkqWhileStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit);
+    ~TkqWhileStmt() override;
+    void Execute() override;
+
+    std::unique_ptr<TkqCustomExpression> Condition;
+};
+
+// Counting loop (to/downto): the bounds are read once and the number of turns fixed before
+// the first turn.
+class TkqForStmt : public TkqStatement {
+    KOV_CLASS(TkqForStmt, TkqStatement)
+public:
+    TkqForStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit);
+    ~TkqForStmt() override;
+    void Execute() override;
+
+    std::unique_ptr<TkqCustomExpression> StartValue;
+    bool Downward = false;
+    std::unique_ptr<TkqCustomExpression> EndValue;
+    TkqCustomVariable* LoopVariable = nullptr;
+};
+
+// for with step: any numeric Variant; a missing step is 1, a negative one counts down.
+class TkqVbForStmt : public TkqStatement {
+    KOV_CLASS(TkqVbForStmt, TkqStatement)
+public:
+    TkqVbForStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit);
+    ~TkqVbForStmt() override;
+    void Execute() override;
+
+    std::unique_ptr<TkqCustomExpression> StartValue;
+    std::unique_ptr<TkqCustomExpression> EndValue;
+    std::unique_ptr<TkqCustomExpression> StepValue;
+    TkqCustomVariable* LoopVariable = nullptr;
+};
+
+// Three-part for; a continue still runs the step part.
+class TkqCppForStmt : public TkqStatement {
+    KOV_CLASS(TkqCppForStmt, TkqStatement)
+public:
+    TkqCppForStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit);
+    ~TkqCppForStmt() override;
+    void Execute() override;
+
+    std::unique_ptr<TkqStatement> InitPart;
+    std::unique_ptr<TkqCustomExpression> Condition;
+    std::unique_ptr<TkqStatement> StepPart;
+};
+
+// try/except (IsExcept) and try/finally; the own list is the protected part.
+class TkqTryStmt : public TkqStatement {
+    KOV_CLASS(TkqTryStmt, TkqStatement)
+public:
+    TkqTryStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit);
+    ~TkqTryStmt() override;
+    void Execute() override;
+
+    bool IsExcept = false;
+    std::unique_ptr<TkqStatement> HandlerPart;
+};
+
+class TkqBreakStmt : public TkqStatement {
+    KOV_CLASS(TkqBreakStmt, TkqStatement)
+public:
+    using TkqStatement::TkqStatement;
+    void Execute() override;
+};
+
+class TkqContinueStmt : public TkqStatement {
+    KOV_CLASS(TkqContinueStmt, TkqStatement)
+public:
+    using TkqStatement::TkqStatement;
+    void Execute() override;
+};
+
+class TkqExitStmt : public TkqStatement {
+    KOV_CLASS(TkqExitStmt, TkqStatement)
+public:
+    using TkqStatement::TkqStatement;
+    void Execute() override;
+};
+
+// Runs its own list, then assigns the value of Target to WithVariable, through which the
+// names the with statement opens are reached.
+class TkqWithStmt : public TkqStatement {
+    KOV_CLASS(TkqWithStmt, TkqStatement)
+public:
+    TkqWithStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit);
+    ~TkqWithStmt() override;
+    void Execute() override;
+
+    std::unique_ptr<TkqDesignator> Target;
+    TkqCustomVariable* WithVariable = nullptr;
 };
 
 // ---- Binding modules ---------------------------------------------------------------------------

@@ -235,3 +235,126 @@ Variant ParseLiteral(const String& text) {
         floatText[dot] = FormatSettings.DecimalSeparator;
     return Variant(double(StrToFloat(floatText)));
 }
+
+// ---- Type rules ---------------------------------------------------------------------------------
+
+TkqTypeTag::TkqTypeTag(TkqValueKind kind, const String& typeName)
+    : Kind(kind), TypeName(typeName.substr(0, 32)) {}
+
+bool ClassInheritsByName(const String& className, const String& descendantName, TkqScript* script) {
+    if (script == nullptr) return false;
+    TkqClassVariable* ancestor = script->FindClass(className);
+    TkqClassVariable* descendant = script->FindClass(descendantName);
+    if (ancestor == nullptr || descendant == nullptr) return false;
+    return descendant->ClassRef->InheritsFrom(ancestor->ClassRef);
+}
+
+bool KindsCompatible(const TkqTypeTag& l, const TkqTypeTag& r, TkqScript* script) {
+    switch (l.Kind) {
+    case vkInteger:
+        return r.Kind == vkInteger || r.Kind == vkFloat || r.Kind == vkVariant || r.Kind == vkEnum;
+    case vkBoolean:
+        return r.Kind == vkBoolean || r.Kind == vkVariant;
+    case vkFloat:
+        return r.Kind == vkInteger || r.Kind == vkFloat || r.Kind == vkVariant;
+    case vkChar:
+    case vkString:
+        return r.Kind == vkChar || r.Kind == vkString || r.Kind == vkVariant;
+    case vkClass:
+        return r.Kind == vkVariant ||
+               (r.Kind == vkClass && ClassInheritsByName(l.TypeName, r.TypeName, script));
+    case vkArray:
+        return r.Kind == vkArray || r.Kind == vkVariant;
+    case vkVariant:
+        return true;
+    case vkEnum:
+        return r.Kind == vkInteger || r.Kind == vkVariant ||
+               (r.Kind == vkEnum && AnsiSameText(l.TypeName, r.TypeName));
+    case vkConstructor:
+    default:
+        return false;
+    }
+}
+
+bool AssignCompatible(TkqCustomVariable* variable, TkqCustomVariable* expression, TkqScript* script) {
+    if (variable->ValueKind == vkInteger && expression->ValueKind == vkFloat) return false;
+    return KindsCompatible(TkqTypeTag(variable->ValueKind, variable->TypeName),
+                           TkqTypeTag(expression->ValueKind, expression->TypeName), script);
+}
+
+void ParsePos(const String& position, Integer& line, Integer& column) {
+    line = 0;
+    column = 0;
+    if (position.empty()) return;
+    const std::size_t colon = position.find(':');
+    line = StrToInt(position.substr(0, colon));
+    column = colon == String::npos ? 0 : StrToInt(position.substr(colon + 1));
+}
+
+// ---- Argument lists -----------------------------------------------------------------------------
+
+Variant VarRecToVariant(const TVarRec& entry) {
+    switch (entry.VType) {
+    case vtInteger:
+        return Variant(entry.VInteger);
+    case vtPointer:
+        return ObjectToVariant(static_cast<TObject*>(const_cast<void*>(entry.VPointer)));
+    case vtBoolean:
+        return Variant(entry.VBoolean);
+    case vtChar:
+        return Variant(String(1, entry.VChar));
+    case vtExtended:
+        return Variant(double(entry.VExtended));
+    case vtString:
+        return Variant(entry.VString);
+    case vtVariant:
+        return entry.VVariant != nullptr ? *static_cast<const Variant*>(entry.VVariant) : Null();
+    default:
+        return Null();
+    }
+}
+
+std::vector<TVarRec> VariantArrayToVarRecs(const Variant& values) {
+    std::vector<TVarRec> entries;
+    if (!VarIsArray(values)) return entries;
+    const Integer low = VarArrayLowBound(values, 1);
+    const Integer high = VarArrayHighBound(values, 1);
+    for (Integer i = low; i <= high; ++i) {
+        const Variant element = VarArrayGet(values, {i});
+        switch (VarType(element)) {
+        case varSmallint:
+        case varInteger:
+        case varByte:
+        case varShortInt:
+        case varWord:
+            entries.emplace_back(element.AsInteger());
+            break;
+        case varLongWord:
+        case varInt64:
+            entries.emplace_back(element.AsInt64());
+            break;
+        case varSingle:
+        case varDouble:
+        case varCurrency:
+        case varDate:
+            entries.emplace_back(element.AsExtended());
+            break;
+        case varString:
+        case varOleStr:
+            entries.emplace_back(element.AsString());
+            break;
+        case varBoolean:
+            entries.emplace_back(element.AsBoolean());
+            break;
+        default:
+            entries.emplace_back(Integer(0));
+            break;
+        }
+    }
+    return entries;
+}
+
+void FreeVarRecs(std::vector<TVarRec>& entries) {
+    entries.clear();
+    entries.shrink_to_fit();
+}

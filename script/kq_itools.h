@@ -3,6 +3,9 @@
 // conversion of literal texts.
 #pragma once
 
+#include <vector>
+
+#include "platform/runtime/Format.h"
 #include "platform/runtime/RtlTypes.h"
 #include "platform/runtime/Variant.h"
 #include "script/kq_iinterpreter.h"
@@ -24,3 +27,35 @@ TkqCustomVariable* ParseSignature(const String& signature, TkqScript* script);
 // float read with the locale's separator in place of "."; Null for an empty text. Text that is
 // no number raises the float conversion's error.
 Variant ParseLiteral(const String& text);
+
+// A static type as the type rules see it: a kind and a type name of at most 32 characters
+// (longer names are cut).
+struct TkqTypeTag {
+    TkqTypeTag() = default;
+    TkqTypeTag(TkqValueKind kind, const String& typeName);
+
+    TkqValueKind Kind = vkVariant;
+    String TypeName;
+};
+
+// Both names are registered classes of the script and the second is the first or descends
+// from it.
+bool ClassInheritsByName(const String& className, const String& descendantName, TkqScript* script);
+// A value of tag `r` may stand where tag `l` is expected. Not symmetric: an integer accepts a
+// float, a float accepts an integer, a Boolean only Booleans and Variants.
+bool KindsCompatible(const TkqTypeTag& l, const TkqTypeTag& r, TkqScript* script);
+// KindsCompatible for the two symbols' tags, except that an integer variable refuses a float.
+bool AssignCompatible(TkqCustomVariable* variable, TkqCustomVariable* expression, TkqScript* script);
+
+// The line and column of a "line:column" source position; both 0 for an empty text. A part
+// that is no number raises EConvertError.
+void ParsePos(const String& position, Integer& line, Integer& column);
+
+// An entry of a host event's argument list as a Variant. A pointer entry must be an object (or
+// nullptr); kinds without a script meaning give Null.
+Variant VarRecToVariant(const TVarRec& entry);
+// One entry per element of a one-dimensional Variant array, for the formatting routine.
+// Strings pass whole; Null and Empty give the integer 0.
+std::vector<TVarRec> VariantArrayToVarRecs(const Variant& values);
+// Releases what the entries hold.
+void FreeVarRecs(std::vector<TVarRec>& entries);
