@@ -528,3 +528,24 @@ TEST_F(ExprFixture, RecursionDepthBelowTheLimitRuns) {
     std::unique_ptr<TkqDesignator> call(Path(&Script, {{down, {Expr(&Script, IntToStr(depth - 1))}}}));
     EXPECT_TRUE(call->GetValue() == Variant(depth - 1));
 }
+
+TEST_F(ExprFixture, VarArgumentsOfRecursiveCallsReachTheCaller) {
+    // procedure Inc2(var x, d): if d > 0 then Inc2(x, d - 1); x := x + 1
+    TkqProcVariable* inc = Proc(&Script, "Inc2", false, {"x", "d"}, true);
+    TkqScript* local = inc->LocalScript;
+    auto* branch = AddStmt<TkqIfStmt>(local->RootStatement.get());
+    branch->Condition.reset(Expr(local, "d > 0"));
+    auto* recurse = AddStmt<TkqCallStmt>(branch);
+    recurse->Target.reset(Path(local, {{inc, {Expr(local, "x"), Expr(local, "d - 1")}}}));
+    auto* bump = new TkqAssignmentStmt(local, "", "");
+    bump->Target.reset(Path(local, {{local->FindLocal("x"), {}}}));
+    bump->Source.reset(Expr(local, "x + 1"));
+    bump->ResolveShortcuts();
+    local->RootStatement->Add(bump);
+
+    Var(&Script, "counter", vkVariant, 10);
+    std::unique_ptr<TkqDesignator> call(
+        Path(&Script, {{inc, {Expr(&Script, "counter"), Expr(&Script, "2")}}}));
+    call->GetValue();
+    EXPECT_TRUE(Script.FindLocal("counter")->Value == Variant(13));
+}
