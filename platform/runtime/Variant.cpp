@@ -7,6 +7,7 @@
 #include <cmath>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Dispatch.h"
@@ -624,6 +625,107 @@ bool TextToBoolean(const String& text, bool& value) {
     return true;
 }
 
+namespace {
+
+// The order of day, month and year in a date format, as letters "D", "M" and "Y"; letters the
+// format lacks follow in month, day, year order.
+String DateFieldOrder(const String& format) {
+    String order;
+    char quote = 0;
+    for (char c : format) {
+        if (quote) {
+            if (c == quote) quote = 0;
+            continue;
+        }
+        if (c == '\'' || c == '"') {
+            quote = c;
+            continue;
+        }
+        const char u = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+        if ((u == 'D' || u == 'M' || u == 'Y') && order.find(u) == String::npos) order += u;
+    }
+    for (char u : {'M', 'D', 'Y'})
+        if (order.find(u) == String::npos) order += u;
+    return order;
+}
+
+// 1..12 for a long or short month name of the locale (case-insensitive), else 0.
+int MonthOfName(const String& word, const TFormatSettings& fs) {
+    for (int m = 0; m < 12; ++m)
+        if (!fs.LongMonthNames[m].empty() && AnsiSameText(word, fs.LongMonthNames[m])) return m + 1;
+    for (int m = 0; m < 12; ++m)
+        if (!fs.ShortMonthNames[m].empty() && AnsiSameText(word, fs.ShortMonthNames[m])) return m + 1;
+    return 0;
+}
+
+bool AllDigits(const String& s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A date whose day, month and year stand apart by blanks (or the date separator), the month
+// possibly a name, optionally followed by a time: "24 12 2026", "24 Dec 2026 10:30",
+// "December 24". The numbers take the places of the short date format's order; a month name
+// takes the month's place wherever it stands. The date is rewritten with the date separator
+// and read by the ordinary rules, which decide two-digit years and ranges.
+bool TextToLooseDate(const String& text, TDateTime& value) {
+    const TFormatSettings& fs = FormatSettings;
+    auto isGap = [&](char c) { return IsBlank(c) || c == fs.DateSeparator; };
+    std::vector<String> parts;
+    int namedMonth = 0;
+    std::size_t namedAt = 0;
+    std::size_t pos = 0;
+    while (pos < text.size() && IsBlank(text[pos]))
+        ++pos;
+    std::size_t end = pos;
+    while (parts.size() < 3) {
+        std::size_t start = end;
+        if (!parts.empty()) {
+            while (start < text.size() && isGap(text[start]))
+                ++start;
+            if (start == end) break;
+        }
+        std::size_t stop = start;
+        while (stop < text.size() && !isGap(text[stop]))
+            ++stop;
+        const String word = text.substr(start, stop - start);
+        if (AllDigits(word) && word.size() <= 4) {
+            parts.push_back(word);
+        } else if (namedMonth == 0 && !word.empty() && (namedMonth = MonthOfName(word, fs)) != 0) {
+            namedAt = parts.size();
+            parts.push_back(IntToStr(Integer(namedMonth)));
+        } else {
+            break;
+        }
+        end = stop;
+    }
+    if (parts.size() < 2) return false;
+
+    std::vector<String> ordered = parts;
+    if (namedMonth != 0) {
+        // The numbers fill the day and year places in the format's order around the month.
+        std::vector<String> numbers;
+        for (std::size_t k = 0; k < parts.size(); ++k)
+            if (k != namedAt) numbers.push_back(parts[k]);
+        String full = DateFieldOrder(fs.ShortDateFormat);
+        if (parts.size() == 2) full.erase(full.find('Y'), 1);
+        ordered.clear();
+        std::size_t next = 0;
+        for (char field : full)
+            ordered.push_back(field == 'M' ? parts[namedAt] : numbers[next++]);
+    }
+
+    TFormatSettings settings = fs;
+    settings.DateSeparator = (fs.TimeSeparator != '/' && fs.DecimalSeparator != '/') ? '/' : '-';
+    String rewritten = ordered[0];
+    for (std::size_t k = 1; k < ordered.size(); ++k)
+        rewritten += settings.DateSeparator + ordered[k];
+    const String rest = Trim(text.substr(end));
+    if (!rest.empty()) rewritten += " " + rest;
+    return TryStrToDateTime(rewritten, value, settings);
+}
+
+} // namespace
+
 bool TextToDate(const String& text, TDateTime& value) {
     Extended x = 0;
     if (TextToExtended(text, x)) {
@@ -631,7 +733,7 @@ bool TextToDate(const String& text, TDateTime& value) {
         value = static_cast<TDateTime>(x);
         return true;
     }
-    return TryStrToDateTime(text, value);
+    return TryStrToDateTime(text, value) || TextToLooseDate(text, value);
 }
 
 String TextOf(const Variant& v) { return v.VType() == varOleStr ? WideToString(A::WStr(v)) : A::Str(v); }
