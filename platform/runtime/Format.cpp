@@ -11,6 +11,9 @@ namespace {
 
 TVarRecVariantConverters gVariantConverters;
 
+// The largest width or precision a specifier may ask for.
+constexpr int kMaxFieldSize = 1000000;
+
 // ---- Small text helpers --------------------------------------------------------------------
 
 String Decimal(UInt64 value) {
@@ -133,6 +136,8 @@ private:
             // A negative precision taken from an argument means none.
             precision = ReadNumber(number) ? (number < 0 ? -1 : number) : 0;
         }
+        // A field this wide is a damaged format, not a request for megabytes of blanks.
+        if (width > kMaxFieldSize || precision > kMaxFieldSize) Invalid();
         if (FPos >= FFormat.size()) Invalid();
         char type = FFormat[FPos++];
         if (type >= 'a' && type <= 'z') type = static_cast<char>(type - 'a' + 'A');

@@ -10,10 +10,11 @@
 // s (text; a precision keeps at most that many characters), and "%%" for a "%".
 // index, width and precision may be "*" to take them from the next (integer) argument. An
 // index moves the argument pointer: the following specifiers continue after it. Width and
-// precision count characters (code points); the result has no length limit.
+// precision count characters (code points) and are at most 1,000,000.
 //
-// A specifier that does not fit its argument raises EConvertError
-// "Format '<format>' invalid or incompatible with argument"; running out of arguments
+// A specifier that does not fit its argument, or whose width or precision is larger than
+// that, raises EConvertError "Format '<format>' invalid or incompatible with argument";
+// running out of arguments
 // "No argument for format '<format>'".
 #pragma once
 

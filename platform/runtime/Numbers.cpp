@@ -47,13 +47,9 @@ TDecimal DecimalFromExtended(Extended value) {
     d.Negative = std::signbit(value);
     if (value == 0) return d;
     char buffer[64];
-    std::to_chars_result written;
-    // Values that came from a double show the digits a person typed for that double.
-    if (std::fabs(value) <= DBL_MAX && static_cast<Extended>(static_cast<double>(value)) == value)
-        written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                                std::chars_format::scientific);
-    else
-        written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 17);
+    // Every value, a double's too, shows the first 18 significant digits of its exact value.
+    std::to_chars_result written =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 17);
     // "-d.ddde+XX"
     const char* p = buffer;
     const char* end = written.ptr;
@@ -353,7 +349,7 @@ TPicture Analyse(const String& section) {
             }
         } else if (c == '.') {
             point = true;
-        } else if (c == ',' && !point) {
+        } else if (c == ',') {
             picture.Thousands = true;
         }
         ++i;
@@ -463,7 +459,8 @@ String Render(const String& section, const TPicture& picture, const TLayout& lay
     return out;
 }
 
-// False when the section the value needs is empty.
+// False when the section the value needs is empty, or when a section without an exponent
+// would have to show more than 18 integer digits.
 bool PictureText(const String& format, const TDecimal& value, const TFormatSettings& settings, String& text) {
     std::vector<String> sections = SplitSections(format);
     auto has = [&](size_t index) { return index < sections.size() && !sections[index].empty(); };
@@ -471,6 +468,8 @@ bool PictureText(const String& format, const TDecimal& value, const TFormatSetti
     size_t index = value.IsZero() ? (has(2) ? 2 : 0) : negative && has(1) ? 1 : 0;
     if (!has(index)) return false;
     TPicture picture = Analyse(sections[index]);
+    // More integer digits than an Extended holds, and no exponent asked for: the general form.
+    if (!picture.Scientific && value.Exponent > 18) return false;
     TLayout layout = Layout(value, picture);
     if (layout.Zero && !value.IsZero() && has(2)) {
         index = 2;

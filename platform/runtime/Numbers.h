@@ -1,11 +1,11 @@
 // Numbers: floating-point and money text in both directions, rounding, the checked
 // arithmetic that raises the classic math errors, and the pseudo-random generator.
 //
-// Digits: every conversion to text rounds halves away from zero on the decimal digits of
-// the value. A value that is exactly a double contributes the digits of its shortest
-// round-trip form (so 1.005 is "1.005", and FormatFloat("0.00", 1.005) gives "1.01");
-// any other Extended contributes 18 significant digits. Round() on the other hand rounds
-// halves to even, and so do the Currency conversions.
+// Digits: every conversion to text takes the first 18 significant digits of the value (a
+// double converts exactly to Extended first, so the double nearest 1.005, which lies just
+// below it, gives FormatFloat("0.00", 1.005) = "1.00"; 1.005L gives "1.01") and rounds them
+// halves away from zero to the places asked for. Round() on the other hand rounds halves to
+// even, and so do the Currency conversions.
 //
 // Functions that read the locale come in pairs: one uses the global FormatSettings, the
 // other takes the settings as its last argument.
@@ -40,12 +40,13 @@ String FloatToStrF(Extended value, TFloatFormat format, Integer precision, Integ
 
 // Picture formatting. Up to three sections separated by ";": for positive values, negative
 // values and zero. "0" is a digit that always shows, "#" one that shows when significant,
-// "." the decimal separator (written as the locale's), "," anywhere in the integer part
-// turns on thousands separators, "E+" "E-" "e+" "e-" followed by "0"s switch to scientific
+// "." the decimal separator (written as the locale's), "," anywhere in the section (after
+// the point too) turns on thousands separators, "E+" "E-" "e+" "e-" followed by "0"s switch to scientific
 // form with at least that many exponent digits, '...' and "..." are copied without their
 // quotes, every other character is copied. Without a negative section the positive one is
 // used behind a "-"; a value that rounds to zero in its section takes the zero section
-// when there is one (and shows no "-"). An empty format gives FloatToStr.
+// when there is one (and shows no "-"). An empty format gives FloatToStr, and so does a
+// value with more than 18 integer digits whose section has no exponent.
 String FormatFloat(const String& format, Extended value);
 String FormatFloat(const String& format, Extended value, const TFormatSettings& settings);
 

@@ -86,7 +86,9 @@ TEST(FormatConversions, FloatsAndMoney) {
     RunCases(
         {
             {"%f", {3.14159}, "3.14"},
-            {"%.3f", {2.0005}, "2.001"}, // halves away from zero on the value's digits
+            {"%.3f", {2.0005L}, "2.001"}, // halves away from zero on the value's digits
+            {"%.2f", {1.005}, "1.00"},
+            {"%.14f", {1.291417776317065}, "1.29141777631706"},
             {"%.0f", {2.5}, "3"},
             {"%.0f", {-2.5}, "-3"},
             {"%f", {-0.001}, "0.00"},
@@ -141,6 +143,7 @@ TEST(FormatArguments, IndexWidthPrecisionAndStar) {
             {"%*:s", {1, "x"}, "x"},     // the index from an argument
             {"%.*f", {-1, 2.0}, "2.00"}, // a negative precision means none
             {"[%300d]", {1}, "[" + String(299, ' ') + "1]"},
+            {"%1000000d", {1}, String(999999, ' ') + "1"}, // the largest width allowed
         },
         testsupport::DotSettings());
 }
@@ -200,6 +203,10 @@ TEST(FormatErrors, IncompatibleArgumentsAndBadSpecifiers) {
         {"%-", {1}, ""},           {"%.", {1}, ""},
         {"%*d", {"x", 5}, ""},     {"%.*f", {1.5, 2.0}, ""},
         {"%1:", {1, 2}, ""},       {"%99999999999d", {1}, ""},
+        // Widths and precisions past a million are refused before any text is built.
+        {"%2147483647d", {1}, ""}, {"%.2147483647d", {1}, ""},
+        {"%1000001s", {"x"}, ""},  {"%.1000001f", {1.0}, ""},
+        {"%*d", {2000000, 1}, ""}, {"%-*.*s", {1, 5000000, "x"}, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Format);

@@ -51,24 +51,31 @@ TEST(NumbersFormatFloat, PicturesWithDotSettings) {
         {"000", -7, "-007"},
         {"000", 0.4, "000"},
         {"000", -0.4, "000"}, // rounds to zero: no minus sign
-        {"0.0", 0.15, "0.2"}, // the digits of 0.15, not of the binary value below it
+        {"0.0", 0.15, "0.1"},  // the double lies just below 0.15
+        {"0.0", 0.15L, "0.2"}, // the Extended just above it
         {"0.0", 12.34, "12.3"},
-        {"0.00", 1.005, "1.01"},
-        {"0.00", 2.675, "2.68"},
+        {"0.00", 1.005, "1.00"},
+        {"0.00", 2.675, "2.67"},
         {"#,##0.00", 1234567.891, "1,234,567.89"},
         {"#,##0.00", -1234.5, "-1,234.50"},
         {"#,##0.00", 999.999, "1,000.00"},
         {"#,##0.00", 0, "0.00"},
         {"#,##0.00", 12, "12.00"},
-        {"#,##0", 1e20, "100,000,000,000,000,000,000"},
+        {"#,##0", 1e18, "1E18"}, // 19 integer digits: the general form
+        {"#,##0", 999999999999999999.0L, "999,999,999,999,999,999"},
         {"0,000", 1234, "1,234"}, // the comma's place does not matter
+        {"0.0,0", 1234.5678, "1,234.57"}, // not even after the point
+        {"0.00,", 1234.5, "1,234.50"},
         {"0.###", 1.23456, "1.235"},
         {"0.###", 1.2, "1.2"},
         {"0.###", 3, "3"},
         {"0.0##", 3, "3.0"},
         {"#.##", 0.5, ".5"},
         {"#", 0, ""},
-        {"0", 1e20, "100000000000000000000"},
+        {"0", 1e20, "1E20"},
+        {"0.00", 1e20, "1E20"},
+        {"0.00", -1.5e19, "-1.5E19"},
+        {"0.00E+00", 1e20, "1.00E+20"}, // an exponent section keeps its picture
         {".00", 12.5, "12.50"},
         {"$#,##0.00", -5, "-$5.00"}, // the sign goes first
         {"0 %", 50, "50 %"},
@@ -84,9 +91,9 @@ TEST(NumbersFormatFloat, HalvesGoAwayFromZeroOnBothSides) {
     const std::vector<FloatCase> cases = {
         {"0", 0.5, "1"},           {"0", -0.5, "-1"},       {"0", 2.5, "3"},
         {"0", -2.5, "-3"},         {"0.0", 0.25, "0.3"},    {"0.0", -0.25, "-0.3"},
-        {"0.0", 0.35, "0.4"},      {"0.0", -0.35, "-0.4"},  {"0.00", 1.005, "1.01"},
-        {"0.00", -1.005, "-1.01"}, {"0.00", 0.125, "0.13"}, {"0.00", -0.125, "-0.13"},
-        {"0.0", 0.04999, "0.0"},   {"0.0", 9.95, "10.0"},   {"0.0", -9.95, "-10.0"},
+        {"0.0", 0.35L, "0.4"},      {"0.0", -0.35L, "-0.4"}, {"0.00", 1.005L, "1.01"},
+        {"0.00", -1.005L, "-1.01"}, {"0.00", 0.125, "0.13"}, {"0.00", -0.125, "-0.13"},
+        {"0.0", 0.04999, "0.0"},    {"0.0", 9.95L, "10.0"},  {"0.0", -9.95L, "-10.0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(String(c.Format) + " / " + std::to_string(static_cast<double>(c.Value)));
@@ -130,7 +137,7 @@ TEST(NumbersFormatFloat, SectionsQuotesAndExponents) {
 TEST(NumbersFormatFloat, LocaleSeparatorsSpecialValuesAndEmptyFormat) {
     const TFormatSettings comma = testsupport::CommaSettings();
     EXPECT_EQ(FormatFloat("#,##0.00", 1234567.891, comma), "1.234.567,89");
-    EXPECT_EQ(FormatFloat("0.0", 0.15, comma), "0,2");
+    EXPECT_EQ(FormatFloat("0.0", 0.15L, comma), "0,2");
     EXPECT_EQ(FormatFloat("0.00E+00", 1234.5, comma), "1,23E+03");
     EXPECT_EQ(FormatFloat("", 0.1 + 0.2, comma), "0,3");
     EXPECT_EQ(FormatFloat("", 1e20, comma), "1E20");
@@ -154,6 +161,8 @@ TEST(NumbersFloatToStr, GeneralFormSwitchesToExponentAtTheEdges) {
     };
     const std::vector<Case> cases = {
         {0.1 + 0.2, "0.3"},
+        {1.291417776317065, "1.29141777631706"}, // 15 digits of the double's own value
+        {0.15, "0.15"},
         {0.1L, "0.1"}, // an Extended that is no double: 18 digits, then 15
         {1.0L / 3, "0.333333333333333"},
         {2.0 / 3, "0.666666666666667"},
@@ -206,6 +215,10 @@ TEST(NumbersFloatToStr, EachFloatFormat) {
         {-0.001, ffFixed, 15, 2, "0.00"},
         {123.456, ffFixed, 4, 2, "123.50"}, // rounded to four significant digits first
         {0.1449, ffFixed, 3, 2, "0.14"},    // rounded once, not 0.145 then 0.15
+        {0.15, ffFixed, 15, 1, "0.1"},      // the double below 0.15
+        {0.15L, ffFixed, 15, 1, "0.2"},
+        {2.675, ffNumber, 15, 2, "2.67"},
+        {1.005, ffCurrency, 15, 2, "$1.00"},
         {1e20, ffFixed, 15, 2, "1E20"},     // more integer digits than the precision
         {1234567.891, ffNumber, 15, 2, "1,234,567.89"},
         {-1234.5, ffNumber, 15, 0, "-1,235"},
