@@ -53,20 +53,62 @@ String EscapeXMLText(const String& text) {
 }
 
 String UnescapeXMLText(const String& text) {
-    String result = text;
-    for (std::size_t i = 0; i + 1 < result.size(); ++i) {
-        if (result[i] != '&') continue;
-        if (result[i + 1] == '#' && result.size() - i - 1 >= 3) {
-            const std::size_t end = result.find(';', i + 2);
+    // One pass from left to right: each reference is decoded once and the text after it is
+    // taken as it stands, so the cost is linear in the length whatever the text holds.
+    String result;
+    result.reserve(text.size());
+    const std::size_t size = text.size();
+    // The first ';' at or after a position: looked up again only once the scan has passed it,
+    // so texts with many "&#" and few ';' are not searched over and over.
+    std::size_t semicolon = 0;
+    bool semicolonKnown = false;
+    std::size_t i = 0;
+    while (i < size) {
+        const std::size_t amp = text.find('&', i);
+        if (amp == String::npos || amp + 1 >= size) break;
+        result.append(text, i, amp - i);
+        i = amp;
+        if (text[i + 1] == '#' && size - i - 1 >= 3) {
+            if (!semicolonKnown || (semicolon != String::npos && semicolon < i + 2)) {
+                semicolon = text.find(';', i + 2);
+                semicolonKnown = true;
+            }
             // No ';' after it: the text stays as written.
-            if (end == String::npos) continue;
-            const Integer code = StrToInt(result.substr(i + 2, end - i - 2));
-            result.replace(i, end - i + 1, String(1, char(code & 0xFF)));
-        } else if (result.compare(i + 1, 5, "quot;") == 0) {
-            result.replace(i, 6, "\"");
+            if (semicolon != String::npos) {
+                const Integer code = StrToInt(text.substr(i + 2, semicolon - i - 2));
+                result += char(code & 0xFF);
+                i = semicolon + 1;
+                continue;
+            }
+        } else if (text.compare(i + 1, 5, "quot;") == 0) {
+            result += '"';
+            i += 6;
+            continue;
         }
+        result += '&';
+        ++i;
     }
+    result.append(text, i, String::npos);
     return result;
+}
+
+bool XMLTagReadsBack(const String& tag, const String& name, bool empty) {
+    if (tag.find_first_of("<>") != String::npos || tag.starts_with("!--")) return false;
+    // As the readers take a tag apart: one trailing blank dropped, the name up to the first
+    // blank, a slash at the end of the name or of the attribute text for an empty element.
+    const std::size_t length = !tag.empty() && tag.back() == ' ' ? tag.size() - 1 : tag.size();
+    const std::size_t space = tag.find(' ');
+    const std::size_t nameEnd = space < length ? space : length;
+    std::size_t readNameLength = nameEnd;
+    if (readNameLength == 0 || tag[0] == '/') return false;
+    bool readEmpty = false;
+    if (tag[nameEnd - 1] == '/') {
+        --readNameLength;
+        readEmpty = true;
+    } else if (nameEnd < length && tag[length - 1] == '/') {
+        readEmpty = true;
+    }
+    return readEmpty == empty && tag.compare(0, readNameLength, name) == 0 && readNameLength == name.size();
 }
 
 // ---- TkqXMLItem ----------------------------------------------------------------------------------
@@ -305,7 +347,14 @@ void TkqXMLReader::ReadRootItem(TkqXMLItem* item) {
     while (!open.empty()) {
         TkqXMLItem* parent = open.back();
         TkqXMLItem* child = parent->Add();
-        const TReadResult result = ReadItemTag(child);
+        TReadResult result;
+        try {
+            result = ReadItemTag(child);
+        } catch (...) {
+            // The tag was not read whole: the element it was meant for does not stay behind.
+            delete child;
+            throw;
+        }
         if (result == rrOpen) {
             open.push_back(child);
         } else if (result == rrNotElement) {
@@ -337,10 +386,12 @@ void TkqXMLWriter::WriteHeader() { WriteLine("<?xml version=\"1.0\"?>", 0); }
 
 void TkqXMLWriter::WriteRootItem(TkqXMLItem* item) {
     auto startTag = [this](TkqXMLItem* element, Integer level) {
-        String line = "<" + element->Name;
-        if (!element->Text.empty()) line += (element->Text[0] == ' ' ? "" : " ") + element->Text;
-        line += element->Count() == 0 ? "/>" : ">";
-        WriteLine(line, level);
+        String tag = element->Name;
+        if (!element->Text.empty()) tag += (element->Text[0] == ' ' ? "" : " ") + element->Text;
+        if (element->Count() == 0) tag += '/';
+        // What would load as another tree (or not at all) is not written.
+        if (!XMLTagReadsBack(tag, element->Name, element->Count() == 0)) InvalidFormat();
+        WriteLine("<" + tag + ">", level);
     };
     struct TFrame {
         TkqXMLItem* Element;

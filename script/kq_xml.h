@@ -17,6 +17,11 @@ String EscapeXMLText(const String& text);
 // double quote; named references and lone '&' stay. A reference without a closing ';' stays as
 // written; one whose digits are no integer raises EConvertError.
 String UnescapeXMLText(const String& text);
+// Whether the readers of this format (this one and the report engine's) take `tag`, the text
+// between '<' and '>', back as an element named `name`, empty or with a body as asked. A name
+// or attribute text that does not (an empty name, one with a blank or a slash at its end, text
+// ending in a slash on an element with children, '<' or '>') is refused by the writers.
+bool XMLTagReadsBack(const String& tag, const String& name, bool empty);
 
 class TkqXMLItem : public TObject {
     KOV_CLASS(TkqXMLItem, TObject)
@@ -108,6 +113,7 @@ public:
     TkqXMLWriter(TStream* stream, bool autoIndent) : FStream(stream), FAutoIndent(autoIndent) {}
 
     void WriteHeader();
+    // An element whose tag would not read back as written raises "Invalid file format".
     void WriteRootItem(TkqXMLItem* item);
     // Writes what is collected; WriteRootItem ends with it.
     void Flush();

@@ -216,3 +216,83 @@ TEST(kq_xmlTest, ChildListOperations) {
     root.Assign(nullptr);
     EXPECT_EQ(root.Name, "z");
 }
+
+TEST(kq_xmlTest, AFailedLoadKeepsNoHalfReadElement) {
+    // Each input fails inside a child's tag; what stays is the tree read before that tag, and
+    // it saves as a document that loads back the same.
+    struct Case {
+        const char* input;
+        const char* kept;
+    };
+    for (const Case& c : std::vector<Case>{{"<?xml?><a><b</a>", "a[]"},
+                                           {"<?xml?><a><b/><c", "a[]{b[]}"},
+                                           {"<?xml?><a x=\"1\"><b><c d=\"<\"/></b></a>", "a[x=\"1\"]{b[]}"},
+                                           {"<?xml?><a><b/><c></d>", "a[]{b[],c[]}"}}) {
+        SCOPED_TRACE(c.input);
+        TkqXMLDocument doc;
+        EXPECT_THROW(Load(doc, c.input), Exception);
+        EXPECT_EQ(Dump(doc.Root), c.kept);
+        const String saved = Save(doc);
+        EXPECT_EQ(saved.find("</>"), String::npos) << saved;
+        TkqXMLDocument again;
+        EXPECT_EQ(Load(again, saved), c.kept);
+    }
+}
+
+TEST(kq_xmlTest, UnescapingIsLinearInTheTextLength) {
+    // Ten megabytes of references, and a text of "&#" whose only ';' is at its very end.
+    String escaped;
+    String plain;
+    for (int i = 0; i < 1000000; ++i) {
+        escaped += "&#60;x&#62;";
+        plain += "<x>";
+    }
+    EXPECT_EQ(UnescapeXMLText(escaped), plain);
+    TkqXMLItem item;
+    item.Text = "v=\"" + escaped + "\"";
+    EXPECT_EQ(item.Prop("v"), plain);
+
+    String noClose;
+    for (int i = 0; i < 1000000; ++i)
+        noClose += "&#1 ";
+    EXPECT_EQ(UnescapeXMLText(noClose), noClose);
+    EXPECT_THROW(UnescapeXMLText(noClose + ";"), EConvertError);
+    // After one reference is decoded, the next one still finds its own ';'.
+    EXPECT_EQ(UnescapeXMLText("&#65;&#66;&quot;&#x43;&#1"), "AB\"C&#1");
+}
+
+TEST(kq_xmlTest, ASaveRefusesWhatWouldNotLoadBackTheSame) {
+    // An element that reads with a blank and a slash ending its attributes keeps them; written
+    // with its children, that tag would close the element, so the save refuses.
+    TkqXMLDocument doc;
+    EXPECT_EQ(Load(doc, "<?xml?><r><p a/  ><c/></p></r>"), "r[]{p[a/ ]{c[]}}");
+    try {
+        Save(doc);
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message, "Invalid file format");
+    }
+    struct Case {
+        const char* name;
+        const char* text;
+        bool withChild;
+    };
+    for (const Case& c : std::vector<Case>{{"", "", false},
+                                           {"a b", "", false},
+                                           {"/a", "", true},
+                                           {"a/", "", true},
+                                           {"a", "x=\"1\" /", true},
+                                           {"a", "x=\">\"", false}}) {
+        SCOPED_TRACE(String(c.name) + " " + c.text);
+        TkqXMLDocument built;
+        built.Root->Name = c.name;
+        built.Root->Text = c.text;
+        if (c.withChild) built.Root->Add()->Name = "c";
+        EXPECT_THROW(Save(built), Exception);
+    }
+    // Blanks that do not change the tree are written (a leading one is not kept).
+    TkqXMLDocument fine;
+    EXPECT_EQ(Load(fine, "<?xml?><r><p a=\"1\" /><q  b/c><s/></q></r>"), "r[]{p[a=\"1\" ],q[ b/c]{s[]}}");
+    TkqXMLDocument again;
+    EXPECT_EQ(Load(again, Save(fine)), "r[]{p[a=\"1\" ],q[b/c]{s[]}}");
+}
