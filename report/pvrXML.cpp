@@ -136,7 +136,12 @@ String TpvrXMLItem::Attr(const String& name) const {
     size_t end = hay.find('"', start);
     if (end == String::npos) end = hay.size();
     // hay has one extra leading byte.
-    return UnescapeXMLText(AttrText.substr(start - 1, end - start));
+    try {
+        return UnescapeXMLText(AttrText.substr(start - 1, end - start));
+    } catch (const EConvertError&) {
+        // A character reference without a number in it is damaged input, like any other.
+        InvalidFormat();
+    }
 }
 
 void TpvrXMLItem::SetAttr(const String& name, const String& value) {
@@ -345,15 +350,21 @@ void TpvrXMLWriter::WriteItem(TpvrXMLItem* item, Integer level) {
         }
     }
     String indent = IndentOutput ? String(static_cast<size_t>(level), ' ') : String();
-    String tag = indent + "<" + item->Name;
+    String body = item->Name;
     if (!item->AttrText.empty() || item->IsUnloadable) {
-        if (item->AttrText.empty() || item->AttrText[0] != ' ') tag += ' ';
-        tag += item->AttrText;
-        if (item->IsUnloadable) tag += "ld=\"0\"";
+        if (item->AttrText.empty() || item->AttrText[0] != ' ') body += ' ';
+        body += item->AttrText;
+        if (item->IsUnloadable) body += "ld=\"0\"";
     }
     bool hasChildren = item->ChildCount() > 0;
-    tag += hasChildren ? ">" : "/>";
-    WriteLine(tag);
+    if (!hasChildren) body += '/';
+    // A tag the reader would take for something else is not written: the file would not load
+    // back as this document, or not at all.
+    if (!XMLTagReadsBack(body, item->Name, !hasChildren)) {
+        if (readBack) item->ClearChildren();
+        InvalidFormat();
+    }
+    WriteLine(indent + "<" + body + ">");
     if (hasChildren) {
         for (Integer i = 0; i < item->ChildCount(); ++i)
             WriteItem(item->Child(i), level + 2);
