@@ -1,9 +1,15 @@
 // Object text <-> component stream, and reading a component tree straight from its text.
 #include "platform/runtime/ObjectText.h"
 
+#include <locale.h>
+#include <stdlib.h>
+
+#include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <functional>
 #include <limits>
+#include <type_traits>
 #include <vector>
 
 #include "platform/runtime/Filer.h"
@@ -28,11 +34,33 @@ String FloatText(F value) {
     return text;
 }
 
+// Reads a whole number text as F. Values too small for a normal F (subnormals, as FloatText
+// writes them) are read too; values beyond F's range are not.
+template <class F>
+bool ReadFloatText(const String& text, F& value) {
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (end != text.data() + text.size() || text.empty()) return false;
+    if (error == std::errc()) return true;
+    if (error != std::errc::result_out_of_range) return false;
+    // The library reports an underflow as out of range; the C reader gives the nearest value.
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    errno = 0;
+    F nearest;
+    if constexpr (std::is_same_v<F, float>)
+        nearest = strtof_l(text.c_str(), nullptr, c);
+    else if constexpr (std::is_same_v<F, double>)
+        nearest = strtod_l(text.c_str(), nullptr, c);
+    else
+        nearest = strtold_l(text.c_str(), nullptr, c);
+    if (!std::isfinite(nearest) || std::fabs(nearest) >= std::numeric_limits<F>::min()) return false;
+    value = nearest;
+    return true;
+}
+
 // Whether the text is exactly how FloatText writes some double.
 bool IsDoubleText(const String& text) {
     double value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && FloatText(value) == text;
+    return ReadFloatText(text, value) && FloatText(value) == text;
 }
 
 // Extended values that are doubles (what Double properties store) are written as the double's
@@ -52,12 +80,11 @@ String ExtendedText(Extended value) {
 bool ParseExtended(const String& text, Extended& value) {
     if (IsDoubleText(text)) {
         double narrowed = 0;
-        std::from_chars(text.data(), text.data() + text.size(), narrowed);
+        ReadFloatText(text, narrowed);
         value = narrowed;
         return true;
     }
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size();
+    return ReadFloatText(text, value);
 }
 
 String CurrencyText(Currency value) {
@@ -93,6 +120,27 @@ private:
 
 // ---- Binary to text -------------------------------------------------------------------------
 
+bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// What the text reader takes for one identifier.
+bool IsIdent(const String& text) {
+    if (text.empty() || !IsIdentStart(text[0])) return false;
+    for (char c : text)
+        if (!IsIdentStart(c) && !IsDigit(c)) return false;
+    return true;
+}
+
+bool IsDottedIdent(const String& text) {
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t dot = text.find('.', start);
+        if (!IsIdent(text.substr(start, dot == String::npos ? String::npos : dot - start))) return false;
+        if (dot == String::npos) return true;
+        start = dot + 1;
+    }
+}
+
 class TBinaryToText {
 public:
     TBinaryToText(TStream* input, TStream* output) : FReader(input), FOutput(output) {}
@@ -117,6 +165,28 @@ private:
         FText.append(std::size_t(indent) * 2, ' ');
     }
 
+    // What is written must read back as the same stream: names the text cannot hold as they
+    // are, and values it cannot tell apart from others, are a damaged stream.
+    [[noreturn]] static void InvalidStream() { throw EReadError("Invalid stream format"); }
+    [[noreturn]] static void InvalidValue() { throw EReadError("Invalid property value"); }
+
+    static bool IsKeywordName(const String& name) {
+        const String first = name.substr(0, name.find('.'));
+        return SameText(first, "end");
+    }
+
+    // Idents the text writes back as another kind of value.
+    static bool IsSpecialIdent(const String& ident, bool inList) {
+        return SameText(ident, "False") || SameText(ident, "True") || SameText(ident, "nil") ||
+               (!inList && SameText(ident, "Null"));
+    }
+
+    template <class F>
+    static F Finite(F value) {
+        if (!std::isfinite(value)) InvalidValue();
+        return value;
+    }
+
     void ConvertObject(Integer indent) {
         TNesting nesting(FNesting, [] { throw EReadError("Invalid stream format"); });
         TFilerFlags flags;
@@ -124,6 +194,9 @@ private:
         FReader.ReadPrefix(flags, childPos);
         const String className = FReader.ReadStr();
         const String name = FReader.ReadStr();
+        // A length byte of 240 or more reads as a flags prefix when no prefix comes first.
+        if (!IsIdent(className) || className.size() >= 0xF0) InvalidStream();
+        if (!name.empty() && !IsIdent(name)) InvalidStream();
         StartLine(indent);
         FText += flags.Contains(ffInherited) ? "inherited "
                  : flags.Contains(ffInline)  ? "inline "
@@ -141,12 +214,14 @@ private:
 
     void ConvertProperty(Integer indent) {
         const String name = FReader.ReadStr();
+        if (!IsDottedIdent(name) || IsKeywordName(name)) InvalidStream();
         StartLine(indent);
         FText += name + " = ";
         ConvertValue(indent);
     }
 
-    void ConvertValue(Integer indent) {
+    // `inList`: a value inside "( )", where a Null value cannot stand (it ends the list).
+    void ConvertValue(Integer indent, bool inList = false) {
         TNesting nesting(FNesting, [] { throw EReadError("Invalid stream format"); });
         const TValueType kind = FReader.NextValue();
         switch (kind) {
@@ -157,16 +232,16 @@ private:
             FText += IntToStr(FReader.ReadInt64());
             break;
         case vaExtended:
-            FText += ExtendedText(FReader.ReadFloat());
+            FText += ExtendedText(Finite(FReader.ReadFloat()));
             break;
         case vaSingle:
-            FText += FloatText(FReader.ReadSingle()) + "s";
+            FText += FloatText(Finite(FReader.ReadSingle())) + "s";
             break;
         case vaCurrency:
             FText += CurrencyText(FReader.ReadCurrency()) + "c";
             break;
         case vaDate:
-            FText += FloatText(FReader.ReadDate()) + "d";
+            FText += FloatText(Finite(FReader.ReadDate())) + "d";
             break;
         case vaString:
         case vaLString:
@@ -176,11 +251,19 @@ private:
         case vaWString:
             WriteQuoted(SplitWide(FReader.ReadWideString()), indent);
             break;
-        case vaIdent:
+        case vaIdent: {
+            FReader.ReadValue();
+            const String ident = FReader.ReadStr();
+            if (!IsDottedIdent(ident) || IsSpecialIdent(ident, inList)) InvalidValue();
+            FText += ident;
+            break;
+        }
+        case vaNull:
+            if (inList) InvalidValue();
+            [[fallthrough]];
         case vaFalse:
         case vaTrue:
         case vaNil:
-        case vaNull:
             FText += FReader.ReadIdent();
             break;
         case vaBinary:
@@ -191,6 +274,10 @@ private:
             FText += '[';
             bool first = true;
             for (String element = FReader.ReadStr(); !element.empty(); element = FReader.ReadStr()) {
+                // An element is a name, or a number as the text reader writes it back.
+                Int64 number = 0;
+                if (!IsIdent(element) && !(TryStrToInt64(element, number) && IntToStr(number) == element))
+                    InvalidValue();
                 if (!first) FText += ", ";
                 FText += element;
                 first = false;
@@ -203,7 +290,7 @@ private:
             FText += '(';
             while (!FReader.EndOfList()) {
                 NewLine(indent + 1);
-                ConvertValue(indent + 1);
+                ConvertValue(indent + 1, true);
             }
             FReader.ReadListEnd();
             FText += ')';
@@ -226,6 +313,8 @@ private:
             FReader.ReadListEnd();
             FText += '>';
             break;
+        default:
+            InvalidValue();
         }
     }
 
@@ -347,8 +436,6 @@ struct TLineMark {
     throw EParserError(message + " on line " + IntToStr(line));
 }
 
-bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 Integer HexValue(char c) {
     return IsDigit(c) ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : c - 'A' + 10;
@@ -691,7 +778,9 @@ private:
         ParseValue();
     }
 
-    void ParseValue() {
+    // `inList`: a value inside "( )", where Null is an identifier (a Null value would end the
+    // list); elsewhere Null is the Null value.
+    void ParseValue(bool inList = false) {
         TNesting nesting(FNesting, [this] { Fail("Nesting too deep"); });
         const TToken& token = Current();
         switch (token.Kind) {
@@ -715,9 +804,14 @@ private:
             FWriter.WriteString(value);
             return;
         }
-        case tokIdent:
-            FWriter.WriteIdent(ExpectDottedIdent());
+        case tokIdent: {
+            const String ident = ExpectDottedIdent();
+            if (!inList && SameText(ident, "Null"))
+                FWriter.WriteValue(vaNull);
+            else
+                FWriter.WriteIdent(ident);
             return;
+        }
         case tokBinary:
             FWriter.WriteBinary(token.Text);
             Advance();
@@ -812,7 +906,7 @@ private:
     void ParseList() {
         Advance();  // '('
         FWriter.WriteListBegin();
-        while (!IsSymbol(")")) ParseValue();
+        while (!IsSymbol(")")) ParseValue(true);
         Advance();
         FWriter.WriteListEnd();
     }

@@ -40,7 +40,13 @@ class TReader;
 KOV_DECLARE_EXCEPTION(EParserError, Exception);
 
 // Converts one stored component tree (the signature and the root) from the input's position to
-// text at the output's position. A damaged stream raises EReadError.
+// text at the output's position. A damaged stream raises EReadError, and so does one whose text
+// would not read back as the same stream: a class, component or property name that is no
+// identifier (or a class name of 240 bytes or more), a property named "end", an identifier
+// value that is none or is spelled like False, True, nil or Null, a set element that is neither
+// a name nor a plain number, a float that is not finite. Subnormal floats are written as the
+// text reader reads them. In text, "Null" as a property's value is the Null value; inside a
+// list it is an identifier.
 void ObjectBinaryToText(TStream* input, TStream* output);
 // Converts the text from the input's position to its end into the component stream at the
 // output's position. Syntax errors raise EParserError with the line.

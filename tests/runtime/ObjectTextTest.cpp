@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -264,8 +267,18 @@ String EveryKindStream() {
         prop(("Float" + IntToStr(Integer(i))).c_str());
         w.WriteFloat(floats[i]);
     }
+    prop("Subnormal");
+    w.WriteFloat(4.9406564584124654e-324); // a double's smallest
+    prop("SubnormalExtended");
+    w.WriteFloat(std::numeric_limits<Extended>::denorm_min() * 3);
     prop("Single");
     w.WriteSingle(0.3f);
+    prop("SubnormalSingle");
+    w.WriteSingle(std::numeric_limits<float>::denorm_min());
+    prop("SubnormalDate");
+    w.WriteDate(-2.2250738585072e-310);
+    prop("NullValue");
+    w.WriteValue(vaNull);
     prop("Currency");
     w.WriteCurrency(Currency::FromRaw(-1234567));
     prop("CurrencyWhole");
@@ -374,6 +387,9 @@ TEST(ObjectText, EveryValueKindSurvivesBinaryToTextToBinary) {
     EXPECT_NE(text.find("  Int64Min = -9223372036854775808\n"), String::npos);
     EXPECT_NE(text.find("  Float1 = 100.0\n"), String::npos);
     EXPECT_NE(text.find("  Single = 0.3s\n"), String::npos);
+    EXPECT_NE(text.find("  Subnormal = 5.0e-324\n"), String::npos);
+    EXPECT_NE(text.find("  SubnormalSingle = 1.0e-45s\n"), String::npos);
+    EXPECT_NE(text.find("  NullValue = Null\n"), String::npos);
     EXPECT_NE(text.find("  Currency = -123.4567c\n"), String::npos);
     EXPECT_NE(text.find("  CurrencyWhole = 2.0c\n"), String::npos);
     EXPECT_NE(text.find("  Controls = #0#1#13#10#127'end'\n"), String::npos);
@@ -388,6 +404,96 @@ TEST(ObjectText, EveryValueKindSurvivesBinaryToTextToBinary) {
     EXPECT_NE(text.find("    object TNamelessClass\n"), String::npos);
     // Long strings are cut into lines joined by "+".
     EXPECT_NE(text.find("' +\n    '"), String::npos);
+}
+
+// A stream of one object whose properties `write` writes.
+String OneObject(const String& className, const String& name, const std::function<void(TWriter&)>& write) {
+    TMemoryStream stream;
+    TWriter w(&stream);
+    w.WriteSignature();
+    w.WriteStr(className);
+    w.WriteStr(name);
+    write(w);
+    w.WriteListEnd();
+    w.WriteListEnd();
+    return StreamBytes(stream);
+}
+
+TEST(ObjectText, DamagedStreamsAreRefusedUnlessTheTextReadsBackTheSame) {
+    auto none = [](TWriter&) {};
+    auto property = [](const String& name, const std::function<void(TWriter&)>& value) {
+        return [=](TWriter& w) {
+            w.WriteStr(name);
+            value(w);
+        };
+    };
+    auto ident = [](const String& text) {
+        return [=](TWriter& w) {
+            w.WriteValue(vaIdent);
+            w.WriteStr(text);
+        };
+    };
+    auto set = [](const String& element) {
+        return [=](TWriter& w) {
+            w.WriteValue(vaSet);
+            w.WriteStr(element);
+            w.WriteStr("");
+        };
+    };
+    auto list = [](const std::function<void(TWriter&)>& item) {
+        return [=](TWriter& w) {
+            w.WriteListBegin();
+            item(w);
+            w.WriteListEnd();
+        };
+    };
+    const Extended nan = std::numeric_limits<Extended>::quiet_NaN();
+    const String badStream = "Invalid stream format";
+    const String badValue = "Invalid property value";
+    struct Case {
+        const char* What;
+        String Stream;
+        String Error; // empty: converts, and the text reads back as the same stream
+    };
+    const std::vector<Case> cases = {
+        {"class name with a blank", OneObject("TBad Class", "A", none), badStream},
+        // Without a prefix the length byte itself reads as one; behind an empty prefix it
+        // would do so in the text's stream.
+        {"class name of 240 bytes", OneObject("T" + String(239, 'x'), "A", none), "Stream read error"},
+        {"class name of 240 bytes behind an empty prefix",
+         OneObject("T" + String(239, 'x'), "A", none).insert(4, 1, '\xF0'), badStream},
+        {"class name of 239 bytes", OneObject("T" + String(238, 'x'), "A", none), ""},
+        {"empty class name", OneObject("", "A", none), badStream},
+        {"name with a line break", OneObject("TA", "a\nb", none), badStream},
+        {"name with a digit first", OneObject("TA", "1a", none), badStream},
+        {"property name with a blank", OneObject("TA", "A", property("X = 1 Y", [](TWriter& w) { w.WriteInteger(1); })), badStream},
+        {"property named end", OneObject("TA", "A", property("End", [](TWriter& w) { w.WriteInteger(1); })), badStream},
+        {"property named end.x", OneObject("TA", "A", property("end.X", [](TWriter& w) { w.WriteInteger(1); })), badStream},
+        {"property name ending in a dot", OneObject("TA", "A", property("Font.", [](TWriter& w) { w.WriteInteger(1); })), badStream},
+        {"property named object", OneObject("TA", "A", property("object", [](TWriter& w) { w.WriteInteger(1); })), ""},
+        {"ident with a blank", OneObject("TA", "A", property("X", ident("two words"))), badValue},
+        {"ident spelled like a Boolean", OneObject("TA", "A", property("X", ident("true"))), badValue},
+        {"ident spelled like Null", OneObject("TA", "A", property("X", ident("Null"))), badValue},
+        {"ident Null in a list", OneObject("TA", "A", property("X", list(ident("Null")))), ""},
+        {"empty ident", OneObject("TA", "A", property("X", ident(""))), badValue},
+        {"set element with a blank", OneObject("TA", "A", property("X", set("ak Left"))), badValue},
+        {"set element 007", OneObject("TA", "A", property("X", set("007"))), badValue},
+        {"set element 7", OneObject("TA", "A", property("X", set("7"))), ""},
+        {"NaN", OneObject("TA", "A", property("X", [&](TWriter& w) { w.WriteFloat(nan); })), badValue},
+        {"infinite single", OneObject("TA", "A", property("X", [](TWriter& w) { w.WriteSingle(1.0f / 0.0f); })), badValue},
+        {"NaN date", OneObject("TA", "A", property("X", [](TWriter& w) { w.WriteDate(std::nan("")); })), badValue},
+        {"unknown value kind", OneObject("TA", "A", property("X", [](TWriter& w) { w.WriteValue(TValueType(0x33)); })), badStream},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        try {
+            const String text = BinaryToText(c.Stream);
+            EXPECT_EQ(c.Error, "") << text;
+            EXPECT_EQ(TextToBinary(text), c.Stream) << text;
+        } catch (const EReadError& e) {
+            EXPECT_EQ(e.Message, c.Error);
+        }
+    }
 }
 
 TEST(ObjectText, HandWrittenDefinitionLoads) {
