@@ -499,8 +499,11 @@ String ToTextFor(const Variant& v, TVarType to) {
         return FloatToStrF(A::Sgl(v), ffGeneral, 7, 0);
     case varDouble:
         return FloatToStr(A::Dbl(v));
-    case varDate:
-        return DateTimeToStr(A::Dbl(v));
+    case varDate: {
+        // A time of day alone (the date part 0) shows as the time alone.
+        const double dateTime = A::Dbl(v);
+        return std::trunc(dateTime) == 0 ? TimeToStr(dateTime) : DateTimeToStr(dateTime);
+    }
     case varCurrency:
         return CurrToStr(Currency::FromRaw(A::Int(v)));
     case varString:
@@ -571,10 +574,7 @@ void InstallFormatConverters() {
 
 namespace kov_variant_detail {
 
-void RaiseCastError(TVarType from, TVarType to) {
-    throw EVariantTypeCastError("Could not convert variant of type (" + VarTypeAsText(from) +
-                                ") into type (" + VarTypeAsText(to) + ")");
-}
+void RaiseCastError(TVarType, TVarType) { throw EVariantTypeCastError("Invalid variant type conversion"); }
 
 void RaiseConvertOverflow(TVarType from, TVarType to) {
     throw EVariantOverflowError("Overflow while converting variant of type (" + VarTypeAsText(from) +

@@ -20,8 +20,8 @@
 //   Date plus or minus a number stays a Date, Date minus Date is a Double.
 // - and, or, xor and not are logical on two Booleans and bitwise otherwise.
 //
-// Conversions raise EVariantTypeCastError "Could not convert variant of type (%s) into type (%s)"
-// when no conversion exists and EVariantOverflowError "Overflow while converting variant of type
+// Conversions raise EVariantTypeCastError "Invalid variant type conversion" when no conversion
+// exists and EVariantOverflowError "Overflow while converting variant of type
 // (%s) into type (%s)" when the value does not fit. Division by zero raises the runtime's math
 // errors (EZeroDivide for "/", EDivByZero for div and mod).
 #pragma once

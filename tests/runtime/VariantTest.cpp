@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/Numbers.h"
+#include "platform/runtime/Strings.h"
 #include "platform/runtime/Variant.h"
 #include "tests/support/TestSupport.h"
 
@@ -292,26 +294,29 @@ TEST_F(VariantTest, FloatsOutsideTheTargetRangeOverflow) {
     EXPECT_TRUE(std::isinf(Variant(std::numeric_limits<double>::infinity()).AsSingle()));
 }
 
-TEST_F(VariantTest, ErrorTextsNameTheTypes) {
-    EXPECT_EQ(ErrorText<EVariantTypeCastError>([] { Variant("abc").AsInteger(); }),
-              "Could not convert variant of type (String) into type (Integer)");
-    EXPECT_EQ(ErrorText<EVariantTypeCastError>([] { Null().AsSmallInt(); }),
-              "Could not convert variant of type (Null) into type (Smallint)");
-    EXPECT_EQ(ErrorText<EVariantTypeCastError>([] { Variant(u"x").AsCurrency(); }),
-              "Could not convert variant of type (OleStr) into type (Currency)");
-    EXPECT_EQ(ErrorText<EVariantTypeCastError>([] { Null().AsString(); }),
-              "Could not convert variant of type (Null) into type (String)");
-    EXPECT_EQ(ErrorText<EVariantTypeCastError>([] { VarToStr(VarArrayOf({1})); }),
-              "Could not convert variant of type (Array of Variant) into type (String)");
-    EXPECT_EQ(ErrorText<EVariantTypeCastError>([] { VarAsError(3).AsInteger(); }),
-              "Could not convert variant of type (Error) into type (Integer)");
+TEST_F(VariantTest, ErrorTexts) {
+    // Every conversion that does not exist raises the one cast error text.
+    const std::vector<std::function<void()>> casts = {
+        [] { Variant("abc").AsInteger(); },
+        [] { Null().AsSmallInt(); },
+        [] { Variant(u"x").AsCurrency(); },
+        [] { Null().AsString(); },
+        [] { VarToStr(VarArrayOf({1})); },
+        [] { VarAsError(3).AsInteger(); },
+        [] { Variant("abc").AsDateTime(); },
+        [] { VarAsType(5, varArray | varInteger); },
+    };
+    for (size_t i = 0; i < casts.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(ErrorText<EVariantTypeCastError>(casts[i]), "Invalid variant type conversion");
+    }
+    // A value too large for its target still says which types were involved.
     EXPECT_EQ(ErrorText<EVariantOverflowError>([] { Variant(300).AsByte(); }),
               "Overflow while converting variant of type (Integer) into type (Byte)");
     EXPECT_EQ(ErrorText<EVariantBadVarTypeError>([] { VarAsType(1, 14); }), "Invalid variant type");
     EXPECT_EQ(ErrorText<EVariantBadVarTypeError>([] { VarAsType(1, varAny); }), "Invalid variant type");
     // All of them are variant errors.
-    EXPECT_EQ(ErrorText<EVariantError>([] { Variant("abc").AsDouble(); }),
-              "Could not convert variant of type (String) into type (Double)");
+    EXPECT_EQ(ErrorText<EVariantError>([] { Variant("abc").AsDouble(); }), "Invalid variant type conversion");
 }
 
 TEST_F(VariantTest, TypeNames) {
@@ -356,9 +361,33 @@ TEST_F(VariantTest, TextOfValues) {
     EXPECT_EQ(VarToStr(Variant(false)), "False");
     EXPECT_EQ(VarToStr(Variant(1.0 / 3)), "0.333333333333333");
     EXPECT_EQ(VarToStr(Variant(Currency::FromRaw(-12345))), "-1.2345");
-    EXPECT_EQ(VarToStr(VarFromDateTime(At(2024, 3, 5, 13, 30))), "3/5/2024 1:30:00 PM");
     EXPECT_EQ(VarToStr(Variant(LongWord(4294967295u))), "4294967295");
     EXPECT_EQ(VarToStr(Variant(std::numeric_limits<Int64>::min())), "-9223372036854775808");
+}
+
+TEST_F(VariantTest, DateTextsLeaveOutADatePartOfZero) {
+    struct Case {
+        TDateTime Value;
+        const char* Expected;
+    };
+    const std::vector<Case> cases = {
+        {At(2024, 3, 5, 13, 30), "3/5/2024 1:30:00 PM"},
+        {At(2024, 3, 5), "3/5/2024"},
+        {0.5, "12:00:00 PM"}, // a time of day alone
+        {0.0, "12:00:00 AM"},
+        {1.0 / 24 * 13.5, "1:30:00 PM"},
+        {1.5, "12/31/1899 12:00:00 PM"},
+        {-1.25, "12/29/1899 6:00:00 AM"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Expected);
+        const Variant date = VarFromDateTime(c.Value);
+        EXPECT_EQ(VarToStr(date), c.Expected);
+        EXPECT_EQ(date.AsString(), c.Expected);
+        EXPECT_EQ(VarToWideStr(date), StringToWide(c.Expected));
+        EXPECT_EQ(VarAsType(date, varString).AsString(), c.Expected);
+        EXPECT_EQ(VarConcat(Variant("at "), date).AsString(), String("at ") + c.Expected);
+    }
 }
 
 TEST_F(VariantTest, Predicates) {
@@ -707,7 +736,7 @@ TEST_F(VariantTest, ArrayTypeConversion) {
     EXPECT_EQ(VarType(VarAsType(doubles, varArray | varVariant)), varArray | varVariant);
     EXPECT_THROW(VarAsType(VarArrayOf({"1", "x"}), varArray | varInteger), EVariantTypeCastError);
     EXPECT_EQ(ErrorText<EVariantTypeCastError>([] { VarAsType(5, varArray | varInteger); }),
-              "Could not convert variant of type (Integer) into type (Array of Integer)");
+              "Invalid variant type conversion");
     EXPECT_THROW(VarAsType(texts, varString), EVariantTypeCastError);
     EXPECT_EQ(VarType(VarAsType(texts, varVariant)), varArray | varVariant);
 }
