@@ -13,10 +13,10 @@
 
 Integer MinYear = 100;
 
-String SmartDateWordTexts[SmartDateWordCount] = {
-    "today", "yesterday", "tomorrow", "Sunday", "Monday", "Tuesday", "Wednesday",
-    "Thursday", "Friday", "Saturday", "first", "second", "third", "fourth",
-    "fifth", "sixth", "seventh", "bom", "eom", "now"};
+String SmartDateWordTexts[SmartDateWordCount] = {"today",   "yesterday", "tomorrow", "Sunday", "Monday",
+                                                 "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday",
+                                                 "first",   "second",    "third",    "fourth", "fifth",
+                                                 "sixth",   "seventh",   "bom",      "eom",    "now"};
 
 namespace {
 

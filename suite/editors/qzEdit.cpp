@@ -53,16 +53,18 @@ const std::vector<TqzCustomEditProperties*> NoLiveProperties;
 
 struct TEditTypes {
     TEditTypes() {
-        RegisterEnum<TqzEditVertAlignment>("TqzEditVertAlignment", {"taTopJustify", "taBottomJustify", "taVCenter"});
+        RegisterEnum<TqzEditVertAlignment>("TqzEditVertAlignment",
+                                           {"taTopJustify", "taBottomJustify", "taVCenter"});
         RegisterEnum<TqzEditButtonKind>("TqzEditButtonKind", {"bkEllipsis", "bkDown", "bkGlyph", "bkText"});
-        RegisterEnum<TqzEditButtonStyle>(
-            "TqzEditButtonStyle", {"btsDefault", "bts3D", "btsFlat", "btsSimple", "btsHotFlat", "btsUltraFlat", "btsOffice11"});
+        RegisterEnum<TqzEditButtonStyle>("TqzEditButtonStyle", {"btsDefault", "bts3D", "btsFlat", "btsSimple",
+                                                                "btsHotFlat", "btsUltraFlat", "btsOffice11"});
         RegisterEnum<TqzEditButtonTransparency>(
-            "TqzEditButtonTransparency", {"ebtNone", "ebtInactive", "ebtAlways", "ebtHideInactive", "ebtHideUnselected"});
+            "TqzEditButtonTransparency",
+            {"ebtNone", "ebtInactive", "ebtAlways", "ebtHideInactive", "ebtHideUnselected"});
         RegisterEnum<TqzEditPopupBorderStyle>("TqzEditPopupBorderStyle",
                                               {"epbsDefault", "epbsSingle", "epbsFrame3D", "epbsFlat"});
-        RegisterEnum<TqzEditBorderStyle>(
-            "TqzEditBorderStyle", {"ebsNone", "ebsSingle", "ebsThick", "ebsFlat", "ebs3D", "ebsUltraFlat", "ebsOffice11"});
+        RegisterEnum<TqzEditBorderStyle>("TqzEditBorderStyle", {"ebsNone", "ebsSingle", "ebsThick", "ebsFlat",
+                                                                "ebs3D", "ebsUltraFlat", "ebsOffice11"});
         RegisterInterfacedPersistentClass<TqzCustomEditProperties>();
         RegisterInterfacedPersistentClass<TqzCustomEditDefaultValuesProvider>();
         RegisterClass(TqzEditRepository::StaticClass());
@@ -132,8 +134,10 @@ void TqzEditAlignment::SetVert(TqzEditVertAlignment value) {
 }
 
 KOV_PUBLISHED(TqzEditAlignment) {
-    Property("Horz", &TqzEditAlignment::GetHorz, &TqzEditAlignment::SetHorz).Stored(&TqzEditAlignment::IsHorzStored);
-    Property("Vert", &TqzEditAlignment::GetVert, &TqzEditAlignment::SetVert).Stored(&TqzEditAlignment::IsVertStored);
+    Property("Horz", &TqzEditAlignment::GetHorz, &TqzEditAlignment::SetHorz)
+        .Stored(&TqzEditAlignment::IsHorzStored);
+    Property("Vert", &TqzEditAlignment::GetVert, &TqzEditAlignment::SetVert)
+        .Stored(&TqzEditAlignment::IsVertStored);
 }
 
 // ---- Assigned values -------------------------------------------------------------------------
@@ -173,7 +177,8 @@ void TqzCustomEditPropertiesValues::SetReadOnly(bool value) {
 }
 
 KOV_PUBLISHED(TqzCustomEditPropertiesValues) {
-    Property("ReadOnly", &TqzCustomEditPropertiesValues::GetReadOnly, &TqzCustomEditPropertiesValues::SetReadOnly)
+    Property("ReadOnly", &TqzCustomEditPropertiesValues::GetReadOnly,
+             &TqzCustomEditPropertiesValues::SetReadOnly)
         .Default(false);
 }
 
@@ -312,9 +317,11 @@ KOV_PUBLISHED(TqzEditButton) {
     Property("Caption", &TqzEditButton::GetCaption, &TqzEditButton::SetCaption);
     Property("Default", &TqzEditButton::GetDefault, &TqzEditButton::SetDefault).Default(false);
     Property("Enabled", &TqzEditButton::GetEnabled, &TqzEditButton::SetEnabled).Default(true);
-    Property("Glyph", &TqzEditButton::GetGlyph, &TqzEditButton::SetGlyph).Stored(&TqzEditButton::IsGlyphStored);
+    Property("Glyph", &TqzEditButton::GetGlyph, &TqzEditButton::SetGlyph)
+        .Stored(&TqzEditButton::IsGlyphStored);
     Property("Kind", &TqzEditButton::GetKind, &TqzEditButton::SetKind).Default(bkDown);
-    Property("LeftAlignment", &TqzEditButton::GetLeftAlignment, &TqzEditButton::SetLeftAlignment).Default(false);
+    Property("LeftAlignment", &TqzEditButton::GetLeftAlignment, &TqzEditButton::SetLeftAlignment)
+        .Default(false);
     Property("Stretchable", &TqzEditButton::GetStretchable, &TqzEditButton::SetStretchable).Default(true);
     Property("Visible", &TqzEditButton::GetVisible, &TqzEditButton::SetVisible).Default(true);
     Property("Width", &TqzEditButton::GetWidth, &TqzEditButton::SetWidth).Default(0);
@@ -390,7 +397,8 @@ TqzCustomEditProperties::~TqzCustomEditProperties() {
     FStoredAlignment.reset();
     FAssignedValues.reset();
     FFreeNotificator.reset();
-    if (auto* live = Unit().LiveProperties) live->erase(std::remove(live->begin(), live->end(), this), live->end());
+    if (auto* live = Unit().LiveProperties)
+        live->erase(std::remove(live->begin(), live->end(), this), live->end());
 }
 
 // -- Change protocol --
@@ -498,7 +506,9 @@ void TqzCustomEditProperties::SetAssignedValues(TqzCustomEditPropertiesValues* v
     GetAssignedValues()->Assign(value);
 }
 
-TClass TqzCustomEditProperties::GetAssignedValuesClass() const { return TqzCustomEditPropertiesValues::StaticClass(); }
+TClass TqzCustomEditProperties::GetAssignedValuesClass() const {
+    return TqzCustomEditPropertiesValues::StaticClass();
+}
 
 void TqzCustomEditProperties::SetAutoSelect(bool value) {
     if (FAutoSelect == value) return;
@@ -539,7 +549,8 @@ void TqzCustomEditProperties::SetTransparent(bool value) {
 }
 
 bool TqzCustomEditProperties::GetUseLeftAlignmentOnEditing() const {
-    return FUseLeftAlignmentOnEditingAssigned ? FUseLeftAlignmentOnEditing : GetDefaultUseLeftAlignmentOnEditing();
+    return FUseLeftAlignmentOnEditingAssigned ? FUseLeftAlignmentOnEditing
+                                              : GetDefaultUseLeftAlignmentOnEditing();
 }
 
 void TqzCustomEditProperties::SetUseLeftAlignmentOnEditing(bool value) {
@@ -631,7 +642,8 @@ void TqzCustomEditProperties::ResetToDefaults() {
 
 KOV_PUBLISHED(TqzCustomEditProperties) {
     Property("Alignment", &TqzCustomEditProperties::GetAlignment, &TqzCustomEditProperties::SetAlignment);
-    Property("AssignedValues", &TqzCustomEditProperties::GetAssignedValues, &TqzCustomEditProperties::SetAssignedValues);
+    Property("AssignedValues", &TqzCustomEditProperties::GetAssignedValues,
+             &TqzCustomEditProperties::SetAssignedValues);
     Property("AutoSelect", &TqzCustomEditProperties::GetAutoSelect, &TqzCustomEditProperties::SetAutoSelect)
         .Default(true);
     Property("BeepOnError", &TqzCustomEditProperties::BeepOnError).Default(false);
@@ -640,7 +652,8 @@ KOV_PUBLISHED(TqzCustomEditProperties) {
     Property("ImmediatePost", &TqzCustomEditProperties::ImmediatePost).Default(false);
     Property("ReadOnly", &TqzCustomEditProperties::GetReadOnly, &TqzCustomEditProperties::SetReadOnly)
         .Stored(&TqzCustomEditProperties::IsReadOnlyStored);
-    Property("Transparent", &TqzCustomEditProperties::GetTransparent, &TqzCustomEditProperties::SetTransparent)
+    Property("Transparent", &TqzCustomEditProperties::GetTransparent,
+             &TqzCustomEditProperties::SetTransparent)
         .Default(false);
     Property("UseLeftAlignmentOnEditing", &TqzCustomEditProperties::GetUseLeftAlignmentOnEditing,
              &TqzCustomEditProperties::SetUseLeftAlignmentOnEditing)
@@ -675,10 +688,12 @@ TqzCustomEditProperties* TqzEditRepositoryItem::GetProperties() {
         auto* properties = dynamic_cast<TqzCustomEditProperties*>(made);
         if (!properties) {
             delete made;
-            throw EInvalidOperation("The properties class of a repository item is not an editor properties class");
+            throw EInvalidOperation(
+                "The properties class of a repository item is not an editor properties class");
         }
         FProperties.reset(properties);
-        FProperties->SetOnPropertiesChanged(MakeEvent(this, &TqzEditRepositoryItem::NotifyPropertiesListeners));
+        FProperties->SetOnPropertiesChanged(
+            MakeEvent(this, &TqzEditRepositoryItem::NotifyPropertiesListeners));
     }
     return FProperties.get();
 }
@@ -689,7 +704,8 @@ void TqzEditRepositoryItem::NotifyPropertiesListeners(TObject*) {
     // Last first; a listener may leave while it hears.
     const std::vector<IqzEditRepositoryItemListener*> listeners = FListeners;
     for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
-        if (std::find(FListeners.begin(), FListeners.end(), *it) != FListeners.end()) (*it)->PropertiesChanged(this);
+        if (std::find(FListeners.begin(), FListeners.end(), *it) != FListeners.end())
+            (*it)->PropertiesChanged(this);
 }
 
 void TqzEditRepositoryItem::AddListener(IqzEditRepositoryItemListener* listener) {
@@ -745,7 +761,9 @@ void TqzEditRepository::RemoveItem(TqzEditRepositoryItem* item) {
     if (item && item->FRepository == this) item->FRepository = nullptr;
 }
 
-TqzEditRepositoryItem* TqzEditRepository::CreateItem(TClass itemClass) { return CreateItemEx(itemClass, this); }
+TqzEditRepositoryItem* TqzEditRepository::CreateItem(TClass itemClass) {
+    return CreateItemEx(itemClass, this);
+}
 
 TqzEditRepositoryItem* TqzEditRepository::CreateItemEx(TClass itemClass, TComponent* owner) {
     TObject* made = itemClass->Create(owner);
@@ -883,6 +901,10 @@ void AddRegion(TqzRegion* region, TqzRegion* other) {
     if (region && other) CombineRgn(region->GetHandle(), region->GetHandle(), other->GetHandle(), RGN_OR);
 }
 
-void SendKeyDownToEdit(TWinControl* editor, Word key) { SendMessageA(editor->GetHandle(), WM_KEYDOWN, key, 0); }
+void SendKeyDownToEdit(TWinControl* editor, Word key) {
+    SendMessageA(editor->GetHandle(), WM_KEYDOWN, key, 0);
+}
 
-void SendCharToEdit(TWinControl* editor, char32_t ch) { SendMessageA(editor->GetHandle(), WM_CHAR, WPARAM(ch), 0); }
+void SendCharToEdit(TWinControl* editor, char32_t ch) {
+    SendMessageA(editor->GetHandle(), WM_CHAR, WPARAM(ch), 0);
+}

@@ -38,7 +38,15 @@ class TqzEditRepositoryItem;
 enum TqzEditVertAlignment : Byte { taTopJustify, taBottomJustify, taVCenter };
 
 enum TqzEditButtonKind : Byte { bkEllipsis, bkDown, bkGlyph, bkText };
-enum TqzEditButtonStyle : Byte { btsDefault, bts3D, btsFlat, btsSimple, btsHotFlat, btsUltraFlat, btsOffice11 };
+enum TqzEditButtonStyle : Byte {
+    btsDefault,
+    bts3D,
+    btsFlat,
+    btsSimple,
+    btsHotFlat,
+    btsUltraFlat,
+    btsOffice11
+};
 enum TqzEditButtonTransparency : Byte { ebtNone, ebtInactive, ebtAlways, ebtHideInactive, ebtHideUnselected };
 enum TqzEditPopupBorderStyle : Byte { epbsDefault, epbsSingle, epbsFrame3D, epbsFlat };
 enum TqzEditBorderStyle : Byte { ebsNone, ebsSingle, ebsThick, ebsFlat, ebs3D, ebsUltraFlat, ebsOffice11 };
@@ -89,7 +97,8 @@ public:
 };
 
 // The neutral provider; the data-bound one answers from its field.
-class TqzCustomEditDefaultValuesProvider : public TqzInterfacedPersistent, public IqzEditDefaultValuesProvider {
+class TqzCustomEditDefaultValuesProvider : public TqzInterfacedPersistent,
+                                           public IqzEditDefaultValuesProvider {
     KOV_CLASS(TqzCustomEditDefaultValuesProvider, TqzInterfacedPersistent)
 public:
     explicit TqzCustomEditDefaultValuesProvider(TPersistent* owner);

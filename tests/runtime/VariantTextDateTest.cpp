@@ -48,7 +48,8 @@ TFormatSettings IsoSettings() {
 // The converted value as text, or "refused" when the conversion raised.
 String Converted(const String& text) {
     try {
-        return FormatDateTime("yyyy-mm-dd hh:nn:ss", VarToDateTime(Variant(text)), testsupport::DotSettings());
+        return FormatDateTime("yyyy-mm-dd hh:nn:ss", VarToDateTime(Variant(text)),
+                              testsupport::DotSettings());
     } catch (const EVariantError&) {
         return "refused";
     }

@@ -98,20 +98,40 @@ TEST_F(DateUtils, SmartWordsGiveTheirDaysRelativeToAWednesday) {
         const char* Text;
         const char* Expected;
     } cases[] = {
-        {"today", "2028-02-16"},     {"yesterday", "2028-02-15"}, {"tomorrow", "2028-02-17"},
-        {"Wednesday", "2028-02-16"}, {"Monday", "2028-02-21"},    {"tuesday", "2028-02-22"},
-        {"Thursday", "2028-02-17"},  {"Sunday", "2028-02-20"},    {"Saturday", "2028-02-19"},
-        {"first", "2028-02-13"},     {"second", "2028-02-14"},    {"fourth", "2028-02-16"},
-        {"seventh", "2028-02-19"},   {"bom", "2028-02-01"},       {"eom", "2028-02-29"},
-        {"now", "2028-02-16 10:30"}, {"NOW + 1", "2028-02-17 10:30"},
+        {"today", "2028-02-16"},
+        {"yesterday", "2028-02-15"},
+        {"tomorrow", "2028-02-17"},
+        {"Wednesday", "2028-02-16"},
+        {"Monday", "2028-02-21"},
+        {"tuesday", "2028-02-22"},
+        {"Thursday", "2028-02-17"},
+        {"Sunday", "2028-02-20"},
+        {"Saturday", "2028-02-19"},
+        {"first", "2028-02-13"},
+        {"second", "2028-02-14"},
+        {"fourth", "2028-02-16"},
+        {"seventh", "2028-02-19"},
+        {"bom", "2028-02-01"},
+        {"eom", "2028-02-29"},
+        {"now", "2028-02-16 10:30"},
+        {"NOW + 1", "2028-02-17 10:30"},
         // An offset in days: any letter case, blanks or none around the sign.
-        {"tomorrow -2", "2028-02-15"}, {"TOMORROW-2", "2028-02-15"}, {"  Tomorrow  -  2 ", "2028-02-15"},
-        {"toMorrow- 2", "2028-02-15"}, {"today+3", "2028-02-19"},    {"eom + 1", "2028-03-01"},
+        {"tomorrow -2", "2028-02-15"},
+        {"TOMORROW-2", "2028-02-15"},
+        {"  Tomorrow  -  2 ", "2028-02-15"},
+        {"toMorrow- 2", "2028-02-15"},
+        {"today+3", "2028-02-19"},
+        {"eom + 1", "2028-03-01"},
         // A lone sign, a number that cannot be read, or anything else after the word: ignored.
-        {"today+", "2028-02-16"}, {"today +x", "2028-02-16"},     {"today 5", "2028-02-16"},
+        {"today+", "2028-02-16"},
+        {"today +x", "2028-02-16"},
+        {"today 5", "2028-02-16"},
         {"todayish", "2028-02-16"},
         // No word at the start.
-        {"", "no"}, {"tod", "no"}, {"x today", "no"}, {"2/16/2028", "no"},
+        {"", "no"},
+        {"tod", "no"},
+        {"x today", "no"},
+        {"2/16/2028", "no"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.Expected, Smart(c.Text)) << "\"" << c.Text << "\"";
@@ -251,10 +271,10 @@ TEST(DateCalendar, AddMonthsToYearMonthCarriesAndBorrows) {
     const struct {
         Integer Year, Month, Delta, Returned, NewYear, NewMonth;
     } cases[] = {
-        {2026, 5, 0, 0, 2026, 5},    {2026, 5, 7, 0, 2026, 12},   {2026, 5, 8, 0, 2027, 1},
-        {2026, 5, 12, 1, 2027, 5},   {2026, 5, 31, 2, 2028, 12}, {2026, 5, -4, 0, 2026, 1},
-        {2026, 5, -5, 0, 2025, 12},  {2026, 5, -12, -1, 2025, 5}, {2026, 1, -13, -1, 2024, 12},
-        {2026, 12, 1, 0, 2027, 1},   {2026, 12, -25, -2, 2024, 11},
+        {2026, 5, 0, 0, 2026, 5},   {2026, 5, 7, 0, 2026, 12},     {2026, 5, 8, 0, 2027, 1},
+        {2026, 5, 12, 1, 2027, 5},  {2026, 5, 31, 2, 2028, 12},    {2026, 5, -4, 0, 2026, 1},
+        {2026, 5, -5, 0, 2025, 12}, {2026, 5, -12, -1, 2025, 5},   {2026, 1, -13, -1, 2024, 12},
+        {2026, 12, 1, 0, 2027, 1},  {2026, 12, -25, -2, 2024, 11},
     };
     for (const auto& c : cases) {
         Integer year = c.Year, month = c.Month;
@@ -275,11 +295,12 @@ TEST(DateCalendar, DaysOfMonthsAndClamping) {
     const struct {
         Integer Year, Month, Day, Clamped;
     } cases[] = {
-        {2028, 2, 30, 29}, {2027, 2, 29, 28}, {1900, 2, 29, 28}, {2000, 2, 30, 29},
-        {2026, 4, 31, 30}, {2026, 12, 31, 31}, {2026, 6, 0, 1},  {2026, 6, -7, 1}, {2026, 6, 15, 15},
+        {2028, 2, 30, 29},  {2027, 2, 29, 28}, {1900, 2, 29, 28}, {2000, 2, 30, 29}, {2026, 4, 31, 30},
+        {2026, 12, 31, 31}, {2026, 6, 0, 1},   {2026, 6, -7, 1},  {2026, 6, 15, 15},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c.Clamped, ClampDayToMonth(c.Year, c.Month, c.Day)) << c.Year << "-" << c.Month << "-" << c.Day;
+        EXPECT_EQ(c.Clamped, ClampDayToMonth(c.Year, c.Month, c.Day))
+            << c.Year << "-" << c.Month << "-" << c.Day;
     EXPECT_TRUE(IsLeapYear(Integer(2000)));
     EXPECT_FALSE(IsLeapYear(Integer(2100)));
     const TDateTime value = EncodeDate(2027, 8, 9);

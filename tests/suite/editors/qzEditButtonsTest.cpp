@@ -75,7 +75,8 @@ TEST_F(EditButtons, VisibleCaptionDropsAcceleratorPrefixes) {
     const struct {
         const char* Caption;
         const char* Visible;
-    } cases[] = {{"&Open", "Open"}, {"Save && Close", "Save & Close"}, {"Go&", "Go_"}, {"a&b&c", "abc"}, {"", ""}};
+    } cases[] = {
+        {"&Open", "Open"}, {"Save && Close", "Save & Close"}, {"Go&", "Go_"}, {"a&b&c", "abc"}, {"", ""}};
     for (const auto& c : cases) {
         button->SetCaption(c.Caption);
         EXPECT_EQ(c.Visible, button->GetVisibleCaption()) << c.Caption;

@@ -84,8 +84,8 @@ TEST_F(SolidBrushCache, SystemColoursUpToIndex30ComeFromTheSystemBrushes) {
     const struct {
         Cardinal Colour;
         bool System;
-    } cases[] = {{0xFF000000u, true}, {0xFF00000Fu, true}, {0xFF00001Eu, true},
-                 {0xFF00001Fu, false}, {0xFF000100u, false}, {0xFEFFFFFFu, false}, {0x00FFFFFFu, false}};
+    } cases[] = {{0xFF000000u, true},  {0xFF00000Fu, true},  {0xFF00001Eu, true}, {0xFF00001Fu, false},
+                 {0xFF000100u, false}, {0xFEFFFFFFu, false}, {0x00FFFFFFu, false}};
     for (const auto& c : cases) {
         const Integer before = GetSolidBrushCache()->GetDepth();
         HBRUSH brush = GetCachedSolidBrush(TColor(c.Colour));

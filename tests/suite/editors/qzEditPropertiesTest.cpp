@@ -220,9 +220,10 @@ TEST(EditProperties, NeutralAnswers) {
     EXPECT_EQ(&provider, provider.GetProviderObject());
 
     // The published settings, for the stored definitions.
-    for (const char* name : {"Alignment", "AssignedValues", "AutoSelect", "BeepOnError", "ClearKey", "ClickKey",
-                             "ImmediatePost", "ReadOnly", "Transparent", "UseLeftAlignmentOnEditing",
-                             "ValidateOnEnter", "OnButtonClick", "OnChange", "OnEditValueChanged", "OnValidate"})
+    for (const char* name :
+         {"Alignment", "AssignedValues", "AutoSelect", "BeepOnError", "ClearKey", "ClickKey", "ImmediatePost",
+          "ReadOnly", "Transparent", "UseLeftAlignmentOnEditing", "ValidateOnEnter", "OnButtonClick",
+          "OnChange", "OnEditValueChanged", "OnValidate"})
         EXPECT_TRUE(IsPublishedProp(&properties, name)) << name;
     EXPECT_FALSE(IsPublishedProp(&properties, "InPlaceMouseWheel"));
     EXPECT_TRUE(properties.GetAssignedValues()->OwnerHasProperty("ReadOnly"));

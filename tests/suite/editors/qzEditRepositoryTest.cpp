@@ -116,15 +116,13 @@ TEST(EditRepository, AnItemMovesBetweenRepositoriesAndOutlivesOne) {
 }
 
 // Stand-ins for the properties classes of the editors, each its own class.
-template <int N>
-class TStandInProperties : public TqzCustomEditProperties {
+template <int N> class TStandInProperties : public TqzCustomEditProperties {
     KOV_CLASS(TStandInProperties, TqzCustomEditProperties)
 public:
     using TqzCustomEditProperties::TqzCustomEditProperties;
 };
 
-template <std::size_t... I>
-std::vector<TClass> StandInClasses(std::index_sequence<I...>) {
+template <std::size_t... I> std::vector<TClass> StandInClasses(std::index_sequence<I...>) {
     return {TStandInProperties<int(I)>::StaticClass()...};
 }
 
@@ -146,9 +144,11 @@ TEST(EditPropertiesRegistry, ListsTheClassesByShortNameIgnoringCase) {
         "TimeEdit|Represents an editor displaying time values",
         "DateEdit|Represents an edit control with a dropdown calendar",
         "HyperLink|Represents a text editor with hyperlink functionality",
-        "ImageComboBox|Represents an editor displaying the list of images and text strings within the dropdown "
+        "ImageComboBox|Represents an editor displaying the list of images and text strings within the "
+        "dropdown "
         "window",
-        "MRUEdit|Represents a text editor displaying the list of most recently used items (MRU) within a dropdown "
+        "MRUEdit|Represents a text editor displaying the list of most recently used items (MRU) within a "
+        "dropdown "
         "window",
         "LookupComboBox|Represents a lookup combo box control",
         "ProgressBar|Represents a ProgressBar",
@@ -164,10 +164,11 @@ TEST(EditPropertiesRegistry, ListsTheClassesByShortNameIgnoringCase) {
     for (Integer i = 0; i < registry->GetCount(); ++i)
         if (std::find(classes.begin(), classes.end(), registry->GetItems(i)) != classes.end())
             names.push_back(registry->GetDescription(i));
-    EXPECT_EQ((std::vector<std::string>{"BlobEdit", "ButtonEdit", "CalcEdit", "CheckBox", "ComboBox", "CurrencyEdit",
-                                        "DateEdit", "HyperLink", "Image", "ImageComboBox", "LookupComboBox",
-                                        "MaskEdit", "Memo", "MRUEdit", "PopupEdit", "ProgressBar", "RadioGroup",
-                                        "SpinEdit", "TextEdit", "TimeEdit", "TrackBar"}),
+    EXPECT_EQ((std::vector<std::string>{
+                  "BlobEdit", "ButtonEdit", "CalcEdit",  "CheckBox",      "ComboBox",       "CurrencyEdit",
+                  "DateEdit", "HyperLink",  "Image",     "ImageComboBox", "LookupComboBox", "MaskEdit",
+                  "Memo",     "MRUEdit",    "PopupEdit", "ProgressBar",   "RadioGroup",     "SpinEdit",
+                  "TextEdit", "TimeEdit",   "TrackBar"}),
               names);
     EXPECT_EQ("Image|Represents an image editor", registry->GetText(registry->IndexOfClass(classes[8])));
     for (TClass cls : classes)
@@ -222,8 +223,8 @@ TEST(EditUnit, SharedRoutines) {
     EXPECT_EQ(TShiftState{ssLeft}, MouseButtonToShiftState(mbLeft));
     EXPECT_EQ(TShiftState{ssRight}, MouseButtonToShiftState(mbRight));
     EXPECT_EQ(TShiftState{ssMiddle}, MouseButtonToShiftState(mbMiddle));
-    const TShiftState byCode[] = {TShiftState(), TShiftState{ssLeft}, TShiftState{ssRight}, TShiftState{ssMiddle},
-                                  TShiftState()};
+    const TShiftState byCode[] = {TShiftState(), TShiftState{ssLeft}, TShiftState{ssRight},
+                                  TShiftState{ssMiddle}, TShiftState()};
     for (Integer code = 0; code <= 4; ++code)
         EXPECT_EQ(byCode[code], MouseButtonCodeToShiftState(code)) << code;
     EXPECT_EQ(0x08u, MouseButtonToShiftState(mbLeft).Mask());
