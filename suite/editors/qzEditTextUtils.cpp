@@ -14,6 +14,21 @@ constexpr char kTab = 0x09, kLF = 0x0A, kCR = 0x0D;
 
 bool IsJustified(const TqzTextParams& p) { return p.HorzAlignment == 3 || p.HorzAlignment == 4; }
 
+// Bytes of the character starting at p: a whole UTF-8 sequence, or 1 for a stray byte. Rows
+// begin and end only between characters, and a character is measured whole.
+Integer CharLength(const char* p, Integer remaining) {
+    const auto lead = static_cast<unsigned char>(*p);
+    const Integer length = lead < 0x80         ? 1
+                           : (lead >> 5) == 6  ? 2
+                           : (lead >> 4) == 14 ? 3
+                           : (lead >> 3) == 30 ? 4
+                                               : 1;
+    if (length > remaining) return 1;
+    for (Integer i = 1; i < length; ++i)
+        if ((static_cast<unsigned char>(p[i]) & 0xC0) != 0x80) return 1;
+    return length;
+}
+
 // Fills one row from the cursor and advances the cursor and the remaining count.
 TqzTextRow BreakTextRow(HDC dc, const char*& cursor, Integer& remaining, const TqzTextParams& p, bool lastRow,
                         Integer rowWidth) {
@@ -23,13 +38,14 @@ TqzTextRow BreakTextRow(HDC dc, const char*& cursor, Integer& remaining, const T
     const bool charBreaking = wrapping && p.CharBreak;
     const bool ellipsisMeasuring = p.EndEllipsis && lastRow && !p.WholeRows && !p.NoClip && !IsJustified(p);
     Integer count = 0, breaks = 0, lastBreak = -1, width = 0;
-    for (Integer i = 0; i < remaining; ++i) {
+    for (Integer i = 0, length = 0; i < remaining; i += length) {
         const char c = cursor[i];
+        length = CharLength(cursor + i, remaining - i);
         if ((c == kCR || c == kLF) && !ellipsisMeasuring && !p.SingleLine) {
             if (p.HorzAlignment == 3) breaks = 0;
             break;
         }
-        count = i + 1;
+        count = i + length;
         if (c == p.BreakChar || c == kTab) {
             ++breaks;
             lastBreak = i;
@@ -38,7 +54,7 @@ TqzTextRow BreakTextRow(HDC dc, const char*& cursor, Integer& remaining, const T
         if (p.ExpandTabs)
             width = TextExtentOf(dc, cursor, count, true).cx;
         else
-            width += TextExtentOf(dc, cursor + i, 1, false).cx;
+            width += TextExtentOf(dc, cursor + i, length, false).cx;
         if (width <= rowWidth) continue;
         if (ellipsisMeasuring || p.SingleLine) break;
         if (lastBreak < 0) {
@@ -310,7 +326,8 @@ void DrawTextRowsOut(HDC dc, const TRect& bounds, const TqzTextParams& p, bool e
             SIZE size{};
             GetTextExtentExPoint(dc, row.Text, count, std::max<Integer>(0, boundsWidth - p.EllipsisWidth),
                                  &fit, nullptr, &size);
-            count = std::max<Integer>(1, std::min<Integer>(fit, count));
+            // At least the first character, whole.
+            count = std::max<Integer>(CharLength(row.Text, count), std::min<Integer>(fit, count));
             width = TextExtentOf(dc, row.Text, count, p.ExpandTabs).cx;
         }
         RowOut(dc, row, count, p);

@@ -1,6 +1,8 @@
 // The editors' own text engine: a text is broken into rows, the rows are placed in a rectangle
 // and drawn, with justified or spread rows, a highlighted selection and an ellipsis on a cut
-// last row. Text is single-byte; the engine works on a device context.
+// last row. Text is UTF-8: rows break between characters (code points), each character is
+// measured whole, and counts, offsets and the selection are in bytes. The engine works on a
+// device context.
 #pragma once
 
 #include <vector>

@@ -96,6 +96,60 @@ TEST_F(qzEditTextUtils, BreaksRowsByWidthAndLineBreaks) {
     }
 }
 
+TEST_F(qzEditTextUtils, RowsBreakBetweenCharactersNotInsideThem) {
+    // Accented and Chinese text: every row holds whole characters, is no wider than the
+    // rectangle when it can be, and takes as many characters as fit.
+    const std::string e = "\xC3\xA9";         // é
+    const std::string zhong = "\xE4\xB8\xAD"; // 中
+    const std::string wen = "\xE6\x96\x87";   // 文
+    auto layout = [&](const std::string& text, Integer flags, Integer width) {
+        const TqzTextParams p = PrepareTextParams(DC, flags);
+        TqzTextRows rows;
+        Integer count = 0;
+        LayoutTextRows(DC, text.c_str(), TRect{0, 0, LONG(width), 10000}, 0, p, count, rows);
+        return RowTexts(rows, count);
+    };
+
+    // Pairs of "é " wrap exactly as many per row as their measure allows.
+    std::string pairs;
+    for (int i = 0; i < 12; ++i)
+        pairs += e + " ";
+    const Integer fourPairs = Width(e + " " + e + " " + e + " " + e);
+    const auto pairRows = layout(pairs, toWordBreak, fourPairs);
+    EXPECT_EQ(3u, pairRows.size());
+    for (const auto& row : pairRows) {
+        EXPECT_EQ(e + " " + e + " " + e + " " + e + " ", row);
+    }
+
+    // Chinese broken between characters: three ideographs per row, the last row the rest.
+    std::string chinese;
+    for (int i = 0; i < 5; ++i)
+        chinese += zhong + wen;
+    const auto charRows = layout(chinese, toWordBreak | toCharBreak, Width(zhong + wen + zhong));
+    ASSERT_EQ(4u, charRows.size());
+    EXPECT_EQ(zhong + wen + zhong, charRows[0]);
+    EXPECT_EQ(wen + zhong + wen, charRows[1]);
+    EXPECT_EQ(zhong + wen + zhong, charRows[2]);
+    EXPECT_EQ(wen, charRows[3]);
+    // A rectangle narrower than one ideograph still gives whole ideographs, one per row.
+    const auto narrow = layout(zhong + wen + "a", toWordBreak | toCharBreak, 1);
+    EXPECT_EQ((std::vector<std::string>{zhong, wen, "a"}), narrow);
+    // A mixed word breaks at the space before it.
+    const auto mixed = layout("ab " + zhong + wen + e, toWordBreak, Width("ab " + zhong));
+    EXPECT_EQ((std::vector<std::string>{"ab ", zhong + wen + e}), mixed);
+
+    // A single line cut with an ellipsis keeps whole characters; the first one at least.
+    TRect bounds{0, 0, LONG(Width(zhong) / 2), 40};
+    const TqzTextParams p = PrepareTextParams(DC, toEndEllipsis | toSingleLine);
+    TqzTextRows rows;
+    Integer count = 0;
+    LayoutTextRows(DC, chinese.c_str(), bounds, 0, p, count, rows);
+    ASSERT_EQ(1, count);
+    EXPECT_EQ(3, rows[0].CharCount);
+    PlaceTextRows(DC, bounds, p, count, rows);
+    DrawTextRowsOut(DC, bounds, p, true, clWhite, clBlack, 0, 0, count, rows);
+}
+
 TEST_F(qzEditTextUtils, RowLimitStopsLayoutAndReportsLeftover) {
     const TqzTextParams p = PrepareTextParams(DC, 0);
     TqzTextRows rows;
