@@ -382,6 +382,7 @@ private:
 
     // -- linking
     void AddLink(TqzRegExprState* from, TqzRegExprState* to);
+    bool LinksSpent() const { return FLinks > TqzRegExpr::MaxLinks; }
     static TqzRegExprState* EntryOf(TqzRegExprParserItem& item);
     static TqzRegExprState* ExitOf(TqzRegExprParserItem& item);
     std::vector<TqzRegExprState*> EntryStates(TqzRegExprParserAlt& alt);
@@ -965,7 +966,7 @@ void TqzRegExprCompiler::ParseParameterQuantifier(TqzRegExprParserAlt& alt, cons
 // -- linking
 
 void TqzRegExprCompiler::AddLink(TqzRegExprState* from, TqzRegExprState* to) {
-    if (FLinks > TqzRegExpr::MaxLinks) return;
+    if (LinksSpent()) return;
     ++FLinks;
     from->AddLink(to);
 }
@@ -999,10 +1000,12 @@ std::vector<TqzRegExprState*> TqzRegExprCompiler::EndStates(TqzRegExprParserAlt&
 }
 
 void TqzRegExprCompiler::LinkAlt(TqzRegExprParserAlt& alt) {
-    for (std::size_t i = 0; i < alt.size(); ++i) {
+    // Once the budget is spent the pattern is refused anyway: linking stops right there, since
+    // a long run of optional items would otherwise cost time quadratic in its length.
+    for (std::size_t i = 0; i < alt.size() && !LinksSpent(); ++i) {
         TqzRegExprParserItem& item = *alt[i];
         TqzRegExprState* exit = ExitOf(item);
-        for (std::size_t j = i + 1; j < alt.size(); ++j) {
+        for (std::size_t j = i + 1; j < alt.size() && !LinksSpent(); ++j) {
             AddLink(exit, EntryOf(*alt[j]));
             if (!alt[j]->IsOptional()) break;
         }
@@ -1028,6 +1031,7 @@ void TqzRegExprCompiler::LinkAlt(TqzRegExprParserAlt& alt) {
 bool TqzRegExprCompiler::Link(TqzRegExprParserAlts& alts, TqzRegExprSimpleState& start) {
     bool someAllOptional = false;
     for (auto& alt : alts) {
+        if (LinksSpent()) break;
         for (TqzRegExprState* state : EntryStates(*alt))
             AddLink(&start, state);
         someAllOptional = someAllOptional || AllOptional(*alt);
@@ -1035,7 +1039,7 @@ bool TqzRegExprCompiler::Link(TqzRegExprParserAlts& alts, TqzRegExprSimpleState&
         MarkAltFinal(*alt);
     }
     if (someAllOptional) start.MarkAccepting();
-    if (FLinks > TqzRegExpr::MaxLinks) {
+    if (LinksSpent()) {
         Error(0, 0, Text(sqzTooComplex));
         return false;
     }

@@ -83,7 +83,7 @@ TEST_F(RegExprTest, FeedTextTakesWhatThePatternAllows) {
         {"a|bc", "bc", "bc", true},
         {"a|bc", "b", "b", false},
         {"[a-]", "-", "-", true},
-        {"[a-'']x", "-x", "-x", true},  // a "-" before the closing bracket never ranges over it
+        {"[a-'']x", "-x", "-x", true}, // a "-" before the closing bracket never ranges over it
         {"[^a-c]", "bd", "d", true},
         {"[.]", "x.", ".", true},
         {"[\\d.]+", "1.5x", "1.5", true},
@@ -424,6 +424,14 @@ TEST_F(RegExprTest, PathologicalPatternsHaveABoundedCost) {
     for (int i = 0; i < 3000; ++i)
         optionals += "a?";
     String wraps = "a+" + String(3000, '?');
+    // Within the node limit, but its links pass their limit early: compiling stops there
+    // instead of linking every optional item to all those after it.
+    String manyOptionals;
+    for (int i = 0; i < TqzRegExpr::MaxNodes; ++i)
+        manyOptionals += "a?";
+    String optionalGroups;
+    for (int i = 0; i < TqzRegExpr::MaxNodes / 4; ++i)
+        optionalGroups += "(b)?";
     const std::vector<String> refused = {
         "a{1000000000}",
         "a{99999999999999999999}",
@@ -434,6 +442,9 @@ TEST_F(RegExprTest, PathologicalPatternsHaveABoundedCost) {
         deep,
         optionals,
         wraps,
+        manyOptionals,
+        "(" + manyOptionals + ")",
+        optionalGroups,
     };
     for (const auto& pattern : refused) {
         SCOPED_TRACE(pattern.substr(0, 40));
