@@ -254,6 +254,18 @@ KOV_PUBLISHED(TTambor) {
     Property("OnHideEdit", &G::OnHideEdit);
     Property("OnCopyMoveCells", &G::OnCopyMoveCells);
     Property("OnFillCells", &G::OnFillCells).TypeName("TFillCellsEvent");
+    Property("BeforeSetCellProp", &G::BeforeSetCellProp);
+    Property("AfterSetCellProp", &G::AfterSetCellProp);
+    Property("OnInsertCol", &G::OnInsertCol);
+    Property("OnInsertRow", &G::OnInsertRow);
+    Property("OnDeleteCol", &G::OnDeleteCol);
+    Property("OnDeleteRow", &G::OnDeleteRow);
+    Property("OnInsertCellRight", &G::OnInsertCellRight);
+    Property("OnInsertCellDown", &G::OnInsertCellDown);
+    Property("OnDeleteCellRight", &G::OnDeleteCellRight);
+    Property("OnDeleteCellDown", &G::OnDeleteCellDown);
+    Property("OnPasteCells", &G::OnPasteCells);
+    Property("OnCutCells", &G::OnCutCells);
     // Defaults of the grid that differ from those of controls in general.
     Property("Color", &G::GetColor, &G::SetColor).TypeName("TColor").Default(clWindow);
     Property("ParentColor", &G::GetParentColor, &G::SetParentColor).Default(false);

@@ -363,6 +363,8 @@ public:
 
     // ---- The in-place editor ----
     bool GetEditorMode() const { return FEditorMode; }
+    // Whether the in-place editor is on the screen (editor mode on a read-only cell shows none).
+    bool InplaceEditorShown() const;
     // The editor, once a placement made it; it lives as long as the grid.
     TInplaceEdit* GetInplaceEditor() const { return FInplaceEdit; }
     // The cell whose text the editor holds; (-1, -1) when none.
@@ -482,6 +484,19 @@ public:
     TSetEditEvent OnHideEdit;
     TCopyMoveCellsEvent OnCopyMoveCells;
     TFillCellsEvent OnFillCells;
+    // Stored with the grid, so definitions that name them read, but never raised.
+    TNotifyEvent BeforeSetCellProp;
+    TNotifyEvent AfterSetCellProp;
+    TNotifyEvent OnInsertCol;
+    TNotifyEvent OnInsertRow;
+    TNotifyEvent OnDeleteCol;
+    TNotifyEvent OnDeleteRow;
+    TNotifyEvent OnInsertCellRight;
+    TNotifyEvent OnInsertCellDown;
+    TNotifyEvent OnDeleteCellRight;
+    TNotifyEvent OnDeleteCellDown;
+    TNotifyEvent OnPasteCells;
+    TNotifyEvent OnCutCells;
 
     // Stores "ColWidths" and "RowHeights" once a size table exists.
     void DefineProperties(TFiler* filer) override;
@@ -547,6 +562,7 @@ protected:
     void WMCancelMode(TMessage& message);
     void CMCancelMode(TMessage& message);
     void CMExit(TMessage& message);
+    void CMWantSpecialKey(TMessage& message);
 
     // ---- Notification hooks ----
     virtual void SizeChanged(Integer oldColCount, Integer oldRowCount) {}

@@ -80,6 +80,11 @@ void TCustomTambor::SwitchEditor(bool on) {
     if (FInplaceEdit != nullptr) FInplaceEdit->CaretToEnd();
 }
 
+bool TCustomTambor::InplaceEditorShown() const {
+    return FInplaceEdit != nullptr && FInplaceEdit->HandleAllocated() &&
+           IsWindowVisible(FInplaceEdit->GetHandle());
+}
+
 void TCustomTambor::OpenEditorWithKey(char32_t key) {
     OpenEditor();
     if (FInplaceEdit != nullptr && FInplaceEdit->HandleAllocated() && FInplaceEdit->GetVisible())

@@ -290,9 +290,9 @@ void TCustomTambor::PaintCells(const TTamborDrawInfo& info) {
                 if (area.Left <= FSelection.Right && area.Right >= FSelection.Left &&
                     area.Top <= FSelection.Bottom && area.Bottom >= FSelection.Top)
                     state.Include(gdSelected);
-                // The in-place editor covers the focused cell.
-                if (state.Contains(gdFocused) && FOptions.Contains(goEditing) && FEditorMode && !designing)
-                    continue;
+                // The in-place editor covers the focused cell while it is shown; in editor mode
+                // without it (a read-only cell) the cell is painted as any other.
+                if (state.Contains(gdFocused) && InplaceEditorShown() && !designing) continue;
 
                 if (FDefaultDrawing || designing) {
                     const bool selected = state.Contains(gdSelected);

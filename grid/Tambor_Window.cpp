@@ -195,6 +195,14 @@ void TCustomTambor::CMExit(TMessage& message) {
     if (!FOptions.Contains(goAlwaysShowEditor)) CloseEditor();
 }
 
+void TCustomTambor::CMWantSpecialKey(TMessage& message) {
+    // An editing grid takes Enter itself (it opens and closes the editor), so the form's
+    // default button does not.
+    KOV_INHERITED(message);
+    if (FOptions.Contains(goEditing) && TCMWantSpecialKey::From(message).CharCode == VK_RETURN)
+        message.Result = 1;
+}
+
 KOV_MESSAGE_MAP(TCustomTambor) {
     map.Message(WM_SIZE, &TCustomTambor::WMSize);
     map.Message(WM_HSCROLL, &TCustomTambor::WMHScroll);
@@ -206,4 +214,5 @@ KOV_MESSAGE_MAP(TCustomTambor) {
     map.Message(WM_CANCELMODE, &TCustomTambor::WMCancelMode);
     map.Message(CM_CANCELMODE, &TCustomTambor::CMCancelMode);
     map.Message(CM_EXIT, &TCustomTambor::CMExit);
+    map.Message(CM_WANTSPECIALKEY, &TCustomTambor::CMWantSpecialKey);
 }

@@ -8,6 +8,7 @@
 
 #include "grid/Tambor.h"
 #include "platform/classlib/Forms.h"
+#include "platform/classlib/StdCtrls.h"
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/Prompts.h"
 #include "platform/runtime/Strings.h"
@@ -662,6 +663,68 @@ TEST_F(TamborEditorTest, AClickElsewhereClosesTheEditorAndCommits) {
         for (LONG y = r.top + 4; y < r.bottom - 4; ++y)
             if (Pixel(x, y) == Rgb(clBlack)) ++dark;
     EXPECT_GT(dark, 0);
+}
+
+TEST_F(TamborEditorTest, AnEditingGridTakesEnterBeforeTheFormsDefaultButton) {
+    struct TClicks : TObject {
+        int Count = 0;
+        void Click(TObject*) { ++Count; }
+    } clicks;
+    auto* ok = new TButton(Form);
+    ok->SetParent(Form);
+    ok->SetBounds(8, 296, 75, 25);
+    ok->SetDefault(true);
+    ok->OnClick = MakeEvent(&clicks, &TClicks::Click);
+    Grid->CellAt(1, 1).ForeText = "12";
+    Show();
+
+    Key(VK_RETURN);
+    ASSERT_TRUE(EditorShown());
+    Type(U"3");
+    Key(VK_RETURN);
+    EXPECT_FALSE(EditorShown());
+    EXPECT_EQ(Grid->ReadForeText(1, 1), "123");
+    EXPECT_EQ(clicks.Count, 0);
+
+    // A grid that does not edit leaves Enter to the form.
+    Grid->SetOptions(Grid->GetOptions() - TTamborOptions{goEditing});
+    Key(VK_RETURN);
+    EXPECT_EQ(clicks.Count, 1);
+}
+
+TEST_F(TamborEditorTest, AReadOnlyCurrentCellInEditorModeIsStillPainted) {
+    // F2 and a typed character put the grid in editor mode, but a read-only cell gets no
+    // editor: its own pixels are painted, with whatever changed since.
+    Grid->CellAt(1, 1).ReadOnly = true;
+    Show();
+    const RECT r = Grid->CellRect(1, 1);
+    struct Case {
+        const char* name;
+        UINT key;
+        char32_t typed;
+        TColor color;
+    };
+    for (const Case& c : std::vector<Case>{{"F2", VK_F2, 0, clRed}, {"typed", 0, U'x', clLime}}) {
+        SCOPED_TRACE(c.name);
+        if (c.key != 0)
+            Key(c.key);
+        else
+            Type(std::u32string(1, c.typed));
+        ASSERT_TRUE(Grid->GetEditorMode());
+        ASSERT_FALSE(EditorShown());
+        Grid->CellAt(1, 1).Color = c.color;
+        Grid->Invalidate();
+        EXPECT_EQ(Pixel(r.right - 6, r.bottom - 6), Rgb(c.color));
+        Key(VK_ESCAPE);
+    }
+    // An editor that is shown still covers its cell.
+    Grid->SetCurrentCell(2, 1, true, true);
+    Key(VK_F2);
+    ASSERT_TRUE(EditorShown());
+    Grid->CellAt(2, 1).Color = clRed;
+    Grid->Invalidate();
+    const RECT e = Grid->CellRect(2, 1);
+    EXPECT_NE(Pixel(e.right - 6, e.bottom - 6), Rgb(clRed));
 }
 
 // ---- Moving, copying, filling ----------------------------------------------------------------

@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "grid/Tambor.h"
+#include "platform/classlib/FormDefs.h"
 #include "platform/runtime/Filer.h"
+#include "platform/runtime/ObjectText.h"
 #include "platform/runtime/Streams.h"
 #include "platform/runtime/TypInfo.h"
 
@@ -132,6 +134,56 @@ TEST(TamborStreamTest, PublishedNamesAndDefaults) {
     EXPECT_EQ(grid.CellAt(4, 11).AlignMode, TAlignMode::taRight);
     EXPECT_TRUE(IsPublishedProp(&grid, "OnSetForeText"));
     EXPECT_FALSE(IsPublishedProp(&grid, "CellFontName"));
+}
+
+// A form-like root whose published method the stored events name.
+class TGridHost : public TComponent {
+    KOV_CLASS(TGridHost, TComponent)
+public:
+    explicit TGridHost(TComponent* owner) : TComponent(owner) {}
+    ~TGridHost() override { DestroyComponents(); }
+    void GridEvent(TObject*) {}
+    void GetChildren(const TGetChildProc& proc, TComponent*) override {
+        for (Integer i = 0; i < GetComponentCount(); ++i)
+            proc(GetComponents(i));
+    }
+};
+
+} // namespace
+
+KOV_PUBLISHED(TGridHost) { Method("GridEvent", &TGridHost::GridEvent); }
+
+namespace {
+
+const bool kHostRegistered = (RegisterClasses({TGridHost::StaticClass()}), true);
+
+TEST(TamborStreamTest, DefinitionsNamingTheStoredOnlyEventsRead) {
+    const std::vector<String> names = {"BeforeSetCellProp", "AfterSetCellProp", "OnInsertCol",
+                                       "OnInsertRow",       "OnDeleteCol",      "OnDeleteRow",
+                                       "OnInsertCellRight", "OnInsertCellDown", "OnDeleteCellRight",
+                                       "OnDeleteCellDown",  "OnPasteCells",     "OnCutCells"};
+    String text = "object Host: TGridHost\n  object Grid: TTambor\n";
+    for (const String& name : names)
+        text += "    " + name + " = GridEvent\n";
+    text += "  end\nend\n";
+    ASSERT_TRUE(kHostRegistered);
+    TGridHost host(nullptr);
+    ASSERT_EQ(ReadComponentText(text, &host), &host);
+    auto* grid = dynamic_cast<TTambor*>(host.FindComponent("Grid"));
+    ASSERT_NE(grid, nullptr);
+    for (const String& name : names) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(IsPublishedProp(grid, name));
+        const TMethod method = GetMethodProp(grid, name);
+        EXPECT_EQ(method.Object, &host);
+        EXPECT_EQ(PublishedMethodName(method), "GridEvent");
+    }
+    // The host's definition is written with them and reads again.
+    const String written = WriteComponentText(&host);
+    for (const String& name : names)
+        EXPECT_NE(written.find(name + " = GridEvent"), String::npos) << name;
+    TGridHost again(nullptr);
+    EXPECT_EQ(ReadComponentText(written, &again), &again);
 }
 
 } // namespace
