@@ -47,9 +47,13 @@ function(kov_add_library target folder)
     endif()
 endfunction()
 
-# kov_add_tests(<folder> <libraries>...): one test executable for tests/<folder>, every test
-# registered with CTest at test time and given a time-out. Nothing happens while the folder
-# has no tests.
+# kov_add_tests(<folder> <libraries>...): one test executable for tests/<folder>, registered
+# with CTest at test time as one entry per test suite, each with a time-out
+# (cmake/KovTestDiscovery.cmake). Nothing happens while the folder has no tests.
+set(KOV_TEST_SECONDS_PER_TEST 120 CACHE STRING "CTest time-out of a suite per test it holds")
+set(KOV_TEST_SECONDS_PER_SUITE 300 CACHE STRING "The least CTest time-out of a suite")
+set(KOV_TEST_DISCOVERY_SCRIPT "${CMAKE_CURRENT_LIST_DIR}/KovTestDiscovery.cmake")
+
 function(kov_add_tests folder)
     file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${folder}/*.cpp")
     if(NOT sources)
@@ -60,8 +64,21 @@ function(kov_add_tests folder)
     add_executable(${target} ${sources})
     kov_whole_archive(libs ${ARGN})
     target_link_libraries(${target} PRIVATE ${libs} kov_testsupport)
-    gtest_discover_tests(${target}
-        DISCOVERY_MODE PRE_TEST
-        DISCOVERY_TIMEOUT 60
-        PROPERTIES TIMEOUT 120)
+    # Not position independent: a sanitized position-independent executable starts by
+    # relocating a million pointers of the sanitizers' data (a second of CPU for the larger
+    # test executables, paid by every CTest entry); linked at a fixed address it needs none.
+    target_link_options(${target} PRIVATE -no-pie)
+
+    set(include_file "${CMAKE_CURRENT_BINARY_DIR}/${target}_include.cmake")
+    file(GENERATE OUTPUT "${include_file}" CONTENT "\
+set(KOV_DISCOVER_TARGET [==[${target}]==])
+set(KOV_DISCOVER_EXECUTABLE [==[$<TARGET_FILE:${target}>]==])
+set(KOV_DISCOVER_WORKDIR [==[${CMAKE_CURRENT_BINARY_DIR}]==])
+set(KOV_DISCOVER_OUTPUT [==[${CMAKE_CURRENT_BINARY_DIR}/${target}_suites.cmake]==])
+set(KOV_DISCOVER_TIMEOUT 60)
+set(KOV_DISCOVER_PER_TEST ${KOV_TEST_SECONDS_PER_TEST})
+set(KOV_DISCOVER_MINIMUM ${KOV_TEST_SECONDS_PER_SUITE})
+include([==[${KOV_TEST_DISCOVERY_SCRIPT}]==])
+")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${include_file}")
 endfunction()
