@@ -5,6 +5,10 @@ cd "$(dirname "$0")"
 . scripts/packages.sh
 kov_install_packages "${KOV_PACKAGES[@]}"
 
+# Through the compiler cache, keyed on paths relative to the checkout (see test.sh).
+export CCACHE_BASEDIR="$(pwd -P)"
+export CCACHE_NOHASHDIR=1
+
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B build-run -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOV_BUILD_TESTS=OFF
 cmake --build build-run -j "$jobs" --target kov571

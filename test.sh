@@ -5,6 +5,13 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/packages.sh
 kov_install_packages "${KOV_PACKAGES[@]}"
+kov_generate_locales "${KOV_LOCALES[@]}"
+
+# The compiler cache (CMakeLists.txt builds through ccache when it is installed): paths are
+# taken relative to the checkout and the build directory is left out of the key, so a clone
+# in another folder reuses what this machine compiled for any other clone.
+export CCACHE_BASEDIR="$(pwd -P)"
+export CCACHE_NOHASHDIR=1
 
 jobs=$(nproc 2>/dev/null || echo 2)
 build=build
