@@ -96,6 +96,20 @@ TEST(RadioSimProgramTest, RegistersAnswersSavesAndLeaves) {
     EXPECT_NE(text.find("ms  E"), std::string::npos) << text;
 }
 
+TEST(RadioSimProgramTest, AnInterruptEndsItAsTerminationDoes) {
+    TPortDir ports;
+    TChild child({});
+    ASSERT_GT(child.Pid(), 0);
+    const std::string entry = ports.Path() + "/COM1";
+    ASSERT_TRUE(WaitUntil([&] { return Exists(entry); }, 10000)) << "the first free number";
+    {
+        TRadioClient client(1);
+        Converse(client, {{Handshake(), "\x06"}, {"\x02", "P2475S01"}});
+    }
+    EXPECT_EQ(child.Terminate(SIGINT), 0);
+    EXPECT_FALSE(Exists(entry));
+}
+
 TEST(RadioSimProgramTest, RefusesATakenPortAndBadOptions) {
     TPortDir ports;
     testsupport::WriteFileBytes(ports.Path() + "/COM2", "/dev/ttyS1\n");

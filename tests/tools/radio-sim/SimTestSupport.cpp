@@ -71,6 +71,7 @@ TRadioClient::TRadioClient(int number) : FPort(std::make_unique<TQelComPort>(nul
     FPort->SetDataBits(8);
     FPort->SetStopBits(2);
     FPort->SetOnTrigger(MakeEvent(this, &TRadioClient::Trigger));
+    FPort->SetOnTriggerLineError(MakeEvent(this, &TRadioClient::LineError));
 }
 
 TRadioClient::~TRadioClient() { FPort.reset(); }

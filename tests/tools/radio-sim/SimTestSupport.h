@@ -38,9 +38,11 @@ public:
 
     std::string Received;
     int Notices = 0;
+    int LineErrors = 0;
 
 private:
     void Trigger(TObject* cp, Word msg, Word triggerHandle, Word data);
+    void LineError(TObject* cp, Word error, bool lineBreak) { ++LineErrors; }
     std::unique_ptr<TQelComPort> FPort;
 };
 
