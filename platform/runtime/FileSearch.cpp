@@ -27,7 +27,8 @@ char Fold(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 bool MatchMask(const char* mask, const char* name) {
     while (*mask) {
         if (*mask == '*') {
-            while (*mask == '*') ++mask;
+            while (*mask == '*')
+                ++mask;
             if (!*mask) return true;
             for (const char* p = name; *p; ++p)
                 if (MatchMask(mask, p)) return true;
@@ -64,7 +65,7 @@ Integer Advance(TSearchRec& rec) {
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 Integer FindFirst(const String& path, Integer attr, TSearchRec& rec) {
     auto state = std::make_shared<TSearchState>();

@@ -18,10 +18,10 @@ constexpr Integer faAnyFile = 0x3F;
 struct TSearchState;
 
 struct TSearchRec {
-    Integer Time = 0;  // seconds since 1970, truncated to 32 bits
+    Integer Time = 0; // seconds since 1970, truncated to 32 bits
     Int64 Size = 0;
     Integer Attr = 0;
-    String Name;  // the name without its directory
+    String Name; // the name without its directory
     Integer ExcludeAttr = 0;
     std::shared_ptr<TSearchState> FindHandle;
 };

@@ -26,7 +26,7 @@ void ExerciseIniFile(TCustomIniFile& ini) {
     EXPECT_TRUE(ini.ValueExists("Form", "Units"));
     EXPECT_EQ(ini.ReadInteger("Form", "units", 0), 2);
     EXPECT_EQ(ini.ReadString("form", "Caption", ""), "页面设置");
-    EXPECT_EQ(ini.ReadInteger("Form", "Caption", 7), 7);  // not a number: the default
+    EXPECT_EQ(ini.ReadInteger("Form", "Caption", 7), 7); // not a number: the default
     EXPECT_TRUE(ini.ReadBool("Other", "Flag", false));
     ini.DeleteKey("Form", "Units");
     EXPECT_EQ(ini.ReadInteger("Form", "Units", 9), 9);
@@ -35,7 +35,7 @@ void ExerciseIniFile(TCustomIniFile& ini) {
     EXPECT_EQ(ini.ReadString("Form", "Caption", ""), "页面设置");
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(IniFilesTest, SettingsFileAndRegistryKeyBehaveAlike) {
     {
@@ -66,11 +66,13 @@ TEST_F(IniFilesTest, FindFirstListsMatchingNamesWithoutRegardToCase) {
     auto collect = [&](const String& mask, Integer attr) {
         std::vector<String> names;
         TSearchRec rec;
-        for (Integer rc = FindFirst(mask, attr, rec); rc == 0; rc = FindNext(rec)) names.push_back(rec.Name);
+        for (Integer rc = FindFirst(mask, attr, rec); rc == 0; rc = FindNext(rec))
+            names.push_back(rec.Name);
         FindClose(rec);
         return names;
     };
-    EXPECT_EQ(collect(Dir.Path() + "/*.qoc", faAnyFile), (std::vector<String>{".hidden.qoc", "CHINESE.QOC", "english.qoc"}));
+    EXPECT_EQ(collect(Dir.Path() + "/*.qoc", faAnyFile),
+              (std::vector<String>{".hidden.qoc", "CHINESE.QOC", "english.qoc"}));
     EXPECT_EQ(collect(Dir.Path() + "/*.qoc", faArchive), (std::vector<String>{"CHINESE.QOC", "english.qoc"}));
     EXPECT_EQ(collect(Dir.Path() + "/note?.TXT", 0), (std::vector<String>{"notes.txt"}));
 
