@@ -1,0 +1,848 @@
+// The report object model: the base of every report object with its tree, names, fonts and
+// bounds; the printable, dialog and control families; bands and pages; the four option
+// groups; and the report component that holds a definition.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/classlib/Forms.h"
+#include "platform/classlib/Graphics.h"
+#include "platform/classlib/Printers.h"
+#include "platform/runtime/Closures.h"
+#include "platform/runtime/Components.h"
+#include "platform/runtime/DateTime.h"
+#include "platform/runtime/Lists.h"
+#include "platform/runtime/RtlTypes.h"
+#include "platform/runtime/Sets.h"
+#include "platform/runtime/StringLists.h"
+#include "platform/runtime/Variant.h"
+#include "report/pvrUtils.h"
+
+class TCanvas;
+class TCriticalSection;
+class TCustomIniFile;
+class TTimer;
+class TThread;
+class TkqScript;
+class TpvrReport;
+class TpvrPage;
+class TpvrReportPage;
+class TpvrDialogPage;
+class TpvrDataSet;
+class TpvrDialogForm;
+
+// One millimetre in report units (pixels at 96 per inch).
+constexpr Extended pvrMillimetre = 3.77953L;
+// Positions closer than this are the same.
+constexpr Extended pvrTolerance = 0.0001L;
+
+// ---- Option groups -----------------------------------------------------------------------------
+
+enum TpvrSilentMode { simMessageBoxes, simSilent, simReThrow };
+
+class TpvrEngineOptions : public TPersistent {
+    KOV_CLASS(TpvrEngineOptions, TPersistent)
+public:
+    TpvrEngineOptions();
+
+    void Assign(TPersistent* source) override;
+    // ConvertNulls True, DoublePass False; the rest stays.
+    void Clear();
+
+    bool GetSilentMode() const { return NewSilentMode == simSilent; }
+    void SetSilentMode(bool value) { NewSilentMode = value ? simSilent : simMessageBoxes; }
+    TpvrSilentMode GetNewSilentMode() const { return NewSilentMode; }
+    void SetNewSilentMode(TpvrSilentMode value) { NewSilentMode = value; }
+
+    bool ConvertNulls = true;
+    bool ReloadAfterRun = true;
+    bool DoublePass = false;
+    Integer MaxMemSize = 10;
+    bool PrintIfEmpty = true;
+    TThread* CallerThread = nullptr;
+    bool ThreadSafeLoading = false;
+    TpvrSilentMode NewSilentMode = simMessageBoxes;
+    String TempDir;
+    bool UseFileCache = false;
+};
+
+enum TpvrPreviewButton {
+    pbPrint,
+    pbLoad,
+    pbSave,
+    pbExport,
+    pbZoom,
+    pbFind,
+    pbOutline,
+    pbPageSetup,
+    pbTools,
+    pbEdit,
+    pbNavigator,
+    pbExportQuick
+};
+using TpvrPreviewButtons = TSet<TpvrPreviewButton, pbExportQuick>;
+enum TpvrZoomMode { zmDefault, zmWholePage, zmPageWidth, zmManyPages };
+
+class TpvrPreviewOptions : public TPersistent {
+    KOV_CLASS(TpvrPreviewOptions, TPersistent)
+public:
+    TpvrPreviewOptions();
+
+    void Assign(TPersistent* source) override;
+    // OutlineExpand True, OutlineVisible False, OutlineWidth 120; the rest stays.
+    void Clear();
+
+    bool AllowEdit = true;
+    TpvrPreviewButtons Buttons = TpvrPreviewButtons::FromMask(4095);
+    bool DoubleBuffered = true;
+    bool Maximized = true;
+    bool MDIChild = false;
+    bool Modal = true;
+    bool OutlineExpand = true;
+    bool OutlineVisible = false;
+    Integer OutlineWidth = 120;
+    bool ShowCaptions = false;
+    Extended Zoom = 1.0L;
+    TpvrZoomMode ZoomMode = zmDefault;
+};
+
+enum TpvrPrintPages { ppAll, ppOdd, ppEven };
+
+class TpvrPrintOptions : public TPersistent {
+    KOV_CLASS(TpvrPrintOptions, TPersistent)
+public:
+    TpvrPrintOptions();
+
+    void Assign(TPersistent* source) override;
+    // Every field back to its default; Printer is the current text of "prDefault".
+    void Clear();
+
+    Integer Copies = 1;
+    bool Collate = true;
+    String PageNumbers;
+    String Printer;
+    TpvrPrintPages PrintPages = ppAll;
+    bool Reverse = false;
+    bool ShowDialog = true;
+};
+
+// Asked for the connection string of a connection name.
+using TpvrConnectionEvent = TClosure<void(const String& ConnectionString)>;
+
+class TpvrReportOptions : public TPersistent {
+    KOV_CLASS(TpvrReportOptions, TPersistent)
+public:
+    TpvrReportOptions();
+    ~TpvrReportOptions() override;
+
+    void Assign(TPersistent* source) override;
+    void Clear();
+
+    // True without a password or when it was given already; otherwise the password window asks.
+    bool CheckPassword();
+
+    const String& GetConnectionName() const { return FConnectionName; }
+    // With a name and a connection call-back, hands the call-back the string value of that name
+    // under HKEY_LOCAL_MACHINE "\Software\Orvant\Connections" (empty when absent).
+    void SetConnectionName(const String& value);
+    TStrings* GetDescription() const { return FDescription.get(); }
+    void SetDescription(TStrings* value);
+    TPicture* GetPicture() const { return FPicture.get(); }
+    void SetPicture(TPicture* value);
+
+    String Author;
+    bool Compressed = false;
+    TDateTime CreateDate = 0;
+    String InitString;
+    String Name;
+    TDateTime LastChange = 0;
+    String Password;
+    TpvrReport* Report = nullptr;
+    String VersionBuild;
+    String VersionMajor;
+    String VersionMinor;
+    String VersionRelease;
+    String EnteredPassword;
+
+private:
+    String FConnectionName;
+    std::unique_ptr<TStringList> FDescription;
+    std::unique_ptr<TPicture> FPicture;
+};
+
+// The stored form of a password: every character code lowered by 10 (modulo 256), and back.
+String EncodePassword(const String& password);
+String DecodePassword(const String& stored);
+
+// ---- Report objects ----------------------------------------------------------------------------
+
+enum TpvrRestriction { rfDontModify, rfDontSize, rfDontMove, rfDontDelete };
+using TpvrRestrictions = TSet<TpvrRestriction, rfDontDelete>;
+
+// The flags a designer passes to DesignCreate (the views read them).
+using TpvrDesignFlags = Integer;
+
+class TpvrComponent : public TComponent {
+    KOV_CLASS(TpvrComponent, TComponent)
+public:
+    // With a report object as owner the new object is owned by that object's report and
+    // becomes its child; any other owner simply owns it.
+    explicit TpvrComponent(TComponent* owner);
+    ~TpvrComponent() override;
+
+    // Runs the constructor with IsDesigning set.
+    template <class T> static T* DesignCreate(TComponent* owner, TpvrDesignFlags flags) {
+        TDesignScope scope(flags);
+        return new T(owner);
+    }
+
+    // ---- Tree ----
+    TpvrComponent* GetParent() const { return FParent; }
+    virtual void SetParent(TpvrComponent* value);
+    const std::vector<TpvrComponent*>& GetObjects() const { return FObjects; }
+    Integer ObjectCount() const { return Integer(FObjects.size()); }
+    // Frees every child.
+    virtual void Clear();
+    TpvrPage* Page() const;
+    TpvrReport* Report() const;
+    // Every descendant, depth first.
+    const std::vector<TpvrComponent*>& AllObjects();
+    TpvrComponent* FindObject(const String& name);
+
+    // ---- Bounds ----
+    Extended GetLeft() const { return FLeft; }
+    Extended GetTop() const { return FTop; }
+    Extended GetWidth() const { return FWidth; }
+    Extended GetHeight() const { return FHeight; }
+    virtual void SetLeft(Extended value);
+    virtual void SetTop(Extended value);
+    virtual void SetWidth(Extended value);
+    virtual void SetHeight(Extended value);
+    void SetBounds(Extended left, Extended top, Extended width, Extended height);
+    Extended AbsLeft() const;
+    Extended AbsTop() const;
+    virtual void AlignChildren();
+
+    // ---- Font ----
+    TFont* GetFont() const { return FFont.get(); }
+    virtual void SetFont(TFont* value);
+    bool GetParentFont() const { return FParentFont; }
+    virtual void SetParentFont(bool value);
+    bool IsFontStored() const { return !FParentFont; }
+
+    bool GetVisible() const { return FVisible; }
+    virtual void SetVisible(bool value);
+
+    // ---- Names ----
+    // Fails with the text of "prDupl" when another object of the report has the name.
+    void SetName(const String& value) override;
+    // The stem of generated names: the class name without "Tpvr" and "View" (dialog controls:
+    // without "Control"), unless set.
+    String GetBaseName() const;
+    void SetBaseName(const String& value) { FBaseName = value; }
+    void CreateUniqueName();
+    virtual String GetDescription();
+
+    // ---- Hooks ----
+    virtual void BeforePrepare() {}
+    virtual void NotifyBand(TpvrComponent* band) {}
+
+    // The alignment code of a view (baNone 0 ... baClient 6); -1 for objects that are no views.
+    virtual Integer GetAlignCode() const { return -1; }
+    // A view that sizes its own width (a memo with AutoWidth).
+    virtual bool IsAutoWidth() const { return false; }
+
+    // Attributes of this object that differ from `source`, as XML attribute text.
+    virtual String DiffAttributes(TpvrComponent* source);
+
+    // ---- Stored window definitions ----
+    void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+    TComponent* GetChildOwner() override;
+
+    // ---- Fields ----
+    Integer GroupIndex = 0;
+    bool IsDesigning = false;
+    bool IsLoading = false;
+    bool IsWritingXML = false;
+    TpvrRestrictions Restrictions;
+    String Description;
+    String Alias;
+    TpvrComponent* SourceObject = nullptr;
+    TpvrRect SavedBounds;
+
+protected:
+    virtual void FontChanged();
+    // The flags of the DesignCreate under way on this thread (0 outside one).
+    static TpvrDesignFlags CurrentDesignFlags();
+
+private:
+    struct TDesignScope {
+        explicit TDesignScope(TpvrDesignFlags flags);
+        ~TDesignScope();
+        bool FOldActive;
+        TpvrDesignFlags FOldFlags;
+    };
+    void FontChange(TObject* sender);
+
+    std::unique_ptr<TFont> FFont;
+    std::vector<TpvrComponent*> FObjects;
+    std::vector<TpvrComponent*> FAllObjects;
+    TpvrComponent* FParent = nullptr;
+    Extended FLeft = 0;
+    Extended FTop = 0;
+    Extended FWidth = 0;
+    Extended FHeight = 0;
+    bool FParentFont = false;
+    bool FVisible = true;
+    bool FInFontChange = false;
+    String FBaseName;
+};
+
+// Anything placed on a page that can be printed or drawn.
+class TpvrReportComponent : public TpvrComponent {
+    KOV_CLASS(TpvrReportComponent, TpvrComponent)
+public:
+    explicit TpvrReportComponent(TComponent* owner);
+    ~TpvrReportComponent() override;
+
+    // Draws on a canvas with horizontal and vertical scale and offset.
+    virtual void Draw(TCanvas* canvas, Extended scaleX, Extended scaleY, Extended offsetX,
+                      Extended offsetY) = 0;
+    // Saves the bounds; AfterPrint puts them back.
+    virtual void BeforePrint();
+    virtual void GetData() {}
+    virtual void AfterPrint();
+    virtual String GetComponentText() { return String(); }
+    virtual TpvrRect GetAbsoluteBounds();
+
+    TList* GetAuxList() const { return FAuxList.get(); }
+
+    String OnAfterData;
+    String OnAfterPrint;
+    String OnBeforePrint;
+    String OnPreviewClick;
+
+private:
+    std::unique_ptr<TList> FAuxList;
+};
+
+// A non-visual object of a dialog page, off the page; base of the data sources.
+class TpvrDialogComponent : public TpvrReportComponent {
+    KOV_CLASS(TpvrDialogComponent, TpvrReportComponent)
+public:
+    explicit TpvrDialogComponent(TComponent* owner);
+    ~TpvrDialogComponent() override;
+
+    void Draw(TCanvas*, Extended, Extended, Extended, Extended) override {}
+    void DefineProperties(TFiler* filer) override;
+
+    TObject* GetAuxObject() const { return FAuxObject.get(); }
+
+private:
+    std::unique_ptr<TObject> FAuxObject;
+};
+
+// Places a native control of the class library on a dialog page.
+class TpvrDialogControl : public TpvrReportComponent {
+    KOV_CLASS(TpvrDialogControl, TpvrReportComponent)
+public:
+    explicit TpvrDialogControl(TComponent* owner);
+    ~TpvrDialogControl() override;
+
+    TControl* GetControl() const { return FControl; }
+    // Takes the control over (owned); derived classes make theirs in their constructors.
+    void SetControl(TControl* control);
+
+    void SetParent(TpvrComponent* value) override;
+    void SetLeft(Extended value) override;
+    void SetTop(Extended value) override;
+    void SetWidth(Extended value) override;
+    void SetHeight(Extended value) override;
+    void SetVisible(bool value) override;
+    void SetParentFont(bool value) override;
+    void SetName(const String& value) override;
+    void Draw(TCanvas* canvas, Extended scaleX, Extended scaleY, Extended offsetX, Extended offsetY) override;
+
+protected:
+    void FontChanged() override;
+
+private:
+    void PlaceControl();
+    TControl* FControl = nullptr;
+};
+
+// The window that parents dialog controls without a dialog page; made on first use.
+TWinControl* HiddenHostForm();
+
+// ---- Bands -------------------------------------------------------------------------------------
+
+class TpvrChild;
+
+class TpvrBand : public TpvrReportComponent {
+    KOV_CLASS(TpvrBand, TpvrReportComponent)
+public:
+    explicit TpvrBand(TComponent* owner);
+    ~TpvrBand() override;
+
+    void Draw(TCanvas*, Extended, Extended, Extended, Extended) override {}
+    // On a page that lays its bands on a character grid, positions follow that grid.
+    void SetLeft(Extended value) override;
+    void SetTop(Extended value) override;
+    void SetHeight(Extended value) override;
+    String GetDescription() override;
+    void Notification(TComponent* component, TOperation operation) override;
+    String DiffAttributes(TpvrComponent* source) override;
+
+    TpvrChild* GetChild() const { return FChild; }
+    void SetChild(TpvrChild* value);
+
+    bool AllowSplit = false;
+    bool KeepChild = false;
+    String OnAfterCalcHeight;
+    String OutlineText;
+    bool Overflow = false;
+    bool StartNewPage = false;
+    bool Stretched = false;
+    bool PrintChildIfInvisible = false;
+    bool Vertical = false;
+    Integer EngineIndex = -1;
+
+    TList* GetEngineList() const { return FEngineList.get(); }
+
+private:
+    TpvrChild* FChild = nullptr;
+    std::unique_ptr<TList> FEngineList;
+};
+
+class TpvrReportTitle : public TpvrBand {
+    KOV_CLASS(TpvrReportTitle, TpvrBand)
+public:
+    using TpvrBand::TpvrBand;
+};
+
+class TpvrReportSummary : public TpvrBand {
+    KOV_CLASS(TpvrReportSummary, TpvrBand)
+public:
+    using TpvrBand::TpvrBand;
+};
+
+class TpvrPageHeader : public TpvrBand {
+    KOV_CLASS(TpvrPageHeader, TpvrBand)
+public:
+    explicit TpvrPageHeader(TComponent* owner);
+    bool PrintOnFirstPage = true;
+};
+
+class TpvrPageFooter : public TpvrBand {
+    KOV_CLASS(TpvrPageFooter, TpvrBand)
+public:
+    explicit TpvrPageFooter(TComponent* owner);
+    bool PrintOnFirstPage = true;
+    bool PrintOnLastPage = true;
+};
+
+class TpvrHeader : public TpvrBand {
+    KOV_CLASS(TpvrHeader, TpvrBand)
+public:
+    using TpvrBand::TpvrBand;
+    bool ReprintOnNewPage = false;
+};
+
+class TpvrFooter : public TpvrBand {
+    KOV_CLASS(TpvrFooter, TpvrBand)
+public:
+    using TpvrBand::TpvrBand;
+};
+
+class TpvrDataBand : public TpvrBand {
+    KOV_CLASS(TpvrDataBand, TpvrBand)
+public:
+    explicit TpvrDataBand(TComponent* owner);
+    ~TpvrDataBand() override;
+
+    String GetDescription() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+    TpvrDataSet* GetDataSet() const { return FDataSet; }
+    void SetDataSet(TpvrDataSet* value);
+    String GetDataSetName() const { return FDataSetName; }
+    void SetDataSetName(const String& value);
+    Integer GetRowCount() const { return FRowCount; }
+    void SetRowCount(Integer value);
+    Integer GetCurColumn() const { return FCurColumn; }
+    // A column above Columns becomes 1; column 1 resets the per-column values; Left follows the
+    // column.
+    void SetCurColumn(Integer value);
+
+    Extended ColumnGap = 0;
+    Extended ColumnWidth = 0;
+    Integer Columns = 0;
+    bool FooterAfterEach = false;
+    bool KeepFooter = false;
+    bool KeepHeader = false;
+    bool KeepTogether = false;
+    bool PrintIfDetailEmpty = false;
+    String OnMasterDetail;
+    // Values the engine keeps per column, reset with column 1.
+    Extended ColumnValues[3] = {0, 0, 0};
+
+private:
+    Integer FCurColumn = 0;
+    TpvrDataSet* FDataSet = nullptr;
+    String FDataSetName;
+    Integer FRowCount = 0;
+};
+
+class TpvrMasterData : public TpvrDataBand {
+    KOV_CLASS(TpvrMasterData, TpvrDataBand)
+public:
+    using TpvrDataBand::TpvrDataBand;
+};
+
+class TpvrDetailData : public TpvrDataBand {
+    KOV_CLASS(TpvrDetailData, TpvrDataBand)
+public:
+    using TpvrDataBand::TpvrDataBand;
+};
+
+class TpvrSubdetailData : public TpvrDataBand {
+    KOV_CLASS(TpvrSubdetailData, TpvrDataBand)
+public:
+    using TpvrDataBand::TpvrDataBand;
+};
+
+class TpvrDataBand4 : public TpvrDataBand {
+    KOV_CLASS(TpvrDataBand4, TpvrDataBand)
+public:
+    using TpvrDataBand::TpvrDataBand;
+};
+
+class TpvrDataBand5 : public TpvrDataBand {
+    KOV_CLASS(TpvrDataBand5, TpvrDataBand)
+public:
+    using TpvrDataBand::TpvrDataBand;
+};
+
+class TpvrDataBand6 : public TpvrDataBand {
+    KOV_CLASS(TpvrDataBand6, TpvrDataBand)
+public:
+    using TpvrDataBand::TpvrDataBand;
+};
+
+class TpvrGroupHeader : public TpvrBand {
+    KOV_CLASS(TpvrGroupHeader, TpvrBand)
+public:
+    using TpvrBand::TpvrBand;
+    String Condition;
+    bool KeepTogether = false;
+    bool ReprintOnNewPage = false;
+};
+
+class TpvrGroupFooter : public TpvrBand {
+    KOV_CLASS(TpvrGroupFooter, TpvrBand)
+public:
+    using TpvrBand::TpvrBand;
+};
+
+class TpvrChild : public TpvrBand {
+    KOV_CLASS(TpvrChild, TpvrBand)
+public:
+    using TpvrBand::TpvrBand;
+};
+
+class TpvrColumnHeader : public TpvrBand {
+    KOV_CLASS(TpvrColumnHeader, TpvrBand)
+public:
+    using TpvrBand::TpvrBand;
+};
+
+class TpvrColumnFooter : public TpvrBand {
+    KOV_CLASS(TpvrColumnFooter, TpvrBand)
+public:
+    using TpvrBand::TpvrBand;
+};
+
+class TpvrOverlay : public TpvrBand {
+    KOV_CLASS(TpvrOverlay, TpvrBand)
+public:
+    using TpvrBand::TpvrBand;
+    bool PrintOnTop = false;
+};
+
+class TpvrNullBand : public TpvrBand {
+    KOV_CLASS(TpvrNullBand, TpvrBand)
+public:
+    using TpvrBand::TpvrBand;
+};
+
+// The number of a band's class (0 report title ... 17 overlay): the last class of the table the
+// band is an instance of; 0 for none.
+Integer BandNumber(const TpvrComponent* band);
+// The band class of a number, nullptr outside 0..17.
+TClass BandClassOfNumber(Integer number);
+
+// ---- Pages -------------------------------------------------------------------------------------
+
+class TpvrPage : public TpvrComponent {
+    KOV_CLASS(TpvrPage, TpvrComponent)
+public:
+    using TpvrComponent::TpvrComponent;
+};
+
+enum TpvrDuplexMode { dmNone, dmVertical, dmHorizontal, dmSimplex };
+
+class TpvrReportPage : public TpvrPage {
+    KOV_CLASS(TpvrReportPage, TpvrPage)
+public:
+    explicit TpvrReportPage(TComponent* owner);
+    ~TpvrReportPage() override;
+
+    virtual void SetPaperHeight(Extended value);
+    virtual void SetPaperWidth(Extended value);
+    virtual void SetPaperSize(Integer value);
+    // Margins 10 mm, paper and orientation of the current printer.
+    virtual void SetDefaults();
+
+    Extended GetPaperWidth() const { return FPaperWidth; }
+    Extended GetPaperHeight() const { return FPaperHeight; }
+    Integer GetPaperSize() const { return FPaperSize; }
+    TPrinterOrientation GetOrientation() const { return FOrientation; }
+    // Swaps the paper's sides and turns the margins with it.
+    void SetOrientation(TPrinterOrientation value);
+    Integer GetColumns() const { return FColumns; }
+    void SetColumns(Integer value);
+    Extended GetColumnWidth() const { return FColumnWidth; }
+    void SetColumnWidth(Extended value) { FColumnWidth = value; }
+    TStrings* GetColumnPositions() const { return FColumnPositions.get(); }
+    void SetColumnPositions(TStrings* value);
+    TStrings* GetHGuides() const { return FHGuides.get(); }
+    void SetHGuides(TStrings* value);
+    TStrings* GetVGuides() const { return FVGuides.get(); }
+    void SetVGuides(TStrings* value);
+    TpvrDataSet* GetDataSet() const { return FDataSet; }
+    void SetDataSet(TpvrDataSet* value);
+    const String& GetDataSetName() const { return FDataSetName; }
+    void SetDataSetName(const String& value) { FDataSetName = value; }
+
+    // The printable area, the page's own views aligned, every band stretched across it and
+    // aligned in turn; then the whole paper again.
+    void AlignChildren() override;
+    // The first child of that class, or nullptr.
+    TpvrComponent* FindBand(TClass bandClass) const;
+    String GetDescription() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+    // Where a band on this page may stand: pages that place bands on a character grid snap the
+    // values; this page takes them as they are.
+    virtual Extended AlignBandLeft(Extended value) const { return value; }
+    virtual Extended AlignBandVertical(Extended value) const { return value; }
+
+    Integer Bin = 7;
+    Integer BinOtherPages = 7;
+    Extended BottomMargin = 0;
+    TpvrDuplexMode Duplex = dmNone;
+    bool LargeDesignHeight = false;
+    Extended LeftMargin = 0;
+    bool MirrorMargins = false;
+    String OutlineText;
+    bool PrintIfEmpty = true;
+    bool PrintOnPreviousPage = false;
+    Extended RightMargin = 0;
+    bool TitleBeforeHeader = true;
+    Extended TopMargin = 0;
+    String OnAfterPrint;
+    String OnBeforePrint;
+    String OnManualBuild;
+
+    TList* GetEngineList1() const { return FEngineList1.get(); }
+    TList* GetEngineList2() const { return FEngineList2.get(); }
+
+protected:
+    void UpdatePageSize();
+
+private:
+    Integer FColumns = 0;
+    Extended FColumnWidth = 0;
+    std::unique_ptr<TStringList> FColumnPositions;
+    TpvrDataSet* FDataSet = nullptr;
+    String FDataSetName;
+    std::unique_ptr<TStringList> FHGuides;
+    std::unique_ptr<TStringList> FVGuides;
+    TPrinterOrientation FOrientation = poPortrait;
+    Extended FPaperHeight = 297;
+    Integer FPaperSize = 9;
+    Extended FPaperWidth = 210;
+    std::unique_ptr<TList> FEngineList1;
+    std::unique_ptr<TList> FEngineList2;
+};
+
+class TpvrDialogPage : public TpvrPage {
+    KOV_CLASS(TpvrDialogPage, TpvrPage)
+public:
+    explicit TpvrDialogPage(TComponent* owner);
+    ~TpvrDialogPage() override;
+
+    void SetLeft(Extended value) override;
+    void SetTop(Extended value) override;
+    void SetWidth(Extended value) override;
+    void SetHeight(Extended value) override;
+    String GetDescription() override;
+
+    const String& GetCaption() const { return FCaption; }
+    void SetCaption(const String& value);
+    TColor GetColor() const { return FColor; }
+    void SetColor(TColor value);
+    TFormBorderStyle GetBorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle value) { FBorderStyle = value; }
+    Integer GetModalResult() const;
+    void SetModalResult(Integer value);
+
+    // Hides the form, gives it the page's position and window state and binds its events.
+    void SetupForm();
+    Integer ShowModal();
+
+    TpvrDialogForm* GetForm() const { return FForm; }
+
+    TPosition Position = poScreenCenter;
+    TWindowState WindowState = wsNormal;
+    String OnActivate;
+    String OnClick;
+    String OnCloseQuery;
+    String OnDeactivate;
+    String OnHide;
+    String OnKeyDown;
+    String OnKeyPress;
+    String OnKeyUp;
+    String OnShow;
+    String OnResize;
+
+protected:
+    void FontChanged() override;
+
+private:
+    TFormBorderStyle FBorderStyle = bsSizeable;
+    String FCaption;
+    TColor FColor = clBtnFace;
+    TpvrDialogForm* FForm = nullptr;
+};
+
+// ---- The report --------------------------------------------------------------------------------
+
+using TpvrProgressEvent = TClosure<void(TpvrReport* Report, Integer Kind, Integer PageNumber)>;
+using TpvrObjectEvent = TClosure<void(TpvrComponent* Sender)>;
+using TpvrGetValueEvent = TClosure<void(const String& VarName, Variant& Value)>;
+using TpvrClickObjectEvent =
+    TClosure<void(TpvrComponent* View, TMouseButton Button, TShiftState Shift, bool& Modified)>;
+using TpvrMouseOverObjectEvent = TClosure<void(TpvrComponent* View, bool& Handled)>;
+using TpvrManualBuildEvent = TClosure<void(TpvrPage* Page)>;
+using TpvrUserFunctionEvent = TClosure<Variant(const String& MethodName, Variant& Params)>;
+using TpvrBeforeConnectEvent = TClosure<void(TObject* Sender, TObject* Connection)>;
+
+class TpvrReport : public TpvrComponent {
+    KOV_CLASS(TpvrReport, TpvrComponent)
+public:
+    explicit TpvrReport(TComponent* owner);
+    ~TpvrReport() override;
+
+    // Frees the pages and returns the definition to its empty state.
+    void Clear() override;
+    String GetDescription() override;
+    void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+    // The children by index and their number.
+    TpvrPage* Pages(Integer index) const;
+    Integer PagesCount() const { return ObjectCount(); }
+
+    // A settings object on IniFile: the registry for "\Software\..." paths, else a settings
+    // file. The caller frees it.
+    TCustomIniFile* GetIniFile() const;
+
+    const String& GetVersion() const { return FVersion; }
+    // Keeps "3.20" whatever is given.
+    void SetVersion(const String&) { FVersion = "3.20"; }
+    TpvrDataSet* GetDataSet() const { return FDataSet; }
+    void SetDataSet(TpvrDataSet* value);
+    const String& GetDataSetName() const { return FDataSetName; }
+    void SetDataSetName(const String& value) { FDataSetName = value; }
+    TpvrEngineOptions* GetEngineOptions() const { return FEngineOptions.get(); }
+    void SetEngineOptions(TpvrEngineOptions* value) { FEngineOptions->Assign(value); }
+    TpvrPreviewOptions* GetPreviewOptions() const { return FPreviewOptions.get(); }
+    void SetPreviewOptions(TpvrPreviewOptions* value) { FPreviewOptions->Assign(value); }
+    TpvrPrintOptions* GetPrintOptions() const { return FPrintOptions.get(); }
+    void SetPrintOptions(TpvrPrintOptions* value) { FPrintOptions->Assign(value); }
+    TpvrReportOptions* GetReportOptions() const { return FReportOptions.get(); }
+    void SetReportOptions(TpvrReportOptions* value) { FReportOptions->Assign(value); }
+    TStrings* GetScriptText() const { return FScriptText.get(); }
+    void SetScriptText(TStrings* value) { FScriptText->Assign(value); }
+    TkqScript* GetScript() const { return FScript; }
+    TStringList* GetErrors() const { return FErrors.get(); }
+    TStringList* GetSystemVariables() const { return FSystemVariables.get(); }
+    TTimer* GetTimer() const { return FTimer; }
+
+    bool DotMatrixReport = false;
+    String IniFile = "\\Software\\Orvant";
+    bool OldStyleProgress = false;
+    TComponent* Preview = nullptr;
+    String ScriptLanguage = "PascalScript";
+    bool ShowProgress = true;
+    bool StoreInDFM = true;
+    String OnRunDialogs;
+    String OnStartReport;
+    String OnStopReport;
+
+    TNotifyEvent OnBeginDoc;
+    TNotifyEvent OnEndDoc;
+    TNotifyEvent OnPrintReport;
+    TNotifyEvent OnAfterPrintReport;
+    TpvrObjectEvent OnBeforePrint;
+    TpvrObjectEvent OnAfterPrint;
+    TpvrBeforeConnectEvent OnBeforeConnect;
+    TpvrClickObjectEvent OnClickObject;
+    TpvrGetValueEvent OnGetValue;
+    TpvrManualBuildEvent OnManualBuild;
+    TpvrMouseOverObjectEvent OnMouseOverObject;
+    TpvrUserFunctionEvent OnUserFunction;
+    TpvrProgressEvent OnProgressStart;
+    TpvrProgressEvent OnProgress;
+    TpvrProgressEvent OnProgressStop;
+    // Receives the connection string of ReportOptions' connection name.
+    TpvrConnectionEvent OnConnection;
+
+    // ---- Run-time state ----
+    String CurObject;
+    TComponent* Designer = nullptr;
+    String FileName;
+    TStream* LoadStream = nullptr;
+    TComponent* PreviewForm = nullptr;
+    TComponent* ProgressForm = nullptr;
+    bool ReloadingAfterRun = false;
+    bool Terminated = false;
+
+private:
+    void DoClear();
+    void TimerTick(TObject* sender);
+
+    String FVersion = "3.20";
+    TpvrDataSet* FDataSet = nullptr;
+    String FDataSetName;
+    TkqScript* FScript = nullptr;
+    TTimer* FTimer = nullptr;
+    std::unique_ptr<TpvrEngineOptions> FEngineOptions;
+    std::unique_ptr<TpvrPreviewOptions> FPreviewOptions;
+    std::unique_ptr<TpvrPrintOptions> FPrintOptions;
+    std::unique_ptr<TpvrReportOptions> FReportOptions;
+    std::unique_ptr<TStringList> FScriptText;
+    std::unique_ptr<TStringList> FErrors;
+    std::unique_ptr<TStringList> FSystemVariables;
+};
+
+// ---- Module-wide -------------------------------------------------------------------------------
+
+// The engine's start-up, once, when the first report is made: the script compiler's messages
+// take the engine's texts.
+void StartReportEngine();
+
+// The engine's one lock: loading under thread-safe loading, freeing a dialog page.
+TCriticalSection* GlobalLock();
