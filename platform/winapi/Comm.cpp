@@ -157,6 +157,9 @@ private:
     void Finish(TRequest& request, DWORD error, DWORD bytes);
     void RaiseEvents(DWORD events);
     void PullInput(Int64 now);
+    // The device went away: reads and writes stop, an error event is raised once, and the
+    // errors report CE_IOE from now on.
+    void HangUp();
     DWORD PushOutput(TWriteRequest& request);
     void ServiceReads(Int64 now);
     void ServiceWrites(Int64 now);
@@ -426,7 +429,7 @@ void TCommPort::PullInput(Int64 now) {
         if (got <= 0) {
             // End of file or an error: the device went away (a pseudo-terminal whose other side
             // closed, a USB adapter pulled out).
-            FHangup = true;
+            HangUp();
             return;
         }
         const std::size_t before = FInput.size();
@@ -443,6 +446,12 @@ void TCommPort::PullInput(Int64 now) {
     }
 }
 
+void TCommPort::HangUp() {
+    if (FHangup) return;
+    FHangup = true;
+    RaiseEvents(EV_ERR);
+}
+
 // 0, or the error that ends the write.
 DWORD TCommPort::PushOutput(TWriteRequest& request) {
     while (request.Sent < request.Data.size()) {
@@ -454,7 +463,7 @@ DWORD TCommPort::PushOutput(TWriteRequest& request) {
         }
         if (put < 0 && errno == EINTR) continue;
         if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return ERROR_SUCCESS;
-        FHangup = true;
+        HangUp();
         return ERROR_GEN_FAILURE;
     }
     return ERROR_SUCCESS;
@@ -709,7 +718,7 @@ BOOL TCommPort::ClearError(DWORD* errors, COMSTAT* stat) {
     std::lock_guard<std::mutex> guard(FLock);
     if (FClosed) return Fail(ERROR_INVALID_HANDLE);
     PollLineStatus();
-    if (errors != nullptr) *errors = FErrors;
+    if (errors != nullptr) *errors = FErrors | (FHangup ? CE_IOE : 0);
     FErrors = 0;
     if (stat != nullptr) {
         *stat = COMSTAT();

@@ -161,6 +161,7 @@ constexpr DWORD CE_OVERRUN = 0x0002;
 constexpr DWORD CE_RXPARITY = 0x0004;
 constexpr DWORD CE_FRAME = 0x0008;
 constexpr DWORD CE_BREAK = 0x0010;
+constexpr DWORD CE_IOE = 0x0400;
 
 constexpr DWORD PURGE_TXABORT = 0x0001;
 constexpr DWORD PURGE_RXABORT = 0x0002;
@@ -197,7 +198,8 @@ BOOL SetCommMask(HANDLE file, DWORD eventMask);
 // any; one wait at a time (a second gives ERROR_INVALID_PARAMETER, as does an empty mask).
 BOOL WaitCommEvent(HANDLE file, DWORD* eventMask, LPOVERLAPPED overlapped);
 // The CE_* errors since the last call (then cleared) and the queue counts; either pointer may
-// be null.
+// be null. Once the device has gone away (its other side closed, the adapter pulled out), CE_IOE
+// is reported every time; its going away raises EV_ERR, and writes fail with ERROR_GEN_FAILURE.
 BOOL ClearCommError(HANDLE file, DWORD* errors, LPCOMSTAT stat);
 BOOL PurgeComm(HANDLE file, DWORD flags);
 // SETRTS, CLRRTS, SETDTR, CLRDTR, SETBREAK, CLRBREAK; a line under handshake control cannot be
