@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/classlib/Forms.h"
 #include "platform/runtime/Clock.h"
 #include "platform/winapi/WinError.h"
 #include "serial/OoMisc.h"
@@ -27,6 +28,8 @@ constexpr DWORD ErrorEvents = EV_BREAK | EV_ERR;
 constexpr UINT HandlerTimeoutMs = 3000;
 // The dispatch thread looks at the device at least this often.
 constexpr DWORD DispatchPollMs = 50;
+// The trigger handle of a line-error status notice (its low 3 bits are the status type).
+constexpr WPARAM LineErrorStatus = 2;
 
 void CloseEvent(HANDLE& event) {
     if (event != nullptr) CloseHandle(event);
@@ -45,7 +48,12 @@ void TQelDispatcherThread::Execute() {
     try {
         Body();
     } catch (...) {
-        // A thread body ends quietly: the port reports its state through its codes.
+        // Shown as the class library shows any exception, on the user-interface thread; the
+        // thread does not wait for that, so a closing port never waits on a message box.
+        std::exception_ptr error = std::current_exception();
+        TThread::Queue(nullptr, [error] {
+            if (Application) Application->HandleException(nullptr, error);
+        });
     }
     FDispatcher->ThreadEnded();
 }
@@ -153,6 +161,8 @@ Integer TQelBaseDispatcher::OpenPort(const String& deviceName, Integer baud, Wor
         FWriteOverlapped.hEvent = FWriteDone;
     }
     FLineErrors = 0;
+    FDeviceLost = 0;
+    FDeviceLossOwed = false;
     {
         TLock general(FGeneralLock);
         FRs485Mode = false;
@@ -491,6 +501,8 @@ Integer TQelBaseDispatcher::SendBlock(const void* block, Integer length) {
         TLock out(FOutputLock);
         if (!FOpen) return ecPutBlockFail;
         RefreshStatus();
+        // Bytes for a device that is gone would only be dropped: the caller hears of it.
+        if (const Integer lost = FDeviceLost.load(); lost != 0) return lost;
         const Integer room = FOutSize - OutputCountLocked();
         if (room < length) return ecOutputBufferTooSmall;
         if (QueueOutput(static_cast<const char*>(block), length) == 0) {
@@ -533,7 +545,16 @@ COMSTAT TQelBaseDispatcher::RefreshStatus() {
     const Integer errors = GetLineErrors(status);
     FComStatus = status;
     FLineErrors |= errors & 0x1F;
+    if (errors & CE_IOE) DeviceLost(-Integer(ERROR_GEN_FAILURE));
     return status;
+}
+
+void TQelBaseDispatcher::DeviceLost(Integer code) {
+    Integer none = 0;
+    if (!FDeviceLost.compare_exchange_strong(none, code < 0 ? code : -Integer(ERROR_GEN_FAILURE))) return;
+    // A line whose other side is gone reads as a break.
+    FLineErrors |= leBreak;
+    FDeviceLossOwed = true;
 }
 
 void TQelBaseDispatcher::RefreshModemLines() {
@@ -915,6 +936,9 @@ void TQelBaseDispatcher::DispThreadBody(TQelDispatcherThread*) {
         if (!FDispatching) {
             while (!FCloseRequested && !FStopRequested && ScanData()) {
             }
+            // The loss of the device reaches the line-error handlers once, after the last input.
+            if (!FCloseRequested && !FStopRequested && FDeviceLossOwed.exchange(false))
+                Notify(qmTriggerStatus, LineErrorStatus, 0);
         }
         SetEvent(FDispatchDone);
     }
@@ -970,7 +994,8 @@ void TQelBaseDispatcher::DrainOutput() {
             advance(Integer(written), generation);
             continue;
         }
-        if (GetLastError() != ERROR_IO_PENDING) {
+        if (const DWORD error = GetLastError(); error != ERROR_IO_PENDING) {
+            if (error != ERROR_OPERATION_ABORTED) DeviceLost(-Integer(error));
             advance(count, generation); // a failed write drops its piece
             continue;
         }
@@ -980,10 +1005,13 @@ void TQelBaseDispatcher::DrainOutput() {
             SetEvent(FAck);
             return;
         }
-        if (GetOverlappedResult(FComHandle, &FWriteOverlapped, &written, FALSE))
+        if (GetOverlappedResult(FComHandle, &FWriteOverlapped, &written, FALSE)) {
             advance(Integer(written), generation);
-        else
+        } else {
+            if (const DWORD error = GetLastError(); error != ERROR_OPERATION_ABORTED)
+                DeviceLost(-Integer(error));
             advance(count, generation);
+        }
         ResetEvent(FWriteDone);
         if (FStopRequested) return;
     }

@@ -320,6 +320,8 @@ protected:
     // Dispatches one notice to every handler; false when it was stopped by a close or a
     // data-available notice was not consumed completely.
     bool Notify(UINT message, WPARAM wParam, Word data);
+    // Records that the device is gone (minus the system error), once per session.
+    void DeviceLost(Integer code);
     // Reads the device status (errors are kept in LineErrors) and returns it.
     COMSTAT RefreshStatus();
     void CloseEvents();
@@ -372,6 +374,11 @@ protected:
     Integer FOutQueueSize = 0;
     COMSTAT FComStatus;
     std::atomic<Integer> FLineErrors{0};
+    // Once the device has gone away (its other side hung up, the adapter was pulled out): minus
+    // the system error that showed it, which every further block sent answers; 0 while it is
+    // there. The dispatch thread reports the loss once as a line error (a break).
+    std::atomic<Integer> FDeviceLost{0};
+    std::atomic<bool> FDeviceLossOwed{false};
     std::atomic<Integer> FModemLines{0};
     std::atomic<bool> FRingLatch{false};
     std::atomic<DWORD> FLastEventMask{0};

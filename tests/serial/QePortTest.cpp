@@ -1,5 +1,7 @@
 #include <asm/termbits.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <functional>
@@ -7,12 +9,14 @@
 #include <thread>
 #include <vector>
 
+#include "platform/classlib/Forms.h"
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/ObjectText.h"
 #include "platform/runtime/Threads.h"
 #include "platform/winapi/WinCore.h"
 #include "serial/QeExcept.h"
 #include "serial/QePort.h"
+#include "serial/QwWin32.h"
 #include "tests/serial/SerialTestPty.h"
 
 namespace {
@@ -476,6 +480,98 @@ TEST_F(QePortTest, StartingTheThreadsOfARunningDispatcherIsRefused) {
     }
     port->WriteBlock("still", 5);
     EXPECT_EQ(serialtest::ReadExactly(Pty.Master(), 5), "still");
+}
+
+} // namespace
+
+namespace {
+
+// The other side of the line goes away: the master's open file is closed, while its descriptor
+// number stays taken (by /dev/null) until the pair is freed.
+void HangUp(const TPty& pty) {
+    const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
+    ASSERT_GE(null, 0);
+    ASSERT_EQ(dup2(null, pty.Master()), pty.Master());
+    close(null);
+}
+
+struct TLineErrors : TObject {
+    std::vector<std::pair<Word, bool>> Seen;
+    void LineError(TObject*, Word error, bool lineBreak) { Seen.emplace_back(error, lineBreak); }
+};
+
+TEST_F(QePortTest, AVanishedDeviceIsReportedAndTheNextWriteRaises) {
+    for (bool hangUpWhileWriting : {false, true}) {
+        SCOPED_TRACE(hangUpWhileWriting ? "noticed by a write" : "noticed by the line");
+        TPty pty;
+        Ports.Link(4, pty.SlavePath());
+        auto port = MakePort(4);
+        TLineErrors errors;
+        port->SetOnTriggerLineError(MakeEvent(&errors, &TLineErrors::LineError));
+        port->SetOpen(true);
+        port->WriteBlock("ab", 2);
+        EXPECT_EQ(serialtest::ReadExactly(pty.Master(), 2), "ab");
+
+        HangUp(pty);
+        if (hangUpWhileWriting) {
+            // Whether this write already finds the device gone depends on who looks first.
+            try {
+                port->WriteBlock("lost", 4);
+            } catch (const EInOutError&) {
+            }
+        }
+        EXPECT_TRUE(PumpUntil([&] { return !errors.Seen.empty(); }));
+        ASSERT_EQ(errors.Seen.size(), 1u);
+        EXPECT_EQ(errors.Seen[0], (std::pair<Word, bool>{9, true})) << "a line gone reads as a break";
+        EXPECT_EQ(port->PendingOutputCount(), 0);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                port->WriteBlock("cd", 2);
+                ADD_FAILURE() << "no exception";
+            } catch (const EInOutError& e) {
+                EXPECT_EQ(e.ErrorCode, 31);
+            }
+        }
+        // The loss is reported once; closing does not wait on the device.
+        port->SetOpen(false);
+        EXPECT_EQ(errors.Seen.size(), 1u);
+        EXPECT_FALSE(port->GetOpen());
+    }
+    // A port opened again on a device that is there writes again.
+    auto port = MakePort();
+    port->SetOpen(true);
+    port->WriteBlock("ok", 2);
+    EXPECT_EQ(serialtest::ReadExactly(Pty.Master(), 2), "ok");
+}
+
+// A dispatcher whose device read fails with an exception on the dispatch thread.
+class TFailingReadDispatcher : public TQelWin32Dispatcher {
+public:
+    using TQelWin32Dispatcher::TQelWin32Dispatcher;
+    Integer ReadDevice(char*, Integer) override { throw EInOutError("the device read failed", 5); }
+};
+
+struct TShownExceptions : TObject {
+    std::vector<std::pair<String, bool>> Shown;
+    void Show(TObject*, Exception* e) {
+        Shown.emplace_back(e->Message, GetCurrentThreadId() == MainThreadID.load());
+    }
+};
+
+TEST_F(QePortTest, AnExceptionEndingADispatcherThreadIsShownOnTheMainThread) {
+    TApplication app(nullptr);
+    TShownExceptions shown;
+    app.OnException = MakeEvent(&shown, &TShownExceptions::Show);
+    auto port = MakePort();
+    port->SetDispatcherFactory([](TQelCustomComPort* owner) { return new TFailingReadDispatcher(owner); });
+    port->SetOpen(true);
+    ASSERT_TRUE(serialtest::WriteAll(Pty.Master(), "x"));
+    EXPECT_TRUE(PumpUntil([&] { return !shown.Shown.empty(); }));
+    ASSERT_EQ(shown.Shown.size(), 1u);
+    EXPECT_EQ(shown.Shown[0].first, "the device read failed");
+    EXPECT_TRUE(shown.Shown[0].second);
+    port->SetOpen(false);
+    EXPECT_FALSE(port->GetOpen());
 }
 
 } // namespace
