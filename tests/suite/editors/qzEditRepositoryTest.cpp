@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "platform/classlib/Forms.h"
+#include "platform/runtime/Filer.h"
+#include "platform/runtime/ObjectText.h"
+#include "platform/runtime/Streams.h"
 #include "platform/runtime/Resources.h"
 #include "platform/winapi/Cursor.h"
 #include "suite/editors/qzEdit.h"
@@ -113,6 +116,50 @@ TEST(EditRepository, AnItemMovesBetweenRepositoriesAndOutlivesOne) {
     delete item;
     EXPECT_EQ(0, first.Count());
     EXPECT_THROW(first.Items(0), EListError);
+}
+
+// A root that stores the components it owns and that have no parent of their own, as a form
+// does.
+class TRepositoryRoot : public TComponent {
+    KOV_CLASS(TRepositoryRoot, TComponent)
+public:
+    using TComponent::TComponent;
+    void GetChildren(const TGetChildProc& proc, TComponent* root) override {
+        for (Integer i = 0; i < GetComponentCount(); ++i)
+            if (!GetComponents(i)->HasParent()) proc(GetComponents(i));
+    }
+};
+
+TEST(EditRepository, ItemsAreStoredInsideTheirRepositoryAndReadBackIntoIt) {
+    RegisterClass(TRepositoryRoot::StaticClass());
+    const String text = "object Main: TRepositoryRoot\n"
+                        "  object Repo: TqzEditRepository\n"
+                        "    object Shared: TqzEditRepositoryItem\n"
+                        "    end\n"
+                        "    object Other: TqzEditRepositoryItem\n"
+                        "    end\n"
+                        "  end\n"
+                        "end\n";
+    TRepositoryRoot root(nullptr);
+    ReadComponentText(text, &root);
+    auto* repository = dynamic_cast<TqzEditRepository*>(root.FindComponent("Repo"));
+    auto* shared = dynamic_cast<TqzEditRepositoryItem*>(root.FindComponent("Shared"));
+    ASSERT_NE(nullptr, repository);
+    ASSERT_NE(nullptr, shared);
+    EXPECT_EQ(&root, shared->GetOwner());
+    EXPECT_EQ(repository, shared->GetRepository());
+    ASSERT_EQ(2, repository->Count());
+    EXPECT_EQ(shared, repository->Items(0));
+
+    TMemoryStream binary;
+    {
+        TWriter writer(&binary);
+        writer.WriteRootComponent(&root);
+    }
+    binary.SetPosition(0);
+    TStringStream written;
+    ObjectBinaryToText(&binary, &written);
+    EXPECT_EQ(text, written.GetDataString());
 }
 
 // Stand-ins for the properties classes of the editors, each its own class.
