@@ -143,3 +143,58 @@ TEST_F(pvrFormsTest, CheckPasswordAsksOnlyWhenThereIsOne) {
     EXPECT_EQ(answer.Shown, 0);
     App->OnIdle = nullptr;
 }
+
+namespace {
+
+// A dialog control around a class-library button, as concrete dialog controls wrap theirs.
+class TTestButtonControl : public TpvrDialogControl {
+    KOV_CLASS(TTestButtonControl, TpvrDialogControl)
+public:
+    explicit TTestButtonControl(TComponent* owner) : TpvrDialogControl(owner) {
+        auto* button = new TButton(nullptr);
+        SetControl(button);
+    }
+};
+
+class TTestPanelControl : public TpvrDialogControl {
+    KOV_CLASS(TTestPanelControl, TpvrDialogControl)
+public:
+    explicit TTestPanelControl(TComponent* owner) : TpvrDialogControl(owner) {
+        SetControl(new TGroupBox(nullptr));
+    }
+};
+
+} // namespace
+
+TEST_F(pvrFormsTest, DialogControlsPlaceTheirControlsOnThePagesForm) {
+    std::unique_ptr<TpvrReport> report(new TpvrReport(nullptr));
+    auto* page = new TpvrDialogPage(report.get());
+    auto* button = new TTestButtonControl(page);
+    EXPECT_EQ(button->GetBaseName(), "TTestButton");
+    TControl* control = button->GetControl();
+    EXPECT_EQ(control->GetParent(), page->GetForm());
+    button->SetBounds(10.6, 4.4, 80, 25);
+    EXPECT_EQ(control->GetLeft(), 11);
+    EXPECT_EQ(control->GetTop(), 4);
+    EXPECT_EQ(control->GetWidth(), 80);
+    button->SetVisible(false);
+    EXPECT_FALSE(control->GetVisible());
+    EXPECT_EQ(control->GetFont()->GetName(), "Tahoma"); // the page's font came down
+
+    // The caption follows a rename while it shows the old name.
+    control->SetCaption("Button1");
+    button->SetName("Button1");
+    button->SetName("OkButton");
+    EXPECT_EQ(control->GetCaption(), "OkButton");
+    control->SetCaption("Go");
+    button->SetName("GoButton");
+    EXPECT_EQ(control->GetCaption(), "Go");
+
+    // Inside another dialog control, and without a page.
+    auto* panel = new TTestPanelControl(page);
+    button->SetParent(panel);
+    EXPECT_EQ(control->GetParent(), panel->GetControl());
+    auto* loose = new TTestButtonControl(nullptr);
+    EXPECT_EQ(loose->GetControl()->GetParent(), HiddenHostForm());
+    delete loose;
+}

@@ -262,6 +262,21 @@ TEST(pvrUtils, TokensHexAndFiles) {
     EXPECT_EQ(ProgramDirectory().back(), '/');
 }
 
+TEST(pvrResources, PreviewButtonsAreCutFromTheProgramsStrip) {
+    TpvrResources res;
+    TImageList* buttons = res.PreviewButtons();
+    EXPECT_EQ(buttons->GetCount(), 25);
+    EXPECT_EQ(buttons->GetWidth(), 16);
+    EXPECT_EQ(res.PreviewButtons(), buttons); // cut once
+    EXPECT_EQ(buttons->GetCount(), 25);
+    TBitmap strip;
+    strip.SetSize(32, 16);
+    res.SetPreviewButtons(&strip, false);
+    EXPECT_EQ(buttons->GetCount(), 27);
+    res.SetPreviewButtons(&strip, true);
+    EXPECT_EQ(buttons->GetCount(), 2);
+}
+
 TEST(pvrUtils, GlyphStripIsCutIntoCellsWithDisabledTwins) {
     TBitmap strip;
     strip.SetSize(64, 20); // four cells of 16 by 16 in a row; the last 4 rows make no row
