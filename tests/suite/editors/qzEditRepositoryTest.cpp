@@ -10,8 +10,8 @@
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/Filer.h"
 #include "platform/runtime/ObjectText.h"
-#include "platform/runtime/Streams.h"
 #include "platform/runtime/Resources.h"
+#include "platform/runtime/Streams.h"
 #include "platform/winapi/Cursor.h"
 #include "suite/editors/qzEdit.h"
 
