@@ -627,6 +627,26 @@ koooonwkkkkkkwwn
                           .Frame(1, 2, 15, 14, Gray)
                           .Line(2, 3, 13, 12, Gray)
                           .Line(13, 3, 2, 12, Gray));
+    // The anchors of the styled controls' drag scrolling: a grey disc with a dot and the arrow
+    // heads of the ways the visible bars scroll.
+    auto anchor = [](bool vertical, bool horizontal) {
+        Picture p(27, 27, White);
+        p.Ring(13.5, 13.5, 13.5, 0, Silver).Ring(13.5, 13.5, 13.5, 12.5, Gray).Fill(12, 12, 15, 15, Black);
+        for (int i = 0; i < 5; ++i) {
+            if (vertical) {
+                p.Line(13 - i, 3 + i, 13 + i, 3 + i, Black);
+                p.Line(13 - i, 23 - i, 13 + i, 23 - i, Black);
+            }
+            if (horizontal) {
+                p.Line(3 + i, 13 - i, 3 + i, 13 + i, Black);
+                p.Line(23 - i, 13 - i, 23 - i, 13 + i, Black);
+            }
+        }
+        return p;
+    };
+    Enter("QZ_VERSCROLLBITMAP", anchor(true, false));
+    Enter("QZ_HORSCROLLBITMAP", anchor(false, true));
+    Enter("QZ_FULLSCROLLBITMAP", anchor(true, true));
     Picture strip(400, 16, Fuchsia);
     for (int i = 0; i < 25; ++i)
         strip.Put(Preview(i), 16 * i, 0);

@@ -363,6 +363,25 @@ Art WheelMark() {
     return a.Outline();
 }
 
+// The marks of drag scrolling: a dot with arrow heads pointing the ways it scrolls.
+Art ScrollMark(bool up, bool down, bool left, bool right) {
+    Art a(31, 31);
+    a.Where([](int x, int y) { return InDisc(15.5, 15.5, 2.5, x, y); }, White);
+    if (up) a.Where([](int x, int y) { return y >= 3 && y <= 9 && std::abs(x - 15) <= y - 3; }, White);
+    if (down) a.Where([](int x, int y) { return y >= 21 && y <= 27 && std::abs(x - 15) <= 27 - y; }, White);
+    if (left) a.Where([](int x, int y) { return x >= 3 && x <= 9 && std::abs(y - 15) <= x - 3; }, White);
+    if (right) a.Where([](int x, int y) { return x >= 21 && x <= 27 && std::abs(y - 15) <= 27 - x; }, White);
+    return a.Outline();
+}
+
+// A cross for the remove cursor.
+Art Cross() {
+    Art a(11, 11);
+    a.Where([](int x, int y) { return x >= 1 && x <= 9 && y >= 1 && y <= 9 && (std::abs(x - y) <= 1 || std::abs(x + y - 10) <= 1); },
+            White);
+    return a.Outline();
+}
+
 using Maker = std::shared_ptr<TCursorImage> (*)();
 
 const std::map<std::string, Maker>& Cursors() {
@@ -432,6 +451,34 @@ const std::map<std::string, Maker>& Cursors() {
         {"PVRHAND", [] { return OpenHand().Cursor(8, 10); }},
         {"PVRFORMAT", [] { return Arrow().Over(Brush(), 11, 12).Cursor(0, 0); }},
         {"QZEDIT_MOUSEWHEEL", [] { return Art().Over(WheelMark(), 0, 0).Cursor(12, 12); }},
+        // The styled controls' cursors.
+        {"QZ_DRAGCOPYCURSOR",
+         [] {
+             Art a = Arrow().Over(Page(9, 11), 6, 16);
+             a.Rect(15, 21, 24, 30, Black).Rect(16, 22, 23, 29, White).Rect(19, 23, 20, 28, Black).Rect(17, 25, 22, 26, Black);
+             return a.Cursor(0, 0);
+         }},
+        {"QZ_FULLSCROLLCURSOR", [] { return Art().Over(ScrollMark(true, true, true, true), 0, 0).Cursor(15, 15); }},
+        {"QZ_HORSCROLLCURSOR", [] { return Art().Over(ScrollMark(false, false, true, true), 0, 0).Cursor(15, 15); }},
+        {"QZ_VERSCROLLCURSOR", [] { return Art().Over(ScrollMark(true, true, false, false), 0, 0).Cursor(15, 15); }},
+        {"QZ_UPSCROLLCURSOR", [] { return Art().Over(ScrollMark(true, false, false, false), 0, 0).Cursor(15, 15); }},
+        {"QZ_RIGHTSCROLLCURSOR", [] { return Art().Over(ScrollMark(false, false, false, true), 0, 0).Cursor(15, 15); }},
+        {"QZ_DOWNSCROLLCURSOR", [] { return Art().Over(ScrollMark(false, true, false, false), 0, 0).Cursor(15, 15); }},
+        {"QZ_LEFTSCROLLCURSOR", [] { return Art().Over(ScrollMark(false, false, true, false), 0, 0).Cursor(15, 15); }},
+        {"QZ_REMOVECURSOR", [] { return Arrow().Over(Cross(), 11, 14).Cursor(0, 0); }},
+        {"QZ_VERTSIZECURSOR", [] { return Art().Over(Splitter().Transposed(), 0, 0).Cursor(8, 12); }},
+        {"QZ_HORZSIZECURSOR", [] { return Art().Over(Splitter(), 0, 0).Cursor(12, 8); }},
+        {"QZ_MULTIDRAGCURSOR",
+         [] {
+             return Arrow()
+                 .Over(Page(9, 11), 10, 14)
+                 .Over(Page(9, 11), 8, 16)
+                 .Over(Page(9, 11), 6, 18)
+                 .Cursor(0, 0);
+         }},
+        {"QZ_NODROPCURSOR", [] { return Art().Over(NoSign(), 0, 0).Cursor(10, 10); }},
+        {"QZ_DRAGCURSOR", [] { return Arrow().Over(Page(9, 11), 6, 16).Cursor(0, 0); }},
+        {"QZ_HANDPOINTCURSOR", [] { return PointingHand().Cursor(5, 0); }},
     };
     return cursors;
 }

@@ -46,8 +46,8 @@ LOGFONTA SystemFont(LONG weight) {
 NONCLIENTMETRICSA DefaultNonClientMetrics() {
     NONCLIENTMETRICSA m;
     m.iBorderWidth = GetSystemMetrics(SM_CXFRAME) - 3;
-    m.iScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
-    m.iScrollHeight = GetSystemMetrics(SM_CYHSCROLL);
+    m.iScrollWidth = 16;
+    m.iScrollHeight = 16;
     m.iCaptionWidth = GetSystemMetrics(SM_CXSIZE);
     m.iCaptionHeight = GetSystemMetrics(SM_CYCAPTION) - 1;
     m.lfCaptionFont = SystemFont(FW_BOLD);
@@ -79,6 +79,15 @@ template <class T> BOOL Put(void* out, const T& value) {
 }
 
 } // namespace
+
+bool WinSetScrollBarSizes(int& width, int& height) {
+    State& s = Global();
+    std::lock_guard<std::mutex> lock(s.Lock);
+    if (!s.Values.NonClient) return false;
+    width = s.Values.NonClient->iScrollWidth;
+    height = s.Values.NonClient->iScrollHeight;
+    return true;
+}
 
 BOOL SystemParametersInfoA(UINT action, UINT uiParam, void* pvParam, UINT winIni) {
     State& s = Global();

@@ -91,6 +91,9 @@ TSettingChangeHook SetSettingChangeHook(TSettingChangeHook hook);
 
 // Puts every setting back to its start-up value (for tests).
 void ResetSystemParameters();
+// The scroll-bar sizes SPI_SETNONCLIENTMETRICS last set (iScrollWidth, iScrollHeight); false
+// while none were set. GetSystemMetrics answers its scroll-bar sizes from them.
+bool WinSetScrollBarSizes(int& width, int& height);
 
 // ---- The message beep ----------------------------------------------------------------------
 

@@ -1,5 +1,6 @@
 // System metrics: the classic frame and control sizes at 96 dots per inch, and the screen as the
 // display reports it.
+#include "platform/winapi/SysMetrics.h"
 #include "platform/winapi/WinMonitor.h"
 #include "platform/winapi/WinInternal.h"
 
@@ -27,10 +28,21 @@ int GetSystemMetrics(int index) {
         RECT primary = WinPrimaryMonitorRect();
         return primary.bottom - primary.top;
     }
+    // The scroll-bar sizes follow SPI_SETNONCLIENTMETRICS: the vertical bar's width is also the
+    // width of the horizontal bar's arrows, the horizontal bar's height the height of the
+    // vertical bar's arrows.
     case SM_CXVSCROLL:
+    case SM_CXHSCROLL: {
+        int width = 16, height = 16;
+        WinSetScrollBarSizes(width, height);
+        return width;
+    }
     case SM_CYHSCROLL:
-    case SM_CYVSCROLL:
-    case SM_CXHSCROLL:
+    case SM_CYVSCROLL: {
+        int width = 16, height = 16;
+        WinSetScrollBarSizes(width, height);
+        return height;
+    }
     case SM_CYVTHUMB:
     case SM_CXHTHUMB:
         return 16;
