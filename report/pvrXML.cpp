@@ -360,7 +360,10 @@ void TpvrXMLWriter::WriteItem(TpvrXMLItem* item, Integer level) {
     if (!hasChildren) body += '/';
     // A tag the reader would take for something else is not written: the file would not load
     // back as this document, or not at all.
-    if (!XMLTagReadsBack(body, item->Name, !hasChildren)) {
+    // Nor is an element with children whose attribute text still holds an unload mark (left
+    // by damaged input): the reader would take that mark out of it.
+    if (!XMLTagReadsBack(body, item->Name, !hasChildren) ||
+        (hasChildren && AsciiLower(item->AttrText).find("ld=\"0\"") != String::npos)) {
         if (readBack) item->ClearChildren();
         InvalidFormat();
     }
