@@ -464,6 +464,14 @@ int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAP
 // Writes scan lines from 1, 4, 8, 24 or 32 bit DIB rows.
 int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits, const BITMAPINFO* info,
               UINT usage);
+// Stretches a rectangle of DIB rows (1, 4, 8, 24 or 32 bits; bottom-up, or top-down for a
+// negative height) into the destination rectangle, as StretchBlt does from a bitmap: on image,
+// printer and metafile contexts alike, with the context's stretch mode and the raster
+// operation. The source rectangle is measured from the DIB's first pixel row as stored: its
+// lower-left corner for a bottom-up DIB, its upper-left corner for a top-down one. Returns the
+// number of source rows, 0 on failure.
+int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc, int srcWidth,
+                  int srcHeight, const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop);
 
 // ---- Device contexts -----------------------------------------------------------------------
 
