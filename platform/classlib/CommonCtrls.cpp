@@ -8,6 +8,7 @@
 #include "platform/runtime/TypInfo.h"
 #include "platform/winapi/Gdi.h"
 #include "platform/winapi/GdiFrame.h"
+#include "platform/winapi/WinError.h"
 
 namespace {
 
@@ -167,11 +168,14 @@ void TCustomUpDown::MouseDown(TMouseButton button, TShiftState shift, Integer x,
     Step(FPressedButton);
     if (!alive || !FPressed) return;
     FRepeating = false;
-    SetTimer(GetHandle(), kRepeatTimer, kRepeatDelay, nullptr);
+    CheckWindowThreadCall(SetTimer(GetHandle(), kRepeatTimer, kRepeatDelay, nullptr) != 0, "SetTimer");
 }
 
 void TCustomUpDown::StopRepeat() {
-    if (HandleAllocated()) KillTimer(GetHandle(), kRepeatTimer);
+    if (HandleAllocated()) {
+        SetLastError(0); // the timer may have stopped already
+        CheckWindowThreadCall(KillTimer(GetHandle(), kRepeatTimer) != FALSE, "KillTimer");
+    }
     FRepeating = false;
 }
 
@@ -194,7 +198,7 @@ void TCustomUpDown::WMTimer(TMessage& message) {
     }
     if (!FRepeating) {
         FRepeating = true;
-        SetTimer(GetHandle(), kRepeatTimer, kRepeatInterval, nullptr);
+        CheckWindowThreadCall(SetTimer(GetHandle(), kRepeatTimer, kRepeatInterval, nullptr) != 0, "SetTimer");
     }
     // Only while the pointer stays on the button pressed.
     POINT p;

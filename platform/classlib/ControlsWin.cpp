@@ -11,6 +11,7 @@
 #include "platform/winapi/Gdi.h"
 #include "platform/winapi/SysColors.h"
 #include "platform/winapi/WinBackendInterface.h"
+#include "platform/winapi/WinError.h"
 #include "platform/winapi/WinOwnerDraw.h"
 
 // ---- Windows of controls ----------------------------------------------------------------------------
@@ -635,14 +636,20 @@ void TWinControl::SetFocus() {
         return;
     }
     if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
-    ::SetFocus(GetHandle());
+    const HWND window = GetHandle();
+    SetLastError(0);
+    CheckWindowThreadCall(::SetFocus(window) != nullptr, "SetFocus");
 }
 
 void TWinControl::FocusControl(TWinControl* control) {
     if (control == nullptr) return;
     HWND window = control->GetHandle();
-    if (IsWindowVisible(window)) ::SetFocus(window);
-    else SetFocusedControl(control);
+    if (IsWindowVisible(window)) {
+        SetLastError(0);
+        CheckWindowThreadCall(::SetFocus(window) != nullptr, "SetFocus");
+    } else {
+        SetFocusedControl(control);
+    }
 }
 
 bool TWinControl::Focused() const { return FHandle != nullptr && GetFocus() == FHandle; }

@@ -375,36 +375,48 @@ TTimer::TTimer(TComponent* owner) : TComponent(owner) {
 }
 
 TTimer::~TTimer() {
-    FEnabled = false;
-    UpdateTimer();
+    // A destructor does not raise: a timer freed on the wrong thread only loses its window.
+    if (FRunning) KillTimer(FWindowHandle, 1);
+    FRunning = false;
     DeallocateHWnd(FWindowHandle);
 }
 
+// The window timer follows Enabled, Interval and OnTimer. Its window belongs to the thread that
+// made the timer: from any other thread the window system refuses, and so does this.
 void TTimer::UpdateTimer() {
     if (FRunning) {
-        KillTimer(FWindowHandle, 1);
+        CheckWindowThreadCall(KillTimer(FWindowHandle, 1) != FALSE, "KillTimer");
         FRunning = false;
     }
-    if (FEnabled && FInterval != 0 && FOnTimer.Assigned() && FWindowHandle != nullptr)
+    if (FEnabled && FInterval != 0 && FOnTimer.Assigned() && FWindowHandle != nullptr) {
         FRunning = SetTimer(FWindowHandle, 1, FInterval, nullptr) != 0;
+        CheckWindowThreadCall(FRunning, "SetTimer");
+    }
+}
+
+// A change the window system refused is taken back, so the properties keep telling the truth.
+template <class T> void TTimer::Change(T& field, const T& value) {
+    T old = value;
+    std::swap(field, old);
+    try {
+        UpdateTimer();
+    } catch (...) {
+        field = std::move(old);
+        throw;
+    }
 }
 
 void TTimer::SetEnabled(bool value) {
     if (FEnabled == value) return;
-    FEnabled = value;
-    UpdateTimer();
+    Change(FEnabled, value);
 }
 
 void TTimer::SetInterval(Cardinal value) {
     if (FInterval == value) return;
-    FInterval = value;
-    UpdateTimer();
+    Change(FInterval, value);
 }
 
-void TTimer::SetOnTimer(const TNotifyEvent& value) {
-    FOnTimer = value;
-    UpdateTimer();
-}
+void TTimer::SetOnTimer(const TNotifyEvent& value) { Change(FOnTimer, value); }
 
 void TTimer::Timer() { FOnTimer(this); }
 

@@ -170,7 +170,9 @@ private:
 // Runs OnTimer every Interval milliseconds of the runtime clock, on the user-interface thread,
 // through a window timer on a hidden window of its own. No timer runs while it is disabled,
 // while Interval is 0 or while OnTimer is unassigned; a change of any of them starts the count
-// again. An exception of OnTimer goes to the application's exception handling.
+// again. An exception of OnTimer goes to the application's exception handling. The timer
+// belongs to the thread that created it: starting or stopping it from another thread raises
+// EInvalidOperation naming the refused call, and the property keeps its value.
 class TTimer : public TComponent {
     KOV_CLASS(TTimer, TComponent)
 public:
@@ -192,6 +194,7 @@ protected:
 
 private:
     void UpdateTimer();
+    template <class T> void Change(T& field, const T& value);
     void WndProc(TMessage& message);
 
     HWND FWindowHandle = nullptr;

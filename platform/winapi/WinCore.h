@@ -1015,6 +1015,14 @@ constexpr DWORD ERROR_INVALID_HOOK_HANDLE = 1404;
 constexpr DWORD ERROR_TLW_WITH_WSCHILD = 1406;
 constexpr DWORD ERROR_CANNOT_FIND_WND_CLASS = 1407;
 constexpr DWORD ERROR_WINDOW_OF_OTHER_THREAD = 1408;
+
+// Windows belong to the thread that made them, and calls on them from another thread are
+// refused (ERROR_ACCESS_DENIED or ERROR_WINDOW_OF_OTHER_THREAD). The class library does not
+// carry on after such a refusal: when a call has failed for that reason this raises
+// EInvalidOperation naming it ("SetTimer: the window belongs to another thread"); any other
+// failure returns. For a call whose result does not tell failure apart, clear the last error
+// before it.
+void CheckWindowThreadCall(bool succeeded, const char* call);
 constexpr DWORD ERROR_CLASS_ALREADY_EXISTS = 1410;
 constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
 constexpr DWORD ERROR_CLASS_HAS_WINDOWS = 1412;
@@ -1293,7 +1301,8 @@ inline UINT RegisterWindowMessage(LPCSTR name) { return RegisterWindowMessageA(n
 
 // On the runtime clock. A window timer is (window, id); a thread timer (window null) gets an id
 // of its own, returned. The elapse is held within 10 ms and 0x7FFFFFFF ms. WM_TIMER comes only
-// when no other message is waiting; a timer procedure receives it instead of the window.
+// when no other message is waiting; a timer procedure receives it instead of the window. Both
+// calls refuse a window of another thread (0 / FALSE, last error ERROR_ACCESS_DENIED).
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc);
 BOOL KillTimer(HWND window, UINT_PTR id);
 constexpr UINT USER_TIMER_MINIMUM = 0x0000000A;

@@ -144,6 +144,14 @@ BOOL KillTimer(HWND window, UINT_PTR id) {
     TLock lock(StateMutex());
     auto& timers = Timers();
     DWORD thread = GetCurrentThreadId();
+    // Like SetTimer, only the thread of the window may stop its timers.
+    if (window) {
+        TWnd* w = Find(window);
+        if (w && w->ThreadId != thread) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+    }
     auto it = std::find_if(timers.begin(), timers.end(), [&](const TTimer& t) {
         return t.Window == window && t.Id == id && (window || t.ThreadId == thread);
     });

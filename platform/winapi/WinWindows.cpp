@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Strings.h"
 #include "platform/runtime/Threads.h"
 #include "platform/winapi/WinError.h"
@@ -891,6 +892,13 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
         if (IsTopLevel(w)) SurfaceUpdate(w);
     }
     return IsWindow(handle) ? handle : nullptr;
+}
+
+void CheckWindowThreadCall(bool succeeded, const char* call) {
+    if (succeeded) return;
+    const DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_WINDOW_OF_OTHER_THREAD)
+        throw EInvalidOperation(String(call) + ": the window belongs to another thread");
 }
 
 BOOL DestroyWindow(HWND window) {

@@ -3,6 +3,7 @@
 // application; a handler may free its timer; a definition sets it up.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/ObjectText.h"
+#include "platform/runtime/Threads.h"
 
 namespace {
 
@@ -136,4 +138,85 @@ TEST_F(TimerTest, DefinitionSetsTheTimerUp) {
     EXPECT_FALSE(timer->GetEnabled());
     EXPECT_EQ(timer->GetInterval(), 250u);
     EXPECT_FALSE(timer->GetTimerRunning());
+}
+
+namespace {
+
+// A worker that runs one step, with or without Synchronize, and keeps what it raised.
+class TTimerWorker : public TThread {
+public:
+    TTimerWorker(std::function<void()> step, bool synchronized)
+        : TThread(true), FStep(std::move(step)), FSynchronized(synchronized) {}
+    String Error;
+
+protected:
+    void Execute() override {
+        try {
+            if (FSynchronized)
+                Synchronize(FStep);
+            else
+                FStep();
+        } catch (const EInvalidOperation& e) {
+            Error = e.Message;
+        }
+    }
+
+private:
+    std::function<void()> FStep;
+    bool FSynchronized;
+};
+
+String RunOnWorker(std::function<void()> step, bool synchronized = false) {
+    TTimerWorker worker(std::move(step), synchronized);
+    worker.Start();
+    worker.WaitFor();
+    return worker.Error;
+}
+
+} // namespace
+
+TEST_F(TimerTest, AWorkerCannotStartOrStopTheTimerButSynchronizeCan) {
+    TTicks ticks;
+    auto timer = std::make_unique<TTimer>(nullptr);
+    timer->SetEnabled(false);
+    timer->SetInterval(100);
+    timer->SetOnTimer(MakeEvent(&ticks, &TTicks::Tick));
+
+    // Refused calls raise, naming the call, and leave every property as it was.
+    EXPECT_EQ(RunOnWorker([&] { timer->SetEnabled(true); }), "SetTimer: the window belongs to another thread");
+    EXPECT_FALSE(timer->GetEnabled());
+    EXPECT_FALSE(timer->GetTimerRunning());
+    Advance(500);
+    EXPECT_TRUE(ticks.Senders.empty());
+
+    timer->SetEnabled(true);
+    struct Case {
+        const char* What;
+        std::function<void()> Step;
+        const char* Error;
+    };
+    const std::vector<Case> refused = {
+        {"disable", [&] { timer->SetEnabled(false); }, "KillTimer: the window belongs to another thread"},
+        {"interval", [&] { timer->SetInterval(30); }, "KillTimer: the window belongs to another thread"},
+        {"handler", [&] { timer->SetOnTimer(TNotifyEvent()); }, "KillTimer: the window belongs to another thread"},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.What);
+        EXPECT_EQ(RunOnWorker(c.Step), c.Error);
+        EXPECT_TRUE(timer->GetEnabled());
+        EXPECT_EQ(timer->GetInterval(), 100u);
+        EXPECT_TRUE(timer->GetOnTimer().Assigned());
+        EXPECT_TRUE(timer->GetTimerRunning());
+    }
+    ticks.Senders.clear();
+    Advance(100);
+    EXPECT_EQ(ticks.Senders.size(), 1u); // the timer kept running through it all
+
+    // Through Synchronize the change runs on the timer's own thread.
+    timer->SetEnabled(false);
+    EXPECT_EQ(RunOnWorker([&] { timer->SetEnabled(true); }, true), "");
+    EXPECT_TRUE(timer->GetTimerRunning());
+    ticks.Senders.clear();
+    Advance(100);
+    EXPECT_EQ(ticks.Senders.size(), 1u);
 }
