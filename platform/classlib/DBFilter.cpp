@@ -13,8 +13,8 @@ struct TFilterExpression::TNode {
         nkField,   // Field
         nkAll,     // an empty group: accepts every record
         nkNot,     // Children[0]
-        nkAnd,     // Children[0], Children[1]
-        nkOr,      // Children[0], Children[1]
+        nkAnd,     // Children[0] AND Children[1] AND ... (a whole chain in one node)
+        nkOr,      // Children[0] OR Children[1] OR ...
         nkCompare, // Children[0] Op Children[1]
         nkIsNull,  // Children[0] IS [NOT] NULL (Negate)
         nkLike,    // Children[0] [NOT] LIKE Children[1] [ESCAPE Escape]
@@ -127,6 +127,21 @@ public:
 
 private:
     [[noreturn]] void Fail(const String& detail) { DatabaseErrorFmt(SFilterSyntaxError, {detail}, FDataSet); }
+
+    // Groups and NOTs inside each other; far deeper than any filter a person writes, and
+    // shallow enough for the parser's, the evaluator's and the tree's recursion.
+    static constexpr int MaxNesting = 256;
+
+    class TNesting {
+    public:
+        explicit TNesting(TFilterParser& parser) : FParser(parser) {
+            if (++FParser.FNesting > MaxNesting) FParser.Fail("nested too deeply");
+        }
+        ~TNesting() { --FParser.FNesting; }
+
+    private:
+        TFilterParser& FParser;
+    };
 
     [[noreturn]] void Unexpected() {
         Fail(FToken.Kind == tkEnd ? String("unexpected end") : "unexpected '" + FToken.Text + "'");
@@ -275,33 +290,38 @@ private:
         }
     }
 
+    // A chain of terms joined by one word becomes one node holding them all, so that a chain
+    // of any length is parsed, evaluated and freed without a level of recursion per term.
     std::unique_ptr<TNode> ParseOr() {
         auto left = ParseAnd();
+        if (!IsKeyword("OR")) return left;
+        CheckCondition(*left);
+        auto chain = Make(TNode::nkOr, std::move(left));
         while (IsKeyword("OR")) {
             NextToken();
-            auto right = ParseAnd();
-            CheckCondition(*left);
-            CheckCondition(*right);
-            left = Make(TNode::nkOr, std::move(left), std::move(right));
+            chain->Children.push_back(ParseAnd());
+            CheckCondition(*chain->Children.back());
         }
-        return left;
+        return chain;
     }
 
     std::unique_ptr<TNode> ParseAnd() {
         auto left = ParseNot();
+        if (!IsKeyword("AND")) return left;
+        CheckCondition(*left);
+        auto chain = Make(TNode::nkAnd, std::move(left));
         while (IsKeyword("AND")) {
             NextToken();
-            auto right = ParseNot();
-            CheckCondition(*left);
-            CheckCondition(*right);
-            left = Make(TNode::nkAnd, std::move(left), std::move(right));
+            chain->Children.push_back(ParseNot());
+            CheckCondition(*chain->Children.back());
         }
-        return left;
+        return chain;
     }
 
     std::unique_ptr<TNode> ParseNot() {
         if (!IsKeyword("NOT")) return ParsePredicate();
         NextToken();
+        TNesting nesting(*this);
         auto operand = ParseNot();
         CheckCondition(*operand);
         // A list without conditions accepts every record whatever its joining word.
@@ -430,6 +450,7 @@ private:
                 NextToken();
                 return Make(TNode::nkAll);
             }
+            TNesting nesting(*this);
             auto node = ParseOr();
             Expect(")");
             return node;
@@ -473,6 +494,7 @@ private:
     TDataSet* FDataSet;
     char FDecimalSeparator;
     TToken FToken;
+    int FNesting = 0;
 };
 
 // ---- Evaluation ----------------------------------------------------------------------------------
@@ -521,14 +543,20 @@ public:
         case TNode::nkNot:
             return NotTruth(Truth(*node.Children[0]));
         case TNode::nkAnd: {
-            const TTruth left = Truth(*node.Children[0]);
-            if (left == TTruth::False) return left;
-            return AndTruth(left, Truth(*node.Children[1]));
+            TTruth result = TTruth::True;
+            for (const auto& child : node.Children) {
+                result = AndTruth(result, Truth(*child));
+                if (result == TTruth::False) break;
+            }
+            return result;
         }
         case TNode::nkOr: {
-            const TTruth left = Truth(*node.Children[0]);
-            if (left == TTruth::True) return left;
-            return OrTruth(left, Truth(*node.Children[1]));
+            TTruth result = TTruth::False;
+            for (const auto& child : node.Children) {
+                result = OrTruth(result, Truth(*child));
+                if (result == TTruth::True) break;
+            }
+            return result;
         }
         case TNode::nkCompare:
             return CompareTruth(node);

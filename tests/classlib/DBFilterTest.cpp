@@ -243,6 +243,52 @@ TEST(DBFilterTest, TextsThatDoNotParseRaiseAndLeaveTheFilterAsItWas) {
     EXPECT_EQ(dataSet->GetRecordCount(), 5);
 }
 
+TEST(DBFilterTest, DeepNestingIsRefusedAndLongChainsWork) {
+    ScopedFormatSettings settings(testsupport::DotSettings());
+    auto dataSet = MakeChannels();
+    dataSet->SetFiltered(true);
+    auto nested = [](int depth, const String& open, const String& close) {
+        String text;
+        for (int i = 0; i < depth; ++i)
+            text += open;
+        text += "ID = 2";
+        for (int i = 0; i < depth; ++i)
+            text += close;
+        return text;
+    };
+    const String tooDeep = "channels: Filter expression incorrectly formatted: nested too deeply";
+    // Groups and NOTs up to the limit read; one more, or thousands, are refused.
+    EXPECT_EQ(ErrorOf([&] { dataSet->SetFilter(nested(256, "(", ")")); }), "(no error)");
+    EXPECT_EQ(AllIDs(dataSet.get()), (std::vector<Integer>{2}));
+    EXPECT_EQ(ErrorOf([&] { dataSet->SetFilter(nested(128, "NOT (", ")")); }), "(no error)");
+    EXPECT_EQ(AllIDs(dataSet.get()), (std::vector<Integer>{2}));
+    for (const String& text : {nested(257, "(", ")"), nested(5000, "(", ")"), nested(5000, "NOT ", ""),
+                               nested(5000, "(", ""), nested(200, "(NOT ", ")")}) {
+        SCOPED_TRACE(text.substr(0, 20));
+        EXPECT_EQ(ErrorOf([&] { dataSet->SetFilter(text); }), tooDeep);
+    }
+
+    // Flat chains of any length are parsed, evaluated and freed.
+    auto chain = [](int terms, const char* word, const std::function<String(int)>& term) {
+        String text = term(0);
+        for (int i = 1; i < terms; ++i)
+            text += String(" ") + word + " " + term(i);
+        return text;
+    };
+    const String orChain = chain(200000, "OR", [](int i) { return "ID = " + IntToStr(i % 4 == 0 ? 3 : i + 10); });
+    dataSet->SetFilter(orChain);
+    EXPECT_EQ(AllIDs(dataSet.get()), (std::vector<Integer>{3}));
+    dataSet->SetFilter(chain(100000, "AND", [](int i) { return i == 99999 ? String("ID <> 4") : String("ID > 1"); }));
+    EXPECT_EQ(AllIDs(dataSet.get()), (std::vector<Integer>{2, 3, 5}));
+    // Null and unknown terms keep their three-valued meaning inside a chain.
+    CheckCases(dataSet.get(), {
+                                  {"Note = 'y' OR Note = 'z' OR ID = 1", {}, {1, 5}},
+                                  {"NOT (Note = 'q' OR Note = 'z' OR Note = 'w')", {}, {1, 3, 4, 5}},
+                                  {"NOT (Note <> 'q' AND ID > 0 AND ID < 9)", {}, {}},
+                                  {"Active AND ID > 1 AND Note IS NOT NULL", {}, {3, 5}},
+                              });
+}
+
 TEST(DBFilterTest, FilterSetBeforeOpeningAppliesWhenItOpens) {
     TMemDataSet dataSet(nullptr);
     dataSet.SetName("numbers");
