@@ -21,6 +21,12 @@ namespace {
 const char* const InvalidBitmap = "Bitmap image is not valid";
 // Larger pictures than this are refused when read (the program's are far smaller).
 constexpr long long MaxDecodePixels = 1LL << 26;
+// Run-length data can stand for far more pixels than it has bytes (a run of 255 in two, a
+// skip of whole rows in four), but a picture larger than this many pixels per byte of its
+// data, and than the floor below, is a damaged or hostile file: it is refused before anything
+// is allocated for it.
+constexpr long long MaxRlePixelsPerByte = 1024;
+constexpr long long MinRleLimit = 1LL << 20;
 
 int BitCountOf(TPixelFormat format) {
     switch (format) {
@@ -481,6 +487,9 @@ bool ParseDib(const std::uint8_t* data, std::size_t size, bool fileHeader, int h
     info.BitsSize = size - bitsOffset;
     if (compression != BI_RLE8 && compression != BI_RLE4 &&
         StrideOf(width, int(bits)) * std::size_t(height) > info.BitsSize)
+        return false;
+    if ((compression == BI_RLE8 || compression == BI_RLE4) &&
+        width * height > std::max(MinRleLimit, MaxRlePixelsPerByte * (long long)info.BitsSize))
         return false;
     return true;
 }

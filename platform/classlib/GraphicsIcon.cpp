@@ -25,6 +25,22 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     Put16(out, v >> 16);
 }
 
+// Images of an icon file hold at least a bit per pixel (and a mask bit), so a file whose
+// images together declare far more pixels than it has bytes - entries may share their data -
+// is damaged or hostile: it is refused before any image is unpacked.
+constexpr long long MaxPixelsPerByte = 64;
+constexpr long long MinPixelLimit = 1LL << 20;
+
+// The pixels the image header at data declares (the height counts the XOR and AND images).
+long long DeclaredPixels(const std::uint8_t* data, std::size_t size) {
+    if (size < 12) return 0;
+    if (U32(data) == 12) return (long long)U16(data + 4) * (U16(data + 6) / 2);
+    if (size < 16) return 0;
+    const long long width = std::int32_t(U32(data + 4));
+    const long long height = std::llabs(std::int32_t(U32(data + 8))) / 2;
+    return width > 0 ? width * height : 0;
+}
+
 GdiSurface SurfaceOf(HBITMAP handle) {
     auto bitmap = GdiFind<GdiBitmap>(handle);
     return bitmap ? bitmap->Surface() : GdiSurface{};
@@ -315,6 +331,13 @@ void TIcon::LoadFromStream(TStream* stream) {
     const std::size_t have = data.size();
     data.resize(total);
     if (total > have && stream->Read(data.data() + have, Integer(total - have)) != Integer(total - have))
+        throw EInvalidGraphic(InvalidIcon);
+    long long declared = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* d = data.data() + 6 + 16 * i;
+        declared += DeclaredPixels(data.data() + U32(d + 12), U32(d + 8));
+    }
+    if (declared > std::max(MinPixelLimit, MaxPixelsPerByte * (long long)data.size()))
         throw EInvalidGraphic(InvalidIcon);
     auto image = std::make_shared<TIconImage>();
     for (std::size_t i = 0; i < count; ++i) {

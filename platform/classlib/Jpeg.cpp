@@ -64,6 +64,11 @@ void InitErrors(TJpegErrors& errors) {
 constexpr std::size_t ChunkSize = 4096;
 constexpr long long MaxPixels = 1LL << 26;
 constexpr long MaxDecoderMemory = 512L << 20;
+// Even a plain picture takes some bytes per block of pixels: a header announcing more pixels
+// per byte of the file than this (above the floor) is a damaged or hostile file, refused
+// before the decoder allocates and works through rows it does not have.
+constexpr long long MaxPixelsPerByte = 4096;
+constexpr long long MinPixelLimit = 1LL << 20;
 
 struct TStreamSource {
     jpeg_source_mgr Base; // first
@@ -161,6 +166,7 @@ struct TDecodeJob {
     bool Grayscale = false;
     bool Fast = false;
     bool Quantize = false;
+    long long InputSize = 0; // the bytes of the file
     // Out: rows top-down, 3 bytes per pixel in the order B, G, R.
     int Width = 0;
     int Height = 0;
@@ -233,7 +239,9 @@ bool RunDecode(TDecodeJob& job) {
     // refused before the library allocates for it.
     info->mem->max_memory_to_use = MaxDecoderMemory;
     jpeg_read_header(info, TRUE);
-    if ((long long)info->image_width * info->image_height > MaxPixels) ERREXIT(info, JERR_IMAGE_TOO_BIG);
+    const long long pixels = (long long)info->image_width * info->image_height;
+    if (pixels > MaxPixels || pixels > std::max(MinPixelLimit, MaxPixelsPerByte * job.InputSize))
+        ERREXIT(info, JERR_IMAGE_TOO_BIG);
     info->scale_num = 1;
     info->scale_denom = unsigned(job.ScaleDenom);
     if (info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK)
@@ -351,6 +359,7 @@ void TJPEGImage::Decode(const std::string& data, TDecoded& out) const {
     auto job = std::make_unique<TDecodeJob>();
     TBytesStream stream(data);
     job->Source.Stream = &stream;
+    job->InputSize = (long long)data.size();
     job->ScaleDenom = 1 << int(FScale);
     job->Grayscale = FGrayscale;
     job->Fast = FPerformance == jpBestSpeed;

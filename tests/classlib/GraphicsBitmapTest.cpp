@@ -3,6 +3,7 @@
 // transparent drawing, resources and the clipboard, and input that is not a bitmap.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -520,6 +521,71 @@ TEST(GraphicsBitmap, InputThatIsNotABitmapLeavesItAsItWas) {
     bitmap.LoadFromStream(&stream);
     EXPECT_EQ(stream.ReadString(4), "TAIL");
     ExpectPicture(bitmap, 4);
+}
+
+// An 8-bit run-length BMP of a grey ramp palette with the given run-length data.
+Bytes Rle8Bmp(int width, int height, const Bytes& data) {
+    Bytes b = "BM";
+    const unsigned offBits = 14 + 40 + 256 * 4;
+    Put32(b, unsigned(offBits + data.size()));
+    Put32(b, 0);
+    Put32(b, offBits);
+    Put32(b, 40);
+    Put32(b, unsigned(width));
+    Put32(b, unsigned(height));
+    Put16(b, 1);
+    Put16(b, 8);
+    Put32(b, BI_RLE8);
+    Put32(b, unsigned(data.size()));
+    Put32(b, 0);
+    Put32(b, 0);
+    Put32(b, 256);
+    Put32(b, 0);
+    for (int i = 0; i < 256; ++i)
+        Put32(b, unsigned(i * 0x010101));
+    return b + data;
+}
+
+TEST(GraphicsBitmap, RunLengthPicturesFarLargerThanTheirDataAreRefused) {
+    const Bytes endOfBitmap("\x00\x01", 2);
+    // Rows of runs: 2 bytes per 255 pixels of colour 7, then the end of the line.
+    auto runs = [](int width, int height) {
+        Bytes data;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; x += 255) {
+                data += char(std::min(255, width - x));
+                data += char(7);
+            }
+            data += Bytes("\x00\x00", 2);
+        }
+        return data + Bytes("\x00\x01", 2);
+    };
+    struct Case {
+        const char* Name;
+        Bytes File;
+        bool Loads;
+    };
+    const std::vector<Case> cases = {
+        {"a megapixel left blank", Rle8Bmp(1024, 1024, endOfBitmap), true},
+        {"one row more", Rle8Bmp(1024, 1025, endOfBitmap), false},
+        {"64 megapixels in a few bytes", Rle8Bmp(8000, 8000, endOfBitmap), false},
+        {"two megapixels of runs", Rle8Bmp(2048, 1024, runs(2048, 1024)), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TBitmap bitmap;
+        try {
+            Load(bitmap, c.File);
+            EXPECT_TRUE(c.Loads);
+        } catch (const EInvalidGraphic& e) {
+            EXPECT_FALSE(c.Loads);
+            EXPECT_EQ(e.Message, "Bitmap image is not valid");
+        }
+    }
+    TBitmap bitmap;
+    Load(bitmap, Rle8Bmp(2048, 1024, runs(2048, 1024)));
+    EXPECT_EQ(bitmap.GetWidth(), 2048);
+    EXPECT_EQ(bitmap.GetCanvas()->GetPixels(2047, 1023), TColor(0x070707));
 }
 
 // ---- Resources and the clipboard -----------------------------------------------------------

@@ -276,3 +276,55 @@ TEST(GraphicsIcon, InputThatIsNotAnIconLeavesItAsItWas) {
 }
 
 } // namespace
+
+namespace {
+
+// An icon file of `count` entries that all point at one image.
+Bytes SharedImageIco(int count, const TIconSpec& spec) {
+    const Bytes image = IconImage(spec);
+    Bytes out;
+    Put16(out, 0);
+    Put16(out, 1);
+    Put16(out, unsigned(count));
+    const unsigned offset = unsigned(6 + 16 * count);
+    for (int i = 0; i < count; ++i) {
+        out += char(spec.Size);
+        out += char(spec.Size);
+        out += char(16);
+        out += char(0);
+        Put16(out, 1);
+        Put16(out, unsigned(spec.Bits));
+        Put32(out, unsigned(image.size()));
+        Put32(out, offset);
+    }
+    return out + image;
+}
+
+} // namespace
+
+TEST(GraphicsIcon, ImagesDeclaringFarMorePixelsThanTheFileHoldsAreRefused) {
+    const TIconSpec big{250, 4, clRed};
+    // A few entries sharing their image load; a thousand of them would unpack 62 million
+    // pixels from 56 KB.
+    TIcon icon;
+    LoadIcon(icon, SharedImageIco(8, big));
+    EXPECT_EQ(icon.GetWidth(), 250);
+    for (int count : {1000, 65535}) {
+        SCOPED_TRACE(count);
+        try {
+            LoadIcon(icon, SharedImageIco(count, big));
+            ADD_FAILURE() << "no error";
+        } catch (const EInvalidGraphic& e) {
+            EXPECT_EQ(e.Message, "Icon image is not valid");
+        }
+        EXPECT_EQ(icon.GetWidth(), 250); // left as it was
+    }
+    // One image whose header declares a huge picture in a few bytes.
+    Bytes huge = BuildIco({{16, 4, clRed}});
+    const std::size_t header = 6 + 16;
+    for (std::size_t i = 0; i < 4; ++i) {
+        huge[header + 4 + i] = char(i == 2 ? 1 : 0);  // width 65536
+        huge[header + 8 + i] = char(i == 2 ? 2 : 0);  // height 2 x 65536
+    }
+    EXPECT_THROW(LoadIcon(icon, huge), EInvalidGraphic);
+}

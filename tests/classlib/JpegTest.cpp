@@ -344,3 +344,49 @@ TEST(JpegTest, DamagedDataRaisesAndChangesNothing) {
 }
 
 } // namespace
+
+TEST(JpegTest, APictureFarLargerThanTheFileCanHoldIsRefusedBeforeDecoding) {
+    auto sized = [](std::string bytes, unsigned width, unsigned height) {
+        const std::size_t frame = bytes.find("\xFF\xC0");
+        EXPECT_NE(frame, std::string::npos);
+        bytes[frame + 5] = char(height >> 8);
+        bytes[frame + 6] = char(height & 0xFF);
+        bytes[frame + 7] = char(width >> 8);
+        bytes[frame + 8] = char(width & 0xFF);
+        return bytes;
+    };
+    auto errorOf = [](const std::string& bytes) -> std::string {
+        TJPEGImage image;
+        TStringStream stream(bytes);
+        try {
+            image.LoadFromStream(&stream);
+            image.GetWidth();
+            TBitmap bitmap;
+            bitmap.Assign(&image);
+        } catch (const EInvalidGraphic& e) {
+            return e.Message;
+        }
+        return "";
+    };
+    const std::string good = Compressed();
+    // The limit on every picture, and the one on a picture of this file's length.
+    const std::string tooBig = errorOf(sized(good, 60000, 60000));
+    EXPECT_NE(tooBig, "");
+    EXPECT_EQ(errorOf(sized(good, 8000, 8000)), tooBig);
+    const long long limit = std::max(1LL << 20, 4096LL * (long long)good.size());
+    EXPECT_EQ(errorOf(sized(good, 4000, unsigned(limit / 4000 + 1))), tooBig);
+    EXPECT_NE(errorOf(sized(good, 4000, unsigned(limit / 4000 - 1))), tooBig); // decoded, found short
+
+    // A real picture of a few megapixels, plain enough to compress far, still loads.
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(pf24bit);
+    bitmap->SetSize(2400, 1600);
+    bitmap->GetCanvas()->GetBrush()->SetColor(clNavy);
+    bitmap->GetCanvas()->FillRect(TRect(0, 0, 2400, 1600));
+    TJPEGImage plain;
+    plain.Assign(bitmap.get());
+    plain.SetCompressionQuality(75);
+    plain.Compress();
+    const std::string plainBytes = Bytes(plain);
+    EXPECT_EQ(errorOf(plainBytes), "");
+}
