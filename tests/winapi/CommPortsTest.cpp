@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "platform/winapi/Comm.h"
@@ -122,11 +124,38 @@ TEST(CommPorts, AbsentPortsAreNotFound) {
     }
 }
 
+// A port directory that every user can reach, wherever the checkout lies: a directory of its
+// own under /tmp (world-searchable), not under the test tree, whose parents may be closed to
+// other users (a clone under /root).
+class TReachablePortDir {
+public:
+    TReachablePortDir() : FEnv("KOV571_PORTS", nullptr) {
+        char pattern[] = "/tmp/kov-ports-XXXXXX";
+        if (!mkdtemp(pattern)) throw std::runtime_error("cannot create a port directory under /tmp");
+        FPath = pattern;
+        chmod(FPath.c_str(), 0755);
+        setenv("KOV571_PORTS", FPath.c_str(), 1);
+        testsupport::WriteFileBytes(FPath + "/nodefaults", "");
+    }
+    ~TReachablePortDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(FPath, ec);
+    }
+    void Link(int number, const std::string& device) const {
+        const std::string entry = FPath + "/COM" + std::to_string(number);
+        if (symlink(device.c_str(), entry.c_str()) != 0) throw std::runtime_error("symlink failed");
+    }
+    const std::string& Path() const { return FPath; }
+
+private:
+    testsupport::ScopedEnv FEnv;
+    std::string FPath;
+};
+
 TEST(CommPorts, ADeviceTheUserMayNotOpenIsDenied) {
     TPty pty;
-    TPortDir ports;
+    TReachablePortDir ports;
     ports.Link(30, pty.SlavePath()); // no default device behind COM30
-    ASSERT_EQ(chmod(ports.Path().c_str(), 0755), 0);
     ASSERT_EQ(chmod(pty.SlavePath().c_str(), 0), 0);
     if (geteuid() != 0) {
         SetLastError(0);
@@ -134,7 +163,12 @@ TEST(CommPorts, ADeviceTheUserMayNotOpenIsDenied) {
         EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
         return;
     }
-    // The super-user may open anything: try as an ordinary user, in a child process.
+    // The super-user may open anything: try as an ordinary user, in a child process. The
+    // child must reach the port directory and the device, so a refusal can only be the
+    // device's own permission.
+    struct stat info {};
+    ASSERT_EQ(stat(ports.Path().c_str(), &info), 0);
+    ASSERT_EQ(info.st_mode & 0005, 0005u);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
