@@ -6,8 +6,13 @@
 #include "platform/runtime/Format.h"
 #include "platform/runtime/FormatSettings.h"
 #include "platform/runtime/Numbers.h"
+#include "platform/runtime/Resources.h"
 #include "platform/runtime/Strings.h"
+#include "script/kq_ibasic.h"
 #include "script/kq_iconst.h"
+#include "script/kq_icpp.h"
+#include "script/kq_ijs.h"
+#include "script/kq_ipascal.h"
 
 namespace {
 
@@ -173,7 +178,31 @@ void ReadParams(TSignatureReader& reader, TkqCustomVariable* target, TkqScript* 
 
 } // namespace
 
+namespace {
+
+// The grammar modules register their languages once, before anything else is registered or
+// looked up; registering them marks the work started, so their own calls come straight through.
+void EnsureBuiltInLanguages() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    RegisterPascalScript();
+    RegisterCppScript();
+    RegisterBasicScript();
+    RegisterJScript();
+}
+
+} // namespace
+
+String LoadGrammarResource(const String& resourceName) {
+    TResourceStream stream(HInstance, resourceName.c_str(), RT_RCDATA);
+    String text(std::size_t(stream.GetSize()), '\0');
+    if (!text.empty()) stream.ReadBuffer(text.data(), Integer(text.size()));
+    return text;
+}
+
 void RegisterLanguage(const String& name, const String& grammar) {
+    EnsureBuiltInLanguages();
     TStringList& list = LanguageList();
     const Integer index = list.IndexOfName(name);
     if (index >= 0)
@@ -183,6 +212,7 @@ void RegisterLanguage(const String& name, const String& grammar) {
 }
 
 String GetLanguageGrammar(const String& name) {
+    EnsureBuiltInLanguages();
     TStringList& list = LanguageList();
     const Integer index = name.empty() ? -1 : list.IndexOfName(name);
     if (index < 0) throw Exception(Format(SLangNotFound, {name}));

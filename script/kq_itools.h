@@ -11,7 +11,11 @@
 #include "script/kq_iinterpreter.h"
 
 // Replaces the grammar of a language registered under that name (case-insensitive) or adds it.
+// The built-in grammars ("PascalScript", "C++Script", "BasicScript", "JScript", in this order)
+// are registered before the first registration or lookup.
 void RegisterLanguage(const String& name, const String& grammar);
+// The text of a grammar compiled into the program as an RCDATA resource.
+String LoadGrammarResource(const String& resourceName);
 // Raises Exception with SLangNotFound formatted with the name when none is registered.
 String GetLanguageGrammar(const String& name);
 

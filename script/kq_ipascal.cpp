@@ -1,0 +1,5 @@
+#include "script/kq_ipascal.h"
+
+#include "script/kq_itools.h"
+
+void RegisterPascalScript() { RegisterLanguage("PascalScript", LoadGrammarResource("KQ_PASCALSCRIPT")); }
