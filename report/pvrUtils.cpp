@@ -1,10 +1,13 @@
 #include "report/pvrUtils.h"
 
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "platform/classlib/Forms.h"
 #include "platform/classlib/Graphics.h"
 #include "platform/classlib/ImgList.h"
+#include "platform/classlib/Metafiles.h"
 #include "platform/runtime/FileSearch.h"
 #include "platform/runtime/Files.h"
 #include "platform/runtime/Format.h"
@@ -14,6 +17,7 @@
 #include "platform/runtime/Streams.h"
 #include "platform/runtime/StringLists.h"
 #include "platform/runtime/Strings.h"
+#include "platform/winapi/Gdi.h"
 #include "report/pvrClass.h"
 #include "report/pvrRes.h"
 
@@ -180,6 +184,48 @@ void AddGlyphStrip(TBitmap* strip, Integer cellWidth, Integer cellHeight, TImage
             if (disabled) second = !second;
         }
     }
+}
+
+void DrawTransparentBitmap(TCanvas* canvas, Integer x, Integer y, TBitmap* bitmap) {
+    if (!bitmap || bitmap->GetWidth() <= 0 || bitmap->GetHeight() <= 0) return;
+    TImageList list(nullptr, bitmap->GetWidth(), bitmap->GetHeight());
+    list.AddMasked(bitmap, bitmap->GetTransparentColor());
+    list.Draw(canvas, x, y, 0);
+}
+
+void StretchDrawGraphic(TCanvas* canvas, const TpvrRect& rect, TGraphic* graphic) {
+    if (!graphic) return;
+    const TRect target{Integer(Round(rect.Left)), Integer(Round(rect.Top)), Integer(Round(rect.Right)),
+                       Integer(Round(rect.Bottom))};
+    if (dynamic_cast<TMetafile*>(graphic)) {
+        canvas->StretchDraw(target, graphic);
+        return;
+    }
+    const Integer width = graphic->GetWidth();
+    const Integer height = graphic->GetHeight();
+    if (width <= 0 || height <= 0) return;
+    TBitmap image;
+    image.SetPixelFormat(pf32bit);
+    image.SetSize(width, height);
+    image.GetCanvas()->Draw(0, 0, graphic);
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint32_t> bits(std::size_t(width) * std::size_t(height));
+    GetDIBits(image.GetCanvas()->GetHandle(), image.GetHandle(), 0, UINT(height), bits.data(), &info,
+              DIB_RGB_COLORS);
+    HDC dc = canvas->GetHandle();
+    auto* bitmap = dynamic_cast<TBitmap*>(graphic);
+    const bool monochrome = bitmap && bitmap->GetMonochrome();
+    const int oldMode = monochrome ? 0 : SetStretchBltMode(dc, COLORONCOLOR);
+    StretchDIBits(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, 0, 0,
+                  width, height, bits.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    if (!monochrome) SetStretchBltMode(dc, oldMode);
 }
 
 void ParsePageRange(const String& text, TStrings* list, Integer pageCount) {

@@ -12,6 +12,8 @@ class TStrings;
 class TBitmap;
 class TImageList;
 class TpvrReport;
+class TCanvas;
+class TGraphic;
 
 // A rectangle in report units (pixels at 96 per inch).
 struct TpvrRect {
@@ -57,6 +59,13 @@ void ShowErrorBox(const String& message);
 // turned light grey, to `disabled`.
 void AddGlyphStrip(TBitmap* strip, Integer cellWidth, Integer cellHeight, TImageList* disabled,
                    TImageList* list);
+
+// Draws the bitmap with its transparent colour left out.
+void DrawTransparentBitmap(TCanvas* canvas, Integer x, Integer y, TBitmap* bitmap);
+// A metafile is stretched as it is; any other picture is drawn into a 32-bit image of its own
+// size whose pixels are then stretched into the rectangle (colour on colour, except for a
+// monochrome bitmap).
+void StretchDrawGraphic(TCanvas* canvas, const TpvrRect& rect, TGraphic* graphic);
 
 // Page numbers of a text such as "1,3,5-12" as decimal texts, in the order written; "4-" runs
 // to the last page. A part that is no number raises EConvertError.

@@ -292,3 +292,34 @@ TEST(pvrUtils, GlyphStripIsCutIntoCellsWithDisabledTwins) {
     EXPECT_EQ(enabled.GetCount(), 2);
     EXPECT_EQ(disabled.GetCount(), 2);
 }
+
+TEST(pvrUtils, PicturesAreStretchedAndDrawnTransparent) {
+    TBitmap picture;
+    picture.SetSize(2, 2);
+    TCanvas* pc = picture.GetCanvas();
+    pc->SetPixels(0, 0, TColor(0x0000FF));
+    pc->SetPixels(1, 0, TColor(0x00FF00));
+    pc->SetPixels(0, 1, TColor(0xFF0000));
+    pc->SetPixels(1, 1, TColor(0x000000));
+
+    TBitmap target;
+    target.SetSize(10, 10);
+    TCanvas* tc = target.GetCanvas();
+    tc->GetBrush()->SetColor(TColor(0xFFFFFF));
+    tc->FillRect(TRect{0, 0, 10, 10});
+    StretchDrawGraphic(tc, MakeRect(1, 1, 9, 9), &picture);
+    EXPECT_EQ(tc->GetPixels(2, 2), TColor(0x0000FF));
+    EXPECT_EQ(tc->GetPixels(7, 2), TColor(0x00FF00));
+    EXPECT_EQ(tc->GetPixels(2, 7), TColor(0xFF0000));
+    EXPECT_EQ(tc->GetPixels(8, 8), TColor(0x000000));
+    EXPECT_EQ(tc->GetPixels(0, 0), TColor(0xFFFFFF));
+    EXPECT_EQ(tc->GetPixels(9, 9), TColor(0xFFFFFF));
+
+    // The bottom-left pixel's colour (blue here) is left out.
+    tc->FillRect(TRect{0, 0, 10, 10});
+    DrawTransparentBitmap(tc, 3, 3, &picture);
+    EXPECT_EQ(tc->GetPixels(3, 3), TColor(0x0000FF));
+    EXPECT_EQ(tc->GetPixels(4, 3), TColor(0x00FF00));
+    EXPECT_EQ(tc->GetPixels(3, 4), TColor(0xFFFFFF));
+    EXPECT_EQ(tc->GetPixels(4, 4), TColor(0x000000));
+}
