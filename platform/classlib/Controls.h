@@ -38,6 +38,7 @@ class TWinControl;
 class TDragObject;
 class TSizeConstraints;
 class TControlActionLink;
+class TDragImageList;
 
 
 // ---- Cursors ----------------------------------------------------------------------------------
@@ -301,8 +302,11 @@ public:
     virtual void Finished(TObject* target, Integer x, Integer y, bool accepted);
     // The name the target sees for the source (in OnDragOver/OnDragDrop: the control).
     virtual TObject* GetSource() { return this; }
-    virtual void HideDragImage() {}
-    virtual void ShowDragImage() {}
+    // The image list whose drag image follows the pointer while the drag runs; none here.
+    virtual TDragImageList* GetDragImages() { return nullptr; }
+    // Hide and show that list's drag image (around painting under it).
+    virtual void HideDragImage();
+    virtual void ShowDragImage();
 
     POINT GetDragPos() const { return FDragPos; }
     TControl* GetDragTarget() const { return FDragTarget; }
@@ -333,6 +337,8 @@ public:
     TCursor GetDragCursor(bool accepted, Integer x, Integer y) override;
     void Finished(TObject* target, Integer x, Integer y, bool accepted) override;
     TObject* GetSource() override;
+    // The control's drag images.
+    TDragImageList* GetDragImages() override;
 
 private:
     TControl* FControl;
@@ -511,6 +517,8 @@ public:
     void SetDragCursor(TCursor value) { FDragCursor = value; }
     // The source was dropped here: OnDragDrop.
     virtual void DragDrop(TObject* source, Integer x, Integer y);
+    // The image list a drag of this control shows; none here.
+    virtual TDragImageList* GetDragImages() { return nullptr; }
 
     // ---- Component and streaming ----
     void SetName(const String& value) override;
@@ -1084,6 +1092,13 @@ TControl*& CaptureGraphicControl();
 // The control the mouse is over (CM_MOUSEENTER/CM_MOUSELEAVE).
 TControl*& MouseOverControl();
 }  // namespace kov_detail
+
+// ---- Class groups ------------------------------------------------------------------------------
+
+// Puts a class into the group of another (for a designer's class lists); it is only recorded.
+void GroupDescendentsWith(TClass cls, TClass ancestor);
+// The class a class was grouped with, or nullptr.
+TClass GetClassGroup(TClass cls);
 
 // ---- Finding controls -------------------------------------------------------------------------
 

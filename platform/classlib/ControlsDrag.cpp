@@ -3,7 +3,10 @@
 // the targets under the mouse, and the end of the drag on the source.
 #include <cstdlib>
 
+#include <map>
+
 #include "platform/classlib/Controls.h"
+#include "platform/classlib/ImgList.h"
 #include "platform/winapi/Cursor.h"
 
 namespace {
@@ -58,6 +61,10 @@ public:
         FOwnsObject = false;
         FTarget = nullptr;
         FStarted = false;
+        if (FImages != nullptr) {
+            FImages->EndDrag();
+            FImages = nullptr;
+        }
         if (GetCapture() == FWindow) ReleaseCapture();
         FFinishing = false;
         if (object == nullptr) return;
@@ -138,11 +145,14 @@ private:
         FObject = object;
         FObject->FDragPos = pos;
         FStarted = true;
+        FImages = object->GetDragImages();
+        if (FImages != nullptr && !FImages->BeginDrag(nullptr, pos.x, pos.y)) FImages = nullptr;
         DragTo(pos);
     }
 
     void DragTo(POINT pos) {
         FObject->FDragPos = pos;
+        if (FImages != nullptr) FImages->DragMove(pos.x, pos.y);
         TControl* target = FindDragTarget(pos, false);
         if (target != FTarget) {
             if (FTarget != nullptr) Message(FTarget, dmDragLeave, pos);
@@ -173,6 +183,7 @@ private:
     TDragObject* FObject = nullptr;
     bool FOwnsObject = false;
     TControl* FTarget = nullptr;
+    TDragImageList* FImages = nullptr;  // the drag image shown, while the drag runs
     POINT FStartPos{};
     Integer FThreshold = 5;
     bool FStarted = false;
@@ -198,6 +209,16 @@ TControl* FindDragTarget(POINT pos, bool allowDisabled) {
 TCursor TDragObject::GetDragCursor(bool accepted, Integer x, Integer y) { return accepted ? crDrag : crNoDrop; }
 
 void TDragObject::Finished(TObject* target, Integer x, Integer y, bool accepted) {}
+
+void TDragObject::HideDragImage() {
+    if (TDragImageList* images = GetDragImages()) images->HideDragImage();
+}
+
+void TDragObject::ShowDragImage() {
+    if (TDragImageList* images = GetDragImages()) images->ShowDragImage();
+}
+
+TDragImageList* TDragControlObject::GetDragImages() { return FControl != nullptr ? FControl->GetDragImages() : nullptr; }
 
 TCursor TDragControlObject::GetDragCursor(bool accepted, Integer x, Integer y) {
     if (!accepted) return crNoDrop;
@@ -272,4 +293,22 @@ void TWinControl::CMDrag(TCMDrag& message) {
         return;
     }
     TControl::CMDrag(message);
+}
+
+// ---- Class groups ------------------------------------------------------------------------------------
+
+namespace {
+std::map<TClass, TClass>& ClassGroups() {
+    static std::map<TClass, TClass> groups;
+    return groups;
+}
+}  // namespace
+
+void GroupDescendentsWith(TClass cls, TClass ancestor) {
+    if (cls != nullptr) ClassGroups()[cls] = ancestor;
+}
+
+TClass GetClassGroup(TClass cls) {
+    auto it = ClassGroups().find(cls);
+    return it != ClassGroups().end() ? it->second : nullptr;
 }
