@@ -30,7 +30,8 @@ TkqXMLItem* Child(TkqXMLItem* item, const String& name) {
     return index >= 0 ? item->Items(index) : nullptr;
 }
 
-// A text split into lines and joined again with CR LF.
+// A text split into lines and joined again with CR LF after every line, as a string list gives
+// its text.
 String NormalizeLineEnds(const String& text) {
     String out;
     out.reserve(text.size());
@@ -45,6 +46,7 @@ String NormalizeLineEnds(const String& text) {
             out += c;
         }
     }
+    if (!out.empty() && !out.ends_with("\r\n")) out += "\r\n";
     return out;
 }
 
@@ -274,8 +276,12 @@ bool TkqILParser::InterpretRule(TkqXMLItem* element) {
     } else if (name == "sequence") {
         matched = true;
     } else if (name == "switch" || name == "optionalswitch") {
-        for (Integer i = 0; i < element->Count(); ++i)
+        // A failed alternative leaves nothing behind: the next one starts from the same text
+        // and the same output (else a failed "lo..hi" would leave its "lo" in the form).
+        for (Integer i = 0; i < element->Count(); ++i) {
             if (InterpretRule(element->Items(i))) return true;
+            FLines.resize(std::min(FLines.size(), mark));
+        }
         if (name == "switch") {
             ReportRuleError(element, start);
             return false;
@@ -284,7 +290,9 @@ bool TkqILParser::InterpretRule(TkqXMLItem* element) {
     } else if (name == "optional") {
         for (Integer i = 0; i < element->Count(); ++i) {
             if (!InterpretRule(element->Items(i))) {
+                // The text goes back, and so does what the matched part emitted.
                 Lexer->SetPosition(start);
+                FLines.resize(std::min(FLines.size(), mark));
                 break;
             }
         }

@@ -150,6 +150,11 @@ TEST(kq_iilparserTest, IntermediateFormOfSmallPrograms) {
               "pos=\"1:8\"]},expr[pos=\"1:12\" pos1=\"1:22\"]{dsgn[pos=\"1:21\"]{node[text=\"Get\" "
               "pos=\"1:21\"],"
               "expr[pos=\"1:21\"]{string[text=\"'ds.&#34;a&#62;b&#34;'\" pos=\"1:21\"]}}}}}}"},
+             // A size alone: the failed try of a range leaves nothing in the dimension.
+             {"PascalScript", "var a: array[3] of Integer; begin end.",
+              "program{var[pos=\"1:5\"]{ident[text=\"a\" pos=\"1:6\"],array[pos=\"1:8\"]{dim[pos=\"1:14\"]{"
+              "expr[pos=\"1:14\" pos1=\"1:15\"]{number[text=\"3\" pos=\"1:15\"]}}},type[text=\"Integer\" "
+              "pos=\"1:27\"]},compoundstmt[pos=\"1:29\"]}"},
              {"JScript", "", "program{compoundstmt[pos=\"1:1\"]}"},
              {"BasicScript", "  ' only a comment\r\n", "program{compoundstmt[pos=\"1:19\"]}"},
              {"BasicScript", "", "program{}"},
@@ -236,6 +241,10 @@ TEST(kq_iilparserTest, LanguageConstructsTranslate) {
               "x = 1 : y = 2 ' comment\r\nz = _\r\n 3\r\nremark is a comment\r\n",
               {"node[text=\"y\"", "node[text=\"z\"", "number[text=\"3\""}},
              {"BasicScript", "DO\r\nx = x + 1\r\nLOOP WHILE x < 3\r\n", {"inverse[text=\"\""}},
+             {"PascalScript",
+              "begin case x of 1: a := 1; else b := 2 end; case x of 1: a := 1; end end.",
+              {"casestmt"}},
+             {"PascalScript", "const c = 1; var a: Integer; begin end.", {"const", "var"}},
              {"BasicScript", "DO\r\nx = x + 1\r\nLOOP UNTIL x > 3\r\n", {"repeatstmt"}},
              {"BasicScript",
               "FOR i = 1 TO 10 STEP 2\r\nx = x & i\r\nNEXT\r\n",
@@ -285,6 +294,20 @@ TEST(kq_iilparserTest, UnitsAreInlinedOnceInReverseOrder) {
     host.Units["pas"] = "#language PascalScript\r\nBEGIN X := 1 END.";
     outcome = Translate("C++Script", "#include \"pas\"\r\n{ }", setup);
     EXPECT_TRUE(outcome.ok) << outcome.error << " at " << outcome.pos;
+
+    // A unit's name is unescaped from the form and escaped in it; LF-only BasicScript units
+    // translate; a PascalScript unit of a BasicScript text does not inherit the "rem" comment.
+    host.Asked.clear();
+    host.Units["a&b"] = "y = 1\nz = 2";
+    host.Units["remunit"] = "begin remainder := 1 end.";
+    outcome = Translate("BasicScript", "IMPORTS \"a&b\", \"remunit\"\r\nx = 1\r\n", setup);
+    ASSERT_TRUE(outcome.ok) << outcome.error << " at " << outcome.pos << " in " << outcome.unit;
+    EXPECT_EQ(host.Asked, (std::vector<String>{"remunit", "a&b"}));
+    EXPECT_NE(outcome.il.find("uses[unit=\"a&#38;b\"]{program{compoundstmt"), String::npos) << outcome.il;
+    host.Units["pasrem"] = "#language PascalScript\r\nbegin remainder := 1 end.";
+    outcome = Translate("BasicScript", "IMPORTS \"pasrem\"\r\n", setup);
+    EXPECT_TRUE(outcome.ok) << outcome.error << " at " << outcome.pos << " in " << outcome.unit;
+    EXPECT_NE(outcome.il.find("node[text=\"remainder\""), String::npos) << outcome.il;
 
     // Without a handler the unit is a file; one that cannot be read is an error of the text.
     outcome = Translate("PascalScript", "uses 'no/such/unit.pas'; begin end.");
@@ -364,4 +387,38 @@ TEST(kq_iilparserTest, MutatedProgramsNeverCrashOrHang) {
     const Outcome deep = Translate("PascalScript", "begin x := " + String(10000, '(') + "1 end.");
     EXPECT_FALSE(deep.ok);
     EXPECT_NE(deep.error, "");
+}
+
+TEST(kq_iilparserTest, GoldenIntermediateFormOfEveryConstruct) {
+    struct Case {
+        const char* name;
+        const char* language;
+        const char* unitText;
+    };
+    for (const Case& c : std::vector<Case>{{"pascal", "PascalScript", "begin end."},
+                                           {"cpp", "C++Script", "{ }"},
+                                           {"basic", "BasicScript", "x = 1"},
+                                           {"js", "JScript", "x = 1;"}}) {
+        SCOPED_TRACE(c.name);
+        UnitHost host;
+        host.Units["unit1"] = c.unitText;
+        TkqScript script(nullptr);
+        script.OnGetUnit = MakeEvent(&host, &UnitHost::GetUnit);
+        TkqILParser parser(&script);
+        parser.SelectLanguage(c.language);
+        const String source =
+            testsupport::ReadFileBytes(testsupport::FixturePath(String("script/il/") + c.name + ".src"));
+        ASSERT_TRUE(parser.TranslateSource(source)) << script.LastErrorText << " at " << script.LastErrorPos;
+        parser.ILDocument->AutoIndent = true;
+        TStringStream stream;
+        parser.ILDocument->SaveToStream(&stream);
+        const String il = stream.GetDataString();
+        const String expected =
+            testsupport::ReadFileBytes(testsupport::FixturePath(String("script/il/") + c.name + ".il"));
+        if (il != expected) {
+            testsupport::WriteFileBytes(testsupport::ArtifactPath(String("kq_iilparser_") + c.name + ".il"),
+                                        il);
+            ADD_FAILURE() << "intermediate form differs; written to test-artifacts";
+        }
+    }
 }
