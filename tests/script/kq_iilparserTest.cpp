@@ -422,3 +422,24 @@ TEST(kq_iilparserTest, GoldenIntermediateFormOfEveryConstruct) {
         }
     }
 }
+
+TEST(kq_iilparserTest, OnlyAnUnknownLanguageOrABrokenGrammarRaise) {
+    RegisterLanguage("BrokenGrammarTest", "<?xml version=\"1.0\"?><language><parser/><types/><empty/>"
+                                          "<program><sequence><nosuchrule/></sequence></program></language>");
+    try {
+        Translate("BrokenGrammarTest", "x");
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message, "Invalid language definition");
+    }
+    try {
+        Translate("NoSuchLanguageTest", "x");
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message, "Language 'NoSuchLanguageTest' not found");
+    }
+    // A grammar change resets the case rule: a C++Script text switching to PascalScript reads
+    // upper-case keywords.
+    const Outcome switched = Translate("C++Script", "#language PascalScript\r\nBEGIN END.");
+    EXPECT_TRUE(switched.ok) << switched.error;
+}
