@@ -245,6 +245,7 @@ TEST(kq_iilparserTest, LanguageConstructsTranslate) {
               "begin case x of 1: a := 1; else b := 2 end; case x of 1: a := 1; end end.",
               {"casestmt"}},
              {"PascalScript", "const c = 1; var a: Integer; begin end.", {"const", "var"}},
+             {"PascalScript", "begin o.End; o.Free end.", {"node[text=\"End\"", "node[text=\"Free\""}},
              {"BasicScript", "DO\r\nx = x + 1\r\nLOOP UNTIL x > 3\r\n", {"repeatstmt"}},
              {"BasicScript",
               "FOR i = 1 TO 10 STEP 2\r\nx = x & i\r\nNEXT\r\n",
