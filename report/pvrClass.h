@@ -10,6 +10,7 @@
 #include "platform/classlib/Graphics.h"
 #include "platform/classlib/Printers.h"
 #include "platform/runtime/Closures.h"
+#include "platform/runtime/Collections.h"
 #include "platform/runtime/Components.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Lists.h"
@@ -375,6 +376,168 @@ private:
 // The window that parents dialog controls without a dialog page; made on first use.
 TWinControl* HiddenHostForm();
 
+// ---- Data sources ------------------------------------------------------------------------------
+
+enum TpvrRangeBegin { rbFirst, rbCurrent };
+enum TpvrRangeEnd { reLast, reCurrent, reCount };
+enum TpvrFieldType { fftNumeric, fftString, fftBoolean };
+
+using TpvrCheckEOFEvent = TClosure<void(TObject* Sender, bool& Eof)>;
+using TpvrUserGetValueEvent = TClosure<void(const String& VarName, Variant& Value)>;
+
+// A source of records for a report: walked with First, Next and Eof, read by field name, and
+// named in definitions and expressions by its user name.
+class TpvrDataSet : public TpvrDialogComponent {
+    KOV_CLASS(TpvrDataSet, TpvrDialogComponent)
+public:
+    explicit TpvrDataSet(TComponent* owner);
+    ~TpvrDataSet() override;
+
+    virtual WideString GetDisplayText(const String& field);
+    virtual Integer GetDisplayWidth(const String& field);
+    virtual TpvrFieldType GetFieldType(const String& field);
+    virtual Variant GetValue(const String& field);
+    const String& GetUserName() const { return FUserName; }
+    // A name that is blank fails with the text of "prInvProp".
+    virtual void SetUserName(const String& value);
+    virtual void Initialize() {}
+    virtual void Finalize() {}
+    virtual void Open();
+    virtual void Close();
+    virtual void First();
+    virtual void Next();
+    virtual void Prior();
+    virtual bool Eof();
+    virtual Integer FieldsCount() { return 0; }
+    virtual bool IsBlobField(const String& field) { return false; }
+    virtual Integer RecordCount();
+    virtual void AssignBlobTo(const String& field, TObject* target) {}
+    virtual void GetFieldList(TStrings* list);
+
+    // The user name follows a rename while it still equals the old name.
+    void SetName(const String& value) override;
+    bool HasField(const String& field);
+
+    bool CloseDataSource = false;
+    bool Enabled = true;
+    bool OpenDataSource = true;
+    TpvrRangeBegin RangeBegin = rbFirst;
+    TpvrRangeEnd RangeEnd = reLast;
+    Integer RangeEndCount = 0;
+    TpvrReport* Report = nullptr;
+    TpvrCheckEOFEvent OnCheckEOF;
+    TNotifyEvent OnFirst;
+    TNotifyEvent OnNext;
+    TNotifyEvent OnPrior;
+    TNotifyEvent OnOpen;
+    TNotifyEvent OnClose;
+    bool Opened = false;
+    Integer RecNo = 0;
+
+private:
+    String FUserName;
+};
+
+// A data source whose values come from an event.
+class TpvrUserDataSet : public TpvrDataSet {
+    KOV_CLASS(TpvrUserDataSet, TpvrDataSet)
+public:
+    explicit TpvrUserDataSet(TComponent* owner);
+    ~TpvrUserDataSet() override;
+
+    void GetFieldList(TStrings* list) override;
+    Integer FieldsCount() override;
+    Variant GetValue(const String& field) override;
+    WideString GetDisplayText(const String& field) override;
+
+    TStrings* GetFields() const { return FFields.get(); }
+    void SetFields(TStrings* value) { FFields->Assign(value); }
+
+    TpvrUserGetValueEvent OnGetValue;
+
+private:
+    std::unique_ptr<TStringList> FFields;
+};
+
+// The base of data sources over databases: field aliases and the visible field map.
+class TpvrCustomDBDataSet : public TpvrDataSet {
+    KOV_CLASS(TpvrCustomDBDataSet, TpvrDataSet)
+public:
+    explicit TpvrCustomDBDataSet(TComponent* owner);
+    ~TpvrCustomDBDataSet() override;
+
+    Integer FieldsCount() override;
+    // The field an alias stands for: the part before "=" of the first "field=alias" line whose
+    // alias matches (ignoring case); the alias itself when none does.
+    String FieldNameOfAlias(const String& alias) const;
+
+    TStrings* GetFieldAliases() const { return FFieldAliases.get(); }
+    void SetFieldAliases(TStrings* value) { FFieldAliases->Assign(value); }
+    TStringList* GetFieldMap() const { return FFieldMap.get(); }
+
+private:
+    std::unique_ptr<TStringList> FFieldAliases;
+    std::unique_ptr<TStringList> FFieldMap;
+};
+
+// The data sources a report may use, stored with it as "Datasets".
+class TpvrDataSetItem : public TCollectionItem {
+    KOV_CLASS(TpvrDataSetItem, TCollectionItem)
+public:
+    explicit TpvrDataSetItem(TCollection* collection);
+    ~TpvrDataSetItem() override;
+
+    TpvrDataSet* GetDataSet() const { return FDataSet; }
+    void SetDataSet(TpvrDataSet* value);
+    String GetDataSetName() const;
+    void SetDataSetName(const String& value);
+
+private:
+    void WatchDataSet();
+    TpvrDataSet* FDataSet = nullptr;
+    String FDataSetName;
+};
+
+class TpvrReportDataSets : public TCollection {
+    KOV_CLASS(TpvrReportDataSets, TCollection)
+public:
+    explicit TpvrReportDataSets(TpvrReport* report);
+    ~TpvrReportDataSets() override;
+
+    TpvrDataSetItem* Add() { return static_cast<TpvrDataSetItem*>(TCollection::Add()); }
+    TpvrDataSetItem* Items(Integer index) const { return static_cast<TpvrDataSetItem*>(GetItems(index)); }
+    void Initialize();
+    void Finalize();
+    TpvrDataSetItem* FindByDataSet(TComponent* dataSet) const;
+    TpvrDataSetItem* FindByName(const String& name) const;
+
+    TpvrReport* Report;
+};
+
+// Every data source alive, in creation order, for resolving names.
+class TpvrGlobalDataSetList {
+public:
+    void Lock();
+    void Unlock();
+    // The first data source of that user name (ignoring case) that belongs to no other report;
+    // `current` when none does, or without a report; nullptr for an empty name.
+    TpvrDataSet* FindDataSetByName(TpvrDataSet* current, const String& name, TpvrReport* report);
+    // What the module's shutdown does: afterwards Lock and Unlock do nothing.
+    void Shutdown();
+
+    void Add(TpvrDataSet* dataSet);
+    void Remove(TpvrDataSet* dataSet);
+    std::vector<TpvrDataSet*> Items();
+
+private:
+    std::vector<TpvrDataSet*> FItems;
+    TCriticalSection* FLock = nullptr;
+    bool FShutDown = false;
+};
+
+// The one list, for the whole run of the process.
+TpvrGlobalDataSetList* GlobalDataSetList();
+
 // ---- Bands -------------------------------------------------------------------------------------
 
 class TpvrChild;
@@ -466,7 +629,7 @@ public:
 
     TpvrDataSet* GetDataSet() const { return FDataSet; }
     void SetDataSet(TpvrDataSet* value);
-    String GetDataSetName() const { return FDataSetName; }
+    String GetDataSetName() const;
     void SetDataSetName(const String& value);
     Integer GetRowCount() const { return FRowCount; }
     void SetRowCount(Integer value);
@@ -487,7 +650,11 @@ public:
     // Values the engine keeps per column, reset with column 1.
     Extended ColumnValues[3] = {0, 0, 0};
 
+    // Walks RowCount records when the band has no data source of its own.
+    TpvrUserDataSet* GetVirtualDataSet() const { return FVirtualDataSet.get(); }
+
 private:
+    std::unique_ptr<TpvrUserDataSet> FVirtualDataSet;
     Integer FCurColumn = 0;
     TpvrDataSet* FDataSet = nullptr;
     String FDataSetName;
@@ -622,8 +789,8 @@ public:
     void SetVGuides(TStrings* value);
     TpvrDataSet* GetDataSet() const { return FDataSet; }
     void SetDataSet(TpvrDataSet* value);
-    const String& GetDataSetName() const { return FDataSetName; }
-    void SetDataSetName(const String& value) { FDataSetName = value; }
+    String GetDataSetName() const;
+    void SetDataSetName(const String& value);
 
     // The printable area, the page's own views aligned, every band stretched across it and
     // aligned in turn; then the whole paper again.
@@ -764,8 +931,12 @@ public:
     void SetVersion(const String&) { FVersion = "3.20"; }
     TpvrDataSet* GetDataSet() const { return FDataSet; }
     void SetDataSet(TpvrDataSet* value);
-    const String& GetDataSetName() const { return FDataSetName; }
-    void SetDataSetName(const String& value) { FDataSetName = value; }
+    String GetDataSetName() const;
+    void SetDataSetName(const String& value);
+    TpvrReportDataSets* GetDataSets() const { return FDataSets.get(); }
+    // The data source of the first "Datasets" item whose data source has that user name.
+    TpvrDataSet* GetDataset(const String& alias) const;
+    void DefineProperties(TFiler* filer) override;
     TpvrEngineOptions* GetEngineOptions() const { return FEngineOptions.get(); }
     void SetEngineOptions(TpvrEngineOptions* value) { FEngineOptions->Assign(value); }
     TpvrPreviewOptions* GetPreviewOptions() const { return FPreviewOptions.get(); }
@@ -836,6 +1007,7 @@ private:
     std::unique_ptr<TStringList> FScriptText;
     std::unique_ptr<TStringList> FErrors;
     std::unique_ptr<TStringList> FSystemVariables;
+    std::unique_ptr<TpvrReportDataSets> FDataSets;
 };
 
 // ---- Module-wide -------------------------------------------------------------------------------

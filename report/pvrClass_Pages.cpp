@@ -111,7 +111,10 @@ TpvrPageFooter::TpvrPageFooter(TComponent* owner) : TpvrBand(owner) {
     PrintOnLastPage = true;
 }
 
-TpvrDataBand::TpvrDataBand(TComponent* owner) : TpvrBand(owner) {}
+TpvrDataBand::TpvrDataBand(TComponent* owner)
+    : TpvrBand(owner), FVirtualDataSet(std::make_unique<TpvrUserDataSet>(nullptr)) {
+    FVirtualDataSet->RangeEnd = reCount;
+}
 
 TpvrDataBand::~TpvrDataBand() = default;
 
@@ -119,15 +122,27 @@ String TpvrDataBand::GetDescription() { return GetResources()->Get("obDataBand")
 
 void TpvrDataBand::Notification(TComponent* component, TOperation operation) {
     inherited::Notification(component, operation);
-    if (operation == opRemove && FDataSet && component == reinterpret_cast<TComponent*>(FDataSet))
-        FDataSet = nullptr;
+    if (operation == opRemove && FDataSet && component == FDataSet) FDataSet = nullptr;
 }
 
-void TpvrDataBand::SetDataSet(TpvrDataSet* value) { FDataSet = value; }
+void TpvrDataBand::SetDataSet(TpvrDataSet* value) {
+    FDataSet = value;
+    FDataSetName = value ? value->GetUserName() : String();
+    if (value) value->FreeNotification(this);
+}
 
-void TpvrDataBand::SetDataSetName(const String& value) { FDataSetName = value; }
+String TpvrDataBand::GetDataSetName() const { return FDataSet ? FDataSet->GetUserName() : FDataSetName; }
 
-void TpvrDataBand::SetRowCount(Integer value) { FRowCount = value; }
+void TpvrDataBand::SetDataSetName(const String& value) {
+    FDataSetName = value;
+    FDataSet = GlobalDataSetList()->FindDataSetByName(FDataSet, value, Report());
+    if (FDataSet) FDataSet->FreeNotification(this);
+}
+
+void TpvrDataBand::SetRowCount(Integer value) {
+    FRowCount = value;
+    FVirtualDataSet->RangeEndCount = value;
+}
 
 void TpvrDataBand::SetCurColumn(Integer value) {
     if (value > Columns) value = 1;
@@ -219,7 +234,19 @@ void TpvrReportPage::SetHGuides(TStrings* value) { FHGuides->Assign(value); }
 
 void TpvrReportPage::SetVGuides(TStrings* value) { FVGuides->Assign(value); }
 
-void TpvrReportPage::SetDataSet(TpvrDataSet* value) { FDataSet = value; }
+void TpvrReportPage::SetDataSet(TpvrDataSet* value) {
+    FDataSet = value;
+    FDataSetName = value ? value->GetUserName() : String();
+    if (value) value->FreeNotification(this);
+}
+
+String TpvrReportPage::GetDataSetName() const { return FDataSet ? FDataSet->GetUserName() : FDataSetName; }
+
+void TpvrReportPage::SetDataSetName(const String& value) {
+    FDataSetName = value;
+    FDataSet = GlobalDataSetList()->FindDataSetByName(FDataSet, value, Report());
+    if (FDataSet) FDataSet->FreeNotification(this);
+}
 
 void TpvrReportPage::SetDefaults() {
     LeftMargin = 10;
@@ -259,8 +286,7 @@ String TpvrReportPage::GetDescription() { return GetResources()->Get("obRepPage"
 
 void TpvrReportPage::Notification(TComponent* component, TOperation operation) {
     inherited::Notification(component, operation);
-    if (operation == opRemove && FDataSet && component == reinterpret_cast<TComponent*>(FDataSet))
-        FDataSet = nullptr;
+    if (operation == opRemove && FDataSet && component == FDataSet) FDataSet = nullptr;
 }
 
 // ---- Dialog page -------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 // Dialog controls, the report component, and the published properties of the object model.
 #include "platform/classlib/ExtCtrls.h"
+#include "platform/runtime/Filer.h"
 #include "platform/runtime/IniFiles.h"
 #include "platform/runtime/Numbers.h"
 #include "platform/runtime/Strings.h"
@@ -170,6 +171,7 @@ TpvrReport::TpvrReport(TComponent* owner) : TpvrComponent(owner) {
     FErrors->SetSorted(true);
     FErrors->SetDuplicates(dupIgnore);
     FSystemVariables = std::make_unique<TStringList>();
+    FDataSets = std::make_unique<TpvrReportDataSets>(this);
     ShowProgress = true;
     StoreInDFM = true;
     Clear();
@@ -178,6 +180,7 @@ TpvrReport::TpvrReport(TComponent* owner) : TpvrComponent(owner) {
 TpvrReport::~TpvrReport() {
     // The pages go while the report is whole, so their removal reaches a complete report.
     TpvrComponent::Clear();
+    FDataSets.reset();
     Preview = nullptr;
     delete FTimer;
     FTimer = nullptr;
@@ -195,6 +198,7 @@ void TpvrReport::Clear() {
 
 void TpvrReport::DoClear() {
     TpvrComponent::Clear();
+    FDataSets->Clear();
     FEngineOptions->Clear();
     FPreviewOptions->Clear();
     FPrintOptions->Clear();
@@ -224,8 +228,36 @@ void TpvrReport::GetChildren(const TGetChildProc& proc, TComponent* root) {
 void TpvrReport::Notification(TComponent* component, TOperation operation) {
     inherited::Notification(component, operation);
     if (operation != opRemove) return;
-    if (FDataSet && component == reinterpret_cast<TComponent*>(FDataSet)) FDataSet = nullptr;
+    // A data source being freed is no longer of its class here: pointers are compared.
+    if (FDataSets)
+        while (TpvrDataSetItem* item = FDataSets->FindByDataSet(component))
+            delete item;
+    if (FDataSet && component == FDataSet) FDataSet = nullptr;
     if (component == Preview) Preview = nullptr;
+}
+
+TpvrDataSet* TpvrReport::GetDataset(const String& alias) const {
+    TpvrDataSetItem* item = FDataSets->FindByName(alias);
+    return item ? item->GetDataSet() : nullptr;
+}
+
+String TpvrReport::GetDataSetName() const { return FDataSet ? FDataSet->GetUserName() : FDataSetName; }
+
+void TpvrReport::SetDataSetName(const String& value) {
+    FDataSetName = value;
+    FDataSet = GlobalDataSetList()->FindDataSetByName(FDataSet, value, this);
+    if (FDataSet) FDataSet->FreeNotification(this);
+}
+
+void TpvrReport::DefineProperties(TFiler* filer) {
+    inherited::DefineProperties(filer);
+    filer->DefineProperty(
+        "Datasets",
+        [this](TReader* reader) {
+            reader->CheckValue(vaCollection);
+            reader->ReadCollection(FDataSets.get());
+        },
+        [this](TWriter* writer) { writer->WriteCollection(FDataSets.get()); }, true);
 }
 
 TpvrPage* TpvrReport::Pages(Integer index) const {
@@ -238,7 +270,11 @@ TCustomIniFile* TpvrReport::GetIniFile() const {
     return new TIniFile(IniFile);
 }
 
-void TpvrReport::SetDataSet(TpvrDataSet* value) { FDataSet = value; }
+void TpvrReport::SetDataSet(TpvrDataSet* value) {
+    FDataSet = value;
+    FDataSetName = value ? value->GetUserName() : String();
+    if (value) value->FreeNotification(this);
+}
 
 void TpvrReport::TimerTick(TObject*) {
     // Preparing belongs to the run; the timer only stops itself until then.
@@ -402,6 +438,7 @@ KOV_PUBLISHED(TpvrDataBand) {
     Property("Columns", &TpvrDataBand::Columns).Default(0);
     Property("ColumnWidth", &TpvrDataBand::ColumnWidth);
     Property("ColumnGap", &TpvrDataBand::ColumnGap);
+    Property("DataSet", &TpvrDataBand::GetDataSet, &TpvrDataBand::SetDataSet);
     Property("DataSetName", &TpvrDataBand::GetDataSetName, &TpvrDataBand::SetDataSetName);
     Property("FooterAfterEach", &TpvrDataBand::FooterAfterEach).Default(false);
     Property("KeepFooter", &TpvrDataBand::KeepFooter).Default(false);
@@ -449,6 +486,7 @@ KOV_PUBLISHED(TpvrReportPage) {
     Property("Columns", &TpvrReportPage::GetColumns, &TpvrReportPage::SetColumns).Default(0);
     Property("ColumnWidth", &TpvrReportPage::GetColumnWidth, &TpvrReportPage::SetColumnWidth);
     Property("ColumnPositions", &TpvrReportPage::GetColumnPositions, &TpvrReportPage::SetColumnPositions);
+    Property("DataSet", &TpvrReportPage::GetDataSet, &TpvrReportPage::SetDataSet);
     Property("DataSetName", &TpvrReportPage::GetDataSetName, &TpvrReportPage::SetDataSetName);
     Property("Duplex", &TpvrReportPage::Duplex).Default(dmNone);
     Property("HGuides", &TpvrReportPage::GetHGuides, &TpvrReportPage::SetHGuides);
@@ -491,6 +529,7 @@ KOV_PUBLISHED(TpvrDialogPage) {
 
 KOV_PUBLISHED(TpvrReport) {
     Property("Version", &TpvrReport::GetVersion, &TpvrReport::SetVersion);
+    Property("DataSet", &TpvrReport::GetDataSet, &TpvrReport::SetDataSet);
     Property("DataSetName", &TpvrReport::GetDataSetName, &TpvrReport::SetDataSetName);
     Property("DotMatrixReport", &TpvrReport::DotMatrixReport).Default(false);
     Property("EngineOptions", &TpvrReport::GetEngineOptions, &TpvrReport::SetEngineOptions);
