@@ -511,6 +511,12 @@ void TqzControl::CreateParams(TCreateParams& params) {
 }
 
 void TqzControl::CreateWnd() {
+    // The class's own answer (a constructor sees only this class's).
+    if (HasDragImages()) {
+        TControlStyle style = GetControlStyle();
+        style.Include(csDisplayDragImage);
+        SetControlStyle(style);
+    }
     TCustomControl::CreateWnd();
     CreateScrollBars();
     AttachScrollBars();
@@ -916,8 +922,13 @@ TDragImageList* TqzControl::GetDragImages() {
     if (!HasDragImages()) return nullptr;
     if (!FDragImages) {
         TClass cls = GetDragImagesClass();
-        (void)cls;
-        FDragImages = std::make_unique<TqzDragImageList>(nullptr);
+        TObject* made = cls != nullptr && cls->CanCreate() ? cls->Create(nullptr) : nullptr;
+        auto* images = dynamic_cast<TDragImageList*>(made);
+        if (images == nullptr) {
+            delete made;
+            images = new TqzDragImageList(nullptr);
+        }
+        FDragImages.reset(images);
         InitDragImages(FDragImages.get());
     }
     return FDragImages->GetCount() > 0 ? FDragImages.get() : nullptr;

@@ -669,3 +669,75 @@ TEST_F(ControlsTest, TheSuiteCursorsAreRegistered) {
 }
 
 } // namespace
+
+namespace {
+
+// A control whose drag shows a 16 x 12 picture.
+class TPictureDragControl : public TqzControl {
+public:
+    using TqzControl::TqzControl;
+    int Painted = 0;
+    bool HasDragImages() override { return true; }
+    TSize GetDragImageSize() override { return TSize{16, 12}; }
+    void PaintDragImage(TqzCanvas* canvas, const TRect& bounds) override {
+        ++Painted;
+        canvas->SetBrushColor(clRed);
+        canvas->FillRectOrTile(TRect{2, 2, 14, 10});
+    }
+};
+
+} // namespace
+
+TEST_F(ControlsTest, TheClassLibrarysDragShowsTheControlsDragImageUntilItEnds) {
+    auto* control = new TPictureDragControl(Form);
+    control->SetParent(Form);
+    control->SetBounds(220, 10, 60, 60);
+    App->ProcessMessages();
+    EXPECT_TRUE(control->GetControlStyle().Contains(csDisplayDragImage));
+    WinInputMouseMove(ScreenPt(control, 10, 10));
+    App->ProcessMessages();
+    control->BeginDrag(true);
+    ASSERT_TRUE(control->Dragging());
+    TDragImageList* images = control->GetDragImages();
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(control->Painted, 1);
+    EXPECT_EQ(images->GetCount(), 1);
+    EXPECT_EQ(images->GetWidth(), 16);
+    EXPECT_TRUE(images->GetDragging());
+    control->EndDrag(false);
+    EXPECT_FALSE(control->Dragging());
+    // The list went with the drag; the next drag paints a new one.
+    EXPECT_NE(control->GetDragImages(), nullptr);
+    EXPECT_EQ(control->Painted, 2);
+    // A control without drag images has none.
+    EXPECT_EQ(Control->GetDragImages(), nullptr);
+}
+
+TEST_F(ControlsTest, PopupMenuHelpers) {
+    auto* menu = new TPopupMenu(Form);
+    for (int i = 0; i < 3; ++i) {
+        auto* item = new TMenuItem(menu);
+        item->SetCaption("Item");
+        item->SetVisible(i != 1);
+        menu->GetItems()->Add(item);
+    }
+    TScreenCanvas canvas;
+    canvas.GetFont()->Assign(Screen->GetMenuFont());
+    const Integer item = canvas.TextHeight("Qg") + 4;
+    EXPECT_EQ(CalcPopupMenuHeight(menu), 2 * item + 4);
+    EXPECT_EQ(CalcPopupMenuHeight(nullptr), 0);
+
+    // Only a popup menu is kept as the control's menu.
+    Control->SetPopupMenu(Form);
+    EXPECT_EQ(Control->GetPopupMenu(), nullptr);
+    Control->SetPopupMenu(menu);
+    EXPECT_EQ(Control->GetPopupMenu(), menu);
+    TWMKey key{WM_KEYDOWN, 'A', 0, 0};
+    EXPECT_FALSE(IsPopupMenuShortCut(nullptr, key));
+    EXPECT_FALSE(IsPopupMenuShortCut(Form, key));
+    EXPECT_FALSE(ShowPopupMenuAt(Control, nullptr, 0, 0));
+    menu->SetAutoPopup(false);
+    EXPECT_FALSE(ShowPopupMenuAt(Control, menu, 0, 0));
+    delete menu;
+    EXPECT_EQ(Control->GetPopupMenu(), nullptr);
+}
