@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/Exceptions.h"
 #include "serial/QeExcept.h"
 #include "tests/support/TestSupport.h"
 #include "tests/tools/radio-sim/SimTestSupport.h"
@@ -127,6 +128,7 @@ TEST_F(RadioLineTest, EachFaultShowsInWhatTheProgramReceives) {
         {"wrong-ack,on=exchange,from=1",
          Enter() + std::vector<TStep>{{Block('R', 0x100), read}, {"\x06", "\x15"}}},
         {"wrong-ack,on=handshake,once", {{Handshake(), "\x15"}, {Handshake(), Ack}, {"\x02", Ident}}},
+        {"no-handshake,once", {{Handshake(), ""}, {Handshake(), Ack}, {"\x02", Ident}}},
     };
     int number = 4;
     for (const Case& c : cases) {
@@ -159,6 +161,11 @@ TEST_F(RadioLineTest, APulledCableLeavesAClosedPortThatCannotReopen) {
     // The notices already queued are served: nothing came after the last reply.
     const std::string before = client.Received;
     PumpUntil([] { return true; });
+    EXPECT_EQ(client.Received, before);
+
+    // Once the port has noticed the loss, writing raises the device error.
+    EXPECT_TRUE(PumpUntil([&] { return client.LineErrors > 0; }));
+    EXPECT_THROW(client.Send("\x06"), EInOutError);
     EXPECT_EQ(client.Received, before);
 
     client.Port().SetOpen(false);
