@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/classlib/ImgList.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/TypInfo.h"
 
@@ -356,10 +357,19 @@ void TCustomActionList::SetChildOrder(TComponent* child, Integer order) {
         MoveAction(action, order);
 }
 
+void TCustomActionList::SetImages(TCustomImageList* value) {
+    if (value == FImages) return;
+    if (FImages != nullptr) FImages->RemoveFreeNotification(this);
+    FImages = value;
+    if (value != nullptr) value->FreeNotification(this);
+    OnChange(this);
+}
+
 void TCustomActionList::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
-    if (operation == opRemove)
-        if (auto* action = dynamic_cast<TContainedAction*>(component)) RemoveAction(action);
+    if (operation != opRemove) return;
+    if (component != nullptr && component == FImages) FImages = nullptr;
+    else if (auto* action = dynamic_cast<TContainedAction*>(component)) RemoveAction(action);
 }
 
 // ---- Published properties ----------------------------------------------------------------------------
@@ -384,6 +394,7 @@ KOV_PUBLISHED(TAction) {
 }
 
 KOV_PUBLISHED(TActionList) {
+    Property("Images", &TCustomActionList::GetImages, &TCustomActionList::SetImages);
     Property("OnExecute", &TCustomActionList::OnExecute);
     Property("OnUpdate", &TCustomActionList::OnUpdate);
     Property("OnChange", &TCustomActionList::OnChange);

@@ -12,6 +12,7 @@
 
 class TBasicAction;
 class TCustomActionList;
+class TCustomImageList;
 
 using TShortCut = Word;
 
@@ -235,6 +236,10 @@ public:
     TActionListState GetState() const { return FState; }
     void SetState(TActionListState value) { FState = value; }
 
+    // The images the actions' ImageIndex refers to; cleared when the image list is freed.
+    TCustomImageList* GetImages() const { return FImages; }
+    void SetImages(TCustomImageList* value);
+
     TActionEvent OnExecute;
     TActionEvent OnUpdate;
     TNotifyEvent OnChange;
@@ -246,6 +251,7 @@ public:
 private:
     std::vector<TContainedAction*> FActions;
     TActionListState FState = asNormal;
+    TCustomImageList* FImages = nullptr;
 };
 
 class TActionList : public TCustomActionList {
