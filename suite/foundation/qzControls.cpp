@@ -187,6 +187,21 @@ void TqzControl::CreateScrollBars() {
     if (HandleAllocated()) AttachScrollBars();
 }
 
+TqzControlScrollBar* TqzControl::GetHScrollBar() const {
+    const_cast<TqzControl*>(this)->CreateScrollBars();
+    return FHScrollBar;
+}
+
+TqzControlScrollBar* TqzControl::GetVScrollBar() const {
+    const_cast<TqzControl*>(this)->CreateScrollBars();
+    return FVScrollBar;
+}
+
+TqzSizeGrip* TqzControl::GetSizeGrip() const {
+    const_cast<TqzControl*>(this)->CreateScrollBars();
+    return FSizeGrip;
+}
+
 void TqzControl::DestroyScrollBars() {
     if (FRegistered) {
         GetSettingsController()->UnregisterControl(this);

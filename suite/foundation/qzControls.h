@@ -312,9 +312,10 @@ public:
     void SetPopupMenu(TComponent* value);
     TScrollStyle GetScrollBars() const { return FScrollBars; }
     void SetScrollBars(TScrollStyle value);
-    TqzControlScrollBar* GetHScrollBar() const { return FHScrollBar; }
-    TqzControlScrollBar* GetVScrollBar() const { return FVScrollBar; }
-    TqzSizeGrip* GetSizeGrip() const { return FSizeGrip; }
+    // The bars and the grip are made on first need (nil for a class without scroll bars).
+    TqzControlScrollBar* GetHScrollBar() const;
+    TqzControlScrollBar* GetVScrollBar() const;
+    TqzSizeGrip* GetSizeGrip() const;
     TqzDragAndDropState GetDragAndDropState() const { return FDragAndDropState; }
     TqzDragAndDropObject* GetDragAndDropObject();
     bool GetIsDragScrolling() const { return FDragScrolling; }

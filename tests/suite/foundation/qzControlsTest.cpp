@@ -220,8 +220,12 @@ TEST_F(ControlsTest, BarsFollowTheContent) {
         EXPECT_EQ(Control->GetHScrollBar()->IsShown(), c.H);
         EXPECT_EQ(Control->GetVScrollBar()->IsShown(), c.V);
         EXPECT_EQ(Control->GetSizeGrip()->GetVisible(), c.Grip);
-        if (c.H) EXPECT_TRUE(Control->GetHScrollBar()->GetEnabled());
-        if (c.V) EXPECT_TRUE(Control->GetVScrollBar()->GetEnabled());
+        if (c.H) {
+            EXPECT_TRUE(Control->GetHScrollBar()->GetEnabled());
+        }
+        if (c.V) {
+            EXPECT_TRUE(Control->GetVScrollBar()->GetEnabled());
+        }
     }
 }
 
