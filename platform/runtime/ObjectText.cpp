@@ -361,7 +361,10 @@ private:
             if (pair) {
                 pieces.push_back({WideToString(value.substr(i, 2)), -1});
                 ++i;
-            } else if ((unit >= 0xD800 && unit <= 0xDFFF) || unit < 0x20 || unit == 0x7F) {
+            } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+                // Half a pair: text holds characters, and no character reads back as this.
+                InvalidValue();
+            } else if (unit < 0x20 || unit == 0x7F) {
                 pieces.push_back({String(), Integer(unit)});
             } else {
                 pieces.push_back({WideToString(WideString(1, unit)), -1});

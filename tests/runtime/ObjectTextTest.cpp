@@ -482,6 +482,8 @@ TEST(ObjectText, DamagedStreamsAreRefusedUnlessTheTextReadsBackTheSame) {
         {"NaN", OneObject("TA", "A", property("X", [&](TWriter& w) { w.WriteFloat(nan); })), badValue},
         {"infinite single", OneObject("TA", "A", property("X", [](TWriter& w) { w.WriteSingle(1.0f / 0.0f); })), badValue},
         {"NaN date", OneObject("TA", "A", property("X", [](TWriter& w) { w.WriteDate(std::nan("")); })), badValue},
+        {"half a surrogate pair", OneObject("TA", "A", property("X", [](TWriter& w) { w.WriteWideString(u"a\xD900" u"b"); })), badValue},
+        {"a whole pair", OneObject("TA", "A", property("X", [](TWriter& w) { w.WriteWideString(u"a\U0001F600\u00E9"); })), ""},
         {"unknown value kind", OneObject("TA", "A", property("X", [](TWriter& w) { w.WriteValue(TValueType(0x33)); })), badStream},
     };
     for (const Case& c : cases) {
@@ -492,6 +494,22 @@ TEST(ObjectText, DamagedStreamsAreRefusedUnlessTheTextReadsBackTheSame) {
             EXPECT_EQ(TextToBinary(text), c.Stream) << text;
         } catch (const EReadError& e) {
             EXPECT_EQ(e.Message, c.Error);
+        }
+    }
+}
+
+// Streams the fuzzer found: each converts to a text that reads back as the same stream, or
+// raises the stream's read error.
+TEST(ObjectText, FuzzedStreamsConvertOrRaiseTheReadError) {
+    for (const char* name : {"objecttext-lone-surrogate.bin"}) {
+        SCOPED_TRACE(name);
+        const String bytes = testsupport::ReadFileBytes(testsupport::FixturePath(String("fuzz/") + name));
+        ASSERT_FALSE(bytes.empty());
+        try {
+            const String text = BinaryToText(bytes);
+            EXPECT_EQ(BinaryToText(TextToBinary(text)), text);
+        } catch (const EReadError& e) {
+            EXPECT_EQ(e.Message, "Invalid property value");
         }
     }
 }
