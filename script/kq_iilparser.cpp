@@ -443,6 +443,8 @@ void TkqILParser::AddUnit(const String& name, std::size_t& mark, Integer startPo
         nested.UsesList->Assign(UsesList.get());
         if (nested.TranslateSource(NormalizeLineEnds(unitText))) {
             UsesList->Assign(nested.UsesList.get());
+            UnitTexts.emplace_back(name, NormalizeLineEnds(unitText));
+            UnitTexts.insert(UnitTexts.end(), nested.UnitTexts.begin(), nested.UnitTexts.end());
             TStringStream stream;
             nested.ILDocument->AutoIndent = false;
             nested.ILDocument->SaveToStream(&stream);

@@ -5,11 +5,13 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/runtime/Objects.h"
 #include "platform/runtime/RtlTypes.h"
 #include "platform/runtime/StringLists.h"
+#include "script/kq_iexpression.h"
 #include "script/kq_iinterpreter.h"
 #include "script/kq_iparser.h"
 #include "script/kq_xml.h"
@@ -45,6 +47,20 @@ public:
     std::unique_ptr<TStringList> WithList;
     TkqXMLItem* ProgramElement = nullptr;
     String BuildErrorPos;
+    // The texts of the units translated into ILDocument, by unit name.
+    std::vector<std::pair<String, String>> UnitTexts;
+
+    // How a designator is built: as written, as the class of a `new`, or as the object of a
+    // `delete` (its Free member is appended).
+    enum TBuildMode { bmNormal, bmConstructor, bmDestructor };
+
+    // Builds the symbols and statements of ILDocument into the script. Errors are recorded in
+    // the script's LastErrorText, LastErrorPos and LastErrorUnit, never raised; what was built
+    // before an error stays.
+    void BuildProgram();
+    TkqExpression* BuildExpression(TkqXMLItem* element, TkqScript* script);
+    TkqSetExpression* BuildSet(TkqXMLItem* element, TkqScript* script);
+    TkqDesignator* BuildDesignator(TkqXMLItem* element, TkqScript* script, TBuildMode mode);
 
     // Rule elements nested deeper than this fail with a syntax error instead of exhausting
     // the stack.
@@ -60,6 +76,50 @@ protected:
     void AddUnit(const String& name, std::size_t& mark, Integer startPosition);
 
 private:
+    // ---- Program building ----
+    void SetBuildPos(TkqXMLItem* element);
+    void BuildBlock(TkqXMLItem* element, TkqScript* script);
+    void DeclareProcedures(TkqXMLItem* element, TkqScript* script);
+    void BuildStatementList(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void BuildStatement(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void AddStatement(TkqStatement* statement, TkqStatement* list);
+    void BuildAssignment(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void BuildCall(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void BuildIf(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void BuildCase(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void BuildFor(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void BuildVbFor(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void BuildCppFor(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void BuildWhile(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void BuildRepeat(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void BuildTry(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void BuildReturn(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void BuildWith(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void BuildDelete(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    void DeclareVariables(TkqXMLItem* element, TkqScript* script, TkqStatement* list);
+    TkqCustomVariable* CreateVariable(TkqXMLItem* element, TkqScript* script, bool isVarParam, bool isParam,
+                                      TkqStatement* list, const String& name);
+    void DeclareConstant(TkqXMLItem* element, TkqScript* script);
+    void DeclareParameters(TkqXMLItem* element, TkqProcVariable* proc);
+    void DeclareProcedureHeader(TkqXMLItem* element, TkqScript* script);
+    void DeclareFunctionHeader(TkqXMLItem* element, TkqScript* script);
+    void BuildProcedureBody(TkqXMLItem* element, TkqScript* script, const String& name);
+    void BuildUses(TkqXMLItem* element, TkqScript* script);
+    TkqValueKind TypeKindOf(const String& name);
+    TkqCustomVariable* FindVariable(TkqScript* script, const String& name);
+    TkqClassVariable* FindClassOrFail(const String& name);
+    void CheckNotDeclared(TkqScript* script, const String& name);
+    void CheckAssignable(TkqCustomVariable* target, TkqCustomVariable* value);
+    String NewWithName(TkqScript* script);
+    bool ResolveWith(const String& name, TkqXMLItem* element, TkqDesignator* designator,
+                     TkqDesignatorItem* item, TkqScript* script);
+    void BuildAutomationChain(TkqXMLItem* element, Integer from, TkqDesignator* designator, TkqScript* script);
+    void CheckArguments(TkqDesignator* designator, TkqScript* script);
+    String SourceTextOf(TkqXMLItem* element);
+
+    std::unique_ptr<TkqParser> FUnitLexer;
+    String FUnitLexerName;
+
     bool InterpretLoop(TkqXMLItem* element, Integer startPosition);
     void RecordError(const String& text, const String& position, bool term = false);
     void Emit(const String& line) { FLines.push_back(line); }

@@ -450,6 +450,7 @@ void TkqEventHelper::SetValue(const Variant& value) {
     auto* handler = CallScript != nullptr ? dynamic_cast<TkqProcVariable*>(CallScript->Find(text)) : nullptr;
     if (handler == nullptr || AdapterClass == nullptr) throw Exception(SEventError);
     TkqCustomEvent* adapter = AdapterClass(instance, handler);
+    adapter->EventName = Name;
     CallScript->Add("", adapter);
     SetMethodProp(instance, Name, adapter->GetMethod());
 }

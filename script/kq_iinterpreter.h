@@ -623,6 +623,10 @@ public:
     void RemoveRTTI();
 
     // ---- Running ----
+    // Translates Lines in the grammar named by SyntaxType and builds the program into this
+    // script, adding to what is there. False with LastErrorText, LastErrorPos and LastErrorUnit
+    // set on an error; only an unknown language raises.
+    bool Compile();
     void Execute();
     // Stops this script and every procedure in its table after the running statement.
     void Terminate();
