@@ -131,7 +131,11 @@ Variant TkqOLEHelper::DispatchCall(std::vector<Variant>& args, bool put) {
         resultPtr = &result;
     }
     TExcepInfo info;
-    const WORD flags = put ? DISPATCH_PROPERTYPUT : WORD(DISPATCH_METHOD | DISPATCH_PROPERTYGET);
+    // A call whose value is dropped is a plain method call; one whose value is used may also
+    // be a property get.
+    const WORD flags = put                    ? DISPATCH_PROPERTYPUT
+                       : resultPtr != nullptr ? WORD(DISPATCH_METHOD | DISPATCH_PROPERTYGET)
+                                              : DISPATCH_METHOD;
     const HRESULT hr = dispatch->Invoke(id, 0, flags, params, resultPtr, &info, nullptr);
     if (hr < 0) {
         String message = "OLE error:" + IntToHex(Cardinal(hr), 8) + ": " + Name;

@@ -34,3 +34,155 @@ TEST(kq_iilparser_BuildTest, CorpusRunsAlikeInAllFourLanguages) {
 }
 
 } // namespace
+
+namespace {
+
+struct ErrorCase {
+    const char* what;
+    const char* language;
+    const char* text;
+    const char* message;
+    const char* pos; // nullptr: not checked
+};
+
+TEST(kq_iilparser_BuildTest, BuildErrorsGiveTheirMessageAndPosition) {
+    const ErrorCase cases[] = {
+        {"undeclared", "PascalScript", "begin x := 1 end.", "Undeclared identifier: 'x'", "1:8"},
+        {"string into integer", "PascalScript", "var i: Integer;\r\nbegin i := 'x' end.",
+         "Incompatible types: 'Integer', 'String'", nullptr},
+        {"variable used above its declaration", "PascalScript",
+         "procedure P;\r\nbegin\r\n  g := 1\r\nend;\r\nvar g: Integer;\r\nbegin end.",
+         "Undeclared identifier: 'g'", "3:4"},
+        {"redeclared in one scope", "PascalScript", "var a: Integer;\r\n  a: String;\r\nbegin end.",
+         "Identifier redeclared: 'a'", "2:4"},
+        {"redeclared local", "PascalScript", "procedure P;\r\nvar a, a: Integer;\r\nbegin end;\r\nbegin end.",
+         "Identifier redeclared: 'a'", nullptr},
+        {"unknown type", "PascalScript", "var a: TNoSuch;\r\nbegin end.", "Unknown type: 'TNoSuch'", nullptr},
+        {"return value from void", "C++Script", "void F() { return 1; }\r\n{ F(); }",
+         "Undeclared identifier: 'Result'", nullptr},
+        {"parameter as loop variable", "PascalScript",
+         "procedure P(n: Integer);\r\nbegin\r\n  for n := 1 to 2 do ;\r\nend;\r\nbegin end.",
+         "For loop variable must be numeric variable", "3:8"},
+        {"string loop variable", "PascalScript", "var s: String;\r\nbegin for s := 1 to 2 do ; end.",
+         "For loop variable must be numeric variable", nullptr},
+        {"float bound for integer loop", "PascalScript",
+         "var i: Integer;\r\nbegin for i := 1.5 to 2 do ; end.", "Incompatible types: 'Integer', 'Extended'",
+         nullptr},
+        {"variable with arguments", "PascalScript", "var i: Integer;\r\nbegin i(1) end.",
+         "Too many actual parameters", nullptr},
+        {"missing argument", "PascalScript", "begin Copy('a', 1) end.", "Not enough actual parameters",
+         nullptr},
+        {"argument kind", "PascalScript", "begin Print(Copy('a', 'b', 1)) end.",
+         "Incompatible types: 'Integer', 'String'", nullptr},
+        {"address of a member", "PascalScript", "var v: Variant;\r\nbegin v := @Host.Caption end.",
+         "Variable required", nullptr},
+        {"member of a string", "PascalScript", "var s: String;\r\nbegin s.Length end.",
+         "Strings doesn't have properties or methods", nullptr},
+        {"index of an integer", "PascalScript", "var i: Integer;\r\nbegin i[1] := 2 end.",
+         "Array type required", nullptr},
+        {"unknown member", "PascalScript", "begin Host.NoSuch end.", "Undeclared identifier: 'NoSuch'",
+         "1:18"},
+        {"no default property", "PascalScript", "begin Print(Host[1]) end.",
+         "Class TCorpusHost does not have a default property", nullptr},
+        {"assignment to a constant", "PascalScript", "const C = 1;\r\nbegin C := 2 end.",
+         "Left side cannot be assigned to", nullptr},
+        {"with over a number", "PascalScript", "var i: Integer;\r\nbegin with i do Print(1) end.",
+         "Class type required", nullptr},
+        {"operator without operand", "PascalScript", "var i: Integer;\r\nbegin i := 1 * 2 * end.",
+         "Expression expected", nullptr},
+        {"string plus integer", "PascalScript", "var s: String;\r\nbegin s := 'a' + 1 end.",
+         "Incompatible types", nullptr},
+    };
+    for (const ErrorCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptHost host;
+        EXPECT_FALSE(host.Compile(c.text, c.language));
+        EXPECT_EQ(host.Script->LastErrorText, c.message);
+        if (c.pos != nullptr) EXPECT_EQ(host.Script->LastErrorPos, c.pos);
+    }
+}
+
+struct RunCase {
+    const char* what;
+    const char* language;
+    const char* text;
+    const char* output;
+};
+
+TEST(kq_iilparser_BuildTest, ProgramsRunAsBuilt) {
+    const RunCase cases[] = {
+        {"procedure called above its declaration", "PascalScript",
+         "procedure A;\r\nbegin B end;\r\nprocedure B;\r\nbegin Print('b') end;\r\nbegin A end.", "b\n"},
+        {"undeclared name in a function becomes a global", "JScript",
+         "function F() { g = 5; }\r\nF();\r\nPrint(g);", "5\n"},
+        {"undeclared BasicScript global", "BasicScript", "x = 2\r\nPrint(x * 3)", "6\n"},
+        {"local may reuse a global name", "PascalScript",
+         "var a: Integer;\r\nprocedure P;\r\nvar a: Integer;\r\nbegin a := 2; Print(a) end;\r\nbegin a := 1; "
+         "P; "
+         "Print(a) end.",
+         "2\n1\n"},
+        {"initial value assigned at every call", "PascalScript",
+         "procedure P;\r\nvar c: Integer = 5;\r\nbegin c := c + 1; Print(c) end;\r\nbegin P; P end.",
+         "6\n6\n"},
+        {"optional argument from the signature", "PascalScript",
+         "var x: Integer;\r\nbegin x := 4; Inc(x); Print(x) end.", "5\n"},
+        {"script default parameter", "PascalScript",
+         "procedure P(a: Integer; b: Integer = 7);\r\nbegin Print(a + b) end;\r\nbegin P(1); P(1, 2) end.",
+         "8\n3\n"},
+        {"Pascal bounds 1..3", "PascalScript",
+         "var a: array[1..3] of Integer;\r\nbegin a[1] := 1; a[3] := 3; Print(a[1] + a[3]);\r\n"
+         "try a[0] := 1 except Print('low') end end.",
+         "4\nlow\n"},
+        {"C++ size 3", "C++Script",
+         "int a[3];\r\n{ a[0] = 1; a[2] = 2; Print(a[0] + a[2]);\r\n"
+         "try { a[3] = 1; } except { Print(\"high\"); } }",
+         "3\nhigh\n"},
+        {"array without bounds has index 0", "PascalScript",
+         "var a: array of Integer;\r\nbegin a[0] := 9; Print(a[0]);\r\ntry a[1] := 1 except Print('one') end "
+         "end.",
+         "9\none\n"},
+        {"empty case branch keeps its values", "PascalScript",
+         "var x, y: Integer;\r\nbegin x := 1; y := 0;\r\ncase x of 1: ; else y := 9 end;\r\nPrint(y) end.",
+         "0\n"},
+        {"Basic block IF with empty then", "BasicScript",
+         "x = 2\r\nIf x = 1 Then\r\nElse\r\n  Print(\"else\")\r\nEnd If", "else\n"},
+        {"Pascal while with empty body", "PascalScript",
+         "var i: Integer;\r\nfunction Next: Boolean;\r\nbegin i := i + 1; Result := i < 3 end;\r\n"
+         "begin while Next do ; Print(i) end.",
+         "3\n"},
+        {"C++ for without a body", "C++Script", "int i;\r\n{ for (i = 0; i < 4; i++) }\r\n", "compile"},
+        {"C++ return without value only exits", "C++Script",
+         "void F() { Print(1); return; Print(2); }\r\n{ F(); }", "1\n"},
+        {"procedure inside a Basic IF block", "BasicScript",
+         "If True Then\r\n  Sub Inner()\r\n    Print(\"inner\")\r\n  End Sub\r\nEnd If\r\nInner", "inner\n"},
+        {"with over an object prefers its member", "PascalScript",
+         "var Caption: String;\r\nbegin Caption := 'global';\r\nwith Host do Caption := 'member';\r\n"
+         "Print(Host.Caption); Print(Caption) end.",
+         "member\nglobal\n"},
+        {"with over a Variant resolves at run time", "PascalScript",
+         "var v: Variant;\r\nbegin v := Host;\r\nwith v do begin Caption := 'late'; Print(Caption) end end.",
+         "late\n"},
+        {"field reference calls Get", "PascalScript", "begin Print(<ds.\"F\">) end.", "ds.\"F\"!\n"},
+        {"self addition", "PascalScript", "var i: Integer;\r\nbegin i := 1; i := i + 4; Print(i) end.",
+         "5\n"},
+        {"string indexing", "PascalScript", "var s: String;\r\nbegin s := 'abc'; s[2] := 'x'; Print(s) end.",
+         "axc\n"},
+        {"Basic concatenation with &", "BasicScript", "s = \"5\"\r\ns = s & 1\r\nPrint(s)", "51\n"},
+    };
+    for (const RunCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptHost host;
+        host.Script->AddMethod(
+            "function Get(Name: String): Variant",
+            TkqModuleCallback(+[](TObject*, TClass, const String&, TkqMethodHelper* caller) -> Variant {
+                return VarToStr(caller->GetParam(0)) + "!";
+            }));
+        const String output = host.Run(c.text, c.language);
+        if (String(c.output) == "compile")
+            EXPECT_EQ(output.substr(0, 8), String()) << output;
+        else
+            EXPECT_EQ(output, c.output);
+    }
+}
+
+} // namespace
