@@ -19,6 +19,7 @@
 #include "platform/runtime/StringLists.h"
 #include "platform/runtime/Variant.h"
 #include "report/pvrUtils.h"
+#include "report/pvrVariables.h"
 
 class TCanvas;
 class TCriticalSection;
@@ -35,6 +36,8 @@ class TpvrDialogForm;
 
 // One millimetre in report units (pixels at 96 per inch).
 constexpr Extended pvrMillimetre = 3.77953L;
+// The colour of a view or style without a fill.
+constexpr TColor clTransparent = clNone;
 // Positions closer than this are the same.
 constexpr Extended pvrTolerance = 0.0001L;
 
@@ -175,6 +178,73 @@ private:
 // The stored form of a password: every character code lowered by 10 (modulo 256), and back.
 String EncodePassword(const String& password);
 String DecodePassword(const String& stored);
+
+// ---- Frames and styles -------------------------------------------------------------------------
+
+enum TpvrFrameStyle { fsSolid, fsDash, fsDot, fsDashDot, fsDashDotDot, fsDouble };
+enum TpvrFrameType { ftLeft, ftRight, ftTop, ftBottom };
+using TpvrFrameTypes = TSet<TpvrFrameType, ftBottom>;
+
+// The lines and drop shadow around a view.
+class TpvrFrame : public TPersistent {
+    KOV_CLASS(TpvrFrame, TPersistent)
+public:
+    TpvrFrame() = default;
+
+    // Copies all seven settings from another frame.
+    void Assign(TPersistent* source) override;
+    bool IsShadowWidthStored() const { return ShadowWidth != 4; }
+    bool IsTypStored() const { return !Typ.empty(); }
+    bool IsWidthStored() const { return Width != 1; }
+
+    TColor Color = TColor(0);
+    bool DropShadow = false;
+    Extended ShadowWidth = 4;
+    TColor ShadowColor = TColor(0);
+    TpvrFrameStyle Style = fsSolid;
+    TpvrFrameTypes Typ;
+    Extended Width = 1;
+};
+
+class TpvrStyleItem : public TCollectionItem {
+    KOV_CLASS(TpvrStyleItem, TCollectionItem)
+public:
+    explicit TpvrStyleItem(TCollection* collection);
+    ~TpvrStyleItem() override;
+
+    // Copies Name, Color, Font and Frame.
+    void Assign(TPersistent* source) override;
+
+    const String& GetName() const { return FName; }
+    // Another style of the same collection with that name (ignoring case) fails with
+    // "Duplicate name".
+    void SetName(const String& value);
+    TFont* GetFont() const { return FFont.get(); }
+    void SetFont(TFont* value) { FFont->Assign(value); }
+    TpvrFrame* GetFrame() const { return FFrame.get(); }
+    void SetFrame(TpvrFrame* value) { FFrame->Assign(value); }
+
+    TColor Color = clTransparent;
+
+private:
+    String FName;
+    std::unique_ptr<TFont> FFont;
+    std::unique_ptr<TpvrFrame> FFrame;
+};
+
+class TpvrStyles : public TCollection {
+    KOV_CLASS(TpvrStyles, TCollection)
+public:
+    explicit TpvrStyles(TpvrReport* report);
+    ~TpvrStyles() override;
+
+    TpvrStyleItem* Add() { return static_cast<TpvrStyleItem*>(TCollection::Add()); }
+    TpvrStyleItem* Items(Integer index) const { return static_cast<TpvrStyleItem*>(GetItems(index)); }
+    // The first style of that name, ignoring case; nullptr when none.
+    TpvrStyleItem* Find(const String& name) const;
+
+    TpvrReport* Report;
+};
 
 // ---- Report objects ----------------------------------------------------------------------------
 
@@ -934,6 +1004,8 @@ public:
     String GetDataSetName() const;
     void SetDataSetName(const String& value);
     TpvrReportDataSets* GetDataSets() const { return FDataSets.get(); }
+    TpvrVariables* GetVariables() const { return FVariables.get(); }
+    TpvrStyles* GetStyles() const { return FStyles.get(); }
     // The data source of the first "Datasets" item whose data source has that user name.
     TpvrDataSet* GetDataset(const String& alias) const;
     void DefineProperties(TFiler* filer) override;
@@ -1008,6 +1080,8 @@ private:
     std::unique_ptr<TStringList> FErrors;
     std::unique_ptr<TStringList> FSystemVariables;
     std::unique_ptr<TpvrReportDataSets> FDataSets;
+    std::unique_ptr<TpvrVariables> FVariables;
+    std::unique_ptr<TpvrStyles> FStyles;
 };
 
 // ---- Module-wide -------------------------------------------------------------------------------

@@ -289,3 +289,88 @@ KOV_PUBLISHED(TpvrDataSetItem) {
     Property("DataSet", &TpvrDataSetItem::GetDataSet, &TpvrDataSetItem::SetDataSet);
     Property("DataSetName", &TpvrDataSetItem::GetDataSetName, &TpvrDataSetItem::SetDataSetName);
 }
+
+// ---- Frames and styles -------------------------------------------------------------------------
+
+void TpvrFrame::Assign(TPersistent* source) {
+    auto* other = dynamic_cast<TpvrFrame*>(source);
+    if (!other) {
+        inherited::Assign(source);
+        return;
+    }
+    Color = other->Color;
+    DropShadow = other->DropShadow;
+    ShadowWidth = other->ShadowWidth;
+    ShadowColor = other->ShadowColor;
+    Style = other->Style;
+    Typ = other->Typ;
+    Width = other->Width;
+}
+
+TpvrStyleItem::TpvrStyleItem(TCollection* collection)
+    : TCollectionItem(collection), FFont(std::make_unique<TFont>()), FFrame(std::make_unique<TpvrFrame>()) {
+    FFont->SetName("Arial");
+    FFont->SetSize(10);
+    FFont->SetCharset(DEFAULT_CHARSET);
+}
+
+TpvrStyleItem::~TpvrStyleItem() = default;
+
+void TpvrStyleItem::Assign(TPersistent* source) {
+    auto* other = dynamic_cast<TpvrStyleItem*>(source);
+    if (!other) {
+        inherited::Assign(source);
+        return;
+    }
+    FName = other->FName;
+    Color = other->Color;
+    FFont->Assign(other->FFont.get());
+    FFrame->Assign(other->FFrame.get());
+}
+
+void TpvrStyleItem::SetName(const String& value) {
+    if (auto* styles = dynamic_cast<TpvrStyles*>(GetCollection())) {
+        TpvrStyleItem* found = styles->Find(value);
+        if (found && found != this) throw Exception("Duplicate name");
+    }
+    FName = value;
+}
+
+TpvrStyles::TpvrStyles(TpvrReport* report)
+    : TCollection(TCollectionItemClass::Of<TpvrStyleItem>()), Report(report) {}
+
+TpvrStyles::~TpvrStyles() = default;
+
+TpvrStyleItem* TpvrStyles::Find(const String& name) const {
+    for (Integer i = 0; i < GetCount(); ++i)
+        if (AnsiSameText(Items(i)->GetName(), name)) return Items(i);
+    return nullptr;
+}
+
+namespace {
+const bool kFrameEnumsRegistered = [] {
+    RegisterEnum<TpvrFrameStyle>("TpvrFrameStyle",
+                                 {"fsSolid", "fsDash", "fsDot", "fsDashDot", "fsDashDotDot", "fsDouble"});
+    RegisterEnum<TpvrFrameType>("TpvrFrameType", {"ftLeft", "ftRight", "ftTop", "ftBottom"});
+    RegisterTypeName<TpvrFrameTypes>("TpvrFrameTypes");
+    RegisterClasses({TpvrFrame::StaticClass(), TpvrStyleItem::StaticClass()});
+    return true;
+}();
+} // namespace
+
+KOV_PUBLISHED(TpvrFrame) {
+    Property("Color", &TpvrFrame::Color).TypeName("TColor").Default(TColor(0));
+    Property("DropShadow", &TpvrFrame::DropShadow).Default(false);
+    Property("ShadowColor", &TpvrFrame::ShadowColor).TypeName("TColor").Default(TColor(0));
+    Property("ShadowWidth", &TpvrFrame::ShadowWidth).Stored(&TpvrFrame::IsShadowWidthStored);
+    Property("Style", &TpvrFrame::Style).Default(fsSolid);
+    Property("Typ", &TpvrFrame::Typ).Stored(&TpvrFrame::IsTypStored);
+    Property("Width", &TpvrFrame::Width).Stored(&TpvrFrame::IsWidthStored);
+}
+
+KOV_PUBLISHED(TpvrStyleItem) {
+    Property("Name", &TpvrStyleItem::GetName, &TpvrStyleItem::SetName);
+    Property("Color", &TpvrStyleItem::Color).TypeName("TColor").Default(clTransparent);
+    Property("Font", &TpvrStyleItem::GetFont, &TpvrStyleItem::SetFont);
+    Property("Frame", &TpvrStyleItem::GetFrame, &TpvrStyleItem::SetFrame);
+}

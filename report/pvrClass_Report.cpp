@@ -172,6 +172,8 @@ TpvrReport::TpvrReport(TComponent* owner) : TpvrComponent(owner) {
     FErrors->SetDuplicates(dupIgnore);
     FSystemVariables = std::make_unique<TStringList>();
     FDataSets = std::make_unique<TpvrReportDataSets>(this);
+    FVariables = std::make_unique<TpvrVariables>();
+    FStyles = std::make_unique<TpvrStyles>(this);
     ShowProgress = true;
     StoreInDFM = true;
     Clear();
@@ -181,6 +183,8 @@ TpvrReport::~TpvrReport() {
     // The pages go while the report is whole, so their removal reaches a complete report.
     TpvrComponent::Clear();
     FDataSets.reset();
+    FVariables.reset();
+    FStyles.reset();
     Preview = nullptr;
     delete FTimer;
     FTimer = nullptr;
@@ -199,6 +203,8 @@ void TpvrReport::Clear() {
 void TpvrReport::DoClear() {
     TpvrComponent::Clear();
     FDataSets->Clear();
+    FVariables->Clear();
+    FStyles->Clear();
     FEngineOptions->Clear();
     FPreviewOptions->Clear();
     FPrintOptions->Clear();
@@ -258,6 +264,20 @@ void TpvrReport::DefineProperties(TFiler* filer) {
             reader->ReadCollection(FDataSets.get());
         },
         [this](TWriter* writer) { writer->WriteCollection(FDataSets.get()); }, true);
+    filer->DefineProperty(
+        "Variables",
+        [this](TReader* reader) {
+            reader->CheckValue(vaCollection);
+            reader->ReadCollection(FVariables.get());
+        },
+        [this](TWriter* writer) { writer->WriteCollection(FVariables.get()); }, true);
+    filer->DefineProperty(
+        "Style",
+        [this](TReader* reader) {
+            reader->CheckValue(vaCollection);
+            reader->ReadCollection(FStyles.get());
+        },
+        [this](TWriter* writer) { writer->WriteCollection(FStyles.get()); }, true);
 }
 
 TpvrPage* TpvrReport::Pages(Integer index) const {
