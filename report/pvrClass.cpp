@@ -175,6 +175,7 @@ thread_local TpvrDesignFlags DesignFlags = 0;
 // The report that owns the objects made with a report object as owner: the first report found
 // walking up from that object, itself included.
 TComponent* OwnerFor(TComponent* owner) {
+    StartReportEngine();
     if (auto* component = dynamic_cast<TpvrComponent*>(owner)) return component->Report();
     return owner;
 }

@@ -1086,8 +1086,20 @@ private:
 
 // ---- Module-wide -------------------------------------------------------------------------------
 
-// The engine's start-up, once, when the first report is made: the script compiler's messages
-// take the engine's texts.
+// Optional call-backs of the engine, all unset unless a host sets them: a value consulted first
+// by name resolution, one at the end of script set-up, one that may take over loading a
+// definition, and one consulted for unknown names instead of the "clUnknownVar" error.
+struct TpvrQO2Events {
+    TClosure<bool(const String& Name, Variant& Value)> OnGetValue;
+    TClosure<void(TpvrReport* Report)> OnAfterScriptSetup;
+    TClosure<bool(TpvrReport* Report, TStream* Stream)> OnLoad;
+    TClosure<bool(const String& Name, Variant& Value)> OnUnknownName;
+};
+TpvrQO2Events* QO2Events();
+
+// The engine's start-up, once, before the first report object or data source is made: the
+// global lock and data-source list, the screen cursors 150 to 152 (hand, zoom, format), the
+// script compiler's messages in the engine's texts, and the call-back holder.
 void StartReportEngine();
 
 // The engine's one lock: loading under thread-safe loading, freeing a dialog page.

@@ -3,9 +3,11 @@
 #include "platform/runtime/Filer.h"
 #include "platform/runtime/IniFiles.h"
 #include "platform/runtime/Numbers.h"
+#include "platform/runtime/Resources.h"
 #include "platform/runtime/Strings.h"
 #include "platform/runtime/Threads.h"
 #include "platform/runtime/TypInfo.h"
+#include "platform/winapi/Cursor.h"
 #include "platform/winapi/WinCore.h"
 #include "report/pvrClass.h"
 #include "report/pvrDialogForm.h"
@@ -151,7 +153,6 @@ void TpvrDialogControl::Draw(TCanvas* canvas, Extended, Extended, Extended, Exte
 // ---- The report --------------------------------------------------------------------------------
 
 TpvrReport::TpvrReport(TComponent* owner) : TpvrComponent(owner) {
-    StartReportEngine();
     FVersion = "3.20";
     FScript = new TkqScript(nullptr);
     FScript->HighCharIdentifiers = true;
@@ -599,9 +600,34 @@ const bool kReportClassesRegistered = [] {
 }();
 } // namespace
 
+TpvrQO2Events* QO2Events() {
+    static TpvrQO2Events* events = new TpvrQO2Events();
+    return events;
+}
+
+namespace {
+
+// At the end of the program the data-source list stops locking: data sources freed later leave
+// it alone.
+struct TReportModuleShutdown {
+    ~TReportModuleShutdown() { GlobalDataSetList()->Shutdown(); }
+};
+
+} // namespace
+
 void StartReportEngine() {
     static bool started = false;
     if (started) return;
     started = true;
+    static TReportModuleShutdown shutdown;
+    GlobalLock();
+    GlobalDataSetList();
+    const struct {
+        Integer Index;
+        const char* Name;
+    } cursors[] = {{150, "pvrHAND"}, {151, "pvrZOOM"}, {152, "pvrFORMAT"}};
+    for (const auto& cursor : cursors)
+        Screen->SetCursors(cursor.Index, LoadCursorA(HInstance, cursor.Name));
     GetResources()->UpdateScriptMessages();
+    QO2Events();
 }

@@ -10,8 +10,10 @@
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/IniFiles.h"
 #include "platform/runtime/ObjectText.h"
+#include "platform/runtime/Resources.h"
 #include "platform/runtime/Strings.h"
 #include "platform/runtime/TypInfo.h"
+#include "platform/winapi/Cursor.h"
 #include "report/pvrClass.h"
 #include "report/pvrRes.h"
 #include "report/pvrUnicodeUtils.h"
@@ -651,4 +653,16 @@ TEST_F(pvrClassTest, OlderDefinitionsKeepMemoTextsAsStrings) {
     const String written = WriteComponentText(module.get());
     EXPECT_NE(written.find("Memo.UTF8"), String::npos);
     EXPECT_EQ(written.find("Memo.Strings"), String::npos);
+}
+
+TEST_F(pvrClassTest, StartUpInstallsTheEnginesCursors) {
+    // The fixture made a report, so the engine has started.
+    EXPECT_EQ(Screen->GetCursors(150), LoadCursorA(HInstance, "pvrHAND"));
+    EXPECT_EQ(Screen->GetCursors(151), LoadCursorA(HInstance, "pvrZOOM"));
+    EXPECT_EQ(Screen->GetCursors(152), LoadCursorA(HInstance, "pvrFORMAT"));
+    EXPECT_NE(Screen->GetCursors(150), nullptr);
+    EXPECT_NE(Screen->GetCursors(150), Screen->GetCursors(151));
+    // The call-back holder starts empty.
+    EXPECT_FALSE(bool(QO2Events()->OnGetValue));
+    EXPECT_FALSE(bool(QO2Events()->OnLoad));
 }
