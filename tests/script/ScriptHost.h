@@ -40,11 +40,16 @@ public:
         Script->AddObject("Host", Host.get());
     }
 
-    // Compiles the text in the language; false with the error in Error().
-    bool Compile(const String& text, const String& language = "PascalScript") {
+    // Compiles the text in the language; false with the error in Error(). Unless `keep` is set,
+    // what an earlier compile built is removed first.
+    bool Compile(const String& text, const String& language = "PascalScript", bool keep = false) {
+        if (!keep) Script->ClearItems(&ProgramOwner);
         Script->GetLines()->SetText(text);
         Script->SetSyntaxType(language);
-        return Script->Compile();
+        Script->CurrentRegistrant = &ProgramOwner;
+        const bool ok = Script->Compile();
+        Script->CurrentRegistrant = nullptr;
+        return ok;
     }
     String Error() const { return Script->LastErrorText + " at " + Script->LastErrorPos; }
 
@@ -56,6 +61,7 @@ public:
         return Output;
     }
 
+    TObject ProgramOwner;
     std::unique_ptr<TCorpusHost> Host = std::make_unique<TCorpusHost>(nullptr);
     std::unique_ptr<TkqScript> Script;
     String Output;
