@@ -452,8 +452,11 @@ void TCustomForm::CMShowingChanged(TMessage& message) {
             ShowWindow(window, command == SW_SHOWNORMAL ? SW_SHOWNOACTIVATE : command);
             SendMessageA(::GetParent(window), WM_MDIACTIVATE, WPARAM(window), 0);
         } else {
+            // A window that never activates (a drop-down beside its owner's form) is only shown.
+            const bool noActivate = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_NOACTIVATE) != 0;
+            if (noActivate && command == SW_SHOWNORMAL) command = SW_SHOWNOACTIVATE;
             ShowWindow(window, command);
-            if (command != SW_SHOWMINIMIZED) SetActiveWindow(window);
+            if (command != SW_SHOWMINIMIZED && !noActivate) SetActiveWindow(window);
         }
     } else {
         DoHide();
