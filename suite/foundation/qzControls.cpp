@@ -1034,7 +1034,14 @@ void TqzControl::FinishDragAndDrop(bool accepted) {
 TqzControlChildComponent::TqzControlChildComponent(TComponent* owner) : TqzComponent(owner) { Initialize(); }
 
 TqzControlChildComponent::~TqzControlChildComponent() {
-    if (FControl != nullptr) FControl->RemoveChildComponent(this);
+    // A control freed before its child no longer hears of it.
+    if (FControl != nullptr && FControlAlive && !FControl->GetComponentState().Contains(csDestroying))
+        FControl->RemoveChildComponent(this);
+}
+
+void TqzControlChildComponent::SetControl(TqzControl* control) {
+    FControl = control;
+    FControlAlive = control != nullptr ? control->LivenessToken() : TLivenessToken();
 }
 
 TqzControlChildComponent* TqzControlChildComponent::CreateForControl(TClass cls, TqzControl* control,

@@ -509,7 +509,7 @@ public:
 
     virtual bool IsDestroying() const { return GetComponentState().Contains(csDestroying); }
     virtual void Initialize() {}
-    virtual void SetControl(TqzControl* control) { FControl = control; }
+    virtual void SetControl(TqzControl* control);
     // With useControlOwner the control's owner owns the new component, else nobody.
     static TqzControlChildComponent* CreateForControl(TClass cls, TqzControl* control, bool useControlOwner);
 
@@ -520,6 +520,7 @@ public:
 
 private:
     TqzControl* FControl = nullptr;
+    TLivenessToken FControlAlive;
 };
 
 // ---- Popup window base -------------------------------------------------------------------------

@@ -222,6 +222,13 @@ void TqzTimer::Kill() {
     if (it != unit.ActiveTimers.end()) unit.ActiveTimers.erase(it);
 }
 
+namespace {
+const bool timerRegistered = [] {
+    RegisterClass(TqzTimer::StaticClass());
+    return true;
+}();
+} // namespace
+
 KOV_PUBLISHED(TqzTimer) {
     Property("Enabled", &TqzTimer::GetEnabled, &TqzTimer::SetEnabled).Default(true);
     Property("Interval", &TqzTimer::GetInterval, &TqzTimer::SetInterval).Default(1000);

@@ -440,6 +440,21 @@ void TqzScrollBar::CMMouseLeave(TMessage& message) {
 
 void TqzScrollBar::CNScroll(TMessage& message) { Scroll(TScrollCode(LOWORD(message.WParam))); }
 
+KOV_PUBLISHED(TqzScrollBar) {
+    Property("Kind", &TqzScrollBar::GetKind, &TqzScrollBar::SetKind).Default(sbHorizontal);
+    Property("LookAndFeel", &TqzScrollBar::GetLookAndFeel, &TqzScrollBar::SetLookAndFeel);
+    Property("Min", &TqzScrollBar::GetMin, &TqzScrollBar::SetMin).Default(0);
+    Property("Max", &TqzScrollBar::GetMax, &TqzScrollBar::SetMax).Default(100);
+    Property("PageSize", &TqzScrollBar::GetPageSize, &TqzScrollBar::SetPageSize).Default(0);
+    Property("Position", &TqzScrollBar::GetPosition, &TqzScrollBar::SetPosition).Default(0);
+    Property("SmallChange", &TqzScrollBar::GetSmallChange, &TqzScrollBar::SetSmallChange).Default(1);
+    Property("LargeChange", &TqzScrollBar::GetLargeChange, &TqzScrollBar::SetLargeChange).Default(1);
+    Property("UnlimitedTracking", &TqzScrollBar::GetUnlimitedTracking, &TqzScrollBar::SetUnlimitedTracking)
+        .Default(false);
+    Property("OnChange", &TqzScrollBar::OnChange);
+    Property("OnScroll", &TqzScrollBar::OnScroll);
+}
+
 namespace {
 const bool registered = [] {
     RegisterClass(TqzScrollBar::StaticClass());

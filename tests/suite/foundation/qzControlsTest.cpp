@@ -4,6 +4,7 @@
 // tracking and the input helpers.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,7 +16,9 @@
 #include "platform/winapi/SysMetrics.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "suite/foundation/qzControls.h"
+#include "platform/winapi/GdiFrame.h"
 #include "tests/support/FormFixture.h"
+#include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -665,11 +668,38 @@ TEST_F(ControlsTest, TheSuiteCursorsAreRegistered) {
         ASSERT_NE(named, nullptr);
         EXPECT_EQ(Screen->GetCursors(2100 + i), named);
     }
+    // A sheet of the cursors on grey, and the three anchors, for a person to look at.
+    TBitmap sheet;
+    sheet.SetPixelFormat(pf32bit);
+    sheet.SetSize(15 * 34, 34 + 30);
+    sheet.GetCanvas()->GetBrush()->SetColor(clGray);
+    sheet.GetCanvas()->FillRect(TRect{0, 0, 15 * 34, 64});
+    HDC dc = sheet.GetCanvas()->GetHandle();
+    for (int i = 0; i < 15; ++i)
+        DrawIcon(dc, 34 * i + 1, 1, Screen->GetCursors(2100 + i));
+    int x = 1;
     for (const char* name : {"QZ_VERSCROLLBITMAP", "QZ_HORSCROLLBITMAP", "QZ_FULLSCROLLBITMAP"}) {
         HBITMAP bitmap = LoadBitmapA(nullptr, name);
-        EXPECT_NE(bitmap, nullptr) << name;
+        ASSERT_NE(bitmap, nullptr) << name;
+        BITMAP info{};
+        GetObjectA(bitmap, sizeof(info), &info);
+        EXPECT_EQ(info.bmWidth, info.bmHeight) << name;
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(source, bitmap);
+        BitBlt(dc, x, 35, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
         DeleteObject(bitmap);
+        x += info.bmWidth + 4;
     }
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < 64; ++y)
+        for (int px = 0; px < 15 * 34; ++px) {
+            const TColor color = sheet.GetCanvas()->GetPixels(px, y);
+            pixels.push_back(std::uint32_t(GetRValue(color)) << 16 | std::uint32_t(GetGValue(color)) << 8 |
+                             GetBValue(color));
+        }
+    testsupport::WritePng(testsupport::ArtifactPath("qzCursors.png"), 15 * 34, 64, pixels);
 }
 
 } // namespace
@@ -744,4 +774,21 @@ TEST_F(ControlsTest, PopupMenuHelpers) {
     EXPECT_FALSE(ShowPopupMenuAt(Control, menu, 0, 0));
     delete menu;
     EXPECT_EQ(Control->GetPopupMenu(), nullptr);
+}
+
+TEST_F(ControlsTest, ChildComponentsBelongToTheirControl) {
+    EXPECT_EQ(GetClassGroup(TqzControlChildComponent::StaticClass()), TControl::StaticClass());
+    auto* child = new TqzControlChildComponent(nullptr);
+    EXPECT_FALSE(child->HasParent());
+    child->SetParentComponent(Control);
+    EXPECT_EQ(child->GetControl(), Control);
+    EXPECT_EQ(child->GetParentComponent(), Control);
+    EXPECT_TRUE(child->HasParent());
+    delete child;
+    // A control freed first: its child outlives it without touching it.
+    auto* orphan = new TqzControlChildComponent(nullptr);
+    orphan->SetParentComponent(Other);
+    delete Other;
+    Other = nullptr;
+    delete orphan;
 }
