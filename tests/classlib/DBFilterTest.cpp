@@ -262,7 +262,9 @@ TEST(DBFilterTest, DeepNestingIsRefusedAndLongChainsWork) {
     EXPECT_EQ(AllIDs(dataSet.get()), (std::vector<Integer>{2}));
     EXPECT_EQ(ErrorOf([&] { dataSet->SetFilter(nested(128, "NOT (", ")")); }), "(no error)");
     EXPECT_EQ(AllIDs(dataSet.get()), (std::vector<Integer>{2}));
-    for (const String& text : {nested(257, "(", ")"), nested(5000, "(", ")"), nested(5000, "NOT ", ""),
+    const String fixture = testsupport::ReadFileBytes(testsupport::FixturePath("fuzz/filter-5000-nested-groups.txt"));
+    ASSERT_FALSE(fixture.empty());
+    for (const String& text : {fixture, nested(257, "(", ")"), nested(5000, "(", ")"), nested(5000, "NOT ", ""),
                                nested(5000, "(", ""), nested(200, "(NOT ", ")")}) {
         SCOPED_TRACE(text.substr(0, 20));
         EXPECT_EQ(ErrorOf([&] { dataSet->SetFilter(text); }), tooDeep);

@@ -636,3 +636,16 @@ TEST(GraphicsBitmap, ResourcesAndClipboardBlocks) {
 }
 
 } // namespace
+
+TEST(GraphicsBitmap, HostileFileFromTheFixturesIsRefused) {
+    const Bytes file = testsupport::ReadFileBytes(testsupport::FixturePath("fuzz/bitmap-rle-declares-64-megapixels.bmp"));
+    ASSERT_FALSE(file.empty());
+    TBitmap bitmap;
+    try {
+        Load(bitmap, file);
+        ADD_FAILURE() << "no error";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_EQ(e.Message, "Bitmap image is not valid");
+    }
+    EXPECT_TRUE(bitmap.GetEmpty());
+}

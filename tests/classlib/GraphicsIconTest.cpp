@@ -328,3 +328,16 @@ TEST(GraphicsIcon, ImagesDeclaringFarMorePixelsThanTheFileHoldsAreRefused) {
     }
     EXPECT_THROW(LoadIcon(icon, huge), EInvalidGraphic);
 }
+
+TEST(GraphicsIcon, HostileFileFromTheFixturesIsRefused) {
+    const Bytes file = testsupport::ReadFileBytes(testsupport::FixturePath("fuzz/icon-400-entries-share-one-image.ico"));
+    ASSERT_FALSE(file.empty());
+    TIcon icon;
+    try {
+        LoadIcon(icon, file);
+        ADD_FAILURE() << "no error";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_EQ(e.Message, "Icon image is not valid");
+    }
+    EXPECT_TRUE(icon.GetEmpty());
+}

@@ -390,3 +390,19 @@ TEST(JpegTest, APictureFarLargerThanTheFileCanHoldIsRefusedBeforeDecoding) {
     const std::string plainBytes = Bytes(plain);
     EXPECT_EQ(errorOf(plainBytes), "");
 }
+
+TEST(JpegTest, HostileFileFromTheFixturesIsRefused) {
+    const std::string file = testsupport::ReadFileBytes(testsupport::FixturePath("fuzz/jpeg-declares-64-megapixels.jpg"));
+    ASSERT_FALSE(file.empty());
+    TJPEGImage image;
+    TStringStream stream(file);
+    try {
+        image.LoadFromStream(&stream);
+        TBitmap bitmap;
+        bitmap.Assign(&image);
+        ADD_FAILURE() << "no error";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_STREQ(e.ClassName(), "EJPEG");
+        EXPECT_TRUE(std::regex_match(e.Message, std::regex("JPEG error #[0-9]+"))) << e.Message;
+    }
+}
