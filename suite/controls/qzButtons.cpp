@@ -2,9 +2,15 @@
 
 #include <algorithm>
 
+#include "platform/classlib/ActnList.h"
+#include "platform/runtime/TypInfo.h"
 #include "platform/winapi/Gdi.h"
 #include "platform/winapi/GdiText.h"
 #include "platform/winapi/ImageList.h"
+#include "platform/winapi/WinButton.h"
+#include "platform/winapi/WinOwnerDraw.h"
+#include "suite/foundation/ybThemeManager.h"
+#include "suite/foundation/ybUxTheme.h"
 
 // ---- Glyph lists ---------------------------------------------------------------------------------
 
@@ -316,3 +322,604 @@ void TqzButtonGlyph::PaintCaption(TCanvas* canvas, const String& caption, const 
     }
     brush->SetStyle(oldStyle);
 }
+
+// ---- Button colours --------------------------------------------------------------------------------
+
+TqzButtonColors::TqzButtonColors(TqzCustomButton* owner) : FButton(owner) {}
+
+void TqzButtonColors::Changed() {
+    if (FButton != nullptr) FButton->Invalidate();
+}
+
+void TqzButtonColors::SetColor(TqzButtonState state, TColor value) {
+    if (value == clNone || value == clDefault) {
+        FColors[state] = clDefault;
+        FAssignedColors.Exclude(state);
+        Changed();
+    } else if (value != FColors[state]) {
+        FColors[state] = value;
+        FAssignedColors.Include(state);
+        Changed();
+    }
+}
+
+void TqzButtonColors::SetAssignedColors(TqzButtonStates value) {
+    if (FButton == nullptr || !FButton->GetComponentState().Contains(csDesigning)) return;
+    if (value == FAssignedColors) return;
+    for (Integer s = qzbsDefault; s <= qzbsDisabled; ++s) {
+        const auto state = TqzButtonState(s);
+        if (!value.Contains(state)) FColors[state] = clDefault;
+        else if (FColors[state] == clDefault) value.Exclude(state);
+    }
+    FAssignedColors = value;
+    Changed();
+}
+
+void TqzButtonColors::Assign(TPersistent* source) {
+    if (auto* other = dynamic_cast<TqzButtonColors*>(source)) {
+        for (Integer s = 0; s < 5; ++s) FColors[s] = other->FColors[s];
+        FAssignedColors = other->FAssignedColors;
+        Changed();
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+// ---- Button ----------------------------------------------------------------------------------------
+
+TqzCustomButton::TqzCustomButton(TComponent* owner) : TButton(owner) {
+    FGlyph = CreateGlyph();
+    FGlyph->OnChange = TNotifyEvent(this, &TqzCustomButton::GlyphChanged);
+    FColors = std::make_unique<TqzButtonColors>(this);
+    FControlCanvas = std::make_unique<TControlCanvas>();
+    FControlCanvas->SetControl(this);
+    FCanvas = std::make_unique<TqzCanvas>(FControlCanvas.get());
+    FLookAndFeel = std::make_unique<TqzLookAndFeel>(this);
+    FLookAndFeel->OnChanged = TqzLookAndFeelChangedEvent(this, &TqzCustomButton::LookAndFeelChanged);
+    SetDoubleBuffered(true);
+    TControlStyle style = GetControlStyle();
+    style.Include(csOpaque);
+    style.Include(csReflector);
+    SetControlStyle(style);
+}
+
+TqzCustomButton::~TqzCustomButton() {
+    Destroying();
+    EndMouseTracking(this);
+    FGlyph->OnChange = nullptr;
+    FLookAndFeel->OnChanged = nullptr;
+    if (FDropDownMenu != nullptr) FDropDownMenu->RemoveFreeNotification(this);
+    if (FPopupMenu != nullptr) FPopupMenu->RemoveFreeNotification(this);
+    if (HandleAllocated()) DestroyHandle();
+    FLookAndFeel.reset();
+    FColors.reset();
+}
+
+std::unique_ptr<TqzButtonGlyph> TqzCustomButton::CreateGlyph() { return std::make_unique<TqzButtonGlyph>(); }
+
+void TqzCustomButton::GlyphChanged(TObject*) { Invalidate(); }
+
+void TqzCustomButton::LookAndFeelChanged(TqzLookAndFeel*, TqzLookAndFeelValues) {
+    if (!GetComponentState().Contains(csDestroying)) RecreateWnd();
+}
+
+TqzLookAndFeelPainterClass TqzCustomButton::ActivePainterClass() const {
+    TqzLookAndFeelPainterClass painter = FLookAndFeel->ActivePainter();
+    if (painter->PainterStyleCode() == 4)
+        return IsThemeActiveForType(ttButton) ? NativeLookAndFeelPainterClass()
+                                              : LookAndFeelPainterClassOf(lfStandard);
+    return painter;
+}
+
+bool TqzCustomButton::FireDropDownMenuPopup(TPopupMenu*& popupMenu) {
+    bool handled = false;
+    if (OnDropDownMenuPopup) OnDropDownMenuPopup(this, popupMenu, handled);
+    return handled;
+}
+
+bool TqzCustomButton::ShowContextMenu(TComponent* menu, Integer x, Integer y) {
+    return ShowPopupMenuAt(this, menu, x, y);
+}
+
+// ---- Properties ----
+
+void TqzCustomButton::SetDropDownMenu(TPopupMenu* value) {
+    if (value == FDropDownMenu) return;
+    if (FDropDownMenu != nullptr) FDropDownMenu->RemoveFreeNotification(this);
+    FDropDownMenu = value;
+    if (value != nullptr) value->FreeNotification(this);
+}
+
+void TqzCustomButton::SetPopupMenu(TComponent* value) {
+    // Only a class-library popup menu serves here.
+    auto* menu = dynamic_cast<TPopupMenu*>(value);
+    if (menu == FPopupMenu) return;
+    if (FPopupMenu != nullptr) FPopupMenu->RemoveFreeNotification(this);
+    FPopupMenu = menu;
+    if (menu != nullptr) menu->FreeNotification(this);
+}
+
+void TqzCustomButton::SetGlyph(TBitmap* value) {
+    FGlyph->SetGlyph(value);
+    Invalidate();
+}
+
+void TqzCustomButton::SetKind(TqzButtonKind value) {
+    if (value == FKind) return;
+    FKind = value;
+    RecreateWnd();
+}
+
+void TqzCustomButton::SetLayout(TButtonLayout value) {
+    if (value == FLayout) return;
+    FLayout = value;
+    Invalidate();
+}
+
+void TqzCustomButton::SetMargin(Integer value) {
+    if (value == FMargin || value < -1) return;
+    FMargin = value;
+    Invalidate();
+}
+
+void TqzCustomButton::SetNumGlyphs(Integer value) {
+    if (value > 4) value = 4;
+    if (value == FGlyph->GetNumGlyphs()) return;
+    FGlyph->SetNumGlyphs(value);
+    Invalidate();
+}
+
+void TqzCustomButton::SetSpacing(Integer value) {
+    if (value == FSpacing) return;
+    FSpacing = value;
+    Invalidate();
+}
+
+void TqzCustomButton::Notification(TComponent* component, TOperation operation) {
+    TButton::Notification(component, operation);
+    if (operation != opRemove || component == nullptr) return;
+    if (component == FDropDownMenu) FDropDownMenu = nullptr;
+    if (component == FPopupMenu) FPopupMenu = nullptr;
+}
+
+void TqzCustomButton::ActionChange(TObject* sender, bool checkDefaults) {
+    TButton::ActionChange(sender, checkDefaults);
+    auto* action = dynamic_cast<TCustomAction*>(sender);
+    if (action == nullptr || !FGlyph->GetGlyph()->GetEmpty()) return;
+    TCustomActionList* list = action->GetActionList();
+    TCustomImageList* images = list != nullptr ? list->GetImages() : nullptr;
+    const Integer index = action->GetImageIndex();
+    if (images == nullptr || index < 0 || index >= images->GetCount()) return;
+    TBitmap* bitmap = FGlyph->GetGlyph();
+    bitmap->SetSize(images->GetWidth(), images->GetHeight());
+    TCanvas* canvas = bitmap->GetCanvas();
+    canvas->GetBrush()->SetColor(TColor(0xFF00FF));
+    canvas->FillRect(TRect{0, 0, images->GetWidth(), images->GetHeight()});
+    images->Draw(canvas, 0, 0, index, true);
+}
+
+// ---- Window ----
+
+void TqzCustomButton::CreateParams(TCreateParams& params) {
+    TButton::CreateParams(params);
+    params.Style = (params.Style & ~BS_TYPEMASK) | BS_OWNERDRAW;
+}
+
+void TqzCustomButton::CreateWnd() {
+    TButton::CreateWnd();
+    FGlyph->ImageIndexForState(GetEnabled() ? qzbsNormal : qzbsDisabled);
+}
+
+void TqzCustomButton::DestroyWindowHandle() {
+    // A close-up still queued is handled before the window goes.
+    MSG msg{};
+    if (HandleAllocated() &&
+        PeekMessageA(&msg, GetHandle(), QZM_CLOSEUPPOPUPMENU, QZM_CLOSEUPPOPUPMENU, PM_REMOVE))
+        SendMessageA(GetHandle(), QZM_CLOSEUPPOPUPMENU, msg.wParam, msg.lParam);
+    TButton::DestroyWindowHandle();
+}
+
+void TqzCustomButton::SetButtonStyle(bool isDefault) {
+    if (isDefault != FIsDefault) {
+        FIsDefault = isDefault;
+        Invalidate();
+    }
+    TButton::SetButtonStyle(isDefault);
+}
+
+// ---- Painting ----
+
+TqzButtonState TqzCustomButton::CurrentState() const {
+    if (!GetEnabled()) return qzbsDisabled;
+    if (FDrawnPressed || FMenuVisible) return qzbsPressed;
+    if (FMouseInControl) return qzbsHot;
+    if (FDrawnFocused || FIsDefault) return qzbsDefault;
+    return qzbsNormal;
+}
+
+void TqzCustomButton::DrawItem(const DRAWITEMSTRUCT& item) {
+    if (GetComponentState().Contains(csDestroying)) return;
+    FControlCanvas->SetHandle(item.hDC);
+    try {
+        const bool designing = GetComponentState().Contains(csDesigning);
+        FDrawnPressed = (item.itemState & ODS_SELECTED) != 0 && !FDropDownRequested;
+        FDrawnFocused = (item.itemState & ODS_FOCUS) != 0 || (GetDefault() && designing);
+        if (!IsSystemPainted()) {
+            const RECT client = GetClientRect();
+            TRect r{client.left, client.top, client.right, client.bottom};
+            TqzLookAndFeelPainterClass painter = ActivePainterClass();
+            if (painter == NativeLookAndFeelPainterClass()) {
+                HTHEME theme = OpenThemeForType(ttButton);
+                if (theme != nullptr && UxIsThemeBackgroundPartiallyTransparent(theme, 1, 1)) {
+                    RECT whole = client;
+                    UxDrawThemeParentBackground(GetHandle(), item.hDC, &whole);
+                }
+            }
+            TRect arrow{};
+            if (FKind == qzbkDropDown) {
+                FDrawnPressed = FMenuVisible;
+            } else if (FKind == qzbkDropDownButton) {
+                arrow = TRect{r.right - 15, r.top, r.right, r.bottom};
+                r.right -= 13;
+                if (FDropDownRequested) FDrawnPressed = false;
+            }
+            const TqzButtonState state = CurrentState();
+            TFont* font = FControlCanvas->GetFont();
+            font->Assign(GetFont());
+            TColor color = FColors->GetColor(state);
+            font->SetColor(painter->ButtonGlyphColor(state, font->GetColor()));
+            if (OnGetDrawParams) OnGetDrawParams(this, state, color, font);
+            painter->PaintButton(FCanvas.get(), r, font->GetColor(), color, true, state, "");
+
+            const Integer shift = painter->ButtonCaptionPressShift();
+            const TPoint offset = state == qzbsPressed && shift != 0 ? TPoint{shift, shift} : TPoint{0, 0};
+            auto contentOf = [&](TqzButtonState s) {
+                const Integer border = painter->ButtonBorderWidth(s);
+                TRect content{client.left + border, client.top + border, client.right - border,
+                              client.bottom - border};
+                if (FKind == qzbkDropDownButton) content.right -= 13;
+                return content;
+            };
+            std::unique_ptr<TqzRegion> saved = FCanvas->CopyClipRegion();
+            FCanvas->ApplyClipRegion(std::make_unique<TqzRegion>(contentOf(state)));
+            try {
+                FGlyph->Paint(FControlCanvas.get(), contentOf(qzbsDefault), offset, GetCaption(), FLayout, FMargin,
+                              FSpacing, state, 0, painter == NativeLookAndFeelPainterClass(), GetWordWrap());
+            } catch (...) {
+                FCanvas->ApplyClipRegion(std::move(saved));
+                throw;
+            }
+            FCanvas->ApplyClipRegion(std::move(saved));
+
+            if (FKind == qzbkDropDownButton) {
+                painter->PaintButton(FCanvas.get(), arrow, font->GetColor(), color, true, state, "");
+                painter->PaintStateArrow(FCanvas.get(), arrow, 1, state);
+            }
+            if (Focused() && !FMenuVisible) FCanvas->DrawFocusFrame(painter->CalcButtonFocusBounds(FCanvas.get(), r));
+        }
+    } catch (...) {
+        FControlCanvas->SetHandle(nullptr);
+        throw;
+    }
+    FControlCanvas->SetHandle(nullptr);
+}
+
+void TqzCustomButton::CNDrawItemMsg(TWMDrawItem& message) {
+    if (GetComponentState().Contains(csDestroying) || message.DrawItemStruct == nullptr) return;
+    DrawItem(*message.DrawItemStruct);
+    message.Result = 1;
+}
+
+void TqzCustomButton::CNMeasureItem(TWMMeasureItem& message) {
+    if (message.MeasureItemStruct == nullptr) return;
+    message.MeasureItemStruct->itemWidth = UINT(GetWidth());
+    message.MeasureItemStruct->itemHeight = UINT(GetHeight());
+}
+
+void TqzCustomButton::WMEraseBkgnd(TMessage& message) {
+    if (GetComponentState().Contains(csDestroying) || ActivePainterClass() == NativeLookAndFeelPainterClass()) {
+        KOV_INHERITED(message);
+        return;
+    }
+    message.Result = 1;
+}
+
+// ---- Hot tracking ----
+
+bool TqzCustomButton::CanBeHot() const { return ActivePainterClass()->HotTracksButtons() && GetEnabled(); }
+
+void TqzCustomButton::CMMouseEnter(TMessage& message) {
+    KOV_INHERITED(message);
+    if (GetComponentState().Contains(csDesigning) || FMouseInControl || !CanBeHot() || GetCapture() != nullptr)
+        return;
+    BeginMouseTracking(this, TRect{0, 0, GetWidth(), GetHeight()}, this);
+    FMouseInControl = true;
+    Repaint();
+}
+
+void TqzCustomButton::CMMouseLeave(TMessage& message) {
+    KOV_INHERITED(message);
+    if (GetComponentState().Contains(csDesigning)) return;
+    EndMouseTracking(this);
+    if (FMouseInControl) {
+        FMouseInControl = false;
+        Invalidate();
+    }
+}
+
+void TqzCustomButton::MouseLeave() { Perform(CM_MOUSELEAVE, 0, 0); }
+
+void TqzCustomButton::MouseMove(TShiftState shift, Integer x, Integer y) {
+    TButton::MouseMove(shift, x, y);
+    const RECT r = GetClientRect();
+    if (!FMouseInControl && CanBeHot() && x >= r.left && x < r.right && y >= r.top && y < r.bottom &&
+        GetCapture() == nullptr)
+        Perform(CM_MOUSEENTER, 0, 0);
+}
+
+void TqzCustomButton::WMCaptureChanged(TMessage& message) {
+    KOV_INHERITED(message);
+    if (GetComponentState().Contains(csDesigning) || !HandleAllocated()) return;
+    POINT p{};
+    GetCursorPos(&p);
+    FMouseInControl = CanBeHot() && WindowFromPoint(p) == GetHandle();
+}
+
+void TqzCustomButton::CMEnabledChanged(TMessage& message) {
+    KOV_INHERITED(message);
+    if (!GetEnabled()) FMouseInControl = false;
+    Invalidate();
+}
+
+void TqzCustomButton::CMFontChanged(TMessage& message) {
+    KOV_INHERITED(message);
+    Invalidate();
+}
+
+// ---- Clicks and the drop-down ----
+
+void TqzCustomButton::Click() {
+    if (FKind == qzbkStandard) {
+        TButton::Click();
+        return;
+    }
+    if (FKind == qzbkDropDown && !FMenuVisible) {
+        if (!FMenuClosingClick) PostDropDown();
+        FMenuClosingClick = false;
+        return;
+    }
+    if (FMenuClosingClick) {
+        FMenuClosingClick = false;
+        return;
+    }
+    TButton::Click();
+}
+
+TRect TqzCustomButton::ArrowPartBounds() const {
+    const RECT r = GetClientRect();
+    return TRect{r.right - 15, r.top, r.right, r.bottom};
+}
+
+void TqzCustomButton::PostDropDown() {
+    FDropDownRequested = true;
+    if (HandleAllocated()) PostMessageA(GetHandle(), QZM_DROPDOWNPOPUPMENU, 0, 0);
+}
+
+void TqzCustomButton::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
+    if (button == mbLeft) {
+        if (FMenuVisible) {
+            FMenuClosingClick = true;
+            FMenuVisible = false;
+            FDrawnPressed = false;
+            Repaint();
+        } else if (FKind == qzbkDropDown) {
+            PostDropDown();
+        } else if (FKind == qzbkDropDownButton) {
+            const TRect arrow = ArrowPartBounds();
+            if (x >= arrow.left && x < arrow.right && y >= arrow.top && y < arrow.bottom) PostDropDown();
+        }
+    }
+    TButton::MouseDown(button, shift, x, y);
+}
+
+void TqzCustomButton::WndProc(TMessage& message) {
+    switch (message.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        if (FKind == qzbkDropDownButton) {
+            const TRect arrow = ArrowPartBounds();
+            const Integer x = SHORT(LOWORD(std::uintptr_t(message.LParam)));
+            const Integer y = SHORT(HIWORD(std::uintptr_t(message.LParam)));
+            if (x >= arrow.left && x < arrow.right && y >= arrow.top && y < arrow.bottom) FDropDownRequested = true;
+        }
+        if (message.Msg == WM_LBUTTONDBLCLK) {
+            // A double click is a second press at the same point.
+            TMessage press{WM_LBUTTONDOWN, message.WParam, message.LParam, 0};
+            TButton::WndProc(press);
+            message.Result = press.Result;
+            return;
+        }
+        break;
+    }
+    case WM_LBUTTONUP: {
+        const TLivenessToken alive = LivenessToken();
+        TButton::WndProc(message);
+        if (alive) FDropDownRequested = false;
+        return;
+    }
+    default:
+        break;
+    }
+    TButton::WndProc(message);
+}
+
+void TqzCustomButton::QZMDropDownPopupMenu(TMessage&) {
+    if (FKind == qzbkStandard) return;
+    const TLivenessToken alive = LivenessToken();
+    TPopupMenu* menu = FDropDownMenu;
+    const bool handled = FireDropDownMenuPopup(menu);
+    if (!alive || handled || menu == nullptr) return;
+    FMenuVisible = true;
+    Repaint();
+    POINT p{0, GetHeight()};
+    if (FPopupAlignment == paRight) p.x = GetWidth();
+    else if (FPopupAlignment == paCenter) p.x = GetWidth() / 2;
+    p = ClientToScreen(p);
+    const TRect workArea = GetMonitorWorkArea(TPoint{p.x, p.y});
+    const Integer menuHeight = CalcPopupMenuHeight(menu);
+    if (workArea.bottom < p.y + menuHeight) p.y -= menuHeight + GetHeight() + 2;
+    const TLivenessToken menuAlive = menu->LivenessToken();
+    const TPopupAlignment saved = menu->GetAlignment();
+    TPopupAlignment alignment = FPopupAlignment;
+    if (p.x <= workArea.left) alignment = paRight;
+    else if (p.x >= workArea.right) alignment = paLeft;
+    menu->SetAlignment(alignment);
+    menu->SetPopupComponent(this);
+    // The menu takes the mouse: the press that opened it makes no click when released.
+    if (HandleAllocated() && GetCapture() == GetHandle()) ReleaseCapture();
+    try {
+        menu->Popup(p.x, p.y);
+    } catch (...) {
+        if (menuAlive) menu->SetAlignment(saved);
+        throw;
+    }
+    if (menuAlive) menu->SetAlignment(saved);
+    // The button may have been freed by the menu (an item's OnClick): nothing of it is touched.
+    if (!alive) return;
+    if (HandleAllocated()) PostMessageA(GetHandle(), QZM_CLOSEUPPOPUPMENU, 0, 0);
+}
+
+void TqzCustomButton::QZMCloseUpPopupMenu(TMessage&) {
+    POINT p{};
+    GetCursorPos(&p);
+    FMouseInControl = CanBeHot() && HandleAllocated() && WindowFromPoint(p) == GetHandle();
+    FMenuVisible = false;
+    Repaint();
+    FDropDownRequested = false;
+}
+
+// ---- Context menu ----
+
+void TqzCustomButton::DoContextPopup(POINT mousePos, bool& handled) {
+    const TLivenessToken alive = LivenessToken();
+    TButton::DoContextPopup(mousePos, handled);
+    if (!alive || handled) return;
+    POINT p = mousePos.x == -1 && mousePos.y == -1 ? POINT{0, 0} : mousePos;
+    p = ClientToScreen(p);
+    handled = ShowContextMenu(FPopupMenu, p.x, p.y);
+}
+
+void TqzCustomButton::WMContextMenu(TWMContextMenu& message) {
+    if (message.Result != 0) return;
+    TMessage plain{message.Msg, WPARAM(message.hWnd), MAKELPARAM(WORD(message.XPos), WORD(message.YPos)), 0};
+    if (!GetComponentState().Contains(csDesigning)) {
+        POINT p{message.XPos, message.YPos};
+        if (!(p.x == -1 && p.y == -1)) {
+            p = ScreenToClient(p);
+            const RECT r = GetClientRect();
+            if (!(p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom)) {
+                DefaultHandler(&plain);
+                message.Result = plain.Result;
+                return;
+            }
+        }
+        bool handled = false;
+        DoContextPopup(p, handled);
+        if (handled) {
+            message.Result = 1;
+            return;
+        }
+    }
+    // The context-popup handling ran already: the window's own handling is what is left.
+    DefaultHandler(&plain);
+    message.Result = plain.Result;
+}
+
+void TqzCustomButton::CNKeyDown(TWMKey& message) {
+    // Shift or Alt with Up or Down opens a drop-down button's menu; the key goes no further.
+    const TShiftState shift = KeyDataToShiftState(message.KeyData);
+    if (FKind == qzbkDropDownButton && (message.CharCode == VK_UP || message.CharCode == VK_DOWN) &&
+        (shift.Contains(ssShift) || shift.Contains(ssAlt))) {
+        if (!FMenuVisible) PostDropDown();
+        message.Result = 1;
+        return;
+    }
+    if (IsPopupMenuShortCut(FPopupMenu, message)) {
+        message.Result = 1;
+        return;
+    }
+    TMessage m{message.Msg, message.CharCode, WPARAM(message.KeyData), 0};
+    m.LParam = message.KeyData;
+    m.WParam = message.CharCode;
+    KOV_INHERITED(m);
+    message.Result = m.Result;
+}
+
+KOV_MESSAGE_MAP(TqzCustomButton) {
+    map.Message(CN_DRAWITEM, &TqzCustomButton::CNDrawItemMsg);
+    map.Message(CN_MEASUREITEM, &TqzCustomButton::CNMeasureItem);
+    map.Message(CN_KEYDOWN, &TqzCustomButton::CNKeyDown);
+    map.Message(CN_SYSKEYDOWN, &TqzCustomButton::CNKeyDown);
+    map.Message(WM_ERASEBKGND, &TqzCustomButton::WMEraseBkgnd);
+    map.Message(CM_MOUSEENTER, &TqzCustomButton::CMMouseEnter);
+    map.Message(CM_MOUSELEAVE, &TqzCustomButton::CMMouseLeave);
+    map.Message(CM_ENABLEDCHANGED, &TqzCustomButton::CMEnabledChanged);
+    map.Message(CM_FONTCHANGED, &TqzCustomButton::CMFontChanged);
+    map.Message(WM_CAPTURECHANGED, &TqzCustomButton::WMCaptureChanged);
+    map.Message(WM_CONTEXTMENU, &TqzCustomButton::WMContextMenu);
+    map.Message(QZM_DROPDOWNPOPUPMENU, &TqzCustomButton::QZMDropDownPopupMenu);
+    map.Message(QZM_CLOSEUPPOPUPMENU, &TqzCustomButton::QZMCloseUpPopupMenu);
+}
+
+// ---- Published properties ----------------------------------------------------------------------------
+
+KOV_PUBLISHED(TqzButtonColors) {
+    Property("Default", &TqzButtonColors::GetDefault, &TqzButtonColors::SetDefault)
+        .TypeName("TColor")
+        .Stored(&TqzButtonColors::IsDefaultStored);
+    Property("Normal", &TqzButtonColors::GetNormal, &TqzButtonColors::SetNormal)
+        .TypeName("TColor")
+        .Stored(&TqzButtonColors::IsNormalStored);
+    Property("Hot", &TqzButtonColors::GetHot, &TqzButtonColors::SetHot)
+        .TypeName("TColor")
+        .Stored(&TqzButtonColors::IsHotStored);
+    Property("Pressed", &TqzButtonColors::GetPressed, &TqzButtonColors::SetPressed)
+        .TypeName("TColor")
+        .Stored(&TqzButtonColors::IsPressedStored);
+    Property("Disabled", &TqzButtonColors::GetDisabled, &TqzButtonColors::SetDisabled)
+        .TypeName("TColor")
+        .Stored(&TqzButtonColors::IsDisabledStored);
+}
+
+namespace {
+bool IsColorsStored(const TqzCustomButton* button) { return !button->GetColors()->GetAssignedColors().empty(); }
+} // namespace
+
+KOV_PUBLISHED(TqzButton) {
+    Property("Colors", &TqzCustomButton::GetColors, &TqzCustomButton::SetColors).Stored(&IsColorsStored);
+    Property("DropDownMenu", &TqzCustomButton::GetDropDownMenu, &TqzCustomButton::SetDropDownMenu);
+    Property("Glyph", &TqzCustomButton::GetGlyph, &TqzCustomButton::SetGlyph);
+    Property("Kind", &TqzCustomButton::GetKind, &TqzCustomButton::SetKind).Default(qzbkStandard);
+    Property("Layout", &TqzCustomButton::GetLayout, &TqzCustomButton::SetLayout).Default(blGlyphLeft);
+    Property("LookAndFeel", &TqzCustomButton::GetLookAndFeel, &TqzCustomButton::SetLookAndFeel);
+    Property("Margin", &TqzCustomButton::GetMargin, &TqzCustomButton::SetMargin).Default(-1);
+    Property("NumGlyphs", &TqzCustomButton::GetNumGlyphs, &TqzCustomButton::SetNumGlyphs).Default(1);
+    Property("PopupAlignment", &TqzCustomButton::GetPopupAlignment, &TqzCustomButton::SetPopupAlignment)
+        .Default(paLeft);
+    Property("PopupMenu", &TqzCustomButton::GetPopupMenu, &TqzCustomButton::SetPopupMenu).TypeName("TComponent");
+    Property("Spacing", &TqzCustomButton::GetSpacing, &TqzCustomButton::SetSpacing).Default(4);
+    Property("UseSystemPaint", &TqzCustomButton::GetUseSystemPaint, &TqzCustomButton::SetUseSystemPaint)
+        .Default(false);
+    Property("OnDropDownMenuPopup", &TqzCustomButton::OnDropDownMenuPopup);
+    Property("OnGetDrawParams", &TqzCustomButton::OnGetDrawParams);
+}
+
+namespace {
+const bool kButtonsRegistered = [] {
+    RegisterEnum<TqzButtonKind>("TqzButtonKind", {"qzbkStandard", "qzbkDropDown", "qzbkDropDownButton"});
+    RegisterTypeName<TqzButtonDropDownMenuPopupEvent>("TqzButtonDropDownMenuPopupEvent");
+    RegisterTypeName<TqzButtonGetDrawParamsEvent>("TqzButtonGetDrawParamsEvent");
+    RegisterClasses({TqzButton::StaticClass()});
+    return true;
+}();
+} // namespace

@@ -115,3 +115,177 @@ private:
     TColor FTransparentColor = clOlive;
     Byte FNumGlyphs = 1;
 };
+
+// ---- Button ----------------------------------------------------------------------------------------
+
+enum TqzButtonKind : Byte { qzbkStandard, qzbkDropDown, qzbkDropDownButton };
+using TqzButtonStates = TSet<TqzButtonState, qzbsDisabled>;
+
+class TqzCustomButton;
+
+// The five state colours of a button; clDefault leaves the painter's colour.
+class TqzButtonColors : public TPersistent {
+    KOV_CLASS(TqzButtonColors, TPersistent)
+public:
+    explicit TqzButtonColors(TqzCustomButton* owner = nullptr);
+
+    void Assign(TPersistent* source) override;
+
+    TColor GetColor(TqzButtonState state) const { return FColors[state]; }
+    // clNone and clDefault unassign the state; any other new value assigns it.
+    void SetColor(TqzButtonState state, TColor value);
+    TqzButtonStates GetAssignedColors() const { return FAssignedColors; }
+    // Only while the button is designed: the set and the colours are made to agree.
+    void SetAssignedColors(TqzButtonStates value);
+    bool IsColorStored(TqzButtonState state) const { return FAssignedColors.Contains(state); }
+
+    TColor GetDefault() const { return FColors[qzbsDefault]; }
+    void SetDefault(TColor v) { SetColor(qzbsDefault, v); }
+    TColor GetNormal() const { return FColors[qzbsNormal]; }
+    void SetNormal(TColor v) { SetColor(qzbsNormal, v); }
+    TColor GetHot() const { return FColors[qzbsHot]; }
+    void SetHot(TColor v) { SetColor(qzbsHot, v); }
+    TColor GetPressed() const { return FColors[qzbsPressed]; }
+    void SetPressed(TColor v) { SetColor(qzbsPressed, v); }
+    TColor GetDisabled() const { return FColors[qzbsDisabled]; }
+    void SetDisabled(TColor v) { SetColor(qzbsDisabled, v); }
+    bool IsDefaultStored() const { return IsColorStored(qzbsDefault); }
+    bool IsNormalStored() const { return IsColorStored(qzbsNormal); }
+    bool IsHotStored() const { return IsColorStored(qzbsHot); }
+    bool IsPressedStored() const { return IsColorStored(qzbsPressed); }
+    bool IsDisabledStored() const { return IsColorStored(qzbsDisabled); }
+
+private:
+    void Changed();
+
+    TqzCustomButton* FButton;
+    TqzButtonStates FAssignedColors;
+    TColor FColors[5] = {clDefault, clDefault, clDefault, clDefault, clDefault};
+};
+
+using TqzButtonDropDownMenuPopupEvent =
+    TClosure<void(TObject* sender, TPopupMenu*& popupMenu, bool& handled)>;
+using TqzButtonGetDrawParamsEvent =
+    TClosure<void(TqzCustomButton* sender, TqzButtonState state, TColor& color, TFont* font)>;
+
+// Posted to start a drop-down, and when the menu has closed.
+constexpr UINT QZM_DROPDOWNPOPUPMENU = 0x812C;
+constexpr UINT QZM_CLOSEUPPOPUPMENU = 0x812D;
+
+class TqzCustomButton : public TButton, public IqzMouseTrackingCaller {
+    KOV_CLASS(TqzCustomButton, TButton)
+    KOV_DECLARE_MESSAGE_MAP
+public:
+    explicit TqzCustomButton(TComponent* owner);
+    ~TqzCustomButton() override;
+
+    void Click() override;
+
+    TqzButtonColors* GetColors() const { return FColors.get(); }
+    void SetColors(TqzButtonColors* value) { FColors->Assign(value); }
+    TPopupMenu* GetDropDownMenu() const { return FDropDownMenu; }
+    void SetDropDownMenu(TPopupMenu* value);
+    TBitmap* GetGlyph() const { return FGlyph->GetGlyph(); }
+    void SetGlyph(TBitmap* value);
+    TqzButtonKind GetKind() const { return FKind; }
+    void SetKind(TqzButtonKind value);
+    TButtonLayout GetLayout() const { return FLayout; }
+    void SetLayout(TButtonLayout value);
+    TqzLookAndFeel* GetLookAndFeel() const { return FLookAndFeel.get(); }
+    void SetLookAndFeel(TqzLookAndFeel* value) { FLookAndFeel->Assign(value); }
+    Integer GetMargin() const { return FMargin; }
+    void SetMargin(Integer value);
+    Integer GetNumGlyphs() const { return FGlyph->GetNumGlyphs(); }
+    void SetNumGlyphs(Integer value);
+    TPopupAlignment GetPopupAlignment() const { return FPopupAlignment; }
+    void SetPopupAlignment(TPopupAlignment value) { FPopupAlignment = value; }
+    TComponent* GetPopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TComponent* value);
+    Integer GetSpacing() const { return FSpacing; }
+    void SetSpacing(Integer value);
+    bool GetUseSystemPaint() const { return FUseSystemPaint; }
+    void SetUseSystemPaint(bool value) { FUseSystemPaint = value; }
+
+    TqzButtonGlyph* GetGlyphObject() const { return FGlyph.get(); }
+    // The state the next paint shows, and the flags behind it.
+    TqzButtonState CurrentState() const;
+    bool IsHot() const { return FMouseInControl; }
+    bool IsMenuVisible() const { return FMenuVisible; }
+    bool IsDropDownRequested() const { return FDropDownRequested; }
+    bool IsDefaultLooking() const { return FIsDefault; }
+
+    virtual bool FireDropDownMenuPopup(TPopupMenu*& popupMenu);
+    virtual bool ShowContextMenu(TComponent* menu, Integer x, Integer y);
+    virtual std::unique_ptr<TqzButtonGlyph> CreateGlyph();
+    virtual TqzLookAndFeelPainterClass ActivePainterClass() const;
+    virtual bool IsSystemPainted() const { return false; }
+
+    // IqzMouseTrackingCaller
+    void MouseLeave() override;
+    Integer AddRef() override { return -1; }
+    Integer Release() override { return -1; }
+
+    TqzButtonDropDownMenuPopupEvent OnDropDownMenuPopup;
+    TqzButtonGetDrawParamsEvent OnGetDrawParams;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void DestroyWindowHandle() override;
+    void SetButtonStyle(bool isDefault) override;
+    void DrawItem(const DRAWITEMSTRUCT& item) override;
+    void ActionChange(TObject* sender, bool checkDefaults) override;
+    void Notification(TComponent* component, TOperation operation) override;
+    void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+    void MouseMove(TShiftState shift, Integer x, Integer y) override;
+    void DoContextPopup(POINT mousePos, bool& handled) override;
+    void WndProc(TMessage& message) override;
+
+    bool CanBeHot() const;
+    void PostDropDown();
+    TRect ArrowPartBounds() const;
+
+    void CNDrawItemMsg(TWMDrawItem& message);
+    void CNMeasureItem(TWMMeasureItem& message);
+    void CNKeyDown(TWMKey& message);
+    void WMEraseBkgnd(TMessage& message);
+    void CMMouseEnter(TMessage& message);
+    void CMMouseLeave(TMessage& message);
+    void CMEnabledChanged(TMessage& message);
+    void CMFontChanged(TMessage& message);
+    void WMCaptureChanged(TMessage& message);
+    void WMContextMenu(TWMContextMenu& message);
+    void QZMDropDownPopupMenu(TMessage& message);
+    void QZMCloseUpPopupMenu(TMessage& message);
+
+private:
+    void GlyphChanged(TObject* sender);
+    void LookAndFeelChanged(TqzLookAndFeel* sender, TqzLookAndFeelValues values);
+
+    bool FDrawnPressed = false;
+    bool FDrawnFocused = false;
+    std::unique_ptr<TControlCanvas> FControlCanvas;
+    std::unique_ptr<TqzCanvas> FCanvas;
+    std::unique_ptr<TqzButtonColors> FColors;
+    bool FDropDownRequested = false;
+    TPopupMenu* FDropDownMenu = nullptr;
+    bool FIsDefault = false;
+    bool FMenuClosingClick = false;
+    TqzButtonKind FKind = qzbkStandard;
+    std::unique_ptr<TqzLookAndFeel> FLookAndFeel;
+    TPopupAlignment FPopupAlignment = paLeft;
+    TComponent* FPopupMenu = nullptr;
+    bool FUseSystemPaint = false;
+    std::unique_ptr<TqzButtonGlyph> FGlyph;
+    TButtonLayout FLayout = blGlyphLeft;
+    Integer FMargin = -1;
+    bool FMenuVisible = false;
+    bool FMouseInControl = false;
+    Integer FSpacing = 4;
+};
+
+class TqzButton : public TqzCustomButton {
+    KOV_CLASS(TqzButton, TqzCustomButton)
+public:
+    explicit TqzButton(TComponent* owner) : TqzCustomButton(owner) {}
+};
