@@ -77,6 +77,8 @@ bool IdentToCursor(const String& ident, Integer& cursor);
 String CursorToString(TCursor cursor);
 // An identifier or a decimal number; raises EConvertError for anything else.
 TCursor StringToCursor(const String& text);
+// Hands every cursor identifier to proc, in table order ("crDefault" first).
+void GetCursorValues(const std::function<void(const String&)>& proc);
 // The system cursor a standard cursor number shows (null for crNone; crDefault gives the arrow).
 HCURSOR CursorHandle(TCursor cursor);
 

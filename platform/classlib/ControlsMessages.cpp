@@ -88,6 +88,10 @@ bool IdentToCursor(const String& ident, Integer& cursor) {
     return false;
 }
 
+void GetCursorValues(const std::function<void(const String&)>& proc) {
+    for (const TCursorIdent& c : kCursors) proc(c.Name);
+}
+
 String CursorToString(TCursor cursor) {
     String ident;
     if (CursorToIdent(cursor, ident)) return ident;

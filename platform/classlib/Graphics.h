@@ -111,6 +111,12 @@ String ColorToString(TColor color);
 TColor StringToColor(const String& text);
 // Hands every name of the colour table to proc, in table order.
 void GetColorValues(const std::function<void(const String&)>& proc);
+// The character-set names ("ANSI_CHARSET" ... "OEM_CHARSET"): the name of a set number and the
+// number of a name (case-insensitive); false when there is none. Font.Charset is stored by name.
+bool CharsetToIdent(Integer charset, String& ident);
+bool IdentToCharset(const String& ident, Integer& charset);
+// Hands every character-set name to proc, in table order.
+void GetCharsetValues(const std::function<void(const String&)>& proc);
 
 // ---- Fonts, pens, brushes: the value types ---------------------------------------------------
 
