@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "platform/runtime/Strings.h"
 #include "script/kq_iexpression.h"
+#include "script/kq_itools.h"
 #include "tests/script/ScriptHost.h"
 #include "tests/support/TestSupport.h"
 
@@ -182,6 +185,63 @@ TEST(kq_iilparser_BuildTest, ProgramsRunAsBuilt) {
             EXPECT_EQ(output.substr(0, 8), String()) << output;
         else
             EXPECT_EQ(output, c.output);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Mutated corpus programs compile or fail with an error text and a position; nothing raises
+// and nothing crashes.
+TEST(kq_iilparser_BuildTest, MutatedCorpusProgramsCompileOrReportAnError) {
+    const std::pair<const char*, const char*> programs[] = {{"pascal.txt", "PascalScript"},
+                                                            {"cpp.txt", "C++Script"},
+                                                            {"basic.txt", "BasicScript"},
+                                                            {"js.txt", "JScript"}};
+    const char* const inserts[] = {"(",  ")", ";", ",", ".", "'",     "\"",       "begin", "end",
+                                   "{",  "}", "[", "]", "<", ">",     "#",        "\r\n",  "_",
+                                   "if", "@", "=", ":", "&", "Host.", "with x do"};
+    std::uint32_t seed = 1211;
+    auto next = [&seed](std::uint32_t range) {
+        seed = seed * 134775813u + 1u;
+        return std::uint32_t((std::uint64_t(seed) * range) >> 32);
+    };
+    for (const auto& [file, language] : programs) {
+        SCOPED_TRACE(language);
+        const String source = Fixture(file);
+        ScriptHost host;
+        for (int round = 0; round < 60; ++round) {
+            String text = source;
+            const int edits = 1 + int(next(3));
+            for (int e = 0; e < edits && !text.empty(); ++e) {
+                const std::size_t at = next(std::uint32_t(text.size()));
+                switch (next(4)) {
+                case 0:
+                    text.erase(at, 1 + next(6));
+                    break;
+                case 1:
+                    text.insert(at, text.substr(at, 1 + next(12)));
+                    break;
+                case 2:
+                    if (at + 1 < text.size()) std::swap(text[at], text[at + 1]);
+                    break;
+                default:
+                    text.insert(at, inserts[next(std::uint32_t(std::size(inserts)))]);
+                    break;
+                }
+            }
+            SCOPED_TRACE(text);
+            bool ok = false;
+            ASSERT_NO_THROW(ok = host.Compile(text, language));
+            if (ok) continue;
+            EXPECT_NE(host.Script->LastErrorText, "");
+            Integer line = 0;
+            Integer column = 0;
+            ASSERT_NO_THROW(ParsePos(host.Script->LastErrorPos, line, column));
+            EXPECT_GE(line, 1);
+            EXPECT_GE(column, 1);
+        }
     }
 }
 
