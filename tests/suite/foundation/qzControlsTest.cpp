@@ -792,3 +792,27 @@ TEST_F(ControlsTest, ChildComponentsBelongToTheirControl) {
     Other = nullptr;
     delete orphan;
 }
+
+TEST_F(ControlsTest, APressOnAnOwnBarFocusesTheControlWhenItMay) {
+    Layout(400, 400);
+    App->ProcessMessages();
+    TqzControlScrollBar* bar = Control->GetVScrollBar();
+    ASSERT_TRUE(bar->IsShown());
+    EXPECT_TRUE(Control->IsOwnScrollBar(bar));
+    EXPECT_TRUE(Control->IsOwnScrollBar(Control->GetSizeGrip()));
+    EXPECT_FALSE(Control->IsOwnScrollBar(Other));
+    for (bool focusOnClick : {true, false}) {
+        SCOPED_TRACE(focusOnClick);
+        Other->SetFocus();
+        App->ProcessMessages();
+        Control->SetFocusOnClick(focusOnClick);
+        bar->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        bar->Perform(WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        EXPECT_EQ(Control->Focused(), focusOnClick);
+        // The bar's step went to the control's content.
+        ASSERT_FALSE(Control->Steps.empty());
+        EXPECT_EQ(Control->Steps.front().Kind, sbVertical);
+        EXPECT_EQ(Control->Steps.front().Code, scLineUp);
+        Control->Steps.clear();
+    }
+}
