@@ -14,6 +14,7 @@
 #include "platform/classlib/Forms.h"
 #include "platform/classlib/ImgList.h"
 #include "platform/classlib/Menus.h"
+#include "platform/runtime/Clock.h"
 #include "platform/runtime/ObjectText.h"
 #include "platform/winapi/Theme.h"
 #include "platform/winapi/WinBackendInterface.h"
@@ -22,6 +23,8 @@
 #include "suite/foundation/ybThemeManager.h"
 #include "suite/foundation/ybUxTheme.h"
 #include "tests/support/FormFixture.h"
+#include "tests/support/Png.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -221,6 +224,35 @@ TEST_F(Button, EachPaintShowsItsStateInTheStateColour) {
     Btn->OnGetDrawParams = TqzButtonGetDrawParamsEvent(&params, &Params::Get);
     EXPECT_EQ(ColorToRGB(clAqua), FaceAt(0));
     EXPECT_EQ(qzbsNormal, params.Seen);
+}
+
+TEST_F(Button, HotOnEntryAndOffAfterTheTrackingTickSeesThePointerGone) {
+    Btn->GetLookAndFeel()->SetKind(lfUltraFlat);
+    ShowForm();
+    const POINT inside = Btn->ClientToScreen(POINT{10, 10});
+    WinInputMouseMove(inside);
+    App->ProcessMessages();
+    ASSERT_TRUE(Btn->IsHot());
+    EXPECT_EQ(1, MouseTrackingCount());
+    ClockAdvanceMs(10);
+    App->ProcessMessages();
+    EXPECT_TRUE(Btn->IsHot()); // still inside
+
+    // Elsewhere on the form: the tick ends the tracking inside the mouse-leave it sends.
+    WinInputMouseMove(Form->ClientToScreen(POINT{300, 250}));
+    ClockAdvanceMs(10);
+    App->ProcessMessages();
+    ClockAdvanceMs(10);
+    App->ProcessMessages();
+    EXPECT_FALSE(Btn->IsHot());
+    EXPECT_EQ(0, MouseTrackingCount());
+
+    // A standard painter tracks no hot buttons.
+    Btn->GetLookAndFeel()->SetKind(lfStandard);
+    App->ProcessMessages();
+    WinInputMouseMove(inside);
+    App->ProcessMessages();
+    EXPECT_FALSE(Btn->IsHot());
 }
 
 TEST_F(Button, TheOfficeKindPaintsStandardWithoutVisualStyles) {
@@ -489,6 +521,97 @@ TEST_F(Button, AnActionWithAnImageGivesAnEmptyGlyphItsImage) {
         list.SetImages(&gone);
     }
     EXPECT_EQ(nullptr, list.GetImages());
+}
+
+// Every button kind in every painter and state, for the eye: build/test-artifacts/ControlsButtons.png.
+TEST_F(ButtonThemed, PictureSheet) {
+    auto glyphStrip = std::make_unique<TBitmap>();
+    glyphStrip->SetSize(48, 16);
+    TCanvas* g = glyphStrip->GetCanvas();
+    const TColor columns[3] = {clGreen, clGray, clNavy};
+    for (int c = 0; c < 3; ++c) {
+        g->GetBrush()->SetColor(clOlive);
+        g->FillRect(TRect{c * 16, 0, c * 16 + 16, 16});
+        g->GetBrush()->SetColor(columns[c]);
+        g->FillRect(TRect{c * 16 + 3, 3, c * 16 + 13, 13});
+        g->GetBrush()->SetColor(clBlack);
+        g->FillRect(TRect{c * 16 + 5, 6, c * 16 + 11, 8});
+    }
+    auto oneColumn = std::make_unique<TBitmap>();
+    oneColumn->SetSize(16, 16);
+    oneColumn->GetCanvas()->CopyRect(TRect{0, 0, 16, 16}, g, TRect{0, 0, 16, 16});
+
+    struct Variant {
+        const char* Caption;
+        TqzButtonKind Kind;
+        TBitmap* Glyph;
+        TButtonLayout Layout;
+    };
+    const Variant variants[] = {
+        {"Plain", qzbkStandard, nullptr, blGlyphLeft},    {"Menu", qzbkDropDown, nullptr, blGlyphLeft},
+        {"Split", qzbkDropDownButton, nullptr, blGlyphLeft}, {"Left", qzbkStandard, oneColumn.get(), blGlyphLeft},
+        {"Right", qzbkStandard, glyphStrip.get(), blGlyphRight}, {"Top", qzbkStandard, glyphStrip.get(), blGlyphTop},
+        {"Bottom", qzbkStandard, oneColumn.get(), blGlyphBottom},
+    };
+    struct Look {
+        TqzLookAndFeelKind Kind;
+        bool Native;
+    };
+    const Look looks[] = {{lfFlat, false}, {lfStandard, false}, {lfUltraFlat, false}, {lfOffice11, false},
+                          {lfStandard, true}};
+    // Normal, default, hot, pressed, focused, disabled.
+    const int states = 6;
+    const int cellW = 84, cellH = 46;
+    const int width = states * cellW * int(std::size(looks));
+    const int height = int(std::size(variants)) * cellH;
+    TBitmap sheet;
+    sheet.SetSize(width, height);
+    sheet.GetCanvas()->GetBrush()->SetColor(clWhite);
+    sheet.GetCanvas()->FillRect(TRect{0, 0, width, height});
+    ShowForm();
+    Btn->SetBounds(10, 10, 80, 42);
+    for (int v = 0; v < int(std::size(variants)); ++v) {
+        const Variant& variant = variants[std::size_t(v)];
+        Btn->SetCaption(variant.Caption);
+        Btn->SetKind(variant.Kind);
+        Btn->SetGlyph(variant.Glyph);
+        Btn->SetLayout(variant.Layout);
+        for (int l = 0; l < int(std::size(looks)); ++l) {
+            Btn->GetLookAndFeel()->SetKind(looks[std::size_t(l)].Kind);
+            Btn->GetLookAndFeel()->SetNativeStyle(looks[std::size_t(l)].Native);
+            App->ProcessMessages();
+            for (int s = 0; s < states; ++s) {
+                Btn->SetEnabled(s != 5);
+                Btn->SetDefault(s == 1);
+                Form->Perform(CM_FOCUSCHANGED, 0, 0);
+                if (s == 2) Btn->Perform(CM_MOUSEENTER, 0, 0);
+                const UINT itemState = s == 3 ? ODS_SELECTED : s == 4 ? ODS_FOCUS : 0;
+                TBitmap cell;
+                cell.SetSize(Btn->GetWidth(), Btn->GetHeight());
+                DRAWITEMSTRUCT item{};
+                item.CtlType = ODT_BUTTON;
+                item.itemState = itemState;
+                item.hwndItem = Btn->GetHandle();
+                item.hDC = cell.GetCanvas()->GetHandle();
+                item.rcItem = RECT{0, 0, Btn->GetWidth(), Btn->GetHeight()};
+                Btn->Perform(CN_DRAWITEM, 0, LPARAM(&item));
+                if (s == 2) Btn->MouseLeave();
+                const int x = (l * states + s) * cellW + 2;
+                sheet.GetCanvas()->CopyRect(TRect{x, v * cellH + 2, x + Btn->GetWidth(), v * cellH + 2 + Btn->GetHeight()},
+                                            cell.GetCanvas(), TRect{0, 0, Btn->GetWidth(), Btn->GetHeight()});
+            }
+        }
+    }
+    std::vector<std::uint32_t> pixels;
+    pixels.reserve(std::size_t(width) * std::size_t(height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const TColor c = ColorToRGB(sheet.GetCanvas()->GetPixels(x, y));
+            pixels.push_back((std::uint32_t(GetRValue(c)) << 16) | (std::uint32_t(GetGValue(c)) << 8) | GetBValue(c));
+        }
+    testsupport::WritePng(testsupport::ArtifactPath("ControlsButtons.png"), width, height, pixels);
+    // The sheet holds something of each cell: the faces differ from the white ground.
+    EXPECT_NE(ColorToRGB(clWhite), ColorToRGB(sheet.GetCanvas()->GetPixels(10, 20)));
 }
 
 } // namespace
