@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/runtime/Strings.h"
 #include "script/kq_iexpression.h"
@@ -243,6 +244,65 @@ TEST(kq_iilparser_BuildTest, MutatedCorpusProgramsCompileOrReportAnError) {
             EXPECT_GE(column, 1);
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+class TListHost : public TComponent {
+    KOV_CLASS(TListHost, TComponent)
+public:
+    using TComponent::TComponent;
+    String Stored = "?";
+};
+
+Variant ListCallback(TObject* instance, TClass, const String& name, TkqMethodHelper* caller) {
+    auto* list = static_cast<TListHost*>(instance);
+    if (name == "ITEMS.GET") return "item" + IntToStr(caller->GetParam(0).AsInteger());
+    if (name == "ITEMS.SET")
+        list->Stored = IntToStr(caller->GetParam(0).AsInteger()) + "=" + VarToStr(caller->GetParam(1));
+    if (name == "CELLS.GET") return caller->GetParam(0).AsInteger() * 10 + caller->GetParam(1).AsInteger();
+    return Null();
+}
+
+TEST(kq_iilparser_BuildTest, IndexedAndDefaultPropertiesTakeTheBracketedArguments) {
+    ScriptHost host;
+    TListHost list(nullptr);
+    TkqClassVariable* cls = host.Script->AddClass(TListHost::StaticClass(), "TObject");
+    cls->AddIndexProperty("Items", "Integer", "String", &ListCallback, false);
+    cls->AddDefaultProperty("Cells", "Integer, Integer", "Integer", &ListCallback, true);
+    host.Script->AddObject("L", &list);
+    EXPECT_EQ(
+        host.Run("begin Print(L.Items[2]); Print(L.Items[2][5]); Print(L[3, 4]); L.Items[7] := 'x' end."),
+        "item2\n2\n34\n");
+    EXPECT_EQ(list.Stored, "7=x");
+    EXPECT_FALSE(host.Compile("begin Print(L.Items) end."));
+    EXPECT_EQ(host.Script->LastErrorText, "Not enough actual parameters");
+    EXPECT_FALSE(host.Compile("begin Print(L.Items.Foo) end."));
+    EXPECT_EQ(host.Script->LastErrorText, "Index required");
+    EXPECT_FALSE(host.Compile("begin L[1, 2] := 3 end."));
+    EXPECT_EQ(host.Script->LastErrorText, "Left side cannot be assigned to");
+}
+
+// A macro receives the source texts of its arguments, cut from the text they were written in,
+// also inside a unit.
+TEST(kq_iilparser_BuildTest, MacroArgumentTextsComeFromTheirOwnUnit) {
+    ScriptHost host;
+    host.Script->AddVariable("A", "Integer", 1);
+    static std::vector<String> texts;
+    texts.clear();
+    host.Script->AddMethodArrayArgs(
+        "macrofunction Text(a: Variant): Variant",
+        TkqArrayCallback(+[](TObject*, TClass, const String&, Variant& args) -> Variant {
+            texts.push_back(VarToStr(VarArrayGet(args, {0})));
+            return Null();
+        }));
+    host.Script->OnGetUnit = TkqGetUnitEvent(+[](TObject*, const String&, String& text) {
+        text = "procedure InUnit;\r\nbegin\r\n  Text(Length('xy')  *  2)\r\nend;\r\nbegin end.";
+    });
+    EXPECT_EQ(host.Run("uses 'u';\r\nbegin Text(A + 1); InUnit end."), "") << host.Error();
+    EXPECT_EQ(texts, (std::vector<String>{"A + 1", "Length('xy')  *  2"}));
 }
 
 } // namespace
