@@ -357,6 +357,21 @@ void DrawTransparentGlyph(TqzCanvas* canvas, Integer left, Integer top, TBitmap*
     }
 }
 
+void DrawImageListImage(TqzCanvas* canvas, TCustomImageList* images, Integer index, TBitmap* bitmap,
+                        bool enabled, TColor background, const TRect& rect) {
+    if (!canvas || !images) return;
+    std::unique_ptr<TBitmap> own;
+    if (!bitmap) {
+        own = std::make_unique<TBitmap>();
+        own->SetSize(images->GetWidth(), images->GetHeight());
+        own->GetCanvas()->GetBrush()->SetColor(background);
+        own->GetCanvas()->FillRect(MakeRect(0, 0, images->GetWidth(), images->GetHeight()));
+        bitmap = own.get();
+    }
+    images->Draw(bitmap->GetCanvas(), 0, 0, index, enabled);
+    canvas->Canvas->Draw(rect.left, rect.top, bitmap);
+}
+
 bool IsBitmapUsable(TBitmap* bitmap) {
     return bitmap && !bitmap->GetEmpty() && bitmap->GetWidth() >= 1 && bitmap->GetHeight() >= 1;
 }

@@ -5,6 +5,7 @@
 
 #include "platform/classlib/Controls.h"
 #include "platform/classlib/Graphics.h"
+#include "platform/classlib/ImgList.h"
 #include "platform/runtime/RtlTypes.h"
 #include "platform/winapi/GdiText.h"
 #include "suite/editors/qzEdit.h"
@@ -74,6 +75,10 @@ void DrawThreeDots(TqzCanvas* canvas, Integer left, Integer top, TColor color, I
 // canvas at (left, top) or through the buffer. background clNone leaves the ground as it is.
 void DrawTransparentGlyph(TqzCanvas* canvas, Integer left, Integer top, TBitmap* buffer, TColor background,
                           bool enabled, TBitmap* glyph);
+// The image drawn into the bitmap (a new one of the list's image size filled with the
+// background colour when none is given), and the bitmap onto the canvas at rect's top-left.
+void DrawImageListImage(TqzCanvas* canvas, TCustomImageList* images, Integer index, TBitmap* bitmap,
+                        bool enabled, TColor background, const TRect& rect);
 // A given, non-empty bitmap of at least 1 x 1.
 bool IsBitmapUsable(TBitmap* bitmap);
 // The top-left of size centred in rect; pressed moves each by 1 where it still fits.

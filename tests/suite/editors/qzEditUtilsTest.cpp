@@ -232,6 +232,36 @@ TEST(EditUtilsGlyphs, UsableBitmapsAndGlyphsEnabledAndGreyed) {
     EXPECT_EQ(q.At(2, 2), Ground);
 }
 
+TEST(EditUtilsGlyphs, ImageListImagesOverTheBackgroundColour) {
+    // A 4 x 4 image: a black 2 x 2 square on a fuchsia ground masked away.
+    TBitmap image;
+    image.SetSize(4, 4);
+    image.GetCanvas()->GetBrush()->SetColor(TColor(0xFF00FF));
+    image.GetCanvas()->FillRect(TRect{0, 0, 4, 4});
+    image.GetCanvas()->GetBrush()->SetColor(TColor(0x000000));
+    image.GetCanvas()->FillRect(TRect{1, 1, 3, 3});
+    TCustomImageList images(nullptr, 4, 4);
+    images.AddMasked(&image, TColor(0xFF00FF));
+
+    TProbe p(10, 10);
+    DrawImageListImage(p.Canvas.get(), &images, 0, nullptr, true, TColor(0x00FF00), TRect{3, 2, 9, 9});
+    EXPECT_EQ(p.At(3, 2), TColor(0x00FF00)); // the masked ground in the background colour
+    EXPECT_EQ(p.At(4, 3), TColor(0x000000));
+    EXPECT_EQ(p.At(6, 5), TColor(0x00FF00));
+    EXPECT_EQ(p.At(7, 6), Ground); // only the image's size is drawn
+    EXPECT_EQ(p.At(2, 2), Ground);
+
+    // A given bitmap keeps what it holds under the mask.
+    TBitmap given;
+    given.SetSize(4, 4);
+    given.GetCanvas()->GetBrush()->SetColor(TColor(0x808080));
+    given.GetCanvas()->FillRect(TRect{0, 0, 4, 4});
+    TProbe q(6, 6);
+    DrawImageListImage(q.Canvas.get(), &images, 0, &given, true, TColor(0x00FF00), TRect{0, 0, 6, 6});
+    EXPECT_EQ(q.At(0, 0), TColor(0x808080));
+    EXPECT_EQ(q.At(1, 1), TColor(0x000000));
+}
+
 TEST(EditUtilsHelpers, AcceleratorPrefixesAreRemoved) {
     const std::pair<const char*, const char*> cases[] = {
         {"&Open", "Open"}, {"Save &As", "Save As"}, {"R&&D", "R&D"}, {"End&", "End_"},
