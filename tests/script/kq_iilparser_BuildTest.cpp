@@ -306,3 +306,26 @@ TEST(kq_iilparser_BuildTest, MacroArgumentTextsComeFromTheirOwnUnit) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(kq_iilparser_BuildTest, WhatWasBuiltBeforeAnErrorStaysAndUnitErrorsNameTheirUnit) {
+    ScriptHost host;
+    EXPECT_FALSE(host.Compile(
+        "var a: Integer;\r\nbegin\r\n  a := 1;\r\n  a := 2;\r\n  a := 'x';\r\n  a := 4\r\nend."));
+    EXPECT_EQ(host.Script->LastErrorPos, "5:11");
+    EXPECT_EQ(host.Script->LastErrorUnit, "");
+    EXPECT_NE(host.Script->FindLocal("a"), nullptr);
+    EXPECT_EQ(host.Script->RootStatement->Count(), 2);
+
+    host.Script->OnGetUnit = TkqGetUnitEvent(+[](TObject*, const String& name, String& text) {
+        text = name == "good" ? "var g: Integer;\r\nbegin g := 5 end." : "begin\r\n  nothing := 1\r\nend.";
+    });
+    EXPECT_EQ(host.Run("uses 'good';\r\nbegin Print(g) end."), "5\n");
+    EXPECT_FALSE(host.Compile("uses 'good', 'bad';\r\nbegin end."));
+    EXPECT_EQ(host.Script->LastErrorText, "Undeclared identifier: 'nothing'");
+    EXPECT_EQ(host.Script->LastErrorPos, "2:10");
+    EXPECT_EQ(host.Script->LastErrorUnit, "bad");
+}
+
+} // namespace
