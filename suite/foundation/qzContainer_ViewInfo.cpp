@@ -266,6 +266,21 @@ bool IsWindowInPopupTree(TWinControl* control, HWND window) {
         if (IsWindowInPopupTree(child, window)) return true;
         if (IsChild(child->GetHandle(), window)) return true;
     }
+    // Open popups count: those owned by a control on this popup, then those of the control.
+    auto inPopup = [window](TqzCustomPopupWindow* popup) {
+        return popup->HandleAllocated() &&
+               (popup->GetHandle() == window || IsChild(popup->GetHandle(), window) ||
+                IsWindowInPopupTree(popup, window));
+    };
+    const std::vector<TqzCustomPopupWindow*> open = GetOpenPopupWindows();
+    if (auto* self = dynamic_cast<TqzCustomPopupWindow*>(control)) {
+        for (TqzCustomPopupWindow* popup : open) {
+            if (popup == self || !popup->GetOwnerControl()) continue;
+            if (GetParentForm(popup->GetOwnerControl()) == self && inPopup(popup)) return true;
+        }
+    }
+    for (TqzCustomPopupWindow* popup : open)
+        if (popup->GetOwnerControl() == control && inPopup(popup)) return true;
     return false;
 }
 
@@ -341,6 +356,7 @@ void AssignFont(TFont* dest, TFont* source) { dest->Assign(source); }
 HWND AsNativeWindowHandle(HWND window) { return window; }
 
 void ContainerUnitFinalize() {
+    RemovePopupHooks();
     TContainerUnit& unit = Unit();
     unit.ScreenCanvas.reset();
     if (unit.User32) FreeLibrary(unit.User32);

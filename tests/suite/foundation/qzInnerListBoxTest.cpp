@@ -1,0 +1,162 @@
+// The inner list box: incremental search within and after the delay, Backspace, a Chinese
+// item found by its first character, overlay bars only over native bars, and input passed to
+// the hosting container.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/classlib/Forms.h"
+#include "platform/runtime/Clock.h"
+#include "platform/winapi/WinBackendInterface.h"
+#include "suite/foundation/qzContainer.h"
+#include "tests/support/FormFixture.h"
+
+namespace {
+
+class THostContainer : public TqzContainer {
+    KOV_CLASS(THostContainer, TqzContainer)
+public:
+    explicit THostContainer(TComponent* owner) : TqzContainer(owner) {
+        List = new TqzCustomInnerListBox(owner);
+        List->SetParent(this);
+        List->SetContainer(this);
+        SetInnerControl(List);
+    }
+    ~THostContainer() override { delete List; }
+    void Notification(TComponent* component, TOperation operation) override {
+        TqzContainer::Notification(component, operation);
+        if (operation == opRemove && component == List) List = nullptr;
+    }
+    void HandleKeyDown(Word& key, TShiftState shift) override {
+        Keys.push_back(key);
+        TqzContainer::HandleKeyDown(key, shift);
+    }
+    void HandleMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override {
+        Presses.push_back(TPoint{x, y});
+        ForwardingSeen = IsForwardingInnerPress();
+        TqzContainer::HandleMouseDown(button, shift, x, y);
+    }
+    TqzCustomInnerListBox* List = nullptr;
+    std::vector<Word> Keys;
+    std::vector<TPoint> Presses;
+    bool ForwardingSeen = false;
+};
+
+class qzInnerListBoxTest : public testsupport::TFormFixture {
+protected:
+    void SetUp() override {
+        TFormFixture::SetUp();
+        SetCursorPos(0, 0);
+    }
+    void TearDown() override {
+        TFormFixture::TearDown();
+        ContainerUnitFinalize();
+        ControlsUnitFinalize();
+    }
+    TqzCustomInnerListBox* MakeList(const std::vector<String>& items, Integer height = 120) {
+        auto* list = new TqzCustomInnerListBox(Form);
+        list->SetParent(Form);
+        list->SetBounds(10, 10, 150, height);
+        for (const String& item : items) list->GetItems()->Add(item);
+        Form->Show();
+        App->ProcessMessages();
+        list->SetFocus();
+        App->ProcessMessages();
+        return list;
+    }
+    void Type(const std::u32string& text) {
+        WinInputText(text);
+        App->ProcessMessages();
+    }
+};
+
+} // namespace
+
+TEST_F(qzInnerListBoxTest, IncrementalSearchWithinAndAfterTheDelay) {
+    auto* list = MakeList({"apple", "abacus", "abc", "banana", "cherry", "中文", "中国"});
+    EXPECT_EQ(list->GetAutoCompleteDelay(), 500u);
+    Type(U"a");
+    EXPECT_EQ(list->GetItemIndex(), 0);
+    ClockAdvanceMs(300);
+    Type(U"b");
+    EXPECT_EQ(list->GetItemIndex(), 1);
+    EXPECT_EQ(list->GetSearchText(), U"ab");
+    ClockAdvanceMs(600);
+    Type(U"c");
+    EXPECT_EQ(list->GetItemIndex(), 4);
+    EXPECT_EQ(list->GetSearchText(), U"c");
+    // Backspace removes one character; on an empty text the first item is selected.
+    Type(U"\b");
+    EXPECT_EQ(list->GetSearchText(), U"");
+    EXPECT_EQ(list->GetItemIndex(), 0);
+    ClockAdvanceMs(600);
+    Type(U"中");
+    EXPECT_EQ(list->GetItemIndex(), 5);
+    Type(U"国");
+    EXPECT_EQ(list->GetItemIndex(), 6);
+    Type(U"\b");
+    EXPECT_EQ(list->GetSearchText(), U"中");
+    // Without AutoComplete the search text is left alone.
+    list->SetAutoComplete(false);
+    Type(U"x");
+    EXPECT_EQ(list->GetSearchText(), U"中");
+}
+
+TEST_F(qzInnerListBoxTest, OverlayBarsLieOnlyOverNativeBars) {
+    if (!IsScrollBarInfoAvailable()) GTEST_SKIP() << "no scroll-bar information";
+    std::vector<String> items;
+    for (int i = 0; i < 40; ++i) items.push_back("item " + std::to_string(i));
+    auto* list = MakeList(items, 80);
+    TqzScrollBar* vert = list->GetVScrollBar();
+    TqzScrollBar* horz = list->GetHScrollBar();
+    ASSERT_NE(vert, nullptr);
+    EXPECT_TRUE(vert->GetVisible());
+    EXPECT_EQ(vert->GetParent(), Form);
+    EXPECT_FALSE(horz->GetVisible());
+    TRect grip = list->GetSizeGripRect();
+    EXPECT_TRUE(grip.right <= grip.left);
+    // The bar sits where the native one is and follows its range and position.
+    EXPECT_EQ(vert->GetLeft() + vert->GetWidth(), list->GetLeft() + list->GetWidth());
+    list->SetTopIndex(10);
+    App->ProcessMessages();
+    EXPECT_EQ(vert->GetPosition(), 10);
+    EXPECT_EQ(vert->GetMax(), 39);
+}
+
+TEST_F(qzInnerListBoxTest, AHostingContainerGetsKeysPressesAndTab) {
+    auto* host = new THostContainer(Form);
+    host->SetParent(Form);
+    host->SetBounds(10, 10, 150, 100);
+    host->GetStyle()->SetBorderStyle(cbsSingle);
+    host->GetStyle()->SetTransparentBorder(false);
+    for (const char* item : {"one", "two", "three"}) host->List->GetItems()->Add(item);
+    Form->Show();
+    App->ProcessMessages();
+    TqzCustomInnerListBox* list = host->List;
+    EXPECT_EQ(ContainerFromControl(list), host);
+    EXPECT_EQ(list->GetLeft(), 1);
+    list->SetFocus();
+    App->ProcessMessages();
+    EXPECT_TRUE(host->Focused());
+    WinInputKey(VK_DOWN, false, true);
+    WinInputKey(VK_DOWN, false, false);
+    App->ProcessMessages();
+    EXPECT_GE(std::count(host->Keys.begin(), host->Keys.end(), Word(VK_DOWN)), 1);
+    EXPECT_EQ(list->GetItemIndex(), 0);
+    // A press on the list reaches the container in its coordinates, flagged as forwarded.
+    const POINT p = list->ClientToScreen(POINT{5, 20});
+    WinInputMouseButton(p, TWinMouseButton::Left, true);
+    WinInputMouseButton(p, TWinMouseButton::Left, false);
+    App->ProcessMessages();
+    ASSERT_EQ(host->Presses.size(), 1u);
+    const POINT inHost = host->ScreenToClient(p);
+    EXPECT_EQ(host->Presses[0].x, inHost.x);
+    EXPECT_EQ(host->Presses[0].y, inHost.y);
+    EXPECT_TRUE(host->ForwardingSeen);
+    EXPECT_FALSE(host->IsForwardingInnerPress());
+    // The list wants Tab unless Ctrl is down.
+    EXPECT_TRUE(SendMessageA(list->GetHandle(), WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB);
+    EXPECT_TRUE(SendMessageA(list->GetHandle(), WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS);
+}
