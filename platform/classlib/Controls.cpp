@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/runtime/Format.h"
+#include "platform/runtime/Numbers.h"
 #include "platform/runtime/Strings.h"
 #include "platform/runtime/TypInfo.h"
 #include "platform/winapi/Gdi.h"
@@ -164,6 +165,27 @@ bool TControl::CheckNewSize(Integer& newWidth, Integer& newHeight) {
     newWidth = w;
     newHeight = h;
     return true;
+}
+
+void TControl::ScaleBy(Integer m, Integer d) {
+    FScalingFlags = TScalingFlags{sfLeft, sfTop, sfWidth, sfHeight, sfFont};
+    ChangeScale(m, d);
+}
+
+void TControl::ChangeScale(Integer m, Integer d) {
+    if (m == d) {
+        FScalingFlags = TScalingFlags();
+        return;
+    }
+    const TScalingFlags flags = FScalingFlags;
+    FScalingFlags = TScalingFlags();
+    const Integer left = flags.Contains(sfLeft) ? MulDiv(FLeft, m, d) : FLeft;
+    const Integer top = flags.Contains(sfTop) ? MulDiv(FTop, m, d) : FTop;
+    // The right and bottom edges are scaled, so that neighbours stay flush.
+    const Integer width = flags.Contains(sfWidth) ? MulDiv(FLeft + FWidth, m, d) - left : FWidth;
+    const Integer height = flags.Contains(sfHeight) ? MulDiv(FTop + FHeight, m, d) - top : FHeight;
+    SetBounds(left, top, width, height);
+    if (flags.Contains(sfFont) && !FParentFont) GetFont()->SetSize(MulDiv(GetFont()->GetSize(), m, d));
 }
 
 void TControl::SetBounds(Integer aLeft, Integer aTop, Integer aWidth, Integer aHeight) {

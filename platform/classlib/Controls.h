@@ -108,6 +108,9 @@ using TLeftRight = TAlignment;
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
 enum TDragMode { dmManual, dmAutomatic };
+// What a scaling of a control changes (all of it when a form is scaled as a whole).
+enum TScalingFlag { sfLeft, sfTop, sfWidth, sfHeight, sfFont };
+using TScalingFlags = TSet<TScalingFlag, sfFont>;
 enum TDragKind { dkDrag, dkDock };
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 
@@ -403,6 +406,14 @@ public:
     // Moves and sizes the control in its parent's client coordinates, asking CanResize and
     // applying the constraints first; a change realigns the parent and runs OnResize.
     virtual void SetBounds(Integer aLeft, Integer aTop, Integer aWidth, Integer aHeight);
+    // Scales the control by m/d: every scaling flag set, then ChangeScale.
+    void ScaleBy(Integer m, Integer d);
+    // Left, top, width and height (those in the scaling flags) by MulDiv(value, m, d), and the
+    // font's size when sfFont is set and the font is not the parent's; the flags are cleared.
+    // A windowed control scales its children after itself.
+    virtual void ChangeScale(Integer m, Integer d);
+    TScalingFlags GetScalingFlags() const { return FScalingFlags; }
+    void SetScalingFlags(TScalingFlags value) { FScalingFlags = value; }
     RECT GetBoundsRect() const;
     void SetBoundsRect(const RECT& value);
 
@@ -694,6 +705,7 @@ private:
     Integer FHelpContext = 0;
     TBiDiMode FBiDiMode = bdLeftToRight;
     TDragMode FDragMode = dmManual;
+    TScalingFlags FScalingFlags;
     TDragKind FDragKind = dkDrag;
     TCursor FDragCursor = crDrag;
     std::unique_ptr<TControlActionLink> FActionLink;
@@ -804,6 +816,7 @@ public:
     void Repaint() override;
     void Update() override;
     void SetBounds(Integer aLeft, Integer aTop, Integer aWidth, Integer aHeight) override;
+    void ChangeScale(Integer m, Integer d) override;
 
     // ---- Keyboard ----
     TKeyEvent OnKeyDown;

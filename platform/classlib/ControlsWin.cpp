@@ -794,6 +794,17 @@ void TWinControl::AdjustClientRect(RECT& rect) {
     }
 }
 
+void TWinControl::ChangeScale(Integer m, Integer d) {
+    const TScalingFlags flags = GetScalingFlags();
+    TControl::ChangeScale(m, d);
+    if (m == d) return;
+    for (Integer i = 0; i < GetControlCount(); ++i) {
+        TControl* child = GetControls(i);
+        child->SetScalingFlags(flags);
+        child->ChangeScale(m, d);
+    }
+}
+
 void TWinControl::SetBounds(Integer aLeft, Integer aTop, Integer aWidth, Integer aHeight) {
     if (!CheckNewSize(aWidth, aHeight)) return;
     if (aLeft == FLeft && aTop == FTop && aWidth == FWidth && aHeight == FHeight) return;
