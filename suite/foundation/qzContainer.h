@@ -515,6 +515,7 @@ public:
     void SetDragMode(TDragMode value) override;
     void DragCanceled() override;
     void AdjustClientRect(RECT& rect) override;
+    void ChangeScale(Integer m, Integer d) override;
 
     TWinControl* GetInnerControl() const { return FInnerControl; }
     TqzContainerStyles* GetStyles() const { return FStyles.get(); }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/classlib/Forms.h"
+#include "platform/runtime/Numbers.h"
 #include "platform/winapi/Gdi.h"
 #include "platform/winapi/WinCore.h"
 #include "suite/foundation/qzContainer.h"
@@ -475,6 +476,27 @@ TRect TqzContainer::GetClientBounds() { return FViewInfo ? FViewInfo->ClientRect
 void TqzContainer::AdjustClientRect(RECT& rect) {
     if (FDestroying || !FViewInfo) return;
     rect = FViewInfo->ClientRect;
+}
+
+// The style's font is scaled with the control: the control's own font change is then no news
+// for the style.
+void TqzContainer::ChangeScale(Integer m, Integer d) {
+    TqzContainerStyle* normal = GetStyle();
+    const bool loading = GetComponentState().Contains(csLoading);
+    const bool scaleFont = m != d && normal->IsValueAssigned(svFont) &&
+                           (!loading || GetScalingFlags().Contains(sfFont));
+    {
+        const bool saved = FInternalChange;
+        FInternalChange = !GetParentFont();
+        TqzControl::ChangeScale(m, d);
+        FInternalChange = saved;
+    }
+    if (!scaleFont) return;
+    if (normal->GetAssignedValues().Contains(svFont)) {
+        normal->GetFont()->SetSize(MulDiv(normal->GetFont()->GetSize(), m, d));
+    } else if (loading) {
+        if (TqzStyleController* controller = normal->GetEffectiveController()) controller->ScaleFont(m, d);
+    }
 }
 
 void TqzContainer::SetAlignLock(bool lock) {

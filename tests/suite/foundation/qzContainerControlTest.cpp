@@ -403,3 +403,26 @@ TEST_F(qzContainerControlTest, SheetOfBorderStylesKindsAndStatesWithAPopupAndALi
     EXPECT_GT(grip.right, grip.left);
     popup->ClosePopup();
 }
+
+TEST_F(qzContainerControlTest, ScalingScalesBoundsAndTheStylesOwnFont) {
+    auto* container = MakeContainer(true);
+    TFont font;
+    font.SetSize(10);
+    container->GetStyle()->SetFont(&font);
+    auto* plain = MakeContainer(false, 20, 60);
+    ShowForm();
+    Form->ScaleBy(3, 2);
+    App->ProcessMessages();
+    EXPECT_EQ(RectText(container->GetBoundsRect()), "15,15,165,60");
+    EXPECT_EQ(RectText(plain->GetBoundsRect()), "30,90,180,135");
+    EXPECT_EQ(container->GetStyle()->GetFont()->GetSize(), 15);
+    EXPECT_EQ(container->GetFont()->GetSize(), 15);
+    EXPECT_EQ(container->Inner->GetFont()->GetSize(), 15);
+    // A container without a font of its own keeps following its parent.
+    EXPECT_FALSE(plain->GetStyle()->GetAssignedValues().Contains(svFont));
+    EXPECT_TRUE(plain->GetParentFont());
+    // Scaling by 1 changes nothing.
+    container->ScaleBy(2, 2);
+    EXPECT_EQ(RectText(container->GetBoundsRect()), "15,15,165,60");
+    EXPECT_EQ(container->GetStyle()->GetFont()->GetSize(), 15);
+}
