@@ -22,6 +22,7 @@ struct TEditUnit {
     TqzRegisteredClasses* Registry = nullptr;
     TqzEditRepository* DefaultRepository = nullptr;
     TqzFilterTextHook FilterTextHook = nullptr;
+    TqzEditStyleController* DefaultStyleController = nullptr;
 };
 
 TEditUnit& Unit() {
@@ -816,6 +817,9 @@ void EditUnitInitialize() {
     if (unit.Started) return;
     unit.Started = true;
     Screen->SetCursors(crqzEditMouseWheel, LoadCursorA(HInstance, "QZEDIT_MOUSEWHEEL"));
+    // Made before the slot holds it, so that its own styles consult no controller.
+    unit.DefaultStyleController = new TqzEditStyleController(nullptr);
+    SetDefaultStyleController(unit.DefaultStyleController);
     unit.LiveProperties = new std::vector<TqzCustomEditProperties*>();
     unit.FilterTextHook = &LocalizeSuiteText;
 }
@@ -831,10 +835,16 @@ void EditUnitFinalize() {
     delete repository;
     delete unit.LiveProperties;
     unit.LiveProperties = nullptr;
+    TqzEditStyleController* controller = unit.DefaultStyleController;
+    unit.DefaultStyleController = nullptr;
+    if (GetDefaultStyleController() == controller) SetDefaultStyleController(nullptr);
+    delete controller;
     unit.Started = false;
 }
 
 bool IsEditUnitStarted() { return Unit().Started; }
+
+TqzEditStyleController* GetDefaultEditStyleController() { return Unit().DefaultStyleController; }
 
 // ---- Shared routines -------------------------------------------------------------------------
 

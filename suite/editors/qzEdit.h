@@ -27,6 +27,7 @@
 #include "platform/runtime/RtlTypes.h"
 #include "platform/runtime/Variant.h"
 #include "suite/foundation/qzClasses.h"
+#include "suite/foundation/qzContainer.h"
 #include "suite/foundation/qzGraphics.h"
 
 class TqzCustomEditProperties;
@@ -331,6 +332,105 @@ private:
     bool DiffersFrom(const TqzEditButtonViewInfo* old) const;
 };
 
+// ---- Editor styles ---------------------------------------------------------------------------
+
+// The editor's style values after the container's ten.
+constexpr TqzContainerStyleValue svButtonStyle = 10;
+constexpr TqzContainerStyleValue svButtonTransparency = 11;
+constexpr TqzContainerStyleValue svPopupBorderStyle = 12;
+constexpr TqzContainerStyleValue svGradientButtons = 13;
+
+class TqzEditStyleController;
+
+// An editor's style of one state: the container's values and the look of the edit buttons, the
+// popup border and the popup close button. ButtonStyle is held by every state; the others, like
+// the container's Edges or Font, by the normal style only.
+class TqzCustomEditStyle : public TqzContainerStyle {
+    KOV_CLASS(TqzCustomEditStyle, TqzContainerStyle)
+public:
+    TqzCustomEditStyle(TPersistent* owner, Integer state, TqzContainerStyle* normalStyle, bool directAccess);
+    static TqzContainerStyle* CreateInstance(TPersistent* owner, Integer state,
+                                             TqzContainerStyle* normalStyle, bool directAccess);
+
+    // From another editor style: the five editor values as stored, then the container's, with
+    // one change.
+    void Assign(TPersistent* source) override;
+
+    // ---- Introduced virtuals, in slot order: the values used when none is assigned ----
+    virtual TqzEditButtonStyle GetDefaultButtonStyle();
+    virtual TqzEditButtonTransparency GetDefaultButtonTransparency();
+    virtual bool GetDefaultGradientButtons();
+    virtual TqzEditPopupBorderStyle GetDefaultPopupBorderStyle();
+
+    Integer GetValueCount() override;
+    bool GetValueName(TqzContainerStyleValue index, String& name) override;
+    bool IsValueAssigned(TqzContainerStyleValue index) override;
+    TqzContainerStyleValues GetBaseOnlyValues() override;
+    // None in direct-access mode and for an in-place editor; else the default editor controller.
+    TqzStyleController* GetDefaultController() override;
+
+    TqzEditButtonStyle GetButtonStyle();
+    void SetButtonStyle(TqzEditButtonStyle value);
+    TqzEditButtonTransparency GetButtonTransparency();
+    void SetButtonTransparency(TqzEditButtonTransparency value);
+    TqzEditPopupBorderStyle GetPopupBorderStyle();
+    void SetPopupBorderStyle(TqzEditPopupBorderStyle value);
+    bool GetGradientButtons();
+    void SetGradientButtons(bool value);
+    bool GetPopupCloseButton();
+    void SetPopupCloseButton(bool value);
+    TqzEditBorderStyle GetEditBorderStyle() { return TqzEditBorderStyle(GetBorderStyle()); }
+    void SetEditBorderStyle(TqzEditBorderStyle value) { SetBorderStyle(TqzContainerBorderStyle(value)); }
+    TqzEditStyleController* GetEditStyleController();
+    void SetEditStyleController(TqzEditStyleController* value);
+
+    bool IsButtonStyleStored() { return IsStored(svButtonStyle); }
+    bool IsButtonTransparencyStored() { return IsStored(svButtonTransparency); }
+    bool IsPopupBorderStyleStored() { return IsStored(svPopupBorderStyle); }
+
+protected:
+    TqzCustomEditStyle* EditNormalStyle() { return static_cast<TqzCustomEditStyle*>(GetBaseStyle()); }
+    // The style of the chain that assigns the value (nullptr: none does).
+    TqzCustomEditStyle* FindEditValue(TqzContainerStyleValue index);
+
+    TqzEditButtonStyle FButtonStyle = btsDefault;
+    TqzEditButtonTransparency FButtonTransparency = ebtNone;
+    TqzEditPopupBorderStyle FPopupBorderStyle = epbsDefault;
+    bool FGradientButtons = false;
+    bool FPopupCloseButton = true;
+};
+
+// The editor style as published.
+class TqzEditStyle : public TqzCustomEditStyle {
+    KOV_CLASS(TqzEditStyle, TqzCustomEditStyle)
+public:
+    using TqzCustomEditStyle::TqzCustomEditStyle;
+    static TqzContainerStyle* CreateInstance(TPersistent* owner, Integer state,
+                                             TqzContainerStyle* normalStyle, bool directAccess);
+};
+
+// Shared editor styles: its four styles are editor styles.
+class TqzEditStyleController : public TqzStyleController {
+    KOV_CLASS(TqzEditStyleController, TqzStyleController)
+public:
+    explicit TqzEditStyleController(TComponent* owner);
+
+    TqzContainerStyleClass GetStyleClass() override;
+
+    TqzEditStyle* GetStyle() const { return static_cast<TqzEditStyle*>(StyleByState(csNormal)); }
+    void SetStyle(TqzEditStyle* value) { StyleByState(csNormal)->Assign(value); }
+    TqzEditStyle* GetStyleFocused() const { return static_cast<TqzEditStyle*>(StyleByState(csFocused)); }
+    void SetStyleFocused(TqzEditStyle* value) { StyleByState(csFocused)->Assign(value); }
+    TqzEditStyle* GetStyleDisabled() const { return static_cast<TqzEditStyle*>(StyleByState(csDisabled)); }
+    void SetStyleDisabled(TqzEditStyle* value) { StyleByState(csDisabled)->Assign(value); }
+    TqzEditStyle* GetStyleHot() const { return static_cast<TqzEditStyle*>(StyleByState(csHot)); }
+    void SetStyleHot(TqzEditStyle* value) { StyleByState(csHot)->Assign(value); }
+};
+
+// The controller every stand-alone editor falls back on (made by the unit's start; nullptr
+// outside the unit's life).
+TqzEditStyleController* GetDefaultEditStyleController();
+
 // ---- Editor properties -----------------------------------------------------------------------
 
 class TqzCustomEditProperties : public TqzInterfacedPersistent {
@@ -419,6 +519,8 @@ public:
     virtual bool HasSeparateChangeEvents() { return false; }
     virtual bool WantsTabKey() { return false; }
     virtual bool ComparesEditValues() { return false; }
+    // The style class of the editor (a factory, as the container's).
+    virtual TqzContainerStyleClass GetStyleClass() const { return &TqzEditStyle::CreateInstance; }
     // Nothing while changes are locked or the owning component is going; else the owner's
     // change handler.
     virtual void Changed();
@@ -556,8 +658,10 @@ void SetFilterTextHook(TqzFilterTextHook hook);
 // Every live properties object, oldest first (empty outside the unit's life).
 const std::vector<TqzCustomEditProperties*>& GetLivePropertiesList();
 
-// The unit's start (cursor 4101, the live list, the filter-text hook) and end (the registry,
-// the default repository and the live list go, the hook is cleared). The unit starts on first
+// The unit's start (cursor 4101, the default editor style controller in the container's
+// default-controller slot, the live list, the filter-text hook) and end (the registry, the
+// default repository and the live list go, the slot is cleared and the controller freed, the
+// hook is cleared). The unit starts on first
 // use; tests restart it.
 void EditUnitInitialize();
 void EditUnitFinalize();
