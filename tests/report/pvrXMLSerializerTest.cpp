@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/runtime/Exceptions.h"
+#include "platform/runtime/FormatSettings.h"
+#include "platform/runtime/Streams.h"
+#include "platform/runtime/StringLists.h"
+#include "platform/runtime/TypInfo.h"
+#include "platform/runtime/Variant.h"
+#include "report/pvrClass.h"
+#include "report/pvrRes.h"
+#include "report/pvrXMLSerializer.h"
+#include "tests/support/FormFixture.h"
+
+// An object with one published property of each kind the serializer handles, and a record of
+// its Loaded calls.
+class TXmlProbe : public TpvrReportComponent {
+    KOV_CLASS(TXmlProbe, TpvrReportComponent)
+public:
+    explicit TXmlProbe(TComponent* owner)
+        : TpvrReportComponent(owner), Lines(std::make_unique<TStringList>()) {}
+    void Draw(TCanvas*, Extended, Extended, Extended, Extended) override {}
+    void Loaded() override {
+        inherited::Loaded();
+        LoadedCalls.push_back({GetName(), Link != nullptr, IsLoading});
+    }
+    TStringList* GetLines() const { return Lines.get(); }
+    void SetLines(TStringList* value) { Lines->Assign(value); }
+    TpvrComponent* GetLink() const { return Link; }
+    void SetLink(TpvrComponent* value) { Link = value; }
+
+    Integer Count = 5;
+    bool Flag = false;
+    Extended Ratio = 0;
+    String Caption;
+    Variant Value;
+    TpvrRestrictions Restr;
+    TpvrZoomMode Zoom = zmDefault;
+    std::unique_ptr<TStringList> Lines;
+    TpvrComponent* Link = nullptr;
+
+    struct TLoadedCall {
+        String Name;
+        bool LinkSet;
+        bool WasLoading;
+    };
+    static inline std::vector<TLoadedCall> LoadedCalls;
+};
+
+KOV_PUBLISHED(TXmlProbe) {
+    Property("Left", &TpvrComponent::GetLeft, &TpvrComponent::SetLeft);
+    Property("Font", &TpvrComponent::GetFont, &TpvrComponent::SetFont);
+    Property("Count", &TXmlProbe::Count).Default(5);
+    Property("Flag", &TXmlProbe::Flag).Default(false);
+    Property("Ratio", &TXmlProbe::Ratio);
+    Property("Caption", &TXmlProbe::Caption);
+    Property("Value", &TXmlProbe::Value);
+    Property("Restr", &TXmlProbe::Restr).Default(TpvrRestrictions());
+    Property("Zoom", &TXmlProbe::Zoom).Default(zmDefault);
+    Property("Lines", &TXmlProbe::GetLines, &TXmlProbe::SetLines);
+    Property("Link", &TXmlProbe::GetLink, &TXmlProbe::SetLink);
+}
+
+namespace {
+
+const bool kProbeRegistered = [] {
+    RegisterClass(TXmlProbe::StaticClass());
+    return true;
+}();
+
+class pvrXMLSerializerTest : public testsupport::TFormFixture {
+protected:
+    void SetUp() override { TXmlProbe::LoadedCalls.clear(); }
+
+    static String Save(TpvrComponent* root, bool defaults = false) {
+        TStringStream out;
+        TpvrXMLSerializer s(&out);
+        s.SerializeDefaultValues = defaults;
+        s.WriteTree(root, true);
+        return out.GetDataString();
+    }
+    // Reads `text` into `root`; returns the error lines.
+    static std::vector<String> Load(TpvrComponent* root, const String& text) {
+        TStringStream in(text);
+        TpvrXMLSerializer s(&in);
+        s.ReadTree(root);
+        std::vector<String> errors;
+        for (Integer i = 0; i < s.GetErrors()->GetCount(); ++i)
+            errors.push_back(s.GetErrors()->GetStrings(i));
+        return errors;
+    }
+    static String Attrs(TPersistent* obj, bool defaults = false) {
+        TpvrXMLSerializer s(nullptr);
+        s.SerializeDefaultValues = defaults;
+        return s.WriteProperties(obj);
+    }
+};
+
+TEST_F(pvrXMLSerializerTest, AttributesOfEachKind) {
+    std::unique_ptr<TpvrReport> report(new TpvrReport(nullptr));
+    auto* probe = new TXmlProbe(report.get());
+    probe->SetName("P");
+
+    // Defaults are absent unless asked for; floats and variants always present; empty strings never.
+    String plain = Attrs(probe);
+    EXPECT_EQ(plain.find("Count="), String::npos);
+    EXPECT_EQ(plain.find("Flag="), String::npos);
+    EXPECT_EQ(plain.find("Caption="), String::npos);
+    EXPECT_EQ(plain.find("Lines.Text="), String::npos);
+    EXPECT_NE(plain.find(" Left=\"0\""), String::npos);
+    EXPECT_NE(plain.find(" Ratio=\"0\""), String::npos);
+    probe->Value = Variant(Integer(0));
+    EXPECT_NE(Attrs(probe).find(" Value=\"0\""), String::npos);
+    String all = Attrs(probe, true);
+    EXPECT_NE(all.find(" Count=\"5\""), String::npos);
+    EXPECT_NE(all.find(" Flag=\"False\""), String::npos);
+    EXPECT_NE(all.find(" Zoom=\"zmDefault\""), String::npos);
+
+    probe->Count = -7;
+    probe->Restr = TpvrRestrictions{rfDontSize, rfDontDelete};
+    probe->Zoom = zmPageWidth;
+    probe->Caption = "a<b & \"c\"";
+    probe->Lines->SetText("one\r\ntwo\r\n");
+    probe->GetFont()->SetName("Courier");
+    const String text = Attrs(probe);
+    EXPECT_NE(text.find(" Count=\"-7\""), String::npos);
+    EXPECT_NE(text.find(" Restr=\"10\""), String::npos) << text;
+    EXPECT_NE(text.find(" Zoom=\"zmPageWidth\""), String::npos);
+    EXPECT_NE(text.find(" Font.Name=\"Courier\""), String::npos);
+    EXPECT_NE(text.find(" Lines.Text=\"one&#13;&#10;two\""), String::npos) << text;
+    EXPECT_EQ(text.find("\"c\"\""), String::npos);
+
+    // Read back into a fresh object, enumerations by name and by number.
+    auto* copy = new TXmlProbe(report.get());
+    TpvrXMLSerializer reader(nullptr);
+    reader.ReadProperties(text, copy);
+    EXPECT_EQ(copy->Count, -7);
+    EXPECT_TRUE(copy->Restr == probe->Restr);
+    EXPECT_EQ(copy->Zoom, zmPageWidth);
+    EXPECT_EQ(copy->Caption, probe->Caption);
+    EXPECT_EQ(copy->Lines->GetText(), "one\r\ntwo\r\n");
+    EXPECT_EQ(copy->GetFont()->GetName(), "Courier");
+    reader.ReadProperties(" Zoom=\"3\" l=\"12.5\" Flag=\"1\"", copy);
+    EXPECT_EQ(copy->Zoom, zmManyPages);
+    EXPECT_DOUBLE_EQ(copy->GetLeft(), 12.5);
+    EXPECT_TRUE(copy->Flag);
+    EXPECT_EQ(reader.GetErrors()->GetCount(), 0);
+}
+
+TEST_F(pvrXMLSerializerTest, FloatWrittenWithDecimalCommaReadsWithPoint) {
+    std::unique_ptr<TpvrReport> report(new TpvrReport(nullptr));
+    auto* probe = new TXmlProbe(report.get());
+    probe->Ratio = 2.75;
+    const char saved = FormatSettings.DecimalSeparator;
+    FormatSettings.DecimalSeparator = ',';
+    const String text = Attrs(probe);
+    FormatSettings.DecimalSeparator = '.';
+    EXPECT_NE(text.find(" Ratio=\"2,75\""), String::npos) << text;
+    auto* copy = new TXmlProbe(report.get());
+    TpvrXMLSerializer reader(nullptr);
+    reader.ReadProperties(text, copy);
+    FormatSettings.DecimalSeparator = saved;
+    EXPECT_DOUBLE_EQ(copy->Ratio, 2.75);
+}
+
+TEST_F(pvrXMLSerializerTest, TreeRoundTripsWithLaterReferencesAndLoadedAfterFixups) {
+    std::unique_ptr<TpvrReport> report(new TpvrReport(nullptr));
+    auto* page = new TpvrReportPage(report.get());
+    page->SetName("Page1");
+    auto* band = new TpvrMasterData(page);
+    band->SetName("MasterData1");
+    band->SetTop(40);
+    auto* child = new TpvrChild(page);
+    child->SetName("Child1");
+    band->SetChild(child);
+    auto* first = new TXmlProbe(page);
+    first->SetName("First");
+    auto* second = new TXmlProbe(page);
+    second->SetName("Second");
+    first->Link = second; // written before its target
+    second->Link = first;
+    first->Caption = "x";
+
+    const String text = Save(report.get());
+    EXPECT_EQ(text.rfind("<?xml", 0), 0u);
+    std::unique_ptr<TpvrReport> loaded(new TpvrReport(nullptr));
+    EXPECT_TRUE(Load(loaded.get(), text).empty());
+    auto* lfirst = dynamic_cast<TXmlProbe*>(loaded->FindObject("First"));
+    auto* lsecond = dynamic_cast<TXmlProbe*>(loaded->FindObject("Second"));
+    auto* lband = dynamic_cast<TpvrMasterData*>(loaded->FindObject("MasterData1"));
+    ASSERT_TRUE(lfirst && lsecond && lband);
+    EXPECT_EQ(lfirst->Link, lsecond);
+    EXPECT_EQ(lsecond->Link, lfirst);
+    EXPECT_EQ(lband->GetChild(), loaded->FindObject("Child1"));
+    EXPECT_DOUBLE_EQ(lband->GetTop(), 40);
+    EXPECT_EQ(lfirst->Caption, "x");
+    EXPECT_FALSE(lfirst->IsLoading);
+    EXPECT_FALSE(loaded->IsLoading);
+    // Loaded ran on each created object once every reference was set.
+    ASSERT_EQ(TXmlProbe::LoadedCalls.size(), 2u);
+    for (const auto& call : TXmlProbe::LoadedCalls) {
+        EXPECT_TRUE(call.LinkSet) << call.Name;
+        EXPECT_FALSE(call.WasLoading) << call.Name;
+    }
+    EXPECT_EQ(Save(loaded.get()), text);
+}
+
+TEST_F(pvrXMLSerializerTest, UnknownClassIsReportedAndSkippedWithItsChildren) {
+    const String text = "<?xml version=\"1.0\"?>\r\n"
+                        "<TpvrReport Name=\"\">\r\n"
+                        "  <TpvrReportPage Name=\"Page1\">\r\n"
+                        "    <TNoSuchView Name=\"Ghost\"><TXmlProbe Name=\"Inner\"/></TNoSuchView>\r\n"
+                        "    <TStringList Name=\"NotAView\"/>\r\n"
+                        "    <TXmlProbe Name=\"Kept\" Count=\"9\"/>\r\n"
+                        "  </TpvrReportPage>\r\n"
+                        "</TpvrReport>\r\n";
+    std::unique_ptr<TpvrReport> report(new TpvrReport(nullptr));
+    const std::vector<String> errors = Load(report.get(), text);
+    const String cant = GetResources()->Get("xrCantFindClass");
+    EXPECT_EQ(errors, (std::vector<String>{cant + " TNoSuchView", cant + " TStringList"}));
+    EXPECT_EQ(report->FindObject("Inner"), nullptr);
+    auto* kept = dynamic_cast<TXmlProbe*>(report->FindObject("Kept"));
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->Count, 9);
+}
+
+TEST_F(pvrXMLSerializerTest, DamagedAttributesGiveErrorLinesAndKeepTheRest) {
+    struct Case {
+        const char* what;
+        const char* attrs;
+        Integer count;     // Count afterwards
+        TpvrZoomMode zoom; // Zoom afterwards
+        bool error;
+    };
+    const Case cases[] = {
+        {"bad integer", " Count=\"12abc\" Zoom=\"zmWholePage\"", 5, zmWholePage, true},
+        {"bad float", " Ratio=\"1.2.3\" Count=\"8\"", 8, zmDefault, true},
+        {"unknown identifier keeps value", " Zoom=\"zmNowhere\" Count=\"8\"", 8, zmDefault, true},
+        {"unterminated value ends the object", " Count=\"7\" Zoom=\"zmWholePage", 7, zmDefault, true},
+        {"odd PropData", " PropData=\"ABC\" Count=\"6\"", 6, zmDefault, true},
+        {"non-hex PropData", " PropData=\"ZZ\" Count=\"6\"", 6, zmDefault, true},
+        {"unreadable PropData is ignored", " PropData=\"FFFF\" Count=\"6\"", 6, zmDefault, false},
+        {"absurd number", " Count=\"99999999999999999999\"", 5, zmDefault, true},
+        {"unknown name ignored", " Nothing=\"1\" Count=\"4\"", 4, zmDefault, false},
+    };
+    std::unique_ptr<TpvrReport> report(new TpvrReport(nullptr));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto* probe = new TXmlProbe(report.get());
+        TpvrXMLSerializer reader(nullptr);
+        reader.ReadProperties(c.attrs, probe);
+        EXPECT_EQ(probe->Count, c.count);
+        EXPECT_EQ(probe->Zoom, c.zoom);
+        EXPECT_EQ(reader.GetErrors()->GetCount() > 0, c.error);
+        delete probe;
+    }
+}
+
+TEST_F(pvrXMLSerializerTest, SingleObjectTextForms) {
+    std::unique_ptr<TpvrReport> report(new TpvrReport(nullptr));
+    auto* page = new TpvrReportPage(report.get());
+    page->SetName("Page1");
+    auto* target = new TXmlProbe(page);
+    target->SetName("Target");
+    auto* probe = new TXmlProbe(page);
+    probe->Count = 3;
+    probe->Link = target;
+    TStringStream out;
+    TpvrXMLSerializer writer(&out);
+    writer.Owner = report.get();
+    writer.WriteObjectTag(probe);
+    const String tag = out.GetDataString();
+    EXPECT_EQ(tag.rfind("<TXmlProbe ", 0), 0u);
+    EXPECT_EQ(tag.substr(tag.size() - 2), "/>");
+    EXPECT_EQ(tag.find(" Name="), String::npos);
+
+    TpvrXMLSerializer reader(nullptr);
+    EXPECT_EQ(reader.ObjectFromText(page, "   "), nullptr);
+    auto* copy =
+        dynamic_cast<TXmlProbe*>(reader.ObjectFromText(page, "  " + writer.ObjectToText(probe) + " "));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->GetParent(), page);
+    EXPECT_EQ(copy->Count, 3);
+    EXPECT_EQ(copy->Link, target);
+    EXPECT_FALSE(copy->IsLoading);
+    ASSERT_EQ(TXmlProbe::LoadedCalls.size(), 1u);
+    EXPECT_THROW(reader.ObjectFromText(page, "TNoSuchView Count=\"1\""), Exception);
+}
+
+} // namespace
