@@ -411,7 +411,15 @@ Variant TkqMethodHelper::GetValue() {
         }
         return result;
     }
-    if (ModuleCallback.Assigned()) return ModuleCallback(instance, ClassRef, name, this);
+    if (ModuleCallback.Assigned()) {
+        // A constructor member is done with its placeholder when it returns, whatever happened.
+        auto* placeholder = ValueKind == vkConstructor ? dynamic_cast<TkqUnconstructed*>(instance) : nullptr;
+        TFinally release([placeholder] {
+            if (placeholder != nullptr && placeholder->Owner != nullptr)
+                placeholder->Owner->ReleaseUnconstructed(placeholder);
+        });
+        return ModuleCallback(instance, ClassRef, name, this);
+    }
     return Variant(0);
 }
 
@@ -608,10 +616,19 @@ Variant TkqClassVariable::GetValue() {
     Variant result = castArg->GetValue();
     if (VarIsNull(result)) {
         FUnconstructed.push_back(std::make_unique<TkqUnconstructed>(ClassRef));
+        FUnconstructed.back()->Owner = this;
         result = ObjectToVariant(FUnconstructed.back().get());
     }
     castArg->SetValue(Null());
     return result;
+}
+
+void TkqClassVariable::ReleaseUnconstructed(TkqUnconstructed* placeholder) {
+    for (auto it = FUnconstructed.rbegin(); it != FUnconstructed.rend(); ++it)
+        if (it->get() == placeholder) {
+            FUnconstructed.erase(std::next(it).base());
+            return;
+        }
 }
 
 TkqMethodHelper* TkqClassVariable::AddMethod(const String& signature, const TkqModuleCallback& callBack) {

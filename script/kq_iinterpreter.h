@@ -276,11 +276,15 @@ public:
 // What reading a class symbol yields before a constructor member has run: a placeholder that
 // identifies the class. The constructor member's call-back receives it as its instance and
 // returns the constructed object. Placeholders belong to the class description.
+class TkqClassVariable;
+
 class TkqUnconstructed : public TObject {
     KOV_CLASS(TkqUnconstructed, TObject)
 public:
     explicit TkqUnconstructed(TClass instanceClass) : InstanceClass(instanceClass) {}
     TClass InstanceClass;
+    // The description holding it; it frees the placeholder once a constructor member returns.
+    TkqClassVariable* Owner = nullptr;
 };
 
 // A host class description with one helper symbol per member.
@@ -305,6 +309,9 @@ public:
     TkqMethodHelper* AddDefaultProperty(const String& name, const String& paramTypes, const String& typeName,
                                         const TkqModuleCallback& callBack, bool isReadOnly);
     TkqEventHelper* AddEvent(const String& name, TkqCustomEventClass adapterClass);
+    // Frees a placeholder this description handed out; its handle dies with it.
+    void ReleaseUnconstructed(TkqUnconstructed* placeholder);
+    Integer UnconstructedCount() const { return Integer(FUnconstructed.size()); }
 
     // Case-insensitive, in registration order.
     TkqCustomVariable* FindOwnMember(const String& name) const;
