@@ -12,6 +12,7 @@
 #include "report/pvrPassw.h"
 #include "report/pvrRes.h"
 #include "report/pvrXML.h"
+#include "report/pvrXMLSerializer.h"
 
 // ---- Option groups -----------------------------------------------------------------------------
 
@@ -547,4 +548,87 @@ void TpvrDialogComponent::DefineProperties(TFiler* filer) {
 TCriticalSection* GlobalLock() {
     static TCriticalSection* lock = new TCriticalSection();
     return lock;
+}
+
+// ---- XML definitions ---------------------------------------------------------------------------
+
+namespace {
+
+// Puts an object's name back once a definition has been written or read, whatever happened.
+struct TNameRestore {
+    TpvrComponent* Obj;
+    String Name;
+    ~TNameRestore() {
+        try {
+            Obj->SetName(Name);
+        } catch (const Exception&) {
+            // A name taken meanwhile by a loaded object stays with that object.
+        }
+    }
+};
+
+} // namespace
+
+void TpvrComponent::SaveToStream(TStream* stream, bool saveChildren, bool saveDefaultValues) {
+    TNameRestore restore{this, GetName()};
+    SetName(String());
+    TpvrXMLSerializer serializer(stream);
+    serializer.Owner = Report();
+    serializer.SerializeDefaultValues = saveDefaultValues;
+    serializer.WriteTree(this, saveChildren);
+}
+
+void TpvrComponent::LoadFromStream(TStream* stream) {
+    TNameRestore restore{this, GetName()};
+    Clear();
+    TpvrReport* report = Report();
+    TpvrXMLSerializer serializer(stream);
+    serializer.Owner = report;
+    struct TCurrentScope {
+        TpvrReport* Report;
+        TpvrXMLSerializer* Serializer;
+        bool Locked;
+        ~TCurrentScope() {
+            if (Locked) GlobalLock()->Release();
+            if (!Report) return;
+            Report->CurrentSerializer = nullptr;
+            TStringList* errors = Serializer->GetErrors();
+            for (Integer i = 0; i < errors->GetCount(); ++i) Report->GetErrors()->Add(errors->GetStrings(i));
+        }
+    };
+    const bool locked = report && report->GetEngineOptions()->ThreadSafeLoading;
+    if (locked) GlobalLock()->Acquire();
+    TCurrentScope scope{report, &serializer, locked};
+    if (report) report->CurrentSerializer = &serializer;
+    SetName(String());
+    serializer.ReadTree(this);
+}
+
+void TpvrComponent::Assign(TPersistent* source) {
+    auto* other = dynamic_cast<TpvrComponent*>(source);
+    if (other == nullptr) return;
+    TMemoryStream data;
+    other->SaveToStream(&data, false, true);
+    data.SetPosition(0);
+    LoadFromStream(&data);
+}
+
+void TpvrComponent::AssignAll(TpvrComponent* source) {
+    if (source == nullptr) return;
+    TMemoryStream data;
+    source->SaveToStream(&data, true, true);
+    data.SetPosition(0);
+    LoadFromStream(&data);
+}
+
+String TpvrComponent::AllAttributes(TpvrComponent* source) {
+    TStringStream text;
+    TpvrXMLSerializer serializer(&text);
+    serializer.Owner = Report();
+    serializer.WriteObjectTag(this);
+    const String& tag = text.GetDataString();
+    const std::size_t blank = tag.find(' ');
+    String result = blank == String::npos || tag.size() < blank + 3 ? String() : tag.substr(blank + 1, tag.size() - blank - 3);
+    if (source) result += " " + DiffAttributes(source);
+    return result;
 }

@@ -33,6 +33,7 @@ class TpvrReportPage;
 class TpvrDialogPage;
 class TpvrDataSet;
 class TpvrDialogForm;
+class TpvrXMLSerializer;
 
 // One millimetre in report units (pixels at 96 per inch).
 constexpr Extended pvrMillimetre = 3.77953L;
@@ -326,6 +327,17 @@ public:
 
     // Attributes of this object that differ from `source`, as XML attribute text.
     virtual String DiffAttributes(TpvrComponent* source);
+
+    // ---- XML definitions ----
+    // Clears the object and reads it with its subtree from an XML definition.
+    virtual void LoadFromStream(TStream* stream);
+    // Writes the object, with its subtree when asked, as an XML definition without its name.
+    virtual void SaveToStream(TStream* stream, bool saveChildren = false, bool saveDefaultValues = false);
+    // From another report object: its own properties (Assign) or its subtree as well (AssignAll).
+    void Assign(TPersistent* source) override;
+    void AssignAll(TpvrComponent* source);
+    // The attribute text of the object, then the attributes differing from `source` when given.
+    String AllAttributes(TpvrComponent* source = nullptr);
 
     // ---- Stored window definitions ----
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
@@ -1021,6 +1033,8 @@ public:
     void SetScriptText(TStrings* value) { FScriptText->Assign(value); }
     TkqScript* GetScript() const { return FScript; }
     TStringList* GetErrors() const { return FErrors.get(); }
+    // The serializer of the XML load under way, for the collection readers.
+    TpvrXMLSerializer* CurrentSerializer = nullptr;
     TStringList* GetSystemVariables() const { return FSystemVariables.get(); }
     TTimer* GetTimer() const { return FTimer; }
 

@@ -289,4 +289,69 @@ TEST_F(pvrXMLSerializerTest, SingleObjectTextForms) {
     EXPECT_THROW(reader.ObjectFromText(page, "TNoSuchView Count=\"1\""), Exception);
 }
 
+TEST_F(pvrXMLSerializerTest, ComponentStreamsAssignAndAttributes) {
+    std::unique_ptr<TpvrReport> report(new TpvrReport(nullptr));
+    auto* page = new TpvrReportPage(report.get());
+    page->SetName("Page1");
+    auto* band = new TpvrMasterData(page);
+    band->SetName("Band1");
+    auto* probe = new TXmlProbe(band);
+    probe->SetName("Probe1");
+    probe->Count = 11;
+    probe->Link = band;
+
+    // Saved without its name, which is back afterwards; loading keeps the object's own name.
+    TMemoryStream data;
+    page->SaveToStream(&data, true);
+    EXPECT_EQ(page->GetName(), "Page1");
+    String text(size_t(data.GetSize()), '\0');
+    data.SetPosition(0);
+    data.ReadBuffer(text.data(), Integer(text.size()));
+    EXPECT_NE(text.find("<TpvrReportPage Name=\"\""), String::npos);
+
+    auto* other = new TpvrReportPage(report.get());
+    other->SetName("Page2");
+    new TpvrReportTitle(other); // cleared by the load
+    probe->SetName("Probe9");
+    band->SetName("Band9");
+    data.SetPosition(0);
+    other->LoadFromStream(&data);
+    EXPECT_EQ(other->GetName(), "Page2");
+    ASSERT_EQ(other->ObjectCount(), 1);
+    auto* loadedBand = dynamic_cast<TpvrMasterData*>(other->GetObjects()[0]);
+    ASSERT_NE(loadedBand, nullptr);
+    EXPECT_EQ(loadedBand->GetName(), "Band1");
+    auto* loadedProbe = dynamic_cast<TXmlProbe*>(report->FindObject("Probe1"));
+    ASSERT_NE(loadedProbe, nullptr);
+    EXPECT_EQ(loadedProbe->Count, 11);
+    EXPECT_EQ(loadedProbe->Link, loadedBand);
+    EXPECT_EQ(report->CurrentSerializer, nullptr);
+
+    // Assign copies the object's own properties, defaults included; AssignAll its subtree too.
+    auto* copy = new TXmlProbe(page);
+    copy->SetName("Copy");
+    copy->Flag = true;
+    copy->Assign(probe);
+    EXPECT_EQ(copy->GetName(), "Copy");
+    EXPECT_EQ(copy->Count, 11);
+    EXPECT_FALSE(copy->Flag);
+    auto* third = new TpvrReportPage(report.get());
+    third->AssignAll(page);
+    EXPECT_EQ(third->ObjectCount(), page->ObjectCount());
+
+    // The attribute text without element name and closing, then the differences from a source.
+    const String attrs = probe->AllAttributes();
+    EXPECT_EQ(attrs.rfind("Left=", 0), 0u) << attrs;
+    EXPECT_EQ(attrs.find("/>"), String::npos);
+    EXPECT_NE(attrs.find("Count=\"11\""), String::npos);
+    copy->SetLeft(30);
+    EXPECT_NE(copy->AllAttributes(probe).find(" l=\"30\""), String::npos);
+
+    // Errors of a load join the report's error list.
+    TStringStream damaged("<?xml version=\"1.0\"?><TpvrReportPage><TNoSuchView/></TpvrReportPage>");
+    other->LoadFromStream(&damaged);
+    EXPECT_EQ(report->GetErrors()->IndexOf(GetResources()->Get("xrCantFindClass") + " TNoSuchView") >= 0,
+              true);
+}
+
 } // namespace
