@@ -354,4 +354,42 @@ TEST_F(pvrXMLSerializerTest, ComponentStreamsAssignAndAttributes) {
               true);
 }
 
+TEST_F(pvrXMLSerializerTest, DamagedDefinitionsNeverCrash) {
+    std::unique_ptr<TpvrReport> report(new TpvrReport(nullptr));
+    auto* page = new TpvrReportPage(report.get());
+    page->SetName("Page1");
+    auto* band = new TpvrMasterData(page);
+    band->SetName("Band1");
+    auto* child = new TpvrChild(page);
+    child->SetName("Child1");
+    band->SetChild(child);
+    auto* probe = new TXmlProbe(band);
+    probe->SetName("Probe1");
+    probe->Caption = "text \"quoted\" <here>";
+    probe->Lines->SetText("a\r\nb");
+    probe->Link = child;
+    const String good = Save(report.get());
+
+    auto tryLoad = [](const String& text) {
+        std::unique_ptr<TpvrReport> target(new TpvrReport(nullptr));
+        TStringStream in(text);
+        try {
+            target->LoadFromStream(&in);
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message, "Invalid file format");
+        }
+    };
+    for (std::size_t cut = 0; cut < good.size(); cut += 3)
+        tryLoad(good.substr(0, cut));
+    const char flips[] = {'"', '<', '>', '=', '/', ' ', 'Z', '\0', '\xff'};
+    for (std::size_t at = 0; at < good.size(); at += 5)
+        for (char c : flips) {
+            String bad = good;
+            bad[at] = c;
+            tryLoad(bad);
+        }
+    tryLoad(
+        "<?xml version=\"1.0\"?><TpvrReport><TpvrReportPage Left=\"1e999999\" PropData=\"0\"/></TpvrReport>");
+}
+
 } // namespace
