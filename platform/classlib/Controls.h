@@ -779,8 +779,9 @@ public:
     // disabled or invisible window" when it cannot have it.
     virtual void SetFocus();
     virtual bool Focused() const;
-    // The windowed children that take part in tab order, depth first.
-    void GetTabOrderList(std::vector<TWinControl*>& list) const;
+    // The windowed children that take part in tab order, depth first. A control that hosts
+    // another in its own place (a styled container) overrides it.
+    virtual void GetTabOrderList(std::vector<TWinControl*>& list) const;
     void GetTabOrderList(TList* list) const;
     // The control after (before) `current` in tab order among this control's descendants,
     // wrapping; checkTabStop: only tab stops; checkParent: only direct children.

@@ -493,6 +493,10 @@ public:
     virtual void HandleEnabledChange();
 
     // Overridden control behaviour.
+    // While the inner control is the form's active control it stands in the container's place
+    // in tab order, so Shift+Tab from it leaves the container.
+    using TqzControl::GetTabOrderList;
+    void GetTabOrderList(std::vector<TWinControl*>& list) const override;
     bool Focused() const override;
     void SetFocus() override;
     bool CanFocusOnClick() override;

@@ -342,6 +342,17 @@ bool TqzContainer::Focused() const {
 
 bool TqzContainer::HasFocusWithin() { return Focused(); }
 
+void TqzContainer::GetTabOrderList(std::vector<TWinControl*>& list) const {
+    TqzControl::GetTabOrderList(list);
+    auto* self = const_cast<TqzContainer*>(this);
+    if (self->HasOwnTabOrder() || FInnerControl == nullptr) return;
+    TCustomForm* form = GetParentForm(this);
+    if (form == nullptr || form->GetActiveControl() != FInnerControl) return;
+    if (!self->CanFocus() || form->GetActiveControl() == self) return;
+    const auto at = std::find(list.begin(), list.end(), static_cast<TWinControl*>(self));
+    if (at != list.end()) *at = FInnerControl;
+}
+
 void TqzContainer::HandleFocusChange() {
     const TLivenessToken alive = LivenessToken();
     TqzControl::HandleFocusChange();

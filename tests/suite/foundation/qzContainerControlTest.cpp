@@ -426,3 +426,34 @@ TEST_F(qzContainerControlTest, ScalingScalesBoundsAndTheStylesOwnFont) {
     EXPECT_EQ(RectText(container->GetBoundsRect()), "15,15,165,60");
     EXPECT_EQ(container->GetStyle()->GetFont()->GetSize(), 15);
 }
+
+TEST_F(qzContainerControlTest, ShiftTabFromTheInnerEditGoesToTheControlBeforeTheContainer) {
+    auto* previous = new TEdit(Form);
+    previous->SetParent(Form);
+    previous->SetBounds(10, 10, 100, 20);
+    auto* container = MakeContainer(true, 10, 40);
+    auto* next = new TEdit(Form);
+    next->SetParent(Form);
+    next->SetBounds(10, 80, 100, 20);
+    ShowForm();
+    container->SetFocus();
+    App->ProcessMessages();
+    ASSERT_TRUE(container->Inner->Focused());
+
+    // In the form's tab order the inner edit stands in the container's place while it is active.
+    std::vector<TWinControl*> order;
+    Form->GetTabOrderList(order);
+    ASSERT_FALSE(order.empty());
+    const auto at = std::find(order.begin(), order.end(), static_cast<TWinControl*>(container->Inner));
+    ASSERT_NE(at, order.end());
+    ASSERT_NE(at, order.begin());
+    EXPECT_EQ(*(at - 1), previous);
+
+    WinInputKey(VK_SHIFT, false, true);
+    WinInputKey(VK_TAB, false, true);
+    WinInputKey(VK_TAB, false, false);
+    WinInputKey(VK_SHIFT, false, false);
+    App->ProcessMessages();
+    EXPECT_TRUE(previous->Focused());
+    EXPECT_FALSE(container->Focused());
+}
