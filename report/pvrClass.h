@@ -1021,6 +1021,10 @@ public:
     // The data source of the first "Datasets" item whose data source has that user name.
     TpvrDataSet* GetDataset(const String& alias) const;
     void DefineProperties(TFiler* filer) override;
+    // The collections of a definition: in an XML save each item as one attribute text, else the
+    // class library's collection form.
+    void ReadXMLCollection(TReader* reader, TCollection* collection);
+    void WriteXMLCollection(TWriter* writer, TCollection* collection);
     TpvrEngineOptions* GetEngineOptions() const { return FEngineOptions.get(); }
     void SetEngineOptions(TpvrEngineOptions* value) { FEngineOptions->Assign(value); }
     TpvrPreviewOptions* GetPreviewOptions() const { return FPreviewOptions.get(); }

@@ -12,6 +12,7 @@
 #include "report/pvrClass.h"
 #include "report/pvrDialogForm.h"
 #include "report/pvrRes.h"
+#include "report/pvrXMLSerializer.h"
 #include "script/kq_iinterpreter.h"
 
 // ---- Dialog controls ---------------------------------------------------------------------------
@@ -256,29 +257,96 @@ void TpvrReport::SetDataSetName(const String& value) {
     if (FDataSet) FDataSet->FreeNotification(this);
 }
 
+namespace {
+
+// A byte 1 followed by a byte c stands for c + 128 in collection strings of the standard form.
+String DecodeHighBytes(const String& text) {
+    String result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\x01' && i + 1 < text.size()) {
+            result += char(Byte(text[i + 1]) + 128);
+            ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+void TpvrReport::ReadXMLCollection(TReader* reader, TCollection* collection) {
+    if (reader->NextValue() == vaCollection) {
+        reader->ReadValue();
+        reader->ReadCollection(collection);
+        for (Integer i = 0; i < collection->GetCount(); ++i) {
+            TCollectionItem* item = collection->GetItems(i);
+            for (PPropInfo prop : GetPropList(item)) {
+                if (prop->Kind() == tkString || prop->Kind() == tkLString)
+                    SetStrProp(item, prop, DecodeHighBytes(GetStrProp(item, prop)));
+                else if (prop->Kind() == tkVariant) {
+                    const Variant value = GetVariantProp<Variant>(item, prop);
+                    if (VarIsStr(value))
+                        SetVariantProp(item, prop, Variant(DecodeHighBytes(VarToStr(value))));
+                }
+            }
+        }
+        return;
+    }
+    collection->Clear();
+    reader->ReadListBegin();
+    while (!reader->EndOfList()) {
+        reader->ReadListBegin();
+        const String text = reader->ReadString();
+        while (!reader->EndOfList())
+            reader->SkipValue();
+        reader->ReadListEnd();
+        TCollectionItem* item = collection->Add();
+        if (CurrentSerializer) {
+            CurrentSerializer->ReadProperties(text, item);
+        } else {
+            TpvrXMLSerializer serializer(nullptr);
+            serializer.ReadItemProperties(this, item, text);
+        }
+    }
+    reader->ReadListEnd();
+}
+
+void TpvrReport::WriteXMLCollection(TWriter* writer, TCollection* collection) {
+    if (!IsWritingXML) {
+        writer->WriteCollection(collection);
+        return;
+    }
+    TpvrXMLSerializer serializer(nullptr);
+    serializer.Owner = this;
+    writer->WriteListBegin();
+    for (Integer i = 0; i < collection->GetCount(); ++i) {
+        const String text = serializer.WriteProperties(collection->GetItems(i));
+        writer->WriteListBegin();
+        writer->WriteValue(vaLString);
+        const uint32_t length = uint32_t(text.size());
+        const Byte bytes[4] = {Byte(length), Byte(length >> 8), Byte(length >> 16), Byte(length >> 24)};
+        writer->GetStream()->WriteBuffer(bytes, 4);
+        if (!text.empty()) writer->GetStream()->WriteBuffer(text.data(), Integer(text.size()));
+        writer->WriteListEnd();
+    }
+    writer->WriteListEnd();
+}
+
 void TpvrReport::DefineProperties(TFiler* filer) {
     inherited::DefineProperties(filer);
-    filer->DefineProperty(
-        "Datasets",
-        [this](TReader* reader) {
-            reader->CheckValue(vaCollection);
-            reader->ReadCollection(FDataSets.get());
-        },
-        [this](TWriter* writer) { writer->WriteCollection(FDataSets.get()); }, true);
-    filer->DefineProperty(
-        "Variables",
-        [this](TReader* reader) {
-            reader->CheckValue(vaCollection);
-            reader->ReadCollection(FVariables.get());
-        },
-        [this](TWriter* writer) { writer->WriteCollection(FVariables.get()); }, true);
-    filer->DefineProperty(
-        "Style",
-        [this](TReader* reader) {
-            reader->CheckValue(vaCollection);
-            reader->ReadCollection(FStyles.get());
-        },
-        [this](TWriter* writer) { writer->WriteCollection(FStyles.get()); }, true);
+    const struct {
+        const char* Name;
+        TCollection* Collection;
+    } collections[] = {
+        {"Datasets", FDataSets.get()}, {"Variables", FVariables.get()}, {"Style", FStyles.get()}};
+    for (const auto& c : collections) {
+        TCollection* collection = c.Collection;
+        filer->DefineProperty(
+            c.Name, [this, collection](TReader* reader) { ReadXMLCollection(reader, collection); },
+            [this, collection](TWriter* writer) { WriteXMLCollection(writer, collection); }, true);
+    }
 }
 
 TpvrPage* TpvrReport::Pages(Integer index) const {
