@@ -493,3 +493,9 @@ KOV_PUBLISHED(TBrush) {
     Property("Color", &TBrush::GetColor, &TBrush::SetColor).TypeName("TColor").Default(clWhite);
     Property("Style", &TBrush::GetStyle, &TBrush::SetStyle).Default(bsSolid);
 }
+
+KOV_PUBLISHED(TCanvas) {
+    Property("Brush", &TCanvas::GetBrush, &TCanvas::SetBrush);
+    Property("Font", &TCanvas::GetFont, &TCanvas::SetFont);
+    Property("Pen", &TCanvas::GetPen, &TCanvas::SetPen);
+}
