@@ -497,6 +497,8 @@ public:
     // in tab order, so Shift+Tab from it leaves the container.
     using TqzControl::GetTabOrderList;
     void GetTabOrderList(std::vector<TWinControl*>& list) const override;
+    // Clips the inner window to the client area: its window region is the part inside it.
+    void AlignControls(TControl* control, RECT& rect) override;
     bool Focused() const override;
     void SetFocus() override;
     bool CanFocusOnClick() override;

@@ -317,6 +317,26 @@ void TqzContainer::CalculateInnerControlRegion(bool& whole, TRect& rect) {
                  visible.bottom - inner.top};
 }
 
+void TqzContainer::AlignControls(TControl* control, RECT& rect) {
+    if (GetControlStyle().Contains(csAcceptsControls)) {
+        TqzControl::AlignControls(control, rect);
+        return;
+    }
+    if (FAlignLock > 0 || (control != nullptr && IsOwnScrollBar(control))) return;
+    if (control == nullptr) {
+        TqzControl::AlignControls(control, rect);
+        return;
+    }
+    if (control != FInnerControl || FConstructing || !FInnerControl->HandleAllocated()) return;
+    bool whole = true;
+    TRect visible{};
+    CalculateInnerControlRegion(whole, visible);
+    if (whole == FInnerRegionWhole && (whole || SameRect(visible, FInnerRegionRect))) return;
+    SetWindowRgn(FInnerControl->GetHandle(), whole ? nullptr : CreateRectRgnIndirect(&visible), TRUE);
+    FInnerRegionWhole = whole;
+    FInnerRegionRect = whole ? TRect{0, 0, 0, 0} : visible;
+}
+
 void TqzContainer::ResetInnerControlRegion() {
     FInnerRegionWhole = true;
     FInnerRegionRect = TRect{0, 0, 0, 0};

@@ -457,3 +457,30 @@ TEST_F(qzContainerControlTest, ShiftTabFromTheInnerEditGoesToTheControlBeforeThe
     EXPECT_TRUE(previous->Focused());
     EXPECT_FALSE(container->Focused());
 }
+
+TEST_F(qzContainerControlTest, AnInnerWindowReachingPastTheClientAreaIsClippedToItByItsRegion) {
+    auto* container = MakeContainer(true);
+    ShowForm();
+    const TRect client = container->GetViewInfo()->ClientRect;
+    // Wider and taller than the client area, from its top-left corner.
+    container->Inner->SetBounds(client.left, client.top, 300, 80);
+    App->ProcessMessages();
+    EXPECT_FALSE(container->IsInnerRegionWhole());
+    EXPECT_EQ(RectText(container->GetInnerRegionRect()),
+              RectText(TRect{0, 0, client.right - client.left, client.bottom - client.top}));
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_NE(GetWindowRgn(container->Inner->GetHandle(), region), ERROR);
+    RECT box{};
+    GetRgnBox(region, &box);
+    EXPECT_EQ(RectText(TRect{box.left, box.top, box.right, box.bottom}),
+              RectText(container->GetInnerRegionRect()));
+    DeleteObject(region);
+
+    // Back inside: no region at all.
+    container->Inner->SetBounds(client.left, client.top, 10, 10);
+    App->ProcessMessages();
+    EXPECT_TRUE(container->IsInnerRegionWhole());
+    region = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(container->Inner->GetHandle(), region), ERROR);
+    DeleteObject(region);
+}
