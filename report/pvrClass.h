@@ -996,6 +996,12 @@ public:
 
     // Frees the pages and returns the definition to its empty state.
     void Clear() override;
+    // The definition in XML; the host's own settings survive a load, and a password is asked.
+    void LoadFromStream(TStream* stream) override;
+    void SaveToStream(TStream* stream, bool saveChildren = false, bool saveDefaultValues = false) override;
+    // False, leaving the report cleared, when the file does not exist and `force` is not set.
+    bool LoadFromFile(const String& fileName, bool force = false);
+    void SaveToFile(const String& fileName);
     String GetDescription() override;
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
     void Notification(TComponent* component, TOperation operation) override;

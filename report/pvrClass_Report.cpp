@@ -1,6 +1,7 @@
 // Dialog controls, the report component, and the published properties of the object model.
 #include "platform/classlib/ExtCtrls.h"
 #include "platform/runtime/Filer.h"
+#include "platform/runtime/Files.h"
 #include "platform/runtime/IniFiles.h"
 #include "platform/runtime/Numbers.h"
 #include "platform/runtime/Resources.h"
@@ -12,6 +13,7 @@
 #include "report/pvrClass.h"
 #include "report/pvrDialogForm.h"
 #include "report/pvrRes.h"
+#include "report/pvrUtils.h"
 #include "report/pvrXMLSerializer.h"
 #include "script/kq_iinterpreter.h"
 
@@ -347,6 +349,87 @@ void TpvrReport::DefineProperties(TFiler* filer) {
             c.Name, [this, collection](TReader* reader) { ReadXMLCollection(reader, collection); },
             [this, collection](TWriter* writer) { WriteXMLCollection(writer, collection); }, true);
     }
+}
+
+void TpvrReport::LoadFromStream(TStream* stream) {
+    FErrors->Clear();
+    TpvrEngineOptions engine;
+    engine.Assign(FEngineOptions.get());
+    TpvrPreviewOptions preview;
+    preview.Assign(FPreviewOptions.get());
+    const String iniFile = IniFile;
+    TComponent* previewControl = Preview;
+    const bool oldStyleProgress = OldStyleProgress;
+    const bool showProgress = ShowProgress;
+    const bool storeInDFM = StoreInDFM;
+    // Clearing forgets the options; a password given (or just saved) for this report still counts.
+    const String entered = FReportOptions->EnteredPassword;
+    auto restore = [&] {
+        FReportOptions->EnteredPassword = entered;
+        engine.ConvertNulls = FEngineOptions->ConvertNulls;
+        engine.DoublePass = FEngineOptions->DoublePass;
+        FEngineOptions->Assign(&engine);
+        preview.OutlineVisible = FPreviewOptions->OutlineVisible;
+        preview.OutlineWidth = FPreviewOptions->OutlineWidth;
+        preview.OutlineExpand = FPreviewOptions->OutlineExpand;
+        FPreviewOptions->Assign(&preview);
+        IniFile = iniFile;
+        Preview = previewControl;
+        OldStyleProgress = oldStyleProgress;
+        ShowProgress = showProgress;
+        StoreInDFM = storeInDFM;
+        FReportOptions->Password = DecodePassword(FReportOptions->Password);
+    };
+    LoadStream = stream;
+    try {
+        inherited::LoadFromStream(stream);
+    } catch (...) {
+        LoadStream = nullptr;
+        restore();
+        throw;
+    }
+    LoadStream = nullptr;
+    restore();
+    if (ReloadingAfterRun || FReportOptions->CheckPassword()) {
+        if (FErrors->GetCount() > 0) ReportError(this, GetResources()->Get("clErrors") + "\n" + FErrors->GetText());
+    } else {
+        Clear();
+    }
+}
+
+void TpvrReport::SaveToStream(TStream* stream, bool saveChildren, bool saveDefaultValues) {
+    const String password = FReportOptions->Password;
+    FReportOptions->EnteredPassword = password;
+    FReportOptions->Password = EncodePassword(password);
+    TComponent* previewControl = Preview;
+    Preview = nullptr;
+    struct TRestore {
+        TpvrReport* Report;
+        String Password;
+        TComponent* Preview;
+        ~TRestore() {
+            Report->FReportOptions->Password = Password;
+            Report->Preview = Preview;
+        }
+    } restore{this, password, previewControl};
+    inherited::SaveToStream(stream, saveChildren, saveDefaultValues);
+}
+
+bool TpvrReport::LoadFromFile(const String& fileName, bool force) {
+    Clear();
+    FileName = String();
+    const bool exists = FileExists(fileName);
+    if (exists || force) {
+        TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+        LoadFromStream(&file);
+        FileName = fileName;
+    }
+    return exists;
+}
+
+void TpvrReport::SaveToFile(const String& fileName) {
+    TFileStream file(fileName, fmCreate);
+    SaveToStream(&file, true, false);
 }
 
 TpvrPage* TpvrReport::Pages(Integer index) const {

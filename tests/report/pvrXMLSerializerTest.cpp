@@ -14,6 +14,7 @@
 #include "report/pvrRes.h"
 #include "report/pvrXMLSerializer.h"
 #include "tests/support/FormFixture.h"
+#include "tests/support/TestSupport.h"
 
 // An object with one published property of each kind the serializer handles, and a record of
 // its Loaded calls.
@@ -373,6 +374,9 @@ TEST_F(pvrXMLSerializerTest, DamagedDefinitionsNeverCrash) {
 
     auto tryLoad = [](const String& text) {
         std::unique_ptr<TpvrReport> target(new TpvrReport(nullptr));
+        // No message box and no password prompt: only the reader is under test here.
+        target->GetEngineOptions()->SetNewSilentMode(simSilent);
+        target->ReloadingAfterRun = true;
         TStringStream in(text);
         try {
             target->LoadFromStream(&in);
@@ -447,6 +451,59 @@ TEST_F(pvrXMLSerializerTest, ReportWithDataVariablesAndStylesSavesTheSameBytesAf
     first.ReadBuffer(a.data(), Integer(a.size()));
     second.ReadBuffer(b.data(), Integer(b.size()));
     EXPECT_EQ(a, b);
+}
+
+TEST_F(pvrXMLSerializerTest, ReportLoadKeepsHostSettingsAndStoresThePasswordTransformed) {
+    std::unique_ptr<TpvrReport> report(new TpvrReport(nullptr));
+    report->GetEngineOptions()->SetNewSilentMode(simSilent);
+    report->GetEngineOptions()->ConvertNulls = false;
+    report->GetEngineOptions()->DoublePass = true;
+    report->GetPreviewOptions()->Modal = false;
+    report->GetPreviewOptions()->OutlineWidth = 200;
+    report->GetReportOptions()->Password = "abc";
+    report->IniFile = "saved.ini";
+    report->ShowProgress = false;
+    new TpvrReportPage(report.get());
+    TMemoryStream data;
+    report->SaveToStream(&data, true);
+    EXPECT_EQ(report->GetReportOptions()->Password, "abc");
+    String text(size_t(data.GetSize()), '\0');
+    data.SetPosition(0);
+    data.ReadBuffer(text.data(), Integer(text.size()));
+    EXPECT_NE(text.find("ReportOptions.Password=\"WXY\""), String::npos);
+
+    // The host's settings stay; ConvertNulls, DoublePass and the outline come from the file.
+    report->GetEngineOptions()->ConvertNulls = true;
+    report->GetEngineOptions()->DoublePass = false;
+    report->GetPreviewOptions()->Modal = true;
+    report->GetPreviewOptions()->OutlineWidth = 120;
+    report->IniFile = "host.ini";
+    report->ShowProgress = true;
+    data.SetPosition(0);
+    report->LoadFromStream(&data); // the password counts as entered: no prompt
+    EXPECT_EQ(report->ObjectCount(), 1);
+    EXPECT_EQ(report->GetReportOptions()->Password, "abc");
+    EXPECT_FALSE(report->GetEngineOptions()->ConvertNulls);
+    EXPECT_TRUE(report->GetEngineOptions()->DoublePass);
+    EXPECT_EQ(report->GetEngineOptions()->GetNewSilentMode(), simSilent);
+    EXPECT_TRUE(report->GetPreviewOptions()->Modal);
+    EXPECT_EQ(report->GetPreviewOptions()->OutlineWidth, 200);
+    EXPECT_EQ(report->IniFile, "host.ini");
+    EXPECT_TRUE(report->ShowProgress);
+
+    testsupport::TempDir dir;
+    const String missing = dir.Path() + "/none.xml";
+    EXPECT_FALSE(report->LoadFromFile(missing));
+    EXPECT_EQ(report->ObjectCount(), 0);
+    EXPECT_THROW(report->LoadFromFile(missing, true), EFOpenError);
+    const String path = dir.Path() + "/r.xml";
+    new TpvrReportPage(report.get());
+    report->SaveToFile(path);
+    std::unique_ptr<TpvrReport> fresh(new TpvrReport(nullptr));
+    fresh->GetReportOptions()->EnteredPassword = "abc";
+    EXPECT_TRUE(fresh->LoadFromFile(path));
+    EXPECT_EQ(fresh->FileName, path);
+    EXPECT_EQ(fresh->ObjectCount(), 1);
 }
 
 } // namespace
