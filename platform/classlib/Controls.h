@@ -468,7 +468,8 @@ public:
     TCursor GetCursor() const { return FCursor; }
     void SetCursor(TCursor value);
     // A TPopupMenu (Menus.h); the control is told when it is freed.
-    TComponent* GetPopupMenu() const { return FPopupMenu; }
+    // Virtual: a control hosted by another may answer its host's menu.
+    virtual TComponent* GetPopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(TComponent* value);
     Integer GetHelpContext() const { return FHelpContext; }
     void SetHelpContext(Integer value) { FHelpContext = value; }

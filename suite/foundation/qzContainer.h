@@ -551,6 +551,7 @@ public:
     void InnerDragOver(TObject* source, Integer x, Integer y, TDragState state, bool& accept) {
         DragOver(source, x, y, state, accept);
     }
+    void InnerDragDrop(TObject* source, Integer x, Integer y) { DragDrop(source, x, y); }
 
 protected:
     // For derived containers that answer their own style, styles or view-info classes: their
@@ -736,6 +737,9 @@ public:
     // IqzContainerInnerControl
     TWinControl* GetControl() override { return this; }
     TqzContainer* GetControlContainer() override { return FContainer; }
+    // A hosted list shows its container's popup menu; drops on it are its container's.
+    TComponent* GetPopupMenu() const override;
+    void DragDrop(TObject* source, Integer x, Integer y) override;
 
     // ---- Introduced virtuals, in slot order ----
     virtual void IncrementalSearchKey(char32_t& key);

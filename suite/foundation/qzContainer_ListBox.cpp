@@ -378,8 +378,23 @@ bool TqzCustomInnerListBox::DoMouseWheel(TShiftState shift, Integer wheelDelta, 
     return TListBox::DoMouseWheel(shift, wheelDelta, mousePos);
 }
 
+// Drags over a hosted list are the container's; a list of its own handles them itself.
 void TqzCustomInnerListBox::DragOver(TObject* source, Integer x, Integer y, TDragState state, bool& accept) {
-    if (FContainer) FContainer->InnerDragOver(source, x + GetLeft(), y + GetTop(), state, accept);
+    if (FContainer)
+        FContainer->InnerDragOver(source, x + GetLeft(), y + GetTop(), state, accept);
+    else
+        TListBox::DragOver(source, x, y, state, accept);
+}
+
+void TqzCustomInnerListBox::DragDrop(TObject* source, Integer x, Integer y) {
+    if (FContainer)
+        FContainer->InnerDragDrop(source, x + GetLeft(), y + GetTop());
+    else
+        TListBox::DragDrop(source, x, y);
+}
+
+TComponent* TqzCustomInnerListBox::GetPopupMenu() const {
+    return FContainer ? FContainer->GetPopupMenu() : TListBox::GetPopupMenu();
 }
 
 void TqzCustomInnerListBox::DrawItem(Integer index, TRect rect, TOwnerDrawState state) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/classlib/Forms.h"
+#include "platform/classlib/Menus.h"
 #include "platform/runtime/Clock.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "suite/foundation/qzContainer.h"
@@ -38,7 +39,13 @@ public:
         ForwardingSeen = IsForwardingInnerPress();
         TqzContainer::HandleMouseDown(button, shift, x, y);
     }
+    void Dropped(TObject* sender, TObject* source, Integer x, Integer y) {
+        Drops.push_back(TPoint{x, y});
+        DropSender = sender;
+    }
     TqzCustomInnerListBox* List = nullptr;
+    std::vector<TPoint> Drops;
+    TObject* DropSender = nullptr;
     std::vector<Word> Keys;
     std::vector<TPoint> Presses;
     bool ForwardingSeen = false;
@@ -159,4 +166,44 @@ TEST_F(qzInnerListBoxTest, AHostingContainerGetsKeysPressesAndTab) {
     // The list wants Tab unless Ctrl is down.
     EXPECT_TRUE(SendMessageA(list->GetHandle(), WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB);
     EXPECT_TRUE(SendMessageA(list->GetHandle(), WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS);
+}
+
+TEST_F(qzInnerListBoxTest, AHostedListDropsIntoItsContainerAndShowsItsPopupMenu) {
+    auto* host = new THostContainer(Form);
+    host->SetParent(Form);
+    host->SetBounds(10, 10, 150, 100);
+    host->GetStyle()->SetBorderStyle(cbsSingle);
+    host->GetStyle()->SetTransparentBorder(false);
+    host->OnDragDrop = MakeEvent(host, &THostContainer::Dropped);
+    auto* hostMenu = new TPopupMenu(Form);
+    auto* listMenu = new TPopupMenu(Form);
+    host->SetPopupMenu(hostMenu);
+    host->List->SetPopupMenu(listMenu);
+    Form->Show();
+    App->ProcessMessages();
+    TqzCustomInnerListBox* list = host->List;
+    ASSERT_EQ(list->GetLeft(), 1);
+
+    // A drop on the list is the container's, in the container's coordinates.
+    list->DragDrop(Form, 5, 7);
+    ASSERT_EQ(host->Drops.size(), 1u);
+    EXPECT_EQ(host->Drops[0].x, 5 + list->GetLeft());
+    EXPECT_EQ(host->Drops[0].y, 7 + list->GetTop());
+    EXPECT_EQ(host->DropSender, host);
+    EXPECT_EQ(list->GetPopupMenu(), hostMenu);
+
+    // A list of its own keeps its own drops and menu.
+    auto* alone = new TqzCustomInnerListBox(Form);
+    alone->SetParent(Form);
+    alone->SetPopupMenu(listMenu);
+    TObject* aloneDropSender = nullptr;
+    struct TRecorder {
+        TObject** Sender;
+        void Dropped(TObject* sender, TObject*, Integer, Integer) { *Sender = sender; }
+    } recorder{&aloneDropSender};
+    alone->OnDragDrop = MakeEvent(&recorder, &TRecorder::Dropped);
+    alone->DragDrop(Form, 1, 1);
+    EXPECT_EQ(aloneDropSender, alone);
+    EXPECT_EQ(host->Drops.size(), 1u);
+    EXPECT_EQ(alone->GetPopupMenu(), listMenu);
 }
