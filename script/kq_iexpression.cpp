@@ -738,3 +738,24 @@ TkqCustomHelper* TkqArrayDesignator::PrepareHelper() {
 Variant TkqArrayDesignator::GetValue() { return PrepareHelper()->GetValue(); }
 
 void TkqArrayDesignator::SetValue(const Variant& value) { PrepareHelper()->SetValue(value); }
+
+TkqDesignator* MakeFastDesignator(TkqDesignator* general) {
+    general->Classify();
+    TkqDesignator* fast = nullptr;
+    switch (general->Mode) {
+    case 1:
+        fast = new TkqVariableDesignator(general->CompileScript);
+        break;
+    case 2:
+        fast = new TkqStringDesignator(general->CompileScript);
+        break;
+    case 3:
+        fast = new TkqArrayDesignator(general->CompileScript);
+        break;
+    default:
+        return general;
+    }
+    fast->TakeOver(general);
+    delete general;
+    return fast;
+}

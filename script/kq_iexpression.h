@@ -298,3 +298,8 @@ public:
 private:
     TkqCustomHelper* PrepareHelper();
 };
+
+// Classifies a general designator and moves its items into the fast form it qualifies for
+// (variable, string element, array element); a designator that qualifies for none is kept.
+// Either way the caller owns what comes back and the general one is no longer its own.
+TkqDesignator* MakeFastDesignator(TkqDesignator* general);

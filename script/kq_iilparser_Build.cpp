@@ -31,28 +31,6 @@ String MissingOperandPos(TkqExpressionNode* node) {
     return pos;
 }
 
-// Moves a classified general designator's items into the fast form it qualifies for.
-TkqDesignator* FastForm(TkqDesignator* general) {
-    general->Classify();
-    TkqDesignator* fast = nullptr;
-    switch (general->Mode) {
-    case 1:
-        fast = new TkqVariableDesignator(general->CompileScript);
-        break;
-    case 2:
-        fast = new TkqStringDesignator(general->CompileScript);
-        break;
-    case 3:
-        fast = new TkqArrayDesignator(general->CompileScript);
-        break;
-    default:
-        return general;
-    }
-    fast->TakeOver(general);
-    delete general;
-    return fast;
-}
-
 TkqXMLItem* NewToken(const String& name, const String& text, const String& pos) {
     auto* item = new TkqXMLItem();
     item->Name = name;
@@ -557,7 +535,7 @@ TkqCustomVariable* TkqILParser::CreateVariable(TkqXMLItem* element, TkqScript* s
         item->Symbol = symbol.get();
         item->ItemPos = declPos;
         general->Add(item);
-        statement->Target.reset(FastForm(general));
+        statement->Target.reset(MakeFastDesignator(general));
         statement->Source.reset(BuildExpression(initExpr, script));
         CheckAssignable(statement->Target.get(), statement->Source.get());
         statement->ResolveShortcuts();
@@ -1013,7 +991,7 @@ TkqDesignator* TkqILParser::BuildDesignator(TkqXMLItem* element, TkqScript* scri
         designator->Add(free);
     }
 
-    std::unique_ptr<TkqDesignator> result(FastForm(designator.release()));
+    std::unique_ptr<TkqDesignator> result(MakeFastDesignator(designator.release()));
     CheckArguments(result.get(), script);
     return result.release();
 }

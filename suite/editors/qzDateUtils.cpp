@@ -65,6 +65,23 @@ String ReplaceDateSeparatorWithBlanks(const String& text) {
     return result;
 }
 
+
+// The short date format with a two-letter year widened to four letters; a format holding
+// "yyy" (any case) is left as it is.
+String WidenedShortDateFormat(bool fourDigitYear) {
+    String format = FormatSettings.ShortDateFormat;
+    if (!fourDigitYear) return format;
+    const String lower = LowerCase(format);
+    if (lower.find("yyy") != String::npos) return format;
+    const std::size_t at = lower.find("yy");
+    if (at != String::npos) format.insert(at, format.substr(at, 2));
+    return format;
+}
+
+bool HasTimeOfDay(TDateTime value) { return std::modf(value, &value) != 0; }
+
+} // namespace
+
 // Runs of characters other than "'" between single quotes, every "'" as "\'".
 String QuoteMaskWord(const String& word) {
     String result;
@@ -83,22 +100,6 @@ String QuoteMaskWord(const String& word) {
     if (open) result += "'";
     return result;
 }
-
-// The short date format with a two-letter year widened to four letters; a format holding
-// "yyy" (any case) is left as it is.
-String WidenedShortDateFormat(bool fourDigitYear) {
-    String format = FormatSettings.ShortDateFormat;
-    if (!fourDigitYear) return format;
-    const String lower = LowerCase(format);
-    if (lower.find("yyy") != String::npos) return format;
-    const std::size_t at = lower.find("yy");
-    if (at != String::npos) format.insert(at, format.substr(at, 2));
-    return format;
-}
-
-bool HasTimeOfDay(TDateTime value) { return std::modf(value, &value) != 0; }
-
-} // namespace
 
 bool FindSmartWord(const String& text, Integer& index) {
     const std::vector<TSmartWord> words = LoadSmartWords();

@@ -45,6 +45,9 @@ void DateValueToText(bool useMaskFormats, bool withTime, bool fourDigitYear, Str
 void FormatDateForLocale(bool fourDigitYear, String& text, TDateTime value);
 // 1 January of MinYear.
 TDateTime GetMinDateValue();
+// Runs of characters other than "'" between single quotes, every "'" as "\'": a word as
+// the regular-expression mask syntax quotes it.
+String QuoteMaskWord(const String& word);
 // mask becomes "(mask)|(words)" and an optional signed number of one to four digits; the words
 // are quoted for the regular-expression mask syntax, "now" only withNow.
 void AddSmartWordsToRegexMask(String& mask, bool withNow);

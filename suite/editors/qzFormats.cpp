@@ -8,6 +8,7 @@
 #include "platform/runtime/FormatSettings.h"
 #include "platform/runtime/Strings.h"
 #include "platform/winapi/WinBackendInterface.h"
+#include "suite/editors/qzDateUtils.h"
 #include "suite/foundation/qzClasses.h"
 
 namespace {
@@ -197,37 +198,9 @@ String RegexSeparator(char separator) {
     return separator == ' ' ? String("' '") : "\\" + String(1, separator);
 }
 
-// The words a date editor also accepts, by index: today, yesterday, tomorrow, the weekdays, the
-// days of the current week, the month's first and last day, and now.
-const char* const SmartWords[] = {"today",   "yesterday", "tomorrow", "Sunday", "Monday",
-                                  "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday",
-                                  "first",   "second",    "third",    "fourth", "fifth",
-                                  "sixth",   "seventh",   "bom",      "eom",    "now"};
-constexpr int SmartWordCount = 20;
-constexpr int SmartWordNow = 19;
-
-// Runs of characters other than "'" between single quotes, every "'" as "\'".
-String QuoteRegexWord(const String& word) {
-    String result;
-    bool open = false;
-    for (char c : word) {
-        if (c == '\'') {
-            if (open) result += "'";
-            open = false;
-            result += "\\'";
-        } else {
-            if (!open) result += "'";
-            open = true;
-            result += c;
-        }
-    }
-    if (open) result += "'";
-    return result;
-}
-
 // Texts in a regular-expression mask are quoted; a "'" inside one is escaped, so that a literal
 // or a locale name holding one does not end the quotation early.
-String QuotedText(const String& text) { return text.empty() ? String("''") : QuoteRegexWord(text); }
+String QuotedText(const String& text) { return text.empty() ? String("''") : QuoteMaskWord(text); }
 
 String MonthNamesAlternatives(bool longNames) {
     String result;
@@ -237,16 +210,6 @@ String MonthNamesAlternatives(bool longNames) {
             QuotedText(longNames ? FormatSettings.LongMonthNames[m] : FormatSettings.ShortMonthNames[m]);
     }
     return result;
-}
-
-void AddSmartWords(String& mask, bool withNow) {
-    String words;
-    for (int i = 0; i < SmartWordCount; ++i) {
-        if (i == SmartWordNow && !withNow) continue;
-        if (!words.empty()) words += "|";
-        words += QuoteRegexWord(LocalizeSuiteText(SmartWords[i]));
-    }
-    mask = "(" + mask + ")|(" + words + ")((\\+|-)\\d(\\d(\\d\\d?)?)?)?";
 }
 
 // The length of an item as written in an edited text.
@@ -568,9 +531,9 @@ void TqzFormatController::Rebuild() {
     FStandardDateMask = FDateMask;
     const String regexDate = BuildRegexMask(FDateFormatItems, rmkDate);
     FRegexDateMask = regexDate;
-    AddSmartWords(FRegexDateMask, false);
+    AddSmartWordsToRegexMask(FRegexDateMask, false);
     FRegexDateTimeMask = regexDate + "' '(" + BuildRegexMask(FTimeFormatItems, rmkTime) + ")?";
-    AddSmartWords(FRegexDateTimeMask, true);
+    AddSmartWordsToRegexMask(FRegexDateTimeMask, true);
     FStandardDateTimeMask = BuildStandardMask(FDateTimeFormatItems, smkDateTime);
     FMaskedDateFormat = BuildDisplayFormat(FDateFormatItems);
     FMaskedDateTimeFormat = BuildDisplayFormat(FDateTimeFormatItems);

@@ -16,28 +16,6 @@
 
 namespace scriptbuild {
 
-// Classifies a general designator and moves its items into the fast form it qualifies for.
-inline TkqDesignator* Finish(TkqDesignator* general) {
-    general->Classify();
-    TkqDesignator* fast = nullptr;
-    switch (general->Mode) {
-    case 1:
-        fast = new TkqVariableDesignator(general->CompileScript);
-        break;
-    case 2:
-        fast = new TkqStringDesignator(general->CompileScript);
-        break;
-    case 3:
-        fast = new TkqArrayDesignator(general->CompileScript);
-        break;
-    default:
-        return general;
-    }
-    fast->TakeOver(general);
-    delete general;
-    return fast;
-}
-
 struct ItemSpec {
     TkqCustomVariable* symbol;
     std::vector<TkqExpression*> args; // owned by the item once built
@@ -59,7 +37,7 @@ inline TkqDesignator* Path(TkqScript* script, std::initializer_list<ItemSpec> it
         designator->LinkedSymbol = nullptr;
         return designator;
     }
-    return Finish(designator);
+    return MakeFastDesignator(designator);
 }
 
 inline TkqDesignator* Ref(TkqScript* script, const String& name) {
