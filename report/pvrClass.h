@@ -1128,3 +1128,6 @@ void StartReportEngine();
 
 // The engine's one lock: loading under thread-safe loading, freeing a dialog page.
 TCriticalSection* GlobalLock();
+
+// Report views (base view, frame and shape, memo, line, picture) and the text layout they draw with.
+#include "report/pvrClass_Views.h"

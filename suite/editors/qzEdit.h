@@ -30,7 +30,10 @@
 #include "suite/foundation/qzContainer.h"
 #include "suite/foundation/qzGraphics.h"
 
+class TqzCustomEdit;
 class TqzCustomEditProperties;
+class TqzCustomEditViewData;
+class TqzCustomEditViewInfo;
 class TqzEditRepository;
 class TqzEditRepositoryItem;
 
@@ -689,3 +692,7 @@ void AddRegion(TqzRegion* region, TqzRegion* other);
 // WM_KEYDOWN (key, 0) and WM_CHAR (ch, 0) to the editor's window.
 void SendKeyDownToEdit(TWinControl* editor, Word key);
 void SendCharToEdit(TWinControl* editor, char32_t ch);
+
+// The view data and view info of an editor, then the editor control itself.
+#include "suite/editors/qzEdit_View.h"
+#include "suite/editors/qzEdit_Editor.h"
