@@ -1076,6 +1076,8 @@ struct TControlTypes {
         RegisterEnum<TBiDiMode>("TBiDiMode", {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign",
                                               "bdRightToLeftReadingOnly"});
         RegisterEnum<TDragMode>("TDragMode", {"dmManual", "dmAutomatic"});
+        RegisterEnum<TImeMode>("TImeMode", {"imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha",
+                                            "imHira", "imSKata", "imKata", "imChinese", "imSHanguel", "imHanguel"});
         RegisterEnum<TDragKind>("TDragKind", {"dkDrag", "dkDock"});
         RegisterEnum<TDragState>("TDragState", {"dsDragEnter", "dsDragLeave", "dsDragMove"});
         RegisterTypeName<TNotifyEvent>("TNotifyEvent");

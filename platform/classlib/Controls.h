@@ -108,6 +108,23 @@ using TLeftRight = TAlignment;
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
 enum TDragMode { dmManual, dmAutomatic };
+// The input-method mode a windowed control asks for. Stored only: the desktop's input method is
+// not steered by it.
+enum TImeMode {
+    imDisable,
+    imClose,
+    imOpen,
+    imDontCare,
+    imSAlpha,
+    imAlpha,
+    imHira,
+    imSKata,
+    imKata,
+    imChinese,
+    imSHanguel,
+    imHanguel
+};
+using TImeName = String;
 // What a scaling of a control changes (all of it when a form is scaled as a whole).
 enum TScalingFlag { sfLeft, sfTop, sfWidth, sfHeight, sfFont };
 using TScalingFlags = TSet<TScalingFlag, sfFont>;
@@ -808,6 +825,11 @@ public:
     bool GetDoubleBuffered() const { return FDoubleBuffered; }
     void SetDoubleBuffered(bool value) { FDoubleBuffered = value; }
     bool GetCtl3D() const { return FCtl3D; }
+    // Input-method settings, kept as values (see TImeMode).
+    TImeMode GetImeMode() const { return FImeMode; }
+    void SetImeMode(TImeMode value) { FImeMode = value; }
+    const TImeName& GetImeName() const { return FImeName; }
+    void SetImeName(const TImeName& value) { FImeName = value; }
     bool IsCtl3DStored() const { return !FParentCtl3D; }
     void SetCtl3D(bool value);
     bool GetParentCtl3D() const { return FParentCtl3D; }
@@ -981,6 +1003,8 @@ protected:
     bool FParentCtl3D = true;
     bool FParentBackground = false;
     bool FDoubleBuffered = false;
+    TImeMode FImeMode = imDontCare;
+    TImeName FImeName;
     Integer FAlignLevel = 0;
     Integer FBorderWidth = 0;
 
