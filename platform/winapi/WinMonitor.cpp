@@ -96,12 +96,17 @@ HMONITOR ByFlags(const std::vector<TWinMonitor>& list, DWORD flags,
 // The functions of the window system that the program binds by name rather than calling them
 // (they were missing from older systems). One registration holds them all: registering the
 // library again would replace the list.
+void RegisterUser32(bool withScrollBarInfo) {
+    std::vector<TLibraryExport> exports{
+        {"GetMonitorInfoA", reinterpret_cast<void*>(&GetMonitorInfoA)},
+        {"MonitorFromPoint", reinterpret_cast<void*>(&MonitorFromPoint)},
+    };
+    if (withScrollBarInfo) exports.push_back({"GetScrollBarInfo", reinterpret_cast<void*>(&GetScrollBarInfo)});
+    RegisterLibrary("user32.dll", exports);
+}
+
 const bool Registered = [] {
-    RegisterLibrary("user32.dll", {
-                                      {"GetMonitorInfoA", reinterpret_cast<void*>(&GetMonitorInfoA)},
-                                      {"MonitorFromPoint", reinterpret_cast<void*>(&MonitorFromPoint)},
-                                      {"GetScrollBarInfo", reinterpret_cast<void*>(&GetScrollBarInfo)},
-                                  });
+    RegisterUser32(true);
     return true;
 }();
 
@@ -136,6 +141,8 @@ void WinSetTestMonitors(std::vector<TWinMonitor> monitors) {
         monitors[i].Primary = i == primary;
     TestMonitors() = std::move(monitors);
 }
+
+void WinSetScrollBarInfoExported(bool exported) { RegisterUser32(exported); }
 
 RECT WinVirtualScreenRect() {
     std::vector<TWinMonitor> list = WinMonitors();

@@ -64,6 +64,10 @@ std::vector<TWinMonitor> WinMonitors();
 // Replaces the backend's screens with the given monitors (none: back to the backend's). When
 // none is marked primary the first one is.
 void WinSetTestMonitors(std::vector<TWinMonitor> monitors);
+// For tests of callers that bind GetScrollBarInfo by name: off, "user32.dll" no longer exports
+// it (as on systems without it), so a later GetProcAddress finds nothing; on puts it back.
+// Addresses bound before the change stay valid.
+void WinSetScrollBarInfoExported(bool exported);
 // The bounding rectangle of every monitor (SM_XVIRTUALSCREEN ... SM_CYVIRTUALSCREEN), and the
 // primary monitor's rectangle and work area (SM_CXSCREEN, SM_CYSCREEN, SPI_GETWORKAREA).
 RECT WinVirtualScreenRect();
