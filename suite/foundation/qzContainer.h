@@ -499,7 +499,10 @@ public:
     void GetTabOrderList(std::vector<TWinControl*>& list) const override;
     // Clips the inner window to the client area: its window region is the part inside it.
     void AlignControls(TControl* control, RECT& rect) override;
-    bool Focused() const override;
+    // The container's focus query: its window or its inner control has the focus; never while
+    // designing or while its window is being destroyed.
+    bool HasFocus() const;
+    bool Focused() const override { return HasFocus(); }
     void SetFocus() override;
     bool CanFocusOnClick() override;
     bool IsFocusableKind() override;
@@ -681,6 +684,8 @@ protected:
     void InitializePopup();
 
     void CreateParams(TCreateParams& params) override;
+    // The popup's own part of the window's creation parameters (owner, style, topmost).
+    void AdjustCreateParams(TCreateParams& params);
     void CreateHandle() override;
     void Deactivate() override;
     void Paint() override;

@@ -353,7 +353,7 @@ void TqzContainer::MouseTrackingLeave() {
 
 // ---- Focus -------------------------------------------------------------------------------------
 
-bool TqzContainer::Focused() const {
+bool TqzContainer::HasFocus() const {
     if (const_cast<TqzContainer*>(this)->IsDesigning() || GetControlState().Contains(csDestroyingHandle))
         return false;
     if (TqzControl::Focused()) return true;

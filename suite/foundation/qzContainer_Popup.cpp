@@ -499,6 +499,10 @@ void TqzCustomPopupWindow::SetTopMostWithOwner(bool value) {
 
 void TqzCustomPopupWindow::CreateParams(TCreateParams& params) {
     TqzPopupWindow::CreateParams(params);
+    AdjustCreateParams(params);
+}
+
+void TqzCustomPopupWindow::AdjustCreateParams(TCreateParams& params) {
     TCustomForm* ownerForm = OwnerForm(this);
     if (FTakesFocus) {
         if (ownerForm && ownerForm->HandleAllocated()) params.WndParent = ownerForm->GetHandle();

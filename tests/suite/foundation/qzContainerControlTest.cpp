@@ -404,6 +404,78 @@ TEST_F(qzContainerControlTest, SheetOfBorderStylesKindsAndStatesWithAPopupAndALi
     popup->ClosePopup();
 }
 
+// The native style through the recording theme: every border style in each state, with a
+// shadow and with partial edges, for the eye (qzContainerSheetNative.png).
+TEST_F(qzContainerControlTest, NativeSheetTakesTheThemesFrameColourAndStateForEveryBorderStyle) {
+    ThemeManagerFinalize();
+    UxThemeInitialize();
+    {
+        TThemeFake fake;
+        const COLORREF themeFrame = RGB(0x7F, 0x9D, 0xB9);
+        fake.SetColor("ComboBox", 1, 1, TMT_BORDERCOLOR, themeFrame);
+        fake.SetContentMargins("Edit", 1, RECT{2, 2, 2, 2});
+        ThemeManagerInitialize();
+        Form->SetBounds(20, 20, 620, 260);
+        // Rows: normal, hot, focused, disabled, with a shadow, with left and bottom edges only.
+        const int rows = 6;
+        std::vector<std::vector<TTestContainer*>> grid(rows);
+        for (int b = 0; b <= cbsOffice11; ++b)
+            for (int row = 0; row < rows; ++row) {
+                auto* c = MakeContainer(false, 8 + b * 84, 8 + row * 34);
+                c->SetBounds(c->GetLeft(), c->GetTop(), 76, 24);
+                TqzContainerStyle* style = c->GetStyle();
+                style->GetLookAndFeel()->SetNativeStyle(true);
+                style->SetBorderStyle(TqzContainerBorderStyle(b));
+                style->SetTransparentBorder(false);
+                style->SetHotTrack(true);
+                if (row == 3) c->SetEnabled(false);
+                if (row == 4) style->SetShadow(true);
+                if (row == 5) style->SetEdges(TqzBorders{bLeft, bBottom});
+                grid[std::size_t(row)].push_back(c);
+            }
+        ShowForm();
+        TTestContainer* single = grid[0][cbsSingle];
+        grid[2][cbsSingle]->SetFocus();
+        WinInputMouseMove(ScreenPt(grid[1][cbsSingle], 30, 10));
+        App->ProcessMessages();
+        UpdateWindow(Form->GetHandle());
+
+        // The theme's state by the container's: normal 1, hot 2, focused 5, disabled 4.
+        const Integer states[rows] = {1, 2, 5, 4, 1, 1};
+        for (int row = 0; row < rows; ++row) {
+            SCOPED_TRACE(row);
+            TqzContainerViewInfo* info = grid[std::size_t(row)][cbsSingle]->GetViewInfo();
+            EXPECT_TRUE(info->NativeStyle);
+            EXPECT_EQ(states[row], info->ThemeState);
+            EXPECT_FALSE(info->Shadow); // the theme draws no shadow
+        }
+
+        GdiSurface s;
+        ASSERT_TRUE(WinGetSurface(Form->GetHandle(), s));
+        RECT frame;
+        GetWindowRect(Form->GetHandle(), &frame);
+        std::vector<std::uint32_t> pixels(std::size_t(s.Width * s.Height));
+        for (int y = 0; y < s.Height; ++y) std::copy_n(s.Row(y), s.Width, pixels.begin() + std::size_t(y * s.Width));
+        testsupport::WritePng(testsupport::ArtifactPath("qzContainerSheetNative.png"), s.Width, s.Height, pixels);
+        auto at = [&](TControl* control, int x, int y) {
+            const POINT p = control->ClientToScreen(POINT{x, y});
+            return GdiPixelToColor(pixels[std::size_t((p.y - frame.top) * s.Width + (p.x - frame.left))] & 0xFFFFFF);
+        };
+        // A bordered native container: the theme's content margins filled with its frame
+        // colour, the inside with the container's colour; without a border, all background.
+        EXPECT_EQ(at(single, 0, 10), themeFrame);
+        EXPECT_EQ(at(single, 1, 10), themeFrame);
+        EXPECT_EQ(at(single, 2, 10), COLORREF(ColorToRGB(clWindow)));
+        EXPECT_EQ(at(grid[0][cbsNone], 0, 10), COLORREF(ColorToRGB(clWindow)));
+        EXPECT_EQ(at(grid[4][cbsSingle], 75, 23), themeFrame); // no shadow corner
+        for (int row = 0; row < rows; ++row)
+            for (TTestContainer* c : grid[std::size_t(row)]) delete c;
+        ThemeManagerFinalize();
+    }
+    UxThemeInitialize();
+    ThemeManagerInitialize();
+}
+
 TEST_F(qzContainerControlTest, ScalingScalesBoundsAndTheStylesOwnFont) {
     auto* container = MakeContainer(true);
     TFont font;
@@ -483,4 +555,39 @@ TEST_F(qzContainerControlTest, AnInnerWindowReachingPastTheClientAreaIsClippedTo
     region = CreateRectRgn(0, 0, 0, 0);
     EXPECT_EQ(GetWindowRgn(container->Inner->GetHandle(), region), ERROR);
     DeleteObject(region);
+}
+
+TEST_F(qzContainerControlTest, HasFocusCoversTheInnerControlButNeitherDesignNorAWindowBeingDestroyed) {
+    auto* container = MakeContainer(true);
+    auto* other = new TEdit(Form);
+    other->SetParent(Form);
+    other->SetBounds(10, 60, 100, 20);
+    ShowForm();
+    container->SetFocus();
+    App->ProcessMessages();
+    ASSERT_TRUE(container->Inner->Focused());
+    EXPECT_TRUE(container->HasFocus());
+    EXPECT_TRUE(container->Focused());
+
+    const TControlState state = container->GetControlState();
+    TControlState destroying = state;
+    destroying.Include(csDestroyingHandle);
+    container->SetControlState(destroying);
+    EXPECT_FALSE(container->HasFocus());
+    container->SetControlState(state);
+
+    container->IncludeComponentState(csDesigning);
+    EXPECT_FALSE(container->HasFocus());
+    container->ExcludeComponentState(csDesigning);
+    EXPECT_TRUE(container->HasFocus());
+
+    other->SetFocus();
+    App->ProcessMessages();
+    EXPECT_FALSE(container->HasFocus());
+    // Its own window focused, with no inner control.
+    auto* plain = MakeContainer(false, 10, 100);
+    plain->SetFocus();
+    App->ProcessMessages();
+    ASSERT_EQ(GetFocus(), plain->GetHandle());
+    EXPECT_TRUE(plain->HasFocus());
 }

@@ -286,3 +286,35 @@ TEST_F(qzContainerPopupTest, NestedPopupsBelongToTheirOwnersPopupTree) {
     Click(Other, 5, 5);
     EXPECT_TRUE(GetOpenPopupWindows().empty());
 }
+
+TEST_F(qzContainerPopupTest, WindowStylesFollowFocusTakingAndTheOwnersTopmostForm) {
+    struct Case {
+        bool TakesFocus, TopMostWithOwner, FormTopmost;
+        bool Topmost;
+    };
+    const Case cases[] = {
+        {true, false, false, false}, {true, false, true, false}, {true, true, false, false},
+        {true, true, true, true},    {false, false, false, true},
+    };
+    const LONG formExStyle = GetWindowLongA(Form->GetHandle(), GWL_EXSTYLE);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.TakesFocus) + std::to_string(c.TopMostWithOwner) +
+                     std::to_string(c.FormTopmost));
+        SetWindowLongA(Form->GetHandle(), GWL_EXSTYLE,
+                       c.FormTopmost ? formExStyle | WS_EX_TOPMOST : formExStyle & ~LONG(WS_EX_TOPMOST));
+        auto* popup = MakePopup(Owner, c.TakesFocus);
+        popup->SetTopMostWithOwner(c.TopMostWithOwner);
+        const HWND window = popup->GetHandle();
+        const DWORD style = DWORD(GetWindowLongA(window, GWL_STYLE));
+        const DWORD exStyle = DWORD(GetWindowLongA(window, GWL_EXSTYLE));
+        EXPECT_TRUE(style & WS_POPUP);
+        EXPECT_FALSE(style & WS_CHILD);
+        EXPECT_TRUE(style & WS_CLIPCHILDREN);
+        EXPECT_EQ(c.Topmost, (exStyle & WS_EX_TOPMOST) != 0);
+        EXPECT_EQ(!c.TakesFocus, (exStyle & WS_EX_TOOLWINDOW) != 0);
+        // Owned by the owner control's form: it stays above it and goes with it.
+        EXPECT_EQ(Form->GetHandle(), GetWindow(window, GW_OWNER));
+        delete popup;
+    }
+    SetWindowLongA(Form->GetHandle(), GWL_EXSTYLE, formExStyle);
+}

@@ -11,6 +11,7 @@
 #include "platform/classlib/Menus.h"
 #include "platform/runtime/Clock.h"
 #include "platform/winapi/WinBackendInterface.h"
+#include "platform/winapi/WinMonitor.h"
 #include "suite/foundation/qzContainer.h"
 #include "tests/support/FormFixture.h"
 
@@ -130,6 +131,33 @@ TEST_F(qzInnerListBoxTest, OverlayBarsLieOnlyOverNativeBars) {
     App->ProcessMessages();
     EXPECT_EQ(vert->GetPosition(), 10);
     EXPECT_EQ(vert->GetMax(), 39);
+}
+
+TEST_F(qzInnerListBoxTest, NoOverlayBarsWhenScrollBarInformationIsUnbound) {
+    struct Unbound {
+        Unbound() {
+            ContainerUnitFinalize(); // forget what was bound
+            WinSetScrollBarInfoExported(false);
+        }
+        ~Unbound() {
+            WinSetScrollBarInfoExported(true);
+            ContainerUnitFinalize();
+        }
+    } unbound;
+    ASSERT_FALSE(IsScrollBarInfoAvailable());
+    SCROLLBARINFO info{};
+    EXPECT_FALSE(QueryScrollBarInfo(Form->GetHandle(), OBJID_VSCROLL, info));
+    std::vector<String> items;
+    for (int i = 0; i < 40; ++i) items.push_back("item " + std::to_string(i));
+    auto* list = MakeList(items, 80);
+    list->SetTopIndex(10);
+    App->ProcessMessages();
+    // The native bar is there; nothing is laid over it and no corner is painted.
+    EXPECT_TRUE(GetWindowLongA(list->GetHandle(), GWL_STYLE) & WS_VSCROLL);
+    for (TqzScrollBar* bar : {list->GetVScrollBar(), list->GetHScrollBar()})
+        EXPECT_TRUE(bar == nullptr || !bar->GetVisible());
+    const TRect grip = list->GetSizeGripRect();
+    EXPECT_TRUE(grip.right <= grip.left);
 }
 
 TEST_F(qzInnerListBoxTest, AHostingContainerGetsKeysPressesAndTab) {
