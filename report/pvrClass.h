@@ -562,6 +562,24 @@ private:
     std::unique_ptr<TStringList> FFieldMap;
 };
 
+// The base of database connections: nine operations without effect, for connection classes to
+// give meaning to.
+class TpvrCustomDatabase : public TpvrDialogComponent {
+    KOV_CLASS(TpvrCustomDatabase, TpvrDialogComponent)
+public:
+    using TpvrDialogComponent::TpvrDialogComponent;
+
+    virtual void Connect() {}
+    virtual void Disconnect() {}
+    virtual void StartTransaction() {}
+    virtual void Commit() {}
+    virtual bool GetConnected() { return false; }
+    virtual String GetConnectionString() { return String(); }
+    virtual Integer GetTransactionLevel() { return 0; }
+    virtual Integer GetTimeout() { return 0; }
+    virtual void Rollback() {}
+};
+
 // The data sources a report may use, stored with it as "Datasets".
 class TpvrDataSetItem : public TCollectionItem {
     KOV_CLASS(TpvrDataSetItem, TCollectionItem)
@@ -599,6 +617,11 @@ public:
 // Every data source alive, in creation order, for resolving names.
 class TpvrGlobalDataSetList {
 public:
+    TpvrGlobalDataSetList() = default;
+    TpvrGlobalDataSetList(const TpvrGlobalDataSetList&) = delete;
+    TpvrGlobalDataSetList& operator=(const TpvrGlobalDataSetList&) = delete;
+    ~TpvrGlobalDataSetList();
+
     void Lock();
     void Unlock();
     // The first data source of that user name (ignoring case) that belongs to no other report;

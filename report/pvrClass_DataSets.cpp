@@ -16,6 +16,8 @@ TpvrGlobalDataSetList* GlobalDataSetList() {
     return list;
 }
 
+TpvrGlobalDataSetList::~TpvrGlobalDataSetList() { delete FLock; }
+
 void TpvrGlobalDataSetList::Lock() {
     if (FShutDown) return;
     if (!FLock) FLock = new TCriticalSection();
