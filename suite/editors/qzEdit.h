@@ -36,6 +36,14 @@ class TqzCustomEditViewData;
 class TqzCustomEditViewInfo;
 class TqzEditRepository;
 class TqzEditRepositoryItem;
+class TqzCustomEditStyle;
+struct TqzEditSizeParameters;
+
+// Class references of the view: the factories of view datas and view infos.
+using TqzCustomEditViewDataClass = TqzCustomEditViewData* (*)(TqzCustomEditProperties* properties,
+                                                               TqzCustomEditStyle* style, bool isInplace);
+// A container view info factory that makes a TqzCustomEditViewInfo (or a descendant).
+using TqzCustomEditViewInfoClass = TqzContainerViewInfo* (*)();
 
 // ---- Shared types ----------------------------------------------------------------------------
 
@@ -504,6 +512,14 @@ public:
     // ReadOnly assigned false: true; ReadOnly true: false; else the provider's CanModifyValue.
     bool CanModify();
     bool IsFormattingFromSourceWhileIdle();
+    // The size an editor of these properties needs for the value, measured through a view data
+    // made for the style and the in-place flag.
+    void GetEditSize(TqzCanvas* canvas, TqzCustomEditStyle* style, bool isInplace, const Variant& editValue,
+                     const TqzEditSizeParameters& sizeParameters, TSize& size);
+    // The editor's OnValidate handlers (its own properties' first, then its repository item's),
+    // when it has one; an error that left the text as it was puts the editor's display text
+    // into displayValue.
+    void RunValidateHandlers(Variant& displayValue, String& errorText, bool& error, TqzCustomEdit* editor);
 
     // ---- Virtual operations ----
     // The public alignment changed: into the stored one, then Changed.
@@ -524,6 +540,11 @@ public:
     virtual bool ComparesEditValues() { return false; }
     // The style class of the editor (a factory, as the container's).
     virtual TqzContainerStyleClass GetStyleClass() const { return &TqzEditStyle::CreateInstance; }
+    // The view data and view info classes of this kind of editor.
+    virtual TqzCustomEditViewDataClass GetViewDataClass() const;
+    virtual TqzCustomEditViewInfoClass GetViewInfoClass() const;
+    // A view data of GetViewDataClass for these properties; the caller owns it.
+    virtual TqzCustomEditViewData* CreateViewData(TqzCustomEditStyle* style, bool isInplace, bool isPreview = false);
     // Nothing while changes are locked or the owning component is going; else the owner's
     // change handler.
     virtual void Changed();

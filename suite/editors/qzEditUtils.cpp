@@ -221,6 +221,24 @@ Integer NativeInnerEditHeightCorrection(TqzCustomEditProperties* properties, boo
     return inplace && properties && properties->GetButtons()->GetCount() > 0 ? 1 : 0;
 }
 
+Integer EditButtonVerticalFrame(TqzCanvas* canvas, TqzCustomEditViewInfo* viewInfo) {
+    if (viewInfo->NativeStyle) {
+        if (HTHEME theme = OpenThemeForType(ttButton)) {
+            const TRect box = MakeRect(0, 0, 100, 100);
+            TRect content = box;
+            UxGetThemeBackgroundContentRect(theme, canvas ? canvas->DeviceContext() : nullptr, 1, 1, &box, &content);
+            return (content.top - box.top) + (box.bottom - content.bottom);
+        }
+    }
+    if (viewInfo->GetButtonCount() == 0) return EditButtonVerticalFrames[0];
+    return EditButtonVerticalFrames[std::min<Integer>(viewInfo->GetButtonInfo(0)->Data.Style, 6)];
+}
+
+bool EditHasShadow(TqzCustomEditViewData* viewData) {
+    TqzCustomEditStyle* style = viewData->GetStyle();
+    return style->GetShadow() && !TqzCustomEditViewData::UsesNativeStyle(style->GetLookAndFeel());
+}
+
 // ---- Shapes ----------------------------------------------------------------------------------
 
 TSize CalculateArrowSize(const TSize& buttonSize, Integer direction) {

@@ -52,6 +52,11 @@ void CalcButtonThemeInfo(TqzEditButtonViewInfo* viewInfo);
 Integer GetEditButtonWidth(TqzCanvas* canvas, TqzEditButtonViewInfo* viewInfo);
 // 1 in place when the properties have a button, else 0.
 Integer NativeInnerEditHeightCorrection(TqzCustomEditProperties* properties, bool inplace);
+// The extra vertical frame of the buttons: the native button's content margins, else by the
+// first button's style.
+Integer EditButtonVerticalFrame(TqzCanvas* canvas, TqzCustomEditViewInfo* viewInfo);
+// The style's Shadow is on and the look is not native.
+bool EditHasShadow(TqzCustomEditViewData* viewData);
 
 // ---- Shapes ----------------------------------------------------------------------------------
 
