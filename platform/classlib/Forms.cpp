@@ -710,18 +710,20 @@ Integer TCustomForm::ShowModal() {
     TLivenessToken alive = LivenessToken();
     Integer result = mrNone;
     try {
+        // Cleared before showing: a result set while the form shows (by OnShow or OnActivate)
+        // ends the loop, as one set later does.
+        FModalResult = mrNone;
         Show();
         try {
             SendMessageA(self, CM_ACTIVATE, 0, 0);
-            FModalResult = mrNone;
-            do {
-                Application->HandleMessage();
-                if (!alive) break;
+            while (alive) {
                 if (Application->GetTerminated())
                     FModalResult = mrCancel;
                 else if (FModalResult != mrNone)
                     CloseModal();
-            } while (alive && FModalResult == mrNone);
+                if (FModalResult != mrNone) break;
+                Application->HandleMessage();
+            }
             if (alive) {
                 result = FModalResult;
                 SendMessageA(self, CM_DEACTIVATE, 0, 0);
