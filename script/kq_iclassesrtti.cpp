@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/classlib/Forms.h"
 #include "platform/runtime/Collections.h"
 #include "platform/runtime/Components.h"
 #include "platform/runtime/Exceptions.h"
@@ -37,6 +38,22 @@ template <class T> T* ObjArgAs(TkqMethodHelper* caller, Integer i) {
 }
 String StrArg(TkqMethodHelper* caller, Integer i) { return VarToStr(caller->GetParam(i)); }
 Integer IntArg(TkqMethodHelper* caller, Integer i) { return caller->GetParam(i).AsInteger(); }
+
+// A component of `cls` with its after-construction step run: a form or data module reads its
+// definition and runs OnCreate there, and until then a form keeps Visible to itself.
+TObject* CreateComponent(TClass cls, TComponent* owner) {
+    TObject* object = cls->Create(owner);
+    try {
+        if (auto* form = dynamic_cast<TCustomForm*>(object))
+            form->AfterConstruction();
+        else if (auto* module = dynamic_cast<TDataModule*>(object))
+            module->AfterConstruction();
+    } catch (...) {
+        delete object;
+        throw;
+    }
+    return object;
+}
 
 Variant CallStreamMethod(TStream* stream, const String& name, TkqMethodHelper* caller) {
     if (name == "READ") {
@@ -265,7 +282,7 @@ Variant TkqClassesRTTIFunctions::CallMethod(TObject* Instance, TClass ClassRef, 
     } else if (ClassRef == TComponent::StaticClass()) {
         if (name == "CREATE")
             return ObjectToVariant(
-                ConstructedClass(Instance, ClassRef)->Create(ObjArgAs<TComponent>(Caller, 0)));
+                CreateComponent(ConstructedClass(Instance, ClassRef), ObjArgAs<TComponent>(Caller, 0)));
     } else if (ClassRef == TkqXMLItem::StaticClass()) {
         if (name == "CREATE") return ObjectToVariant(ConstructedClass(Instance, ClassRef)->Create(nullptr));
         auto* item = As<TkqXMLItem>(Instance);
