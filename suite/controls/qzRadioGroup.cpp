@@ -414,34 +414,12 @@ void TqzRadioButton::DoContextPopup(POINT mousePos, bool& handled) {
     const TLivenessToken alive = LivenessToken();
     TRadioButton::DoContextPopup(mousePos, handled);
     if (!alive || handled) return;
-    POINT p = mousePos.x == -1 && mousePos.y == -1 ? POINT{0, 0} : mousePos;
-    p = ClientToScreen(p);
+    const POINT p = ContextPopupScreenPoint(this, mousePos);
     handled = ShowPopupMenu(FPopupMenu, p.x, p.y);
 }
 
 void TqzRadioButton::WMContextMenu(TWMContextMenu& message) {
-    if (message.Result != 0) return;
-    TMessage plain{message.Msg, WPARAM(message.hWnd), MAKELPARAM(WORD(message.XPos), WORD(message.YPos)), 0};
-    if (!GetComponentState().Contains(csDesigning)) {
-        POINT p{message.XPos, message.YPos};
-        if (!(p.x == -1 && p.y == -1)) {
-            p = ScreenToClient(p);
-            const RECT r = GetClientRect();
-            if (!(p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom)) {
-                DefaultHandler(&plain);
-                message.Result = plain.Result;
-                return;
-            }
-        }
-        bool handled = false;
-        DoContextPopup(p, handled);
-        if (handled) {
-            message.Result = 1;
-            return;
-        }
-    }
-    DefaultHandler(&plain);
-    message.Result = plain.Result;
+    HandleContextMenuMessage(this, message, [this](POINT p, bool& handled) { DoContextPopup(p, handled); });
 }
 
 KOV_MESSAGE_MAP(TqzRadioButton) {

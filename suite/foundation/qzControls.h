@@ -13,6 +13,7 @@
 // TqzPopupWindow is the borderless, stay-on-top form the suite's drop-downs are built on.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -595,6 +596,16 @@ private:
 Integer CalcPopupMenuHeight(TComponent* popupMenu);
 bool IsPopupMenuShortCut(TComponent* popupMenu, TWMKey& message);
 bool ShowPopupMenuAt(TControl* control, TComponent* popupMenu, Integer x, Integer y);
+// WM_CONTEXTMENU for a control that shows a popup menu of its own. A message already answered is
+// left alone. Outside designing, a mouse point outside the client area goes to the window's
+// default handling; otherwise contextPopup (the control's context-popup handling, given the
+// client point, or (-1, -1) from the keyboard, and the handled flag) runs, and a handled message
+// answers 1. What is left goes to the default handling unless the control was freed meanwhile.
+void HandleContextMenuMessage(TWinControl* control, TWMContextMenu& message,
+                              const std::function<void(POINT, bool&)>& contextPopup);
+// Where a control's context popup opens, in screen coordinates: the client point, or the
+// client origin for the keyboard's (-1, -1).
+POINT ContextPopupScreenPoint(TControl* control, POINT clientPos);
 // The work area of the monitor nearest to the point (the desktop work area without the monitor
 // functions).
 TRect GetMonitorWorkArea(const TPoint& point);

@@ -543,6 +543,38 @@ bool ShowPopupMenuAt(TControl* control, TComponent* popupMenu, Integer x, Intege
     return true;
 }
 
+void HandleContextMenuMessage(TWinControl* control, TWMContextMenu& message,
+                              const std::function<void(POINT, bool&)>& contextPopup) {
+    if (message.Result != 0) return;
+    TMessage plain{message.Msg, WPARAM(message.hWnd), MAKELPARAM(WORD(message.XPos), WORD(message.YPos)), 0};
+    if (!control->GetComponentState().Contains(csDesigning)) {
+        POINT p{message.XPos, message.YPos};
+        bool inside = true;
+        if (!(p.x == -1 && p.y == -1)) {
+            p = control->ScreenToClient(p);
+            const RECT r = control->GetClientRect();
+            inside = p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+        }
+        if (inside) {
+            const TLivenessToken alive = control->LivenessToken();
+            bool handled = false;
+            contextPopup(p, handled);
+            if (handled) {
+                message.Result = 1;
+                return;
+            }
+            if (!alive) return;
+        }
+    }
+    control->DefaultHandler(&plain);
+    message.Result = plain.Result;
+}
+
+POINT ContextPopupScreenPoint(TControl* control, POINT clientPos) {
+    if (clientPos.x == -1 && clientPos.y == -1) clientPos = POINT{0, 0};
+    return control->ClientToScreen(clientPos);
+}
+
 // ---- Monitors and helpers ------------------------------------------------------------------------
 
 TRect GetMonitorWorkArea(const TPoint& point) {

@@ -20,6 +20,7 @@
 #include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinOwnerDraw.h"
 #include "suite/controls/qzButtons.h"
+#include "suite/controls/qzRadioGroup.h"
 #include "suite/foundation/ybThemeManager.h"
 #include "suite/foundation/ybUxTheme.h"
 #include "tests/support/FormFixture.h"
@@ -426,7 +427,7 @@ TEST_F(Button, TheMenuOpensAboveWhenTheWorkAreaEndsAndFlipsItsAlignmentAtTheEdge
     // The menu's top lies its computed height and two pixels above the button.
     EXPECT_EQ(top.y - 2 - menuHeight, where.top);
     EXPECT_LT(where.top, top.y);
-    EXPECT_EQ(paLeft, during); // the button's alignment
+    EXPECT_EQ(paLeft, during);                 // the button's alignment
     EXPECT_EQ(paCenter, menu->GetAlignment()); // restored
 
     // Left of the work area's left edge: aligned right during the popup.
@@ -524,6 +525,8 @@ TEST_F(Button, AnActionWithAnImageGivesAnEmptyGlyphItsImage) {
 }
 
 // Every button kind in every painter and state, for the eye: build/test-artifacts/ControlsButtons.png.
+// Below the buttons, the radio button checked and unchecked with the glyph on either side (its
+// "default" column is its normal state: a radio button has no default look).
 TEST_F(ButtonThemed, PictureSheet) {
     auto glyphStrip = std::make_unique<TBitmap>();
     glyphStrip->SetSize(48, 16);
@@ -548,22 +551,34 @@ TEST_F(ButtonThemed, PictureSheet) {
         TButtonLayout Layout;
     };
     const Variant variants[] = {
-        {"Plain", qzbkStandard, nullptr, blGlyphLeft},    {"Menu", qzbkDropDown, nullptr, blGlyphLeft},
-        {"Split", qzbkDropDownButton, nullptr, blGlyphLeft}, {"Left", qzbkStandard, oneColumn.get(), blGlyphLeft},
-        {"Right", qzbkStandard, glyphStrip.get(), blGlyphRight}, {"Top", qzbkStandard, glyphStrip.get(), blGlyphTop},
+        {"Plain", qzbkStandard, nullptr, blGlyphLeft},
+        {"Menu", qzbkDropDown, nullptr, blGlyphLeft},
+        {"Split", qzbkDropDownButton, nullptr, blGlyphLeft},
+        {"Left", qzbkStandard, oneColumn.get(), blGlyphLeft},
+        {"Right", qzbkStandard, glyphStrip.get(), blGlyphRight},
+        {"Top", qzbkStandard, glyphStrip.get(), blGlyphTop},
         {"Bottom", qzbkStandard, oneColumn.get(), blGlyphBottom},
     };
     struct Look {
         TqzLookAndFeelKind Kind;
         bool Native;
     };
-    const Look looks[] = {{lfFlat, false}, {lfStandard, false}, {lfUltraFlat, false}, {lfOffice11, false},
-                          {lfStandard, true}};
+    const Look looks[] = {
+        {lfFlat, false}, {lfStandard, false}, {lfUltraFlat, false}, {lfOffice11, false}, {lfStandard, true}};
     // Normal, default, hot, pressed, focused, disabled.
     const int states = 6;
     const int cellW = 84, cellH = 46;
+    struct RadioVariant {
+        const char* Caption;
+        bool Checked;
+        TLeftRight Alignment;
+    };
+    const RadioVariant radios[] = {{"Checked", true, taRightJustify},
+                                   {"Unchecked", false, taRightJustify},
+                                   {"Checked", true, taLeftJustify},
+                                   {"Unchecked", false, taLeftJustify}};
     const int width = states * cellW * int(std::size(looks));
-    const int height = int(std::size(variants)) * cellH;
+    const int height = int(std::size(variants) + std::size(radios)) * cellH;
     TBitmap sheet;
     sheet.SetSize(width, height);
     sheet.GetCanvas()->GetBrush()->SetColor(clWhite);
@@ -597,21 +612,69 @@ TEST_F(ButtonThemed, PictureSheet) {
                 Btn->Perform(CN_DRAWITEM, 0, LPARAM(&item));
                 if (s == 2) Btn->MouseLeave();
                 const int x = (l * states + s) * cellW + 2;
-                sheet.GetCanvas()->CopyRect(TRect{x, v * cellH + 2, x + Btn->GetWidth(), v * cellH + 2 + Btn->GetHeight()},
-                                            cell.GetCanvas(), TRect{0, 0, Btn->GetWidth(), Btn->GetHeight()});
+                sheet.GetCanvas()->CopyRect(
+                    TRect{x, v * cellH + 2, x + Btn->GetWidth(), v * cellH + 2 + Btn->GetHeight()},
+                    cell.GetCanvas(), TRect{0, 0, Btn->GetWidth(), Btn->GetHeight()});
             }
         }
     }
+
+    Btn->SetEnabled(true);                                     // takes the focus from the radio button
+    Fake->SetPartSize("Button", 2, -1, TS_TRUE, SIZE{13, 13}); // the themed radio glyph
+    auto* radio = new TqzRadioButton(Form);
+    radio->SetParent(Form);
+    radio->SetBounds(10, 60, 80, 17);
+    App->ProcessMessages();
+    for (int v = 0; v < int(std::size(radios)); ++v) {
+        const RadioVariant& variant = radios[std::size_t(v)];
+        radio->SetCaption(variant.Caption);
+        radio->SetAlignment(variant.Alignment);
+        for (int l = 0; l < int(std::size(looks)); ++l) {
+            radio->GetLookAndFeel()->SetKind(looks[std::size_t(l)].Kind);
+            radio->GetLookAndFeel()->SetNativeStyle(looks[std::size_t(l)].Native);
+            for (int s = 0; s < states; ++s) {
+                radio->SetEnabled(s != 5);
+                // Entering checks a radio button: the check is set after the focus.
+                (s == 4 ? static_cast<TWinControl*>(radio) : Btn)->SetFocus();
+                App->ProcessMessages();
+                radio->SetChecked(variant.Checked);
+                if (s == 2) radio->UpdateState(0, TShiftState{}, TPoint{5, 5});
+                if (s == 3) {
+                    SetCapture(radio->GetHandle());
+                    radio->UpdateState(1, TShiftState{ssLeft}, TPoint{5, 5});
+                }
+                TBitmap cell;
+                cell.SetSize(radio->GetWidth(), radio->GetHeight());
+                DRAWITEMSTRUCT item{};
+                item.CtlType = ODT_BUTTON;
+                item.hwndItem = radio->GetHandle();
+                item.hDC = cell.GetCanvas()->GetHandle();
+                item.rcItem = RECT{0, 0, radio->GetWidth(), radio->GetHeight()};
+                radio->Perform(CN_DRAWITEM, 0, LPARAM(&item));
+                if (s == 3) ReleaseCapture();
+                radio->UpdateState(0, TShiftState{}, TPoint{-1, -1});
+                const int x = (l * states + s) * cellW + 2;
+                const int y = (int(std::size(variants)) + v) * cellH + 14;
+                sheet.GetCanvas()->CopyRect(TRect{x, y, x + radio->GetWidth(), y + radio->GetHeight()},
+                                            cell.GetCanvas(),
+                                            TRect{0, 0, radio->GetWidth(), radio->GetHeight()});
+            }
+        }
+    }
+
     std::vector<std::uint32_t> pixels;
     pixels.reserve(std::size_t(width) * std::size_t(height));
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const TColor c = ColorToRGB(sheet.GetCanvas()->GetPixels(x, y));
-            pixels.push_back((std::uint32_t(GetRValue(c)) << 16) | (std::uint32_t(GetGValue(c)) << 8) | GetBValue(c));
+            pixels.push_back((std::uint32_t(GetRValue(c)) << 16) | (std::uint32_t(GetGValue(c)) << 8) |
+                             GetBValue(c));
         }
     testsupport::WritePng(testsupport::ArtifactPath("ControlsButtons.png"), width, height, pixels);
     // The sheet holds something of each cell: the faces differ from the white ground.
     EXPECT_NE(ColorToRGB(clWhite), ColorToRGB(sheet.GetCanvas()->GetPixels(10, 20)));
+    EXPECT_NE(ColorToRGB(clWhite),
+              ColorToRGB(sheet.GetCanvas()->GetPixels(10, int(std::size(variants)) * cellH + 14 + 8)));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // A window definition with suite radio buttons as the application stores them (two pairs, one in
-// a group box, native style) loads, paints by itself and is clicked by mouse, and reports Checked.
+// a group box, native style) loads, paints by itself, is clicked by mouse and by keys, and
+// reports Checked.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -87,8 +88,12 @@ TEST(RadioButtonForm, AStoredDefinitionLoadsPaintsClicksAndReportsChecked) {
     EXPECT_TRUE(formFirst->GetChecked());
     EXPECT_FALSE(formSecond->GetChecked());
     EXPECT_TRUE(formSecond->GetLookAndFeel()->GetNativeStyle());
-    // Without visual styles the native style is not usable: the classic painter draws.
+    // Without visual styles the native style is not usable: the classic painter of the default
+    // kind, ultra-flat, draws.
     EXPECT_FALSE(formSecond->IsNativeStyle());
+    EXPECT_EQ(lfUltraFlat, formSecond->GetLookAndFeel()->GetKind());
+    EXPECT_EQ(LookAndFeelPainterClassOf(lfUltraFlat),
+              formSecond->GetLookAndFeel()->PainterForThemeType(ttButton));
 
     form->Show();
     app->ProcessMessages();
@@ -107,6 +112,28 @@ TEST(RadioButtonForm, AStoredDefinitionLoadsPaintsClicksAndReportsChecked) {
     EXPECT_TRUE(formSecond->GetChecked());
     EXPECT_FALSE(formFirst->GetChecked());
     EXPECT_TRUE(boxFirst->GetChecked());
+    ASSERT_TRUE(formSecond->Focused());
+
+    // By keys: an arrow moves within the pair and checks where it lands; Tab goes to the
+    // other pair's checked button (an unchecked radio button is no tab stop).
+    auto press = [&](UINT key) {
+        WinInputKey(key, false, true);
+        WinInputKey(key, false, false);
+        app->ProcessMessages();
+    };
+    press(VK_UP);
+    EXPECT_TRUE(formFirst->Focused());
+    EXPECT_TRUE(formFirst->GetChecked());
+    EXPECT_FALSE(formSecond->GetChecked());
+    press(VK_TAB);
+    EXPECT_TRUE(boxFirst->Focused());
+    EXPECT_TRUE(boxFirst->GetChecked());
+    press(VK_DOWN);
+    EXPECT_TRUE(boxSecond->Focused());
+    EXPECT_TRUE(boxSecond->GetChecked());
+    EXPECT_FALSE(boxFirst->GetChecked());
+    EXPECT_TRUE(formFirst->GetChecked()); // the other pair keeps its choice
+    EXPECT_FALSE(formSecond->GetChecked());
 
     form.reset();
     app.reset();
