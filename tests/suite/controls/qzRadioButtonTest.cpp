@@ -170,6 +170,21 @@ TEST_F(RadioButton, EnteringAnUncheckedButtonChecksItWithOneClick) {
     EXPECT_TRUE(Second->GetChecked());
     EXPECT_FALSE(First->GetChecked());
     EXPECT_EQ(1, Count.Clicks);
+
+    // By Tab, onto an unchecked button that is a tab stop.
+    First->SetFocus();
+    App->ProcessMessages();
+    EXPECT_EQ(2, Count.Clicks);
+    Second->SetChecked(false);
+    Second->SetTabStop(true);
+    Count.Clicks = 0;
+    WinInputKey(VK_TAB, false, true);
+    WinInputKey(VK_TAB, false, false);
+    App->ProcessMessages();
+    ASSERT_TRUE(Second->Focused());
+    EXPECT_TRUE(Second->GetChecked());
+    EXPECT_FALSE(First->GetChecked());
+    EXPECT_EQ(1, Count.Clicks);
 }
 
 TEST_F(RadioButton, CaptionMarginsByLookWrapAndAlignment) {
