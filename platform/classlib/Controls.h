@@ -861,6 +861,10 @@ public:
     virtual bool SetFocusedControl(TWinControl* control);
     // Called on the root by a control's SetFocus: the base focuses the control's window.
     virtual void FocusControl(TWinControl* control);
+    // Called on the root when `control` (with its children) leaves the tree or can no longer
+    // hold the focus: the root forgets it as its focused control. A form also moves its active
+    // control to the control's parent.
+    virtual void DefocusControl(TWinControl* control, bool removing);
     // The control of this tree that has the focus (as told to SetFocusedControl).
     TWinControl* GetFocusedControl() const { return FFocusedControl; }
 

@@ -429,6 +429,11 @@ void TWinControl::RemoveControl(TControl* control) {
     if (control == nullptr || control->FParent != this) return;
     Perform(CM_CONTROLCHANGE, WPARAM(control), 0);
     if (auto* win = dynamic_cast<TWinControl*>(control)) {
+        // The root (a form) may hold the leaving control, or one inside it, as its focused or
+        // active control although it is not the root's direct child.
+        if (TWinControl* root = GetParentFormControl(this);
+            root != nullptr && !root->GetComponentState().Contains(csDestroying))
+            root->DefocusControl(win, true);
         if (win->FHandle != nullptr) {
             if (win->Focused() || ::IsChild(win->FHandle, GetFocus())) {
                 // The focus goes to the parent rather than nowhere.
@@ -570,6 +575,10 @@ void TWinControl::Loaded() {
         FTabOrderPending = -1;
     }
     Realign();
+}
+
+void TWinControl::DefocusControl(TWinControl* control, bool removing) {
+    if (removing && control != nullptr && control->ContainsControl(FFocusedControl)) FFocusedControl = nullptr;
 }
 
 void TWinControl::Notification(TComponent* component, TOperation operation) {

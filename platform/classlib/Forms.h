@@ -281,7 +281,7 @@ public:
     // cannot take the focus while the form shows.
     void SetActiveControl(TWinControl* control);
     // Takes the focus away from `control` (and its children), to the form or its parent.
-    void DefocusControl(TWinControl* control, bool removing);
+    void DefocusControl(TWinControl* control, bool removing) override;
     // Makes `control` the active control, focusing it when the form is active.
     void FocusControl(TWinControl* control) override;
     // The focus moved to `control` inside this form: OnExit/OnEnter (the base), ActiveControl,

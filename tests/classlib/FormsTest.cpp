@@ -235,6 +235,58 @@ TEST_F(FormsTest, TabAndShiftTabWalkTheTabOrder) {
 
 namespace {
 
+// A focused control deep inside a panel, owned by nobody the form knows, is freed: the form,
+// the panel and the screen must forget it, and the focus may go on to another control.
+TEST_F(FormsTest, FreeingAFocusedNestedControlLeavesNoStalePointer) {
+    TForm* form = TForm::CreateNew(nullptr);
+    auto* panel = new TKeyBox(form);
+    panel->SetParent(form);
+    panel->SetBounds(0, 0, 200, 100);
+    auto* inner = new TKeyBox(nullptr);
+    inner->SetParent(panel);
+    inner->SetBounds(10, 10, 50, 20);
+    inner->SetTabStop(true);
+    auto* other = new TKeyBox(form);
+    other->SetParent(form);
+    other->SetBounds(10, 120, 50, 20);
+    other->SetTabStop(true);
+    form->Show();
+    inner->SetFocus();
+    App->ProcessMessages();
+    ASSERT_EQ(form->GetActiveControl(), inner);
+    ASSERT_EQ(Screen->GetActiveControl(), inner);
+
+    delete inner;
+    EXPECT_NE(form->GetActiveControl(), static_cast<TWinControl*>(inner));
+    EXPECT_NE(form->GetFocusedControl(), static_cast<TWinControl*>(inner));
+    EXPECT_NE(Screen->GetActiveControl(), static_cast<TWinControl*>(inner));
+    EXPECT_EQ(panel->GetFocusedControl(), nullptr);
+
+    other->SetFocus();
+    App->ProcessMessages();
+    EXPECT_EQ(form->GetActiveControl(), other);
+    EXPECT_EQ(Screen->GetActiveControl(), other);
+    delete form;
+}
+
+// The same before the form is shown: the active control was only chosen, never focused.
+TEST_F(FormsTest, FreeingTheChosenActiveControlOfAHiddenFormForgetsIt) {
+    TForm* form = TForm::CreateNew(nullptr);
+    auto* panel = new TKeyBox(form);
+    panel->SetParent(form);
+    auto* inner = new TKeyBox(nullptr);
+    inner->SetParent(panel);
+    inner->SetTabStop(true);
+    form->SetActiveControl(inner);
+    ASSERT_EQ(form->GetActiveControl(), inner);
+    delete inner;
+    EXPECT_NE(form->GetActiveControl(), static_cast<TWinControl*>(inner));
+    EXPECT_NE(form->GetFocusedControl(), static_cast<TWinControl*>(inner));
+    form->Show();
+    App->ProcessMessages();
+    delete form;
+}
+
 class TTestFrame : public TForm {
     KOV_CLASS(TTestFrame, TForm)
 public:
