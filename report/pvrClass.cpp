@@ -207,7 +207,8 @@ TpvrComponent::TDesignScope::~TDesignScope() {
     DesignFlags = FOldFlags;
 }
 
-TpvrDesignFlags TpvrComponent::CurrentDesignFlags() { return DesignActive ? DesignFlags : 0; }
+// Still answered after the base constructor has run, so that the view asked for can read its kind.
+TpvrDesignFlags TpvrComponent::CurrentDesignFlags() { return DesignFlags; }
 
 TpvrComponent::TpvrComponent(TComponent* owner) : TComponent(OwnerFor(owner)) {
     IsDesigning = DesignActive;
