@@ -27,6 +27,7 @@ class TCustomIniFile;
 class TTimer;
 class TThread;
 class TkqScript;
+class TkqCustomVariable;
 class TpvrReport;
 class TpvrPage;
 class TpvrReportPage;
@@ -676,7 +677,14 @@ public:
     bool Vertical = false;
     Integer EngineIndex = -1;
 
+    // Run-time links the engine builds before a run: a data band's detail bands (data bands of
+    // the next level); on the first group header of a run, the group headers of that run.
     TList* GetEngineList() const { return FEngineList.get(); }
+    // A data band's header and footer, a group header's footer.
+    TpvrBand* HeaderBand = nullptr;
+    TpvrBand* FooterBand = nullptr;
+    // A data band's first group header.
+    TpvrBand* FirstGroup = nullptr;
 
 private:
     TpvrChild* FChild = nullptr;
@@ -927,6 +935,7 @@ public:
     String OnBeforePrint;
     String OnManualBuild;
 
+    // The first-level horizontal data bands (1) and vertical data bands (2), linked by the engine.
     TList* GetEngineList1() const { return FEngineList1.get(); }
     TList* GetEngineList2() const { return FEngineList2.get(); }
 
@@ -997,6 +1006,84 @@ private:
     String FCaption;
     TColor FColor = clBtnFace;
     TpvrDialogForm* FForm = nullptr;
+};
+
+// ---- Expressions -------------------------------------------------------------------------------
+
+// Compiles each expression text once into a function of a script of its own and calls it. The
+// texts are compared with their case: 'abc' and 'ABC' are different expressions.
+class TpvrExpressionCache : public TObject {
+    KOV_CLASS(TpvrExpressionCache, TObject)
+public:
+    explicit TpvrExpressionCache(TkqScript* ownerScript);
+    ~TpvrExpressionCache() override;
+
+    // The value of `expression`, with `script` as the parent of the cache's script. A text that
+    // does not compile leaves the value Null and describes the fault in `errorText`.
+    void Calc(const String& expression, String& errorText, Variant& value, TkqScript* script);
+    // Forgets every compiled expression and empties the cache's script; numbering restarts at 0.
+    void Clear();
+
+    TStringList* GetExpressions() const { return FExpressions.get(); }
+    TkqScript* GetScript() const { return FScript; }
+
+    TkqScript* OwnerScript;
+    String ScriptLanguage = "PascalScript";
+
+private:
+    std::unique_ptr<TStringList> FExpressions;
+    TkqScript* FScript = nullptr;
+    Integer FCompiled = 0;
+};
+
+// ---- The engine --------------------------------------------------------------------------------
+
+class TpvrBand;
+
+// The engine that lays out a report into prepared pages; the report's expressions read its run
+// state (start date and time, line numbers, page total) and its aggregate values.
+class TpvrCustomEngine : public TPersistent {
+    KOV_CLASS(TpvrCustomEngine, TPersistent)
+public:
+    explicit TpvrCustomEngine(TpvrReport* report);
+    ~TpvrCustomEngine() override;
+
+    virtual void EndPage() = 0;
+    virtual void NewColumn() = 0;
+    virtual void NewPage() = 0;
+    virtual void ShowBand(TpvrBand* band) = 0;
+    virtual void ShowBandOfClass(TClass bandClass) = 0;
+    virtual Extended GetFootersHeight() = 0;
+    virtual Extended FreeSpace() = 0;
+    // The value of an aggregate function for the band being shown.
+    virtual void GetAggregateValue(const String& name, const String& expression, Variant& result,
+                                   TpvrComponent* band, Integer flags) = 0;
+    virtual bool Run() = 0;
+    // Stops the run: the report is terminated, its script too.
+    void StopReport();
+
+    TList* GetNotifyList() const { return FNotifyList.get(); }
+
+    Integer CurColumn = 1;
+    Integer CurVColumn = 0;
+    Integer CurLine = 0;
+    Integer CurLineThrough = 0;
+    Extended CurX = 0;
+    Extended CurY = 0;
+    bool FinalPass = false;
+    Extended HeaderHeight = 0;
+    Extended PageHeight = 0;
+    Extended PageWidth = 0;
+    TObject* PreviewPages = nullptr;
+    TpvrReport* Report;
+    bool Running = false;
+    TDateTime StartDate = 0;
+    TDateTime StartTime = 0;
+    Integer TotalPages = 0;
+    TClosure<void(TpvrDialogPage* Page)> OnDialog;
+
+private:
+    std::unique_ptr<TList> FNotifyList;
 };
 
 // ---- The report --------------------------------------------------------------------------------
@@ -1071,6 +1158,24 @@ public:
     TStringList* GetSystemVariables() const { return FSystemVariables.get(); }
     TTimer* GetTimer() const { return FTimer; }
 
+    // ---- Expressions ----
+    // The value of an expression: a name the report answers itself, else the compiled text run
+    // with `script` (the report's script when none). A fault is added to Errors, prefixed with
+    // CurObject, and raised.
+    Variant Calc(const String& expression, TkqScript* script = nullptr);
+    // Field references, system variables, host values, report variables and the script's own
+    // symbols; True when the name was answered.
+    bool ResolveName(const String& name, Variant& value);
+    // `text` as data source user name, a full stop and a field name in double quotes.
+    void SplitFieldReference(const String& text, TpvrDataSet*& dataSet, String& field);
+    TpvrExpressionCache* GetExpressionCache() const { return FExpressionCache.get(); }
+    // Readies the report's script for a run: the report's objects, "Report", "Engine", the
+    // variable "Value" and the report functions registered, the script text compiled. False, with
+    // the compiler's fault in Errors, when it does not compile.
+    bool SetupScript();
+    // Stores the flag; True also stops the report's script.
+    void SetTerminated(bool value);
+
     bool DotMatrixReport = false;
     String IniFile = "\\Software\\Orvant";
     bool OldStyleProgress = false;
@@ -1109,10 +1214,22 @@ public:
     TComponent* ProgressForm = nullptr;
     bool ReloadingAfterRun = false;
     bool Terminated = false;
+    // The engine of a run; the expressions read its state and aggregates through it.
+    TpvrCustomEngine* Engine = nullptr;
+    // The script's "Value", found by SetupScript.
+    TkqCustomVariable* ValueVariable = nullptr;
 
 private:
     void DoClear();
     void TimerTick(TObject* sender);
+    // The report functions Get, Set, IIF and the aggregates, told apart by name.
+    Variant ReportFunction(TObject* instance, TClass classRef, const String& methodName, Variant& args);
+    Variant CallReportFunction(const String& name, Variant& args, TkqScript* callScript);
+    Variant SystemVariable(Integer index);
+
+    std::unique_ptr<TpvrExpressionCache> FExpressionCache;
+    // Report variables being evaluated, to stop a variable that refers to itself.
+    std::vector<String> FVariablesInUse;
 
     String FVersion = "3.20";
     TpvrDataSet* FDataSet = nullptr;

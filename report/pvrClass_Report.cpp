@@ -171,6 +171,7 @@ TpvrReport::TpvrReport(TComponent* owner) : TpvrComponent(owner) {
     FReportOptions->Report = this;
     IniFile = "\\Software\\Orvant";
     FScriptText = std::make_unique<TStringList>();
+    FExpressionCache = std::make_unique<TpvrExpressionCache>(FScript);
     FErrors = std::make_unique<TStringList>();
     FErrors->SetSorted(true);
     FErrors->SetDuplicates(dupIgnore);
@@ -192,6 +193,7 @@ TpvrReport::~TpvrReport() {
     Preview = nullptr;
     delete FTimer;
     FTimer = nullptr;
+    FExpressionCache.reset();
     delete FScript;
     FScript = nullptr;
 }
