@@ -9,6 +9,7 @@
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/ObjectText.h"
+#include "platform/winapi/GdiObjects.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinButton.h"
 #include "suite/controls/qzRadioGroup.h"
@@ -73,6 +74,7 @@ end
 TEST(RadioButtonForm, AStoredDefinitionLoadsPaintsClicksAndReportsChecked) {
     const TClockMode oldMode = ClockGetMode();
     ClockSetMode(TClockMode::Manual);
+    SetCursorPos(0, 0); // away from the window: nothing is hot
     auto app = std::make_unique<TApplication>(nullptr);
     auto form = std::make_unique<TForm>(nullptr);
     ReadComponentText(kDefinition, form.get(), "RadioTestForm");
@@ -100,6 +102,29 @@ TEST(RadioButtonForm, AStoredDefinitionLoadsPaintsClicksAndReportsChecked) {
     ASSERT_TRUE(formSecond->HandleAllocated());
     EXPECT_EQ(BS_OWNERDRAW, DWORD(GetWindowLongA(formSecond->GetHandle(), GWL_STYLE)) & BS_TYPEMASK);
     EXPECT_EQ(1, formSecond->GetButtonRect().left); // painted: the glyph was placed
+    // What the window shows of the unchecked button's glyph is the ultra-flat painter's image.
+    {
+        UpdateWindow(form->GetHandle());
+        GdiSurface surface;
+        ASSERT_TRUE(WinGetSurface(form->GetHandle(), surface));
+        RECT frame{};
+        GetWindowRect(form->GetHandle(), &frame);
+        const TRect glyph = formSecond->GetButtonRect();
+        TBitmap expected;
+        expected.SetSize(glyph.right - glyph.left, glyph.bottom - glyph.top);
+        TqzCanvas canvas(expected.GetCanvas());
+        SharedRadioButtonImages()->DrawImage(&canvas, 0, 0, lfUltraFlat, qzbsNormal, false, false, false,
+                                             formSecond->GetColor());
+        int differing = 0;
+        for (int y = 0; y < expected.GetHeight(); ++y)
+            for (int x = 0; x < expected.GetWidth(); ++x) {
+                const POINT at = formSecond->ClientToScreen(POINT{glyph.left + x, glyph.top + y});
+                const COLORREF shown =
+                    GdiPixelToColor(surface.Row(at.y - frame.top)[at.x - frame.left] & 0xFFFFFF);
+                if (shown != COLORREF(ColorToRGB(expected.GetCanvas()->GetPixels(x, y)))) ++differing;
+            }
+        EXPECT_EQ(0, differing);
+    }
 
     // A click checks the button and unchecks its sibling only, not the other pair's.
     const POINT p = formSecond->ClientToScreen(POINT{5, 8});
