@@ -30,8 +30,8 @@ struct TextRecord {
     }
 };
 
-// The text records of what `draw` drew on a metafile canvas.
-inline std::vector<TextRecord> RecordText(const std::function<void(TCanvas*)>& draw) {
+// Every record of what `draw` drew on a metafile canvas, copied.
+inline std::vector<std::vector<std::uint8_t>> RecordAll(const std::function<void(TCanvas*)>& draw) {
     TMetafile metafile;
     metafile.SetWidth(2000);
     metafile.SetHeight(2000);
@@ -47,6 +47,26 @@ inline std::vector<TextRecord> RecordText(const std::function<void(TCanvas*)>& d
         return 1;
     };
     EnumEnhMetaFile(nullptr, metafile.GetHandle(), collect, &records, nullptr);
+    return records;
+}
+
+// The records of one type.
+template <class T> std::vector<T> RecordsOf(const std::function<void(TCanvas*)>& draw, DWORD type) {
+    std::vector<T> out;
+    for (const auto& r : RecordAll(draw)) {
+        DWORD t = 0;
+        std::memcpy(&t, r.data(), sizeof t);
+        if (t != type || r.size() < sizeof(T)) continue;
+        T value;
+        std::memcpy(&value, r.data(), sizeof value);
+        out.push_back(value);
+    }
+    return out;
+}
+
+// The text records of what `draw` drew on a metafile canvas.
+inline std::vector<TextRecord> RecordText(const std::function<void(TCanvas*)>& draw) {
+    const std::vector<std::vector<std::uint8_t>> records = RecordAll(draw);
     std::vector<TextRecord> out;
     for (const auto& r : records) {
         DWORD type = 0;
