@@ -41,6 +41,25 @@ TColor GetHighlightBorderColor(bool office);
 // The button face of the Office11 (office) or ultra-flat painter, pressed or hot.
 TColor GetFlatButtonStateColor(bool pressed, bool office);
 
+// ---- Background and buttons ------------------------------------------------------------------
+
+// The editor's background and border (native or plain) with the buttons' visible bounds clipped
+// out (unless the first button's theme background is partially transparent), then every button.
+// nativeFrameKind picks the native frame's inner rectangle: 0 the theme's content rectangle, 1
+// the bounds less 3 up to the client rectangle's right less 1, 2 the client rectangle.
+void DrawEditBackgroundAndButtons(TqzCanvas* canvas, TqzCustomEditViewInfo* viewInfo, bool paintInner,
+                                  Integer nativeFrameKind);
+// The view info's DrawButtonFrame with the button's bounds and style; a simple button without a
+// theme part draws as a flat one while pressed or hot.
+void DrawEditButtonFrameByState(TqzCanvas* canvas, TqzCustomEditViewInfo* viewInfo, Integer index);
+// A button's frame in the style, then its content through the view info's DrawButtonContent.
+void DrawEditButtonFrame(TqzCanvas* canvas, TqzCustomEditViewInfo* viewInfo, Integer index, const TRect& bounds,
+                         TqzEditButtonStyle style);
+// A button's background (not native, not a usable glyph) in faceColor over outer, then its
+// dots, arrow, glyph or caption in content.
+void DrawEditButtonContent(TqzCanvas* canvas, TqzCustomEditViewInfo* viewInfo, Integer index, TColor faceColor,
+                           TColor contentColor, const TRect& content, const TRect& outer);
+
 // ---- Buttons ---------------------------------------------------------------------------------
 
 // The theme part, state and partial transparency of a native button (nothing native: 0, 0,

@@ -7,6 +7,7 @@
 #include "suite/editors/qzEdit.h"
 #include "suite/editors/qzEditPaintUtils.h"
 #include "suite/editors/qzEditUtils.h"
+#include "suite/foundation/ybOffice11.h"
 #include "suite/foundation/ybThemeManager.h"
 #include "suite/foundation/ybUxTheme.h"
 
@@ -84,10 +85,6 @@ TqzCustomEditStyle* TqzCustomEditViewData::NormalStyle() {
 void TqzCustomEditViewData::CalculateButtonNativeInfo(TqzEditButtonViewInfo* buttonViewInfo) {
     CalcButtonThemeInfo(buttonViewInfo);
 }
-
-TRect TqzCustomEditViewData::GetHotZone(const TRect& bounds) { return Deflated(bounds, InplaceEditOffsets); }
-
-bool TqzCustomEditViewData::HoldsMouseCapture() { return false; }
 
 Integer TqzCustomEditViewData::GetContainerState(const TRect& bounds, const TPoint& p, Integer button,
                                                  TShiftState shift, bool isMouseEvent) {
@@ -173,8 +170,6 @@ void TqzCustomEditViewData::CalculateStateAndBorder(const TRect& bounds, const T
         viewInfo->EditBorderStyle = GetEffectiveBorderStyle();
 }
 
-void TqzCustomEditViewData::UseActiveStyle() {}
-
 void TqzCustomEditViewData::Calculate(TqzCanvas* canvas, const TRect& bounds, const TPoint& p, Integer button,
                                       TShiftState shift, TqzCustomEditViewInfo* viewInfo, bool isMouseEvent) {
     shift = MousePart(shift);
@@ -238,15 +233,6 @@ void TqzCustomEditViewData::Calculate(TqzCanvas* canvas, const TRect& bounds, co
     viewInfo->PopupBorderStyle = popupBorder;
 }
 
-void TqzCustomEditViewData::CalculateEditorFlags(TqzCustomEditViewInfo* viewInfo) {
-    viewInfo->EraseBackground = false;
-    viewInfo->InnerControlVisible = false;
-    viewInfo->PaintingCopy = false;
-    viewInfo->IsContainerInnerControl = false;
-}
-
-TRect TqzCustomEditViewData::GetInnerEditBounds(const TRect& clientRect) { return clientRect; }
-
 TColor TqzCustomEditViewData::CalculateBorderColor() {
     const TqzEditBorderStyle style = FStyle->GetEditBorderStyle();
     if (style != ebsUltraFlat && style != ebsOffice11) return FStyle->GetBorderColor();
@@ -290,8 +276,6 @@ void TqzCustomEditViewData::CalculateViewInfoBorders(TqzCustomEditViewInfo* view
     }
     viewInfo->SetBackgroundColor(background);
 }
-
-bool TqzCustomEditViewData::DefaultsToParentColor() { return false; }
 
 void TqzCustomEditViewData::CalculateButtons(TqzCanvas* canvas, const TRect& bounds, const TPoint& p,
                                              Integer button, TShiftState shift, TqzCustomEditViewInfo* viewInfo,
@@ -629,8 +613,6 @@ bool TqzCustomEditViewData::UsesNativeStyle(TqzLookAndFeel* lookAndFeel) {
     return lookAndFeel && lookAndFeel->GetNativeStyle() && OpenThemeForType(ttEdit) != nullptr;
 }
 
-void TqzCustomEditViewData::ApplySizeConstraints(TSize& size) {}
-
 void TqzCustomEditViewData::BuildDisplayText(const Variant& editValue, String& text) {
     EditValueToDisplayText(editValue, text);
     FireGetDisplayTextEvent(text);
@@ -639,10 +621,6 @@ void TqzCustomEditViewData::BuildDisplayText(const Variant& editValue, String& t
 void TqzCustomEditViewData::FireGetDisplayTextEvent(String& text) {
     if (OnDisplayText) OnDisplayText(this, text);
 }
-
-Integer TqzCustomEditViewData::GetCapturedButtonIndex() { return -1; }
-
-bool TqzCustomEditViewData::IsEditFocused() { return Focused; }
 
 // ---- TqzCustomEditViewInfo -------------------------------------------------------------------
 
@@ -654,7 +632,7 @@ TqzContainerViewInfo* TqzCustomEditViewInfo::CreateInstance() { return new TqzCu
 
 TqzContainerBorderStyle TqzCustomEditViewInfo::GetBorderStyle() { return TqzContainerBorderStyle(EditBorderStyle); }
 
-void TqzCustomEditViewInfo::PaintBackground(TqzCanvas* canvas) { inherited::PaintBackground(canvas); }
+void TqzCustomEditViewInfo::PaintBackground(TqzCanvas* canvas) { DrawEditBackgroundAndButtons(canvas, this, true, 0); }
 
 void TqzCustomEditViewInfo::CopyFrom(TqzContainerViewInfo* source) {
     if (auto* other = dynamic_cast<TqzCustomEditViewInfo*>(source)) {
@@ -713,13 +691,18 @@ void TqzCustomEditViewInfo::SetButtonCount(Integer count) {
 void TqzCustomEditViewInfo::PaintButton(TqzCanvas* canvas, Integer index) {
     bool handled = false;
     if (OnDrawButton) OnDrawButton(this, canvas, index, handled);
+    if (!handled) DrawEditButtonFrameByState(canvas, this, index);
 }
 
 void TqzCustomEditViewInfo::DrawButtonFrame(TqzCanvas* canvas, Integer index, const TRect& rect,
-                                            TqzEditButtonStyle style) {}
+                                            TqzEditButtonStyle style) {
+    DrawEditButtonFrame(canvas, this, index, rect, style);
+}
 
 void TqzCustomEditViewInfo::DrawButtonContent(TqzCanvas* canvas, Integer index, TColor faceColor,
-                                              TColor contentColor, const TRect& content, const TRect& outer) {}
+                                              TColor contentColor, const TRect& content, const TRect& outer) {
+    DrawEditButtonContent(canvas, this, index, faceColor, contentColor, content, outer);
+}
 
 bool TqzCustomEditViewInfo::HasHotButton() {
     for (auto& info : ButtonsInfo)
@@ -795,6 +778,32 @@ void TqzCustomEditViewInfo::DrawButtonBackground(TqzCanvas* canvas, Integer inde
     bool handled = false;
     if (OnDrawButtonBackground) OnDrawButtonBackground(this, canvas, handled, index, rect);
     if (handled) return;
+    TqzEditButtonViewInfo* button = GetButtonInfo(index);
+    const TqzEditButtonViewInfoData& data = button->Data;
+    if (data.Style == btsOffice11 && data.Gradient && !data.Transparent && data.State != qzebsDisabled) {
+        // The office scheme's pair for the state, top to bottom over the button's width and the
+        // border rectangle's height (one pixel less at top and bottom when normal).
+        TColor first = SchemeColor22;
+        TColor second = SchemeColor21;
+        if (data.State == qzebsHot) {
+            first = SchemeColor41;
+            second = SchemeColor42;
+        } else if (data.State == qzebsPressed) {
+            first = SchemeColor43;
+            second = SchemeColor44;
+        }
+        TRect band{button->Bounds.left, BorderRect.top, button->Bounds.right, BorderRect.bottom};
+        if (data.State == qzebsNormal) {
+            band.top += 1;
+            band.bottom -= 1;
+        }
+        HDC dc = canvas->DeviceContext();
+        const int saved = SaveDC(dc);
+        canvas->IntersectClipArea(rect);
+        FillGradientRect(dc, band, first, false, second);
+        RestoreDC(dc, saved);
+        return;
+    }
     FillRectWithColor(canvas, rect, color);
 }
 
