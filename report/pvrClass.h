@@ -35,6 +35,7 @@ class TpvrDialogPage;
 class TpvrDataSet;
 class TpvrDialogForm;
 class TpvrXMLSerializer;
+class TpvrDrawText;
 
 // One millimetre in report units (pixels at 96 per inch).
 constexpr Extended pvrMillimetre = 3.77953L;
@@ -1169,6 +1170,8 @@ public:
     // `text` as data source user name, a full stop and a field name in double quotes.
     void SplitFieldReference(const String& text, TpvrDataSet*& dataSet, String& field);
     TpvrExpressionCache* GetExpressionCache() const { return FExpressionCache.get(); }
+    // The text layout object its memos share, made on first use.
+    TpvrDrawText* GetDrawText();
     // Readies the report's script for a run: the report's objects, "Report", "Engine", the
     // variable "Value" and the report functions registered, the script text compiled. False, with
     // the compiler's fault in Errors, when it does not compile.
@@ -1228,6 +1231,7 @@ private:
     Variant SystemVariable(Integer index);
 
     std::unique_ptr<TpvrExpressionCache> FExpressionCache;
+    std::unique_ptr<TpvrDrawText> FDrawText;
     // Report variables being evaluated, to stop a variable that refers to itself.
     std::vector<String> FVariablesInUse;
 
