@@ -118,6 +118,11 @@ String TpvrXMLSerializer::WriteProperties(TPersistent* obj, const String& prefix
         }
         if (!value.empty()) result += Attribute(prefix + prop->Name, value);
     }
+    if (auto* memo = dynamic_cast<TpvrCustomMemoView*>(obj)) {
+        WideString text = memo->GetMemo()->GetText();
+        if (text.size() >= 2 && text.compare(text.size() - 2, 2, u"\r\n") == 0) text.resize(text.size() - 2);
+        result += Attribute(prefix + "Text", EscapeXMLText(WideToString(text)));
+    }
 
     TMemoryStream data;
     {
@@ -188,6 +193,9 @@ void TpvrXMLSerializer::ApplyAttribute(TPersistent* obj, const String& name, con
         } bounds[] = {{'l', "left"}, {'t', "top"}, {'w', "width"}, {'h', "height"}};
         for (const auto& b : bounds)
             if (name[0] == b.Short) return SetPublished(obj, b.Long, value);
+        // A memo's text: "x" in the system code page, "u" in UTF-8 (the same here).
+        if (auto* memo = dynamic_cast<TpvrCustomMemoView*>(obj); memo && (name == "x" || name == "u"))
+            return memo->GetMemo()->SetText(StringToWide(UnescapeXMLText(value)));
         return SetPublished(obj, name, value);
     }
     String rest = name;
@@ -200,6 +208,8 @@ void TpvrXMLSerializer::ApplyAttribute(TPersistent* obj, const String& name, con
         rest = rest.substr(dot + 1);
     }
     if (rest == "text") {
+        if (auto* memo = dynamic_cast<TpvrCustomMemoView*>(current))
+            return memo->GetMemo()->SetText(StringToWide(UnescapeXMLText(value)));
         if (auto* strings = dynamic_cast<TStrings*>(current)) return strings->SetText(UnescapeXMLText(value));
         if (auto* wide = dynamic_cast<TWideStrings*>(current))
             return wide->SetText(StringToWide(UnescapeXMLText(value)));
