@@ -342,9 +342,9 @@ String TpvrShapeView::DiffAttributes(TpvrComponent* source) {
 // ---- Expressions -------------------------------------------------------------------------------
 
 Variant CalcExpression(TpvrComponent* view, const String& expression) {
-    (void)view;
-    (void)expression;
-    return Null();
+    TpvrReport* report = view->Report();
+    if (report == nullptr) return Null();
+    return report->Calc(expression);
 }
 
 // ---- Published properties and registration -----------------------------------------------------

@@ -213,7 +213,10 @@ void TpvrCustomMemoView::BeginDraw(TCanvas* canvas, Extended scaleX, Extended sc
     FTextRect.bottom = FY1 - Px(scaleY * GapY) + 1 - (f->Typ.Contains(ftBottom) ? Px(scaleY * w / 2) : 0);
 }
 
-TpvrDrawText* TpvrCustomMemoView::DrawTextObject() const { return GlobalDrawText(); }
+TpvrDrawText* TpvrCustomMemoView::DrawTextObject() const {
+    TpvrReport* report = Report();
+    return report ? report->GetDrawText() : GlobalDrawText();
+}
 
 void TpvrCustomMemoView::SetupLayout(TpvrDrawText* layout, TCanvas* canvas, Extended scaleX, Extended scaleY,
                                      Extended offsetX, Extended offsetY, bool autoWidthBox) {
@@ -434,10 +437,7 @@ void TpvrCustomMemoView::GetData() {
     }
     if (TpvrReport* report = Report()) {
         if (TkqScript* script = report->GetScript()) {
-            if (TkqCustomVariable* symbol = script->FindLocal("Value"))
-                symbol->SetValue(Value);
-            else
-                script->AddVariable("Value", "Variant", Value);
+            if (TkqCustomVariable* symbol = script->FindLocal("Value")) symbol->SetValue(Value);
         }
     }
     FHighlight->Active = false;

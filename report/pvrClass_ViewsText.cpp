@@ -799,6 +799,11 @@ void TpvrDrawText::DrawLine(TDeviceState& state, Integer index, Integer x, Integ
     }
 }
 
+TpvrDrawText* TpvrReport::GetDrawText() {
+    if (!FDrawText) FDrawText = std::make_unique<TpvrDrawText>();
+    return FDrawText.get();
+}
+
 TpvrDrawText* GlobalDrawText() {
     static TpvrDrawText* instance = new TpvrDrawText();
     return instance;
