@@ -15,7 +15,12 @@
 #include "report/pvrRes.h"
 #include "report/pvrUtils.h"
 #include "report/pvrXMLSerializer.h"
+#include "script/kq_iclassesrtti.h"
+#include "script/kq_idialogsrtti.h"
+#include "script/kq_iformsrtti.h"
+#include "script/kq_igraphicsrtti.h"
 #include "script/kq_iinterpreter.h"
+#include "script/kq_isysrtti.h"
 
 // ---- Dialog controls ---------------------------------------------------------------------------
 
@@ -773,6 +778,13 @@ void StartReportEngine() {
     if (started) return;
     started = true;
     static TReportModuleShutdown shutdown;
+    // The binding modules every report script gets, in this order; the report engine's own
+    // module comes fifth, before the dialogs.
+    RegisterSysRTTI();
+    RegisterClassesRTTI();
+    RegisterGraphicsRTTI();
+    RegisterFormsRTTI();
+    RegisterDialogsRTTI();
     GlobalLock();
     GlobalDataSetList();
     const struct {
