@@ -102,7 +102,20 @@ TCollection::~TCollection() {
     Clear();
 }
 
-TCollectionItem* TCollection::Add() { return FItemClass.Create(this); }
+// The change is reported once the item is made: while its constructor runs it is not yet of
+// its own class.
+TCollectionItem* TCollection::Add() {
+    BeginUpdate();
+    TCollectionItem* item = nullptr;
+    try {
+        item = FItemClass.Create(this);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+    return item;
+}
 
 TCollectionItem* TCollection::Insert(Integer index) {
     // Checked first, so a refused insertion adds nothing.

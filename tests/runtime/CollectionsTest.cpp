@@ -184,6 +184,29 @@ TEST(Collections, UpdateIsReportedOncePerOutermostUpdate) {
     EXPECT_EQ(columns.Updates, (std::vector<TCollectionItem*>{nullptr}));
 }
 
+// Whether each item is of its own class when the collection reports a change.
+class TClCheckedColumns : public TOwnedCollection {
+    KOV_CLASS(TClCheckedColumns, TOwnedCollection)
+public:
+    TClCheckedColumns() : TOwnedCollection(nullptr, TCollectionItemClass::Of<TClColumn>()) {}
+    std::vector<bool> Complete;
+
+protected:
+    void Update(TCollectionItem*) override {
+        bool complete = true;
+        for (Integer i = 0; i < GetCount(); ++i) complete = complete && dynamic_cast<TClColumn*>(GetItems(i));
+        Complete.push_back(complete);
+    }
+};
+
+TEST(Collections, AnAddedItemIsReportedOnceItIsMade) {
+    TClCheckedColumns columns;
+    columns.Add();
+    columns.Insert(0);
+    ASSERT_GE(columns.Complete.size(), 2u);
+    for (bool complete : columns.Complete) EXPECT_TRUE(complete);
+}
+
 TEST(Collections, NotifyTellsAddingExtractingAndDeleting) {
     using Notices = std::vector<std::pair<TCollectionItem*, TCollectionNotification>>;
     TClColumns columns;
