@@ -324,6 +324,7 @@ bool TpvrReport::SetupScript() {
     for (TpvrComponent* object : objects) {
         object->IsDesigning = false;
         object->BeforePrepare();
+        if (auto* picture = dynamic_cast<TpvrPictureView*>(object)) picture->PictureChanged = false;
         FScript->AddObject(object->GetName(), object);
     }
     FScript->AddObject("Report", this);

@@ -223,11 +223,15 @@ TEST_F(pvrExpressionsTest, ReportFunctionsAfterScriptSetUp) {
     auto* band = new TpvrMasterData(page);
     band->SetName("Band9");
     band->IsDesigning = true;
+    auto* picture = new TpvrPictureView(band);
+    picture->SetName("Picture9");
+    picture->PictureChanged = true;
     TRecordingEngine engine(Report);
     Report->Engine = &engine;
     Report->GetScriptText()->SetText("begin\r\n  Set('FromScript', 6 * 7);\r\nend.");
     ASSERT_TRUE(Report->SetupScript());
     EXPECT_FALSE(band->IsDesigning);
+    EXPECT_FALSE(picture->PictureChanged);
     ASSERT_NE(Report->ValueVariable, nullptr);
     EXPECT_EQ(Report->ValueVariable, Report->GetScript()->FindLocal("Value"));
     EXPECT_TRUE(VarIsNull(Report->ValueVariable->GetValue()));
