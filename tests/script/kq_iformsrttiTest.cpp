@@ -10,6 +10,7 @@
 #include "platform/classlib/StdCtrls.h"
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Strings.h"
+#include "platform/runtime/TypInfo.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "script/kq_iclassesrtti.h"
 #include "script/kq_igraphicsrtti.h"
@@ -96,6 +97,19 @@ TEST_F(kq_iformsrttiTest, ClickFromTheHostRunsTheBoundProcedure) {
     button->Click();
     EXPECT_EQ(host.Output, "H Go\nH Go\n");
 
+    // The same in JScript, bound and unbound by the script.
+    host.Output.clear();
+    ASSERT_TRUE(host.Compile("function H(Sender) { Print(\"J \" + Button1.Caption); }\n"
+                             "function Unbind() { Button1.OnClick = nil; }\nButton1.OnClick = \"H\";",
+                             "JScript"))
+        << host.Error();
+    host.Script->Execute();
+    button->Click();
+    host.Script->CallFunction("Unbind", Null());
+    button->Click();
+    EXPECT_EQ(host.Output, "J Go\n");
+    EXPECT_FALSE(button->OnClick.Assigned());
+
     // Only a script procedure can handle an event.
     const char* refused[] = {
         "var x: Integer; begin Button1.OnClick := 'x' end.",
@@ -107,6 +121,42 @@ TEST_F(kq_iformsrttiTest, ClickFromTheHostRunsTheBoundProcedure) {
         EXPECT_EQ(RunError(host, text), "Event handler must be a procedure");
         EXPECT_FALSE(button->OnClick.Assigned());
     }
+}
+
+TEST_F(kq_iformsrttiTest, EveryEventMemberBindsItsHostEvent) {
+    BindingHost host = MakeHost();
+    auto* combo = new TComboBox(Form);
+    combo->SetParent(Form);
+    host.Script->AddObject("Form1", Form);
+    host.Script->AddObject("Combo1", combo);
+    struct Target {
+        const char* className;
+        const char* objectName;
+        TObject* object;
+    } targets[] = {{"TControl", "Form1", Form},
+                   {"TWinControl", "Form1", Form},
+                   {"TCustomForm", "Form1", Form},
+                   {"TCustomComboBox", "Combo1", combo}};
+    int events = 0;
+    for (const Target& t : targets) {
+        TkqClassVariable* cls = host.ClassOf(t.className);
+        ASSERT_NE(cls, nullptr);
+        for (Integer i = 0; i < cls->Members->Count(); ++i) {
+            auto* event = dynamic_cast<TkqEventHelper*>(cls->Members->Items(i));
+            if (event == nullptr) continue;
+            ++events;
+            const String name = event->Name;
+            SCOPED_TRACE(String(t.objectName) + "." + name);
+            EXPECT_EQ(host.Run("procedure H(Sender: TObject); begin end;\nbegin " + String(t.objectName) +
+                               "." + name + " := 'H'; Print(1) end."),
+                      "1\n");
+            EXPECT_NE(GetMethodProp(t.object, name).Invoker, nullptr);
+            EXPECT_EQ(host.Run(String("begin ") + t.objectName + "." + name + " := nil; Print(2) end."),
+                      "2\n");
+            EXPECT_EQ(GetMethodProp(t.object, name).Invoker, nullptr);
+        }
+    }
+    EXPECT_EQ(events, 7 + 5 + 9 + 3);
 }
 
 TEST_F(kq_iformsrttiTest, CloseQueryDecidesWhetherTheFormCloses) {
