@@ -1,6 +1,8 @@
 #include "report/pvrDsgnIntf.h"
 
 #include "platform/classlib/Controls.h"
+#include "platform/classlib/Dialogs.h"
+#include "platform/classlib/Menus.h"
 #include "platform/classlib/Forms.h"
 #include "platform/classlib/Graphics.h"
 #include "platform/runtime/DateTime.h"
@@ -61,6 +63,16 @@ void TpvrPropertyEditor::SetStrValue(const String& value) {
         SetStrProp(FObjects[i], FProps[i], value);
 }
 
+void TpvrPropertyEditor::DrawListItem(TCanvas* canvas, Integer index, const TRect& rect) {
+    canvas->FillRect(rect);
+    if (index >= 0 && index < FValues->GetCount())
+        canvas->TextOut(rect.left + ExtraWidth + 4, rect.top + 1, FValues->GetStrings(index));
+}
+
+void TpvrPropertyEditor::DrawValue(TCanvas* canvas, const TRect& rect) {
+    canvas->TextOut(rect.left + ExtraWidth - 2, rect.top, ValueText());
+}
+
 // ---- Stock editors -----------------------------------------------------------------------------
 
 String TpvrIntegerProperty::ValueText() { return IntToStr(GetOrdValue()); }
@@ -74,6 +86,35 @@ String TpvrClassProperty::ValueText() {
     return "(" + (type && type->ClassType ? type->ClassType->ClassName() : String()) + ")";
 }
 
+namespace {
+
+// The swatch before a colour's name: a square of the colour in a black frame.
+constexpr Integer kSwatchSize = 12;
+
+void DrawSwatch(TCanvas* canvas, const TRect& rect, TColor color) {
+    const TColor oldBrush = canvas->GetBrush()->GetColor();
+    const TColor oldPen = canvas->GetPen()->GetColor();
+    const Integer top = rect.top + (rect.bottom - rect.top - kSwatchSize) / 2;
+    canvas->GetPen()->SetColor(clBlack);
+    canvas->GetBrush()->SetColor(color);
+    canvas->Rectangle(rect.left + 2, top, rect.left + 2 + kSwatchSize, top + kSwatchSize);
+    canvas->GetBrush()->SetColor(oldBrush);
+    canvas->GetPen()->SetColor(oldPen);
+}
+
+} // namespace
+
+TpvrColorProperty::TpvrColorProperty(TComponent* designer) : TpvrPropertyEditor(designer) {
+    ExtraWidth = kSwatchSize + 4;
+}
+void TpvrColorProperty::DrawListItem(TCanvas* canvas, Integer index, const TRect& rect) {
+    TpvrPropertyEditor::DrawListItem(canvas, index, rect);
+    if (index >= 0 && index < FValues->GetCount()) DrawSwatch(canvas, rect, StringToColor(FValues->GetStrings(index)));
+}
+void TpvrColorProperty::DrawValue(TCanvas* canvas, const TRect& rect) {
+    TpvrPropertyEditor::DrawValue(canvas, rect);
+    DrawSwatch(canvas, rect, TColor(GetOrdValue()));
+}
 Integer TpvrColorProperty::Attributes() { return 73; }
 String TpvrColorProperty::ValueText() { return ColorToString(TColor(GetOrdValue())); }
 void TpvrColorProperty::ApplyValueText(const String& text) { SetOrdValue(StringToColor(text)); }
@@ -124,6 +165,58 @@ void TpvrModalResultProperty::FillValueList() {
     TpvrPropertyEditor::FillValueList();
     for (const char* name : ModalResultNames)
         FValues->Add(name);
+}
+
+bool TpvrFontProperty::EditValue() {
+    if (FObjects.empty()) return false;
+    auto* font = dynamic_cast<TFont*>(GetObjectProp(FObjects.front(), FProps.front()));
+    TFontDialog dialog(nullptr);
+    dialog.SetDevice(fdBoth);
+    if (font) dialog.SetFont(font);
+    if (!dialog.Execute()) return false;
+    for (std::size_t i = 0; i < FObjects.size(); ++i)
+        if (auto* target = dynamic_cast<TFont*>(GetObjectProp(FObjects[i], FProps[i]))) target->Assign(dialog.GetFont());
+    return true;
+}
+
+namespace {
+
+const char* const kNoShortCut = "(None)";
+
+// The shortcuts offered: Ctrl and Ctrl+Alt with each letter, the function keys alone and with
+// Ctrl, Shift and Shift+Ctrl, and the editing keys.
+std::vector<TShortCut> StockShortCuts() {
+    std::vector<TShortCut> result;
+    for (Word key = 'A'; key <= 'Z'; ++key)
+        result.push_back(TShortCut(scCtrl | key));
+    for (Word key = 'A'; key <= 'Z'; ++key)
+        result.push_back(TShortCut(scCtrl | scAlt | key));
+    for (TShortCut modifiers : {TShortCut(0), scCtrl, scShift, TShortCut(scShift | scCtrl)})
+        for (Word key = VK_F1; key <= VK_F12; ++key)
+            result.push_back(TShortCut(modifiers | key));
+    for (TShortCut shortCut :
+         {TShortCut(VK_INSERT), TShortCut(scShift | VK_INSERT), TShortCut(scCtrl | VK_INSERT), TShortCut(VK_DELETE),
+          TShortCut(scShift | VK_DELETE), TShortCut(scCtrl | VK_DELETE), TShortCut(scAlt | VK_BACK),
+          TShortCut(scShift | scAlt | VK_BACK)})
+        result.push_back(shortCut);
+    return result;
+}
+
+} // namespace
+
+Integer TpvrShortCutProperty::Attributes() { return 9; }
+String TpvrShortCutProperty::ValueText() {
+    const TShortCut value = TShortCut(GetOrdValue());
+    return value == 0 ? String(kNoShortCut) : ShortCutToText(value);
+}
+void TpvrShortCutProperty::ApplyValueText(const String& text) {
+    SetOrdValue(SameText(text, kNoShortCut) ? 0 : TextToShortCut(text));
+}
+void TpvrShortCutProperty::FillValueList() {
+    TpvrPropertyEditor::FillValueList();
+    FValues->Add(kNoShortCut);
+    for (TShortCut shortCut : StockShortCuts())
+        FValues->Add(ShortCutToText(shortCut));
 }
 
 Integer TpvrCursorProperty::Attributes() { return 11; }
@@ -219,18 +312,24 @@ TpvrPropertyEditorCollection* pvrPropertyEditors() {
         const PTypeInfo charset = GetPropInfo(TFont::StaticClass(), "Charset")->PropType;
         const PTypeInfo fontName = GetPropInfo(TFont::StaticClass(), "Name")->PropType;
         const PTypeInfo cursor = GetPropInfo(TControl::StaticClass(), "Cursor")->PropType;
+        const PTypeInfo shortCut = GetPropInfo(TMenuItem::StaticClass(), "ShortCut")->PropType;
         r->RegisterPropertyEditor(TypeInfo<String>(), TComponent::StaticClass(), "Name",
                                   PropertyEditorClass<TpvrNameProperty>());
         r->RegisterPropertyEditor(color, nullptr, "", PropertyEditorClass<TpvrColorProperty>());
+        r->RegisterPropertyEditor(TypeInfo<TFont*>(), nullptr, "", PropertyEditorClass<TpvrFontProperty>());
         r->RegisterPropertyEditor(fontName, TFont::StaticClass(), "Name",
                                   PropertyEditorClass<TpvrFontNameProperty>());
         r->RegisterPropertyEditor(charset, TFont::StaticClass(), "Charset",
                                   PropertyEditorClass<TpvrFontCharsetProperty>());
         r->RegisterPropertyEditor(TypeInfo<Integer>(), nullptr, "ModalResult",
                                   PropertyEditorClass<TpvrModalResultProperty>());
+        r->RegisterPropertyEditor(shortCut, nullptr, "", PropertyEditorClass<TpvrShortCutProperty>());
         r->RegisterPropertyEditor(cursor, nullptr, "", PropertyEditorClass<TpvrCursorProperty>());
+        // Dates and times are date-time values here: the three editors share its type.
         r->RegisterPropertyEditor(TypeInfo<TDateTime>(), nullptr, "",
                                   PropertyEditorClass<TpvrDateTimeProperty>());
+        r->RegisterPropertyEditor(TypeInfo<TDateTime>(), nullptr, "", PropertyEditorClass<TpvrDateProperty>());
+        r->RegisterPropertyEditor(TypeInfo<TDateTime>(), nullptr, "", PropertyEditorClass<TpvrTimeProperty>());
         return r;
     }();
     return registry;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/classlib/Graphics.h"
 #include "platform/runtime/Collections.h"
 #include "platform/runtime/Lists.h"
 #include "platform/runtime/StringLists.h"
@@ -30,6 +31,11 @@ public:
     virtual String ValueText();
     virtual void FillValueList();
     virtual void ApplyValueText(const String& text) {}
+    // Draws entry `index` of the value list on the list's canvas: the rectangle filled, the text
+    // at left + extra width + 4, top + 1.
+    virtual void DrawListItem(TCanvas* canvas, Integer index, const TRect& rect);
+    // Writes ValueText at left + extra width - 2.
+    virtual void DrawValue(TCanvas* canvas, const TRect& rect);
 
     // The objects edited, each with its property.
     void Add(TObject* instance, PPropInfo prop);
@@ -93,6 +99,16 @@ public:
     String ValueText() override;
 };
 
+// A font: editing shows the font dialog over screen and printer fonts, and the font chosen goes
+// to every edited object.
+class TpvrFontProperty : public TpvrClassProperty {
+    KOV_CLASS(TpvrFontProperty, TpvrClassProperty)
+public:
+    using TpvrClassProperty::TpvrClassProperty;
+    Integer Attributes() override { return 60; }
+    bool EditValue() override;
+};
+
 class TpvrNameProperty : public TpvrPropertyEditor {
     KOV_CLASS(TpvrNameProperty, TpvrPropertyEditor)
 public:
@@ -100,7 +116,21 @@ public:
     Integer Attributes() override { return 0; }
 };
 
-PVR_PROPERTY_EDITOR(TpvrColorProperty, TpvrPropertyEditor)
+// Colours by name or number, drawn with a swatch of the colour.
+class TpvrColorProperty : public TpvrPropertyEditor {
+    KOV_CLASS(TpvrColorProperty, TpvrPropertyEditor)
+public:
+    explicit TpvrColorProperty(TComponent* designer);
+    Integer Attributes() override;
+    String ValueText() override;
+    void ApplyValueText(const String& text) override;
+    void FillValueList() override;
+    void DrawListItem(TCanvas* canvas, Integer index, const TRect& rect) override;
+    void DrawValue(TCanvas* canvas, const TRect& rect) override;
+};
+
+// Shortcuts by their text; "(None)" is no shortcut.
+PVR_PROPERTY_EDITOR(TpvrShortCutProperty, TpvrPropertyEditor)
 PVR_PROPERTY_EDITOR(TpvrFontCharsetProperty, TpvrPropertyEditor)
 PVR_PROPERTY_EDITOR(TpvrModalResultProperty, TpvrPropertyEditor)
 PVR_PROPERTY_EDITOR(TpvrCursorProperty, TpvrPropertyEditor)
