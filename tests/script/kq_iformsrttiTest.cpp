@@ -246,8 +246,17 @@ TEST_F(kq_iformsrttiTest, ControlsMadeByAScriptAnswerThroughTheirMembers) {
          "Print(e.Parent = g); e.SetBounds(5, 6, 70, 21); Print(e.Left + e.Top * 10 + e.Width * 100); "
          "e.Parent := nil; Print(e.Parent = nil); f.Free end.",
          "True\nTrue\n7065\nTrue\n"},
+        // SetFocus moves the form's active control; DroppedDown opens and closes the list.
         {"PascalScript",
-         "begin Print(Application.ClassName); Print(Application.ExeName <> ''); Application.ProcessMessages "
+         "var f: TForm; e, g: TEdit; c: TComboBox; begin f := TForm.Create(nil); e := TEdit.Create(f); "
+         "e.Parent := f; g := TEdit.Create(f); g.Parent := f; g.Top := 40; c := TComboBox.Create(f); "
+         "c.Parent := f; c.Top := 80; c.Items.Add('x'); f.Show; g.SetFocus; Print(f.ActiveControl = g); "
+         "e.SetFocus; Print(f.ActiveControl = e); c.DroppedDown := True; Print(c.DroppedDown); "
+         "c.DroppedDown := False; Print(c.DroppedDown); f.Free end.",
+         "True\nTrue\nTrue\nFalse\n"},
+        {"PascalScript",
+         "begin Application.Minimize; Application.Restore; Print(Application.ClassName); "
+         "Print(Application.ExeName <> ''); Application.ProcessMessages "
          "end.",
          "TApplication\nTrue\n"},
         {"JScript",
