@@ -136,18 +136,20 @@ void TpvrResources::HtmlHelpShow(void* windowHandle, const String& fileName) {
     help(static_cast<HWND>(windowHandle), fileName.c_str(), 1, 0);
 }
 
-void TpvrResources::FillLanguages() {
-    FLanguages->Clear();
+void TpvrResources::FillLanguages() { ListLanguageFiles(ProgramDirectory(), FLanguages.get()); }
+
+void ListLanguageFiles(const String& directory, TStrings* list) {
+    list->Clear();
     TSearchRec rec;
-    for (Integer rc = FindFirst(ProgramDirectory() + "*.qoc", faAnyFile, rec); rc == 0; rc = FindNext(rec)) {
+    for (Integer rc = FindFirst(directory + "*.qoc", faAnyFile, rec); rc == 0; rc = FindNext(rec)) {
         String name = LowerCase(rec.Name);
         if (!name.empty()) name[0] = UpperCase(name.substr(0, 1))[0];
-        const std::size_t ext = LowerCase(name).find(".qoc");
+        const std::size_t ext = name.find(".qoc");
         if (ext != String::npos) name.erase(ext, 4);
-        FLanguages->Add(name);
+        list->Add(name);
     }
     FindClose(rec);
-    FLanguages->Sort();
+    if (auto* sortable = dynamic_cast<TStringList*>(list)) sortable->Sort();
 }
 
 TpvrResources* GetResources() {

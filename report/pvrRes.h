@@ -60,5 +60,9 @@ private:
 
 // The one instance, made on first use (with the built-in texts).
 TpvrResources* GetResources();
+
+// The language files of a directory (ending in "/"): each "*.qoc" name lower-cased with its first
+// letter upper-cased and its first ".qoc" removed, sorted.
+void ListLanguageFiles(const String& directory, TStrings* list);
 // The built-in table of texts, as "key=text" lines.
 const String& BuiltInResourceText();

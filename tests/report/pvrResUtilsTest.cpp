@@ -323,3 +323,17 @@ TEST(pvrUtils, PicturesAreStretchedAndDrawnTransparent) {
     EXPECT_EQ(tc->GetPixels(3, 4), TColor(0xFFFFFF));
     EXPECT_EQ(tc->GetPixels(4, 4), TColor(0x000000));
 }
+
+TEST(pvrResources, LanguageFilesAreListedByNameWithoutLoading) {
+    testsupport::TempDir dir;
+    for (const char* name : {"chinese.qoc", "ENGLISH.QOC", "Deutsch.Qoc", "a.qoc.qoc", "readme.txt", "qoc"})
+        testsupport::WriteFileBytes(dir.File(name), "not read");
+    TStringList languages;
+    languages.Add("stale");
+    ListLanguageFiles(dir.Path() + "/", &languages);
+    EXPECT_EQ(Items(languages), (std::vector<String>{"A.qoc", "Chinese", "Deutsch", "English"}));
+
+    testsupport::TempDir empty;
+    ListLanguageFiles(empty.Path() + "/", &languages);
+    EXPECT_EQ(languages.GetCount(), 0);
+}
