@@ -99,6 +99,50 @@ TEST_F(pvrDBSetTest, DefinitionBindsTheBridgesAndAWalkReadsEveryRecord) {
     EXPECT_TRUE(Walk(Bridge).empty());
 }
 
+TEST_F(pvrDBSetTest, BothBridgesWalkEveryRecordAndField) {
+    ASSERT_EQ(Report->GetDataSets()->GetCount(), 2);
+    EXPECT_EQ(Report->GetDataSets()->Items(0)->GetDataSet(), MainBridge);
+    EXPECT_EQ(Report->GetDataSets()->Items(1)->GetDataSet(), Bridge);
+    Fill({{9, "Settings", "Beep"}, {8, "Channels", "Channel No.1"}});
+    Main->CreateDataSet();
+    for (const char* title : {"KOV-571(UHF)", "KOV-571(VHF)"}) {
+        Main->Append();
+        TStringList names;
+        Main->GetFieldNames(&names);
+        for (Integer f = 0; f < names.GetCount(); ++f)
+            Main->FieldByName(names.GetStrings(f))->SetAsVariant(Variant(String(title) + "/" + names.GetStrings(f)));
+        Main->Post();
+    }
+    MainBridge->SetDataSet(Main);
+    Bridge->SetDataSet(Ado);
+
+    // Every field of every record, as the walk reads it.
+    auto walk = [&](TpvrDataSet* data) {
+        std::vector<String> cells;
+        TStringList fields;
+        data->GetFieldList(&fields);
+        data->First();
+        while (!data->Eof()) {
+            for (Integer f = 0; f < fields.GetCount(); ++f)
+                cells.push_back(VarToStr(data->GetValue(fields.GetStrings(f))));
+            data->Next();
+        }
+        return cells;
+    };
+    Report->GetDataSets()->Initialize();
+    const std::vector<String> main = walk(MainBridge);
+    const std::vector<String> ado = walk(Bridge);
+    Report->GetDataSets()->Finalize();
+    ASSERT_EQ(main.size(), 18u); // two records of nine fields
+    EXPECT_EQ(main.front(), "KOV-571(UHF)/Title");
+    EXPECT_EQ(main[9 + 7], "KOV-571(VHF)/DFiled");
+    EXPECT_EQ(main.back(), "KOV-571(VHF)/DValue");
+    ASSERT_EQ(ado.size(), 12u); // two records of six fields
+    EXPECT_EQ((std::vector<String>(ado.begin(), ado.begin() + 3)), (std::vector<String>{"9", "Settings", "Beep"}));
+    EXPECT_EQ(ado[6 + 2], "Channel No.1");
+    EXPECT_TRUE(Report->GetErrors()->GetCount() == 0);
+}
+
 TEST_F(pvrDBSetTest, MissingFieldsAreCollectedOnceAndNamedInTheText) {
     Fill({{1, "a", "x"}});
     Report->GetDataSets()->Initialize();
