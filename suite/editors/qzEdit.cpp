@@ -569,9 +569,7 @@ bool TqzCustomEditProperties::IsUseLeftAlignmentOnEditingStored() const {
 
 void TqzCustomEditProperties::SetDefaultValuesProvider(IqzEditDefaultValuesProvider* value) {
     FDefaultValuesProvider = value;
-    // The owner is an editor (not a repository item, not none).
-    TPersistent* owner = GetOwner();
-    if (dynamic_cast<TComponent*>(owner) && !dynamic_cast<TqzEditRepositoryItem*>(owner)) Changed();
+    if (dynamic_cast<TqzCustomEdit*>(GetOwner())) Changed();
 }
 
 void TqzCustomEditProperties::ReleaseDefaultValuesProvider() { FDefaultValuesProvider = nullptr; }

@@ -373,6 +373,9 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
     void CreateHandle() override;
     bool CanResize(Integer& newWidth, Integer& newHeight) override;
+    void RequestAlign() override;
+    // Painted as a copy, a data-bound editor draws the value of its source.
+    void Paint() override;
 
     // Focus entry and exit.
     virtual void HandleEnter();
@@ -407,6 +410,7 @@ protected:
     Integer FCapturedButtonIndex = -1;
     TqzTimer* FDblClickTimer = nullptr;
     TqzCustomEditData* FEditData = nullptr;
+    TqzEditContentParams FContentParams;
     bool FEditAutoSize = true;
     bool FTransparent = false;
     bool FNotYetParented = true;

@@ -1,0 +1,275 @@
+// The editor's surroundings: stored and automatic size, the repository item it shares with other
+// editors, the clipboard and accelerator messages, presses and clicks of its buttons, and the
+// in-place activation a grid drives.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/classlib/Forms.h"
+#include "platform/classlib/Messages.h"
+#include "platform/runtime/TypInfo.h"
+#include "platform/winapi/WinCore.h"
+#include "tests/suite/editors/EditTestEditor.h"
+#include "tests/support/FormFixture.h"
+
+using edittest::TOtherRepositoryItem;
+using edittest::TTestEditor;
+using edittest::TTestRepositoryItem;
+
+namespace {
+
+struct ClickLog : TObject {
+    void ButtonClick(TObject*, Integer index) { Events.push_back("button " + std::to_string(index)); }
+    void DblClick(TObject*) { Events.push_back("double click"); }
+    std::vector<std::string> Events;
+};
+
+class qzEditorBindingTest : public testsupport::TFormFixture {
+protected:
+    void SetUp() override {
+        testsupport::TFormFixture::SetUp();
+        SetCursorPos(0, 0);
+    }
+    TTestEditor* MakeEditor(bool inplace = false, Integer top = 10) {
+        auto* editor = new TTestEditor(Form, inplace);
+        editor->SetParent(Form);
+        editor->SetBounds(10, top, 150, 24);
+        return editor;
+    }
+    void ShowForm() {
+        Form->Show();
+        App->ProcessMessages();
+    }
+    // A press or release of the left button at a client point of the editor.
+    void Mouse(TTestEditor* editor, UINT message, Integer x, Integer y) {
+        const POINT screen = editor->ClientToScreen(POINT{x, y});
+        SetCursorPos(screen.x, screen.y);
+        const WPARAM keys = message == WM_LBUTTONDOWN ? MK_LBUTTON : 0;
+        SendMessageA(editor->GetHandle(), message, keys, MAKELPARAM(WORD(x), WORD(y)));
+        App->ProcessMessages();
+    }
+    static TPoint Centre(const TRect& r) { return TPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+    ClickLog Log;
+};
+
+} // namespace
+
+TEST_F(qzEditorBindingTest, HeightAndWidthAreStoredUnlessTheContentSizesThem) {
+    struct TCase {
+        const char* Name;
+        bool Inplace, AutoSize;
+        Byte ButtonsLayout;
+        bool AutoSizeAfter, HeightStored, WidthStored;
+    };
+    const std::vector<TCase> cases = {
+        {"stand-alone", false, true, 0, true, false, true},
+        {"stand-alone, auto width", false, true, 2, true, false, false},
+        {"stand-alone, no auto size", false, false, 2, false, true, true},
+        {"in place, auto size ignored", true, true, 2, false, true, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto* editor = MakeEditor(c.Inplace);
+        editor->SetAutoSize(c.AutoSize);
+        editor->Props()->SetButtonsLayout(c.ButtonsLayout);
+        EXPECT_EQ(c.AutoSizeAfter, editor->GetAutoSize());
+        EXPECT_EQ(c.HeightStored, IsStoredProp(editor, "Height"));
+        EXPECT_EQ(c.WidthStored, IsStoredProp(editor, "Width"));
+        delete editor;
+    }
+}
+
+TEST_F(qzEditorBindingTest, ARepositoryItemOfAnotherPropertiesClassIsRefused) {
+    auto* editor = MakeEditor();
+    auto* good = new TTestRepositoryItem(Form);
+    auto* other = new TOtherRepositoryItem(Form);
+    editor->SetRepositoryItem(good);
+    try {
+        editor->SetRepositoryItem(other);
+        FAIL() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ("The repository item is not acceptable", e.Message);
+    }
+    EXPECT_EQ(good, editor->GetRepositoryItem());
+    EXPECT_EQ(good->GetProperties(), editor->GetPropertiesInUse());
+    editor->SetRepositoryItem(nullptr);
+    EXPECT_EQ(editor->GetProperties(), editor->GetPropertiesInUse());
+    EXPECT_EQ(0, good->GetListenerCount());
+}
+
+TEST_F(qzEditorBindingTest, EditorsSharingAnItemFollowItsChangesAndForgetItWhenItGoes) {
+    auto* first = MakeEditor();
+    auto* second = MakeEditor(false, 50);
+    auto* item = new TTestRepositoryItem(Form);
+    first->SetRepositoryItem(item);
+    second->SetRepositoryItem(item);
+    EXPECT_EQ(2, item->GetListenerCount());
+    EXPECT_FALSE(first->Inner()->GetReadOnly());
+
+    item->Props()->SetReadOnly(true);
+    EXPECT_TRUE(first->Inner()->GetReadOnly());
+    EXPECT_TRUE(second->Inner()->GetReadOnly());
+    // The editor's own properties no longer decide.
+    first->Props()->SetReadOnly(false);
+    EXPECT_TRUE(first->Inner()->GetReadOnly());
+
+    delete item;
+    EXPECT_EQ(nullptr, first->GetRepositoryItem());
+    EXPECT_EQ(nullptr, second->GetRepositoryItem());
+    EXPECT_EQ(first->GetProperties(), first->GetPropertiesInUse());
+    delete second; // an editor going after its item has nothing left to tell it
+}
+
+TEST_F(qzEditorBindingTest, CutOnAReadOnlyEditorOnlyCopiesAndPasteIsRefused) {
+    struct TCase {
+        bool ReadOnly;
+        std::vector<std::string> Calls;
+    };
+    const std::vector<TCase> cases = {
+        {false, {"copy", "cut", "paste as user"}},
+        {true, {"copy", "copy"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.ReadOnly);
+        auto* editor = MakeEditor();
+        ShowForm();
+        editor->Props()->SetReadOnly(c.ReadOnly);
+        for (UINT message : {WM_COPY, WM_CUT, WM_PASTE}) SendMessageA(editor->GetHandle(), message, 0, 0);
+        EXPECT_EQ(c.Calls, editor->Calls);
+        EXPECT_FALSE(editor->IsUserChange());
+        delete editor;
+    }
+}
+
+TEST_F(qzEditorBindingTest, AReleaseOverThePressedButtonClicksItAndElsewhereDoesNot) {
+    auto* editor = MakeEditor();
+    editor->AddButton(bkEllipsis, 20);
+    editor->AddButton(bkDown, 20);
+    editor->Props()->OnButtonClick = MakeEvent(&Log, &ClickLog::ButtonClick);
+    ShowForm();
+    TqzCustomEditViewInfo* info = editor->GetViewInfo();
+    ASSERT_EQ(2, info->GetButtonCount());
+    const TPoint first = Centre(info->GetButtonInfo(0)->Bounds);
+    EXPECT_EQ(0, editor->GetButtonIndexAt(first));
+    EXPECT_EQ(-1, editor->GetButtonIndexAt(TPoint{5, 5}));
+
+    Mouse(editor, WM_LBUTTONDOWN, first.x, first.y);
+    EXPECT_EQ(0, info->PressedButton);
+    Mouse(editor, WM_LBUTTONUP, 5, 5);
+    EXPECT_EQ((std::vector<std::string>{"press 0", "release 0"}), editor->Calls);
+    EXPECT_TRUE(Log.Events.empty());
+
+    editor->Calls.clear();
+    Mouse(editor, WM_LBUTTONDOWN, first.x, first.y);
+    Mouse(editor, WM_LBUTTONUP, first.x, first.y);
+    EXPECT_EQ((std::vector<std::string>{"press 0", "release 0"}), editor->Calls);
+    EXPECT_EQ((std::vector<std::string>{"button " + std::to_string(info->GetButtonInfo(0)->ButtonIndex)}),
+              Log.Events);
+}
+
+TEST_F(qzEditorBindingTest, TheClickKeyClicksTheDefaultButtonAndItsCharacterNeverArrives) {
+    auto* editor = MakeEditor();
+    editor->Props()->OnButtonClick = MakeEvent(&Log, &ClickLog::ButtonClick);
+    ShowForm();
+    editor->SetFocus();
+    App->ProcessMessages();
+    // Without a default button the key is the framework's.
+    Word key = VK_RETURN;
+    editor->HandleKeyDown(key, TShiftState{ssCtrl});
+    EXPECT_EQ(VK_RETURN, key);
+
+    editor->AddButton(bkEllipsis, 20);
+    editor->AddButton(bkGlyph, 20, true);
+    App->ProcessMessages();
+    ASSERT_NE(-1, editor->GetDefaultButtonIndex());
+    PostMessageA(editor->Inner()->GetHandle(), WM_CHAR, 10, 0);
+    key = VK_RETURN;
+    editor->HandleKeyDown(key, TShiftState{ssCtrl});
+    EXPECT_EQ(0, key);
+    EXPECT_EQ((std::vector<std::string>{"button 1"}), Log.Events);
+    MSG message{};
+    EXPECT_FALSE(PeekMessageA(&message, editor->Inner()->GetHandle(), WM_CHAR, WM_CHAR, PM_NOREMOVE));
+}
+
+TEST_F(qzEditorBindingTest, AnAcceleratorClicksTheFirstEnabledButtonWithIt) {
+    auto* editor = MakeEditor();
+    editor->AddButton(bkText, 30)->SetCaption("&Go");
+    editor->AddButton(bkText, 30)->SetCaption("&Back");
+    editor->Props()->GetButtons()->GetItem(0)->SetEnabled(false);
+    editor->AddButton(bkText, 30)->SetCaption("&Get");
+    editor->Props()->OnButtonClick = MakeEvent(&Log, &ClickLog::ButtonClick);
+    ShowForm();
+    EXPECT_EQ(1, editor->Perform(CM_DIALOGCHAR, 'G', 0));
+    EXPECT_EQ((std::vector<std::string>{"button 2"}), Log.Events);
+    EXPECT_EQ(0, editor->Perform(CM_DIALOGCHAR, 'X', 0));
+}
+
+TEST_F(qzEditorBindingTest, InPlaceActivationMakesTheEditDataOnceAndClearsTheModifiedFlag) {
+    auto* editor = MakeEditor(true);
+    editor->SetVisible(false);
+    ShowForm();
+    TqzCustomEditData* data = nullptr;
+    editor->SetEditValue(Variant(String("cell")));
+    editor->SetModifiedAfterEntry(true);
+    editor->Activate(data);
+    ASSERT_NE(nullptr, data);
+    std::unique_ptr<TqzCustomEditData> owned(data);
+    EXPECT_EQ(editor, data->GetEditor());
+    EXPECT_FALSE(data->Cleared);
+    EXPECT_TRUE(editor->GetVisible());
+    EXPECT_TRUE(editor->Focused());
+    EXPECT_FALSE(editor->GetModified());
+    EXPECT_EQ("cell", editor->Inner()->GetText());
+    editor->Activate(data);
+    EXPECT_EQ((std::vector<std::string>{"data cleared"}), editor->Calls);
+    // The data forgets an editor that goes.
+    delete editor;
+    EXPECT_EQ(nullptr, data->GetEditor());
+}
+
+TEST_F(qzEditorBindingTest, ActivationByAKeyPassesTheKeyOnAsACharacter) {
+    auto* editor = MakeEditor(true);
+    ShowForm();
+    TqzCustomEditData* data = nullptr;
+    editor->ActivateByKey(U'x', data);
+    std::unique_ptr<TqzCustomEditData> owned(data);
+    EXPECT_EQ("x", editor->Inner()->GetText());
+    EXPECT_TRUE(editor->GetModifiedAfterEnter());
+}
+
+TEST_F(qzEditorBindingTest, APressSoonAfterAMouseActivationCompletesADoubleClickOverNoButton) {
+    auto* editor = MakeEditor(true);
+    editor->AddButton(bkEllipsis, 20);
+    editor->OnDblClick = MakeEvent(&Log, &ClickLog::DblClick);
+    ShowForm();
+    const TPoint button = Centre(editor->GetViewInfo()->GetButtonInfo(0)->Bounds);
+    struct TCase {
+        TPoint Second;
+        std::vector<std::string> Events;
+    };
+    const std::vector<TCase> cases = {
+        {TPoint{5, 5}, {"double click"}},
+        {button, {}},
+    };
+    for (const TCase& c : cases) {
+        Log.Events.clear();
+        TqzCustomEditData* data = nullptr;
+        // The grid's point is in the parent's client coordinates.
+        editor->ActivateByMouse(TShiftState{ssLeft}, editor->GetLeft() + 5, editor->GetTop() + 5, data);
+        std::unique_ptr<TqzCustomEditData> owned(data);
+        EXPECT_TRUE(editor->GetDblClickTimer()->GetEnabled());
+        Mouse(editor, WM_LBUTTONUP, 5, 5);
+        Mouse(editor, WM_LBUTTONDOWN, c.Second.x, c.Second.y);
+        Mouse(editor, WM_LBUTTONUP, c.Second.x, c.Second.y);
+        EXPECT_EQ(c.Events, Log.Events);
+        EXPECT_FALSE(editor->GetDblClickTimer()->GetEnabled());
+    }
+    // Without an activation just before, a press is only a press.
+    Log.Events.clear();
+    Mouse(editor, WM_LBUTTONDOWN, 5, 5);
+    Mouse(editor, WM_LBUTTONUP, 5, 5);
+    EXPECT_TRUE(Log.Events.empty());
+}
