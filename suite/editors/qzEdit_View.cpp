@@ -1,5 +1,6 @@
 // Editor view data and view info.
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "platform/winapi/Gdi.h"
@@ -425,7 +426,10 @@ void TqzCustomEditViewData::StretchButtons(TqzCustomEditViewInfo* viewInfo, cons
     for (size_t n = 0; n < participants.size(); ++n) {
         const Integer i = participants[n];
         TqzEditButtonViewInfo* info = viewInfo->GetButtonInfo(i);
-        const Integer grow = n + 1 == participants.size() ? left : extra * RectWidth(info->Bounds) / total;
+        // 64 bits: a measuring calculation leaves nearly 2^31 pixels to share out.
+        const Integer grow = n + 1 == participants.size()
+                                 ? left
+                                 : Integer(std::int64_t(extra) * RectWidth(info->Bounds) / total);
         left -= grow;
         const bool leftAligned = info->Data.LeftAlignment;
         if (leftAligned) {
@@ -611,6 +615,32 @@ bool TqzCustomEditViewData::HasShadow() { return EditHasShadow(this); }
 
 bool TqzCustomEditViewData::UsesNativeStyle(TqzLookAndFeel* lookAndFeel) {
     return lookAndFeel && lookAndFeel->GetNativeStyle() && OpenThemeForType(ttEdit) != nullptr;
+}
+
+void TqzCustomEditViewData::GetEditSize(TqzCanvas* canvas, const Variant& editValue,
+                                        const TqzEditSizeParameters& sizeParameters, TSize& size) {
+    TSize minContentSize{0, 0};
+    size = TSize{0, 0};
+    GetConstantPartSize(canvas, sizeParameters, size, nullptr, minContentSize);
+    TqzEditSizeParameters contentParameters = sizeParameters;
+    bool widthExceeded = false;
+    if (sizeParameters.Width >= 0) {
+        contentParameters.Width = sizeParameters.Width - size.cx;
+        if (contentParameters.Width < 0) {
+            contentParameters.Width = 0;
+            widthExceeded = true;
+        }
+    }
+    TSize content{0, 0};
+    GetContentSize(canvas, editValue, content, contentParameters);
+    content.cx = std::max(content.cx, minContentSize.cx);
+    content.cy = std::max(content.cy, minContentSize.cy);
+    if (widthExceeded)
+        size.cx = sizeParameters.Width;
+    else
+        size.cx += content.cx;
+    size.cy += content.cy;
+    ApplySizeConstraints(size);
 }
 
 void TqzCustomEditViewData::BuildDisplayText(const Variant& editValue, String& text) {
@@ -822,4 +852,11 @@ TqzCustomEditViewData* TqzCustomEditProperties::CreateViewData(TqzCustomEditStyl
     TqzCustomEditViewData* viewData = GetViewDataClass()(this, style, isInplace);
     viewData->IsPreview = isPreview;
     return viewData;
+}
+
+void TqzCustomEditProperties::GetEditSize(TqzCanvas* canvas, TqzCustomEditStyle* style, bool isInplace,
+                                          const Variant& editValue, const TqzEditSizeParameters& sizeParameters,
+                                          TSize& size) {
+    std::unique_ptr<TqzCustomEditViewData> viewData(CreateViewData(style, isInplace));
+    viewData->GetEditSize(canvas, editValue, sizeParameters, size);
 }

@@ -500,6 +500,63 @@ TEST_F(EditViewData, DefaultButtonWidthComesFromTheHandler) {
     EXPECT_EQ(RectText(info->GetButtonInfo(0)->Bounds), "89,1,119,23");
 }
 
+// ---- Sizes --------------------------------------------------------------------------------------
+
+TEST_F(EditViewData, AGivenWidthBelowTheConstantPartIsTheWidthMeasured) {
+    AddButton(bkEllipsis, 17);
+    TSize size;
+    struct TCase {
+        Integer Width;
+        Integer Expected;
+    };
+    // The constant part: the single border (2) and the button (17).
+    for (const TCase& c : {TCase{5, 5}, TCase{18, 18}, TCase{19, 19}, TCase{100, 19}, TCase{-1, 19}}) {
+        TqzEditSizeParameters parameters;
+        parameters.MaxLineCount = 1;
+        parameters.Width = c.Width;
+        Properties->GetEditSize(Canvas.get(), Style.get(), false, Variant(), parameters, size);
+        EXPECT_EQ(size.cx, c.Expected) << c.Width;
+        EXPECT_EQ(size.cy, 2) << c.Width; // the border; the base measures no content
+    }
+}
+
+TEST_F(EditViewData, AButtonsOnlyEditorIsAsHighAsTheTextAndItsMargins) {
+    AddButton(bkEllipsis, 17);
+    Properties->SetButtonsLayout(1);
+    Canvas->SelectFont(Style->GetEffectiveFont());
+    const Integer text = Canvas->TextHeightOf("Zg");
+    ASSERT_GT(text, 0);
+    TqzEditSizeParameters parameters;
+    parameters.Width = -1; // no width given
+    TSize size;
+    // Stand-alone: content margins 1 + 3 and the single border 1 + 1.
+    Properties->GetEditSize(Canvas.get(), Style.get(), false, Variant(), parameters, size);
+    EXPECT_EQ(size.cy, text + 4 + 2);
+    // In place: margins 1 + 1 and no border.
+    Properties->GetEditSize(Canvas.get(), Style.get(), true, Variant(), parameters, size);
+    EXPECT_EQ(size.cy, text + 2);
+    EXPECT_EQ(size.cx, 17);
+}
+
+TEST_F(EditViewData, ATallGlyphRaisesTheMinimumContentHeight) {
+    Style->SetButtonStyle(bts3D);
+    TqzEditButton* button = AddButton(bkGlyph, 0);
+    button->GetGlyph()->SetSize(8, 30);
+    auto data = Make();
+    auto info = MakeInfo();
+    Calc(data.get(), info.get());
+    TSize size, minContent;
+    data->CalculateConstantPartSize(Canvas.get(), false, size, info.get(), minContent);
+    EXPECT_EQ(size.cx, 2 + 12);
+    EXPECT_EQ(size.cy, 2);
+    // 30 + the buttons' border extent (1 + 1) + the 3D frame (4) - the constant height (2).
+    EXPECT_EQ(minContent.cy, 34);
+    TqzEditSizeParameters parameters;
+    parameters.Width = -1;
+    Properties->GetEditSize(Canvas.get(), Style.get(), false, Variant(), parameters, size);
+    EXPECT_EQ(size.cy, 36);
+}
+
 // ---- View info ----------------------------------------------------------------------------------
 
 TEST_F(EditViewData, CopyChangedRegionAndMove) {
