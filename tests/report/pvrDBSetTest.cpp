@@ -143,6 +143,18 @@ TEST_F(pvrDBSetTest, BothBridgesWalkEveryRecordAndField) {
     EXPECT_TRUE(Report->GetErrors()->GetCount() == 0);
 }
 
+TEST_F(pvrDBSetTest, AClosedDataSetOpensOnTheFirstValueAndStaysOpen) {
+    Ado->CreateDataSet();
+    Ado->Close(); // an in-memory set comes back empty
+    Bridge->SetDataSet(Ado);
+    ASSERT_FALSE(Ado->GetActive());
+    EXPECT_TRUE(VarIsNull(Bridge->GetValue("TypeID")));
+    EXPECT_TRUE(Ado->GetActive());
+    EXPECT_TRUE(Bridge->Eof());
+    EXPECT_TRUE(Ado->GetActive());
+    EXPECT_EQ(Report->GetErrors()->GetCount(), 0);
+}
+
 TEST_F(pvrDBSetTest, MissingFieldsAreCollectedOnceAndNamedInTheText) {
     Fill({{1, "a", "x"}});
     Report->GetDataSets()->Initialize();

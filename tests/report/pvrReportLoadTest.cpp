@@ -200,3 +200,39 @@ TEST(pvrCustomDatabase, EveryOperationIsWithoutEffect) {
     EXPECT_EQ(database.GetTimeout(), 0);
     EXPECT_NE(dynamic_cast<TpvrDialogComponent*>(&database), nullptr);
 }
+
+TEST_F(pvrReportLoadTest, TheHostsSettingsOutliveALoad) {
+    std::unique_ptr<TpvrReport> author(new TpvrReport(nullptr));
+    author->OldStyleProgress = true;
+    author->StoreInDFM = false;
+    author->ShowProgress = false;
+    author->IniFile = "author.ini";
+    author->GetEngineOptions()->SetNewSilentMode(simReThrow);
+    author->GetEngineOptions()->ConvertNulls = false;
+    author->GetEngineOptions()->DoublePass = true;
+    author->GetPreviewOptions()->Modal = false;
+    author->GetPreviewOptions()->OutlineVisible = true;
+    new TpvrReportPage(author.get());
+    TStringStream out;
+    author->SaveToStream(&out, true);
+
+    TComponent previewControl(nullptr);
+    std::unique_ptr<TpvrReport> host(new TpvrReport(nullptr));
+    host->Preview = &previewControl;
+    host->GetEngineOptions()->SetNewSilentMode(simSilent);
+    Load(host.get(), out.GetDataString());
+    ASSERT_EQ(host->ObjectCount(), 1);
+    // Kept from the host:
+    EXPECT_FALSE(host->OldStyleProgress);
+    EXPECT_TRUE(host->StoreInDFM);
+    EXPECT_TRUE(host->ShowProgress);
+    EXPECT_EQ(host->IniFile, "\\Software\\Orvant");
+    EXPECT_EQ(host->Preview, &previewControl);
+    EXPECT_EQ(host->GetEngineOptions()->GetNewSilentMode(), simSilent);
+    EXPECT_TRUE(host->GetPreviewOptions()->Modal);
+    // Taken from the definition:
+    EXPECT_FALSE(host->GetEngineOptions()->ConvertNulls);
+    EXPECT_TRUE(host->GetEngineOptions()->DoublePass);
+    EXPECT_TRUE(host->GetPreviewOptions()->OutlineVisible);
+    host->Preview = nullptr;
+}
