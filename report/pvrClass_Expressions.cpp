@@ -42,6 +42,7 @@ TpvrExpressionCache::~TpvrExpressionCache() {
 }
 
 void TpvrExpressionCache::Clear() {
+    FScript->ParentScript = nullptr;
     FExpressions->Clear();
     FScript->Clear();
     FCompiled = 0;
@@ -49,7 +50,11 @@ void TpvrExpressionCache::Clear() {
 
 void TpvrExpressionCache::Calc(const String& expression, String& errorText, Variant& value, TkqScript* script) {
     errorText.clear();
+    // The parent is the caller's for this call only: a call nested in another's function leaves
+    // the outer call its own parent, and no parent outlives the scripts it belongs to.
+    TkqScript* const outerParent = FScript->ParentScript;
     FScript->ParentScript = script;
+    TFinally restoreParent([this, outerParent] { FScript->ParentScript = outerParent; });
     TkqCustomVariable* function = nullptr;
     Integer index = -1;
     if (FExpressions->Find(expression, index)) {
@@ -126,6 +131,12 @@ Variant TpvrReport::SystemVariable(Integer index) {
         return VarFromDateTime(Engine->StartDate);
     case 1:
         return VarFromDateTime(Engine->StartTime);
+    case 2:
+        return Variant(Engine->CurrentPageIndex() - Engine->FirstPageIndex() + 1);
+    case 3:
+        return Variant(Engine->CurrentPageIndex() + 1);
+    case 4:
+        return Variant(Engine->TotalPages - Engine->FirstPageIndex());
     case 5:
         return Variant(Engine->TotalPages);
     case 6:

@@ -288,3 +288,53 @@ TEST_F(pvrExpressionsTest, AScriptThatDoesNotCompileIsReportedWithItsPosition) {
     EXPECT_EQ(Errors()[0],
               Format(GetResources()->Get("clScrError"), {script->LastErrorPos, script->LastErrorText}));
 }
+
+TEST_F(pvrExpressionsTest, MacroArgumentsSeeTheScriptThatCalls) {
+    Report->GetScriptText()->SetText("var a: Integer;\r\n"
+                                     "procedure P;\r\n"
+                                     "var b: Integer;\r\n"
+                                     "begin\r\n"
+                                     "  b := 1;\r\n"
+                                     "  Set('Local', IIF(b = 1, 'one', 'other'));\r\n"
+                                     "end;\r\n"
+                                     "begin\r\n"
+                                     "  a := 5;\r\n"
+                                     "  Set('Global', IIF(a > 3, 'big', 'small'));\r\n"
+                                     "  P;\r\n"
+                                     "end.");
+    ASSERT_TRUE(Report->SetupScript()) << Report->GetScript()->LastErrorText;
+    Report->GetScript()->Execute();
+    EXPECT_EQ(VarToStr(Report->GetVariables()->GetVariables("Global")), "big");
+    EXPECT_EQ(VarToStr(Report->GetVariables()->GetVariables("Local")), "one");
+    EXPECT_TRUE(Errors().empty());
+    // The report's script is the running program again once the expressions are done.
+    EXPECT_TRUE(Report->GetScript()->ScopeAnchor);
+}
+
+TEST_F(pvrExpressionsTest, TheHostsOptionalCallBacksComeFirstWhenSet) {
+    struct THooks {
+        static bool Value(const String& name, Variant& value) {
+            if (name != "Magic") return false;
+            value = Variant(Integer(7));
+            return true;
+        }
+        static bool Unknown(const String& name, Variant& value) {
+            value = Variant(String("?" + name));
+            return true;
+        }
+        static void AfterSetup(TpvrReport* report) { report->CurObject = "set up"; }
+    };
+    TpvrQO2Events saved = *QO2Events();
+    QO2Events()->OnGetValue = &THooks::Value;
+    QO2Events()->OnUnknownName = &THooks::Unknown;
+    QO2Events()->OnAfterScriptSetup = &THooks::AfterSetup;
+    ASSERT_TRUE(Report->SetupScript());
+    EXPECT_EQ(Report->CurObject, "set up");
+    Report->CurObject.clear();
+    EXPECT_EQ(Report->Calc("Magic").AsInteger(), 7);
+    EXPECT_EQ(VarToStr(Report->Calc("Get('Nope')")), "?Nope");
+    EXPECT_TRUE(Errors().empty());
+    *QO2Events() = saved;
+    EXPECT_TRUE(VarIsNull(Report->Calc("Get('Nope')")));
+    EXPECT_EQ(Errors().size(), 1u);
+}
