@@ -36,6 +36,9 @@ class TpvrDataSet;
 class TpvrDialogForm;
 class TpvrXMLSerializer;
 class TpvrDrawText;
+class TpvrPictureView;
+class TpvrSubreport;
+class TpvrCustomPreviewPages;
 
 // One millimetre in report units (pixels at 96 per inch).
 constexpr Extended pvrMillimetre = 3.77953L;
@@ -911,6 +914,19 @@ public:
     void AlignChildren() override;
     // The first child of that class, or nullptr.
     TpvrComponent* FindBand(TClass bandClass) const;
+    // The view that draws the page's colour, frame and picture inside the margins (made on first
+    // use), and the drawing of it under a page.
+    TpvrPictureView* GetBackground();
+    void DrawBackground(TCanvas* canvas, Extended scaleX, Extended scaleY, Extended offsetX, Extended offsetY);
+    TColor GetColor();
+    void SetColor(TColor value);
+    TpvrFrame* GetFrame();
+    void SetFrame(TpvrFrame* value);
+    TPicture* GetBackPicture();
+    void SetBackPicture(TPicture* value);
+    // A subreport prints this page.
+    bool IsSubreportPage() const { return Subreport != nullptr; }
+    TpvrSubreport* Subreport = nullptr;
     String GetDescription() override;
     void Notification(TComponent* component, TOperation operation) override;
 
@@ -957,6 +973,7 @@ private:
     Extended FPaperWidth = 210;
     std::unique_ptr<TList> FEngineList1;
     std::unique_ptr<TList> FEngineList2;
+    std::unique_ptr<TpvrPictureView> FBackground;
 };
 
 class TpvrDialogPage : public TpvrPage {
@@ -1062,6 +1079,10 @@ public:
     virtual bool Run() = 0;
     // Stops the run: the report is terminated, its script too.
     void StopReport();
+    // For the page-number variables: the index of the page being written in the prepared pages,
+    // and the index where this run's page numbering starts.
+    virtual Integer CurrentPageIndex() const { return 0; }
+    virtual Integer FirstPageIndex() const { return 0; }
 
     TList* GetNotifyList() const { return FNotifyList.get(); }
 
@@ -1179,6 +1200,27 @@ public:
     // Stores the flag; True also stops the report's script.
     void SetTerminated(bool value);
 
+    // ---- The run ----
+    // The prepared pages, made on first use together with the report's engine.
+    TpvrCustomPreviewPages* GetPreviewPages();
+    // Runs the report into its prepared pages; True when the engine ran to the end without errors.
+    bool PrepareReport(bool clearLastReport = true);
+    // Prepares on the timer's first tick and shows the pages in the attached preview.
+    void ShowReport(bool clearLastReport = true);
+    void ShowPreparedReport();
+    // Progress of a preparation (kind 0), an export (1) or printing (2).
+    virtual void DoProgressStart(Integer kind);
+    virtual void DoProgress(Integer kind, Integer pageNumber);
+    virtual void DoProgressStop(Integer kind);
+    void SetProgressMessage(const String& text);
+    // A procedure of the report's script, called while the engine runs or when forced.
+    void RunScriptEvent(TObject* sender, const String& procName, bool force = false);
+    void RunScriptEventArgs(const String& procName, Variant& args, bool force = false);
+    // The host's event, then the object's script event.
+    void FireBeforePrint(TpvrComponent* object);
+    void FireAfterPrint(TpvrComponent* object);
+    void FirePreviewClick(TpvrComponent* view, TMouseButton button, TShiftState shift, bool& modified);
+
     bool DotMatrixReport = false;
     String IniFile = "\\Software\\Orvant";
     bool OldStyleProgress = false;
@@ -1250,6 +1292,10 @@ private:
     std::unique_ptr<TpvrReportDataSets> FDataSets;
     std::unique_ptr<TpvrVariables> FVariables;
     std::unique_ptr<TpvrStyles> FStyles;
+    // The run's page store and engine (the store is a TpvrCustomPreviewPages).
+    std::unique_ptr<TObject> FPreviewPages;
+    std::unique_ptr<TpvrCustomEngine> FEngine;
+    void RunTimerTick(TObject* sender);
 };
 
 // ---- Module-wide -------------------------------------------------------------------------------
