@@ -173,7 +173,17 @@ void TqzCustomEdit::GetSizeParameters(TqzEditSizeParameters& parameters) {
 }
 
 void TqzCustomEdit::CalculateAutoSize(Integer& width, Integer& height) {
-    // Measured once the view data measures editors.
+    if (!IsAutoHeight() || !FProperties) return;
+    TqzEditSizeParameters parameters;
+    GetSizeParameters(parameters);
+    std::unique_ptr<TqzCustomEditViewData> viewData(CreateViewData());
+    InitializeViewData(viewData.get());
+    TSize size{0, 0};
+    viewData->GetEditSize(GetScreenCanvas(), GetEditValue(), parameters, size);
+    const TAlign align = GetAlign();
+    if (IsAutoWidth() && align != alTop && align != alBottom && align != alClient && align != alCustom)
+        width = size.cx;
+    if (align != alLeft && align != alRight && align != alClient && align != alCustom) height = size.cy;
 }
 
 bool TqzCustomEdit::CanResize(Integer& newWidth, Integer& newHeight) {

@@ -107,12 +107,29 @@ public:
     TClass GetPropertiesClass() const override { return TOtherEditProperties::StaticClass(); }
 };
 
+// The defaults of a pretend source that a test may declare data-bound.
+class TTestProvider : public TqzCustomEditDefaultValuesProvider {
+    KOV_CLASS(TTestProvider, TqzCustomEditDefaultValuesProvider)
+public:
+    explicit TTestProvider(TPersistent* owner) : TqzCustomEditDefaultValuesProvider(owner) {}
+    static TqzCustomEditDefaultValuesProvider* Make(TPersistent* owner) { return new TTestProvider(owner); }
+    bool IsDataBound() override { return DataBound; }
+    bool DataBound = false;
+};
+
 // A binding to a pretend source: it records the stored values and can refuse or fail.
 class TTestBinding : public TqzEditDataBinding {
     KOV_CLASS(TTestBinding, TqzEditDataBinding)
 public:
-    explicit TTestBinding(TqzCustomEdit* editor) : TqzEditDataBinding(editor) {}
+    explicit TTestBinding(TqzCustomEdit* editor) : TqzEditDataBinding(editor) { CreateDefaultValuesProvider(); }
     static TqzEditDataBinding* Make(TqzCustomEdit* editor) { return new TTestBinding(editor); }
+    TqzEditDefaultValuesProviderClass GetDefaultValuesProviderClass() override { return &TTestProvider::Make; }
+    TTestProvider* Provider() const { return static_cast<TTestProvider*>(GetDefaultValuesProvider()); }
+    void GetStoredValue(Variant& value) override {
+        ++StoredValueReads;
+        value = Variant(String("stored"));
+    }
+    Integer StoredValueReads = 0;
     bool Edit() override {
         ++EditCalls;
         return AllowEdit;

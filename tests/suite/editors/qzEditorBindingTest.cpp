@@ -34,6 +34,8 @@ protected:
     }
     TTestEditor* MakeEditor(bool inplace = false, Integer top = 10) {
         auto* editor = new TTestEditor(Form, inplace);
+        // The test editor measures no content of its own: its size is the test's.
+        editor->SetAutoSize(false);
         editor->SetParent(Form);
         editor->SetBounds(10, top, 150, 24);
         return editor;
@@ -73,6 +75,7 @@ TEST_F(qzEditorBindingTest, HeightAndWidthAreStoredUnlessTheContentSizesThem) {
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         auto* editor = MakeEditor(c.Inplace);
+        editor->SetAutoSize(true);
         editor->SetAutoSize(c.AutoSize);
         editor->Props()->SetButtonsLayout(c.ButtonsLayout);
         EXPECT_EQ(c.AutoSizeAfter, editor->GetAutoSize());
@@ -80,6 +83,28 @@ TEST_F(qzEditorBindingTest, HeightAndWidthAreStoredUnlessTheContentSizesThem) {
         EXPECT_EQ(c.WidthStored, IsStoredProp(editor, "Width"));
         delete editor;
     }
+}
+
+TEST_F(qzEditorBindingTest, AnAutoSizedEditorTakesTheMeasuredHeightAndAnInPlaceOneKeepsItsOwn) {
+    auto* editor = MakeEditor();
+    auto* cell = MakeEditor(true, 50);
+    editor->SetAutoSize(true);
+    cell->SetAutoSize(true);
+    ShowForm();
+    TSize measured{0, 0};
+    TqzEditSizeParameters parameters;
+    parameters.Width = editor->GetWidth();
+    editor->GetProperties()->GetEditSize(GetScreenCanvas(), editor->GetStyle(), false, editor->GetEditValue(),
+                                         parameters, measured);
+    EXPECT_EQ(measured.cy, editor->GetHeight());
+    EXPECT_EQ(150, editor->GetWidth());
+    EXPECT_EQ(24, cell->GetHeight());
+    // Turning auto size off and on again measures again.
+    editor->SetAutoSize(false);
+    editor->SetHeight(40);
+    EXPECT_EQ(40, editor->GetHeight());
+    editor->SetAutoSize(true);
+    EXPECT_EQ(measured.cy, editor->GetHeight());
 }
 
 TEST_F(qzEditorBindingTest, ARepositoryItemOfAnotherPropertiesClassIsRefused) {
@@ -272,4 +297,33 @@ TEST_F(qzEditorBindingTest, APressSoonAfterAMouseActivationCompletesADoubleClick
     Mouse(editor, WM_LBUTTONDOWN, 5, 5);
     Mouse(editor, WM_LBUTTONUP, 5, 5);
     EXPECT_TRUE(Log.Events.empty());
+}
+
+TEST_F(qzEditorBindingTest, PaintedAsACopyADataBoundEditorDrawsTheStoredValue) {
+    auto* editor = MakeEditor();
+    editor->AddButton(bkEllipsis, 20);
+    ShowForm();
+    std::unique_ptr<TBitmap> bitmap(new TBitmap);
+    bitmap->SetWidth(editor->GetWidth());
+    bitmap->SetHeight(editor->GetHeight());
+    auto paintCopy = [&] {
+        TControlState copying = editor->GetControlState();
+        copying.Include(csPaintCopy);
+        editor->SetControlState(copying);
+        editor->PaintTo(bitmap->GetCanvas()->GetHandle(), 0, 0);
+        TControlState state = editor->GetControlState();
+        state.Exclude(csPaintCopy);
+        editor->SetControlState(state);
+    };
+    paintCopy();
+    EXPECT_EQ(0, editor->Binding()->StoredValueReads);
+
+    editor->Binding()->Provider()->DataBound = true;
+    const Integer pressed = editor->GetViewInfo()->PressedButton;
+    paintCopy();
+    EXPECT_EQ(1, editor->Binding()->StoredValueReads);
+    EXPECT_FALSE(editor->IsPaintingCopy());
+    // The editor's own view info is not the one painted.
+    EXPECT_EQ(pressed, editor->GetViewInfo()->PressedButton);
+    EXPECT_EQ(1, editor->GetViewInfo()->GetButtonCount());
 }

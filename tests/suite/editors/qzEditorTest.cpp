@@ -73,6 +73,8 @@ protected:
     }
     TTestEditor* MakeEditor(bool inplace = false, Integer top = 10) {
         auto* editor = new TTestEditor(Form, inplace);
+        // The test editor measures no content of its own: its size is the test's.
+        editor->SetAutoSize(false);
         editor->SetParent(Form);
         editor->SetBounds(10, top, 150, 24);
         return editor;
@@ -542,4 +544,21 @@ TEST_F(qzEditorTest, AModalDialogClosedWithCancelDoesNotValidateAndWithOkValidat
         EXPECT_EQ(c.Events, Log.Events);
         EXPECT_FALSE(modal.Editor->IsEditValidated());
     }
+}
+
+TEST_F(qzEditorTest, EntryAndExitReportTheFocusChangeOnceAndRememberTheValueAtEntry) {
+    auto* editor = MakeEditor();
+    auto* other = MakeEditor(false, 50);
+    editor->OnFocusChange = MakeEvent(&Log, &EventLog::Change);
+    editor->SetEditValue(Variant(String("before")));
+    ShowForm();
+    Focus(editor);
+    EXPECT_EQ((std::vector<std::string>{"change"}), Log.Events);
+    EXPECT_FALSE(editor->GetModifiedAfterEnter());
+    editor->SetEditValue(Variant(String("changed in code")));
+    Type(editor, "typed");
+    EXPECT_EQ(0, KeyDown(editor, VK_ESCAPE));
+    EXPECT_EQ("before", VarToStr(editor->GetEditValue())); // the value at entry, not a later one
+    Focus(other);
+    EXPECT_EQ((std::vector<std::string>{"change", "change"}), Log.Events);
 }
