@@ -17,6 +17,7 @@
 #include "platform/classlib/EditCtrls.h"
 #include "platform/runtime/StringLists.h"
 #include "suite/editors/qzEdit.h"
+#include "suite/editors/qzEditTextUtils.h"
 #include "suite/editors/qzFormats.h"
 
 class TqzCustomTextEdit;
@@ -106,6 +107,9 @@ public:
     // the validate handlers run.
     virtual void ValidateDisplayValue(Variant& displayValue, String& errorText, bool& error,
                                       TqzCustomEdit* editor);
+    TqzCustomEditViewDataClass GetViewDataClass() const override;
+    TqzCustomEditViewInfoClass GetViewInfoClass() const override;
+    virtual TClass GetContainerClass() const;
 
     // ---- Introduced virtual operations, in slot order ----
     // The locale formats changed: LocaleFormatsChanging is set while Changed runs.
@@ -372,4 +376,553 @@ protected:
     Integer FCurrentKey = -1;
     Integer FHighlightIndex = -1;
     TqzCustomEditListBox* FList = nullptr; // owned by the popup it is placed in
+};
+
+// The list box of drop-down lookups: owner-drawn, one column, its selection following the mouse
+// and reported to the lookup data.
+class TqzCustomEditListBox : public TqzCustomInnerListBox {
+    KOV_CLASS(TqzCustomEditListBox, TqzCustomInnerListBox)
+public:
+    explicit TqzCustomEditListBox(TComponent* owner);
+
+    // ---- Introduced virtuals, in slot order ----
+    virtual bool DoDrawItem(Integer index, const TRect& rect, TOwnerDrawState state) { return false; }
+    virtual String GetItemText(Integer index);
+    virtual void UpdateListSettings() {}
+    virtual Integer GetHeightForRows(Integer rows) { return rows * GetListItemHeight(-1); }
+    // The height of "Wg" in the list font.
+    virtual Integer GetListItemHeight(Integer index);
+    virtual Integer GetItemWidth(Integer index);
+
+    void SetItemIndex(Integer value) override;
+    bool UsesDefaultItemDrawing() override;
+
+    // The list has a window and it is visible.
+    bool IsShown();
+    // Empty items added at the end or items deleted from the end until there are n.
+    void SetItemCount(Integer n);
+    // The overlay scroll bars, then OnSelectionChanged.
+    void NotifySelectionChanged();
+    // The editor owning the popup the list is in.
+    TqzCustomTextEdit* GetEdit();
+    void RecreateWindow() { RecreateWnd(); }
+
+    bool TracksMouse = true;
+    TNotifyEvent OnSelectionChanged;
+
+protected:
+    void DrawItem(Integer index, TRect rect, TOwnerDrawState state) override;
+    void MeasureItem(Integer index, Integer& height) override;
+    void Click() override;
+    bool DoMouseWheel(TShiftState shift, Integer wheelDelta, POINT mousePos) override;
+    void MouseMove(TShiftState shift, Integer x, Integer y) override;
+};
+
+// ---- Inner text edit -------------------------------------------------------------------------
+
+// The text editor's access to its native edit.
+// {8C3E2B71-5D4F-4A9B-B2C6-7E1F0A9D3C58}
+class IqzInnerTextEdit : public virtual IqzCustomInnerEdit {
+public:
+    // The inner-edit basics a text editor needs beyond the common ones.
+    virtual LRESULT CallDefaultWindowProc(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    virtual Variant GetEditValue() = 0;
+    virtual void SetEditValue(const Variant& value) = 0;
+    virtual bool GetReadOnly() = 0;
+    virtual void LockBounds(bool lock) = 0;
+
+    virtual void ClearSelection() = 0;
+    virtual void CopyToClipboard() = 0;
+    virtual TAlignment GetAlignment() = 0;
+    virtual bool GetAutoSelect() = 0;
+    virtual TEditCharCase GetCharCase() = 0;
+    virtual TqzEditEchoMode GetEchoMode() = 0;
+    virtual bool GetHideSelection() = 0;
+    // Always 0 here: input-method text arrives as one character message per code point.
+    virtual char GetPendingImeTrailByte() = 0;
+    virtual TImeMode GetImeMode() = 0;
+    virtual TImeName GetImeName() = 0;
+    virtual bool GetKeyConsumed() = 0;
+    virtual Integer GetMaxLength() = 0;
+    virtual bool IsMultiLine() = 0;
+    virtual bool GetOEMConvert() = 0;
+    virtual char GetPasswordChar() = 0;
+    virtual Integer GetSelLength() = 0;
+    virtual Integer GetSelStart() = 0;
+    virtual String GetSelText() = 0;
+    virtual void SelectAll() = 0;
+    virtual void SetAlignment(TAlignment value) = 0;
+    virtual void SetAutoSelect(bool value) = 0;
+    virtual void SetCharCase(TEditCharCase value) = 0;
+    virtual void SetEchoMode(TqzEditEchoMode value) = 0;
+    virtual void SetHideSelection(bool value) = 0;
+    virtual void SetKeyConsumed(bool value) = 0;
+    virtual void SetImeMode(TImeMode value) = 0;
+    virtual void SetImeName(const TImeName& value) = 0;
+    virtual void SetMaxLength(Integer value) = 0;
+    virtual void SetOEMConvert(bool value) = 0;
+    virtual void SetPasswordChar(char value) = 0;
+    virtual void SetSelLength(Integer value) = 0;
+    virtual void SetSelStart(Integer value) = 0;
+    virtual void SetSelText(const String& value) = 0;
+};
+
+class TqzCustomInnerTextEdit;
+
+// Answers the editor's questions for a native edit.
+class TqzCustomInnerTextEditHelper : public TqzInterfacedPersistent, public IqzInnerTextEdit {
+    KOV_CLASS(TqzCustomInnerTextEditHelper, TqzInterfacedPersistent)
+public:
+    explicit TqzCustomInnerTextEditHelper(TqzCustomInnerTextEdit* edit);
+
+    Integer AddRef() override { return -1; }
+    Integer Release() override { return -1; }
+
+    // IqzContainerInnerControl
+    TWinControl* GetControl() override;
+    TqzContainer* GetControlContainer() override;
+    // IqzCustomInnerEdit
+    void SetFocus() override;
+    void SetEditOwner(TqzCustomEdit* editor) override;
+    void SetOnChange(const TNotifyEvent& handler) override;
+    void SetReadOnly(bool value) override;
+    // IqzInnerTextEdit
+    LRESULT CallDefaultWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    Variant GetEditValue() override;
+    void SetEditValue(const Variant& value) override;
+    bool GetReadOnly() override;
+    void LockBounds(bool lock) override;
+    void ClearSelection() override;
+    void CopyToClipboard() override;
+    TAlignment GetAlignment() override;
+    bool GetAutoSelect() override;
+    TEditCharCase GetCharCase() override;
+    TqzEditEchoMode GetEchoMode() override;
+    bool GetHideSelection() override;
+    char GetPendingImeTrailByte() override;
+    TImeMode GetImeMode() override;
+    TImeName GetImeName() override;
+    bool GetKeyConsumed() override;
+    Integer GetMaxLength() override;
+    bool IsMultiLine() override { return false; }
+    bool GetOEMConvert() override;
+    char GetPasswordChar() override;
+    Integer GetSelLength() override;
+    Integer GetSelStart() override;
+    String GetSelText() override;
+    void SelectAll() override;
+    void SetAlignment(TAlignment value) override;
+    void SetAutoSelect(bool value) override;
+    void SetCharCase(TEditCharCase value) override;
+    void SetEchoMode(TqzEditEchoMode value) override;
+    void SetHideSelection(bool value) override;
+    void SetKeyConsumed(bool value) override;
+    void SetImeMode(TImeMode value) override;
+    void SetImeName(const TImeName& value) override;
+    void SetMaxLength(Integer value) override;
+    void SetOEMConvert(bool value) override;
+    void SetPasswordChar(char value) override;
+    void SetSelLength(Integer value) override;
+    void SetSelStart(Integer value) override;
+    void SetSelText(const String& value) override;
+
+    TqzCustomInnerTextEdit* GetEdit() const { return FEdit; }
+    // Kept while an input-method character is pending.
+    Integer SavedSelLength = 0;
+    Integer SavedSelStart = 0;
+
+private:
+    TqzCustomInnerTextEdit* FEdit;
+};
+
+// The native single-line edit a text editor hosts: no border, no background of its own, and
+// every key, character and mouse event goes to the editor first.
+class TqzCustomInnerTextEdit : public TCustomEdit,
+                               public IqzInnerEditHelperSource,
+                               public IqzContainerInnerControl {
+    KOV_CLASS(TqzCustomInnerTextEdit, TCustomEdit)
+    KOV_DECLARE_MESSAGE_MAP
+public:
+    explicit TqzCustomInnerTextEdit(TComponent* owner);
+    ~TqzCustomInnerTextEdit() override;
+
+    Integer AddRef() override { return -1; }
+    Integer Release() override { return -1; }
+    // IqzInnerEditHelperSource
+    IqzCustomInnerEdit* GetHelper() override { return FHelper.get(); }
+    // IqzContainerInnerControl
+    TWinControl* GetControl() override { return this; }
+    TqzContainer* GetControlContainer() override;
+
+    // The owning editor (nullptr outside one).
+    TqzCustomTextEdit* GetTextEdit() const;
+    TqzCustomInnerTextEditHelper* GetTextHelper() const { return FHelper.get(); }
+
+    void SetBounds(Integer aLeft, Integer aTop, Integer aWidth, Integer aHeight) override;
+    void WndProc(TMessage& message) override;
+    void DefaultHandler(void* message) override;
+    bool CanFocus() const override;
+
+    // Left margin 0, right margin 1.
+    virtual void ApplyMargins();
+    virtual void HandleMouseEnter() {}
+    virtual void HandleMouseLeave();
+
+    TqzEditEchoMode GetEchoMode() const { return FEchoMode; }
+    void SetEchoMode(TqzEditEchoMode value);
+    char GetInnerPasswordChar() const { return FPasswordChar; }
+    void SetInnerPasswordChar(char value);
+    TAlignment GetAlignment() const { return FAlignment; }
+    void SetAlignment(TAlignment value);
+    bool GetKeyConsumed() const { return FKeyConsumed; }
+    void SetKeyConsumed(bool value) { FKeyConsumed = value; }
+    Integer GetBoundsLockCount() const { return FBoundsLockCount; }
+    void LockBounds(bool lock);
+    Integer GetPendingImeChars() const { return FPendingImeChars; }
+    char GetPendingImeTrailByte() const { return FPendingImeTrailByte; }
+    // How many times the window was made (tests watch recreation).
+    Integer GetWindowCreationCount() const { return FWindowCreationCount; }
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateHandle() override;
+    void CreateWindowHandle(const TCreateParams& params) override;
+    void CreateWnd() override;
+    void Change() override;
+    void Click() override;
+    void DblClick() override;
+    bool DoMouseWheel(TShiftState shift, Integer wheelDelta, POINT mousePos) override;
+    void DragOver(TObject* source, Integer x, Integer y, TDragState state, bool& accept) override;
+    void DragDrop(TObject* source, Integer x, Integer y) override;
+    void KeyDown(Word& key, TShiftState shift) override;
+    void KeyPress(char32_t& key) override;
+    void KeyUp(Word& key, TShiftState shift) override;
+    void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+    void MouseMove(TShiftState shift, Integer x, Integer y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+
+    void WMChar(TWMKey& message);
+    void WMCut(TMessage& message);
+    void WMClear(TMessage& message);
+    void WMPaste(TMessage& message);
+    void WMEraseBkgnd(TMessage& message);
+    void WMGetDlgCode(TMessage& message);
+    void WMImeChar(TMessage& message);
+    void WMKeyDown(TWMKey& message);
+    void WMKillFocus(TMessage& message);
+    void WMNCPaint(TMessage& message);
+    void WMSetFocus(TMessage& message);
+    void WMSize(TMessage& message);
+    void CMMouseEnter(TMessage& message);
+    void CMMouseLeave(TMessage& message);
+
+    void RefreshPasswordChar();
+
+private:
+    friend class TqzCustomInnerTextEditHelper;
+    TqzEditEchoMode FEchoMode = eemNormal;
+    std::unique_ptr<TqzCustomInnerTextEditHelper> FHelper;
+    bool FKeyConsumed = false;
+    bool FConstructing = false;
+    Integer FBoundsLockCount = 0;
+    TAlignment FAlignment = taLeftJustify;
+    Integer FPendingImeChars = 0;
+    char FPendingImeTrailByte = 0;
+    char FPasswordChar = 0;
+    Integer FWindowCreationCount = 0;
+};
+
+// The inner edit's caret, selection and (optionally) text, to tell later whether they changed.
+struct TqzCustomInnerTextEditPrevState {
+    Integer SelStart = 0;
+    Integer SelLength = 0;
+    bool TextSaved = false;
+    String Text;
+};
+
+void SaveInnerTextEditState(IqzInnerTextEdit* edit, bool withText, TqzCustomInnerTextEditPrevState& state);
+// True also when the native edit has no window; a text differing only in letter case is no
+// change.
+bool HasInnerTextEditChanged(IqzInnerTextEdit* edit, const TqzCustomInnerTextEditPrevState& state);
+
+// ---- Text view data and view info ------------------------------------------------------------
+
+// Text flags of a view data: an empty text measures 0 high; the text may wrap into rows; a cut
+// last row ends with an ellipsis.
+constexpr Integer qztfEmptyTextNoHeight = 0x01;
+constexpr Integer qztfMultiRow = 0x02;
+constexpr Integer qztfEllipsis = 0x08;
+
+class TqzCustomTextEditViewInfo;
+
+using TqzTextEditCustomDrawHandler = TClosure<void(TqzCanvas* Canvas, const TRect& R)>;
+
+// Turns an edit value into the text shown, places it and measures it.
+class TqzCustomTextEditViewData : public TqzCustomEditViewData {
+    KOV_CLASS(TqzCustomTextEditViewData, TqzCustomEditViewData)
+public:
+    using TqzCustomEditViewData::TqzCustomEditViewData;
+    static TqzCustomEditViewData* CreateInstance(TqzCustomEditProperties* properties,
+                                                 TqzCustomEditStyle* style, bool isInplace);
+
+    void InitializeFromProperties() override;
+    void EditValueToDisplayText(const Variant& editValue, String& text) override;
+    void CalculateContentSize(TqzCanvas* canvas, const Variant& editValue, TSize& size,
+                              const TqzEditSizeParameters& sizeParameters) override;
+    void Calculate(TqzCanvas* canvas, const TRect& bounds, const TPoint& p, Integer button, TShiftState shift,
+                   TqzCustomEditViewInfo* viewInfo, bool isMouseEvent) override;
+    void EditValueToViewInfo(TqzCanvas* canvas, const Variant& editValue,
+                             TqzCustomEditViewInfo* viewInfo) override;
+    void GetClientExtent(TqzCanvas* canvas, TqzCustomEditViewInfo* viewInfo, TRect& rect) override;
+
+    // ---- Introduced virtuals, in slot order ----
+    virtual bool IsInnerEditVisible();
+    virtual Integer GetVisibleLineCount() { return LineCount; }
+    virtual bool IsComboBoxView() { return false; }
+    virtual void CalculateTextAttributes(TqzCanvas* canvas, TqzCustomTextEditViewInfo* viewInfo);
+    virtual void StoreDrawText(const Variant& value, TqzCustomTextEditViewInfo* viewInfo);
+    virtual Integer GetDrawTextFlags();
+    virtual void GetTextRect(TRect& margins);
+
+    void CalculateSelectionInfo(TqzCustomTextEditViewInfo* viewInfo);
+    TqzCustomTextEditProperties* GetTextProperties() const;
+
+    bool FormattedBySource = false;
+    // The text flags (qztf*), the most rows to lay out (0: no limit), the selection drawn.
+    Integer TextFlags = 0;
+    Integer LineCount = 0;
+    Integer SelStart = 0;
+    Integer SelLength = 0;
+};
+
+// The calculated text layout of an editor (or a cell), painted when the native edit does not
+// show the text.
+class TqzCustomTextEditViewInfo : public TqzCustomEditViewInfo {
+    KOV_CLASS(TqzCustomTextEditViewInfo, TqzCustomEditViewInfo)
+public:
+    TqzCustomTextEditViewInfo() = default;
+    ~TqzCustomTextEditViewInfo() override;
+    static TqzContainerViewInfo* CreateInstance();
+
+    void PaintBackground(TqzCanvas* canvas) override;
+    void MoveBy(Integer dx, Integer dy) override;
+    // p in the window's coordinates; limitRect (0, 0, 0, 0) for the whole text rectangle.
+    virtual bool IsTextHintNeededAt(TqzCanvas* canvas, const TPoint& p, TRect& hintRect, bool& isMultiLine,
+                                    String* text, const TRect& limitRect);
+    virtual void PaintContent(TqzCanvas* canvas);
+
+    // The row cache is laid out again by the next paint.
+    void InvalidateRows() { RowsLaidOut = false; }
+
+    bool IsComboBoxView = false;
+    TqzTextEditCustomDrawHandler CustomDrawHandler;
+    bool CustomDraw = false;
+    bool Highlighted = false;
+    // The text-output flags of the text (the base's DrawTextFlags are its drawing flags).
+    Integer TextOutFlags = 0;
+    TqzTextEditingStyle EditingStyle = FreeText;
+    bool PopupOpen = false;
+    bool InnerEditVisible = false;
+    Integer MaxLineCount = 0;
+    Integer SelStart = 0;
+    Integer SelLength = 0;
+    TColor SelTextColor = clHighlightText;
+    TColor SelBackgroundColor = clHighlight;
+    String Text;
+    // The row cache.
+    bool RowsLaidOut = false;
+    bool RowsEllipsis = false;
+    Integer RowCount = 0;
+    Integer RowSelStart = 0;
+    Integer RowSelLength = 0;
+    TColor RowSelTextColor = clHighlightText;
+    TColor RowSelBackgroundColor = clHighlight;
+    TqzTextParams RowParams;
+    TRect RowLayoutRect;
+    TqzTextRows Rows;
+    // The text the rows point into.
+    String RowText;
+    // How many times the rows were laid out (tests watch the cache).
+    Integer RowLayoutCount = 0;
+    TRect TextRect;
+};
+
+// The size a text needs in an editor, content margins included (sizeParameters.Width below 0: no
+// width limit).
+void CalculateEditTextSize(TqzCanvas* canvas, TqzCustomEditViewData* viewData, const String& text,
+                           TSize& size, bool addHorizontalMargin, Integer rowCount,
+                           const TqzEditSizeParameters& sizeParameters, Integer flags);
+void GetTextEditTextRect(TqzCustomEditViewData* viewData, TRect& margins);
+void CalculateTextRect(TqzCanvas* canvas, TqzCustomTextEditViewData* viewData,
+                       TqzCustomTextEditViewInfo* viewInfo);
+void CalculateMultiRowAttributes(TqzCanvas* canvas, TqzCustomTextEditViewData* viewData,
+                                 TqzCustomTextEditViewInfo* viewInfo);
+void PaintTextEditViewInfo(TqzCanvas* canvas, TqzCustomTextEditViewInfo* viewInfo);
+void DrawTextEditText(TqzCanvas* canvas, TqzCustomTextEditViewInfo* viewInfo, const String& text,
+                      Integer leftIndent, Integer rightIndent, Integer rowLimit, TColor selTextColor,
+                      TColor selBackgroundColor, Integer selLength, Integer selStart, Integer flags,
+                      const TRect& bounds);
+
+// ---- The text editor -------------------------------------------------------------------------
+
+// The single-line text editor: a native edit kept in line with the edit value, the properties,
+// the style and the view; lookup items with incremental search.
+class TqzCustomTextEdit : public TqzCustomEdit, public IqzFormatListener {
+    KOV_CLASS(TqzCustomTextEdit, TqzCustomEdit)
+    KOV_DECLARE_MESSAGE_MAP
+public:
+    explicit TqzCustomTextEdit(TComponent* owner);
+    TqzCustomTextEdit(TComponent* owner, bool isInplace);
+    ~TqzCustomTextEdit() override;
+
+    Integer AddRef() override { return -1; }
+    Integer Release() override { return -1; }
+
+    // ---- Overrides, in slot order ----
+    void Loaded() override;
+    void CalculateInnerControlRegion(bool& whole, TRect& rect) override;
+    bool UpdateViewState(const TPoint& point, Integer button, TShiftState shift, bool isMouseEvent) override;
+    void AdjustInnerEditPosition() override;
+    bool IsEditingKey(Word key, TShiftState shift) override;
+    bool IsEditingChar(char32_t ch) override;
+    void HandleContentChange(TObject* sender) override;
+    void HandleEditKeyDown(Word& key, TShiftState shift) override;
+    void HandleEditKeyPress(char32_t& ch) override;
+    void GetSizeParameters(TqzEditSizeParameters& parameters) override;
+    void ReadDisplayText(String& text) override;
+    TClass GetInnerEditClass() override { return TqzCustomInnerTextEdit::StaticClass(); }
+    void Initialize() override;
+    bool IsEditable() override;
+    void ApplyDisplayValue(const Variant& value) override;
+    void StoreDisplayValue(const Variant& value) override;
+    bool AcceptsChar(char32_t ch) override;
+    void ApplyActiveProperties(TObject* properties) override;
+    bool CanSetDisplayText(const String& text) override;
+    void DisplayValueToInnerEdit(const Variant& value) override;
+    void SynchronizeDisplayValue() override;
+    void RefreshEditValueFromDisplay() override;
+    void UpdateDrawValue() override;
+    bool HandlesNavigationKeys() override { return true; }
+    void InnerEditWndProc(TMessage& message) override;
+    void UnhookInnerEditWndProc() override;
+    void Activate(TqzCustomEditData*& editData) override;
+    void CopyToClipboard() override;
+    void CutToClipboard() override;
+    TClass GetPropertiesClass() override { return TqzCustomTextEditProperties::StaticClass(); }
+    bool ShowsInnerEdit() override;
+    void PasteFromClipboard() override;
+    void DisplayToEditValue(const Variant& displayValue, Variant& editValue, bool& isValid) override;
+    void SelectAll() override;
+
+    // ---- Introduced virtuals, in slot order ----
+    void FormatChanged() override;
+    virtual void UpdateInnerEditAppearance();
+    // The text after inserting text at the selection and the caret behind it, when acceptable.
+    virtual bool ValidateTextInsertion(const String& text, String& newText, Integer& newCaret);
+    virtual void EnforceValueBounds();
+    virtual void ClampValueToBounds() {}
+    virtual void DoNewLookupDisplayText(const String& text);
+    virtual Integer GetTextHeight();
+    virtual Integer GetItemIndex();
+    virtual bool CanDropDown(bool flag) { return false; }
+    virtual void UpdateEditValueFromLookup(TObject* sender);
+    virtual String GetEditingText();
+    virtual bool SetEditingText(const String& text);
+    virtual Variant ItemIndexToLookupKey(Integer index) { return Variant(index); }
+    virtual Variant LookupKeyToEditValue(const Variant& key);
+    virtual Integer LookupKeyToItemIndex(const Variant& key);
+    virtual bool NeedsLookupValidation();
+    virtual void ResetFindSelection();
+    virtual void SetTextIfEditable(const String& text);
+    virtual void SetItemIndex(Integer index);
+    virtual void SetSelLength(Integer value);
+    virtual void SetSelStart(Integer value);
+    virtual void SetSelText(const String& value);
+    virtual void ValidateLookupText();
+    virtual void ClearSelection();
+    virtual void Undo() { RevertEditValue(); }
+
+    // ---- Keyboard (dynamic) ----
+    void HandleKeyPress(char32_t& key) override;
+    virtual bool HandleMouseWheel(TShiftState shift, Integer wheelDelta, const TPoint& mousePos);
+    virtual bool CanStartIncrementalSearch();
+    virtual bool ApplyIncrementalSearch(String& text);
+
+    // ---- Selection ----
+    Integer GetSelStart();
+    Integer GetSelLength();
+    String GetSelText();
+    void SetSelection(Integer start, Integer length);
+    Integer GetCaretCharIndex();
+
+    // ---- Access ----
+    IqzInnerTextEdit* GetInnerTextEdit() const;
+    TqzCustomInnerTextEdit* GetInnerTextEditControl() const;
+    IqzTextEditLookupData* GetLookupDataInterface() const { return FLookupData.get(); }
+    TqzCustomTextEditLookupData* GetLookupData() const { return FLookupData.get(); }
+    TqzCustomTextEditViewInfo* GetTextViewInfo() const;
+    TqzCustomTextEditProperties* GetTextProperties() const;
+    // The properties in use (a repository item's or the own ones).
+    TqzCustomTextEditProperties* GetActiveProperties();
+    String GetText();
+    void SetText(const String& value);
+    void BeginLookupTextChange() { FLookupChangingText = true; }
+    void EndLookupTextChange() { FLookupChangingText = false; }
+    bool IsLookupChangingText() const { return FLookupChangingText; }
+    void SetFindSelection(bool value);
+    bool GetFindSelection() const { return FFindSelection; }
+    bool IsNavigatingLookup() const { return FNavigatingLookup; }
+    bool IsSynchronizingDisplayValue() const { return FSynchronizingDisplayValue; }
+    bool GetPopupClosedByKey() const { return FPopupClosedByKey; }
+    void SetPopupClosedByKey(bool value) { FPopupClosedByKey = value; }
+    bool GetBeepOnEnter() const { return FBeepOnEnter; }
+    void SetBeepOnEnter(bool value) { FBeepOnEnter = value; }
+    // The user-input flag for a scope (the native edit's clipboard messages).
+    bool IsUserInput() const { return IsUserChange(); }
+    void SetUserInput(bool value) { SetUserChange(value); }
+    void LockEnforcingPaint();
+
+protected:
+    // For descendants that answer class-level questions: they call InitializeEditor last.
+    TqzCustomTextEdit(TComponent* owner, bool isInplace, bool deferInitialization);
+
+    void HandleExit() override;
+    bool DoMouseWheel(TShiftState shift, Integer wheelDelta, POINT mousePos) override;
+
+    void WMSetText(TMessage& message);
+    void WMGetText(TMessage& message);
+    void WMGetTextLength(TMessage& message);
+    void WMClear(TMessage& message);
+
+    // The text of the text messages: the editing text, or the saved one once the properties went.
+    String MessageText();
+    void ReformatThousandSeparators();
+    void NavigateLookup(Word& key, TShiftState shift);
+    void PostAfterLookupMove(const Variant& oldKey);
+
+    bool FBeepOnEnter = true;
+    bool FFindSelection = false;
+    bool FInSetTextMessage = false;
+    bool FSynchronizingDisplayValue = false;
+    bool FNavigatingLookup = false;
+    String FTextAtDestruction;
+    bool FPositioningInnerEdit = false;
+    bool FPopupClosedByKey = false;
+    std::unique_ptr<TqzCustomTextEditLookupData> FLookupData;
+    bool FLookupChangingText = false;
+    bool FTextDestroying = false;
+};
+
+// The text editor placed on forms.
+class TqzTextEdit : public TqzCustomTextEdit {
+    KOV_CLASS(TqzTextEdit, TqzCustomTextEdit)
+public:
+    explicit TqzTextEdit(TComponent* owner);
+    TqzTextEdit(TComponent* owner, bool isInplace);
+
+    TClass GetPropertiesClass() override { return TqzTextEditProperties::StaticClass(); }
+    TqzTextEditProperties* GetTextEditProperties() const {
+        return static_cast<TqzTextEditProperties*>(GetProperties());
+    }
+    void SetTextEditProperties(TqzTextEditProperties* value) { GetProperties()->Assign(value); }
 };

@@ -43,10 +43,6 @@ String ConvertAsciiCase(const String& text, TEditCharCase charCase) {
     return result;
 }
 
-// The editor's side of the calculations; the editor control is not part of this step yet.
-bool IsEditorInPlace(TqzCustomEdit*) { return false; }
-Variant EditorDisplayToEditValue(TqzCustomEdit*, const Variant& displayValue) { return displayValue; }
-
 String ThousandSeparatorText() { return String(1, FormatSettings.ThousandSeparator); }
 
 } // namespace
@@ -400,6 +396,16 @@ Integer TqzCustomTextEditProperties::GetSupportedOperations() {
     return inherited::GetSupportedOperations() | 0x85E;
 }
 
+TqzCustomEditViewDataClass TqzCustomTextEditProperties::GetViewDataClass() const {
+    return &TqzCustomTextEditViewData::CreateInstance;
+}
+
+TqzCustomEditViewInfoClass TqzCustomTextEditProperties::GetViewInfoClass() const {
+    return &TqzCustomTextEditViewInfo::CreateInstance;
+}
+
+TClass TqzCustomTextEditProperties::GetContainerClass() const { return TqzTextEdit::StaticClass(); }
+
 TClass TqzCustomTextEditProperties::GetLookupDataClass() const {
     return TqzCustomTextEditLookupData::StaticClass();
 }
@@ -416,7 +422,7 @@ void TqzCustomTextEditProperties::CalculateEditFormat(bool& currency, bool& sour
         return;
     }
     IqzEditDefaultValuesProvider* provider = GetDefaultValuesProvider();
-    const bool notInPlace = editor == nullptr || !IsEditorInPlace(editor);
+    const bool notInPlace = editor == nullptr || !editor->IsInplace();
     if (notInPlace && provider && provider->HasImplicitDisplayFormat()) {
         sourceFormat = true;
         return;
@@ -550,7 +556,10 @@ bool TqzCustomTextEditProperties::IsValueBoundsDefined() {
 void TqzCustomTextEditProperties::ValidateValueBounds(const Variant& displayValue, String& errorText,
                                                       TqzCustomEdit* editor, bool& error) {
     Variant value = displayValue;
-    if (editor) value = EditorDisplayToEditValue(editor, displayValue);
+    if (editor) {
+        bool isValid = true;
+        editor->DisplayToEditValue(displayValue, value, isValid);
+    }
     if (!IsVariantNumeric(value) && !IsVariantDate(value)) return;
     const bool below = IsValueBoundDefined(0) && CompareVariantValues(value, Variant(GetMinValue())) < 0;
     const bool above = IsValueBoundDefined(1) && CompareVariantValues(value, Variant(GetMaxValue())) > 0;
