@@ -131,12 +131,6 @@ Variant TpvrReport::SystemVariable(Integer index) {
         return VarFromDateTime(Engine->StartDate);
     case 1:
         return VarFromDateTime(Engine->StartTime);
-    case 2:
-        return Variant(Engine->CurrentPageIndex() - Engine->FirstPageIndex() + 1);
-    case 3:
-        return Variant(Engine->CurrentPageIndex() + 1);
-    case 4:
-        return Variant(Engine->TotalPages - Engine->FirstPageIndex());
     case 5:
         return Variant(Engine->TotalPages);
     case 6:
