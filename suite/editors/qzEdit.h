@@ -545,6 +545,10 @@ public:
     virtual TqzCustomEditViewInfoClass GetViewInfoClass() const;
     // A view data of GetViewDataClass for these properties; the caller owns it.
     virtual TqzCustomEditViewData* CreateViewData(TqzCustomEditStyle* style, bool isInplace, bool isPreview = false);
+    // The editor class of these properties (TqzCustomEdit or a descendant).
+    virtual TClass GetContainerClass() const;
+    // Only when CanValidate: an empty error text gets the default one, then RunValidateHandlers.
+    virtual void ValidateDisplayValue(Variant& displayValue, String& errorText, bool& error, TqzCustomEdit* editor);
     // Nothing while changes are locked or the owning component is going; else the owner's
     // change handler.
     virtual void Changed();
