@@ -327,3 +327,25 @@ TEST_F(qzEditorBindingTest, PaintedAsACopyADataBoundEditorDrawsTheStoredValue) {
     EXPECT_EQ(pressed, editor->GetViewInfo()->PressedButton);
     EXPECT_EQ(1, editor->GetViewInfo()->GetButtonCount());
 }
+
+TEST_F(qzEditorBindingTest, TheEditorPaintsItsBorderAndButtonsThroughItsViewInfo) {
+    auto* editor = MakeEditor();
+    editor->AddButton(bkEllipsis, 20);
+    editor->GetStyle()->SetEditBorderStyle(ebsSingle);
+    editor->GetStyle()->SetTransparentBorder(false);
+    editor->GetStyle()->SetBorderColor(clRed);
+    editor->GetStyle()->SetColor(clYellow);
+    ShowForm();
+    TBitmap bitmap;
+    bitmap.SetWidth(editor->GetWidth());
+    bitmap.SetHeight(editor->GetHeight());
+    editor->PaintTo(bitmap.GetCanvas()->GetHandle(), 0, 0);
+    auto pixel = [&](Integer x, Integer y) { return ColorToRGB(bitmap.GetCanvas()->GetPixels(x, y)); };
+    EXPECT_EQ(ColorToRGB(clRed), pixel(0, 0));
+    EXPECT_EQ(ColorToRGB(clRed), pixel(editor->GetWidth() - 1, editor->GetHeight() - 1));
+    const TRect button = editor->GetViewInfo()->GetButtonInfo(0)->Bounds;
+    const Integer face = pixel((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    EXPECT_NE(ColorToRGB(clYellow), face);
+    EXPECT_NE(ColorToRGB(clRed), face);
+    EXPECT_EQ(editor->GetWidth() - 1, button.right);
+}
