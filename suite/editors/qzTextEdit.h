@@ -105,11 +105,11 @@ public:
     Integer GetEditValueSource(bool editing) override { return 1; }
     // Numeric editors with bounds check them first; then the missing error text is filled and
     // the validate handlers run.
-    virtual void ValidateDisplayValue(Variant& displayValue, String& errorText, bool& error,
-                                      TqzCustomEdit* editor);
+    void ValidateDisplayValue(Variant& displayValue, String& errorText, bool& error,
+                              TqzCustomEdit* editor) override;
     TqzCustomEditViewDataClass GetViewDataClass() const override;
     TqzCustomEditViewInfoClass GetViewInfoClass() const override;
-    virtual TClass GetContainerClass() const;
+    TClass GetContainerClass() const override;
 
     // ---- Introduced virtual operations, in slot order ----
     // The locale formats changed: LocaleFormatsChanging is set while Changed runs.
@@ -844,7 +844,7 @@ public:
 
     // ---- Keyboard (dynamic) ----
     void HandleKeyPress(char32_t& key) override;
-    virtual bool HandleMouseWheel(TShiftState shift, Integer wheelDelta, const TPoint& mousePos);
+    bool HandleMouseWheel(TShiftState shift, Integer wheelDelta, POINT mousePos) override;
     virtual bool CanStartIncrementalSearch();
     virtual bool ApplyIncrementalSearch(String& text);
 
@@ -887,7 +887,6 @@ protected:
     TqzCustomTextEdit(TComponent* owner, bool isInplace, bool deferInitialization);
 
     void HandleExit() override;
-    bool DoMouseWheel(TShiftState shift, Integer wheelDelta, POINT mousePos) override;
 
     void WMSetText(TMessage& message);
     void WMGetText(TMessage& message);

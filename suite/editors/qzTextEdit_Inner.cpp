@@ -323,7 +323,7 @@ void TqzCustomInnerTextEdit::DblClick() {
 
 bool TqzCustomInnerTextEdit::DoMouseWheel(TShiftState shift, Integer wheelDelta, POINT mousePos) {
     TqzCustomTextEdit* edit = GetTextEdit();
-    return edit ? edit->HandleMouseWheel(shift, wheelDelta, TPoint{mousePos.x, mousePos.y}) : false;
+    return edit ? edit->HandleMouseWheel(shift, wheelDelta, mousePos) : false;
 }
 
 void TqzCustomInnerTextEdit::DragOver(TObject* source, Integer x, Integer y, TDragState state, bool& accept) {

@@ -146,7 +146,8 @@ void TqzCustomTextEdit::PostAfterLookupMove(const Variant& oldKey) {
 }
 
 void TqzCustomTextEdit::HandleKeyPress(char32_t& key) {
-    if (key == 27 && FPopupClosedByKey && !HasOpenPopup()) FPopupClosedByKey = false;
+    // An Escape the key-down handling used to revert the value also ends a popup's closing.
+    if (key == 27 && FEscapeHandled && FPopupClosedByKey && !HasOpenPopup()) FPopupClosedByKey = false;
     inherited::HandleKeyPress(key);
 }
 
@@ -284,13 +285,9 @@ bool TqzCustomTextEdit::ApplyIncrementalSearch(String& s) {
     return found;
 }
 
-bool TqzCustomTextEdit::DoMouseWheel(TShiftState shift, Integer wheelDelta, POINT mousePos) {
-    return HandleMouseWheel(shift, wheelDelta, TPoint{mousePos.x, mousePos.y});
-}
-
-bool TqzCustomTextEdit::HandleMouseWheel(TShiftState shift, Integer wheelDelta, const TPoint& mousePos) {
+bool TqzCustomTextEdit::HandleMouseWheel(TShiftState shift, Integer wheelDelta, POINT mousePos) {
     const TLivenessToken alive = LivenessToken();
-    if (inherited::DoMouseWheel(shift, wheelDelta, POINT{mousePos.x, mousePos.y})) return true;
+    if (inherited::HandleMouseWheel(shift, wheelDelta, mousePos)) return true;
     if (!alive) return false;
     TqzCustomTextEditProperties* properties = GetActiveProperties();
     bool handled = false;

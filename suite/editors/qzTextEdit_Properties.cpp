@@ -573,7 +573,7 @@ void TqzCustomTextEditProperties::ValidateDisplayValue(Variant& displayValue, St
                                                        TqzCustomEdit* editor) {
     if (IsEditValueNumeric() && IsValueBoundsDefined())
         ValidateValueBounds(displayValue, errorText, editor, error);
-    if (errorText.empty()) GetDefaultValidationErrorText(errorText);
+    inherited::ValidateDisplayValue(displayValue, errorText, error, editor);
 }
 
 // -- Plain settings --

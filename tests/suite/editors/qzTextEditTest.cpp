@@ -707,6 +707,15 @@ TEST_F(LookupTest, KeysMoveThroughTheItemsOfADropDownEditor) {
     Key(Editor, VK_DOWN); // the last: no cycling, no click
     EXPECT_EQ((std::vector<std::string>{"click", "click", "click"}), log.Events);
     EXPECT_TRUE(Editor->GetModifiedAfterEnter());
+    // The wheel moves too: towards the user to the next item, away to the prior one.
+    EXPECT_TRUE(Editor->HandleMouseWheel(TShiftState{}, 120, POINT{0, 0}));
+    EXPECT_EQ("Beta", InnerText(Editor));
+    EXPECT_TRUE(Editor->HandleMouseWheel(TShiftState{}, -120, POINT{0, 0}));
+    EXPECT_EQ("Beth", InnerText(Editor));
+    // A plain text editor has no drop-down: neither keys nor the wheel move it.
+    Editor->DropDown = false;
+    EXPECT_FALSE(Editor->HandleMouseWheel(TShiftState{}, 120, POINT{0, 0}));
+    EXPECT_EQ("Beth", InnerText(Editor));
 }
 
 // ---- View data and view info ----
