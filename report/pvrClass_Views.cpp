@@ -339,6 +339,73 @@ String TpvrShapeView::DiffAttributes(TpvrComponent* source) {
     return result;
 }
 
+// ---- Subreport ---------------------------------------------------------------------------------
+
+TpvrSubreport::TpvrSubreport(TComponent* owner) : TpvrView(owner) {
+    GetFrame()->Typ = TpvrFrameTypes{ftLeft, ftRight, ftTop, ftBottom};
+    TFont font;
+    font.SetName("Tahoma");
+    font.SetSize(8);
+    font.SetColor(GetFont()->GetColor());
+    SetFont(&font);
+    Color = TColor(12632256);
+}
+
+TpvrSubreport::~TpvrSubreport() {
+    if (FPage && FPage->Subreport == this) FPage->Subreport = nullptr;
+}
+
+String TpvrSubreport::GetDescription() { return GetResources()->Get("obSubRep"); }
+
+void TpvrSubreport::SetPage(TpvrReportPage* value) {
+    if (FPage && FPage->Subreport == this) FPage->Subreport = nullptr;
+    FPage = value;
+    if (value) {
+        value->Subreport = this;
+        value->FreeNotification(this);
+    }
+}
+
+void TpvrSubreport::Notification(TComponent* component, TOperation operation) {
+    inherited::Notification(component, operation);
+    if (operation == opRemove && component == FPage) FPage = nullptr;
+}
+
+void TpvrSubreport::Draw(TCanvas* canvas, Extended scaleX, Extended scaleY, Extended offsetX, Extended offsetY) {
+    TpvrView::Draw(canvas, scaleX, scaleY, offsetX, offsetY);
+    canvas->SetFont(GetFont());
+    canvas->GetBrush()->SetStyle(bsClear);
+    canvas->TextOut(FX + 2, FY + 2, GetName());
+    canvas->GetBrush()->SetStyle(bsSolid);
+}
+
+// ---- The page's background ---------------------------------------------------------------------
+
+TpvrPictureView* TpvrReportPage::GetBackground() {
+    if (!FBackground) {
+        FBackground = std::make_unique<TpvrPictureView>(nullptr);
+        FBackground->Color = clTransparent;
+        FBackground->KeepAspectRatio = false;
+    }
+    return FBackground.get();
+}
+
+void TpvrReportPage::DrawBackground(TCanvas* canvas, Extended scaleX, Extended scaleY, Extended offsetX,
+                                    Extended offsetY) {
+    TpvrPictureView* background = GetBackground();
+    background->SetBounds(0, 0, (GetPaperWidth() - LeftMargin - RightMargin) * pvrMillimetre,
+                          (GetPaperHeight() - TopMargin - BottomMargin) * pvrMillimetre);
+    background->Draw(canvas, scaleX, scaleY, LeftMargin * pvrMillimetre * scaleX + offsetX,
+                     TopMargin * pvrMillimetre * scaleY + offsetY);
+}
+
+TColor TpvrReportPage::GetColor() { return GetBackground()->Color; }
+void TpvrReportPage::SetColor(TColor value) { GetBackground()->Color = value; }
+TpvrFrame* TpvrReportPage::GetFrame() { return GetBackground()->GetFrame(); }
+void TpvrReportPage::SetFrame(TpvrFrame* value) { GetBackground()->SetFrame(value); }
+TPicture* TpvrReportPage::GetBackPicture() { return GetBackground()->GetPicture(); }
+void TpvrReportPage::SetBackPicture(TPicture* value) { GetBackground()->SetPicture(value); }
+
 // ---- Expressions -------------------------------------------------------------------------------
 
 Variant CalcExpression(TpvrComponent* view, const String& expression) {
@@ -361,8 +428,8 @@ const bool kViewClassesRegistered = [] {
     RegisterEnum<TpvrFormatKind>("TpvrFormatKind", {"fkText", "fkNumeric", "fkDateTime", "fkBoolean"});
     RegisterClasses({TpvrCustomMemoView::StaticClass(), TpvrHighlight::StaticClass(), TpvrLineView::StaticClass(),
                      TpvrMemoView::StaticClass(), TpvrPictureView::StaticClass(), TpvrShapeView::StaticClass(),
-                     TpvrSysMemoView::StaticClass(), TpvrCustomLineView::StaticClass(),
-                     TpvrFormat::StaticClass()});
+                     TpvrSubreport::StaticClass(), TpvrSysMemoView::StaticClass(),
+                     TpvrCustomLineView::StaticClass(), TpvrFormat::StaticClass()});
     return true;
 }();
 
@@ -500,4 +567,20 @@ KOV_PUBLISHED(TpvrPictureView) {
     Property("Stretched", &TpvrPictureView::Stretched).Default(true);
     Property("TagStr", &TpvrView::TagStr);
     Property("URL", &TpvrView::URL);
+}
+
+KOV_PUBLISHED(TpvrSubreport) {
+    PublishFill(*this);
+    Property("Font", &TpvrComponent::GetFont, &TpvrComponent::SetFont).Stored(&TpvrComponent::IsFontStored);
+    Property("Frame", &TpvrView::GetFrame, &TpvrView::SetFrame);
+    Property("Page", &TpvrSubreport::GetPage, &TpvrSubreport::SetPage);
+    Property("ParentFont", &TpvrComponent::GetParentFont, &TpvrComponent::SetParentFont).Default(true);
+    Property("PrintOnParent", &TpvrSubreport::PrintOnParent).Default(false);
+}
+
+// The page's background settings, published after the page's own.
+KOV_PUBLISHED(TpvrReportPage) {
+    Property("Color", &TpvrReportPage::GetColor, &TpvrReportPage::SetColor).TypeName("TColor").Default(clTransparent);
+    Property("Frame", &TpvrReportPage::GetFrame, &TpvrReportPage::SetFrame);
+    Property("BackPicture", &TpvrReportPage::GetBackPicture, &TpvrReportPage::SetBackPicture);
 }

@@ -467,3 +467,27 @@ private:
     bool FAutoSize = false;
     std::unique_ptr<TPicture> FPicture;
 };
+
+// ---- Subreport ---------------------------------------------------------------------------------
+
+// A place on a band where another report page is printed.
+class TpvrSubreport : public TpvrView {
+    KOV_CLASS(TpvrSubreport, TpvrView)
+public:
+    explicit TpvrSubreport(TComponent* owner);
+    ~TpvrSubreport() override;
+
+    // Background and frame, then the subreport's name.
+    void Draw(TCanvas* canvas, Extended scaleX, Extended scaleY, Extended offsetX, Extended offsetY) override;
+    String GetDescription() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+    TpvrReportPage* GetPage() const { return FPage; }
+    // Links the page back to this subreport.
+    void SetPage(TpvrReportPage* value);
+
+    bool PrintOnParent = false;
+
+private:
+    TpvrReportPage* FPage = nullptr;
+};

@@ -262,8 +262,13 @@ void TpvrHTMLTagsList::ExpandTags(WideString& text) {
                         for (std::size_t k = 2; hex && k + 1 < value.size(); ++k) hex = IsHexDigit(value[k]);
                         Integer color = 0;
                         if (hex) {
-                            const Integer rgb = Integer(std::stol(WideToString(value.substr(2, value.size() - 3)),
-                                                                  nullptr, 16));
+                            // RRGGBB; longer runs of digits keep their last six.
+                            Integer rgb = 0;
+                            for (std::size_t k = 2; k + 1 < value.size(); ++k) {
+                                const char16_t d = value[k];
+                                const Integer digit = d <= u'9' ? d - u'0' : (d | 0x20) - u'a' + 10;
+                                rgb = ((rgb << 4) | digit) & 0xFFFFFF;
+                            }
                             CurrentColor = TColor(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
                             length = close - i + 1;
                         } else if (IdentToColor("cl" + WideToString(value), color)) {

@@ -166,6 +166,8 @@ TEST_F(pvrDrawTextTest, InlineTagsBecomeStylesPerCharacter) {
         {u"<FONT COLOR = \"#0000FF\">x</font>y", u"xy", clBlue},
         {u"<font color=red>x", u"x", clRed},
         {u"<font color=nothing>x", u"<font color=nothing>x", clBlack},
+        {u"<font color=\"#1234567890ABCDEF00FF00\">x", u"x", clLime},
+        {u"<font color=\"#\">x", u"<font color=\"#\">x", clBlack},
     };
     for (const Case& c : colours) {
         SCOPED_TRACE(WideToString(c.Text));

@@ -3,7 +3,12 @@
 #include <functional>
 #include <memory>
 
+#include "platform/classlib/FormDefs.h"
+#include "platform/classlib/Forms.h"
+#include "platform/runtime/ObjectText.h"
 #include "platform/runtime/Objects.h"
+#include "platform/runtime/Streams.h"
+#include "platform/runtime/TypInfo.h"
 #include "report/pvrClass.h"
 #include "tests/report/pvrViewTestHelpers.h"
 #include "tests/support/FormFixture.h"
@@ -227,6 +232,34 @@ TEST_F(pvrViewTest, LinesTakeTheirDirectionFromTheirSize) {
     EXPECT_EQ(shape->Shape, skEllipse);
 }
 
+TEST_F(pvrViewTest, PicturesOfLinesAndShadows) {
+    auto* horizontal = Make<TpvrLineView>(10, 10, 100, 0);
+    horizontal->GetFrame()->Width = 2;
+    auto* vertical = Make<TpvrLineView>(10, 20, 0, 40);
+    vertical->GetFrame()->Style = fsDash;
+    auto* diagonal = Make<TpvrLineView>(20, 20, 90, 40);
+    diagonal->Diagonal = true;
+    diagonal->GetFrame()->Width = 3;
+    auto* shadowed = Make<TpvrShapeView>(20, 65, 90, 10);
+    shadowed->GetFrame()->Typ = TpvrFrameTypes{ftLeft, ftRight, ftTop, ftBottom};
+    shadowed->GetFrame()->DropShadow = true;
+    shadowed->GetFrame()->ShadowColor = clGray;
+    shadowed->Color = clAqua;
+    for (Extended scale : {1.0L, 2.0L}) {
+        TBitmap image;
+        viewtest::PrepareImage(image, int(130 * scale), int(90 * scale));
+        for (TpvrView* view : std::vector<TpvrView*>{horizontal, vertical, diagonal})
+            view->Draw(image.GetCanvas(), scale, scale, 0, 0);
+        shadowed->TpvrView::Draw(image.GetCanvas(), scale, scale, 0, 0);
+        viewtest::SaveImage(image, scale == 1 ? "pvrView_lines_1.png" : "pvrView_lines_2.png");
+        // The shadow strip is as wide as the shadow at that scale.
+        const int s = int(4 * scale);
+        const int right = int(110 * scale) - s;
+        EXPECT_EQ(image.GetCanvas()->GetPixels(right + s - 1, int(70 * scale)), clGray);
+        EXPECT_EQ(image.GetCanvas()->GetPixels(right + s, int(70 * scale)), clWhite);
+    }
+}
+
 TEST_F(pvrViewTest, ChildrenAlignByTheirAlignCodes) {
     auto* client = Make<TpvrShapeView>(5, 5, 10, 10);
     client->Align = baClient;
@@ -273,9 +306,165 @@ TEST_F(pvrViewTest, DiffAttributesNameWhatChanged) {
     EXPECT_EQ(copy->DiffAttributes(original).find(" l="), String::npos);
 }
 
+TEST_F(pvrViewTest, SubreportsLinkTheirPage) {
+    auto* sub = Make<TpvrSubreport>(10, 10, 80, 30);
+    sub->SetName("Sub1");
+    EXPECT_TRUE(sub->GetFrame()->Typ == (TpvrFrameTypes{ftLeft, ftRight, ftTop, ftBottom}));
+    EXPECT_EQ(sub->GetFont()->GetName(), "Tahoma");
+    EXPECT_EQ(sub->GetFont()->GetSize(), 8);
+    EXPECT_EQ(sub->Color, TColor(12632256));
+
+    auto* second = new TpvrReportPage(Report);
+    sub->SetPage(second);
+    EXPECT_EQ(second->Subreport, sub);
+    EXPECT_TRUE(second->IsSubreportPage());
+    EXPECT_FALSE(Page->IsSubreportPage());
+    // Freed, either side forgets the other.
+    delete second;
+    EXPECT_EQ(sub->GetPage(), nullptr);
+    auto* third = new TpvrReportPage(Report);
+    sub->SetPage(third);
+    delete sub;
+    EXPECT_EQ(third->Subreport, nullptr);
+
+    auto* drawn = Make<TpvrSubreport>(10, 10, 80, 30);
+    drawn->SetName("Sub2");
+    const auto records = viewtest::RecordText([&](TCanvas* canvas) { drawn->Draw(canvas, 1, 1, 0, 0); });
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].Text, u"Sub2");
+    EXPECT_EQ(records[0].Reference.x, 12);
+    TBitmap image;
+    DrawOn(image, drawn);
+    EXPECT_EQ(Pixel(image, 10, 20), clBlack);
+    EXPECT_EQ(Pixel(image, 80, 35), TColor(12632256));
+    viewtest::SaveImage(image, "pvrView_subreport.png");
+}
+
+TEST_F(pvrViewTest, PageBackgroundFillsThePrintableArea) {
+    Page->LeftMargin = 10;
+    Page->TopMargin = 5;
+    Page->RightMargin = 150;
+    Page->BottomMargin = 250;
+    Page->SetColor(clYellow);
+    Page->GetFrame()->Typ = TpvrFrameTypes{ftLeft};
+    Page->GetFrame()->Color = clRed;
+    EXPECT_EQ(Page->GetBackground()->Color, clYellow);
+    TBitmap image;
+    viewtest::PrepareImage(image, 300, 200);
+    Page->DrawBackground(image.GetCanvas(), 1, 1, 0, 0);
+    viewtest::SaveImage(image, "pvrView_page_background.png");
+    // 10 mm is 38 pixels, 5 mm 19; the area is 50 by 42 mm.
+    EXPECT_EQ(Pixel(image, 37, 30), clWhite);
+    EXPECT_EQ(Pixel(image, 38, 30), clRed);
+    EXPECT_EQ(Pixel(image, 39, 30), clYellow);
+    EXPECT_EQ(Pixel(image, 60, 18), clWhite);
+    EXPECT_EQ(Pixel(image, 60, 19), clYellow);
+    EXPECT_EQ(Pixel(image, 226, 100), clYellow);
+    EXPECT_EQ(Pixel(image, 228, 100), clWhite);
+
+    // The page stores them as its own settings.
+    const String attributes = Page->AllAttributes();
+    EXPECT_NE(attributes.find("Color=\"65535\""), String::npos) << attributes;
+    EXPECT_NE(attributes.find("Frame.Typ=\"1\""), String::npos) << attributes;
+    EXPECT_NE(GetPropInfo(Page, "BackPicture"), nullptr);
+}
+
+TEST_F(pvrViewTest, StoredDefinitionsBuildViews) {
+    const String text = R"(object fViews: TDataModule
+  object pvrReport: TpvrReport
+    object Page1: TpvrReportPage
+      Color = clYellow
+      object PageHeader1: TpvrPageHeader
+        Height = 100
+        Width = 700
+        object Title1: TpvrMemoView
+          Left = 10
+          Top = 5
+          Width = 300
+          Height = 20
+          HAlign = haCenter
+          Frame.Typ = [ftTop, ftBottom]
+          DisplayFormat.Kind = fkDateTime
+          DisplayFormat.FormatStr = 'yyyy/mm/dd'
+          Memo.UTF8 = (
+            '[Date]'
+            '中文行')
+        end
+        object Line1: TpvrLineView
+          Top = 40
+          Width = 700
+          Height = 0
+          Frame.Width = 2
+        end
+        object Shape1: TpvrShapeView
+          Shape = skEllipse
+          Curve = 3
+        end
+        object Picture1: TpvrPictureView
+          Center = True
+        end
+        object Sub1: TpvrSubreport
+          PrintOnParent = True
+        end
+      end
+    end
+    object Page2: TpvrReportPage
+    end
+  end
+end
+)";
+    auto read = [](const String& definition) {
+        std::unique_ptr<TDataModule> module(new TDataModule(nullptr, TCreateNew{}));
+        ReadComponentText(definition, module.get());
+        return module;
+    };
+    std::unique_ptr<TDataModule> module = read(text);
+    auto* report = dynamic_cast<TpvrReport*>(module->FindComponent("pvrReport"));
+    ASSERT_NE(report, nullptr);
+    auto* title = dynamic_cast<TpvrMemoView*>(report->FindObject("Title1"));
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->HAlign, haCenter);
+    EXPECT_TRUE(title->GetFrame()->Typ == (TpvrFrameTypes{ftTop, ftBottom}));
+    EXPECT_EQ(title->GetDisplayFormat()->Kind, fkDateTime);
+    EXPECT_EQ(title->GetMemo()->GetStrings(1), u"中文行");
+    auto* line = dynamic_cast<TpvrLineView*>(report->FindObject("Line1"));
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->GetFrame()->Width, 2);
+    EXPECT_EQ(dynamic_cast<TpvrShapeView*>(report->FindObject("Shape1"))->Shape, skEllipse);
+    EXPECT_TRUE(dynamic_cast<TpvrPictureView*>(report->FindObject("Picture1"))->Center);
+    auto* sub = dynamic_cast<TpvrSubreport*>(report->FindObject("Sub1"));
+    ASSERT_NE(sub, nullptr);
+    EXPECT_TRUE(sub->PrintOnParent);
+    EXPECT_EQ(dynamic_cast<TpvrReportPage*>(report->FindObject("Page1"))->GetColor(), clYellow);
+
+    // Written and read again, the same text.
+    const String written = WriteComponentText(module.get());
+    std::unique_ptr<TDataModule> again = read(written);
+    EXPECT_EQ(WriteComponentText(again.get()), written);
+    EXPECT_NE(written.find("HAlign = haCenter"), String::npos) << written;
+
+    // In the report's XML the subreport names its page, read back after the page exists.
+    auto* page2 = dynamic_cast<TpvrReportPage*>(report->FindObject("Page2"));
+    sub->SetPage(page2);
+    TMemoryStream xml;
+    report->SaveToStream(&xml, true);
+    xml.SetPosition(0);
+    TpvrReport copy(nullptr);
+    copy.LoadFromStream(&xml);
+    auto* subCopy = dynamic_cast<TpvrSubreport*>(copy.FindObject("Sub1"));
+    ASSERT_NE(subCopy, nullptr);
+    ASSERT_NE(subCopy->GetPage(), nullptr);
+    EXPECT_EQ(subCopy->GetPage()->GetName(), "Page2");
+    EXPECT_EQ(subCopy->GetPage()->Subreport, subCopy);
+    auto* titleCopy = dynamic_cast<TpvrMemoView*>(copy.FindObject("Title1"));
+    ASSERT_NE(titleCopy, nullptr);
+    EXPECT_EQ(titleCopy->GetMemo()->GetText(), title->GetMemo()->GetText());
+}
+
 TEST_F(pvrViewTest, ViewClassesAreRegistered) {
     for (const char* name : {"TpvrMemoView", "TpvrSysMemoView", "TpvrCustomMemoView", "TpvrLineView",
-                             "TpvrCustomLineView", "TpvrPictureView", "TpvrShapeView", "TpvrHighlight"}) {
+                             "TpvrCustomLineView", "TpvrPictureView", "TpvrShapeView", "TpvrHighlight",
+                             "TpvrSubreport"}) {
         SCOPED_TRACE(name);
         EXPECT_NE(GetClass(name), nullptr);
     }
