@@ -176,6 +176,27 @@ TEST_F(pvrDrawTextTest, InlineTagsBecomeStylesPerCharacter) {
         EXPECT_EQ(Layout->GetTags()->Items(0).Items.front().Color, c.Color);
     }
 
+    // Drawn: one run per style, the bold one wider than the same letter plain; x in red.
+    LayOut({u"<b>A</b>A"}, 500, 1000, true, true);
+    const auto runs = viewtest::RecordText([&](TCanvas* canvas) { Layout->DrawText(canvas, haLeft, vaTop); });
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].Text, u"A");
+    EXPECT_EQ(runs[1].Text, u"A");
+    EXPECT_EQ(runs[1].Reference.x, runs[0].Dx[0]);
+    LayOut({u"<font color=\"#FF0000\">x"}, 500, 1000, true, true);
+    TBitmap image;
+    viewtest::PrepareImage(image, 40, 30);
+    Layout->DrawText(image.GetCanvas(), haLeft, vaTop);
+    int red = 0, black = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            const TColor c = image.GetCanvas()->GetPixels(x, y);
+            red += c == clRed;
+            black += c == clBlack;
+        }
+    EXPECT_GT(red, 5);
+    EXPECT_EQ(black, 0);
+
     LayOut({u"H<sub>2</sub>O<strike>x</strike>"}, 500, 1000, true, true);
     EXPECT_EQ(Lines(), (std::vector<std::u16string>{u"H2Ox"}));
     const auto& sub = Layout->GetTags()->Items(0).Items;
