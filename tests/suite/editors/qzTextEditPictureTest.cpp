@@ -20,11 +20,30 @@
 
 namespace {
 
+// A focused fixed list shows its text area selected, as a drop-down list editor's view data
+// does: the typed prefix then stands out inverted.
+class TSheetViewData : public TqzCustomTextEditViewData {
+    KOV_CLASS(TSheetViewData, TqzCustomTextEditViewData)
+public:
+    using TqzCustomTextEditViewData::TqzCustomTextEditViewData;
+    static TqzCustomEditViewData* Make(TqzCustomEditProperties* properties, TqzCustomEditStyle* style,
+                                       bool isInplace) {
+        return CreateEditViewData<TSheetViewData>(properties, style, isInplace);
+    }
+    void Calculate(TqzCanvas* canvas, const TRect& bounds, const TPoint& p, Integer button, TShiftState shift,
+                   TqzCustomEditViewInfo* viewInfo, bool isMouseEvent) override {
+        inherited::Calculate(canvas, bounds, p, button, shift, viewInfo, isMouseEvent);
+        auto* textViewInfo = static_cast<TqzCustomTextEditViewInfo*>(viewInfo);
+        if (IsEditFocused() && textViewInfo->EditingStyle == FixedList) textViewInfo->Highlighted = true;
+    }
+};
+
 class TSheetProperties : public TqzCustomTextEditProperties {
     KOV_CLASS(TSheetProperties, TqzCustomTextEditProperties)
 public:
     using TqzCustomTextEditProperties::TqzCustomTextEditProperties;
     TqzTextEditingStyle GetEditingStyle() override { return Style; }
+    TqzCustomEditViewDataClass GetViewDataClass() const override { return &TSheetViewData::Make; }
     TqzTextEditingStyle Style = FreeText;
 };
 
@@ -154,8 +173,11 @@ TEST_F(TextEditPictures, Sheet) {
         }
     testsupport::WritePng(testsupport::ArtifactPath("qzTextEditSheet.png"), width, height, pixels);
     EXPECT_EQ(int(std::size(rows) * std::size(looks)), painted);
-    // The typed prefix of the fixed list is drawn inverted: highlight-coloured text on white.
-    EXPECT_NE(ColorToRGB(clWhite), ColorToRGB(sheet.GetCanvas()->GetPixels(4 + 1, 3 + 1)));
+    // The selected text area of the focused fixed list is filled with the highlight colour.
+    for (int l = 0; l < int(std::size(looks)); ++l)
+        EXPECT_EQ(ColorToRGB(clHighlight),
+                  ColorToRGB(sheet.GetCanvas()->GetPixels(l * cellW + 4 + 100, 6 * cellH + 3 + 10)))
+            << l;
 }
 
 } // namespace
