@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/classlib/ExtCtrls.h"
 #include "platform/classlib/Graphics.h"
 #include "platform/winapi/Theme.h"
+#include "platform/winapi/WinCore.h"
 #include "suite/editors/qzEdit.h"
 #include "suite/editors/qzEditUtils.h"
 #include "suite/foundation/ybThemeManager.h"
@@ -590,6 +592,65 @@ TEST_F(EditViewData, CopyChangedRegionAndMove) {
     EXPECT_EQ(RectText(info->GetButtonInfo(1)->Bounds), "112,6,129,28");
     EXPECT_EQ(RectText(info->GetButtonInfo(1)->VisibleBounds), "112,6,129,28");
     EXPECT_EQ(RectText(info->InnerEditRect), "11,6,95,28");
+}
+
+TEST_F(EditViewData, InvalidationCoversOnlyWhatChanged) {
+    TPanel* host = new TPanel(Form);
+    host->SetParent(Form);
+    host->SetBounds(0, 0, 200, 60);
+    Form->Show();
+    App->ProcessMessages();
+    const HWND window = host->GetHandle();
+    AddButton(bkEllipsis, 17);
+    AddButton(bkDown, 17);
+    auto info = MakeInfo();
+    info->Origin = TPoint{10, 20};
+    Calc(Make().get(), info.get());
+    auto old = MakeInfo();
+    old->CopyFrom(info.get());
+    auto updated = [&]() {
+        RECT r{};
+        GetUpdateRect(window, &r, FALSE);
+        ValidateRect(window, nullptr);
+        return RectText(r);
+    };
+    ValidateRect(window, nullptr);
+
+    // Nothing changed: nothing invalidated.
+    EXPECT_FALSE(info->InvalidateChanges(host, old.get()));
+    EXPECT_EQ(updated(), "0,0,0,0");
+
+    // The mouse over the second button: that button only, moved by the origin.
+    Calc(Make().get(), info.get(), TPoint{110, 10});
+    info->ContainerState = old->ContainerState; // the editor's state is not the point here
+    EXPECT_TRUE(info->InvalidateChanges(host, old.get()));
+    EXPECT_EQ(updated(), "112,21,129,43");
+
+    // A new background: the area between the bounds and the inner rectangle, clamped to the
+    // client rectangle.
+    old->CopyFrom(info.get());
+    info->BackgroundColor = clRed;
+    EXPECT_TRUE(info->InvalidateChangesInRect(host, TRect{20, 25, 60, 35}, old.get()));
+    EXPECT_EQ(updated(), "10,20,130,44");
+
+    // A new border colour: only the border strips.
+    old->CopyFrom(info.get());
+    info->BorderColor = clGreen;
+    EXPECT_TRUE(info->InvalidateChanges(host, old.get()));
+    RECT box{};
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    GetUpdateRgn(window, region, FALSE);
+    EXPECT_TRUE(PtInRegion(region, 10, 20));
+    EXPECT_FALSE(PtInRegion(region, 40, 30));
+    GetRgnBox(region, &box);
+    EXPECT_EQ(RectText(box), "10,20,130,44");
+    DeleteObject(region);
+    ValidateRect(window, nullptr);
+
+    // Without a previous view info everything but the inner rectangle is invalidated, and the
+    // answer is no change.
+    EXPECT_FALSE(info->InvalidateChangesInRect(host, TRect{}, nullptr));
+    EXPECT_EQ(updated(), "10,20,130,44");
 }
 
 TEST_F(EditViewData, PointOverButtonHonoursTheOrigin) {
