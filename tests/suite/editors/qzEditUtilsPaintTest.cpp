@@ -206,6 +206,55 @@ TEST_F(EditPainting, ThreeDButtonFramesByState) {
     EXPECT_EQ(At(r.left + 1, r.top + 1), Rgb(clBtnFace));
 }
 
+TEST_F(EditPainting, HotFlatButtonsShareTheLineBetweenThem) {
+    AddButton(bkEllipsis, 17);
+    AddButton(bkEllipsis, 17);
+    Style->SetButtonStyle(btsHotFlat);
+    auto info = Calculate();
+    const TRect inner = info->GetButtonInfo(0)->Bounds; // nothing adjoins on its left
+    const TRect outer = info->GetButtonInfo(1)->Bounds; // the inner button adjoins on its left
+    ASSERT_EQ(inner.right, outer.left);
+    info->PaintButton(Canvas.get(), 0);
+    info->PaintButton(Canvas.get(), 1);
+    const Integer y = (inner.top + inner.bottom) / 2;
+    // The inner button is ringed in the shadow colour, then its sides are face-coloured inside.
+    EXPECT_EQ(At(inner.left, y), Rgb(clBtnShadow));
+    EXPECT_EQ(At(inner.right - 1, y), Rgb(clBtnShadow));
+    EXPECT_EQ(At(inner.left + 1, y), Rgb(clBtnFace));
+    // The outer one has shadow lines on its top, right and bottom only; its left side is face.
+    EXPECT_EQ(At(outer.left, y), Rgb(clBtnFace));
+    EXPECT_EQ(At(outer.right - 1, y), Rgb(clBtnShadow));
+    EXPECT_EQ(At(outer.left + 3, outer.top), Rgb(clBtnShadow));
+    EXPECT_EQ(At(outer.left + 3, outer.bottom - 1), Rgb(clBtnShadow));
+
+    // Hot, a hot-flat button takes the shadow face and draws its content in the window colour.
+    Clear();
+    info->GetButtonInfo(1)->Data.State = qzebsHot;
+    info->PaintButton(Canvas.get(), 1);
+    EXPECT_EQ(At(outer.left + 2, outer.top + 2), Rgb(clBtnShadow));
+    EXPECT_GT(Count(outer, clWindow), 0);
+}
+
+TEST_F(EditPainting, CustomDrawingReplacesTheBackgroundOnlyInPlace) {
+    struct TCustom : TObject {
+        void Draw(TObject*, TqzCanvas* canvas, bool& handled) {
+            ++Calls;
+            handled = true;
+        }
+        int Calls = 0;
+    } custom;
+    for (bool inplace : {false, true}) {
+        SCOPED_TRACE(inplace);
+        Clear();
+        custom.Calls = 0;
+        auto info = Calculate(inplace);
+        info->OnDrawCustom = MakeEvent(&custom, &TCustom::Draw);
+        info->PaintBackground(Canvas.get());
+        EXPECT_EQ(custom.Calls, inplace ? 1 : 0);
+        EXPECT_EQ(At(30, 10), inplace ? Ground : Rgb(clYellow));
+    }
+}
+
 TEST_F(EditPainting, UltraFlatHotButtonsAreFramedInTheHighlightColour) {
     AddButton(bkEllipsis, 17);
     Style->SetButtonStyle(btsUltraFlat);
