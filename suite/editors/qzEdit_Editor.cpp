@@ -629,11 +629,7 @@ bool TqzCustomEdit::ValidateEditing(bool raiseOnError) {
     bool error = false;
     TqzCustomEditProperties* properties = GetPropertiesInUse();
     const TLivenessToken alive = LivenessToken();
-    if (properties->CanValidate()) {
-        properties->GetDefaultValidationErrorText(errorText);
-        FProperties->OnValidate(this, displayValue, errorText, error);
-        if (alive && FRepositoryItem) properties->OnValidate(this, displayValue, errorText, error);
-    }
+    if (properties->CanValidate()) properties->ValidateDisplayValue(displayValue, errorText, error, this);
     if (!alive) return !error;
     if (error) {
         // The handler's corrected text goes back into the editor, also when the error is raised.

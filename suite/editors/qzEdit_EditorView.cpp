@@ -62,10 +62,12 @@ bool TqzCustomEdit::IsNativeStyle() {
     return TqzCustomEditViewData::UsesNativeStyle(GetStyle()->GetLookAndFeel());
 }
 
+// The border's own extent: measured to the client rectangle it would take in the buttons too,
+// and the window region made from it would cut them off.
 TRect TqzCustomEdit::GetBorderExtent() {
     TqzCustomEditViewInfo* info = GetViewInfo();
     const TRect& b = info->Bounds;
-    const TRect& c = info->ClientRect;
+    const TRect& c = info->BorderRect;
     return TRect{c.left - b.left, c.top - b.top, b.right - c.right, b.bottom - c.bottom};
 }
 
@@ -109,7 +111,10 @@ bool TqzCustomEdit::UpdateViewState(const TPoint& point, Integer button, TShiftS
     if (!HandleAllocated() || GetControlState().Contains(csDestroyingHandle) || IsEditorDestroying() ||
         !FProperties)
         return false;
-    isMouseEvent = isMouseEvent || FHandlingMouse;
+    // While the editor holds the mouse, a recalculation at the cursor (the pointer crossing into
+    // the inner edit tells of leaving and entering) is part of the drag: it presses and releases
+    // buttons as a mouse event does, else the change would be lost to the next mouse event.
+    isMouseEvent = isMouseEvent || FHandlingMouse || GetCapture() == GetHandle();
     if (FCapturedButtonIndex != -1 && GetCapture() != GetHandle()) FCapturedButtonIndex = -1;
     std::unique_ptr<TqzCustomEditViewInfo> old;
     if (isMouseEvent) {

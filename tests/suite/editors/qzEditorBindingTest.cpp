@@ -10,6 +10,7 @@
 #include "platform/classlib/Forms.h"
 #include "platform/classlib/Messages.h"
 #include "platform/runtime/TypInfo.h"
+#include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinCore.h"
 #include "tests/suite/editors/EditTestEditor.h"
 #include "tests/support/FormFixture.h"
@@ -44,12 +45,13 @@ protected:
         Form->Show();
         App->ProcessMessages();
     }
-    // A press or release of the left button at a client point of the editor.
+    // The user moves the mouse to a client point of the editor and presses or releases the left
+    // button there.
     void Mouse(TTestEditor* editor, UINT message, Integer x, Integer y) {
         const POINT screen = editor->ClientToScreen(POINT{x, y});
-        SetCursorPos(screen.x, screen.y);
-        const WPARAM keys = message == WM_LBUTTONDOWN ? MK_LBUTTON : 0;
-        SendMessageA(editor->GetHandle(), message, keys, MAKELPARAM(WORD(x), WORD(y)));
+        WinInputMouseMove(screen);
+        App->ProcessMessages();
+        WinInputMouseButton(screen, TWinMouseButton::Left, message == WM_LBUTTONDOWN);
         App->ProcessMessages();
     }
     static TPoint Centre(const TRect& r) { return TPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
@@ -266,7 +268,10 @@ TEST_F(qzEditorBindingTest, ActivationByAKeyPassesTheKeyOnAsACharacter) {
 }
 
 TEST_F(qzEditorBindingTest, APressSoonAfterAMouseActivationCompletesADoubleClickOverNoButton) {
-    auto* editor = MakeEditor(true);
+    // Without an inner edit every press lands on the editor itself.
+    auto* editor = new TTestEditor(Form, true, false);
+    editor->SetParent(Form);
+    editor->SetBounds(10, 10, 150, 24);
     editor->AddButton(bkEllipsis, 20);
     editor->OnDblClick = MakeEvent(&Log, &ClickLog::DblClick);
     ShowForm();
