@@ -370,6 +370,23 @@ TEST_F(TextEditTest, AStoredDefinitionLoads) {
     EXPECT_EQ(u"ABC", editor->GetTextEditProperties()->GetDisplayTextWide(editor->GetEditValue()));
 }
 
+TEST_F(TextEditTest, AStoredTextThatIsNoItemIsAnnounced) {
+    auto* editor = MakeEditor();
+    SetItems(editor->GetTextEditProperties(), {"Alpha", "Beta"});
+    EventLog log;
+    editor->GetTextEditProperties()->OnNewLookupDisplayText = MakeEvent(&log, &EventLog::NewText);
+    ShowForm();
+    editor->SetFocus();
+    Type(editor, U"Gamma");
+    EXPECT_TRUE(editor->ValidateEditing());
+    EXPECT_EQ("Gamma", VarToStr(editor->GetEditValue()));
+    Inner(editor)->SetText("");
+    Type(editor, U"alpha"); // completed to the item
+    EXPECT_EQ("Alpha", InnerText(editor));
+    EXPECT_TRUE(editor->ValidateEditing());
+    EXPECT_EQ((std::vector<std::string>{"new Gamma"}), log.Events);
+}
+
 // ---- The native edit ----
 
 TEST_F(TextEditTest, ACompletionStaysSelectedWhileChineseTextArrives) {
