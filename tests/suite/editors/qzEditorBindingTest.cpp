@@ -252,6 +252,12 @@ TEST_F(qzEditorBindingTest, InPlaceActivationMakesTheEditDataOnceAndClearsTheMod
     EXPECT_EQ("cell", editor->Inner()->GetText());
     editor->Activate(data);
     EXPECT_EQ((std::vector<std::string>{"data cleared"}), editor->Calls);
+    // In place the editor wants every key from the dialog manager; Tab only when it has no
+    // inner edit to take it.
+    EXPECT_EQ((TqzControlWantedKeys{wantAllKeys, wantArrows}), editor->GetWantedKeys());
+    TTestEditor bare(nullptr, true, false);
+    EXPECT_EQ((TqzControlWantedKeys{wantAllKeys, wantArrows, wantTab}), bare.GetWantedKeys());
+    EXPECT_TRUE(TTestEditor(nullptr).GetWantedKeys().empty());
     // The data forgets an editor that goes.
     delete editor;
     EXPECT_EQ(nullptr, data->GetEditor());
