@@ -340,3 +340,23 @@ TEST_F(pvrExpressionsTest, TheHostsOptionalCallBacksComeFirstWhenSet) {
     EXPECT_TRUE(VarIsNull(Report->Calc("Get('Nope')")));
     EXPECT_EQ(Errors().size(), 1u);
 }
+
+TEST_F(pvrExpressionsTest, DamagedExpressionsFailWithTheReportsErrorOnly) {
+    ASSERT_TRUE(Report->SetupScript());
+    const std::vector<String> texts = {
+        "'unterminated", "((((", "1 +* 2", String("\x01\x02", 2), String(3000, '('), String(3000, '(') + "1" + String(3000, ')'),
+        "Get(", "IIF(", "IIF(True)", "SUM(", "COUNT(,,,)", "pvrDataset.\"", ".\"", "\"", "a.\"b\"c\"", "end; begin",
+        "1; end; function x: Integer; begin Result := 1", String(20000, 'x'), "Get('Get(''Get'')')"};
+    for (const String& text : texts) {
+        SCOPED_TRACE(text.substr(0, 40));
+        try {
+            Report->Calc(text);
+        } catch (const Exception&) {
+            // the report's expression error: fine
+        }
+    }
+    // The cache still works afterwards.
+    EXPECT_EQ(Report->Calc("40 + 2").AsInteger(), 42);
+    // A text that reads as a field reference of a known data source never compiles.
+    EXPECT_EQ(Report->Calc("pvrDataset.\"").AsInteger(), 0);
+}
