@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/classlib/FormDefs.h"
 #include "platform/classlib/Forms.h"
 #include "platform/classlib/Messages.h"
+#include "platform/runtime/ObjectText.h"
 #include "platform/runtime/TypInfo.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinCore.h"
@@ -359,4 +361,48 @@ TEST_F(qzEditorBindingTest, TheEditorPaintsItsBorderAndButtonsThroughItsViewInfo
     EXPECT_NE(ColorToRGB(clYellow), face);
     EXPECT_NE(ColorToRGB(clRed), face);
     EXPECT_EQ(editor->GetWidth() - 1, button.right);
+}
+
+namespace {
+
+const char* const kStoredEditor = R"(object EditTestForm: TForm
+  Left = 60
+  Top = 60
+  Width = 300
+  Height = 150
+  object Editor: TTestEditor
+    Left = 10
+    Top = 10
+    Width = 150
+    Height = 30
+    AutoSize = False
+    EditValue = 'stored'
+    Properties.ReadOnly = True
+  end
+end
+)";
+
+} // namespace
+
+TEST_F(qzEditorBindingTest, AStoredEditorLoadsItsValueAndPropertiesAndFollowsLaterChanges) {
+    RegisterClass(TTestEditor::StaticClass());
+    auto form = std::make_unique<TForm>(nullptr);
+    ReadComponentText(kStoredEditor, form.get(), "EditTestForm");
+    auto* editor = dynamic_cast<TTestEditor*>(form->FindComponent("Editor"));
+    ASSERT_NE(nullptr, editor);
+    form->Show();
+    App->ProcessMessages();
+    EXPECT_EQ("stored", VarToStr(editor->GetEditValue()));
+    EXPECT_EQ("stored", editor->Inner()->GetText());
+    EXPECT_EQ(30, editor->GetHeight());
+    EXPECT_TRUE(editor->Inner()->GetReadOnly());
+    EXPECT_FALSE(editor->GetModified());
+    // The properties' changes reach the editor again once it is loaded.
+    editor->Props()->SetReadOnly(false);
+    EXPECT_FALSE(editor->Inner()->GetReadOnly());
+    // Written back: the value and the height (auto size is off), not the defaults.
+    const String text = WriteComponentText(form.get());
+    EXPECT_NE(String::npos, text.find("EditValue = 'stored'"));
+    EXPECT_NE(String::npos, text.find("Height = 30"));
+    EXPECT_NE(String::npos, text.find("AutoSize = False"));
 }
