@@ -360,3 +360,13 @@ TEST_F(pvrExpressionsTest, DamagedExpressionsFailWithTheReportsErrorOnly) {
     // A text that reads as a field reference of a known data source never compiles.
     EXPECT_EQ(Report->Calc("pvrDataset.\"").AsInteger(), 0);
 }
+
+TEST_F(pvrExpressionsTest, StoppingTheRunStopsTheScript) {
+    TRecordingEngine engine(Report);
+    TkqScript* script = Report->GetScript();
+    engine.StopReport();
+    EXPECT_TRUE(Report->Terminated);
+    EXPECT_TRUE(script->TerminatePending);
+    Report->SetTerminated(false);
+    EXPECT_FALSE(Report->Terminated);
+}
