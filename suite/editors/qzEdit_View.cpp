@@ -100,7 +100,7 @@ void TqzCustomEditViewData::GetContentOffsets(TRect& offsets) { offsets = qzEdit
 
 void TqzCustomEditViewData::InitializeFromProperties() {
     ButtonVisibleCount = FProperties->GetButtons()->GetVisibleCount();
-    EditValueSource = FProperties->GetEditValueSource(false);
+    EditValueSourceIsValue = FProperties->GetEditValueSource(false) == 0;
     TqzEditAlignment* alignment = FProperties->GetAlignment();
     HorzAlignment = alignment->GetHorz();
     VertAlignment = alignment->GetVert();

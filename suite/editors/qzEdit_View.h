@@ -158,7 +158,8 @@ public:
 
     // From the properties.
     Integer ButtonVisibleCount = 0;
-    Integer EditValueSource = 0;
+    // The properties' GetEditValueSource while not editing is 0.
+    bool EditValueSourceIsValue = true;
     TAlignment HorzAlignment = taLeftJustify;
     TqzEditVertAlignment VertAlignment = taTopJustify;
     bool NativeStyle = false;
