@@ -706,6 +706,8 @@ public:
 
     void PaintBackground(TqzCanvas* canvas) override;
     void MoveBy(Integer dx, Integer dy) override;
+    // Measured on the shared screen canvas.
+    bool IsTextHintNeeded(const TPoint& p, String& text, bool& isMultiLine, TRect& textRect) override;
     // p in the window's coordinates; limitRect (0, 0, 0, 0) for the whole text rectangle.
     virtual bool IsTextHintNeededAt(TqzCanvas* canvas, const TPoint& p, TRect& hintRect, bool& isMultiLine,
                                     String* text, const TRect& limitRect);

@@ -404,6 +404,11 @@ void TqzCustomTextEditViewInfo::MoveBy(Integer dx, Integer dy) {
     }
 }
 
+bool TqzCustomTextEditViewInfo::IsTextHintNeeded(const TPoint& p, String& text, bool& isMultiLine,
+                                                 TRect& textRect) {
+    return IsTextHintNeededAt(GetScreenCanvas(), p, textRect, isMultiLine, &text, TRect{});
+}
+
 bool TqzCustomTextEditViewInfo::IsTextHintNeededAt(TqzCanvas* canvas, const TPoint& point, TRect& hintRect,
                                                    bool& isMultiLine, String* text, const TRect& limitRect) {
     if (text) text->clear();

@@ -843,6 +843,10 @@ TEST_F(TextEditTest, AHintIsNeededOnlyForACutText) {
     EXPECT_FALSE(multiLine);
     EXPECT_EQ("a text far too long to be shown in one hundred pixels", text);
     EXPECT_EQ(r.left, hint.left);
+    // The editor's hint query measures on the screen canvas.
+    text.clear();
+    EXPECT_TRUE(viewInfo->IsTextHintNeeded(inside, text, multiLine, hint));
+    EXPECT_FALSE(text.empty());
 }
 
 TEST_F(TextEditTest, TextSizeWithoutRoomIsOneLineHigh) {
