@@ -72,7 +72,9 @@ TqzCustomEditDefaultValuesProvider* MakeDefaultValuesProvider(TPersistent* owner
 }
 } // namespace
 
-TqzEditDataBinding::TqzEditDataBinding(TqzCustomEdit* editor) : FEditor(editor) { CreateDefaultValuesProvider(); }
+TqzEditDataBinding::TqzEditDataBinding(TqzCustomEdit* editor) : FEditor(editor) {
+    CreateDefaultValuesProvider();
+}
 
 TqzEditDataBinding::~TqzEditDataBinding() = default;
 
@@ -243,7 +245,8 @@ void TqzCustomEdit::MarkReplicatable(TControl* control) {
     style.Include(csReplicatable);
     control->SetControlStyle(style);
     if (auto* windowed = dynamic_cast<TWinControl*>(control))
-        for (Integer i = 0; i < windowed->GetControlCount(); ++i) MarkReplicatable(windowed->GetControls(i));
+        for (Integer i = 0; i < windowed->GetControlCount(); ++i)
+            MarkReplicatable(windowed->GetControls(i));
     if (control != this) return;
     if (HasScrollBars()) {
         if (GetHScrollBar()) MarkReplicatable(GetHScrollBar());
@@ -269,7 +272,8 @@ TqzCustomEdit::~TqzCustomEdit() {
         SetInnerControl(nullptr);
         // A form that is going no longer moves its focus off leaving controls itself.
         TCustomForm* form = GetParentForm(this);
-        if (form && form->GetComponentState().Contains(csDestroying) && inner->ContainsControl(form->GetFocusedControl()))
+        if (form && form->GetComponentState().Contains(csDestroying) &&
+            inner->ContainsControl(form->GetFocusedControl()))
             form->DefocusControl(inner, true);
         delete inner;
     }
@@ -601,7 +605,8 @@ bool TqzCustomEdit::CanModify() {
 bool TqzCustomEdit::HasPendingModification() { return FDataBinding->IsModified() && !IsDesigning(); }
 
 bool TqzCustomEdit::IsDataBound() {
-    IqzEditDefaultValuesProvider* provider = FDataBinding ? FDataBinding->GetDefaultValuesProvider() : nullptr;
+    IqzEditDefaultValuesProvider* provider =
+        FDataBinding ? FDataBinding->GetDefaultValuesProvider() : nullptr;
     return provider && provider->IsDataBound();
 }
 
@@ -917,7 +922,8 @@ void TqzCustomEdit::HandleEditKeyDown(Word& key, TShiftState shift) {
 void TqzCustomEdit::RemoveQueuedChar() {
     auto removeFrom = [](HWND window) {
         MSG message{};
-        if (window && PeekMessageA(&message, window, WM_CHAR, WM_CHAR, PM_REMOVE) && message.message == WM_QUIT)
+        if (window && PeekMessageA(&message, window, WM_CHAR, WM_CHAR, PM_REMOVE) &&
+            message.message == WM_QUIT)
             PostQuitMessage(int(message.wParam));
     };
     if (HandleAllocated()) removeFrom(GetHandle());
@@ -988,10 +994,13 @@ void TqzCustomEdit::InnerEditWindowProc(TMessage& message) { InnerEditWndProc(me
 
 KOV_PUBLISHED(TqzCustomEdit) {
     Property("AutoSize", &TqzCustomEdit::GetAutoSize, &TqzCustomEdit::SetAutoSize).Default(true);
-    Property("EditValue", static_cast<Variant (TqzCustomEdit::*)()>(&TqzCustomEdit::GetEditValue), &TqzCustomEdit::SetEditValue)
+    Property("EditValue", static_cast<Variant (TqzCustomEdit::*)()>(&TqzCustomEdit::GetEditValue),
+             &TqzCustomEdit::SetEditValue)
         .Stored(&TqzCustomEdit::ShouldStoreEditValue);
-    Property("Height", &TqzCustomEdit::GetHeight, &TqzCustomEdit::SetHeight).Stored(&TqzCustomEdit::IsHeightStored);
-    Property("Width", &TqzCustomEdit::GetWidth, &TqzCustomEdit::SetWidth).Stored(&TqzCustomEdit::IsWidthStored);
+    Property("Height", &TqzCustomEdit::GetHeight, &TqzCustomEdit::SetHeight)
+        .Stored(&TqzCustomEdit::IsHeightStored);
+    Property("Width", &TqzCustomEdit::GetWidth, &TqzCustomEdit::SetWidth)
+        .Stored(&TqzCustomEdit::IsWidthStored);
     Property("Properties", &TqzCustomEdit::GetProperties, &TqzCustomEdit::SetProperties);
     Property("RepositoryItem", &TqzCustomEdit::GetRepositoryItem, &TqzCustomEdit::SetRepositoryItem);
     Property("Style", &TqzCustomEdit::GetStyle, &TqzCustomEdit::SetStyle);

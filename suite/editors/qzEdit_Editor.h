@@ -57,7 +57,9 @@ public:
     ~TqzEditDataBinding() override;
     TqzEditDataBinding(const TqzEditDataBinding&) = delete;
     TqzEditDataBinding& operator=(const TqzEditDataBinding&) = delete;
-    static TqzEditDataBinding* CreateInstance(TqzCustomEdit* editor) { return new TqzEditDataBinding(editor); }
+    static TqzEditDataBinding* CreateInstance(TqzCustomEdit* editor) {
+        return new TqzEditDataBinding(editor);
+    }
 
     // ---- Introduced virtuals, in slot order ----
     virtual bool CanModify() { return true; }
@@ -256,7 +258,9 @@ public:
     TRect GetBorderExtent() override;
     TqzContainerStyleClass GetStyleClass() override;
     TqzContainerViewInfoClass GetViewInfoClass() override;
-    TqzContainerStyleValues GetHiddenStyleValues() override { return TqzContainerStyleValues{10, 11, 12, 13}; }
+    TqzContainerStyleValues GetHiddenStyleValues() override {
+        return TqzContainerStyleValues{10, 11, 12, 13};
+    }
     bool IsTransparent() override;
     bool SkipsTabHandling() override { return true; }
     bool IsNativeStyle() override;
@@ -347,9 +351,13 @@ public:
     void SetRepositoryItem(TqzEditRepositoryItem* value);
     TqzEditStyle* GetStyle() const { return static_cast<TqzEditStyle*>(TqzContainer::GetStyle()); }
     void SetStyle(TqzEditStyle* value) { GetStyles()->AssignNormalStyle(value); }
-    TqzEditStyle* GetStyleDisabled() const { return static_cast<TqzEditStyle*>(TqzContainer::GetStyleDisabled()); }
+    TqzEditStyle* GetStyleDisabled() const {
+        return static_cast<TqzEditStyle*>(TqzContainer::GetStyleDisabled());
+    }
     void SetStyleDisabled(TqzEditStyle* value) { GetStyles()->AssignDisabledStyle(value); }
-    TqzEditStyle* GetStyleFocused() const { return static_cast<TqzEditStyle*>(TqzContainer::GetStyleFocused()); }
+    TqzEditStyle* GetStyleFocused() const {
+        return static_cast<TqzEditStyle*>(TqzContainer::GetStyleFocused());
+    }
     void SetStyleFocused(TqzEditStyle* value) { GetStyles()->AssignFocusedStyle(value); }
     TqzEditStyle* GetStyleHot() const { return static_cast<TqzEditStyle*>(TqzContainer::GetStyleHot()); }
     void SetStyleHot(TqzEditStyle* value) { GetStyles()->AssignHotStyle(value); }

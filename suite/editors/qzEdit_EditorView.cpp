@@ -107,7 +107,8 @@ void TqzCustomEdit::CalculateEditViewInfo(const TPoint& point, Integer button, T
 
 // ---- View update -------------------------------------------------------------------------------
 
-bool TqzCustomEdit::UpdateViewState(const TPoint& point, Integer button, TShiftState shift, bool isMouseEvent) {
+bool TqzCustomEdit::UpdateViewState(const TPoint& point, Integer button, TShiftState shift,
+                                    bool isMouseEvent) {
     if (!HandleAllocated() || GetControlState().Contains(csDestroyingHandle) || IsEditorDestroying() ||
         !FProperties)
         return false;
@@ -482,7 +483,8 @@ void TqzCustomEdit::Paint() {
 void TqzCustomEdit::PaintForCopy(TCanvas* canvas) {
     TFlagScope painting(FPaintingCopy, true);
     TqzCustomEditProperties* properties = GetPropertiesInUse();
-    std::unique_ptr<TqzCustomEditViewInfo> info(static_cast<TqzCustomEditViewInfo*>(properties->GetViewInfoClass()()));
+    std::unique_ptr<TqzCustomEditViewInfo> info(
+        static_cast<TqzCustomEditViewInfo*>(properties->GetViewInfoClass()()));
     std::unique_ptr<TqzCustomEditViewData> viewData(CreateViewData());
     InitializeViewData(viewData.get());
     Variant value;

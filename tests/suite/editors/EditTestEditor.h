@@ -121,9 +121,13 @@ public:
 class TTestBinding : public TqzEditDataBinding {
     KOV_CLASS(TTestBinding, TqzEditDataBinding)
 public:
-    explicit TTestBinding(TqzCustomEdit* editor) : TqzEditDataBinding(editor) { CreateDefaultValuesProvider(); }
+    explicit TTestBinding(TqzCustomEdit* editor) : TqzEditDataBinding(editor) {
+        CreateDefaultValuesProvider();
+    }
     static TqzEditDataBinding* Make(TqzCustomEdit* editor) { return new TTestBinding(editor); }
-    TqzEditDefaultValuesProviderClass GetDefaultValuesProviderClass() override { return &TTestProvider::Make; }
+    TqzEditDefaultValuesProviderClass GetDefaultValuesProviderClass() override {
+        return &TTestProvider::Make;
+    }
     TTestProvider* Provider() const { return static_cast<TTestProvider*>(GetDefaultValuesProvider()); }
     void GetStoredValue(Variant& value) override {
         ++StoredValueReads;

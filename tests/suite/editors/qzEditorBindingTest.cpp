@@ -166,7 +166,8 @@ TEST_F(qzEditorBindingTest, CutOnAReadOnlyEditorOnlyCopiesAndPasteIsRefused) {
         auto* editor = MakeEditor();
         ShowForm();
         editor->Props()->SetReadOnly(c.ReadOnly);
-        for (UINT message : {WM_COPY, WM_CUT, WM_PASTE}) SendMessageA(editor->GetHandle(), message, 0, 0);
+        for (UINT message : {WM_COPY, WM_CUT, WM_PASTE})
+            SendMessageA(editor->GetHandle(), message, 0, 0);
         EXPECT_EQ(c.Calls, editor->Calls);
         EXPECT_FALSE(editor->IsUserChange());
         delete editor;

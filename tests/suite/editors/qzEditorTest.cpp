@@ -163,7 +163,8 @@ TEST_F(qzEditorTest, LockedChangeEventsFireAtMostOnceEachOnUnlock) {
 
     editor->LockChangeEvents(true);
     editor->LockChangeEvents(true);
-    for (const char* value : {"a", "b", "c"}) editor->SetEditValue(Variant(String(value)));
+    for (const char* value : {"a", "b", "c"})
+        editor->SetEditValue(Variant(String(value)));
     editor->LockChangeEvents(false);
     EXPECT_TRUE(Log.Events.empty()); // still locked once
     editor->LockChangeEvents(false);
@@ -435,8 +436,9 @@ TEST_F(qzEditorTest, NavigationKeysGoToTheAfterKeyDownHandlerAndNoFurther) {
     for (Word key = VK_PRIOR; key <= VK_DOWN; ++key) {
         Log.Events.clear();
         EXPECT_EQ(0, KeyDown(editor, key));
-        EXPECT_EQ((std::vector<std::string>{"key down " + std::to_string(key), "after key " + std::to_string(key)}),
-                  Log.Events);
+        EXPECT_EQ(
+            (std::vector<std::string>{"key down " + std::to_string(key), "after key " + std::to_string(key)}),
+            Log.Events);
     }
     Log.Events.clear();
     EXPECT_EQ(VK_INSERT, KeyDown(editor, VK_INSERT));
