@@ -338,8 +338,9 @@ HBRUSH CreatePatternBrush(HBITMAP bitmap) {
     if (!source) return nullptr;
     auto brush = std::make_shared<GdiBrush>();
     brush->Style = BS_PATTERN;
-    brush->PatternWidth = source->Width < 8 ? source->Width : 8;
-    brush->PatternHeight = source->Height < 8 ? source->Height : 8;
+    // The whole bitmap is the pattern, tiled from the brush origin.
+    brush->PatternWidth = source->Width;
+    brush->PatternHeight = source->Height;
     brush->PatternMono = source->Mono;
     brush->PatternSource = bitmap;
     GdiSurface s = source->Surface();

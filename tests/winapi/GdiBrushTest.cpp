@@ -203,7 +203,7 @@ TEST(GdiBrush, MonochromeAndColourPatterns) {
     EXPECT_EQ(Rows({"rggggggg", "gggggggg"}), canvas.Map({{Red, 'r'}, {Blue, 'b'}, {Green, 'g'}}));
     DeleteObject(brush);
 
-    // Colour: the top-left 8x8 pixels of a larger bitmap.
+    // Colour: the whole of a bitmap larger than 8x8, tiled.
     Canvas source(10, 10, Blue);
     for (int y = 0; y < 10; ++y)
         SetPixel(source.Dc(), 8, y, Red);
@@ -211,7 +211,7 @@ TEST(GdiBrush, MonochromeAndColourPatterns) {
     HBRUSH colour = CreatePatternBrush(source.Bitmap());
     Canvas tiled(16, 1);
     FillWith(tiled.Dc(), colour, 16, 1);
-    EXPECT_EQ("bgbbbbbbbgbbbbbb", tiled.Map({{Red, 'r'}, {Blue, 'b'}, {Green, 'g'}}));
+    EXPECT_EQ("bgbbbbbbrbbgbbbb", tiled.Map({{Red, 'r'}, {Blue, 'b'}, {Green, 'g'}}));
     DeleteObject(colour);
 
     // A hatched brush fills figures, phased the same way.
