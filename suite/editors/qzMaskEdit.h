@@ -327,6 +327,7 @@ public:
                               TqzCustomEdit* editor) override;
     void MaxLengthChanged() override;
     void SetCharCase(TEditCharCase value) override;
+    TClass GetContainerClass() const override;
 
     // ---- Introduced, last slot ----
     virtual TqzMaskEditModeClass GetModeClass(TqzEditMaskKind kind);
@@ -373,4 +374,103 @@ class TqzMaskEditProperties : public TqzCustomMaskEditProperties {
     KOV_CLASS(TqzMaskEditProperties, TqzCustomMaskEditProperties)
 public:
     using TqzCustomMaskEditProperties::TqzCustomMaskEditProperties;
+};
+
+// ---- The masked editor -----------------------------------------------------------------------
+
+// A text editor whose keys, caret moves, clipboard operations and value formatting go through a
+// mask mode while a mask is set.
+class TqzCustomMaskEdit : public TqzCustomTextEdit, public IqzMaskEditModeHost {
+    KOV_CLASS(TqzCustomMaskEdit, TqzCustomTextEdit)
+public:
+    explicit TqzCustomMaskEdit(TComponent* owner);
+    TqzCustomMaskEdit(TComponent* owner, bool isInplace);
+    ~TqzCustomMaskEdit() override;
+
+    // ---- Overrides ----
+    void HandleContentChange(TObject* sender) override;
+    void HandleEditKeyDown(Word& key, TShiftState shift) override;
+    void HandleEditKeyPress(char32_t& ch) override;
+    void Initialize() override;
+    void ApplyDisplayValue(const Variant& value) override;
+    void ApplyActiveProperties(TObject* properties) override;
+    void SynchronizeDisplayValue() override;
+    void CutToClipboard() override;
+    TClass GetPropertiesClass() override { return TqzCustomMaskEditProperties::StaticClass(); }
+    void PasteFromClipboard() override;
+    void DisplayToEditValue(const Variant& displayValue, Variant& editValue, bool& isValid) override;
+    String GetEditingText() override;
+    bool SetEditingText(const String& text) override;
+    void SetSelLength(Integer value) override;
+    void SetSelStart(Integer value) override;
+    void SetSelText(const String& value) override;
+    void HandleKeyDown(Word& key, TShiftState shift) override;
+    void HandleKeyPress(char32_t& key) override;
+    void HandleKeyUp(Word& key, TShiftState shift) override;
+    void HandleMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+    void HandleMouseMove(TShiftState shift, Integer x, Integer y) override;
+    void HandleDblClick() override;
+
+    // ---- Introduced, after the inherited ones ----
+    // A typed character may go to a 1-based position (true here).
+    bool IsMaskCharAllowed(char32_t& ch, Integer position) override { return true; }
+    // The current Text shown again through the mask.
+    virtual void ReformatMaskedText();
+
+    // ---- The mode's view of the editor ----
+    TqzCustomMaskEditProperties* GetMaskProperties() override;
+    TqzMaskEditCustomMode* GetMode() override { return FMode.get(); }
+    bool HasEditorWindow() override { return HandleAllocated(); }
+    bool IsHostedEditUnavailable() override { return IsInnerEditUnavailable(); }
+    bool IsEditFocused() override { return TqzCustomTextEdit::IsEditFocused(); }
+    bool IsValueModifiedByUser() override { return GetModifiedAfterEnter(); }
+    Integer GetSelStart() override { return TqzCustomTextEdit::GetSelStart(); }
+    Integer GetSelLength() override { return TqzCustomTextEdit::GetSelLength(); }
+    Integer GetCaretCharIndex() override { return TqzCustomTextEdit::GetCaretCharIndex(); }
+    void SetHostedSelStart(Integer value) override;
+    void SetHostedSelLength(Integer value) override;
+    String GetInnerEditText() override;
+    void DisplayValueToInnerEdit(const Variant& value) override {
+        TqzCustomTextEdit::DisplayValueToInnerEdit(value);
+    }
+    void SetEditValueAsUser(const Variant& value) override { TqzCustomTextEdit::SetEditValueAsUser(value); }
+    void ReadDisplayText(String& text) override { TqzCustomTextEdit::ReadDisplayText(text); }
+    Variant GetModeEditValue() override { return GetEditValue(); }
+    void SetDisplayValueThroughBinding(const Variant& value) override;
+    // The key or character goes to the editor's window with the editor's own key handling
+    // switched off, so that the hosted edit performs its action (reading the keyboard state).
+    void SendKeyDown(Word key) override;
+    void SendChar(char32_t ch) override;
+    bool GetExtendSelection() override { return ExtendSelection; }
+    void SetExtendSelection(bool value) override { ExtendSelection = value; }
+
+    String BuildEmptyText();
+    void AdoptTextIfMasked(const String& text);
+    bool IsMasked();
+
+    bool ExtendSelection = false;
+    bool SimulatingKey = false;
+    String EditingText;
+
+protected:
+    TqzCustomMaskEdit(TComponent* owner, bool isInplace, bool deferInitialization);
+    void HandleEnter() override;
+    void Loaded() override;
+
+private:
+    std::unique_ptr<TqzMaskEditCustomMode> FMode;
+};
+
+// The masked editor placed on forms.
+class TqzMaskEdit : public TqzCustomMaskEdit {
+    KOV_CLASS(TqzMaskEdit, TqzCustomMaskEdit)
+public:
+    explicit TqzMaskEdit(TComponent* owner);
+    TqzMaskEdit(TComponent* owner, bool isInplace);
+
+    TClass GetPropertiesClass() override { return TqzMaskEditProperties::StaticClass(); }
+    TqzMaskEditProperties* GetMaskEditProperties() const {
+        return static_cast<TqzMaskEditProperties*>(GetProperties());
+    }
+    void SetMaskEditProperties(TqzMaskEditProperties* value) { GetProperties()->Assign(value); }
 };
