@@ -155,6 +155,13 @@ void TpvrAggregateList::AddItem(const String& callText, TpvrCustomMemoView* memo
     item->MemoName = memo ? memo->GetName() : String();
     item->CallText = Trim(callText);
     item->ParentBand = memo ? dynamic_cast<TpvrBand*>(memo->GetParent()) : nullptr;
+    // A memo moved into a vertical band totals for the footer-like horizontal band it came from.
+    if (memo && item->ParentBand && item->ParentBand->Vertical) {
+        TpvrBand* cross = memo->CrossBand;
+        if (dynamic_cast<TpvrReportSummary*>(cross) || dynamic_cast<TpvrPageFooter*>(cross) ||
+            dynamic_cast<TpvrFooter*>(cross) || dynamic_cast<TpvrGroupFooter*>(cross))
+            item->ParentBand = cross;
+    }
     item->PageFooter = dynamic_cast<TpvrPageFooter*>(item->ParentBand) != nullptr;
     item->Report = Report;
     FItems.push_back(std::move(item));

@@ -33,6 +33,7 @@ class TpvrPage;
 class TpvrReportPage;
 class TpvrDialogPage;
 class TpvrDataSet;
+class TpvrBand;
 class TpvrDialogForm;
 class TpvrXMLSerializer;
 class TpvrDrawText;
@@ -410,6 +411,9 @@ public:
     String OnAfterPrint;
     String OnBeforePrint;
     String OnPreviewClick;
+    // Set by the engine on a view it moved from a horizontal band into a vertical one: the
+    // horizontal band the view belongs to.
+    TpvrBand* CrossBand = nullptr;
 
 private:
     std::unique_ptr<TList> FAuxList;

@@ -259,3 +259,21 @@ TEST_F(pvrAggregateTest, FaultsWhileCollecting) {
     ASSERT_GE(List->Count(), 1);
     EXPECT_THROW(List->AddValue(Master, 0), Exception);
 }
+
+TEST_F(pvrAggregateTest, VerticalBandsTotalForTheHorizontalBandTheirCellsCameFrom) {
+    auto* columns = Band<TpvrMasterData>("Columns1");
+    columns->Vertical = true;
+    Page->GetEngineList2()->Add(columns);
+    TpvrMemoView* cell = Memo(columns, "[SUM(X)]");
+    cell->CrossBand = Footer;
+    TpvrMemoView* own = Memo(columns, "[COUNT()]"); // not moved: stays with the vertical band
+    List->CollectPage(Page);
+    ASSERT_EQ(List->Count(), 2);
+    EXPECT_EQ(List->Items(0)->ParentBand, Footer);
+    EXPECT_EQ(List->Items(0)->DataBand, columns);
+    EXPECT_EQ(List->Items(1)->ParentBand, columns);
+    EXPECT_EQ(List->Items(1)->MemoName, own->GetName());
+    Records(columns, {Variant(Integer(2)), Variant(Integer(3))}, 1);
+    EXPECT_EQ(VarToStr(Value(Footer, "SUM", "X", nullptr, 0, 1)), "5");
+    EXPECT_EQ(VarToStr(Value(columns, "COUNT", "", nullptr, 0, 1)), "2");
+}
