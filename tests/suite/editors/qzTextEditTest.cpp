@@ -500,6 +500,20 @@ TEST_F(TextEditTest, TheNativeEditTakesTheProperties) {
     EXPECT_EQ(0, Inner(editor)->GetPasswordChar());
 }
 
+TEST_F(TextEditTest, TheNativeEditAsksForCharactersTabAndInPlaceEveryKey) {
+    auto* editor = MakeEditor();
+    auto* inplace = new TStyleEdit(Form, true);
+    inplace->SetParent(Form);
+    inplace->SetTop(40);
+    ShowForm();
+    const LRESULT standAlone = SendMessageA(InnerWindow(editor), WM_GETDLGCODE, 0, 0);
+    EXPECT_NE(0, standAlone & DLGC_WANTCHARS);
+    EXPECT_NE(0, standAlone & DLGC_WANTTAB);
+    EXPECT_EQ(0, standAlone & DLGC_WANTALLKEYS);
+    const LRESULT inPlace = SendMessageA(InnerWindow(inplace), WM_GETDLGCODE, 0, 0);
+    EXPECT_NE(0, inPlace & DLGC_WANTALLKEYS);
+}
+
 // ---- Lookup data ----
 
 class LookupTest : public TextEditTest {
