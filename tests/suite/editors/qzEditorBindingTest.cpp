@@ -407,3 +407,27 @@ TEST_F(qzEditorBindingTest, AStoredEditorLoadsItsValueAndPropertiesAndFollowsLat
     EXPECT_NE(String::npos, text.find("Height = 30"));
     EXPECT_NE(String::npos, text.find("AutoSize = False"));
 }
+
+TEST_F(qzEditorBindingTest, ADoubleClickOnAButtonClicksItTwiceAndElsewhereIsTheEditorsDoubleClick) {
+    auto* editor = new TTestEditor(Form, false, false);
+    editor->SetParent(Form);
+    editor->SetAutoSize(false);
+    editor->SetBounds(10, 10, 150, 24);
+    editor->AddButton(bkEllipsis, 20);
+    editor->Props()->OnButtonClick = MakeEvent(&Log, &ClickLog::ButtonClick);
+    editor->OnDblClick = MakeEvent(&Log, &ClickLog::DblClick);
+    ShowForm();
+    const TPoint button = Centre(editor->GetViewInfo()->GetButtonInfo(0)->Bounds);
+    for (int i = 0; i < 2; ++i) {
+        Mouse(editor, WM_LBUTTONDOWN, button.x, button.y);
+        Mouse(editor, WM_LBUTTONUP, button.x, button.y);
+    }
+    EXPECT_EQ((std::vector<std::string>{"button 0", "button 0"}), Log.Events);
+
+    Log.Events.clear();
+    for (int i = 0; i < 2; ++i) {
+        Mouse(editor, WM_LBUTTONDOWN, 20, 12);
+        Mouse(editor, WM_LBUTTONUP, 20, 12);
+    }
+    EXPECT_EQ((std::vector<std::string>{"double click"}), Log.Events);
+}
