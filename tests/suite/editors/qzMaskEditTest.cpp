@@ -11,7 +11,9 @@
 #include "platform/runtime/Strings.h"
 #include "platform/winapi/Clipboard.h"
 #include "platform/winapi/SysMetrics.h"
+#include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinCore.h"
+#include "platform/winapi/WinEdit.h"
 #include "suite/editors/qzMaskEdit.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/TestSupport.h"
@@ -334,6 +336,41 @@ TEST_F(MaskEditTest, AutoCompletionInsertsAndRemovesForcedCharacters) {
     Key(editor, VK_RIGHT);
     EXPECT_EQ(3, editor->GetSelStart());
     EXPECT_EQ(0, Beeps);
+}
+
+TEST_F(MaskEditTest, AClickInsideAGroupIsCorrectedOnTheNextKey) {
+    auto* editor = FocusedEditor(emkRegExprEx, "\\d\\d'-'\\d\\d");
+    Type(editor, U"1234");
+    ASSERT_EQ("12-34", Text(editor));
+    // The user clicks between 2 and the hyphen.
+    const HWND inner = InnerWindow(editor);
+    const LRESULT position = SendMessageA(inner, EM_POSFROMCHAR, 2, 0);
+    const POINT client{SmallInt(LOWORD(DWORD(position))), SmallInt(HIWORD(DWORD(position))) + 3};
+    const POINT screen = editor->GetInnerTextEditControl()->ClientToScreen(client);
+    WinInputMouseMove(screen);
+    WinInputMouseButton(screen, TWinMouseButton::Left, true);
+    WinInputMouseButton(screen, TWinMouseButton::Left, false);
+    App->ProcessMessages();
+    ASSERT_EQ(2, editor->GetSelStart());
+    Type(editor, U"\b");
+    // The caret was put in front of the 2 the hyphen belongs to: the 1 went, and nothing of
+    // 2-34 fits at the start.
+    EXPECT_EQ("", Text(editor));
+    EXPECT_EQ(0, Beeps);
+}
+
+TEST_F(MaskEditTest, ARegularExpressionCutLeavesWhatStillFits) {
+    auto* editor = FocusedEditor(emkRegExpr, "\\d+");
+    Type(editor, U"123");
+    editor->SetSelection(1, 1);
+    SendMessageA(InnerWindow(editor), WM_CUT, 0, 0);
+    EXPECT_EQ("13", Text(editor));
+    EXPECT_EQ(u"2", Clipboard.Read().Text);
+    Type(editor, U"5");
+    EXPECT_EQ("153", Text(editor));
+    PutOnClipboard(u"7x8");
+    SendMessageA(InnerWindow(editor), WM_PASTE, 0, 0);
+    EXPECT_EQ("15783", Text(editor)) << "the refused letter is left out";
 }
 
 TEST_F(MaskEditTest, AForcedPrefixIsTheEmptyValueAndStays) {
