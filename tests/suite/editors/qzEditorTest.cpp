@@ -564,3 +564,18 @@ TEST_F(qzEditorTest, EntryAndExitReportTheFocusChangeOnceAndRememberTheValueAtEn
     Focus(other);
     EXPECT_EQ((std::vector<std::string>{"change", "change"}), Log.Events);
 }
+
+TEST_F(qzEditorTest, TransparentPropertiesMakeTheEditorTransparentForGoodAndOnlyStandAlone) {
+    for (bool inplace : {false, true}) {
+        SCOPED_TRACE(inplace);
+        auto* editor = MakeEditor(inplace);
+        EXPECT_FALSE(editor->IsTransparent());
+        editor->Props()->SetTransparent(true);
+        EXPECT_TRUE(editor->GetTransparent());
+        editor->Props()->SetTransparent(false);
+        EXPECT_TRUE(editor->GetTransparent()); // not taken back
+        EXPECT_EQ(!inplace, editor->UsesTransparentProperty());
+        EXPECT_EQ(!inplace, editor->IsTransparent());
+        delete editor;
+    }
+}
