@@ -7,6 +7,7 @@
 #include "platform/runtime/Format.h"
 #include "platform/runtime/Strings.h"
 #include "report/pvrClass.h"
+#include "report/pvrPreviewPages.h"
 #include "report/pvrRes.h"
 #include "script/kq_iinterpreter.h"
 
@@ -131,6 +132,12 @@ Variant TpvrReport::SystemVariable(Integer index) {
         return VarFromDateTime(Engine->StartDate);
     case 1:
         return VarFromDateTime(Engine->StartTime);
+    case 2:
+        return Variant(Engine->CurrentPageIndex() - Engine->FirstPageIndex() + 1);
+    case 3:
+        return Variant(Engine->CurrentPageIndex() + 1);
+    case 4:
+        return Variant(Engine->TotalPages - Engine->FirstPageIndex());
     case 5:
         return Variant(Engine->TotalPages);
     case 6:
@@ -334,6 +341,7 @@ bool TpvrReport::SetupScript() {
     }
     FScript->AddObject("Report", this);
     if (Engine) FScript->AddObject("Engine", Engine);
+    if (TObject* outline = ReportOutline(this)) FScript->AddObject("Outline", outline);
     FScript->AddVariable("Value", "Variant", Null());
     for (const char* signature : kReportFunctions)
         FScript->AddMethodArrayArgs(signature, MakeEvent(this, &TpvrReport::ReportFunction));

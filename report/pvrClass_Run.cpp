@@ -1,8 +1,15 @@
 // The report's run: preparing into the page store, showing, progress, and the host and script
 // events around every printed object.
 #include "platform/classlib/Forms.h"
+#include "platform/classlib/ExtCtrls.h"
+#include "platform/runtime/Exceptions.h"
+#include "platform/runtime/Streams.h"
 #include "report/pvrClass.h"
 #include "report/pvrCustomPreview.h"
+#include "report/pvrEngine.h"
+#include "report/pvrPreviewPages.h"
+#include "report/pvrRes.h"
+#include "report/pvrUtils.h"
 #include "script/kq_iinterpreter.h"
 
 namespace {
@@ -76,4 +83,99 @@ void TpvrReport::FirePreviewClick(TpvrComponent* view, TMouseButton button, TShi
         modified = VarArrayGet(args, {3}).AsBoolean();
     }
     if (OnClickObject.Assigned()) OnClickObject(view, button, shift, modified);
+}
+
+// ---- Preparing ---------------------------------------------------------------------------------
+
+TpvrCustomPreviewPages* TpvrReport::GetPreviewPages() {
+    if (!FPreviewPages) {
+        auto pages = std::make_unique<TpvrPreviewPages>(this);
+        FEngine = std::make_unique<TpvrEngine>(this);
+        FEngine->PreviewPages = pages.get();
+        pages->Engine = FEngine.get();
+        Engine = FEngine.get();
+        FPreviewPages = std::move(pages);
+    }
+    return static_cast<TpvrCustomPreviewPages*>(FPreviewPages.get());
+}
+
+bool TpvrReport::PrepareReport(bool clearLastReport) {
+    TpvrCustomPreviewPages* pages = GetPreviewPages();
+    if (clearLastReport) pages->Clear();
+    FErrors->Clear();
+    SetTerminated(false);
+    bool result = false;
+
+    for (Integer i = 0; i < FDataSets->GetCount(); ++i) {
+        TpvrDataSetItem* item = FDataSets->Items(i);
+        if (item->GetDataSet() == nullptr)
+            FErrors->Add(Format(GetResources()->Get("clDSNotExist"), {item->GetDataSetName()}));
+    }
+    if (FErrors->GetCount() == 0) {
+        std::unique_ptr<TMemoryStream> snapshot;
+        if (FEngineOptions->ReloadAfterRun) {
+            snapshot = std::make_unique<TMemoryStream>();
+            SaveToStream(snapshot.get(), true, false);
+        }
+        try {
+            if (OnBeginDoc.Assigned()) OnBeginDoc(this);
+            if (SetupScript()) {
+                if (FScript->RootStatement && FScript->RootStatement->Count() > 0) FScript->Execute();
+                if (Engine->Run()) {
+                    if (OnEndDoc.Assigned()) OnEndDoc(this);
+                    result = true;
+                } else if (PreviewForm) {
+                    if (auto* form = dynamic_cast<TCustomForm*>(PreviewForm)) form->Close();
+                }
+            }
+        } catch (const Exception& e) {
+            FErrors->Add(e.Message);
+        }
+        if (snapshot && !FEngineOptions->CallerThread) {
+            const String errors = FErrors->GetText();
+            ReloadingAfterRun = true;
+            try {
+                snapshot->SetPosition(0);
+                LoadFromStream(snapshot.get());
+            } catch (...) {
+                ReloadingAfterRun = false;
+                FErrors->SetText(errors);
+                throw;
+            }
+            ReloadingAfterRun = false;
+            FErrors->SetText(errors);
+        }
+    }
+    if (FErrors->GetCount() > 0) {
+        result = false;
+        ReportError(this, GetResources()->Get("clErrors") + "\n" + FErrors->GetText());
+    }
+    return result;
+}
+
+void TpvrReport::RunTimerTick(TObject*) {
+    FTimer->SetEnabled(false);
+    PrepareReport(false);
+}
+
+void TpvrReport::ShowReport(bool clearLastReport) {
+    TpvrCustomPreviewPages* pages = GetPreviewPages();
+    if (clearLastReport) pages->Clear();
+    if (!OldStyleProgress) {
+        FTimer->SetOnTimer(MakeEvent(this, &TpvrReport::RunTimerTick));
+        FTimer->SetEnabled(true);
+    } else if (!PrepareReport(false)) {
+        return;
+    }
+    ShowPreparedReport();
+}
+
+void TpvrReport::ShowPreparedReport() {
+    PreviewForm = nullptr;
+    if (TpvrCustomPreview* preview = AttachedPreview(this)) {
+        preview->Report = this;
+        preview->PreviewPages = GetPreviewPages();
+        preview->Init();
+    }
+    // Without an attached preview the pages stay prepared for the preview window to show.
 }

@@ -755,3 +755,7 @@ void TpvrPreviewPages::HitTestObject(Integer pageIndex, Extended x, Extended y, 
         return;
     }
 }
+
+TObject* ReportOutline(TpvrReport* report) {
+    return report && report->Engine ? report->GetPreviewPages()->GetOutline() : nullptr;
+}

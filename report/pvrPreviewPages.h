@@ -212,3 +212,6 @@ private:
     std::unique_ptr<TpvrXMLDocument> FDocument;
     std::unique_ptr<TLinkWatcher> FWatcher;
 };
+
+// The outline of the report's prepared pages; nullptr before the report has any.
+TObject* ReportOutline(TpvrReport* report);

@@ -1,0 +1,152 @@
+// The engine that lays a report definition out into prepared pages: the run with one or two
+// passes, report pages and page records, pages and columns, the bands reprinted on every page,
+// keeping bands together, outline entries, and the output of bands with their data loops.
+#pragma once
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "report/pvrAggregate.h"
+#include "report/pvrClass.h"
+#include "report/pvrXML.h"
+
+class TpvrCustomPreviewPages;
+class TpvrPreviewPages;
+
+// The bands reprinted at the top of every new page and column.
+class TpvrHeaderListItem : public TObject {
+    KOV_CLASS(TpvrHeaderListItem, TObject)
+public:
+    TpvrBand* Band = nullptr;
+    Extended Left = 0;
+    bool IsInKeepList = false;
+};
+
+class TpvrHeaderList : public TObject {
+    KOV_CLASS(TpvrHeaderList, TObject)
+public:
+    TpvrHeaderList() = default;
+    ~TpvrHeaderList() override;
+
+    void Clear();
+    Integer Count() const { return Integer(FItems.size()); }
+    TpvrHeaderListItem* Items(Integer index) const { return FItems[std::size_t(index)].get(); }
+    void AddItem(TpvrBand* band, Extended left, bool keep);
+    // Takes the first item of that band out; nothing when there is none.
+    void RemoveItem(TpvrBand* band);
+
+private:
+    std::vector<std::unique_ptr<TpvrHeaderListItem>> FItems;
+};
+
+class TpvrEngine : public TpvrCustomEngine {
+    KOV_CLASS(TpvrEngine, TpvrCustomEngine)
+public:
+    explicit TpvrEngine(TpvrReport* report);
+    ~TpvrEngine() override;
+
+    void EndPage() override;
+    void NewColumn() override;
+    void NewPage() override;
+    void ShowBand(TpvrBand* band) override;
+    void ShowBandOfClass(TClass bandClass) override;
+    Extended GetFootersHeight() override;
+    Extended FreeSpace() override;
+    void GetAggregateValue(const String& name, const String& expression, Variant& result, TpvrComponent* band,
+                           Integer flags) override;
+    bool Run() override;
+    Integer CurrentPageIndex() const override;
+    Integer FirstPageIndex() const override;
+
+    // Forwarded to the prepared pages' anchors.
+    void AddAnchor(const String& text);
+    Integer GetAnchorPage(const String& text);
+    bool GetDoublePass() const;
+
+    TpvrAggregateList* GetAggregates() const { return FAggregates.get(); }
+    TpvrHeaderList* GetHeaderList() const { return FHeaderList.get(); }
+
+private:
+    struct TBandState {
+        Integer Line = 0;
+        Integer LineThrough = 0;
+        Variant LastValue;
+        bool Reprinted = false;
+        bool HasVerticalCells = false;
+        Integer ObjectCount = -1;
+        Extended LowestBottom = 0;
+    };
+
+    TpvrCustomPreviewPages* Pages() const;
+    TpvrPreviewPages* Store() const;
+    TBandState& State(TpvrBand* band) { return FBandStates[band]; }
+    TpvrDataSet* DataSetOf(TpvrDataBand* band) const;
+
+    // ---- Run and pages ----
+    bool InitializeRun();
+    bool RunDialogs();
+    void RunPages();
+    void RunReportPages();
+    void RunPage(TpvrReportPage* page);
+    void RunPageRecord(TpvrReportPage* page);
+    void BeginReportPage(TpvrReportPage* page);
+    void StartPage();
+    void ShowFooterBand(TpvrBand* band);
+    void ShowColumnFooter(TpvrBand* band);
+    void StartColumn();
+    void StartKeep(TpvrBand* band, Integer position = 0);
+    void EndKeep(TpvrBand* band);
+    void AddPageOutline();
+    void AddBandOutline(TpvrBand* band);
+    TpvrBand* PageBand(TClass bandClass) const;
+    Extended PageUnits(Extended millimetres) const;
+
+    // ---- Band structure ----
+    void PreparePageBands(TpvrReportPage* page);
+    void BuildShiftLists(TpvrBand* band);
+    bool HasData(TpvrComponent* owner, bool printIfEmpty);
+
+    // ---- Band output ----
+    void OutputBand(TpvrBand* band);
+    void PrepareBand(TpvrBand* band);
+    void ShiftObjects(TpvrComponent* parent, Extended amount);
+    void FinishBand(TpvrBand* band);
+    void SplitBand(TpvrBand* band);
+    void RunDataBands(TpvrComponent* owner);
+    void ShowGroupHeaders(TpvrBand* first, Integer from, bool reset);
+    void ShowGroupFooters(TpvrBand* first, Integer from);
+    void CheckGroups(TpvrDataBand* band, TpvrBand* first, Extended& x, Integer& cutPosition);
+    void NextDataColumn(TpvrDataBand* band, Integer& cutPosition, Extended& x);
+    void SetDataColumn(TpvrDataBand* band, Integer column);
+    void ClearRepeatedValues(TpvrBand* band);
+    void NotifyObjects(TpvrBand* band);
+    std::vector<TpvrBand*> GroupRun(TpvrBand* first) const;
+
+    std::unique_ptr<TpvrAggregateList> FAggregates;
+    std::unique_ptr<TpvrHeaderList> FHeaderList;
+    std::unordered_map<TpvrBand*, TBandState> FBandStates;
+    // Views below each band or view that move when it grows, and the growth of each view.
+    std::unordered_map<TpvrComponent*, std::vector<TpvrComponent*>> FShiftLists;
+    std::unordered_map<TpvrComponent*, Extended> FGrowth;
+
+    bool FKeeping = false;
+    TpvrBand* FKeepBand = nullptr;
+    Integer FKeepPosition = 0;
+    TpvrXMLItem* FKeepOutline = nullptr;
+    bool FKeepFooter = false;
+    bool FNoKeep = false;
+    bool FIsFirstReportPage = false;
+    bool FIsFirstPage = false;
+    bool FIsLastPage = false;
+    bool FCallFromEndPage = false;
+    bool FHeadersPrinting = false;
+    TpvrBand* FCurBand = nullptr;
+    Extended FSubreportLeft = 0;
+    TpvrReportPage* FPage = nullptr;
+    TpvrBand* FPageBreakBand = nullptr;
+    // Where the current page or column starts below its reprinted headers.
+    Extended FFreshY = 0;
+    // Pages whose band output is running, so a page reached again is not entered twice.
+    std::vector<TpvrReportPage*> FRunningPages;
+};

@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <list>
+#include <memory>
+#include <vector>
+
+#include "platform/runtime/Format.h"
+#include "platform/runtime/Strings.h"
+#include "report/pvrClass.h"
+#include "report/pvrEngine.h"
+#include "report/pvrPreviewPages.h"
+#include "script/kq_isysrtti.h"
+#include "tests/support/FormFixture.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// A letter page (margins 10, 10, 2 and 10 mm) built in code; data sources answer from functions of
+// the record number; the prepared pages are read back as "band top height" lines.
+class pvrEngineTest : public testsupport::TFormFixture {
+protected:
+    void SetUp() override {
+        TFormFixture::SetUp();
+        RegisterSysRTTI();
+        Report.reset(new TpvrReport(nullptr));
+        Report->GetEngineOptions()->SetNewSilentMode(simSilent);
+        Report->GetEngineOptions()->ReloadAfterRun = false;
+        Page = new TpvrReportPage(Report.get());
+        Page->SetName("Page1");
+        Page->SetPaperWidth(215.9);
+        Page->SetPaperHeight(279.4);
+        Page->LeftMargin = 10;
+        Page->RightMargin = 10;
+        Page->TopMargin = 2;
+        Page->BottomMargin = 10;
+    }
+    void TearDown() override {
+        Report.reset();
+        Data.clear();
+        TFormFixture::TearDown();
+    }
+
+    template <class T> T* Band(const char* name, Extended top, Extended height, TpvrComponent* parent = nullptr) {
+        auto* band = new T(parent ? parent : Page);
+        band->SetName(name);
+        band->SetTop(top);
+        band->SetHeight(height);
+        return band;
+    }
+    TpvrMemoView* Memo(TpvrBand* band, const String& text, Extended top = 0, Extended height = 18.9) {
+        auto* memo = new TpvrMemoView(band);
+        memo->SetName("Memo" + IntToStr(++FMemos));
+        memo->SetBounds(0, top, 200, height);
+        memo->GetMemo()->SetText(StringToWide(text));
+        return memo;
+    }
+    // A data source of `count` records; field values come from `value` (field, record number).
+    TpvrUserDataSet* Source(const char* name, Integer count,
+                            std::function<Variant(const String&, Integer)> value = nullptr) {
+        auto data = std::make_unique<TpvrUserDataSet>(nullptr);
+        data->SetName(name);
+        data->RangeEnd = reCount;
+        data->RangeEndCount = count;
+        TpvrUserDataSet* raw = data.get();
+        if (value) {
+            Values.push_back(TValues{raw, std::move(value)});
+            raw->OnGetValue = MakeEvent(&Values.back(), &TValues::Get);
+        }
+        Report->GetDataSets()->Add()->SetDataSet(raw);
+        Data.push_back(std::move(data));
+        return raw;
+    }
+    bool Prepare() { return Report->PrepareReport(true); }
+    TpvrPreviewPages* Store() { return dynamic_cast<TpvrPreviewPages*>(Report->GetPreviewPages()); }
+    Integer PageCount() { return Store()->GetCount(); }
+    // Every band of a prepared page as "name top height", two decimals.
+    std::vector<String> Layout(Integer index) {
+        std::vector<String> lines;
+        TpvrReportPage* page = Store()->GetPage(index);
+        if (!page) return lines;
+        for (TpvrComponent* object : page->GetObjects())
+            if (object->InheritsFrom(TpvrBand::StaticClass()))
+                lines.push_back(object->GetName() + " " + FormatFloat("0.00", object->GetTop()) + " " +
+                                FormatFloat("0.00", object->GetHeight()));
+        return lines;
+    }
+    std::vector<String> Names(Integer index) {
+        std::vector<String> names;
+        for (const String& line : Layout(index))
+            names.push_back(line.substr(0, line.find(' ')));
+        return names;
+    }
+    // The texts of the memos of a prepared page, in order.
+    std::vector<String> Texts(Integer index) {
+        std::vector<String> texts;
+        TpvrReportPage* page = Store()->GetPage(index);
+        for (TpvrComponent* object : page->AllObjects())
+            if (auto* memo = dynamic_cast<TpvrCustomMemoView*>(object))
+                texts.push_back(Trim(WideToString(memo->GetMemo()->GetText())));
+        return texts;
+    }
+
+    std::unique_ptr<TpvrReport> Report;
+    TpvrReportPage* Page = nullptr;
+    std::vector<std::unique_ptr<TpvrUserDataSet>> Data;
+    struct TValues {
+        TpvrUserDataSet* Source;
+        std::function<Variant(const String&, Integer)> Value;
+        void Get(const String& field, Variant& v) { v = Value(field, Source->RecNo); }
+    };
+    std::list<TValues> Values;
+    Integer FMemos = 0;
+};
+
+TEST_F(pvrEngineTest, PageMetricsFollowPaperAndMarginsAndTheFooterSitsAtTheBottom) {
+    Band<TpvrPageHeader>("PageHeader1", 0, 30);
+    auto* data = Band<TpvrMasterData>("MasterData1", 50, 26.45671);
+    data->SetRowCount(3);
+    Band<TpvrPageFooter>("PageFooter1", 100, 22.67718);
+    ASSERT_TRUE(Prepare());
+    auto* engine = static_cast<TpvrEngine*>(Report->Engine);
+    EXPECT_NEAR(double(engine->PageHeight), 279.4 * 3.77953 - 2 * 3.77953 - 10 * 3.77953, 1e-6);
+    EXPECT_NEAR(double(engine->PageWidth), 740.409927, 1e-5);
+    ASSERT_EQ(PageCount(), 1);
+    EXPECT_EQ(Layout(0), (std::vector<String>{"PageHeader1 0.00 30.00", "MasterData1 30.00 26.46",
+                                              "MasterData1 56.46 26.46", "MasterData1 82.91 26.46",
+                                              "PageFooter1 987.97 22.68"}));
+}
+
+TEST_F(pvrEngineTest, RowCountLimitsADataSetOrCountsRecordsWithoutOne) {
+    struct Case {
+        bool withSource;
+        Integer rowCount;
+        size_t expected;
+    };
+    for (const Case& c : {Case{true, 3, 3}, Case{false, 3, 3}, Case{true, 0, 10}, Case{false, 0, 0}}) {
+        SCOPED_TRACE(Format("source %d rows %d", {c.withSource ? 1 : 0, c.rowCount}));
+        TearDown();
+        SetUp();
+        auto* data = Band<TpvrMasterData>("MasterData1", 50, 20);
+        if (c.withSource) data->SetDataSet(Source("Src", 10));
+        data->SetRowCount(c.rowCount);
+        ASSERT_TRUE(Prepare());
+        ASSERT_EQ(PageCount(), 1);
+        EXPECT_EQ(Layout(0).size(), c.expected);
+    }
+}
+
+TEST_F(pvrEngineTest, APageWithoutDataAndPrintIfEmptyOffGivesNoPage) {
+    Report->GetEngineOptions()->PrintIfEmpty = false;
+    Band<TpvrPageHeader>("PageHeader1", 0, 30);
+    Band<TpvrMasterData>("MasterData1", 50, 20)->SetDataSet(Source("Src", 0));
+    ASSERT_TRUE(Prepare());
+    EXPECT_EQ(PageCount(), 0);
+}
+
+TEST_F(pvrEngineTest, GroupsShowHeadersWhereTheyStartAndEveryLaterGroupOnANewPage) {
+    // Groups of 1, 3 and 2 records.
+    const std::vector<Integer> groups = {1, 2, 2, 2, 3, 3};
+    TpvrUserDataSet* src = Source("Src", Integer(groups.size()), [&](const String& field, Integer rec) {
+        return SameText(field, "G") ? Variant(groups[size_t(rec)]) : Variant(rec + 1);
+    });
+    Band<TpvrPageHeader>("PageHeader1", 0, 30);
+    auto* group = Band<TpvrGroupHeader>("GroupHeader1", 40, 20);
+    group->Condition = "Src.\"G\"";
+    group->StartNewPage = true;
+    auto* data = Band<TpvrMasterData>("MasterData1", 70, 10);
+    data->SetDataSet(src);
+    Memo(data, "[Src.\"N\"]", 0, 10);
+    auto* footer = Band<TpvrGroupFooter>("GroupFooter1", 90, 10);
+    Memo(footer, "[SUM(<Src.\"N\">)] [COUNT()]", 0, 10);
+    Band<TpvrPageFooter>("PageFooter1", 200, 22.67718);
+    ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
+    ASSERT_EQ(PageCount(), 3);
+    EXPECT_EQ(Names(0), (std::vector<String>{"PageHeader1", "GroupHeader1", "MasterData1", "GroupFooter1",
+                                             "PageFooter1"}));
+    EXPECT_EQ(Names(1), (std::vector<String>{"PageHeader1", "GroupHeader1", "MasterData1", "MasterData1",
+                                             "MasterData1", "GroupFooter1", "PageFooter1"}));
+    EXPECT_EQ(Layout(1)[1], "GroupHeader1 30.00 20.00");
+    EXPECT_EQ(Layout(2).back(), "PageFooter1 987.97 22.68");
+    EXPECT_EQ(Texts(1), (std::vector<String>{"2", "3", "4", "9 3"}));
+    EXPECT_EQ(Texts(2), (std::vector<String>{"5", "6", "11 2"}));
+}
+
+TEST_F(pvrEngineTest, TwoGroupHeadersFormOneRunWithInnerAndOuterChanges) {
+    // (outer, inner) per record.
+    const std::vector<std::pair<Integer, Integer>> keys = {{1, 1}, {1, 1}, {1, 2}, {2, 2}};
+    TpvrUserDataSet* src = Source("Src", 4, [&](const String& field, Integer rec) {
+        return Variant(SameText(field, "A") ? keys[size_t(rec)].first : keys[size_t(rec)].second);
+    });
+    Band<TpvrGroupHeader>("Outer", 10, 10)->Condition = "Src.\"A\"";
+    Band<TpvrGroupHeader>("Inner", 20, 10)->Condition = "Src.\"B\"";
+    Band<TpvrMasterData>("MasterData1", 30, 10)->SetDataSet(src);
+    Band<TpvrGroupFooter>("InnerFooter", 40, 10);
+    Band<TpvrGroupFooter>("OuterFooter", 50, 10);
+    ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
+    EXPECT_EQ(Names(0), (std::vector<String>{"Outer", "Inner", "MasterData1", "MasterData1", "InnerFooter", "Inner",
+                                             "MasterData1", "InnerFooter", "OuterFooter", "Outer", "Inner",
+                                             "MasterData1", "InnerFooter", "OuterFooter"}));
+}
+
+TEST_F(pvrEngineTest, ARecordThatDoesNotFitMovesToTheNextPageUnderTheReprintedHeader) {
+    Band<TpvrReportTitle>("ReportTitle1", 0, 40);
+    Band<TpvrPageHeader>("PageHeader1", 50, 30);
+    auto* data = Band<TpvrMasterData>("MasterData1", 100, 100);
+    data->SetRowCount(11);
+    Band<TpvrPageFooter>("PageFooter1", 300, 22.67718);
+    ASSERT_TRUE(Prepare());
+    ASSERT_EQ(PageCount(), 2);
+    // 1010.65 - 22.68 - 70 leaves room for 9 records on the first page.
+    std::vector<String> first = Names(0);
+    EXPECT_EQ(std::count(first.begin(), first.end(), "MasterData1"), 9);
+    EXPECT_EQ(first.front(), "ReportTitle1");
+    EXPECT_EQ(Layout(1), (std::vector<String>{"PageHeader1 0.00 30.00", "MasterData1 30.00 100.00",
+                                              "MasterData1 130.00 100.00", "PageFooter1 987.97 22.68"}));
+}
+
+TEST_F(pvrEngineTest, StartNewPageOnAPlainBandBreaksEveryTimeAlsoTheFirst) {
+    Band<TpvrPageHeader>("PageHeader1", 0, 30);
+    auto* header = Band<TpvrHeader>("Header1", 40, 20);
+    header->StartNewPage = true;
+    Band<TpvrMasterData>("MasterData1", 70, 10)->SetRowCount(2);
+    ASSERT_TRUE(Prepare());
+    ASSERT_EQ(PageCount(), 2);
+    EXPECT_EQ(Names(0), (std::vector<String>{"PageHeader1"}));
+    EXPECT_EQ(Names(1), (std::vector<String>{"PageHeader1", "Header1", "MasterData1", "MasterData1"}));
+}
+
+TEST_F(pvrEngineTest, DoublePassKnowsTheTotalAndKeepsOnlyTheSecondPass) {
+    Report->GetEngineOptions()->DoublePass = true;
+    auto* data = Band<TpvrMasterData>("MasterData1", 10, 300);
+    data->SetRowCount(7);
+    Memo(Band<TpvrPageFooter>("PageFooter1", 400, 20), "[Page] of [TotalPages]", 0, 20);
+    ASSERT_TRUE(Prepare());
+    ASSERT_EQ(PageCount(), 3);
+    EXPECT_EQ(Report->Engine->TotalPages, 3);
+    EXPECT_EQ(Texts(0), (std::vector<String>{"1 of 3"}));
+    EXPECT_EQ(Texts(2), (std::vector<String>{"3 of 3"}));
+}
+
+TEST_F(pvrEngineTest, AReportDataSetRunsThePageOncePerRecordInOneStore) {
+    Report->SetDataSet(Source("Rep", 3));
+    auto* data = Band<TpvrMasterData>("MasterData1", 10, 20);
+    data->SetRowCount(1);
+    Memo(data, "[Page]/[Page#]", 0, 20);
+    ASSERT_TRUE(Prepare());
+    ASSERT_EQ(PageCount(), 3);
+    EXPECT_EQ(Texts(2), (std::vector<String>{"3/3"}));
+}
+
+TEST_F(pvrEngineTest, PageCountsFromThisRunWhilePageSharpCountsTheStore) {
+    auto* data = Band<TpvrMasterData>("MasterData1", 10, 20);
+    data->SetRowCount(1);
+    Memo(data, "[Page]/[Page#]", 0, 20);
+    ASSERT_TRUE(Report->PrepareReport(true));
+    ASSERT_TRUE(Report->PrepareReport(false));
+    ASSERT_EQ(PageCount(), 2);
+    EXPECT_EQ(Texts(0), (std::vector<String>{"1/1"}));
+    EXPECT_EQ(Texts(1), (std::vector<String>{"1/2"}));
+}
+
+} // namespace
