@@ -14,8 +14,23 @@ namespace {
 bool IsSeparator(unsigned char c) {
     if (c < 32 || c >= 128) return true;
     switch (c) {
-    case ' ': case '!': case '#': case '$': case '%': case '&': case '*': case '+': case ',':
-    case '-': case '.': case '/': case '=': case '[': case ']': case '^': case '|':
+    case ' ':
+    case '!':
+    case '#':
+    case '$':
+    case '%':
+    case '&':
+    case '*':
+    case '+':
+    case ',':
+    case '-':
+    case '.':
+    case '/':
+    case '=':
+    case '[':
+    case ']':
+    case '^':
+    case '|':
         return true;
     default:
         return c >= '0' && c <= '9';
@@ -26,8 +41,24 @@ bool IsSeparator(unsigned char c) {
 bool IsTerminator(unsigned char c) {
     if (c < 32 || c >= 128) return true;
     switch (c) {
-    case ' ': case '!': case '#': case '$': case '%': case '&': case '(': case '*': case '+':
-    case ',': case '-': case '.': case '/': case '=': case '[': case ']': case '^': case '|':
+    case ' ':
+    case '!':
+    case '#':
+    case '$':
+    case '%':
+    case '&':
+    case '(':
+    case '*':
+    case '+':
+    case ',':
+    case '-':
+    case '.':
+    case '/':
+    case '=':
+    case '[':
+    case ']':
+    case '^':
+    case '|':
         return true;
     default:
         return false;
@@ -69,8 +100,10 @@ std::vector<String> SplitArguments(const String& text, std::size_t limit) {
         const char c = text[i];
         if (c == '\'') quoted = !quoted;
         if (quoted) continue;
-        if (c == '(') ++depth;
-        else if (c == ')') --depth;
+        if (c == '(')
+            ++depth;
+        else if (c == ')')
+            --depth;
         else if (c == ',' && depth == 0 && result.size() + 1 < limit) {
             result.push_back(Trim(text.substr(start, i - start)));
             start = i + 1;
@@ -167,7 +200,8 @@ void TpvrAggregateList::AddItem(const String& callText, TpvrCustomMemoView* memo
     FItems.push_back(std::move(item));
 }
 
-void TpvrAggregateList::ScanExpression(const String& text, TpvrCustomMemoView* memo, TpvrDataBand* defaultBand) {
+void TpvrAggregateList::ScanExpression(const String& text, TpvrCustomMemoView* memo,
+                                       TpvrDataBand* defaultBand) {
     // A variable: its value is scanned instead; a field reference holds no call.
     auto scanVariable = [&](const String& name) -> bool {
         if (!Report) return false;

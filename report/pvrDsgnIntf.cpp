@@ -2,9 +2,9 @@
 
 #include "platform/classlib/Controls.h"
 #include "platform/classlib/Dialogs.h"
-#include "platform/classlib/Menus.h"
 #include "platform/classlib/Forms.h"
 #include "platform/classlib/Graphics.h"
+#include "platform/classlib/Menus.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Strings.h"
 
@@ -109,7 +109,8 @@ TpvrColorProperty::TpvrColorProperty(TComponent* designer) : TpvrPropertyEditor(
 }
 void TpvrColorProperty::DrawListItem(TCanvas* canvas, Integer index, const TRect& rect) {
     TpvrPropertyEditor::DrawListItem(canvas, index, rect);
-    if (index >= 0 && index < FValues->GetCount()) DrawSwatch(canvas, rect, StringToColor(FValues->GetStrings(index)));
+    if (index >= 0 && index < FValues->GetCount())
+        DrawSwatch(canvas, rect, StringToColor(FValues->GetStrings(index)));
 }
 void TpvrColorProperty::DrawValue(TCanvas* canvas, const TRect& rect) {
     TpvrPropertyEditor::DrawValue(canvas, rect);
@@ -175,7 +176,8 @@ bool TpvrFontProperty::EditValue() {
     if (font) dialog.SetFont(font);
     if (!dialog.Execute()) return false;
     for (std::size_t i = 0; i < FObjects.size(); ++i)
-        if (auto* target = dynamic_cast<TFont*>(GetObjectProp(FObjects[i], FProps[i]))) target->Assign(dialog.GetFont());
+        if (auto* target = dynamic_cast<TFont*>(GetObjectProp(FObjects[i], FProps[i])))
+            target->Assign(dialog.GetFont());
     return true;
 }
 
@@ -195,9 +197,9 @@ std::vector<TShortCut> StockShortCuts() {
         for (Word key = VK_F1; key <= VK_F12; ++key)
             result.push_back(TShortCut(modifiers | key));
     for (TShortCut shortCut :
-         {TShortCut(VK_INSERT), TShortCut(scShift | VK_INSERT), TShortCut(scCtrl | VK_INSERT), TShortCut(VK_DELETE),
-          TShortCut(scShift | VK_DELETE), TShortCut(scCtrl | VK_DELETE), TShortCut(scAlt | VK_BACK),
-          TShortCut(scShift | scAlt | VK_BACK)})
+         {TShortCut(VK_INSERT), TShortCut(scShift | VK_INSERT), TShortCut(scCtrl | VK_INSERT),
+          TShortCut(VK_DELETE), TShortCut(scShift | VK_DELETE), TShortCut(scCtrl | VK_DELETE),
+          TShortCut(scAlt | VK_BACK), TShortCut(scShift | scAlt | VK_BACK)})
         result.push_back(shortCut);
     return result;
 }
@@ -328,8 +330,10 @@ TpvrPropertyEditorCollection* pvrPropertyEditors() {
         // Dates and times are date-time values here: the three editors share its type.
         r->RegisterPropertyEditor(TypeInfo<TDateTime>(), nullptr, "",
                                   PropertyEditorClass<TpvrDateTimeProperty>());
-        r->RegisterPropertyEditor(TypeInfo<TDateTime>(), nullptr, "", PropertyEditorClass<TpvrDateProperty>());
-        r->RegisterPropertyEditor(TypeInfo<TDateTime>(), nullptr, "", PropertyEditorClass<TpvrTimeProperty>());
+        r->RegisterPropertyEditor(TypeInfo<TDateTime>(), nullptr, "",
+                                  PropertyEditorClass<TpvrDateProperty>());
+        r->RegisterPropertyEditor(TypeInfo<TDateTime>(), nullptr, "",
+                                  PropertyEditorClass<TpvrTimeProperty>());
         return r;
     }();
     return registry;

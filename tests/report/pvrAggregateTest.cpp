@@ -247,7 +247,8 @@ TEST_F(pvrAggregateTest, FaultsWhileCollecting) {
     TpvrMemoView* memo = Memo(Footer, "[A]");
     EXPECT_THROW(List->ScanMemo(memo, Master), Exception);
     ASSERT_GE(Report->GetErrors()->GetCount(), 1);
-    EXPECT_EQ(Report->GetErrors()->GetStrings(0).substr(0, memo->GetName().size() + 2), memo->GetName() + ": ");
+    EXPECT_EQ(Report->GetErrors()->GetStrings(0).substr(0, memo->GetName().size() + 2),
+              memo->GetName() + ": ");
 
     // An expression fault while adding is the report's expression error.
     List->Clear();

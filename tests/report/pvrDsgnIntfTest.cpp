@@ -92,7 +92,8 @@ TEST(pvrPropertyEditors, ShortCutsByText) {
     ASSERT_EQ(editor.Values()->GetCount(), 109);
     EXPECT_EQ(editor.Values()->GetStrings(0), "(None)");
     EXPECT_EQ(editor.Values()->GetStrings(1), ShortCutToText(ShortCut('A', TShiftState{ssCtrl})));
-    EXPECT_EQ(editor.Values()->GetStrings(108), ShortCutToText(ShortCut(VK_BACK, TShiftState{ssShift, ssAlt})));
+    EXPECT_EQ(editor.Values()->GetStrings(108),
+              ShortCutToText(ShortCut(VK_BACK, TShiftState{ssShift, ssAlt})));
 
     editor.ApplyValueText(ShortCutToText(ShortCut(VK_F5, TShiftState{ssCtrl})));
     EXPECT_EQ(item.GetShortCut(), ShortCut(VK_F5, TShiftState{ssCtrl}));

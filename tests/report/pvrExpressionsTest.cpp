@@ -178,7 +178,8 @@ TEST_F(pvrExpressionsTest, TheCacheKeepsEachTextOnceAndItsCase) {
     TStringList* expressions = Report->GetExpressionCache()->GetExpressions();
     EXPECT_EQ(expressions->GetCount(), 2);
     // Functions of earlier compilations still run after later ones were compiled.
-    TkqCustomVariable* first = static_cast<TkqCustomVariable*>(expressions->GetObjects(expressions->IndexOf("'abc'")));
+    TkqCustomVariable* first =
+        static_cast<TkqCustomVariable*>(expressions->GetObjects(expressions->IndexOf("'abc'")));
     EXPECT_EQ(VarToStr(first->GetValue()), "abc");
 
     // A text that does not compile takes no number from the ones after it.
@@ -268,8 +269,8 @@ TEST_F(pvrExpressionsTest, ReportFunctionsAfterScriptSetUp) {
     EXPECT_EQ(Report->Calc("SUM(Get('V') * 2, Band9, 2)").AsInteger(), 42);
     EXPECT_EQ(Report->Calc("COUNT(Band9)").AsInteger(), 42);
     EXPECT_EQ(Report->Calc("MAX(Value * 2)").AsInteger(), 42);
-    EXPECT_EQ(engine.Calls, (std::vector<String>{"SUM|Get('V') * 2|Band9|2", "COUNT||Band9|0",
-                                                 "MAX|Value * 2|-|0"}));
+    EXPECT_EQ(engine.Calls,
+              (std::vector<String>{"SUM|Get('V') * 2|Band9|2", "COUNT||Band9|0", "MAX|Value * 2|-|0"}));
 
     // A new set-up forgets the compiled expressions and registers the objects again.
     Report->Engine = ownEngine;
@@ -343,10 +344,25 @@ TEST_F(pvrExpressionsTest, TheHostsOptionalCallBacksComeFirstWhenSet) {
 
 TEST_F(pvrExpressionsTest, DamagedExpressionsFailWithTheReportsErrorOnly) {
     ASSERT_TRUE(Report->SetupScript());
-    const std::vector<String> texts = {
-        "'unterminated", "((((", "1 +* 2", String("\x01\x02", 2), String(3000, '('), String(3000, '(') + "1" + String(3000, ')'),
-        "Get(", "IIF(", "IIF(True)", "SUM(", "COUNT(,,,)", "pvrDataset.\"", ".\"", "\"", "a.\"b\"c\"", "end; begin",
-        "1; end; function x: Integer; begin Result := 1", String(20000, 'x'), "Get('Get(''Get'')')"};
+    const std::vector<String> texts = {"'unterminated",
+                                       "((((",
+                                       "1 +* 2",
+                                       String("\x01\x02", 2),
+                                       String(3000, '('),
+                                       String(3000, '(') + "1" + String(3000, ')'),
+                                       "Get(",
+                                       "IIF(",
+                                       "IIF(True)",
+                                       "SUM(",
+                                       "COUNT(,,,)",
+                                       "pvrDataset.\"",
+                                       ".\"",
+                                       "\"",
+                                       "a.\"b\"c\"",
+                                       "end; begin",
+                                       "1; end; function x: Integer; begin Result := 1",
+                                       String(20000, 'x'),
+                                       "Get('Get(''Get'')')"};
     for (const String& text : texts) {
         SCOPED_TRACE(text.substr(0, 40));
         try {

@@ -163,7 +163,8 @@ TEST_F(pvrReportLoadTest, UnknownClassesEndInOneErrorReport) {
         Load(report.get(), text);
         ADD_FAILURE() << "no exception";
     } catch (const Exception& e) {
-        EXPECT_EQ(e.Message.substr(0, GetResources()->Get("clErrors").size()), GetResources()->Get("clErrors"));
+        EXPECT_EQ(e.Message.substr(0, GetResources()->Get("clErrors").size()),
+                  GetResources()->Get("clErrors"));
     }
 }
 
