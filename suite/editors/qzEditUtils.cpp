@@ -176,7 +176,9 @@ TqzLookAndFeelPainterClass GetEditPainterClass(bool native, TqzLookAndFeelKind k
 
 TColor GetEditHotTrackColor() { return IsHotLightColorAvailable() ? clHotLight : TColor(0xFF0000); }
 
-TColor GetHighlightBorderColor(bool office) { return office ? SchemeHighlightColor : clHighlight; }
+// The office scheme's counterpart of clHighlight for frames (the Office11 painter's hot frame); its
+// white highlight colour would leave a highlighted frame unseen on a window-coloured ground.
+TColor GetHighlightBorderColor(bool office) { return office ? SchemeColor40 : clHighlight; }
 
 TColor GetFlatButtonStateColor(bool pressed, bool office) {
     const TqzButtonState state = pressed ? qzbsPressed : qzbsHot;

@@ -36,7 +36,8 @@ constexpr Integer adRight = 3;
 TqzLookAndFeelPainterClass GetEditPainterClass(bool native, TqzLookAndFeelKind kind);
 // COLOR_HOTLIGHT when available, else blue.
 TColor GetEditHotTrackColor();
-// The office scheme's highlight frame, else clHighlight.
+// The office scheme's highlight frame (its colour 40, as the Office11 painter's hot frame), else
+// clHighlight.
 TColor GetHighlightBorderColor(bool office);
 // The button face of the Office11 (office) or ultra-flat painter, pressed or hot.
 TColor GetFlatButtonStateColor(bool pressed, bool office);

@@ -13,6 +13,7 @@
 #include "platform/winapi/WinCore.h"
 #include "suite/editors/qzEditPaintUtils.h"
 #include "suite/editors/qzEditUtils.h"
+#include "suite/foundation/ybOffice11.h"
 #include "tests/support/FormFixture.h"
 
 namespace {
@@ -308,6 +309,7 @@ TEST(EditUtilsHelpers, ColoursOfEditorParts) {
     EXPECT_TRUE(IsHotLightColorAvailable());
     EXPECT_EQ(GetEditHotTrackColor(), clHotLight);
     EXPECT_EQ(GetHighlightBorderColor(false), clHighlight);
+    EXPECT_EQ(GetHighlightBorderColor(true), SchemeColor40);
     EXPECT_EQ(GetFlatButtonStateColor(true, false),
               PainterClass<TqzUltraFlatLookAndFeelPainter>()->ButtonFaceColor(qzbsPressed));
     EXPECT_EQ(GetFlatButtonStateColor(false, true),

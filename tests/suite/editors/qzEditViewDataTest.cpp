@@ -13,6 +13,7 @@
 #include "platform/winapi/WinCore.h"
 #include "suite/editors/qzEdit.h"
 #include "suite/editors/qzEditUtils.h"
+#include "suite/foundation/ybOffice11.h"
 #include "suite/foundation/ybThemeManager.h"
 #include "suite/foundation/ybUxTheme.h"
 #include "tests/support/FormFixture.h"
@@ -144,6 +145,8 @@ TEST_F(EditViewData, UltraFlatBorderIsHighlightedWhenFocusedOrHotAndButtonShadow
         {"hot", ebsUltraFlat, false, inside, true, clHighlight},
         {"hot without hot tracking", ebsUltraFlat, false, inside, false, clBtnShadow},
         {"single uses the border colour", ebsSingle, true, outside, true, clGreen},
+        {"office11 focused", ebsOffice11, true, outside, true, SchemeColor40},
+        {"office11 idle", ebsOffice11, false, outside, true, clBtnShadow},
     };
     Style->SetBorderColor(clGreen);
     for (const TCase& c : cases) {
@@ -155,7 +158,7 @@ TEST_F(EditViewData, UltraFlatBorderIsHighlightedWhenFocusedOrHotAndButtonShadow
         auto info = MakeInfo();
         Calc(data.get(), info.get(), c.Mouse);
         EXPECT_EQ(info->BorderColor, c.Expected);
-        EXPECT_EQ(info->EditBorderStyle, c.Border == ebsUltraFlat ? ebsSingle : c.Border);
+        EXPECT_EQ(info->EditBorderStyle, c.Border == ebsUltraFlat || c.Border == ebsOffice11 ? ebsSingle : c.Border);
     }
 }
 
