@@ -242,7 +242,15 @@ void TpvrAggregateList::ScanExpression(const String& text, TpvrCustomMemoView* m
         } else if (c == '(' || c == '<') {
             const char closing = c == '(' ? ')' : '>';
             const std::size_t end = MatchingClose(text, i, char(c), closing);
-            ScanExpression(text.substr(i + 1, end > i + 1 ? end - i - 1 : 0), memo, defaultBand);
+            // Parts nested deeper than any expression goes are passed over, not recursed into.
+            if (FDepth < kMaxNesting) {
+                ++FDepth;
+                struct TLeave {
+                    Integer& Depth;
+                    ~TLeave() { --Depth; }
+                } leave{FDepth};
+                ScanExpression(text.substr(i + 1, end > i + 1 ? end - i - 1 : 0), memo, defaultBand);
+            }
             i = end + 1;
         } else {
             const std::size_t start = i;

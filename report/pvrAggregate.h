@@ -102,4 +102,7 @@ private:
     std::vector<std::unique_ptr<TpvrAggregateItem>> FItems;
     // Variables whose values are being scanned, to stop one that refers to itself.
     std::vector<String> FScanning;
+    // Parentheses and angle brackets being scanned, and how deep they may go.
+    static constexpr Integer kMaxNesting = 256;
+    Integer FDepth = 0;
 };

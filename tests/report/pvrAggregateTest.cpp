@@ -278,3 +278,14 @@ TEST_F(pvrAggregateTest, VerticalBandsTotalForTheHorizontalBandTheirCellsCameFro
     EXPECT_EQ(VarToStr(Value(Footer, "SUM", "X", nullptr, 0, 1)), "5");
     EXPECT_EQ(VarToStr(Value(columns, "COUNT", "", nullptr, 0, 1)), "2");
 }
+
+TEST_F(pvrAggregateTest, DeeplyNestedTextsAreScannedWithoutEndlessDescent) {
+    // A call a hundred levels down is found; thirty thousand unclosed levels end quickly.
+    List->ScanExpression(String(100, '(') + "SUM(X)" + String(100, ')'), nullptr, Master);
+    EXPECT_EQ(List->Count(), 1);
+    List->Clear();
+    List->ScanExpression(String(30000, '('), nullptr, Master);
+    List->ScanExpression(String(30000, '<') + "MAX(X)", nullptr, Master);
+    List->ScanMemo(Memo(Footer, "[" + String(30000, '(') + "]"), Master);
+    EXPECT_EQ(List->Count(), 0);
+}
