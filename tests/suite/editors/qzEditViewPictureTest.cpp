@@ -149,6 +149,9 @@ TEST_F(EditViewPictures, ButtonStylesLooksAndBordersInEveryState) {
                             false});
         rows.push_back({std::string(LookNames[k]) + ", in place", btsDefault, kind, native, ebsSingle, false, true});
     }
+    // The highlighted borders of the two flat looks.
+    rows.push_back({"ultra-flat border", btsDefault, lfUltraFlat, false, ebsUltraFlat, false, false});
+    rows.push_back({"office11 border", btsDefault, lfOffice11, false, ebsOffice11, false, false});
 
     const int width = LabelWidth + States * CellWidth;
     const int height = 20 + int(rows.size()) * CellHeight;
