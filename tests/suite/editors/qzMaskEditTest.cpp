@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/classlib/Forms.h"
+#include "platform/runtime/ObjectText.h"
 #include "platform/runtime/Strings.h"
 #include "platform/winapi/Clipboard.h"
 #include "platform/winapi/SysMetrics.h"
@@ -479,6 +481,45 @@ TEST_F(MaskEditTest, AnInvalidRegularExpressionKeepsTheOldMask) {
     properties->SetMaskKind(emkStandard);
     properties->SetEditMask("[1-");
     EXPECT_EQ("[1-", properties->GetEditMask());
+}
+
+TEST_F(MaskEditTest, AStoredDefinitionLoads) {
+    const String definition = "object MaskForm: TForm\n"
+                              "  Left = 10\n"
+                              "  Top = 10\n"
+                              "  Width = 300\n"
+                              "  Height = 120\n"
+                              "  object Phone: TqzMaskEdit\n"
+                              "    Left = 8\n"
+                              "    Top = 8\n"
+                              "    Properties.IgnoreMaskBlank = True\n"
+                              "    Properties.EditMask = '(999)000-0000;1;_'\n"
+                              "    EditValue = '(12 )345-6789'\n"
+                              "    TabOrder = 0\n"
+                              "  end\n"
+                              "  object Code: TqzMaskEdit\n"
+                              "    Left = 8\n"
+                              "    Top = 40\n"
+                              "    Properties.MaskKind = emkRegExprEx\n"
+                              "    Properties.EditMask = '\\d\\d''-''\\d\\d'\n"
+                              "    Properties.ValidateOnEnter = False\n"
+                              "    TabOrder = 1\n"
+                              "  end\n"
+                              "end\n";
+    auto form = std::make_unique<TForm>(nullptr);
+    ReadComponentText(definition, form.get(), "MaskForm");
+    auto* phone = dynamic_cast<TqzMaskEdit*>(form->FindComponent("Phone"));
+    auto* code = dynamic_cast<TqzMaskEdit*>(form->FindComponent("Code"));
+    ASSERT_NE(nullptr, phone);
+    ASSERT_NE(nullptr, code);
+    EXPECT_EQ("(999)000-0000;1;_", phone->GetMaskEditProperties()->GetEditMask());
+    EXPECT_TRUE(phone->GetMaskEditProperties()->IgnoreMaskBlank);
+    EXPECT_TRUE(phone->GetMaskEditProperties()->ValidateOnEnter);
+    EXPECT_EQ("(12 )345-6789", Text(phone));
+    EXPECT_EQ(emkRegExprEx, code->GetMaskEditProperties()->GetMaskKind());
+    EXPECT_EQ("\\d\\d'-'\\d\\d", code->GetMaskEditProperties()->GetEditMask());
+    EXPECT_EQ(2, code->GetMode()->ModeKind());
+    EXPECT_FALSE(code->GetMaskEditProperties()->ValidateOnEnter);
 }
 
 } // namespace
