@@ -47,8 +47,6 @@ protected:
     enum TInput { Move, Press, Release };
     void Mouse(TTestEditor* editor, TInput input, TPoint p) {
         const POINT screen = editor->ClientToScreen(POINT{p.x, p.y});
-        // The input reaches the editor through its capture, whatever the window under the pointer.
-        SetCapture(editor->GetHandle());
         if (input == Move)
             WinInputMouseMove(screen);
         else
