@@ -284,6 +284,23 @@ TEST_F(MaskEditTest, IgnoreMaskBlankAndTheValidationMessage) {
             EXPECT_EQ("The edit value is invalid", errorText);
         }
     }
+    // Typed on the form: the editor refuses the partly filled value with the message.
+    properties->IgnoreMaskBlank = false;
+    properties->BeepOnError = false;
+    editor->SetSelStart(0);
+    Type(editor, U"1");
+    try {
+        editor->ValidateEditing(true);
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& error) {
+        EXPECT_EQ("The edit value is invalid", error.Message);
+    }
+    // The refused text was selected whole; typing goes on behind the 1.
+    EXPECT_EQ(3, editor->GetSelLength());
+    editor->SetSelStart(1);
+    Type(editor, U"23");
+    EXPECT_TRUE(editor->ValidateEditing(true));
+    EXPECT_EQ("123", VarToStr(editor->GetEditValue()));
 }
 
 // ---- Regular-expression masks ----------------------------------------------------------------
