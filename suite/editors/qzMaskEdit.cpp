@@ -7,7 +7,9 @@
 #include "platform/runtime/TypInfo.h"
 #include "platform/runtime/Variant.h"
 #include "platform/winapi/Clipboard.h"
+#include "platform/winapi/WinCaret.h"
 #include "platform/winapi/WinCore.h"
+#include "platform/winapi/WinEdit.h"
 
 namespace {
 
@@ -103,6 +105,17 @@ void TqzCustomMaskEdit::Loaded() {
 String TqzCustomMaskEdit::GetInnerEditText() {
     TqzCustomInnerTextEdit* inner = IsInnerEditUnavailable() ? nullptr : GetInnerTextEditControl();
     return inner ? inner->GetText() : String();
+}
+
+Integer TqzCustomMaskEdit::GetCaretCharIndex() {
+    TqzCustomInnerTextEdit* inner = IsInnerEditUnavailable() ? nullptr : GetInnerTextEditControl();
+    POINT caret{};
+    if (inner && inner->HandleAllocated() && GetFocus() == inner->GetHandle() && GetCaretPos(&caret)) {
+        const LRESULT position =
+            SendMessageA(inner->GetHandle(), EM_CHARFROMPOS, 0, MAKELPARAM(WORD(caret.x), WORD(caret.y)));
+        return Integer(LOWORD(DWORD(position)));
+    }
+    return TqzCustomTextEdit::GetCaretCharIndex();
 }
 
 void TqzCustomMaskEdit::SetHostedSelStart(Integer value) {

@@ -426,7 +426,8 @@ public:
     bool IsValueModifiedByUser() override { return GetModifiedAfterEnter(); }
     Integer GetSelStart() override { return TqzCustomTextEdit::GetSelStart(); }
     Integer GetSelLength() override { return TqzCustomTextEdit::GetSelLength(); }
-    Integer GetCaretCharIndex() override { return TqzCustomTextEdit::GetCaretCharIndex(); }
+    // Where the focused hosted edit shows its caret (at either end of a selection).
+    Integer GetCaretCharIndex() override;
     void SetHostedSelStart(Integer value) override;
     void SetHostedSelLength(Integer value) override;
     String GetInnerEditText() override;

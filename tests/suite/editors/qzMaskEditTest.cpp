@@ -208,10 +208,12 @@ TEST_F(MaskEditTest, ShiftLeavesTheCaretKeysToTheHostedEdit) {
     Key(editor, VK_LEFT, true);
     EXPECT_EQ(2, editor->GetSelStart());
     EXPECT_EQ(2, editor->GetSelLength());
+    EXPECT_EQ(2, editor->GetCaretCharIndex()) << "the caret at the selection's start";
     editor->SetSelStart(3);
     Key(editor, VK_RIGHT, true);
     EXPECT_EQ(3, editor->GetSelStart());
     EXPECT_EQ(2, editor->GetSelLength());
+    EXPECT_EQ(5, editor->GetCaretCharIndex());
     editor->SetSelStart(3);
     Key(editor, VK_HOME, true);
     EXPECT_EQ(0, editor->GetSelStart());
