@@ -339,6 +339,22 @@ TEST_F(MaskEditTest, TextThatNoLongerFitsIsDropped) {
     EXPECT_EQ(1, Beeps);
 }
 
+TEST_F(MaskEditTest, ASelectionMadeLeftwardsIsReplacedInStep) {
+    auto* editor = FocusedEditor(emkRegExpr, "\\d\\d'-'\\d\\d");
+    Type(editor, U"12-34");
+    Key(editor, VK_LEFT, true);
+    Key(editor, VK_LEFT, true);
+    ASSERT_EQ(3, editor->GetSelStart());
+    ASSERT_EQ(2, editor->GetSelLength());
+    Type(editor, U"5");
+    EXPECT_EQ("12-5", Text(editor));
+    Type(editor, U"6");
+    EXPECT_EQ("12-56", Text(editor));
+    Type(editor, U"7");
+    EXPECT_EQ("12-56", Text(editor)) << "nothing may follow";
+    EXPECT_EQ(1, Beeps);
+}
+
 TEST_F(MaskEditTest, AutoCompletionInsertsAndRemovesForcedCharacters) {
     auto* editor = FocusedEditor(emkRegExprEx, "\\d\\d'-'\\d\\d");
     Type(editor, U"12");
