@@ -2,6 +2,7 @@
 // masked value is shown, and the registration.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "suite/editors/qzMaskEdit.h"
@@ -34,6 +35,13 @@ TEST_F(MaskEditPropertiesTest, DefaultsAndRegistration) {
     const Integer index = registry->IndexOfClass(TqzMaskEditProperties::StaticClass());
     ASSERT_GE(index, 0);
     EXPECT_EQ("MaskEdit|Represents a generic masked edit control.", registry->GetText(index));
+    // Made by class, as repository items and editors make their properties.
+    std::unique_ptr<TqzInterfacedPersistent> made(
+        TqzInterfacedPersistent::Create(TqzMaskEditProperties::StaticClass(), nullptr));
+    auto* madeProperties = dynamic_cast<TqzMaskEditProperties*>(made.get());
+    ASSERT_NE(nullptr, madeProperties);
+    EXPECT_TRUE(madeProperties->ValidateOnEnter);
+    EXPECT_EQ(TqzMaskEdit::StaticClass(), madeProperties->GetContainerClass());
 }
 
 TEST_F(MaskEditPropertiesTest, BlankMasksAreNoMasks) {
