@@ -591,4 +591,64 @@ TEST_F(MaskModesTest, FormattingCompletesTheForcedTail) {
     EXPECT_EQ("(12)", prefixed.Mode->FormatText("(12"));
 }
 
+// ---- Every mode ------------------------------------------------------------------------------
+
+// Thousands of random keys, characters and selections (a fixed sequence): a standard mask keeps
+// one character per position with its literals in place, and a regular-expression text stays a
+// valid beginning of a match.
+TEST_F(MaskModesTest, RandomEditingKeepsTheTextInTheMask) {
+    Properties.BeepOnError = false;
+    struct Mask {
+        TqzEditMaskKind kind;
+        const char* mask;
+    };
+    const Mask masks[] = {{emkStandard, "(999)000-0000;1;_"},          {emkRegExpr, "\\d\\d'-'\\d\\d"},
+                          {emkRegExprEx, "\\d\\d'-'\\d\\d"},           {emkRegExprEx, "'('\\d\\d')'"},
+                          {emkRegExprEx, "(\\d+'.')?\\d\\d':'\\d\\d"}, {emkRegExpr, "[a-c]*x"}};
+    const char32_t chars[] = {U'1', U'2', U'-', U'(', U')', U'a', U'x', U'.', U':', U'\b'};
+    const Word keys[] = {VK_LEFT, VK_RIGHT, VK_HOME, VK_END, VK_DELETE};
+    unsigned seed = 12345;
+    auto random = [&seed](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (const Mask& m : masks) {
+        THost& host = Host(m.kind, m.mask);
+        host.Show(host.Mode->FormatText(""));
+        for (int step = 0; step < 3000; ++step) {
+            switch (random(4)) {
+            case 0:
+                host.Type(std::u32string(1, chars[random(10)]));
+                break;
+            case 1:
+                host.Key(keys[random(5)], random(3) == 0);
+                break;
+            case 2: {
+                const Integer a = Integer(random(unsigned(host.Length() + 1)));
+                const Integer b = Integer(random(unsigned(host.Length() + 1)));
+                if (random(2))
+                    host.Select(std::min(a, b), std::abs(a - b));
+                else
+                    host.SelectBackwards(std::min(a, b), std::abs(a - b));
+                break;
+            }
+            default:
+                host.Type(std::u32string(1, chars[random(2)]));
+                break;
+            }
+            if (m.kind == emkStandard) {
+                ASSERT_EQ(13, host.Length()) << step;
+                ASSERT_EQ(U'(', host.FText[0]) << step;
+                ASSERT_EQ(U')', host.FText[4]) << step;
+                ASSERT_EQ(U'-', host.FText[8]) << step;
+            } else {
+                Properties.IgnoreMaskBlank = true;
+                ASSERT_TRUE(host.Mode->IsTextValid(host.Text()))
+                    << m.mask << " step " << step << ": " << host.Text();
+                Properties.IgnoreMaskBlank = false;
+            }
+        }
+    }
+}
+
 } // namespace
