@@ -922,7 +922,8 @@ void TpvrEngine::SplitBand(TpvrBand* band) {
                     stretch->SetTop(space);
                     stretch->SetHeight(full);
                 } else {
-                    place(q);
+                    // The printed part goes into the band; the rest stays for the next page.
+                    q->SetParent(band);
                     remainingHeight[q] = full - stretch->GetHeight() + d;
                 }
             } else if (q->GetTop() < space) {

@@ -20,7 +20,7 @@ namespace {
 // A letter page (margins 10, 10, 2 and 10 mm) built in code; data sources answer from functions of
 // the record number; the prepared pages are read back as "band top height" lines.
 class pvrEngineTest : public testsupport::TFormFixture {
-protected:
+public:
     void SetUp() override {
         TFormFixture::SetUp();
         RegisterSysRTTI();
@@ -259,6 +259,205 @@ TEST_F(pvrEngineTest, PageCountsFromThisRunWhilePageSharpCountsTheStore) {
     ASSERT_EQ(PageCount(), 2);
     EXPECT_EQ(Texts(0), (std::vector<String>{"1/1"}));
     EXPECT_EQ(Texts(1), (std::vector<String>{"1/2"}));
+}
+
+TEST_F(pvrEngineTest, AGrowingMemoShiftsTheViewsBelowByTheirShiftMode) {
+    struct Case {
+        TpvrShiftMode mode;
+        Extended designTop;
+        Extended expectedTop;
+    };
+    // The memo grows from 10 to four lines; one view sits right below it, one overlaps its new
+    // bottom only when it would be overlapped.
+    for (const Case& c : {Case{smAlways, 12, -1}, Case{smWhenOverlapped, 12, -2}, Case{smDontShift, 12, 12},
+                          Case{smWhenOverlapped, 200, 200}}) {
+        SCOPED_TRACE(Integer(c.mode));
+        TearDown();
+        SetUp();
+        auto* data = Band<TpvrMasterData>("MasterData1", 10, 300);
+        data->SetRowCount(1);
+        TpvrMemoView* grow = Memo(data, "1\n2\n3\n4", 0, 10);
+        grow->StretchMode = smActualHeight;
+        const Extended grown = grow->CalcHeight();
+        TpvrMemoView* below = Memo(data, "x", c.designTop, 5);
+        below->ShiftMode = c.mode;
+        ASSERT_TRUE(Prepare());
+        TpvrReportPage* page = Store()->GetPage(0);
+        const Extended top = page->FindObject(below->GetName())->GetTop();
+        const Extended expected = c.expectedTop == -1   ? c.designTop + grown - 10
+                                  : c.expectedTop == -2 ? grown
+                                                        : c.expectedTop;
+        EXPECT_NEAR(double(top), double(expected), 1e-6);
+        EXPECT_NEAR(double(page->FindObject(grow->GetName())->GetHeight()), double(grown), 1e-6);
+        // The design object is back to its size after the run.
+        EXPECT_NEAR(double(grow->GetHeight()), 10.0, 1e-9);
+    }
+}
+
+TEST_F(pvrEngineTest, ABandTallerThanAPageRunsPastTheBottomOfAFreshPage) {
+    Band<TpvrPageHeader>("PageHeader1", 0, 30);
+    Band<TpvrMasterData>("Small", 40, 20)->SetRowCount(1);
+    Band<TpvrDetailData>("Huge", 70, 1500)->SetRowCount(2);
+    ASSERT_TRUE(Prepare());
+    ASSERT_EQ(PageCount(), 3);
+    EXPECT_EQ(Layout(0), (std::vector<String>{"PageHeader1 0.00 30.00", "Small 30.00 20.00"}));
+    EXPECT_EQ(Layout(1), (std::vector<String>{"PageHeader1 0.00 30.00", "Huge 30.00 1500.00"}));
+    EXPECT_EQ(Layout(2), (std::vector<String>{"PageHeader1 0.00 30.00", "Huge 30.00 1500.00"}));
+}
+
+TEST_F(pvrEngineTest, ASplitMemoContinuesOnTheNextPageAndMovesWholeWhenNoLineFits) {
+    std::vector<String> lines;
+    for (int i = 1; i <= 80; ++i)
+        lines.push_back("line " + IntToStr(i));
+    String text;
+    for (const String& line : lines)
+        text += line + "\n";
+    auto* data = Band<TpvrMasterData>("MasterData1", 10, 20);
+    data->SetRowCount(1);
+    data->AllowSplit = true;
+    data->Stretched = true;
+    TpvrMemoView* memo = Memo(data, text, 0, 20);
+    memo->StretchMode = smActualHeight;
+    auto* before = Band<TpvrHeader>("Header1", 5, 1000);
+    (void)before;
+    ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
+    ASSERT_GE(PageCount(), 2);
+    // The header leaves about 10 units: not one line, so the memo starts on the next page.
+    EXPECT_TRUE(Texts(0).empty());
+    std::vector<String> printed;
+    for (Integer i = 1; i < PageCount(); ++i)
+        for (const String& t : Texts(i))
+            for (std::size_t from = 0; from < t.size();) {
+                const std::size_t end = std::min(t.find('\n', from), t.size());
+                const String line = Trim(t.substr(from, end - from));
+                if (!line.empty()) printed.push_back(line);
+                from = end + 1;
+            }
+    EXPECT_EQ(printed, lines) << printed.size() << " " << PageCount() << " " << printed.back();
+}
+
+TEST_F(pvrEngineTest, KeepTogetherCarriesARecordAndItsDetailsWithTheirOutlineItems) {
+    Band<TpvrPageHeader>("PageHeader1", 0, 30);
+    auto* master = Band<TpvrMasterData>("MasterData1", 40, 200);
+    master->SetRowCount(5);
+    master->KeepTogether = true;
+    master->OutlineText = "'Master ' + IntToStr(<Line>)";
+    master->OutlineText = "Line";
+    auto* detail = Band<TpvrDetailData>("DetailData1", 60, 50);
+    detail->SetRowCount(2);
+    ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
+    // 300 per record with its details: three fit below the header (30 + 900 < 1010.65), the
+    // fourth is carried whole to the next page.
+    ASSERT_EQ(PageCount(), 2);
+    EXPECT_EQ(Layout(1), (std::vector<String>{"PageHeader1 0.00 30.00", "MasterData1 30.00 200.00",
+                                              "DetailData1 230.00 50.00", "DetailData1 280.00 50.00",
+                                              "MasterData1 330.00 200.00", "DetailData1 530.00 50.00",
+                                              "DetailData1 580.00 50.00"}));
+    TpvrCustomOutline* outline = Store()->GetOutline();
+    outline->LevelRoot();
+    ASSERT_EQ(outline->GetCount(), 5);
+    String text;
+    Integer page = -1, top = -1;
+    outline->GetItem(3, text, page, top);
+    EXPECT_EQ(text, "4");
+    EXPECT_EQ(page, 1);
+    EXPECT_EQ(top, 30);
+}
+
+TEST_F(pvrEngineTest, DataBandColumnsFillSideBySideAndThenDown) {
+    auto* data = Band<TpvrMasterData>("MasterData1", 10, 20);
+    data->SetRowCount(5);
+    data->Columns = 2;
+    data->ColumnWidth = 300;
+    ASSERT_TRUE(Prepare());
+    std::vector<String> places;
+    TpvrReportPage* page = Store()->GetPage(0);
+    for (TpvrComponent* band : page->GetObjects())
+        places.push_back(FormatFloat("0", band->GetLeft()) + "," + FormatFloat("0", band->GetTop()));
+    EXPECT_EQ(places, (std::vector<String>{"0,0", "300,0", "0,20", "300,20", "0,40"}));
+}
+
+TEST_F(pvrEngineTest, APageFooterWithoutPrintOnLastPageIsLeftOffOnlyAtTheEnd) {
+    Band<TpvrMasterData>("MasterData1", 10, 400)->SetRowCount(3);
+    Band<TpvrPageFooter>("PageFooter1", 500, 20)->PrintOnLastPage = false;
+    ASSERT_TRUE(Prepare());
+    ASSERT_EQ(PageCount(), 2);
+    EXPECT_EQ(Names(0).back(), "PageFooter1");
+    EXPECT_EQ(Names(1), (std::vector<String>{"MasterData1"}));
+}
+
+TEST_F(pvrEngineTest, LayoutErrorsStopTheRunBeforeAnyPage) {
+    Band<TpvrGroupHeader>("GroupHeader1", 10, 20);
+    Band<TpvrFooter>("Footer1", 40, 20);
+    EXPECT_FALSE(Prepare());
+    EXPECT_EQ(PageCount(), 0);
+    EXPECT_EQ(Report->GetErrors()->GetCount(), 2);
+}
+
+// Definitions that are well formed but hostile end with pages or errors, never hang or crash.
+TEST_F(pvrEngineTest, HostileDefinitionsEndWithPagesOrErrors) {
+    struct Case {
+        const char* name;
+        std::function<void(pvrEngineTest&)> build;
+        bool prepared;
+    };
+    const std::vector<Case> cases = {
+        {"child cycle",
+         [](pvrEngineTest& t) {
+             auto* data = t.Band<TpvrMasterData>("MasterData1", 10, 20);
+             data->SetRowCount(2);
+             auto* a = t.Band<TpvrChild>("Child1", 40, 20);
+             auto* b = t.Band<TpvrChild>("Child2", 70, 20);
+             data->SetChild(a);
+             a->SetChild(b);
+             b->SetChild(a);
+         },
+         true},
+        {"page header taller than the page",
+         [](pvrEngineTest& t) {
+             t.Band<TpvrPageHeader>("PageHeader1", 0, 5000);
+             t.Band<TpvrMasterData>("MasterData1", 10, 20)->SetRowCount(3);
+         },
+         true},
+        {"negative paper",
+         [](pvrEngineTest& t) {
+             t.Page->SetPaperHeight(-100);
+             t.Band<TpvrPageHeader>("PageHeader1", 0, 30);
+             t.Band<TpvrMasterData>("MasterData1", 10, 20)->SetRowCount(20);
+         },
+         true},
+        {"zero-height band over 10000 records",
+         [](pvrEngineTest& t) { t.Band<TpvrMasterData>("MasterData1", 10, 0)->SetRowCount(10000); }, true},
+        {"picture taller than the page in a split band",
+         [](pvrEngineTest& t) {
+             auto* data = t.Band<TpvrMasterData>("MasterData1", 10, 20);
+             data->SetRowCount(2);
+             data->AllowSplit = true;
+             auto* picture = new TpvrPictureView(data);
+             picture->SetName("Picture1");
+             picture->SetBounds(0, 0, 100, 3000);
+         },
+         true},
+        {"memo line taller than the page in a split band",
+         [](pvrEngineTest& t) {
+             auto* data = t.Band<TpvrMasterData>("MasterData1", 10, 20);
+             data->SetRowCount(1);
+             data->AllowSplit = true;
+             TpvrMemoView* memo = t.Memo(data, "huge", 0, 20);
+             memo->GetFont()->SetSize(1500);
+             memo->StretchMode = smActualHeight;
+         },
+         true},
+        {"unconnected group", [](pvrEngineTest& t) { t.Band<TpvrGroupHeader>("GroupHeader1", 10, 20); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        c.build(*this);
+        EXPECT_EQ(Prepare(), c.prepared) << Report->GetErrors()->GetText();
+        if (c.prepared) EXPECT_GT(PageCount(), 0);
+    }
 }
 
 } // namespace
