@@ -1,0 +1,619 @@
+// The drop-down editors' popup window: frame geometry, system panel with size grip and close
+// button, placement against the editor, sizing to the content and the close reasons.
+#include <algorithm>
+
+#include "platform/winapi/SysMetrics.h"
+#include "platform/winapi/WinCore.h"
+#include "suite/editors/qzDropDownEdit.h"
+
+namespace {
+
+Integer BorderWidthOfStyle(TqzEditPopupBorderStyle style) {
+    switch (style) {
+    case epbsSingle:
+        return 1;
+    case epbsFrame3D:
+        return 4;
+    case epbsFlat:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+Integer ClientEdgeWidthOfStyle(TqzEditPopupBorderStyle style) {
+    switch (style) {
+    case epbsSingle:
+    case epbsFrame3D:
+        return 2;
+    case epbsFlat:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+TqzEditPopupSizingState gSizing;
+
+void FillWith(TqzCanvas* canvas, const TRect& rect, TColor color) {
+    canvas->SetBrushColor(color);
+    canvas->FillRectOrTile(rect);
+}
+
+} // namespace
+
+TqzEditPopupSizingState& GetEditPopupSizingState() { return gSizing; }
+
+HWND GetEditPopupSizingOutlineWindow() { return nullptr; }
+
+// ---- View info -------------------------------------------------------------------------------
+
+Integer TqzCustomEditPopupWindowViewInfo::GetDefaultSysPanelHeight() {
+    return std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
+}
+
+Integer TqzCustomEditPopupWindowViewInfo::CalculateSysPanelHeight() {
+    const Integer byDefault = GetDefaultSysPanelHeight();
+    return RequestedSysPanelHeight > 0 && RequestedSysPanelHeight > byDefault ? RequestedSysPanelHeight
+                                                                              : byDefault;
+}
+
+Integer TqzCustomEditPopupWindowViewInfo::GetClientEdgeWidthValue() {
+    if (!ClientEdge) return 0;
+    return NativeStyle ? 2 : ClientEdgeWidthOfStyle(PopupBorderStyle);
+}
+
+Integer TqzCustomEditPopupWindowViewInfo::GetBorderWidthValue() {
+    return NativeStyle ? 1 : BorderWidthOfStyle(PopupBorderStyle);
+}
+
+void TqzCustomEditPopupWindowViewInfo::CalculateClientExtent(TRect& extents) {
+    const Integer width = GetBorderWidthValue() + GetClientEdgeWidthValue();
+    extents = TRect{width, width, width, width};
+    if (Shadow) {
+        extents.right += 3;
+        extents.bottom += 3;
+    }
+    if (SysPanelStyle) {
+        SysPanelHeight = CalculateSysPanelHeight();
+        Integer panel = SysPanelHeight;
+        if (NativeStyle || PopupBorderStyle == epbsSingle) ++panel;
+        if (SizeGripCorner <= 1)
+            extents.top += panel;
+        else
+            extents.bottom += panel;
+    } else
+        SysPanelHeight = 0;
+    SizingOffset = std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
+}
+
+void TqzCustomEditPopupWindowViewInfo::GetClientExtent(TRect& extents) { CalculateClientExtent(extents); }
+
+void TqzCustomEditPopupWindowViewInfo::Calculate() {
+    TRect extents;
+    CalculateClientExtent(extents);
+    const TRect bounds{0, 0, Bounds.right - Bounds.left, Bounds.bottom - Bounds.top};
+    ClientRect = TRect{bounds.left + extents.left, bounds.top + extents.top, bounds.right - extents.right,
+                       bounds.bottom - extents.bottom};
+    Integer inset = GetBorderWidthValue();
+    if (!SysPanelStyle) inset += GetClientEdgeWidthValue();
+    SizingRegionBounds =
+        TRect{bounds.left + inset, bounds.top + inset, bounds.right - inset, bounds.bottom - inset};
+    if (Shadow) {
+        SizingRegionBounds.right -= 3;
+        SizingRegionBounds.bottom -= 3;
+    }
+    CloseButtonNativeState = 0;
+    SizeGripRect = SizeGripSizingRect = CloseButtonRect = TRect{};
+    if (!SysPanelStyle) return;
+    const Integer panel = GetDefaultSysPanelHeight();
+    if (Sizeable) {
+        const Integer size = panel - 2;
+        TRect r;
+        r.left = IsGripOnRight() ? SizingRegionBounds.right - size : SizingRegionBounds.left;
+        r.right = r.left + size;
+        r.top = IsGripAtBottom() ? SizingRegionBounds.bottom - size : SizingRegionBounds.top;
+        r.bottom = r.top + size;
+        SizeGripSizingRect = r;
+        SizeGripRect = r;
+        if (IsGripOnRight())
+            SizeGripRect.right -= 2;
+        else
+            SizeGripRect.left += 2;
+        if (IsGripAtBottom())
+            SizeGripRect.bottom -= 2;
+        else
+            SizeGripRect.top += 2;
+    }
+    if (CloseButton) {
+        const Integer size = panel - 4;
+        TRect r = SizingRegionBounds;
+        if (IsGripOnRight()) {
+            r.left += 2 + 1;
+            r.right = r.left + size;
+        } else {
+            r.right -= 2 + 1;
+            r.left = r.right - size;
+        }
+        if (IsGripAtBottom()) {
+            r.bottom = SizingRegionBounds.bottom - 2;
+            r.top = r.bottom - size;
+        } else {
+            r.top = SizingRegionBounds.top + 2;
+            r.bottom = r.top + size;
+        }
+        CloseButtonRect = r;
+    }
+}
+
+bool TqzCustomEditPopupWindowViewInfo::GetSizingDirection(Integer x, Integer y) {
+    if (!Sizeable) return false;
+    const TRect bounds{0, 0, Bounds.right - Bounds.left, Bounds.bottom - Bounds.top};
+    const POINT p{x, y};
+    if (!PtInRect(&bounds, p)) return false;
+    if (PtInRect(&SizeGripSizingRect, p)) {
+        gSizing.HorzDirection = IsGripOnRight() ? 1 : -1;
+        gSizing.VertDirection = IsGripAtBottom() ? 1 : -1;
+        return true;
+    }
+    if (PtInRect(&SizingRegionBounds, p)) return false;
+    gSizing.HorzDirection = 0;
+    gSizing.VertDirection = 0;
+    if (x < SizingOffset && !IsGripOnRight()) gSizing.HorzDirection = -1;
+    if (x >= bounds.right - SizingOffset && IsGripOnRight()) gSizing.HorzDirection = 1;
+    if (y < SizingOffset && !IsGripAtBottom()) gSizing.VertDirection = -1;
+    if (y >= bounds.bottom - SizingOffset && IsGripAtBottom()) gSizing.VertDirection = 1;
+    return true;
+}
+
+void TqzCustomEditPopupWindowViewInfo::DrawPopupBorder(TqzCanvas* canvas, TRect& r) {
+    if (NativeStyle || PopupBorderStyle == epbsSingle) {
+        canvas->FrameSides(r, clBtnText);
+        InflateRect(&r, -1, -1);
+    } else if (PopupBorderStyle == epbsFrame3D || PopupBorderStyle == epbsFlat) {
+        canvas->DrawEdge3D(r, false, true);
+        InflateRect(&r, -1, -1);
+        canvas->DrawEdge3D(r, false, false);
+        InflateRect(&r, -1, -1);
+        if (PopupBorderStyle == epbsFrame3D) {
+            canvas->FrameSides(r, ClientEdge ? clInactiveBorder : clBtnFace);
+            InflateRect(&r, -1, -1);
+            if (ClientEdge)
+                canvas->FrameSides(r, clBtnFace);
+            else
+                canvas->DrawEdge3D(r, true, true);
+            InflateRect(&r, -1, -1);
+        }
+    }
+}
+
+void TqzPopupEditPopupWindowViewInfo::DrawPopupBorder(TqzCanvas* canvas, TRect& r) {
+    if (NativeStyle || PopupBorderStyle != epbsFrame3D) {
+        inherited::DrawPopupBorder(canvas, r);
+        return;
+    }
+    canvas->DrawEdge3D(r, false, true);
+    InflateRect(&r, -1, -1);
+    canvas->DrawEdge3D(r, false, false);
+    InflateRect(&r, -1, -1);
+    canvas->FrameSides(r, clInactiveBorder);
+    InflateRect(&r, -1, -1);
+    canvas->FrameSides(r, clBtnFace);
+    InflateRect(&r, -1, -1);
+}
+
+void TqzCustomEditPopupWindowViewInfo::DrawSizeGrip(TqzCanvas* canvas) {
+    FillWith(canvas, SizeGripRect, clBtnFace);
+    RECT r = SizeGripRect;
+    DrawFrameControl(canvas->DeviceContext(), &r, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+}
+
+void TqzCustomEditPopupWindowViewInfo::DrawCloseButton(TqzCanvas* canvas) {
+    TqzLookAndFeelPainterClass painter = LookAndFeelPainterClassOf(CloseButtonKind);
+    painter->PaintCloseButton(canvas, CloseButtonRect, CloseButtonState);
+}
+
+void TqzCustomEditPopupWindowViewInfo::PaintBackground(TqzCanvas* canvas) {
+    TRect r{0, 0, Bounds.right - Bounds.left, Bounds.bottom - Bounds.top};
+    if (Shadow) {
+        r.right -= 3;
+        r.bottom -= 3;
+        DrawContainerShadow(canvas, r);
+    }
+    DrawPopupBorder(canvas, r);
+    if (SysPanelStyle && (PopupBorderStyle == epbsSingle || CloseButtonNativeState != 0)) {
+        TRect line = ClientRect;
+        if (ClientEdge) InflateRect(&line, GetClientEdgeWidthValue(), 0);
+        const Integer y = IsGripAtBottom()
+                              ? ClientRect.bottom + (ClientEdge ? GetClientEdgeWidthValue() : 0)
+                              : ClientRect.top - 1 - (ClientEdge ? GetClientEdgeWidthValue() : 0);
+        FillWith(canvas, TRect{line.left, y, line.right, y + 1}, clBtnText);
+    }
+    if (ClientEdge) {
+        TRect edge = r;
+        if (SysPanelStyle) {
+            const Integer strip = SysPanelHeight + ((NativeStyle || PopupBorderStyle == epbsSingle) ? 1 : 0);
+            if (IsGripAtBottom())
+                edge.bottom -= strip;
+            else
+                edge.top += strip;
+        }
+        canvas->DrawEdge3D(edge, true, true);
+        if (!(PopupBorderStyle == epbsFlat && !NativeStyle)) {
+            InflateRect(&edge, -1, -1);
+            canvas->DrawEdge3D(edge, true, false);
+        }
+    }
+    if (SysPanelStyle) {
+        if (Sizeable) {
+            DrawSizeGrip(canvas);
+            canvas->ExcludeClipArea(SizeGripRect);
+        }
+        if (!IsRectEmpty(&CloseButtonRect)) {
+            DrawCloseButton(canvas);
+            canvas->ExcludeClipArea(CloseButtonRect);
+        }
+    }
+    FillWith(canvas, ClientRect, clBtnFace);
+    if (SysPanelStyle) {
+        TRect strip = r;
+        if (IsGripAtBottom())
+            strip.top = strip.bottom - SysPanelHeight;
+        else
+            strip.bottom = strip.top + SysPanelHeight;
+        FillWith(canvas, strip, clBtnFace);
+    }
+}
+
+// ---- Popup window ----------------------------------------------------------------------------
+
+TqzCustomEditPopupWindow::TqzCustomEditPopupWindow(TqzCustomDropDownEdit* editor)
+    : TqzCustomEditPopupWindow(editor, true) {
+    InitializePopup();
+    GetEditViewInfo()->CloseButtonState = qzbsNormal;
+}
+
+TqzCustomEditPopupWindow::TqzCustomEditPopupWindow(TqzCustomDropDownEdit* editor, bool)
+    : TqzCustomPopupWindow(editor, true) {}
+
+TqzCustomEditPopupWindow::~TqzCustomEditPopupWindow() = default;
+
+TqzContainerViewInfoClass TqzCustomEditPopupWindow::GetViewInfoClass() {
+    return [] { return static_cast<TqzContainerViewInfo*>(new TqzCustomEditPopupWindowViewInfo); };
+}
+
+TqzCustomDropDownEdit* TqzCustomEditPopupWindow::GetEdit() const {
+    return dynamic_cast<TqzCustomDropDownEdit*>(GetOwnerControl());
+}
+
+void TqzCustomEditPopupWindow::SetEditPopupBorderStyle(TqzEditPopupBorderStyle value) {
+    FEditPopupBorderStyle = value;
+    GetEditViewInfo()->PopupBorderStyle = value;
+}
+
+void TqzCustomEditPopupWindow::SetClientEdge(bool value) {
+    FClientEdge = value;
+    GetEditViewInfo()->ClientEdge = value;
+}
+
+void TqzCustomEditPopupWindow::SetCloseButton(bool value) {
+    FCloseButton = value;
+    GetEditViewInfo()->CloseButton = value;
+}
+
+void TqzCustomEditPopupWindow::SetNativeStyle(bool value) {
+    FNativeStyle = value;
+    GetEditViewInfo()->NativeStyle = value;
+}
+
+void TqzCustomEditPopupWindow::SetShadow(bool value) {
+    FShadow = value;
+    GetEditViewInfo()->Shadow = value;
+}
+
+void TqzCustomEditPopupWindow::SetSizeable(bool value) {
+    FSizeable = value;
+    GetEditViewInfo()->Sizeable = value;
+}
+
+void TqzCustomEditPopupWindow::SetSysPanelStyle(bool value) {
+    FSysPanelStyle = value;
+    GetEditViewInfo()->SysPanelStyle = value;
+}
+
+bool TqzCustomEditPopupWindow::LimitsToWorkArea() {
+    TqzCustomDropDownEdit* edit = GetEdit();
+    return edit && edit->GetActiveDropDownProperties()->PopupFitsWorkArea();
+}
+
+void TqzCustomEditPopupWindow::CloseByModalResult() {
+    TqzCustomDropDownEdit* edit = GetEdit();
+    if (!edit) {
+        ClosePopup();
+        return;
+    }
+    switch (GetModalResult()) {
+    case mrOk:
+        edit->CloseUp(qzcrAccept);
+        break;
+    case mrCancel:
+        edit->CloseUp(qzcrCancel);
+        break;
+    default:
+        edit->CloseUp(qzcrUnknown);
+        break;
+    }
+}
+
+void TqzCustomEditPopupWindow::NotifyClosing() {
+    inherited::NotifyClosing();
+    DrawSizingOutline(TRect{});
+}
+
+void TqzCustomEditPopupWindow::NotifyClosed() {
+    gSizing.Sizing = false;
+    gSizing.SizingCursor = false;
+    inherited::NotifyClosed();
+}
+
+void TqzCustomEditPopupWindow::AdjustClientRect(RECT& rect) {
+    TRect extents;
+    GetEditViewInfo()->GetClientExtent(extents);
+    rect.left += extents.left;
+    rect.top += extents.top;
+    rect.right -= extents.right;
+    rect.bottom -= extents.bottom;
+}
+
+void TqzCustomEditPopupWindow::CalculateViewInfo() {
+    TqzCustomEditPopupWindowViewInfo* info = GetEditViewInfo();
+    info->Bounds = GetControlSizeRect(this);
+    info->Calculate();
+    if (TqzCustomDropDownEdit* edit = GetEdit())
+        if (edit->GetPopupLookAndFeel()) info->CloseButtonKind = edit->GetPopupLookAndFeel()->GetKind();
+}
+
+void TqzCustomEditPopupWindow::RefreshLayout() {
+    TqzCustomDropDownEdit* edit = GetEdit();
+    if (edit) SetOwnerBounds(edit->GetPopupOwnerBounds());
+    CalculateViewInfo();
+    if (edit) edit->PositionPopupContent(GetEditViewInfo()->ClientRect);
+    InvalidatePopupRect(GetEditViewInfo()->Bounds);
+    if (HandleAllocated()) UpdateWindow(GetHandle());
+}
+
+void TqzCustomEditPopupWindow::InvalidatePopupRect(const TRect& rect) {
+    if (!HandleAllocated()) return;
+    RECT r = rect;
+    InvalidateRect(GetHandle(), &r, TRUE);
+}
+
+TRect TqzCustomEditPopupWindow::OwnerScreenBounds() {
+    TRect r = GetOwnerBounds();
+    TControl* parent = GetOwnerParent();
+    if (parent) {
+        const POINT a = parent->ClientToScreen(POINT{r.left, r.top});
+        const POINT b = parent->ClientToScreen(POINT{r.right, r.bottom});
+        r = TRect{a.x, a.y, b.x, b.y};
+    }
+    return r;
+}
+
+void TqzCustomEditPopupWindow::UpdateWindowRegion() {
+    if (!HandleAllocated()) return;
+    TRect r{0, 0, GetWidth(), GetHeight()};
+    TRect excluded{};
+    if (!FNativeStyle && FShadow) {
+        r.right -= 3;
+        r.bottom -= 3;
+        if (GetEditViewInfo()->SizeGripCorner <= 1) {
+            const TRect owner = OwnerScreenBounds();
+            const POINT origin = ClientToScreen(POINT{0, 0});
+            excluded = TRect{owner.left - origin.x, GetHeight() - 3, owner.right - 3 - origin.x, GetHeight()};
+        }
+    }
+    ApplyWindowRegion(GetHandle(), r, FNativeStyle, excluded, FShadow && !FNativeStyle);
+}
+
+void TqzCustomEditPopupWindow::CalcPopupPosition(TPoint& point) {
+    TqzCustomDropDownEdit* edit = GetEdit();
+    if (edit) SetOwnerBounds(edit->GetPopupOwnerBounds());
+    inherited::CalcPopupPosition(point);
+    const TRect owner = OwnerScreenBounds();
+    const TRect work = GetMonitorWorkArea(point);
+    bool right = false;
+    const Integer horz = GetAlignHorz();
+    if (horz == 0 && point.x == owner.left) right = true;
+    if (work.left >= owner.left) right = true;
+    if (horz == 1 && point.x + GetWidth() != owner.right) right = true;
+    if (horz == 2 && work.right - owner.right >= owner.left - work.left) right = true;
+    const bool below = owner.top < point.y;
+    GetEditViewInfo()->SizeGripCorner = below ? (right ? 3 : 2) : (right ? 1 : 0);
+    if (FShadow && !below) point.y += 3;
+}
+
+void TqzCustomEditPopupWindow::CalculateMinSize(TSize& size) {
+    TqzCustomEditPopupWindowViewInfo* info = GetEditViewInfo();
+    TRect extents;
+    info->GetClientExtent(extents);
+    size.cx = extents.left + extents.right;
+    size.cy = extents.top + extents.bottom;
+    if (FSizeable && FSysPanelStyle) {
+        size.cx += (info->CloseButtonRect.right - info->CloseButtonRect.left) +
+                   (info->SizeGripSizingRect.right - info->SizeGripSizingRect.left) + 10;
+    }
+}
+
+void TqzCustomEditPopupWindow::FitToContents() {
+    TqzCustomDropDownEdit* edit = GetEdit();
+    if (!edit) return;
+    TqzCustomEditPopupWindowViewInfo* info = GetEditViewInfo();
+    info->SizeGripCorner = 3;
+    SetOwnerBounds(edit->GetPopupOwnerBounds());
+    CalculateViewInfo();
+    TRect extents;
+    info->GetClientExtent(extents);
+    TSize minSize;
+    CalculateMinSize(minSize);
+    Integer contentWidth = 0, contentHeight = 0;
+    edit->GetPopupContentSize(contentWidth, contentHeight);
+    const TRect owner = GetOwnerBounds();
+    Integer width, height;
+    if (FAutoSize)
+        width = extents.left + extents.right + contentWidth;
+    else
+        width = FPopupWidth != 0 ? FPopupWidth : owner.right - owner.left;
+    if (FSizeable && FMinWidth > 0) width = std::max(width, FMinWidth);
+    if (FAutoSize)
+        height = extents.top + extents.bottom + contentHeight;
+    else
+        height = FPopupHeight > 0 ? FPopupHeight : std::max(FMinHeight, Integer(minSize.cy));
+    if (FSizeable && FMinHeight > 0) height = std::max(height, FMinHeight);
+    SetWidth(std::max(width, Integer(minSize.cx)));
+    SetHeight(std::max(height, Integer(minSize.cy)));
+}
+
+void TqzComboBoxPopupWindow::FitToContents() {
+    TqzCustomDropDownEdit* edit = GetEdit();
+    if (!edit) return;
+    TqzCustomEditPopupWindowViewInfo* info = GetEditViewInfo();
+    info->SizeGripCorner = 3;
+    SetOwnerBounds(edit->GetPopupOwnerBounds());
+    CalculateViewInfo();
+    TRect extents;
+    info->GetClientExtent(extents);
+    TSize minSize;
+    CalculateMinSize(minSize);
+    Integer contentWidth = 0, contentHeight = 0;
+    edit->GetPopupContentSize(contentWidth, contentHeight);
+    const TRect owner = GetOwnerBounds();
+    const Integer ownerWidth = owner.right - owner.left;
+    const bool userSized = FSizeable && edit->GetUserSized();
+    Integer width, height;
+    if (userSized || (!FAutoSize && FPopupWidth > 0))
+        width = FPopupWidth;
+    else if (FAutoSize)
+        width = std::max(contentWidth + extents.left + extents.right, ownerWidth);
+    else
+        width = ownerWidth;
+    if (FSizeable && FMinWidth > 0) width = std::max(width, FMinWidth);
+    if (userSized)
+        height = FPopupHeight;
+    else if (FPopupHeight == 0 || (!FSizeable && FAutoSize))
+        height = contentHeight + extents.top + extents.bottom;
+    else
+        height = FPopupHeight;
+    if (FSizeable && FMinHeight > 0) height = std::max(height, FMinHeight);
+    SetWidth(std::max(width, Integer(minSize.cx)));
+    SetHeight(std::max(height, Integer(minSize.cy)));
+}
+
+void TqzCustomEditPopupWindow::ForwardChar(char32_t ch) {
+    const HWND focus = GetFocus();
+    if (focus) SendMessageA(focus, WM_CHAR, WPARAM(ch), 0);
+}
+
+void TqzCustomEditPopupWindow::QZMTypedChar(TMessage& message) {
+    if (IsOpenPopupWindow(this)) ForwardChar(char32_t(message.WParam & 0xFF));
+}
+
+void TqzCustomEditPopupWindow::HandlePopupMouseLeave(TControl*) {
+    TqzCustomEditPopupWindowViewInfo* info = GetEditViewInfo();
+    if (info->CloseButtonState != qzbsNormal) {
+        info->CloseButtonState = qzbsNormal;
+        InvalidatePopupRect(info->CloseButtonRect);
+    }
+    SetCursor(crDefault);
+}
+
+void TqzCustomEditPopupWindow::HandleMouseDown(TMouseButton button, TShiftState, Integer x, Integer y) {
+    if (button != mbLeft) return;
+    TqzCustomEditPopupWindowViewInfo* info = GetEditViewInfo();
+    const POINT p{x, y};
+    if (PtInRect(&info->CloseButtonRect, p) && info->CloseButtonState != qzbsPressed) {
+        info->CloseButtonState = qzbsPressed;
+        InvalidatePopupRect(info->CloseButtonRect);
+    }
+}
+
+void TqzCustomEditPopupWindow::HandleMouseMove(TShiftState shift, Integer x, Integer y) {
+    TqzCustomEditPopupWindowViewInfo* info = GetEditViewInfo();
+    const POINT p{x, y};
+    const bool inside = PtInRect(&info->CloseButtonRect, p) != 0;
+    if (info->CloseButtonState != qzbsNormal && !inside) {
+        info->CloseButtonState = qzbsNormal;
+        InvalidatePopupRect(info->CloseButtonRect);
+    } else if (info->CloseButtonState == qzbsNormal && inside && shift.empty()) {
+        info->CloseButtonState = qzbsHot;
+        InvalidatePopupRect(info->CloseButtonRect);
+    }
+}
+
+void TqzCustomEditPopupWindow::HandleMouseUp(TMouseButton button, TShiftState, Integer x, Integer y) {
+    TqzCustomEditPopupWindowViewInfo* info = GetEditViewInfo();
+    if (button != mbLeft || info->CloseButtonState != qzbsPressed) return;
+    const TLivenessToken alive = LivenessToken();
+    if (PtInRect(&info->CloseButtonRect, POINT{x, y}) && QueryClose()) {
+        if (!alive) return;
+        if (TqzCustomDropDownEdit* edit = GetEdit()) edit->CloseUp(qzcrUnknown);
+        if (!alive || !GetVisible()) return;
+    }
+    if (!alive) return;
+    info->CloseButtonState = qzbsHot;
+    InvalidatePopupRect(info->CloseButtonRect);
+}
+
+bool TqzCustomEditPopupWindow::ConstrainResize(Integer& newWidth, Integer& newHeight) {
+    if (!FSizeable || (newWidth == GetWidth() && newHeight == GetHeight())) return true;
+    TSize minSize;
+    CalculateMinSize(minSize);
+    if (FMinWidth > 0) minSize.cx = std::max(Integer(minSize.cx), FMinWidth);
+    if (FMinHeight > 0) minSize.cy = std::max(Integer(minSize.cy), FMinHeight);
+    newWidth = std::max(newWidth, Integer(minSize.cx));
+    newHeight = std::max(newHeight, Integer(minSize.cy));
+    return true;
+}
+
+void TqzCustomEditPopupWindow::DrawSizingOutline(const TRect& rect) {
+    gSizing.LastOutline = rect;
+    if (!IsRectEmpty(&rect)) gSizing.Target = rect;
+}
+
+void TqzCustomEditPopupWindow::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
+    inherited::MouseDown(button, shift, x, y);
+    HandleMouseDown(button, shift, x, y);
+}
+
+void TqzCustomEditPopupWindow::MouseMove(TShiftState shift, Integer x, Integer y) {
+    inherited::MouseMove(shift, x, y);
+    HandleMouseMove(shift, x, y);
+}
+
+void TqzCustomEditPopupWindow::MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) {
+    inherited::MouseUp(button, shift, x, y);
+    HandleMouseUp(button, shift, x, y);
+}
+
+void TqzCustomEditPopupWindow::Resize() {
+    inherited::Resize();
+    if (HandleAllocated()) UpdateWindowRegion();
+}
+
+void TqzCustomEditPopupWindow::Paint() {
+    CalculateViewInfo();
+    GetEditViewInfo()->PaintBackground(GetPopupCanvas());
+}
+
+KOV_MESSAGE_MAP(TqzCustomEditPopupWindow) {
+    map.Message(QZM_POPUPTYPEDCHAR, &TqzCustomEditPopupWindow::QZMTypedChar);
+}
+
+TqzPopupEditPopupWindow::TqzPopupEditPopupWindow(TqzCustomDropDownEdit* editor)
+    : TqzCustomEditPopupWindow(editor, true) {
+    InitializePopup();
+    GetEditViewInfo()->CloseButtonState = qzbsNormal;
+}
+
+TqzContainerViewInfoClass TqzPopupEditPopupWindow::GetViewInfoClass() {
+    return [] { return static_cast<TqzContainerViewInfo*>(new TqzPopupEditPopupWindowViewInfo); };
+}

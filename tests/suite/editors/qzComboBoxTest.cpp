@@ -1,0 +1,296 @@
+// The combo box on a form: keys and typed text open and close its list, the close reasons decide
+// whether the list's highlight is taken, the list sizes itself in whole rows, and combos come
+// from stored window definitions. The drop-down properties' setters are checked here too.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/classlib/Forms.h"
+#include "platform/runtime/ObjectText.h"
+#include "platform/winapi/SysMetrics.h"
+#include "platform/winapi/WinCore.h"
+#include "suite/editors/qzDropDownEdit.h"
+#include "tests/support/FormFixture.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+struct CloseLog {
+    std::vector<TqzEditCloseUpReason> Reasons;
+    Integer Popups = 0;
+    void Closed(TObject*, TqzEditCloseUpReason reason) { Reasons.push_back(reason); }
+    void Popped(TObject*) { ++Popups; }
+};
+
+class ComboBoxTest : public testsupport::TFormFixture {
+protected:
+    void SetUp() override {
+        testsupport::TFormFixture::SetUp();
+        SetCursorPos(0, 0);
+    }
+    void TearDown() override {
+        SetKeyboardState(std::vector<BYTE>(256, 0).data());
+        testsupport::TFormFixture::TearDown();
+    }
+    TqzComboBox* MakeCombo(Integer itemCount, TqzEditDropDownListStyle style = lsEditList, Integer top = 10) {
+        auto* combo = new TqzComboBox(Form);
+        combo->SetParent(Form);
+        combo->SetLeft(10);
+        combo->SetTop(top);
+        TqzComboBoxProperties* properties = combo->GetProperties();
+        properties->SetDropDownListStyle(style);
+        for (Integer i = 0; i < itemCount; ++i)
+            properties->GetItems()->Add(FormatItem(i));
+        properties->OnClosePopup = MakeEvent(&Log, &CloseLog::Closed);
+        properties->OnPopup = MakeEvent(&Log, &CloseLog::Popped);
+        return combo;
+    }
+    static String FormatItem(Integer i) { return "Tone " + std::to_string(670 + i * 10); }
+    TqzComboBox* FocusedCombo(Integer itemCount, TqzEditDropDownListStyle style = lsEditList) {
+        TqzComboBox* combo = MakeCombo(itemCount, style);
+        Form->Show();
+        Pump();
+        combo->SetFocus();
+        Pump();
+        return combo;
+    }
+    void Pump() { App->ProcessMessages(); }
+    static HWND Inner(TqzCustomTextEdit* editor) { return editor->GetInnerTextEditControl()->GetHandle(); }
+    void Key(TqzCustomTextEdit* editor, Word key, bool alt = false) {
+        const LPARAM data = alt ? 0x20000000 : 0;
+        SendMessageA(Inner(editor), alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, data);
+        SendMessageA(Inner(editor), alt ? WM_SYSKEYUP : WM_KEYUP, key, data);
+        Pump();
+    }
+    void Type(TqzCustomTextEdit* editor, const std::string& text) {
+        for (char ch : text)
+            SendMessageA(Inner(editor), WM_CHAR, WPARAM(ch), 0);
+        Pump();
+    }
+    static String Text(TqzCustomTextEdit* editor) { return editor->GetInnerTextEditControl()->GetText(); }
+
+    CloseLog Log;
+};
+
+// ---- Properties ------------------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, PopupSizeSettersKeepTheirBounds) {
+    TqzComboBox* combo = MakeCombo(0);
+    TqzComboBoxProperties* p = combo->GetProperties();
+    for (TAlignment a : {taRightJustify, taCenter, taLeftJustify}) {
+        p->SetPopupAlignment(a);
+        EXPECT_EQ(a, p->GetPopupAlignment());
+    }
+    struct Case {
+        Integer minWidth, width, expected;
+    };
+    for (const Case& c : std::vector<Case>{{0, -5, 0}, {100, 50, 100}, {100, 0, 0}, {100, 150, 150}}) {
+        p->SetPopupMinWidth(c.minWidth);
+        p->SetPopupWidth(c.width);
+        EXPECT_EQ(c.expected, p->GetPopupWidth()) << c.minWidth << " " << c.width;
+    }
+    p->SetPopupMinHeight(40);
+    p->SetPopupHeight(10);
+    EXPECT_EQ(40, p->GetPopupHeight());
+    p->SetPopupMinHeight(-3);
+    EXPECT_EQ(0, p->GetPopupMinHeight());
+    // Rows below 1 leave the previous value.
+    p->SetDropDownRows(5);
+    p->SetDropDownRows(0);
+    p->SetDropDownRows(-1);
+    EXPECT_EQ(5, p->GetDropDownRowsValue());
+    EXPECT_EQ(bkDown, static_cast<TqzEditButton*>(p->GetButtons()->GetItem(0))->GetKind());
+}
+
+TEST_F(ComboBoxTest, ListStylesChooseTheEditingStyleAndTheClickToOpen) {
+    TqzComboBox* combo = MakeCombo(0);
+    TqzComboBoxProperties* p = combo->GetProperties();
+    struct Case {
+        TqzEditDropDownListStyle style;
+        TqzTextEditingStyle editing;
+        bool clickOpens;
+    };
+    for (const Case& c : std::vector<Case>{{lsEditFixedList, RestrictedText, false},
+                                           {lsEditList, FreeText, false},
+                                           {lsFixedList, FixedList, true}}) {
+        p->SetDropDownListStyle(c.style);
+        EXPECT_EQ(c.editing, p->GetEditingStyle());
+        EXPECT_EQ(c.clickOpens, p->DropDownOnClick());
+    }
+}
+
+// ---- Opening and closing ---------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, F4TogglesAndAltArrowsOpenAndCloseTakingTheHighlight) {
+    TqzComboBox* combo = FocusedCombo(5);
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    EXPECT_EQ(1, Log.Popups);
+    Key(combo, VK_F4);
+    EXPECT_FALSE(combo->HasOpenPopup());
+    EXPECT_EQ(std::vector<TqzEditCloseUpReason>{qzcrToggle}, Log.Reasons);
+
+    Key(combo, VK_DOWN, true);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    combo->GetLookupData()->SetListHighlight(3);
+    Key(combo, VK_UP, true);
+    EXPECT_FALSE(combo->HasOpenPopup());
+    EXPECT_EQ(qzcrToggle, Log.Reasons.back());
+    EXPECT_EQ(FormatItem(3), Text(combo));
+    EXPECT_EQ(3, combo->GetLookupData()->GetCurrentIndex());
+}
+
+TEST_F(ComboBoxTest, EscapeClosesWithoutTakingTheHighlightOrRevertingTheText) {
+    TqzComboBox* combo = FocusedCombo(5);
+    Type(combo, "abc");
+    ASSERT_TRUE(combo->HasOpenPopup()) << "a typed character opens the list";
+    EXPECT_EQ("abc", Text(combo)) << "and still reaches the text";
+    combo->GetLookupData()->SetListHighlight(2);
+    Key(combo, VK_ESCAPE);
+    EXPECT_FALSE(combo->HasOpenPopup());
+    EXPECT_EQ(qzcrCancel, Log.Reasons.back());
+    EXPECT_EQ("abc", Text(combo));
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    combo->GetLookupData()->SetListHighlight(1);
+    Key(combo, VK_RETURN);
+    EXPECT_FALSE(combo->HasOpenPopup());
+    EXPECT_EQ(qzcrAccept, Log.Reasons.back());
+    EXPECT_EQ(FormatItem(1), Text(combo));
+}
+
+TEST_F(ComboBoxTest, AnEmptyListNeverOpensAndValidationCancelsAQueuedShow) {
+    TqzComboBox* empty = FocusedCombo(0);
+    Key(empty, VK_F4);
+    EXPECT_FALSE(empty->HasOpenPopup());
+    EXPECT_EQ(0, Log.Popups);
+
+    TqzComboBox* combo = MakeCombo(3, lsEditList, 60);
+    Pump();
+    combo->SetFocus();
+    Pump();
+    combo->SetDroppedDown(true);
+    ASSERT_TRUE(combo->HasPendingShow());
+    combo->ValidateAndSynchronize();
+    EXPECT_FALSE(combo->HasPendingShow());
+    Pump();
+    EXPECT_FALSE(combo->HasOpenPopup());
+    EXPECT_EQ(std::vector<TqzEditCloseUpReason>{qzcrUnknown}, Log.Reasons) << "the closed handling ran";
+}
+
+TEST_F(ComboBoxTest, TheEditListKeepsTypedTextAndMovesTheCurrentItemOnlyWhileOpen) {
+    TqzComboBox* combo = FocusedCombo(300);
+    combo->GetProperties()->SetImmediateDropDown(false);
+    // Without incremental search nothing completes the typed text from the items.
+    combo->GetProperties()->SetIncrementalSearch(false);
+    Type(combo, "Tone 700");
+    EXPECT_FALSE(combo->HasOpenPopup());
+    EXPECT_EQ("Tone 700", Text(combo));
+    EXPECT_EQ(-1, combo->GetLookupData()->GetCurrentIndex()) << "closed, the current item stays";
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    SendMessageA(Inner(combo), WM_SETTEXT, 0, LPARAM("Tone 720"));
+    Pump();
+    EXPECT_EQ(5, combo->GetLookupData()->GetHighlightIndex()) << "open, the highlight follows the text";
+    Key(combo, VK_F4);
+    EXPECT_EQ(FormatItem(5), Text(combo));
+}
+
+// ---- The list's size -------------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, TheListTakesWholeRowsAndAScrollBarWhenItemsRemain) {
+    struct Case {
+        Integer items, rows;
+        bool scrollBar;
+    };
+    Integer top = 10;
+    for (const Case& c : std::vector<Case>{{20, 8, true}, {3, 3, false}}) {
+        SCOPED_TRACE(c.items);
+        TqzComboBox* combo = MakeCombo(c.items, lsEditList, top);
+        top += 40;
+        Form->Show();
+        Pump();
+        combo->SetFocus();
+        Pump();
+        Key(combo, VK_F4);
+        ASSERT_TRUE(combo->HasOpenPopup());
+        auto* list = dynamic_cast<TqzComboBoxListBox*>(combo->GetLookupData()->GetList());
+        ASSERT_NE(nullptr, list);
+        Integer widest = 0;
+        for (Integer i = 0; i < c.items; ++i)
+            widest = std::max(widest, list->GetItemWidth(i));
+        const Integer rowHeight = list->GetItemHeight(0);
+        EXPECT_EQ(c.rows * rowHeight, list->GetHeight());
+        const TSize preferred = combo->GetComboLookupData()->GetListPreferredSize();
+        EXPECT_EQ(widest + 4 + (c.scrollBar ? GetSystemMetrics(SM_CXVSCROLL) : 0), preferred.cx);
+        const TRect owner = combo->GetPopupOwnerBounds();
+        EXPECT_GE(combo->GetPopupWindow()->GetWidth(), owner.right - owner.left)
+            << "at least the editor's width";
+        Key(combo, VK_ESCAPE);
+    }
+}
+
+// ---- Stored definitions ----------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, CombosOfEachKindAreReadFromAWindowDefinition) {
+    const String text = "object ChannelForm: TForm\n"
+                        "  Left = 0\n"
+                        "  Top = 0\n"
+                        "  Width = 300\n"
+                        "  Height = 200\n"
+                        "  object PowerCombo: TqzComboBox\n"
+                        "    Left = 8\n"
+                        "    Top = 8\n"
+                        "    Properties.DropDownListStyle = lsFixedList\n"
+                        "    Properties.Items.Strings = (\n"
+                        "      'High'\n"
+                        "      'Low')\n"
+                        "    TabOrder = 0\n"
+                        "  end\n"
+                        "  object ToneCombo: TqzComboBox\n"
+                        "    Left = 8\n"
+                        "    Top = 40\n"
+                        "    Properties.DropDownRows = 12\n"
+                        "    Properties.Items.Strings = (\n"
+                        "      '67.0'\n"
+                        "      '71.9'\n"
+                        "      '74.4')\n"
+                        "    TabOrder = 1\n"
+                        "  end\n"
+                        "end\n";
+    std::unique_ptr<TForm> form(TForm::CreateNew(nullptr));
+    ReadComponentText(text, form.get());
+    auto* power = dynamic_cast<TqzComboBox*>(form->FindComponent("PowerCombo"));
+    auto* tone = dynamic_cast<TqzComboBox*>(form->FindComponent("ToneCombo"));
+    ASSERT_NE(nullptr, power);
+    ASSERT_NE(nullptr, tone);
+    EXPECT_EQ(lsFixedList, power->GetProperties()->GetDropDownListStyle());
+    EXPECT_EQ(2, power->GetProperties()->GetItems()->GetCount());
+    EXPECT_EQ(lsEditList, tone->GetProperties()->GetDropDownListStyle());
+    EXPECT_EQ(12, tone->GetProperties()->GetDropDownRowsValue());
+    EXPECT_EQ("71.9", tone->GetProperties()->GetItems()->GetStrings(1));
+    form->Show();
+    Pump();
+    tone->SetFocus();
+    Pump();
+    SendMessageA(Inner(tone), WM_KEYDOWN, VK_F4, 0);
+    Pump();
+    EXPECT_TRUE(tone->HasOpenPopup());
+    SendMessageA(Inner(tone), WM_KEYDOWN, VK_ESCAPE, 0);
+    Pump();
+    EXPECT_FALSE(tone->HasOpenPopup());
+}
+
+TEST_F(ComboBoxTest, TheEditorsAreRegisteredWithTheirDescriptions) {
+    TqzRegisteredClasses* registry = GetEditPropertiesRegistry();
+    const Integer combo = registry->IndexOfClass(TqzComboBoxProperties::StaticClass());
+    const Integer popup = registry->IndexOfClass(TqzPopupEditProperties::StaticClass());
+    ASSERT_NE(-1, combo);
+    ASSERT_NE(-1, popup);
+    EXPECT_EQ("ComboBox|Represents the combo box editor", registry->GetText(combo));
+    EXPECT_EQ("PopupEdit|Represents an edit control with a dropdown list", registry->GetText(popup));
+}
+
+} // namespace
