@@ -161,6 +161,15 @@ BOOL GetScrollInfo(HWND window, int bar, LPSCROLLINFO info);
 // Answer the previous position / the position (0 on failure).
 int SetScrollPos(HWND window, int bar, int pos, BOOL redraw);
 int GetScrollPos(HWND window, int bar);
+// The flat scroll bars draw as the standard ones here: the same calls on the same bars.
+inline int FlatSB_SetScrollInfo(HWND window, int bar, LPCSCROLLINFO info, BOOL redraw) {
+    return SetScrollInfo(window, bar, info, redraw);
+}
+inline BOOL FlatSB_GetScrollInfo(HWND window, int bar, LPSCROLLINFO info) { return GetScrollInfo(window, bar, info); }
+inline int FlatSB_SetScrollPos(HWND window, int bar, int pos, BOOL redraw) {
+    return SetScrollPos(window, bar, pos, redraw);
+}
+inline int FlatSB_GetScrollPos(HWND window, int bar) { return GetScrollPos(window, bar); }
 // Fails with ERROR_INVALID_SCROLLBAR_RANGE when max - min does not fit in 31 bits.
 BOOL SetScrollRange(HWND window, int bar, int minPos, int maxPos, BOOL redraw);
 BOOL GetScrollRange(HWND window, int bar, int* minPos, int* maxPos);
