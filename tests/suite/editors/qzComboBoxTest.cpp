@@ -294,3 +294,62 @@ TEST_F(ComboBoxTest, TheEditorsAreRegisteredWithTheirDescriptions) {
 }
 
 } // namespace
+
+namespace {
+
+// ---- Fixed lists and the list under the mouse ------------------------------------------------
+
+TEST_F(ComboBoxTest, AFixedListOpensOnAClickSearchesTypedTextAndRefusesForeignText) {
+    TqzComboBox* combo = FocusedCombo(5, lsFixedList);
+    combo->GetProperties()->SetImmediateDropDown(false);
+    Type(combo, "Tone 69");
+    EXPECT_EQ(FormatItem(2), Text(combo)) << "typing searches the items";
+    Type(combo, "x");
+    EXPECT_EQ(FormatItem(2), Text(combo)) << "text of no item is refused";
+    EXPECT_FALSE(combo->HasOpenPopup());
+    const TRect client = combo->GetViewInfo()->ClientRect;
+    const LPARAM at = MAKELPARAM(client.left + 5, client.top + 3);
+    SendMessageA(combo->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(combo->GetHandle(), WM_LBUTTONUP, 0, at);
+    Pump();
+    EXPECT_TRUE(combo->HasOpenPopup()) << "a click on the text opens the list";
+}
+
+TEST_F(ComboBoxTest, ReleasingOverAnItemChoosesItAndBelowTheLastDoesNothing) {
+    TqzComboBox* combo = FocusedCombo(3);
+    combo->GetProperties()->SetPopupAutoSize(false);
+    combo->GetProperties()->SetPopupHeight(200);
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    TqzCustomEditListBox* list = combo->GetLookupData()->GetList();
+    ASSERT_NE(nullptr, list);
+    ASSERT_GT(list->GetHeight(), 3 * list->GetListItemHeight(-1) + 10);
+    const Integer row = list->GetListItemHeight(-1);
+    SendMessageA(list->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 3 * row + 5));
+    Pump();
+    EXPECT_TRUE(combo->HasOpenPopup()) << "below the last item";
+    EXPECT_TRUE(Log.Reasons.empty());
+    SendMessageA(list->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(5, row + row / 2));
+    Pump();
+    EXPECT_FALSE(combo->HasOpenPopup());
+    EXPECT_EQ(std::vector<TqzEditCloseUpReason>{qzcrAccept}, Log.Reasons);
+    EXPECT_EQ(FormatItem(1), Text(combo));
+}
+
+TEST_F(ComboBoxTest, ARevertableFixedListCyclesOnADoubleClick) {
+    TqzComboBox* combo = FocusedCombo(3, lsFixedList);
+    combo->GetProperties()->Revertable = true;
+    std::vector<String> seen;
+    for (int i = 0; i < 4; ++i) {
+        combo->HandleDblClick();
+        Pump();
+        seen.push_back(Text(combo));
+    }
+    EXPECT_EQ((std::vector<String>{FormatItem(0), FormatItem(1), FormatItem(2), FormatItem(0)}), seen);
+    EXPECT_FALSE(combo->HasOpenPopup());
+    combo->GetProperties()->Revertable = false;
+    combo->HandleDblClick();
+    EXPECT_EQ(FormatItem(0), Text(combo)) << "without Revertable nothing moves";
+}
+
+} // namespace
