@@ -1,0 +1,72 @@
+// Small window controls of the report engine's own windows: a custom-painted control with its
+// own scroll ranges, a borderless tool-bar panel hosting an edit or a combo box, and a flat
+// combo box.
+#pragma once
+
+#include "platform/classlib/Controls.h"
+#include "platform/classlib/ExtCtrls.h"
+#include "platform/classlib/Messages.h"
+#include "platform/classlib/StdCtrls.h"
+
+// Paints itself with its Color; scroll ranges, pages and positions in pixels on both bars.
+class TpvrScrollWin : public TCustomControl {
+    KOV_CLASS(TpvrScrollWin, TCustomControl)
+    KOV_DECLARE_MESSAGE_MAP
+public:
+    explicit TpvrScrollWin(TComponent* owner);
+
+    Integer GetHorzPage() const { return FHorzPage; }
+    void SetHorzPage(Integer value);
+    Integer GetHorzPosition() const { return FHorzPosition; }
+    void SetHorzPosition(Integer value);
+    Integer GetHorzRange() const { return FHorzRange; }
+    void SetHorzRange(Integer value);
+    Integer GetLargeChange() const { return FLargeChange; }
+    void SetLargeChange(Integer value) { FLargeChange = value; }
+    Integer GetSmallChange() const { return FSmallChange; }
+    void SetSmallChange(Integer value) { FSmallChange = value; }
+    Integer GetVertPage() const { return FVertPage; }
+    void SetVertPage(Integer value);
+    Integer GetVertPosition() const { return FVertPosition; }
+    void SetVertPosition(Integer value);
+    Integer GetVertRange() const { return FVertRange; }
+    void SetVertRange(Integer value);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void Paint() override;
+    // Run after a position changed.
+    virtual void OnHScrollChange() {}
+    virtual void OnVScrollChange() {}
+
+    void WMHScroll(TWMScroll& message);
+    void WMVScroll(TWMScroll& message);
+    void WMEraseBkgnd(TMessage& message);
+    void WMGetDlgCode(TMessage& message);
+
+private:
+    void UpdateBar(int bar, Integer range, Integer page, Integer position);
+    Integer ScrollTarget(int bar, const TWMScroll& message, Integer position, Integer range);
+
+    Integer FHorzPage = 0;
+    Integer FHorzPosition = 0;
+    Integer FHorzRange = 0;
+    Integer FLargeChange = 10;
+    Integer FSmallChange = 1;
+    Integer FVertPage = 0;
+    Integer FVertPosition = 0;
+    Integer FVertRange = 0;
+};
+
+// A panel in a tool bar that hosts an edit or a combo box.
+class TpvrTBPanel : public TPanel {
+    KOV_CLASS(TpvrTBPanel, TPanel)
+public:
+    explicit TpvrTBPanel(TComponent* owner);
+    // In a vertical tool bar (its panel aligned left or right) it stacks at the top.
+    void SetParent(TWinControl* value) override;
+
+protected:
+    void Paint() override;
+};

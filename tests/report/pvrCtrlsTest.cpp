@@ -1,0 +1,121 @@
+// The report engine's small controls: the scroll window's ranges, positions and scroll
+// messages, the tool-bar panel's alignment.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/winapi/WinScroll.h"
+#include "report/pvrCtrls.h"
+#include "tests/support/FormFixture.h"
+
+namespace {
+
+class CountingScrollWin : public TpvrScrollWin {
+public:
+    using TpvrScrollWin::TpvrScrollWin;
+    Integer HorzChanges = 0;
+    Integer VertChanges = 0;
+
+protected:
+    void OnHScrollChange() override { ++HorzChanges; }
+    void OnVScrollChange() override { ++VertChanges; }
+};
+
+class CtrlsTest : public testsupport::TFormFixture {};
+
+SCROLLINFO BarInfo(HWND window, int bar) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    GetScrollInfo(window, bar, &info);
+    return info;
+}
+
+} // namespace
+
+TEST_F(CtrlsTest, ScrollPositionsClampAndAShortRangeHidesTheThumb) {
+    auto* win = new CountingScrollWin(Form);
+    win->SetParent(Form);
+    win->SetBounds(0, 0, 200, 150);
+    win->SetVertPage(100);
+    win->SetVertRange(300);
+    SCROLLINFO info = BarInfo(win->GetHandle(), SB_VERT);
+    EXPECT_EQ(0, info.nMin);
+    EXPECT_EQ(300, info.nMax);
+    EXPECT_EQ(100u, info.nPage);
+
+    struct Case {
+        Integer Set, Want;
+    };
+    for (const Case& c : {Case{50, 50}, Case{500, 200}, Case{-5, 0}, Case{200, 200}}) {
+        SCOPED_TRACE(c.Set);
+        win->SetVertPosition(c.Set);
+        EXPECT_EQ(c.Want, win->GetVertPosition());
+        EXPECT_EQ(c.Want, GetScrollPos(win->GetHandle(), SB_VERT));
+    }
+    // Only real moves are announced: 50, 200, 0, 200.
+    EXPECT_EQ(4, win->VertChanges);
+    EXPECT_EQ(0, win->HorzChanges);
+
+    // A range below the page does not scroll.
+    win->SetHorzPage(400);
+    win->SetHorzRange(250);
+    EXPECT_EQ(0, BarInfo(win->GetHandle(), SB_HORZ).nMax);
+    win->SetHorzPosition(30);
+    EXPECT_EQ(0, win->GetHorzPosition());
+}
+
+TEST_F(CtrlsTest, ScrollMessagesMoveByLinesPagesAndTheThumb) {
+    auto* win = new CountingScrollWin(Form);
+    win->SetParent(Form);
+    win->SetBounds(0, 0, 200, 150);
+    win->SetHorzPage(50);
+    win->SetHorzRange(1000);
+    win->SetHorzPosition(100);
+    struct Case {
+        WORD Code;
+        WORD Pos;
+        Integer Want;
+    };
+    const Case cases[] = {
+        {SB_LINEDOWN, 0, 101}, {SB_LINEUP, 0, 100}, {SB_PAGEDOWN, 0, 110}, {SB_PAGEUP, 0, 100},
+        {SB_BOTTOM, 0, 950},   {SB_TOP, 0, 0},      {SB_ENDSCROLL, 0, 0},  {SB_PAGEUP, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Code);
+        SendMessageA(win->GetHandle(), WM_HSCROLL, MAKEWPARAM(c.Code, c.Pos), 0);
+        EXPECT_EQ(c.Want, win->GetHorzPosition());
+    }
+    // The thumb goes to where the bar says it is.
+    SendMessageA(win->GetHandle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 321), 0);
+    EXPECT_EQ(GetScrollPos(win->GetHandle(), SB_HORZ), win->GetHorzPosition());
+    // It wants every key and leaves its background to its painting.
+    EXPECT_EQ(DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS,
+              SendMessageA(win->GetHandle(), WM_GETDLGCODE, 0, 0));
+    EXPECT_EQ(1, SendMessageA(win->GetHandle(), WM_ERASEBKGND, 0, 0));
+}
+
+TEST_F(CtrlsTest, ToolBarPanelStacksAtTheTopOfAVerticalToolBar) {
+    struct Case {
+        TAlign BarAlign;
+        TAlign Want;
+    };
+    for (const Case& c :
+         {Case{alTop, alLeft}, Case{alLeft, alTop}, Case{alRight, alTop}, Case{alBottom, alLeft}}) {
+        SCOPED_TRACE(int(c.BarAlign));
+        auto* bar = new TPanel(Form);
+        bar->SetParent(Form);
+        bar->SetAlign(c.BarAlign);
+        auto* host = new TPanel(Form);
+        host->SetParent(bar);
+        auto* panel = new TpvrTBPanel(Form);
+        EXPECT_EQ(alLeft, panel->GetAlign());
+        EXPECT_EQ(8, panel->GetWidth());
+        EXPECT_EQ(bvNone, panel->GetBevelOuter());
+        panel->SetParent(host);
+        EXPECT_EQ(c.Want, panel->GetAlign());
+        delete panel;
+        delete host;
+        delete bar;
+    }
+}
