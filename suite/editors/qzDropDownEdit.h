@@ -376,6 +376,8 @@ public:
     void HandleMouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y);
     bool ConstrainResize(Integer& newWidth, Integer& newHeight);
     void DrawSizingOutline(const TRect& rect);
+    // One step of a drag: the new bounds by the pointer at (x, y), shown as the outline.
+    void SizeByMouse(Integer x, Integer y);
     void RefreshLayout();
     void UpdateWindowRegion();
 

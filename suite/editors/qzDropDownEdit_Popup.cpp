@@ -40,11 +40,87 @@ void FillWith(TqzCanvas* canvas, const TRect& rect, TColor color) {
     canvas->FillRectOrTile(rect);
 }
 
+// The sizing outline: a top-most window that is never activated, shaped to the outline's
+// frame and painted in focus-rectangle dots. Hiding it erases the outline.
+constexpr const char* kOutlineClass = "QzEditPopupSizingOutline";
+HWND gOutlineWindow = nullptr;
+Integer gOutlineLines = 2;
+
+LRESULT OutlineWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NCHITTEST:
+        return HTTRANSPARENT;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT paint{};
+        HDC dc = BeginPaint(window, &paint);
+        RECT r{};
+        GetClientRect(window, &r);
+        for (Integer i = 0; i < gOutlineLines && r.right - r.left > 0 && r.bottom - r.top > 0; ++i) {
+            DrawFocusRect(dc, &r);
+            InflateRect(&r, -1, -1);
+        }
+        EndPaint(window, &paint);
+        return 0;
+    }
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+HWND OutlineWindow() {
+    if (gOutlineWindow && IsWindow(gOutlineWindow)) return gOutlineWindow;
+    WNDCLASSA cls{};
+    if (!GetClassInfoA(nullptr, kOutlineClass, &cls)) {
+        cls = WNDCLASSA{};
+        cls.lpfnWndProc = &OutlineWndProc;
+        cls.lpszClassName = kOutlineClass;
+        RegisterClassA(&cls);
+    }
+    gOutlineWindow = CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kOutlineClass, "",
+                                     WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    return gOutlineWindow;
+}
+
+// Shows the outline of rect with lines lines (an empty rectangle hides it).
+void ShowOutline(const TRect& rect, Integer lines) {
+    if (IsRectEmpty(&rect)) {
+        if (gOutlineWindow && IsWindow(gOutlineWindow)) ShowWindow(gOutlineWindow, SW_HIDE);
+        return;
+    }
+    HWND window = OutlineWindow();
+    if (!window) return;
+    gOutlineLines = lines;
+    const Integer width = rect.right - rect.left, height = rect.bottom - rect.top;
+    SetWindowPos(window, HWND_TOPMOST, rect.left, rect.top, width, height, SWP_NOACTIVATE);
+    HRGN frame = CreateRectRgn(0, 0, width, height);
+    if (width > 2 * lines && height > 2 * lines) {
+        HRGN inner = CreateRectRgn(lines, lines, width - lines, height - lines);
+        CombineRgn(frame, frame, inner, RGN_DIFF);
+        DeleteObject(inner);
+    }
+    SetWindowRgn(window, frame, TRUE);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+}
+
+TCursor SizingCursor(Integer horz, Integer vert) {
+    if (horz == 0 && vert == 0) return crDefault;
+    if (horz == 0) return crSizeNS;
+    if (vert == 0) return crSizeWE;
+    return horz == vert ? crSizeNWSE : crSizeNESW;
+}
+
 } // namespace
 
 TqzEditPopupSizingState& GetEditPopupSizingState() { return gSizing; }
 
-HWND GetEditPopupSizingOutlineWindow() { return nullptr; }
+HWND GetEditPopupSizingOutlineWindow() {
+    return gOutlineWindow && IsWindow(gOutlineWindow) && IsWindowVisible(gOutlineWindow) ? gOutlineWindow
+                                                                                         : nullptr;
+}
 
 // ---- View info -------------------------------------------------------------------------------
 
@@ -533,11 +609,23 @@ void TqzCustomEditPopupWindow::HandleMouseDown(TMouseButton button, TShiftState,
     if (PtInRect(&info->CloseButtonRect, p) && info->CloseButtonState != qzbsPressed) {
         info->CloseButtonState = qzbsPressed;
         InvalidatePopupRect(info->CloseButtonRect);
+        return;
+    }
+    if (GetCapture() != nullptr && info->GetSizingDirection(x, y)) {
+        gSizing.GrabX = gSizing.HorzDirection == -1 ? x : GetWidth() - x;
+        gSizing.GrabY = gSizing.VertDirection == -1 ? y : GetHeight() - y;
+        gSizing.Sizing = true;
+        SetCursor(SizingCursor(gSizing.HorzDirection, gSizing.VertDirection));
+        DrawSizingOutline(GetBoundsRect());
     }
 }
 
 void TqzCustomEditPopupWindow::HandleMouseMove(TShiftState shift, Integer x, Integer y) {
     TqzCustomEditPopupWindowViewInfo* info = GetEditViewInfo();
+    if (gSizing.Sizing) {
+        SizeByMouse(x, y);
+        return;
+    }
     const POINT p{x, y};
     const bool inside = PtInRect(&info->CloseButtonRect, p) != 0;
     if (info->CloseButtonState != qzbsNormal && !inside) {
@@ -547,10 +635,76 @@ void TqzCustomEditPopupWindow::HandleMouseMove(TShiftState shift, Integer x, Int
         info->CloseButtonState = qzbsHot;
         InvalidatePopupRect(info->CloseButtonRect);
     }
+    if (info->GetSizingDirection(x, y)) {
+        gSizing.SizingCursor = true;
+        SetCursor(SizingCursor(gSizing.HorzDirection, gSizing.VertDirection));
+    } else if (gSizing.SizingCursor) {
+        SetCursor(crDefault);
+        gSizing.SizingCursor = false;
+    }
+}
+
+void TqzCustomEditPopupWindow::SizeByMouse(Integer x, Integer y) {
+    TqzCustomEditPopupWindowViewInfo* info = GetEditViewInfo();
+    const Integer horz = gSizing.HorzDirection, vert = gSizing.VertDirection;
+    TRect r = GetBoundsRect();
+    const Integer grabX = horz == -1 ? gSizing.GrabX : GetWidth() - gSizing.GrabX;
+    const Integer grabY = vert == -1 ? gSizing.GrabY : GetHeight() - gSizing.GrabY;
+    Integer hmove = x - grabX, vmove = y - grabY;
+    const TRect& grip = info->SizeGripSizingRect;
+    if (!IsRectEmpty(&grip)) {
+        const bool grabbedGrip = PtInRect(&grip, POINT{grabX, grabY}) != 0;
+        if (horz == 1 && hmove > 0 && x <= GetWidth() && !(grabbedGrip && x >= grip.left && x < grip.right))
+            hmove = 0;
+        if (vert == 1 && vmove > 0 && y <= GetHeight() && !(grabbedGrip && y >= grip.top && y < grip.bottom))
+            vmove = 0;
+    }
+    if ((horz == 1 && !info->IsGripOnRight()) || (horz == -1 && info->IsGripOnRight())) hmove = 0;
+    if ((vert == 1 && !info->IsGripAtBottom()) || (vert == -1 && info->IsGripAtBottom())) vmove = 0;
+    if (horz == -1) r.left += hmove;
+    if (horz == 1) r.right += hmove;
+    if (vert == -1) r.top += vmove;
+    if (vert == 1) r.bottom += vmove;
+    Integer width = r.right - r.left, height = r.bottom - r.top;
+    ConstrainResize(width, height);
+    if (width == GetWidth() && height == GetHeight()) return;
+    r = GetBoundsRect();
+    if (info->IsGripOnRight())
+        r.right = r.left + width;
+    else
+        r.left = r.right - width;
+    if (info->IsGripAtBottom())
+        r.bottom = r.top + height;
+    else
+        r.top = r.bottom - height;
+    const TRect owner = OwnerScreenBounds();
+    r.left = std::min(Integer(r.left), Integer(owner.right - 1));
+    r.right = std::max(Integer(r.right), Integer(owner.left + 1));
+    const TRect work = GetMonitorWorkArea(QueryCursorPos());
+    IntersectRect(&r, &r, &work);
+    const TRect current = GetBoundsRect();
+    if (!EqualRect(&r, &current)) {
+        if (TqzCustomDropDownEdit* edit = GetEdit()) {
+            edit->SetUserSized(true);
+            edit->SetResizedByUser(true);
+        }
+        DrawSizingOutline(r);
+    }
 }
 
 void TqzCustomEditPopupWindow::HandleMouseUp(TMouseButton button, TShiftState, Integer x, Integer y) {
     TqzCustomEditPopupWindowViewInfo* info = GetEditViewInfo();
+    if (button == mbLeft && gSizing.Sizing) {
+        if (GetCapture()) ReleaseCapture();
+        gSizing.Sizing = false;
+        DrawSizingOutline(TRect{});
+        const TRect target = gSizing.Target;
+        if (!IsRectEmpty(&target)) SetBoundsRect(target);
+        RefreshLayout();
+        SetCursor(info->GetSizingDirection(x, y) ? SizingCursor(gSizing.HorzDirection, gSizing.VertDirection)
+                                                 : crDefault);
+        return;
+    }
     if (button != mbLeft || info->CloseButtonState != qzbsPressed) return;
     const TLivenessToken alive = LivenessToken();
     if (PtInRect(&info->CloseButtonRect, POINT{x, y}) && QueryClose()) {
@@ -571,10 +725,47 @@ bool TqzCustomEditPopupWindow::ConstrainResize(Integer& newWidth, Integer& newHe
     if (FMinHeight > 0) minSize.cy = std::max(Integer(minSize.cy), FMinHeight);
     newWidth = std::max(newWidth, Integer(minSize.cx));
     newHeight = std::max(newHeight, Integer(minSize.cy));
+    if (newWidth == GetWidth() && newHeight == GetHeight()) return true;
+    TqzCustomDropDownEdit* edit = GetEdit();
+    if (!edit || !edit->GetLookupData()) return true;
+    auto* properties = edit->GetActiveDropDownProperties();
+    if (!properties->UsesLookupData() || !properties->HasLookupListPopup()) return true;
+    TqzCustomEditPopupWindowViewInfo* info = GetEditViewInfo();
+    TRect extents;
+    info->GetClientExtent(extents);
+    TSize list{newWidth - extents.left - extents.right, newHeight - extents.top - extents.bottom};
+    Integer maxHeight;
+    if (info->IsGripAtBottom())
+        maxHeight = GetMonitorWorkArea(TPoint{GetLeft(), GetTop()}).bottom - GetTop();
+    else {
+        const TRect owner = OwnerScreenBounds();
+        maxHeight = owner.top - GetMonitorWorkArea(TPoint{GetLeft(), GetTop()}).top;
+    }
+    maxHeight -= extents.top + extents.bottom;
+    if (edit->GetLookupData()->CanResizeList(list, TSize{0, maxHeight})) {
+        TSize least;
+        CalculateMinSize(least);
+        newWidth = std::max(Integer(extents.left + extents.right + list.cx), Integer(least.cx));
+        newHeight = std::max(Integer(extents.top + extents.bottom + list.cy), Integer(least.cy));
+    } else {
+        newWidth = GetWidth();
+        newHeight = GetHeight();
+    }
     return true;
 }
 
 void TqzCustomEditPopupWindow::DrawSizingOutline(const TRect& rect) {
+    TqzCustomEditPopupWindowViewInfo* info = GetEditViewInfo();
+    const Integer lines = std::max(info->GetBorderWidthValue(), Integer(2));
+    TRect outline = rect;
+    if (FShadow && !IsRectEmpty(&outline)) {
+        outline.right -= 3;
+        outline.bottom -= 3;
+    }
+    if (!gSizing.Sizing || IsRectEmpty(&outline))
+        ShowOutline(TRect{}, lines);
+    else
+        ShowOutline(outline, lines);
     gSizing.LastOutline = rect;
     if (!IsRectEmpty(&rect)) gSizing.Target = rect;
 }

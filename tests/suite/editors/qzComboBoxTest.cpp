@@ -353,3 +353,59 @@ TEST_F(ComboBoxTest, ARevertableFixedListCyclesOnADoubleClick) {
 }
 
 } // namespace
+
+namespace {
+
+// ---- Sizing the list with the mouse ------------------------------------------------------------
+
+TEST_F(ComboBoxTest, DraggingTheGripSizesInWholeRowsAndOnlyTheFreeEdgesMove) {
+    TqzComboBox* combo = FocusedCombo(20);
+    combo->GetProperties()->SetDropDownSizeable(true);
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    TqzCustomEditPopupWindow* popup = combo->GetPopupWindow();
+    TqzCustomEditListBox* list = combo->GetLookupData()->GetList();
+    const Integer row = list->GetListItemHeight(-1);
+    ASSERT_EQ(8 * row, list->GetHeight());
+    ASSERT_EQ(3, popup->GetEditViewInfo()->SizeGripCorner) << "below the editor, grip bottom right";
+    const TRect before = popup->GetBoundsRect();
+    const Integer midY = popup->GetHeight() / 2;
+
+    // The left frame lies beside nothing that may move: dragging it changes nothing.
+    SetCapture(popup->GetHandle());
+    popup->HandleMouseDown(mbLeft, {}, 1, midY);
+    popup->HandleMouseMove({ssLeft}, -30, midY);
+    popup->HandleMouseUp(mbLeft, {}, -30, midY);
+    const TRect afterLeft = popup->GetBoundsRect();
+    EXPECT_TRUE(EqualRect(&before, &afterLeft));
+
+    // The right frame widens the popup only once the pointer has passed its right edge.
+    const Integer right = popup->GetWidth() - 1;
+    SetCapture(popup->GetHandle());
+    popup->HandleMouseDown(mbLeft, {}, right, midY);
+    EXPECT_NE(nullptr, GetEditPopupSizingOutlineWindow()) << "the outline is shown at the popup's bounds";
+    const TqzEditPopupSizingState& sizing = GetEditPopupSizingState();
+    popup->HandleMouseMove({ssLeft}, popup->GetWidth(), midY);
+    EXPECT_EQ(before.right, sizing.LastOutline.right) << "not past the edge yet";
+    popup->HandleMouseMove({ssLeft}, right + 21, midY);
+    EXPECT_EQ(before.right + 21, sizing.LastOutline.right) << "the outline follows";
+    EXPECT_EQ(before.right - before.left, popup->GetWidth()) << "only the outline moves while dragging";
+    popup->HandleMouseUp(mbLeft, {}, right + 21, midY);
+    EXPECT_EQ(nullptr, GetEditPopupSizingOutlineWindow()) << "erased on release";
+    EXPECT_EQ(before.right - before.left + 21, popup->GetWidth());
+    EXPECT_EQ(before.left, popup->GetLeft());
+
+    // The grip changes the height in whole rows: one and a half rows more give one.
+    const TRect grip = popup->GetEditViewInfo()->SizeGripSizingRect;
+    const Integer gx = (grip.left + grip.right) / 2, gy = (grip.top + grip.bottom) / 2;
+    SetCapture(popup->GetHandle());
+    popup->HandleMouseDown(mbLeft, {}, gx, gy);
+    popup->HandleMouseMove({ssLeft}, gx, gy + row + row / 2);
+    popup->HandleMouseUp(mbLeft, {}, gx, gy + row + row / 2);
+    EXPECT_EQ(9 * row, list->GetHeight());
+    EXPECT_TRUE(combo->GetUserSized());
+    Key(combo, VK_ESCAPE);
+    EXPECT_EQ(popup->GetHeight(), combo->GetProperties()->GetPopupHeight()) << "the user's size is kept";
+}
+
+} // namespace
