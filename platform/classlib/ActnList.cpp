@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/classlib/Forms.h"
 #include "platform/classlib/ImgList.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/TypInfo.h"
@@ -107,6 +108,24 @@ void TBasicAction::Change() {
 
 // ---- TContainedAction --------------------------------------------------------------------------------
 
+namespace {
+
+// An action nobody handled is offered to the focused control, then to the active form: the
+// first that takes it as its target ends the search.
+bool OfferActionToTargets(TBasicAction* action, bool update) {
+    const TLivenessToken alive = action->LivenessToken();
+    TWinControl* focused = Screen->GetActiveControl();
+    TCustomForm* form = Screen->GetActiveCustomForm();
+    for (TControl* target : {static_cast<TControl*>(focused), static_cast<TControl*>(form)}) {
+        if (target == nullptr || (target == form && focused == form)) continue;
+        if (update ? target->UpdateAction(action) : target->ExecuteAction(action)) return true;
+        if (!alive) return true;
+    }
+    return false;
+}
+
+} // namespace
+
 TContainedAction::TContainedAction(TComponent* owner) : TBasicAction(owner) {}
 
 TContainedAction::~TContainedAction() {
@@ -114,21 +133,23 @@ TContainedAction::~TContainedAction() {
 }
 
 bool TContainedAction::Execute() {
+    const TLivenessToken alive = LivenessToken();
     if (FActionList != nullptr) {
-        const TLivenessToken alive = LivenessToken();
         if (FActionList->ExecuteAction(this)) return true;
         if (!alive) return true;
     }
-    return TBasicAction::Execute();
+    if (TBasicAction::Execute() || !alive) return true;
+    return OfferActionToTargets(this, false);
 }
 
 bool TContainedAction::Update() {
+    const TLivenessToken alive = LivenessToken();
     if (FActionList != nullptr) {
-        const TLivenessToken alive = LivenessToken();
         if (FActionList->UpdateAction(this)) return true;
         if (!alive) return true;
     }
-    return TBasicAction::Update();
+    if (TBasicAction::Update() || !alive) return true;
+    return OfferActionToTargets(this, true);
 }
 
 void TContainedAction::SetActionList(TCustomActionList* value) {

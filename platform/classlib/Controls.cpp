@@ -742,6 +742,18 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, Integer x, Intege
     OnMouseUp(this, button, shift, x, y);
 }
 
+bool TControl::ExecuteAction(TBasicAction* action) {
+    if (action == nullptr || !action->HandlesTarget(this)) return false;
+    action->ExecuteTarget(this);
+    return true;
+}
+
+bool TControl::UpdateAction(TBasicAction* action) {
+    if (action == nullptr || !action->HandlesTarget(this)) return false;
+    action->UpdateTarget(this);
+    return true;
+}
+
 void TControl::Click() {
     // An action runs instead of the click handler when the handler is the action's.
     if (FActionLink && FActionLink->GetAction() != nullptr && OnClick == FActionLink->GetAction()->GetOnExecute()) {

@@ -590,6 +590,11 @@ public:
     // ---- Hooks a user of the control may call ----
     virtual void Click();
     virtual void DblClick();
+    // An action without a handler of its own looks for a target among the focused control and
+    // the forms: a control takes it when the action handles it as a target (the action then acts
+    // on it). True when taken.
+    virtual bool ExecuteAction(TBasicAction* action);
+    virtual bool UpdateAction(TBasicAction* action);
 
 protected:
     friend class TWinControl;

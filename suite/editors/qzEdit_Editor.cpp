@@ -1011,3 +1011,17 @@ KOV_PUBLISHED(TqzCustomEdit) {
     Property("OnEditing", &TqzCustomEdit::OnEditing);
     Property("OnFocusChanged", &TqzCustomEdit::OnFocusChange);
 }
+
+// ---- Actions -----------------------------------------------------------------------------------
+
+bool TqzCustomEdit::ExecuteAction(TBasicAction* action) {
+    const TLivenessToken alive = LivenessToken();
+    if (TqzContainer::ExecuteAction(action)) return true;
+    return alive && FDataBinding && FDataBinding->ExecuteAction(action);
+}
+
+bool TqzCustomEdit::UpdateAction(TBasicAction* action) {
+    const TLivenessToken alive = LivenessToken();
+    if (TqzContainer::UpdateAction(action)) return true;
+    return alive && FDataBinding && FDataBinding->UpdateAction(action);
+}

@@ -167,6 +167,10 @@ public:
     void ItemRemoved(TqzEditRepositoryItem* sender) override;
     void PropertiesChanged(TqzEditRepositoryItem* sender) override;
 
+    // Actions are taken by the class library first, else by the data binding.
+    bool ExecuteAction(TBasicAction* action) override;
+    bool UpdateAction(TBasicAction* action) override;
+
     // ---- Introduced virtuals, in slot order ----
     virtual void AdjustInnerEditPosition();
     virtual void EndPosting();

@@ -562,6 +562,9 @@ public:
     void WndProc(TMessage& message) override;
     void DefaultHandler(void* message) override;
     bool CanFocus() const override;
+    // Actions are taken by the class library first, else by the editor's data binding.
+    bool ExecuteAction(TBasicAction* action) override;
+    bool UpdateAction(TBasicAction* action) override;
 
     // Left margin 0, right margin 1.
     virtual void ApplyMargins();

@@ -202,6 +202,22 @@ TqzCustomTextEdit* TqzCustomInnerTextEdit::GetTextEdit() const {
 
 TqzContainer* TqzCustomInnerTextEdit::GetControlContainer() { return GetTextEdit(); }
 
+bool TqzCustomInnerTextEdit::ExecuteAction(TBasicAction* action) {
+    const TLivenessToken alive = LivenessToken();
+    if (TCustomEdit::ExecuteAction(action)) return true;
+    if (!alive) return true;
+    TqzCustomTextEdit* edit = GetTextEdit();
+    return edit != nullptr && edit->GetDataBinding() != nullptr && edit->GetDataBinding()->ExecuteAction(action);
+}
+
+bool TqzCustomInnerTextEdit::UpdateAction(TBasicAction* action) {
+    const TLivenessToken alive = LivenessToken();
+    if (TCustomEdit::UpdateAction(action)) return true;
+    if (!alive) return true;
+    TqzCustomTextEdit* edit = GetTextEdit();
+    return edit != nullptr && edit->GetDataBinding() != nullptr && edit->GetDataBinding()->UpdateAction(action);
+}
+
 void TqzCustomInnerTextEdit::SetEchoMode(TqzEditEchoMode value) {
     if (FEchoMode == value) return;
     FEchoMode = value;

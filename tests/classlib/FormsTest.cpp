@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/classlib/ActnList.h"
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/Clock.h"
 #include "platform/winapi/WinBackendInterface.h"
@@ -284,6 +285,71 @@ TEST_F(FormsTest, FreeingTheChosenActiveControlOfAHiddenFormForgetsIt) {
     EXPECT_NE(form->GetFocusedControl(), static_cast<TWinControl*>(inner));
     form->Show();
     App->ProcessMessages();
+    delete form;
+}
+
+// An action with no handler of its own finds its target: the focused control when the action
+// handles it, else the active form; an action nobody takes reports that.
+class TTargetBox : public TWinControl {
+    KOV_CLASS(TTargetBox, TWinControl)
+public:
+    explicit TTargetBox(TComponent* owner) : TWinControl(owner) {}
+};
+
+// Like the standard edit actions: no handler needed, enabled without one.
+class TBoxAction : public TCustomAction {
+    KOV_CLASS(TBoxAction, TCustomAction)
+public:
+    explicit TBoxAction(TComponent* owner) : TCustomAction(owner) {}
+    bool HandlesTarget(TObject* target) override { return dynamic_cast<TTargetBox*>(target) || (TakesForms && dynamic_cast<TCustomForm*>(target)); }
+    void ExecuteTarget(TObject* target) override { Executed.push_back(target); }
+    void UpdateTarget(TObject* target) override { Updated.push_back(target); }
+    bool TakesForms = false;
+    std::vector<TObject*> Executed, Updated;
+};
+
+TEST_F(FormsTest, AnActionWithoutHandlerActsOnTheFocusedControlOrTheActiveForm) {
+    TForm* form = TForm::CreateNew(nullptr);
+    auto* plain = new TKeyBox(form);
+    plain->SetParent(form);
+    plain->SetBounds(0, 0, 50, 20);
+    plain->SetTabStop(true);
+    auto* box = new TTargetBox(form);
+    box->SetParent(form);
+    box->SetBounds(0, 30, 50, 20);
+    box->SetTabStop(true);
+    TActionList list(nullptr);
+    auto* action = new TBoxAction(&list);
+    action->SetActionList(&list);
+    form->Show();
+    box->SetFocus();
+    App->ProcessMessages();
+    ASSERT_EQ(Screen->GetActiveControl(), box);
+
+    EXPECT_TRUE(action->Update());
+    EXPECT_EQ(action->Updated, std::vector<TObject*>{box});
+    EXPECT_TRUE(action->Execute());
+    EXPECT_EQ(action->Executed, std::vector<TObject*>{box});
+
+    plain->SetFocus();
+    App->ProcessMessages();
+    EXPECT_FALSE(action->Execute());
+    action->TakesForms = true;
+    EXPECT_TRUE(action->Execute());
+    EXPECT_EQ(action->Executed.back(), static_cast<TObject*>(form));
+
+    // A handler of the action's own wins: nothing is offered.
+    int handled = 0;
+    struct TCounter : TObject {
+        int* Count;
+        void Run(TObject*) { ++*Count; }
+    } counter;
+    counter.Count = &handled;
+    action->SetOnExecute(TNotifyEvent(&counter, &TCounter::Run));
+    const std::size_t before = action->Executed.size();
+    EXPECT_TRUE(action->Execute());
+    EXPECT_EQ(handled, 1);
+    EXPECT_EQ(action->Executed.size(), before);
     delete form;
 }
 

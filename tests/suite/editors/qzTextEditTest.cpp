@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/classlib/ActnList.h"
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/ObjectText.h"
 #include "platform/winapi/Clipboard.h"
@@ -132,6 +133,65 @@ private:
     TClipboardStore* FOldClipboard = nullptr;
     TMessageBeepHook FOldBeep;
 };
+
+// A binding that takes every action offered to it.
+class TActionBinding : public TqzEditDataBinding {
+    KOV_CLASS(TActionBinding, TqzEditDataBinding)
+public:
+    using TqzEditDataBinding::TqzEditDataBinding;
+    static TqzEditDataBinding* Make(TqzCustomEdit* editor) { return new TActionBinding(editor); }
+    bool ExecuteAction(TBasicAction*) override { return ++Executed, true; }
+    bool UpdateAction(TBasicAction*) override { return ++Updated, true; }
+    Integer Executed = 0;
+    Integer Updated = 0;
+};
+
+class TActionEdit : public TqzCustomTextEdit {
+    KOV_CLASS(TActionEdit, TqzCustomTextEdit)
+public:
+    explicit TActionEdit(TComponent* owner) : TqzCustomTextEdit(owner, false, true) { InitializeEditor(); }
+    TqzEditDataBindingClass GetDataBindingClass() override { return &TActionBinding::Make; }
+    TActionBinding* Binding() const { return static_cast<TActionBinding*>(GetDataBinding()); }
+};
+
+// An action no one handles that the focused native edit does not take goes to the editor's
+// binding; one the native edit takes as its target never reaches the binding.
+class TEditTargetAction : public TCustomAction {
+    KOV_CLASS(TEditTargetAction, TCustomAction)
+public:
+    using TCustomAction::TCustomAction;
+    bool HandlesTarget(TObject* target) override { return TakesEdits && dynamic_cast<TCustomEdit*>(target); }
+    void ExecuteTarget(TObject* target) override { Targets.push_back(target); }
+    bool TakesEdits = false;
+    std::vector<TObject*> Targets;
+};
+
+TEST_F(TextEditTest, ActionsGoToTheFocusedNativeEditFirstThenToTheBinding) {
+    auto* editor = MakeEditor<TActionEdit>();
+    ShowForm();
+    editor->SetFocus();
+    App->ProcessMessages();
+    ASSERT_EQ(Screen->GetActiveControl(), static_cast<TWinControl*>(Inner(editor)));
+    TActionList list(nullptr);
+    auto* action = new TEditTargetAction(&list);
+    action->SetActionList(&list);
+
+    EXPECT_TRUE(action->Execute());
+    EXPECT_TRUE(action->Update());
+    EXPECT_EQ(editor->Binding()->Executed, 1);
+    EXPECT_GE(editor->Binding()->Updated, 1);
+    EXPECT_TRUE(action->Targets.empty());
+
+    action->TakesEdits = true;
+    EXPECT_TRUE(action->Execute());
+    EXPECT_EQ(editor->Binding()->Executed, 1);
+    EXPECT_EQ(action->Targets, std::vector<TObject*>{Inner(editor)});
+
+    // The editor itself, asked directly, also ends at its binding.
+    action->TakesEdits = false;
+    EXPECT_TRUE(editor->ExecuteAction(action));
+    EXPECT_EQ(editor->Binding()->Executed, 2);
+}
 
 TEST_F(TextEditTest, ANewEditorIs121By21AndBeepsOnEnter) {
     auto* editor = MakeEditor();
