@@ -84,8 +84,8 @@ public:
     bool GetPostPopupValueOnTab() const { return FPostPopupValueOnTab; }
     void SetPostPopupValueOnTab(bool value) { FPostPopupValueOnTab = value; }
 
-    // Popup placement: direction 1 vertical; horizontal 0 left, 1 right, 2 centre; vertical 2
-    // below.
+    // Popup placement (the popup base's values): direction 1 vertical; horizontal 0 left, 1 centre,
+    // 2 right; vertical 2 below.
     Integer GetPopupDirection() const { return FPopupDirection; }
     Integer GetPopupHorzAlignment() const { return FPopupHorzAlignment; }
     Integer GetPopupVertAlignment() const { return FPopupVertAlignment; }

@@ -90,9 +90,9 @@ void TqzCustomDropDownEditProperties::SetDropDownButtonIndex(Integer value) {
 
 TAlignment TqzCustomDropDownEditProperties::GetPopupAlignment() const {
     switch (FPopupHorzAlignment) {
-    case 1:
-        return taRightJustify;
     case 2:
+        return taRightJustify;
+    case 1:
         return taCenter;
     default:
         return taLeftJustify;
@@ -100,7 +100,7 @@ TAlignment TqzCustomDropDownEditProperties::GetPopupAlignment() const {
 }
 
 void TqzCustomDropDownEditProperties::SetPopupAlignment(TAlignment value) {
-    const Integer horz = value == taRightJustify ? 1 : value == taCenter ? 2 : 0;
+    const Integer horz = value == taRightJustify ? 2 : value == taCenter ? 1 : 0;
     if (horz == FPopupHorzAlignment) return;
     FPopupHorzAlignment = horz;
     Changed();

@@ -501,8 +501,8 @@ void TqzCustomEditPopupWindow::CalcPopupPosition(TPoint& point) {
     const Integer horz = GetAlignHorz();
     if (horz == 0 && point.x == owner.left) right = true;
     if (work.left >= owner.left) right = true;
-    if (horz == 1 && point.x + GetWidth() != owner.right) right = true;
-    if (horz == 2 && work.right - owner.right >= owner.left - work.left) right = true;
+    if (horz == 2 && point.x + GetWidth() != owner.right) right = true;
+    if (horz == 1 && work.right - owner.right >= owner.left - work.left) right = true;
     const bool below = owner.top < point.y;
     GetEditViewInfo()->SizeGripCorner = below ? (right ? 3 : 2) : (right ? 1 : 0);
     if (FShadow && !below) point.y += 3;

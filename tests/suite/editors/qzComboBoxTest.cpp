@@ -409,3 +409,66 @@ TEST_F(ComboBoxTest, DraggingTheGripSizesInWholeRowsAndOnlyTheFreeEdgesMove) {
 }
 
 } // namespace
+
+namespace {
+
+// ---- Placement -------------------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, AListWithoutRoomBelowOpensAboveWithItsPanelAtTheTopAndItsShadowCut) {
+    const TRect work = GetMonitorWorkArea(TPoint{100, 100});
+    Form->SetBounds(work.left + 40, work.bottom - 90, 300, 80);
+    TqzComboBox* combo = MakeCombo(20, lsEditList, 5);
+    combo->GetProperties()->SetDropDownSizeable(true);
+    combo->GetStyle()->SetShadow(true);
+    Form->Show();
+    Pump();
+    combo->SetFocus();
+    Pump();
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    TqzCustomEditPopupWindow* popup = combo->GetPopupWindow();
+    TqzCustomEditPopupWindowViewInfo* info = popup->GetEditViewInfo();
+    const TRect owner = combo->GetPopupOwnerBounds();
+    const POINT ownerTop = Form->ClientToScreen(POINT{owner.left, owner.top});
+    EXPECT_EQ(1, info->SizeGripCorner) << "above, the grip on the right";
+    EXPECT_EQ(ownerTop.y + 3, popup->GetTop() + popup->GetHeight())
+        << "3 pixels lower, over the editor's top";
+    TRect extents;
+    info->GetClientExtent(extents);
+    EXPECT_GT(extents.top, extents.bottom) << "the panel lies at the top";
+    EXPECT_LT(info->SizeGripSizingRect.top, popup->GetHeight() / 2);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(ERROR, GetWindowRgn(popup->GetHandle(), region));
+    const Integer h = popup->GetHeight();
+    EXPECT_TRUE(PtInRegion(region, 5, h - 5));
+    EXPECT_FALSE(PtInRegion(region, 5, h - 2)) << "the bottom shadow over the editor is cut out";
+    EXPECT_TRUE(PtInRegion(region, popup->GetWidth() - 2, h - 2)) << "the shadow beyond the editor stays";
+    DeleteObject(region);
+}
+
+TEST_F(ComboBoxTest, TheListAlignsToTheChosenEdgeOfTheEditor) {
+    Form->SetLeft(300);
+    TqzComboBox* combo = FocusedCombo(3);
+    TqzComboBoxProperties* p = combo->GetProperties();
+    p->SetDropDownAutoWidth(false);
+    p->SetDropDownWidth(200);
+    const TRect owner = combo->GetPopupOwnerBounds();
+    const POINT origin = Form->ClientToScreen(POINT{owner.left, owner.top});
+    const Integer ownerWidth = owner.right - owner.left;
+    struct Case {
+        TAlignment alignment;
+        Integer left;
+    };
+    for (const Case& c : std::vector<Case>{{taLeftJustify, origin.x},
+                                           {taRightJustify, origin.x + ownerWidth - 200},
+                                           {taCenter, (2 * origin.x + ownerWidth - 200) / 2}}) {
+        p->SetPopupAlignment(c.alignment);
+        Key(combo, VK_F4);
+        ASSERT_TRUE(combo->HasOpenPopup());
+        EXPECT_EQ(200, combo->GetPopupWindow()->GetWidth());
+        EXPECT_EQ(c.left, combo->GetPopupWindow()->GetLeft()) << int(c.alignment);
+        Key(combo, VK_F4);
+    }
+}
+
+} // namespace
