@@ -1,0 +1,184 @@
+// Sheets for a person to look at: the text, masked, combo and popup editors in every look and
+// feel and state; an open combo list; and the popup frames in each border style with their
+// system panel, grip and close button normal, hot and pressed.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/classlib/Forms.h"
+#include "platform/winapi/Theme.h"
+#include "platform/winapi/WinCore.h"
+#include "suite/editors/qzDropDownEdit.h"
+#include "suite/foundation/ybThemeManager.h"
+#include "suite/foundation/ybUxTheme.h"
+#include "tests/support/FormFixture.h"
+#include "tests/support/Png.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+void WriteSheet(TBitmap& sheet, const char* name) {
+    const int width = sheet.GetWidth(), height = sheet.GetHeight();
+    std::vector<std::uint32_t> pixels;
+    pixels.reserve(std::size_t(width) * std::size_t(height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const TColor c = ColorToRGB(sheet.GetCanvas()->GetPixels(x, y));
+            pixels.push_back((std::uint32_t(GetRValue(c)) << 16) | (std::uint32_t(GetGValue(c)) << 8) |
+                             GetBValue(c));
+        }
+    testsupport::WritePng(testsupport::ArtifactPath(name), width, height, pixels);
+}
+
+void PrepareSheet(TBitmap& sheet, int width, int height) {
+    sheet.SetSize(width, height);
+    sheet.GetCanvas()->GetBrush()->SetColor(clWhite);
+    sheet.GetCanvas()->FillRect(TRect{0, 0, width, height});
+}
+
+// The control's window painted into the sheet at (x, y).
+void CopyControl(TBitmap& sheet, TWinControl* control, int x, int y) {
+    TBitmap cell;
+    cell.SetSize(control->GetWidth(), control->GetHeight());
+    control->PaintTo(cell.GetCanvas()->GetHandle(), 0, 0);
+    sheet.GetCanvas()->CopyRect(TRect{x, y, x + control->GetWidth(), y + control->GetHeight()},
+                                cell.GetCanvas(), TRect{0, 0, control->GetWidth(), control->GetHeight()});
+}
+
+class ComboBoxPictures : public testsupport::TFormFixture {
+protected:
+    void SetUp() override {
+        ThemeManagerFinalize();
+        UxThemeInitialize();
+        Fake.emplace();
+        ThemeManagerInitialize();
+        testsupport::TFormFixture::SetUp();
+        SetCursorPos(0, 0);
+        Form->SetBounds(0, 0, 700, 500);
+    }
+    void TearDown() override {
+        testsupport::TFormFixture::TearDown();
+        ThemeManagerFinalize();
+        Fake.reset();
+        UxThemeInitialize();
+    }
+    testsupport::ScopedFormatSettings FSettings{testsupport::DotSettings()};
+    std::optional<TThemeFake> Fake;
+};
+
+TEST_F(ComboBoxPictures, EditorsInEveryLookAndState) {
+    struct Look {
+        TqzLookAndFeelKind Kind;
+        bool Native;
+    };
+    const Look looks[] = {
+        {lfFlat, false}, {lfStandard, false}, {lfUltraFlat, false}, {lfOffice11, false}, {lfStandard, true}};
+    enum State { Normal, Hot, Focused, Disabled, ReadOnly };
+    const State states[] = {Normal, Hot, Focused, Disabled, ReadOnly};
+    auto* parking = new TqzTextEdit(Form);
+    parking->SetParent(Form);
+    parking->SetBounds(500, 400, 121, 21);
+    std::vector<TqzCustomTextEdit*> editors;
+    editors.push_back(new TqzTextEdit(Form));
+    editors.push_back(new TqzMaskEdit(Form));
+    auto* combo = new TqzComboBox(Form);
+    combo->GetProperties()->GetItems()->Add("Tone 67.0");
+    editors.push_back(combo);
+    editors.push_back(new TqzPopupEdit(Form));
+    static_cast<TqzPopupEdit*>(editors.back())->GetProperties()->SetImmediatePopup(false);
+    for (size_t i = 0; i < editors.size(); ++i) {
+        editors[i]->SetParent(Form);
+        editors[i]->SetBounds(10, 10 + int(i) * 30, 125, 21);
+        editors[i]->SetEditValue(Variant(String("Tone 67.0")));
+    }
+    Form->Show();
+    App->ProcessMessages();
+    const int cellW = 134, cellH = 28;
+    const int columns = int(std::size(looks)), rows = int(editors.size() * std::size(states));
+    TBitmap sheet;
+    PrepareSheet(sheet, columns * cellW, rows * cellH);
+    for (int l = 0; l < columns; ++l)
+        for (size_t e = 0; e < editors.size(); ++e)
+            for (size_t s = 0; s < std::size(states); ++s) {
+                TqzCustomTextEdit* editor = editors[e];
+                parking->SetFocus();
+                SetCursorPos(0, 0);
+                editor->GetStyle()->GetLookAndFeel()->SetKind(looks[l].Kind);
+                editor->GetStyle()->GetLookAndFeel()->SetNativeStyle(looks[l].Native);
+                editor->SetEnabled(states[s] != Disabled);
+                editor->GetProperties()->SetReadOnly(states[s] == ReadOnly);
+                if (states[s] == Focused) editor->SetFocus();
+                if (states[s] == Hot) {
+                    const POINT p = editor->ClientToScreen(POINT{20, 10});
+                    SetCursorPos(p.x, p.y);
+                }
+                App->ProcessMessages();
+                editor->UpdateViewAtCursor();
+                const int row = int(e * std::size(states) + s);
+                CopyControl(sheet, editor, l * cellW + 4, row * cellH + 3);
+            }
+    SetCursorPos(0, 0);
+    WriteSheet(sheet, "qzDropDownEditorsSheet.png");
+}
+
+TEST_F(ComboBoxPictures, OpenListsAndPopupFrames) {
+    // An open list below its editor and a sizeable one with its panel.
+    auto* combo = new TqzComboBox(Form);
+    combo->SetParent(Form);
+    combo->SetBounds(10, 10, 125, 21);
+    for (int i = 0; i < 20; ++i)
+        combo->GetProperties()->GetItems()->Add("Tone " + std::to_string(670 + i * 10));
+    Form->Show();
+    App->ProcessMessages();
+    combo->SetFocus();
+    App->ProcessMessages();
+    TBitmap lists;
+    PrepareSheet(lists, 420, 260);
+    int x = 4;
+    for (bool sizeable : {false, true}) {
+        combo->GetProperties()->SetDropDownSizeable(sizeable);
+        combo->SetDroppedDown(true);
+        App->ProcessMessages();
+        ASSERT_TRUE(combo->HasOpenPopup());
+        combo->GetLookupData()->SetListHighlight(2);
+        CopyControl(lists, combo->GetPopupWindow(), x, 4);
+        x += combo->GetPopupWindow()->GetWidth() + 20;
+        combo->SetDroppedDown(false);
+        App->ProcessMessages();
+    }
+    WriteSheet(lists, "qzComboBoxOpenLists.png");
+
+    // The four borders with a panel, a grip and the close button in its three states.
+    const TqzEditPopupBorderStyle borders[] = {epbsDefault, epbsSingle, epbsFrame3D, epbsFlat};
+    const TqzButtonState buttonStates[] = {qzbsNormal, qzbsHot, qzbsPressed};
+    const int cellW = 130, cellH = 110;
+    TBitmap frames;
+    PrepareSheet(frames, int(std::size(buttonStates)) * cellW, int(std::size(borders)) * 2 * cellH);
+    for (size_t b = 0; b < std::size(borders); ++b)
+        for (int corner : {3, 1})
+            for (size_t s = 0; s < std::size(buttonStates); ++s) {
+                TqzCustomEditPopupWindowViewInfo info;
+                info.PopupBorderStyle = borders[b];
+                info.ClientEdge = true;
+                info.Shadow = b % 2 == 0;
+                info.Sizeable = true;
+                info.SysPanelStyle = true;
+                info.CloseButton = true;
+                info.CloseButtonState = buttonStates[s];
+                info.SizeGripCorner = Byte(corner);
+                info.Bounds = TRect{0, 0, cellW - 10, cellH - 10};
+                info.Calculate();
+                TBitmap cell;
+                cell.SetSize(cellW - 10, cellH - 10);
+                TqzCanvas canvas(cell.GetCanvas());
+                info.PaintBackground(&canvas);
+                const int cx = int(s) * cellW + 5, cy = int(b * 2 + (corner == 3 ? 0 : 1)) * cellH + 5;
+                frames.GetCanvas()->CopyRect(TRect{cx, cy, cx + cellW - 10, cy + cellH - 10},
+                                             cell.GetCanvas(), TRect{0, 0, cellW - 10, cellH - 10});
+            }
+    WriteSheet(frames, "qzEditPopupFrames.png");
+}
+
+} // namespace
