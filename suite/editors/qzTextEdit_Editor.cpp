@@ -10,6 +10,7 @@
 #include "platform/runtime/Strings.h"
 #include "platform/runtime/TypInfo.h"
 #include "platform/winapi/Clipboard.h"
+#include "platform/winapi/WinCaret.h"
 #include "platform/winapi/WinEdit.h"
 #include "suite/editors/qzTextEdit.h"
 
@@ -237,11 +238,15 @@ Integer TqzCustomTextEdit::GetCaretCharIndex() {
         const LRESULT position = SendMessageA(window, EM_POSFROMCHAR, WPARAM(index), 0);
         return Integer(SmallInt(LOWORD(DWORD(position))));
     };
-    // The caret stands at the end of the selection; its x is that character's left edge.
-    DWORD selStart = 0, selEnd = 0;
-    SendMessageA(window, EM_GETSEL, WPARAM(&selStart), LPARAM(&selEnd));
-    if (Integer(selEnd) >= length) return length;
-    const POINT caret{xOf(Integer(selEnd)), 0};
+    // The focused edit owns the thread's caret: its position is where the caret really stands
+    // (at either end of a selection). Unfocused, the caret is taken at the selection's end.
+    POINT caret{0, 0};
+    if (GetFocus() != window || !GetCaretPos(&caret)) {
+        DWORD selStart = 0, selEnd = 0;
+        SendMessageA(window, EM_GETSEL, WPARAM(&selStart), LPARAM(&selEnd));
+        if (Integer(selEnd) >= length) return length;
+        caret.x = xOf(Integer(selEnd));
+    }
     // Full-width indexes: a 16-bit index would wrap past 32767 characters.
     Integer lo = 0, hi = length - 1;
     if (hi < 0) return 0;

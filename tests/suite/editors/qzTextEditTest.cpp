@@ -392,6 +392,11 @@ TEST_F(TextEditTest, TheCaretCharacterIndex) {
         editor->SetSelection(caret, 0);
         EXPECT_EQ(caret, editor->GetCaretCharIndex());
     }
+    // A selection made leftwards has its caret at its start; rightwards at its end.
+    SendMessageA(InnerWindow(editor), EM_SETSEL, 4, 1);
+    EXPECT_EQ(1, editor->GetCaretCharIndex());
+    SendMessageA(InnerWindow(editor), EM_SETSEL, 1, 4);
+    EXPECT_EQ(4, editor->GetCaretCharIndex());
     Inner(editor)->SetText("");
     EXPECT_EQ(0, editor->GetCaretCharIndex());
 }
