@@ -1,6 +1,10 @@
 #include "report/pvrCtrls.h"
 
 #include <algorithm>
+#include <unordered_map>
+
+#include "platform/classlib/Forms.h"
+#include "platform/winapi/WinEdit.h"
 
 #include "platform/winapi/WinScroll.h"
 
@@ -154,9 +158,84 @@ void TpvrTBPanel::Paint() {
     }
 }
 
+// ---- Flat combo box -------------------------------------------------------------------------------
+
+namespace {
+
+std::unordered_map<HWND, TpvrCustomComboBox*>& HookedLists() {
+    static std::unordered_map<HWND, TpvrCustomComboBox*> lists;
+    return lists;
+}
+
+} // namespace
+
+TpvrCustomComboBox::TpvrCustomComboBox(TComponent* owner) : TCustomComboBox(owner) {
+    SetWidth(100);
+    // The items are as high as the font's text.
+    TBitmap measure;
+    measure.GetCanvas()->SetFont(GetFont());
+    SetItemHeight(measure.GetCanvas()->TextHeight("Wg"));
+}
+
+TpvrCustomComboBox::~TpvrCustomComboBox() { Unhook(); }
+
+void TpvrCustomComboBox::Unhook() {
+    if (!FListHandle) return;
+    if (IsWindow(FListHandle) && FDefListProc)
+        SetWindowLongPtrA(FListHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FDefListProc));
+    HookedLists().erase(FListHandle);
+    FListHandle = nullptr;
+    FDefListProc = nullptr;
+}
+
+void TpvrCustomComboBox::CreateWnd() {
+    inherited::CreateWnd();
+    Unhook();
+    FListHandle = GetListHandle();
+    if (FListHandle) {
+        HookedLists()[FListHandle] = this;
+        FDefListProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(FListHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListWndProc)));
+    }
+    if (FReadOnly) SetReadOnly(true);
+}
+
+void TpvrCustomComboBox::DestroyWnd() {
+    Unhook();
+    inherited::DestroyWnd();
+}
+
+void TpvrCustomComboBox::SetReadOnly(bool value) {
+    FReadOnly = value;
+    if (HandleAllocated() && GetEditHandle())
+        SendMessageA(GetEditHandle(), EM_SETREADONLY, value ? TRUE : FALSE, 0);
+}
+
+void TpvrCustomComboBox::PlaceList(WINDOWPOS& pos) {
+    if (pos.flags & SWP_NOSIZE) return;
+    pos.cx = FListWidth > 0 ? FListWidth : GetWidth() - 1;
+    const Integer count = std::min<Integer>(GetDropDownCount(), GetItems()->GetCount());
+    pos.cy = (count > 0 ? count : 1) * GetItemHeight() + 4;
+    if (pos.flags & SWP_NOMOVE) return;
+    // Below the box, or above it when the list would pass the bottom of the screen.
+    RECT box{};
+    GetWindowRect(GetHandle(), &box);
+    FDroppingUp = box.bottom + pos.cy > GetSystemMetrics(SM_CYSCREEN);
+    pos.y = FDroppingUp ? box.top - pos.cy - 2 : box.bottom;
+}
+
+LRESULT TpvrCustomComboBox::ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto it = HookedLists().find(window);
+    if (it == HookedLists().end()) return DefWindowProcA(window, message, wParam, lParam);
+    TpvrCustomComboBox* box = it->second;
+    const WNDPROC previous = box->FDefListProc;
+    if (message == WM_WINDOWPOSCHANGING && lParam) box->PlaceList(*reinterpret_cast<WINDOWPOS*>(lParam));
+    return CallWindowProcA(previous, window, message, wParam, lParam);
+}
+
 namespace {
 const bool kCtrlsRegistered = [] {
-    RegisterClasses({TpvrScrollWin::StaticClass(), TpvrTBPanel::StaticClass()});
+    RegisterClasses({TpvrScrollWin::StaticClass(), TpvrTBPanel::StaticClass(), TpvrComboBox::StaticClass()});
     return true;
 }();
 } // namespace

@@ -70,3 +70,45 @@ public:
 protected:
     void Paint() override;
 };
+
+// A flat combo box: its drop-down list takes ListWidth (or the box's width - 1), as many items
+// as DropDownCount shows, and opens upwards when it would pass the bottom of the screen.
+class TpvrCustomComboBox : public TCustomComboBox {
+    KOV_CLASS(TpvrCustomComboBox, TCustomComboBox)
+public:
+    explicit TpvrCustomComboBox(TComponent* owner);
+    ~TpvrCustomComboBox() override;
+
+    Integer GetButtonWidth() const { return FButtonWidth; }
+    Integer GetImageIndent() const { return FImageIndent; }
+    void SetImageIndent(Integer value) { FImageIndent = value; }
+    Integer GetListWidth() const { return FListWidth; }
+    void SetListWidth(Integer value) { FListWidth = value; }
+    bool GetReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool value);
+    // The list opened upwards the last time it dropped down.
+    bool GetDroppingUp() const { return FDroppingUp; }
+
+protected:
+    void CreateWnd() override;
+    void DestroyWnd() override;
+
+private:
+    static LRESULT ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void PlaceList(WINDOWPOS& pos);
+    void Unhook();
+
+    HWND FListHandle = nullptr;
+    WNDPROC FDefListProc = nullptr;
+    Integer FButtonWidth = 11;
+    Integer FImageIndent = 0;
+    bool FDroppingUp = false;
+    Integer FListWidth = 0;
+    bool FReadOnly = false;
+};
+
+class TpvrComboBox : public TpvrCustomComboBox {
+    KOV_CLASS(TpvrComboBox, TpvrCustomComboBox)
+public:
+    using TpvrCustomComboBox::TpvrCustomComboBox;
+};

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/winapi/WinEdit.h"
 #include "platform/winapi/WinScroll.h"
 #include "report/pvrCtrls.h"
 #include "tests/support/FormFixture.h"
@@ -118,4 +119,50 @@ TEST_F(CtrlsTest, ToolBarPanelStacksAtTheTopOfAVerticalToolBar) {
         delete host;
         delete bar;
     }
+}
+
+TEST_F(CtrlsTest, ComboListTakesItsWidthAndOpensUpwardsNearTheScreenBottom) {
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    struct Case {
+        int FormTop;
+        bool Up;
+    };
+    for (const Case& c : {Case{50, false}, Case{screenHeight - 70, true}}) {
+        SCOPED_TRACE(c.FormTop);
+        Form->SetBounds(50, c.FormTop, 300, 100);
+        Form->Show();
+        auto* box = new TpvrComboBox(Form);
+        EXPECT_EQ(100, box->GetWidth());
+        box->SetParent(Form);
+        box->SetBounds(10, 10, 49, 21);
+        box->SetListWidth(100);
+        box->SetDropDownCount(3);
+        for (const char* zoom : {"25 %", "50 %", "100 %", "200 %"})
+            box->GetItems()->Add(zoom);
+        box->SetDroppedDown(true);
+        ASSERT_TRUE(box->GetDroppedDown());
+        RECT list{}, field{};
+        GetWindowRect(box->GetListHandle(), &list);
+        GetWindowRect(box->GetHandle(), &field);
+        EXPECT_EQ(100, list.right - list.left);
+        EXPECT_EQ(3 * box->GetItemHeight() + 4, list.bottom - list.top);
+        EXPECT_EQ(c.Up, box->GetDroppingUp());
+        if (c.Up)
+            EXPECT_LE(list.bottom, field.top);
+        else
+            EXPECT_GE(list.top, field.bottom);
+        box->SetDroppedDown(false);
+        delete box;
+    }
+}
+
+TEST_F(CtrlsTest, ComboReadOnlyReachesItsEdit) {
+    auto* box = new TpvrComboBox(Form);
+    box->SetReadOnly(true);
+    box->SetParent(Form);
+    box->GetHandle();
+    ASSERT_NE(nullptr, box->GetEditHandle());
+    EXPECT_TRUE(GetWindowLongA(box->GetEditHandle(), GWL_STYLE) & ES_READONLY);
+    box->SetReadOnly(false);
+    EXPECT_FALSE(GetWindowLongA(box->GetEditHandle(), GWL_STYLE) & ES_READONLY);
 }
