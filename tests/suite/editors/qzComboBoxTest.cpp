@@ -10,6 +10,7 @@
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/ObjectText.h"
 #include "platform/winapi/SysMetrics.h"
+#include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinCore.h"
 #include "suite/editors/qzDropDownEdit.h"
 #include "tests/support/FormFixture.h"
@@ -469,6 +470,31 @@ TEST_F(ComboBoxTest, TheListAlignsToTheChosenEdgeOfTheEditor) {
         EXPECT_EQ(c.left, combo->GetPopupWindow()->GetLeft()) << int(c.alignment);
         Key(combo, VK_F4);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ComboBoxTest, PressingTheButtonOfAnOpenListUnderThePointerClosesItWithoutReopening) {
+    TqzComboBox* combo = FocusedCombo(5);
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    const TRect button = combo->GetViewInfo()->ButtonsInfo[0]->Bounds;
+    const POINT screen =
+        combo->ClientToScreen(POINT{(button.left + button.right) / 2, (button.top + button.bottom) / 2});
+    // Input as the display delivers it, through the popup's mouse hook.
+    WinInputMouseMove(screen);
+    Pump();
+    EXPECT_TRUE(combo->IsHotAndPopup());
+    WinInputMouseButton(screen, TWinMouseButton::Left, true);
+    Pump();
+    WinInputMouseButton(screen, TWinMouseButton::Left, false);
+    Pump();
+    EXPECT_FALSE(combo->HasOpenPopup());
+    EXPECT_FALSE(combo->HasPendingShow());
+    EXPECT_EQ(1u, Log.Reasons.size());
+    EXPECT_EQ(1, Log.Popups) << "not opened again";
 }
 
 } // namespace
