@@ -2,6 +2,7 @@
 // accelerator, the events of code changes, loading and the action link, and the glyph drawing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -118,6 +119,16 @@ TEST_F(CheckBox, ValuesThatWouldBeAmbiguousAreRefused) {
     properties->SetValueGrayed(Variant(2));
     properties->SetValueGrayed(Null());
     EXPECT_TRUE(VarIsNull(properties->GetValueGrayed()));
+
+    // Assigning properties whose values are the current ones swapped copies them all.
+    TqzCheckBoxProperties swapped(nullptr);
+    swapped.SetValueUnchecked(Variant(1));
+    swapped.SetValueChecked(Variant(false));
+    swapped.SetValueGrayed(Variant(2));
+    properties->Assign(&swapped);
+    EXPECT_TRUE(VariantsEqualSameType(Variant(false), properties->GetValueChecked()));
+    EXPECT_TRUE(VariantsEqualSameType(Variant(1), properties->GetValueUnchecked()));
+    EXPECT_TRUE(VariantsEqualSameType(Variant(2), properties->GetValueGrayed()));
 }
 
 TEST_F(CheckBox, ClicksSpaceAndTheAcceleratorToggleThroughTheCycle) {
@@ -274,6 +285,73 @@ TEST_F(CheckBox, TheActionLinkSetsTheStateSilently) {
     action->SetChecked(true);
     EXPECT_EQ(cbsGrayed, box->GetState());
     EXPECT_TRUE(box->IsStateStored());
+}
+
+TEST_F(CheckBox, TheFocusFrameSurroundsTheCaptionOfAFocusedBox) {
+    TqzCheckBox* box = MakeBox("&Scan channels");
+    TqzCheckBox* other = MakeBox("Other", 60);
+    Show();
+    other->SetFocus();
+    App->ProcessMessages();
+    TqzCustomCheckBoxViewInfo* info = box->GetCheckViewInfo();
+    EXPECT_TRUE(IsRectEmpty(&info->FocusRect));
+    box->SetFocus();
+    App->ProcessMessages();
+    const TRect text = info->TextRect;
+    const TRect tight = info->FocusRect;
+    ASSERT_FALSE(IsRectEmpty(&tight));
+    EXPECT_EQ(text.left - 1, tight.left);
+    EXPECT_LT(tight.right, text.right); // the caption's width, not the rectangle's
+    EXPECT_GE(tight.top, text.top - 1);
+    EXPECT_LE(tight.bottom, text.bottom + 1);
+    box->GetCheckBoxProperties()->SetFullFocusRect(true);
+    App->ProcessMessages();
+    EXPECT_EQ(text.left - 1, info->FocusRect.left);
+    EXPECT_EQ(text.top - 1, info->FocusRect.top);
+    EXPECT_EQ(std::min(text.right + 1, info->BorderRect.right - 1), info->FocusRect.right);
+    EXPECT_EQ(text.bottom + 1, info->FocusRect.bottom);
+    box->SetCaption("");
+    App->ProcessMessages();
+    EXPECT_TRUE(IsRectEmpty(&info->FocusRect));
+}
+
+TEST_F(CheckBox, TheHeightFollowsTheGlyphAndTheCaption) {
+    TqzCheckBox* box = MakeBox("Scan");
+    Show();
+    const int height = box->GetHeight();
+    // The classic glyph and its frame at least.
+    EXPECT_GE(height, SystemCheckGlyphSize().cy + 4);
+    box->SetHeight(50);
+    EXPECT_EQ(height, box->GetHeight());
+    // Two lines of a long caption in a multi-line box need more room.
+    box->GetCheckBoxProperties()->SetMultiLine(true);
+    box->SetCaption("Scan every channel of the memory bank twice");
+    App->ProcessMessages();
+    EXPECT_GT(box->GetHeight(), height);
+}
+
+TEST_F(CheckBox, ADisabledClassicCaptionIsEmbossedUnlessItsColourIsSet) {
+    TqzCheckBox* box = MakeBox("Scan");
+    box->SetEnabled(false);
+    Show();
+    auto highlights = [&] {
+        box->UpdateViewAtCursor();
+        TqzCustomCheckBoxViewInfo* info = box->GetCheckViewInfo();
+        TBitmap cell;
+        cell.SetSize(box->GetWidth(), box->GetHeight());
+        cell.GetCanvas()->GetBrush()->SetColor(clBtnFace);
+        cell.GetCanvas()->FillRect(TRect{0, 0, cell.GetWidth(), cell.GetHeight()});
+        TqzCanvas canvas(cell.GetCanvas());
+        info->PaintBackground(&canvas);
+        int count = 0;
+        for (int y = info->TextRect.top; y < info->TextRect.bottom; ++y)
+            for (int x = info->TextRect.left; x < info->TextRect.right; ++x)
+                if (ColorToRGB(cell.GetCanvas()->GetPixels(x, y)) == ColorToRGB(clBtnHighlight)) ++count;
+        return count;
+    };
+    EXPECT_GT(highlights(), 0);
+    box->GetStyleDisabled()->SetTextColor(clMaroon);
+    EXPECT_EQ(0, highlights());
 }
 
 // ---- Glyph drawing -------------------------------------------------------------------------------

@@ -108,6 +108,18 @@ TEST_F(ProgressBar, PercentagesRoundHalvesToEven) {
     }
 }
 
+TEST_F(ProgressBar, ARangeBelowOneCountsAsOne) {
+    TqzProgressBar* bar = MakeBar();
+    Form->Show();
+    App->ProcessMessages();
+    bar->GetBarProperties()->SetMax(0.5);
+    bar->SetPosition(0.5);
+    TqzCustomProgressBarViewInfo* info = bar->GetBarViewInfo();
+    const int inner = info->InnerRect.right - info->InnerRect.left;
+    EXPECT_EQ(inner / 2, info->NormalRect.right - info->NormalRect.left);
+    EXPECT_EQ("50 %", Text(bar));
+}
+
 TEST_F(ProgressBar, StringValuesReadWithADotWhateverTheLocale) {
     TFormatSettings settings = testsupport::DotSettings();
     settings.DecimalSeparator = ',';
