@@ -1,14 +1,38 @@
-// The report's small windows: the progress window.
+// The report's small windows: the progress window and the search dialog.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "report/pvrProgress.h"
+#include "report/pvrRes.h"
+#include "report/pvrSearchDialog.h"
 #include "tests/support/FormFixture.h"
 
 namespace {
 
 class ProgressTest : public testsupport::TFormFixture {};
+
+class SearchDialogTest : public testsupport::TFormFixture {};
+
+// Acts on the search dialog inside its modal loop: notes what it shows, types and presses.
+struct TSearchAnswer : TObject {
+    String Type;
+    bool Ok = true;
+    String Shown;
+    Integer SelStart = -1, SelLength = -1;
+    void Idle(TObject*, bool& done) {
+        done = false;
+        for (Integer i = 0; i < Screen->GetFormCount(); ++i) {
+            auto* form = dynamic_cast<TpvrSearchDialog*>(Screen->GetForms(i));
+            if (!form || !form->GetVisible() || form->GetModalResult() != mrNone) continue;
+            Shown = form->TextE->GetText();
+            SelStart = form->TextE->GetSelStart();
+            SelLength = form->TextE->GetSelLength();
+            form->TextE->SetText(Type);
+            (Ok ? form->OkB : form->CancelB)->Click();
+        }
+    }
+};
 
 } // namespace
 
@@ -63,4 +87,36 @@ TEST_F(ProgressTest, DisablesTheActiveFormShowsProgressAndCancelStops) {
     EXPECT_FALSE(progress->CancelB->GetVisible());
     progress.reset();
     EXPECT_TRUE(Form->GetEnabled());
+}
+
+TEST_F(SearchDialogTest, OpensWithTheLastTextSelectedAndKeepsItOnlyOnOk) {
+    TpvrSearchDialog::SetLastText("");
+    struct Step {
+        const char* Type;
+        bool Ok;
+        const char* WantShown;
+        const char* WantLast;
+    };
+    const Step steps[] = {
+        {"Channel", true, "", "Channel"},
+        {"Zone", false, "Channel", "Channel"},
+        {"Scan list", true, "Channel", "Scan list"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.Type);
+        TSearchAnswer answer;
+        answer.Type = step.Type;
+        answer.Ok = step.Ok;
+        App->OnIdle = MakeEvent(&answer, &TSearchAnswer::Idle);
+        std::unique_ptr<TpvrSearchDialog> dialog(new TpvrSearchDialog(nullptr));
+        EXPECT_EQ(GetResources()->GetNumbered(300), dialog->GetCaption());
+        EXPECT_FALSE(dialog->ReplacePanel->GetVisible());
+        EXPECT_EQ(step.Ok ? mrOk : mrCancel, dialog->ShowModal());
+        App->OnIdle = nullptr;
+        EXPECT_EQ(step.WantShown, answer.Shown);
+        EXPECT_EQ(0, answer.SelStart);
+        EXPECT_EQ(Integer(answer.Shown.size()), answer.SelLength);
+        EXPECT_EQ(step.WantLast, TpvrSearchDialog::LastText());
+    }
+    TpvrSearchDialog::SetLastText("");
 }
