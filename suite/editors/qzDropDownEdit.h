@@ -559,10 +559,16 @@ public:
     virtual Integer GetItemHeight(Integer index) { return GetListItemHeight(index); }
 
     TqzCustomComboBox* GetComboBox();
+    // A press in the list of a popup that leaves the focus in the editor selects and captures
+    // without focusing the list.
+    void WndProc(TMessage& message) override;
 
 protected:
     void MeasureItem(Integer index, Integer& height) override;
     void MouseMove(TShiftState shift, Integer x, Integer y) override;
+
+private:
+    bool FPressedWithoutFocus = false;
 };
 
 class TqzComboBoxListBox : public TqzCustomComboBoxListBox {

@@ -239,6 +239,38 @@ Integer TqzCustomComboBoxListBox::GetHeightForRows(Integer rows) {
     return height;
 }
 
+void TqzCustomComboBoxListBox::WndProc(TMessage& message) {
+    const POINT p{SHORT(LOWORD(message.LParam)), SHORT(HIWORD(message.LParam))};
+    switch (message.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        TqzCustomComboBox* combo = GetComboBox();
+        if (combo && combo->HasOpenPopup() &&
+            !combo->GetActiveDropDownProperties()->PopupWindowCapturesFocus()) {
+            FPressedWithoutFocus = true;
+            SetCapture(GetHandle());
+            const Integer index = ItemAtPos(p, true);
+            if (index >= 0 && index < GetItems()->GetCount()) SetItemIndex(index);
+            message.Result = 0;
+            return;
+        }
+        break;
+    }
+    case WM_MOUSEMOVE:
+        if (FPressedWithoutFocus && GetCapture() == GetHandle()) {
+            const Integer index = ItemAtPos(p, true);
+            if (index >= 0 && index < GetItems()->GetCount() && index != GetItemIndex()) SetItemIndex(index);
+        }
+        break;
+    case WM_LBUTTONUP:
+        FPressedWithoutFocus = false;
+        break;
+    default:
+        break;
+    }
+    inherited::WndProc(message);
+}
+
 void TqzCustomComboBoxListBox::MeasureItem(Integer index, Integer& height) { height = GetItemHeight(index); }
 
 void TqzCustomComboBoxListBox::MouseMove(TShiftState shift, Integer x, Integer y) {

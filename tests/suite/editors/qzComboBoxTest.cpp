@@ -498,3 +498,53 @@ TEST_F(ComboBoxTest, PressingTheButtonOfAnOpenListUnderThePointerClosesItWithout
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ComboBoxTest, APressOnTheButtonDraggedIntoTheListChoosesOnRelease) {
+    TqzComboBox* combo = FocusedCombo(5);
+    const TRect button = combo->GetViewInfo()->ButtonsInfo[0]->Bounds;
+    const POINT onButton =
+        combo->ClientToScreen(POINT{(button.left + button.right) / 2, (button.top + button.bottom) / 2});
+    WinInputMouseMove(onButton);
+    WinInputMouseButton(onButton, TWinMouseButton::Left, true);
+    Pump();
+    ASSERT_TRUE(combo->HasOpenPopup());
+    TqzCustomEditListBox* list = combo->GetLookupData()->GetList();
+    const Integer row = list->GetListItemHeight(-1);
+    const POINT onItem = list->ClientToScreen(POINT{10, 3 * row + row / 2});
+    WinInputMouseMove(onItem);
+    Pump();
+    WinInputMouseButton(onItem, TWinMouseButton::Left, false);
+    Pump();
+    EXPECT_FALSE(combo->HasOpenPopup());
+    ASSERT_FALSE(Log.Reasons.empty());
+    EXPECT_EQ(qzcrAccept, Log.Reasons.back());
+    EXPECT_EQ(FormatItem(3), Text(combo));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ComboBoxTest, AClickOnAnItemChoosesItAndTheFocusStaysInTheEditor) {
+    TqzComboBox* combo = FocusedCombo(5, lsFixedList);
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    TqzCustomEditListBox* list = combo->GetLookupData()->GetList();
+    const Integer row = list->GetListItemHeight(-1);
+    const POINT onItem = list->ClientToScreen(POINT{10, 2 * row + row / 2});
+    WinInputMouseMove(onItem);
+    WinInputMouseButton(onItem, TWinMouseButton::Left, true);
+    Pump();
+    EXPECT_TRUE(combo->HasOpenPopup()) << "the press keeps the list open";
+    EXPECT_EQ(Inner(combo), GetFocus());
+    WinInputMouseButton(onItem, TWinMouseButton::Left, false);
+    Pump();
+    EXPECT_FALSE(combo->HasOpenPopup());
+    EXPECT_EQ(std::vector<TqzEditCloseUpReason>{qzcrAccept}, Log.Reasons);
+    EXPECT_EQ(FormatItem(2), Text(combo));
+    EXPECT_TRUE(combo->Focused());
+}
+
+} // namespace
