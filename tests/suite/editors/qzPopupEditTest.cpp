@@ -243,3 +243,43 @@ TEST_F(PopupEditTest, TheCloseButtonClosesOnlyWhenReleasedOverItAndTheQueryAgree
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PopupEditTest, DraggingTheGripStopsAtTheMinimumSize) {
+    TPanel* panel = MakePanel(Form, TRect{0, 0, 150, 120});
+    TqzPopupEdit* editor = MakeEditor(Form);
+    editor->GetProperties()->SetPopupControl(panel);
+    editor->GetProperties()->SetPopupSysPanelStyle(true);
+    ShowAndFocus(editor);
+    TqzCustomEditPopupWindow* popup = editor->GetPopupWindow();
+    popup->SetModal(false);
+    editor->DropDown();
+    Pump();
+    ASSERT_TRUE(editor->HasOpenPopup());
+    TSize least;
+    popup->CalculateMinSize(least);
+    TqzCustomEditPopupWindowViewInfo* info = popup->GetEditViewInfo();
+    TRect extents;
+    info->GetClientExtent(extents);
+    EXPECT_EQ(extents.left + extents.right + (info->CloseButtonRect.right - info->CloseButtonRect.left) +
+                  (info->SizeGripSizingRect.right - info->SizeGripSizingRect.left) + 10,
+              least.cx)
+        << "the panel's close button, grip and 10 pixels";
+    const TRect grip = info->SizeGripSizingRect;
+    const Integer gx = (grip.left + grip.right) / 2, gy = (grip.top + grip.bottom) / 2;
+    SetCapture(popup->GetHandle());
+    popup->HandleMouseDown(mbLeft, {}, gx, gy);
+    popup->HandleMouseMove({ssLeft}, gx - 400, gy - 400);
+    popup->HandleMouseUp(mbLeft, {}, gx - 400, gy - 400);
+    EXPECT_EQ(std::max<Integer>(100, least.cx), popup->GetWidth());
+    EXPECT_EQ(std::max<Integer>(100, least.cy), popup->GetHeight());
+    EXPECT_EQ(popup->GetEditViewInfo()->ClientRect.right - popup->GetEditViewInfo()->ClientRect.left,
+              panel->GetWidth())
+        << "the hosted control follows the new client area";
+    editor->CloseUp(qzcrUnknown);
+    EXPECT_EQ(std::max<Integer>(100, least.cx), editor->GetProperties()->GetPopupWidth())
+        << "the size is kept";
+}
+
+} // namespace
