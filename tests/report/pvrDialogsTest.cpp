@@ -1,8 +1,12 @@
-// The report's small windows: the progress window and the search dialog.
+// The report's small windows: the progress window, the search dialog and the
+// page settings.
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "report/pvrClass.h"
+#include "report/pvrPreviewPageSettings.h"
+#include "report/pvrPrinter.h"
 #include "report/pvrProgress.h"
 #include "report/pvrRes.h"
 #include "report/pvrSearchDialog.h"
@@ -13,6 +17,40 @@ namespace {
 class ProgressTest : public testsupport::TFormFixture {};
 
 class SearchDialogTest : public testsupport::TFormFixture {};
+
+// Page settings with the printer of a machine without printers.
+class PageSettingsTest : public testsupport::TFormFixture {
+protected:
+    void SetUp() override {
+        TFormFixture::SetUp();
+        FreeReportPrinters();
+        Report = new TpvrReport(nullptr);
+        Page = new TpvrReportPage(Report);
+    }
+    void TearDown() override {
+        delete Report;
+        FreeReportPrinters();
+        TFormFixture::TearDown();
+    }
+    TpvrReport* Report = nullptr;
+    TpvrReportPage* Page = nullptr;
+};
+
+// Confirms or cancels the page settings inside their modal loop, after typing a width.
+struct TPageSettingsAnswer : TObject {
+    bool Ok = true;
+    String Width;
+    void Idle(TObject*, bool& done) {
+        done = false;
+        for (Integer i = 0; i < Screen->GetFormCount(); ++i) {
+            auto* form = dynamic_cast<TpvrPageSettingsForm*>(Screen->GetForms(i));
+            if (!form || !form->GetVisible() || form->GetModalResult() != mrNone) continue;
+            form->WidthE->SetText(Width);
+            form->MarginLeftE->SetText("1.5");
+            (Ok ? form->OKB : form->CancelB)->Click();
+        }
+    }
+};
 
 // Acts on the search dialog inside its modal loop: notes what it shows, types and presses.
 struct TSearchAnswer : TObject {
@@ -119,4 +157,68 @@ TEST_F(SearchDialogTest, OpensWithTheLastTextSelectedAndKeepsItOnlyOnOk) {
         EXPECT_EQ(step.WantLast, TpvrSearchDialog::LastText());
     }
     TpvrSearchDialog::SetLastText("");
+}
+
+TEST_F(PageSettingsTest, ShowsThePageInTheUnitAndTurnsACustomPaper) {
+    Page->SetPaperSize(9);
+    std::unique_ptr<TpvrPageSettingsForm> form(new TpvrPageSettingsForm(nullptr));
+    form->Page = Page;
+    form->Units = 1;
+    form->Show();
+    EXPECT_EQ("8.27", form->WidthE->GetText());
+    EXPECT_EQ("11.69", form->HeightE->GetText());
+    TpvrCustomPrinter* printer = GetReportPrinters()->CurrentPrinter();
+    EXPECT_EQ(9, TpvrCustomPrinter::NumberAt(printer->GetPapers(), form->SizeCB->GetItemIndex()));
+    EXPECT_TRUE(form->PortraitImg->GetVisible());
+    form->Hide();
+
+    // A custom 100 x 200 mm paper in centimetres lies down as 200 x 100.
+    Page->SetPaperSize(256);
+    Page->SetPaperWidth(100);
+    Page->SetPaperHeight(200);
+    form->Units = 0;
+    form->Show();
+    EXPECT_EQ(0, form->SizeCB->GetItemIndex());
+    EXPECT_EQ("10", form->WidthE->GetText());
+    EXPECT_EQ("20", form->HeightE->GetText());
+    // Checking the button clicks it.
+    form->LandscapeRB->SetChecked(true);
+    EXPECT_EQ("20", form->WidthE->GetText());
+    EXPECT_EQ("10", form->HeightE->GetText());
+    EXPECT_TRUE(form->LandscapeImg->GetVisible());
+    EXPECT_FALSE(form->PortraitImg->GetVisible());
+
+    // Typing a size picks the custom entry and leaves the edits as typed.
+    form->SizeCB->SetItemIndex(9);
+    form->WidthE->SetText("12");
+    EXPECT_EQ(0, form->SizeCB->GetItemIndex());
+    EXPECT_EQ("12", form->WidthE->GetText());
+    EXPECT_EQ("10", form->HeightE->GetText());
+    form->Hide();
+}
+
+TEST_F(PageSettingsTest, CancelLeavesThePageAndOkAppliesTheTypedValues) {
+    Page->SetPaperSize(9);
+    const Extended width = Page->GetPaperWidth();
+    const Extended left = Page->LeftMargin;
+    struct Case {
+        bool Ok;
+        Extended WantWidth, WantLeft;
+        Integer WantPaper;
+    };
+    for (const Case& c : {Case{false, width, left, 9}, Case{true, 150, 15, 256}}) {
+        SCOPED_TRACE(c.Ok);
+        TPageSettingsAnswer answer;
+        answer.Ok = c.Ok;
+        answer.Width = "15";
+        App->OnIdle = MakeEvent(&answer, &TPageSettingsAnswer::Idle);
+        std::unique_ptr<TpvrPageSettingsForm> form(new TpvrPageSettingsForm(nullptr));
+        form->Page = Page;
+        EXPECT_EQ(c.Ok ? mrOk : mrCancel, form->ShowModal());
+        App->OnIdle = nullptr;
+        EXPECT_EQ(c.WantWidth, Page->GetPaperWidth());
+        EXPECT_EQ(c.WantLeft, Page->LeftMargin);
+        EXPECT_EQ(c.WantPaper, Page->GetPaperSize());
+        EXPECT_FALSE(form->ApplyToAll());
+    }
 }
