@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/classlib/EditCtrls.h"
 #include "platform/classlib/ExtCtrls.h"
 #include "platform/classlib/Forms.h"
 #include "platform/winapi/SysMetrics.h"
@@ -280,6 +281,33 @@ TEST_F(PopupEditTest, DraggingTheGripStopsAtTheMinimumSize) {
     editor->CloseUp(qzcrUnknown);
     EXPECT_EQ(std::max<Integer>(100, least.cx), editor->GetProperties()->GetPopupWidth())
         << "the size is kept";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PopupEditTest, ATypedCharacterOpensThePopupAndReachesTheHostedControl) {
+    auto* hosted = new TEdit(Form);
+    hosted->SetParent(Form);
+    hosted->SetBounds(5, 200, 120, 21);
+    hosted->SetVisible(false);
+    TqzPopupEdit* editor = MakeEditor(Form);
+    editor->GetProperties()->SetPopupControl(hosted);
+    ShowAndFocus(editor);
+    struct Closer {
+        TqzCustomEditPopupWindow* Popup;
+        void Changed(TObject*) { Popup->SetModalResult(mrOk); }
+    } closer{editor->GetPopupWindow()};
+    hosted->OnChange = MakeEvent(&closer, &Closer::Changed);
+    // The popup's modal loop runs inside the show request; the forwarded character ends it.
+    SendMessageA(editor->GetInnerTextEditControl()->GetHandle(), WM_CHAR, WPARAM('7'), 0);
+    Pump();
+    EXPECT_FALSE(editor->HasOpenPopup());
+    EXPECT_EQ("7", hosted->GetText());
+    EXPECT_EQ("", editor->GetInnerTextEditControl()->GetText()) << "the character went to the popup";
+    EXPECT_EQ(std::vector<TqzEditCloseUpReason>{qzcrAccept}, Log.Reasons);
+    EXPECT_EQ(Form, hosted->GetParent());
 }
 
 } // namespace
