@@ -4,14 +4,18 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/classlib/ActnList.h"
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/ObjectText.h"
+#include "platform/winapi/Theme.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "suite/controls/qzCheckBox.h"
+#include "suite/foundation/ybThemeManager.h"
+#include "suite/foundation/ybUxTheme.h"
 #include "tests/support/FormFixture.h"
 
 namespace {
@@ -442,6 +446,48 @@ TEST_F(CheckBox, TheCheckMarkMaskIsWhereTheSystemCellsDiffer) {
     EXPECT_GT(black, 0);
     EXPECT_EQ(ColorToRGB(clWhite), ColorToRGB(mask->GetCanvas()->GetPixels(0, 0)));
     EXPECT_EQ(ColorToRGB(clWhite), ColorToRGB(mask->GetCanvas()->GetPixels(size.cx - 1, size.cy - 1)));
+}
+
+// The native glyph through the recording theme: the check-box part in the state of the table.
+class CheckBoxNative : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ThemeManagerFinalize();
+        UxThemeInitialize();
+        fake.emplace();
+        ThemeManagerInitialize();
+    }
+    void TearDown() override {
+        ThemeManagerFinalize();
+        fake.reset();
+        UxThemeInitialize();
+    }
+    std::optional<TThemeFake> fake;
+};
+
+TEST_F(CheckBoxNative, TheCheckBoxPartStateFollowsTheStateAndTheNullStyle) {
+    struct Case {
+        TqzCheckBoxState State;
+        TqzCheckBoxNullValueShowingStyle NullStyle;
+        TqzCheckGlyphState Glyph;
+        int StateId;
+    };
+    const Case cases[] = {
+        {cbsUnchecked, nssGrayedChecked, cgsNormal, 1}, {cbsChecked, nssGrayedChecked, cgsHot, 6},
+        {cbsChecked, nssGrayedChecked, cgsDisabled, 8}, {cbsGrayed, nssGrayedChecked, cgsPressed, 11},
+        {cbsGrayed, nssUnchecked, cgsNormal, 1},        {cbsGrayed, nssUnchecked, cgsPressed, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.State) + " " + std::to_string(c.NullStyle) + " " + std::to_string(c.Glyph));
+        fake->Calls.clear();
+        GlyphPicture picture;
+        DrawCheckGlyph(picture.Canvas.get(), TRect{2, 2, 15, 15}, c.State, c.NullStyle, false, false, true,
+                       clWhite, clBlack, true, ebsNone, 0, nullptr, c.Glyph);
+        const std::vector<TThemeCall> calls = fake->CallsOf("DrawThemeBackground");
+        ASSERT_EQ(1u, calls.size());
+        EXPECT_EQ(3, calls[0].Part);
+        EXPECT_EQ(c.StateId, calls[0].State);
+    }
 }
 
 } // namespace
