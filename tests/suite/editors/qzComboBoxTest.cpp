@@ -4,15 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/ObjectText.h"
 #include "platform/winapi/SysMetrics.h"
+#include "platform/winapi/Theme.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinCore.h"
 #include "suite/editors/qzDropDownEdit.h"
+#include "suite/foundation/ybThemeManager.h"
+#include "suite/foundation/ybUxTheme.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/TestSupport.h"
 
@@ -545,6 +549,54 @@ TEST_F(ComboBoxTest, AClickOnAnItemChoosesItAndTheFocusStaysInTheEditor) {
     EXPECT_EQ(std::vector<TqzEditCloseUpReason>{qzcrAccept}, Log.Reasons);
     EXPECT_EQ(FormatItem(2), Text(combo));
     EXPECT_TRUE(combo->Focused());
+}
+
+} // namespace
+
+namespace {
+
+// The native look through the recording fake theme.
+class NativeComboBoxTest : public ComboBoxTest {
+protected:
+    void SetUp() override {
+        ThemeManagerFinalize();
+        UxThemeInitialize();
+        Fake.emplace();
+        ThemeManagerInitialize();
+        ComboBoxTest::SetUp();
+    }
+    void TearDown() override {
+        ComboBoxTest::TearDown();
+        ThemeManagerFinalize();
+        Fake.reset();
+        UxThemeInitialize();
+    }
+    std::optional<TThemeFake> Fake;
+};
+
+TEST_F(NativeComboBoxTest, ANativeListHasAOnePixelFrameAndNoWindowRegion) {
+    TqzComboBox* combo = MakeCombo(5);
+    combo->GetStyle()->GetLookAndFeel()->SetNativeStyle(true);
+    combo->GetStyle()->SetShadow(true);
+    combo->GetProperties()->SetDropDownSizeable(true);
+    Form->Show();
+    Pump();
+    combo->SetFocus();
+    Pump();
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    TqzCustomEditPopupWindow* popup = combo->GetPopupWindow();
+    EXPECT_TRUE(popup->GetNativeStyle());
+    TRect extents;
+    popup->GetEditViewInfo()->GetClientExtent(extents);
+    EXPECT_EQ(1, extents.left);
+    EXPECT_EQ(1, extents.top);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(ERROR, GetWindowRgn(popup->GetHandle(), region)) << "no window region";
+    DeleteObject(region);
+    popup->SetClientEdge(true);
+    popup->GetEditViewInfo()->GetClientExtent(extents);
+    EXPECT_EQ(3, extents.left) << "a two-pixel client edge";
 }
 
 } // namespace
