@@ -498,3 +498,26 @@ const bool kExtCtrlsRegistered = [] {
     return true;
 }();
 } // namespace
+
+// ---- Paint box ----------------------------------------------------------------------------------
+
+TPaintBox::TPaintBox(TComponent* owner) : TGraphicControl(owner) { SetBounds(GetLeft(), GetTop(), 105, 105); }
+
+void TPaintBox::Paint() {
+    TCanvas* canvas = GetCanvas();
+    if (GetComponentState().Contains(csDesigning)) {
+        canvas->GetPen()->SetStyle(psDash);
+        canvas->GetBrush()->SetStyle(bsClear);
+        canvas->Rectangle(0, 0, GetWidth(), GetHeight());
+    }
+    if (OnPaint) OnPaint(this);
+}
+
+KOV_PUBLISHED(TPaintBox) { Property("OnPaint", &TPaintBox::OnPaint); }
+
+namespace {
+const bool kPaintBoxRegistered = [] {
+    RegisterClasses({TPaintBox::StaticClass()});
+    return true;
+}();
+} // namespace

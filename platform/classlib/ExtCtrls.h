@@ -203,3 +203,16 @@ private:
     bool FRunning = false;
     TNotifyEvent FOnTimer;
 };
+
+// ---- Paint box ----------------------------------------------------------------------------------
+
+// A surface its owner paints in OnPaint on the control's canvas.
+class TPaintBox : public TGraphicControl {
+    KOV_CLASS(TPaintBox, TGraphicControl)
+public:
+    explicit TPaintBox(TComponent* owner);
+    TNotifyEvent OnPaint;
+
+protected:
+    void Paint() override;
+};
