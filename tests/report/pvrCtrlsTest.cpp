@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/classlib/ExtCtrls.h"
 #include "platform/winapi/WinEdit.h"
 #include "platform/winapi/WinScroll.h"
 #include "report/pvrCtrls.h"
@@ -165,4 +166,37 @@ TEST_F(CtrlsTest, ComboReadOnlyReachesItsEdit) {
     EXPECT_TRUE(GetWindowLongA(box->GetEditHandle(), GWL_STYLE) & ES_READONLY);
     box->SetReadOnly(false);
     EXPECT_FALSE(GetWindowLongA(box->GetEditHandle(), GWL_STYLE) & ES_READONLY);
+}
+
+namespace {
+
+struct TPaintCounter : TObject {
+    Integer Paints = 0;
+    TColor Pixel = clNone;
+    void Paint(TObject* sender) {
+        ++Paints;
+        auto* box = static_cast<TPaintBox*>(sender);
+        box->GetCanvas()->GetBrush()->SetColor(clRed);
+        box->GetCanvas()->FillRect(TRect(0, 0, box->GetWidth(), box->GetHeight()));
+    }
+};
+
+} // namespace
+
+TEST_F(CtrlsTest, PaintBoxLeavesItsPaintingToItsOwner) {
+    auto* box = new TPaintBox(Form);
+    EXPECT_EQ(105, box->GetWidth());
+    EXPECT_EQ(105, box->GetHeight());
+    box->SetParent(Form);
+    box->SetBounds(10, 20, 30, 40);
+    TPaintCounter counter;
+    box->OnPaint = MakeEvent(&counter, &TPaintCounter::Paint);
+    Form->Show();
+    Form->Repaint();
+    EXPECT_GT(counter.Paints, 0);
+    // What it painted is on the form at its place.
+    HDC dc = GetDC(Form->GetHandle());
+    EXPECT_EQ(RGB(255, 0, 0), GetPixel(dc, 15, 25));
+    EXPECT_NE(RGB(255, 0, 0), GetPixel(dc, 5, 5));
+    ReleaseDC(Form->GetHandle(), dc);
 }
