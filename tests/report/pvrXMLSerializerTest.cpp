@@ -372,11 +372,13 @@ TEST_F(pvrXMLSerializerTest, DamagedDefinitionsNeverCrash) {
     probe->Link = child;
     const String good = Save(report.get());
 
-    auto tryLoad = [](const String& text) {
-        std::unique_ptr<TpvrReport> target(new TpvrReport(nullptr));
-        // No message box and no password prompt: only the reader is under test here.
-        target->GetEngineOptions()->SetNewSilentMode(simSilent);
-        target->ReloadingAfterRun = true;
+    // One report takes every damaged text in turn: each load starts by clearing it, so a load
+    // must also survive whatever the failed one before it left behind.
+    std::unique_ptr<TpvrReport> target(new TpvrReport(nullptr));
+    // No message box and no password prompt: only the reader is under test here.
+    target->GetEngineOptions()->SetNewSilentMode(simSilent);
+    target->ReloadingAfterRun = true;
+    auto tryLoad = [&target](const String& text) {
         TStringStream in(text);
         try {
             target->LoadFromStream(&in);
