@@ -280,8 +280,22 @@ void TqzPopupEditPopupWindowViewInfo::DrawPopupBorder(TqzCanvas* canvas, TRect& 
 
 void TqzCustomEditPopupWindowViewInfo::DrawSizeGrip(TqzCanvas* canvas) {
     FillWith(canvas, SizeGripRect, clBtnFace);
-    RECT r = SizeGripRect;
-    DrawFrameControl(canvas->DeviceContext(), &r, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+    const Integer width = SizeGripRect.right - SizeGripRect.left,
+                  height = SizeGripRect.bottom - SizeGripRect.top;
+    if (width <= 0 || height <= 0) return;
+    // The glyph is drawn for the bottom-right corner and mirrored for the other corners.
+    TBitmap cell;
+    cell.SetSize(width, height);
+    cell.GetCanvas()->GetBrush()->SetColor(clBtnFace);
+    cell.GetCanvas()->FillRect(TRect{0, 0, width, height});
+    RECT r{0, 0, width, height};
+    DrawFrameControl(cell.GetCanvas()->GetHandle(), &r, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+    const bool mirrorX = !IsGripOnRight(), mirrorY = !IsGripAtBottom();
+    for (Integer y = 0; y < height; ++y)
+        for (Integer x = 0; x < width; ++x)
+            canvas->SetPixelColor(SizeGripRect.left + (mirrorX ? width - 1 - x : x),
+                                  SizeGripRect.top + (mirrorY ? height - 1 - y : y),
+                                  cell.GetCanvas()->GetPixels(x, y));
 }
 
 void TqzCustomEditPopupWindowViewInfo::DrawCloseButton(TqzCanvas* canvas) {
