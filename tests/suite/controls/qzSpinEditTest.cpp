@@ -369,6 +369,16 @@ TEST_F(SpinEditTest, AHeldButtonRepeatsAfter400ThenEvery100Ms) {
     Advance(500);
     EXPECT_EQ(3.0, editor->GetValue().AsExtended());
     Release(editor, 0);
+
+    // So does the focus going elsewhere.
+    auto* other = MakeEditor(60);
+    Press(editor, 1);
+    EXPECT_EQ(4.0, editor->GetValue().AsExtended());
+    other->SetFocus();
+    App->ProcessMessages();
+    EXPECT_EQ(nullptr, editor->GetRepeatTimer());
+    Advance(500);
+    EXPECT_EQ(4.0, editor->GetValue().AsExtended());
 }
 
 TEST_F(SpinEditTest, AHeldSpinKeyDrawsItsButtonPressedAndBlocksTheMouse) {
