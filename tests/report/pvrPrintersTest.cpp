@@ -49,10 +49,10 @@ public:
     std::vector<TPrinterInfo> Printers() override {
         std::vector<TPrinterInfo> list;
         if (None) return list;
-        for (const char* name : {"Office", "Label"}) {
+        for (const std::string& name : Names) {
             TPrinterInfo p;
             p.Name = name;
-            p.Default = std::string(name) == DefaultName;
+            p.Default = name == DefaultName;
             p.Papers = {{DMPAPER_A4, "A4", {2100, 2970}}, {DMPAPER_LETTER, "Letter", {2159, 2794}}};
             p.Bins = {{DMBIN_AUTO, "Automatic"}, {DMBIN_UPPER, "Upper tray"}, {DMBIN_LOWER, "Lower tray"}};
             p.DefaultBin = DMBIN_LOWER;
@@ -70,6 +70,7 @@ public:
         return std::make_unique<RecordingJob>(Events);
     }
     bool None = false;
+    std::vector<std::string> Names = {"Office", "Label"};
     std::string DefaultName = "Label";
     std::vector<std::string> Events;
 };
@@ -164,12 +165,17 @@ TEST_F(PrintersTest, TheDefaultPrinterIsCurrentAndTheFirstWhenNoneHasItsName) {
         EXPECT_EQ("Office", printers.CurrentPrinter()->GetName());
         EXPECT_TRUE(printers.CurrentPrinter()->GetInitialized());
     }
-    Backend.DefaultName = "";
+    // The default printer's name holds a comma: the name the profile gives ends before it and
+    // matches no printer.
+    Backend.Names = {"Label", "Office, 2nd floor"};
+    Backend.DefaultName = "Office, 2nd floor";
+    EXPECT_EQ("Office", TpvrPrinters::DefaultPrinterName());
     TpvrPrinters printers;
     EXPECT_EQ(0, printers.GetCurrentPrinterIndex());
     ASSERT_NE(nullptr, printers.CurrentPrinter());
     EXPECT_TRUE(printers.CurrentPrinter()->GetInitialized());
     // The list of the process is made on first use, from the same printers.
+    EXPECT_EQ("Label", printers.CurrentPrinter()->GetName());
     EXPECT_EQ(2, GetReportPrinters()->Count());
     EXPECT_EQ(GetReportPrinters(), GetReportPrinters());
 }
