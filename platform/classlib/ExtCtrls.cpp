@@ -521,3 +521,78 @@ const bool kPaintBoxRegistered = [] {
     return true;
 }();
 } // namespace
+
+// ---- Splitter -----------------------------------------------------------------------------------
+
+TSplitter::TSplitter(TComponent* owner) : TGraphicControl(owner) {
+    SetAlign(alLeft);
+    SetBounds(GetLeft(), GetTop(), 3, 100);
+    SetCursor(crHSplit);
+}
+
+void TSplitter::Paint() {
+    TCanvas* canvas = GetCanvas();
+    canvas->GetBrush()->SetColor(GetColor());
+    canvas->FillRect(TRect(0, 0, GetWidth(), GetHeight()));
+}
+
+TControl* TSplitter::FindControl() const {
+    TWinControl* parent = GetParent();
+    if (!parent) return nullptr;
+    const TAlign align = GetAlign();
+    for (Integer i = 0; i < parent->GetControlCount(); ++i) {
+        TControl* c = parent->GetControls(i);
+        if (c == this || !c->GetVisible() || c->GetAlign() != align) continue;
+        const bool touches = (align == alLeft && c->GetLeft() + c->GetWidth() == GetLeft()) ||
+                             (align == alRight && c->GetLeft() == GetLeft() + GetWidth()) ||
+                             (align == alTop && c->GetTop() + c->GetHeight() == GetTop()) ||
+                             (align == alBottom && c->GetTop() == GetTop() + GetHeight());
+        if (touches) return c;
+    }
+    return nullptr;
+}
+
+void TSplitter::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
+    inherited::MouseDown(button, shift, x, y);
+    if (button != mbLeft) return;
+    FControl = FindControl();
+    if (!FControl) return;
+    const bool horizontal = GetAlign() == alLeft || GetAlign() == alRight;
+    FDownPos = horizontal ? GetLeft() + x : GetTop() + y;
+    FStartSize = horizontal ? FControl->GetWidth() : FControl->GetHeight();
+}
+
+void TSplitter::MouseMove(TShiftState shift, Integer x, Integer y) {
+    inherited::MouseMove(shift, x, y);
+    if (!FControl) return;
+    const TAlign align = GetAlign();
+    const bool horizontal = align == alLeft || align == alRight;
+    // In the parent's coordinates, so the splitter moving with the control does not matter.
+    const Integer pos = horizontal ? GetLeft() + x : GetTop() + y;
+    Integer moved = pos - FDownPos;
+    if (align == alRight || align == alBottom) moved = -moved;
+    const Integer size = std::max(FMinSize, FStartSize + moved);
+    if (horizontal) {
+        if (size != FControl->GetWidth()) FControl->SetWidth(size);
+    } else if (size != FControl->GetHeight()) {
+        FControl->SetHeight(size);
+    }
+}
+
+void TSplitter::MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) {
+    inherited::MouseUp(button, shift, x, y);
+    if (FControl && OnMoved) OnMoved(this);
+    FControl = nullptr;
+}
+
+KOV_PUBLISHED(TSplitter) {
+    Property("MinSize", &TSplitter::GetMinSize, &TSplitter::SetMinSize).Default(30);
+    Property("OnMoved", &TSplitter::OnMoved);
+}
+
+namespace {
+const bool kSplitterRegistered = [] {
+    RegisterClasses({TSplitter::StaticClass()});
+    return true;
+}();
+} // namespace

@@ -216,3 +216,30 @@ public:
 protected:
     void Paint() override;
 };
+
+// ---- Splitter -----------------------------------------------------------------------------------
+
+// A bar between aligned controls: dragging it resizes the control it sits against (the one
+// aligned to the same side and touching it), never below MinSize.
+class TSplitter : public TGraphicControl {
+    KOV_CLASS(TSplitter, TGraphicControl)
+public:
+    explicit TSplitter(TComponent* owner);
+    Integer GetMinSize() const { return FMinSize; }
+    void SetMinSize(Integer value) { FMinSize = value > 0 ? value : 1; }
+    TNotifyEvent OnMoved;
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+    void MouseMove(TShiftState shift, Integer x, Integer y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+
+private:
+    TControl* FindControl() const;
+
+    TControl* FControl = nullptr;
+    Integer FDownPos = 0;
+    Integer FStartSize = 0;
+    Integer FMinSize = 30;
+};
