@@ -200,3 +200,45 @@ TEST_F(CtrlsTest, PaintBoxLeavesItsPaintingToItsOwner) {
     EXPECT_NE(RGB(255, 0, 0), GetPixel(dc, 5, 5));
     ReleaseDC(Form->GetHandle(), dc);
 }
+
+TEST_F(CtrlsTest, SplitterResizesTheControlItSitsAgainstAndKeepsTheMinimum) {
+    struct Case {
+        TAlign Align;
+        Integer Drag, Want;
+    };
+    for (const Case& c :
+         {Case{alLeft, 20, 120}, Case{alLeft, -90, 30}, Case{alRight, 20, 80}, Case{alTop, 15, 115}}) {
+        SCOPED_TRACE(int(c.Align));
+        auto* panel = new TPanel(Form);
+        panel->SetParent(Form);
+        panel->SetAlign(c.Align);
+        panel->SetWidth(100);
+        panel->SetHeight(100);
+        auto* splitter = new TSplitter(Form);
+        splitter->SetAlign(c.Align);
+        splitter->SetParent(Form);
+        // Dropped beyond the panel, it lines up against it.
+        if (c.Align == alLeft) splitter->SetLeft(200);
+        if (c.Align == alTop) splitter->SetTop(200);
+        if (c.Align == alRight) splitter->SetLeft(0);
+        Integer moved = 0;
+        struct Counter : TObject {
+            Integer* Count;
+            void Moved(TObject*) { ++*Count; }
+        } counter;
+        counter.Count = &moved;
+        splitter->OnMoved = MakeEvent(&counter, &Counter::Moved);
+        Form->Show();
+        const bool horizontal = c.Align == alLeft || c.Align == alRight;
+        const POINT down{splitter->GetLeft() + 1, splitter->GetTop() + 1};
+        const POINT to{down.x + (horizontal ? c.Drag : 0), down.y + (horizontal ? 0 : c.Drag)};
+        HWND form = Form->GetHandle();
+        SendMessageA(form, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(WORD(down.x), WORD(down.y)));
+        SendMessageA(form, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(WORD(to.x), WORD(to.y)));
+        SendMessageA(form, WM_LBUTTONUP, 0, MAKELPARAM(WORD(to.x), WORD(to.y)));
+        EXPECT_EQ(c.Want, horizontal ? panel->GetWidth() : panel->GetHeight());
+        EXPECT_EQ(1, moved);
+        delete splitter;
+        delete panel;
+    }
+}
