@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/classlib/FormDefs.h"
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/ObjectText.h"
 #include "platform/winapi/SysMetrics.h"
@@ -597,6 +598,33 @@ TEST_F(NativeComboBoxTest, ANativeListHasAOnePixelFrameAndNoWindowRegion) {
     popup->SetClientEdge(true);
     popup->GetEditViewInfo()->GetClientExtent(extents);
     EXPECT_EQ(3, extents.left) << "a two-pixel client edge";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ComboBoxTest, AComboWrittenAndReadBackKeepsItsSettings) {
+    TqzComboBox* combo = MakeCombo(3, lsEditFixedList);
+    combo->SetName("BandCombo");
+    TqzComboBoxProperties* p = combo->GetProperties();
+    p->SetDropDownRows(5);
+    p->SetDropDownSizeable(true);
+    p->SetPopupAlignment(taRightJustify);
+    p->Revertable = true;
+    const String written = WriteComponentText(Form);
+    std::unique_ptr<TForm> copy(TForm::CreateNew(nullptr));
+    ReadComponentText(written, copy.get());
+    auto* read = dynamic_cast<TqzComboBox*>(copy->FindComponent("BandCombo"));
+    ASSERT_NE(nullptr, read) << written;
+    TqzComboBoxProperties* q = read->GetProperties();
+    EXPECT_EQ(lsEditFixedList, q->GetDropDownListStyle());
+    EXPECT_EQ(5, q->GetDropDownRowsValue());
+    EXPECT_TRUE(q->GetDropDownSizeable());
+    EXPECT_EQ(taRightJustify, q->GetPopupAlignment());
+    EXPECT_TRUE(q->Revertable);
+    EXPECT_EQ(3, q->GetItems()->GetCount());
+    EXPECT_EQ(FormatItem(2), q->GetItems()->GetStrings(2));
 }
 
 } // namespace
