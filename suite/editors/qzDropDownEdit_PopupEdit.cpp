@@ -186,8 +186,28 @@ KOV_PUBLISHED(TqzCustomPopupEditProperties) {}
 KOV_PUBLISHED(TqzPopupEditProperties) {
     using P = TqzPopupEditProperties;
     Property("AssignedValues", &P::GetAssignedValues, &P::SetAssignedValues);
+    Property("AutoSelect", &P::GetAutoSelect, &P::SetAutoSelect).Default(true);
+    Property("BeepOnError", &P::BeepOnError).Default(false);
+    Property("ButtonGlyph", &P::GetButtonGlyph, &P::SetButtonGlyph);
+    Property("CaseInsensitive", &P::GetCaseInsensitive, &P::SetCaseInsensitive).Default(true);
+    Property("CharCase", &P::GetCharCase, &P::SetCharCase).Default(ecNormal);
+    Property("EchoMode", &P::GetEchoMode, &P::SetEchoMode).Default(eemNormal);
+    Property("HideSelection", &P::GetHideSelection, &P::SetHideSelection).Default(true);
+    Property("IgnoreMaskBlank", &P::IgnoreMaskBlank).Default(false);
+    Property("ImeMode", &P::GetImeMode, &P::SetImeMode).Default(imDontCare);
+    Property("ImeName", &P::GetImeName, &P::SetImeName).TypeName("TImeName");
     Property("ImmediateDropDown", &P::GetImmediateDropDown, &P::SetImmediateDropDown).Default(true);
     Property("ImmediatePopup", &P::GetImmediatePopup, &P::SetImmediatePopup).Default(true);
+    Property("IncrementalSearch", &P::GetIncrementalSearch, &P::SetIncrementalSearch).Default(true);
+    Property("LookupItems", &P::GetLookupItems, &P::SetLookupItems);
+    Property("LookupItemsSorted", &P::GetLookupItemsSorted, &P::SetLookupItemsSorted).Default(false);
+    Property("MaxLength", &P::GetMaxLength, &P::SetMaxLength).Stored(&P::IsMaxLengthStored);
+    Property("MaskKind", &P::GetMaskKind, &P::SetMaskKind).Default(emkStandard);
+    Property("EditMask", &P::GetEditMask, &P::SetEditMask)
+        .TypeName("TqzEditMask")
+        .Stored(&P::IsEditMaskStored);
+    Property("OEMConvert", &P::GetOEMConvert, &P::SetOEMConvert).Default(false);
+    Property("PasswordChar", &P::GetPasswordChar, &P::SetPasswordChar).Default(char(0));
     Property("PopupAlignment", &P::GetPopupAlignment, &P::SetPopupAlignment).Default(taLeftJustify);
     Property("PopupAutoSize", &P::GetPopupAutoSize, &P::SetPopupAutoSize).Default(true);
     Property("PopupClientEdge", &P::GetPopupClientEdge, &P::SetPopupClientEdge).Default(false);
@@ -197,7 +217,11 @@ KOV_PUBLISHED(TqzPopupEditProperties) {
     Property("PopupSizeable", &P::GetPopupSizeable, &P::SetPopupSizeable).Default(true);
     Property("PopupSysPanelStyle", &P::GetPopupSysPanelStyle, &P::SetPopupSysPanelStyle).Default(false);
     Property("PopupWidth", &P::GetPopupWidth, &P::SetPopupWidth).Default(250);
+    Property("ValidateOnEnter", &P::ValidateOnEnter).Default(true);
+    Property("OnChange", &P::OnChange);
     Property("OnCloseQuery", &P::OnCloseQuery);
+    Property("OnEditValueChanged", &P::OnEditValueChanged);
+    Property("OnValidate", &P::OnValidate);
     Property("OnCloseUp", &P::OnCloseUp);
     Property("OnInitPopup", &P::OnInitPopup);
     Property("OnPopup", &P::OnPopup);

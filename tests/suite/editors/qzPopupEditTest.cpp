@@ -8,7 +8,9 @@
 
 #include "platform/classlib/EditCtrls.h"
 #include "platform/classlib/ExtCtrls.h"
+#include "platform/classlib/FormDefs.h"
 #include "platform/classlib/Forms.h"
+#include "platform/runtime/ObjectText.h"
 #include "platform/winapi/SysMetrics.h"
 #include "platform/winapi/WinCore.h"
 #include "suite/editors/qzDropDownEdit.h"
@@ -308,6 +310,33 @@ TEST_F(PopupEditTest, ATypedCharacterOpensThePopupAndReachesTheHostedControl) {
     EXPECT_EQ("", editor->GetInnerTextEditControl()->GetText()) << "the character went to the popup";
     EXPECT_EQ(std::vector<TqzEditCloseUpReason>{qzcrAccept}, Log.Reasons);
     EXPECT_EQ(Form, hosted->GetParent());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PopupEditTest, APopupEditWrittenAndReadBackKeepsItsSettings) {
+    TqzPopupEdit* editor = MakeEditor(Form);
+    editor->SetName("NotesEdit");
+    TqzPopupEditProperties* p = editor->GetProperties();
+    p->SetPopupWidth(300);
+    p->SetPopupSysPanelStyle(true);
+    p->SetPasswordChar('*');
+    p->GetLookupItems()->Add("Simplex");
+    const String written = WriteComponentText(Form);
+    std::unique_ptr<TForm> copy(TForm::CreateNew(nullptr));
+    ReadComponentText(written, copy.get());
+    auto* read = dynamic_cast<TqzPopupEdit*>(copy->FindComponent("NotesEdit"));
+    ASSERT_NE(nullptr, read) << written;
+    TqzPopupEditProperties* q = read->GetProperties();
+    EXPECT_EQ(300, q->GetPopupWidth());
+    EXPECT_EQ(200, q->GetPopupHeight());
+    EXPECT_TRUE(q->GetPopupSysPanelStyle());
+    EXPECT_TRUE(q->GetPopupSizeable());
+    EXPECT_FALSE(q->GetImmediatePopup());
+    EXPECT_EQ('*', q->GetPasswordChar());
+    EXPECT_EQ(1, q->GetLookupItems()->GetCount());
 }
 
 } // namespace
