@@ -19,7 +19,19 @@ class TqzCustomEditData;
 // What the editor asks of the native control inside it.
 class IqzCustomInnerEdit : public virtual IqzContainerInnerControl {
 public:
+    // Straight to the native control's default window procedure.
+    virtual LRESULT CallDefaultWindowProc(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    // The control's text as a variant.
+    virtual Variant GetEditValue() = 0;
+    virtual TNotifyEvent GetOnChange() = 0;
+    virtual bool GetReadOnly() = 0;
+    // True raises the bounds lock, false lowers it (not below 0); a locked control keeps its
+    // bounds.
+    virtual void LockBounds(bool lock) = 0;
     virtual void SetFocus() = 0;
+    // The control's text becomes the value's text; at design time a changed text also fires
+    // the control's change notification.
+    virtual void SetEditValue(const Variant& value) = 0;
     virtual void SetEditOwner(TqzCustomEdit* editor) = 0;
     virtual void SetOnChange(const TNotifyEvent& handler) = 0;
     virtual void SetReadOnly(bool value) = 0;

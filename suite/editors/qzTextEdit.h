@@ -424,13 +424,6 @@ protected:
 // {8C3E2B71-5D4F-4A9B-B2C6-7E1F0A9D3C58}
 class IqzInnerTextEdit : public virtual IqzCustomInnerEdit {
 public:
-    // The inner-edit basics a text editor needs beyond the common ones.
-    virtual LRESULT CallDefaultWindowProc(UINT message, WPARAM wParam, LPARAM lParam) = 0;
-    virtual Variant GetEditValue() = 0;
-    virtual void SetEditValue(const Variant& value) = 0;
-    virtual bool GetReadOnly() = 0;
-    virtual void LockBounds(bool lock) = 0;
-
     virtual void ClearSelection() = 0;
     virtual void CopyToClipboard() = 0;
     virtual TAlignment GetAlignment() = 0;
@@ -482,16 +475,17 @@ public:
     TWinControl* GetControl() override;
     TqzContainer* GetControlContainer() override;
     // IqzCustomInnerEdit
+    LRESULT CallDefaultWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    Variant GetEditValue() override;
+    TNotifyEvent GetOnChange() override;
+    bool GetReadOnly() override;
+    void LockBounds(bool lock) override;
     void SetFocus() override;
+    void SetEditValue(const Variant& value) override;
     void SetEditOwner(TqzCustomEdit* editor) override;
     void SetOnChange(const TNotifyEvent& handler) override;
     void SetReadOnly(bool value) override;
     // IqzInnerTextEdit
-    LRESULT CallDefaultWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    Variant GetEditValue() override;
-    void SetEditValue(const Variant& value) override;
-    bool GetReadOnly() override;
-    void LockBounds(bool lock) override;
     void ClearSelection() override;
     void CopyToClipboard() override;
     TAlignment GetAlignment() override;

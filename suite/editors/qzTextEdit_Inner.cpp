@@ -70,6 +70,8 @@ void TqzCustomInnerTextEditHelper::SetFocus() {
 
 void TqzCustomInnerTextEditHelper::SetEditOwner(TqzCustomEdit* editor) { FEdit->SetParent(editor); }
 
+TNotifyEvent TqzCustomInnerTextEditHelper::GetOnChange() { return FEdit->OnChange; }
+
 void TqzCustomInnerTextEditHelper::SetOnChange(const TNotifyEvent& handler) { FEdit->OnChange = handler; }
 
 void TqzCustomInnerTextEditHelper::SetReadOnly(bool value) { FEdit->SetReadOnly(value); }

@@ -25,7 +25,15 @@ public:
     Integer Release() override { return -1; }
     TWinControl* GetControl() override { return this; }
     TqzContainer* GetControlContainer() override { return FEditor; }
+    LRESULT CallDefaultWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        return HandleAllocated() ? CallWindowProcA(GetDefWndProc(), GetHandle(), message, wParam, lParam) : 0;
+    }
+    Variant GetEditValue() override { return Variant(GetText()); }
+    TNotifyEvent GetOnChange() override { return FOnChange; }
+    bool GetReadOnly() override { return TEdit::GetReadOnly(); }
+    void LockBounds(bool) override {}
     void SetFocus() override { TEdit::SetFocus(); }
+    void SetEditValue(const Variant& value) override { SetText(VarToStr(value)); }
     void SetEditOwner(TqzCustomEdit* editor) override { FEditor = editor; }
     void SetOnChange(const TNotifyEvent& handler) override { FOnChange = handler; }
     void SetReadOnly(bool value) override { TEdit::SetReadOnly(value); }

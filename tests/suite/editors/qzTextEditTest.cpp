@@ -166,6 +166,41 @@ public:
     std::vector<TObject*> Targets;
 };
 
+// Through the common inner-edit interface: the value's text goes into the native edit, and only a
+// designed edit whose text really changed reports the change.
+TEST_F(TextEditTest, TheInnerEditInterfaceSetsTheTextAndReportsDesignTimeChanges) {
+    auto* editor = MakeEditor();
+    ShowForm();
+    IqzCustomInnerEdit* inner = editor->GetInnerEdit();
+    ASSERT_NE(inner, nullptr);
+    Integer changes = 0;
+    struct TCounter : TObject {
+        Integer* Count;
+        void Changed(TObject*) { ++*Count; }
+    } counter;
+    counter.Count = &changes;
+    const TNotifyEvent editorsHandler = inner->GetOnChange();
+    inner->SetOnChange(TNotifyEvent(&counter, &TCounter::Changed));
+
+    // What the native edit itself reports for a changed and an unchanged text...
+    auto delta = [&](const Variant& value) {
+        const Integer before = changes;
+        inner->SetEditValue(value);
+        return changes - before;
+    };
+    const Integer changedAtRunTime = delta(Variant(42));
+    EXPECT_EQ(InnerText(editor), "42");
+    EXPECT_EQ(VarToStr(inner->GetEditValue()), "42");
+    const Integer sameAtRunTime = delta(Variant(42));
+    // ... and one more report when a designed edit's text changed, none for the same text.
+    Inner(editor)->IncludeComponentState(csDesigning);
+    EXPECT_EQ(delta(Variant(String("abc"))), changedAtRunTime + 1);
+    EXPECT_EQ(delta(Variant(String("abc"))), sameAtRunTime);
+    EXPECT_EQ(InnerText(editor), "abc");
+    Inner(editor)->ExcludeComponentState(csDesigning);
+    inner->SetOnChange(editorsHandler);
+}
+
 TEST_F(TextEditTest, ActionsGoToTheFocusedNativeEditFirstThenToTheBinding) {
     auto* editor = MakeEditor<TActionEdit>();
     ShowForm();
