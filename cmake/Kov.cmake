@@ -68,12 +68,6 @@ function(kov_add_tests folder)
     # relocating a million pointers of the sanitizers' data (a second of CPU for the larger
     # test executables, paid by every CTest entry); linked at a fixed address it needs none.
     target_link_options(${target} PRIVATE -no-pie)
-    # Every sanitized global costs start-up time to register, and the compiler counts each of
-    # UndefinedBehaviorSanitizer's check records as one: the test sources hold a third of them.
-    # Their own globals go unguarded; the libraries under test keep every check.
-    if(KOV_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-        target_compile_options(${target} PRIVATE --param=asan-globals=0)
-    endif()
 
     set(include_file "${CMAKE_CURRENT_BINARY_DIR}/${target}_include.cmake")
     file(GENERATE OUTPUT "${include_file}" CONTENT "\
