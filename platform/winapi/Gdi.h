@@ -427,7 +427,7 @@ HPEN ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD styleCo
 HBRUSH CreateSolidBrush(COLORREF color);
 HBRUSH CreateBrushIndirect(const LOGBRUSH* logBrush);
 HBRUSH CreateHatchBrush(int hatch, COLORREF color);
-// Takes the top-left 8x8 pixels (or the whole of a smaller bitmap) as the pattern; a
+// Takes the whole bitmap as the pattern, tiled from the brush origin; a
 // monochrome bitmap draws its 0 bits in the text colour and its 1 bits in the background.
 HBRUSH CreatePatternBrush(HBITMAP bitmap);
 HGDIOBJ GetStockObject(int index);
