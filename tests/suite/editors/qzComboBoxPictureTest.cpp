@@ -13,6 +13,7 @@
 #include "suite/editors/qzDropDownEdit.h"
 #include "suite/foundation/ybThemeManager.h"
 #include "suite/foundation/ybUxTheme.h"
+#include "tests/suite/editors/EditorPictureFixture.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
@@ -47,34 +48,10 @@ void CopyControl(TBitmap& sheet, TWinControl* control, int x, int y) {
                                 cell.GetCanvas(), TRect{0, 0, control->GetWidth(), control->GetHeight()});
 }
 
-class ComboBoxPictures : public testsupport::TFormFixture {
-protected:
-    void SetUp() override {
-        ThemeManagerFinalize();
-        UxThemeInitialize();
-        Fake.emplace();
-        ThemeManagerInitialize();
-        testsupport::TFormFixture::SetUp();
-        SetCursorPos(0, 0);
-        Form->SetBounds(0, 0, 700, 500);
-    }
-    void TearDown() override {
-        testsupport::TFormFixture::TearDown();
-        ThemeManagerFinalize();
-        Fake.reset();
-        UxThemeInitialize();
-    }
-    testsupport::ScopedFormatSettings FSettings{testsupport::DotSettings()};
-    std::optional<TThemeFake> Fake;
-};
+class ComboBoxPictures : public edittest::EditorPicturesFixture {};
 
 TEST_F(ComboBoxPictures, EditorsInEveryLookAndState) {
-    struct Look {
-        TqzLookAndFeelKind Kind;
-        bool Native;
-    };
-    const Look looks[] = {
-        {lfFlat, false}, {lfStandard, false}, {lfUltraFlat, false}, {lfOffice11, false}, {lfStandard, true}};
+    const auto& looks = edittest::kSheetLooks;
     enum State { Normal, Hot, Focused, Disabled, ReadOnly };
     const State states[] = {Normal, Hot, Focused, Disabled, ReadOnly};
     auto* parking = new TqzTextEdit(Form);

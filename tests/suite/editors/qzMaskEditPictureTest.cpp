@@ -13,32 +13,14 @@
 #include "suite/editors/qzMaskEdit.h"
 #include "suite/foundation/ybThemeManager.h"
 #include "suite/foundation/ybUxTheme.h"
+#include "tests/suite/editors/EditorPictureFixture.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-class MaskEditPictures : public testsupport::TFormFixture {
-protected:
-    void SetUp() override {
-        ThemeManagerFinalize();
-        UxThemeInitialize();
-        Fake.emplace();
-        ThemeManagerInitialize();
-        testsupport::TFormFixture::SetUp();
-        SetCursorPos(0, 0);
-        Form->SetBounds(0, 0, 700, 500);
-    }
-    void TearDown() override {
-        testsupport::TFormFixture::TearDown();
-        ThemeManagerFinalize();
-        Fake.reset();
-        UxThemeInitialize();
-    }
-    testsupport::ScopedFormatSettings FSettings{testsupport::DotSettings()};
-    std::optional<TThemeFake> Fake;
-};
+class MaskEditPictures : public edittest::EditorPicturesFixture {};
 
 TEST_F(MaskEditPictures, Sheet) {
     struct Row {
@@ -61,12 +43,7 @@ TEST_F(MaskEditPictures, Sheet) {
         {emkRegExprEx, "\\d\\d'-'\\d\\d", "12", false, true, "12-"},
         {emkRegExprEx, "'('\\d\\d')'", "", false, false, "("},
     };
-    struct Look {
-        TqzLookAndFeelKind Kind;
-        bool Native;
-    };
-    const Look looks[] = {
-        {lfFlat, false}, {lfStandard, false}, {lfUltraFlat, false}, {lfOffice11, false}, {lfStandard, true}};
+    const auto& looks = edittest::kSheetLooks;
     const int cellW = 134, cellH = 28;
     const int width = int(std::size(looks)) * cellW, height = int(std::size(rows)) * cellH;
     TBitmap sheet;

@@ -14,6 +14,7 @@
 #include "suite/editors/qzTextEdit.h"
 #include "suite/foundation/ybThemeManager.h"
 #include "suite/foundation/ybUxTheme.h"
+#include "tests/suite/editors/EditorPictureFixture.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
@@ -60,25 +61,7 @@ const bool kRegistered = [] {
     return true;
 }();
 
-class TextEditPictures : public testsupport::TFormFixture {
-protected:
-    void SetUp() override {
-        ThemeManagerFinalize();
-        UxThemeInitialize();
-        Fake.emplace();
-        ThemeManagerInitialize();
-        testsupport::TFormFixture::SetUp();
-        SetCursorPos(0, 0);
-        Form->SetBounds(0, 0, 700, 500);
-    }
-    void TearDown() override {
-        testsupport::TFormFixture::TearDown();
-        ThemeManagerFinalize();
-        Fake.reset();
-        UxThemeInitialize();
-    }
-    std::optional<TThemeFake> Fake;
-};
+class TextEditPictures : public edittest::EditorPicturesFixture {};
 
 TEST_F(TextEditPictures, Sheet) {
     struct Row {
@@ -101,12 +84,7 @@ TEST_F(TextEditPictures, Sheet) {
         {"Read-only", FreeText, taLeftJustify, false, 2},
         {"Disabled", FreeText, taLeftJustify, false, 3},
     };
-    struct Look {
-        TqzLookAndFeelKind Kind;
-        bool Native;
-    };
-    const Look looks[] = {
-        {lfFlat, false}, {lfStandard, false}, {lfUltraFlat, false}, {lfOffice11, false}, {lfStandard, true}};
+    const auto& looks = edittest::kSheetLooks;
     const int cellW = 134, cellH = 28;
     const int width = int(std::size(looks)) * cellW, height = int(std::size(rows)) * cellH;
     TBitmap sheet;
