@@ -1,6 +1,7 @@
 // TCustomForm: the top-level window of a form, its showing, placing and activation, the modal
 // loop, closing, the dialog keys, and the frame and documents of multiple-document windows.
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 #include "platform/classlib/Menus.h"
@@ -696,6 +697,12 @@ void TCustomForm::CloseModal() {
     }
 }
 
+namespace {
+std::atomic<TModalLoopHook> ModalLoopHook{nullptr};
+} // namespace
+
+TModalLoopHook SetModalLoopHook(TModalLoopHook hook) { return ModalLoopHook.exchange(hook); }
+
 Integer TCustomForm::ShowModal() {
     if (GetVisible() || !GetEnabled() || FFormState.Contains(fsModal) || FFormStyle == fsMDIChild)
         throw EInvalidOperation("Cannot make a visible window modal");
@@ -716,6 +723,7 @@ Integer TCustomForm::ShowModal() {
         Show();
         try {
             SendMessageA(self, CM_ACTIVATE, 0, 0);
+            if (TModalLoopHook hook = ModalLoopHook.load()) hook(this);
             while (alive) {
                 if (Application->GetTerminated())
                     FModalResult = mrCancel;

@@ -764,6 +764,13 @@ extern const TGlobalObject<TApplication> Application;
 extern const TGlobalObject<TScreen> Screen;
 extern const TGlobalObject<TMouse> Mouse;
 
+// Called on the user-interface thread each time a form's modal loop starts: the form is shown,
+// activated and the other windows disabled, before the loop handles its first message. A
+// ModalResult set by the hook ends the loop as one set later does. For test scripts that act
+// inside modal forms; none by default. Returns the hook before.
+using TModalLoopHook = void (*)(TCustomForm* form);
+TModalLoopHook SetModalLoopHook(TModalLoopHook hook);
+
 // The form a control sits on (null when it is not on a form).
 TCustomForm* GetParentForm(const TControl* control);
 // The text of an exception as the error box shows it: a "." appended when the text is not
