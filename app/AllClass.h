@@ -134,6 +134,9 @@ void ListLanguages(TStrings* displayNames, TStrings* fileNames);
 // Reads section "Language" of the language file into PromptTexts; a missing file or key gives
 // the built-in text, whatever was loaded before.
 void LoadMessages(const String& languageName);
+// Appends to the list the name ("COMn") of every serial port that can be opened; nothing for a
+// missing list.
+void ListComPorts(TStrings* list);
 // A prompt box. kind 1: information, OK, returns 1; kind 2: question, Yes and No, returns IDYES
 // or IDNO; kind 22: question, Retry and Cancel, returns IDRETRY or IDCANCEL. Any other kind
 // shows nothing and returns 1.
