@@ -554,7 +554,7 @@ public:
 
     String GetItemText(Integer index) override;
     bool DoDrawItem(Integer index, const TRect& rect, TOwnerDrawState state) override;
-    Integer GetHeightForRows(Integer rows) override;
+    Integer GetHeightForRows(Integer rows, Integer maxHeight) override;
     void UpdateListSettings() override { RecreateWindow(); }
     virtual Integer GetItemHeight(Integer index) { return GetListItemHeight(index); }
 

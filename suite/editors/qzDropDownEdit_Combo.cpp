@@ -135,14 +135,14 @@ TWinControl* TqzComboBoxLookupData::InitializeList(TWinControl* parent) {
 
 TSize TqzComboBoxLookupData::GetListPreferredSize() { return GetListPreferredSizeWithin(0, 0); }
 
-TSize TqzComboBoxLookupData::GetListPreferredSizeWithin(Integer, Integer maxWidth) {
+TSize TqzComboBoxLookupData::GetListPreferredSizeWithin(Integer maxHeight, Integer maxWidth) {
     TSize size{0, 0};
     auto* list = dynamic_cast<TqzCustomComboBoxListBox*>(FList);
     if (!list) return size;
     const Integer count = GetItemCount();
     const Integer rowsSetting = GetActiveProperties()->GetDropDownRows();
     const Integer rows = std::min(rowsSetting, count);
-    size.cy = list->GetHeightForRows(rows);
+    size.cy = list->GetHeightForRows(rows, maxHeight);
     Integer width = 0;
     for (Integer i = 0; i < count; ++i)
         width = std::max(width, list->GetItemWidth(i));
@@ -232,7 +232,7 @@ bool TqzCustomComboBoxListBox::DoDrawItem(Integer index, const TRect& rect, TOwn
     return true;
 }
 
-Integer TqzCustomComboBoxListBox::GetHeightForRows(Integer rows) {
+Integer TqzCustomComboBoxListBox::GetHeightForRows(Integer rows, Integer) {
     Integer height = 0;
     for (Integer i = 0; i < rows; ++i)
         height += GetItemHeight(i);

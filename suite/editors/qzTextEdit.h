@@ -389,7 +389,9 @@ public:
     virtual bool DoDrawItem(Integer index, const TRect& rect, TOwnerDrawState state) { return false; }
     virtual String GetItemText(Integer index);
     virtual void UpdateListSettings() {}
-    virtual Integer GetHeightForRows(Integer rows) { return rows * GetListItemHeight(-1); }
+    // The height of that many rows; maxHeight is the room there is (lists whose rows change
+    // height with the room use it; this one does not).
+    virtual Integer GetHeightForRows(Integer rows, Integer maxHeight) { return rows * GetListItemHeight(-1); }
     // The height of "Wg" in the list font.
     virtual Integer GetListItemHeight(Integer index);
     virtual Integer GetItemWidth(Integer index);
