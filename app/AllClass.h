@@ -9,6 +9,7 @@
 #include "app/myFun.h"
 #include "platform/runtime/RtlTypes.h"
 
+class TCustomForm;
 class TStrings;
 
 // The state of the running program. Every field starts empty, 0 or false.
@@ -141,3 +142,16 @@ void ListComPorts(TStrings* list);
 // or IDNO; kind 22: question, Retry and Cancel, returns IDRETRY or IDCANCEL. Any other kind
 // shows nothing and returns 1.
 Integer ShowPrompt(const String& caption, const String& text, Integer kind);
+
+// ---- Form translation -------------------------------------------------------------------------
+
+// Replaces a window's texts from section <form name> of the language file "<languageName>.Ini"
+// in AppState->AppDir, each key read with the current text as its default (a missing file,
+// section or key changes nothing): the form's caption, then for each component the form owns
+// the caption of labels, menu items, buttons, check boxes (also styled), radio buttons and group
+// boxes, a tool button's caption and hint, a grid's column titles (row 1, by column number) and
+// every item of a list box ("<name>.<index>"). With lists, combo boxes (also styled) get their
+// items replaced too, only item 0 for a box whose Tag is -3, keeping the item index; such a box
+// keeps the index in its Tag afterwards (-3 stays -3). A Tag of -2 excludes grids, combo boxes and
+// list boxes. Returns 1.
+Integer TranslateForm(TCustomForm* form, const String& languageName, bool withLists);
