@@ -3,8 +3,12 @@
 #include <algorithm>
 
 #include "platform/winapi/SysMetrics.h"
+#include "platform/winapi/Theme.h"
 #include "platform/winapi/WinCore.h"
 #include "suite/editors/qzDropDownEdit.h"
+#include "suite/editors/qzEditUtils.h"
+#include "suite/foundation/ybThemeManager.h"
+#include "suite/foundation/ybUxTheme.h"
 
 namespace {
 
@@ -34,6 +38,17 @@ Integer ClientEdgeWidthOfStyle(TqzEditPopupBorderStyle style) {
 }
 
 TqzEditPopupSizingState gSizing;
+
+// The true size of a theme part in state 1; false when the type's theme does not open or cannot
+// tell.
+bool ThemePartTrueSize(TybThemeType type, int part, SIZE& size) {
+    HTHEME theme = OpenThemeForType(type);
+    if (!theme) return false;
+    HDC dc = GetDC(nullptr);
+    const bool known = UxGetThemePartSizeNoRect(theme, dc, part, 1, TS_TRUE, &size) == S_OK;
+    ReleaseDC(nullptr, dc);
+    return known;
+}
 
 void FillWith(TqzCanvas* canvas, const TRect& rect, TColor color) {
     canvas->SetBrushColor(color);
@@ -125,7 +140,13 @@ HWND GetEditPopupSizingOutlineWindow() {
 // ---- View info -------------------------------------------------------------------------------
 
 Integer TqzCustomEditPopupWindowViewInfo::GetDefaultSysPanelHeight() {
-    return std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
+    Integer height = std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
+    if (SysPanelStyle && IsNativeStyleUsable(NativeStyle, ttWindow)) {
+        SIZE size{};
+        if (ThemePartTrueSize(ttWindow, WP_CLOSEBUTTON, size)) height = std::max(height, Integer(size.cy));
+        if (ThemePartTrueSize(ttScrollBar, SBP_SIZEBOX, size)) height = std::max(height, Integer(size.cy));
+    }
+    return height;
 }
 
 Integer TqzCustomEditPopupWindowViewInfo::CalculateSysPanelHeight() {
@@ -179,17 +200,24 @@ void TqzCustomEditPopupWindowViewInfo::Calculate() {
         SizingRegionBounds.right -= 3;
         SizingRegionBounds.bottom -= 3;
     }
-    CloseButtonNativeState = 0;
+    CloseButtonNativeState =
+        SysPanelStyle && IsNativeStyleUsable(NativeStyle, ttWindow) ? Integer(CloseButtonState) : 0;
     SizeGripRect = SizeGripSizingRect = CloseButtonRect = TRect{};
     if (!SysPanelStyle) return;
     const Integer panel = GetDefaultSysPanelHeight();
     if (Sizeable) {
-        const Integer size = panel - 2;
+        Integer width = panel - 2, height = panel - 2;
+        SIZE box{};
+        if (IsNativeStyleUsable(NativeStyle, ttScrollBar) &&
+            ThemePartTrueSize(ttScrollBar, SBP_SIZEBOX, box)) {
+            width = std::max(width, Integer(box.cx + 2));
+            height = std::max(height, Integer(box.cy + 2));
+        }
         TRect r;
-        r.left = IsGripOnRight() ? SizingRegionBounds.right - size : SizingRegionBounds.left;
-        r.right = r.left + size;
-        r.top = IsGripAtBottom() ? SizingRegionBounds.bottom - size : SizingRegionBounds.top;
-        r.bottom = r.top + size;
+        r.left = IsGripOnRight() ? SizingRegionBounds.right - width : SizingRegionBounds.left;
+        r.right = r.left + width;
+        r.top = IsGripAtBottom() ? SizingRegionBounds.bottom - height : SizingRegionBounds.top;
+        r.bottom = r.top + height;
         SizeGripSizingRect = r;
         SizeGripRect = r;
         if (IsGripOnRight())
@@ -202,21 +230,27 @@ void TqzCustomEditPopupWindowViewInfo::Calculate() {
             SizeGripRect.top += 2;
     }
     if (CloseButton) {
-        const Integer size = panel - 4;
+        // A themed button takes its part's size and is centred in the panel; a drawn one is a
+        // square 2 pixels in from the panel's edges.
+        SIZE size{panel - 4, panel - 4};
+        bool themed = CloseButtonNativeState != 0;
+        if (themed && !ThemePartTrueSize(ttWindow, WP_CLOSEBUTTON, size)) size = SIZE{panel - 4, panel - 4};
         TRect r = SizingRegionBounds;
+        const Integer inset = themed ? 0 : 2;
         if (IsGripOnRight()) {
-            r.left += 2 + 1;
-            r.right = r.left + size;
+            r.left += inset + 1;
+            r.right = r.left + size.cx;
         } else {
-            r.right -= 2 + 1;
-            r.left = r.right - size;
+            r.right -= inset + 1;
+            r.left = r.right - size.cx;
         }
+        const Integer fromEdge = themed ? (SysPanelHeight - size.cy) / 2 : 2;
         if (IsGripAtBottom()) {
-            r.bottom = SizingRegionBounds.bottom - 2;
-            r.top = r.bottom - size;
+            r.bottom = SizingRegionBounds.bottom - fromEdge;
+            r.top = r.bottom - size.cy;
         } else {
-            r.top = SizingRegionBounds.top + 2;
-            r.bottom = r.top + size;
+            r.top = SizingRegionBounds.top + fromEdge;
+            r.bottom = r.top + size.cy;
         }
         CloseButtonRect = r;
     }
@@ -280,27 +314,60 @@ void TqzPopupEditPopupWindowViewInfo::DrawPopupBorder(TqzCanvas* canvas, TRect& 
 
 void TqzCustomEditPopupWindowViewInfo::DrawSizeGrip(TqzCanvas* canvas) {
     FillWith(canvas, SizeGripRect, clBtnFace);
-    const Integer width = SizeGripRect.right - SizeGripRect.left,
-                  height = SizeGripRect.bottom - SizeGripRect.top;
+    // The glyph's cell lies in the grip corner of the rectangle, less 2 pixels on its inner sides.
+    HTHEME theme = IsNativeStyleUsable(NativeStyle, ttScrollBar) ? OpenThemeForType(ttScrollBar) : nullptr;
+    SIZE glyph{GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL)};
+    SIZE box{};
+    if (theme && ThemePartTrueSize(ttScrollBar, SBP_SIZEBOX, box))
+        glyph = SIZE{box.cx + 2, box.cy + 2};
+    else
+        theme = nullptr;
+    TRect cell;
+    if (IsGripOnRight()) {
+        cell.right = SizeGripRect.right;
+        cell.left = cell.right - glyph.cx + 2;
+    } else {
+        cell.left = SizeGripRect.left;
+        cell.right = cell.left + glyph.cx - 2;
+    }
+    if (IsGripAtBottom()) {
+        cell.bottom = SizeGripRect.bottom;
+        cell.top = cell.bottom - glyph.cy + 2;
+    } else {
+        cell.top = SizeGripRect.top;
+        cell.bottom = cell.top + glyph.cy - 2;
+    }
+    const Integer width = cell.right - cell.left, height = cell.bottom - cell.top;
     if (width <= 0 || height <= 0) return;
     // The glyph is drawn for the bottom-right corner and mirrored for the other corners.
-    TBitmap cell;
-    cell.SetSize(width, height);
-    cell.GetCanvas()->GetBrush()->SetColor(clBtnFace);
-    cell.GetCanvas()->FillRect(TRect{0, 0, width, height});
+    TBitmap image;
+    image.SetSize(width, height);
+    HDC dc = image.GetCanvas()->GetHandle();
     RECT r{0, 0, width, height};
-    DrawFrameControl(cell.GetCanvas()->GetHandle(), &r, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    if (theme)
+        UxDrawThemePart(theme, dc, SBP_SIZEBOX, 1, &r);
+    else
+        DrawFrameControl(dc, &r, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
     const bool mirrorX = !IsGripOnRight(), mirrorY = !IsGripAtBottom();
-    for (Integer y = 0; y < height; ++y)
-        for (Integer x = 0; x < width; ++x)
-            canvas->SetPixelColor(SizeGripRect.left + (mirrorX ? width - 1 - x : x),
-                                  SizeGripRect.top + (mirrorY ? height - 1 - y : y),
-                                  cell.GetCanvas()->GetPixels(x, y));
+    StretchBlt(canvas->DeviceContext(), mirrorX ? cell.right - 1 : cell.left,
+               mirrorY ? cell.bottom - 1 : cell.top, mirrorX ? -width : width, mirrorY ? -height : height, dc,
+               0, 0, width, height, SRCCOPY);
 }
 
 void TqzCustomEditPopupWindowViewInfo::DrawCloseButton(TqzCanvas* canvas) {
-    TqzLookAndFeelPainterClass painter = LookAndFeelPainterClassOf(CloseButtonKind);
-    painter->PaintCloseButton(canvas, CloseButtonRect, CloseButtonState);
+    if (CloseButtonNativeState != 0) {
+        if (HTHEME theme = OpenThemeForType(ttWindow)) {
+            const int state = int(CloseButtonState);
+            if (UxIsThemeBackgroundPartiallyTransparent(theme, WP_CLOSEBUTTON, state))
+                FillWith(canvas, CloseButtonRect, clBtnFace);
+            RECT r = CloseButtonRect;
+            UxDrawThemePart(theme, canvas->DeviceContext(), WP_CLOSEBUTTON, state, &r);
+            return;
+        }
+    }
+    GetEditPainterClass(NativeStyle, CloseButtonKind)
+        ->PaintCloseButton(canvas, CloseButtonRect, CloseButtonState);
 }
 
 void TqzCustomEditPopupWindowViewInfo::PaintBackground(TqzCanvas* canvas) {
