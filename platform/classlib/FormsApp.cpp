@@ -7,6 +7,7 @@
 #include "platform/classlib/MsgBox.h"
 #include "platform/runtime/Filer.h"
 #include "platform/runtime/Files.h"
+#include "platform/runtime/Resources.h"
 #include "platform/runtime/Threads.h"
 #include "platform/winapi/WinBackendInterface.h"
 
@@ -147,6 +148,12 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {
     FPreviousApplication = gCurrentApplication;
     gCurrentApplication = this;
     FIcon = std::make_unique<TIcon>();
+    // The program's icon: the resource "MAINICON" (the bytes of an icon file), when the program
+    // has one.
+    if (FindResource(HInstance, TResourceId("MAINICON"), TResourceId(RT_GROUP_ICON))) {
+        TResourceStream icon(HInstance, TResourceId("MAINICON"), TResourceId(RT_GROUP_ICON));
+        FIcon->LoadFromStream(&icon);
+    }
     InstallDrawnMessageBox();
     // Hints follow every message the thread retrieves, in our loops and in modal ones.
     InstallHintHook();
