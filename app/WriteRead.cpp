@@ -199,7 +199,14 @@ bool TBWriteRead::DecodeChannel(const TRecord16& record, Integer& busyLockout, I
 }
 
 bool TBWriteRead::DecodeSettingsA(const TRecord16& record) const {
-    TFun& settings = *FunctionSettings;
+    return DecodeSettingsA(record, *FunctionSettings);
+}
+
+bool TBWriteRead::DecodeSettingsB(const TRecord16& record) const {
+    return DecodeSettingsB(record, *FunctionSettings);
+}
+
+bool TBWriteRead::DecodeSettingsA(const TRecord16& record, TFun& settings) const {
     settings.BatterySave = (record[0] >> 1) & 1;
     settings.BeepTone = record[0] & 1;
     settings.Squelch = record[1];
@@ -208,8 +215,7 @@ bool TBWriteRead::DecodeSettingsA(const TRecord16& record) const {
     return true;
 }
 
-bool TBWriteRead::DecodeSettingsB(const TRecord16& record) const {
-    TFun& settings = *FunctionSettings;
+bool TBWriteRead::DecodeSettingsB(const TRecord16& record, TFun& settings) const {
     settings.Voice = record[0];
     settings.VoiceLanguage = record[1];
     settings.Scan = record[2];
@@ -224,10 +230,14 @@ bool TBWriteRead::DecodeSettingsB(const TRecord16& record) const {
 }
 
 Integer TBWriteRead::DecodeModelRecord(const TRecord16& record, Integer& bandCode) const {
+    return DecodeModelRecord(record, AppState->ModelCode, bandCode);
+}
+
+Integer TBWriteRead::DecodeModelRecord(const TRecord16& record, String& modelCode, Integer& bandCode) const {
     String code;
     for (std::size_t i = 6; i >= 3; --i)
         code += static_cast<char>(record[i]);
-    AppState->ModelCode = Trim(code);
+    modelCode = Trim(code);
     bandCode = record[2];
     return bandCode;
 }

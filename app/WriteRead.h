@@ -7,6 +7,8 @@
 
 #include "platform/runtime/RtlTypes.h"
 
+class TFun;
+
 // One record of radio memory or of a data file. Bytes a record does not use are 0xFF.
 using TRecord16 = std::array<Byte, 16>;
 
@@ -72,8 +74,14 @@ public:
     // Into FunctionSettings, unchecked.
     bool DecodeSettingsA(const TRecord16& record) const;
     bool DecodeSettingsB(const TRecord16& record) const;
+    // The same into the given settings, so a transfer can keep what it read to itself until
+    // it has succeeded.
+    bool DecodeSettingsA(const TRecord16& record, TFun& settings) const;
+    bool DecodeSettingsB(const TRecord16& record, TFun& settings) const;
     // Sets AppState->ModelCode; the band code goes to bandCode and is returned.
     Integer DecodeModelRecord(const TRecord16& record, Integer& bandCode) const;
+    // The same with the model code going to modelCode; AppState stays as it is.
+    Integer DecodeModelRecord(const TRecord16& record, String& modelCode, Integer& bandCode) const;
     String DecodeText(const TRecord16& record) const;
     bool DecodeHeader(const TRecord16& record, String& dateText, String& bandEdges, String& modelText) const;
     // The radio's record at address 0 is taken without a look.

@@ -1,0 +1,170 @@
+#include "tests/app/RadioLinkTestSupport.h"
+
+#include <chrono>
+
+#include "app/MeMode.h"
+#include "platform/runtime/Strings.h"
+#include "platform/winapi/WinCore.h"
+
+namespace radiotest {
+
+namespace {
+
+using TSteady = std::chrono::steady_clock;
+
+std::string HexOf(const unsigned char* bytes, std::size_t count) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!text.empty()) text += ' ';
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 15];
+    }
+    return text;
+}
+
+} // namespace
+
+bool PumpUntil(const std::function<bool()>& done, int guardMs) {
+    const auto deadline = TSteady::now() + std::chrono::milliseconds(guardMs);
+    MSG msg;
+    for (;;) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (done()) return true;
+        if (TSteady::now() >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+std::string Hex(const std::string& bytes) {
+    return HexOf(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+std::string Hex(const TRecord16& record) { return HexOf(record.data(), record.size()); }
+
+TRadioLinkTest::TRadioLinkTest()
+    : FOldMode(ClockGetMode()), FOldModels(std::move(ModelList)), FOldState(std::move(AppState)),
+      FOldFrequencies(std::move(TestFrequencies)), FOldMessages(std::move(MessageLines)),
+      FOldFunctions(std::move(FunctionSettings)), FOldBands(std::move(BandList)),
+      FOldTexts(std::move(PromptTexts)) {
+    // The simulated radio keeps real time, and so does the program talking to it.
+    ClockSetMode(TClockMode::Real);
+    ModelList = std::make_unique<TMacList>();
+    AppState = std::make_unique<TALL>();
+    TestFrequencies = std::make_unique<TTestFre>();
+    MessageLines = std::make_unique<TEnMsg>();
+    FunctionSettings = std::make_unique<TFun>();
+    BandList = std::make_unique<TFrqList>();
+    PromptTexts = std::make_unique<TLanguage>();
+    FillBandCodeTable(*BandList);
+    BuildModelTable();
+    AppState->UseModel(*ModelList->FindModelByCode("2475"));
+    AppState->UseBand("450 - 470MHz");
+
+    App = std::make_unique<TApplication>(nullptr);
+    Host = TForm::CreateNew(nullptr);
+    Host->SetBounds(40, 40, 600, 400);
+    Line.Start();
+    AppState->ComPort = "COM" + std::to_string(Line.GetPortNumber());
+}
+
+TRadioLinkTest::~TRadioLinkTest() {
+    delete Host;
+    App.reset();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    Line.Stop();
+    ClockSetMode(FOldMode);
+    ModelList = std::move(FOldModels);
+    AppState = std::move(FOldState);
+    TestFrequencies = std::move(FOldFrequencies);
+    MessageLines = std::move(FOldMessages);
+    FunctionSettings = std::move(FOldFunctions);
+    BandList = std::move(FOldBands);
+    PromptTexts = std::move(FOldTexts);
+}
+
+TTambor* TRadioLinkTest::MakeGrid() {
+    auto* grid = new TTambor(Host);
+    grid->SetParent(Host);
+    grid->SetColCount(11);
+    grid->SetRowCount(18);
+    return grid;
+}
+
+void TRadioLinkTest::PutRow(TTambor& grid, Integer channel, const TChannelRow& row) {
+    TGridCells cells(grid);
+    const Integer r = channel + 1;
+    cells.SetBackText(ccInUse, r, row.Rx.empty() ? "" : "1");
+    cells.SetForeText(ccRx, r, row.Rx);
+    cells.SetForeText(ccTx, r, row.Tx);
+    cells.SetForeText(ccDecodeTone, r, row.DecodeTone);
+    cells.SetForeText(ccEncodeTone, r, row.EncodeTone);
+    cells.SetBackText(ccTxPower, r, IntToStr(row.TxPower));
+    cells.SetBackText(ccWideNarrow, r, IntToStr(row.WideNarrow));
+    cells.SetBackText(ccScanAdd, r, IntToStr(row.ScanAdd));
+    cells.SetBackText(ccBeatShift, r, IntToStr(row.BeatShift));
+    cells.SetBackText(ccBusyLockout, r, IntToStr(row.BusyLockout));
+}
+
+std::string TRadioLinkTest::ImageAt(int address, int count) {
+    return Line.WithCore([&](TRadioCore& core) {
+        std::string bytes;
+        core.Image().Read(std::size_t(address), std::size_t(count), bytes);
+        return bytes;
+    });
+}
+
+void TRadioLinkTest::SetImage(int address, const std::string& bytes) {
+    Line.WithCore([&](TRadioCore& core) { return core.Image().Write(std::size_t(address), bytes); });
+}
+
+void TRadioLinkTest::SetImage(int address, const TRecord16& record) {
+    SetImage(address, std::string(record.begin(), record.end()));
+}
+
+std::vector<TRadioLogEntry> TRadioLinkTest::Log() {
+    return Line.WithCore([](TRadioCore& core) { return core.Log(); });
+}
+
+std::vector<std::string> TRadioLinkTest::Blocks() {
+    std::vector<std::string> blocks;
+    char text[16];
+    for (const TRadioLogEntry& entry : Log()) {
+        const char letter = entry.Kind == rlRead ? 'R' : entry.Kind == rlWrite ? 'W' : entry.Kind == rlWriteSettings ? 'Y' : 0;
+        if (!letter) continue;
+        std::snprintf(text, sizeof text, "%c %04X", letter, entry.Address);
+        blocks.push_back(text);
+    }
+    return blocks;
+}
+
+std::string TRadioLinkTest::Commands() {
+    std::string commands;
+    for (const TRadioLogEntry& entry : Log()) {
+        switch (entry.Kind) {
+        case rlHandshake: commands += 'H'; break;
+        case rlIdentify: commands += 'I'; break;
+        case rlAck: commands += 'A'; break;
+        case rlRead: commands += 'R'; break;
+        case rlWrite: commands += 'W'; break;
+        case rlWriteSettings: commands += 'Y'; break;
+        case rlEnd: commands += 'E'; break;
+        default: break;
+        }
+    }
+    return commands;
+}
+
+void TRadioLinkTest::AddFault(const std::string& spec) {
+    Line.WithCore([&](TRadioCore& core) {
+        core.AddFault(ParseRadioFault(spec));
+        return 0;
+    });
+}
+
+} // namespace radiotest
