@@ -2,7 +2,12 @@
 // test playing the radio on a pseudo-terminal, and the listing of ports.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "app/AllClass.h"
 #include "app/ReadRadio.h"
@@ -11,9 +16,11 @@
 #include "platform/runtime/StringLists.h"
 #include "serial/QePort.h"
 #include "serial/QwUser.h"
+#include "suite/controls/qzButtons.h"
 #include "tests/app/RadioLinkTestSupport.h"
 #include "tests/support/ModalScript.h"
 #include "tests/support/TestPty.h"
+#include "tools/radio-sim/RadioCore.h"
 
 namespace {
 
@@ -151,6 +158,78 @@ TYPED_TEST(TransferPortTest, PortThatCannotBeOpenedClosesTheDialog) {
         EXPECT_EQ(prompts.Prompts()[0].Text, PromptTexts->LPortError);
         EXPECT_TRUE(prompts.Errors().empty());
     }
+}
+
+// A radio that answers like the simulated one but stays silent at one 0x06 exchange.
+class TSilentAtExchange {
+public:
+    explicit TSilentAtExchange(int silentExchange) : FSilent(silentExchange) {
+        FThread = std::thread([this] { Run(); });
+    }
+    ~TSilentAtExchange() {
+        FStop = true;
+        FThread.join();
+    }
+    const std::string& SlavePath() const { return FPty.SlavePath(); }
+    int Exchanges() const { return FExchanges; }
+
+private:
+    void Run() {
+        const auto start = std::chrono::steady_clock::now();
+        while (!FStop) {
+            pollfd fd{FPty.Master(), POLLIN, 0};
+            if (poll(&fd, 1, 10) <= 0) continue;
+            char bytes[256];
+            const ssize_t count = read(FPty.Master(), bytes, sizeof bytes);
+            for (ssize_t i = 0; i < count; ++i) {
+                const double ms =
+                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+                const std::size_t logged = FCore.Log().size();
+                const TRadioOutput out = FCore.Feed(std::string(1, bytes[i]), ms);
+                bool silent = false;
+                for (std::size_t k = logged; k < FCore.Log().size(); ++k)
+                    if (FCore.Log()[k].Kind == rlAck && ++FExchanges == FSilent) silent = true;
+                if (!silent) ptytest::WriteAll(FPty.Master(), out.Bytes());
+            }
+        }
+    }
+
+    ptytest::TPty FPty;
+    TRadioCore FCore;
+    const int FSilent;
+    std::atomic<int> FExchanges{0};
+    std::atomic<bool> FStop{false};
+    std::thread FThread;
+};
+
+// Silence on an exchange: the reply timer guards it, so the worker is released and ends, and
+// the user is asked "ComError" once; Cancel leaves nothing running.
+TYPED_TEST(TransferPortTest, SilenceOnAnExchangeEndsTheAttempt) {
+    using Unit = typename TestFixture::Unit;
+    // The read exchanges after every half-block, the write once before its first block.
+    const int silent = std::is_same_v<TypeParam, TfReadRadio> ? 6 : 1;
+    TSilentAtExchange radio(silent);
+    this->Ports.Link(12, radio.SlavePath());
+    AppState->ComPort = "COM12";
+    TScopedPromptScript prompts({IDCANCEL});
+    testsupport::TScopedModalScript modal;
+    bool workerGone = false;
+    modal.Add<TypeParam>(Unit::Name, [&](TypeParam& dialog) {
+        dialog.TryTime->SetInterval(1000);
+        dialog.btnOk->Click();
+        EXPECT_TRUE(PumpUntil([&] { return !prompts.Prompts().empty(); }));
+        workerGone = dialog.GetWorker() == nullptr;
+        dialog.btnCancel->Click();
+    });
+    TypeParam dialog(nullptr);
+    if constexpr (std::is_same_v<TypeParam, TfReadRadio>) dialog.StagingGrid = this->MakeGrid();
+    dialog.ShowModal();
+    EXPECT_EQ(radio.Exchanges(), silent);
+    EXPECT_TRUE(workerGone);
+    ASSERT_EQ(prompts.Prompts().size(), 1u);
+    EXPECT_EQ(prompts.Prompts()[0].Text, PromptTexts->ComError);
+    EXPECT_EQ(prompts.Prompts()[0].Flags & MB_TYPEMASK, MB_RETRYCANCEL);
+    EXPECT_TRUE(prompts.Errors().empty());
 }
 
 TEST(ListComPorts, ListsThePortsThatOpen) {
