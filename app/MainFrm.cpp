@@ -1,0 +1,33 @@
+#include "app/MainFrm.h"
+
+#include "app/AllClass.h"
+
+TfMainFrm* fMainFrm = nullptr;
+
+namespace {
+
+template <class T> T* Placed(TComponent* form, const char* name) {
+    auto* component = dynamic_cast<T*>(form->FindComponent(name));
+    if (!component) throw Exception(String("The main window's definition has no ") + name);
+    return component;
+}
+
+} // namespace
+
+TfMainFrm::TfMainFrm(TComponent* owner) : TForm(owner) { AfterConstruction(); }
+
+void TfMainFrm::FormCreate(TObject*) {
+    odOpen = Placed<TOpenDialog>(this, "odOpen");
+    sdSave = Placed<TSaveDialog>(this, "sdSave");
+}
+
+void TfMainFrm::RefreshStatus() {
+    const TALL& state = *AppState;
+    const String fileSuffix = FileName.empty() ? String() : " [" + FileName + "]";
+    if (SingleModel)
+        SetCaption(state.Title + "--" + state.ModelName + fileSuffix);
+    else
+        SetCaption(state.Title + fileSuffix);
+}
+
+KOV_PUBLISHED(TfMainFrm) { Method("FormCreate", &TfMainFrm::FormCreate); }

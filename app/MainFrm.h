@@ -1,0 +1,65 @@
+// The main window: the frame that holds the channel window, keeps the current data file and
+// runs the file commands (New, Open, Save, Save As).
+#pragma once
+
+#include "app/MacType.h"
+#include "app/WriteRead.h"
+#include "platform/classlib/Dialogs.h"
+#include "platform/classlib/Forms.h"
+#include "platform/runtime/DateTime.h"
+
+// ---- The data file ----------------------------------------------------------------------------
+// A data file is an image of the radio memory in 16-byte records with a header record in
+// front. With N channels and G gap blocks (the model's GapBlocks):
+//   0                header: "P" + model code, band edges "000""000", date and time of saving
+//   1 .. N           channel records
+//   N+1 .. N+G-1     blank records (sixteen 0xFF)
+//   N+G              function settings record B
+//   N+G+1 .. N+G+4   message text records: LineA bytes 1-16, 17-32, LineB bytes 1-16, 17-32
+//   N+G+5            function settings record A
+//   N+G+6            model record with the band code of AppState->BandText
+//   N+G+7 .. N+G+10  only for a model of more than 16 channels: the in-use and scan bitmaps
+// Records 1 onwards sit where the radio keeps them, except settings B (0x2B0 in the radio),
+// which takes the place of the last gap record.
+
+// Number of records of a data file for a model (the bitmap records included when it has them).
+Integer DataFileRecordCount(const TMacType& model);
+
+// The whole data file in memory, from channel rows 2 .. channelRows + 1 of `cells` and the data
+// model (AppState, FunctionSettings, MessageLines), dated `saved`. A tone cell holding
+// noneText counts as no tone. Rebuilds AppState->UsedBits and ScanBits. A frequency or tone
+// text that cannot be stored raises EConvertError.
+String EncodeDataFile(const IChannelCells& cells, Integer channelRows, const String& noneText,
+                      TDateTime saved);
+
+// Replaces the file `fileName` with `bytes` so that it is either wholly the old file or wholly
+// the new one: the bytes go to a new file in the same directory, which is synced and renamed
+// over the old one. An existing file keeps its permissions (and, where allowed, its owner); a
+// symbolic link keeps pointing where it did, and the file it points to is replaced. A failure
+// removes the new file, leaves the old one untouched and raises EFCreateError
+// "Cannot create file "<name>". <reason>".
+void WriteFileSafely(const String& fileName, const String& bytes);
+
+// ---- The window ---------------------------------------------------------------------------------
+
+class TfMainFrm : public TForm {
+    KOV_CLASS(TfMainFrm, TForm)
+public:
+    explicit TfMainFrm(TComponent* owner);
+
+    // The creation handler (OnCreate): takes the components of the definition.
+    void FormCreate(TObject* sender);
+
+    // Caption (and, with the rest of the window, the information strip and status bar).
+    void RefreshStatus();
+
+    // The current data file, empty while the data have none.
+    String FileName;
+    // The model table holds exactly one model.
+    bool SingleModel = false;
+
+    TOpenDialog* odOpen = nullptr;
+    TSaveDialog* sdSave = nullptr;
+};
+
+extern TfMainFrm* fMainFrm;

@@ -1,0 +1,199 @@
+// The data file: its layout, encoding it whole in memory, and the safe replacement of a file.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include "app/AllClass.h"
+#include "app/MainFrm.h"
+#include "platform/runtime/DateTime.h"
+#include "platform/runtime/Exceptions.h"
+#include "platform/runtime/Files.h"
+#include "platform/runtime/Format.h"
+#include "platform/runtime/Numbers.h"
+#include "platform/runtime/Strings.h"
+
+namespace {
+
+// Records after the gap: settings B, four text records, settings A and the model record.
+constexpr Integer kRecordsAfterGap = 7;
+constexpr Integer kBitmapRecords = 4;
+constexpr std::size_t kRecordSize = sizeof(TRecord16);
+
+String SystemReason(int error) {
+    char buffer[256];
+    // The GNU strerror_r returns the text, which may or may not be in buffer.
+    return String(strerror_r(error, buffer, sizeof buffer));
+}
+
+[[noreturn]] void RaiseCannotCreate(const String& fileName, int error) {
+    throw EFCreateError("Cannot create file \"" + fileName + "\". " + SystemReason(error));
+}
+
+// The date text of the header, "yyyy-MM-dd HH:mm", whatever the locale's separators.
+String HeaderDateText(TDateTime saved) {
+    Word year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
+    DecodeDate(saved, year, month, day);
+    DecodeTime(saved, hour, minute, second, msec);
+    return Format("%.4d-%.2d-%.2d %.2d:%.2d",
+                  {Integer(year), Integer(month), Integer(day), Integer(hour), Integer(minute)});
+}
+
+void Append(String& image, const TRecord16& record) {
+    image.append(reinterpret_cast<const char*>(record.data()), record.size());
+}
+
+// Up to 16 bytes of a message line from a 0-based byte offset; the lines are bytes, not text.
+String LinePart(const String& line, std::size_t offset) {
+    return offset < line.size() ? line.substr(offset, kRecordSize) : String();
+}
+
+// The file a name finally stands for: symbolic links are followed (a relative link from the
+// directory that holds it), up to a depth that only a loop of links reaches.
+String ResolveLinks(const String& fileName) {
+    String path = fileName;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat info {};
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+        String target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
+        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length < 0) return path;
+        target.resize(static_cast<std::size_t>(length));
+        if (!target.empty() && target[0] != '/') {
+            const std::size_t slash = path.rfind('/');
+            target = (slash == String::npos ? String() : path.substr(0, slash + 1)) + target;
+        }
+        path = target;
+    }
+    RaiseCannotCreate(fileName, ELOOP);
+}
+
+// Writes every byte, retrying short writes; false with errno set on failure.
+bool WriteAll(int fd, const String& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+Integer DataFileRecordCount(const TMacType& model) {
+    // The header, N channels and G - 1 blank records, then the records after the gap.
+    Integer count = model.ChannelCount + model.GapBlocks + kRecordsAfterGap;
+    if (model.ChannelCount > 16) count += kBitmapRecords;
+    return count;
+}
+
+String EncodeDataFile(const IChannelCells& cells, Integer channelRows, const String& noneText,
+                      TDateTime saved) {
+    const TBWriteRead codec;
+    TALL& state = *AppState;
+    state.UsedBits.clear();
+    state.ScanBits.clear();
+
+    String image;
+    TRecord16 record;
+    const String bandEdges =
+        FloatToChannelText("000", state.BandLow) + FloatToChannelText("000", state.BandHigh);
+    codec.EncodeHeader(record, HeaderDateText(saved), bandEdges, "P" + state.ModelCode);
+    Append(image, record);
+
+    for (Integer row = 2; row <= channelRows + 1; ++row) {
+        codec.EncodeChannelRow(record, cells, row, noneText);
+        Append(image, record);
+    }
+
+    const Integer gapBlocks = state.CurrentModel ? state.CurrentModel->GapBlocks : 0;
+    codec.FillBlank(record);
+    for (Integer i = 1; i < gapBlocks; ++i)
+        Append(image, record);
+
+    codec.EncodeSettingsB(record);
+    Append(image, record);
+    for (const String* line : {&MessageLines->LineA, &MessageLines->LineB})
+        for (std::size_t offset : {std::size_t(0), kRecordSize}) {
+            codec.EncodeText(record, LinePart(*line, offset));
+            Append(image, record);
+        }
+    codec.EncodeSettingsA(record);
+    Append(image, record);
+    codec.EncodeModelRecord(record, BandList->BandCodeOf(state.BandText));
+    Append(image, record);
+
+    if (state.CurrentModel && state.CurrentModel->ChannelCount > 16)
+        for (const String* bits : {&state.UsedBits, &state.ScanBits})
+            for (Integer from : {1, 129}) {
+                codec.EncodeBitmap(record, Copy(*bits, from, 128));
+                Append(image, record);
+            }
+    return image;
+}
+
+void WriteFileSafely(const String& fileName, const String& bytes) {
+    const String target = ResolveLinks(fileName);
+    const std::size_t slash = target.rfind('/');
+    const String directory = slash == String::npos ? String(".") : target.substr(0, slash + 1);
+    const String baseName = slash == String::npos ? target : target.substr(slash + 1);
+
+    struct stat old {};
+    const bool replacing = stat(target.c_str(), &old) == 0;
+    if (replacing && S_ISDIR(old.st_mode)) RaiseCannotCreate(fileName, EISDIR);
+
+    // A name of our own beside the target; a new file gets the usual permissions (the umask
+    // applies), a replacement those of the file it replaces.
+    static std::atomic<unsigned> counter{0};
+    String temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = (directory == "." ? String() : directory) + "." + baseName + ".saving-" +
+                    IntToStr(Integer(getpid())) + "-" + IntToStr(Integer(counter++));
+        fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) RaiseCannotCreate(fileName, errno);
+
+    auto fail = [&](int error) {
+        close(fd);
+        unlink(temporary.c_str());
+        RaiseCannotCreate(fileName, error);
+    };
+    if (replacing) {
+        // Keeping the owner needs privileges a user may not have; the mode always follows.
+        if (fchown(fd, old.st_uid, old.st_gid) != 0) {
+        }
+        if (fchmod(fd, old.st_mode & 07777) != 0) fail(errno);
+    }
+    if (!WriteAll(fd, bytes)) fail(errno);
+    if (fsync(fd) != 0) fail(errno);
+    if (close(fd) != 0) {
+        const int error = errno;
+        unlink(temporary.c_str());
+        RaiseCannotCreate(fileName, error);
+    }
+    if (rename(temporary.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        unlink(temporary.c_str());
+        RaiseCannotCreate(fileName, error);
+    }
+    // The rename itself lasts once the directory is synced; a directory that cannot be opened
+    // for that still holds the new file.
+    const int dirFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
+}
