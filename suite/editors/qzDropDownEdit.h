@@ -583,6 +583,9 @@ public:
 
 protected:
     void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+    // While the list is open, the size-grip corner between both overlay scroll bars is painted
+    // again.
+    void Resize() override;
 };
 
 class TqzCustomComboBoxViewData : public TqzCustomDropDownEditViewData {

@@ -20,6 +20,8 @@ struct TComboBoxTypes {
     TComboBoxTypes() {
         RegisterEnum<TqzEditDropDownListStyle>("TqzEditDropDownListStyle",
                                                {"lsEditFixedList", "lsEditList", "lsFixedList"});
+        RegisterTypeName<TqzEditDrawItemEvent>("TqzEditDrawItemEvent");
+        RegisterTypeName<TqzEditMeasureItemEvent>("TqzEditMeasureItemEvent");
         RegisterInterfacedPersistentClass<TqzCustomComboBoxProperties>();
         RegisterInterfacedPersistentClass<TqzComboBoxProperties>();
         RegisterInterfacedPersistentClass<TqzComboBoxLookupData>();
@@ -316,6 +318,23 @@ void TqzComboBoxListBox::MouseUp(TMouseButton button, TShiftState shift, Integer
     if (GetCapture() == GetHandle()) ReleaseCapture();
     SetItemIndex(index);
     if (TqzCustomComboBox* combo = GetComboBox()) combo->CloseUp(qzcrAccept);
+}
+
+void TqzComboBoxListBox::Resize() {
+    const TLivenessToken alive = LivenessToken();
+    inherited::Resize();
+    if (!alive || !HandleAllocated()) return;
+    TqzCustomComboBox* combo = GetComboBox();
+    if (!combo || !combo->HasOpenPopup()) return;
+    const TRect corner = GetSizeGripRect();
+    if (IsRectEmpty(&corner)) return;
+    // The region of a non-client paint is on the screen.
+    RECT window{};
+    GetWindowRect(GetHandle(), &window);
+    HRGN region = CreateRectRgn(window.left + corner.left, window.top + corner.top,
+                                window.left + corner.right, window.top + corner.bottom);
+    SendMessageA(GetHandle(), WM_NCPAINT, WPARAM(region), 0);
+    DeleteObject(region);
 }
 
 // ---- View data and view info -----------------------------------------------------------------
@@ -618,8 +637,10 @@ KOV_PUBLISHED(TqzComboBoxProperties) {
     Property("ValidateOnEnter", &P::ValidateOnEnter).Default(true);
     Property("OnChange", &P::OnChange);
     Property("OnCloseUp", &P::OnCloseUp);
+    Property("OnDrawItem", &P::OnDrawItem);
     Property("OnEditValueChanged", &P::OnEditValueChanged);
     Property("OnInitPopup", &P::OnInitPopup);
+    Property("OnMeasureItem", &P::OnMeasureItem);
     Property("OnNewLookupDisplayText", &P::OnNewLookupDisplayText);
     Property("OnPopup", &P::OnPopup);
     Property("OnValidate", &P::OnValidate);
@@ -629,5 +650,7 @@ KOV_PUBLISHED(TqzCustomComboBox) {}
 
 KOV_PUBLISHED(TqzComboBox) {
     Property("BeepOnEnter", &TqzComboBox::GetBeepOnEnter, &TqzComboBox::SetBeepOnEnter).Default(true);
+    // The item follows the stored text; it is read before the items are, so it is not stored.
+    Property("ItemIndex", &TqzComboBox::GetItemIndex, &TqzComboBox::SetItemIndex).Stored(false);
     Property("Properties", &TqzComboBox::GetProperties, &TqzComboBox::SetProperties);
 }

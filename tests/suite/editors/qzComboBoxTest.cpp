@@ -628,3 +628,130 @@ TEST_F(ComboBoxTest, AComboWrittenAndReadBackKeepsItsSettings) {
 }
 
 } // namespace
+
+namespace {
+
+// Records the regions of the non-client paints a list receives.
+struct NcPaintSpy {
+    TWndMethod Old;
+    std::vector<RECT> Regions;
+    void Proc(TMessage& message) {
+        if (message.Msg == WM_NCPAINT && message.WParam > 1) {
+            RECT box{};
+            GetRgnBox(HRGN(message.WParam), &box);
+            Regions.push_back(box);
+        }
+        Old(message);
+    }
+};
+
+TEST_F(ComboBoxTest, AResizedListWithBothScrollBarsPaintsItsGripCornerAgain) {
+    TqzComboBox* combo = FocusedCombo(0);
+    TqzComboBoxProperties* p = combo->GetProperties();
+    for (Integer i = 0; i < 20; ++i)
+        p->GetItems()->Add(FormatItem(i) + " with a description far wider than the editor");
+    p->SetDropDownAutoWidth(false);
+    p->SetDropDownSizeable(true);
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    auto* list = dynamic_cast<TqzComboBoxListBox*>(combo->GetLookupData()->GetList());
+    ASSERT_NE(nullptr, list);
+    const TRect corner = list->GetSizeGripRect();
+    ASSERT_FALSE(IsRectEmpty(&corner)) << "both scroll bars show";
+    NcPaintSpy spy{list->WindowProc, {}};
+    list->WindowProc = TWndMethod(&spy, &NcPaintSpy::Proc);
+    TqzCustomEditPopupWindow* popup = combo->GetPopupWindow();
+    popup->SetHeight(popup->GetHeight() + 2 * list->GetListItemHeight(-1));
+    popup->RefreshLayout();
+    list->WindowProc = spy.Old;
+    RECT window{};
+    GetWindowRect(list->GetHandle(), &window);
+    const TRect moved = list->GetSizeGripRect();
+    const RECT expected{window.left + moved.left, window.top + moved.top, window.left + moved.right,
+                        window.top + moved.bottom};
+    bool painted = false;
+    for (const RECT& r : spy.Regions)
+        painted = painted || EqualRect(&r, &expected);
+    EXPECT_TRUE(painted) << spy.Regions.size() << " non-client paints with a region";
+    Key(combo, VK_ESCAPE);
+    spy.Regions.clear();
+    list->WindowProc = TWndMethod(&spy, &NcPaintSpy::Proc);
+    list->SetHeight(list->GetHeight() - 10);
+    list->WindowProc = spy.Old;
+    EXPECT_TRUE(spy.Regions.empty()) << "a closed list is left alone";
+}
+
+} // namespace
+
+namespace {
+
+// A window whose definition binds a combo's item drawing and measuring to its own handlers.
+class TToneWindow : public TForm {
+    KOV_CLASS(TToneWindow, TForm)
+public:
+    explicit TToneWindow(TComponent* owner) : TForm(owner, TCreateNew{}) {}
+    void ToneDrawItem(TqzCustomComboBox* control, TqzCanvas* canvas, Integer index, const TRect& rect,
+                      TOwnerDrawState) {
+        Drawn.push_back(index);
+        canvas->SetBrushColor(clYellow);
+        canvas->FillRectOrTile(rect);
+        EXPECT_NE(nullptr, control);
+    }
+    void ToneMeasureItem(TqzCustomComboBox*, Integer, TqzCanvas*, Integer& height) { height = 30; }
+    std::vector<Integer> Drawn;
+};
+
+} // namespace
+
+KOV_PUBLISHED(TToneWindow) {
+    Method("ToneDrawItem", &TToneWindow::ToneDrawItem);
+    Method("ToneMeasureItem", &TToneWindow::ToneMeasureItem);
+}
+
+namespace {
+
+TEST_F(ComboBoxTest, ItemDrawingAndMeasuringAreBoundByNameFromAWindowDefinition) {
+    const String text = "object ToneWindow: TToneWindow\n"
+                        "  Left = 0\n"
+                        "  Top = 0\n"
+                        "  Width = 300\n"
+                        "  Height = 200\n"
+                        "  object ToneCombo: TqzComboBox\n"
+                        "    Left = 8\n"
+                        "    Top = 8\n"
+                        "    Properties.Items.Strings = (\n"
+                        "      '67.0'\n"
+                        "      '71.9'\n"
+                        "      '74.4')\n"
+                        "    Properties.OnDrawItem = ToneDrawItem\n"
+                        "    Properties.OnMeasureItem = ToneMeasureItem\n"
+                        "    ItemIndex = 1\n"
+                        "    TabOrder = 0\n"
+                        "  end\n"
+                        "end\n";
+    std::unique_ptr<TToneWindow> window(new TToneWindow(nullptr));
+    ReadComponentText(text, window.get());
+    auto* combo = dynamic_cast<TqzComboBox*>(window->FindComponent("ToneCombo"));
+    ASSERT_NE(nullptr, combo);
+    EXPECT_EQ("71.9", Text(combo)) << "the item index is read after the items";
+    const String written = WriteComponentText(window.get());
+    EXPECT_NE(String::npos, written.find("Properties.OnDrawItem = ToneDrawItem")) << written;
+    EXPECT_NE(String::npos, written.find("Properties.OnMeasureItem = ToneMeasureItem")) << written;
+    EXPECT_EQ(String::npos, written.find("ItemIndex")) << "the item follows the text";
+
+    window->Show();
+    Pump();
+    combo->SetFocus();
+    Pump();
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    TqzCustomEditListBox* list = combo->GetLookupData()->GetList();
+    EXPECT_EQ(3 * 30, list->GetHeight()) << "rows of the measured height";
+    window->Drawn.clear();
+    UpdateWindow(list->GetHandle());
+    InvalidateRect(list->GetHandle(), nullptr, TRUE);
+    UpdateWindow(list->GetHandle());
+    EXPECT_EQ((std::vector<Integer>{0, 1, 2}), window->Drawn) << "every row drawn by the window";
+}
+
+} // namespace
