@@ -104,6 +104,12 @@ protected:
         return image;
     }
 
+    // The end command has reached the radio.
+    bool Ended() {
+        const std::string commands = Commands();
+        return !commands.empty() && commands.back() == 'E';
+    }
+
     int TryMs = 3000;
     TTambor* Grid = MakeGrid();
     TThread* Worker = nullptr;
@@ -112,7 +118,9 @@ protected:
 
 TEST_F(WriteRadioTest, WritesEveryRecordAndReadsBackTheTable) {
     TScopedPromptScript prompts({IDOK});
-    RunDialog(OkThen([&] { return !prompts.Prompts().empty(); }));
+    // The dialog stays open after "WriteOk"; it is closed once the end command has reached the
+    // radio (closing the port drops what the line has not sent yet).
+    RunDialog(OkThen([&] { return !prompts.Prompts().empty() && Ended(); }));
     EXPECT_TRUE(prompts.Errors().empty());
     ASSERT_EQ(prompts.Prompts().size(), 1u);
     EXPECT_EQ(prompts.Prompts()[0].Text, PromptTexts->WriteOk);
@@ -251,7 +259,7 @@ TEST_F(WriteRadioTest, AnotherModelIsWrittenOnlyWhenForced) {
     }
     {
         TScopedPromptScript prompts({IDYES, IDOK});
-        RunDialog(OkThen([&] { return prompts.Prompts().size() == 2; }));
+        RunDialog(OkThen([&] { return prompts.Prompts().size() == 2 && Ended(); }));
         EXPECT_TRUE(prompts.Errors().empty());
         ASSERT_EQ(prompts.Prompts().size(), 2u);
         EXPECT_EQ(prompts.Prompts()[1].Text, PromptTexts->WriteOk);
@@ -286,7 +294,7 @@ TEST_P(WriteRadioFaults, EndTheAttemptAsTheUserIsTold) {
     if (c.CancelMidTransfer)
         RunDialog(OkThen([&] { return Blocks().size() >= 10; }));
     else
-        RunDialog(OkThen([&] { return prompts.Prompts().size() >= c.Prompts.size(); }));
+        RunDialog(OkThen([&] { return prompts.Prompts().size() >= c.Prompts.size() && (!succeeds || Ended()); }));
     EXPECT_EQ(Worker, nullptr);
     EXPECT_FALSE(PortOpenAfter);
     std::vector<String> texts, expected;
