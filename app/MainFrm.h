@@ -42,6 +42,8 @@ void WriteFileSafely(const String& fileName, const String& bytes);
 
 // ---- The window ---------------------------------------------------------------------------------
 
+class TTambor;
+
 class TfMainFrm : public TForm {
     KOV_CLASS(TfMainFrm, TForm)
 public:
@@ -60,6 +62,21 @@ public:
 
     TOpenDialog* odOpen = nullptr;
     TSaveDialog* sdSave = nullptr;
+
+    // ---- Radio (MainFrm_Radio.cpp) ----
+    // "Read From Radio": the read dialog fills the staging grid; after a successful read the
+    // staging grid goes into the channel table.
+    void ShowReadDialog();
+    // "Write To Radio": the write dialog, writing the channel table.
+    void ShowWriteDialog();
+    // The staging grid with 2 rows, then AppState->ChannelCount + 2 (every channel row empty).
+    void ResetStagingRows();
+    // Copies the staging grid into the channel table (the in-use mark, frequencies as they are,
+    // tones and options through the checked writes, editable TX cells); the data are modified
+    // and belong to no file.
+    void ApplyReadResult();
+    // The hidden staging grid of a read, laid out like the channel table.
+    TTambor* tvData = nullptr;
 };
 
 extern TfMainFrm* fMainFrm;
