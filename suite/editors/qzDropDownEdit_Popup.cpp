@@ -761,8 +761,16 @@ void TqzCustomEditPopupWindow::SizeByMouse(Integer x, Integer y) {
     const TRect owner = OwnerScreenBounds();
     r.left = std::min(Integer(r.left), Integer(owner.right - 1));
     r.right = std::max(Integer(r.right), Integer(owner.left + 1));
+    // The edges that follow the pointer stay in the work area of the monitor under it; the edges
+    // beside the editor stay where they are, so a popup reaching onto another monitor is not cut
+    // off its editor.
     const TRect work = GetMonitorWorkArea(QueryCursorPos());
-    IntersectRect(&r, &r, &work);
+    if (horz == 1 && info->IsGripOnRight()) r.right = std::min(r.right, work.right);
+    if (horz == -1 && !info->IsGripOnRight()) r.left = std::max(r.left, work.left);
+    if (vert == 1 && info->IsGripAtBottom()) r.bottom = std::min(r.bottom, work.bottom);
+    if (vert == -1 && !info->IsGripAtBottom()) r.top = std::max(r.top, work.top);
+    if (r.right < r.left) r.right = r.left;
+    if (r.bottom < r.top) r.bottom = r.top;
     const TRect current = GetBoundsRect();
     if (!EqualRect(&r, &current)) {
         if (TqzCustomDropDownEdit* edit = GetEdit()) {

@@ -1,17 +1,20 @@
 // The drop-down editors' popup frame drawn from the theme (panel height, grip and close button
 // from the theme's part sizes, the themed close button in its state) and the grip glyph mirrored
-// into each corner.
+// into each corner; a popup dragged by the mouse on two monitors keeps contact with its editor and
+// stays in the work area under the pointer.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/classlib/ExtCtrls.h"
 #include "platform/classlib/Forms.h"
 #include "platform/winapi/SysColors.h"
 #include "platform/winapi/SysMetrics.h"
 #include "platform/winapi/Theme.h"
 #include "platform/winapi/WinCore.h"
+#include "platform/winapi/WinMonitor.h"
 #include "suite/editors/qzDropDownEdit.h"
 #include "suite/foundation/ybThemeManager.h"
 #include "suite/foundation/ybUxTheme.h"
@@ -151,6 +154,123 @@ TEST_F(EditPopupFrameTest, TheGripGlyphIsMirroredIntoEachCorner) {
                     ++differences;
             }
         EXPECT_EQ(0, differences);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Two monitors side by side: the primary one with a task bar at the bottom, a narrow one on its
+// right with a task bar at its right edge.
+class EditPopupDragTest : public testsupport::TFormFixture {
+protected:
+    void SetUp() override {
+        WinSetTestMonitors({TWinMonitor{RECT{0, 0, 800, 600}, RECT{0, 0, 800, 570}, true, {}},
+                            TWinMonitor{RECT{800, 0, 1000, 600}, RECT{800, 0, 980, 600}, false, {}}});
+        testsupport::TFormFixture::SetUp();
+        SetCursorPos(0, 0);
+    }
+    void TearDown() override {
+        testsupport::TFormFixture::TearDown();
+        WinSetTestMonitors({});
+    }
+    // A popup edit at (10, 10) of the form hosting a 250 x 120 panel, its popup open (not modal:
+    // the test drives it) with no minimum size.
+    TqzPopupEdit* OpenPopupEdit() {
+        auto* panel = new TPanel(Form);
+        panel->SetParent(Form);
+        panel->SetBounds(0, 0, 250, 120);
+        panel->SetVisible(false);
+        auto* editor = new TqzPopupEdit(Form);
+        editor->SetParent(Form);
+        editor->SetBounds(10, 10, 120, 21);
+        TqzPopupEditProperties* p = editor->GetProperties();
+        p->SetImmediatePopup(false);
+        p->SetPopupControl(panel);
+        p->SetPopupMinWidth(0);
+        p->SetPopupMinHeight(0);
+        Form->Show();
+        App->ProcessMessages();
+        editor->SetFocus();
+        App->ProcessMessages();
+        editor->GetPopupWindow()->SetModal(false);
+        editor->DropDown();
+        App->ProcessMessages();
+        EXPECT_TRUE(editor->HasOpenPopup());
+        return editor;
+    }
+    // The editor on the screen.
+    static TRect OwnerOnScreen(TqzCustomDropDownEdit* editor) {
+        const TRect owner = editor->GetPopupOwnerBounds();
+        const POINT a = editor->GetParent()->ClientToScreen(POINT{owner.left, owner.top});
+        const POINT b = editor->GetParent()->ClientToScreen(POINT{owner.right, owner.bottom});
+        return TRect{a.x, a.y, b.x, b.y};
+    }
+    // A drag from a point of the popup to a point of the screen, where the pointer then is.
+    static void Drag(TqzCustomEditPopupWindow* popup, POINT from, POINT to) {
+        SetCapture(popup->GetHandle());
+        popup->HandleMouseDown(mbLeft, {}, from.x, from.y);
+        SetCursorPos(to.x, to.y);
+        const POINT p = popup->ScreenToClient(to);
+        popup->HandleMouseMove({ssLeft}, p.x, p.y);
+        popup->HandleMouseUp(mbLeft, {}, p.x, p.y);
+    }
+};
+
+TEST_F(EditPopupDragTest, APopupShrunkFromItsFreeSideKeepsOnePixelOverItsEditor) {
+    // Near the right edge the popup lies left of where the editor would put it, its grip on the
+    // left; dragging its left frame far right shrinks it no further than the editor's last column.
+    Form->SetBounds(600, 100, 200, 150);
+    TqzPopupEdit* editor = OpenPopupEdit();
+    TqzCustomEditPopupWindow* popup = editor->GetPopupWindow();
+    const TRect owner = OwnerOnScreen(editor);
+    ASSERT_EQ(800, popup->GetLeft() + popup->GetWidth()) << "kept on the monitor";
+    ASSERT_LT(popup->GetLeft(), owner.left);
+    ASSERT_EQ(2, popup->GetEditViewInfo()->SizeGripCorner);
+    const Integer midY = popup->GetHeight() / 2;
+    Drag(popup, POINT{0, midY}, POINT{790, popup->GetTop() + midY});
+    EXPECT_EQ(owner.right - 1, popup->GetLeft());
+    EXPECT_EQ(800, popup->GetLeft() + popup->GetWidth()) << "the edge on the far side stays";
+    EXPECT_TRUE(editor->GetUserSized());
+}
+
+TEST_F(EditPopupDragTest, TheDraggedEdgesStayInTheWorkAreaUnderThePointer) {
+    Form->SetBounds(100, 100, 300, 200);
+    struct Case {
+        const char* what;
+        bool rightFrame;  // else the bottom frame
+        POINT pointer;    // on the screen
+        Integer expected; // the dragged edge on the screen
+    };
+    const std::vector<Case> cases = {
+        // Grabbed at its last column, which follows the pointer.
+        {"on the first monitor", true, POINT{700, 300}, 701},
+        {"past the second monitor's task bar", true, POINT{995, 300}, 980},
+        {"into the first monitor's task bar", false, POINT{300, 590}, 570},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TqzPopupEdit* editor = OpenPopupEdit();
+        TqzCustomEditPopupWindow* popup = editor->GetPopupWindow();
+        ASSERT_EQ(3, popup->GetEditViewInfo()->SizeGripCorner);
+        const TRect before = popup->GetBoundsRect();
+        const POINT from = c.rightFrame ? POINT{popup->GetWidth() - 1, popup->GetHeight() / 2}
+                                        : POINT{20, popup->GetHeight() - 1};
+        Drag(popup, from, c.pointer);
+        const TRect after = popup->GetBoundsRect();
+        if (c.rightFrame) {
+            EXPECT_EQ(c.expected, after.right);
+            EXPECT_EQ(before.left, after.left) << "the side at the editor stays";
+            EXPECT_EQ(before.bottom, after.bottom);
+        } else {
+            EXPECT_EQ(c.expected, after.bottom);
+            EXPECT_EQ(before.top, after.top) << "the side at the editor stays";
+            EXPECT_EQ(before.right, after.right);
+        }
+        editor->CloseUp(qzcrUnknown);
+        delete editor;
+        SetCursorPos(0, 0);
     }
 }
 
