@@ -35,11 +35,15 @@ bool IsDataBand(const TpvrComponent* band) {
     return n >= 6 && n <= 11 && band->InheritsFrom(TpvrDataBand::StaticClass());
 }
 
-bool IsGroupHeader(const TpvrComponent* band) { return band && band->InheritsFrom(TpvrGroupHeader::StaticClass()); }
+bool IsGroupHeader(const TpvrComponent* band) {
+    return band && band->InheritsFrom(TpvrGroupHeader::StaticClass());
+}
 
 bool IsFooterLike(const TpvrBand* band) {
-    return band->InheritsFrom(TpvrFooter::StaticClass()) || band->InheritsFrom(TpvrGroupFooter::StaticClass()) ||
-           band->InheritsFrom(TpvrPageFooter::StaticClass()) || band->InheritsFrom(TpvrReportSummary::StaticClass());
+    return band->InheritsFrom(TpvrFooter::StaticClass()) ||
+           band->InheritsFrom(TpvrGroupFooter::StaticClass()) ||
+           band->InheritsFrom(TpvrPageFooter::StaticClass()) ||
+           band->InheritsFrom(TpvrReportSummary::StaticClass());
 }
 
 TpvrStretcheable* Stretchable(TpvrComponent* object) { return dynamic_cast<TpvrStretcheable*>(object); }
@@ -79,11 +83,13 @@ void TpvrHeaderList::RemoveItem(TpvrBand* band) {
 
 TpvrEngine::TpvrEngine(TpvrReport* report)
     : TpvrCustomEngine(report), FAggregates(std::make_unique<TpvrAggregateList>(report)),
-      FHeaderList(std::make_unique<TpvrHeaderList>()) {}
+      FHeaderList(std::make_unique<TpvrHeaderList>()), FVHeaderList(std::make_unique<TpvrHeaderList>()) {}
 
 TpvrEngine::~TpvrEngine() = default;
 
-TpvrCustomPreviewPages* TpvrEngine::Pages() const { return static_cast<TpvrCustomPreviewPages*>(PreviewPages); }
+TpvrCustomPreviewPages* TpvrEngine::Pages() const {
+    return static_cast<TpvrCustomPreviewPages*>(PreviewPages);
+}
 
 TpvrPreviewPages* TpvrEngine::Store() const { return dynamic_cast<TpvrPreviewPages*>(Pages()); }
 
@@ -143,8 +149,13 @@ bool TpvrEngine::InitializeRun() {
     FGrowth.clear();
     FRunningPages.clear();
     TStringList* errors = Report->GetErrors();
+    FCrossBand = nullptr;
+    FCollectingBand = nullptr;
     for (Integer i = 0; i < Report->PagesCount(); ++i)
-        if (auto* page = dynamic_cast<TpvrReportPage*>(Report->Pages(i))) PreparePageBands(page);
+        if (auto* page = dynamic_cast<TpvrReportPage*>(Report->Pages(i))) {
+            PreparePageBands(page, false);
+            PreparePageBands(page, true);
+        }
     TpvrDataSet* reportData = Report->GetDataSet();
     for (Integer i = 0; i < Report->PagesCount(); ++i) {
         auto* page = dynamic_cast<TpvrReportPage*>(Report->Pages(i));
@@ -198,6 +209,8 @@ bool TpvrEngine::Run() {
         if (initialized) Report->RunScriptEvent(Report, Report->OnStopReport);
         Report->GetDataSets()->Finalize();
         Pages()->Finish();
+        RestoreCrossCells();
+        FCrossBand = nullptr;
         Running = false;
     });
     if (!InitializeRun()) return false;
@@ -244,7 +257,7 @@ void TpvrEngine::RunReportPages() {
         auto* page = dynamic_cast<TpvrReportPage*>(Report->Pages(i));
         if (!page) continue;
         FPage = page;
-        if (page->GetVisible()) RunPage(page);
+        if (page->GetVisible() && !page->IsSubreportPage()) RunPage(page);
         if (Report->Terminated) break;
         FIsFirstReportPage = false;
     }
@@ -378,6 +391,7 @@ void TpvrEngine::StartPage() {
         if (auto* header = dynamic_cast<TpvrPageHeader*>(band))
             if (FIsFirstPage && !header->PrintOnFirstPage) continue;
         if (item->IsInKeepList && FKeeping) continue;
+        if (FVPageChanged && BandNumber(band) == 4) continue;
         TBandState& state = State(band);
         state.Reprinted = true;
         const Integer savedLine = CurLine;
@@ -502,7 +516,8 @@ void TpvrEngine::StartColumn() {
         if (!band || band->InheritsFrom(TpvrPageHeader::StaticClass())) continue;
         CurX = item->Left + x;
         std::vector<TpvrBand*> chain;
-        for (TpvrBand* b = band; b && std::find(chain.begin(), chain.end(), b) == chain.end(); b = b->GetChild()) {
+        for (TpvrBand* b = band; b && std::find(chain.begin(), chain.end(), b) == chain.end();
+             b = b->GetChild()) {
             chain.push_back(b);
             b->SetLeft(CurX);
             b->SetTop(CurY);
@@ -535,10 +550,10 @@ void TpvrEngine::EndKeep(TpvrBand* band) {
 
 // ---- Band structure ----------------------------------------------------------------------------
 
-void TpvrEngine::PreparePageBands(TpvrReportPage* page) {
+void TpvrEngine::PreparePageBands(TpvrReportPage* page, bool vertical) {
     page->AlignChildren();
-    page->GetEngineList1()->Clear();
-    page->GetEngineList2()->Clear();
+    TList* firstLevel = vertical ? page->GetEngineList2() : page->GetEngineList1();
+    firstLevel->Clear();
     TStringList* errors = Report->GetErrors();
     auto error = [&](const char* key, TpvrBand* band) {
         errors->Add(GetResources()->Get(key) + " " + band->GetName());
@@ -546,19 +561,25 @@ void TpvrEngine::PreparePageBands(TpvrReportPage* page) {
     std::vector<TpvrBand*> order;
     for (TpvrComponent* object : page->GetObjects()) {
         auto* band = dynamic_cast<TpvrBand*>(object);
-        if (!band || band->Vertical) continue;
+        if (!band || band->Vertical != vertical) continue;
         BuildShiftLists(band);
         band->GetEngineList()->Clear();
         band->HeaderBand = nullptr;
         band->FooterBand = nullptr;
         band->FirstGroup = nullptr;
+        State(band).HasVerticalCells = false;
         if (auto* data = dynamic_cast<TpvrDataBand*>(band))
             if (!data->GetDataSet() && data->GetRowCount() > 0) data->GetVirtualDataSet()->Initialize();
         const Integer n = BandNumber(band);
         if (n >= 4 && n <= 13) order.push_back(band);
     }
-    std::stable_sort(order.begin(), order.end(),
-                     [](TpvrBand* a, TpvrBand* b) { return a->GetTop() < b->GetTop(); });
+    if (!vertical) MoveCrossCells(page);
+    if (vertical)
+        std::stable_sort(order.begin(), order.end(),
+                         [](TpvrBand* a, TpvrBand* b) { return a->GetLeft() < b->GetLeft(); });
+    else
+        std::stable_sort(order.begin(), order.end(),
+                         [](TpvrBand* a, TpvrBand* b) { return a->GetTop() < b->GetTop(); });
     std::vector<bool> gone(order.size(), false);
     // Groups: runs of headers, each attached to the data band after it.
     for (std::size_t i = 0; i < order.size();) {
@@ -593,7 +614,8 @@ void TpvrEngine::PreparePageBands(TpvrReportPage* page) {
     }
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (gone[i]) continue;
-        if (IsGroupHeader(order[i])) gone[i] = true;
+        if (IsGroupHeader(order[i]))
+            gone[i] = true;
         else if (order[i]->InheritsFrom(TpvrGroupFooter::StaticClass())) {
             error("enUnconnGFooter", order[i]);
             gone[i] = true;
@@ -623,8 +645,8 @@ void TpvrEngine::PreparePageBands(TpvrReportPage* page) {
         }
     }
     // Levels: master data bands and their details.
-    std::function<void(TpvrDataBand*, std::size_t, Integer)> collect = [&](TpvrDataBand* owner, std::size_t pos,
-                                                                          Integer level) {
+    std::function<void(TpvrDataBand*, std::size_t, Integer)> collect = [&](TpvrDataBand* owner,
+                                                                           std::size_t pos, Integer level) {
         for (std::size_t j = pos + 1; j < order.size(); ++j) {
             if (gone[j] && !IsDataBand(order[j])) continue;
             const Integer n = BandNumber(order[j]);
@@ -640,12 +662,64 @@ void TpvrEngine::PreparePageBands(TpvrReportPage* page) {
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (gone[i] || BandNumber(order[i]) != 6) continue;
         auto* master = static_cast<TpvrDataBand*>(order[i]);
-        if (DataSetOf(master)) page->GetEngineList1()->Add(master);
+        if (DataSetOf(master)) firstLevel->Add(master);
         gone[i] = true;
         collect(master, i, 6);
     }
     for (std::size_t i = 0; i < order.size(); ++i)
         if (!gone[i]) error("enBandPos", order[i]);
+}
+
+void TpvrEngine::MoveCrossCells(TpvrReportPage* page) {
+    std::vector<TpvrBand*> verticals;
+    for (TpvrComponent* object : page->GetObjects())
+        if (auto* band = dynamic_cast<TpvrBand*>(object); band && band->Vertical) verticals.push_back(band);
+    if (verticals.empty()) return;
+    for (TpvrComponent* object : std::vector<TpvrComponent*>(page->GetObjects())) {
+        auto* band = dynamic_cast<TpvrBand*>(object);
+        if (!band || band->Vertical || band->InheritsFrom(TpvrOverlay::StaticClass())) continue;
+        const std::vector<TpvrComponent*> children = band->GetObjects();
+        bool moved = false;
+        for (TpvrComponent* child : children) {
+            auto* view = dynamic_cast<TpvrView*>(child);
+            if (!view) continue;
+            for (TpvrBand* column : verticals) {
+                if (!(column->GetLeft() - kTolerance <= view->GetLeft() &&
+                      view->GetLeft() + view->GetWidth() <=
+                          column->GetLeft() + column->GetWidth() + kTolerance))
+                    continue;
+                if (!moved) FCrossBands.emplace_back(band, children);
+                moved = true;
+                view->SetParent(column);
+                view->CrossBand = band;
+                view->SetLeft(view->GetLeft() - column->GetLeft());
+                FCrossCells.emplace_back(view, column->GetLeft());
+                break;
+            }
+        }
+        if (!moved) continue;
+        State(band).HasVerticalCells = true;
+        // The views left on the band shift among themselves only.
+        for (TpvrComponent* child : children)
+            FShiftLists.erase(child);
+        FShiftLists.erase(band);
+        BuildShiftLists(band);
+    }
+}
+
+void TpvrEngine::RestoreCrossCells() {
+    for (auto& [view, shift] : FCrossCells) {
+        view->SetLeft(view->GetLeft() + shift);
+        view->CrossBand = nullptr;
+    }
+    for (auto& [band, children] : FCrossBands) {
+        for (TpvrComponent* child : children)
+            child->SetParent(nullptr);
+        for (TpvrComponent* child : children)
+            child->SetParent(band);
+    }
+    FCrossCells.clear();
+    FCrossBands.clear();
 }
 
 void TpvrEngine::BuildShiftLists(TpvrBand* band) {
@@ -659,8 +733,10 @@ void TpvrEngine::BuildShiftLists(TpvrBand* band) {
     std::vector<TElement> views;
     for (TpvrComponent* object : band->GetObjects())
         if (object->InheritsFrom(TpvrView::StaticClass()))
-            views.push_back({object, object->GetLeft(), object->GetTop(), object->GetWidth(), object->GetHeight()});
-    std::stable_sort(views.begin(), views.end(), [](const TElement& a, const TElement& b) { return a.Top < b.Top; });
+            views.push_back(
+                {object, object->GetLeft(), object->GetTop(), object->GetWidth(), object->GetHeight()});
+    std::stable_sort(views.begin(), views.end(),
+                     [](const TElement& a, const TElement& b) { return a.Top < b.Top; });
     elements.insert(elements.end(), views.begin(), views.end());
     auto overlap = [](const TElement& a, const TElement& b) {
         return !(a.Left >= b.Left + b.Width - kTolerance || b.Left >= a.Left + a.Width - kTolerance);
@@ -729,8 +805,29 @@ void TpvrEngine::ShowBand(TpvrBand* band) {
 }
 
 void TpvrEngine::OutputBand(TpvrBand* band) {
-    if (band->Vertical) return;
-    if (!FHeadersPrinting && band->GetVisible() && band->StartNewPage) {
+    const bool cross = !band->Vertical && State(band).HasVerticalCells;
+    std::vector<Integer> bounds;
+    if (cross) {
+        FCrossX = CurX;
+        Report->CurObject = band->GetName();
+        band->BeforePrint();
+        Report->FireBeforePrint(band);
+        // The band's own views keep their bounds and texts through the run of its cells.
+        for (TpvrComponent* object : band->GetObjects())
+            if (auto* view = dynamic_cast<TpvrReportComponent*>(object)) {
+                Report->CurObject = view->GetName();
+                view->BeforePrint();
+            }
+        StartVerticalBands(band);
+        CurX = 0;
+        Pages()->AddMode = Append;
+        bounds = FVBounds;
+    }
+    if (band->Vertical) {
+        ShowVerticalBand(band);
+        return;
+    }
+    if (!FHeadersPrinting && band->GetVisible() && band->StartNewPage && !FCollectingBand) {
         const bool counted = IsDataBand(band) || IsGroupHeader(band);
         if (!counted || State(band).LineThrough != 1) {
             FPageBreakBand = band;
@@ -738,16 +835,25 @@ void TpvrEngine::OutputBand(TpvrBand* band) {
             NewPage();
         }
     }
-    PrepareBand(band);
-    TFinally finish([&] { FinishBand(band); });
-    if (band->GetVisible()) {
+    {
+        PrepareBand(band);
+        TFinally finish([&] { FinishBand(band); });
+        if (band->GetVisible()) PlaceBand(band, cross, bounds);
+    }
+    if (IsFooterLike(band)) FAggregates->Reset(band);
+    if (band->GetVisible()) RunSubreports(band);
+}
+
+void TpvrEngine::PlaceBand(TpvrBand* band, bool cross, const std::vector<Integer>& bounds) {
+    {
         auto* data = dynamic_cast<TpvrDataBand*>(band);
         const bool columns = data && data->Columns > 1;
         const bool isNull = band->InheritsFrom(TpvrNullBand::StaticClass());
         bool split = false;
         if (!columns && !isNull && !band->InheritsFrom(TpvrOverlay::StaticClass()) &&
-            FreeSpace() < band->GetHeight() && !FHeadersPrinting) {
-            if (band->AllowSplit) {
+            FreeSpace() < band->GetHeight() && !FHeadersPrinting && !FCollectingBand) {
+            // A cross band is never split: its cells stand side by side over pages.
+            if (band->AllowSplit && !cross) {
                 SplitBand(band);
                 split = true;
             } else if (CurY > FFreshY + kTolerance) {
@@ -763,7 +869,12 @@ void TpvrEngine::OutputBand(TpvrBand* band) {
                     band->SetLeft(CurX);
                 band->SetTop(CurY);
             }
-            if (FHeadersPrinting) {
+            if (FCollectingBand) {
+                CollectBand(band);
+            } else if (cross) {
+                FVBounds = bounds;
+                PrintCrossBand(band);
+            } else if (FHeadersPrinting) {
                 if (!Pages()->BandExists(band)) Pages()->AddObject(band);
             } else {
                 Pages()->AddObject(band);
@@ -771,27 +882,40 @@ void TpvrEngine::OutputBand(TpvrBand* band) {
             CurY += band->GetHeight();
         }
     }
-    if (IsFooterLike(band)) FAggregates->Reset(band);
 }
 
 void TpvrEngine::PrepareBand(TpvrBand* band) {
     FCurBand = band;
     BuildShiftLists(band);
-    Report->CurObject = band->GetName();
-    band->BeforePrint();
-    Report->FireBeforePrint(band);
+    // A cross band had its before-print events when its cells were collected; the cells copied
+    // into it already hold their data.
+    const bool cross = band == FCrossBand;
+    const Integer ownViews = cross ? State(band).ObjectCount : band->ObjectCount();
+    if (!cross) {
+        Report->CurObject = band->GetName();
+        band->BeforePrint();
+        Report->FireBeforePrint(band);
+    }
     const std::vector<TpvrComponent*> views = band->GetObjects();
     bool grew = false;
-    for (TpvrComponent* object : views) {
-        auto* view = dynamic_cast<TpvrReportComponent*>(object);
+    bool subreports = false;
+    for (std::size_t i = 0; i < views.size(); ++i) {
+        auto* view = dynamic_cast<TpvrReportComponent*>(views[i]);
         if (!view) continue;
-        Report->CurObject = view->GetName();
-        view->BeforePrint();
+        if (auto* subreport = dynamic_cast<TpvrSubreport*>(view))
+            if (subreport->PrintOnParent) subreports = true;
+        if (!cross) {
+            Report->CurObject = view->GetName();
+            view->BeforePrint();
+        }
         if (!band->GetVisible()) continue;
+        Report->CurObject = view->GetName();
         Report->FireBeforePrint(view);
         if (!view->GetVisible()) continue;
-        view->GetData();
-        Report->RunScriptEvent(view, view->OnAfterData);
+        if (Integer(i) < ownViews) {
+            view->GetData();
+            Report->RunScriptEvent(view, view->OnAfterData);
+        }
         TpvrStretcheable* stretch = Stretchable(view);
         FGrowth[view] = 0;
         if (stretch && stretch->StretchMode != smDontStretch) {
@@ -805,6 +929,10 @@ void TpvrEngine::PrepareBand(TpvrBand* band) {
     }
     if (!band->GetVisible()) return;
     if (grew) ShiftObjects(band, 0);
+    if (subreports) {
+        CollectSubreports(band);
+        FCurBand = band;
+    }
     Extended lowest = 0;
     for (TpvrComponent* object : band->GetObjects())
         if (object->InheritsFrom(TpvrView::StaticClass()))
@@ -944,7 +1072,8 @@ void TpvrEngine::SplitBand(TpvrBand* band) {
         band->SetHeight(std::max<Extended>(height, 0));
         if (remaining.empty())
             for (TpvrComponent* object : band->GetObjects()) {
-                if (object->GetAlignCode() == baBottom) object->SetTop(band->GetHeight() - object->GetHeight());
+                if (object->GetAlignCode() == baBottom)
+                    object->SetTop(band->GetHeight() - object->GetHeight());
                 if (TpvrStretcheable* stretch = Stretchable(object))
                     if (stretch->StretchMode == smMaxHeight)
                         stretch->SetHeight(band->GetHeight() - stretch->GetTop());
@@ -969,6 +1098,10 @@ void TpvrEngine::SplitBand(TpvrBand* band) {
     }
 }
 
+TpvrHeaderList* TpvrEngine::HeaderListOf(TpvrBand* band) const {
+    return band && band->Vertical ? FVHeaderList.get() : FHeaderList.get();
+}
+
 std::vector<TpvrBand*> TpvrEngine::GroupRun(TpvrBand* first) const {
     std::vector<TpvrBand*> run = ListOf<TpvrBand>(first->GetEngineList());
     if (run.empty()) run.push_back(first);
@@ -987,6 +1120,8 @@ void TpvrEngine::NotifyObjects(TpvrBand* band) {
 }
 
 void TpvrEngine::SetDataColumn(TpvrDataBand* band, Integer column) {
+    // A vertical band has no columns; its left says which cells it takes.
+    if (band->Vertical) return;
     band->SetCurColumn(column);
     if (band->GetCurColumn() == 1) State(band).LowestBottom = 0;
 }
@@ -1031,7 +1166,7 @@ void TpvrEngine::ShowGroupHeaders(TpvrBand* first, Integer from, bool reset) {
         if (header->KeepTogether) StartKeep(header);
         ShowBand(header);
         AddBandOutline(header);
-        if (header->ReprintOnNewPage) FHeaderList->AddItem(header, FSubreportLeft, FKeeping);
+        if (header->ReprintOnNewPage) HeaderListOf(header)->AddItem(header, FSubreportLeft, FKeeping);
     }
 }
 
@@ -1041,7 +1176,7 @@ void TpvrEngine::ShowGroupFooters(TpvrBand* first, Integer from) {
         auto* header = static_cast<TpvrGroupHeader*>(run[std::size_t(i)]);
         ShowBand(header->FooterBand);
         if (!header->OutlineText.empty()) Pages()->GetOutline()->LevelUp();
-        FHeaderList->RemoveItem(header);
+        HeaderListOf(header)->RemoveItem(header);
         if (header->KeepTogether) EndKeep(header);
     }
 }
@@ -1107,7 +1242,8 @@ void TpvrEngine::RunDataBands(TpvrComponent* owner) {
                     if (r->KeepHeader && r->HeaderBand) StartKeep(r);
                     if (r->HeaderBand)
                         if (auto* header = dynamic_cast<TpvrHeader*>(r->HeaderBand))
-                            if (header->ReprintOnNewPage) FHeaderList->AddItem(header, FSubreportLeft, FKeeping);
+                            if (header->ReprintOnNewPage)
+                                FHeaderList->AddItem(header, FSubreportLeft, FKeeping);
                     ShowBand(r->HeaderBand);
                 } else if (!r->FirstGroup && r->KeepTogether) {
                     StartKeep(r);
@@ -1158,5 +1294,269 @@ void TpvrEngine::RunDataBands(TpvrComponent* owner) {
         }
         if (Report->Terminated) break;
         FNoKeep = false;
+    }
+}
+
+// ---- Cross bands -------------------------------------------------------------------------------
+
+void TpvrEngine::StartVerticalBands(TpvrBand* cross) {
+    FCrossBand = cross;
+    State(cross).ObjectCount = cross->ObjectCount();
+    FVHeaderList->Clear();
+    FVBounds.assign(1, 0);
+    CurVColumn = 0;
+    if (auto* page = dynamic_cast<TpvrReportPage*>(cross->Page()))
+        RunVerticalDataBands(ListOf<TpvrDataBand>(page->GetEngineList2()));
+    FVBounds.push_back(cross->ObjectCount());
+}
+
+void TpvrEngine::RunVerticalDataBands(const std::vector<TpvrDataBand*>& bands) {
+    for (TpvrDataBand* r : bands) {
+        TpvrDataSet* data = DataSetOf(r);
+        if (!data) continue;
+        data->First();
+        State(r).Line = 1;
+        State(r).LineThrough = 1;
+        SetDataColumn(r, 1);
+        ClearRepeatedValues(r);
+        Extended x = 0;
+        Integer cutPosition = 0;
+        bool first = true;
+        while (!data->Eof()) {
+            if (first && r->HeaderBand) {
+                ShowBand(r->HeaderBand);
+                if (auto* header = dynamic_cast<TpvrHeader*>(r->HeaderBand))
+                    if (header->ReprintOnNewPage) FVHeaderList->AddItem(header, 0, false);
+            }
+            if (r->FirstGroup) {
+                if (first)
+                    ShowGroupHeaders(r->FirstGroup, 0, true);
+                else
+                    CheckGroups(r, r->FirstGroup, x, cutPosition);
+            }
+            CurLine = State(r).Line;
+            CurLineThrough = State(r).LineThrough;
+            ShowBand(r);
+            NotifyObjects(r);
+            State(r).Line += 1;
+            State(r).LineThrough += 1;
+            RunVerticalDataBands(ListOf<TpvrDataBand>(r->GetEngineList()));
+            if (r->FooterAfterEach) ShowBand(r->FooterBand);
+            first = false;
+            data->Next();
+            const Integer rowCount = r->GetRowCount();
+            if ((rowCount != 0 && rowCount < State(r).Line) || Report->Terminated) break;
+        }
+        if (!first) {
+            if (r->FirstGroup) ShowGroupFooters(r->FirstGroup, 0);
+            if (r->HeaderBand) FVHeaderList->RemoveItem(r->HeaderBand);
+            if (!r->FooterAfterEach) ShowBand(r->FooterBand);
+        }
+        if (Report->Terminated) break;
+    }
+}
+
+void TpvrEngine::ShowVerticalBand(TpvrBand* band) {
+    TpvrBand* cross = FCrossBand;
+    if (!cross) return;
+    auto* data = IsDataBand(band) ? static_cast<TpvrDataBand*>(band) : nullptr;
+    const bool footer =
+        band->InheritsFrom(TpvrFooter::StaticClass()) || band->InheritsFrom(TpvrGroupFooter::StaticClass());
+    if (data) ++CurVColumn;
+    FCurBand = footer ? band : cross;
+    Report->CurObject = band->GetName();
+    band->BeforePrint();
+    Report->FireBeforePrint(band);
+    if (band->GetVisible()) {
+        // A segment that holds cells already ends at the page's right edge; an empty one takes
+        // the band however wide it is.
+        if (CurX > kTolerance && CurX + band->GetWidth() > PageWidth) {
+            CurX = 0;
+            FVBounds.push_back(cross->ObjectCount());
+            std::vector<TpvrBand*> headers;
+            for (Integer i = 0; i < FVHeaderList->Count(); ++i)
+                headers.push_back(FVHeaderList->Items(i)->Band);
+            for (TpvrBand* header : headers)
+                ShowBand(header);
+            FCurBand = footer ? band : cross;
+        }
+        for (TpvrComponent* object : std::vector<TpvrComponent*>(band->GetObjects())) {
+            auto* cell = dynamic_cast<TpvrReportComponent*>(object);
+            if (!cell || cell->CrossBand != cross) continue;
+            Report->CurObject = cell->GetName();
+            cell->BeforePrint();
+            Report->FireBeforePrint(cell);
+            if (cell->GetVisible()) {
+                cell->GetData();
+                Report->RunScriptEvent(cell, cell->OnAfterData);
+            }
+            auto* copy = static_cast<TpvrReportComponent*>(cell->ClassType()->Create(cross));
+            copy->Assign(cell);
+            copy->Alias = cell->Alias;
+            copy->SourceObject = cell->SourceObject;
+            copy->SetLeft(cell->GetLeft() + CurX);
+            cell->AfterPrint();
+        }
+        CurX += band->GetWidth();
+    }
+    Report->CurObject = band->GetName();
+    Report->FireAfterPrint(band);
+    band->AfterPrint();
+    if (data) FAggregates->AddValue(data, CurVColumn);
+    if (footer) FAggregates->Reset(band);
+}
+
+void TpvrEngine::PrintCrossBand(TpvrBand* band) {
+    const Integer page = Pages()->CurrentPage;
+    const Extended y = CurY;
+    const std::vector<TpvrComponent*> views = band->GetObjects();
+    const std::vector<Integer> bounds = FVBounds;
+    const Extended crossX = FCrossX;
+    Pages()->AddMode = WriteOver;
+    TFinally restore([&] {
+        for (TpvrComponent* view : std::vector<TpvrComponent*>(band->GetObjects()))
+            view->SetParent(nullptr);
+        for (TpvrComponent* view : views)
+            view->SetParent(band);
+        FVPageChanged = false;
+        Pages()->CurrentPage = page;
+        CurY = y;
+        CurX = crossX;
+        Pages()->AddMode = Append;
+    });
+    for (std::size_t segment = 0; segment + 1 < bounds.size(); ++segment) {
+        for (TpvrComponent* view : std::vector<TpvrComponent*>(band->GetObjects()))
+            view->SetParent(nullptr);
+        const std::size_t from = std::size_t(std::clamp<Integer>(bounds[segment], 0, Integer(views.size())));
+        const std::size_t to =
+            std::size_t(std::clamp<Integer>(bounds[segment + 1], 0, Integer(views.size())));
+        for (std::size_t i = from; i < to; ++i)
+            views[i]->SetParent(band);
+        Pages()->AddObject(band);
+        if (segment + 2 == bounds.size()) {
+            EndPage();
+        } else {
+            FVPageChanged = true;
+            NewPage();
+            FVPageChanged = false;
+        }
+    }
+}
+
+// ---- Subreports --------------------------------------------------------------------------------
+
+bool TpvrEngine::PageRunning(TpvrReportPage* page) const {
+    return std::find(FRunningPages.begin(), FRunningPages.end(), page) != FRunningPages.end();
+}
+
+void TpvrEngine::RunSubreportPage(TpvrReportPage* page) {
+    FRunningPages.push_back(page);
+    TFinally leave([&] { FRunningPages.pop_back(); });
+    RunDataBands(page);
+}
+
+void TpvrEngine::RunSubreports(TpvrBand* band) {
+    std::vector<TpvrSubreport*> subreports;
+    for (TpvrComponent* object : band->GetObjects())
+        if (auto* subreport = dynamic_cast<TpvrSubreport*>(object))
+            if (subreport->GetVisible() && !subreport->PrintOnParent && subreport->GetPage())
+                subreports.push_back(subreport);
+    if (subreports.empty()) return;
+    const Integer page = Pages()->CurrentPage;
+    const Integer column = CurColumn;
+    const Extended x = CurX;
+    const Extended y = CurY;
+    const Extended offset = FSubreportLeft;
+    // The furthest point reached; the run goes on from there, never above the band's bottom.
+    Integer farPage = page;
+    Integer farColumn = column;
+    Extended farY = y;
+    for (TpvrSubreport* subreport : subreports) {
+        TpvrReportPage* subPage = subreport->GetPage();
+        // A page already printing (a subreport reaching its own page) is not entered again.
+        if (!subPage || PageRunning(subPage)) continue;
+        Pages()->CurrentPage = page;
+        CurColumn = column;
+        FSubreportLeft = offset + subreport->GetLeft();
+        CurX = x + subreport->GetLeft();
+        CurY = y - band->GetHeight() + subreport->GetTop();
+        RunSubreportPage(subPage);
+        const Integer reached = Pages()->CurrentPage;
+        if (reached > farPage || (reached == farPage && CurColumn > farColumn) ||
+            (reached == farPage && CurColumn == farColumn && CurY > farY)) {
+            farPage = reached;
+            farColumn = CurColumn;
+            farY = CurY;
+        }
+        if (Report->Terminated) break;
+    }
+    Pages()->CurrentPage = farPage;
+    CurColumn = farColumn;
+    CurX = offset;
+    if (farColumn > 1 && FPage) {
+        Extended position = 0;
+        TStrings* positions = FPage->GetColumnPositions();
+        if (farColumn - 1 < positions->GetCount() &&
+            TryStrToFloat(positions->GetStrings(farColumn - 1), position))
+            CurX += position * pvrMillimetre;
+    }
+    CurY = farY;
+    FSubreportLeft = offset;
+}
+
+void TpvrEngine::CollectSubreports(TpvrBand* band) {
+    const bool collecting = FCollectingBand == nullptr;
+    if (!collecting) return;
+    if (State(band).ObjectCount < 0) State(band).ObjectCount = band->ObjectCount();
+    std::unique_ptr<TpvrNullBand> collector(new TpvrNullBand(nullptr));
+    FCollectingBand = collector.get();
+    const Extended x = CurX;
+    const Extended y = CurY;
+    const Extended offset = FSubreportLeft;
+    {
+        TFinally restore([&] {
+            FCollectingBand = nullptr;
+            CurX = x;
+            CurY = y;
+            FSubreportLeft = offset;
+        });
+        for (TpvrComponent* object : std::vector<TpvrComponent*>(band->GetObjects())) {
+            auto* subreport = dynamic_cast<TpvrSubreport*>(object);
+            if (!subreport || !subreport->GetVisible() || !subreport->PrintOnParent) continue;
+            TpvrReportPage* subPage = subreport->GetPage();
+            if (!subPage || PageRunning(subPage)) continue;
+            FSubreportLeft = offset + subreport->GetLeft();
+            CurX = x + subreport->GetLeft();
+            CurY = subreport->GetTop();
+            RunSubreportPage(subPage);
+            if (Report->Terminated) break;
+        }
+    }
+    // Every view collected moves onto the band at its place, printed as it was prepared.
+    std::vector<TpvrComponent*> collected;
+    for (TpvrComponent* object : collector->AllObjects())
+        if (object->InheritsFrom(TpvrView::StaticClass()) &&
+            !object->InheritsFrom(TpvrSubreport::StaticClass()))
+            collected.push_back(object);
+    for (TpvrComponent* object : collected) {
+        const Extended left = object->AbsLeft();
+        const Extended top = object->AbsTop();
+        object->SetParent(band);
+        object->SetLeft(left);
+        object->SetTop(top);
+        if (TpvrStretcheable* stretch = Stretchable(object)) stretch->StretchMode = smDontStretch;
+    }
+}
+
+void TpvrEngine::CollectBand(TpvrBand* band) {
+    auto* copy = new TpvrBand(FCollectingBand);
+    copy->SetBounds(band->GetLeft(), band->GetTop(), band->GetWidth(), band->GetHeight());
+    for (TpvrComponent* object : band->GetObjects()) {
+        auto* view = dynamic_cast<TpvrReportComponent*>(object);
+        if (!view) continue;
+        auto* viewCopy = static_cast<TpvrReportComponent*>(view->ClassType()->Create(copy));
+        viewCopy->Assign(view);
+        viewCopy->Alias = view->Alias;
+        viewCopy->SourceObject = view->SourceObject;
     }
 }

@@ -103,12 +103,17 @@ private:
     Extended PageUnits(Extended millimetres) const;
 
     // ---- Band structure ----
-    void PreparePageBands(TpvrReportPage* page);
+    void PreparePageBands(TpvrReportPage* page, bool vertical);
+    // Views of horizontal bands that lie across a vertical band move into it for the run.
+    void MoveCrossCells(TpvrReportPage* page);
+    void RestoreCrossCells();
     void BuildShiftLists(TpvrBand* band);
     bool HasData(TpvrComponent* owner, bool printIfEmpty);
 
     // ---- Band output ----
     void OutputBand(TpvrBand* band);
+    // Places a prepared visible band: split, moved to a new column, copied or added to the page.
+    void PlaceBand(TpvrBand* band, bool cross, const std::vector<Integer>& bounds);
     void PrepareBand(TpvrBand* band);
     void ShiftObjects(TpvrComponent* parent, Extended amount);
     void FinishBand(TpvrBand* band);
@@ -122,6 +127,21 @@ private:
     void ClearRepeatedValues(TpvrBand* band);
     void NotifyObjects(TpvrBand* band);
     std::vector<TpvrBand*> GroupRun(TpvrBand* first) const;
+    TpvrHeaderList* HeaderListOf(TpvrBand* band) const;
+
+    // ---- Cross bands ----
+    void StartVerticalBands(TpvrBand* cross);
+    void RunVerticalDataBands(const std::vector<TpvrDataBand*>& bands);
+    void ShowVerticalBand(TpvrBand* band);
+    void PrintCrossBand(TpvrBand* band);
+
+    // ---- Subreports ----
+    void RunSubreports(TpvrBand* band);
+    void CollectSubreports(TpvrBand* band);
+    void RunSubreportPage(TpvrReportPage* page);
+    bool PageRunning(TpvrReportPage* page) const;
+    // A copy of a band with its views, as a child of the collecting band.
+    void CollectBand(TpvrBand* band);
 
     std::unique_ptr<TpvrAggregateList> FAggregates;
     std::unique_ptr<TpvrHeaderList> FHeaderList;
@@ -149,4 +169,20 @@ private:
     Extended FFreshY = 0;
     // Pages whose band output is running, so a page reached again is not entered twice.
     std::vector<TpvrReportPage*> FRunningPages;
+
+    // Cross bands: the vertical headers reprinted after a segment break, the object counts of the
+    // cross band where its segments start, the cross band whose cells are being collected, the
+    // left it had, and whether a page is changed for another segment.
+    std::unique_ptr<TpvrHeaderList> FVHeaderList;
+    std::vector<Integer> FVBounds;
+    TpvrBand* FCrossBand = nullptr;
+    Extended FCrossX = 0;
+    bool FVPageChanged = false;
+    // Views moved into vertical bands for the run, with each horizontal band's children as they
+    // were before and the distance each view's left moved.
+    std::vector<std::pair<TpvrBand*, std::vector<TpvrComponent*>>> FCrossBands;
+    std::vector<std::pair<TpvrReportComponent*, Extended>> FCrossCells;
+
+    // While set, the bands of subreports printed on their parent are copied into it.
+    TpvrNullBand* FCollectingBand = nullptr;
 };

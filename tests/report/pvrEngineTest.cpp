@@ -42,7 +42,8 @@ public:
         TFormFixture::TearDown();
     }
 
-    template <class T> T* Band(const char* name, Extended top, Extended height, TpvrComponent* parent = nullptr) {
+    template <class T>
+    T* Band(const char* name, Extended top, Extended height, TpvrComponent* parent = nullptr) {
         auto* band = new T(parent ? parent : Page);
         band->SetName(name);
         band->SetTop(top);
@@ -100,6 +101,28 @@ public:
             if (auto* memo = dynamic_cast<TpvrCustomMemoView*>(object))
                 texts.push_back(Trim(WideToString(memo->GetMemo()->GetText())));
         return texts;
+    }
+
+    // The memos of a prepared page as "text@left+top" (left and top within the band).
+    std::vector<String> Cells(Integer index) {
+        std::vector<String> cells;
+        TpvrReportPage* page = Store()->GetPage(index);
+        for (TpvrComponent* object : page->AllObjects())
+            if (auto* memo = dynamic_cast<TpvrCustomMemoView*>(object))
+                cells.push_back(Trim(WideToString(memo->GetMemo()->GetText())) + "@" +
+                                FormatFloat("0", memo->GetLeft()) + "+" + FormatFloat("0", memo->GetTop()));
+        return cells;
+    }
+    // A second report page printed only through a subreport on a band of the first.
+    TpvrReportPage* SubreportPage(TpvrBand* band, Extended left, Extended top, bool onParent) {
+        auto* page = new TpvrReportPage(Report.get());
+        page->SetName("Page" + IntToStr(Report->PagesCount()));
+        auto* subreport = new TpvrSubreport(band);
+        subreport->SetName("Subreport" + IntToStr(Report->PagesCount()));
+        subreport->SetBounds(left, top, 200, 20);
+        subreport->PrintOnParent = onParent;
+        subreport->SetPage(page);
+        return page;
     }
 
     std::unique_ptr<TpvrReport> Report;
@@ -196,9 +219,9 @@ TEST_F(pvrEngineTest, TwoGroupHeadersFormOneRunWithInnerAndOuterChanges) {
     Band<TpvrGroupFooter>("InnerFooter", 40, 10);
     Band<TpvrGroupFooter>("OuterFooter", 50, 10);
     ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
-    EXPECT_EQ(Names(0), (std::vector<String>{"Outer", "Inner", "MasterData1", "MasterData1", "InnerFooter", "Inner",
-                                             "MasterData1", "InnerFooter", "OuterFooter", "Outer", "Inner",
-                                             "MasterData1", "InnerFooter", "OuterFooter"}));
+    EXPECT_EQ(Names(0), (std::vector<String>{"Outer", "Inner", "MasterData1", "MasterData1", "InnerFooter",
+                                             "Inner", "MasterData1", "InnerFooter", "OuterFooter", "Outer",
+                                             "Inner", "MasterData1", "InnerFooter", "OuterFooter"}));
 }
 
 TEST_F(pvrEngineTest, ARecordThatDoesNotFitMovesToTheNextPageUnderTheReprintedHeader) {
@@ -394,6 +417,90 @@ TEST_F(pvrEngineTest, LayoutErrorsStopTheRunBeforeAnyPage) {
     EXPECT_EQ(Report->GetErrors()->GetCount(), 2);
 }
 
+// A cross table: rows from a horizontal data band, columns from a vertical one; the columns that do
+// not fit beside the row titles go to a second page, where the reprinted titles come first.
+TEST_F(pvrEngineTest, ACrossBandPlacesItsCellsSideBySideAndGivesEachSegmentAPage) {
+    TpvrUserDataSet* rows = Source("Rows", 3, [](const String&, Integer rec) { return Variant(rec + 1); });
+    TpvrUserDataSet* cols = Source("Cols", 6, [](const String&, Integer rec) { return Variant(rec + 1); });
+    Band<TpvrPageHeader>("PageHeader1", 0, 30);
+    auto* data = Band<TpvrMasterData>("MasterData1", 40, 20);
+    data->SetDataSet(rows);
+    TpvrMemoView* title = Memo(data, "R[Rows.\"N\"]");
+    title->SetBounds(0, 0, 100, 20);
+    Memo(data, "[Rows.\"N\"]-[Cols.\"N\"]")->SetBounds(100, 0, 150, 20);
+    auto* titles = Band<TpvrHeader>("RowTitles", 0, 0);
+    titles->Vertical = true;
+    titles->SetWidth(100);
+    titles->ReprintOnNewPage = true;
+    auto* columns = Band<TpvrMasterData>("Columns", 0, 0);
+    columns->Vertical = true;
+    columns->SetLeft(100);
+    columns->SetWidth(150);
+    columns->SetDataSet(cols);
+    Band<TpvrPageFooter>("PageFooter1", 200, 22.67718);
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+
+        ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
+        ASSERT_EQ(PageCount(), 2);
+        // Each page is ended when the first row's segment is on it, so its footer comes second.
+        for (Integer page = 0; page < 2; ++page)
+            EXPECT_EQ(Layout(page),
+                      (std::vector<String>{"PageHeader1 0.00 30.00", "MasterData1 30.00 20.00",
+                                           "PageFooter1 987.97 22.68", "MasterData1 50.00 20.00",
+                                           "MasterData1 70.00 20.00"}));
+        const std::vector<String> first = Cells(0);
+        ASSERT_EQ(first.size(), 15u);
+        EXPECT_EQ(std::vector<String>(first.begin(), first.begin() + 5),
+                  (std::vector<String>{"R1@0+0", "1-1@100+0", "1-2@250+0", "1-3@400+0", "1-4@550+0"}));
+        EXPECT_EQ(first[10], "R3@0+0");
+        EXPECT_EQ(Cells(1), (std::vector<String>{"R1@0+0", "1-5@100+0", "1-6@250+0", "R2@0+0", "2-5@100+0",
+                                                 "2-6@250+0", "R3@0+0", "3-5@100+0", "3-6@250+0"}));
+        // The cells are back on their band after the run, so a second run prints the same.
+        EXPECT_EQ(title->GetParent(), data);
+        EXPECT_EQ(title->CrossBand, nullptr);
+        EXPECT_EQ(data->ObjectCount(), 2);
+        EXPECT_DOUBLE_EQ(double(data->GetObjects()[1]->GetLeft()), 100.0);
+        EXPECT_DOUBLE_EQ(double(columns->GetLeft()), 100.0);
+    }
+}
+
+// A subreport printed on its own runs its page's data bands below the band that holds it, at the
+// subreport's place, and the report goes on below the furthest band it printed.
+TEST_F(pvrEngineTest, ASubreportPrintsItsPageAtItsPlaceAndTheRunContinuesBelowIt) {
+    auto* data = Band<TpvrMasterData>("MasterData1", 10, 30);
+    data->SetRowCount(2);
+    TpvrReportPage* page = SubreportPage(data, 50, 5, false);
+    auto* detail = Band<TpvrMasterData>("SubData", 10, 20, page);
+    detail->SetRowCount(3);
+    Memo(detail, "[Line]", 0, 20);
+    ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
+    ASSERT_EQ(PageCount(), 1);
+    EXPECT_EQ(Layout(0),
+              (std::vector<String>{"MasterData1 0.00 30.00", "SubData 5.00 20.00", "SubData 25.00 20.00",
+                                   "SubData 45.00 20.00", "MasterData1 65.00 30.00", "SubData 70.00 20.00",
+                                   "SubData 90.00 20.00", "SubData 110.00 20.00"}));
+    TpvrReportPage* prepared = Store()->GetPage(0);
+    EXPECT_DOUBLE_EQ(double(prepared->GetObjects()[1]->GetLeft()), 50.0);
+    EXPECT_DOUBLE_EQ(double(prepared->GetObjects()[4]->GetLeft()), 0.0);
+}
+
+// Printed on its parent, the subreport's bands become views of the band that holds it, which
+// stretches over them.
+TEST_F(pvrEngineTest, ASubreportOnItsParentPutsItsViewsIntoTheBand) {
+    auto* data = Band<TpvrMasterData>("MasterData1", 10, 30);
+    data->SetRowCount(1);
+    data->Stretched = true;
+    TpvrReportPage* page = SubreportPage(data, 50, 5, true);
+    auto* detail = Band<TpvrMasterData>("SubData", 10, 20, page);
+    detail->SetRowCount(3);
+    Memo(detail, "[Line]", 0, 20)->SetBounds(10, 0, 100, 20);
+    ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
+    EXPECT_EQ(Layout(0), (std::vector<String>{"MasterData1 0.00 65.00"}));
+    EXPECT_EQ(Cells(0), (std::vector<String>{"1@60+5", "2@60+25", "3@60+45"}));
+    EXPECT_EQ(data->ObjectCount(), 1);
+}
+
 // Definitions that are well formed but hostile end with pages or errors, never hang or crash.
 TEST_F(pvrEngineTest, HostileDefinitionsEndWithPagesOrErrors) {
     struct Case {
@@ -448,7 +555,39 @@ TEST_F(pvrEngineTest, HostileDefinitionsEndWithPagesOrErrors) {
              memo->StretchMode = smActualHeight;
          },
          true},
-        {"unconnected group", [](pvrEngineTest& t) { t.Band<TpvrGroupHeader>("GroupHeader1", 10, 20); }, false},
+        {"subreport reaching its own page",
+         [](pvrEngineTest& t) {
+             auto* data = t.Band<TpvrMasterData>("MasterData1", 10, 20);
+             data->SetRowCount(2);
+             for (bool onParent : {false, true}) {
+                 TpvrReportPage* page = t.SubreportPage(data, 0, 0, onParent);
+                 auto* inner = t.Band<TpvrMasterData>(onParent ? "Inner2" : "Inner1", 10, 20, page);
+                 inner->SetRowCount(2);
+                 auto* back = new TpvrSubreport(inner);
+                 back->SetPage(page);
+                 back->PrintOnParent = onParent;
+             }
+         },
+         true},
+        {"vertical bands wider than the page",
+         [](pvrEngineTest& t) {
+             auto* data = t.Band<TpvrMasterData>("MasterData1", 10, 20);
+             data->SetRowCount(2);
+             t.Memo(data, "[Line]")->SetBounds(0, 0, 900, 20);
+             t.Memo(data, "[Line]")->SetBounds(900, 0, 900, 20);
+             auto* titles = t.Band<TpvrHeader>("Titles", 0, 0);
+             titles->Vertical = true;
+             titles->SetWidth(900);
+             titles->ReprintOnNewPage = true;
+             auto* columns = t.Band<TpvrMasterData>("Columns", 0, 0);
+             columns->Vertical = true;
+             columns->SetLeft(900);
+             columns->SetWidth(900);
+             columns->SetRowCount(3);
+         },
+         true},
+        {"unconnected group", [](pvrEngineTest& t) { t.Band<TpvrGroupHeader>("GroupHeader1", 10, 20); },
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
