@@ -34,6 +34,21 @@ RECT KeepOnWorkArea(RECT r, const RECT& work) {
 
 } // namespace
 
+// The icon of the application made last and still alive, without making one (null when there is
+// none, or its icon is empty); in FormsApp.cpp.
+HICON CurrentApplicationIcon();
+
+namespace {
+
+// The window shows the form's own icon, or the application's when the form has none.
+void ShowFormIcon(TCustomForm* form) {
+    TIcon* own = form->GetIcon();
+    HICON icon = own->GetEmpty() ? CurrentApplicationIcon() : own->GetHandle();
+    SendMessageA(form->GetHandle(), WM_SETICON, ICON_BIG, LPARAM(icon));
+}
+
+} // namespace
+
 KOV_MESSAGE_MAP(TCustomForm) {
     map.Message(WM_CLOSE, &TCustomForm::WMClose);
     map.Message(WM_ACTIVATE, &TCustomForm::WMActivate);
@@ -197,7 +212,10 @@ void TCustomForm::ApplyWindowState() {
     }
 }
 
-void TCustomForm::SetIcon(TIcon* value) { FIcon->Assign(value); }
+void TCustomForm::SetIcon(TIcon* value) {
+    FIcon->Assign(value);
+    if (HandleAllocated()) ShowFormIcon(this);
+}
 
 void TCustomForm::SetMenu(TComponent* value) {
     if (FMenu == value) return;
@@ -310,6 +328,7 @@ void TCustomForm::CreateWindowHandle(const TCreateParams& params) {
 
 void TCustomForm::CreateWnd() {
     TScrollingWinControl::CreateWnd();
+    ShowFormIcon(this);
     if (FMenu) SetFormMenuWindow(FHandle, FMenu);
     if (FFormStyle == fsMDIForm && !FClientHandle && !GetParent()) {
         CLIENTCREATESTRUCT ccs;

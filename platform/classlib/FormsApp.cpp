@@ -42,6 +42,12 @@ TInitInheritedComponentHook& DefinitionHook() {
 
 } // namespace
 
+// Forms without an icon of their own show this one.
+HICON CurrentApplicationIcon() {
+    if (!gCurrentApplication || gCurrentApplication->GetIcon()->GetEmpty()) return nullptr;
+    return gCurrentApplication->GetIcon()->GetHandle();
+}
+
 template <>
 TApplication* TGlobalObject<TApplication>::Get() const {
     if (gCurrentApplication) return gCurrentApplication;

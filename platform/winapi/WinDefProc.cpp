@@ -179,6 +179,27 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         if (HasCaption(window)) PaintNonClientNow(window);
         return TRUE;
     }
+    case WM_SETICON: {
+        HICON before = nullptr;
+        {
+            TLock lock(StateMutex());
+            TWnd* w = Find(window);
+            if (!w) return 0;
+            HICON& slot = wParam == ICON_SMALL ? w->SmallIcon : w->BigIcon;
+            before = slot;
+            slot = reinterpret_cast<HICON>(lParam);
+        }
+        if (HasCaption(window)) PaintNonClientNow(window);
+        return LRESULT(before);
+    }
+    case WM_GETICON: {
+        TLock lock(StateMutex());
+        TWnd* w = Find(window);
+        if (!w) return 0;
+        if (wParam == ICON_BIG) return LRESULT(w->BigIcon);
+        if (wParam == ICON_SMALL2 && !w->SmallIcon) return LRESULT(w->BigIcon);
+        return LRESULT(w->SmallIcon);
+    }
     case WM_GETTEXT: {
         char* buffer = reinterpret_cast<char*>(lParam);
         int size = int(wParam);

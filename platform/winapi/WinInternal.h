@@ -92,6 +92,8 @@ struct TWnd {
     LONG_PTR UserData = 0;
     std::vector<BYTE> Extra;
     String Text;
+    HICON BigIcon = nullptr;   // WM_SETICON; the window does not own them
+    HICON SmallIcon = nullptr;
     TWnd* Parent = nullptr; // the desktop (or the message root) for top-level windows
     TWnd* Owner = nullptr;
     std::vector<TWnd*> Children; // front: the top of the z-order

@@ -74,4 +74,21 @@ TEST_F(PicturesTest, ProgramIconIsTheApplicationsIcon) {
     EXPECT_LT(body & 0xFF, 0x80);
 }
 
+// Windows show the program's icon in their caption, unless a form has an icon of its own.
+TEST_F(PicturesTest, WindowsShowTheProgramIcon) {
+    HICON program = App->GetIcon()->GetHandle();
+    ASSERT_NE(nullptr, program);
+    EXPECT_EQ(LRESULT(program), SendMessageA(Form->GetHandle(), WM_GETICON, ICON_BIG, 0));
+    EXPECT_EQ(LRESULT(program), SendMessageA(Form->GetHandle(), WM_GETICON, ICON_SMALL2, 0));
+    EXPECT_EQ(0, SendMessageA(Form->GetHandle(), WM_GETICON, ICON_SMALL, 0));
+
+    TIcon own;
+    own.SetHandle(LoadIconA(nullptr, IDI_QUESTION));
+    Form->SetIcon(&own);
+    const LRESULT shown = SendMessageA(Form->GetHandle(), WM_GETICON, ICON_BIG, 0);
+    EXPECT_NE(0, shown);
+    EXPECT_NE(LRESULT(program), shown);
+    EXPECT_EQ(LRESULT(Form->GetIcon()->GetHandle()), shown);
+}
+
 } // namespace
