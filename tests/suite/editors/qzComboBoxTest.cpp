@@ -755,3 +755,105 @@ TEST_F(ComboBoxTest, ItemDrawingAndMeasuringAreBoundByNameFromAWindowDefinition)
 }
 
 } // namespace
+
+namespace {
+
+// ---- In place --------------------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, InPlaceTheListSizeTheUserGaveIsKeptInTheEditDataBetweenActivations) {
+    auto* combo = new TqzComboBox(Form, true);
+    combo->SetParent(Form);
+    combo->SetBounds(10, 10, 120, 21);
+    combo->SetVisible(false);
+    TqzComboBoxProperties* p = combo->GetProperties();
+    for (Integer i = 0; i < 20; ++i)
+        p->GetItems()->Add(FormatItem(i));
+    p->SetDropDownSizeable(true);
+    Form->Show();
+    Pump();
+    TqzCustomEditData* edited = nullptr;
+    combo->Activate(edited);
+    std::unique_ptr<TqzCustomEditData> owned(edited);
+    auto* data = dynamic_cast<TqzCustomDropDownEditData*>(edited);
+    ASSERT_NE(nullptr, data);
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    TqzCustomEditPopupWindow* popup = combo->GetPopupWindow();
+    EXPECT_FALSE(popup->GetTopMostWithOwner()) << "in place the popup is not kept above its owner";
+    EXPECT_EQ(1, SendMessageA(Inner(combo), CM_HINTSHOW, 0, 0)) << "no hint while the list is open";
+    const Integer row = combo->GetLookupData()->GetList()->GetListItemHeight(-1);
+    const TRect grip = popup->GetEditViewInfo()->SizeGripSizingRect;
+    const Integer gx = (grip.left + grip.right) / 2, gy = (grip.top + grip.bottom) / 2;
+    SetCapture(popup->GetHandle());
+    popup->HandleMouseDown(mbLeft, {}, gx, gy);
+    popup->HandleMouseMove({ssLeft}, gx, gy + 2 * row);
+    popup->HandleMouseUp(mbLeft, {}, gx, gy + 2 * row);
+    const Integer sized = popup->GetHeight();
+    combo->CloseUp(qzcrCancel);
+    EXPECT_EQ(0, SendMessageA(Inner(combo), CM_HINTSHOW, 0, 0));
+    EXPECT_TRUE(data->UserSized);
+    EXPECT_EQ(sized, data->Height);
+    EXPECT_EQ(0, p->GetPopupHeight()) << "the properties keep their own size";
+
+    // The grid leaves the cell and comes back: the list opens at the user's size.
+    combo->ValidateAndSynchronize();
+    combo->SetVisible(false);
+    combo->Activate(edited);
+    EXPECT_TRUE(combo->GetUserSized());
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    EXPECT_EQ(sized, popup->GetHeight());
+    combo->CloseUp(qzcrCancel);
+    combo->ResetPopupHeight();
+    EXPECT_EQ(0, data->Height) << "the lookup editors' reset forgets the in-place height";
+
+    // With ImmediatePopup the list opens as the editor is activated.
+    p->SetImmediatePopup(true);
+    combo->ValidateAndSynchronize();
+    combo->Activate(edited);
+    Pump();
+    EXPECT_TRUE(combo->HasOpenPopup());
+}
+
+TEST_F(ComboBoxTest, InPlaceActivationByTheMouseDoesNotOpenAFixedListOnTheSameClick) {
+    auto* combo = new TqzComboBox(Form, true);
+    combo->SetParent(Form);
+    combo->SetBounds(10, 10, 120, 21);
+    combo->GetProperties()->SetDropDownListStyle(lsFixedList);
+    for (Integer i = 0; i < 3; ++i)
+        combo->GetProperties()->GetItems()->Add(FormatItem(i));
+    Form->Show();
+    Pump();
+    TqzCustomEditData* edited = nullptr;
+    const TRect client = combo->GetViewInfo()->ClientRect;
+    combo->ActivateByMouse(TShiftState{ssLeft}, combo->GetLeft() + client.left + 5,
+                           combo->GetTop() + client.top + 3, edited);
+    std::unique_ptr<TqzCustomEditData> owned(edited);
+    SendMessageA(combo->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(client.left + 5, client.top + 3));
+    Pump();
+    EXPECT_FALSE(combo->HasOpenPopup()) << "the click that moved the editor into the cell";
+    const LPARAM at = MAKELPARAM(client.left + 5, client.top + 3);
+    SendMessageA(combo->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(combo->GetHandle(), WM_LBUTTONUP, 0, at);
+    Pump();
+    EXPECT_TRUE(combo->HasOpenPopup()) << "the next click opens the list";
+}
+
+TEST_F(ComboBoxTest, InPlaceActivationByATypedKeyOpensTheListAndTypesTheKey) {
+    auto* combo = new TqzComboBox(Form, true);
+    combo->SetParent(Form);
+    combo->SetBounds(10, 10, 120, 21);
+    for (Integer i = 0; i < 3; ++i)
+        combo->GetProperties()->GetItems()->Add(FormatItem(i));
+    combo->GetProperties()->SetIncrementalSearch(false);
+    Form->Show();
+    Pump();
+    TqzCustomEditData* edited = nullptr;
+    combo->ActivateByKey(U'7', edited);
+    std::unique_ptr<TqzCustomEditData> owned(edited);
+    Pump();
+    EXPECT_TRUE(combo->HasOpenPopup());
+    EXPECT_EQ("7", Text(combo)) << "the list does not take the focus: the key is typed into the editor";
+}
+
+} // namespace

@@ -340,3 +340,40 @@ TEST_F(PopupEditTest, APopupEditWrittenAndReadBackKeepsItsSettings) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PopupEditTest, InPlaceActivationByAKeyOpensThePopupAndHandsTheKeyToTheHostedControl) {
+    auto* hosted = new TEdit(Form);
+    hosted->SetParent(Form);
+    hosted->SetBounds(5, 200, 120, 21);
+    hosted->SetVisible(false);
+    auto* editor = new TqzPopupEdit(Form, true);
+    editor->SetParent(Form);
+    editor->SetBounds(10, 10, 120, 21);
+    TqzPopupEditProperties* p = editor->GetProperties();
+    p->SetImmediatePopup(false);
+    p->SetPopupControl(hosted);
+    p->OnClosePopup = MakeEvent(&Log, &CloseLog::Closed);
+    Form->Show();
+    Pump();
+    struct Closer {
+        TqzCustomEditPopupWindow* Popup;
+        void Changed(TObject*) { Popup->SetModalResult(mrOk); }
+    } closer{editor->GetPopupWindow()};
+    hosted->OnChange = MakeEvent(&closer, &Closer::Changed);
+    EXPECT_FALSE(editor->ForwardsActivationKey(U'7')) << "the focus-taking popup gets the key";
+    EXPECT_TRUE(editor->ForwardsActivationKey(U'\r'));
+    TqzCustomEditData* edited = nullptr;
+    // The popup's modal loop runs inside the show request; the key handed on ends it.
+    editor->ActivateByKey(U'7', edited);
+    std::unique_ptr<TqzCustomEditData> owned(edited);
+    Pump();
+    EXPECT_FALSE(editor->HasOpenPopup());
+    EXPECT_EQ("7", hosted->GetText());
+    EXPECT_EQ("", editor->GetInnerTextEditControl()->GetText()) << "not typed into the editor";
+    EXPECT_EQ(std::vector<TqzEditCloseUpReason>{qzcrAccept}, Log.Reasons);
+    EXPECT_EQ(Form, hosted->GetParent());
+}
+
+} // namespace
