@@ -1,0 +1,139 @@
+// The world the channel edit, batch edit and function settings dialogs run in: an application on
+// the manual clock, the data module started in a program directory of its own (settings,
+// language files), the UHF model with the band 400 - 470MHz, and "." as the decimal separator
+// unless a test says otherwise. The data model instances that were there before come back
+// afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/AllClass.h"
+#include "app/Maindb.h"
+#include "platform/classlib/Forms.h"
+#include "platform/runtime/Clock.h"
+#include "platform/runtime/Prompts.h"
+#include "platform/winapi/WinBackendInterface.h"
+#include "suite/editors/qzTextEdit.h"
+#include "tests/support/ModalScript.h"
+#include "tests/support/Png.h"
+#include "tests/support/TestSupport.h"
+
+namespace apptest {
+
+class BDialogFixture : public ::testing::Test {
+protected:
+    BDialogFixture()
+        : FOldModels(std::move(ModelList)), FOldState(std::move(AppState)),
+          FOldFrequencies(std::move(TestFrequencies)), FOldMessages(std::move(MessageLines)),
+          FOldFunctions(std::move(FunctionSettings)), FOldBands(std::move(BandList)),
+          FOldTexts(std::move(PromptTexts)), FLocale(testsupport::DotSettings()) {
+        FOldClockMode = ClockGetMode();
+        ClockSetMode(TClockMode::Manual);
+        App = std::make_unique<TApplication>(nullptr);
+        MaindbProgramDir = Dir.Path() + "/";
+    }
+    ~BDialogFixture() override {
+        App.reset();
+        fMaindb = nullptr;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        ClockSetMode(FOldClockMode);
+        MaindbProgramDir.clear();
+        ModelList = std::move(FOldModels);
+        AppState = std::move(FOldState);
+        TestFrequencies = std::move(FOldFrequencies);
+        MessageLines = std::move(FOldMessages);
+        FunctionSettings = std::move(FOldFunctions);
+        BandList = std::move(FOldBands);
+        PromptTexts = std::move(FOldTexts);
+    }
+
+    // Starts the data module (reading the files the test has written), then selects the UHF
+    // model and the band 400 - 470MHz.
+    void Start() {
+        App->CreateForm(fMaindb);
+        AppState->UseModel(*ModelList->ModelAt(0));
+        AppState->UseBand("400 - 470MHz");
+    }
+
+    // Selects English as the second language: "SysInfo.Ini" with "DefaultLanguage=1" and an
+    // English.Ini holding the given sections (prompt texts and window sections).
+    void WriteEnglish(const std::string& sections) {
+        testsupport::WriteFileBytes(Dir.File("SysInfo.Ini"), "[SysInfo]\nDefaultLanguage=1\n"
+                                                             "Language=Chinese|English\n");
+        testsupport::WriteFileBytes(Dir.File("English.Ini"), sections);
+    }
+
+    void Pump() { App->ProcessMessages(); }
+
+    // ---- Input as the display delivers it ----
+    void Key(UINT key) {
+        WinInputKey(key, false, true);
+        Pump();
+        WinInputKey(key, false, false);
+        Pump();
+    }
+    void Type(const std::u32string& text) {
+        WinInputText(text);
+        Pump();
+    }
+    // A click in the middle of a control, as the display delivers it.
+    void Click(TControl* control) {
+        const POINT p = control->ClientToScreen(POINT{control->GetWidth() / 2, control->GetHeight() / 2});
+        WinInputMouseMove(p);
+        Pump();
+        WinInputMouseButton(p, TWinMouseButton::Left, true);
+        Pump();
+        WinInputMouseButton(p, TWinMouseButton::Left, false);
+        Pump();
+        ClockAdvanceMs(1000); // the next press is no double click
+    }
+    void Focus(TWinControl* control) {
+        control->SetFocus();
+        Pump();
+    }
+    // Focuses the editor and replaces its whole text by typing; Enter, Tab or another key then
+    // ends the entry.
+    void Retype(TqzCustomTextEdit* editor, const std::u32string& text) {
+        Focus(editor);
+        editor->SelectAll();
+        Key(VK_BACK);
+        Type(text);
+    }
+    // The same, then the editor is left with Tab.
+    void Enter(TqzCustomTextEdit* editor, const std::u32string& text) {
+        Retype(editor, text);
+        Key(VK_TAB);
+    }
+
+    // Paints the window and saves its picture under the artifacts directory.
+    void SavePicture(TCustomForm* form, const std::string& name) {
+        UpdateWindow(form->GetHandle());
+        App->ProcessMessages();
+        GdiSurface s;
+        ASSERT_TRUE(WinGetSurface(form->GetHandle(), s));
+        testsupport::WritePng(testsupport::ArtifactPath(name), s.Width, s.Height,
+                              reinterpret_cast<const std::uint32_t*>(s.Bits), int(s.Stride / 4));
+    }
+
+    testsupport::TempDir Dir;
+    std::unique_ptr<TApplication> App;
+
+private:
+    std::unique_ptr<TMacList> FOldModels;
+    std::unique_ptr<TALL> FOldState;
+    std::unique_ptr<TTestFre> FOldFrequencies;
+    std::unique_ptr<TEnMsg> FOldMessages;
+    std::unique_ptr<TFun> FOldFunctions;
+    std::unique_ptr<TFrqList> FOldBands;
+    std::unique_ptr<TLanguage> FOldTexts;
+    testsupport::ScopedFormatSettings FLocale;
+    TClockMode FOldClockMode = TClockMode::Real;
+};
+
+} // namespace apptest
