@@ -1,6 +1,7 @@
 // The tone picker and the tone lists of the list editors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -111,11 +112,8 @@ TEST(ToneOptionParse, SplitsAnEntryAtItsFirstTwoDashes) {
         const char* Middle;
         const char* Last;
     } cases[] = {
-        {"01-67.0-XZ", "01", "67.0", "XZ"},
-        {"1-D023", "1", "D023", "D023"},
-        {"", "", "", ""},
-        {"2A-254.1-0Z-X", "2A", "254.1", "0Z-X"},
-        {"solo", "solo", "", ""},
+        {"01-67.0-XZ", "01", "67.0", "XZ"},       {"1-D023", "1", "D023", "D023"}, {"", "", "", ""},
+        {"2A-254.1-0Z-X", "2A", "254.1", "0Z-X"}, {"solo", "solo", "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Entry);
@@ -141,12 +139,24 @@ TEST_F(ToneOptionTest, BuildsTheThreeGridsFromTheCodeTable) {
             Integer Col, Row;
             const char* Text;
         } cells[] = {
-            {ctcss, 1, 1, "01"},           {ctcss, 2, 1, "67.0"},          {ctcss, 3, 1, "XZ"},
-            {ctcss, 5, 4, "100.0"},        {ctcss, 11, 7, "206.5"},        {ctcss, 12, 7, "8Z"},
-            {ctcss, 14, 6, "254.1"},       {ctcss, 14, 7, ""},             {ctcss, 15, 9, ""},
-            {picker.gvDcsN, 1, 1, "1"},    {picker.gvDcsN, 2, 1, "D023N"}, {picker.gvDcsI, 2, 1, "D023I"},
-            {picker.gvDcsI, 12, 9, "D525I"}, {picker.gvDcsI, 14, 8, "D645I"}, {picker.gvDcsN, 15, 8, "85"},
-            {picker.gvDcsN, 16, 8, "D754N"}, {picker.gvDcsN, 16, 9, ""},   {picker.gvDcsI, 15, 11, ""},
+            {ctcss, 1, 1, "01"},
+            {ctcss, 2, 1, "67.0"},
+            {ctcss, 3, 1, "XZ"},
+            {ctcss, 5, 4, "100.0"},
+            {ctcss, 11, 7, "206.5"},
+            {ctcss, 12, 7, "8Z"},
+            {ctcss, 14, 6, "254.1"},
+            {ctcss, 14, 7, ""},
+            {ctcss, 15, 9, ""},
+            {picker.gvDcsN, 1, 1, "1"},
+            {picker.gvDcsN, 2, 1, "D023N"},
+            {picker.gvDcsI, 2, 1, "D023I"},
+            {picker.gvDcsI, 12, 9, "D525I"},
+            {picker.gvDcsI, 14, 8, "D645I"},
+            {picker.gvDcsN, 15, 8, "85"},
+            {picker.gvDcsN, 16, 8, "D754N"},
+            {picker.gvDcsN, 16, 9, ""},
+            {picker.gvDcsI, 15, 11, ""},
         };
         for (const Cell& cell : cells)
             EXPECT_EQ(cell.Text, cell.Grid->ReadForeText(cell.Col, cell.Row))
@@ -271,8 +281,8 @@ TEST_F(ToneOptionTest, TheCloseBoxChoosesNothing) {
 }
 
 TEST_F(ToneOptionTest, TranslatesItselfUnderAnotherLanguage) {
-    testsupport::WriteFileBytes(FDir.File("Chinese.Ini"),
-                                testsupport::ReadFileBytes(testsupport::FixturePath("../../app/lang/Chinese.Ini")));
+    testsupport::WriteFileBytes(FDir.File("Chinese.Ini"), testsupport::ReadFileBytes(testsupport::FixturePath(
+                                                              "../../app/lang/Chinese.Ini")));
     struct Case {
         Integer LanguageIndex;
         const char* Caption;
@@ -306,7 +316,8 @@ std::vector<String> ToneList() {
         "315", "331", "343", "346", "351", "364", "365", "371", "411", "412", "413", "423", "431", "432",
         "445", "464", "465", "466", "503", "506", "516", "532", "546", "565", "606", "612", "624", "627",
         "631", "632", "654", "662", "664", "703", "712", "723", "731", "732", "734", "743", "754"};
-    for (const String& code : codes) list.push_back("D" + code + "N");
+    for (const String& code : codes)
+        list.push_back("D" + code + "N");
     for (const String& code : codes) {
         if (code == "351") continue;
         list.push_back("D" + String(code == "245" ? "145" : code) + "I");
@@ -352,8 +363,8 @@ TEST(ToneList, HoldsTheCtcssTonesAndTheNormalAndInvertedCodes) {
         if (cls == nullptr || !HasOwnFormDefinition(cls)) continue;
         ++windows;
         const TFormDefinition definition = FindFormDefinition(cls);
-        for (const char* editor : {"cbQT", "cbDQT"}) EXPECT_EQ(list, DefinitionItems(definition.Text, editor))
-            << window << "." << editor;
+        for (const char* editor : {"cbQT", "cbDQT"})
+            EXPECT_EQ(list, DefinitionItems(definition.Text, editor)) << window << "." << editor;
     }
     RecordProperty("WindowsWithToneLists", windows);
 }

@@ -76,8 +76,7 @@ protected:
         TFormFixture::TearDown();
     }
 
-    template <class T>
-    T* Place(const char* name, TWinControl* parent = nullptr) {
+    template <class T> T* Place(const char* name, TWinControl* parent = nullptr) {
         auto* control = new T(Form);
         control->SetName(name);
         control->SetParent(parent != nullptr ? parent : Form);
@@ -107,7 +106,8 @@ protected:
             auto* grid = Place<TTambor>(name);
             grid->SetColCount(4);
             grid->SetRowCount(3);
-            for (Integer col = 0; col < 4; ++col) grid->CellAt(col, 1).ForeText = "T" + IntToStr(col);
+            for (Integer col = 0; col < 4; ++col)
+                grid->CellAt(col, 1).ForeText = "T" + IntToStr(col);
             grid->CellAt(1, 2).ForeText = "446.00000";
         }
         FindGrid("gvSkip")->SetTag(-2);
@@ -130,7 +130,8 @@ protected:
         Place<TGroupBox>("gbGroup")->SetCaption("Group");
         for (const char* name : {"lbSel", "lbSkip"}) {
             auto* list = Place<TListBox>(name);
-            for (const char* item : {"CTCSS", "DCS-N", "DCS-I"}) list->GetItems()->Add(item);
+            for (const char* item : {"CTCSS", "DCS-N", "DCS-I"})
+                list->GetItems()->Add(item);
         }
         static_cast<TListBox*>(Form->FindComponent("lbSkip"))->SetTag(-2);
         Place<TPanel>("pMain")->SetCaption("Panel");
@@ -142,7 +143,8 @@ protected:
 
     TqzComboBox* AddStyledCombo(const char* name, std::initializer_list<const char*> items, Integer index) {
         auto* combo = Place<TqzComboBox>(name);
-        for (const char* item : items) combo->GetProperties()->GetItems()->Add(item);
+        for (const char* item : items)
+            combo->GetProperties()->GetItems()->Add(item);
         if (index >= 0) combo->SetItemIndex(index);
         return combo;
     }
@@ -154,8 +156,8 @@ protected:
     std::map<String, String> Texts() {
         std::map<String, String> texts;
         texts["form"] = Form->GetCaption();
-        for (const char* name : {"lTitle", "bOk", "bStyled", "tbNew", "chBox", "chStyled", "rbPlain", "rbStyled",
-                                 "gbGroup", "pMain", "stNote", "eName"})
+        for (const char* name : {"lTitle", "bOk", "bStyled", "tbNew", "chBox", "chStyled", "rbPlain",
+                                 "rbStyled", "gbGroup", "pMain", "stNote", "eName"})
             texts[name] = Control(name)->GetCaption();
         texts["tbNew.Hint"] = Control("tbNew")->GetHint();
         auto* item = static_cast<TMenuItem*>(Form->FindComponent("miFile"));
@@ -188,7 +190,8 @@ protected:
     // The items of a list, each followed by "|".
     static String Items(TStrings* items) {
         String joined;
-        for (Integer i = 0; i < items->GetCount(); ++i) joined += items->GetStrings(i) + "|";
+        for (Integer i = 0; i < items->GetCount(); ++i)
+            joined += items->GetStrings(i) + "|";
         return joined;
     }
 
@@ -247,7 +250,8 @@ TEST_F(TranslateFormTest, ReplacesTheTextsOfEachKindFromTheWindowsSection) {
         }
         EXPECT_EQ(1, TranslateForm(Form, "Test", withLists));
         const std::map<String, String> texts = Texts();
-        for (const auto& [name, text] : expected) EXPECT_EQ(text, texts.at(name)) << name;
+        for (const auto& [name, text] : expected)
+            EXPECT_EQ(text, texts.at(name)) << name;
     }
 }
 
