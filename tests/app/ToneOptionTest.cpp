@@ -161,6 +161,19 @@ TEST_F(ToneOptionTest, BuildsTheThreeGridsFromTheCodeTable) {
         for (const Cell& cell : cells)
             EXPECT_EQ(cell.Text, cell.Grid->ReadForeText(cell.Col, cell.Row))
                 << cell.Grid->GetName() << " " << cell.Col << "," << cell.Row;
+        // Every tone and code the picker offers is a tone text the editors keep as it is.
+        int offered = 0;
+        for (TTambor* grid : {ctcss, picker.gvDcsN, picker.gvDcsI})
+            for (Integer col = 1; col < grid->GetColCount(); ++col) {
+                if (grid->ReadBackText(col, 1) != "1") continue;
+                for (Integer row = 1; row < grid->GetRowCount(); ++row) {
+                    const String text = grid->ReadForeText(col, row);
+                    if (text.empty()) continue;
+                    ++offered;
+                    EXPECT_EQ(text, NormalizeToneText(text));
+                }
+            }
+        EXPECT_EQ(42 + 85 + 85, offered);
         // Row 1 marks the tone and code columns, and only those.
         for (Integer col = 1; col < 16; ++col)
             EXPECT_EQ(col % 3 == 2 ? "1" : "", ctcss->ReadBackText(col, 1)) << col;
