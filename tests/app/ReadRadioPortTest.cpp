@@ -20,6 +20,7 @@
 #include "tests/app/RadioLinkTestSupport.h"
 #include "tests/support/ModalScript.h"
 #include "tests/support/TestPty.h"
+#include "tests/support/TestSupport.h"
 #include "tools/radio-sim/RadioCore.h"
 
 namespace {
@@ -155,6 +156,28 @@ TYPED_TEST(TransferPortTest, PortThatCannotBeOpenedClosesTheDialog) {
         ASSERT_EQ(prompts.Prompts().size(), 1u);
         EXPECT_EQ(prompts.Prompts()[0].Text, PromptTexts->LPortError);
         EXPECT_TRUE(prompts.Errors().empty());
+    }
+}
+
+// Shown while a language other than the first is selected, the dialog takes its texts from
+// that language's file.
+TYPED_TEST(TransferPortTest, TranslatesItselfForALaterLanguage) {
+    using Unit = typename TestFixture::Unit;
+    testsupport::TempDir dir;
+    AppState->AppDir = dir.Path() + "/";
+    testsupport::WriteFileBytes(dir.File("Other.Ini"), std::string("[") + Unit::Name + "]\n" + Unit::Name +
+                                                           ".Caption=Translated\nbtnOk.Caption=Go\n");
+    AppState->LanguageName = "Other";
+    for (Integer index : {0, 1}) {
+        SCOPED_TRACE(index);
+        AppState->LanguageIndex = index;
+        TScopedPromptScript prompts;
+        TypeParam dialog(nullptr);
+        const String designed = dialog.GetCaption();
+        dialog.FormShow(&dialog);
+        EXPECT_EQ(dialog.GetCaption(), index > 0 ? String("Translated") : designed);
+        EXPECT_EQ(dialog.btnOk->GetCaption(), index > 0 ? String("Go") : String("&Ok"));
+        EXPECT_EQ(dialog.btnCancel->GetCaption(), "&Cancel");
     }
 }
 
