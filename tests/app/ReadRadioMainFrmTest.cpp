@@ -121,7 +121,7 @@ TEST_F(MainFrmRadioTest, FailedReadLeavesTheTable) {
     TScopedPromptScript prompts({IDCANCEL});
     testsupport::TScopedModalScript modal;
     modal.Add<TfReadRadio>("fReadRadio", [&](TfReadRadio& dialog) {
-        dialog.TryTime->SetInterval(1000);
+        dialog.TryTime->SetInterval(2000);
         dialog.btnOk->Click();
         EXPECT_TRUE(PumpUntil([&] { return !prompts.Prompts().empty(); }));
         dialog.btnCancel->Click();

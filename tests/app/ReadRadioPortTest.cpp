@@ -236,7 +236,7 @@ TYPED_TEST(TransferPortTest, SilenceOnAnExchangeEndsTheAttempt) {
     testsupport::TScopedModalScript modal;
     bool workerGone = false;
     modal.Add<TypeParam>(Unit::Name, [&](TypeParam& dialog) {
-        dialog.TryTime->SetInterval(1000);
+        dialog.TryTime->SetInterval(2000);
         dialog.btnOk->Click();
         EXPECT_TRUE(PumpUntil([&] { return !prompts.Prompts().empty(); }));
         workerGone = dialog.GetWorker() == nullptr;

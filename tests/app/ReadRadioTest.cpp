@@ -248,7 +248,7 @@ TEST_P(ReadRadioFaults, EndTheAttemptAsTheUserIsTold) {
     if (*c.Fault) AddFault(c.Fault);
     AppState->Modified = false;
     const TData before = Data();
-    TryMs = c.Succeeds ? 3000 : 1000;
+    TryMs = c.Succeeds ? 3000 : 2000;
     TScopedPromptScript prompts;
     for (int reply : c.Replies)
         prompts.AddReply(reply);

@@ -287,7 +287,7 @@ TEST_P(WriteRadioFaults, EndTheAttemptAsTheUserIsTold) {
     const TFaultCase& c = GetParam();
     if (*c.Fault) AddFault(c.Fault);
     const bool succeeds = !c.Prompts.empty() && c.Prompts.back() == &TLanguage::WriteOk;
-    TryMs = succeeds ? 3000 : 1000;
+    TryMs = succeeds ? 3000 : 2000;
     TScopedPromptScript prompts;
     for (int reply : c.Replies)
         prompts.AddReply(reply);
