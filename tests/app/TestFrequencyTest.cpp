@@ -116,6 +116,31 @@ TEST_F(TestFrequencyTest, WrittenFrequenciesAreCheckedAgainstModelAndBand) {
     }
 }
 
+// Typed into an empty cell through the grid's own editor and committed with Enter.
+TEST_F(TestFrequencyTest, TypedFrequencyAboveTheModelBecomesTheBandTop) {
+    StartLimited();
+    std::unique_ptr<TfTestFrequency> dialog(new TfTestFrequency(nullptr));
+    TScopedPromptScript prompts({IDOK, IDOK});
+    ShowModal<TfTestFrequency>(dialog.get(), [&](TfTestFrequency& d) {
+        TTambor* grid = d.gvData;
+        grid->SetFocus();
+        grid->SetCurrentCell(2, 9, true, true);
+        SendMessageA(grid->GetHandle(), WM_CHAR, WPARAM('5'), 0);
+        App->ProcessMessages();
+        for (char ch : std::string("00"))
+            SendMessageA(GetFocus(), WM_CHAR, WPARAM(ch), 0);
+        SendMessageA(GetFocus(), WM_CHAR, WPARAM(13), 0);
+        App->ProcessMessages();
+        EXPECT_EQ("470.00000", grid->ReadForeText(2, 9));
+        ASSERT_EQ(1u, prompts.Prompts().size());
+        EXPECT_EQ("频率出错！", prompts.Prompts()[0].Text);
+        d.btnOk->Click();
+    });
+    ASSERT_EQ(2u, prompts.Prompts().size());
+    EXPECT_EQ(kMismatch, prompts.Prompts()[1].Text);
+    EXPECT_EQ("470.00000", TestFrequencies->Rx[7]);
+}
+
 // The mismatch message comes once at closing after a change, with "&Ok" and with "&Cancel";
 // "&Cancel" keeps the frequencies as they were.
 TEST_F(TestFrequencyTest, ClosingAfterAChangeTellsOnce) {
