@@ -281,7 +281,13 @@ TEST_F(BInfoEditTest, APickedToneLandsInTheRowOnce) {
             d.cbQTDblClick(d.cbQT);
             EXPECT_EQ(Fore(4, 9), "206.5");
             EXPECT_EQ(d.cbQT->GetText(), "206.5");
+            EXPECT_EQ(d.cbQT->GetItemIndex(), -1); // the list lacks it
             EXPECT_TRUE(AppState->Modified);
+            // Entering and leaving the editor keeps the picked tone.
+            Focus(d.cbQT);
+            Key(VK_TAB);
+            EXPECT_EQ(d.cbQT->GetText(), "206.5");
+            EXPECT_EQ(Fore(4, 9), "206.5");
 
             // The picker closed without a choice changes nothing.
             d.cbQTDblClick(d.cbQT);
