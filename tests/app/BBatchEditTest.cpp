@@ -37,7 +37,7 @@ protected:
     // Opens the dialog as the main window does (both spin editors' maximum the channel count),
     // runs the body inside its modal loop, then clicks "&Cancel".
     void Run(const std::function<void(TfBBatchEdit&)>& body,
-             const std::function<void(TScopedModalScript&)>& moreSteps = nullptr) {
+             const std::function<void(TScopedModalScript&)>& moreSteps = nullptr, bool setMaximum = true) {
         TScopedModalScript modal;
         modal.Add<TfBBatchEdit>("fBBatchEdit", [&](TfBBatchEdit& dialog) {
             body(dialog);
@@ -45,8 +45,9 @@ protected:
         });
         if (moreSteps) moreSteps(modal);
         std::unique_ptr<TfBBatchEdit> dialog(new TfBBatchEdit(nullptr));
-        for (TqzSpinEdit* spin : {dialog->seFrom, dialog->seTo})
-            spin->GetProperties()->SetMaxValue(Grid->GetRowCount() - 2);
+        if (setMaximum)
+            for (TqzSpinEdit* spin : {dialog->seFrom, dialog->seTo})
+                spin->GetProperties()->SetMaxValue(Grid->GetRowCount() - 2);
         dialog->ShowModal();
     }
 
@@ -231,6 +232,22 @@ TEST_F(BBatchEditTest, APickedToneIsTakenForTheRun) {
     EXPECT_EQ(Fore(4, 2), "None");
     EXPECT_EQ(Fore(5, 2), "D645I");
     EXPECT_EQ(Fore(5, 17), "D645I");
+}
+
+TEST_F(BBatchEditTest, AFailureOnTheWayIsReportedAndTheRowsWrittenStay) {
+    // The range editors keep their stored maximum (188): the run reaches past the table.
+    TScopedPromptScript prompts({IDOK});
+    Run(
+        [&](TfBBatchEdit& d) {
+            Setup(d, U"446.00625", U"446.00625", 0);
+            Click(d.btnOk);
+        },
+        nullptr, false);
+    EXPECT_EQ(RxColumn(), Texts(44600625, 2500, 16));
+    ASSERT_EQ(prompts.Prompts().size(), 1u);
+    EXPECT_EQ(prompts.Prompts()[0].Text, PromptTexts->ErrRange);
+    EXPECT_EQ(prompts.Prompts()[0].Caption, PromptTexts->Caution);
+    EXPECT_TRUE(Grid->GetAutoUpdate());
 }
 
 TEST_F(BBatchEditTest, PictureOfTheDialog) {
