@@ -1,10 +1,13 @@
 #include "app/ChInfo.h"
 
 #include "app/AllClass.h"
+#include "app/ToneOption.h"
 #include "grid/Tambor.h"
 #include "platform/classlib/StdCtrls.h"
 #include "platform/runtime/Strings.h"
 #include "suite/editors/qzDropDownEdit.h"
+
+#include <memory>
 
 TfChInfo* fChInfo = nullptr;
 
@@ -81,6 +84,7 @@ void TfChInfo::Loaded() {
 // ---- The window -------------------------------------------------------------------------------
 
 void TfChInfo::FormShow(TObject*) {
+    if (AppState->LanguageIndex > 0) TranslateForm(this, AppState->LanguageName, true);
     lNone->SetCaption(ItemOf(cbQT, 0));
     SetupColumns();
 }
@@ -294,9 +298,11 @@ void TfChInfo::PlaceListEditor(TqzComboBox* editor) {
 
 void TfChInfo::ComBoxSetData(TObject* sender) {
     if (AppState->Refreshing || FPlacingEditor) return;
-    auto* editor = dynamic_cast<TqzComboBox*>(sender);
-    if (editor == nullptr || !HoldsCell(EditCol, EditRow)) return;
-    String text = editor->GetText();
+    if (auto* editor = dynamic_cast<TqzComboBox*>(sender)) WriteBack(editor, editor->GetText());
+}
+
+void TfChInfo::WriteBack(TqzComboBox* editor, String text) {
+    if (!HoldsCell(EditCol, EditRow)) return;
     TCellInfo& cell = gvData->CellAt(EditCol, EditRow);
     if (editor->GetTag() == kToneTag) {
         const String none = lNone->GetCaption();
@@ -327,6 +333,29 @@ void TfChInfo::ComBoxKeyPress(TObject* sender, char32_t& key) {
     }
 }
 
+void TfChInfo::ComBoxDblClick(TObject* sender) {
+    auto* editor = dynamic_cast<TqzComboBox*>(sender);
+    if (editor == nullptr || editor->GetTag() != kToneTag) return;
+    String tone;
+    {
+        std::unique_ptr<TfToneOption> picker(new TfToneOption(nullptr));
+        picker->ShowModal();
+        tone = picker->ChosenTone;
+    }
+    if (tone.empty() || !HoldsCell(EditCol, EditRow)) return;
+    // The editor shows the tone without its own change notice; the cell takes it through the
+    // write-back once, which also marks the data modified.
+    {
+        FPlacingEditor = true;
+        struct TReset {
+            bool& Flag;
+            ~TReset() { Flag = false; }
+        } reset{FPlacingEditor};
+        editor->SetText(tone);
+    }
+    WriteBack(editor, tone);
+}
+
 void TfChInfo::RetranslateGrid() {
     // The "None" text the cells hold now, before the window's texts change.
     const String oldNone = lNone->GetCaption();
@@ -334,6 +363,7 @@ void TfChInfo::RetranslateGrid() {
     struct TReset {
         ~TReset() { AppState->Refreshing = false; }
     } reset;
+    TranslateForm(this, AppState->LanguageName, true);
     {
         TNoAutoUpdate noUpdate(gvData);
         TStrings* items = BColText->GetItems();
@@ -370,6 +400,7 @@ KOV_PUBLISHED(TfChInfo) {
     Method("ComBoxSetData", &TfChInfo::ComBoxSetData);
     Method("ComBoxExit", &TfChInfo::ComBoxExit);
     Method("ComBoxKeyPress", &TfChInfo::ComBoxKeyPress);
+    Method("ComBoxDblClick", &TfChInfo::ComBoxDblClick);
 }
 
 namespace {

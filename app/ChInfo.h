@@ -42,6 +42,9 @@ public:
     void ComBoxSetData(TObject* sender);
     void ComBoxExit(TObject* sender);
     void ComBoxKeyPress(TObject* sender, char32_t& key);
+    // Opens the tone picker for the cell of a tone editor; a chosen tone goes into the cell and
+    // the editor.
+    void ComBoxDblClick(TObject* sender);
 
     // ---- The table ----
     // Columns, titles and widths from BColText, the window's width, then ResetRows.
@@ -80,6 +83,9 @@ private:
     // The list editor that edits a column of the current row; nullptr for none.
     TqzComboBox* ListEditorFor(Integer col, Integer row) const;
     void PlaceListEditor(TqzComboBox* editor);
+    // The list write-back: `text` (a tone normalised) into the cell of (EditCol, EditRow), with
+    // the editor's item index as back text for the option lists; marks the data modified.
+    void WriteBack(TqzComboBox* editor, String text);
     bool HoldsCell(Integer col, Integer row) const;
 
     // Set while a list editor is filled from its cell: its value notices are not edits.

@@ -9,6 +9,7 @@
 
 #include "app/AllClass.h"
 #include "app/ChInfo.h"
+#include "app/ToneOption.h"
 #include "grid/Tambor.h"
 #include "platform/classlib/Forms.h"
 #include "platform/classlib/MsgBox.h"
@@ -19,6 +20,7 @@
 #include "platform/winapi/GdiObjects.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "suite/editors/qzDropDownEdit.h"
+#include "tests/support/ModalScript.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
@@ -587,6 +589,137 @@ TEST_F(ChInfoTest, PictureOfTheWindowWithChannelsAndAnOpenToneEditor) {
     EXPECT_EQ(pixelAt(Grid, number.left + 3, number.top + 3), COLORREF(ColorToRGB(clBtnFace)));
     const RECT empty = Grid->CellRect(ENC, 12);
     EXPECT_EQ(pixelAt(Grid, empty.left + 3, empty.top + 3), COLORREF(ColorToRGB(clWhite)));
+}
+
+} // namespace
+
+namespace {
+
+// ---- Languages --------------------------------------------------------------------------------
+
+// The program's own language files in the program directory of the test.
+class ChInfoLanguageTest : public ChInfoTest {
+protected:
+    void SetUp() override {
+        ChInfoTest::SetUp();
+        for (const char* name : {"English.Ini", "Chinese.Ini"})
+            testsupport::WriteFileBytes(FDir.File(name), testsupport::ReadFileBytes(testsupport::FixturePath(
+                                                             std::string("../../app/lang/") + name)));
+        AppState->AppDir = FDir.Path() + "/";
+    }
+    testsupport::TempDir FDir;
+};
+
+TEST_F(ChInfoLanguageTest, RetranslatingTurnsTitlesNoneAndOptionTextsIntoTheNewLanguage) {
+    const auto script = Answers();
+    Write(RX, 2, "431");
+    Write(RX, 3, "432");
+    Grid->WriteForeText(DEC, 3, "67.0");
+    Grid->WriteForeText(POWER, 3, "Low");
+    Grid->WriteBackText(POWER, 3, "0");
+    Grid->WriteForeText(SCAN, 3, "Yes");
+    Grid->WriteBackText(SCAN, 3, "0");
+    AppState->Modified = false;
+
+    struct Language {
+        const char* name;
+        const char* caption;
+        const char* title;
+        const char* none;
+        const char* high;
+        const char* low;
+        const char* wide;
+        const char* yes;
+        const char* no;
+    };
+    const Language languages[] = {
+        {"Chinese", "信道信息", "接收频率", "无", "高", "低", "宽带", "是", "否"},
+        {"English", "Channel Information", "RX Frequency", "None", "High", "Low", "Wide", "Yes", "No"},
+    };
+    for (const Language& l : languages) {
+        SCOPED_TRACE(l.name);
+        AppState->LanguageName = l.name;
+        Win->RetranslateGrid();
+        EXPECT_EQ(Win->GetCaption(), l.caption);
+        EXPECT_EQ(Fore(RX, 1), l.title);
+        EXPECT_EQ(Win->lNone->GetCaption(), l.none);
+        EXPECT_EQ(Fore(DEC, 2), l.none);
+        EXPECT_EQ(Fore(ENC, 2), l.none);
+        EXPECT_EQ(Fore(POWER, 2), l.high);
+        EXPECT_EQ(Fore(WN, 2), l.wide);
+        EXPECT_EQ(Fore(LOCKOUT, 2), l.no);
+        EXPECT_EQ(Fore(DEC, 3), "67.0");
+        EXPECT_EQ(Fore(POWER, 3), l.low);
+        EXPECT_EQ(Fore(SCAN, 3), l.yes);
+        EXPECT_EQ(Back(POWER, 3) + Back(SCAN, 3), "00") << "the codes stay";
+        EXPECT_EQ(Fore(DEC, 4), "") << "rows without a channel stay empty";
+        EXPECT_EQ(Win->cbQT->GetProperties()->GetItems()->GetStrings(0), l.none);
+        EXPECT_EQ(Win->cbQT->GetProperties()->GetItems()->GetStrings(1), "67.0") << "tones are no words";
+        EXPECT_EQ(Win->cbQT->GetTag(), -3);
+        EXPECT_FALSE(AppState->Modified);
+        EXPECT_FALSE(AppState->Refreshing);
+    }
+}
+
+TEST_F(ChInfoLanguageTest, AWindowShownInAnotherLanguageFillsNewChannelsInIt) {
+    delete Win;
+    AppState->LanguageIndex = 1;
+    AppState->LanguageName = "Chinese";
+    Win = new TfChInfo(Frame);
+    Pump();
+    Grid = Win->gvData;
+    const auto script = Answers();
+    Write(RX, 2, "431");
+    EXPECT_EQ(Win->GetCaption(), "信道信息");
+    EXPECT_EQ(Fore(1, 1), "信道号");
+    EXPECT_EQ(Fore(DEC, 2) + Fore(ENC, 2) + Fore(POWER, 2) + Fore(WN, 2) + Fore(SCAN, 2), "无无高宽带否");
+    EXPECT_EQ(Grid->ColumnWidthAt(RX), 90) << "widths and alignments are no words";
+}
+
+// ---- The tone picker --------------------------------------------------------------------------
+
+TEST_F(ChInfoTest, AToneFromThePickerGoesIntoTheCellAndTheEditor) {
+    const auto script = Answers();
+    Write(RX, 3, "431");
+    Win->SetFocus();
+    Pump();
+    auto doubleClickEditor = [&] {
+        Click(DEC, 3);
+        ASSERT_TRUE(Win->cbQT->GetVisible());
+        const POINT p = Win->cbQT->ClientToScreen(POINT{10, 5});
+        WinInputMouseMove(p);
+        for (bool down : {true, false, true, false})
+            WinInputMouseButton(p, TWinMouseButton::Left, down);
+        Pump();
+        ClockAdvanceMs(1000);
+    };
+
+    // Closed with its close box: nothing chosen, nothing changed.
+    AppState->Modified = false;
+    {
+        testsupport::TScopedModalScript modal;
+        modal.Add<TfToneOption>("fToneOption", [](TfToneOption& picker) { picker.Close(); });
+        doubleClickEditor();
+        EXPECT_EQ(modal.Shown(), std::vector<String>{"fToneOption"});
+    }
+    EXPECT_EQ(Fore(DEC, 3), "None");
+    EXPECT_FALSE(AppState->Modified);
+
+    // 206.5 is in the picker but not in the editor's list: kept as it is.
+    {
+        testsupport::TScopedModalScript modal;
+        modal.Add<TfToneOption>("fToneOption", [](TfToneOption& picker) {
+            picker.gvCtcss->SetCurrentCell(11, 7, true, true);
+            ASSERT_EQ(picker.gvCtcss->ReadForeText(11, 7), "206.5");
+            picker.gvCtcssDblClick(picker.gvCtcss);
+        });
+        doubleClickEditor();
+        EXPECT_EQ(modal.Shown(), std::vector<String>{"fToneOption"});
+    }
+    EXPECT_EQ(Fore(DEC, 3), "206.5");
+    EXPECT_EQ(Back(DEC, 3), "0");
+    EXPECT_EQ(Win->cbQT->GetText(), "206.5");
+    EXPECT_TRUE(AppState->Modified);
 }
 
 } // namespace
