@@ -11,6 +11,7 @@
 #include "platform/classlib/FormDefs.h"
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/ObjectText.h"
+#include "platform/winapi/Clipboard.h"
 #include "platform/winapi/SysMetrics.h"
 #include "platform/winapi/Theme.h"
 #include "platform/winapi/WinBackendInterface.h"
@@ -854,6 +855,73 @@ TEST_F(ComboBoxTest, InPlaceActivationByATypedKeyOpensTheListAndTypesTheKey) {
     Pump();
     EXPECT_TRUE(combo->HasOpenPopup());
     EXPECT_EQ("7", Text(combo)) << "the list does not take the focus: the key is typed into the editor";
+}
+
+} // namespace
+
+namespace {
+
+// ---- Pasting -----------------------------------------------------------------------------------
+
+class ComboBoxPasteTest : public ComboBoxTest {
+protected:
+    void SetUp() override {
+        ComboBoxTest::SetUp();
+        FOldClipboard = SetClipboardStore(&Clipboard);
+    }
+    void TearDown() override {
+        SetClipboardStore(FOldClipboard);
+        ComboBoxTest::TearDown();
+    }
+    void Paste(TqzCustomTextEdit* editor, const std::u16string& text) {
+        TClipboardContents contents;
+        contents.HasText = true;
+        contents.Text = text;
+        Clipboard.Replace(contents);
+        SendMessageA(Inner(editor), WM_PASTE, 0, 0);
+    }
+    TMemoryClipboardStore Clipboard;
+
+private:
+    TClipboardStore* FOldClipboard = nullptr;
+};
+
+TEST_F(ComboBoxPasteTest, PastedTextOpensTheListAndThenFindsItsItem) {
+    struct Case {
+        const char* what;
+        bool immediateDropDown;
+        std::u16string pasted;
+        bool opens;
+        Integer current;
+    };
+    const std::vector<Case> cases = {
+        {"an item's text", true, u"Tone 700", true, 3},
+        {"text of no item", true, u"Tone 705", true, -1},
+        {"without ImmediateDropDown", false, u"Tone 700", false, -1},
+        {"nothing", true, u"", false, -1},
+    };
+    Integer top = 10;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TqzComboBox* combo = MakeCombo(5, lsEditList, top);
+        top += 30;
+        combo->GetProperties()->SetImmediateDropDown(c.immediateDropDown);
+        Form->Show();
+        Pump();
+        combo->SetFocus();
+        Pump();
+        Paste(combo, c.pasted);
+        EXPECT_FALSE(combo->HasOpenPopup()) << "the list shows once the paste is over";
+        Pump();
+        EXPECT_EQ(c.opens, combo->HasOpenPopup());
+        EXPECT_EQ(c.current, combo->GetLookupData()->GetCurrentIndex());
+        if (c.current != -1) {
+            EXPECT_TRUE(combo->GetFindSelection()) << "the pasted text stands as a found item";
+            Key(combo, VK_RETURN);
+            EXPECT_EQ(FormatItem(c.current), Text(combo));
+        }
+        combo->SetDroppedDown(false);
+    }
 }
 
 } // namespace
