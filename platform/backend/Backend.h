@@ -17,6 +17,12 @@ void BackendInstall(bool headless = false);
 // Takes the display out of the window system again (its Qt windows go; Qt itself stays).
 void BackendUninstall();
 bool BackendInstalled();
+// The icon the desktop shows for every window of the program (title bars, task bar): the
+// program's icon resource "MAINICON" (the bytes of an icon file). BackendInstall takes it; false,
+// changing nothing, when the program has none or it cannot be read.
+bool BackendUseProgramIcon();
+// The sizes of the icon the desktop shows for the program's windows (none: no icon set).
+std::vector<SIZE> BackendProgramIconSizes();
 
 // What the display shows for a top-level window: its Qt window's geometry (screen coordinates),
 // whether it is shown, and its title. False when the window has no surface.

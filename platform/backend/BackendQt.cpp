@@ -6,7 +6,10 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QBuffer>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
 #include <QRegion>
@@ -15,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/runtime/Resources.h"
 #include "platform/runtime/Threads.h"
 #include "platform/winapi/Cursor.h"
 #include "platform/winapi/SysMetrics.h"
@@ -348,10 +352,38 @@ void TBackendSurface::ReportGeometry() {
 // ================================================================================================
 // Installing.
 
+bool BackendUseProgramIcon() {
+    HRSRC resource = FindResource(HInstance, TResourceId("MAINICON"), TResourceId(RT_GROUP_ICON));
+    if (!resource || !QGuiApplication::instance()) return false;
+    const auto* data = static_cast<const char*>(LockResource(LoadResource(HInstance, resource)));
+    QByteArray bytes = QByteArray::fromRawData(data, qsizetype(SizeofResource(HInstance, resource)));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "ico");
+    QIcon icon;
+    // Every image of the file, so the desktop picks the size it needs.
+    do {
+        const QImage image = reader.read();
+        if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
+    } while (reader.jumpToNextImage());
+    if (icon.isNull()) return false;
+    QGuiApplication::setWindowIcon(icon);
+    return true;
+}
+
+std::vector<SIZE> BackendProgramIconSizes() {
+    std::vector<SIZE> sizes;
+    if (!QGuiApplication::instance()) return sizes;
+    for (const QSize& size : QGuiApplication::windowIcon().availableSizes())
+        sizes.push_back(SIZE{size.width(), size.height()});
+    return sizes;
+}
+
 void BackendInstall(bool headless) {
     if (gBackend) return;
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     EnsureApplication(headless || (platform && std::string(platform) == "offscreen"));
+    BackendUseProgramIcon();
     gBackend = new TQtBackend;
     WinSetBackend(gBackend);
     BackendInstallClipboard();
