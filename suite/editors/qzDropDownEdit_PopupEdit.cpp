@@ -90,7 +90,10 @@ TqzCustomPopupEdit::TqzCustomPopupEdit(TComponent* owner, bool isInplace, bool)
     : TqzCustomDropDownEdit(owner, isInplace, true) {}
 
 TqzCustomPopupEdit::~TqzCustomPopupEdit() {
-    if (GetPopupWindow() && GetPopupWindow()->IsOpen()) RestorePopupControl();
+    // Also when only a show request is queued: the control already sits in the popup window,
+    // which would free it with itself, and the drop-down editor's destructor cannot reach this
+    // class's closed handling any more.
+    if (GetPopupWindow() && (GetPopupWindow()->IsOpen() || HasPendingShow())) RestorePopupControl();
 }
 
 TControl* TqzCustomPopupEdit::GetActivePopupControl() {

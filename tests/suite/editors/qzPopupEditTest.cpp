@@ -377,3 +377,24 @@ TEST_F(PopupEditTest, InPlaceActivationByAKeyOpensThePopupAndHandsTheKeyToTheHos
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PopupEditTest, AnEditorFreedWhileItsPopupIsAboutToShowGivesTheControlBack) {
+    TPanel* panel = MakePanel(Form, TRect{0, 0, 150, 120});
+    TqzPopupEdit* editor = MakeEditor(Form);
+    editor->GetProperties()->SetPopupControl(panel);
+    ShowAndFocus(editor);
+    editor->SetDroppedDown(true);
+    ASSERT_TRUE(editor->HasPendingShow());
+    ASSERT_EQ(editor->GetPopupWindow(), panel->GetParent()) << "prepared: the panel is in the popup";
+    const TLivenessToken alive = panel->LivenessToken();
+    delete editor;
+    ASSERT_TRUE(alive) << "the panel is not freed with the popup";
+    EXPECT_EQ(Form, panel->GetParent());
+    EXPECT_FALSE(panel->GetVisible());
+    EXPECT_EQ(alBottom, panel->GetAlign());
+    Pump();
+}
+
+} // namespace
