@@ -1024,6 +1024,19 @@ protected:
     void FontChanged() override;
 
 private:
+    // The form's events, each running the script procedure of the same name while the engine runs.
+    void FormActivate(TObject* sender);
+    void FormClick(TObject* sender);
+    void FormCloseQuery(TObject* sender, bool& canClose);
+    void FormDeactivate(TObject* sender);
+    void FormHide(TObject* sender);
+    void FormKeyDown(TObject* sender, Word& key, TShiftState shift);
+    void FormKeyPress(TObject* sender, char32_t& key);
+    void FormKeyUp(TObject* sender, Word& key, TShiftState shift);
+    void FormShow(TObject* sender);
+    void FormResize(TObject* sender);
+    void RunKeyEvent(const String& procName, TObject* sender, Word& key, TShiftState shift);
+
     TFormBorderStyle FBorderStyle = bsSizeable;
     String FCaption;
     TColor FColor = clBtnFace;
@@ -1087,6 +1100,8 @@ public:
     // and the index where this run's page numbering starts.
     virtual Integer CurrentPageIndex() const { return 0; }
     virtual Integer FirstPageIndex() const { return 0; }
+    // The report's engine option: the first of two passes only counts the pages.
+    bool GetDoublePass() const;
 
     TList* GetNotifyList() const { return FNotifyList.get(); }
 

@@ -103,6 +103,8 @@ TpvrCustomEngine::TpvrCustomEngine(TpvrReport* report) : Report(report), FNotify
 
 TpvrCustomEngine::~TpvrCustomEngine() = default;
 
+bool TpvrCustomEngine::GetDoublePass() const { return Report->GetEngineOptions()->DoublePass; }
+
 void TpvrCustomEngine::StopReport() {
     if (Report) Report->SetTerminated(true);
 }

@@ -1,6 +1,7 @@
 // Bands, report pages and dialog pages.
 #include <algorithm>
 
+#include "platform/classlib/Messages.h"
 #include "platform/runtime/Numbers.h"
 #include "platform/runtime/Strings.h"
 #include "platform/runtime/SyncObjs.h"
@@ -9,6 +10,7 @@
 #include "report/pvrDialogForm.h"
 #include "report/pvrPrinter.h"
 #include "report/pvrRes.h"
+#include "script/kq_iinterpreter.h"
 
 // ---- Band numbers ------------------------------------------------------------------------------
 
@@ -375,11 +377,79 @@ void TpvrDialogPage::FontChanged() {
     if (FForm) FForm->SetFont(GetFont());
 }
 
+void TpvrDialogPage::FormActivate(TObject* sender) {
+    if (TpvrReport* report = Report()) report->RunScriptEvent(sender, OnActivate);
+}
+
+void TpvrDialogPage::FormClick(TObject* sender) {
+    if (TpvrReport* report = Report()) report->RunScriptEvent(sender, OnClick);
+}
+
+void TpvrDialogPage::FormCloseQuery(TObject* sender, bool& canClose) {
+    TpvrReport* report = Report();
+    if (!report) return;
+    Variant args = VarArrayOf({ObjectToVariant(sender), Variant(canClose)});
+    report->RunScriptEventArgs(OnCloseQuery, args);
+    canClose = VarArrayGet(args, {1}).AsBoolean();
+}
+
+void TpvrDialogPage::FormDeactivate(TObject* sender) {
+    if (TpvrReport* report = Report()) report->RunScriptEvent(sender, OnDeactivate);
+}
+
+void TpvrDialogPage::FormHide(TObject* sender) {
+    if (TpvrReport* report = Report()) report->RunScriptEvent(sender, OnHide);
+}
+
+void TpvrDialogPage::RunKeyEvent(const String& procName, TObject* sender, Word& key, TShiftState shift) {
+    TpvrReport* report = Report();
+    if (!report) return;
+    Variant args = VarArrayOf({ObjectToVariant(sender), Variant(SmallInt(key)), Variant(Byte(shift.Mask()))});
+    report->RunScriptEventArgs(procName, args);
+    key = Word(VarArrayGet(args, {1}).AsInteger());
+}
+
+void TpvrDialogPage::FormKeyDown(TObject* sender, Word& key, TShiftState shift) {
+    RunKeyEvent(OnKeyDown, sender, key, shift);
+}
+
+void TpvrDialogPage::FormKeyUp(TObject* sender, Word& key, TShiftState shift) {
+    RunKeyEvent(OnKeyUp, sender, key, shift);
+}
+
+void TpvrDialogPage::FormKeyPress(TObject* sender, char32_t& key) {
+    TpvrReport* report = Report();
+    if (!report) return;
+    Variant args = VarArrayOf({ObjectToVariant(sender), Variant(Utf8FromCodePoint(key))});
+    report->RunScriptEventArgs(OnKeyPress, args);
+    const String text = VarToStr(VarArrayGet(args, {1}));
+    key = text.empty() ? char32_t(0) : Utf8CodePointAt(text, 0);
+}
+
+void TpvrDialogPage::FormShow(TObject* sender) {
+    FForm->Perform(CM_FOCUSCHANGED, 0, LPARAM(FForm->GetActiveControl()));
+    if (TpvrReport* report = Report()) report->RunScriptEvent(sender, OnShow);
+}
+
+void TpvrDialogPage::FormResize(TObject* sender) {
+    if (TpvrReport* report = Report()) report->RunScriptEvent(sender, OnResize);
+}
+
 void TpvrDialogPage::SetupForm() {
     auto setup = [this] {
         if (FForm->GetVisible()) FForm->Hide();
         FForm->SetPosition(Position);
         FForm->SetWindowState(WindowState);
+        FForm->OnActivate = MakeEvent(this, &TpvrDialogPage::FormActivate);
+        FForm->OnClick = MakeEvent(this, &TpvrDialogPage::FormClick);
+        FForm->OnCloseQuery = MakeEvent(this, &TpvrDialogPage::FormCloseQuery);
+        FForm->OnDeactivate = MakeEvent(this, &TpvrDialogPage::FormDeactivate);
+        FForm->OnHide = MakeEvent(this, &TpvrDialogPage::FormHide);
+        FForm->OnKeyDown = MakeEvent(this, &TpvrDialogPage::FormKeyDown);
+        FForm->OnKeyPress = MakeEvent(this, &TpvrDialogPage::FormKeyPress);
+        FForm->OnKeyUp = MakeEvent(this, &TpvrDialogPage::FormKeyUp);
+        FForm->OnShow = MakeEvent(this, &TpvrDialogPage::FormShow);
+        FForm->OnResize = MakeEvent(this, &TpvrDialogPage::FormResize);
     };
     TpvrReport* report = Report();
     TThread* caller = report ? report->GetEngineOptions()->CallerThread : nullptr;

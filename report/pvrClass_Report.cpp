@@ -11,6 +11,7 @@
 #include "platform/winapi/Cursor.h"
 #include "platform/winapi/WinCore.h"
 #include "report/pvrClass.h"
+#include "report/pvrClassRTTI.h"
 #include "report/pvrDialogForm.h"
 #include "report/pvrRes.h"
 #include "report/pvrUtils.h"
@@ -784,6 +785,7 @@ void StartReportEngine() {
     RegisterClassesRTTI();
     RegisterGraphicsRTTI();
     RegisterFormsRTTI();
+    RegisterReportRTTI();
     RegisterDialogsRTTI();
     GlobalLock();
     GlobalDataSetList();

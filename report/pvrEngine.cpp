@@ -97,8 +97,6 @@ Integer TpvrEngine::CurrentPageIndex() const { return Pages() ? Pages()->Current
 
 Integer TpvrEngine::FirstPageIndex() const { return Pages() ? Pages()->FirstPageIndex : 0; }
 
-bool TpvrEngine::GetDoublePass() const { return Report->GetEngineOptions()->DoublePass; }
-
 void TpvrEngine::AddAnchor(const String& text) {
     if (TpvrPreviewPages* store = Store()) store->AddAnchor(text);
 }
@@ -1559,4 +1557,18 @@ void TpvrEngine::CollectBand(TpvrBand* band) {
         viewCopy->Alias = view->Alias;
         viewCopy->SourceObject = view->SourceObject;
     }
+}
+
+KOV_PUBLISHED(TpvrCustomEngine) {
+    Property("CurColumn", &TpvrCustomEngine::CurColumn);
+    Property("CurVColumn", &TpvrCustomEngine::CurVColumn);
+    Property("CurX", &TpvrCustomEngine::CurX);
+    Property("CurY", &TpvrCustomEngine::CurY);
+    Property("DoublePass", &TpvrCustomEngine::GetDoublePass);
+    Property("FinalPass", &TpvrCustomEngine::FinalPass);
+    Property("PageHeight", &TpvrCustomEngine::PageHeight);
+    Property("PageWidth", &TpvrCustomEngine::PageWidth);
+    Property("StartDate", &TpvrCustomEngine::StartDate);
+    Property("StartTime", &TpvrCustomEngine::StartTime);
+    Property("TotalPages", &TpvrCustomEngine::TotalPages);
 }

@@ -62,7 +62,6 @@ public:
     // Forwarded to the prepared pages' anchors.
     void AddAnchor(const String& text);
     Integer GetAnchorPage(const String& text);
-    bool GetDoublePass() const;
 
     TpvrAggregateList* GetAggregates() const { return FAggregates.get(); }
     TpvrHeaderList* GetHeaderList() const { return FHeaderList.get(); }

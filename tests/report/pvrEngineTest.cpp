@@ -11,6 +11,7 @@
 #include "report/pvrClass.h"
 #include "report/pvrEngine.h"
 #include "report/pvrPreviewPages.h"
+#include "script/kq_iinterpreter.h"
 #include "script/kq_isysrtti.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/TestSupport.h"
@@ -499,6 +500,79 @@ TEST_F(pvrEngineTest, ASubreportOnItsParentPutsItsViewsIntoTheBand) {
     EXPECT_EQ(Layout(0), (std::vector<String>{"MasterData1 0.00 65.00"}));
     EXPECT_EQ(Cells(0), (std::vector<String>{"1@60+5", "2@60+25", "3@60+45"}));
     EXPECT_EQ(data->ObjectCount(), 1);
+}
+
+// A page built by its script: the engine's members and the outline reached from the script.
+TEST_F(pvrEngineTest, APageScriptBuildsPagesThroughTheEngineAndTheOutline) {
+    Band<TpvrChild>("Part1", 10, 20);
+    Page->OnManualBuild = "Build";
+    Report->GetScriptText()->SetText(
+        "var Heights: Extended; TwoPasses: Boolean;\r\n"
+        "procedure Build(Sender: TObject);\r\n"
+        "var i: Integer;\r\n"
+        "begin\r\n"
+        "  TwoPasses := Engine.DoublePass;\r\n"
+        "  for i := 1 to 3 do\r\n"
+        "  begin\r\n"
+        "    Outline.LevelRoot;\r\n"
+        "    Engine.ShowBand(Part1);\r\n"
+        "    Outline.AddItem('Part ' + IntToStr(i));\r\n"
+        "    Heights := Heights + Engine.CurY;\r\n"
+        "    if Engine.FreeSpace < Engine.PageHeight - 20 + 0.01 then Engine.NewPage;\r\n"
+        "  end;\r\n"
+        "end;\r\n"
+        "begin end.");
+    Report->GetEngineOptions()->DoublePass = true;
+    ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
+    ASSERT_EQ(PageCount(), 4); // the last NewPage leaves an empty page
+    EXPECT_EQ(Names(2), (std::vector<String>{"Part1"}));
+    TkqScript* script = Report->GetScript();
+    EXPECT_DOUBLE_EQ(script->FindLocal("Heights")->GetValue().AsDouble(), 2 * 60.0); // both passes
+    EXPECT_TRUE(script->FindLocal("TwoPasses")->GetValue().AsBoolean());
+    TpvrCustomOutline* outline = Store()->GetOutline();
+    outline->LevelRoot();
+    ASSERT_EQ(outline->GetCount(), 3);
+    for (Integer i = 0; i < 3; ++i) {
+        String text;
+        Integer page = -1;
+        Integer top = -1;
+        outline->GetItem(i, text, page, top);
+        EXPECT_EQ(text, "Part " + IntToStr(i + 1));
+        EXPECT_EQ(page, i);
+        EXPECT_EQ(top, 20);
+    }
+}
+
+// [Line] counts the records of a band since its group began, [Line#] through the band's whole run.
+TEST_F(pvrEngineTest, LineRestartsWithEachGroupWhileLineSharpRunsOn) {
+    const std::vector<Integer> groups = {1, 1, 2, 2, 2};
+    TpvrUserDataSet* src =
+        Source("Src", 5, [&](const String&, Integer rec) { return Variant(groups[size_t(rec)]); });
+    Band<TpvrGroupHeader>("GroupHeader1", 10, 10)->Condition = "Src.\"G\"";
+    auto* data = Band<TpvrMasterData>("MasterData1", 30, 10);
+    data->SetDataSet(src);
+    Memo(data, "[Line]/[Line#]", 0, 10);
+    ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
+    EXPECT_EQ(Texts(0), (std::vector<String>{"1/1", "2/2", "1/3", "2/4", "3/5"}));
+}
+
+// A record kept together with its details moves to the next page, and the page footer's totals
+// count it there, not on the page it left.
+TEST_F(pvrEngineTest, PageFooterTotalsCountAKeptRecordOnThePageItMovedTo) {
+    TpvrUserDataSet* src = Source("Src", 3, [](const String&, Integer rec) { return Variant(rec + 1); });
+    auto* master = Band<TpvrMasterData>("MasterData1", 10, 100);
+    master->SetDataSet(src);
+    master->KeepTogether = true;
+    Band<TpvrDetailData>("DetailData1", 120, 200)->SetRowCount(2);
+    Memo(Band<TpvrPageFooter>("PageFooter1", 400, 20), "[COUNT()] [SUM(<Src.\"N\">)]", 0, 20);
+    ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
+    ASSERT_EQ(PageCount(), 3);
+    for (Integer page = 0; page < 3; ++page) {
+        SCOPED_TRACE(page);
+        EXPECT_EQ(Names(page),
+                  (std::vector<String>{"MasterData1", "DetailData1", "DetailData1", "PageFooter1"}));
+        EXPECT_EQ(Texts(page), (std::vector<String>{"1 " + IntToStr(page + 1)}));
+    }
 }
 
 // Definitions that are well formed but hostile end with pages or errors, never hang or crash.
