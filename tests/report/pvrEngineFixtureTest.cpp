@@ -54,12 +54,13 @@ protected:
                 ++n;
                 Ado->Append();
                 Ado->FieldByName("TypeID")->SetAsVariant(Variant(Integer(g + 1)));
-                Ado->FieldByName("TypeName")->SetAsVariant(Variant(String("Type ") + IntToStr(Integer(g + 1))));
+                Ado->FieldByName("TypeName")
+                    ->SetAsVariant(Variant(String("Type ") + IntToStr(Integer(g + 1))));
                 Ado->FieldByName("AField")->SetAsVariant(Variant(String("Channel ") + IntToStr(n)));
                 Ado->FieldByName("AValue")->SetAsVariant(Variant(IntToStr(n * 125)));
                 Ado->FieldByName("BField")->SetAsVariant(Variant(String("Tone")));
-                Ado->FieldByName("BValue")->SetAsVariant(
-                    Variant(n % 7 == 3 ? String("a long description that wraps onto a second line") : String("off")));
+                Ado->FieldByName("BValue")->SetAsVariant(Variant(
+                    n % 7 == 3 ? String("a long description that wraps onto a second line") : String("off")));
                 Ado->Post();
             }
         Ado->First();
@@ -118,11 +119,11 @@ TEST_F(pvrEngineFixtureTest, TheChannelListPreparesIntoItsGoldenPages) {
     }
     // The group header only where its group starts, each group on a new page.
     const std::vector<std::vector<String>> groupStarts = {{"GroupHeader1 139.84261 22.67718"},
-                                                         {"GroupHeader1 139.84261 22.67718"},
-                                                         {},
-                                                         {"GroupHeader1 139.84261 22.67718"},
-                                                         {},
-                                                         {}};
+                                                          {"GroupHeader1 139.84261 22.67718"},
+                                                          {},
+                                                          {"GroupHeader1 139.84261 22.67718"},
+                                                          {},
+                                                          {}};
     for (Integer i = 0; i < count; ++i) {
         std::vector<String> headers;
         for (const String& band : pages[size_t(i)].Bands)
@@ -153,7 +154,8 @@ TEST_F(pvrEngineFixtureTest, TheChannelListPreparesIntoItsGoldenPages) {
                 if (parts[0] != "PageFooter1") expectedTop = StrToFloat(parts[1]) + StrToFloat(parts[2]);
                 continue;
             }
-            if (expectedTop >= 0) EXPECT_NEAR(double(StrToFloat(parts[1])), double(expectedTop), 1e-4) << band;
+            if (expectedTop >= 0)
+                EXPECT_NEAR(double(StrToFloat(parts[1])), double(expectedTop), 1e-4) << band;
             expectedTop = StrToFloat(parts[1]) + StrToFloat(parts[2]);
             EXPECT_LE(double(expectedTop), 987.969142 + 1e-4) << band;
         }
@@ -164,8 +166,33 @@ TEST_F(pvrEngineFixtureTest, TheChannelListPreparesIntoItsGoldenPages) {
     EXPECT_EQ(heights, (std::vector<String>{"26.45671"}));
     std::vector<String> tall;
     for (const String& band : pages[1].Bands)
-        if (band.rfind("MasterData1", 0) == 0 && band.substr(band.rfind(' ') + 1) != "26.45671") tall.push_back(band);
+        if (band.rfind("MasterData1", 0) == 0 && band.substr(band.rfind(' ') + 1) != "26.45671")
+            tall.push_back(band);
     EXPECT_FALSE(tall.empty());
+}
+
+// A record whose value wraps is as tall as its memo needs: the memo's height is what it measures
+// for its text, and the stretched band ends at the memo's bottom.
+TEST_F(pvrEngineFixtureTest, AStretchedRecordTakesTheHeightItsWrappedMemoNeeds) {
+    Fill({1, 40, 75});
+    ASSERT_TRUE(Report->LoadFromFile(testsupport::FixturePath("report/ChannelList.xml")));
+    Report->GetEngineOptions()->SetNewSilentMode(simSilent);
+    ASSERT_TRUE(Report->PrepareReport()) << Report->GetErrors()->GetText();
+    Integer wrapped = 0;
+    for (Integer i = 0; i < Store()->GetCount(); ++i) {
+        TpvrReportPage* page = Store()->GetPage(i);
+        for (TpvrComponent* band : page->GetObjects()) {
+            if (band->GetName() != "MasterData1") continue;
+            auto* memo = dynamic_cast<TpvrCustomMemoView*>(band->FindObject("BValue1"));
+            ASSERT_NE(memo, nullptr);
+            const Extended needed = memo->CalcHeight();
+            EXPECT_NEAR(double(memo->GetHeight()), double(std::max<Extended>(needed, 26.45671)), 1e-4);
+            EXPECT_NEAR(double(band->GetHeight()), double(memo->GetTop() + memo->GetHeight()), 1e-4);
+            if (memo->GetHeight() > 26.45671 + 1e-4) ++wrapped;
+        }
+    }
+    // Every seventh record of 116 has the long value.
+    EXPECT_EQ(wrapped, 17);
 }
 
 TEST_F(pvrEngineFixtureTest, ThePagesDrawIntoImages) {
@@ -193,8 +220,9 @@ TEST_F(pvrEngineFixtureTest, ThePagesDrawIntoImages) {
                 if (rgb != 0xFFFFFF) ++inked;
             }
         }
-        testsupport::WritePng(testsupport::ArtifactPath("report-channel-list-page" + std::to_string(i + 1) + ".png"),
-                              size.x, size.y, pixels);
+        testsupport::WritePng(
+            testsupport::ArtifactPath("report-channel-list-page" + std::to_string(i + 1) + ".png"), size.x,
+            size.y, pixels);
         EXPECT_GT(inked, 1000) << i;
     }
 }
