@@ -1,6 +1,7 @@
 #include "app/MainFrm.h"
 
 #include "app/AllClass.h"
+#include "app/ChInfo.h"
 
 TfMainFrm* fMainFrm = nullptr;
 
@@ -16,6 +17,17 @@ template <class T> T* Placed(TComponent* form, const char* name) {
 
 TfMainFrm::TfMainFrm(TComponent* owner) : TForm(owner) { AfterConstruction(); }
 
+TfMainFrm::~TfMainFrm() {
+    // The channel window goes with this window (the base frees what it owns).
+    if (fChInfo && fChInfo->GetOwner() == this) fChInfo = nullptr;
+    if (fMainFrm == this) fMainFrm = nullptr;
+}
+
+void TfMainFrm::Notification(TComponent* component, TOperation operation) {
+    TForm::Notification(component, operation);
+    if (operation == opRemove && component == fChInfo) fChInfo = nullptr;
+}
+
 void TfMainFrm::FormCreate(TObject*) {
     odOpen = Placed<TOpenDialog>(this, "odOpen");
     sdSave = Placed<TSaveDialog>(this, "sdSave");
@@ -28,6 +40,11 @@ void TfMainFrm::RefreshStatus() {
         SetCaption(state.Title + "--" + state.ModelName + fileSuffix);
     else
         SetCaption(state.Title + fileSuffix);
+}
+
+void TfMainFrm::ShowChannelWindow() {
+    if (!fChInfo) fChInfo = new TfChInfo(this);
+    fChInfo->Show();
 }
 
 KOV_PUBLISHED(TfMainFrm) { Method("FormCreate", &TfMainFrm::FormCreate); }

@@ -43,17 +43,54 @@ void WriteFileSafely(const String& fileName, const String& bytes);
 // ---- The window ---------------------------------------------------------------------------------
 
 class TTambor;
+class TfChInfo;
 
 class TfMainFrm : public TForm {
     KOV_CLASS(TfMainFrm, TForm)
 public:
     explicit TfMainFrm(TComponent* owner);
+    ~TfMainFrm() override;
 
     // The creation handler (OnCreate): takes the components of the definition.
     void FormCreate(TObject* sender);
 
+    // ---- Data file (MainFrm_File.cpp) ----
+    // Writes the current data to FileName (the channel window's table, settings, message,
+    // model and band). The file is encoded whole first, so a conversion error writes nothing;
+    // any failure raises and leaves the old file as it was and Modified set. Clears Modified.
+    void WriteDataFile();
+    // Reads FileName into the data model and the channel table. Nothing changes unless the
+    // file's header is good: a file that cannot be read, or header band edges that are not a
+    // number, raise; a header that is cut short or names an unknown model shows "ModError",
+    // empties FileName and answers false. Records past the end of a short file read as blank,
+    // a missing settings record as the defaults and a missing model record as the header's
+    // model in the band of the header's edges. Answers true when the file was read.
+    bool ReadDataFile();
+    // Kinds 0 and 1 write FileName; a failure is shown in the error box. Other kinds do
+    // nothing. Answers true when the file was written.
+    bool SaveFile(Integer kind);
+    // New (Tag 1): after the save-before-discard step, default settings, empty message and
+    // channels, no file name, not modified.
+    void NewData();
+    // Open (Tag 2): after the save-before-discard step, the open dialog; a chosen file is read.
+    // FileName names the chosen file only once it has been read; a file that cannot be read is
+    // reported and changes nothing.
+    void OpenData();
+    // Save (Tag 3) writes to FileName, asking for a name first when there is none; Save As
+    // (Tag 4) always asks. FileName takes a chosen name once the file is written; a cancelled
+    // dialog or a failed write leaves it as it was. Answers true when the file was written.
+    bool SaveData(Integer tag = 3);
+    // The step before data are discarded (New, Open, closing, a model change): when Modified,
+    // asks "SaveProgram"; Yes saves as Save does. Answers whether the caller may go on: after
+    // No, after a successful save, or when there was nothing to save.
+    bool SaveBeforeDiscard();
+
     // Caption (and, with the rest of the window, the information strip and status bar).
     void RefreshStatus();
+    // Creates the channel window (fChInfo, owned by this window) on first use and shows it.
+    void ShowChannelWindow();
+    // Forgets the channel window when it goes.
+    void Notification(TComponent* component, TOperation operation) override;
 
     // The current data file, empty while the data have none.
     String FileName;
