@@ -383,8 +383,9 @@ public:
 
     TqzCustomDropDownEdit* GetEdit() const;
     TqzCustomEditPopupWindowViewInfo* GetEditViewInfo() const {
-        return static_cast<TqzCustomEditPopupWindowViewInfo*>(GetViewInfo());
+        return static_cast<TqzCustomEditPopupWindowViewInfo*>(TqzCustomPopupWindow::GetViewInfo());
     }
+    TqzCustomEditPopupWindowViewInfo* GetViewInfo() const { return GetEditViewInfo(); }
 
     bool GetAutoSize() const { return FAutoSize; }
     void SetAutoSize(bool value) { FAutoSize = value; }
