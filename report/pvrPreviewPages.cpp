@@ -12,6 +12,7 @@
 #include "platform/classlib/Metafiles.h"
 #include "platform/winapi/Gdi.h"
 #include "platform/winapi/Shell.h"
+#include "report/pvrPrinter.h"
 #include "report/pvrXMLSerializer.h"
 
 namespace {
@@ -681,35 +682,46 @@ void TpvrPreviewPages::DrawPage(Integer index, TCanvas* canvas, Extended scaleX,
     if (!page) return;
     TMirror mirror(page, page->MirrorMargins && (index % 2) == 1);
     const bool metafile = canvas->InheritsFrom(TMetafileCanvas::StaticClass());
+    // A printer's canvas is not clipped: its device starts at the printable area, not the paper.
+    const bool printer = canvas->InheritsFrom(TpvrPrinterCanvas::StaticClass());
     HDC dc = canvas->GetHandle();
-    HRGN saved = CreateRectRgn(0, 0, 0, 0);
-    const bool hadClip = GetClipRgn(dc, saved) == 1;
-    HRGN paper = CreateRectRgn(Integer(Round(offsetX)), Integer(Round(offsetY)),
-                               Integer(Round(page->GetPaperWidth() * pvrMillimetre * scaleX + offsetX)) - 1,
-                               Integer(Round(page->GetPaperHeight() * pvrMillimetre * scaleY + offsetY)) - 1);
-    if (hadClip)
-        CombineRgn(paper, paper, saved, RGN_AND);
-    SelectClipRgn(dc, paper);
+    HRGN saved = nullptr;
+    bool hadClip = false;
     RECT clip{};
-    GetClipBox(dc, &clip);
+    if (!printer) {
+        saved = CreateRectRgn(0, 0, 0, 0);
+        hadClip = GetClipRgn(dc, saved) == 1;
+        HRGN paper = CreateRectRgn(Integer(Round(offsetX)), Integer(Round(offsetY)),
+                                   Integer(Round(page->GetPaperWidth() * pvrMillimetre * scaleX + offsetX)) - 1,
+                                   Integer(Round(page->GetPaperHeight() * pvrMillimetre * scaleY + offsetY)) - 1);
+        if (hadClip)
+            CombineRgn(paper, paper, saved, RGN_AND);
+        SelectClipRgn(dc, paper);
+        DeleteObject(paper);
+        GetClipBox(dc, &clip);
+    }
+    page->DrawBackground(canvas, scaleX, scaleY, offsetX, offsetY);
     offsetX += page->LeftMargin * pvrMillimetre * scaleX;
     offsetY += page->TopMargin * pvrMillimetre * scaleY;
     const Integer count = GetCount();
     for (TpvrComponent* object : page->AllObjects()) {
         auto* view = dynamic_cast<TpvrView*>(object);
         if (!view) continue;
+        if (printer && !view->Printable) continue;
         const Extended l = view->AbsLeft() * scaleX + offsetX - 20;
         const Extended t = view->AbsTop() * scaleY + offsetY - 20;
         const Extended r = (view->AbsLeft() + view->GetWidth()) * scaleX + offsetX + 20;
         const Extended b = (view->AbsTop() + view->GetHeight()) * scaleY + offsetY + 20;
-        const bool visible = metafile || (l < clip.right && r > clip.left && t < clip.bottom && b > clip.top);
+        const bool visible =
+            metafile || printer || (l < clip.right && r > clip.left && t < clip.bottom && b > clip.top);
         if (!visible) continue;
         if (auto* memo = dynamic_cast<TpvrCustomMemoView*>(view)) memo->TotalPages = count;
         view->Draw(canvas, scaleX, scaleY, offsetX, offsetY);
     }
-    SelectClipRgn(dc, hadClip ? saved : nullptr);
-    DeleteObject(paper);
-    DeleteObject(saved);
+    if (!printer) {
+        SelectClipRgn(dc, hadClip ? saved : nullptr);
+        DeleteObject(saved);
+    }
 }
 
 void TpvrPreviewPages::HitTestObject(Integer pageIndex, Extended x, Extended y, bool click, TCursor& cursor,
