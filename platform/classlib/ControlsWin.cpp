@@ -431,9 +431,13 @@ void TWinControl::RemoveControl(TControl* control) {
     if (auto* win = dynamic_cast<TWinControl*>(control)) {
         // The root (a form) may hold the leaving control, or one inside it, as its focused or
         // active control although it is not the root's direct child.
-        if (TWinControl* root = GetParentFormControl(this);
-            root != nullptr && !root->GetComponentState().Contains(csDestroying))
-            root->DefocusControl(win, true);
+        // A root that is going only forgets it: a freed control must not stay its focused one.
+        if (TWinControl* root = GetParentFormControl(this); root != nullptr) {
+            if (!root->GetComponentState().Contains(csDestroying))
+                root->DefocusControl(win, true);
+            else if (win->ContainsControl(root->FFocusedControl))
+                root->FFocusedControl = nullptr;
+        }
         if (win->FHandle != nullptr) {
             if (win->Focused() || ::IsChild(win->FHandle, GetFocus())) {
                 // The focus goes to the parent rather than nowhere.

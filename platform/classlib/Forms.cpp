@@ -95,6 +95,7 @@ TCustomForm::~TCustomForm() {
     }
     // The screen forgets the form (and its active control) while the controls still exist.
     Screen->RemoveForm(this);
+    FActiveControl = nullptr;
     DestroyComponents();
     Application->MainFormDestroyed(this);
     if (FMenu) FMenu->RemoveFreeNotification(this);
