@@ -21,6 +21,7 @@
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Prompts.h"
 #include "platform/runtime/Strings.h"
+#include "platform/winapi/WinBackendInterface.h"
 #include "suite/editors/qzDropDownEdit.h"
 #include "tests/support/TestSupport.h"
 
@@ -350,8 +351,21 @@ TEST_F(MainFrmTest, TypingAnRxIntoAChannelFromAFileKeepsTheRest) {
     Open(path);
     const TDataView opened = View();
 
+    // Typed into the grid's editor over the RX cell and committed with Enter.
     TScopedPromptScript prompts;
-    Grid->WriteForeText(ccRx, 5, "453.5");
+    fChInfo->SetFocus();
+    Pump();
+    const RECT r = Grid->CellRect(ccRx, 5);
+    const POINT p = Grid->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    WinInputMouseMove(p);
+    WinInputMouseButton(p, TWinMouseButton::Left, true);
+    WinInputMouseButton(p, TWinMouseButton::Left, false);
+    Pump();
+    ASSERT_TRUE(Grid->InplaceEditorShown());
+    WinInputText(U"453.5");
+    WinInputKey(VK_RETURN, false, true);
+    WinInputKey(VK_RETURN, false, false);
+    Pump();
     EXPECT_TRUE(prompts.Prompts().empty());
     EXPECT_EQ(Grid->ReadForeText(ccRx, 5), "453.50000");
     EXPECT_EQ(Grid->ReadForeText(ccTx, 5), "452.00000");
