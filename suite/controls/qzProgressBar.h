@@ -157,9 +157,10 @@ public:
 
     void Calculate(TqzCanvas* canvas, const TRect& bounds, const TPoint& p, Integer button, TShiftState shift,
                    TqzCustomEditViewInfo* viewInfo, bool isMouseEvent) override;
-    void EditValueToViewInfo(TqzCanvas* canvas, const Variant& editValue, TqzCustomEditViewInfo* viewInfo) override;
-    void CalculateConstantPartSize(TqzCanvas* canvas, bool isInplace, TSize& size, TqzCustomEditViewInfo* viewInfo,
-                                   TSize& minContentSize) override;
+    void EditValueToViewInfo(TqzCanvas* canvas, const Variant& editValue,
+                             TqzCustomEditViewInfo* viewInfo) override;
+    void CalculateConstantPartSize(TqzCanvas* canvas, bool isInplace, TSize& size,
+                                   TqzCustomEditViewInfo* viewInfo, TSize& minContentSize) override;
 
     // ---- Introduced virtuals, in slot order ----
     virtual void LoadViewInfoFromProperties(TqzCustomProgressBarViewInfo* viewInfo);
@@ -273,6 +274,10 @@ public:
     TqzProgressBar(TComponent* owner, bool isInplace);
 
     TClass GetPropertiesClass() override { return TqzProgressBarProperties::StaticClass(); }
+    // The bar's own properties, typed (owned by the bar; never null).
+    TqzProgressBarProperties* GetProperties() const {
+        return static_cast<TqzProgressBarProperties*>(TqzCustomEdit::GetProperties());
+    }
     TqzProgressBarProperties* GetBarProperties() const {
         return static_cast<TqzProgressBarProperties*>(GetProperties());
     }
