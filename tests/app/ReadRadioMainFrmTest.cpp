@@ -108,10 +108,15 @@ TEST_F(MainFrmRadioTest, ReadFillsTheChannelTable) {
     EXPECT_EQ(cells.GetForeText(ccDecodeTone, 6), "");
     EXPECT_EQ(cells.GetForeText(ccRx, 17), "466.01250");
 
-    // Modified, and no file name in the caption.
+    // Modified, no file name in the caption, and New asks whether to save.
     EXPECT_TRUE(AppState->Modified);
     EXPECT_TRUE(Frame->FileName.empty());
     EXPECT_EQ(Frame->GetCaption().find('['), String::npos);
+    TScopedPromptScript question({IDNO});
+    Frame->NewData();
+    ASSERT_EQ(question.Prompts().size(), 1u);
+    EXPECT_EQ(question.Prompts()[0].Text, PromptTexts->SaveProgram);
+    EXPECT_FALSE(AppState->Modified);
 }
 
 // A read that fails part way changes none of the channel table.
