@@ -372,9 +372,20 @@ protected:
 };
 
 TEST_F(ChInfoTypingTest, TypedFrequenciesPassTheCheckOnceWhicheverWayTheyAreCommitted) {
-    for (const TCommit how : {CommitByEnter, CommitByClickElsewhere, CommitByCommand}) {
+    struct Way {
+        TCommit how;
+        TFormatSettings locale;
+    };
+    const Way ways[] = {{CommitByEnter, testsupport::DotSettings()},
+                        {CommitByEnter, testsupport::CommaSettings()},
+                        {CommitByClickElsewhere, testsupport::DotSettings()},
+                        {CommitByCommand, testsupport::DotSettings()}};
+    for (const Way& way : ways) {
+        const TCommit how = way.how;
+        testsupport::ScopedFormatSettings locale(way.locale);
         for (const FrequencyCase& c : kFrequencyCases) {
-            SCOPED_TRACE(String(c.typed) + " committed by " + IntToStr(Integer(how)));
+            SCOPED_TRACE(String(c.typed) + " committed by " + IntToStr(Integer(how)) +
+                         " with decimal separator " + way.locale.DecimalSeparator);
             Win->ResetRows();
             const auto script = Answers();
             TypeAndCommit(c.typed, how, false);
@@ -480,6 +491,7 @@ TEST_F(ChInfoTest, AListEditorIsPlacedOverTheCellOfAChannelOnly) {
 
     Click(POWER, 3);
     ASSERT_TRUE(Win->cbfsgl->GetVisible());
+    // Enter as the editor's inner edit receives it.
     SendMessageA(Win->cbfsgl->GetInnerTextEditControl()->GetHandle(), WM_CHAR, 13, 0);
     Pump();
     EXPECT_FALSE(Win->cbfsgl->GetVisible());
