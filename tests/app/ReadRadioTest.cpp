@@ -132,6 +132,9 @@ protected:
 TEST_F(ReadRadioTest, ReadsTheWholeMemoryIntoStagingAndCommitsOnSuccess) {
     Preset();
     AppState->Modified = false;
+    // What a read before left in the staging grid goes.
+    TGridCells(*Staging).SetForeText(ccRx, 6, "999.00000");
+    TGridCells(*Staging).SetBackText(ccTxPower, 6, "1");
     TScopedPromptScript prompts({IDOK});
     EXPECT_TRUE(RunDialog(Ok(), SelfClosing));
     EXPECT_TRUE(prompts.Errors().empty());
