@@ -112,13 +112,17 @@ private:
     TTambor& FGrid;
 };
 
-// A data file read into memory: at most `count` bytes.
-String ReadBytes(TStream& stream, std::size_t count) {
+// At most `count` bytes of an open file; fewer only where the file ends. A read that fails
+// raises EFOpenError "Cannot open file "<name>". <reason>" rather than pass for a short file.
+String ReadBytes(const TFileStream& stream, std::size_t count) {
     String bytes(count, '\0');
     std::size_t done = 0;
     while (done < count) {
-        const Integer n = stream.Read(bytes.data() + done, Integer(count - done));
-        if (n <= 0) break;
+        const ssize_t n = read(stream.GetHandle(), bytes.data() + done, count - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0)
+            throw EFOpenError("Cannot open file \"" + stream.GetFileName() + "\". " + SystemReason(errno));
+        if (n == 0) break;
         done += std::size_t(n);
     }
     bytes.resize(done);

@@ -652,6 +652,27 @@ TEST_F(MainFrmTest, SaveAsksForANameOnlyWhenThereIsNone) {
     }
 }
 
+TEST_F(MainFrmTest, AFileThatCannotBeReadChangesNothing) {
+    ASSERT_EQ(mkdir(File("folder.dat").c_str(), 0755), 0);
+    const std::string paths[] = {File("missing.dat"), File("folder.dat")};
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        SetChannel(2, "455", "", "None", "None", {1, 0, 1, 1, 1});
+        Frame->FileName = File("kept.dat");
+        Frame->RefreshStatus();
+        const TDataView before = View();
+        TScopedPromptScript prompts({IDNO, IDOK});
+        TScopedDialogScript dialogs;
+        dialogs.ChooseFiles({path});
+        Frame->OpenData();
+        EXPECT_TRUE(prompts.Errors().empty());
+        ASSERT_EQ(prompts.Prompts().size(), 2u);
+        EXPECT_EQ(prompts.Prompts()[1].Text.rfind("Cannot open file \"" + path + "\". ", 0), 0u)
+            << prompts.Prompts()[1].Text;
+        EXPECT_EQ(View(), before);
+    }
+}
+
 TEST_F(MainFrmTest, OpenCancelledChangesNothing) {
     SetChannel(2, "455", "", "None", "None", {1, 0, 1, 1, 1});
     Frame->FileName = File("kept.dat");
