@@ -584,12 +584,6 @@ TEST_F(ChInfoTest, PictureOfTheWindowWithChannelsAndAnOpenToneEditor) {
 
     GdiSurface s;
     ASSERT_TRUE(WinGetSurface(Frame->GetHandle(), s));
-    std::vector<std::uint32_t> pixels;
-    for (int y = 0; y < s.Height; ++y)
-        for (int x = 0; x < s.Width; ++x)
-            pixels.push_back(s.Row(y)[x] & 0xFFFFFF);
-    testsupport::WritePng(testsupport::ArtifactPath("ChInfoWindow.png"), s.Width, s.Height, pixels);
-
     // The editor covers its cell; the cells around show the grid's colours.
     RECT frame;
     GetWindowRect(Frame->GetHandle(), &frame);
@@ -601,6 +595,33 @@ TEST_F(ChInfoTest, PictureOfTheWindowWithChannelsAndAnOpenToneEditor) {
     EXPECT_EQ(pixelAt(Grid, number.left + 3, number.top + 3), COLORREF(ColorToRGB(clBtnFace)));
     const RECT empty = Grid->CellRect(ENC, 12);
     EXPECT_EQ(pixelAt(Grid, empty.left + 3, empty.top + 3), COLORREF(ColorToRGB(clWhite)));
+    const RECT editor = Grid->CellRect(DEC, 4);
+    EXPECT_NE(pixelAt(Grid, editor.left + 1, editor.top + 1), COLORREF(ColorToRGB(clWhite)))
+        << "the editor's frame lies over the cell";
+
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < s.Height; ++y)
+        for (int x = 0; x < s.Width; ++x)
+            pixels.push_back(s.Row(y)[x] & 0xFFFFFF);
+    // The tone list dropped down, drawn where it shows over the window.
+    Win->cbQT->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(Win->cbQT->HasOpenPopup());
+    HWND popup = Win->cbQT->GetPopupWindow()->GetHandle();
+    UpdateWindow(popup);
+    GdiSurface list;
+    ASSERT_TRUE(WinGetSurface(popup, list));
+    RECT at;
+    GetWindowRect(popup, &at);
+    for (int y = 0; y < list.Height; ++y)
+        for (int x = 0; x < list.Width; ++x) {
+            const int fx = at.left - frame.left + x, fy = at.top - frame.top + y;
+            if (fx >= 0 && fy >= 0 && fx < s.Width && fy < s.Height)
+                pixels[std::size_t(fy) * std::size_t(s.Width) + std::size_t(fx)] = list.Row(y)[x] & 0xFFFFFF;
+        }
+    testsupport::WritePng(testsupport::ArtifactPath("ChInfoWindow.png"), s.Width, s.Height, pixels);
+    Win->cbQT->SetDroppedDown(false);
+    Pump();
 }
 
 } // namespace
