@@ -431,7 +431,11 @@ TqzCustomEditPopupWindow::TqzCustomEditPopupWindow(TqzCustomDropDownEdit* editor
 }
 
 TqzCustomEditPopupWindow::TqzCustomEditPopupWindow(TqzCustomDropDownEdit* editor, bool)
-    : TqzCustomPopupWindow(editor, true) {}
+    : TqzCustomPopupWindow(editor, true) {
+    // The content is always laid into the client rectangle; a list still at its place of an
+    // earlier layout must not give the popup scroll bars of its own.
+    SetAutoScroll(false);
+}
 
 TqzCustomEditPopupWindow::~TqzCustomEditPopupWindow() = default;
 

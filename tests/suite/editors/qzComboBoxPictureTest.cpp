@@ -101,7 +101,7 @@ TEST_F(ComboBoxPictures, EditorsInEveryLookAndState) {
 }
 
 TEST_F(ComboBoxPictures, OpenListsAndPopupFrames) {
-    // An open list below its editor and a sizeable one with its panel.
+    // Open lists below and above their editor, plain, sizeable and native.
     auto* combo = new TqzComboBox(Form);
     combo->SetParent(Form);
     combo->SetBounds(10, 10, 125, 21);
@@ -112,23 +112,63 @@ TEST_F(ComboBoxPictures, OpenListsAndPopupFrames) {
     combo->SetFocus();
     App->ProcessMessages();
     TBitmap lists;
-    PrepareSheet(lists, 420, 260);
-    int x = 4;
-    for (bool sizeable : {false, true}) {
-        combo->GetProperties()->SetDropDownSizeable(sizeable);
+    PrepareSheet(lists, 760, 330);
+    int x = 4, y = 4;
+    auto snap = [&] {
+        TqzCustomEditPopupWindow* popup = combo->GetPopupWindow();
+        CopyControl(lists, popup, x, y);
+        x += popup->GetWidth() + 12;
+    };
+    auto open = [&] {
         combo->SetDroppedDown(true);
         App->ProcessMessages();
         ASSERT_TRUE(combo->HasOpenPopup());
         combo->GetLookupData()->SetListHighlight(2);
-        CopyControl(lists, combo->GetPopupWindow(), x, 4);
-        x += combo->GetPopupWindow()->GetWidth() + 20;
+    };
+    auto close = [&] {
         combo->SetDroppedDown(false);
         App->ProcessMessages();
+    };
+    // Below the editor: plain, then sizeable with its close button normal, hot and pressed.
+    open();
+    snap();
+    close();
+    combo->GetProperties()->SetDropDownSizeable(true);
+    open();
+    for (TqzButtonState state : {qzbsNormal, qzbsHot, qzbsPressed}) {
+        combo->GetPopupWindow()->GetEditViewInfo()->CloseButtonState = state;
+        snap();
     }
+    combo->GetPopupWindow()->GetEditViewInfo()->CloseButtonState = qzbsNormal;
+    close();
+    // The native look through the fake theme, sizeable and plain.
+    x = 4;
+    y = 160;
+    combo->GetStyle()->GetLookAndFeel()->SetNativeStyle(true);
+    combo->UpdateViewAtCursor();
+    open();
+    snap();
+    close();
+    combo->GetProperties()->SetDropDownSizeable(false);
+    open();
+    snap();
+    close();
+    combo->GetStyle()->GetLookAndFeel()->SetNativeStyle(false);
+    combo->UpdateViewAtCursor();
+    // Above the editor, with no room below it: the panel and grip at the top.
+    combo->GetProperties()->SetDropDownSizeable(true);
+    const TRect work = GetMonitorWorkArea(TPoint{10, 10});
+    Form->SetBounds(0, work.bottom - 60, 700, 60);
+    App->ProcessMessages();
+    open();
+    EXPECT_EQ(1, combo->GetPopupWindow()->GetEditViewInfo()->SizeGripCorner);
+    snap();
+    close();
     WriteSheet(lists, "qzComboBoxOpenLists.png");
 
-    // The four borders with a panel, a grip and the close button in its three states.
-    const TqzEditPopupBorderStyle borders[] = {epbsDefault, epbsSingle, epbsFrame3D, epbsFlat};
+    // The four borders with a panel, a grip and the close button in its three states, then the
+    // native frame through the fake theme (its close button and grip drawn as theme parts).
+    const TqzEditPopupBorderStyle borders[] = {epbsDefault, epbsSingle, epbsFrame3D, epbsFlat, epbsSingle};
     const TqzButtonState buttonStates[] = {qzbsNormal, qzbsHot, qzbsPressed};
     const int cellW = 130, cellH = 110;
     TBitmap frames;
@@ -138,6 +178,7 @@ TEST_F(ComboBoxPictures, OpenListsAndPopupFrames) {
             for (size_t s = 0; s < std::size(buttonStates); ++s) {
                 TqzCustomEditPopupWindowViewInfo info;
                 info.PopupBorderStyle = borders[b];
+                info.NativeStyle = b == 4;
                 info.ClientEdge = true;
                 info.Shadow = b % 2 == 0;
                 info.Sizeable = true;

@@ -925,3 +925,32 @@ TEST_F(ComboBoxPasteTest, PastedTextOpensTheListAndThenFindsItsItem) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(NativeComboBoxTest, APopupNeverShowsScrollBarsOfItsOwn) {
+    // A list laid out in a popup without a panel, then moved under the panel of a sizeable popup
+    // above its editor: the popup window itself must not start scrolling its content.
+    TqzComboBox* combo = FocusedCombo(20);
+    combo->GetStyle()->GetLookAndFeel()->SetNativeStyle(true);
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    Key(combo, VK_ESCAPE);
+    combo->GetStyle()->GetLookAndFeel()->SetNativeStyle(false);
+    combo->GetProperties()->SetDropDownSizeable(true);
+    const TRect work = GetMonitorWorkArea(TPoint{100, 100});
+    Form->SetBounds(work.left + 40, work.bottom - 90, 300, 80);
+    Pump();
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    TqzCustomEditPopupWindow* popup = combo->GetPopupWindow();
+    ASSERT_EQ(1, popup->GetEditViewInfo()->SizeGripCorner) << "above its editor";
+    const LONG style = GetWindowLongA(popup->GetHandle(), GWL_STYLE);
+    EXPECT_EQ(0, style & (WS_VSCROLL | WS_HSCROLL));
+    RECT client{};
+    ::GetClientRect(popup->GetHandle(), &client);
+    EXPECT_EQ(popup->GetWidth(), client.right);
+    EXPECT_EQ(popup->GetHeight(), client.bottom);
+}
+
+} // namespace
