@@ -556,6 +556,21 @@ TEST_F(pvrEngineTest, LineRestartsWithEachGroupWhileLineSharpRunsOn) {
     EXPECT_EQ(Texts(0), (std::vector<String>{"1/1", "2/2", "1/3", "2/4", "3/5"}));
 }
 
+// The other aggregates through a run: a group footer sees its group's records only.
+TEST_F(pvrEngineTest, GroupFootersAverageAndFindTheLeastAndGreatestOfTheirGroup) {
+    const std::vector<Integer> groups = {1, 1, 2, 2, 2};
+    const std::vector<Integer> values = {1, 3, 4, 5, 9};
+    TpvrUserDataSet* src = Source("Src", 5, [&](const String& field, Integer rec) {
+        return Variant(SameText(field, "G") ? groups[size_t(rec)] : values[size_t(rec)]);
+    });
+    Band<TpvrGroupHeader>("GroupHeader1", 10, 10)->Condition = "Src.\"G\"";
+    Band<TpvrMasterData>("MasterData1", 30, 10)->SetDataSet(src);
+    Memo(Band<TpvrGroupFooter>("GroupFooter1", 50, 10),
+         "[AVG(<Src.\"V\">)] [MIN(<Src.\"V\">)] [MAX(<Src.\"V\">)]", 0, 10);
+    ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
+    EXPECT_EQ(Texts(0), (std::vector<String>{"2 1 3", "6 4 9"}));
+}
+
 // A record kept together with its details moves to the next page, and the page footer's totals
 // count it there, not on the page it left.
 TEST_F(pvrEngineTest, PageFooterTotalsCountAKeptRecordOnThePageItMovedTo) {
@@ -658,6 +673,21 @@ TEST_F(pvrEngineTest, HostileDefinitionsEndWithPagesOrErrors) {
              columns->SetLeft(900);
              columns->SetWidth(900);
              columns->SetRowCount(3);
+         },
+         true},
+        {"kept cross band over many segments and pages",
+         [](pvrEngineTest& t) {
+             auto* data = t.Band<TpvrMasterData>("MasterData1", 10, 300);
+             data->SetRowCount(7);
+             data->KeepTogether = true;
+             data->KeepChild = true;
+             t.Memo(data, "[Line]")->SetBounds(0, 0, 300, 300);
+             auto* columns = t.Band<TpvrMasterData>("Columns", 0, 0);
+             columns->Vertical = true;
+             columns->SetWidth(300);
+             columns->SetRowCount(9);
+             auto* child = t.Band<TpvrChild>("Child1", 400, 300);
+             data->SetChild(child);
          },
          true},
         {"unconnected group", [](pvrEngineTest& t) { t.Band<TpvrGroupHeader>("GroupHeader1", 10, 20); },
