@@ -486,6 +486,29 @@ TEST_F(pvrEngineTest, ASubreportPrintsItsPageAtItsPlaceAndTheRunContinuesBelowIt
     EXPECT_DOUBLE_EQ(double(prepared->GetObjects()[4]->GetLeft()), 0.0);
 }
 
+// A subreport running over the page bottom goes on on a new page under the reprinted page header,
+// and the next record follows it there.
+TEST_F(pvrEngineTest, ASubreportOverThePageBottomCarriesTheRunToTheNextPage) {
+    Band<TpvrPageHeader>("PageHeader1", 0, 30);
+    auto* data = Band<TpvrMasterData>("MasterData1", 40, 30);
+    data->SetRowCount(2);
+    TpvrReportPage* page = SubreportPage(data, 50, 30, false);
+    Band<TpvrMasterData>("SubData", 10, 100, page)->SetRowCount(12);
+    ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
+    ASSERT_EQ(PageCount(), 3);
+    std::vector<String> first = Names(0);
+    EXPECT_EQ(std::count(first.begin(), first.end(), "SubData"), 9); // 60 + 9 * 100 <= 1010.65
+    EXPECT_EQ(Layout(1), (std::vector<String>{
+                             "PageHeader1 0.00 30.00", "SubData 30.00 100.00", "SubData 130.00 100.00",
+                             "SubData 230.00 100.00", "MasterData1 330.00 30.00", "SubData 360.00 100.00",
+                             "SubData 460.00 100.00", "SubData 560.00 100.00", "SubData 660.00 100.00",
+                             "SubData 760.00 100.00", "SubData 860.00 100.00"}));
+    EXPECT_EQ(Layout(2),
+              (std::vector<String>{"PageHeader1 0.00 30.00", "SubData 30.00 100.00", "SubData 130.00 100.00",
+                                   "SubData 230.00 100.00", "SubData 330.00 100.00", "SubData 430.00 100.00",
+                                   "SubData 530.00 100.00"}));
+}
+
 // Printed on its parent, the subreport's bands become views of the band that holds it, which
 // stretches over them.
 TEST_F(pvrEngineTest, ASubreportOnItsParentPutsItsViewsIntoTheBand) {
