@@ -675,7 +675,9 @@ void TqzCustomEditPopupWindow::ForwardChar(char32_t ch) {
 }
 
 void TqzCustomEditPopupWindow::QZMTypedChar(TMessage& message) {
-    if (IsOpenPopupWindow(this)) ForwardChar(char32_t(message.WParam & 0xFF));
+    // The whole character: characters are code points here, and cutting one to its low byte
+    // would hand on another character.
+    if (IsOpenPopupWindow(this)) ForwardChar(char32_t(message.WParam));
 }
 
 void TqzCustomEditPopupWindow::HandlePopupMouseLeave(TControl*) {

@@ -302,11 +302,12 @@ TEST_F(PopupEditTest, ATypedCharacterOpensThePopupAndReachesTheHostedControl) {
         void Changed(TObject*) { Popup->SetModalResult(mrOk); }
     } closer{editor->GetPopupWindow()};
     hosted->OnChange = MakeEvent(&closer, &Closer::Changed);
-    // The popup's modal loop runs inside the show request; the forwarded character ends it.
-    SendMessageA(editor->GetInnerTextEditControl()->GetHandle(), WM_CHAR, WPARAM('7'), 0);
+    // The popup's modal loop runs inside the show request; the forwarded character ends it. A
+    // character beyond one byte arrives whole.
+    SendMessageA(editor->GetInnerTextEditControl()->GetHandle(), WM_CHAR, WPARAM(U'中'), 0);
     Pump();
     EXPECT_FALSE(editor->HasOpenPopup());
-    EXPECT_EQ("7", hosted->GetText());
+    EXPECT_EQ("中", hosted->GetText());
     EXPECT_EQ("", editor->GetInnerTextEditControl()->GetText()) << "the character went to the popup";
     EXPECT_EQ(std::vector<TqzEditCloseUpReason>{qzcrAccept}, Log.Reasons);
     EXPECT_EQ(Form, hosted->GetParent());
