@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/classlib/Graphics.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/Strings.h"
 #include "report/pvrClass.h"
@@ -14,6 +15,7 @@
 #include "script/kq_iinterpreter.h"
 #include "script/kq_isysrtti.h"
 #include "tests/support/FormFixture.h"
+#include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -463,6 +465,32 @@ TEST_F(pvrEngineTest, ACrossBandPlacesItsCellsSideBySideAndGivesEachSegmentAPage
         EXPECT_EQ(data->ObjectCount(), 2);
         EXPECT_DOUBLE_EQ(double(data->GetObjects()[1]->GetLeft()), 100.0);
         EXPECT_DOUBLE_EQ(double(columns->GetLeft()), 100.0);
+    }
+    // Both pages drawn for looking at: titles, then four and two columns of cells.
+    for (Integer index = 0; index < 2; ++index) {
+        const TPoint size = Store()->GetPageSize(index);
+        TBitmap bitmap;
+        bitmap.SetPixelFormat(pf32bit);
+        bitmap.SetWidth(size.x);
+        bitmap.SetHeight(size.y);
+        bitmap.GetCanvas()->GetBrush()->SetColor(clWhite);
+        bitmap.GetCanvas()->FillRect(TRect{0, 0, size.x, size.y});
+        Store()->DrawPage(index, bitmap.GetCanvas(), 1, 1, 0, 0);
+        std::vector<std::uint32_t> pixels(size_t(size.x) * size_t(size.y));
+        Integer rightmostInk = 0;
+        for (Integer y = 0; y < size.y; ++y) {
+            const auto* row = static_cast<const std::uint32_t*>(bitmap.GetScanLine(y));
+            for (Integer x = 0; x < size.x; ++x) {
+                pixels[size_t(y) * size_t(size.x) + size_t(x)] = row[x] & 0xFFFFFF;
+                if ((row[x] & 0xFFFFFF) != 0xFFFFFF && y < 300) rightmostInk = std::max(rightmostInk, x);
+            }
+        }
+        testsupport::WritePng(
+            testsupport::ArtifactPath("report-cross-table-page" + std::to_string(index + 1) + ".png"), size.x,
+            size.y, pixels);
+        // The left margin is 10 mm; the last cell starts at 550 on the first page, at 250 on the second.
+        EXPECT_GT(rightmostInk, index == 0 ? 37 + 550 : 37 + 250) << index;
+        EXPECT_LT(rightmostInk, index == 0 ? 37 + 700 : 37 + 400) << index;
     }
 }
 
