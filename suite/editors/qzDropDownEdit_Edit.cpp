@@ -1,5 +1,6 @@
 // The drop-down editor: its properties, view data, popup look and feel, and the popup's life
 // cycle (opening, preparing, key and mouse handling, closing with a reason).
+#include "platform/runtime/Strings.h"
 #include "platform/runtime/Variant.h"
 #include "platform/winapi/WinCore.h"
 #include "suite/editors/qzDropDownEdit.h"
@@ -811,7 +812,8 @@ void TqzCustomDropDownEdit::LocateTypedText() {
         SetFindSelection(true);
     else if (style == FreeText) {
         const String text = GetText();
-        if (Integer(text.size()) == GetSelStart() && GetActiveDropDownProperties()->IsLookupText(text))
+        // The selection counts characters, not the bytes of the text.
+        if (Utf8Length(text) == GetSelStart() && GetActiveDropDownProperties()->IsLookupText(text))
             SetFindSelection(true);
     }
 }

@@ -896,6 +896,7 @@ TEST_F(ComboBoxPasteTest, PastedTextOpensTheListAndThenFindsItsItem) {
     };
     const std::vector<Case> cases = {
         {"an item's text", true, u"Tone 700", true, 3},
+        {"an item's text of characters beyond one byte", true, u"中文", true, 5},
         {"text of no item", true, u"Tone 705", true, -1},
         {"without ImmediateDropDown", false, u"Tone 700", false, -1},
         {"nothing", true, u"", false, -1},
@@ -904,6 +905,7 @@ TEST_F(ComboBoxPasteTest, PastedTextOpensTheListAndThenFindsItsItem) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TqzComboBox* combo = MakeCombo(5, lsEditList, top);
+        combo->GetProperties()->GetItems()->Add("中文");
         top += 30;
         combo->GetProperties()->SetImmediateDropDown(c.immediateDropDown);
         Form->Show();
@@ -918,7 +920,7 @@ TEST_F(ComboBoxPasteTest, PastedTextOpensTheListAndThenFindsItsItem) {
         if (c.current != -1) {
             EXPECT_TRUE(combo->GetFindSelection()) << "the pasted text stands as a found item";
             Key(combo, VK_RETURN);
-            EXPECT_EQ(FormatItem(c.current), Text(combo));
+            EXPECT_EQ(combo->GetProperties()->GetItems()->GetStrings(c.current), Text(combo));
         }
         combo->SetDroppedDown(false);
     }
