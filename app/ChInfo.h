@@ -61,6 +61,10 @@ public:
     // The language changed: the window, the titles and the option and "None" texts of every
     // channel are translated again; Modified stays as it was.
     void RetranslateGrid();
+    // The printout's channel records in the data module's myAdo (type 8, named by the Channel and
+    // Info prompts): a heading record, then six records for every channel, each one or two titles
+    // of row 1 with the channel's texts as the grid shows them.
+    void AddPrintRows();
 
     // The cell the list editors work for (the last one selected).
     Integer EditCol = 0;
