@@ -1227,6 +1227,11 @@ public:
     // Prepares on the timer's first tick and shows the pages in the attached preview.
     void ShowReport(bool clearLastReport = true);
     void ShowPreparedReport();
+    // Prints the prepared pages (none are prepared here); False only when the print dialog or
+    // the lack of a printer stopped it.
+    bool Print();
+    // The printer PrintOptions names becomes current, when the list holds one of that name.
+    void SelectPrinter();
     // Progress of a preparation (kind 0), an export (1) or printing (2).
     virtual void DoProgressStart(Integer kind);
     virtual void DoProgress(Integer kind, Integer pageNumber);

@@ -15,6 +15,7 @@
 #include "report/pvrXML.h"
 
 class TpvrCustomPreviewPages;
+class TpvrCustomExportFilter;
 
 // ---- Outline -----------------------------------------------------------------------------------
 
@@ -127,6 +128,12 @@ public:
     virtual void HitTestObject(Integer pageIndex, Extended x, Extended y, bool click, TCursor& cursor, Extended scale,
                                Extended offsetX, Extended offsetY, TMouseButton button, TShiftState shift) = 0;
     virtual void AddFrom(TpvrReport* report) = 0;
+    // Prints the pages on the current printer, asking first when the print options say so;
+    // False when the dialog was cancelled or there is no printer.
+    virtual bool Print() = 0;
+    // Hands the chosen pages to the filter; False when there is none, its dialog was cancelled
+    // or the export failed.
+    virtual bool Export(TpvrCustomExportFilter* filter) = 0;
 
     TpvrCustomOutline* GetOutline() const { return FOutline.get(); }
 
@@ -172,6 +179,8 @@ public:
     void HitTestObject(Integer pageIndex, Extended x, Extended y, bool click, TCursor& cursor, Extended scale,
                        Extended offsetX, Extended offsetY, TMouseButton button, TShiftState shift) override;
     void AddFrom(TpvrReport* report) override;
+    bool Print() override;
+    bool Export(TpvrCustomExportFilter* filter) override;
 
     void AddAnchor(const String& text);
     TpvrXMLItem* FindAnchor(const String& text);
@@ -196,6 +205,13 @@ public:
 
 private:
     class TLinkWatcher;
+
+    // Printing and exporting (pvrPreviewPages_Print.cpp); the state is the print call's own.
+    void PrintDocument(void* state);
+    void PrintAllPages(void* state);
+    bool PrintOnePage(void* state, Integer index);
+    void ExportAllPages(TpvrCustomExportFilter* filter, TStringList* selection);
+    void ExportOnePage(TpvrCustomExportFilter* filter, Integer index, TCanvas* scratch);
 
     void DoAddObject(TpvrComponent* object, TpvrXMLItem* container);
     TpvrComponent* SourceCopyOf(TpvrXMLItem* item) const;
