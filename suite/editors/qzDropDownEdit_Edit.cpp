@@ -638,7 +638,8 @@ void TqzCustomDropDownEdit::PopupWindowShowed(TObject*) {
         properties->GetImmediateDropDown() && properties->PopupWindowCapturesFocus()) {
         String text;
         ReadDisplayText(text);
-        GetLookupData()->NotifyTypedText(text.substr(0, size_t(std::max<Integer>(0, GetSelStart()))));
+        // The selection start counts characters.
+        GetLookupData()->NotifyTypedText(Utf8Copy(text, 1, std::max<Integer>(0, GetSelStart())));
     }
     FResizedByUser = false;
 }

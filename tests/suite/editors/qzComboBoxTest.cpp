@@ -956,3 +956,74 @@ TEST_F(NativeComboBoxTest, APopupNeverShowsScrollBarsOfItsOwn) {
 }
 
 } // namespace
+
+namespace {
+
+// A list whose popup takes the focus, as the lookup editors' lists do, and whose lookup records
+// the typed text it is told when the popup shows.
+class TTypedTextLookupData : public TqzComboBoxLookupData {
+    KOV_CLASS(TTypedTextLookupData, TqzComboBoxLookupData)
+public:
+    using TqzComboBoxLookupData::TqzComboBoxLookupData;
+    void NotifyTypedText(const String& text) override { Told.push_back(text); }
+    std::vector<String> Told;
+};
+
+class TFocusTakingComboProperties : public TqzComboBoxProperties {
+    KOV_CLASS(TFocusTakingComboProperties, TqzComboBoxProperties)
+public:
+    using TqzComboBoxProperties::TqzComboBoxProperties;
+    TClass GetLookupDataClass() const override { return TTypedTextLookupData::StaticClass(); }
+    bool PopupWindowCapturesFocus() override { return true; }
+};
+
+class TFocusTakingCombo : public TqzCustomComboBox {
+    KOV_CLASS(TFocusTakingCombo, TqzCustomComboBox)
+public:
+    explicit TFocusTakingCombo(TComponent* owner) : TqzCustomComboBox(owner, false, true) {
+        InitializeEditor();
+    }
+    TClass GetPropertiesClass() override { return TFocusTakingComboProperties::StaticClass(); }
+};
+
+} // namespace
+
+KOV_PUBLISHED(TTypedTextLookupData) {}
+KOV_PUBLISHED(TFocusTakingComboProperties) {}
+KOV_PUBLISHED(TFocusTakingCombo) {}
+
+namespace {
+
+const bool kFocusTakingRegistered = [] {
+    RegisterInterfacedPersistentClass<TTypedTextLookupData>();
+    RegisterInterfacedPersistentClass<TFocusTakingComboProperties>();
+    return true;
+}();
+
+TEST_F(ComboBoxTest, AFocusTakingListIsToldTheTypedTextUpToTheCaretInCharacters) {
+    ASSERT_TRUE(kFocusTakingRegistered);
+    auto* combo = new TFocusTakingCombo(Form);
+    combo->SetParent(Form);
+    combo->SetBounds(10, 10, 120, 21);
+    TqzCustomComboBoxProperties* p = combo->GetComboProperties();
+    p->GetItems()->Add("中文");
+    p->GetItems()->Add("English");
+    p->SetImmediateDropDown(false);
+    Form->Show();
+    Pump();
+    combo->SetFocus();
+    Pump();
+    SendMessageA(Inner(combo), WM_CHAR, WPARAM(U'中'), 0);
+    Pump();
+    ASSERT_EQ("中文", Text(combo)) << "completed from the items";
+    ASSERT_TRUE(combo->GetFindSelection());
+    p->SetImmediateDropDown(true);
+    combo->GetPopupWindow()->SetModal(false);
+    Key(combo, VK_F4);
+    ASSERT_TRUE(combo->HasOpenPopup());
+    auto* lookup = dynamic_cast<TTypedTextLookupData*>(combo->GetLookupData());
+    ASSERT_NE(nullptr, lookup);
+    EXPECT_EQ(std::vector<String>{"中"}, lookup->Told);
+}
+
+} // namespace
