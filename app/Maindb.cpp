@@ -4,6 +4,8 @@
 #include "app/MeMode.h"
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Files.h"
+#include "report/pvrClass.h"
+#include "report/pvrDBSet.h"
 
 TfMaindb* fMaindb = nullptr;
 std::function<void(const String& step)> MaindbStepHook;
@@ -15,10 +17,10 @@ void StepDone(const char* step) {
     if (MaindbStepHook) MaindbStepHook(step);
 }
 
-TMemDataSet* RecordSet(TComponent* module, const char* name) {
-    auto* dataSet = dynamic_cast<TMemDataSet*>(module->FindComponent(name));
-    if (!dataSet) throw Exception(String("The data module has no record set ") + name);
-    return dataSet;
+template <class T> T* Part(TComponent* module, const char* name) {
+    auto* part = dynamic_cast<T*>(module->FindComponent(name));
+    if (!part) throw Exception(String("The data module has no ") + name);
+    return part;
 }
 
 } // namespace
@@ -26,8 +28,11 @@ TMemDataSet* RecordSet(TComponent* module, const char* name) {
 TfMaindb::TfMaindb(TComponent* owner) : TDataModule(owner) { AfterConstruction(); }
 
 void TfMaindb::DataModuleCreate(TObject*) {
-    myAdo = RecordSet(this, "myAdo");
-    myMain = RecordSet(this, "myMain");
+    myAdo = Part<TMemDataSet>(this, "myAdo");
+    myMain = Part<TMemDataSet>(this, "myMain");
+    pvrReport = Part<TpvrReport>(this, "pvrReport");
+    pvrMainData = Part<TpvrDBDataset>(this, "pvrMainData");
+    pvrDataset = Part<TpvrDBDataset>(this, "pvrDataset");
     myAdo->CreateDataSet();
     myMain->CreateDataSet();
     StepDone("RecordSets");

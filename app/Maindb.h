@@ -1,10 +1,14 @@
-// The data module: creates the shared data model at start-up and holds the print record sets.
+// The data module: creates the shared data model at start-up and holds the print record sets and
+// the report that prints them.
 #pragma once
 
 #include <functional>
 
 #include "platform/classlib/Forms.h"
 #include "platform/classlib/MemDataSet.h"
+
+class TpvrDBDataset;
+class TpvrReport;
 
 class TfMaindb : public TDataModule {
     KOV_CLASS(TfMaindb, TDataModule)
@@ -20,6 +24,11 @@ public:
     // The print record sets, made by the stored definition.
     TMemDataSet* myMain = nullptr;
     TMemDataSet* myAdo = nullptr;
+    // The printout: the report with its stored definition and its two data sources, over myMain
+    // (the page header) and myAdo (the body).
+    TpvrReport* pvrReport = nullptr;
+    TpvrDBDataset* pvrMainData = nullptr;
+    TpvrDBDataset* pvrDataset = nullptr;
 };
 
 extern TfMaindb* fMaindb;
