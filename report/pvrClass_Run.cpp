@@ -1,22 +1,31 @@
 // The report's run: preparing into the page store, showing, progress, and the host and script
 // events around every printed object.
-#include "platform/classlib/Forms.h"
 #include "platform/classlib/ExtCtrls.h"
+#include "platform/classlib/Forms.h"
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Streams.h"
 #include "report/pvrClass.h"
 #include "report/pvrCustomPreview.h"
 #include "report/pvrEngine.h"
 #include "report/pvrPreviewPages.h"
+#include "report/pvrProgress.h"
 #include "report/pvrRes.h"
 #include "report/pvrUtils.h"
 #include "script/kq_iinterpreter.h"
 
 namespace {
 
-TpvrCustomPreview* AttachedPreview(TpvrReport* report) { return dynamic_cast<TpvrCustomPreview*>(report->Preview); }
+TpvrCustomPreview* AttachedPreview(TpvrReport* report) {
+    return dynamic_cast<TpvrCustomPreview*>(report->Preview);
+}
 
 bool CallerThreadSet(TpvrReport* report) { return report->GetEngineOptions()->CallerThread != nullptr; }
+
+// A progress window is shown for printing and exporting, and for a preparation only with the
+// old-style progress (the preview shows a preparation otherwise).
+bool ShowsProgressWindow(TpvrReport* report, Integer kind) {
+    return (report->OldStyleProgress || kind != 0) && report->ShowProgress;
+}
 
 } // namespace
 
@@ -25,6 +34,14 @@ bool CallerThreadSet(TpvrReport* report) { return report->GetEngineOptions()->Ca
 void TpvrReport::DoProgressStart(Integer kind) {
     if (CallerThreadSet(this)) return;
     if (OnProgressStart.Assigned()) OnProgressStart(this, kind, 0);
+    if (ShowsProgressWindow(this, kind)) {
+        delete ProgressForm;
+        ProgressForm = nullptr;
+        auto* progress = new TpvrProgress(nullptr);
+        ProgressForm = progress;
+        const Integer pages = kind == 0 ? 0 : GetPreviewPages()->GetCount();
+        progress->Execute(pages, "", kind != 0, true);
+    }
     if (kind == 0)
         if (TpvrCustomPreview* preview = AttachedPreview(this)) preview->PreparationStarted();
     Application->ProcessMessages();
@@ -33,6 +50,16 @@ void TpvrReport::DoProgressStart(Integer kind) {
 void TpvrReport::DoProgress(Integer kind, Integer pageNumber) {
     if (CallerThreadSet(this)) return;
     if (OnProgress.Assigned()) OnProgress(this, kind, pageNumber);
+    if (ShowsProgressWindow(this, kind))
+        if (auto* progress = dynamic_cast<TpvrProgress*>(ProgressForm)) {
+            const char* key = kind == 1                     ? "prExporting"
+                              : kind == 2                   ? "prPrinting"
+                              : Engine && Engine->FinalPass ? "prRunning"
+                                                            : "prRunningFirst";
+            progress->SetMessage(Format(GetResources()->Get(key), {pageNumber}));
+            if (kind != 0) progress->SetPosition(pageNumber);
+            if (progress->GetTerminated()) SetTerminated(true);
+        }
     if (kind == 0)
         if (TpvrCustomPreview* preview = AttachedPreview(this)) preview->PreparationProgress(pageNumber - 1);
     Application->ProcessMessages();
@@ -41,6 +68,10 @@ void TpvrReport::DoProgress(Integer kind, Integer pageNumber) {
 void TpvrReport::DoProgressStop(Integer kind) {
     if (CallerThreadSet(this)) return;
     if (OnProgressStop.Assigned()) OnProgressStop(this, kind, 0);
+    if (ShowsProgressWindow(this, kind)) {
+        delete ProgressForm;
+        ProgressForm = nullptr;
+    }
     if (kind == 0)
         if (TpvrCustomPreview* preview = AttachedPreview(this)) preview->PreparationStopped();
     Application->ProcessMessages();
@@ -75,10 +106,11 @@ void TpvrReport::FireAfterPrint(TpvrComponent* object) {
         RunScriptEvent(object, printable->OnAfterPrint);
 }
 
-void TpvrReport::FirePreviewClick(TpvrComponent* view, TMouseButton button, TShiftState shift, bool& modified) {
+void TpvrReport::FirePreviewClick(TpvrComponent* view, TMouseButton button, TShiftState shift,
+                                  bool& modified) {
     if (auto* printable = dynamic_cast<TpvrReportComponent*>(view)) {
-        Variant args = VarArrayOf({ObjectToVariant(view), Variant(Integer(button)), Variant(Integer(shift.Mask())),
-                                   Variant(modified)});
+        Variant args = VarArrayOf({ObjectToVariant(view), Variant(Integer(button)),
+                                   Variant(Integer(shift.Mask())), Variant(modified)});
         RunScriptEventArgs(printable->OnPreviewClick, args, true);
         modified = VarArrayGet(args, {3}).AsBoolean();
     }

@@ -13,6 +13,7 @@
 #include "platform/backend/BackendPrint.h"
 #include "platform/classlib/Dialogs.h"
 #include "platform/runtime/Exceptions.h"
+#include "platform/runtime/Format.h"
 #include "platform/runtime/Strings.h"
 #include "platform/winapi/PrintBackend.h"
 #include "report/pvrClass.h"
@@ -21,6 +22,7 @@
 #include "report/pvrPreviewPages.h"
 #include "report/pvrPrintDialog.h"
 #include "report/pvrPrinter.h"
+#include "report/pvrProgress.h"
 #include "report/pvrRes.h"
 #include "script/kq_isysrtti.h"
 #include "tests/support/FormFixture.h"
@@ -536,4 +538,39 @@ TEST_F(pvrPrintTest, ExportHandsTheChosenPagesToTheFilter) {
     EXPECT_FALSE(pages->Export(&filter));
     EXPECT_EQ("finish", filter.Log.back());
     EXPECT_GE(Report->GetErrors()->IndexOf("filter failed"), 0);
+}
+
+TEST_F(pvrPrintTest, TheProgressWindowFollowsPrintingAndItsCancelStopsIt) {
+    Prepare(4);
+    struct Watch : TObject {
+        TpvrReport* Report = nullptr;
+        std::vector<String> Messages;
+        bool FormDisabled = false;
+        void Progress(TpvrReport*, Integer, Integer page) {
+            auto* progress = dynamic_cast<TpvrProgress*>(Report->ProgressForm);
+            if (!progress) return;
+            Messages.push_back(progress->GetMessage());
+            if (progress->GetActiveForm()) FormDisabled = !progress->GetActiveForm()->GetEnabled();
+            if (page == 2) progress->CancelB->Click();
+        }
+    } watch;
+    watch.Report = Report.get();
+    Report->OnProgress = MakeEvent(&watch, &Watch::Progress);
+    Form->Show();
+    Form->SetFocus();
+    EXPECT_TRUE(Report->Print());
+    // The handler runs before the window takes each page's message; the cancel stops printing at
+    // the next page.
+    EXPECT_EQ("P1 P2", Printed());
+    EXPECT_EQ((std::vector<String>{"", Format(GetResources()->Get("prPrinting"), {1})}), watch.Messages);
+    EXPECT_TRUE(watch.FormDisabled);
+    EXPECT_EQ(nullptr, Report->ProgressForm);
+    EXPECT_TRUE(Form->GetEnabled());
+
+    // Without ShowProgress no window comes.
+    Report->ShowProgress = false;
+    Report->OnProgress = nullptr;
+    Reset();
+    EXPECT_TRUE(Report->Print());
+    EXPECT_EQ("P1 P2 P3 P4", Printed());
 }
