@@ -4,6 +4,9 @@
 #include <unordered_map>
 
 #include "platform/classlib/Forms.h"
+#include "platform/runtime/Numbers.h"
+#include "platform/winapi/GdiFrame.h"
+#include "platform/winapi/WinComboBox.h"
 #include "platform/winapi/WinEdit.h"
 
 #include "platform/winapi/WinScroll.h"
@@ -222,6 +225,95 @@ void TpvrCustomComboBox::PlaceList(WINDOWPOS& pos) {
     GetWindowRect(GetHandle(), &box);
     FDroppingUp = box.bottom + pos.cy > GetSystemMetrics(SM_CYSCREEN);
     pos.y = FDroppingUp ? box.top - pos.cy - 2 : box.bottom;
+}
+
+bool TpvrCustomComboBox::IsActive() const {
+    if (GetComponentState().Contains(csDesigning) || FMouseInside) return true;
+    if (!HandleAllocated()) return false;
+    auto* self = const_cast<TpvrCustomComboBox*>(this);
+    const HWND focus = GetFocus();
+    return GetDroppedDown() || (focus && (focus == self->GetHandle() || focus == self->GetEditHandle()));
+}
+
+void TpvrCustomComboBox::WndProc(TMessage& message) {
+    switch (message.Msg) {
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+        if (message.LParam == 0) FMouseInside = message.Msg == CM_MOUSEENTER;
+        inherited::WndProc(message);
+        PaintFlat();
+        return;
+    case CM_ENABLEDCHANGED:
+        inherited::WndProc(message);
+        Invalidate();
+        return;
+    case CN_COMMAND:
+        inherited::WndProc(message);
+        switch (HIWORD(message.WParam)) {
+        case CBN_SETFOCUS:
+        case CBN_KILLFOCUS:
+        case CBN_DROPDOWN:
+        case CBN_CLOSEUP:
+            PaintFlat();
+        }
+        return;
+    case WM_PAINT:
+        inherited::WndProc(message);
+        PaintFlat();
+        return;
+    default:
+        inherited::WndProc(message);
+    }
+}
+
+void TpvrCustomComboBox::PaintFlat() {
+    if (!HandleAllocated() || !IsWindowVisible(GetHandle())) return;
+    HDC dc = GetDC(GetHandle());
+    if (!dc) return;
+    RECT client{};
+    ::GetClientRect(GetHandle(), &client);
+    const Integer w = client.right;
+    const Integer h = client.bottom;
+    HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+    HBRUSH window = GetSysColorBrush(COLOR_WINDOW);
+    const RECT button{w - FButtonWidth - 2, 2, w - 2, h - 2};
+    bool pressed = false;
+    if (!GetEnabled()) {
+        FillRect(dc, &client, face);
+        RECT inner{2, 2, w - 2, h - 2};
+        FrameRect(dc, &inner, window);
+    } else {
+        if (FImageIndent > 0) {
+            RECT image{2, 2, 2 + FImageIndent, h - 2};
+            FillRect(dc, &image, window);
+        }
+        RECT frame{1, 1, w - 1, h - 1};
+        FrameRect(dc, &frame, face);
+        RECT edit{2, 2, w - 2 - FButtonWidth - 1, h - 2};
+        FrameRect(dc, &edit, window);
+        FillRect(dc, &button, face);
+        if (IsActive()) {
+            RECT edge = client;
+            DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
+            RECT b = button;
+            pressed = GetDroppedDown();
+            DrawEdge(dc, &b, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+        } else {
+            RECT edge = client;
+            FrameRect(dc, &edge, face);
+            FrameRect(dc, &button, window);
+        }
+    }
+    // The arrow: lines of 5, 3 and 1 pixels.
+    const Integer shift = pressed ? 1 : 0;
+    const Integer x = Integer(Round(FButtonWidth / 2.0)) + w - FButtonWidth - 4 + shift;
+    const Integer y = Integer(Round((h - 4) / 2.0)) + 1 + shift;
+    HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    for (Integer line = 0; line < 3; ++line) {
+        RECT r{x + line, y + line, x + 5 - line, y + line + 1};
+        FillRect(dc, &r, black);
+    }
+    ReleaseDC(GetHandle(), dc);
 }
 
 LRESULT TpvrCustomComboBox::ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -89,12 +89,19 @@ public:
     // The list opened upwards the last time it dropped down.
     bool GetDroppingUp() const { return FDroppingUp; }
 
+    // Active: designed, dropped down, focused in its edit, or under the mouse.
+    bool IsActive() const;
+
 protected:
     void CreateWnd() override;
     void DestroyWnd() override;
+    // Paints the flat frame and button over the standard combo box, and repaints them when
+    // focus, the mouse, the list or the enabled state change.
+    void WndProc(TMessage& message) override;
 
 private:
     static LRESULT ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void PaintFlat();
     void PlaceList(WINDOWPOS& pos);
     void Unhook();
 
@@ -105,6 +112,7 @@ private:
     bool FDroppingUp = false;
     Integer FListWidth = 0;
     bool FReadOnly = false;
+    bool FMouseInside = false;
 };
 
 class TpvrComboBox : public TpvrCustomComboBox {

@@ -2,6 +2,7 @@
 // messages, the tool-bar panel's alignment.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "platform/classlib/ExtCtrls.h"
@@ -241,4 +242,50 @@ TEST_F(CtrlsTest, SplitterResizesTheControlItSitsAgainstAndKeepsTheMinimum) {
         delete splitter;
         delete panel;
     }
+}
+
+TEST_F(CtrlsTest, ComboBoxPaintsFlatUntilActive) {
+    auto* box = new TpvrComboBox(Form);
+    box->SetParent(Form);
+    box->SetBounds(10, 10, 100, 22);
+    box->GetItems()->Add("100 %");
+    Form->Show();
+    const Integer w = box->GetClientWidth();
+    const Integer h = box->GetClientHeight();
+    // The arrow's top line starts here (buttons 11 wide).
+    const Integer ax = Integer(std::lround(11 / 2.0)) + w - 11 - 4;
+    const Integer ay = Integer(std::lround((h - 4) / 2.0)) + 1;
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    struct Case {
+        const char* Name;
+        bool Enabled;
+        bool Hover;
+        COLORREF Corner;   // the control's top-left pixel
+        COLORREF ButtonTL; // the button's top-left pixel
+    };
+    const Case cases[] = {
+        {"flat", true, false, face, window},
+        {"under the mouse", true, true, shadow, GetSysColor(COLOR_BTNHIGHLIGHT)},
+        {"disabled", false, false, face, window},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        box->SetEnabled(c.Enabled);
+        box->Perform(c.Hover ? CM_MOUSEENTER : CM_MOUSELEAVE, 0, 0);
+        box->Repaint();
+        HDC dc = GetDC(box->GetHandle());
+        EXPECT_EQ(c.Corner, GetPixel(dc, 0, 0));
+        EXPECT_EQ(c.ButtonTL, GetPixel(dc, w - 11 - 2, 2));
+        // The black arrow of 5, 3 and 1 pixels.
+        EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, ax, ay));
+        EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, ax + 4, ay));
+        EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc, ax + 2, ay + 2));
+        EXPECT_NE(RGB(0, 0, 0), GetPixel(dc, ax, ay + 2));
+        ReleaseDC(box->GetHandle(), dc);
+    }
+    EXPECT_FALSE(box->IsActive());
+    box->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_TRUE(box->IsActive());
 }
