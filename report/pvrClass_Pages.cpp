@@ -255,9 +255,18 @@ void TpvrReportPage::SetDefaults() {
     RightMargin = 10;
     TopMargin = 10;
     BottomMargin = 10;
-    // The metrics of the printer that prepares when none is installed: A4 portrait.
-    FOrientation = poPortrait;
-    SetPaperSize(9);
+    // The current printer's paper and orientation; A4 portrait when it has none.
+    TpvrCustomPrinter* printer = GetReportPrinters()->CurrentPrinter();
+    if (printer && !printer->GetInitialized()) printer->Init();
+    if (printer && printer->GetPaperWidth() > 0 && printer->GetPaperHeight() > 0) {
+        FOrientation = printer->GetOrientation();
+        FPaperSize = printer->GetPaper();
+        FPaperWidth = printer->GetPaperWidth();
+        FPaperHeight = printer->GetPaperHeight();
+    } else {
+        FOrientation = poPortrait;
+        SetPaperSize(9);
+    }
     UpdatePageSize();
 }
 

@@ -574,3 +574,19 @@ TEST_F(pvrPrintTest, TheProgressWindowFollowsPrintingAndItsCancelStopsIt) {
     EXPECT_TRUE(Report->Print());
     EXPECT_EQ("P1 P2 P3 P4", Printed());
 }
+
+TEST_F(pvrPrintTest, PageDefaultsComeFromTheCurrentPrinter) {
+    TpvrPrinters* printers = GetReportPrinters();
+    printers->SetCurrentPrinterIndex(printers->IndexOf("Label"));
+    TpvrCustomPrinter* printer = printers->CurrentPrinter();
+    printer->SetPaperLayout(DMPAPER_LETTER, 0, 0, poLandscape);
+    auto* page = new TpvrReportPage(Report.get());
+    page->LeftMargin = 3;
+    page->SetDefaults();
+    EXPECT_EQ(DMPAPER_LETTER, page->GetPaperSize());
+    EXPECT_EQ(poLandscape, page->GetOrientation());
+    EXPECT_NEAR(279.4, double(page->GetPaperWidth()), 0.1);
+    EXPECT_NEAR(215.9, double(page->GetPaperHeight()), 0.1);
+    EXPECT_EQ(10, page->LeftMargin);
+    EXPECT_EQ(10, page->BottomMargin);
+}
