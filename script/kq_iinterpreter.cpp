@@ -346,10 +346,19 @@ void TkqPropertyHelper::SetValue(const Variant& value) {
         case tkUnknown:
             break;
         default:
-            if (ValueKind == vkBoolean)
+            if (ValueKind == vkBoolean) {
                 SetOrdProp(instance, prop, value == Variant(true) ? 1 : 0);
-            else
+            } else if (prop->Kind() == tkSet && VarIsArray(value)) {
+                // A set literal: its elements are the members' bit values.
+                Int64 mask = 0;
+                for (Integer i = VarArrayLowBound(value, 1); i <= VarArrayHighBound(value, 1); ++i) {
+                    const Variant element = VarArrayGet(value, {i});
+                    if (!VarIsNull(element)) mask |= element.AsInt64();
+                }
+                SetOrdProp(instance, prop, mask);
+            } else {
                 SetOrdProp(instance, prop, value.AsInt64());
+            }
             break;
         }
     } else if (Setter.Assigned()) {
