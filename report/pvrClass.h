@@ -962,6 +962,12 @@ public:
 
 protected:
     void UpdatePageSize();
+    // New paper sides in millimetres, keeping the paper number; the page's size follows.
+    void SetPaperDimensions(Extended width, Extended height) {
+        FPaperWidth = width;
+        FPaperHeight = height;
+        UpdatePageSize();
+    }
 
 private:
     Integer FColumns = 0;

@@ -7,6 +7,7 @@
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Strings.h"
+#include "report/pvrDMPClass.h"
 #include "report/pvrPreviewPages.h"
 #include "report/pvrRes.h"
 
@@ -931,16 +932,23 @@ void TpvrEngine::PrepareBand(TpvrBand* band) {
         CollectSubreports(band);
         FCurBand = band;
     }
+    // A dot-matrix text's bottom frame line takes a line of its own below the text.
     Extended lowest = 0;
+    TpvrComponent* lowestView = nullptr;
     for (TpvrComponent* object : band->GetObjects())
-        if (object->InheritsFrom(TpvrView::StaticClass()))
-            lowest = std::max(lowest, object->GetTop() + object->GetHeight());
+        if (object->InheritsFrom(TpvrView::StaticClass()) &&
+            object->GetTop() + object->GetHeight() > lowest) {
+            lowest = object->GetTop() + object->GetHeight();
+            lowestView = object;
+        }
+    lowest += DMPBottomLineExtra(lowestView);
     if (band->Stretched) band->SetHeight(lowest);
     Report->CurObject = band->GetName();
     Report->RunScriptEvent(band, band->OnAfterCalcHeight);
     for (TpvrComponent* object : band->GetObjects())
         if (TpvrStretcheable* stretch = Stretchable(object))
-            if (stretch->StretchMode == smMaxHeight) stretch->SetHeight(lowest - stretch->GetTop());
+            if (stretch->StretchMode == smMaxHeight)
+                stretch->SetHeight(lowest - stretch->GetTop() - DMPBottomLineExtra(stretch));
 }
 
 void TpvrEngine::ShiftObjects(TpvrComponent* parent, Extended amount) {

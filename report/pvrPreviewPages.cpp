@@ -12,6 +12,7 @@
 #include "platform/classlib/Metafiles.h"
 #include "platform/winapi/Gdi.h"
 #include "platform/winapi/Shell.h"
+#include "report/pvrDMPClass.h"
 #include "report/pvrPrinter.h"
 #include "report/pvrXMLSerializer.h"
 
@@ -544,16 +545,22 @@ TpvrReportPage* TpvrPreviewPages::GetPage(Integer index) {
     TpvrXMLItem* item = PageItem(index);
     if (!item->IsLoaded) FDocument->SwapInItem(item);
     std::unique_ptr<TpvrReportPage> page;
-    if (SameText(item->Name, "TpvrReportPage")) {
-        page = std::make_unique<TpvrReportPage>(nullptr);
+    // A page of a dot-matrix report is a dot-matrix page again.
+    auto makePage = [](bool dotMatrix) -> TpvrReportPage* {
+        return dotMatrix ? new TpvrDMPPage(nullptr) : new TpvrReportPage(nullptr);
+    };
+    if (SameText(item->Name, "TpvrReportPage") || SameText(item->Name, "TpvrDMPPage")) {
+        page.reset(makePage(SameText(item->Name, "TpvrDMPPage")));
         TStringStream text;
         TpvrXMLSerializer serializer(&text);
         serializer.ReadTree(page.get(), item);
     } else {
-        page = std::make_unique<TpvrReportPage>(nullptr);
         const Integer sourceIndex = StrToIntDef(item->Name.substr(4, 5), -1);
-        if (sourceIndex >= 0 && sourceIndex < Integer(FSourcePages.size()))
-            page->Assign(FSourcePages[std::size_t(sourceIndex)]);
+        TpvrReportPage* source = sourceIndex >= 0 && sourceIndex < Integer(FSourcePages.size())
+                                     ? FSourcePages[std::size_t(sourceIndex)]
+                                     : nullptr;
+        page.reset(makePage(source != nullptr && source->InheritsFrom(TpvrDMPPage::StaticClass())));
+        if (source) page->Assign(source);
         BuildObjects(item, page.get(), page.get());
     }
     page->AlignChildren();
