@@ -160,13 +160,19 @@ TEST_F(pvrDMPClassTest, APagesPaperIsCutToWholeCellsAndLines) {
     };
     EXPECT_TRUE(onGrid(Page->GetPaperWidth(), cell) && onGrid(Page->GetPaperHeight(), line));
 
+    // The current printer's paper as an ordinary page takes it, cut down to whole cells and lines,
+    // and margins of one cell and one line.
+    TpvrReportPage plain(nullptr);
+    plain.SetDefaults();
     Page->SetDefaults();
-    // A4, 210 x 297 mm: 82 whole cells, 66 whole lines, margins of one cell and one line.
-    EXPECT_NEAR(double(Page->GetPaperWidth()), double(82 * cell), 1e-9);
-    EXPECT_NEAR(double(Page->GetPaperHeight()), double(66 * line), 1e-9);
+    EXPECT_NEAR(double(Page->GetPaperWidth()),
+                std::floor(double(plain.GetPaperWidth() / cell)) * double(cell), 1e-6);
+    EXPECT_NEAR(double(Page->GetPaperHeight()),
+                std::floor(double(plain.GetPaperHeight() / line)) * double(line), 1e-6);
+    EXPECT_LE(Page->GetPaperWidth(), plain.GetPaperWidth());
     EXPECT_NEAR(double(Page->LeftMargin), double(cell), 1e-9);
     EXPECT_NEAR(double(Page->BottomMargin), double(line), 1e-9);
-    EXPECT_EQ(Page->GetPaperSize(), 9);
+    EXPECT_EQ(Page->GetPaperSize(), plain.GetPaperSize());
 
     Page->SetPaperWidth(215.9);  // letter, 85 cells
     Page->SetPaperHeight(279.4); // 62.1 lines: 62
