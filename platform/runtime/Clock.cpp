@@ -12,6 +12,7 @@ Int64 gManualLocal = 0;
 // Added to the system's monotonic clock in real mode, so that leaving manual mode continues
 // from where the manual clock stood instead of jumping.
 Int64 gRealOffset = 0;
+bool gSleepAdvances = false;
 
 Int64 RealMonotonic() {
     timespec ts{};
@@ -74,6 +75,16 @@ void ClockAdvanceMicros(Int64 micros) {
         gManualLocal += micros;
     }
     WakeTimedWaiters();
+}
+
+void ClockSetSleepAdvances(bool value) {
+    std::lock_guard<std::mutex> guard(gClockLock);
+    gSleepAdvances = value;
+}
+
+bool ClockGetSleepAdvances() {
+    std::lock_guard<std::mutex> guard(gClockLock);
+    return gSleepAdvances;
 }
 
 DWORD GetTickCount() { return static_cast<DWORD>(static_cast<UInt64>(ClockMonotonicMicros() / 1000)); }

@@ -34,9 +34,17 @@ DWORD timeGetTime();
 int QueryPerformanceCounter(Int64* count);
 int QueryPerformanceFrequency(Int64* frequency);
 
+// Manual mode: when set, a thread's Sleep makes its own time pass: it moves the clock forward by
+// its length and returns at once, as if nothing else ran meanwhile. For tests of code that
+// pauses between the steps of an exchange while a test drives the timers; other timed waits
+// still wait for an advance. Off until set; it means nothing in real mode.
+void ClockSetSleepAdvances(bool value);
+bool ClockGetSleepAdvances();
+
 // Waits the given number of milliseconds on this clock; 0 only yields the processor, and
 // 0xFFFFFFFF (INFINITE) never returns. In manual mode it returns when a test has advanced the
-// clock far enough. (Implemented with the wait machinery of SyncObjs.cpp.)
+// clock far enough, or at once after advancing it itself (ClockSetSleepAdvances).
+// (Implemented with the wait machinery of SyncObjs.cpp.)
 void Sleep(DWORD milliseconds);
 
 // Makes every timed wait look at the clock again; the clock calls it whenever it moves or

@@ -308,6 +308,11 @@ void Sleep(DWORD milliseconds) {
         std::this_thread::yield();
         return;
     }
+    if (milliseconds != INFINITE && ClockGetMode() == TClockMode::Manual && ClockGetSleepAdvances()) {
+        ClockAdvanceMs(milliseconds);
+        std::this_thread::yield();
+        return;
+    }
     static const std::vector<std::shared_ptr<TKernelObject>> noObjects;
     WaitForKernelObjects(noObjects, false, milliseconds);
 }

@@ -152,6 +152,55 @@ TEST_F(ClockManual, ZeroTimeoutsNeverBlock) {
     CloseHandle(event);
 }
 
+// With sleeps advancing the clock, a Sleep returns at once having moved the clock by its
+// length, and the time it makes pass ends other threads' timed waits as an advance would.
+TEST_F(ClockManual, SleepsCanMoveTheClockThemselves) {
+    struct TRestore {
+        ~TRestore() { ClockSetSleepAdvances(false); }
+    } restore;
+    EXPECT_FALSE(ClockGetSleepAdvances());
+    ClockSetSleepAdvances(true);
+    EXPECT_TRUE(ClockGetSleepAdvances());
+
+    HANDLE event = CreateEventA(nullptr, true, false);
+    DWORD result = 0;
+    std::thread waiter([&] { result = WaitForSingleObject(event, 300); });
+    ASSERT_TRUE(Eventually([] { return BlockedWaitCount() == 1; }));
+    const Int64 start = ClockMonotonicMicros();
+    Sleep(250);
+    EXPECT_EQ(ClockMonotonicMicros() - start, 250000);
+    EXPECT_EQ(BlockedWaitCount(), 1); // 250 of its 300 ms have passed
+    Sleep(50);
+    waiter.join();
+    EXPECT_EQ(result, WAIT_TIMEOUT);
+    EXPECT_EQ(ClockMonotonicMicros() - start, 300000);
+    CloseHandle(event);
+
+    // Switched off, a sleep waits for an advance again.
+    ClockSetSleepAdvances(false);
+    std::atomic<bool> returned{false};
+    std::thread sleeper([&] {
+        Sleep(40);
+        returned = true;
+    });
+    ASSERT_TRUE(Eventually([] { return BlockedWaitCount() == 1; }));
+    EXPECT_FALSE(returned);
+    ClockAdvanceMs(40);
+    sleeper.join();
+    EXPECT_TRUE(returned);
+}
+
+// The setting means nothing on the real clock: a sleep there takes its real time.
+TEST(Clock, SleepsTakeRealTimeOnTheRealClockWhateverTheSetting) {
+    ASSERT_EQ(ClockGetMode(), TClockMode::Real);
+    ClockSetSleepAdvances(true);
+    const auto start = std::chrono::steady_clock::now();
+    Sleep(15);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    ClockSetSleepAdvances(false);
+    EXPECT_GE(elapsed, std::chrono::milliseconds(15));
+}
+
 TEST(Clock, RealModeWaitsTimeOutOnRealTime) {
     ASSERT_EQ(ClockGetMode(), TClockMode::Real);
     HANDLE event = CreateEventA(nullptr, true, false);
