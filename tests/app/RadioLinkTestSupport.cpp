@@ -1,6 +1,7 @@
 #include "tests/app/RadioLinkTestSupport.h"
 
 #include <chrono>
+#include <thread>
 
 #include "app/MeMode.h"
 #include "platform/runtime/Strings.h"
@@ -35,7 +36,9 @@ bool PumpUntil(const std::function<bool()>& done, int guardMs) {
         }
         if (done()) return true;
         if (TSteady::now() >= deadline) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        // What is awaited comes from other threads (the line, the radio, a worker), not all of
+        // it as a message, and the manual clock ends no timed wait: look again shortly.
+        std::this_thread::sleep_for(std::chrono::microseconds(300));
     }
 }
 
@@ -46,12 +49,14 @@ std::string Hex(const std::string& bytes) {
 std::string Hex(const TRecord16& record) { return HexOf(record.data(), record.size()); }
 
 TRadioLinkTest::TRadioLinkTest()
-    : FOldMode(ClockGetMode()), FOldModels(std::move(ModelList)), FOldState(std::move(AppState)),
+    : FOldMode(ClockGetMode()), FOldSleepAdvances(ClockGetSleepAdvances()), FOldModels(std::move(ModelList)), FOldState(std::move(AppState)),
       FOldFrequencies(std::move(TestFrequencies)), FOldMessages(std::move(MessageLines)),
       FOldFunctions(std::move(FunctionSettings)), FOldBands(std::move(BandList)),
       FOldTexts(std::move(PromptTexts)) {
-    // The simulated radio keeps real time, and so does the program talking to it.
-    ClockSetMode(TClockMode::Real);
+    // The program's timers run out only when a test says so; its pauses between the bytes
+    // and steps of an exchange pass at once.
+    ClockSetMode(TClockMode::Manual);
+    ClockSetSleepAdvances(true);
     ModelList = std::make_unique<TMacList>();
     AppState = std::make_unique<TALL>();
     TestFrequencies = std::make_unique<TTestFre>();
@@ -78,6 +83,7 @@ TRadioLinkTest::~TRadioLinkTest() {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
     Line.Stop();
+    ClockSetSleepAdvances(FOldSleepAdvances);
     ClockSetMode(FOldMode);
     ModelList = std::move(FOldModels);
     AppState = std::move(FOldState);
@@ -158,6 +164,20 @@ std::string TRadioLinkTest::Commands() {
         }
     }
     return commands;
+}
+
+int TRadioLinkTest::Unanswered() {
+    int count = 0;
+    for (const TRadioLogEntry& entry : Log())
+        if (entry.Kind == rlFault &&
+            (entry.Note == "no answer to the handshake" || entry.Note == "no reply" || entry.Note == "cable pulled"))
+            ++count;
+    return count;
+}
+
+bool TRadioLinkTest::Ended() {
+    const std::string commands = Commands();
+    return !commands.empty() && commands.back() == 'E';
 }
 
 void TRadioLinkTest::AddFault(const std::string& spec) {

@@ -64,9 +64,9 @@ protected:
         testsupport::TScopedModalScript modal;
         modal.Add<TfReadRadio>(
             "fReadRadio",
-            [](TfReadRadio& dialog) {
-                dialog.TryTime->SetInterval(3000);
+            [this](TfReadRadio& dialog) {
                 dialog.btnOk->Click();
+                CloseWhenEnded(dialog);
             },
             testsupport::TScopedModalScript::MayStayOpen);
         Frame->ShowReadDialog();
@@ -126,9 +126,8 @@ TEST_F(MainFrmRadioTest, FailedReadLeavesTheTable) {
     TScopedPromptScript prompts({IDCANCEL});
     testsupport::TScopedModalScript modal;
     modal.Add<TfReadRadio>("fReadRadio", [&](TfReadRadio& dialog) {
-        dialog.TryTime->SetInterval(2000);
         dialog.btnOk->Click();
-        EXPECT_TRUE(PumpUntil([&] { return !prompts.Prompts().empty(); }));
+        EXPECT_TRUE(DriveUntil(dialog, [&] { return !prompts.Prompts().empty(); }));
         dialog.btnCancel->Click();
     });
     Frame->ShowReadDialog();
@@ -146,12 +145,8 @@ TEST_F(MainFrmRadioTest, WriteSendsTheChannelTable) {
     TScopedPromptScript prompts({IDOK});
     testsupport::TScopedModalScript modal;
     modal.Add<TfWriteRadio>("fWriteRadio", [&](TfWriteRadio& dialog) {
-        dialog.TryTime->SetInterval(3000);
         dialog.btnOk->Click();
-        EXPECT_TRUE(PumpUntil([&] {
-            const std::string commands = Commands();
-            return !prompts.Prompts().empty() && !commands.empty() && commands.back() == 'E';
-        }));
+        EXPECT_TRUE(PumpUntil([&] { return !prompts.Prompts().empty() && Ended(); }));
         dialog.btnCancel->Click();
     });
     Frame->ShowWriteDialog();

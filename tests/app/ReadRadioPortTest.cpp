@@ -148,7 +148,13 @@ TYPED_TEST(TransferPortTest, PortThatCannotBeOpenedClosesTheDialog) {
         TScopedPromptScript prompts({IDOK});
         testsupport::TScopedModalScript modal;
         // Nothing is done in the dialog: it closes itself, by its 300 ms timer.
-        modal.Add(Unit::Name, [](TCustomForm&) {}, testsupport::TScopedModalScript::MayStayOpen);
+        modal.Add<TypeParam>(
+            Unit::Name,
+            [](TypeParam& shown) {
+                EXPECT_TRUE(shown.CloseTime->GetEnabled());
+                ClockAdvanceMs(shown.CloseTime->GetInterval());
+            },
+            testsupport::TScopedModalScript::MayStayOpen);
         TypeParam dialog(nullptr);
         EXPECT_EQ(dialog.ShowModal(), mrCancel);
         EXPECT_EQ(dialog.CloseTime->GetInterval(), 300u);
@@ -236,9 +242,10 @@ TYPED_TEST(TransferPortTest, SilenceOnAnExchangeEndsTheAttempt) {
     testsupport::TScopedModalScript modal;
     bool workerGone = false;
     modal.Add<TypeParam>(Unit::Name, [&](TypeParam& dialog) {
-        dialog.TryTime->SetInterval(2000);
         dialog.btnOk->Click();
-        EXPECT_TRUE(PumpUntil([&] { return !prompts.Prompts().empty(); }));
+        EXPECT_TRUE(radiotest::DriveUntil(
+            dialog, [&] { return !prompts.Prompts().empty(); },
+            [&] { return radio.Exchanges() >= silent ? 1 : 0; }));
         workerGone = dialog.GetWorker() == nullptr;
         dialog.btnCancel->Click();
     });

@@ -85,16 +85,12 @@ protected:
     }
 
     // Shows the read dialog modally with the staging grid, as the main window does; `act` runs
-    // inside its loop with the reply timer lengthened, so a loaded machine cannot trip it.
-    // Returns what the dialog says about the read.
+    // inside its loop. Returns what the dialog says about the read.
     bool RunDialog(const std::function<void(TfReadRadio&)>& act, TModalEnd end) {
         testsupport::TScopedModalScript modal;
         modal.Add<TfReadRadio>(
             "fReadRadio",
-            [&](TfReadRadio& dialog) {
-                dialog.TryTime->SetInterval(TryMs);
-                act(dialog);
-            },
+            [&](TfReadRadio& dialog) { act(dialog); },
             end);
         auto dialog = std::make_unique<TfReadRadio>(nullptr);
         dialog->StagingGrid = Staging;
@@ -103,16 +99,21 @@ protected:
         PortOpenAfter = dialog->myPort->GetOpen();
         return dialog->ReadSucceeded;
     }
-    // Clicks OK, then waits for `done` and closes the dialog with Cancel.
-    static std::function<void(TfReadRadio&)> OkThen(std::function<bool()> done) {
-        return [done](TfReadRadio& dialog) {
+    // Clicks OK, then waits for `done` (the timers expiring where the radio keeps silent) and
+    // closes the dialog with Cancel.
+    std::function<void(TfReadRadio&)> OkThen(std::function<bool()> done) {
+        return [this, done](TfReadRadio& dialog) {
             dialog.btnOk->Click();
-            EXPECT_TRUE(PumpUntil(done));
+            EXPECT_TRUE(DriveUntil(dialog, done));
             dialog.btnCancel->Click();
         };
     }
-    static std::function<void(TfReadRadio&)> Ok() {
-        return [](TfReadRadio& dialog) { dialog.btnOk->Click(); };
+    // Clicks OK; the dialog closes itself after the read.
+    std::function<void(TfReadRadio&)> Ok() {
+        return [this](TfReadRadio& dialog) {
+            dialog.btnOk->Click();
+            CloseWhenEnded(dialog);
+        };
     }
 
     // handshake, identification, the first exchange, 48 reads each followed by an exchange, end
@@ -123,7 +124,6 @@ protected:
         return commands + "E";
     }
 
-    int TryMs = 3000;
     TTambor* Staging = MakeGrid();
     TThread* Worker = nullptr;
     bool PortOpenAfter = true;
@@ -251,7 +251,6 @@ TEST_P(ReadRadioFaults, EndTheAttemptAsTheUserIsTold) {
     if (*c.Fault) AddFault(c.Fault);
     AppState->Modified = false;
     const TData before = Data();
-    TryMs = c.Succeeds ? 3000 : 2000;
     TScopedPromptScript prompts;
     for (int reply : c.Replies)
         prompts.AddReply(reply);

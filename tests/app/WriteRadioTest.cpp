@@ -52,15 +52,12 @@ protected:
     }
 
     // Shows the write dialog modally with the channel grid, as the main window does; `act` runs
-    // inside its loop with the reply timer lengthened, so a loaded machine cannot trip it.
+    // inside its loop.
     void RunDialog(const std::function<void(TfWriteRadio&)>& act, TModalEnd end = Closed) {
         testsupport::TScopedModalScript modal;
         modal.Add<TfWriteRadio>(
             "fWriteRadio",
-            [&](TfWriteRadio& dialog) {
-                dialog.TryTime->SetInterval(TryMs);
-                act(dialog);
-            },
+            [&](TfWriteRadio& dialog) { act(dialog); },
             end);
         auto dialog = std::make_unique<TfWriteRadio>(nullptr);
         dialog->ChannelGrid = Grid;
@@ -69,11 +66,11 @@ protected:
         Worker = dialog->GetWorker();
         PortOpenAfter = dialog->myPort->GetOpen();
     }
-    // Clicks OK, waits for `done`, then Cancel.
-    static std::function<void(TfWriteRadio&)> OkThen(std::function<bool()> done) {
-        return [done](TfWriteRadio& dialog) {
+    // Clicks OK, waits for `done` (the timers expiring where the radio keeps silent), then Cancel.
+    std::function<void(TfWriteRadio&)> OkThen(std::function<bool()> done) {
+        return [this, done](TfWriteRadio& dialog) {
             dialog.btnOk->Click();
-            EXPECT_TRUE(PumpUntil(done));
+            EXPECT_TRUE(DriveUntil(dialog, done));
             dialog.btnCancel->Click();
         };
     }
@@ -104,13 +101,6 @@ protected:
         return image;
     }
 
-    // The end command has reached the radio.
-    bool Ended() {
-        const std::string commands = Commands();
-        return !commands.empty() && commands.back() == 'E';
-    }
-
-    int TryMs = 3000;
     TTambor* Grid = MakeGrid();
     TThread* Worker = nullptr;
     bool PortOpenAfter = true;
@@ -166,9 +156,9 @@ TEST_F(WriteRadioTest, WritesEveryRecordAndReadsBackTheTable) {
     testsupport::TScopedModalScript modal;
     modal.Add<TfReadRadio>(
         "fReadRadio",
-        [](TfReadRadio& dialog) {
-            dialog.TryTime->SetInterval(3000);
+        [this](TfReadRadio& dialog) {
             dialog.btnOk->Click();
+            CloseWhenEnded(dialog);
         },
         SelfClosing);
     auto reader = std::make_unique<TfReadRadio>(nullptr);
@@ -287,7 +277,6 @@ TEST_P(WriteRadioFaults, EndTheAttemptAsTheUserIsTold) {
     const TFaultCase& c = GetParam();
     if (*c.Fault) AddFault(c.Fault);
     const bool succeeds = !c.Prompts.empty() && c.Prompts.back() == &TLanguage::WriteOk;
-    TryMs = succeeds ? 3000 : 2000;
     TScopedPromptScript prompts;
     for (int reply : c.Replies)
         prompts.AddReply(reply);
