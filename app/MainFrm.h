@@ -44,6 +44,18 @@ void WriteFileSafely(const String& fileName, const String& bytes);
 
 class TTambor;
 class TfChInfo;
+class TImage;
+class TImageList;
+class TLabel;
+class TMainMenu;
+class TMenuItem;
+class TPanel;
+class TSkarn;
+class TStaticText;
+class TStatusBar;
+class TTimer;
+class TToolBar;
+class TqzComboBox;
 
 class TfMainFrm : public TForm {
     KOV_CLASS(TfMainFrm, TForm)
@@ -51,8 +63,53 @@ public:
     explicit TfMainFrm(TComponent* owner);
     ~TfMainFrm() override;
 
-    // The creation handler (OnCreate): takes the components of the definition.
+    // The creation handler (OnCreate): takes the components of the definition and loads the
+    // tool bar's images.
     void FormCreate(TObject* sender);
+    // The first show: the background picture, the first model with its default band, the port
+    // (upper-cased, or the first present port when the stored one is not present), the
+    // language, the layout for the model table, the status and the channel window; the data
+    // start unmodified.
+    void FormShow(TObject* sender);
+    // The background picture as the brush over the whole client area.
+    void FormPaint(TObject* sender);
+    // "ExitProgram" (No refuses the close); with modified data "SaveProgram", whose Yes saves
+    // as Save does (a cancelled or failed save refuses the close).
+    void FormCloseQuery(TObject* sender, bool& canClose);
+    // Writes "SysInfo.Ini"; a write that fails is reported and the program closes anyway.
+    void FormClose(TObject* sender, TCloseAction& action);
+    // Menu items and tool buttons: RunCommand with the sender's Tag.
+    void ButtonClick(TObject* sender);
+    void TButtonClick(TObject* sender);
+    void ExitClick(TObject* sender);
+    // "&Toolbar" and "&Status bar": show or hide the bar and check the item to match.
+    void ToolbarClick(TObject* sender);
+    void StatusBarClick(TObject* sender);
+    // Panel 2 shows the time.
+    void TimerTimer(TObject* sender);
+    // The band box of the single-model layout.
+    void cbFreqChange(TObject* sender);
+
+    // ---- Commands (MainFrm_Commands.cpp) ----
+    // The command of a menu item or tool button by its Tag; an unknown tag does nothing. An
+    // open edit of the channel grid is committed and the channel window's list editors hidden
+    // first.
+    void RunCommand(Integer tag);
+    // Shows the controls that fit SingleModel.
+    void ApplyModelMode();
+    void ShowModelDialog();
+    void ShowChannelDialog();
+    void ShowBatchDialog();
+    void ShowTestFrequencyDialog();
+    void ShowMessageDialog();
+    void ShowFunctionDialog();
+    void ShowPortDialog();
+    void ShowLanguageDialog();
+    void ShowAbout();
+    // The help window when it is open, else the help file through the desktop; a help file
+    // that cannot be opened is reported naming the file.
+    void ShowHelp();
+    void TestOnline();
 
     // ---- Data file (MainFrm_File.cpp) ----
     // Writes the current data to FileName (the channel window's table, settings, message,
@@ -99,6 +156,21 @@ public:
 
     TOpenDialog* odOpen = nullptr;
     TSaveDialog* sdSave = nullptr;
+    TMainMenu* MainMenu = nullptr;
+    TPanel* pBar = nullptr;
+    TToolBar* tbar = nullptr;
+    TStatusBar* MainBar = nullptr;
+    TImage* ImBack = nullptr;
+    TImageList* Image = nullptr;
+    TTimer* Timer = nullptr;
+    TSkarn* Xp = nullptr;
+    TLabel* lCom = nullptr;
+    TLabel* lMode = nullptr;
+    TLabel* Label4 = nullptr;
+    TStaticText* stModel = nullptr;
+    TStaticText* stFreq = nullptr;
+    TqzComboBox* cbFreq = nullptr;
+    TqzComboBox* cbCom = nullptr;
 
     // ---- Radio (MainFrm_Radio.cpp) ----
     // "Read From Radio": the read dialog fills the staging grid; after a successful read the

@@ -1,7 +1,7 @@
 #include "app/Program.h"
 
 #include "app/Maindb.h"
-#include "app/StartWindow.h"
+#include "app/MainFrm.h"
 #include "platform/runtime/Files.h"
 #include "platform/runtime/FormatSettings.h"
 
@@ -14,7 +14,7 @@ void CreateProgramWindows() {
     Application->Initialize();
     Application->SetTitle("KOV-571");
     Application->CreateForm(fMaindb);
-    Application->CreateForm(fStartWindow);
+    Application->CreateForm(fMainFrm);
 }
 
 void RunProgram() { Application->Run(); }

@@ -4,7 +4,7 @@
 
 // Prepares the runtime: the command line and the locale's number and date formats.
 void StartRuntime(int argc, const char* const* argv);
-// Initialises the application, sets its title and creates the data module and the window.
+// Initialises the application, sets its title and creates the data module and the main window.
 void CreateProgramWindows();
 // Runs the message loop until the window closes.
 void RunProgram();

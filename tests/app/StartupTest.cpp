@@ -9,7 +9,8 @@
 #include "app/Maindb.h"
 #include "app/MeMode.h"
 #include "app/Program.h"
-#include "app/StartWindow.h"
+#include "app/ChInfo.h"
+#include "app/MainFrm.h"
 #include "platform/classlib/Forms.h"
 #include "platform/classlib/StdCtrls.h"
 #include "platform/runtime/Clock.h"
@@ -40,7 +41,8 @@ protected:
     ~StartupTest() override {
         App.reset();
         fMaindb = nullptr;
-        fStartWindow = nullptr;
+        fMainFrm = nullptr;
+        fChInfo = nullptr;
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
@@ -203,14 +205,16 @@ TEST_F(StartupTest, ProgramWindowsComeUpBehindTheDataModule) {
 
     EXPECT_EQ(App->GetTitle(), "KOV-571");
     ASSERT_NE(fMaindb, nullptr);
-    ASSERT_NE(fStartWindow, nullptr);
-    EXPECT_EQ(App->GetMainForm(), fStartWindow);
-    EXPECT_EQ(fStartWindow->GetName(), "fStartWindow");
-    EXPECT_EQ(fStartWindow->GetCaption(), AppState->Title);
+    ASSERT_NE(fMainFrm, nullptr);
+    EXPECT_EQ(App->GetMainForm(), fMainFrm);
+    EXPECT_EQ(fMainFrm->GetName(), "fMainFrm");
     EXPECT_FALSE(AppState->Title.empty());
-    auto* notice = dynamic_cast<TLabel*>(fStartWindow->FindComponent("lNotice"));
-    ASSERT_NE(notice, nullptr);
-    EXPECT_NE(notice->GetCaption().find("still being built"), String::npos);
+    fMainFrm->Show();
+    App->ProcessMessages();
+    EXPECT_EQ(fMainFrm->GetCaption(), AppState->Title);
+    EXPECT_EQ(AppState->ModelName, ModelList->ModelAt(0)->DisplayName);
+    ASSERT_NE(fChInfo, nullptr);
+    EXPECT_FALSE(AppState->Modified);
 }
 
 TEST_F(StartupTest, CloseAsksAndWritesTheSettings) {
@@ -220,6 +224,7 @@ TEST_F(StartupTest, CloseAsksAndWritesTheSettings) {
         std::vector<int> Replies;
         std::vector<String> Asked; // the prompt texts, in order
         bool Closes;
+        std::vector<std::string> Chosen; // answers of the save dialog ("" cancels it)
     };
     const TLanguage texts;
     const std::vector<Case> cases = {
@@ -227,7 +232,10 @@ TEST_F(StartupTest, CloseAsksAndWritesTheSettings) {
         {"No to the close question, modified", true, {IDNO}, {texts.ExitProgram}, false},
         {"Yes, unmodified", false, {IDYES}, {texts.ExitProgram}, true},
         {"Yes, modified, not saved", true, {IDYES, IDNO}, {texts.ExitProgram, texts.SaveProgram}, true},
-        {"Yes, modified, saved", true, {IDYES, IDYES}, {texts.ExitProgram, texts.SaveProgram}, true},
+        {"Yes, modified, saved", true, {IDYES, IDYES}, {texts.ExitProgram, texts.SaveProgram}, true,
+         {"saved.dat"}},
+        {"Yes, modified, save dialog cancelled", true, {IDYES, IDYES}, {texts.ExitProgram, texts.SaveProgram},
+         false, {""}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -235,6 +243,8 @@ TEST_F(StartupTest, CloseAsksAndWritesTheSettings) {
         MaindbProgramDir = dir.Path() + "/";
         App = std::make_unique<TApplication>(nullptr);
         CreateProgramWindows();
+        fMainFrm->Show();
+        App->ProcessMessages();
         AppState->Modified = c.Modified;
         AppState->ComPort = "COM7";
         AppState->LanguageIndex = 1;
@@ -243,7 +253,14 @@ TEST_F(StartupTest, CloseAsksAndWritesTheSettings) {
         TScopedPromptScript prompts;
         for (int reply : c.Replies)
             prompts.AddReply(reply);
-        fStartWindow->Close();
+        TScopedDialogScript dialogs;
+        for (const std::string& name : c.Chosen) {
+            if (name.empty())
+                dialogs.Cancel();
+            else
+                dialogs.ChooseFiles({dir.File(name)});
+        }
+        fMainFrm->Close();
 
         EXPECT_EQ(prompts.Errors(), std::vector<String>());
         std::vector<String> asked;
@@ -257,12 +274,14 @@ TEST_F(StartupTest, CloseAsksAndWritesTheSettings) {
         const std::string settings = dir.File("SysInfo.Ini");
         EXPECT_EQ(FileExists(settings), c.Closes);
         if (c.Closes) {
+            for (const std::string& name : c.Chosen)
+                EXPECT_EQ(ReadFileBytes(dir.File(name)).size(), 992u);
             EXPECT_EQ(ReadProfileString("SysInfo", "Com", "", settings), "COM7");
             EXPECT_EQ(ReadProfileString("SysInfo", "DefaultLanguage", "", settings), "1");
             EXPECT_EQ(ReadProfileString("SysInfo", "PicID", "", settings), "2");
         } else {
             // Still running, with its data.
-            EXPECT_EQ(App->GetMainForm(), fStartWindow);
+            EXPECT_EQ(App->GetMainForm(), fMainFrm);
             EXPECT_EQ(AppState->Modified, c.Modified);
         }
         App.reset();
@@ -290,10 +309,12 @@ TEST_F(StartupTest, SettingsThatCannotBeWrittenAreReportedAndTheProgramCloses) {
         MaindbProgramDir = dir + "/";
         App = std::make_unique<TApplication>(nullptr);
         CreateProgramWindows();
+        fMainFrm->Show();
+        App->ProcessMessages();
         c.Spoil(dir);
 
         TScopedPromptScript prompts({IDYES, IDOK});
-        fStartWindow->Close();
+        fMainFrm->Close();
 
         EXPECT_EQ(prompts.Errors(), std::vector<String>());
         const std::vector<TPromptRecord> asked = prompts.Prompts();

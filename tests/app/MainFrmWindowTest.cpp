@@ -1,0 +1,416 @@
+// The main window as the program shows it: the first show, the status, the command dispatcher
+// and its dialogs, the model change, the bars, help and the close question.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/AllClass.h"
+#include "app/BBatchEdit.h"
+#include "app/BInfoEdit.h"
+#include "app/ChInfo.h"
+#include "app/MainFrm.h"
+#include "app/MeMode.h"
+#include "app/Model.h"
+#include "grid/Tambor.h"
+#include "menupainter/Skarn.h"
+#include "platform/classlib/ComCtrls.h"
+#include "platform/classlib/ExtCtrls.h"
+#include "platform/classlib/ImgList.h"
+#include "platform/classlib/Menus.h"
+#include "platform/classlib/StdCtrls.h"
+#include "platform/runtime/Clock.h"
+#include "platform/runtime/DateTime.h"
+#include "platform/runtime/Prompts.h"
+#include "platform/winapi/Shell.h"
+#include "platform/winapi/WinBackendInterface.h"
+#include "suite/controls/qzButtons.h"
+#include "suite/controls/qzSpinEdit.h"
+#include "suite/editors/qzDropDownEdit.h"
+#include "tests/support/ModalScript.h"
+#include "tests/support/TestPty.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using testsupport::ReadFileBytes;
+using testsupport::TScopedModalScript;
+using testsupport::WriteFileBytes;
+
+// 2026-12-08 23:54:31 on the manual clock.
+Int64 MicrosAt(Integer hour, Integer minute, Integer second) {
+    const TDateTime at = EncodeDate(2026, 12, 8) + EncodeTime(hour, minute, second, 0);
+    return Int64((at - UnixDateDelta) * 86400.0 + 0.5) * 1000000;
+}
+
+// A fresh data model as the data module leaves it (no model chosen yet), a program directory
+// and a port directory of the test's own; Start shows the main window as the program does.
+class MainFrmWindowTest : public ::testing::Test {
+protected:
+    MainFrmWindowTest()
+        : FOldModels(std::move(ModelList)), FOldState(std::move(AppState)),
+          FOldFrequencies(std::move(TestFrequencies)), FOldMessages(std::move(MessageLines)),
+          FOldFunctions(std::move(FunctionSettings)), FOldBands(std::move(BandList)),
+          FOldTexts(std::move(PromptTexts)) {
+        FOldClockMode = ClockGetMode();
+        ClockSetMode(TClockMode::Manual);
+        ClockSetLocalMicros(MicrosAt(23, 54, 31));
+        ModelList = std::make_unique<TMacList>();
+        AppState = std::make_unique<TALL>();
+        TestFrequencies = std::make_unique<TTestFre>();
+        MessageLines = std::make_unique<TEnMsg>();
+        FunctionSettings = std::make_unique<TFun>();
+        BandList = std::make_unique<TFrqList>();
+        PromptTexts = std::make_unique<TLanguage>();
+        FillBandCodeTable(*BandList);
+        BuildModelTable();
+        ResetSettingsAndMessages();
+        AppState->AppDir = FDir.Path() + "/";
+        AppState->ComPort = "Com1";
+        AppState->HelpName = "VZ";
+        AppState->LanguageName = "Chinese";
+    }
+    ~MainFrmWindowTest() override {
+        App.reset();
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        ClockSetMode(FOldClockMode);
+        ModelList = std::move(FOldModels);
+        AppState = std::move(FOldState);
+        TestFrequencies = std::move(FOldFrequencies);
+        MessageLines = std::move(FOldMessages);
+        FunctionSettings = std::move(FOldFunctions);
+        BandList = std::move(FOldBands);
+        PromptTexts = std::move(FOldTexts);
+    }
+
+    void Start() {
+        App = std::make_unique<TApplication>(nullptr);
+        App->CreateForm(Frame);
+        Frame->Show();
+        Pump();
+        ASSERT_NE(fChInfo, nullptr);
+        Grid = fChInfo->gvData;
+    }
+    void Pump() { App->ProcessMessages(); }
+    TMenuItem* Item(const char* name) const { return dynamic_cast<TMenuItem*>(Frame->FindComponent(name)); }
+    String Panel(Integer i) const { return Frame->MainBar->GetPanels()->GetItems(i)->GetText(); }
+
+    testsupport::TempDir FDir;
+    std::unique_ptr<TApplication> App;
+    TfMainFrm* Frame = nullptr;
+    TTambor* Grid = nullptr;
+
+private:
+    std::unique_ptr<TMacList> FOldModels;
+    std::unique_ptr<TALL> FOldState;
+    std::unique_ptr<TTestFre> FOldFrequencies;
+    std::unique_ptr<TEnMsg> FOldMessages;
+    std::unique_ptr<TFun> FOldFunctions;
+    std::unique_ptr<TFrqList> FOldBands;
+    std::unique_ptr<TLanguage> FOldTexts;
+    TClockMode FOldClockMode = TClockMode::Real;
+};
+
+// ---- First show --------------------------------------------------------------------------------------
+
+TEST_F(MainFrmWindowTest, FirstShowTakesThePortThatIsPresent) {
+    ptytest::TPty com2, com3;
+    struct Case {
+        const char* Stored;
+        std::vector<int> Present;
+        const char* Port;
+    } cases[] = {
+        {"com3", {2, 3}, "COM3"},
+        {"COM9", {2, 3}, "COM2"},
+        {"com4", {}, "COM4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Stored);
+        ptytest::TPortDir ports;
+        for (int n : c.Present)
+            ports.Link(n, (n == 2 ? com2 : com3).SlavePath());
+        AppState->ComPort = c.Stored;
+        AppState->Modified = true;
+        Start();
+        EXPECT_EQ(AppState->ComPort, c.Port);
+        EXPECT_EQ(Panel(3), String("Port: ") + c.Port);
+        EXPECT_FALSE(AppState->Modified);
+        App.reset();
+    }
+}
+
+TEST_F(MainFrmWindowTest, FirstShowPicksTheFirstModelAndFillsTheWindow) {
+    ptytest::TPortDir ports;
+    Start();
+    const TMacType& first = *ModelList->ModelAt(0);
+    EXPECT_EQ(AppState->ModelName, first.DisplayName);
+    EXPECT_EQ(AppState->BandText, first.DefaultBand);
+    EXPECT_EQ(Frame->GetCaption(), "KOV-571");
+    EXPECT_FALSE(Frame->SingleModel);
+    EXPECT_TRUE(Frame->FileName.empty());
+    // The layout of a program with more than one model.
+    EXPECT_TRUE(Item("mModel")->GetVisible());
+    EXPECT_TRUE(Frame->lMode->GetVisible());
+    EXPECT_FALSE(Frame->lCom->GetVisible());
+    EXPECT_FALSE(Frame->cbFreq->GetVisible());
+    EXPECT_FALSE(Item("mTestOnline")->GetVisible());
+    EXPECT_EQ(Frame->stModel->GetCaption(), first.DisplayName);
+    EXPECT_EQ(Frame->stFreq->GetCaption(), first.DefaultBand);
+    // The status bar: five panels, the date, the time, the port.
+    ASSERT_EQ(Frame->MainBar->GetPanels()->GetCount(), 5);
+    const Integer widths[] = {50, 80, 120, 180, 200};
+    for (Integer i = 0; i < 5; ++i)
+        EXPECT_EQ(Frame->MainBar->GetPanels()->GetItems(i)->GetWidth(), widths[i]);
+    EXPECT_EQ(Panel(0), "");
+    EXPECT_EQ(Panel(1), FormatDateTime("yyyy/mm/dd", EncodeDate(2026, 12, 8)));
+    EXPECT_EQ(Panel(2), "23:54:31");
+    EXPECT_EQ(Panel(3), "Port: COM1");
+    // The pictures, the tool bar's images and the menu painter.
+    EXPECT_EQ(Frame->ImBack->GetPicture()->GetBitmap()->GetWidth(), 64);
+    EXPECT_EQ(Frame->Image->GetCount(), 8);
+    EXPECT_TRUE(Frame->Xp->GetActive());
+    EXPECT_EQ(Frame->Timer->GetInterval(), 1000);
+    EXPECT_TRUE(Frame->Timer->GetEnabled());
+
+    // The timer moves the time on with the clock.
+    ClockSetLocalMicros(MicrosAt(23, 55, 2));
+    ASSERT_TRUE(Frame->Timer->GetOnTimer().Assigned());
+    Frame->Timer->GetOnTimer()(Frame->Timer);
+    EXPECT_EQ(Panel(2), "23:55:02");
+}
+
+TEST_F(MainFrmWindowTest, MenusAndToolButtonsCarryTheirCommands) {
+    ptytest::TPortDir ports;
+    Start();
+    struct Case {
+        const char* Name;
+        Integer Tag;
+        const char* ShortCut;
+    } items[] = {
+        {"mNew", 1, "Ctrl+N"},  {"mOpen", 2, "Ctrl+O"},      {"mSave", 3, "Ctrl+S"},   {"mSaveAs", 4, "Ctrl+A"},
+        {"mPrint", 7, "Ctrl+P"}, {"mPreview", 8, "Ctrl+V"},  {"mExit", 0, "Ctrl+X"},   {"mChannelEdit", 10, "F11"},
+        {"mBatchEdit", 36, "F10"}, {"mFunction", 37, ""},    {"mTestFrequency", 18, ""}, {"mMessage", 19, ""},
+        {"mRead", 20, "Ctrl+R"}, {"mWrite", 21, "Ctrl+W"},   {"mTestOnline", 22, ""},  {"mModel", 9, ""},
+        {"mPort", 24, ""},       {"mLanguage", 25, ""},      {"mCascade", 29, ""},     {"mTileH", 30, ""},
+        {"mTileV", 31, ""},      {"mArrange", 32, ""},       {"mCloseAll", 33, ""},    {"mHelpTopics", 34, ""},
+        {"mAbout", 35, ""},
+    };
+    for (const Case& c : items) {
+        SCOPED_TRACE(c.Name);
+        TMenuItem* item = Item(c.Name);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->GetTag(), c.Tag);
+        EXPECT_EQ(item->GetShortCut(), c.ShortCut[0] ? TextToShortCut(c.ShortCut) : TShortCut(0));
+        EXPECT_TRUE(item->OnClick.Assigned());
+    }
+    EXPECT_FALSE(Item("mTestFrequency")->GetVisible());
+    EXPECT_FALSE(Item("mMessage")->GetVisible());
+    EXPECT_FALSE(Item("mWindow")->GetVisible());
+    const char* buttons[] = {"tbNew", "tbOpen", "tbSave", "ToolButton3", "tbPrint", "tbRead", "tbWrite", "tbHelp"};
+    const Integer tags[] = {1, 2, 3, 10, 7, 20, 21, 34};
+    for (Integer i = 0; i < 8; ++i) {
+        auto* button = dynamic_cast<TToolButton*>(Frame->FindComponent(buttons[i]));
+        ASSERT_NE(button, nullptr) << buttons[i];
+        EXPECT_EQ(button->GetTag(), tags[i]);
+        EXPECT_EQ(button->GetImageIndex(), i);
+        EXPECT_EQ(button->GetParent(), Frame->tbar);
+    }
+}
+
+// ---- The dispatcher ------------------------------------------------------------------------------
+
+TEST_F(MainFrmWindowTest, EveryTagRunsItsCommand) {
+    ptytest::TPortDir ports;
+    Start();
+    Grid->SetCurrentCell(ccRx, 4, true, true); // channel 3
+    struct Case {
+        Integer Tag;
+        std::vector<String> Shown; // the modal forms, in order
+    } cases[] = {
+        {9, {"fModel"}},         {10, {"fBInfoEdit"}},       {18, {"fTestFrequency"}}, {19, {"fEmbeddedMessage"}},
+        {24, {"fSetPort"}},      {25, {"fSetLanguage"}},
+        {35, {"fFrmAbout"}},     {36, {"fBBatchEdit"}},      {37, {"fBFunSet"}},       {0, {}},
+        {5, {}},                 {7, {}},                    {8, {}},                  {22, {}},
+        {99, {}},                {-2, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Tag);
+        TScopedModalScript modal;
+        for (const String& form : c.Shown)
+            modal.Add(form, [&](TCustomForm& dialog) {
+                if (auto* edit = dynamic_cast<TfBInfoEdit*>(&dialog)) {
+                    EXPECT_EQ(edit->StartChannel, 3);
+                    EXPECT_FALSE(edit->Loading);
+                    EXPECT_EQ(edit->sexd->GetProperties()->GetMaxValue(), 16);
+                }
+                if (auto* batch = dynamic_cast<TfBBatchEdit*>(&dialog)) {
+                    EXPECT_EQ(batch->seFrom->GetProperties()->GetMaxValue(), 16);
+                    EXPECT_EQ(batch->seTo->GetProperties()->GetMaxValue(), 16);
+                }
+                dialog.SetModalResult(mrCancel);
+            });
+        TScopedPromptScript prompts;
+        Frame->RunCommand(c.Tag);
+        Pump();
+        EXPECT_EQ(modal.Shown(), c.Shown);
+        EXPECT_TRUE(prompts.Prompts().empty());
+        EXPECT_EQ(App->GetMainForm(), Frame);
+        ASSERT_NE(fChInfo, nullptr);
+        EXPECT_FALSE(AppState->Modified);
+    }
+    // 33 closes the child windows; a child window of a frame closes into an icon.
+    Frame->RunCommand(33);
+    Pump();
+    ASSERT_NE(fChInfo, nullptr);
+    EXPECT_EQ(fChInfo->GetWindowState(), wsMinimized);
+}
+
+TEST_F(MainFrmWindowTest, ACommandCommitsTheOpenEditAndHidesTheListEditors) {
+    ptytest::TPortDir ports;
+    Start();
+    fChInfo->SetFocus();
+    Pump();
+    const RECT r = Grid->CellRect(ccRx, 3);
+    const POINT p = Grid->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    WinInputMouseMove(p);
+    WinInputMouseButton(p, TWinMouseButton::Left, true);
+    WinInputMouseButton(p, TWinMouseButton::Left, false);
+    Pump();
+    ASSERT_TRUE(Grid->InplaceEditorShown());
+    WinInputText(U"451.5");
+    Pump();
+    fChInfo->cbQT->SetVisible(true);
+    Frame->RunCommand(99);
+    Pump();
+    EXPECT_FALSE(Grid->GetEditorMode());
+    EXPECT_EQ(Grid->ReadForeText(ccRx, 3), "451.50000");
+    for (TqzComboBox* editor : {fChInfo->cbfsgl, fChInfo->cbDQT, fChInfo->cbQT, fChInfo->cbHave, fChInfo->cbkz})
+        EXPECT_FALSE(editor->GetVisible()) << editor->GetName();
+}
+
+// ---- The model change --------------------------------------------------------------------------------
+
+TEST_F(MainFrmWindowTest, AModelChangeSavesTheOldDataFirstOrChangesNothing) {
+    ptytest::TPortDir ports;
+    Start();
+    const TMacType& first = *ModelList->ModelAt(0);
+    const TMacType& second = *ModelList->ModelAt(1);
+    const TLanguage texts;
+    struct Case {
+        const char* Name;
+        bool Modified;
+        std::vector<int> Replies;
+        std::vector<String> Asked;
+        const char* Chosen; // the save dialog: a file name, "" cancelled, nullptr not shown
+        bool Switches;
+    } cases[] = {
+        {"not modified", false, {}, {}, nullptr, true},
+        {"ClearData No", true, {IDNO}, {texts.ClearData}, nullptr, false},
+        {"not saved", true, {IDYES, IDNO}, {texts.ClearData, texts.SaveProgram}, nullptr, true},
+        {"save cancelled", true, {IDYES, IDYES}, {texts.ClearData, texts.SaveProgram}, "", false},
+        {"saved", true, {IDYES, IDYES}, {texts.ClearData, texts.SaveProgram}, "old.dat", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        AppState->UseModel(const_cast<TMacType&>(first));
+        AppState->UseBand(first.DefaultBand);
+        fChInfo->ResetRows();
+        Grid->WriteForeText(ccRx, 2, "451");
+        AppState->Modified = c.Modified;
+
+        TScopedModalScript modal;
+        modal.Add<TfModel>("fModel", [&](TfModel& d) {
+            d.cbCopmut->SetItemIndex(1);
+            d.cbCopmutChange(nullptr);
+            d.btnOk->Click();
+        });
+        TScopedPromptScript prompts;
+        for (int reply : c.Replies)
+            prompts.AddReply(reply);
+        testsupport::TempDir dir;
+        TScopedDialogScript dialogs;
+        if (c.Chosen && c.Chosen[0]) dialogs.ChooseFiles({dir.File(c.Chosen)});
+        if (c.Chosen && !c.Chosen[0]) dialogs.Cancel();
+        Frame->RunCommand(9);
+        Pump();
+
+        std::vector<String> asked;
+        for (const TPromptRecord& prompt : prompts.Prompts())
+            asked.push_back(prompt.Text);
+        EXPECT_EQ(asked, c.Asked);
+        if (c.Chosen && c.Chosen[0]) {
+            // The file holds the old model's data.
+            const String bytes = ReadFileBytes(dir.File(c.Chosen));
+            EXPECT_EQ(bytes.substr(0, 1 + first.Code.size()), "P" + first.Code);
+        }
+        if (c.Switches) {
+            EXPECT_EQ(AppState->ModelName, second.DisplayName);
+            EXPECT_EQ(AppState->BandText, second.DefaultBand);
+            EXPECT_EQ(Grid->ReadForeText(ccRx, 2), "");
+            EXPECT_EQ(Grid->GetRowCount(), second.ChannelCount + 2);
+            EXPECT_FALSE(AppState->Modified);
+            EXPECT_EQ(Frame->stModel->GetCaption(), second.DisplayName);
+        } else {
+            EXPECT_EQ(AppState->ModelName, first.DisplayName);
+            EXPECT_EQ(AppState->BandText, first.DefaultBand);
+            EXPECT_EQ(Grid->ReadForeText(ccRx, 2), "451.00000");
+            EXPECT_TRUE(AppState->Modified);
+        }
+    }
+}
+
+// ---- Bars, help, close ---------------------------------------------------------------------------------
+
+TEST_F(MainFrmWindowTest, ToolbarAndStatusBarItemsHideAndShowTheirBars) {
+    ptytest::TPortDir ports;
+    Start();
+    for (auto [name, bar] : {std::pair<const char*, TControl*>{"mToolbar", Frame->pBar},
+                             std::pair<const char*, TControl*>{"mStatusBar", Frame->MainBar}}) {
+        SCOPED_TRACE(name);
+        TMenuItem* item = Item(name);
+        EXPECT_TRUE(item->GetChecked());
+        EXPECT_TRUE(bar->GetVisible());
+        item->Click();
+        EXPECT_FALSE(item->GetChecked());
+        EXPECT_FALSE(bar->GetVisible());
+        item->Click();
+        EXPECT_TRUE(item->GetChecked());
+        EXPECT_TRUE(bar->GetVisible());
+    }
+}
+
+TEST_F(MainFrmWindowTest, HelpOpensTheLanguagesHelpFileOrSaysItIsMissing) {
+    ptytest::TPortDir ports;
+    Start();
+    std::vector<TShellOpenRequest> opened;
+    TShellOpener old = ShellSetOpener([&](const TShellOpenRequest& r) {
+        opened.push_back(r);
+        return true;
+    });
+    const std::string file = FDir.File("VZ_Chinese.chm");
+    {
+        // Missing: the error box names the file.
+        TScopedPromptScript prompts({IDOK});
+        Frame->RunCommand(34);
+        EXPECT_TRUE(opened.empty());
+        ASSERT_EQ(prompts.Prompts().size(), 1u);
+        EXPECT_NE(prompts.Prompts()[0].Text.find(file), String::npos);
+        EXPECT_EQ(prompts.Prompts()[0].Flags & MB_ICONMASK, UINT(MB_ICONERROR));
+    }
+    WriteFileBytes(file, "help");
+    {
+        TScopedPromptScript prompts;
+        Frame->RunCommand(34);
+        EXPECT_TRUE(prompts.Prompts().empty());
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(opened[0].Verb, "open");
+        EXPECT_EQ(opened[0].File, file);
+        EXPECT_EQ(opened[0].ShowCmd, SW_SHOWNORMAL);
+    }
+    ShellSetOpener(old);
+}
+
+} // namespace
