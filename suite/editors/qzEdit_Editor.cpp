@@ -920,6 +920,7 @@ void TqzCustomEdit::HandleEditKeyDown(Word& key, TShiftState shift) {
 }
 
 void TqzCustomEdit::RemoveQueuedChar() {
+    ++FQueuedCharRemovals;
     auto removeFrom = [](HWND window) {
         MSG message{};
         if (window && PeekMessageA(&message, window, WM_CHAR, WM_CHAR, PM_REMOVE) &&

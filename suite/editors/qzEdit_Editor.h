@@ -183,6 +183,10 @@ public:
     bool ExecuteAction(TBasicAction* action) override;
     bool UpdateAction(TBasicAction* action) override;
 
+    // How many times a key's character was taken out of the queue (the click key's); the inner
+    // edit reads it to tell whether a key it handled still wants its character.
+    Integer GetQueuedCharRemovals() const { return FQueuedCharRemovals; }
+
     // ---- Introduced virtuals, in slot order ----
     virtual void AdjustInnerEditPosition();
     virtual void EndPosting();
@@ -457,4 +461,5 @@ private:
     void CalculateEditViewInfo(const TPoint& point, Integer button, TShiftState shift, bool isMouseEvent);
 
     bool FHandlingMouse = false;
+    Integer FQueuedCharRemovals = 0;
 };

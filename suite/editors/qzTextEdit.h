@@ -619,6 +619,11 @@ protected:
 
 private:
     friend class TqzCustomInnerTextEditHelper;
+    // The application's pre-dispatch key-down notification: the editor's key handling runs
+    // there once for the key.
+    void KeyDownNotification(TMessage& message, TqzCustomTextEdit* edit);
+    // The key the notification already ran the editor's key handling for, 0 when none.
+    Word FNotifiedKey = 0;
     TqzEditEchoMode FEchoMode = eemNormal;
     std::unique_ptr<TqzCustomInnerTextEditHelper> FHelper;
     bool FKeyConsumed = false;

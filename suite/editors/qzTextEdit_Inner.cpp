@@ -308,6 +308,10 @@ bool TqzCustomInnerTextEdit::CanFocus() const {
 
 void TqzCustomInnerTextEdit::WndProc(TMessage& message) {
     TqzCustomTextEdit* edit = GetTextEdit();
+    if (edit && (message.Msg == QZM_INNERKEYDOWN || message.Msg == QZM_INNERSYSKEYDOWN)) {
+        KeyDownNotification(message, edit);
+        return;
+    }
     if (edit && edit->InnerWindowProc(message)) return;
     if ((message.Msg == WM_LBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK) && edit &&
         edit->GetDragMode() == dmAutomatic && !edit->IsDesigning()) {
@@ -315,6 +319,34 @@ void TqzCustomInnerTextEdit::WndProc(TMessage& message) {
         return;
     }
     inherited::WndProc(message);
+}
+
+// The application loop offers a key-down as a notification before it translates and dispatches
+// it. The editor's key handling runs here, ahead of the form's dialog keys. A key it took is
+// neither dispatched nor translated by the loop, yet its character still follows, as after any
+// handled key-down: the editor's key-press handling expects it (Enter after a validation or a
+// closed popup), unless the editor removed it (the click key). A key it left goes on as usual,
+// and its dispatched key-down does not run the editor's handling a second time.
+void TqzCustomInnerTextEdit::KeyDownNotification(TMessage& message, TqzCustomTextEdit* edit) {
+    const TLivenessToken alive = LivenessToken();
+    const TLivenessToken editAlive = edit->LivenessToken();
+    const Integer removals = edit->GetQueuedCharRemovals();
+    FNotifiedKey = 0;
+    if (edit->InnerWindowProc(message)) {
+        if (alive && editAlive && HandleAllocated() && edit->GetQueuedCharRemovals() == removals) {
+            MSG key{};
+            key.hwnd = GetHandle();
+            key.message = message.Msg == QZM_INNERKEYDOWN ? WM_KEYDOWN : WM_SYSKEYDOWN;
+            key.wParam = message.WParam;
+            key.lParam = message.LParam;
+            TranslateMessage(&key);
+        }
+        return;
+    }
+    if (!alive) return;
+    FNotifiedKey = Word(message.WParam);
+    inherited::WndProc(message);
+    if (alive && message.Result != 0) FNotifiedKey = 0;
 }
 
 void TqzCustomInnerTextEdit::DefaultHandler(void* message) {
@@ -356,7 +388,9 @@ void TqzCustomInnerTextEdit::DragDrop(TObject* source, Integer x, Integer y) {
 void TqzCustomInnerTextEdit::KeyDown(Word& key, TShiftState shift) {
     const TLivenessToken alive = LivenessToken();
     FKeyConsumed = false;
-    if (TqzCustomTextEdit* edit = GetTextEdit()) edit->HandleKeyDown(key, shift);
+    const bool notified = FNotifiedKey != 0 && FNotifiedKey == key;
+    FNotifiedKey = 0;
+    if (TqzCustomTextEdit* edit = GetTextEdit(); edit && !notified) edit->HandleKeyDown(key, shift);
     if (!alive) return;
     FKeyConsumed = key == 0;
     if (key != 0) inherited::KeyDown(key, shift);
