@@ -111,6 +111,12 @@ public:
     void ShowHelp();
     void TestOnline();
 
+    // ---- Printing (MainFrm_Print.cpp) ----
+    // Fills the data module's print record sets (emptied first) from the window, the function
+    // settings and the channel table, then previews the report or prints it (through the print
+    // dialog; pages are printed only when their preparation succeeded).
+    void PrintData(bool preview);
+
     // ---- Data file (MainFrm_File.cpp) ----
     // Writes the current data to FileName (the channel window's table, settings, message,
     // model and band). The file is encoded whole first, so a conversion error writes nothing;

@@ -47,6 +47,8 @@ void TfMainFrm::RunCommand(Integer tag) {
     case 2: OpenData(); break;
     case 3: SaveData(3); break;
     case 4: SaveData(4); break;
+    case 7: PrintData(false); break;
+    case 8: PrintData(true); break;
     case 9: ShowModelDialog(); break;
     case 10: ShowChannelDialog(); break;
     case 18: ShowTestFrequencyDialog(); break;
@@ -77,7 +79,7 @@ void TfMainFrm::RunCommand(Integer tag) {
     case 35: ShowAbout(); break;
     case 36: ShowBatchDialog(); break;
     case 37: ShowFunctionDialog(); break;
-    default: break; // 7 and 8 (printing) and every unknown tag
+    default: break; // every unknown tag
     }
 }
 
