@@ -499,6 +499,29 @@ TEST_F(ChInfoTest, AListEditorIsPlacedOverTheCellOfAChannelOnly) {
     EXPECT_FALSE(AppState->Modified);
 }
 
+// Enter typed as input, through the application's message loop, as a user presses it.
+TEST_F(ChInfoTest, EnterTypedIntoAListEditorClosesItAndGivesTheGridTheFocus) {
+    Write(RX, 3, "431");
+    AppState->Modified = false;
+    Win->SetFocus();
+    Pump();
+    struct Case {
+        Integer col;
+        TqzComboBox* editor;
+    };
+    const Case cases[] = {{DEC, Win->cbQT}, {ENC, Win->cbDQT}, {POWER, Win->cbfsgl}, {WN, Win->cbkz}, {SCAN, Win->cbHave}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.col);
+        Click(c.col, 3);
+        ASSERT_TRUE(c.editor->GetVisible());
+        ASSERT_TRUE(c.editor->Focused());
+        Key(VK_RETURN);
+        EXPECT_FALSE(c.editor->GetVisible());
+        EXPECT_TRUE(Grid->Focused());
+    }
+    EXPECT_FALSE(AppState->Modified) << "Enter alone changes no channel";
+}
+
 TEST_F(ChInfoTest, ListEditorsWriteTheirValueIntoTheCell) {
     const auto script = Answers();
     Write(RX, 3, "431");
