@@ -44,3 +44,11 @@ String ParamStr(Integer index);
 Integer ParamCount();
 // The program's directory with its trailing '/'.
 String GetProgramDir();
+
+// Replaces the file `fileName` with `bytes` so that it is either wholly the old file or wholly
+// the new one: the bytes go to a new file in the same directory, which is synced and renamed
+// over the old one. An existing file keeps its permissions (and, where allowed, its owner); a
+// symbolic link keeps pointing where it did, and the file it points to is replaced. A failure
+// removes the new file, leaves the old one untouched and raises EFCreateError
+// "Cannot create file "<name>". <reason>".
+void WriteFileSafely(const String& fileName, const String& bytes);

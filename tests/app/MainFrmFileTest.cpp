@@ -13,6 +13,7 @@
 
 #include "app/AllClass.h"
 #include "app/MainFrm.h"
+#include "platform/runtime/Files.h"
 #include "app/MeMode.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Exceptions.h"
