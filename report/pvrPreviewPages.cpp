@@ -555,13 +555,19 @@ TpvrReportPage* TpvrPreviewPages::GetPage(Integer index) {
         TpvrXMLSerializer serializer(&text);
         serializer.ReadTree(page.get(), item);
     } else {
-        const Integer sourceIndex = StrToIntDef(item->Name.substr(4, 5), -1);
+        const Integer sourceIndex = item->Name.size() > 4 ? StrToIntDef(item->Name.substr(4, 5), -1) : -1;
         TpvrReportPage* source = sourceIndex >= 0 && sourceIndex < Integer(FSourcePages.size())
                                      ? FSourcePages[std::size_t(sourceIndex)]
                                      : nullptr;
         page.reset(makePage(source != nullptr && source->InheritsFrom(TpvrDMPPage::StaticClass())));
         if (source) page->Assign(source);
         BuildObjects(item, page.get(), page.get());
+    }
+    // A page read from a damaged file whose sizes cannot be drawn is not built.
+    String reason;
+    if (!GeometryFits(page.get(), reason)) {
+        Report->GetErrors()->Add("Invalid file format: page " + IntToStr(index + 1) + ", " + reason);
+        return nullptr;
     }
     page->AlignChildren();
     TpvrReportPage* result = page.release();

@@ -128,6 +128,15 @@ public:
     virtual void HitTestObject(Integer pageIndex, Extended x, Extended y, bool click, TCursor& cursor, Extended scale,
                                Extended offsetX, Extended offsetY, TMouseButton button, TShiftState shift) = 0;
     virtual void AddFrom(TpvrReport* report) = 0;
+    // The prepared report as one XML document (".vp3" files). A load clears the store first;
+    // with allowPartialLoading, pages marked unloadable stay on the stream (which the store
+    // then owns) until they are needed. A damaged document raises and leaves the store cleared.
+    virtual void LoadFromStream(TStream* stream, bool allowPartialLoading = false) = 0;
+    virtual void SaveToStream(TStream* stream) = 0;
+    // Whether the file exists; it is loaded when it exists or `loadEvenIfMissing` is set (a
+    // missing file then raises the file-open error).
+    virtual bool LoadFromFile(const String& fileName, bool loadEvenIfMissing = false) = 0;
+    virtual void SaveToFile(const String& fileName) = 0;
     // Prints the pages on the current printer, asking first when the print options say so;
     // False when the dialog was cancelled or there is no printer.
     virtual bool Print() = 0;
@@ -179,6 +188,10 @@ public:
     void HitTestObject(Integer pageIndex, Extended x, Extended y, bool click, TCursor& cursor, Extended scale,
                        Extended offsetX, Extended offsetY, TMouseButton button, TShiftState shift) override;
     void AddFrom(TpvrReport* report) override;
+    void LoadFromStream(TStream* stream, bool allowPartialLoading = false) override;
+    void SaveToStream(TStream* stream) override;
+    bool LoadFromFile(const String& fileName, bool loadEvenIfMissing = false) override;
+    void SaveToFile(const String& fileName) override;
     bool Print() override;
     bool Export(TpvrCustomExportFilter* filter) override;
 
@@ -213,6 +226,13 @@ private:
     void ExportAllPages(TpvrCustomExportFilter* filter, TStringList* selection);
     void ExportOnePage(TpvrCustomExportFilter* filter, Integer index, TCanvas* scratch);
 
+    // Loading and saving (pvrPreviewPages_File.cpp), on the caller thread when there is one.
+    void DoLoadFromStream();
+    void DoSaveToStream();
+    // Whether a page read from a file has a paper, margins and objects whose sizes and
+    // positions can be drawn; `reason` names the first that cannot.
+    static bool GeometryFits(TpvrReportPage* page, String& reason);
+
     void DoAddObject(TpvrComponent* object, TpvrXMLItem* container);
     TpvrComponent* SourceCopyOf(TpvrXMLItem* item) const;
     void TagSourceCopy(TpvrComponent* copy);
@@ -227,6 +247,9 @@ private:
     std::vector<TpvrReportPage*> FSourcePages;
     std::unique_ptr<TpvrXMLDocument> FDocument;
     std::unique_ptr<TLinkWatcher> FWatcher;
+    // The stream and flag of the load or save under way.
+    TStream* FStream = nullptr;
+    bool FAllowPartialLoading = false;
 };
 
 // The outline of the report's prepared pages; nullptr before the report has any.
