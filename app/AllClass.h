@@ -109,6 +109,15 @@ String NormalizeToneText(const String& text);
 // yes when flag is set, else no.
 String ChooseText(bool flag, const String& yes, const String& no);
 
+// ---- Key filters of the editors ---------------------------------------------------------------
+
+// The keys a frequency editor of a dialog keeps: digits, "." and the locale's decimal separator,
+// backspace and Enter; anything else becomes 0.
+void FilterFrequencyKey(char32_t& key);
+// The keys a tone editor keeps: digits, ".", D, I, N in either case, backspace and Enter;
+// anything else becomes 0.
+void FilterToneKey(char32_t& key);
+
 // ---- Byte and digit texts -------------------------------------------------------------------
 
 // count characters, one per byte (nothing for a count below 1).

@@ -72,30 +72,6 @@ String FrequencyText(TqzCurrencyEdit* editor) {
 
 // ---- Shared helpers ------------------------------------------------------------------------------
 
-void FilterFrequencyKey(char32_t& key) {
-    const char32_t decimal = char32_t(static_cast<unsigned char>(FormatSettings.DecimalSeparator));
-    if (key == 8 || key == 13 || key == U'.' || key == decimal || (key >= U'0' && key <= U'9')) return;
-    key = 0;
-}
-
-void FilterToneKey(char32_t& key) {
-    switch (key) {
-    case 8:
-    case 13:
-    case U'.':
-    case U'D':
-    case U'I':
-    case U'N':
-    case U'd':
-    case U'i':
-    case U'n':
-        return;
-    default:
-        if (key >= U'0' && key <= U'9') return;
-        key = 0;
-    }
-}
-
 bool IsFrequencyEmpty(TqzCurrencyEdit* editor) { return Trim(editor->GetText()).empty(); }
 
 bool ReadFrequency(TqzCurrencyEdit* editor, double& value) {

@@ -15,11 +15,6 @@ class TqzCurrencyEdit;
 class TqzSpinEdit;
 
 // ---- Shared by the channel edit and batch edit dialogs ----
-// The keys a frequency editor keeps: digits, "." and the locale's decimal separator, backspace
-// and Enter; anything else becomes 0.
-void FilterFrequencyKey(char32_t& key);
-// The keys a tone editor keeps: digits, ".", D, I, N in either case, backspace and Enter.
-void FilterToneKey(char32_t& key);
 // A frequency editor is empty when its trimmed text is; a text that is not a number reads false.
 bool IsFrequencyEmpty(TqzCurrencyEdit* editor);
 bool ReadFrequency(TqzCurrencyEdit* editor, double& value);

@@ -322,11 +322,7 @@ void TfChInfo::ComBoxExit(TObject* sender) {
 void TfChInfo::ComBoxKeyPress(TObject* sender, char32_t& key) {
     auto* editor = dynamic_cast<TqzComboBox*>(sender);
     if (editor == nullptr) return;
-    if (editor->GetTag() == kToneTag) {
-        static const String kept = ".0123456789DINdin";
-        const bool keep = key == 8 || key == 13 || (key < 128 && kept.find(char(key)) != String::npos);
-        if (!keep) key = 0;
-    }
+    if (editor->GetTag() == kToneTag) FilterToneKey(key);
     if (key == 13) {
         editor->Hide();
         if (gvData->CanFocus()) gvData->SetFocus();
