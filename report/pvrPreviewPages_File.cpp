@@ -110,6 +110,13 @@ void TpvrPreviewPages::DoLoadFromStream() {
         // Another kind of document (a report definition, say) is not a prepared report.
         if (!SameText(FDocument->Root()->Name, "preparedreport")) throw Exception(SInvalidFileFormat);
         FPagesItem = RootChild("previewpages");
+        // Read whole, the pages lose their unload marks; the engine's pages from the third on
+        // may be swapped out again, as when they were written.
+        if (!FAllowPartialLoading)
+            for (Integer i = 2; i < FPagesItem->ChildCount(); ++i) {
+                TpvrXMLItem* item = FPagesItem->Child(i);
+                if (item->Name.size() > 4 && SameText(item->Name.substr(0, 4), "page")) item->IsUnloadable = true;
+            }
 
         // The report's preview settings: exactly these three, whatever else the element holds.
         TpvrXMLItem* report = RootChild("report");
