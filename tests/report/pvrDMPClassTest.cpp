@@ -248,11 +248,12 @@ TEST_F(pvrDMPClassTest, ABottomFrameLineAddsALineToAStretchedBand) {
             if (view->GetName() == "Side1") EXPECT_NEAR(double(view->GetHeight()), double(plain), 1e-9);
 }
 
-// A small dot-matrix report prepared and drawn: its text in the fixed font, a line, a framed text.
-TEST_F(pvrDMPClassTest, ASmallDotMatrixReportDrawsIntoAnImage) {
-    Page->SetDefaults();
-    Page->SetFontStyle(TpvrDMPFontStyles{fsxBold});
-    auto* title = new TpvrReportTitle(Page);
+// A small dot-matrix report: a title in the page's bold style with a rule under it, and five
+// rows with a framed text each.
+void BuildSmallReport(TpvrDMPPage* page, TpvrMasterData* band) {
+    page->SetDefaults();
+    page->SetFontStyle(TpvrDMPFontStyles{fsxBold});
+    auto* title = new TpvrReportTitle(page);
     title->SetName("ReportTitle1");
     title->SetBounds(0, 0, 700, 51);
     auto* caption = new TpvrDMPMemoView(title);
@@ -264,42 +265,92 @@ TEST_F(pvrDMPClassTest, ASmallDotMatrixReportDrawsIntoAnImage) {
     rule->SetName("Rule1");
     rule->SetBounds(0, 17, 480, 0);
     rule->GetFrame()->Typ = TpvrFrameTypes{ftTop};
-    Band->SetBounds(0, 68, 700, 17);
-    Band->SetRowCount(5);
-    auto* row = new TpvrDMPMemoView(Band);
+    band->SetBounds(0, 68, 700, 17);
+    band->SetRowCount(5);
+    auto* row = new TpvrDMPMemoView(band);
     row->SetName("Row1");
     row->SetBounds(0, 0, 288, 17);
     row->GetMemo()->SetText(u"Channel [Line]");
-    auto* boxed = new TpvrDMPMemoView(Band);
+    auto* boxed = new TpvrDMPMemoView(band);
     boxed->SetName("Box1");
     boxed->SetBounds(336, 0, 96, 17);
     boxed->GetFrame()->Typ = TpvrFrameTypes{ftLeft, ftRight, ftTop, ftBottom};
     boxed->GetMemo()->SetText(u"off");
-    ASSERT_TRUE(Report->PrepareReport()) << Report->GetErrors()->GetText();
-    TpvrPreviewPages* store = Store();
-    ASSERT_EQ(store->GetCount(), 1);
-    EXPECT_TRUE(store->GetPage(0)->InheritsFrom(TpvrDMPPage::StaticClass()));
+}
 
-    const TPoint size = store->GetPageSize(0);
+// A prepared page drawn at 100 % on white, as RGB pixels, written to a picture for a person to
+// look at.
+std::vector<std::uint32_t> DrawIntoImage(TpvrCustomPreviewPages* store, Integer index, const std::string& png) {
+    const TPoint size = store->GetPageSize(index);
     TBitmap bitmap;
     bitmap.SetPixelFormat(pf32bit);
     bitmap.SetWidth(size.x);
     bitmap.SetHeight(size.y);
     bitmap.GetCanvas()->GetBrush()->SetColor(clWhite);
     bitmap.GetCanvas()->FillRect(TRect{0, 0, size.x, size.y});
-    store->DrawPage(0, bitmap.GetCanvas(), 1, 1, 0, 0);
+    store->DrawPage(index, bitmap.GetCanvas(), 1, 1, 0, 0);
     std::vector<std::uint32_t> pixels(size_t(size.x) * size_t(size.y));
-    Integer inked = 0;
     for (Integer y = 0; y < size.y; ++y) {
         const auto* scan = static_cast<const std::uint32_t*>(bitmap.GetScanLine(y));
-        for (Integer x = 0; x < size.x; ++x) {
-            const std::uint32_t rgb = scan[x] & 0xFFFFFF;
-            pixels[size_t(y) * size_t(size.x) + size_t(x)] = rgb;
-            if (rgb != 0xFFFFFF) ++inked;
-        }
+        for (Integer x = 0; x < size.x; ++x)
+            pixels[size_t(y) * size_t(size.x) + size_t(x)] = scan[x] & 0xFFFFFF;
     }
-    testsupport::WritePng(testsupport::ArtifactPath("report-dot-matrix-page1.png"), size.x, size.y, pixels);
-    EXPECT_GT(inked, 500);
+    testsupport::WritePng(testsupport::ArtifactPath(png), size.x, size.y, pixels);
+    return pixels;
+}
+
+Integer Inked(const std::vector<std::uint32_t>& pixels) {
+    Integer inked = 0;
+    for (std::uint32_t rgb : pixels)
+        if (rgb != 0xFFFFFF) ++inked;
+    return inked;
+}
+
+// A small dot-matrix report prepared and drawn: its text in the fixed font, a line, a framed text.
+TEST_F(pvrDMPClassTest, ASmallDotMatrixReportDrawsIntoAnImage) {
+    BuildSmallReport(Page, Band);
+    ASSERT_TRUE(Report->PrepareReport()) << Report->GetErrors()->GetText();
+    TpvrPreviewPages* store = Store();
+    ASSERT_EQ(store->GetCount(), 1);
+    EXPECT_TRUE(store->GetPage(0)->InheritsFrom(TpvrDMPPage::StaticClass()));
+    EXPECT_GT(Inked(DrawIntoImage(store, 0, "report-dot-matrix-page1.png")), 500);
+}
+
+// Saved to a prepared-report file and loaded into a report without the definition, the page is
+// a dot-matrix page again and draws the same.
+TEST_F(pvrDMPClassTest, ASavedDotMatrixReportLoadsAsDotMatrixPages) {
+    BuildSmallReport(Page, Band);
+    Report->DotMatrixReport = true;
+    ASSERT_TRUE(Report->PrepareReport()) << Report->GetErrors()->GetText();
+    const TPoint size = Store()->GetPageSize(0);
+    const std::vector<std::uint32_t> drawn = DrawIntoImage(Store(), 0, "report-dot-matrix-saved.png");
+
+    testsupport::TempDir dir;
+    const String file = dir.File("dot-matrix.vp3");
+    Store()->SaveToFile(file);
+    const String text = testsupport::ReadFileBytes(file);
+    EXPECT_NE(String::npos, text.find("<sourcepages><TpvrDMPPage Name=\"Page1\""));
+    EXPECT_NE(String::npos, text.find("<TpvrReport DotMatrixReport=\"1\""));
+
+    TpvrReport loaded(nullptr);
+    loaded.GetEngineOptions()->SetNewSilentMode(simSilent);
+    ASSERT_TRUE(loaded.GetPreviewPages()->LoadFromFile(file));
+    EXPECT_TRUE(loaded.DotMatrixReport);
+    auto* store = dynamic_cast<TpvrPreviewPages*>(loaded.GetPreviewPages());
+    ASSERT_EQ(1u, store->GetSourcePages().size());
+    EXPECT_TRUE(store->GetSourcePages()[0]->InheritsFrom(TpvrDMPPage::StaticClass()));
+    ASSERT_EQ(1, store->GetCount());
+    TpvrReportPage* page = store->GetPage(0);
+    ASSERT_NE(nullptr, page);
+    EXPECT_TRUE(page->InheritsFrom(TpvrDMPPage::StaticClass()));
+    auto* row = dynamic_cast<TpvrDMPMemoView*>(page->FindObject("Row1"));
+    ASSERT_NE(nullptr, row);
+    EXPECT_EQ(u"Channel 1", row->GetMemo()->GetText().substr(0, 9));
+    EXPECT_EQ(size.x, store->GetPageSize(0).x);
+    EXPECT_EQ(size.y, store->GetPageSize(0).y);
+    const std::vector<std::uint32_t> reloaded = DrawIntoImage(store, 0, "report-dot-matrix-loaded.png");
+    EXPECT_GT(Inked(reloaded), 500);
+    EXPECT_TRUE(drawn == reloaded);
 }
 
 } // namespace
