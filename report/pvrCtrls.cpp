@@ -325,6 +325,11 @@ LRESULT TpvrCustomComboBox::ListWndProc(HWND window, UINT message, WPARAM wParam
     return CallWindowProcA(previous, window, message, wParam, lParam);
 }
 
+KOV_PUBLISHED(TpvrComboBox) {
+    Property("ListWidth", &TpvrComboBox::GetListWidth, &TpvrComboBox::SetListWidth).Default(0);
+    Property("ReadOnly", &TpvrComboBox::GetReadOnly, &TpvrComboBox::SetReadOnly).Default(false);
+}
+
 namespace {
 const bool kCtrlsRegistered = [] {
     RegisterClasses({TpvrScrollWin::StaticClass(), TpvrTBPanel::StaticClass(), TpvrComboBox::StaticClass()});
