@@ -7,6 +7,7 @@
 #include "report/pvrClass.h"
 #include "report/pvrCustomPreview.h"
 #include "report/pvrEngine.h"
+#include "report/pvrPreview.h"
 #include "report/pvrPreviewPages.h"
 #include "report/pvrProgress.h"
 #include "report/pvrRes.h"
@@ -77,8 +78,11 @@ void TpvrReport::DoProgressStop(Integer kind) {
     Application->ProcessMessages();
 }
 
-void TpvrReport::SetProgressMessage(const String&) {
+void TpvrReport::SetProgressMessage(const String& text) {
     if (CallerThreadSet(this)) return;
+    if (OldStyleProgress && ShowProgress && Engine && Engine->Running)
+        if (auto* progress = dynamic_cast<TpvrProgress*>(ProgressForm)) progress->SetMessage(text);
+    if (auto* form = dynamic_cast<TpvrPreviewForm*>(PreviewForm)) form->SetStatusText(text);
     Application->ProcessMessages();
 }
 
@@ -208,6 +212,30 @@ void TpvrReport::ShowPreparedReport() {
         preview->Report = this;
         preview->PreviewPages = GetPreviewPages();
         preview->Init();
+        return;
     }
-    // Without an attached preview the pages stay prepared for the preview window to show.
+    // The window is the application's; a modal one is freed here once closed, a modeless one
+    // frees itself when closed.
+    auto* form = new TpvrPreviewForm(Application);
+    PreviewForm = form;
+    TpvrPreview* preview = form->GetPreview();
+    preview->Report = this;
+    preview->PreviewPages = GetPreviewPages();
+    Preview = preview;
+    preview->FreeNotification(this);
+    form->Init();
+    if (FPreviewOptions->Maximized) form->SetPosition(poDesigned);
+    if (FPreviewOptions->Modal) {
+        TLivenessToken alive = form->LivenessToken();
+        try {
+            form->ShowModal();
+        } catch (...) {
+            if (alive) delete form;
+            throw;
+        }
+        if (alive) delete form;
+    } else {
+        form->FreeOnClose = true;
+        form->Show();
+    }
 }

@@ -271,3 +271,144 @@ private:
     Extended FZoom = 1.0L;
     TpvrZoomMode FZoomMode = zmDefault;
 };
+
+// ---- Preview window ----------------------------------------------------------------------------
+
+class TToolBar;
+class TToolButton;
+class TStatusBar;
+class TSpeedButton;
+class TEdit;
+class TPopupMenu;
+class TMenuItem;
+
+// The window a report shows its prepared pages in when no preview control is attached: a tool
+// bar with the buttons the report's preview options choose, the preview filling the rest, a
+// status bar with the page counter, and a context menu that repeats the tool bar's commands.
+class TpvrPreviewForm : public TForm, public TpvrPreviewHost {
+    KOV_CLASS(TpvrPreviewForm, TForm)
+    KOV_DECLARE_MESSAGE_MAP
+public:
+    explicit TpvrPreviewForm(TComponent* owner);
+    ~TpvrPreviewForm() override;
+
+    // Takes the report's preview options: window state, buttons, export menu, caption, the
+    // preview's own settings, and the context menu built from the tool bar.
+    void Init();
+    // Enables the commands by the preview's state.
+    void UpdateControls();
+    // The progress field of the status bar.
+    void SetStatusText(const String& text);
+    void SwitchFullScreen();
+    bool GetFullScreen() const { return FFullScreen; }
+    TpvrPreview* GetPreview() const { return FPreview; }
+    // The zoom as the zoom box shows it ("150%").
+    String ZoomText() const;
+
+    // Event handlers of the stored form.
+    void FormCreate(TObject* sender);
+    void FormClose(TObject* sender, TCloseAction& action);
+    void FormCloseQuery(TObject* sender, bool& canClose);
+    void FormKeyDown(TObject* sender, Word& key, TShiftState shift);
+    void FormKeyPress(TObject* sender, char32_t& key);
+    void FormMouseWheel(TObject* sender, TShiftState shift, Integer wheelDelta, POINT mousePos, bool& handled);
+    void PrintBClick(TObject* sender);
+    void OpenBClick(TObject* sender);
+    void SaveBClick(TObject* sender);
+    void FindBClick(TObject* sender);
+    void ZoomWholePageBClick(TObject* sender);
+    void ZoomPageWidthBClick(TObject* sender);
+    void Zoom100BClick(TObject* sender);
+    void Zoom50BClick(TObject* sender);
+    void ZoomCBClick(TObject* sender);
+    void FullScreenBtnClick(TObject* sender);
+    void PageSettingsBClick(TObject* sender);
+    void OutlineBClick(TObject* sender);
+    void SelectToolBClick(TObject* sender);
+    void NewPageBClick(TObject* sender);
+    void DelPageBClick(TObject* sender);
+    void DesignerBClick(TObject* sender);
+    void DesignerBMouseUp(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
+    void FirstBClick(TObject* sender);
+    void PriorBClick(TObject* sender);
+    void NextBClick(TObject* sender);
+    void LastBClick(TObject* sender);
+    void CancelBClick(TObject* sender);
+    void Showtemplate1Click(TObject* sender);
+    void PdfBClick(TObject* sender);
+    void EmailBClick(TObject* sender);
+    // The preview's page counter.
+    void PreviewPageChanged(TObject* sender, Integer pageNo);
+
+    // Set by the report for a window shown modeless: it frees itself when closed.
+    bool FreeOnClose = false;
+
+    TToolBar* ToolBar = nullptr;
+    TToolButton* PrintB = nullptr;
+    TToolButton* OpenB = nullptr;
+    TToolButton* SaveB = nullptr;
+    TToolButton* ExportB = nullptr;
+    TToolButton* PdfB = nullptr;
+    TToolButton* EmailB = nullptr;
+    TToolButton* FindB = nullptr;
+    TToolButton* Sep1 = nullptr;
+    TToolButton* ZoomWholePageB = nullptr;
+    TToolButton* ZoomPageWidthB = nullptr;
+    TToolButton* Zoom100B = nullptr;
+    TToolButton* Zoom50B = nullptr;
+    TpvrTBPanel* Sep3 = nullptr;
+    TpvrComboBox* ZoomCB = nullptr;
+    TToolButton* FullScreenBtn = nullptr;
+    TToolButton* Sep2 = nullptr;
+    TToolButton* PageSettingsB = nullptr;
+    TToolButton* OutlineB = nullptr;
+    TToolButton* Sep5 = nullptr;
+    TToolButton* HandToolB = nullptr;
+    TToolButton* ZoomToolB = nullptr;
+    TToolButton* Sep7 = nullptr;
+    TToolButton* NewPageB = nullptr;
+    TToolButton* DelPageB = nullptr;
+    TToolButton* DesignerB = nullptr;
+    TToolButton* Sep6 = nullptr;
+    TToolButton* FirstB = nullptr;
+    TToolButton* PriorB = nullptr;
+    TpvrTBPanel* Sep4 = nullptr;
+    TEdit* PageE = nullptr;
+    TToolButton* NextB = nullptr;
+    TToolButton* LastB = nullptr;
+    TpvrTBPanel* qoTBPanel1 = nullptr;
+    TSpeedButton* CancelB = nullptr;
+    TStatusBar* StatusBar = nullptr;
+    TPopupMenu* ExportPopup = nullptr;
+    TPopupMenu* HiddenMenu = nullptr;
+    TMenuItem* Showtemplate1 = nullptr;
+    TPopupMenu* RightMenu = nullptr;
+
+protected:
+    // What the preview tells its window.
+    void PreviewUpdateControls() override;
+    void PreviewZoomChanged() override;
+    void PreviewRunningChanged(bool running) override;
+    void PreviewDblClick() override;
+
+    void WMActivateApp(TMessage& message);
+    void WMSysCommand(TMessage& message);
+    void WMUpdateZoom(TMessage& message);
+
+private:
+    void FindComponents();
+    // Frees a separator the chosen buttons leave without neighbours.
+    void RemoveSeparator(TToolButton*& separator);
+    void BuildExportMenu();
+    void BuildRightMenu();
+    void ExportItemClick(TObject* sender);
+    void ExportThrough(TpvrCustomExportFilter* filter);
+    TpvrPreviewOptions* Options() const;
+
+    TpvrPreview* FPreview = nullptr;
+    bool FFullScreen = false;
+    TFormBorderStyle FSavedBorderStyle = bsSizeable;
+    TWindowState FSavedWindowState = wsNormal;
+    TpvrCustomExportFilter* FPdfFilter = nullptr;
+    TpvrCustomExportFilter* FEmailFilter = nullptr;
+};
