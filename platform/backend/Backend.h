@@ -29,6 +29,7 @@ std::vector<SIZE> BackendProgramIconSizes();
 struct TBackendSurfaceInfo {
     RECT Geometry{};
     bool Visible = false;
+    bool Exposed = false; // the desktop has exposed it: what is presented reaches the screen
     bool Frameless = false;
     String Title;
     bool CursorHidden = false;  // ShowCursor counted below 0, or no cursor set

@@ -419,6 +419,7 @@ bool BackendSurfaceInfo(HWND window, TBackendSurfaceInfo& info) {
     if (!s) return false;
     info.Geometry = ToRect(s->geometry());
     info.Visible = s->isVisible();
+    info.Exposed = s->isExposed();
     info.Frameless = s->flags() & Qt::FramelessWindowHint;
     info.Title = s->title().toStdString();
     info.CursorHidden = s->cursor().shape() == Qt::BlankCursor;

@@ -47,6 +47,7 @@ TEST_F(BackendSurfaceTest, ShownWindowsGetAQtWindowAtTheirPlace) {
     Settle();
     ASSERT_TRUE(BackendSurfaceInfo(popup, info));
     EXPECT_TRUE(info.Visible);
+    EXPECT_TRUE(info.Exposed); // what we present reaches the screen
     EXPECT_TRUE(info.Frameless);
     EXPECT_EQ(info.Geometry.left, 40); // the whole window, our frame included
     EXPECT_EQ(info.Geometry.top, 30);
@@ -75,6 +76,7 @@ TEST_F(BackendSurfaceTest, ShownWindowsGetAQtWindowAtTheirPlace) {
     ASSERT_TRUE(BackendSurfaceInfo(framed, info));
     EXPECT_EQ(info.Title, "\xE8\xAF\xBB\xE5\x8F\x96");
     EXPECT_FALSE(info.Visible);
+    EXPECT_FALSE(info.Exposed);
     ASSERT_TRUE(BackendSurfaceInfo(popup, info));
     EXPECT_EQ(info.Geometry.left, 50);
     EXPECT_EQ(info.Geometry.bottom, 130);
