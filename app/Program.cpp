@@ -18,3 +18,5 @@ void CreateProgramWindows() {
 }
 
 void RunProgram() { Application->Run(); }
+
+void EndProgram() { Application->DestroyComponents(); }

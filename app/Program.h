@@ -8,3 +8,6 @@ void StartRuntime(int argc, const char* const* argv);
 void CreateProgramWindows();
 // Runs the message loop until the window closes.
 void RunProgram();
+// Frees the windows and the data module while everything they stand on still works: left to
+// the end of the process, they would go after the thread's own state of the window system.
+void EndProgram();

@@ -215,6 +215,11 @@ TEST_F(StartupTest, ProgramWindowsComeUpBehindTheDataModule) {
     EXPECT_EQ(AppState->ModelName, ModelList->ModelAt(0)->DisplayName);
     ASSERT_NE(fChInfo, nullptr);
     EXPECT_FALSE(AppState->Modified);
+
+    // At the end the windows and the data module go while the application still stands.
+    EndProgram();
+    EXPECT_EQ(App->GetComponentCount(), 0);
+    EXPECT_EQ(App->GetMainForm(), nullptr);
 }
 
 TEST_F(StartupTest, CloseAsksAndWritesTheSettings) {
