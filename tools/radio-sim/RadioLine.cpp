@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -97,6 +98,10 @@ double TRadioLine::Elapsed() const {
 
 void TRadioLine::Run() {
     char chunk[4096];
+    // When the line is paced, what the program sends takes the line's time too: the radio has a
+    // byte only 1.146 ms after the one before it, so a command is complete once all its bytes
+    // have come down the line.
+    TSteady::time_point lineFree{};
     for (;;) {
         pollfd fds[2] = {{FWake, POLLIN, 0}, {FMaster, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0 && errno != EINTR) return;
@@ -107,6 +112,17 @@ void TRadioLine::Run() {
         // The line keeps its own slave open, so the master never hangs up by itself; should it
         // fail all the same, there is nothing left to serve.
         if (got <= 0) return;
+        bool paced = false;
+        {
+            std::lock_guard<std::mutex> lock(FCoreLock);
+            paced = FCore.GetPacing();
+        }
+        if (paced) {
+            lineFree = std::max(lineFree, TSteady::now()) +
+                       std::chrono::duration_cast<TSteady::duration>(std::chrono::duration<double, std::milli>(
+                           double(got) * TRadioCore::PacedByteMs));
+            std::this_thread::sleep_until(lineFree);
+        }
         TRadioOutput output;
         {
             std::lock_guard<std::mutex> lock(FCoreLock);

@@ -64,7 +64,7 @@ std::string RadioSimUsage() {
            "  --model CODE    the four-character model code it identifies with (default 2475)\n"
            "  --image FILE    the memory: loaded from FILE when it exists, saved there after every 'E'\n"
            "  --log FILE      the log of commands and replies (default, and \"-\": standard output)\n"
-           "  --pace          send one byte every 1.146 ms, as at 9600 baud\n"
+           "  --pace          one byte every 1.146 ms both ways, as at 9600 baud\n"
            "  --silence MS    the silence that returns the radio to idle (default 500)\n"
            "  --fault SPEC    a fault; may be repeated. SPEC is a name, then options after commas:\n"
            "                  once (only the first time), from=K (from the K-th block command on);\n"
