@@ -14,6 +14,7 @@
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/ObjectText.h"
 #include "platform/runtime/Strings.h"
+#include "platform/runtime/Threads.h"
 #include "report/pvrClass.h"
 #include "report/pvrPreviewPages.h"
 #include "report/pvrRes.h"
@@ -383,4 +384,56 @@ TEST_F(pvrVp3Test, TruncatedAndCorruptedFilesNeverBreakTheStore) {
         SCOPED_TRACE(round);
         attempt(damaged, round % 2 == 1);
     }
+}
+
+namespace {
+
+// A stream that notes the threads that read and wrote it.
+class TThreadNotingStream : public TStringStream {
+public:
+    using TStringStream::TStringStream;
+    Integer Read(void* buffer, Integer count) override {
+        ReadBy = GetCurrentThreadId();
+        return TStringStream::Read(buffer, count);
+    }
+    Integer Write(const void* buffer, Integer count) override {
+        WrittenBy = GetCurrentThreadId();
+        return TStringStream::Write(buffer, count);
+    }
+    DWORD ReadBy = 0;
+    DWORD WrittenBy = 0;
+};
+
+// A report thread that saves the pages and loads them back into another store.
+class TReportThread : public TThread {
+public:
+    TReportThread(TpvrReport* from, TpvrReport* into) : TThread(true), From(from), Into(into) {}
+    void Execute() override {
+        From->GetEngineOptions()->CallerThread = this;
+        Into->GetEngineOptions()->CallerThread = this;
+        From->GetPreviewPages()->SaveToStream(&Saved);
+        Loaded = std::make_unique<TThreadNotingStream>(Saved.GetDataString());
+        Into->GetPreviewPages()->LoadFromStream(Loaded.get());
+        From->GetEngineOptions()->CallerThread = nullptr;
+        Into->GetEngineOptions()->CallerThread = nullptr;
+    }
+    TpvrReport* From;
+    TpvrReport* Into;
+    TThreadNotingStream Saved;
+    std::unique_ptr<TThreadNotingStream> Loaded;
+};
+
+} // namespace
+
+// With a caller thread, saving and loading run on the user-interface thread while the report
+// thread waits.
+TEST_F(pvrVp3Test, ACallerThreadHandsLoadingAndSavingToTheUserInterfaceThread) {
+    Prepare({1, 4});
+    TReportThread thread(Report, Fresh.get());
+    thread.Start();
+    thread.WaitFor();
+    ASSERT_FALSE(thread.GetFatalException());
+    EXPECT_EQ(MainThreadID.load(), thread.Saved.WrittenBy);
+    EXPECT_EQ(MainThreadID.load(), thread.Loaded->ReadBy);
+    EXPECT_EQ(Pages(Report), Pages(Fresh.get()));
 }
