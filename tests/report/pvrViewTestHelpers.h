@@ -79,6 +79,11 @@ inline std::vector<TextRecord> RecordText(const std::function<void(TCanvas*)>& d
         text.Options = t.emrtext.fOptions;
         text.Clip = RECT{t.emrtext.rcl.left, t.emrtext.rcl.top, t.emrtext.rcl.right, t.emrtext.rcl.bottom};
         text.Text.resize(t.emrtext.nChars);
+        // An empty text has no buffer to copy into.
+        if (t.emrtext.nChars == 0) {
+            out.push_back(text);
+            continue;
+        }
         std::memcpy(text.Text.data(), r.data() + t.emrtext.offString, t.emrtext.nChars * 2);
         text.Dx.resize(t.emrtext.nChars);
         if (t.emrtext.offDx) std::memcpy(text.Dx.data(), r.data() + t.emrtext.offDx, t.emrtext.nChars * 4);
