@@ -386,7 +386,13 @@ Variant TpvrAggregateList::GetAggregate(TpvrBand* currentBand, Integer vColumn, 
         item->VColumn = vColumn;
         Integer count = item->Count;
         Variant value = item->Value;
-        if (item->HasColumns) {
+        // The per-column values answer a call shown once per column (a column's total); a call
+        // in a vertical footer or group footer after the columns, such as a row's total, takes
+        // what the whole row added.
+        TpvrBand* parent = item->ParentBand;
+        const bool rowTotal = parent && parent->Vertical &&
+                              (dynamic_cast<TpvrFooter*>(parent) || dynamic_cast<TpvrGroupFooter*>(parent));
+        if (item->HasColumns && !rowTotal) {
             const std::size_t column = std::size_t(std::max<Integer>(vColumn, 0));
             count = column < item->ColumnCounts.size() ? item->ColumnCounts[column] : 0;
             value = column < item->ColumnValues.size() ? item->ColumnValues[column] : Null();
