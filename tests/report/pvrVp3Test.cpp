@@ -342,6 +342,34 @@ TEST_F(pvrVp3Test, APageWhosePositionsCannotBeDrawnIsNotBuilt) {
     EXPECT_NE(nullptr, Fresh->GetPreviewPages()->GetPage(1));
 }
 
+// Whatever report class a file names for a printed object, or around the objects of a whole
+// page, the pages load, draw and save again, or the file is refused.
+TEST_F(pvrVp3Test, AnyReportClassInAPageIsBuiltOrReported) {
+    Prepare({1, 4});
+    const String text = Saved(Report);
+    const String wholePages = ReplaceAll(text, "page0>", "TpvrReportPage>");
+    for (const char* cls : {"TpvrReport", "TpvrReportPage", "TpvrDMPPage", "TpvrDialogPage", "TpvrSubreport",
+                            "TpvrUserDataSet", "TpvrDBDataset", "TpvrCustomDatabase", "TpvrDialogControl",
+                            "TpvrComponent", "TpvrMasterData"}) {
+        const String name = cls;
+        const String damaged[] = {
+            ReplaceAll(text, "<l1/>", "<" + name + " Name=\"X\" Left=\"3\"><TpvrMemoView Text=\"in\"/></" + name + ">"),
+            ReplaceAll(ReplaceAll(wholePages, "<b1 t=\"0\">", "<" + name + " Name=\"Z\"><b1 t=\"0\">"), "</b1>",
+                       "</b1></" + name + ">"),
+        };
+        for (const String& file : damaged) {
+            SCOPED_TRACE(name + (&file == damaged ? " for an object" : " around a whole page's objects"));
+            try {
+                Load(Fresh.get(), file);
+                EXPECT_EQ(2u, Pages(Fresh.get()).size());
+                Saved(Fresh.get());
+            } catch (const Exception& e) {
+                EXPECT_EQ(0, Fresh->GetPreviewPages()->GetCount()) << e.Message;
+            }
+        }
+    }
+}
+
 // Files cut short at many places and with bytes changed: each either loads or is refused
 // with the store cleared, and whatever loads can be measured and drawn.
 TEST_F(pvrVp3Test, TruncatedAndCorruptedFilesNeverBreakTheStore) {
