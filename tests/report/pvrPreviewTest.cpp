@@ -16,6 +16,7 @@
 #include "platform/winapi/WinCore.h"
 #include "report/pvrClass.h"
 #include "report/pvrPreview.h"
+#include "report/pvrPreviewPageSettings.h"
 #include "report/pvrPreviewPages.h"
 #include "report/pvrSearchDialog.h"
 #include "script/kq_isysrtti.h"
@@ -458,6 +459,54 @@ TEST_F(pvrPreviewTest, DeletingAPageKeepsTheNumberWhileAPageFollows) {
     Preview->AddPage();
     EXPECT_EQ(5, Preview->GetAllPages());
     EXPECT_EQ(5, Workspace()->GetPageList()->Count());
+}
+
+// ---- Page settings -----------------------------------------------------------------------------
+
+TEST_F(pvrPreviewTest, PageSettingsTurnTheCurrentPageOrEveryPage) {
+    Show();
+    TpvrPageList* list = Workspace()->GetPageList();
+    const Integer width = list->Items(0)->Width;
+    const Integer height = list->Items(0)->Height;
+    ASSERT_LT(width, height);
+    struct Case {
+        const char* Name;
+        bool All;
+        std::vector<bool> Landscape; // per page afterwards
+    };
+    // Landscape pages hold fewer rows: prepared again, the list takes seven.
+    const Case cases[] = {
+        {"current page", false, {false, true, false, false, false, false}},
+        {"every page", true, {true, true, true, true, true, true, true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Preview->SetPageNo(2);
+        testsupport::TScopedModalScript modal;
+        modal.Add<TpvrPageSettingsForm>("pvrPageSettingsForm", [&](TpvrPageSettingsForm& form) {
+            form.LandscapeRB->SetChecked(true);
+            (c.All ? form.ApplyToAllRB : form.ApplyToCurRB)->SetChecked(true);
+            form.SetModalResult(mrOk);
+        });
+        Preview->PageSetup();
+        const Integer count = Integer(c.Landscape.size());
+        ASSERT_EQ(count, Preview->GetAllPages());
+        ASSERT_EQ(count, list->Count());
+        for (Integer i = 0; i < count; ++i) {
+            SCOPED_TRACE(i);
+            const bool landscape = c.Landscape[std::size_t(i)];
+            EXPECT_EQ(landscape ? height : width, list->Items(i)->Width);
+            EXPECT_EQ(landscape ? poLandscape : poPortrait, Preview->PreviewPages->GetPage(i)->GetOrientation());
+        }
+    }
+    // Cancelled: nothing changes.
+    testsupport::TScopedModalScript modal;
+    modal.Add<TpvrPageSettingsForm>("pvrPageSettingsForm", [](TpvrPageSettingsForm& form) {
+        form.PortraitRB->SetChecked(true);
+        form.SetModalResult(mrCancel);
+    });
+    Preview->PageSetup();
+    EXPECT_EQ(poLandscape, Preview->PreviewPages->GetPage(1)->GetOrientation());
 }
 
 // ---- Busy message ------------------------------------------------------------------------------
