@@ -130,12 +130,12 @@ std::shared_ptr<GdiFontInstance> Realize(const LOGFONTA& log, const String& face
         font->Primary = GdiOpenGlyphSource(request);
     }
     font->Family = FamilyOfSource(*font->Primary, wanted);
-    if (font->Family != GdiFontFamily::Cjk && GdiFontFamilyInstalled(GdiFontFamily::Cjk)) {
-        GdiGlyphRequest fallback = request;
-        fallback.Family = GdiFontFamily::Cjk;
-        fallback.CellHeight = 0;
-        fallback.Em = font->Primary->Metrics().Em;
-        font->Fallback = GdiOpenGlyphSource(fallback);
+    if (font->Family != GdiFontFamily::Cjk) {
+        font->FallbackWanted = true;
+        font->FallbackRequest = request;
+        font->FallbackRequest.Family = GdiFontFamily::Cjk;
+        font->FallbackRequest.CellHeight = 0;
+        font->FallbackRequest.Em = font->Primary->Metrics().Em;
     }
 
     const GdiFaceMetrics& m = font->Primary->Metrics();
@@ -217,9 +217,18 @@ void RegisterStockFonts() {
 
 // ---- Realised fonts ----------------------------------------------------------------------------
 
+GdiGlyphSource* GdiFontInstance::Fallback() const {
+    std::call_once(FFallbackOpened, [this] {
+        if (FallbackWanted && GdiFontFamilyInstalled(GdiFontFamily::Cjk))
+            FFallback = GdiOpenGlyphSource(FallbackRequest);
+    });
+    return FFallback.get();
+}
+
 GdiGlyphSource& GdiFontInstance::SourceFor(char32_t ch) const {
-    if (!Fallback || Primary->HasChar(ch) || !Fallback->HasChar(ch)) return *Primary;
-    return *Fallback;
+    if (Primary->HasChar(ch)) return *Primary;
+    GdiGlyphSource* fallback = Fallback();
+    return fallback && fallback->HasChar(ch) ? *fallback : *Primary;
 }
 
 void GdiFontInstance::FillMetrics(TEXTMETRICA& tm) const {

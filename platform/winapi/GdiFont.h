@@ -19,7 +19,12 @@ public:
     String FaceName;
     GdiFontFamily Family = GdiFontFamily::Sans;
     std::shared_ptr<GdiGlyphSource> Primary;
-    std::shared_ptr<GdiGlyphSource> Fallback; // nullptr: no fallback face
+    // The face of the characters the primary face lacks (nullptr: none). Its file is large and
+    // most text never needs it, so it is opened the first time it is asked for, from
+    // FallbackRequest when FallbackWanted.
+    GdiGlyphSource* Fallback() const;
+    bool FallbackWanted = false;
+    GdiGlyphRequest FallbackRequest;
 
     // Text metrics (the primary face's line metrics, whatever a character is drawn from).
     int Height() const { return Ascent + Descent; }
@@ -40,6 +45,10 @@ public:
     int Advance(char32_t ch) const { return SourceFor(ch).Glyph(ch).Advance; }
     void FillMetrics(TEXTMETRICA& tm) const;
     void FillMetrics(TEXTMETRICW& tm) const;
+
+private:
+    mutable std::once_flag FFallbackOpened;
+    mutable std::shared_ptr<GdiGlyphSource> FFallback;
 };
 
 class GdiFont : public GdiObject {

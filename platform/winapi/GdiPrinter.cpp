@@ -608,7 +608,7 @@ BOOL GdiPrinterDevice::Text(GdiDC& dc, const GdiTextRequest& r) {
     if (!r.Cell.empty()) canvas->FillPolygons({shifted(r.Cell)}, false, back);
     if (r.Glyphs && !r.Text.empty()) {
         TPrintText text;
-        const GdiGlyphSource* sources[2] = {font.Primary.get(), font.Fallback.get()};
+        const GdiGlyphSource* sources[2] = {font.Primary.get(), font.Fallback()};
         int emX = 0;
         const GdiFaceMetrics& design = font.Primary->Metrics();
         if (font.Log.lfWidth != 0 && design.DesignAveWidth > 0) {
