@@ -190,10 +190,11 @@ TEST_F(pvrVp3Test, APageReplacedInThePreviewIsSavedWhole) {
     ASSERT_NE(nullptr, page);
     auto* memo = dynamic_cast<TpvrMemoView*>(page->FindObject("Caption1"));
     ASSERT_NE(nullptr, memo);
-    memo->GetMemo()->SetText(u"Edited \"list\"");
+    memo->GetMemo()->SetText(u"Edited \"list\" &amp;\r\n<second> line");
     store->ModifyPage(1, page);
     const std::vector<std::string> modified = Pages(Report);
-    ASSERT_NE(std::string::npos, modified[1].find("Edited \"list\"")) << modified[1];
+    ASSERT_NE(std::string::npos, modified[1].find("Edited \"list\" &amp; @")) << modified[1];
+    ASSERT_NE(std::string::npos, modified[1].find("<second> line @")) << modified[1];
 
     const String text = Saved(Report);
     const std::size_t second = text.find("</page0>") + 8;
