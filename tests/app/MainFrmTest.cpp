@@ -23,18 +23,13 @@
 #include "platform/runtime/Strings.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "suite/editors/qzDropDownEdit.h"
+#include "tests/app/MainFrmFixture.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
 using testsupport::ReadFileBytes;
 using testsupport::WriteFileBytes;
-
-// 2026-12-08 23:54:31 on the manual clock.
-Int64 SavingTimeMicros() {
-    const TDateTime at = EncodeDate(2026, 12, 8) + EncodeTime(23, 54, 31, 0);
-    return Int64((at - UnixDateDelta) * 86400.0 + 0.5) * 1000000;
-}
 
 String HexBytes(const String& bytes) {
     static const char digits[] = "0123456789ABCDEF";
@@ -79,51 +74,17 @@ void PrintTo(const TDataView& v, std::ostream* os) {
 
 // The main window as the program's main form over a fresh data model (UHF, "450 - 470MHz"),
 // with its channel window, on the manual clock, with the built-in prompt texts.
-class MainFrmTest : public ::testing::Test {
+class MainFrmTest : public mainfrmtest::TMainFrmFixture {
 protected:
-    MainFrmTest()
-        : FOldModels(std::move(ModelList)), FOldState(std::move(AppState)),
-          FOldMessages(std::move(MessageLines)), FOldFunctions(std::move(FunctionSettings)),
-          FOldBands(std::move(BandList)), FOldTexts(std::move(PromptTexts)) {
-        FOldClockMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        ClockSetLocalMicros(SavingTimeMicros());
-        ModelList = std::make_unique<TMacList>();
-        AppState = std::make_unique<TALL>();
-        MessageLines = std::make_unique<TEnMsg>();
-        FunctionSettings = std::make_unique<TFun>();
-        BandList = std::make_unique<TFrqList>();
-        PromptTexts = std::make_unique<TLanguage>();
-        FillBandCodeTable(*BandList);
-        BuildModelTable();
-        AppState->AppDir = FDir.Path() + "/";
+    MainFrmTest() {
         AppState->UseModel(*ModelList->ModelAt(0));
         AppState->UseBand("450 - 470MHz");
-        App = std::make_unique<TApplication>(nullptr);
-        App->CreateForm(Frame);
-        Frame->Show();
-        Pump();
+        Start();
         Frame->ShowChannelWindow();
         Pump();
         Grid = fChInfo->gvData;
         Frame->RefreshStatus();
     }
-    ~MainFrmTest() override {
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldClockMode);
-        ModelList = std::move(FOldModels);
-        AppState = std::move(FOldState);
-        MessageLines = std::move(FOldMessages);
-        FunctionSettings = std::move(FOldFunctions);
-        BandList = std::move(FOldBands);
-        PromptTexts = std::move(FOldTexts);
-    }
-
-    void Pump() { App->ProcessMessages(); }
-    std::string File(const std::string& name) const { return FDir.File(name); }
 
     // A channel as the window's editors make one: RX (and TX) through the grid's checked write,
     // tones and options as the list editors write them back.
@@ -198,20 +159,6 @@ protected:
         Frame->OpenData();
         EXPECT_EQ(dialogs.Shown(), std::vector<String>{"file"});
     }
-
-    testsupport::TempDir FDir;
-    std::unique_ptr<TApplication> App;
-    TfMainFrm* Frame = nullptr;
-    TTambor* Grid = nullptr;
-
-private:
-    std::unique_ptr<TMacList> FOldModels;
-    std::unique_ptr<TALL> FOldState;
-    std::unique_ptr<TEnMsg> FOldMessages;
-    std::unique_ptr<TFun> FOldFunctions;
-    std::unique_ptr<TFrqList> FOldBands;
-    std::unique_ptr<TLanguage> FOldTexts;
-    TClockMode FOldClockMode = TClockMode::Real;
 };
 
 TEST_F(MainFrmTest, IsAFrameHoldingTheChannelWindowWithTheDataFileDialogs) {

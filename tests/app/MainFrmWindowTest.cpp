@@ -28,6 +28,7 @@
 #include "suite/controls/qzButtons.h"
 #include "suite/controls/qzSpinEdit.h"
 #include "suite/editors/qzDropDownEdit.h"
+#include "tests/app/MainFrmFixture.h"
 #include "tests/support/ModalScript.h"
 #include "tests/support/TestPty.h"
 #include "tests/support/TestSupport.h"
@@ -38,81 +39,10 @@ using testsupport::ReadFileBytes;
 using testsupport::TScopedModalScript;
 using testsupport::WriteFileBytes;
 
-// 2026-12-08 23:54:31 on the manual clock.
-Int64 MicrosAt(Integer hour, Integer minute, Integer second) {
-    const TDateTime at = EncodeDate(2026, 12, 8) + EncodeTime(hour, minute, second, 0);
-    return Int64((at - UnixDateDelta) * 86400.0 + 0.5) * 1000000;
-}
+using mainfrmtest::MicrosAt;
 
-// A fresh data model as the data module leaves it (no model chosen yet), a program directory
-// and a port directory of the test's own; Start shows the main window as the program does.
-class MainFrmWindowTest : public ::testing::Test {
-protected:
-    MainFrmWindowTest()
-        : FOldModels(std::move(ModelList)), FOldState(std::move(AppState)),
-          FOldFrequencies(std::move(TestFrequencies)), FOldMessages(std::move(MessageLines)),
-          FOldFunctions(std::move(FunctionSettings)), FOldBands(std::move(BandList)),
-          FOldTexts(std::move(PromptTexts)) {
-        FOldClockMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        ClockSetLocalMicros(MicrosAt(23, 54, 31));
-        ModelList = std::make_unique<TMacList>();
-        AppState = std::make_unique<TALL>();
-        TestFrequencies = std::make_unique<TTestFre>();
-        MessageLines = std::make_unique<TEnMsg>();
-        FunctionSettings = std::make_unique<TFun>();
-        BandList = std::make_unique<TFrqList>();
-        PromptTexts = std::make_unique<TLanguage>();
-        FillBandCodeTable(*BandList);
-        BuildModelTable();
-        ResetSettingsAndMessages();
-        AppState->AppDir = FDir.Path() + "/";
-        AppState->ComPort = "Com1";
-        AppState->HelpName = "VZ";
-        AppState->LanguageName = "Chinese";
-    }
-    ~MainFrmWindowTest() override {
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldClockMode);
-        ModelList = std::move(FOldModels);
-        AppState = std::move(FOldState);
-        TestFrequencies = std::move(FOldFrequencies);
-        MessageLines = std::move(FOldMessages);
-        FunctionSettings = std::move(FOldFunctions);
-        BandList = std::move(FOldBands);
-        PromptTexts = std::move(FOldTexts);
-    }
-
-    void Start() {
-        App = std::make_unique<TApplication>(nullptr);
-        App->CreateForm(Frame);
-        Frame->Show();
-        Pump();
-        ASSERT_NE(fChInfo, nullptr);
-        Grid = fChInfo->gvData;
-    }
-    void Pump() { App->ProcessMessages(); }
-    TMenuItem* Item(const char* name) const { return dynamic_cast<TMenuItem*>(Frame->FindComponent(name)); }
-    String Panel(Integer i) const { return Frame->MainBar->GetPanels()->GetItems(i)->GetText(); }
-
-    testsupport::TempDir FDir;
-    std::unique_ptr<TApplication> App;
-    TfMainFrm* Frame = nullptr;
-    TTambor* Grid = nullptr;
-
-private:
-    std::unique_ptr<TMacList> FOldModels;
-    std::unique_ptr<TALL> FOldState;
-    std::unique_ptr<TTestFre> FOldFrequencies;
-    std::unique_ptr<TEnMsg> FOldMessages;
-    std::unique_ptr<TFun> FOldFunctions;
-    std::unique_ptr<TFrqList> FOldBands;
-    std::unique_ptr<TLanguage> FOldTexts;
-    TClockMode FOldClockMode = TClockMode::Real;
-};
+// The main window as the program shows it, started by each test.
+using MainFrmWindowTest = mainfrmtest::TMainFrmFixture;
 
 // ---- First show --------------------------------------------------------------------------------------
 
@@ -143,7 +73,6 @@ TEST_F(MainFrmWindowTest, FirstShowTakesThePortThatIsPresent) {
 }
 
 TEST_F(MainFrmWindowTest, FirstShowPicksTheFirstModelAndFillsTheWindow) {
-    ptytest::TPortDir ports;
     Start();
     const TMacType& first = *ModelList->ModelAt(0);
     EXPECT_EQ(AppState->ModelName, first.DisplayName);
@@ -183,7 +112,6 @@ TEST_F(MainFrmWindowTest, FirstShowPicksTheFirstModelAndFillsTheWindow) {
 }
 
 TEST_F(MainFrmWindowTest, MenusAndToolButtonsCarryTheirCommands) {
-    ptytest::TPortDir ports;
     Start();
     struct Case {
         const char* Name;
@@ -223,7 +151,9 @@ TEST_F(MainFrmWindowTest, MenusAndToolButtonsCarryTheirCommands) {
 // ---- The dispatcher ------------------------------------------------------------------------------
 
 TEST_F(MainFrmWindowTest, EveryTagRunsItsCommand) {
-    ptytest::TPortDir ports;
+    // A port the read and write dialogs open (nothing answers on it: they are cancelled).
+    ptytest::TPty com1;
+    FPorts.Link(1, com1.SlavePath());
     Start();
     Grid->SetCurrentCell(ccRx, 4, true, true); // channel 3
     struct Case {
@@ -231,7 +161,7 @@ TEST_F(MainFrmWindowTest, EveryTagRunsItsCommand) {
         std::vector<String> Shown; // the modal forms, in order
     } cases[] = {
         {9, {"fModel"}},         {10, {"fBInfoEdit"}},       {18, {"fTestFrequency"}}, {19, {"fEmbeddedMessage"}},
-        {24, {"fSetPort"}},      {25, {"fSetLanguage"}},
+        {20, {"fReadRadio"}},    {21, {"fWriteRadio"}},      {24, {"fSetPort"}},       {25, {"fSetLanguage"}},
         {35, {"fFrmAbout"}},     {36, {"fBBatchEdit"}},      {37, {"fBFunSet"}},       {0, {}},
         {5, {}},                 {22, {}},                   {99, {}},                 {-2, {}},
     };
@@ -269,7 +199,6 @@ TEST_F(MainFrmWindowTest, EveryTagRunsItsCommand) {
 }
 
 TEST_F(MainFrmWindowTest, ACommandCommitsTheOpenEditAndHidesTheListEditors) {
-    ptytest::TPortDir ports;
     Start();
     fChInfo->SetFocus();
     Pump();
@@ -294,7 +223,6 @@ TEST_F(MainFrmWindowTest, ACommandCommitsTheOpenEditAndHidesTheListEditors) {
 // ---- The model change --------------------------------------------------------------------------------
 
 TEST_F(MainFrmWindowTest, AModelChangeSavesTheOldDataFirstOrChangesNothing) {
-    ptytest::TPortDir ports;
     Start();
     const TMacType& first = *ModelList->ModelAt(0);
     const TMacType& second = *ModelList->ModelAt(1);
@@ -365,7 +293,6 @@ TEST_F(MainFrmWindowTest, AModelChangeSavesTheOldDataFirstOrChangesNothing) {
 // ---- Bars, help, close ---------------------------------------------------------------------------------
 
 TEST_F(MainFrmWindowTest, ToolbarAndStatusBarItemsHideAndShowTheirBars) {
-    ptytest::TPortDir ports;
     Start();
     for (auto [name, bar] : {std::pair<const char*, TControl*>{"mToolbar", Frame->pBar},
                              std::pair<const char*, TControl*>{"mStatusBar", Frame->MainBar}}) {
@@ -383,7 +310,6 @@ TEST_F(MainFrmWindowTest, ToolbarAndStatusBarItemsHideAndShowTheirBars) {
 }
 
 TEST_F(MainFrmWindowTest, HelpOpensTheLanguagesHelpFileOrSaysItIsMissing) {
-    ptytest::TPortDir ports;
     Start();
     std::vector<TShellOpenRequest> opened;
     TShellOpener old = ShellSetOpener([&](const TShellOpenRequest& r) {

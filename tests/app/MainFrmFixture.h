@@ -1,0 +1,106 @@
+// What the main window's tests share: a fresh data model as the data module leaves it (no model
+// chosen yet, default settings, the built-in prompt texts), a program directory and a port
+// directory of the test's own, the manual clock at 2026-12-08 23:54:31 whose sleeps make their
+// own time pass, and Start, which shows the main window as the program does. The data model
+// and the clock that were there before come back afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/AllClass.h"
+#include "app/ChInfo.h"
+#include "app/MainFrm.h"
+#include "app/MeMode.h"
+#include "grid/Tambor.h"
+#include "platform/classlib/ComCtrls.h"
+#include "platform/classlib/Menus.h"
+#include "platform/runtime/Clock.h"
+#include "platform/runtime/DateTime.h"
+#include "tests/support/TestPty.h"
+#include "tests/support/TestSupport.h"
+
+namespace mainfrmtest {
+
+// The local time of 2026-12-08 at the hour, minute and second, in microseconds for the clock.
+inline Int64 MicrosAt(Integer hour, Integer minute, Integer second) {
+    const TDateTime at = EncodeDate(2026, 12, 8) + EncodeTime(hour, minute, second, 0);
+    return Int64((at - UnixDateDelta) * 86400.0 + 0.5) * 1000000;
+}
+
+class TMainFrmFixture : public ::testing::Test {
+protected:
+    TMainFrmFixture()
+        : FOldModels(std::move(ModelList)), FOldState(std::move(AppState)),
+          FOldFrequencies(std::move(TestFrequencies)), FOldMessages(std::move(MessageLines)),
+          FOldFunctions(std::move(FunctionSettings)), FOldBands(std::move(BandList)),
+          FOldTexts(std::move(PromptTexts)), FOldClockMode(ClockGetMode()),
+          FOldSleepAdvances(ClockGetSleepAdvances()) {
+        ClockSetMode(TClockMode::Manual);
+        ClockSetSleepAdvances(true);
+        ClockSetLocalMicros(MicrosAt(23, 54, 31));
+        ModelList = std::make_unique<TMacList>();
+        AppState = std::make_unique<TALL>();
+        TestFrequencies = std::make_unique<TTestFre>();
+        MessageLines = std::make_unique<TEnMsg>();
+        FunctionSettings = std::make_unique<TFun>();
+        BandList = std::make_unique<TFrqList>();
+        PromptTexts = std::make_unique<TLanguage>();
+        FillBandCodeTable(*BandList);
+        BuildModelTable();
+        ResetSettingsAndMessages();
+        AppState->AppDir = FDir.Path() + "/";
+        AppState->ComPort = "Com1";
+        AppState->HelpName = "VZ";
+        AppState->LanguageName = "Chinese";
+    }
+    ~TMainFrmFixture() override {
+        App.reset();
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        ClockSetSleepAdvances(FOldSleepAdvances);
+        ClockSetMode(FOldClockMode);
+        ModelList = std::move(FOldModels);
+        AppState = std::move(FOldState);
+        TestFrequencies = std::move(FOldFrequencies);
+        MessageLines = std::move(FOldMessages);
+        FunctionSettings = std::move(FOldFunctions);
+        BandList = std::move(FOldBands);
+        PromptTexts = std::move(FOldTexts);
+    }
+
+    // The application with the main window as its main form, shown with its channel window.
+    void Start() {
+        App = std::make_unique<TApplication>(nullptr);
+        App->CreateForm(Frame);
+        Frame->Show();
+        Pump();
+        ASSERT_NE(fChInfo, nullptr);
+        Grid = fChInfo->gvData;
+    }
+    void Pump() { App->ProcessMessages(); }
+    std::string File(const std::string& name) const { return FDir.File(name); }
+    TMenuItem* Item(const char* name) const { return dynamic_cast<TMenuItem*>(Frame->FindComponent(name)); }
+    String Panel(Integer i) const { return Frame->MainBar->GetPanels()->GetItems(i)->GetText(); }
+
+    testsupport::TempDir FDir;
+    ptytest::TPortDir FPorts;
+    std::unique_ptr<TApplication> App;
+    TfMainFrm* Frame = nullptr;
+    TTambor* Grid = nullptr;
+
+private:
+    std::unique_ptr<TMacList> FOldModels;
+    std::unique_ptr<TALL> FOldState;
+    std::unique_ptr<TTestFre> FOldFrequencies;
+    std::unique_ptr<TEnMsg> FOldMessages;
+    std::unique_ptr<TFun> FOldFunctions;
+    std::unique_ptr<TFrqList> FOldBands;
+    std::unique_ptr<TLanguage> FOldTexts;
+    TClockMode FOldClockMode;
+    bool FOldSleepAdvances;
+};
+
+} // namespace mainfrmtest
