@@ -3,6 +3,7 @@
 // dialog with the data as they are now.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <regex>
@@ -17,11 +18,14 @@
 #include "grid/Tambor.h"
 #include "platform/backend/Backend.h"
 #include "platform/backend/BackendPrint.h"
+#include "platform/classlib/ComCtrls.h"
 #include "platform/classlib/Dialogs.h"
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/Files.h"
 #include "platform/runtime/Strings.h"
 #include "report/pvrClass.h"
+#include "report/pvrClass_Views.h"
+#include "report/pvrPreview.h"
 #include "report/pvrPreviewPages.h"
 #include "report/pvrPrintDialog.h"
 #include "report/pvrPrinter.h"
@@ -208,6 +212,66 @@ TEST_F(PrintDataMainFrmTest, PrintWritesTheDataAsTheyAreNowIntoThePdf) {
     ExpectInOrder(changed,
                   {"Function Setting", "Battery Save", "\f", "信道信息", "Channel No.2", "RX Frequency",
                    "451.50000", "TX Frequency", "451.50000", "QT/DQT Dec", "Busy Lockout", "2"});
+}
+
+// "Print Pre&view" prepares the pages from the data as they are now and shows them in the report's
+// preview window; printing from there through a cancelled print dialog writes no file.
+TEST_F(PrintDataMainFrmTest, PreviewShowsThePreparedPagesInThePreviewWindow) {
+    ClockSetLocalMicros(Int64(1796981415) * 1000000); // 2026-12-11 09:30:15
+    Grid->WriteForeText(2, 3, "455.02500");           // channel 2
+    TpvrReport* report = fMaindb->pvrReport;
+    // The texts of the memos on a prepared page, trimmed.
+    auto pageTexts = [&](Integer page) {
+        std::vector<String> texts;
+        auto* store = dynamic_cast<TpvrPreviewPages*>(report->GetPreviewPages());
+        for (TpvrComponent* band : store->GetPage(page)->GetObjects())
+            for (TpvrComponent* view : band->GetObjects())
+                if (auto* memo = dynamic_cast<TpvrCustomMemoView*>(view))
+                    texts.push_back(TrimRight(WideToString(memo->GetMemo()->GetText())));
+        return texts;
+    };
+    auto contains = [](const std::vector<String>& texts, const String& text) {
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    };
+    testsupport::TScopedModalScript modal;
+    modal.Add<TpvrPreviewForm>("pvrPreviewForm", [&](TpvrPreviewForm& form) {
+        // The pages are prepared from a timer of the window's loop.
+        ClockAdvanceMs(50);
+        App->ProcessMessages();
+        ASSERT_EQ(report->GetPreviewPages()->GetCount(), 2);
+        const std::vector<String> settings = pageTexts(0), channels = pageTexts(1);
+        EXPECT_TRUE(contains(settings, "KOV-571(UHF)"));
+        EXPECT_TRUE(contains(settings, "Battery Save"));
+        EXPECT_TRUE(contains(channels, PromptTexts->Channel + PromptTexts->Info));
+        EXPECT_TRUE(contains(channels, "Channel No.2"));
+        EXPECT_TRUE(contains(channels, "  455.02500"));
+        EXPECT_TRUE(form.PrintB->GetVisible());
+        form.SetWindowState(wsNormal);
+        form.SetClientWidth(803);
+        form.SetClientHeight(584);
+        App->ProcessMessages();
+        SavePicture(&form, "PrintDataMainFrm-preview.png");
+        form.ZoomWholePageB->Click();
+        form.NextB->Click();
+        App->ProcessMessages();
+        SavePicture(&form, "PrintDataMainFrm-preview-channels.png");
+
+        TScopedDialogScript files;
+        files.ChooseFiles({Dir.File("cancelled")});
+        modal.Add<TpvrPrintDialog>("pvrPrintDialog", [](TpvrPrintDialog& d) {
+            d.PrintersCB->SetItemIndex(GetReportPrinters()->IndexOf("PDF"));
+            d.PrintersCBClick(nullptr);
+            d.FileCB->SetChecked(true);
+            d.CancelB->Click();
+        });
+        form.PrintB->Click();
+        form.Close();
+    });
+    Frame->RunCommand(8);
+    EXPECT_EQ(modal.Shown(), (std::vector<String>{"pvrPreviewForm", "pvrPrintDialog"}));
+    EXPECT_EQ(report->PreviewForm, nullptr);
+    for (const char* name : {"cancelled", "cancelled.prn"})
+        EXPECT_FALSE(FileExists(Dir.File(name))) << name;
 }
 
 // Settings that give every row a value of its own.
