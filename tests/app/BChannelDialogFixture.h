@@ -7,7 +7,7 @@
 
 #include "app/ChInfo.h"
 #include "grid/Tambor.h"
-#include "tests/app/BDialogFixture.h"
+#include "tests/app/DialogFixture.h"
 
 namespace apptest {
 
@@ -23,14 +23,14 @@ public:
 };
 
 // With a channel window of its own (16 channels) in an MDI frame, as the dialogs that read and
-// write the channel table need it.
-class BChannelDialogFixture : public BDialogFixture {
+// write the channel table need it, and the band 400 - 470MHz.
+class BChannelDialogFixture : public DialogFixture {
 protected:
     ~BChannelDialogFixture() override { fChInfo = nullptr; }
 
-    // Starts the data module and opens the channel window; Start() may have run already.
+    // Starts the data module and opens the channel window.
     void StartWithChannels() {
-        Start();
+        Start("400 - 470MHz");
         App->CreateForm(Frame);
         Frame->Show();
         Pump();

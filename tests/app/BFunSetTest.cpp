@@ -12,11 +12,11 @@
 #include "suite/controls/qzCheckBox.h"
 #include "suite/controls/qzSpinEdit.h"
 #include "suite/editors/qzDropDownEdit.h"
-#include "tests/app/BDialogFixture.h"
+#include "tests/app/DialogFixture.h"
 
 namespace {
 
-class BFunSetTest : public apptest::BDialogFixture {
+class BFunSetTest : public apptest::DialogFixture {
 protected:
     void SetUp() override { Start(); }
 

@@ -6,11 +6,11 @@
 #include "platform/runtime/CodePages.h"
 #include "suite/controls/qzButtons.h"
 #include "suite/editors/qzTextEdit.h"
-#include "tests/app/SmallDialogFixture.h"
+#include "tests/app/DialogFixture.h"
 
 namespace {
 
-class EmbeddedMessageTest : public apptest::SmallDialogFixture {
+class EmbeddedMessageTest : public apptest::DialogFixture {
 protected:
     static void Type(TqzTextEdit* editor, const std::u32string& text) {
         for (char32_t ch : text)

@@ -7,11 +7,11 @@
 #include "platform/classlib/EditCtrls.h"
 #include "platform/classlib/ExtCtrls.h"
 #include "platform/classlib/StdCtrls.h"
-#include "tests/app/SmallDialogFixture.h"
+#include "tests/app/DialogFixture.h"
 
 namespace {
 
-class FrmAboutTest : public apptest::SmallDialogFixture {
+class FrmAboutTest : public apptest::DialogFixture {
 protected:
     std::vector<TLabel*> Labels(TfFrmAbout& d) {
         return {d.Label1, d.Label2, d.Label3, d.Label4, d.Label8, d.Label9, d.Label5, d.Label6, d.Label7};

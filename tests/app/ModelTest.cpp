@@ -7,11 +7,11 @@
 #include "platform/classlib/StdCtrls.h"
 #include "suite/controls/qzButtons.h"
 #include "suite/editors/qzDropDownEdit.h"
-#include "tests/app/SmallDialogFixture.h"
+#include "tests/app/DialogFixture.h"
 
 namespace {
 
-class ModelTest : public apptest::SmallDialogFixture {};
+class ModelTest : public apptest::DialogFixture {};
 
 std::vector<String> Items(TqzComboBox* box) {
     std::vector<String> items;

@@ -7,11 +7,11 @@
 #include "platform/classlib/StdCtrls.h"
 #include "suite/controls/qzButtons.h"
 #include "suite/editors/qzDropDownEdit.h"
-#include "tests/app/SmallDialogFixture.h"
+#include "tests/app/DialogFixture.h"
 
 namespace {
 
-class SetLanguageTest : public apptest::SmallDialogFixture {};
+class SetLanguageTest : public apptest::DialogFixture {};
 
 std::vector<String> Lines(TStrings* list) {
     std::vector<String> lines;

@@ -6,12 +6,12 @@
 #include "app/SetPort.h"
 #include "suite/controls/qzButtons.h"
 #include "suite/editors/qzDropDownEdit.h"
-#include "tests/app/SmallDialogFixture.h"
+#include "tests/app/DialogFixture.h"
 #include "tests/support/TestPty.h"
 
 namespace {
 
-class SetPortTest : public apptest::SmallDialogFixture {};
+class SetPortTest : public apptest::DialogFixture {};
 
 std::vector<String> Items(TqzComboBox* box) {
     std::vector<String> items;

@@ -8,13 +8,13 @@
 #include "platform/classlib/StdCtrls.h"
 #include "platform/runtime/Prompts.h"
 #include "suite/controls/qzButtons.h"
-#include "tests/app/SmallDialogFixture.h"
+#include "tests/app/DialogFixture.h"
 
 namespace {
 
 const char* const kMismatch = "Test Frequency mismatch.#10#13Execute read data from radio or write to radio.";
 
-class TestFrequencyTest : public apptest::SmallDialogFixture {
+class TestFrequencyTest : public apptest::DialogFixture {
 protected:
     // A model limited to 400..470 MHz with the band 450 - 470MHz.
     void StartLimited() {

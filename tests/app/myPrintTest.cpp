@@ -7,7 +7,7 @@
 #include "app/myPrint.h"
 #include "platform/classlib/DB.h"
 #include "platform/classlib/MemDataSet.h"
-#include "tests/app/BDialogFixture.h"
+#include "tests/app/DialogFixture.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ std::vector<Row> Rows() {
     return rows;
 }
 
-using myPrintTest = apptest::BDialogFixture;
+using myPrintTest = apptest::DialogFixture;
 
 // Settings that give every row a value of its own.
 void SetSettings() {
