@@ -1,5 +1,6 @@
 #include "report/pvrPreviewPageSettings.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -122,7 +123,11 @@ void TpvrPageSettingsForm::FormShow(TObject*) {
     for (const auto& [control, id] : texts)
         if (control) control->SetCaption(res->GetNumbered(id));
 
-    if (Report) Units = Report->GetIniFile()->ReadInteger("Form.TpvrDesignerForm", "Units", 0);
+    if (Report) {
+        // The report hands over a settings object of its own each time.
+        const std::unique_ptr<TCustomIniFile> ini(Report->GetIniFile());
+        Units = ini->ReadInteger("Form.TpvrDesignerForm", "Units", 0);
+    }
     const String unitText = (Units == 0 || Units == 2 || Units == 3) ? res->Get("uCm")
                             : Units == 1                             ? res->Get("uInch")
                                                                      : String();
