@@ -6,6 +6,7 @@
 #include "platform/classlib/Dialogs.h"
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/Clock.h"
+#include "platform/runtime/Files.h"
 #include "platform/runtime/Numbers.h"
 #include "report/pvrPreviewPageSettings.h"
 #include "report/pvrPreviewPages.h"
@@ -202,7 +203,9 @@ void TpvrPreview::Unlock() {
     FMessagePanel->SetVisible(false);
     FCancelButton->SetVisible(false);
     FLocked = false;
-    FPageNo = 1;
+    // The page shown stays the current one (printing or saving leaves it in view); only a store
+    // that shrank meanwhile moves it back into range.
+    FPageNo = std::min(std::max<Integer>(FPageNo, 1), std::max<Integer>(GetAllPages(), 1));
     UpdatePages();
     FWorkspace->Repaint();
 }
@@ -434,12 +437,79 @@ void TpvrPreview::Export(TpvrCustomExportFilter* filter) {
     Unlock();
 }
 
-void TpvrPreview::Save() {}
-void TpvrPreview::SaveToFile(const String&) {}
-void TpvrPreview::Load() {}
-void TpvrPreview::LoadFromFile(const String&) {}
-void TpvrPreview::DoLoad(const String&) {}
-void TpvrPreview::DoSave(const String&) {}
+namespace {
+
+String PreparedReportFilter() { return GetResources()->Get("clVP3files") + " (*.vp3)|*.vp3"; }
+
+} // namespace
+
+void TpvrPreview::Save() {
+    if (FRunning || !PreviewPages) return;
+    auto dialog = std::make_unique<TSaveDialog>(nullptr);
+    dialog->SetFilter(PreparedReportFilter());
+    dialog->SetDefaultExt("vp3");
+    if (!dialog->Execute()) return;
+    SaveToFile(ChangeFileExt(dialog->GetFileName(), ".vp3"));
+}
+
+void TpvrPreview::SaveToFile(const String& fileName) {
+    if (FRunning || !PreviewPages) return;
+    DoSave(fileName);
+}
+
+void TpvrPreview::Load() {
+    if (FRunning || !PreviewPages) return;
+    auto dialog = std::make_unique<TOpenDialog>(nullptr);
+    dialog->SetFilter(PreparedReportFilter());
+    TOpenOptions options = dialog->GetOptions();
+    options.Include(ofHideReadOnly);
+    dialog->SetOptions(options);
+    if (!dialog->Execute()) return;
+    LoadFromFile(dialog->GetFileName());
+}
+
+void TpvrPreview::LoadFromFile(const String& fileName) {
+    if (FRunning || !PreviewPages) return;
+    DoLoad(fileName);
+}
+
+void TpvrPreview::DoSave(const String& fileName) {
+    Lock();
+    ShowBusyMessage(GetResources()->Get("clSaving"));
+    try {
+        PreviewPages->SaveToFile(fileName);
+    } catch (...) {
+        Unlock();
+        throw;
+    }
+    Unlock();
+}
+
+void TpvrPreview::DoLoad(const String& fileName) {
+    Lock();
+    ShowBusyMessage(GetResources()->Get("clLoading"));
+    // Whatever the load left in the store (nothing, after a damaged file) is what is shown.
+    auto show = [this] {
+        Unlock();
+        if (TpvrPreviewOptions* options = Options()) {
+            SetOutlineVisible(options->OutlineVisible);
+            SetOutlineWidth(options->OutlineWidth);
+        }
+        UpdatePageList();
+        UpdatePages();
+        UpdateOutline();
+        First();
+        FWorkspace->UpdateScrollRange();
+        FWorkspace->Invalidate();
+    };
+    try {
+        PreviewPages->LoadFromFile(fileName);
+    } catch (...) {
+        show();
+        throw;
+    }
+    show();
+}
 
 void TpvrPreview::PageSetup() {
     if (FRunning || !PreviewPages || GetAllPages() == 0) return;

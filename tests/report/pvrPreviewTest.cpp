@@ -9,7 +9,10 @@
 #include "platform/classlib/Forms.h"
 #include "platform/classlib/Graphics.h"
 #include "platform/classlib/MemDataSet.h"
+#include "platform/classlib/Dialogs.h"
 #include "platform/runtime/Clock.h"
+#include "platform/runtime/Exceptions.h"
+#include "platform/runtime/Files.h"
 #include "platform/runtime/ObjectText.h"
 #include "platform/runtime/Strings.h"
 #include "platform/winapi/Gdi.h"
@@ -18,6 +21,7 @@
 #include "report/pvrPreview.h"
 #include "report/pvrPreviewPageSettings.h"
 #include "report/pvrPreviewPages.h"
+#include "report/pvrRes.h"
 #include "report/pvrSearchDialog.h"
 #include "script/kq_isysrtti.h"
 #include "tests/support/FormFixture.h"
@@ -509,6 +513,83 @@ TEST_F(pvrPreviewTest, PageSettingsTurnTheCurrentPageOrEveryPage) {
     EXPECT_EQ(poLandscape, Preview->PreviewPages->GetPage(1)->GetOrientation());
 }
 
+// ---- Prepared-report files ---------------------------------------------------------------------
+
+TEST_F(pvrPreviewTest, SavedPagesOpenInAnotherPreviewWithTheirOutlineSettings) {
+    Report->GetPreviewOptions()->OutlineVisible = true;
+    Report->GetPreviewOptions()->OutlineWidth = 150;
+    Show();
+    Preview->SetPageNo(4);
+    testsupport::TempDir dir;
+    {
+        TScopedDialogScript dialogs;
+        // The extension is forced.
+        dialogs.ChooseFiles({dir.File("channels")});
+        Preview->Save();
+        ASSERT_EQ(1u, dialogs.FileRequests().size());
+        ASSERT_EQ(1u, dialogs.FileRequests()[0].Filters.size());
+        EXPECT_EQ("*.vp3", dialogs.FileRequests()[0].Filters[0].second);
+        EXPECT_TRUE(dialogs.FileRequests()[0].Save);
+    }
+    EXPECT_EQ(GetResources()->Get("clSaving"), Preview->GetMessageLabel()->GetCaption());
+    EXPECT_FALSE(Preview->GetMessagePanel()->GetVisible());
+    EXPECT_FALSE(Preview->GetLocked());
+    EXPECT_EQ(4, Preview->GetPageNo());
+    ASSERT_TRUE(FileExists(dir.File("channels.vp3")));
+
+    // A report without definition or data, and a preview of its own.
+    auto fresh = std::make_unique<TpvrReport>(nullptr);
+    auto* other = new TpvrPreview(Form);
+    other->SetParent(Form);
+    other->SetBounds(0, 0, 300, 200);
+    fresh->Preview = other;
+    fresh->ShowPreparedReport();
+    EXPECT_FALSE(other->GetOutlineVisible());
+    EXPECT_EQ(0, other->GetPageNo());
+    {
+        TScopedDialogScript dialogs;
+        dialogs.ChooseFiles({dir.File("channels.vp3")});
+        other->Load();
+    }
+    EXPECT_EQ(6, other->GetAllPages());
+    EXPECT_EQ(6, other->GetWorkspace()->GetPageList()->Count());
+    for (Integer i = 0; i < 6; ++i) {
+        EXPECT_EQ(Workspace()->GetPageList()->Items(i)->Width, other->GetWorkspace()->GetPageList()->Items(i)->Width);
+        EXPECT_EQ(Workspace()->GetPageList()->Items(i)->Height, other->GetWorkspace()->GetPageList()->Items(i)->Height);
+    }
+    EXPECT_EQ(1, other->GetPageNo());
+    EXPECT_TRUE(other->GetOutlineVisible());
+    EXPECT_EQ(150, other->GetOutlineWidth());
+    EXPECT_EQ(GetResources()->Get("clLoading"), other->GetMessageLabel()->GetCaption());
+
+    // A damaged file: the error comes through, the preview shows the emptied store.
+    testsupport::WriteFileBytes(dir.File("damaged.vp3"), "<?xmk this is not a prepared report");
+    EXPECT_THROW(other->LoadFromFile(dir.File("damaged.vp3")), Exception);
+    EXPECT_FALSE(other->GetLocked());
+    EXPECT_EQ(0, other->GetAllPages());
+    EXPECT_EQ(0, other->GetWorkspace()->GetPageList()->Count());
+    EXPECT_EQ(0, other->GetPageNo());
+    other->GetWorkspace()->Repaint();
+    delete other;
+}
+
+TEST_F(pvrPreviewTest, CommandsThatChangePagesWaitForARunningPreparation) {
+    Show();
+    Preview->PreparationStarted();
+    ASSERT_TRUE(Preview->GetRunning());
+    const Integer pages = Preview->GetAllPages();
+    testsupport::TempDir dir;
+    Preview->SaveToFile(dir.File("running.vp3"));
+    Preview->AddPage();
+    Preview->DeletePage();
+    Preview->Clear();
+    Preview->PageSetup();
+    EXPECT_FALSE(FileExists(dir.File("running.vp3")));
+    EXPECT_EQ(pages, Preview->GetAllPages());
+    Preview->PreparationStopped();
+    EXPECT_FALSE(Preview->GetRunning());
+}
+
 // ---- Busy message ------------------------------------------------------------------------------
 
 TEST_F(pvrPreviewTest, BusyMessageIsCentredAndUnlockHidesIt) {
@@ -524,7 +605,10 @@ TEST_F(pvrPreviewTest, BusyMessageIsCentredAndUnlockHidesIt) {
     Preview->Unlock();
     EXPECT_FALSE(panel->GetVisible());
     EXPECT_FALSE(Preview->GetLocked());
-    EXPECT_EQ(1, Preview->GetPageNo());
+    // The page in view stays the current one, so Next goes on from it.
+    EXPECT_EQ(4, Preview->GetPageNo());
+    Preview->Next();
+    EXPECT_EQ(5, Preview->GetPageNo());
 }
 
 // ---- Preparation -------------------------------------------------------------------------------
