@@ -21,6 +21,9 @@ namespace {
 // the preview took once the box has finished with its own text.
 constexpr UINT WM_PVR_UPDATEZOOM = 1025;
 
+// The largest zoom the zoom box hands the preview (10000 %).
+constexpr Extended kMaxTypedZoom = 100;
+
 template <typename T> T* Find(TComponent* owner, const char* name) {
     return dynamic_cast<T*>(owner->FindComponent(name));
 }
@@ -417,7 +420,12 @@ void TpvrPreviewForm::ZoomCBClick(TObject*) {
         const std::size_t percent = text.find('%');
         if (percent != String::npos) text[percent] = ' ';
         text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
-        if (!text.empty()) FPreview->SetZoom(ParseFloatText(text) / 100);
+        if (!text.empty()) {
+            Extended zoom = ParseFloatText(text) / 100;
+            // Pages laid out at a larger zoom no longer fit the workspace's pixel coordinates.
+            if (!(zoom <= kMaxTypedZoom)) zoom = kMaxTypedZoom;
+            FPreview->SetZoom(zoom);
+        }
     }
     PostMessageA(GetHandle(), WM_PVR_UPDATEZOOM, 0, 0);
 }

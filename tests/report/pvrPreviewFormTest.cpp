@@ -219,6 +219,13 @@ TEST_F(pvrPreviewFormTest, ZoomBoxTakesTypedPercentagesAndItsNamedEntries) {
     form->ZoomCBClick(form->ZoomCB);
     EXPECT_EQ(0.25L, preview->GetZoom());
 
+    // A zoom too large to lay pages out at stops at 100 times.
+    form->ZoomCB->SetText("100000000000 %");
+    form->ZoomCBClick(form->ZoomCB);
+    EXPECT_EQ(100.0L, preview->GetZoom());
+    UpdateWindow(form->GetHandle());
+    preview->Last();
+
     // The last two entries choose page width and whole page.
     form->ZoomCB->SetItemIndex(7);
     form->ZoomCBClick(form->ZoomCB);
