@@ -72,8 +72,15 @@ void TfMainFrm::RunCommand(Integer tag) {
         break;
     case 32: ArrangeIcons(); break;
     case 33:
-        for (Integer i = GetMDIChildCount() - 1; i >= 0; --i)
-            GetMDIChildren(i)->Close();
+        // The channel window holds the only copy of the channel table and lives as long as the
+        // program: it is closed by hiding it, never freed and never left as an icon.
+        for (Integer i = GetMDIChildCount() - 1; i >= 0; --i) {
+            TForm* child = GetMDIChildren(i);
+            if (child == fChInfo)
+                child->Hide();
+            else
+                child->Close();
+        }
         break;
     case 34: ShowHelp(); break;
     case 35: ShowAbout(); break;

@@ -13,6 +13,7 @@
 #include "app/MainFrm.h"
 #include "app/MeMode.h"
 #include "app/Model.h"
+#include "app/SetLanguage.h"
 #include "grid/Tambor.h"
 #include "menupainter/Skarn.h"
 #include "platform/classlib/ComCtrls.h"
@@ -101,6 +102,11 @@ TEST_F(MainFrmWindowTest, FirstShowPicksTheFirstModelAndFillsTheWindow) {
     EXPECT_EQ(Frame->ImBack->GetPicture()->GetBitmap()->GetWidth(), 64);
     EXPECT_EQ(Frame->Image->GetCount(), 8);
     EXPECT_TRUE(Frame->Xp->GetActive());
+    // The hidden staging grid of a read.
+    ASSERT_NE(Frame->tvData, nullptr);
+    EXPECT_EQ(Frame->tvData->GetColCount(), 12);
+    EXPECT_EQ(Frame->tvData->GetTag(), -2);
+    EXPECT_FALSE(Frame->tvData->GetVisible());
     EXPECT_EQ(Frame->Timer->GetInterval(), 1000);
     EXPECT_TRUE(Frame->Timer->GetEnabled());
 
@@ -137,6 +143,13 @@ TEST_F(MainFrmWindowTest, MenusAndToolButtonsCarryTheirCommands) {
     EXPECT_FALSE(Item("mTestFrequency")->GetVisible());
     EXPECT_FALSE(Item("mMessage")->GetVisible());
     EXPECT_FALSE(Item("mWindow")->GetVisible());
+    // The hidden separators of Edit and View, and Tree View.
+    for (const char* name : {"N4", "N7", "mTreeView"}) {
+        ASSERT_NE(Item(name), nullptr) << name;
+        EXPECT_FALSE(Item(name)->GetVisible()) << name;
+    }
+    EXPECT_TRUE(Item("N7")->IsLine());
+    EXPECT_EQ(Item("N7")->GetParent(), Item("mView"));
     const char* buttons[] = {"tbNew", "tbOpen", "tbSave", "ToolButton3", "tbPrint", "tbRead", "tbWrite", "tbHelp"};
     const Integer tags[] = {1, 2, 3, 10, 7, 20, 21, 34};
     for (Integer i = 0; i < 8; ++i) {
@@ -191,11 +204,22 @@ TEST_F(MainFrmWindowTest, EveryTagRunsItsCommand) {
         ASSERT_NE(fChInfo, nullptr);
         EXPECT_FALSE(AppState->Modified);
     }
-    // 33 closes the child windows; a child window of a frame closes into an icon.
+}
+
+// Close All Windows closes the channel window by hiding it: not freed, not an icon, its table
+// kept.
+TEST_F(MainFrmWindowTest, CloseAllWindowsHidesTheChannelWindowWithItsData) {
+    Start();
+    Grid->WriteForeText(ccRx, 2, "451");
+    TfChInfo* channels = fChInfo;
+    TScopedPromptScript prompts;
     Frame->RunCommand(33);
     Pump();
-    ASSERT_NE(fChInfo, nullptr);
-    EXPECT_EQ(fChInfo->GetWindowState(), wsMinimized);
+    EXPECT_TRUE(prompts.Prompts().empty());
+    ASSERT_EQ(fChInfo, channels);
+    EXPECT_FALSE(fChInfo->GetVisible());
+    EXPECT_NE(fChInfo->GetWindowState(), wsMinimized);
+    EXPECT_EQ(Grid->ReadForeText(ccRx, 2), "451.00000");
 }
 
 TEST_F(MainFrmWindowTest, ACommandCommitsTheOpenEditAndHidesTheListEditors) {
@@ -337,6 +361,84 @@ TEST_F(MainFrmWindowTest, HelpOpensTheLanguagesHelpFileOrSaysItIsMissing) {
         EXPECT_EQ(opened[0].ShowCmd, SW_SHOWNORMAL);
     }
     ShellSetOpener(old);
+}
+
+// An open help window is only told to show itself: the show-window message with 0, 0.
+TEST_F(MainFrmWindowTest, AnOpenHelpWindowGetsTheShowWindowMessage) {
+    Start();
+    WriteFileBytes(FDir.File("VZ_Chinese.chm"), "help");
+    std::vector<TShellOpenRequest> opened;
+    TShellOpener old = ShellSetOpener([&](const TShellOpenRequest& r) {
+        opened.push_back(r);
+        return true;
+    });
+    std::unique_ptr<TForm> help(TForm::CreateNew(nullptr));
+    help->SetCaption("VZ_Help");
+    help->SetBounds(10, 10, 200, 150);
+    help->Show();
+    Pump();
+    struct TSpy {
+        TWndMethod Old;
+        std::vector<std::pair<WPARAM, LPARAM>> Shown;
+        void Proc(TMessage& message) {
+            if (message.Msg == WM_SHOWWINDOW) Shown.emplace_back(message.WParam, message.LParam);
+            Old(message);
+        }
+    } spy{help->WindowProc, {}};
+    help->WindowProc = TWndMethod(&spy, &TSpy::Proc);
+    TScopedPromptScript prompts;
+    Frame->RunCommand(34);
+    Pump();
+    help->WindowProc = spy.Old;
+    ShellSetOpener(old);
+    EXPECT_EQ(spy.Shown, (std::vector<std::pair<WPARAM, LPARAM>>{{0, 0}}));
+    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(prompts.Prompts().empty());
+}
+
+// ---- Language ------------------------------------------------------------------------------------------
+
+// A change of language reloads the prompt texts and translates the main window and the channel
+// window at once (the table's titles, tone and option cells too); the data stay as modified as
+// they were. Choosing the language already active translates nothing.
+TEST_F(MainFrmWindowTest, ALanguageChangeTranslatesBothWindowsAtOnce) {
+    WriteFileBytes(FDir.File("SysInfo.Ini"), "[SysInfo]\nLanguage=Chinese|English\nChinese=Zh|En\n");
+    WriteFileBytes(FDir.File("English.Ini"), "[Language]\nClearData=Clear all?\n"
+                                             "[fMainFrm]\nmFile.Caption=&Fichier\nlCom.Caption=Puerto: \n"
+                                             "[fChInfo]\nfChInfo.Caption=Canales\nBColText.1=RX MHz\n"
+                                             "cbQT.0=Off\ncbDQT.0=Off\ncbfsgl.0=Lo\ncbfsgl.1=Hi\n");
+    Start();
+    Grid->WriteForeText(ccRx, 2, "451");
+    ASSERT_EQ(Grid->ReadForeText(ccDecodeTone, 2), "None");
+    ASSERT_EQ(Grid->ReadForeText(ccTxPower, 2), "High");
+    for (const bool modified : {true, false}) {
+        SCOPED_TRACE(modified);
+        AppState->Modified = modified;
+        TScopedModalScript modal;
+        modal.Add<TfSetLanguage>("fSetLanguage", [&](TfSetLanguage& d) {
+            d.cbLanguage->SetItemIndex(1); // English, the second time already active
+            d.btnOk->Click();
+        });
+        TScopedPromptScript prompts;
+        Frame->RunCommand(25);
+        Pump();
+        EXPECT_TRUE(prompts.Prompts().empty());
+        EXPECT_EQ(AppState->LanguageName, "English");
+        EXPECT_EQ(PromptTexts->ClearData, "Clear all?");
+        EXPECT_EQ(Item("mFile")->GetCaption(), "&Fichier");
+        EXPECT_EQ(Panel(3), "Puerto:COM1"); // the status follows (a profile value loses its trailing blank)
+        EXPECT_EQ(fChInfo->GetCaption(), "Canales");
+        EXPECT_EQ(Grid->ReadForeText(ccRx, 1), "RX MHz");
+        EXPECT_EQ(Grid->ReadForeText(ccDecodeTone, 2), "Off");
+        EXPECT_EQ(Grid->ReadForeText(ccEncodeTone, 2), "Off");
+        EXPECT_EQ(Grid->ReadForeText(ccTxPower, 2), "Hi");
+        EXPECT_EQ(Grid->ReadForeText(ccRx, 2), "451.00000");
+        EXPECT_EQ(AppState->Modified, modified);
+        // For the second round the file says something else, which must not be read again.
+        WriteFileBytes(FDir.File("English.Ini"), "[Language]\nClearData=Other\n"
+                                                 "[fMainFrm]\nmFile.Caption=&Other\n"
+                                                 "[fChInfo]\nfChInfo.Caption=Other\n");
+    }
 }
 
 } // namespace
