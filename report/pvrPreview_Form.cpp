@@ -562,7 +562,10 @@ void TpvrPreviewForm::WMSysCommand(TMessage& message) {
 
 void TpvrPreviewForm::WMActivateApp(TMessage& message) {
     KOV_INHERITED(message);
-    if (message.WParam && IsIconic(Application->GetHandle())) {
+    // The program comes back when it is activated while minimized, with this window active.
+    TForm* mainForm = Application->GetMainForm();
+    if (message.WParam && mainForm && mainForm != this && mainForm->HandleAllocated() &&
+        IsIconic(mainForm->GetHandle())) {
         Application->Restore();
         if (GetFormStyle() != fsMDIChild && HandleAllocated()) SetActiveWindow(GetHandle());
     }

@@ -403,6 +403,21 @@ TEST_F(pvrPreviewFormTest, FirstPassOfADoublePassRunShowsItsRunningCount) {
     EXPECT_EQ(Format(GetResources()->Get("clPageOf"), {1, 12}), after);
 }
 
+TEST_F(pvrPreviewFormTest, MinimizingTheWindowMinimizesTheProgram) {
+    struct TCounter : TObject {
+        Integer Count = 0;
+        void Minimized(TObject*) { ++Count; }
+    } counter;
+    App->OnMinimize = MakeEvent(&counter, &TCounter::Minimized);
+    TpvrPreviewForm* form = OpenModeless(AppButtons());
+    ASSERT_NE(nullptr, form);
+    SendMessageA(form->GetHandle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_EQ(1, counter.Count);
+    EXPECT_FALSE(IsIconic(form->GetHandle()));
+    delete form;
+    App->OnMinimize = nullptr;
+}
+
 TEST_F(pvrPreviewFormTest, FullScreenHidesTheBarsAndComesBack) {
     TpvrPreviewForm* form = OpenModeless(AppButtons());
     ASSERT_NE(nullptr, form);
