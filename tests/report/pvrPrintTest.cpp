@@ -373,18 +373,27 @@ TEST_F(pvrPrintTest, TheDialogsOwnControls) {
     EXPECT_EQ(GetResources()->Get("ppEven"), dialog->PrintPagesCB->GetItems()->GetStrings(2));
     EXPECT_EQ(0, dialog->PrintPagesCB->GetItemIndex());
 
-    // Clicking the word "Collate" toggles the check box, and the picture follows it.
-    TBitmap* collated = dialog->CollateImg->GetPicture()->GetBitmap();
-    TBitmap* uncollated = dialog->NonCollateImg->GetPicture()->GetBitmap();
-    ASSERT_GT(collated->GetWidth(), 0);
+    // Clicking the word "Collate" toggles the check box, and the picture follows it: the third
+    // stack of uncollated sheets has its edge where the collated picture shows the window.
+    ASSERT_GT(dialog->CollateImg->GetPicture()->GetBitmap()->GetWidth(), 0);
+    dialog->Show();
+    TPaintBox* box = dialog->CopiesPB;
+    const auto stackEdge = [&] {
+        dialog->Repaint();
+        HWND parent = box->GetParent()->GetHandle();
+        HDC dc = GetDC(parent);
+        const COLORREF pixel = GetPixel(dc, box->GetLeft() + 87, box->GetTop() + 20);
+        ReleaseDC(parent, dc);
+        return pixel;
+    };
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), stackEdge());
     for (bool expected : {false, true, false}) {
         dialog->CollateL->Click();
         EXPECT_EQ(expected, dialog->CollateCB->GetChecked());
+        EXPECT_EQ(expected ? GetSysColor(COLOR_WINDOW) : RGB(0, 0, 0), stackEdge());
     }
-    (void)uncollated;
 
     // Entering the page numbers chooses "Pages:".
-    dialog->Show();
     EXPECT_TRUE(dialog->AllRB->GetChecked());
     dialog->PageNumbersE->SetFocus();
     EXPECT_TRUE(dialog->PageNumbersRB->GetChecked());

@@ -60,6 +60,10 @@ public:
             p.DefaultResolution = 300;
             p.Duplex = true;
             p.Margins = {50, 50, 60, 60};
+            for (int i = 1; i <= ExtraPapers; ++i)
+                p.Papers.push_back({SHORT(1000 + i), "Paper " + std::to_string(i), {1000, 1000}});
+            for (int i = 1; i <= ExtraBins; ++i)
+                p.Bins.push_back({SHORT(300 + i), "Tray " + std::to_string(i)});
             list.push_back(p);
         }
         return list;
@@ -70,6 +74,9 @@ public:
         return std::make_unique<RecordingJob>(Events);
     }
     bool None = false;
+    // Papers and bins beyond the usual ones, for a driver with very many.
+    int ExtraPapers = 0;
+    int ExtraBins = 0;
     std::vector<std::string> Names = {"Office", "Label"};
     std::string DefaultName = "Label";
     std::vector<std::string> Events;
@@ -261,4 +268,20 @@ TEST_F(PrintersTest, PagesTakeTheirSettingsAndThePropertiesBinWinsUntilTheDocume
         "finish",
     };
     EXPECT_EQ(expected, Backend.Events);
+}
+
+TEST_F(PrintersTest, ADriverWithMoreThan256PapersAndBinsListsThemAll) {
+    Backend.ExtraPapers = 300;
+    Backend.ExtraBins = 260;
+    TpvrPrinters printers;
+    TpvrCustomPrinter* p = printers.CurrentPrinter();
+    ASSERT_NE(nullptr, p);
+    ASSERT_TRUE(p->GetInitialized());
+    // The custom size, A4, letter and the 300 others; the default bin, two trays and 260 others.
+    ASSERT_EQ(303, p->GetPapers()->GetCount());
+    EXPECT_EQ("Paper 300", p->GetPapers()->GetStrings(302));
+    EXPECT_EQ(1300, p->PaperNumber("Paper 300"));
+    ASSERT_EQ(263, p->GetBins()->GetCount());
+    EXPECT_EQ("Tray 260", p->GetBins()->GetStrings(262));
+    EXPECT_EQ(560, TpvrCustomPrinter::NumberAt(p->GetBins(), 262));
 }
