@@ -17,6 +17,8 @@
 #include "platform/runtime/Strings.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "report/pvrClass.h"
+#include "report/pvrDsgnIntf.h"
+#include "report/pvrExportFilter.h"
 #include "report/pvrPreview.h"
 #include "report/pvrPreviewPages.h"
 #include "report/pvrPrinter.h"
@@ -109,6 +111,23 @@ struct TProgressWatch : TObject {
     }
 };
 
+// An export filter that counts the pages it is handed.
+class TCountingExport : public TpvrCustomExportFilter {
+    KOV_CLASS(TCountingExport, TpvrCustomExportFilter)
+public:
+    Integer ShowModal() override { return mrOk; }
+    bool Start() override {
+        ++Starts;
+        return true;
+    }
+    void StartPage(TpvrReportPage*, Integer) override { ++Pages; }
+    void ExportObject(TpvrComponent*) override {}
+    void FinishPage(TpvrReportPage*, Integer) override {}
+    void Finish() override {}
+    Integer Starts = 0;
+    Integer Pages = 0;
+};
+
 } // namespace
 
 TEST_F(pvrPreviewFormTest, ButtonsSeparatorsAndContextMenuFollowTheOptions) {
@@ -189,6 +208,38 @@ TEST_F(pvrPreviewFormTest, ContextMenuItemsRunTheButtonsCommands) {
     EXPECT_EQ("100%", form->ZoomCB->GetText());
     delete form;
     EXPECT_EQ(nullptr, Report->PreviewForm);
+}
+
+TEST_F(pvrPreviewFormTest, ARegisteredExportFilterGetsTheExportMenuAndExportsThePages) {
+    Define(3);
+    ASSERT_TRUE(Report->PrepareReport());
+    TCountingExport filter;
+    auto* registration = static_cast<TpvrExportFilterItem*>(pvrExportFilters()->Add());
+    registration->Filter = &filter;
+    // The registry is the process's: the filter leaves it whatever happens here.
+    const std::unique_ptr<TpvrExportFilterItem> unregister(registration);
+    const Integer index = registration->GetIndex();
+    TpvrPreviewButtons buttons = AppButtons();
+    buttons.Include(pbExport);
+    TpvrPreviewForm* form = OpenModeless(buttons);
+    ASSERT_NE(nullptr, form);
+    EXPECT_TRUE(form->ExportB->GetVisible());
+    EXPECT_FALSE(form->PdfB->GetVisible());
+    TMenuItem* exports = form->ExportPopup->GetItems();
+    ASSERT_EQ(1, exports->GetCount());
+    EXPECT_EQ("TCountingExport...", exports->GetItem(0)->GetCaption());
+    EXPECT_EQ(index, exports->GetItem(0)->GetTag());
+
+    // The context menu repeats the drop-down button with its items.
+    TMenuItem* menu = form->RightMenu->GetItems();
+    ASSERT_GE(menu->GetCount(), 2);
+    EXPECT_EQ(Numbered(108), menu->GetItem(1)->GetCaption());
+    ASSERT_EQ(1, menu->GetItem(1)->GetCount());
+    menu->GetItem(1)->GetItem(0)->Click();
+    EXPECT_EQ(1, filter.Starts);
+    EXPECT_EQ(3, filter.Pages);
+    EXPECT_TRUE(form->GetEnabled());
+    delete form;
 }
 
 TEST_F(pvrPreviewFormTest, ZoomBoxTakesTypedPercentagesAndItsNamedEntries) {
