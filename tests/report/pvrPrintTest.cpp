@@ -486,6 +486,51 @@ TEST_F(pvrPrintTest, EventsAroundPrintingAndTheProgressCancel) {
     EXPECT_EQ((std::vector<String>{"print", "progress 2 1", "progress 2 2", "after"}), log.Lines);
 }
 
+TEST_F(pvrPrintTest, AnErrorLeavesNoDocumentOpenAndStillEndsThePrint) {
+    Prepare(3);
+    struct Log : TObject {
+        std::vector<String> Lines;
+        void After(TObject*) { Lines.push_back("after"); }
+        void Progress(TpvrReport*, Integer, Integer page) {
+            if (page == 2) throw Exception("out of paper");
+        }
+    } log;
+    Report->OnAfterPrintReport = MakeEvent(&log, &Log::After);
+    struct Case {
+        const char* Numbers;
+        bool FailOnPage2;
+        std::vector<std::string> Events;
+    };
+    const Case cases[] = {
+        // A page number that is no number: nothing begins.
+        {"1,x", false, {}},
+        // An error while the second page prints: the document is given up, not left open.
+        {"", true, {"start Office 'Pages' ''", "abort"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Numbers);
+        Reset();
+        log.Lines.clear();
+        std::unique_ptr<TRecordingPreview> preview(new TRecordingPreview(nullptr));
+        Report->Preview = preview.get();
+        Report->GetPrintOptions()->PageNumbers = c.Numbers;
+        Report->OnProgress = c.FailOnPage2 ? MakeEvent(&log, &Log::Progress) : nullptr;
+        EXPECT_THROW(Report->Print(), Exception);
+        Report->Preview = nullptr;
+        EXPECT_EQ(c.Events, Backend.Events);
+        EXPECT_FALSE(GetReportPrinters()->CurrentPrinter()->GetPrinting());
+        EXPECT_EQ(nullptr, Report->ProgressForm);
+        EXPECT_EQ((std::vector<String>{"Lock", "Unlock"}), preview->Log);
+        EXPECT_EQ(std::vector<String>{"after"}, log.Lines);
+    }
+    // The printer prints the next document.
+    Reset();
+    Report->GetPrintOptions()->PageNumbers = "";
+    Report->OnProgress = nullptr;
+    EXPECT_TRUE(Report->Print());
+    EXPECT_EQ("P1 P2 P3", Printed());
+}
+
 namespace {
 
 // Writes down the calls an export makes.
