@@ -1016,10 +1016,19 @@ void TWinControl::WMChar(TWMKey& message) {
                [this](TMessage& m) { KOV_INHERITED(m); });
 }
 
-// A key that is the shortcut of a menu item of the control's form runs that item instead.
+// A key that is the shortcut of a menu item of the control's form runs that item instead; so does
+// a shortcut of the main form's menu when the focus is in another form (a document of the
+// multiple-document frame), unless the main form is disabled under a modal one.
 static bool IsMenuKey(TWinControl* control, TWMKey& message) {
     TCustomForm* form = GetParentForm(control);
-    return form != nullptr && form->IsShortCut(message);
+    if (form != nullptr) {
+        const TLivenessToken alive = form->LivenessToken();
+        if (form->IsShortCut(message) || !alive) return true;
+    }
+    TApplication* application = Application.Get();
+    TCustomForm* main = application != nullptr ? application->GetMainForm() : nullptr;
+    return main != nullptr && main != form && main->HandleAllocated() && IsWindowEnabled(main->GetHandle()) &&
+           main->IsShortCut(message);
 }
 
 void TWinControl::CNKeyDown(TWMKey& message) {
@@ -1354,7 +1363,12 @@ void TWinControl::WMSize(TWMSize& message) {
     const TLivenessToken alive = LivenessToken();
     TMessage m{message.Msg, message.SizeType, MAKELPARAM(message.Width, message.Height), 0};
     KOV_INHERITED(m);
-    if (alive) UpdateBoundsFromWindow();
+    if (!alive) return;
+    const Integer width = FWidth, height = FHeight;
+    UpdateBoundsFromWindow();
+    // The client area can change while the window keeps its size (a menu bar or a frame came or
+    // went); the aligned controls follow it all the same.
+    if (alive && !FSettingBounds && width == FWidth && height == FHeight) Realign();
 }
 
 void TWinControl::WMMove(TWMMove& message) {

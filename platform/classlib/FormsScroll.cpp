@@ -158,16 +158,25 @@ void TScrollingWinControl::EnableAutoRange() {
 void TScrollingWinControl::CalcAutoRange() {
     if (FAutoRangeCount > 0 || !FHorzScrollBar || !FVertScrollBar) return;
     if (FAutoScroll) {
-        Integer horz = 0, vert = 0;
+        // A control aligned to the right or bottom edge follows that edge: it needs its width or
+        // height beside the rest, not the place it has now (that place would keep the range at
+        // the old size of the client area when the client area shrinks).
+        Integer horz = 0, vert = 0, right = 0, bottom = 0;
         for (Integer i = 0; i < GetControlCount(); ++i) {
             TControl* c = GetControls(i);
             if (!c->GetVisible()) continue;
             const TAlign align = c->GetAlign();
-            if (align == alNone || align == alLeft || align == alRight)
+            if (align == alNone || align == alLeft)
                 horz = std::max(horz, c->GetLeft() + c->GetWidth() + FHorzScrollBar->FPosition);
-            if (align == alNone || align == alTop || align == alBottom)
+            else if (align == alRight)
+                right += c->GetWidth();
+            if (align == alNone || align == alTop)
                 vert = std::max(vert, c->GetTop() + c->GetHeight() + FVertScrollBar->FPosition);
+            else if (align == alBottom)
+                bottom += c->GetHeight();
         }
+        horz += right;
+        vert += bottom;
         FHorzScrollBar->DoSetRange(horz > 0 ? horz + FHorzScrollBar->FMargin : 0);
         FVertScrollBar->DoSetRange(vert > 0 ? vert + FVertScrollBar->FMargin : 0);
     }

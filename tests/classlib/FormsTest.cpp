@@ -6,6 +6,7 @@
 
 #include "platform/classlib/ActnList.h"
 #include "platform/classlib/Forms.h"
+#include "platform/classlib/Menus.h"
 #include "platform/runtime/Clock.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "tests/support/Png.h"
@@ -478,6 +479,95 @@ TEST_F(FormsTest, AnMdiFrameActivatesCascadesAndTilesItsDocuments) {
     // Closing the main form ends the application.
     frame->Close();
     EXPECT_TRUE(App->GetTerminated());
+}
+
+// The menu bar comes when the frame's window is made: the client area shrinks by the bar while
+// the window keeps its size, and the aligned controls and the document area follow it.
+TEST_F(FormsTest, AlignedControlsFollowTheClientAreaWhenTheMenuBarComes) {
+    TTestFrame* frame = nullptr;
+    App->CreateForm(frame);
+    auto* menu = new TMainMenu(frame);
+    auto* file = new TMenuItem(frame);
+    file->SetCaption("&File");
+    menu->GetItems()->Add(file);
+    auto* top = new TKeyBox(frame);
+    top->SetParent(frame);
+    top->SetHeight(30);
+    top->SetAlign(alTop);
+    auto* bottom = new TKeyBox(frame);
+    bottom->SetParent(frame);
+    bottom->SetHeight(19);
+    bottom->SetAlign(alBottom);
+    frame->SetMenu(menu);
+    frame->Show();
+    App->ProcessMessages();
+
+    RECT client{};
+    GetClientRect(frame->GetHandle(), &client);
+    ASSERT_NE(GetMenu(frame->GetHandle()), nullptr);
+    EXPECT_EQ(client.bottom, 400 - GetSystemMetrics(SM_CYCAPTION) - 2 * GetSystemMetrics(SM_CYSIZEFRAME) -
+                                 GetSystemMetrics(SM_CYMENU));
+    EXPECT_EQ(bottom->GetTop() + bottom->GetHeight(), client.bottom);
+    EXPECT_EQ(bottom->GetWidth(), client.right);
+    const RECT area = WindowRectIn(frame->GetClientHandle(), frame->GetHandle());
+    EXPECT_EQ(area.top, 30);
+    EXPECT_EQ(area.bottom, bottom->GetTop());
+    // Nothing lies outside the client area, so the frame needs no scroll bar.
+    EXPECT_FALSE(frame->GetVertScrollBar()->IsScrollBarVisible());
+}
+
+// A shortcut of the frame's menu runs its item while the focus is in a document, and not while
+// the frame is disabled under a modal form.
+TEST_F(FormsTest, TheFramesMenuShortcutsWorkFromADocument) {
+    struct TClicks : TObject {
+        int Count = 0;
+        void Click(TObject*) { ++Count; }
+    } clicks;
+    TTestFrame* frame = nullptr;
+    App->CreateForm(frame);
+    auto* menu = new TMainMenu(frame);
+    auto* file = new TMenuItem(frame);
+    file->SetCaption("&File");
+    menu->GetItems()->Add(file);
+    auto* read = new TMenuItem(frame);
+    read->SetCaption("&Read");
+    read->SetShortCut(TextToShortCut("Ctrl+R"));
+    read->OnClick = MakeEvent(&clicks, &TClicks::Click);
+    file->Add(read);
+    frame->SetMenu(menu);
+    frame->Show();
+    auto* document = new TTestDocument(frame);
+    auto* box = new TKeyBox(document);
+    box->SetParent(document);
+    document->Show();
+    App->ProcessMessages();
+    box->SetFocus();
+    ASSERT_EQ(GetFocus(), box->GetHandle());
+
+    auto ctrlR = [&] {
+        WinInputKey(VK_CONTROL, false, true);
+        WinInputKey('R', false, true);
+        WinInputKey('R', false, false);
+        WinInputKey(VK_CONTROL, false, false);
+        App->ProcessMessages();
+    };
+    ctrlR();
+    EXPECT_EQ(clicks.Count, 1);
+
+    // A form of its own that has the focus while the frame is disabled, as under a modal form.
+    TForm* dialog = TForm::CreateNew(nullptr);
+    dialog->SetBounds(100, 100, 200, 120);
+    auto* field = new TKeyBox(dialog);
+    field->SetParent(dialog);
+    dialog->Show();
+    App->ProcessMessages();
+    field->SetFocus();
+    ASSERT_EQ(GetFocus(), field->GetHandle());
+    EnableWindow(frame->GetHandle(), FALSE);
+    ctrlR();
+    EXPECT_EQ(clicks.Count, 1);
+    EnableWindow(frame->GetHandle(), TRUE);
+    delete dialog;
 }
 
 TEST_F(FormsTest, ScreenListsFormsInTheOrderOfActivation) {
