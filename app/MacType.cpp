@@ -82,3 +82,10 @@ void FillBandCodeTable(TFrqList& list) {
     for (const auto& row : table)
         list.AddBand(row.Text, row.Code);
 }
+
+String ModelBandOf(const TMacType& model, const TFrqList& bands, Integer code) {
+    const String text = bands.BandTextOf(code);
+    for (const String& band : model.Bands)
+        if (band == text && bands.BandCodeOf(text) == code) return band;
+    return model.DefaultBand;
+}

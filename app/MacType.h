@@ -64,3 +64,8 @@ private:
 
 // Fills a band list with the fixed band code table.
 void FillBandCodeTable(TFrqList& list);
+
+// The band a model record's code names for a model: the code's band when the model offers it,
+// otherwise the model's default band (a blank memory's 0xFF, or a band of no use to the model,
+// would leave the program checking frequencies against edges the radio cannot reach).
+String ModelBandOf(const TMacType& model, const TFrqList& bands, Integer code);

@@ -199,7 +199,7 @@ bool TSendThread::RunRead() {
         if (!ReadMemoryBlock(record)) return false;
         Integer bandCode = 0;
         FCodec->DecodeModelRecord(record, ModelCode, bandCode);
-        BandText = BandList->BandTextOf(bandCode);
+        BandText = ModelBandOf(*Model, *BandList, bandCode);
 
         FAddress = 0x2A8;
         if (!ReadMemoryBlock(record)) return false;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "app/AllClass.h"
@@ -112,6 +113,27 @@ TEST_F(ModelTablesTest, UnknownBandsFallBackToTheFirstRow) {
     EXPECT_EQ(BandList->BandCodeOf(""), 253);
     EXPECT_EQ(BandList->BandTextOf(7), " 27 -  72MHz");
     EXPECT_EQ(BandList->BandTextOf(244 + 256), " 27 -  72MHz");
+}
+
+// A model record's band code gives a band of the model, or the model's default band.
+TEST_F(ModelTablesTest, ModelRecordBandIsOneTheModelOffers) {
+    const TMacType& uhf = *ModelList->FindModelByCode("2475");
+    const TMacType& vhf = *ModelList->FindModelByCode("1475");
+    const struct {
+        const TMacType* Model;
+        Integer Code;
+        const char* Band;
+    } cases[] = {
+        {&uhf, 244, "450 - 470MHz"}, {&uhf, 246, "470 - 650MHz"}, {&vhf, 241, "136 - 150MHz"},
+        {&uhf, 0xFF, "450 - 470MHz"}, // blank memory
+        {&uhf, 253, "450 - 470MHz"},  // " 27 -  72MHz" belongs to no model
+        {&vhf, 253, "150 - 174MHz"},  {&uhf, 241, "450 - 470MHz"}, // another model's band
+        {&vhf, 7, "150 - 174MHz"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Model->Code + " " + std::to_string(c.Code));
+        EXPECT_EQ(ModelBandOf(*c.Model, *BandList, c.Code), c.Band);
+    }
 }
 
 TEST(BandListTest, EmptyListAnswersNothing) {

@@ -199,6 +199,17 @@ TEST_F(ReadRadioTest, ReadsTheWholeMemoryIntoStagingAndCommitsOnSuccess) {
 }
 
 // The staged read decodes into objects of its own: the program's stay as they are.
+// A blank radio (every byte 0xFF) names no band: the read takes the model's default band.
+TEST_F(ReadRadioTest, BlankRadioGivesTheModelsDefaultBand) {
+    Line.WithCore([](TRadioCore& core) { core.SetModelCode("2475"); });
+    AppState->UseBand("400 - 420MHz");
+    TScopedPromptScript prompts({IDOK});
+    EXPECT_TRUE(RunDialog(Ok(), SelfClosing));
+    EXPECT_EQ(AppState->BandText, "450 - 470MHz");
+    EXPECT_EQ(AppState->BandLow, 450.0);
+    EXPECT_EQ(AppState->BandHigh, 470.0);
+}
+
 TEST(ReadRadioCodec, DecodesSettingsAndModelIntoGivenObjects) {
     auto oldState = std::move(AppState);
     auto oldSettings = std::move(FunctionSettings);
