@@ -308,7 +308,7 @@ bool TqzCustomInnerTextEdit::CanFocus() const {
 
 void TqzCustomInnerTextEdit::WndProc(TMessage& message) {
     TqzCustomTextEdit* edit = GetTextEdit();
-    if (edit && (message.Msg == QZM_INNERKEYDOWN || message.Msg == QZM_INNERSYSKEYDOWN)) {
+    if (edit && (message.Msg == CN_KEYDOWN || message.Msg == CN_SYSKEYDOWN)) {
         KeyDownNotification(message, edit);
         return;
     }
@@ -321,26 +321,21 @@ void TqzCustomInnerTextEdit::WndProc(TMessage& message) {
     inherited::WndProc(message);
 }
 
-// The application loop offers a key-down as a notification before it translates and dispatches
-// it. The editor's key handling runs here, ahead of the form's dialog keys. A key it took is
-// neither dispatched nor translated by the loop, yet its character still follows, as after any
-// handled key-down: the editor's key-press handling expects it (Enter after a validation or a
-// closed popup), unless the editor removed it (the click key). A key it left goes on as usual,
-// and its dispatched key-down does not run the editor's handling a second time.
+// The application loop announces a key-down before it translates and dispatches it. The
+// editor's key handling runs here, offered the key as the inner key-down, ahead of the form's
+// dialog keys. A key it took is neither dispatched nor translated by the loop, yet its character
+// still follows, as after any handled key-down: the editor's key-press handling expects it
+// (Enter after a validation or a closed popup), unless the editor removed it (the click key). A
+// key it left goes on as usual, and its dispatched key-down does not run the editor's handling a
+// second time.
 void TqzCustomInnerTextEdit::KeyDownNotification(TMessage& message, TqzCustomTextEdit* edit) {
     const TLivenessToken alive = LivenessToken();
     const TLivenessToken editAlive = edit->LivenessToken();
     const Integer removals = edit->GetQueuedCharRemovals();
     FNotifiedKey = 0;
-    if (edit->InnerWindowProc(message)) {
-        if (alive && editAlive && HandleAllocated() && edit->GetQueuedCharRemovals() == removals) {
-            MSG key{};
-            key.hwnd = GetHandle();
-            key.message = message.Msg == QZM_INNERKEYDOWN ? WM_KEYDOWN : WM_SYSKEYDOWN;
-            key.wParam = message.WParam;
-            key.lParam = message.LParam;
-            TranslateMessage(&key);
-        }
+    if (OfferInnerKeyDown(edit, message)) {
+        if (alive && editAlive && HandleAllocated() && edit->GetQueuedCharRemovals() == removals)
+            TranslateTakenKeyDown(GetHandle(), message);
         return;
     }
     if (!alive) return;

@@ -420,11 +420,24 @@ public:
 
 // Messages of the container.
 constexpr UINT QZM_UPDATEINNERSCROLLBARS = 0x8068;
-// The inner control's key notifications.
-constexpr UINT QZM_INNERKEYDOWN = 0xBD00;
-constexpr UINT QZM_INNERKEYUP = 0xBD01;
-constexpr UINT QZM_INNERCHAR = 0xBD02;
-constexpr UINT QZM_INNERSYSKEYDOWN = 0xBD04;
+// The inner control's key notifications to its container, in the suite's own range: a key-down
+// that the application loop announces to the inner control (CN_KEYDOWN, CN_SYSKEYDOWN) before it
+// translates and dispatches it is offered to the container as QZM_INNERKEYDOWN or
+// QZM_INNERSYSKEYDOWN.
+constexpr UINT QZM_INNERKEYDOWN = 0x8070;
+constexpr UINT QZM_INNERKEYUP = 0x8071;
+constexpr UINT QZM_INNERCHAR = 0x8072;
+constexpr UINT QZM_INNERSYSKEYDOWN = 0x8074;
+
+class TqzContainer;
+// Offers the application loop's key-down notification (CN_KEYDOWN, CN_SYSKEYDOWN) of an inner
+// control to its container's InnerWindowProc as the inner key-down. True when the container's
+// key handling took the key: the notification is then answered 1, and the loop neither
+// translates nor dispatches the key.
+bool OfferInnerKeyDown(TqzContainer* container, TMessage& notification);
+// Translates the key-down of such a taken notification for the window, so that the key's
+// character follows as after any handled key-down.
+void TranslateTakenKeyDown(HWND window, const TMessage& notification);
 
 // A styled control that hosts at most one inner window control and draws everything around it:
 // border, shadow, background. Its look comes from four state styles, laid out into a view info
@@ -789,8 +802,12 @@ protected:
 
 private:
     void HandleLeftButtonDown(TMessage& message);
+    // The application's key-down notification, offered to the container.
+    void KeyDownNotification(TMessage& message);
     void PaintCorner();
 
+    // The key the notification offered to the container and it left, 0 when none.
+    Word FNotifiedKey = 0;
     Cardinal FAutoCompleteDelay = 500;
     std::u32string FSearchText;
     DWORD FLastKeyTick = 0;

@@ -428,6 +428,24 @@ bool TqzContainer::InnerWindowProc(TMessage& message) {
     return true;
 }
 
+bool OfferInnerKeyDown(TqzContainer* container, TMessage& notification) {
+    TMessage inner = notification;
+    inner.Msg = notification.Msg == CN_SYSKEYDOWN ? QZM_INNERSYSKEYDOWN : QZM_INNERKEYDOWN;
+    inner.Result = 0;
+    if (!container->InnerWindowProc(inner)) return false;
+    notification.Result = 1;
+    return true;
+}
+
+void TranslateTakenKeyDown(HWND window, const TMessage& notification) {
+    MSG key{};
+    key.hwnd = window;
+    key.message = notification.Msg == CN_SYSKEYDOWN ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    key.wParam = notification.WParam;
+    key.lParam = notification.LParam;
+    TranslateMessage(&key);
+}
+
 // ---- Mouse -------------------------------------------------------------------------------------
 
 void TqzContainer::HandleMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
@@ -646,9 +664,9 @@ void TqzContainer::HandleWindowMessage(TMessage& message) {
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_CHAR:
-    case QZM_INNERKEYDOWN:
-    case QZM_INNERKEYUP:
-    case QZM_INNERCHAR:
+    case CN_KEYDOWN:
+    case CN_KEYUP:
+    case CN_CHAR:
         if (FInnerControl && FInnerControl->HandleAllocated()) {
             message.Result =
                 SendMessageA(FInnerControl->GetHandle(), message.Msg, message.WParam, message.LParam);

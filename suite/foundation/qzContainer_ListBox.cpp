@@ -250,6 +250,10 @@ void TqzCustomInnerListBox::DefaultHandler(void* message) {
 }
 
 void TqzCustomInnerListBox::WndProc(TMessage& message) {
+    if (FContainer && (message.Msg == CN_KEYDOWN || message.Msg == CN_SYSKEYDOWN)) {
+        KeyDownNotification(message);
+        return;
+    }
     if (FContainer && FContainer->InnerWindowProc(message)) return;
     const TLivenessToken alive = LivenessToken();
     switch (message.Msg) {
@@ -292,6 +296,22 @@ void TqzCustomInnerListBox::WndProc(TMessage& message) {
         PaintCorner();
 }
 
+// The application loop's announcement of a key-down: the container's key handling runs for it
+// once, ahead of the form's dialog keys. A key it took still gives its character; a key it left
+// goes on as usual without running the container's handling again when it is dispatched.
+void TqzCustomInnerListBox::KeyDownNotification(TMessage& message) {
+    const TLivenessToken alive = LivenessToken();
+    FNotifiedKey = 0;
+    if (OfferInnerKeyDown(FContainer, message)) {
+        if (alive && HandleAllocated()) TranslateTakenKeyDown(GetHandle(), message);
+        return;
+    }
+    if (!alive) return;
+    FNotifiedKey = Word(message.WParam);
+    TListBox::WndProc(message);
+    if (alive && message.Result != 0) FNotifiedKey = 0;
+}
+
 void TqzCustomInnerListBox::HandleLeftButtonDown(TMessage& message) {
     if (!FContainer || FContainer->GetDragMode() != dmAutomatic || FContainer->IsDesigning()) {
         TListBox::WndProc(message);
@@ -329,7 +349,9 @@ void TqzCustomInnerListBox::DblClick() {
 
 void TqzCustomInnerListBox::KeyDown(Word& key, TShiftState shift) {
     const TLivenessToken alive = LivenessToken();
-    if (FContainer) FContainer->HandleKeyDown(key, shift);
+    const bool notified = FNotifiedKey != 0 && FNotifiedKey == key;
+    FNotifiedKey = 0;
+    if (FContainer && !notified) FContainer->HandleKeyDown(key, shift);
     if (alive && key != 0) TListBox::KeyDown(key, shift);
 }
 

@@ -55,6 +55,7 @@ const TEditorKind kKinds[] = {
     {"combo edit fixed list", [](TForm* f) -> TqzCustomTextEdit* { return Combo(f, lsEditFixedList); }},
     {"combo edit list", [](TForm* f) -> TqzCustomTextEdit* { return Combo(f, lsEditList); }},
     {"combo fixed list", [](TForm* f) -> TqzCustomTextEdit* { return Combo(f, lsFixedList); }},
+    {"popup", [](TForm* f) -> TqzCustomTextEdit* { return new TqzPopupEdit(f); }},
 };
 
 TEST_F(EditorKeysThroughLoop, EveryEditorSeesEnterAsAKeyPressAndEachKeyDownOnce) {
@@ -97,6 +98,30 @@ TEST_F(EditorKeysThroughLoop, AKeyTheEditorLeavesTypesItsCharacterOnce) {
     EXPECT_EQ(edit->GetText(), "ab");
     EXPECT_EQ(log.Downs, 2);
     EXPECT_EQ(log.Presses, 2);
+}
+
+TEST_F(EditorKeysThroughLoop, AnOpenListTakesItsKeysOnceAndEnterStillReachesTheEditor) {
+    TqzComboBox* combo = Combo(Form, lsEditList);
+    combo->GetProperties()->GetItems()->Add("C");
+    combo->SetParent(Form);
+    combo->SetBounds(10, 10, 120, 21);
+    TKeyLog log;
+    combo->OnKeyDown = MakeEvent(&log, &TKeyLog::Down);
+    combo->OnKeyPress = MakeEvent(&log, &TKeyLog::Press);
+    Form->Show();
+    combo->SetFocus();
+    Application->ProcessMessages();
+
+    Type(VK_F4);
+    ASSERT_TRUE(combo->GetDroppedDown());
+    Type(VK_DOWN);
+    Type(VK_DOWN);
+    EXPECT_TRUE(combo->GetDroppedDown());
+    Type(VK_RETURN);
+    EXPECT_FALSE(combo->GetDroppedDown());
+    EXPECT_EQ(combo->GetText(), "B") << "each Down moved the highlight one item";
+    EXPECT_EQ(log.Downs, 4);
+    EXPECT_EQ(log.Enters, 1);
 }
 
 } // namespace

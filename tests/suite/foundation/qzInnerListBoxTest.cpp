@@ -178,7 +178,7 @@ TEST_F(qzInnerListBoxTest, AHostingContainerGetsKeysPressesAndTab) {
     WinInputKey(VK_DOWN, false, true);
     WinInputKey(VK_DOWN, false, false);
     App->ProcessMessages();
-    EXPECT_GE(std::count(host->Keys.begin(), host->Keys.end(), Word(VK_DOWN)), 1);
+    EXPECT_EQ(std::count(host->Keys.begin(), host->Keys.end(), Word(VK_DOWN)), 1);
     EXPECT_EQ(list->GetItemIndex(), 0);
     // A press on the list reaches the container in its coordinates, flagged as forwarded.
     const POINT p = list->ClientToScreen(POINT{5, 20});
@@ -234,4 +234,61 @@ TEST_F(qzInnerListBoxTest, AHostedListDropsIntoItsContainerAndShowsItsPopupMenu)
     EXPECT_EQ(aloneDropSender, alone);
     EXPECT_EQ(host->Drops.size(), 1u);
     EXPECT_EQ(alone->GetPopupMenu(), listMenu);
+}
+
+// Keys typed as real input through the application loop, which announces each key-down to the
+// focused list before it translates and dispatches it: the container's key handling runs once
+// per key, a key it leaves types its character once, and a key it takes still gives its
+// character, as after any handled key-down.
+TEST_F(qzInnerListBoxTest, AHostedListsKeysReachTheContainerOnceThroughTheLoop) {
+    auto* host = new THostContainer(Form);
+    host->SetParent(Form);
+    host->SetBounds(10, 10, 150, 100);
+    for (const char* item : {"apple", "banana", "cherry"}) host->List->GetItems()->Add(item);
+    struct TTaker {
+        Word Taken = 0;
+        void Down(TObject*, Word& key, TShiftState) {
+            if (key == Taken) key = 0;
+        }
+    } taker;
+    host->OnKeyDown = MakeEvent(&taker, &TTaker::Down);
+    Form->Show();
+    App->ProcessMessages();
+    TqzCustomInnerListBox* list = host->List;
+    list->SetFocus();
+    App->ProcessMessages();
+    const auto key = [&](UINT vk) {
+        WinInputKey(vk, false, true);
+        WinInputKey(vk, false, false);
+        App->ProcessMessages();
+    };
+    const auto downs = [&](Word vk) { return std::count(host->Keys.begin(), host->Keys.end(), vk); };
+
+    key('B');
+    EXPECT_EQ(downs('B'), 1);
+    EXPECT_EQ(list->GetSearchText(), U"b");
+    EXPECT_EQ(list->GetItemIndex(), 1);
+
+    ClockAdvanceMs(1000);
+    taker.Taken = 'C';
+    key('C');
+    EXPECT_EQ(downs('C'), 1);
+    EXPECT_EQ(list->GetSearchText(), U"c") << "the taken key's character follows once";
+    EXPECT_EQ(list->GetItemIndex(), 2);
+
+    key(VK_UP);
+    EXPECT_EQ(downs(VK_UP), 1);
+    EXPECT_EQ(list->GetItemIndex(), 1) << "a key left to the list moves it once";
+}
+
+TEST(qzContainerMessages, TheInnerKeyNotificationsHaveNumbersOfTheirOwn) {
+    const UINT inner[] = {QZM_INNERKEYDOWN, QZM_INNERKEYUP, QZM_INNERCHAR, QZM_INNERSYSKEYDOWN};
+    const UINT others[] = {QZM_UPDATEINNERSCROLLBARS, QZM_POPUPCLOSEREQUEST, QZM_SHOWPOPUP};
+    for (UINT message : inner) {
+        SCOPED_TRACE(message);
+        EXPECT_FALSE(message >= CM_BASE && message < CN_BASE + 0x400) << "a class library notification";
+        EXPECT_LT(message, 0xC000u) << "a registered message";
+        for (UINT other : others) EXPECT_NE(message, other);
+        EXPECT_EQ(std::count(std::begin(inner), std::end(inner), message), 1);
+    }
 }
