@@ -1,5 +1,7 @@
 // The preview window: the tool bar, status bar and menus around a preview control, and the
 // commands they run on it.
+#include <algorithm>
+
 #include "platform/classlib/Buttons.h"
 #include "platform/classlib/ComCtrls.h"
 #include "platform/classlib/EditCtrls.h"
@@ -55,7 +57,8 @@ TpvrPreviewForm::TpvrPreviewForm(TComponent* owner) : TForm(owner) { AfterConstr
 
 TpvrPreviewForm::~TpvrPreviewForm() {
     // A report whose window this was forgets it.
-    if (FPreview && FPreview->Report && FPreview->Report->PreviewForm == this) FPreview->Report->PreviewForm = nullptr;
+    if (FPreview && FPreview->Report && FPreview->Report->PreviewForm == this)
+        FPreview->Report->PreviewForm = nullptr;
     if (FPreview) {
         FPreview->Host = nullptr;
         FPreview->OnPageChanged = {};
@@ -194,8 +197,8 @@ void TpvrPreviewForm::Init() {
     ShowIf(EmailB, false);
 
     const bool zoom = buttons.Contains(pbZoom);
-    for (TControl* control : std::initializer_list<TControl*>{ZoomWholePageB, ZoomPageWidthB, Zoom100B, Zoom50B,
-                                                               Sep3, FullScreenBtn})
+    for (TControl* control : std::initializer_list<TControl*>{ZoomWholePageB, ZoomPageWidthB, Zoom100B,
+                                                              Zoom50B, Sep3, FullScreenBtn})
         ShowIf(control, zoom);
     if (!zoom) RemoveSeparator(Sep1);
 
@@ -319,12 +322,11 @@ void TpvrPreviewForm::UpdateControls() {
         }
 }
 
-String TpvrPreviewForm::ZoomText() const {
-    return IntToStr(Integer(Round(FPreview->GetZoom() * 100))) + "%";
-}
+String TpvrPreviewForm::ZoomText() const { return IntToStr(Integer(Round(FPreview->GetZoom() * 100))) + "%"; }
 
 void TpvrPreviewForm::SetStatusText(const String& text) {
-    if (StatusBar && StatusBar->GetPanels()->GetCount() > 1) StatusBar->GetPanels()->GetItems(1)->SetText(text);
+    if (StatusBar && StatusBar->GetPanels()->GetCount() > 1)
+        StatusBar->GetPanels()->GetItems(1)->SetText(text);
     Application->ProcessMessages();
 }
 
@@ -337,7 +339,8 @@ void TpvrPreviewForm::PreviewPageChanged(TObject*, Integer pageNo) {
         text = GetResources()->Get("clFirstPass") + " " + IntToStr(count);
     else
         text = Format(GetResources()->Get("clPageOf"), {pageNo, count});
-    if (StatusBar && StatusBar->GetPanels()->GetCount() > 0) StatusBar->GetPanels()->GetItems(0)->SetText(text);
+    if (StatusBar && StatusBar->GetPanels()->GetCount() > 0)
+        StatusBar->GetPanels()->GetItems(0)->SetText(text);
     if (PageE) PageE->SetText(IntToStr(pageNo));
 }
 
@@ -487,7 +490,8 @@ void TpvrPreviewForm::ExportItemClick(TObject* sender) {
     TpvrExportFilterCollection* filters = pvrExportFilters();
     const Integer index = item->GetTag();
     if (index < 0 || index >= filters->GetCount()) return;
-    if (auto* filter = dynamic_cast<TpvrCustomExportFilter*>(filters->Items(index)->Filter)) ExportThrough(filter);
+    if (auto* filter = dynamic_cast<TpvrCustomExportFilter*>(filters->Items(index)->Filter))
+        ExportThrough(filter);
 }
 
 void TpvrPreviewForm::ExportThrough(TpvrCustomExportFilter* filter) {

@@ -91,7 +91,9 @@ protected:
         if (form) App->ProcessMessages();
         return form;
     }
-    static TpvrPreviewButtons AppButtons() { return TpvrPreviewButtons{pbPrint, pbZoom, pbNavigator, pbExportQuick}; }
+    static TpvrPreviewButtons AppButtons() {
+        return TpvrPreviewButtons{pbPrint, pbZoom, pbNavigator, pbExportQuick};
+    }
 
     std::unique_ptr<TpvrReport> Report;
 };
@@ -138,22 +140,26 @@ TEST_F(pvrPreviewFormTest, ButtonsSeparatorsAndContextMenuFollowTheOptions) {
         std::vector<const char*> Separators;
         std::vector<String> Menu;
     };
-    const std::vector<const char*> all = {"PrintB", "OpenB", "SaveB", "ExportB", "PdfB", "EmailB", "FindB",
-                                          "ZoomWholePageB", "ZoomPageWidthB", "Zoom100B", "Zoom50B", "Sep3",
-                                          "FullScreenBtn", "PageSettingsB", "OutlineB", "HandToolB", "ZoomToolB",
-                                          "NewPageB", "DelPageB", "DesignerB", "FirstB", "PriorB", "Sep4",
-                                          "NextB", "LastB", "CancelB"};
+    const std::vector<const char*> all = {
+        "PrintB",        "OpenB",          "SaveB",          "ExportB",   "PdfB",      "EmailB",
+        "FindB",         "ZoomWholePageB", "ZoomPageWidthB", "Zoom100B",  "Zoom50B",   "Sep3",
+        "FullScreenBtn", "PageSettingsB",  "OutlineB",       "HandToolB", "ZoomToolB", "NewPageB",
+        "DelPageB",      "DesignerB",      "FirstB",         "PriorB",    "Sep4",      "NextB",
+        "LastB",         "CancelB"};
     const Case cases[] = {
-        {"application", AppButtons(),
-         {"PrintB", "ZoomWholePageB", "ZoomPageWidthB", "Zoom100B", "Zoom50B", "Sep3", "FullScreenBtn", "FirstB",
-          "PriorB", "Sep4", "NextB", "LastB", "CancelB"},
+        {"application",
+         AppButtons(),
+         {"PrintB", "ZoomWholePageB", "ZoomPageWidthB", "Zoom100B", "Zoom50B", "Sep3", "FullScreenBtn",
+          "FirstB", "PriorB", "Sep4", "NextB", "LastB", "CancelB"},
          {"Sep1", "Sep6"},
          {Numbered(102), "-", Numbered(112), Numbered(114), Numbered(116), Numbered(118), Numbered(150)}},
         // No export filter and no designer are registered: those buttons stay hidden.
-        {"every button", TpvrPreviewButtons::FromMask(4095),
-         {"PrintB", "OpenB", "SaveB", "FindB", "ZoomWholePageB", "ZoomPageWidthB", "Zoom100B", "Zoom50B", "Sep3",
-          "FullScreenBtn", "PageSettingsB", "OutlineB", "HandToolB", "ZoomToolB", "NewPageB", "DelPageB", "FirstB",
-          "PriorB", "Sep4", "NextB", "LastB", "CancelB"},
+        {"every button",
+         TpvrPreviewButtons::FromMask(4095),
+         {"PrintB",    "OpenB",     "SaveB",    "FindB",         "ZoomWholePageB", "ZoomPageWidthB",
+          "Zoom100B",  "Zoom50B",   "Sep3",     "FullScreenBtn", "PageSettingsB",  "OutlineB",
+          "HandToolB", "ZoomToolB", "NewPageB", "DelPageB",      "FirstB",         "PriorB",
+          "Sep4",      "NextB",     "LastB",    "CancelB"},
          {"Sep1", "Sep2", "Sep5", "Sep7", "Sep6"},
          {Numbered(102), Numbered(104), Numbered(106), Numbered(110), "-", Numbered(112), Numbered(114),
           Numbered(116), Numbered(118), Numbered(150)}},
@@ -314,7 +320,8 @@ TEST_F(pvrPreviewFormTest, PageNumberTakesDigitsAndEnterGoesThere) {
     ASSERT_TRUE(Report->PrepareReport());
     TpvrPreviewForm* form = OpenModeless(AppButtons());
     ASSERT_NE(nullptr, form);
-    EXPECT_EQ(Format(GetResources()->Get("clPageOf"), {1, 5}), form->StatusBar->GetPanels()->GetItems(0)->GetText());
+    EXPECT_EQ(Format(GetResources()->Get("clPageOf"), {1, 5}),
+              form->StatusBar->GetPanels()->GetItems(0)->GetText());
     form->PageE->SetFocus();
     form->PageE->SetText("");
     TypeKey('4');
@@ -322,7 +329,8 @@ TEST_F(pvrPreviewFormTest, PageNumberTakesDigitsAndEnterGoesThere) {
     EXPECT_EQ("4", form->PageE->GetText());
     TypeKey(VK_RETURN);
     EXPECT_EQ(4, form->GetPreview()->GetPageNo());
-    EXPECT_EQ(Format(GetResources()->Get("clPageOf"), {4, 5}), form->StatusBar->GetPanels()->GetItems(0)->GetText());
+    EXPECT_EQ(Format(GetResources()->Get("clPageOf"), {4, 5}),
+              form->StatusBar->GetPanels()->GetItems(0)->GetText());
     form->NextBClick(nullptr);
     EXPECT_EQ("5", form->PageE->GetText());
     // A number past the last page stops at the last.
@@ -495,7 +503,8 @@ TEST_F(pvrPreviewFormTest, FullScreenHidesTheBarsAndComesBack) {
 TEST_F(pvrPreviewFormTest, TheChannelListInThePreviewWindow) {
     ClockSetLocalMicros(Int64(1772600767) * 1000000);
     std::unique_ptr<TDataModule> module(new TDataModule(nullptr, TCreateNew{}));
-    ReadComponentText(testsupport::ReadFileBytes(testsupport::FixturePath("report/PrintData.form")), module.get());
+    ReadComponentText(testsupport::ReadFileBytes(testsupport::FixturePath("report/PrintData.form")),
+                      module.get());
     auto* ado = dynamic_cast<TMemDataSet*>(module->FindComponent("myAdo"));
     auto* report = dynamic_cast<TpvrReport*>(module->FindComponent("pvrReport"));
     ASSERT_TRUE(ado && report);
