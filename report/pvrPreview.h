@@ -311,7 +311,8 @@ public:
     void FormCloseQuery(TObject* sender, bool& canClose);
     void FormKeyDown(TObject* sender, Word& key, TShiftState shift);
     void FormKeyPress(TObject* sender, char32_t& key);
-    void FormMouseWheel(TObject* sender, TShiftState shift, Integer wheelDelta, POINT mousePos, bool& handled);
+    void FormMouseWheel(TObject* sender, TShiftState shift, Integer wheelDelta, POINT mousePos,
+                        bool& handled);
     void PrintBClick(TObject* sender);
     void OpenBClick(TObject* sender);
     void SaveBClick(TObject* sender);
