@@ -15,5 +15,5 @@ cmake --build build-run -j "$jobs" --target kov571
 
 # Popup windows need absolute positions, which Wayland does not give.
 if [ -n "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then export QT_QPA_PLATFORM=xcb; fi
-echo "Starting the program with its placeholder window (the main window is still being built); close it to quit."
+echo "Starting the program; close its main window to quit."
 exec ./build-run/KOV-571 "$@"
