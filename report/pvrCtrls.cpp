@@ -8,6 +8,7 @@
 #include "platform/winapi/GdiFrame.h"
 #include "platform/winapi/WinComboBox.h"
 #include "platform/winapi/WinEdit.h"
+#include "platform/winapi/WinListBox.h"
 
 #include "platform/winapi/WinScroll.h"
 
@@ -174,10 +175,22 @@ std::unordered_map<HWND, TpvrCustomComboBox*>& HookedLists() {
 
 TpvrCustomComboBox::TpvrCustomComboBox(TComponent* owner) : TCustomComboBox(owner) {
     SetWidth(100);
-    // The items are as high as the font's text.
+    MeasureItems();
+}
+
+void TpvrCustomComboBox::MeasureItems() {
     TBitmap measure;
     measure.GetCanvas()->SetFont(GetFont());
     SetItemHeight(measure.GetCanvas()->TextHeight("Wg"));
+}
+
+void TpvrCustomComboBox::PlaceEdit() {
+    if (!HandleAllocated() || !GetEditHandle()) return;
+    RECT client{};
+    ::GetClientRect(GetHandle(), &client);
+    SetWindowPos(GetEditHandle(), nullptr, FImageIndent + 3, 3,
+                 std::max<Integer>(0, client.right - FButtonWidth - FImageIndent - 7),
+                 std::max<Integer>(0, client.bottom - 6), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 TpvrCustomComboBox::~TpvrCustomComboBox() { Unhook(); }
@@ -201,6 +214,7 @@ void TpvrCustomComboBox::CreateWnd() {
             SetWindowLongPtrA(FListHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListWndProc)));
     }
     if (FReadOnly) SetReadOnly(true);
+    PlaceEdit();
 }
 
 void TpvrCustomComboBox::DestroyWnd() {
@@ -258,6 +272,21 @@ void TpvrCustomComboBox::WndProc(TMessage& message) {
         }
         return;
     case WM_PAINT:
+        inherited::WndProc(message);
+        PaintFlat();
+        return;
+    case WM_SIZE:
+    case WM_SETFONT:
+    case CB_SETITEMHEIGHT:
+        // The standard box lays its edit out again; it goes back inside the flat frame.
+        inherited::WndProc(message);
+        PlaceEdit();
+        return;
+    case CM_FONTCHANGED:
+        inherited::WndProc(message);
+        MeasureItems();
+        return;
+    case WM_SETTEXT:
         inherited::WndProc(message);
         PaintFlat();
         return;
@@ -322,6 +351,8 @@ LRESULT TpvrCustomComboBox::ListWndProc(HWND window, UINT message, WPARAM wParam
     TpvrCustomComboBox* box = it->second;
     const WNDPROC previous = box->FDefListProc;
     if (message == WM_WINDOWPOSCHANGING && lParam) box->PlaceList(*reinterpret_cast<WINDOWPOS*>(lParam));
+    // While the chosen item is among the first the list shows, the list stays at its top.
+    if (message == LB_SETTOPINDEX && box->GetDropDownCount() >= box->GetItemIndex()) return 0;
     return CallWindowProcA(previous, window, message, wParam, lParam);
 }
 

@@ -103,6 +103,10 @@ private:
     static LRESULT ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void PaintFlat();
     void PlaceList(WINDOWPOS& pos);
+    // The edit sits inside the flat frame, left of the button and right of the image.
+    void PlaceEdit();
+    // The items are as high as the font's text.
+    void MeasureItems();
     void Unhook();
 
     HWND FListHandle = nullptr;

@@ -1,12 +1,14 @@
 // The report engine's small controls: the scroll window's ranges, positions and scroll
-// messages, the tool-bar panel's alignment.
+// messages, the tool-bar panel's alignment, the flat combo box's list, edit and painting.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 
 #include "platform/classlib/ExtCtrls.h"
+#include "platform/runtime/Strings.h"
 #include "platform/winapi/WinEdit.h"
+#include "platform/winapi/WinListBox.h"
 #include "platform/winapi/WinScroll.h"
 #include "report/pvrCtrls.h"
 #include "tests/support/FormFixture.h"
@@ -288,4 +290,62 @@ TEST_F(CtrlsTest, ComboBoxPaintsFlatUntilActive) {
     EXPECT_FALSE(box->IsActive());
     box->Perform(CM_MOUSEENTER, 0, 0);
     EXPECT_TRUE(box->IsActive());
+}
+
+TEST_F(CtrlsTest, ComboEditSitsInsideTheFlatFrameAndItemsFollowTheFont) {
+    auto* box = new TpvrComboBox(Form);
+    box->SetParent(Form);
+    box->SetBounds(10, 10, 100, 22);
+    Form->Show();
+    const auto expectEditPlaced = [&](Integer indent) {
+        RECT edit{}, client{};
+        GetWindowRect(box->GetEditHandle(), &edit);
+        MapWindowPoints(nullptr, box->GetHandle(), reinterpret_cast<POINT*>(&edit), 2);
+        ::GetClientRect(box->GetHandle(), &client);
+        EXPECT_EQ(indent + 3, edit.left);
+        EXPECT_EQ(3, edit.top);
+        EXPECT_EQ(client.right - box->GetButtonWidth() - indent - 7, edit.right - edit.left);
+        EXPECT_EQ(client.bottom - 6, edit.bottom - edit.top);
+    };
+    struct Case {
+        Integer Indent, Width;
+    };
+    for (const Case& c : {Case{0, 100}, Case{16, 130}}) {
+        SCOPED_TRACE(c.Indent);
+        box->SetImageIndent(c.Indent);
+        box->SetWidth(c.Width);
+        expectEditPlaced(c.Indent);
+    }
+
+    // A larger font makes the items as high as its text; the edit stays inside the frame.
+    const Integer before = box->GetItemHeight();
+    box->GetFont()->SetSize(box->GetFont()->GetSize() * 2);
+    TBitmap measure;
+    measure.GetCanvas()->SetFont(box->GetFont());
+    EXPECT_EQ(measure.GetCanvas()->TextHeight("Wg"), box->GetItemHeight());
+    EXPECT_GT(box->GetItemHeight(), before);
+    expectEditPlaced(16);
+}
+
+TEST_F(CtrlsTest, ComboListStaysAtItsTopWhileTheChosenItemIsAmongTheFirst) {
+    auto* box = new TpvrComboBox(Form);
+    box->SetParent(Form);
+    box->SetBounds(10, 10, 60, 21);
+    box->SetDropDownCount(4);
+    for (Integer i = 0; i < 10; ++i)
+        box->GetItems()->Add(IntToStr(i * 25) + " %");
+    Form->Show();
+    struct Case {
+        Integer Chosen;
+        WPARAM AskedTop;
+        LRESULT WantTop;
+    };
+    for (const Case& c : {Case{3, 2, 0}, Case{8, 3, 3}}) {
+        SCOPED_TRACE(c.Chosen);
+        box->SetItemIndex(c.Chosen);
+        box->SetDroppedDown(true);
+        SendMessageA(box->GetListHandle(), LB_SETTOPINDEX, c.AskedTop, 0);
+        EXPECT_EQ(c.WantTop, SendMessageA(box->GetListHandle(), LB_GETTOPINDEX, 0, 0));
+        box->SetDroppedDown(false);
+    }
 }
