@@ -37,8 +37,13 @@ namespace {
 class TProgram {
 public:
     static TProgram& Get() {
-        static TProgram program;
-        return program;
+        if (!Instance) Instance = new TProgram;
+        return *Instance;
+    }
+    // Frees the program's windows, while the thread that made them still runs.
+    static void End() {
+        delete Instance;
+        Instance = nullptr;
     }
 
     std::string File(const std::string& name) const { return FDir + "/" + name; }
@@ -73,8 +78,13 @@ private:
         fMaindb->pvrReport->GetEngineOptions()->SetNewSilentMode(simSilent);
         FillChannels();
     }
-    ~TProgram() { std::filesystem::remove_all(FDir); }
+    ~TProgram() {
+        EndProgram();
+        BackendUninstall();
+        std::filesystem::remove_all(FDir);
+    }
 
+    static inline TProgram* Instance = nullptr;
     std::string FDir;
 };
 
@@ -224,4 +234,11 @@ BENCHMARK(BM_ScrollChannelTable)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollGrid)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PrintChannelReport)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    TProgram::End();
+    return 0;
+}

@@ -97,9 +97,11 @@ public:
         std::filesystem::remove_all(FDir);
     }
 
+    // Serves the messages until `done`; false after a minute without it.
     static bool Pump(const std::function<bool()>& done) {
         MSG msg;
-        for (int rounds = 0; rounds < 200000; ++rounds) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        while (std::chrono::steady_clock::now() < deadline) {
             while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
@@ -164,8 +166,15 @@ void BM_ReadWholeRadio(benchmark::State& state) {
         dialog.Show();
         const auto start = std::chrono::steady_clock::now();
         dialog.btnOk->Click();
-        // The dialog closes itself after a read that succeeded.
-        if (!TBench::Pump([&] { return !dialog.GetVisible(); }) || !dialog.ReadSucceeded) {
+        // The dialog closes itself after a read that succeeded; any other prompt than the
+        // success message (a communication error) ends the run.
+        auto failed = [&] {
+            for (const TPromptRecord& prompt : prompts.Prompts())
+                if (prompt.Text != PromptTexts->ReadOk) return true;
+            return false;
+        };
+        if (!TBench::Pump([&] { return !dialog.GetVisible() || failed(); }) || failed() ||
+            !dialog.ReadSucceeded) {
             state.SkipWithError("the read did not succeed");
             break;
         }

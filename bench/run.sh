@@ -14,12 +14,16 @@ export CCACHE_NOHASHDIR=1
 build=${KOV_BENCH_BUILD:-build-bench}
 repetitions=${KOV_BENCH_REPETITIONS:-5}
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKOV_BUILD_BENCH=ON -DKOV_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j "$jobs" --target bench_startup bench_program bench_radio bench_report bench_script \
-    >/dev/null
-
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
+
+echo "Building the benchmarks in $build ..." >&2
+if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKOV_BUILD_BENCH=ON -DKOV_BUILD_TESTS=OFF &&
+    cmake --build "$build" -j "$jobs" --target bench_startup bench_program bench_radio bench_report bench_script; } \
+    >"$out/build.log" 2>&1; then
+    tail -40 "$out/build.log" >&2
+    exit 1
+fi
 export QT_QPA_PLATFORM=offscreen
 failed=0
 
