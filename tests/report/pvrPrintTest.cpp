@@ -241,6 +241,15 @@ TEST_F(pvrPrintTest, NothingPreparedBeginsNoDocument) {
     EXPECT_TRUE(Backend.Events.empty());
 }
 
+// No dot-matrix route is registered: such a report prints its pages on the printer like any other.
+TEST_F(pvrPrintTest, ADotMatrixReportPrintsThroughThePrinter) {
+    Report->DotMatrixReport = true;
+    Prepare(2);
+    EXPECT_TRUE(Report->Print());
+    EXPECT_EQ("P1 P2", Printed());
+    EXPECT_EQ((std::vector<std::string>{"start Office 'Pages' ''", "finish"}), Backend.Events);
+}
+
 TEST_F(pvrPrintTest, BinsDuplexAndPaperFollowThePages) {
     Prepare(3);
     TpvrReportPage* page = DesignPage();
