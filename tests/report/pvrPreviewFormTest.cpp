@@ -53,6 +53,16 @@ void TypeKey(Word key) {
     Application->ProcessMessages();
 }
 
+// Clicks a tool button with the mouse, as a person does (check buttons toggle then).
+void MouseClick(TToolButton* button) {
+    const RECT r = button->GetBoundsRect();
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    HWND bar = button->GetParent()->GetHandle();
+    PostMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(bar, WM_LBUTTONUP, 0, at);
+    Application->ProcessMessages();
+}
+
 // A report of `count` pages, each showing "P<n>", on a machine without printers.
 class pvrPreviewFormTest : public testsupport::TFormFixture {
 protected:
@@ -418,11 +428,13 @@ TEST_F(pvrPreviewFormTest, ClosingWhilePreparingIsRefusedAndStopsTheRun) {
     Define(30);
     struct TCloser : TObject {
         bool Refused = false;
+        bool PrintEnabled = true;
         String Caption;
         void Progress(TpvrReport* report, Integer, Integer page) {
             auto* form = dynamic_cast<TpvrPreviewForm*>(report->PreviewForm);
             if (!form || page != 2) return;
             Caption = form->CancelB->GetCaption();
+            PrintEnabled = form->PrintB->GetEnabled();
             Refused = !form->CloseQuery();
         }
     } closer;
@@ -437,6 +449,7 @@ TEST_F(pvrPreviewFormTest, ClosingWhilePreparingIsRefusedAndStopsTheRun) {
         testsupport::TScopedModalScript::MayStayOpen);
     Report->ShowReport();
     EXPECT_TRUE(closer.Refused);
+    EXPECT_FALSE(closer.PrintEnabled);
     EXPECT_EQ(GetResources()->Get("clCancel"), closer.Caption);
     EXPECT_TRUE(Report->Terminated);
 }
@@ -460,6 +473,29 @@ TEST_F(pvrPreviewFormTest, FirstPassOfADoublePassRunShowsItsRunningCount) {
                                    [&](const String& text) { return text.rfind(firstPass, 0) == 0; });
     EXPECT_TRUE(shown) << testing::PrintToString(watch.Status);
     EXPECT_EQ(Format(GetResources()->Get("clPageOf"), {1, 12}), after);
+}
+
+TEST_F(pvrPreviewFormTest, OutlineAndToolButtonsReachThePreview) {
+    Define(2);
+    ASSERT_TRUE(Report->PrepareReport());
+    Report->GetPreviewOptions()->OutlineVisible = true;
+    TpvrPreviewForm* form = OpenModeless(TpvrPreviewButtons::FromMask(4095));
+    ASSERT_NE(nullptr, form);
+    TpvrPreview* preview = form->GetPreview();
+    EXPECT_TRUE(form->OutlineB->GetDown());
+    MouseClick(form->OutlineB);
+    EXPECT_FALSE(form->OutlineB->GetDown());
+    EXPECT_FALSE(preview->GetOutlineVisible());
+    MouseClick(form->OutlineB);
+    EXPECT_TRUE(preview->GetOutlineVisible());
+
+    EXPECT_TRUE(form->HandToolB->GetDown());
+    MouseClick(form->ZoomToolB);
+    EXPECT_FALSE(form->HandToolB->GetDown());
+    EXPECT_EQ(ptZoom, preview->GetTool());
+    MouseClick(form->HandToolB);
+    EXPECT_EQ(ptHand, preview->GetTool());
+    delete form;
 }
 
 TEST_F(pvrPreviewFormTest, MinimizingTheWindowMinimizesTheProgram) {
