@@ -31,7 +31,7 @@
 #include "report/pvrPrinter.h"
 #include "suite/controls/qzButtons.h"
 #include "suite/editors/qzDropDownEdit.h"
-#include "tests/app/BDialogFixture.h"
+#include "tests/app/DialogFixture.h"
 #include "tests/support/ModalScript.h"
 
 namespace {
@@ -65,7 +65,7 @@ struct TOffscreenDisplay {
     ~TOffscreenDisplay() { BackendUninstall(); }
 };
 
-class PrintDataMainFrmTest : private TOffscreenDisplay, public apptest::BDialogFixture {
+class PrintDataMainFrmTest : private TOffscreenDisplay, public apptest::DialogFixture {
 protected:
     void SetUp() override {
         FPrevious = PrintSetBackend(&FPdf);
