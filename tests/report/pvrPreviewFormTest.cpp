@@ -591,3 +591,17 @@ TEST_F(pvrPreviewFormTest, TheChannelListInThePreviewWindow) {
     EXPECT_EQ((std::vector<String>{"pvrPreviewForm", "pvrSearchDialog"}), modal.Shown());
     EXPECT_EQ(nullptr, report->PreviewForm);
 }
+
+TEST_F(pvrPreviewFormTest, AModelessWindowOutlivingItsReportClosesCleanly) {
+    Define(2);
+    ASSERT_TRUE(Report->PrepareReport());
+    TpvrPreviewForm* form = OpenModeless(AppButtons());
+    ASSERT_NE(nullptr, form);
+    TLivenessToken alive = form->LivenessToken();
+    Report.reset();
+    EXPECT_EQ(nullptr, form->GetPreview()->Report);
+    form->UpdateControls();
+    form->Close();
+    App->ProcessMessages();
+    EXPECT_FALSE(alive);
+}
