@@ -172,10 +172,12 @@ Integer THandleStream::Read(void* buffer, Integer count) {
     // Pipes and terminals hand out what they have; keep reading until the count is met or the
     // data end, so that ReadBuffer does not fail on a short read.
     Integer done = 0;
+    FReadError = 0;
     while (done < count) {
         ssize_t n =
             ::read(FHandle, static_cast<char*>(buffer) + done, static_cast<std::size_t>(count - done));
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0) FReadError = errno;
         if (n <= 0) break;
         done += static_cast<Integer>(n);
     }

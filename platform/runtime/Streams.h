@@ -86,9 +86,13 @@ public:
     void SetSize(Int64 newSize) override;
 
     int GetHandle() const { return FHandle; }
+    // The system's error number when the last Read stopped on a failure; 0 when it moved every
+    // byte asked for or stopped where the data end. Tells a failing read from a short file.
+    int GetReadError() const { return FReadError; }
 
 protected:
     int FHandle;
+    int FReadError = 0;
 };
 
 // A file opened by name; the descriptor is closed when the stream is destroyed.

@@ -434,6 +434,31 @@ TEST(StreamsFile, HandleStreamOverAPipe) {
     close(fds[1]);
 }
 
+// A read that fails is told from a file that ends early: the error number of the failure, 0 for a
+// short or complete read.
+TEST(StreamsFile, HandleStreamTellsAFailingReadFromTheEndOfTheData) {
+    TempDir dir;
+    const std::string name = dir.File("short");
+    WriteFileBytes(name, "abc");
+    char bytes[8];
+    TFileStream file(name, fmOpenRead);
+    EXPECT_EQ(file.Read(bytes, 8), 3);
+    EXPECT_EQ(file.GetReadError(), 0);
+    EXPECT_EQ(file.Read(bytes, 8), 0);
+    EXPECT_EQ(file.GetReadError(), 0);
+
+    const int directory = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(directory, 0);
+    THandleStream failing(directory);
+    EXPECT_EQ(failing.Read(bytes, 8), 0);
+    EXPECT_EQ(failing.GetReadError(), EISDIR);
+    close(directory);
+
+    file.SetPosition(1);
+    EXPECT_EQ(file.Read(bytes, 2), 2);
+    EXPECT_EQ(file.GetReadError(), 0);
+}
+
 TEST(StreamsClasses, ClassReferences) {
     EXPECT_TRUE(TFileStream::StaticClass()->InheritsFrom(THandleStream::StaticClass()));
     EXPECT_TRUE(TStringStream::StaticClass()->InheritsFrom(TStream::StaticClass()));
