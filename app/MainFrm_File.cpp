@@ -1,7 +1,4 @@
 // The data file: its layout, encoding it whole in memory, and the safe replacement of a file.
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 #include "app/AllClass.h"
@@ -71,18 +68,12 @@ private:
 
 // At most `count` bytes of an open file; fewer only where the file ends. A read that fails
 // raises EFOpenError "Cannot open file "<name>". <reason>" rather than pass for a short file.
-String ReadBytes(const TFileStream& stream, std::size_t count) {
+String ReadBytes(TFileStream& stream, std::size_t count) {
     String bytes(count, '\0');
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = read(stream.GetHandle(), bytes.data() + done, count - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0)
-            throw EFOpenError("Cannot open file \"" + stream.GetFileName() + "\". " + SystemReason(errno));
-        if (n == 0) break;
-        done += std::size_t(n);
-    }
-    bytes.resize(done);
+    const Integer done = stream.Read(bytes.data(), Integer(count));
+    if (const int error = stream.GetReadError())
+        throw EFOpenError("Cannot open file \"" + stream.GetFileName() + "\". " + SystemReason(error));
+    bytes.resize(std::size_t(done));
     return bytes;
 }
 
