@@ -294,7 +294,8 @@ bool TpvrXMLReader::ReadItem(TpvrXMLItem* item, bool loadAll, Integer depth) {
         if (ReadItem(child.get(), loadAll, depth + 1)) break;
         item->AppendChild(child.release());
     }
-    if (!FLastName.empty() && !AnsiSameText(FLastName, "/" + item->Name)) InvalidFormat();
+    // The data ending before the element's end tag leaves a truncated file, not a document.
+    if (FLastName.empty() || !AnsiSameText(FLastName, "/" + item->Name)) InvalidFormat();
     String lower = AsciiLower(item->AttrText);
     size_t p = lower.find("ld=\"0\"");
     if (p != String::npos) {
@@ -397,7 +398,8 @@ void TpvrXMLDocument::LoadFromStream(TStream* stream, bool allowUnload) {
     if (allowUnload) FCacheStream = stream; // owned from here on, also when reading fails
     TpvrXMLReader reader(stream);
     reader.ReadHeader();
-    reader.ReadRootItem(FRoot.get(), !allowUnload);
+    // No root element after the declaration (the data ends, or an end tag comes first).
+    if (reader.ReadRootItem(FRoot.get(), !allowUnload)) InvalidFormat();
 }
 
 void TpvrXMLDocument::SaveToStream(TStream* stream) {

@@ -278,6 +278,8 @@ TEST_F(pvrVp3Test, DamagedContentsAreRefusedAndLeaveTheStoreCleared) {
         {"page0>", "pageX>", "page 1: \"pageX\""},
         {"page0>", "page123456>", "page 1: \"page123456\""},
         {"</page0>", "</page7>", "Invalid file format"},
+        // Cut off before the root's end tag.
+        {"</preparedreport>", "", "Invalid file format"},
         {"<m1 name=\"Page0.Caption1\"/>", "<m1 name=\"\"/>", "dictionary entry \"m1\": no object name"},
         {"<m1 name=\"Page0.Caption1\"/>", "<m1 x/>", "dictionary entry \"m1\": no source name"},
         {"<m1 name=\"Page0.Caption1\"/>", "<m1 name=\"Page0Caption1\"/>", "dictionary entry \"m1\": no object name"},
@@ -325,6 +327,37 @@ TEST_F(pvrVp3Test, DamagedContentsAreRefusedAndLeaveTheStoreCleared) {
     }
     // The unknown class is named.
     EXPECT_NE(String::npos, Fresh->GetErrors()->GetText().find("TpvrNoSuchBand"));
+}
+
+// A file cut off after a good beginning is refused, also when its pages are read lazily.
+TEST_F(pvrVp3Test, AFileCutOffAfterAGoodBeginningIsRefused) {
+    Prepare({1, 4});
+    const String text = Saved(Report);
+    const String cuts[] = {
+        "<?xml version=\"1.0\"?><preparedreport><previewpages>",
+        "<?xml version=\"1.0\"?>",
+        "<?xml version=\"1.0\"?></preparedreport>",
+        text.substr(0, text.find("</previewpages>")),
+        text.substr(0, text.rfind("</preparedreport>")),
+    };
+    for (const String& cut : cuts)
+        for (bool partial : {false, true}) {
+            SCOPED_TRACE(testing::Message() << cut.substr(0, 60) << (partial ? " partially" : ""));
+            Load(Fresh.get(), text);
+            try {
+                if (partial)
+                    Fresh->GetPreviewPages()->LoadFromStream(new TStringStream(cut), true);
+                else
+                    Load(Fresh.get(), cut);
+                ADD_FAILURE() << "loaded";
+            } catch (const Exception& e) {
+                EXPECT_EQ("Invalid file format", e.Message);
+            }
+            EXPECT_EQ(0, Fresh->GetPreviewPages()->GetCount());
+        }
+    // The whole file still loads both ways.
+    Fresh->GetPreviewPages()->LoadFromStream(new TStringStream(text), true);
+    EXPECT_EQ(Pages(Report), Pages(Fresh.get()));
 }
 
 TEST_F(pvrVp3Test, APageWhosePositionsCannotBeDrawnIsNotBuilt) {

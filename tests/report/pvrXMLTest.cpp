@@ -117,7 +117,6 @@ TEST(pvrXMLDocument, ReadsTheNarrowDialect) {
         {"three-dash comment stays open", "<r><!-- c ---><b/> --><a/></r>", "a[] "},
         {"raw > ends the tag", "<r><a v=\"1>2\"></a></r>", "a[v=\"1] "},
         {"text and BOM ignored", "\xEF\xBB\xBFhello<r>\r\n text <a/>\n</r>", "a[] "},
-        {"truncated file", "<r><a><b/>", "a[] "},
         {"end tag case", "<R><a></A></r>", "a[] "},
         {"childless unloadable", "<r><a ld=\"0\"/></r>", "a[ld=\"0\"] "},
     };
@@ -147,6 +146,10 @@ TEST(pvrXMLDocument, MalformedInputRaisesInvalidFileFormat) {
         {"less-than inside tag", Header + "<r <a/>"},
         {"end inside tag", Header + "<r><a x=\"1\""},
         {"mismatched end tag", Header + "<r><a></b></r>"},
+        {"cut off inside an element", Header + "<r><a><b/>"},
+        {"cut off after the root's start tag", Header + "<r>"},
+        {"declaration only", Header},
+        {"end tag instead of the root", Header + "</r>"},
         {"unbounded nesting", Header + deep},
     };
     for (const auto& c : cases) {
