@@ -218,6 +218,9 @@ void TpvrPreview::DoPageChanged() {
 
 void TpvrPreview::SetPageNoField(Integer value, bool scroll) {
     FPageNo = std::min(std::max<Integer>(value, 1), GetAllPages());
+    // The store's current page follows the page shown, so a print or export started from the
+    // report itself takes the same page as one started here.
+    if (PreviewPages) PreviewPages->PreviewPage = FPageNo;
     if (scroll && FPageNo > 0 && FPageNo <= FWorkspace->GetPageList()->Count() && !FWorkspace->FDisableUpdate) {
         FWorkspace->FDisableUpdate = true;
         FWorkspace->ScrollToY(FWorkspace->GetPageList()->Bounds(FPageNo - 1, 0, FZoom).top);
