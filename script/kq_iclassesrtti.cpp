@@ -205,7 +205,11 @@ Variant TkqClassesRTTIFunctions::CallMethod(TObject* Instance, TClass ClassRef, 
     if (ClassRef == TObject::StaticClass()) {
         if (name == "CREATE") return ObjectToVariant(ConstructedClass(Instance, ClassRef)->Create(nullptr));
         if (name == "FREE") {
-            delete CheckedInstance(Instance, ClassRef);
+            TObject* object = CheckedInstance(Instance, ClassRef);
+            // The application object outlives every script; the program frees it when it ends.
+            if (dynamic_cast<TApplication*>(object) != nullptr)
+                throw EInvalidOperation("The application object cannot be freed");
+            delete object;
             return Null();
         }
         if (name == "CLASSNAME") return CheckedInstance(Instance, ClassRef)->ClassName();

@@ -288,6 +288,22 @@ TEST_F(kq_iformsrttiTest, MembersRefuseWhatIsNotTheirObject) {
     }
 }
 
+// The application object is the program's: a script that frees it gets a script error and the
+// object lives on.
+TEST_F(kq_iformsrttiTest, AScriptCannotFreeTheApplication) {
+    const char* texts[] = {
+        "begin Application.Free end.",
+        "begin TObject(Application).Free end.",
+        "var o: TObject; begin o := Application; o.Free end.",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        BindingHost host = MakeHost();
+        EXPECT_EQ(RunError(host, text), "The application object cannot be freed");
+        EXPECT_EQ(host.Run("begin Print(Application.ClassName) end."), "TApplication\n");
+    }
+}
+
 // Takes a picture of a form a script passes to Snapshot, saved under the artifacts.
 struct TSnapshot {
     String FileName;
