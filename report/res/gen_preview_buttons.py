@@ -17,60 +17,22 @@ resource, so building does not need this script.
 """
 
 import os
-import struct
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
-MASK = (255, 0, 255)
+# The canvas, the bitmap writer and the colours are the program pictures' own.
+sys.path.insert(0, os.path.join(HERE, "..", "..", "app", "res"))
+import gen_pictures  # noqa: E402
+from gen_pictures import (  # noqa: E402,F401
+    MASK, bmp24, BLACK, WHITE, DARK, GREY, LIGHT, PAPER, NAVY, BLUE, SKY, YELLOW, BROWN, GREEN, RED)
 
 
-class Canvas:
-    def __init__(self, width, height, fill):
-        self.w = width
-        self.h = height
-        self.px = [[fill] * width for _ in range(height)]
-
-    def set(self, x, y, c):
-        if 0 <= x < self.w and 0 <= y < self.h:
-            self.px[y][x] = c
-
-    def rect(self, x0, y0, x1, y1, c):
-        """Fills the rectangle with corners (x0, y0) and (x1, y1), both included."""
-        for y in range(y0, y1 + 1):
-            for x in range(x0, x1 + 1):
-                self.set(x, y, c)
-
-    def frame(self, x0, y0, x1, y1, c):
-        self.hline(x0, x1, y0, c)
-        self.hline(x0, x1, y1, c)
-        self.vline(x0, y0, y1, c)
-        self.vline(x1, y0, y1, c)
-
-    def hline(self, x0, x1, y, c):
-        for x in range(x0, x1 + 1):
-            self.set(x, y, c)
-
-    def vline(self, x, y0, y1, c):
-        for y in range(y0, y1 + 1):
-            self.set(x, y, c)
-
+class Canvas(gen_pictures.Canvas):
     def line(self, x0, y0, x1, y1, c):
         n = max(abs(x1 - x0), abs(y1 - y0))
         for i in range(n + 1):
             self.set(round(x0 + (x1 - x0) * i / max(n, 1)), round(y0 + (y1 - y0) * i / max(n, 1)), c)
-
-    def disc(self, cx, cy, r, c):
-        for y in range(self.h):
-            for x in range(self.w):
-                if (x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2 <= r * r:
-                    self.set(x, y, c)
-
-    def ring(self, cx, cy, r, c):
-        for y in range(self.h):
-            for x in range(self.w):
-                d = ((x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2) ** 0.5
-                if r - 1 < d <= r:
-                    self.set(x, y, c)
 
     def art(self, x0, y0, rows, palette):
         """Draws a small picture given as text, one character a pixel; '.' leaves the pixel."""
@@ -79,41 +41,9 @@ class Canvas:
                 if ch != ".":
                     self.set(x0 + dx, y0 + dy, palette[ch])
 
-    def blit(self, other, ox, oy):
-        for y in range(other.h):
-            for x in range(other.w):
-                self.set(ox + x, oy + y, other.px[y][x])
 
-
-def bmp24(canvas):
-    """A 24-bit BMP file, rows bottom-up."""
-    stride = (canvas.w * 3 + 3) // 4 * 4
-    rows = b""
-    for y in range(canvas.h - 1, -1, -1):
-        row = b"".join(bytes((b, g, r)) for (r, g, b) in canvas.px[y])
-        rows += row + b"\0" * (stride - len(row))
-    header = struct.pack("<IiiHHIIiiII", 40, canvas.w, canvas.h, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
-    file_header = struct.pack("<2sIHHI", b"BM", 14 + len(header) + len(rows), 0, 0, 14 + len(header))
-    return file_header + header + rows
-
-
-# ---- Colours -----------------------------------------------------------------------------------
-
-BLACK = (0, 0, 0)
-WHITE = (255, 255, 255)
-DARK = (64, 64, 64)
-GREY = (128, 128, 128)
-LIGHT = (192, 192, 192)
-PAPER = (248, 248, 240)
-NAVY = (0, 40, 120)
-BLUE = (30, 90, 200)
-SKY = (120, 170, 235)
 GLASS = (200, 225, 250)
-YELLOW = (240, 200, 60)
 PALE_YELLOW = (250, 225, 120)
-BROWN = (170, 120, 30)
-GREEN = (20, 150, 60)
-RED = (200, 30, 30)
 SKIN = (250, 215, 170)
 
 # A 3 x 5 pixel font for the few letters the pictures need.
