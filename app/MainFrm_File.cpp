@@ -234,7 +234,9 @@ bool TfMainFrm::ReadDataFile() {
     if (RecordAt(image, afterGap + 6, record)) {
         Integer bandCode = 0;
         codec.DecodeModelRecord(record, bandCode);
-        state.UseBand(BandList->BandTextOf(bandCode));
+        // A code that names none of the model's bands (0xFF of a blank record, another model's
+        // band) gives the model's default band, as a radio read does.
+        state.UseBand(ModelBandOf(*model, *BandList, bandCode));
     } else {
         // Without a model record the header's model stays, in the band of the header's edges.
         state.UseBand(BandWithEdges(*model, bandLow, bandHigh));

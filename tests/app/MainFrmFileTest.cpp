@@ -17,6 +17,8 @@
 #include "app/MeMode.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Exceptions.h"
+#include "platform/classlib/StdCtrls.h"
+#include "tests/app/MainFrmFixture.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -187,6 +189,56 @@ TEST_P(DataFileImageTest, ATextThatIsNoFrequencyRaises) {
     FakeCells cells;
     cells.SetForeText(ccRx, 2, "4x0");
     EXPECT_THROW(EncodeDataFile(cells, 16, "None", EncodeDate(2026, 1, 2)), EConvertError);
+}
+
+// ---- The band of an opened file ------------------------------------------------------------------
+
+// The model record's band code gives the band only when it names one of the file's model's bands;
+// otherwise (a blank record's 0xFF, " 27 -  72MHz", another model's band) the model's default band,
+// as a radio read does.
+class OpenedBandTest : public mainfrmtest::TMainFrmFixture {};
+
+TEST_F(OpenedBandTest, ABandCodeOfNoneOfTheModelsBandsGivesItsDefaultBand) {
+    Start();
+    const struct {
+        const char* Model;
+        const char* SavedBand;
+        Integer Code; // patched into the model record
+        const char* Band;
+        double Low, High;
+    } cases[] = {
+        {"2475", "400 - 420MHz", 248, "400 - 420MHz", 400, 420}, // as saved
+        {"2475", "400 - 420MHz", 246, "470 - 650MHz", 470, 650}, // the record wins over the header
+        {"2475", "400 - 420MHz", 0xFF, "450 - 470MHz", 450, 470},
+        {"2475", "400 - 420MHz", 253, "450 - 470MHz", 450, 470},
+        {"2475", "400 - 420MHz", 241, "450 - 470MHz", 450, 470}, // a band of the VHF model
+        {"2475", "400 - 420MHz", 0, "450 - 470MHz", 450, 470},
+        {"1475", "136 - 150MHz", 243, "216 - 223MHz", 216, 223},
+        {"1475", "136 - 150MHz", 244, "150 - 174MHz", 150, 174}, // a band of the UHF model
+        {"1475", "136 - 150MHz", 0xFF, "150 - 174MHz", 150, 174},
+    };
+    const std::string path = File("band.dat");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Model) + " " + std::to_string(c.Code));
+        AppState->UseModel(*ModelList->FindModelByCode(c.Model));
+        AppState->UseBand(c.SavedBand);
+        FakeCells cells;
+        String image = EncodeDataFile(cells, 16, "None", EncodeDate(2026, 1, 2));
+        ASSERT_EQ(image.size(), 992u);
+        image[0x3D2] = char(c.Code);
+        WriteFileBytes(path, image);
+        // Another model and band are current when the file is opened.
+        AppState->UseModel(*ModelList->FindModelByCode(String(c.Model) == "2475" ? "1475" : "2475"));
+        AppState->UseBand(AppState->CurrentModel->DefaultBand);
+
+        Frame->FileName = path;
+        ASSERT_TRUE(Frame->ReadDataFile());
+        EXPECT_EQ(AppState->ModelCode, c.Model);
+        EXPECT_EQ(AppState->BandText, c.Band);
+        EXPECT_EQ(AppState->BandLow, c.Low);
+        EXPECT_EQ(AppState->BandHigh, c.High);
+        EXPECT_EQ(Frame->stFreq->GetCaption(), c.Band);
+    }
 }
 
 // ---- Replacing a file ---------------------------------------------------------------------------
