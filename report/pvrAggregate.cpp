@@ -387,13 +387,10 @@ Variant TpvrAggregateList::GetAggregate(TpvrBand* currentBand, Integer vColumn, 
         Integer count = item->Count;
         Variant value = item->Value;
         // The per-column values answer a call shown once per column (a column's total); a call
-        // in a vertical footer or group footer after the columns, such as a row's total, takes
-        // what the whole row added.
-        TpvrBand* parent = item->ParentBand;
-        const bool rowTotal = parent && parent->Vertical &&
-                              (dynamic_cast<TpvrFooter*>(parent) || dynamic_cast<TpvrGroupFooter*>(parent));
-        if (item->HasColumns && !rowTotal) {
-            const std::size_t column = std::size_t(std::max<Integer>(vColumn, 0));
+        // outside the columns (column 0), such as a row's total or the table's, takes what was
+        // added for the whole row or table.
+        if (item->HasColumns && vColumn >= 1) {
+            const std::size_t column = std::size_t(vColumn);
             count = column < item->ColumnCounts.size() ? item->ColumnCounts[column] : 0;
             value = column < item->ColumnValues.size() ? item->ColumnValues[column] : Null();
         }

@@ -130,7 +130,7 @@ Extended TpvrEngine::FreeSpace() { return PageHeight - GetFootersHeight() - CurY
 
 void TpvrEngine::GetAggregateValue(const String& name, const String& expression, Variant& result,
                                    TpvrComponent* band, Integer flags) {
-    result = FAggregates->GetAggregate(FCurBand, CurVColumn, name, expression, band, flags);
+    result = FAggregates->GetAggregate(FCurBand, FAggregateColumn, name, expression, band, flags);
 }
 
 // ---- The run -----------------------------------------------------------------------------------
@@ -800,7 +800,8 @@ void TpvrEngine::ShowBand(TpvrBand* band) {
     if (TpvrChild* child = band->GetChild())
         if (band->GetVisible() || band->PrintChildIfInvisible) ShowBand(child);
     if (band->KeepChild) EndKeep(band);
-    if (auto* data = dynamic_cast<TpvrDataBand*>(band)) FAggregates->AddValue(data, 0);
+    if (auto* data = dynamic_cast<TpvrDataBand*>(band))
+        if (!data->Vertical || CrossBandIsRecord()) FAggregates->AddValue(data, 0);
 }
 
 void TpvrEngine::OutputBand(TpvrBand* band) {
@@ -1369,7 +1370,13 @@ void TpvrEngine::ShowVerticalBand(TpvrBand* band) {
     const bool footer =
         band->InheritsFrom(TpvrFooter::StaticClass()) || band->InheritsFrom(TpvrGroupFooter::StaticClass());
     if (data) ++CurVColumn;
-    FCurBand = footer ? band : cross;
+    // A footer's cells total the row they stand in; in a footer-like row (the corner of a
+    // summary and a row-total column, say) they total for that row like its other cells.
+    TpvrBand* aggregateBand = footer && !IsFooterLike(cross) ? band : cross;
+    FCurBand = aggregateBand;
+    const Integer outerColumn = FAggregateColumn;
+    FAggregateColumn = data ? CurVColumn : 0;
+    TFinally restoreColumn([&] { FAggregateColumn = outerColumn; });
     Report->CurObject = band->GetName();
     band->BeforePrint();
     Report->FireBeforePrint(band);
@@ -1384,7 +1391,7 @@ void TpvrEngine::ShowVerticalBand(TpvrBand* band) {
                 headers.push_back(FVHeaderList->Items(i)->Band);
             for (TpvrBand* header : headers)
                 ShowBand(header);
-            FCurBand = footer ? band : cross;
+            FCurBand = aggregateBand;
         }
         for (TpvrComponent* object : std::vector<TpvrComponent*>(band->GetObjects())) {
             auto* cell = dynamic_cast<TpvrReportComponent*>(object);
@@ -1408,9 +1415,13 @@ void TpvrEngine::ShowVerticalBand(TpvrBand* band) {
     Report->CurObject = band->GetName();
     Report->FireAfterPrint(band);
     band->AfterPrint();
-    if (data) FAggregates->AddValue(data, CurVColumn);
+    if (data && CrossBandIsRecord()) FAggregates->AddValue(data, CurVColumn);
     if (footer) FAggregates->Reset(band);
 }
+
+// Only a data row's cells are records of the table: a header's, a footer's or a summary's cells
+// run the vertical data bands again, and adding them would count the row's data once more.
+bool TpvrEngine::CrossBandIsRecord() const { return FCrossBand && IsDataBand(FCrossBand); }
 
 void TpvrEngine::PrintCrossBand(TpvrBand* band) {
     const Integer page = Pages()->CurrentPage;

@@ -132,6 +132,7 @@ private:
     void StartVerticalBands(TpvrBand* cross);
     void RunVerticalDataBands(const std::vector<TpvrDataBand*>& bands);
     void ShowVerticalBand(TpvrBand* band);
+    bool CrossBandIsRecord() const;
     void PrintCrossBand(TpvrBand* band);
 
     // ---- Subreports ----
@@ -176,6 +177,9 @@ private:
     std::vector<Integer> FVBounds;
     TpvrBand* FCrossBand = nullptr;
     Extended FCrossX = 0;
+    // The vertical column whose totals the aggregates being evaluated answer: the column of the
+    // vertical data band whose cells are copied, 0 (the whole row or table) for any other cell.
+    Integer FAggregateColumn = 0;
     bool FVPageChanged = false;
     // Views moved into vertical bands for the run, with each horizontal band's children as they
     // were before and the distance each view's left moved.

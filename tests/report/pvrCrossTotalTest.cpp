@@ -83,12 +83,16 @@ protected:
     Integer FMemos = 0;
 };
 
-// Two rows by three columns, cell (r, c) holding 10 r + c; each row ends with its total, the
-// summary holds each column's total.
+// Two rows by three columns, cell (r, c) holding 10 r + c, below a title row; each row ends
+// with its total, the summary holds each column's total and, where it meets the totals column,
+// the table's. Only the data rows count: the title and summary rows run the columns too.
 TEST_F(pvrCrossTotalTest, TheRowTotalAddsTheRowsCellsAndTheSummaryEachColumnsCells) {
     TpvrUserDataSet* rows = Source("Rows", 2);
     TpvrUserDataSet* cols = Source("Cols", 3);
     const String cell = "<Rows.\"N\"> * 10 + <Cols.\"N\">";
+    auto* titles = Band<TpvrHeader>("Titles", 0, 20, 0, 20);
+    Memo(titles, 100, 100, "C[Cols.\"N\"]");
+    Memo(titles, 400, 100, "Sum");
     auto* master = Band<TpvrMasterData>("MasterData1", 0, 40, 0, 20);
     master->SetDataSet(rows);
     Memo(master, 0, 100, "R[Rows.\"N\"]");
@@ -97,6 +101,9 @@ TEST_F(pvrCrossTotalTest, TheRowTotalAddsTheRowsCellsAndTheSummaryEachColumnsCel
     auto* summary = Band<TpvrReportSummary>("ReportSummary1", 0, 80, 0, 20);
     Memo(summary, 0, 100, "Total");
     Memo(summary, 100, 100, "[SUM(" + cell + ", Columns)]");
+    Memo(summary, 400, 100,
+         "[SUM(" + cell + ", Columns)] [MIN(" + cell + ", Columns)] [MAX(" + cell + ", Columns)] " + "[AVG(" +
+             cell + ", Columns)] [COUNT(Columns)]");
     Band<TpvrHeader>("RowTitles", 0, 0, 100, 0)->Vertical = true;
     auto* columns = Band<TpvrMasterData>("Columns", 100, 0, 100, 0);
     columns->Vertical = true;
@@ -107,9 +114,10 @@ TEST_F(pvrCrossTotalTest, TheRowTotalAddsTheRowsCellsAndTheSummaryEachColumnsCel
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
         ASSERT_TRUE(Report->PrepareReport(true)) << Report->GetErrors()->GetText();
-        EXPECT_EQ(Cells(0), (std::vector<String>{"R1@0", "11@100", "12@200", "13@300", "36 11 13 3@400",
-                                                 "R2@0", "21@100", "22@200", "23@300", "66 21 23 3@400",
-                                                 "Total@0", "32@100", "34@200", "36@300"}));
+        EXPECT_EQ(Cells(0), (std::vector<String>{"C1@100", "C2@200", "C3@300", "Sum@400", "R1@0", "11@100",
+                                                 "12@200", "13@300", "36 11 13 3@400", "R2@0", "21@100",
+                                                 "22@200", "23@300", "66 21 23 3@400", "Total@0", "32@100",
+                                                 "34@200", "36@300", "102 11 23 17 6@400"}));
     }
 }
 
