@@ -18,50 +18,14 @@
 #include "report/pvrEngine.h"
 #include "report/pvrPreviewPages.h"
 #include "script/kq_iinterpreter.h"
-#include "tests/support/FormFixture.h"
+#include "tests/report/ChannelListFixture.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
 // The print data module with a report definition, its records in groups.
-class pvrClassRTTITest : public testsupport::TFormFixture {
+class pvrClassRTTITest : public reporttest::TChannelListFixture<> {
 protected:
-    void SetUp() override {
-        TFormFixture::SetUp();
-        ClockSetLocalMicros(Int64(1772600767) * 1000000);
-        Module.reset(new TDataModule(nullptr, TCreateNew{}));
-        ReadComponentText(testsupport::ReadFileBytes(testsupport::FixturePath("report/PrintData.form")),
-                          Module.get());
-        Ado = dynamic_cast<TMemDataSet*>(Module->FindComponent("myAdo"));
-        Report = dynamic_cast<TpvrReport*>(Module->FindComponent("pvrReport"));
-        ASSERT_TRUE(Ado && Report);
-    }
-    void TearDown() override {
-        Module.reset();
-        TFormFixture::TearDown();
-    }
-    void Fill(const std::vector<Integer>& groups) {
-        Ado->CreateDataSet();
-        Integer n = 0;
-        for (std::size_t g = 0; g < groups.size(); ++g)
-            for (Integer i = 0; i < groups[g]; ++i) {
-                ++n;
-                Ado->Append();
-                Ado->FieldByName("TypeID")->SetAsVariant(Variant(Integer(g + 1)));
-                Ado->FieldByName("TypeName")
-                    ->SetAsVariant(Variant(String("Type ") + IntToStr(Integer(g + 1))));
-                Ado->FieldByName("AField")->SetAsVariant(Variant(String("Channel ") + IntToStr(n)));
-                Ado->FieldByName("AValue")->SetAsVariant(Variant(IntToStr(n * 125)));
-                Ado->FieldByName("BField")->SetAsVariant(Variant(String("Tone")));
-                Ado->FieldByName("BValue")->SetAsVariant(Variant(String("off")));
-                Ado->Post();
-            }
-        Ado->First();
-    }
-    void Load(const char* fixture) {
-        ASSERT_TRUE(Report->LoadFromFile(testsupport::FixturePath(fixture)));
-        Report->GetEngineOptions()->SetNewSilentMode(simSilent);
-    }
     // Compiles the text as the report's script and runs its main block outside a run.
     void RunScript(const String& text) {
         Report->GetScriptText()->SetText(text);
@@ -74,7 +38,6 @@ protected:
         return variable ? variable->GetValue() : Null();
     }
     TpvrComponent* Object(const char* name) { return Report->FindObject(name); }
-    TpvrPreviewPages* Store() { return dynamic_cast<TpvrPreviewPages*>(Report->GetPreviewPages()); }
     // The text of a named memo on a prepared page, empty when the page has none.
     String PreparedText(Integer page, const String& name) {
         for (TpvrComponent* band : Store()->GetPage(page)->GetObjects())
@@ -92,15 +55,11 @@ protected:
         }
         return nullptr;
     }
-
-    std::unique_ptr<TDataModule> Module;
-    TMemDataSet* Ado = nullptr;
-    TpvrReport* Report = nullptr;
 };
 
 TEST_F(pvrClassRTTITest, AReportScriptReachesTheReportItsDataSourcesAndMemos) {
-    Fill({2, 1});
-    Load("report/ChannelList.xml");
+    Fill({2, 1}, reporttest::TChannelValues::OneLine);
+    ASSERT_TRUE(LoadReport("report/ChannelList.xml"));
     RunScript(
         "var Two, Name, Kind, NumberKind, Rec, Found, Dates, Lines, ThreeLines, Joined, "
         "Other: Variant; Source: TpvrDataSet;\r\n"
@@ -139,7 +98,7 @@ TEST_F(pvrClassRTTITest, AReportScriptReachesTheReportItsDataSourcesAndMemos) {
 }
 
 TEST_F(pvrClassRTTITest, SettingTerminatedStopsTheRunningScript) {
-    Load("report/ChannelList.xml");
+    ASSERT_TRUE(LoadReport("report/ChannelList.xml"));
     RunScript("var Before, After: Integer;\r\n"
               "begin\r\n"
               "  Before := 1;\r\n"
@@ -153,7 +112,7 @@ TEST_F(pvrClassRTTITest, SettingTerminatedStopsTheRunningScript) {
 
 // Constants, enumerations and sets carry the values the report's own properties use.
 TEST_F(pvrClassRTTITest, ScriptNamesOfAlignmentsShapesAndPreviewButtonsAreTheObjectsValues) {
-    Load("report/ChannelList.xml");
+    ASSERT_TRUE(LoadReport("report/ChannelList.xml"));
     RunScript("var CharY, Transparent, HandCursor, Client, Diagonal, Tree, Bold15: Variant;\r\n"
               "begin\r\n"
               "  CharY := qo1CharY;\r\n"
@@ -179,7 +138,7 @@ TEST_F(pvrClassRTTITest, ScriptNamesOfAlignmentsShapesAndPreviewButtonsAreTheObj
 
 // A variable holding an expression: its text through Variables, its value through Calc.
 TEST_F(pvrClassRTTITest, AVariableReadsAsItsTextThroughVariablesAndAsItsValueThroughCalc) {
-    Load("report/ChannelList.xml");
+    ASSERT_TRUE(LoadReport("report/ChannelList.xml"));
     Report->GetVariables()->SetVariables("Sum", Variant(String("2+3")));
     RunScript("var Text, Total, Changed: Variant;\r\n"
               "begin\r\n"
@@ -195,7 +154,7 @@ TEST_F(pvrClassRTTITest, AVariableReadsAsItsTextThroughVariablesAndAsItsValueThr
 }
 
 TEST_F(pvrClassRTTITest, ReportObjectsListTheirChildrenAndMoveBetweenParents) {
-    Load("report/ChannelList.xml");
+    ASSERT_TRUE(LoadReport("report/ChannelList.xml"));
     RunScript("var Children, All, Left, PageName: Variant;\r\n"
               "begin\r\n"
               "  Children := PageHeader1.Objects.Count;\r\n"
@@ -216,8 +175,8 @@ TEST_F(pvrClassRTTITest, ReportObjectsListTheirChildrenAndMoveBetweenParents) {
 // The definition's main block moves Date1, Caption1's OnBeforePrint sets its text: the prepared
 // pages show both, and the design keeps its own Left after the run.
 TEST_F(pvrClassRTTITest, ScriptsOfADefinitionChangeThePreparedPagesButNotTheDesign) {
-    Fill({1, 3});
-    Load("report/ScriptedChannelList.xml");
+    Fill({1, 3}, reporttest::TChannelValues::OneLine);
+    ASSERT_TRUE(LoadReport("report/ScriptedChannelList.xml"));
     ASSERT_TRUE(Report->PrepareReport()) << Report->GetErrors()->GetText();
     ASSERT_EQ(Store()->GetCount(), 2);
     for (Integer page = 0; page < 2; ++page) {
@@ -235,8 +194,8 @@ TEST_F(pvrClassRTTITest, ScriptsOfADefinitionChangeThePreparedPagesButNotTheDesi
 // A page built by its script: as many parts as fit on each of three pages, an outline item where
 // each page's parts begin.
 TEST_F(pvrClassRTTITest, APageBuiltByItsStoredScriptGivesItsPagesAndOutline) {
-    Fill({1});
-    Load("report/ScriptedChannelList.xml");
+    Fill({1}, reporttest::TChannelValues::OneLine);
+    ASSERT_TRUE(LoadReport("report/ScriptedChannelList.xml"));
     dynamic_cast<TpvrReportPage*>(Object("Page1"))->OnManualBuild = "Build";
     ASSERT_TRUE(Report->PrepareReport()) << Report->GetErrors()->GetText();
     TpvrPreviewPages* store = Store();

@@ -18,7 +18,7 @@
 #include "report/pvrEngine.h"
 #include "report/pvrPreviewPages.h"
 #include "script/kq_isysrtti.h"
-#include "tests/support/FormFixture.h"
+#include "tests/report/ChannelListFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
@@ -27,49 +27,13 @@ namespace {
 // The printed channel list: the print data module with the report definition of
 // report/ChannelList.xml, records in three groups of 1, 40 and 75, some with a long value that
 // wraps.
-class pvrEngineFixtureTest : public testsupport::TFormFixture {
+class pvrEngineFixtureTest : public reporttest::TChannelListFixture<> {
 protected:
     void SetUp() override {
-        TFormFixture::SetUp();
-        RegisterSysRTTI();
-        // 2026-03-04 05:06:07 local time on the manual clock.
-        ClockSetLocalMicros(Int64(1772600767) * 1000000);
-        Module.reset(new TDataModule(nullptr, TCreateNew{}));
-        ReadComponentText(testsupport::ReadFileBytes(testsupport::FixturePath("report/PrintData.form")),
-                          Module.get());
-        Ado = dynamic_cast<TMemDataSet*>(Module->FindComponent("myAdo"));
-        Report = dynamic_cast<TpvrReport*>(Module->FindComponent("pvrReport"));
-        ASSERT_TRUE(Ado && Report);
+        TChannelListFixture::SetUp();
+        if (HasFatalFailure()) return;
         Report->GetEngineOptions()->SetNewSilentMode(simSilent);
     }
-    void TearDown() override {
-        Module.reset();
-        TFormFixture::TearDown();
-    }
-    void Fill(const std::vector<Integer>& groups) {
-        Ado->CreateDataSet();
-        Integer n = 0;
-        for (std::size_t g = 0; g < groups.size(); ++g)
-            for (Integer i = 0; i < groups[g]; ++i) {
-                ++n;
-                Ado->Append();
-                Ado->FieldByName("TypeID")->SetAsVariant(Variant(Integer(g + 1)));
-                Ado->FieldByName("TypeName")
-                    ->SetAsVariant(Variant(String("Type ") + IntToStr(Integer(g + 1))));
-                Ado->FieldByName("AField")->SetAsVariant(Variant(String("Channel ") + IntToStr(n)));
-                Ado->FieldByName("AValue")->SetAsVariant(Variant(IntToStr(n * 125)));
-                Ado->FieldByName("BField")->SetAsVariant(Variant(String("Tone")));
-                Ado->FieldByName("BValue")->SetAsVariant(Variant(
-                    n % 7 == 3 ? String("a long description that wraps onto a second line") : String("off")));
-                Ado->Post();
-            }
-        Ado->First();
-    }
-    TpvrPreviewPages* Store() { return dynamic_cast<TpvrPreviewPages*>(Report->GetPreviewPages()); }
-
-    std::unique_ptr<TDataModule> Module;
-    TMemDataSet* Ado = nullptr;
-    TpvrReport* Report = nullptr;
 };
 
 // Every band of a prepared page as "alias t h" with the attributes of its element, and the
@@ -96,8 +60,7 @@ TPageDump Dump(TpvrPreviewPages* store, Integer index) {
 
 TEST_F(pvrEngineFixtureTest, TheChannelListPreparesIntoItsGoldenPages) {
     Fill({1, 40, 75});
-    ASSERT_TRUE(Report->LoadFromFile(testsupport::FixturePath("report/ChannelList.xml")));
-    Report->GetEngineOptions()->SetNewSilentMode(simSilent);
+    ASSERT_TRUE(LoadReport());
     ASSERT_TRUE(Report->PrepareReport()) << Report->GetErrors()->GetText();
     TpvrPreviewPages* store = Store();
     const Integer count = store->GetCount();
@@ -175,8 +138,7 @@ TEST_F(pvrEngineFixtureTest, TheChannelListPreparesIntoItsGoldenPages) {
 // for its text, and the stretched band ends at the memo's bottom.
 TEST_F(pvrEngineFixtureTest, AStretchedRecordTakesTheHeightItsWrappedMemoNeeds) {
     Fill({1, 40, 75});
-    ASSERT_TRUE(Report->LoadFromFile(testsupport::FixturePath("report/ChannelList.xml")));
-    Report->GetEngineOptions()->SetNewSilentMode(simSilent);
+    ASSERT_TRUE(LoadReport());
     ASSERT_TRUE(Report->PrepareReport()) << Report->GetErrors()->GetText();
     Integer wrapped = 0;
     for (Integer i = 0; i < Store()->GetCount(); ++i) {
@@ -197,8 +159,7 @@ TEST_F(pvrEngineFixtureTest, AStretchedRecordTakesTheHeightItsWrappedMemoNeeds) 
 
 TEST_F(pvrEngineFixtureTest, ThePagesDrawIntoImages) {
     Fill({1, 40, 75});
-    ASSERT_TRUE(Report->LoadFromFile(testsupport::FixturePath("report/ChannelList.xml")));
-    Report->GetEngineOptions()->SetNewSilentMode(simSilent);
+    ASSERT_TRUE(LoadReport());
     ASSERT_TRUE(Report->PrepareReport());
     TpvrPreviewPages* store = Store();
     for (Integer i = 0; i < store->GetCount(); ++i) {

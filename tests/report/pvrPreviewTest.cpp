@@ -24,7 +24,7 @@
 #include "report/pvrRes.h"
 #include "report/pvrSearchDialog.h"
 #include "script/kq_isysrtti.h"
-#include "tests/support/FormFixture.h"
+#include "tests/report/ChannelListFixture.h"
 #include "tests/support/ModalScript.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
@@ -55,20 +55,12 @@ struct TPageChanges {
 
 // The printed channel list (report/ChannelList.xml on the print data module) with records in
 // groups of 1, 40 and 75: six letter pages. The preview fills a 420 x 320 form.
-class pvrPreviewTest : public testsupport::TFormFixture {
+class pvrPreviewTest : public reporttest::TChannelListFixture<> {
 protected:
     void SetUp() override {
-        TFormFixture::SetUp();
-        RegisterSysRTTI();
-        ClockSetLocalMicros(Int64(1772600767) * 1000000);
-        Module.reset(new TDataModule(nullptr, TCreateNew{}));
-        ReadComponentText(testsupport::ReadFileBytes(testsupport::FixturePath("report/PrintData.form")),
-                          Module.get());
-        Ado = dynamic_cast<TMemDataSet*>(Module->FindComponent("myAdo"));
-        Report = dynamic_cast<TpvrReport*>(Module->FindComponent("pvrReport"));
-        ASSERT_TRUE(Ado && Report);
-        ASSERT_TRUE(Report->LoadFromFile(testsupport::FixturePath("report/ChannelList.xml")));
-        Report->GetEngineOptions()->SetNewSilentMode(simSilent);
+        TChannelListFixture::SetUp();
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(LoadReport());
         Preview = new TpvrPreview(Form);
         Preview->SetParent(Form);
         Preview->SetAlign(alClient);
@@ -79,30 +71,11 @@ protected:
     }
     void TearDown() override {
         delete Preview;
-        Module.reset();
-        TFormFixture::TearDown();
-    }
-    void Fill(const std::vector<Integer>& groups) {
-        Ado->CreateDataSet();
-        Integer n = 0;
-        for (std::size_t g = 0; g < groups.size(); ++g)
-            for (Integer i = 0; i < groups[g]; ++i) {
-                ++n;
-                Ado->Append();
-                Ado->FieldByName("TypeID")->SetAsVariant(Variant(Integer(g + 1)));
-                Ado->FieldByName("TypeName")
-                    ->SetAsVariant(Variant(String("Type ") + IntToStr(Integer(g + 1))));
-                Ado->FieldByName("AField")->SetAsVariant(Variant(String("Channel ") + IntToStr(n)));
-                Ado->FieldByName("AValue")->SetAsVariant(Variant(IntToStr(n * 125)));
-                Ado->FieldByName("BField")->SetAsVariant(Variant(String("Tone")));
-                Ado->FieldByName("BValue")->SetAsVariant(Variant(String("off")));
-                Ado->Post();
-            }
-        Ado->First();
+        TChannelListFixture::TearDown();
     }
     // Prepares the six pages with the preview attached and shows them.
     void Show() {
-        Fill({1, 40, 75});
+        Fill({1, 40, 75}, reporttest::TChannelValues::OneLine);
         Report->Preview = Preview;
         ASSERT_TRUE(Report->PrepareReport()) << Report->GetErrors()->GetText();
         Report->ShowPreparedReport();
@@ -132,9 +105,6 @@ protected:
         Preview->Find();
     }
 
-    std::unique_ptr<TDataModule> Module;
-    TMemDataSet* Ado = nullptr;
-    TpvrReport* Report = nullptr;
     TpvrPreview* Preview = nullptr;
     TRecordingHost Host;
     TPageChanges Changes;
@@ -614,7 +584,7 @@ TEST_F(pvrPreviewTest, BusyMessageIsCentredAndUnlockHidesIt) {
 // ---- Preparation -------------------------------------------------------------------------------
 
 TEST_F(pvrPreviewTest, APreparationIsFollowedPageByPage) {
-    Fill({1, 40, 75});
+    Fill({1, 40, 75}, reporttest::TChannelValues::OneLine);
     Report->Preview = Preview;
     Preview->Report = Report;
     Preview->PreviewPages = Report->GetPreviewPages();

@@ -19,8 +19,8 @@
 #include "report/pvrPreviewPages.h"
 #include "report/pvrRes.h"
 #include "script/kq_isysrtti.h"
+#include "tests/report/ChannelListFixture.h"
 #include "tests/report/pvrViewTestHelpers.h"
-#include "tests/support/FormFixture.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -54,52 +54,23 @@ std::vector<std::string> DrawnTexts(TpvrReport* report, Integer index) {
 
 // The printed channel list of the print data module (report/ChannelList.xml) over records in
 // three groups.
-class pvrVp3Test : public testsupport::TFormFixture {
+class pvrVp3Test : public reporttest::TChannelListFixture<> {
 protected:
     void SetUp() override {
-        TFormFixture::SetUp();
-        RegisterSysRTTI();
-        ClockSetLocalMicros(Int64(1772600767) * 1000000);
-        Module.reset(new TDataModule(nullptr, TCreateNew{}));
-        ReadComponentText(testsupport::ReadFileBytes(testsupport::FixturePath("report/PrintData.form")),
-                          Module.get());
-        Ado = dynamic_cast<TMemDataSet*>(Module->FindComponent("myAdo"));
-        Report = dynamic_cast<TpvrReport*>(Module->FindComponent("pvrReport"));
-        ASSERT_TRUE(Ado && Report);
+        TChannelListFixture::SetUp();
         Fresh = std::make_unique<TpvrReport>(nullptr);
         Fresh->GetEngineOptions()->SetNewSilentMode(simSilent);
     }
     void TearDown() override {
         Fresh.reset();
-        Module.reset();
-        TFormFixture::TearDown();
+        TChannelListFixture::TearDown();
     }
     void Prepare(const std::vector<Integer>& groups) {
-        Ado->CreateDataSet();
-        Integer n = 0;
-        for (std::size_t g = 0; g < groups.size(); ++g)
-            for (Integer i = 0; i < groups[g]; ++i) {
-                ++n;
-                Ado->Append();
-                Ado->FieldByName("TypeID")->SetAsVariant(Variant(Integer(g + 1)));
-                Ado->FieldByName("TypeName")
-                    ->SetAsVariant(Variant(String("Type ") + IntToStr(Integer(g + 1))));
-                Ado->FieldByName("AField")->SetAsVariant(Variant(String("Channel ") + IntToStr(n)));
-                Ado->FieldByName("AValue")->SetAsVariant(Variant(IntToStr(n * 125)));
-                Ado->FieldByName("BField")->SetAsVariant(Variant(String("Tone")));
-                Ado->FieldByName("BValue")->SetAsVariant(Variant(
-                    n % 7 == 3 ? String("a long description that wraps onto a second line") : String("off")));
-                Ado->Post();
-            }
-        Ado->First();
-        ASSERT_TRUE(Report->LoadFromFile(testsupport::FixturePath("report/ChannelList.xml")));
-        Report->GetEngineOptions()->SetNewSilentMode(simSilent);
+        Fill(groups);
+        ASSERT_TRUE(LoadReport());
         ASSERT_TRUE(Report->PrepareReport()) << Report->GetErrors()->GetText();
     }
 
-    std::unique_ptr<TDataModule> Module;
-    TMemDataSet* Ado = nullptr;
-    TpvrReport* Report = nullptr;
     // A report without a definition that the files are loaded into.
     std::unique_ptr<TpvrReport> Fresh;
 };

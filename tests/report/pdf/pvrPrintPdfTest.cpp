@@ -5,19 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <regex>
 #include <string>
 #include <vector>
 
-#include "platform/backend/Backend.h"
-#include "platform/backend/BackendPrint.h"
 #include "platform/classlib/DB.h"
 #include "platform/classlib/Dialogs.h"
 #include "platform/classlib/MemDataSet.h"
-#include "platform/runtime/Clock.h"
 #include "platform/runtime/ObjectText.h"
 #include "platform/runtime/Strings.h"
 #include "report/pvrClass.h"
@@ -25,44 +21,17 @@
 #include "report/pvrPreviewPages.h"
 #include "report/pvrPrintDialog.h"
 #include "report/pvrPrinter.h"
-#include "script/kq_isysrtti.h"
-#include "tests/support/FormFixture.h"
+#include "tests/report/ChannelListFixture.h"
+#include "tests/report/pdf/PdfPrintFixture.h"
 #include "tests/support/ModalScript.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-std::string Shell(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        pclose(pipe);
-    }
-    return out;
-}
+using pdftest::PageTexts;
+using pdftest::Shell;
 
-bool PopplerInstalled() {
-    return Shell("which pdftotext pdfinfo pdftoppm | wc -l").find('3') != std::string::npos;
-}
-
-// The text of each page of a PDF, blanks at either end removed, the pages joined by a space; an
-// empty page is "-". Empty when there is no file.
-std::string PageTexts(const std::string& file) {
-    const std::string text = Shell("pdftotext '" + file + "' - 2>/dev/null");
-    std::string result;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\f', start)) != std::string::npos; start = end + 1) {
-        std::string page = text.substr(start, end - start);
-        const std::size_t first = page.find_first_not_of(" \n");
-        page =
-            first == std::string::npos ? "-" : page.substr(first, page.find_last_not_of(" \n") - first + 1);
-        result += (result.empty() ? "" : " ") + page;
-    }
-    return result;
-}
+bool PopplerInstalled() { return pdftest::Installed({"pdftotext", "pdfinfo", "pdftoppm"}); }
 
 // A preview that only takes what printing tells it.
 class TQuietPreview : public TpvrCustomPreview {
@@ -76,66 +45,15 @@ public:
     void PreparationStopped() override {}
 };
 
-class pvrPrintPdfTest : public testsupport::TFormFixture {
-protected:
-    void SetUp() override {
-        // Qt draws the PDF printer's pages; the display runs offscreen.
-        BackendInstall(true);
-        TFormFixture::SetUp();
-        RegisterSysRTTI();
-        ClockSetLocalMicros(Int64(1772600767) * 1000000);
-        FPreviousBackend = PrintSetBackend(&Pdf);
-        FreeReportPrinters();
-        Module.reset(new TDataModule(nullptr, TCreateNew{}));
-        ReadComponentText(testsupport::ReadFileBytes(testsupport::FixturePath("report/PrintData.form")),
-                          Module.get());
-        Ado = dynamic_cast<TMemDataSet*>(Module->FindComponent("myAdo"));
-        Report = dynamic_cast<TpvrReport*>(Module->FindComponent("pvrReport"));
-        ASSERT_TRUE(Ado && Report);
-    }
-    void TearDown() override {
-        Module.reset();
-        FreeReportPrinters();
-        PrintSetBackend(FPreviousBackend);
-        TFormFixture::TearDown();
-        BackendUninstall();
-    }
-    // Records in groups of the given sizes; every seventh value wraps onto a second line.
-    void Fill(const std::vector<Integer>& groups) {
-        Ado->CreateDataSet();
-        Integer n = 0;
-        for (std::size_t g = 0; g < groups.size(); ++g)
-            for (Integer i = 0; i < groups[g]; ++i) {
-                ++n;
-                Ado->Append();
-                Ado->FieldByName("TypeID")->SetAsVariant(Variant(Integer(g + 1)));
-                Ado->FieldByName("TypeName")
-                    ->SetAsVariant(Variant(String("Type ") + IntToStr(Integer(g + 1))));
-                Ado->FieldByName("AField")->SetAsVariant(Variant(String("Channel ") + IntToStr(n)));
-                Ado->FieldByName("AValue")->SetAsVariant(Variant(IntToStr(n * 125)));
-                Ado->FieldByName("BField")->SetAsVariant(Variant(String("Tone")));
-                Ado->FieldByName("BValue")->SetAsVariant(Variant(
-                    n % 7 == 3 ? String("a long description that wraps onto a second line") : String("off")));
-                Ado->Post();
-            }
-        Ado->First();
-    }
-
-    TQtPrintBackend Pdf{false};
-    std::unique_ptr<TDataModule> Module;
-    TMemDataSet* Ado = nullptr;
-    TpvrReport* Report = nullptr;
-
-private:
-    TPrintBackend* FPreviousBackend = nullptr;
-};
+// The channel list of the print data module, printed by the PDF printer.
+class pvrPrintPdfTest : public reporttest::TChannelListFixture<pdftest::TPdfPrintFixture> {};
 
 } // namespace
 
 TEST_F(pvrPrintPdfTest, TheChannelListPrintsIntoAPdfFile) {
     if (!PopplerInstalled()) GTEST_SKIP() << "poppler-utils are not installed";
     Fill({1, 40, 75});
-    ASSERT_TRUE(Report->LoadFromFile(testsupport::FixturePath("report/ChannelList.xml")));
+    ASSERT_TRUE(LoadReport());
     // A right-aligned text in the page footer and a centred one in the page header.
     auto* right = new TpvrMemoView(dynamic_cast<TpvrBand*>(Report->FindObject("PageFooter1")));
     right->SetName("RightMemo");
@@ -147,7 +65,6 @@ TEST_F(pvrPrintPdfTest, TheChannelListPrintsIntoAPdfFile) {
     centred->SetBounds(400, 37.7953, 300, 18.89765);
     centred->HAlign = haCenter;
     centred->GetMemo()->SetText(u"Centred");
-    Report->GetEngineOptions()->SetNewSilentMode(simSilent);
     ASSERT_TRUE(Report->PrepareReport()) << Report->GetErrors()->GetText();
     ASSERT_EQ(6, Report->GetPreviewPages()->GetCount());
 
@@ -272,22 +189,8 @@ TEST_F(pvrPrintPdfTest, ThePdfHoldsThePagesInTheChosenOrder) {
                      << c.Pages << " pages, copies " << c.Copies << " collate " << c.Collate << " reverse "
                      << c.Reverse << " '" << c.Numbers << "' " << c.Dialog);
         const std::string file = dir.File("order" + std::to_string(++n) + ".prn");
-        auto report = std::make_unique<TpvrReport>(nullptr);
-        report->GetEngineOptions()->SetNewSilentMode(simSilent);
-        report->ShowProgress = false;
-        report->GetReportOptions()->Name = "Order";
+        std::unique_ptr<TpvrReport> report = pdftest::NumberedPagesReport("Order", c.Pages);
         if (c.Pages > 0) {
-            auto* page = new TpvrReportPage(report.get());
-            page->SetName("Page1");
-            auto* band = new TpvrMasterData(page);
-            band->SetName("MasterData1");
-            band->SetBounds(0, 10, 500, 20);
-            band->SetRowCount(c.Pages);
-            band->StartNewPage = true;
-            auto* memo = new TpvrMemoView(band);
-            memo->SetName("Memo1");
-            memo->SetBounds(5, 0, 100, 20);
-            memo->GetMemo()->SetText(u"P[Line]");
             ASSERT_TRUE(report->PrepareReport());
         }
         ASSERT_EQ(c.Pages, report->GetPreviewPages()->GetCount());
@@ -313,15 +216,7 @@ TEST_F(pvrPrintPdfTest, ThePdfHoldsThePagesInTheChosenOrder) {
             printers->CurrentPrinter()->SetFileName(file);
             printed = report->Print();
         } else {
-            TScopedDialogScript files;
-            files.ChooseFiles({file});
-            testsupport::TScopedModalScript modal;
-            modal.Add<TpvrPrintDialog>("pvrPrintDialog", [](TpvrPrintDialog& d) {
-                d.CurPageRB->SetChecked(true);
-                d.FileCB->SetChecked(true);
-                d.OkB->Click();
-            });
-            printed = report->Print();
+            printed = pdftest::PrintCurrentPageToFile(file, [&] { return report->Print(); });
         }
         report->Preview = nullptr;
         EXPECT_TRUE(printed);
