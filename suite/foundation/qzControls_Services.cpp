@@ -508,25 +508,43 @@ void TqzControl::RunDragScrolling() {
 
 // ---- Popup menus ---------------------------------------------------------------------------------
 
+// The height the menu's window will have, measured as the window measures it: a raised edge and a
+// pixel of menu colour above and below the items; a separator half a menu button high; a text item
+// as high as the menu font's text plus 4, at least a menu button; an owner-drawn item (all items of
+// a menu that draws its own or has images, and those with a bitmap) as high as its MeasureItem
+// says. A break starts a new column beside the previous one; the tallest column counts.
 Integer CalcPopupMenuHeight(TComponent* popupMenu) {
     auto* menu = dynamic_cast<TPopupMenu*>(popupMenu);
     if (menu == nullptr) return 0;
     TScreenCanvas canvas;
     canvas.GetFont()->Assign(Screen->GetMenuFont());
-    const Integer standard = canvas.TextHeight("Qg") + 4;
-    Integer total = 0;
+    const Integer button = GetSystemMetrics(SM_CYMENUSIZE);
+    const Integer standard = std::max<Integer>(button, canvas.TextHeight("Qg") + 4);
+    const Integer frame = GetSystemMetrics(SM_CYEDGE) + 1;
+    Integer column = 0;
+    Integer tallest = 0;
+    bool first = true;
     TMenuItem* items = menu->GetItems();
     for (Integer i = 0; i < items->GetCount(); ++i) {
         TMenuItem* item = items->GetItem(i);
         if (!item->GetVisible()) continue;
-        Integer height = standard;
-        if (menu->IsOwnerDraw() || item->GetSubMenuImages() != nullptr || item->HasBitmap()) {
-            Integer width = 0;
-            item->MeasureItem(&canvas, width, height);
+        if (!first && item->GetBreak() != mbNone) {
+            tallest = std::max(tallest, column);
+            column = 0;
         }
-        total += height;
+        first = false;
+        Integer height = standard;
+        if (menu->IsOwnerDraw() || item->HasBitmap()) {
+            Integer width = 0;
+            height = button;
+            item->MeasureItem(&canvas, width, height);
+            height = std::max<Integer>(height, 0);
+        } else if (item->IsLine()) {
+            height = button / 2;
+        }
+        column += height;
     }
-    return total + 4;
+    return std::max(tallest, column) + 2 * frame;
 }
 
 bool IsPopupMenuShortCut(TComponent* popupMenu, TWMKey& message) {

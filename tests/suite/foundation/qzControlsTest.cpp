@@ -757,8 +757,8 @@ TEST_F(ControlsTest, PopupMenuHelpers) {
     }
     TScreenCanvas canvas;
     canvas.GetFont()->Assign(Screen->GetMenuFont());
-    const Integer item = canvas.TextHeight("Qg") + 4;
-    EXPECT_EQ(CalcPopupMenuHeight(menu), 2 * item + 4);
+    const Integer item = std::max<Integer>(GetSystemMetrics(SM_CYMENUSIZE), canvas.TextHeight("Qg") + 4);
+    EXPECT_EQ(CalcPopupMenuHeight(menu), 2 * item + 6);
     EXPECT_EQ(CalcPopupMenuHeight(nullptr), 0);
 
     // Only a popup menu is kept as the control's menu.
@@ -774,6 +774,137 @@ TEST_F(ControlsTest, PopupMenuHelpers) {
     EXPECT_FALSE(ShowPopupMenuAt(Control, menu, 0, 0));
     delete menu;
     EXPECT_EQ(Control->GetPopupMenu(), nullptr);
+}
+
+// The height computed for a popup menu is the height its window gets when it is shown: frame,
+// text items, separators, owner-drawn items, bitmaps, images, breaks and a large menu font.
+TEST_F(ControlsTest, PopupMenuHeightIsTheHeightOfItsWindow) {
+    struct TMeasure : TObject {
+        void Measure(TObject*, TCanvas*, Integer&, Integer& height) { height = 41; }
+        void Popped(TObject*) {
+            // The menu's loop reads these keys: the first item is selected, then the menu closes.
+            for (UINT key : {UINT(VK_DOWN), UINT(VK_ESCAPE)}) {
+                WinInputKey(key, false, true);
+                WinInputKey(key, false, false);
+            }
+        }
+        // Selecting an item shows its hint: the menu's window is open then.
+        void Hint(TObject*) {
+            if (HWND w = FindWindowA(WC_MENUA, nullptr)) GetWindowRect(w, &Where);
+        }
+        RECT Where{};
+    } probe;
+    auto add = [](TPopupMenu* menu, const String& caption) {
+        auto* item = new TMenuItem(menu);
+        item->SetCaption(caption);
+        item->SetHint("hint of " + caption);
+        menu->GetItems()->Add(item);
+        return item;
+    };
+    auto* images = new TImageList(Form, 16, 26);
+    images->SetWidth(16);
+    images->SetHeight(26);
+    struct TCase {
+        const char* Name;
+        std::function<void(TPopupMenu*)> Build;
+        Integer MenuFontHeight = 0; // 0: the system's menu font
+    };
+    const TCase cases[] = {
+        {"one item", [&](TPopupMenu* m) { add(m, "Open"); }},
+        {"items and separators",
+         [&](TPopupMenu* m) {
+             add(m, "Open");
+             add(m, "-");
+             add(m, "Save");
+             add(m, "-");
+             add(m, "Close");
+         }},
+        {"hidden items do not count",
+         [&](TPopupMenu* m) {
+             add(m, "Open");
+             add(m, "-")->SetVisible(false);
+             add(m, "Save")->SetVisible(false);
+             add(m, "Close");
+         }},
+        {"owner-drawn menu",
+         [&](TPopupMenu* m) {
+             m->SetOwnerDraw(true);
+             add(m, "Open");
+             add(m, "-");
+             add(m, "Save");
+         }},
+        {"measured by its handler",
+         [&](TPopupMenu* m) {
+             m->SetOwnerDraw(true);
+             add(m, "Open")->OnMeasureItem = TMenuMeasureItemEvent(&probe, &TMeasure::Measure);
+             add(m, "Save");
+         }},
+        {"a bitmap item",
+         [&](TPopupMenu* m) {
+             add(m, "Open");
+             add(m, "Save")->GetBitmap()->SetSize(16, 30);
+             add(m, "-");
+             add(m, "Close");
+         }},
+        {"a menu with images",
+         [&](TPopupMenu* m) {
+             m->SetImages(images);
+             add(m, "Open")->SetImageIndex(0);
+             add(m, "Save");
+             add(m, "-");
+         }},
+        {"a break starts a second column",
+         [&](TPopupMenu* m) {
+             add(m, "Open");
+             add(m, "-");
+             add(m, "Save");
+             add(m, "Close")->SetBreak(mbBreak);
+             add(m, "Quit")->SetBreak(mbBarBreak);
+         }},
+        {"a taller second column",
+         [&](TPopupMenu* m) {
+             add(m, "Open");
+             add(m, "Save")->SetBreak(mbBreak);
+             add(m, "-");
+             add(m, "Close");
+         }},
+        {"a large menu font", [&](TPopupMenu* m) {
+             add(m, "Open");
+             add(m, "-");
+             add(m, "Save");
+         }, -24},
+    };
+    App->OnHint = TNotifyEvent(&probe, &TMeasure::Hint);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        NONCLIENTMETRICSA saved;
+        saved.cbSize = sizeof(saved);
+        ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(saved), &saved, 0));
+        auto font = std::make_unique<TFont>();
+        font->Assign(Screen->GetMenuFont());
+        if (c.MenuFontHeight != 0) {
+            // The menu's window and the screen's menu font take the larger font alike.
+            NONCLIENTMETRICSA large = saved;
+            large.lfMenuFont.lfHeight = c.MenuFontHeight;
+            ASSERT_TRUE(SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof(large), &large, 0));
+            Screen->GetMenuFont()->SetHeight(c.MenuFontHeight);
+        }
+        auto* menu = new TPopupMenu(Form);
+        c.Build(menu);
+        menu->OnPopup = TNotifyEvent(&probe, &TMeasure::Popped);
+        const Integer computed = CalcPopupMenuHeight(menu);
+        probe.Where = RECT{};
+        menu->Popup(100, 100);
+        App->ProcessMessages();
+        delete menu;
+        if (c.MenuFontHeight != 0) {
+            SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof(saved), &saved, 0);
+            Screen->GetMenuFont()->Assign(font.get());
+        }
+        ASSERT_GT(probe.Where.bottom, 0) << "the menu did not open";
+        EXPECT_EQ(computed, probe.Where.bottom - probe.Where.top);
+    }
+    App->OnHint = nullptr;
 }
 
 TEST_F(ControlsTest, ChildComponentsBelongToTheirControl) {
