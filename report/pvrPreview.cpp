@@ -1,6 +1,7 @@
 #include "report/pvrPreview.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "platform/classlib/Dialogs.h"
@@ -256,7 +257,8 @@ void TpvrPreview::SetPosition(Integer pageNo, Integer top) {
 // ---- Zoom, tool, appearance --------------------------------------------------------------------
 
 void TpvrPreview::SetZoom(Extended value) {
-    if (value < 0.25L) value = 0.25L;
+    if (std::isnan(value)) return;
+    value = std::clamp(value, kMinZoom, kMaxZoom);
     if (FZoomMode == zmManyPages) {
         FZoomMode = zmDefault;
         UpdatePageList();
@@ -325,7 +327,7 @@ void TpvrPreview::UpdatePages() {
     const RECT client = FWorkspace->GetClientRect();
     // A window too small for the page keeps the zoom it had.
     auto take = [this](Extended zoom) {
-        if (zoom > 0) FZoom = zoom;
+        if (zoom > 0) FZoom = std::min(zoom, kMaxZoom);
     };
     bool toTop = false;
     switch (FZoomMode) {

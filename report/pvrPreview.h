@@ -176,7 +176,12 @@ public:
     void SetPosition(Integer pageNo, Integer top);
     Integer GetAllPages();
 
+    // The zoom a caller can set: from 25 % up to 10000 %, beyond which pages laid out in pixels
+    // no longer fit the workspace's coordinates.
+    static constexpr Extended kMinZoom = 0.25L;
+    static constexpr Extended kMaxZoom = 100;
     Extended GetZoom() const { return FZoom; }
+    // Takes the value within kMinZoom to kMaxZoom; a value that is not a number changes nothing.
     void SetZoom(Extended value);
     TpvrZoomMode GetZoomMode() const { return FZoomMode; }
     void SetZoomMode(TpvrZoomMode value);
@@ -405,6 +410,9 @@ private:
     void ExportItemClick(TObject* sender);
     void ExportThrough(TpvrCustomExportFilter* filter);
     TpvrPreviewOptions* Options() const;
+    // A preparation the report armed to start inside this window does not start once the window
+    // has closed.
+    void StopPendingRun();
 
     TpvrPreview* FPreview = nullptr;
     bool FFullScreen = false;

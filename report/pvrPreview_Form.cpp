@@ -5,6 +5,7 @@
 #include "platform/classlib/Buttons.h"
 #include "platform/classlib/ComCtrls.h"
 #include "platform/classlib/EditCtrls.h"
+#include "platform/classlib/ExtCtrls.h"
 #include "platform/classlib/ImgList.h"
 #include "platform/classlib/Menus.h"
 #include "platform/runtime/Format.h"
@@ -22,9 +23,6 @@ namespace {
 // Posted to the window after a zoom typed or chosen in the zoom box, so the box shows the zoom
 // the preview took once the box has finished with its own text.
 constexpr UINT WM_PVR_UPDATEZOOM = 1025;
-
-// The largest zoom the zoom box hands the preview (10000 %).
-constexpr Extended kMaxTypedZoom = 100;
 
 template <typename T> T* Find(TComponent* owner, const char* name) {
     return dynamic_cast<T*>(owner->FindComponent(name));
@@ -56,6 +54,7 @@ KOV_MESSAGE_MAP(TpvrPreviewForm) {
 TpvrPreviewForm::TpvrPreviewForm(TComponent* owner) : TForm(owner) { AfterConstruction(); }
 
 TpvrPreviewForm::~TpvrPreviewForm() {
+    StopPendingRun();
     // A report whose window this was forgets it.
     if (FPreview && FPreview->Report && FPreview->Report->PreviewForm == this)
         FPreview->Report->PreviewForm = nullptr;
@@ -424,10 +423,8 @@ void TpvrPreviewForm::ZoomCBClick(TObject*) {
         if (percent != String::npos) text[percent] = ' ';
         text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
         if (!text.empty()) {
-            Extended zoom = ParseFloatText(text) / 100;
-            // Pages laid out at a larger zoom no longer fit the workspace's pixel coordinates.
-            if (!(zoom <= kMaxTypedZoom)) zoom = kMaxTypedZoom;
-            FPreview->SetZoom(zoom);
+            // The preview keeps the zoom within its limits.
+            FPreview->SetZoom(ParseFloatText(text) / 100);
         }
     }
     PostMessageA(GetHandle(), WM_PVR_UPDATEZOOM, 0, 0);
@@ -551,7 +548,19 @@ void TpvrPreviewForm::FormCloseQuery(TObject*, bool& canClose) {
 }
 
 void TpvrPreviewForm::FormClose(TObject*, TCloseAction& action) {
+    StopPendingRun();
     if (FreeOnClose) action = caFree;
+}
+
+void TpvrPreviewForm::StopPendingRun() {
+    TpvrReport* report = FPreview ? FPreview->Report : nullptr;
+    if (!report || report->PreviewForm != this) return;
+    // The report's timer starts the preparation shown in this window (50 ms after showing it):
+    // stopped, and without its handler, a tick still queued does nothing either.
+    if (TTimer* timer = report->GetTimer()) {
+        timer->SetEnabled(false);
+        timer->SetOnTimer(TNotifyEvent());
+    }
 }
 
 void TpvrPreviewForm::WMSysCommand(TMessage& message) {

@@ -475,6 +475,47 @@ TEST_F(pvrPreviewFormTest, FirstPassOfADoublePassRunShowsItsRunningCount) {
     EXPECT_EQ(Format(GetResources()->Get("clPageOf"), {1, 12}), after);
 }
 
+// A window closed before the timer's first tick (50 ms after ShowReport) leaves no preparation
+// behind: the timer is stopped with the window, and a tick already on its way does nothing.
+TEST_F(pvrPreviewFormTest, AWindowClosedBeforeTheFirstTickPreparesNothing) {
+    struct TCounter : TObject {
+        Integer Runs = 0;
+        void BeginDoc(TObject*) { ++Runs; }
+    };
+    for (const bool modalWindow : {true, false}) {
+        SCOPED_TRACE(modalWindow ? "modal" : "modeless");
+        Report.reset(new TpvrReport(nullptr));
+        Report->GetEngineOptions()->SetNewSilentMode(simSilent);
+        Define(3);
+        TCounter counter;
+        Report->OnBeginDoc = MakeEvent(&counter, &TCounter::BeginDoc);
+        Report->GetPreviewOptions()->Modal = modalWindow;
+        Report->GetPreviewOptions()->Maximized = false;
+        testsupport::TScopedModalScript modal;
+        if (modalWindow)
+            modal.Add<TpvrPreviewForm>("pvrPreviewForm", [&](TpvrPreviewForm& form) {
+                ClockAdvanceMs(20);
+                App->ProcessMessages();
+                form.Close();
+            });
+        Report->ShowReport();
+        if (!modalWindow) {
+            ASSERT_NE(nullptr, Report->PreviewForm);
+            ClockAdvanceMs(20);
+            App->ProcessMessages();
+            dynamic_cast<TpvrPreviewForm*>(Report->PreviewForm)->Close();
+            App->ProcessMessages();
+        }
+        EXPECT_EQ(nullptr, Report->PreviewForm);
+        EXPECT_FALSE(Report->GetTimer()->GetEnabled());
+        ClockAdvanceMs(100);
+        App->ProcessMessages();
+        Report->GetTimer()->GetOnTimer()(Report->GetTimer());
+        EXPECT_EQ(0, counter.Runs);
+        EXPECT_EQ(0, Report->GetPreviewPages()->GetCount());
+    }
+}
+
 TEST_F(pvrPreviewFormTest, OutlineAndToolButtonsReachThePreview) {
     Define(2);
     ASSERT_TRUE(Report->PrepareReport());
