@@ -17,6 +17,10 @@ namespace {
 
 using TSteady = std::chrono::steady_clock;
 
+TSteady::duration Milliseconds(double ms) {
+    return std::chrono::duration_cast<TSteady::duration>(std::chrono::duration<double, std::milli>(ms));
+}
+
 // How long a reply may wait for room in the terminal before it is dropped (nobody reads the
 // port and its input queue is full).
 constexpr int SendGuardMs = 1000;
@@ -78,7 +82,7 @@ void TRadioLine::Start(int portNumber) {
         CloseTerminal();
         throw;
     }
-    FStart = TSteady::now();
+    FStart = FClock.Now();
     FThread = std::thread([this] { Run(); });
 }
 
@@ -92,15 +96,18 @@ void TRadioLine::Stop() {
     CloseTerminal();
 }
 
-double TRadioLine::Elapsed() const {
-    return std::chrono::duration<double, std::milli>(TSteady::now() - FStart).count();
+double TRadioLine::Elapsed(TSteady::time_point at) const {
+    return std::chrono::duration<double, std::milli>(at - FStart).count();
 }
 
 void TRadioLine::Run() {
     char chunk[4096];
-    // When the line is paced, what the program sends takes the line's time too: the radio has a
-    // byte only 1.146 ms after the one before it, so a command is complete once all its bytes
-    // have come down the line.
+    // The line's own time: when the last byte the program sent has come down the line. When the
+    // line is paced, what the program sends takes the line's time too: the radio has a byte only
+    // 1.146 ms after the one before it, so a command is complete once all its bytes have come.
+    // The reply is timed from then on, whenever this thread gets to run: a thread that wakes late
+    // (a busy machine) sends what is due at once instead of pushing the whole timetable back,
+    // as the real line and radio would not wait for it either.
     TSteady::time_point lineFree{};
     for (;;) {
         pollfd fds[2] = {{FWake, POLLIN, 0}, {FMaster, POLLIN, 0}};
@@ -112,39 +119,27 @@ void TRadioLine::Run() {
         // The line keeps its own slave open, so the master never hangs up by itself; should it
         // fail all the same, there is nothing left to serve.
         if (got <= 0) return;
-        bool paced = false;
-        {
-            std::lock_guard<std::mutex> lock(FCoreLock);
-            paced = FCore.GetPacing();
-        }
-        if (paced) {
-            lineFree = std::max(lineFree, TSteady::now()) +
-                       std::chrono::duration_cast<TSteady::duration>(std::chrono::duration<double, std::milli>(
-                           double(got) * TRadioCore::PacedByteMs));
-            std::this_thread::sleep_until(lineFree);
-        }
         TRadioOutput output;
         {
             std::lock_guard<std::mutex> lock(FCoreLock);
-            output = FCore.Feed(std::string(chunk, std::size_t(got)), Elapsed());
+            lineFree = std::max(lineFree, FClock.Now());
+            if (FCore.GetPacing()) lineFree += Milliseconds(double(got) * TRadioCore::PacedByteMs);
+            output = FCore.Feed(std::string(chunk, std::size_t(got)), Elapsed(lineFree));
             if (output.Ended && OnEnded) OnEnded(FCore);
         }
         if (output.Unplug) {
             Unplug();
             return;
         }
-        Send(output);
+        Send(output, lineFree);
     }
 }
 
-void TRadioLine::Send(const TRadioOutput& output) {
-    auto last = TSteady::now();
+void TRadioLine::Send(const TRadioOutput& output, TSteady::time_point from) {
+    TSteady::time_point due = from;
     for (const TRadioChunk& chunk : output.Chunks) {
-        if (chunk.DelayMs > 0) {
-            last += std::chrono::duration_cast<TSteady::duration>(
-                std::chrono::duration<double, std::milli>(chunk.DelayMs));
-            std::this_thread::sleep_until(last);
-        }
+        due += Milliseconds(chunk.DelayMs);
+        if (due > FClock.Now()) FClock.SleepUntil(due);
         if (!WriteWithGuard(FMaster, chunk.Bytes)) return;
     }
 }

@@ -20,6 +20,14 @@ std::string RadioPortDirectory();
 
 class TRadioLine {
 public:
+    using TSteady = std::chrono::steady_clock;
+    // The clock the line keeps its time by: the time now, and a wait until a given time. The
+    // steady clock of the system unless a test gives one of its own before the line starts.
+    struct TClock {
+        std::function<TSteady::time_point()> Now;
+        std::function<void(TSteady::time_point)> SleepUntil;
+    };
+
     TRadioLine() = default;
     ~TRadioLine();
     TRadioLine(const TRadioLine&) = delete;
@@ -46,20 +54,26 @@ public:
     }
     // Called on the line's thread after every 'E', with the core held.
     std::function<void(TRadioCore&)> OnEnded;
+    // Before Start only.
+    void SetClock(TClock clock) { FClock = std::move(clock); }
 
 private:
     void Run();
-    void Send(const TRadioOutput& output);
+    // Sends the reply's pieces, each due its delay after the one before, the first counted from
+    // `from`.
+    void Send(const TRadioOutput& output, TSteady::time_point from);
     void Unplug();
     void Register(int portNumber);
     void Unregister();
     void CloseTerminal();
-    double Elapsed() const;
+    double Elapsed(TSteady::time_point at) const;
 
     TRadioCore FCore;
     std::mutex FCoreLock;
     std::thread FThread;
-    std::chrono::steady_clock::time_point FStart;
+    TClock FClock{[] { return TSteady::now(); },
+                  [](TSteady::time_point at) { std::this_thread::sleep_until(at); }};
+    TSteady::time_point FStart;
     int FMaster = -1;
     int FSlave = -1;
     int FWake = -1;

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -175,6 +177,69 @@ TEST_F(RadioLineTest, APulledCableLeavesAClosedPortThatCannotReopen) {
         ADD_FAILURE() << "the port opened";
     } catch (const EBadId& e) {
         EXPECT_EQ(e.ErrorCode, -2001);
+    }
+}
+
+// A clock of the test's own: time passes only by the line's waits, and every wait that is not
+// over yet when it starts ends `LateMs` after its time (a thread of a busy machine waking late).
+class TLateClock {
+public:
+    explicit TLateClock(double lateMs) : FLate(std::chrono::microseconds(long(lateMs * 1000))) {}
+    TRadioLine::TClock Clock() {
+        return {[this] {
+                    std::lock_guard<std::mutex> lock(FLock);
+                    return FTime;
+                },
+                [this](TRadioLine::TSteady::time_point at) {
+                    std::lock_guard<std::mutex> lock(FLock);
+                    if (at > FTime) FTime = at + FLate;
+                }};
+    }
+    // Milliseconds since the clock was made.
+    double Elapsed() {
+        std::lock_guard<std::mutex> lock(FLock);
+        return std::chrono::duration<double, std::milli>(FTime - FStart).count();
+    }
+
+private:
+    std::mutex FLock;
+    const TRadioLine::TSteady::time_point FStart = TRadioLine::TSteady::time_point() + std::chrono::hours(1);
+    TRadioLine::TSteady::time_point FTime = FStart;
+    const TRadioLine::TSteady::duration FLate;
+};
+
+// Paced, a command is taken once its bytes have come down the line and its reply is complete
+// when its bytes have gone up the line, one every 1.146 ms. A line thread that wakes late sends
+// what is due at once: the reply is late by that one wake and no more.
+TEST_F(RadioLineTest, PacedRepliesKeepTheLinesTimeWhenTheThreadWakesLate) {
+    const double b = TRadioCore::PacedByteMs;
+    struct Case {
+        const char* Name;
+        double LateMs;
+        double ReplyEndsMs; // after the read command is complete
+    };
+    for (const Case& c : {Case{"on time", 0, 12 * b}, Case{"woken late", 50, b + 50}}) {
+        SCOPED_TRACE(c.Name);
+        TLateClock clock(c.LateMs);
+        TRadioLine line;
+        line.SetClock(clock.Clock());
+        line.WithCore([](TRadioCore& core) {
+            core.SetPacing(true);
+            core.Image().Write(0x100, Preset);
+        });
+        line.Start(6);
+        TRadioClient client(6);
+        Converse(client, Enter() + std::vector<TStep>{{Block('R', 0x100), Block('R', 0x100) + Preset}});
+        const std::vector<TRadioLogEntry> log = line.WithCore([](TRadioCore& core) { return core.Log(); });
+        ASSERT_GE(log.size(), 2u);
+        const TRadioLogEntry& read = log[log.size() - 2];
+        ASSERT_EQ(read.Kind, rlRead);
+        // The read is sent when the acknowledgement's one byte has arrived, and its four bytes
+        // take the line's time.
+        const TRadioLogEntry& ackReply = log[log.size() - 3];
+        EXPECT_NEAR(read.TimeMs - ackReply.TimeMs, b + c.LateMs + 4 * b, 1e-3);
+        EXPECT_NEAR(clock.Elapsed() - read.TimeMs, c.ReplyEndsMs, 1e-3);
+        line.Stop();
     }
 }
 
