@@ -3,6 +3,7 @@
 // groups; and the report component that holds a definition.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -1198,7 +1199,8 @@ public:
     void SetReportOptions(TpvrReportOptions* value) { FReportOptions->Assign(value); }
     TStrings* GetScriptText() const { return FScriptText.get(); }
     void SetScriptText(TStrings* value) { FScriptText->Assign(value); }
-    TkqScript* GetScript() const { return FScript; }
+    // The report's script, with every registered binding module (added at the first use).
+    TkqScript* GetScript() const;
     TStringList* GetErrors() const { return FErrors.get(); }
     // The serializer of the XML load under way, for the collection readers.
     TpvrXMLSerializer* CurrentSerializer = nullptr;
@@ -1296,6 +1298,8 @@ public:
 
 private:
     void DoClear();
+    // Adds the binding modules to the script unless they are there.
+    void AddScriptBindings() const;
     void TimerTick(TObject* sender);
     // The report functions Get, Set, IIF and the aggregates, told apart by name.
     Variant ReportFunction(TObject* instance, TClass classRef, const String& methodName, Variant& args);
@@ -1311,6 +1315,7 @@ private:
     TpvrDataSet* FDataSet = nullptr;
     String FDataSetName;
     TkqScript* FScript = nullptr;
+    mutable std::atomic<bool> FScriptBindingsAdded{false};
     TTimer* FTimer = nullptr;
     std::unique_ptr<TpvrEngineOptions> FEngineOptions;
     std::unique_ptr<TpvrPreviewOptions> FPreviewOptions;

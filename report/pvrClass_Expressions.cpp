@@ -217,7 +217,7 @@ bool TpvrReport::ResolveName(const String& name, Variant& value) {
         return true;
     }
 
-    if (TkqCustomVariable* symbol = FScript->FindLocal(name)) {
+    if (TkqCustomVariable* symbol = GetScript()->FindLocal(name)) {
         value = symbol->GetValue();
         return true;
     }
@@ -225,6 +225,7 @@ bool TpvrReport::ResolveName(const String& name, Variant& value) {
 }
 
 Variant TpvrReport::Calc(const String& expression, TkqScript* script) {
+    AddScriptBindings();
     Variant value = Null();
     if (ResolveName(expression, value)) return value;
     String error;
@@ -325,6 +326,7 @@ Variant TpvrReport::ReportFunction(TObject*, TClass, const String& methodName, V
 // ---- Script set-up -----------------------------------------------------------------------------
 
 bool TpvrReport::SetupScript() {
+    AddScriptBindings();
     FExpressionCache->Clear();
     FExpressionCache->ScriptLanguage = ScriptLanguage;
     if (Engine) Engine->GetNotifyList()->Clear();

@@ -1,4 +1,6 @@
 // Dialog controls, the report component, and the published properties of the object model.
+#include <mutex>
+
 #include "platform/classlib/ExtCtrls.h"
 #include "platform/runtime/Filer.h"
 #include "platform/runtime/Files.h"
@@ -163,9 +165,9 @@ void TpvrDialogControl::Draw(TCanvas* canvas, Extended, Extended, Extended, Exte
 
 TpvrReport::TpvrReport(TComponent* owner) : TpvrComponent(owner) {
     FVersion = "3.20";
+    // The binding modules are added at the script's first use (AddScriptBindings).
     FScript = new TkqScript(nullptr);
     FScript->HighCharIdentifiers = true;
-    FScript->AddRTTI();
     FTimer = new TTimer(nullptr);
     FTimer->SetInterval(50);
     FTimer->SetEnabled(false);
@@ -202,6 +204,31 @@ TpvrReport::~TpvrReport() {
     FExpressionCache.reset();
     delete FScript;
     FScript = nullptr;
+}
+
+TkqScript* TpvrReport::GetScript() const {
+    AddScriptBindings();
+    return FScript;
+}
+
+// The binding modules register thousands of names and nothing reads them before the script is
+// first used (a preparation, an expression, a script event), so they are added then, once. A
+// report working for a caller thread has them added on the user-interface thread, like its other
+// window-side work; the lock keeps two first users apart.
+void TpvrReport::AddScriptBindings() const {
+    if (FScriptBindingsAdded.load(std::memory_order_acquire)) return;
+    auto add = [this] {
+        static std::mutex lock;
+        const std::lock_guard<std::mutex> guard(lock);
+        if (FScriptBindingsAdded.load(std::memory_order_relaxed)) return;
+        FScript->AddRTTI();
+        FScriptBindingsAdded.store(true, std::memory_order_release);
+    };
+    TThread* caller = FEngineOptions ? FEngineOptions->CallerThread : nullptr;
+    if (caller)
+        TThread::Synchronize(caller, add);
+    else
+        add();
 }
 
 void TpvrReport::Clear() {

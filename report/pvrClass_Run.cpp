@@ -90,12 +90,12 @@ void TpvrReport::SetProgressMessage(const String& text) {
 
 void TpvrReport::RunScriptEvent(TObject* sender, const String& procName, bool force) {
     if (procName.empty() || !(force || (Engine && Engine->Running))) return;
-    FScript->CallFunction(procName, VarArrayOf({ObjectToVariant(sender)}));
+    GetScript()->CallFunction(procName, VarArrayOf({ObjectToVariant(sender)}));
 }
 
 void TpvrReport::RunScriptEventArgs(const String& procName, Variant& args, bool force) {
     if (procName.empty() || !(force || (Engine && Engine->Running))) return;
-    FScript->CallFunctionVar(procName, args);
+    GetScript()->CallFunctionVar(procName, args);
 }
 
 void TpvrReport::FireBeforePrint(TpvrComponent* object) {
