@@ -1,7 +1,7 @@
 // The bitmaps the controls load by name from the program's resources, drawn here and entered in
 // the resource table as 16-colour bitmap resources when the program starts: the grid
 // indicator glyphs and pins of the control suite, its image editor's menu glyphs and blob
-// editor glyphs, and the report engine's empty-picture mark and preview buttons.
+// editor glyphs, and the report engine's empty-picture mark.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -157,41 +157,8 @@ private:
 
 Picture Indicator(const char* rows) { return Picture(5, 9, White).Text(0, 0, rows); }
 
-// ---- Small pieces of the larger glyphs -------------------------------------------------------
-
-// A sheet of paper with a folded corner, text lines optional.
-Picture& Page(Picture& p, int left, int top, int right, int bottom, bool lines) {
-    p.Fill(left, top, right, bottom, White).Frame(left, top, right, bottom, Black);
-    // The folded corner: what lies beyond the fold shows the background.
-    const int fold = 4;
-    for (int y = top; y < top + fold; ++y)
-        for (int x = right - fold + (y - top) + 1; x < right; ++x)
-            p.Pixel(x, y, p.Background());
-    p.Line(right - fold, top, right - 1, top + fold - 1, Black);
-    p.Line(right - fold, top, right - fold, top + fold - 1, Black)
-        .Line(right - fold, top + fold - 1, right - 1, top + fold - 1, Black);
-    if (lines)
-        for (int y = top + 5; y < bottom - 2; y += 2)
-            p.Line(left + 2, y, right - 4, y, Gray);
-    return p;
-}
-
-Picture& Magnifier(Picture& p, int cx, int cy, int radius, Ink glass) {
-    p.Ring(cx, cy, radius + 0.5, 0, glass).Ring(cx, cy, radius + 0.5, radius - 1.0, Black);
-    int reach = int(radius * 0.7);
-    p.Line(cx + reach, cy + reach, cx + reach + 4, cy + reach + 4, Black)
-        .Line(cx + reach + 1, cy + reach, cx + reach + 5, cy + reach + 4, Black);
-    return p;
-}
-
-Picture& ArrowHead(Picture& p, int tipX, int tipY, int depth, int dx, Ink ink) {
-    // A filled triangle pointing left (dx -1) or right (dx 1), depth pixels long.
-    for (int i = 0; i < depth; ++i)
-        p.Line(tipX - dx * i, tipY - i, tipX - dx * i, tipY + i, ink);
-    return p;
-}
-
-Picture Preview(int index) {
+// The image editor's open and save glyphs.
+Picture FileGlyph(int index) {
     Picture p(16, 16, Fuchsia);
     switch (index) {
     case 0: // open: a folder
@@ -226,173 +193,6 @@ knnkssskswknnk
 knnkssskswknnk
 kkkkkkkkkkkkkk
 )");
-        break;
-    case 2: // print: a printer
-        p.Text(0, 1,
-               R"(
-....kkkkkkk.....
-....kwwwwwk.....
-....kwdddwk.....
-....kwwwwwk.....
-..kkkkkkkkkkk...
-.ksssssssssssk..
-kssssssssssssk..
-kssssssssslsskk.
-kkkkkkkkkkkkksk.
-kssssssssssskkk.
-kkkkkkkkkkkkkk..
-....kwwwwwk.....
-....kkkkkkk.....
-)");
-        break;
-    case 3: // export: a page and an arrow out of it
-        Page(p, 1, 1, 11, 15, true);
-        p.Fill(8, 7, 13, 9, Green);
-        ArrowHead(p, 15, 7, 3, 1, Green);
-        p.Pixel(15, 8, Green);
-        break;
-    case 4: // find: a magnifier over a page
-        Page(p, 1, 1, 12, 15, true);
-        Magnifier(p, 9, 8, 3, Aqua);
-        break;
-    case 5: // outline: a tree of entries
-        p.Fill(1, 1, 5, 4, Navy).Line(2, 4, 2, 13, Gray).Line(3, 7, 6, 7, Gray).Line(3, 12, 6, 12, Gray);
-        p.Fill(7, 6, 11, 9, Teal)
-            .Fill(7, 11, 11, 14, Teal)
-            .Line(12, 7, 14, 7, Black)
-            .Line(12, 12, 14, 12, Black);
-        p.Line(6, 2, 14, 2, Black);
-        break;
-    case 6: // refresh: two turning arrows
-        p.Ring(8, 8, 6.5, 4.5, Green);
-        p.Fill(0, 7, 16, 9, Fuchsia);
-        ArrowHead(p, 2, 9, 3, -1, Green);
-        ArrowHead(p, 13, 6, 3, 1, Green);
-        break;
-    case 7: // page setup: a page and a ruler
-        Page(p, 1, 1, 12, 15, true);
-        p.Fill(9, 10, 16, 14, Yellow).Frame(9, 10, 16, 14, Black);
-        for (int x = 10; x < 15; x += 2)
-            p.Pixel(x, 11, Black);
-        break;
-    case 8: // first
-        p.Fill(3, 3, 5, 13, Black);
-        ArrowHead(p, 6, 8, 5, -1, Black);
-        ArrowHead(p, 11, 8, 5, -1, Black);
-        break;
-    case 9: // prior
-        ArrowHead(p, 6, 8, 5, -1, Black);
-        break;
-    case 10: // next
-        ArrowHead(p, 10, 8, 5, 1, Black);
-        break;
-    case 11: // last
-        ArrowHead(p, 5, 8, 5, 1, Black);
-        ArrowHead(p, 10, 8, 5, 1, Black);
-        p.Fill(11, 3, 13, 13, Black);
-        break;
-    case 12: // zoom to the whole page
-        Page(p, 3, 1, 13, 15, true);
-        break;
-    case 13: // zoom to the page width: a page with an arrow across
-        Page(p, 2, 1, 14, 15, false);
-        p.Line(3, 8, 12, 8, Blue);
-        ArrowHead(p, 3, 8, 3, -1, Blue);
-        ArrowHead(p, 12, 8, 3, 1, Blue);
-        break;
-    case 14: // 100 %: a page with "1:1"
-        Page(p, 1, 1, 15, 15, false);
-        p.Text(3, 5,
-               R"(
-.k...k..k
-kk.k.kk.k
-.k...k..k
-.k.k.k..k
-kkk.kkk.k
-)");
-        break;
-    case 15: // two pages
-        Page(p, 0, 2, 8, 14, true);
-        Page(p, 8, 2, 16, 14, true);
-        break;
-    case 16: // the hand tool
-        p.Text(1, 0,
-               R"(
-......kk.......
-..kk.kwwk......
-.kwwkkwwkkk....
-.kwwkkwwkwwk...
-..kwwkwwkwwk.k.
-..kwwkwwkwwkkwk
-.kkkwwwwwwwkwwk
-kwwkwwwwwwwwwwk
-kwwwwwwwwwwwwk.
-.kwwwwwwwwwwwk.
-..kwwwwwwwwwk..
-...kwwwwwwwwk..
-....kwwwwwwk...
-.....kwwwwwk...
-.....kkkkkkk...
-)");
-        break;
-    case 17: // the zoom tool
-        Magnifier(p, 6, 6, 5, Aqua);
-        p.Line(4, 6, 8, 6, Black).Line(6, 4, 6, 8, Black);
-        break;
-    case 18: // tools: a wrench
-        p.Ring(5, 5, 4.5, 2.0, Gray).Fill(4, 0, 7, 4, Fuchsia);
-        for (int i = 0; i < 8; ++i)
-            p.Line(6 + i, 8 + i, 8 + i, 6 + i, Gray);
-        break;
-    case 19: // new page: a page with a spark
-        Page(p, 1, 2, 12, 16, true);
-        p.Text(9, 0,
-               R"(
-..y..
-y.y.y
-.yyy.
-yyyyy
-.yyy.
-y.y.y
-..y..
-)");
-        break;
-    case 20: // delete the page
-        Page(p, 1, 1, 12, 15, true);
-        p.Line(8, 8, 14, 14, Red).Line(9, 8, 15, 14, Red).Line(14, 8, 8, 14, Red).Line(15, 8, 9, 14, Red);
-        break;
-    case 21: // designer: a page and a pencil
-        Page(p, 1, 1, 12, 15, true);
-        for (int i = 0; i < 7; ++i)
-            p.Line(14 - i, 3 + i, 15 - i, 4 + i, Yellow);
-        p.Line(15, 4, 9, 10, Black).Line(13, 2, 7, 8, Black).Pixel(7, 10, Black);
-        break;
-    case 22: // full screen: four corners
-        p.Text(1, 1,
-               R"(
-kkkk......kkkk
-kk..........kk
-k.k........k.k
-k............k
-)");
-        p.Text(1, 11,
-               R"(
-k............k
-k.k........k.k
-kk..........kk
-kkkk......kkkk
-)");
-        p.Frame(4, 5, 12, 11, Navy);
-        break;
-    case 23: // e-mail: an envelope
-        p.Fill(1, 3, 15, 13, White)
-            .Frame(1, 3, 15, 13, Black)
-            .Line(1, 3, 8, 9, Black)
-            .Line(14, 3, 8, 9, Black);
-        break;
-    case 24: // a page of the document format with a red band
-        Page(p, 2, 1, 14, 15, false);
-        p.Fill(3, 9, 13, 13, Red).Text(4, 10, "w.w.w\nwww.w");
         break;
     default:
         break;
@@ -615,8 +415,8 @@ koooonwkkkkkkwwn
 .rrr.......rrr..
 .rr.........rr..
 )"));
-    Enter("QZMENUIMAGE_LOAD", Preview(0));
-    Enter("QZMENUIMAGE_SAVE", Preview(1));
+    Enter("QZMENUIMAGE_LOAD", FileGlyph(0));
+    Enter("QZMENUIMAGE_SAVE", FileGlyph(1));
     const char* blobs[] = {"QZBMBLOB_BLOB_NULL", "QZBMBLOB_BLOB", "QZBMBLOB_MEMO_NULL", "QZBMBLOB_MEMO",
                            "QZBMBLOB_PICT_NULL", "QZBMBLOB_PICT", "QZBMBLOB_OLE_NULL",  "QZBMBLOB_OLE"};
     for (int i = 0; i < 8; ++i)
@@ -647,10 +447,6 @@ koooonwkkkkkkwwn
     Enter("QZ_VERSCROLLBITMAP", anchor(true, false));
     Enter("QZ_HORSCROLLBITMAP", anchor(false, true));
     Enter("QZ_FULLSCROLLBITMAP", anchor(true, true));
-    Picture strip(400, 16, Fuchsia);
-    for (int i = 0; i < 25; ++i)
-        strip.Put(Preview(i), 16 * i, 0);
-    Enter("PREVIEWBUTTONS", strip);
     return true;
 }();
 

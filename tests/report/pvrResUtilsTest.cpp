@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "platform/classlib/Graphics.h"
@@ -9,6 +11,7 @@
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Files.h"
 #include "platform/runtime/Libraries.h"
+#include "platform/runtime/Resources.h"
 #include "platform/runtime/Streams.h"
 #include "platform/runtime/StringLists.h"
 #include "report/pvrChm.h"
@@ -260,6 +263,35 @@ TEST(pvrUtils, TokensHexAndFiles) {
     EXPECT_TRUE(FileExists(name));
     EXPECT_EQ(ProgramDirectory(), ExtractFilePath(ParamStr(0)));
     EXPECT_EQ(ProgramDirectory().back(), '/');
+}
+
+// The strip is the report's own picture file (report/res/PreviewButtons.bmp), compiled in as
+// "PREVIEWBUTTONS", with a drawing of its own in each of its 25 cells but the two no button
+// uses (6 and 18).
+TEST(pvrResources, PreviewButtonsAreTheReportsOwnStrip) {
+    TBitmap strip, file;
+    strip.LoadFromResourceName(HInstance, "PREVIEWBUTTONS");
+    file.LoadFromFile(testsupport::FixturePath("../../report/res/PreviewButtons.bmp"));
+    ASSERT_EQ(400, file.GetWidth());
+    ASSERT_EQ(16, file.GetHeight());
+    ASSERT_EQ(file.GetWidth(), strip.GetWidth());
+    ASSERT_EQ(file.GetHeight(), strip.GetHeight());
+    std::set<std::vector<TColor>> glyphs;
+    Integer differing = 0;
+    const TColor mask = TColor(0xFF00FF);
+    for (Integer cell = 0; cell < 25; ++cell) {
+        std::vector<TColor> pixels;
+        for (Integer y = 0; y < 16; ++y)
+            for (Integer x = 16 * cell; x < 16 * cell + 16; ++x) {
+                pixels.push_back(strip.GetCanvas()->GetPixels(x, y));
+                differing += pixels.back() != file.GetCanvas()->GetPixels(x, y);
+            }
+        const bool drawn = std::count(pixels.begin(), pixels.end(), mask) < 256;
+        EXPECT_EQ(cell != 6 && cell != 18, drawn) << cell;
+        if (drawn) glyphs.insert(pixels);
+    }
+    EXPECT_EQ(0, differing);
+    EXPECT_EQ(23u, glyphs.size());
 }
 
 TEST(pvrResources, PreviewButtonsAreCutFromTheProgramsStrip) {
