@@ -18,6 +18,7 @@
 #include "platform/runtime/Prompts.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "suite/editors/qzTextEdit.h"
+#include "tests/app/DataModelGuard.h"
 #include "tests/support/ModalScript.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
@@ -26,11 +27,7 @@ namespace apptest {
 
 class DialogFixture : public ::testing::Test {
 protected:
-    DialogFixture()
-        : FOldModels(std::move(ModelList)), FOldState(std::move(AppState)),
-          FOldFrequencies(std::move(TestFrequencies)), FOldMessages(std::move(MessageLines)),
-          FOldFunctions(std::move(FunctionSettings)), FOldBands(std::move(BandList)),
-          FOldTexts(std::move(PromptTexts)), FLocale(testsupport::DotSettings()) {
+    DialogFixture() : FLocale(testsupport::DotSettings()) {
         FOldClockMode = ClockGetMode();
         ClockSetMode(TClockMode::Manual);
         App = std::make_unique<TApplication>(nullptr);
@@ -45,13 +42,6 @@ protected:
         }
         ClockSetMode(FOldClockMode);
         MaindbProgramDir.clear();
-        ModelList = std::move(FOldModels);
-        AppState = std::move(FOldState);
-        TestFrequencies = std::move(FOldFrequencies);
-        MessageLines = std::move(FOldMessages);
-        FunctionSettings = std::move(FOldFunctions);
-        BandList = std::move(FOldBands);
-        PromptTexts = std::move(FOldTexts);
     }
 
     // Starts the data module (reading the files the test has written), then selects the UHF
@@ -147,13 +137,7 @@ private:
                                                                  "\nLanguage=Chinese|English\n");
     }
 
-    std::unique_ptr<TMacList> FOldModels;
-    std::unique_ptr<TALL> FOldState;
-    std::unique_ptr<TTestFre> FOldFrequencies;
-    std::unique_ptr<TEnMsg> FOldMessages;
-    std::unique_ptr<TFun> FOldFunctions;
-    std::unique_ptr<TFrqList> FOldBands;
-    std::unique_ptr<TLanguage> FOldTexts;
+    TDataModelGuard FDataModel;
     testsupport::ScopedFormatSettings FLocale;
     TScopedPromptScript FUnscripted;
     TClockMode FOldClockMode = TClockMode::Real;

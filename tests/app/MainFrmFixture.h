@@ -18,6 +18,7 @@
 #include "platform/classlib/Menus.h"
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/DateTime.h"
+#include "tests/app/DataModelGuard.h"
 #include "tests/support/TestPty.h"
 #include "tests/support/TestSupport.h"
 
@@ -31,12 +32,7 @@ inline Int64 MicrosAt(Integer hour, Integer minute, Integer second) {
 
 class TMainFrmFixture : public ::testing::Test {
 protected:
-    TMainFrmFixture()
-        : FOldModels(std::move(ModelList)), FOldState(std::move(AppState)),
-          FOldFrequencies(std::move(TestFrequencies)), FOldMessages(std::move(MessageLines)),
-          FOldFunctions(std::move(FunctionSettings)), FOldBands(std::move(BandList)),
-          FOldTexts(std::move(PromptTexts)), FOldClockMode(ClockGetMode()),
-          FOldSleepAdvances(ClockGetSleepAdvances()) {
+    TMainFrmFixture() : FOldClockMode(ClockGetMode()), FOldSleepAdvances(ClockGetSleepAdvances()) {
         ClockSetMode(TClockMode::Manual);
         ClockSetSleepAdvances(true);
         ClockSetLocalMicros(MicrosAt(23, 54, 31));
@@ -62,13 +58,6 @@ protected:
         }
         ClockSetSleepAdvances(FOldSleepAdvances);
         ClockSetMode(FOldClockMode);
-        ModelList = std::move(FOldModels);
-        AppState = std::move(FOldState);
-        TestFrequencies = std::move(FOldFrequencies);
-        MessageLines = std::move(FOldMessages);
-        FunctionSettings = std::move(FOldFunctions);
-        BandList = std::move(FOldBands);
-        PromptTexts = std::move(FOldTexts);
     }
 
     // The application with the main window as its main form, shown with its channel window.
@@ -92,13 +81,7 @@ protected:
     TTambor* Grid = nullptr;
 
 private:
-    std::unique_ptr<TMacList> FOldModels;
-    std::unique_ptr<TALL> FOldState;
-    std::unique_ptr<TTestFre> FOldFrequencies;
-    std::unique_ptr<TEnMsg> FOldMessages;
-    std::unique_ptr<TFun> FOldFunctions;
-    std::unique_ptr<TFrqList> FOldBands;
-    std::unique_ptr<TLanguage> FOldTexts;
+    apptest::TDataModelGuard FDataModel;
     TClockMode FOldClockMode;
     bool FOldSleepAdvances;
 };

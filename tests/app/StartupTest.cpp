@@ -17,6 +17,7 @@
 #include "platform/runtime/Files.h"
 #include "platform/runtime/Profile.h"
 #include "platform/runtime/Prompts.h"
+#include "tests/app/DataModelGuard.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -28,11 +29,7 @@ using testsupport::WriteFileBytes;
 // its own; the data model instances that were there before come back afterwards.
 class StartupTest : public ::testing::Test {
 protected:
-    StartupTest()
-        : FOldModels(std::move(ModelList)), FOldState(std::move(AppState)),
-          FOldFrequencies(std::move(TestFrequencies)), FOldMessages(std::move(MessageLines)),
-          FOldFunctions(std::move(FunctionSettings)), FOldBands(std::move(BandList)),
-          FOldTexts(std::move(PromptTexts)) {
+    StartupTest() {
         FOldClockMode = ClockGetMode();
         ClockSetMode(TClockMode::Manual);
         App = std::make_unique<TApplication>(nullptr);
@@ -49,13 +46,6 @@ protected:
         ClockSetMode(FOldClockMode);
         MaindbStepHook = nullptr;
         MaindbProgramDir.clear();
-        ModelList = std::move(FOldModels);
-        AppState = std::move(FOldState);
-        TestFrequencies = std::move(FOldFrequencies);
-        MessageLines = std::move(FOldMessages);
-        FunctionSettings = std::move(FOldFunctions);
-        BandList = std::move(FOldBands);
-        PromptTexts = std::move(FOldTexts);
     }
 
     std::string SettingsPath() const { return FDir.File("SysInfo.Ini"); }
@@ -64,13 +54,7 @@ protected:
     std::unique_ptr<TApplication> App;
 
 private:
-    std::unique_ptr<TMacList> FOldModels;
-    std::unique_ptr<TALL> FOldState;
-    std::unique_ptr<TTestFre> FOldFrequencies;
-    std::unique_ptr<TEnMsg> FOldMessages;
-    std::unique_ptr<TFun> FOldFunctions;
-    std::unique_ptr<TFrqList> FOldBands;
-    std::unique_ptr<TLanguage> FOldTexts;
+    apptest::TDataModelGuard FDataModel;
     TClockMode FOldClockMode = TClockMode::Real;
 };
 
