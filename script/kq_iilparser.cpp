@@ -1,5 +1,10 @@
 #include "script/kq_iilparser.h"
 
+#include <algorithm>
+#include <iterator>
+#include <map>
+#include <mutex>
+
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/Strings.h"
@@ -59,17 +64,66 @@ TkqILParser::TkqILParser(TkqScript* script)
 
 TkqILParser::~TkqILParser() = default;
 
+struct TkqILParser::TGrammar {
+    TkqXMLDocument Document;
+    std::unordered_map<const TkqXMLItem*, TRuleElement> Elements;
+
+    static TRuleElement Read(TkqXMLItem* element, TkqXMLItem* root) {
+        TRuleElement info;
+        info.Name = LowerCase(element->Name);
+        info.RawText = element->Prop("text");
+        info.Text = LowerCase(info.RawText);
+        info.Node = LowerCase(element->Prop("node"));
+        info.Add = element->Prop("add");
+        info.AddText = element->Prop("addtext");
+        info.Skip = element->Prop("skip");
+        info.Err = element->Prop("err");
+        info.Term = element->Prop("term") == "1";
+        info.IsRule = element->Parent == root;
+        static const char* const builtIn[] = {
+            "char",   "keyword",        "ident",    "number", "string",      "qostring", "eol",
+            "sequence", "switch", "optionalswitch", "optional", "loop",   "optionalloop"};
+        if (!info.IsRule && std::find(std::begin(builtIn), std::end(builtIn), info.Name) == std::end(builtIn))
+            info.Definition = Child(root, info.Name);
+        return info;
+    }
+};
+
+std::shared_ptr<const TkqILParser::TGrammar> TkqILParser::LoadGrammar(const String& text) {
+    static std::mutex lock;
+    static auto* loaded = new std::map<String, std::shared_ptr<const TGrammar>>;
+    {
+        std::lock_guard guard(lock);
+        auto found = loaded->find(text);
+        if (found != loaded->end()) return found->second;
+    }
+    auto grammar = std::make_shared<TGrammar>();
+    TStringStream stream(text);
+    grammar->Document.LoadFromStream(&stream);
+    TkqXMLItem* root = grammar->Document.Root;
+    std::vector<TkqXMLItem*> pending;
+    if (root != nullptr) pending.push_back(root);
+    while (!pending.empty()) {
+        TkqXMLItem* element = pending.back();
+        pending.pop_back();
+        grammar->Elements.emplace(element, TGrammar::Read(element, root));
+        for (Integer i = 0; i < element->Count(); ++i)
+            pending.push_back(element->Items(i));
+    }
+    std::lock_guard guard(lock);
+    return loaded->emplace(text, std::move(grammar)).first->second;
+}
+
 void TkqILParser::SelectLanguage(const String& name) {
     Lexer->Clear();
     // A grammar never inherits the case rule or the second comment opener of another one.
     Lexer->CommentLine2.clear();
     Lexer->CaseSensitive = false;
     LanguageName = name;
-    const String grammar = GetLanguageGrammar(name);
-    auto document = std::make_unique<TkqXMLDocument>();
-    TStringStream stream(grammar);
-    document->LoadFromStream(&stream);
-    Grammar = std::move(document);
+    FOtherElements.clear();
+    FGrammar = LoadGrammar(GetLanguageGrammar(name));
+    // The document is only read: the translators of one grammar share it.
+    Grammar = std::shared_ptr<TkqXMLDocument>(FGrammar, const_cast<TkqXMLDocument*>(&FGrammar->Document));
     GrammarRoot = Grammar->Root;
 
     TkqXMLItem* parser = Child(GrammarRoot, "parser");
@@ -214,8 +268,18 @@ bool TkqILParser::TranslateSource(const String& text) {
     return ok;
 }
 
+const TkqILParser::TRuleElement& TkqILParser::RuleElement(TkqXMLItem* element) {
+    if (FGrammar != nullptr) {
+        auto found = FGrammar->Elements.find(element);
+        if (found != FGrammar->Elements.end()) return found->second;
+    }
+    auto found = FOtherElements.find(element);
+    if (found != FOtherElements.end()) return found->second;
+    return FOtherElements.emplace(element, TGrammar::Read(element, GrammarRoot)).first->second;
+}
+
 void TkqILParser::ReportRuleError(TkqXMLItem* element, Integer startPosition) {
-    const String err = element->Prop("err");
+    const String& err = RuleElement(element).Err;
     if (err.empty() || !FErrorText.empty()) return;
     const String text = [&] {
         TkqXMLItem* entry = Child(Child(Child(GrammarRoot, "parser"), "errors"), err);
@@ -224,7 +288,7 @@ void TkqILParser::ReportRuleError(TkqXMLItem* element, Integer startPosition) {
     if (text.empty()) return;
     Lexer->SetPosition(startPosition);
     Lexer->SkipSpaces();
-    RecordError(text, Lexer->GetPositionText(), element->Prop("term") == "1");
+    RecordError(text, Lexer->GetPositionText(), RuleElement(element).Term);
 }
 
 bool TkqILParser::InterpretRule(TkqXMLItem* element) {
@@ -235,10 +299,12 @@ bool TkqILParser::InterpretRule(TkqXMLItem* element) {
         RecordError(SNestingTooDeep, Lexer->GetPositionText());
         return false;
     }
-    const String name = LowerCase(element->Name);
-    const String text = LowerCase(element->Prop("text"));
-    const String node = LowerCase(element->Prop("node"));
-    const bool isRule = element->Parent == GrammarRoot;
+    // Entries of the table keep their place while it grows.
+    const TRuleElement& rule = RuleElement(element);
+    const String& name = rule.Name;
+    const String& text = rule.Text;
+    const String& node = rule.Node;
+    const bool isRule = rule.IsRule;
 
     bool matched = false;
     bool terminal = false;
@@ -246,7 +312,7 @@ bool TkqILParser::InterpretRule(TkqXMLItem* element) {
     if (isRule) {
         matched = true;
     } else if (name == "char") {
-        if (element->Prop("skip") != "0") Lexer->SkipSpaces();
+        if (rule.Skip != "0") Lexer->SkipSpaces();
         token = Lexer->GetChar();
         terminal = true;
     } else if (name == "keyword") {
@@ -300,7 +366,7 @@ bool TkqILParser::InterpretRule(TkqXMLItem* element) {
     } else if (name == "loop" || name == "optionalloop") {
         return InterpretLoop(element, start);
     } else {
-        TkqXMLItem* definition = Child(GrammarRoot, name);
+        TkqXMLItem* definition = rule.Definition;
         if (definition == nullptr) throw Exception(SInvalidLanguage);
         matched = InterpretRule(definition);
     }
@@ -312,9 +378,9 @@ bool TkqILParser::InterpretRule(TkqXMLItem* element) {
     bool result = true;
     if (matched) {
         if (!isRule && !node.empty()) CloseNode(node, true, start, mark);
-        const String add = element->Prop("add");
+        const String& add = rule.Add;
         if (!add.empty()) {
-            const String addText = element->Prop("addtext");
+            const String& addText = rule.AddText;
             Emit("<" + add + " text=\"" + EscapeXMLText(addText.empty() ? token : addText) + "\" pos=\"" +
                  Lexer->GetPositionText() + "\"/>");
         }
@@ -334,7 +400,7 @@ bool TkqILParser::InterpretRule(TkqXMLItem* element) {
 }
 
 bool TkqILParser::InterpretLoop(TkqXMLItem* element, Integer startPosition) {
-    const String separator = element->Prop("text");
+    const String separator = RuleElement(element).RawText;
     Integer turns = 0;
     Integer resume = startPosition;
     bool failed = false;
@@ -363,7 +429,7 @@ bool TkqILParser::InterpretLoop(TkqXMLItem* element, Integer startPosition) {
         if (Lexer->GetPosition() == turnStart) break;
     }
     if (turns > 1) {
-        if (element->Prop("skip") == "1" || FErrorTerm) {
+        if (RuleElement(element).Skip == "1" || FErrorTerm) {
             FErrorText.clear();
             FErrorPos.clear();
             FErrorTerm = false;

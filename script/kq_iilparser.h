@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -35,7 +36,7 @@ public:
     bool TranslateSource(const String& text);
 
     TkqScript* Script;
-    std::unique_ptr<TkqXMLDocument> Grammar;
+    std::shared_ptr<TkqXMLDocument> Grammar; // shared by the translators of the same grammar text
     TkqXMLItem* GrammarRoot = nullptr;
     std::unique_ptr<TkqXMLDocument> ILDocument;
     std::unique_ptr<TkqParser> Lexer;
@@ -76,6 +77,28 @@ protected:
     void AddUnit(const String& name, std::size_t& mark, Integer startPosition);
 
 private:
+    // What the rule walk reads of a grammar element, read once per element: the walk visits
+    // the same elements again for every token.
+    struct TRuleElement {
+        String Name;    // lower-cased
+        String Text;    // lower-cased
+        String RawText; // as written (a loop's separator)
+        String Node;    // lower-cased
+        String Add;
+        String AddText;
+        String Skip;
+        String Err;
+        bool Term = false;
+        bool IsRule = false;
+        TkqXMLItem* Definition = nullptr; // the rule an element of another name refers to
+    };
+    // A grammar text read once per process, with the table of its elements.
+    struct TGrammar;
+    static std::shared_ptr<const TGrammar> LoadGrammar(const String& text);
+    const TRuleElement& RuleElement(TkqXMLItem* element);
+    std::shared_ptr<const TGrammar> FGrammar;
+    std::unordered_map<const TkqXMLItem*, TRuleElement> FOtherElements;
+
     // ---- Program building ----
     void SetBuildPos(TkqXMLItem* element);
     void BuildBlock(TkqXMLItem* element, TkqScript* script);
