@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/runtime/CodePages.h"
@@ -131,22 +133,64 @@ size_t SectionEnd(const std::vector<String>& lines, size_t header) {
     return i;
 }
 
-bool FindValue(const String& fileName, const String& section, const String& key, String& value) {
+// A file's sections in file order, each with its keys in order, and the bytes they were read from.
+struct ParsedFile {
+    struct Section {
+        String name;
+        std::vector<std::pair<String, String>> keys;
+    };
+    String bytes;
+    std::vector<Section> sections;
+};
+
+std::shared_ptr<const ParsedFile> Parse(String bytes) {
+    auto file = std::make_shared<ParsedFile>();
+    for (const String& line : SplitLines(TextToUtf8(bytes))) {
+        ParsedLine parsed = ParseLine(line);
+        if (parsed.kind == LineKind::Section)
+            file->sections.push_back({std::move(parsed.name), {}});
+        else if (parsed.kind == LineKind::Key && !file->sections.empty())
+            file->sections.back().keys.emplace_back(std::move(parsed.name), std::move(parsed.value));
+    }
+    file->bytes = std::move(bytes);
+    return file;
+}
+
+// The file parsed. The file is read on every call, so a change by anyone shows at once; decoding
+// and parsing are done again only when its bytes differ from those parsed last time (a program
+// reads its settings and language files key by key).
+std::shared_ptr<const ParsedFile> ReadParsed(const String& fileName) {
+    constexpr size_t kFilesKept = 4;
+    thread_local std::vector<std::pair<String, std::shared_ptr<const ParsedFile>>> recent;
     String bytes;
     if (ReadWholeFile(fileName, bytes) != 0)
+        return nullptr;
+    auto it = std::find_if(recent.begin(), recent.end(),
+                           [&](const auto& entry) { return entry.first == fileName; });
+    if (it != recent.end() && it->second->bytes == bytes)
+        return it->second;
+    if (it != recent.end())
+        recent.erase(it);
+    if (recent.size() >= kFilesKept)
+        recent.erase(recent.begin());
+    recent.emplace_back(fileName, Parse(std::move(bytes)));
+    return recent.back().second;
+}
+
+bool FindValue(const String& fileName, const String& section, const String& key, String& value) {
+    std::shared_ptr<const ParsedFile> file = ReadParsed(fileName);
+    if (!file)
         return false;
-    std::vector<String> lines = SplitLines(TextToUtf8(bytes));
-    size_t header = FindSection(lines, section);
-    if (header == String::npos)
+    // Of several sections, or keys in a section, of the same name the first one counts.
+    auto header = std::find_if(file->sections.begin(), file->sections.end(),
+                               [&](const ParsedFile::Section& s) { return SameName(s.name, section); });
+    if (header == file->sections.end())
         return false;
-    size_t end = SectionEnd(lines, header);
-    for (size_t i = header + 1; i < end; ++i) {
-        ParsedLine parsed = ParseLine(lines[i]);
-        if (parsed.kind == LineKind::Key && SameName(parsed.name, key)) {
-            value = parsed.value;
+    for (const auto& [name, text] : header->keys)
+        if (SameName(name, key)) {
+            value = text;
             return true;
         }
-    }
     return false;
 }
 

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Files.h"
@@ -231,6 +233,34 @@ TEST_F(Profile, DeletedKeyAndSectionReadAsMissing) {
     WritePrivateProfileStringA("b", nullptr, nullptr, FIni.c_str());
     EXPECT_EQ(ReadProfileString("b", "y", "gone", FIni), "gone");
     EXPECT_EQ(ReadFileBytes(FIni), "[a]\r\n");
+}
+
+// Every read sees the file as it is now: rewritten at once with the same size, written through
+// the profile functions, in a different encoding, gone, or read in turn with many other files.
+TEST_F(Profile, EveryReadSeesTheFileAsItIsNow) {
+    WriteFileBytes(FIni, "[a]\r\nx=1\r\n");
+    EXPECT_EQ(ReadProfileString("a", "x", "", FIni), "1");
+    WriteFileBytes(FIni, "[a]\r\nx=2\r\n");
+    EXPECT_EQ(ReadProfileString("a", "x", "", FIni), "2");
+    WritePrivateProfileStringA("a", "x", "3", FIni.c_str());
+    EXPECT_EQ(ReadProfileString("a", "x", "", FIni), "3");
+    WriteFileBytes(FIni, "[a]\r\nx=\xD6\xD0\r\n");
+    EXPECT_EQ(ReadProfileString("a", "x", "", FIni), "中");
+    DeleteFile(FIni);
+    EXPECT_EQ(ReadProfileString("a", "x", "gone", FIni), "gone");
+
+    std::vector<String> files;
+    for (int i = 0; i < 6; ++i) {
+        files.push_back(FDir.File("f" + std::to_string(i) + ".Ini"));
+        WriteFileBytes(files.back(), "[a]\nx=" + std::to_string(i) + "\n");
+    }
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < 6; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(ReadProfileString("a", "x", "", files[i]), std::to_string(i));
+        }
+    WriteFileBytes(files[5], "[a]\nx=9\n");
+    EXPECT_EQ(ReadProfileString("a", "x", "", files[5]), "9");
 }
 
 TEST_F(Profile, WriteKeepsPermissionsAndFollowsLinks) {
