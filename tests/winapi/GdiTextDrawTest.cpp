@@ -12,14 +12,16 @@
 #include "platform/runtime/Numbers.h"
 #include "platform/winapi/Gdi.h"
 #include "tests/winapi/GdiTestImage.h"
+#include "tests/winapi/GdiTextCanvas.h"
 
 namespace {
 
+using gditest::Back;
 using gditest::Canvas;
-
-constexpr COLORREF Ink = RGB(0, 0, 0);
-constexpr COLORREF Paper = RGB(255, 255, 255);
-constexpr COLORREF Back = RGB(255, 255, 0);
+using gditest::Count;
+using gditest::Ink;
+using gditest::Paper;
+using gditest::TextCanvas;
 
 // Chinese texts.
 const std::string Zhong = "\xE4\xB8\xAD", Wen = "\xE6\x96\x87", Biao = "\xE6\xA0\x87", Ti = "\xE9\xA2\x98",
@@ -28,55 +30,6 @@ const std::string Zhong = "\xE4\xB8\xAD", Wen = "\xE6\x96\x87", Biao = "\xE6\xA0
 HFONT MakeFont(const char* face, int height, int weight = FW_NORMAL) {
     return CreateFontA(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
-}
-
-class TextCanvas : public Canvas {
-public:
-    TextCanvas(int width, int height, HFONT font, int bkMode = TRANSPARENT)
-        : Canvas(width, height), FFont(font) {
-        FOld = SelectObject(Dc(), font);
-        SetTextColor(Dc(), Ink);
-        SetBkColor(Dc(), Back);
-        SetBkMode(Dc(), bkMode);
-    }
-    ~TextCanvas() {
-        SelectObject(Dc(), FOld);
-        DeleteObject(FFont);
-    }
-    int Width(const std::string& text) const {
-        SIZE s{};
-        EXPECT_TRUE(GetTextExtentPoint32A(Dc(), text.data(), int(text.size()), &s));
-        return s.cx;
-    }
-    TEXTMETRICA Metrics() const {
-        TEXTMETRICA tm;
-        EXPECT_TRUE(GetTextMetricsA(Dc(), &tm));
-        return tm;
-    }
-    int Draw(const std::string& text, RECT rect, UINT format) {
-        return DrawTextA(Dc(), text.c_str(), int(text.size()), &rect, format);
-    }
-    RECT Calc(const std::string& text, RECT rect, UINT format, int* height = nullptr) {
-        int h = DrawTextA(Dc(), text.c_str(), int(text.size()), &rect, format | DT_CALCRECT);
-        if (height) *height = h;
-        return rect;
-    }
-    void Out(int x, int y, const std::string& text, const RECT* clip) {
-        EXPECT_TRUE(
-            ExtTextOutA(Dc(), x, y, clip ? ETO_CLIPPED : 0, clip, text.data(), UINT(text.size()), nullptr));
-    }
-
-private:
-    HFONT FFont;
-    HGDIOBJ FOld;
-};
-
-int Count(const Canvas& c, COLORREF color) {
-    int n = 0;
-    for (int y = 0; y < c.Height(); ++y)
-        for (int x = 0; x < c.Width(); ++x)
-            n += c.Pixel(x, y) == color;
-    return n;
 }
 
 ::testing::AssertionResult SamePixels(const Canvas& a, const Canvas& b) {

@@ -11,14 +11,16 @@
 
 #include "platform/winapi/Gdi.h"
 #include "tests/winapi/GdiTestImage.h"
+#include "tests/winapi/GdiTextCanvas.h"
 
 namespace {
 
+using gditest::Back;
 using gditest::Canvas;
-
-constexpr COLORREF Ink = RGB(0, 0, 0);
-constexpr COLORREF Paper = RGB(255, 255, 255);
-constexpr COLORREF Back = RGB(255, 255, 0);
+using gditest::Count;
+using gditest::Ink;
+using gditest::Paper;
+using gditest::TextCanvas;
 
 const char* const Zhong = "\xE4\xB8\xAD";                // 中
 const char* const ZhongWen = "\xE4\xB8\xAD\xE6\x96\x87"; // 中文
@@ -27,47 +29,6 @@ HFONT MakeFont(const char* face, int height, int escapement = 0, int weight = FW
                bool underline = false, bool strikeOut = false) {
     return CreateFontA(height, 0, escapement, escapement, weight, 0, underline, strikeOut, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
-}
-
-// A canvas with a font selected, text in black, the background colour yellow.
-class TextCanvas : public Canvas {
-public:
-    TextCanvas(int width, int height, HFONT font, int bkMode = TRANSPARENT)
-        : Canvas(width, height), FFont(font) {
-        FOld = SelectObject(Dc(), font);
-        SetTextColor(Dc(), Ink);
-        SetBkColor(Dc(), Back);
-        SetBkMode(Dc(), bkMode);
-    }
-    ~TextCanvas() {
-        SelectObject(Dc(), FOld);
-        DeleteObject(FFont);
-    }
-    void Text(int x, int y, const char* text) {
-        EXPECT_TRUE(TextOutA(Dc(), x, y, text, int(std::strlen(text))));
-    }
-    int Width(const char* text) const {
-        SIZE s{};
-        EXPECT_TRUE(GetTextExtentPoint32A(Dc(), text, int(std::strlen(text)), &s));
-        return s.cx;
-    }
-    TEXTMETRICA Metrics() const {
-        TEXTMETRICA tm;
-        EXPECT_TRUE(GetTextMetricsA(Dc(), &tm));
-        return tm;
-    }
-
-private:
-    HFONT FFont;
-    HGDIOBJ FOld;
-};
-
-int Count(const Canvas& c, COLORREF color) {
-    int n = 0;
-    for (int y = 0; y < c.Height(); ++y)
-        for (int x = 0; x < c.Width(); ++x)
-            n += c.Pixel(x, y) == color;
-    return n;
 }
 
 // The smallest rectangle holding the pixels of a colour; all zero when there are none.

@@ -44,11 +44,6 @@ protected:
         return n;
     }
 
-    static POINT Screen(HWND window, int x, int y) {
-        POINT p{x, y};
-        ClientToScreen(window, &p);
-        return p;
-    }
     static void Press(HWND window, int x, int y) {
         WinInputMouseButton(Screen(window, x, y), TWinMouseButton::Left, true);
         PumpAll();
@@ -79,16 +74,7 @@ protected:
     static UINT Check(HWND button) { return UINT(SendMessageA(button, BM_GETCHECK, 0, 0)); }
 
     // A pixel of a window's client area as its top-level image has it.
-    COLORREF At(HWND window, int x, int y) const {
-        POINT p = Screen(window, x, y);
-        RECT top;
-        GetWindowRect(Parent, &top);
-        GdiSurface s;
-        int sx = p.x - top.left, sy = p.y - top.top;
-        if (!WinGetSurface(Parent, s) || sx < 0 || sy < 0 || sx >= s.Width || sy >= s.Height)
-            return CLR_INVALID;
-        return GdiPixelToColor(s.Row(sy)[sx] & 0xFFFFFF);
-    }
+    COLORREF At(HWND window, int x, int y) const { return ClientPixel(Parent, window, x, y); }
 
     HWND Parent = nullptr;
 };

@@ -30,11 +30,7 @@ protected:
         WinTest::TearDown();
     }
     // A pixel of a top-level window's image, as 0x00BBGGRR.
-    static COLORREF At(HWND top, int x, int y) {
-        GdiSurface s;
-        if (!WinGetSurface(top, s) || x < 0 || y < 0 || x >= s.Width || y >= s.Height) return CLR_INVALID;
-        return GdiPixelToColor(s.Row(y)[x] & 0xFFFFFF);
-    }
+    static COLORREF At(HWND top, int x, int y) { return ImagePixel(top, x, y); }
     // Lets the blink timer run once.
     void Blink(UINT ms = 500) {
         ClockAdvanceMs(ms);

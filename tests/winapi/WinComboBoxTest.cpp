@@ -66,11 +66,6 @@ protected:
             if (std::find(drop.begin(), drop.end(), c) == drop.end()) out.push_back(c);
         return out;
     }
-    static POINT Screen(HWND window, int x, int y) {
-        POINT p{x, y};
-        ClientToScreen(window, &p);
-        return p;
-    }
     static void ClickAt(POINT p) {
         ClockAdvanceMs(1000);
         WinInputMouseButton(p, TWinMouseButton::Left, true);

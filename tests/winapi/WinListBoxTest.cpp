@@ -86,11 +86,6 @@ protected:
         Mods(mods, false);
         PumpAll();
     }
-    static POINT Screen(HWND window, int x, int y) {
-        POINT p{x, y};
-        ClientToScreen(window, &p);
-        return p;
-    }
     // A click on the row (in the list's client area), never a double click with the one before.
     static void ClickRow(HWND list, int row, unsigned mods = 0) {
         ClockAdvanceMs(1000);
@@ -101,16 +96,8 @@ protected:
         PumpAll();
     }
 
-    COLORREF At(HWND window, int x, int y) const {
-        POINT p = Screen(window, x, y);
-        RECT top;
-        GetWindowRect(Parent, &top);
-        GdiSurface s;
-        int sx = p.x - top.left, sy = p.y - top.top;
-        if (!WinGetSurface(Parent, s) || sx < 0 || sy < 0 || sx >= s.Width || sy >= s.Height)
-            return CLR_INVALID;
-        return GdiPixelToColor(s.Row(sy)[sx] & 0xFFFFFF);
-    }
+    // A pixel of a window's client area as its top-level image has it.
+    COLORREF At(HWND window, int x, int y) const { return ClientPixel(Parent, window, x, y); }
 
     HWND Parent = nullptr;
 };

@@ -29,14 +29,7 @@ protected:
         Rec.Clear();
     }
     // A pixel of the top-level image, in the child's window coordinates.
-    COLORREF At(int x, int y) const {
-        GdiSurface s;
-        if (!WinGetSurface(Top, s)) return CLR_INVALID;
-        x += 20;
-        y += 20;
-        if (x < 0 || y < 0 || x >= s.Width || y >= s.Height) return CLR_INVALID;
-        return GdiPixelToColor(s.Row(y)[x] & 0xFFFFFF);
-    }
+    COLORREF At(int x, int y) const { return ImagePixel(Top, x + 20, y + 20); }
     static POINT ScreenOf(HWND w, int x, int y) {
         RECT r;
         GetWindowRect(w, &r);

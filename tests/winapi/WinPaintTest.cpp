@@ -23,11 +23,7 @@ protected:
         Rec.Ignored = {WM_NCHITTEST, WM_SETCURSOR, WM_GETTEXT, WM_GETTEXTLENGTH, WM_GETICON};
     }
     // A pixel of a top-level window's image (window coordinates), as 0x00BBGGRR.
-    static COLORREF At(HWND top, int x, int y) {
-        GdiSurface s;
-        if (!WinGetSurface(top, s) || x < 0 || y < 0 || x >= s.Width || y >= s.Height) return CLR_INVALID;
-        return GdiPixelToColor(s.Row(y)[x] & 0xFFFFFF);
-    }
+    static COLORREF At(HWND top, int x, int y) { return ImagePixel(top, x, y); }
     static void Fill(HDC dc, const RECT& r, COLORREF c) {
         HBRUSH b = CreateSolidBrush(c);
         FillRect(dc, &r, b);

@@ -45,22 +45,8 @@ protected:
         return s;
     }
 
-    static POINT Screen(HWND window, int x, int y) {
-        POINT p{x, y};
-        ClientToScreen(window, &p);
-        return p;
-    }
     // A pixel of a window's client area as its top-level image has it.
-    COLORREF At(HWND window, int x, int y) const {
-        POINT p = Screen(window, x, y);
-        RECT top;
-        GetWindowRect(Parent, &top);
-        GdiSurface s;
-        int sx = p.x - top.left, sy = p.y - top.top;
-        if (!WinGetSurface(Parent, s) || sx < 0 || sy < 0 || sx >= s.Width || sy >= s.Height)
-            return CLR_INVALID;
-        return GdiPixelToColor(s.Row(sy)[sx] & 0xFFFFFF);
-    }
+    COLORREF At(HWND window, int x, int y) const { return ClientPixel(Parent, window, x, y); }
     // The box around the pixels of the text colour in a window's client area (empty: none).
     RECT InkBox(HWND window) const {
         RECT client;

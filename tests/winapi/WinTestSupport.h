@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "platform/runtime/Clock.h"
+#include "platform/winapi/Gdi.h"
+#include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinCore.h"
 
 namespace wintest {
@@ -113,6 +115,24 @@ inline std::vector<MSG> Drain() {
     return out;
 }
 
+// The colour of a pixel of a top-level window's image, in the window's coordinates; CLR_INVALID
+// outside the image or when the window has none.
+inline COLORREF ImagePixel(HWND top, int x, int y) {
+    GdiSurface s;
+    if (!WinGetSurface(top, s) || x < 0 || y < 0 || x >= s.Width || y >= s.Height) return CLR_INVALID;
+    return GdiPixelToColor(s.Row(y)[x] & 0xFFFFFF);
+}
+
+// The colour of a pixel of a window's client area (client coordinates) as the image of top, the
+// top-level window it lies in, has it.
+inline COLORREF ClientPixel(HWND top, HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    RECT r;
+    GetWindowRect(top, &r);
+    return ImagePixel(top, p.x - r.left, p.y - r.top);
+}
+
 // Windows made through the fixture are destroyed at the end; the clock is manual meanwhile.
 class WinTest : public ::testing::Test {
 protected:
@@ -138,6 +158,12 @@ protected:
         return window;
     }
     void Track(HWND window) { FWindows.push_back(window); }
+    // A point of a window's client area in screen coordinates.
+    static POINT Screen(HWND window, int x, int y) {
+        POINT p{x, y};
+        ClientToScreen(window, &p);
+        return p;
+    }
 
     Recorder Rec;
 
