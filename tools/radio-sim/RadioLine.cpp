@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/eventfd.h>
 #include <termios.h>
 #include <unistd.h>
@@ -101,6 +103,12 @@ double TRadioLine::Elapsed(TSteady::time_point at) const {
 }
 
 void TRadioLine::Run() {
+    // The radio keeps its own time, whatever else the machine is busy with: where the system
+    // allows it, the line's thread runs before ordinary threads (it only ever waits, reads and
+    // writes a few bytes). Elsewhere it stays an ordinary thread.
+    sched_param priority{};
+    priority.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
     char chunk[4096];
     // The line's own time: when the last byte the program sent has come down the line. When the
     // line is paced, what the program sends takes the line's time too: the radio has a byte only
