@@ -212,6 +212,11 @@ void TpvrCustomComboBox::CreateWnd() {
         HookedLists()[FListHandle] = this;
         FDefListProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(FListHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListWndProc)));
+        // The list's frame is a client edge, painted raised, instead of a plain border.
+        SetWindowLongA(FListHandle, GWL_STYLE, GetWindowLongA(FListHandle, GWL_STYLE) & ~LONG(WS_BORDER));
+        SetWindowLongA(FListHandle, GWL_EXSTYLE, GetWindowLongA(FListHandle, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+        SetWindowPos(FListHandle, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     }
     if (FReadOnly) SetReadOnly(true);
     PlaceEdit();
@@ -229,7 +234,9 @@ void TpvrCustomComboBox::SetReadOnly(bool value) {
 }
 
 void TpvrCustomComboBox::PlaceList(WINDOWPOS& pos) {
-    if (pos.flags & SWP_NOSIZE) return;
+    // A list being shown is placed even when the window system found its size unchanged.
+    if ((pos.flags & SWP_NOSIZE) && !(pos.flags & SWP_SHOWWINDOW)) return;
+    pos.flags &= ~UINT(SWP_NOSIZE);
     pos.cx = FListWidth > 0 ? FListWidth : GetWidth() - 1;
     const Integer count = std::min<Integer>(GetDropDownCount(), GetItems()->GetCount());
     pos.cy = (count > 0 ? count : 1) * GetItemHeight() + 4;
@@ -353,7 +360,17 @@ LRESULT TpvrCustomComboBox::ListWndProc(HWND window, UINT message, WPARAM wParam
     if (message == WM_WINDOWPOSCHANGING && lParam) box->PlaceList(*reinterpret_cast<WINDOWPOS*>(lParam));
     // While the chosen item is among the first the list shows, the list stays at its top.
     if (message == LB_SETTOPINDEX && box->GetDropDownCount() >= box->GetItemIndex()) return 0;
-    return CallWindowProcA(previous, window, message, wParam, lParam);
+    const LRESULT result = CallWindowProcA(previous, window, message, wParam, lParam);
+    if (message == WM_NCPAINT) {
+        if (HDC dc = GetWindowDC(window)) {
+            RECT frame{};
+            GetWindowRect(window, &frame);
+            OffsetRect(&frame, -frame.left, -frame.top);
+            DrawEdge(dc, &frame, EDGE_RAISED, BF_RECT);
+            ReleaseDC(window, dc);
+        }
+    }
+    return result;
 }
 
 KOV_PUBLISHED(TpvrComboBox) {

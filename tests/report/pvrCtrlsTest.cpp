@@ -160,6 +160,43 @@ TEST_F(CtrlsTest, ComboListTakesItsWidthAndOpensUpwardsNearTheScreenBottom) {
     }
 }
 
+// The drop-down list has no plain border: a client edge, painted raised, frames its items.
+TEST_F(CtrlsTest, ComboListIsFramedByARaisedClientEdge) {
+    Form->SetBounds(50, 50, 300, 100);
+    Form->Show();
+    auto* box = new TpvrComboBox(Form);
+    box->SetParent(Form);
+    box->SetBounds(10, 10, 49, 21);
+    box->SetListWidth(100);
+    for (const char* zoom : {"25 %", "50 %", "100 %"})
+        box->GetItems()->Add(zoom);
+    box->SetDroppedDown(true);
+    const HWND list = box->GetListHandle();
+    ASSERT_NE(nullptr, list);
+    EXPECT_TRUE(GetWindowLongA(list, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_FALSE(GetWindowLongA(list, GWL_STYLE) & WS_BORDER);
+    RECT window{}, client{};
+    GetWindowRect(list, &window);
+    GetClientRect(list, &client);
+    POINT origin{0, 0};
+    ClientToScreen(list, &origin);
+    EXPECT_EQ(2, origin.x - window.left);
+    EXPECT_EQ(2, origin.y - window.top);
+    // Three items fill the client without a scroll bar.
+    EXPECT_EQ(3 * box->GetItemHeight(), client.bottom);
+    EXPECT_EQ(100 - 4, client.right);
+    UpdateWindow(list);
+    HDC dc = GetWindowDC(list);
+    const int w = window.right - window.left, h = window.bottom - window.top;
+    EXPECT_EQ(GetSysColor(COLOR_3DLIGHT), GetPixel(dc, 0, h / 2));
+    EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), GetPixel(dc, 1, h / 2));
+    EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), GetPixel(dc, w - 2, h / 2));
+    EXPECT_EQ(GetSysColor(COLOR_3DDKSHADOW), GetPixel(dc, w - 1, h / 2));
+    ReleaseDC(list, dc);
+    box->SetDroppedDown(false);
+    delete box;
+}
+
 TEST_F(CtrlsTest, ComboReadOnlyReachesItsEdit) {
     auto* box = new TpvrComboBox(Form);
     box->SetReadOnly(true);
