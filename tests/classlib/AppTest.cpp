@@ -6,26 +6,16 @@
 
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/Clock.h"
+#include "tests/support/AppFixture.h"
 
 namespace {
 
-class AppTest : public ::testing::Test {
+class AppTest : public testsupport::TAppFixture {
 protected:
     void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        App = std::make_unique<TApplication>(nullptr);
+        TAppFixture::SetUp();
         App->SetTitle("KOV-571");
     }
-    void TearDown() override {
-        App.reset();
-        ClockSetMode(FOldMode);
-    }
-
-    std::unique_ptr<TApplication> App;
-
-private:
-    TClockMode FOldMode = TClockMode::Real;
 };
 
 struct TThrower : TObject {

@@ -16,28 +16,21 @@
 #include "platform/runtime/ObjectText.h"
 #include "platform/winapi/Gdi.h"
 #include "platform/winapi/WinBackendInterface.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-class ComCtrlsTest : public ::testing::Test {
+class ComCtrlsTest : public testsupport::TFormFixture {
 protected:
     void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        App = std::make_unique<TApplication>(nullptr);
-        Form = TForm::CreateNew(nullptr);
+        TFormFixture::SetUp();
         Form->SetBounds(50, 50, 420, 240);
     }
     void TearDown() override {
         if (FPopupHookInstalled) SetPopupMenuHook(FOldPopupHook);
-        delete Form;
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldMode);
+        TFormFixture::TearDown();
     }
     void ShowForm() {
         Form->Show();
@@ -100,11 +93,7 @@ protected:
         return list;
     }
 
-    std::unique_ptr<TApplication> App;
-    TForm* Form = nullptr;
-
 private:
-    TClockMode FOldMode = TClockMode::Real;
     TPopupMenuHook FOldPopupHook;
     bool FPopupHookInstalled = false;
 };

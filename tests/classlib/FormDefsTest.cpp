@@ -19,6 +19,7 @@
 #include "platform/runtime/StringLists.h"
 #include "platform/runtime/Strings.h"
 #include "platform/winapi/WinBackendInterface.h"
+#include "tests/support/AppFixture.h"
 
 namespace {
 
@@ -187,21 +188,12 @@ const bool kRegistered = [] {
     return true;
 }();
 
-class FormDefsTest : public ::testing::Test {
+class FormDefsTest : public testsupport::TAppFixture {
 protected:
     void SetUp() override {
         ASSERT_TRUE(kRegistered);
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        App = std::make_unique<TApplication>(nullptr);
+        TAppFixture::SetUp();
         gLog.clear();
-    }
-    void TearDown() override {
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldMode);
     }
 
     template <class T>
@@ -226,11 +218,6 @@ protected:
         ReadComponentText(text, form, "again");
         return WriteComponentText(form);
     }
-
-    std::unique_ptr<TApplication> App;
-
-private:
-    TClockMode FOldMode = TClockMode::Real;
 };
 
 TEST_F(FormDefsTest, DefinitionsAreFoundByClassUpTheClassChain) {

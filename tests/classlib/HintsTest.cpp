@@ -11,28 +11,21 @@
 #include "platform/classlib/StdCtrls.h"
 #include "platform/runtime/Clock.h"
 #include "platform/winapi/WinBackendInterface.h"
+#include "tests/support/FormFixture.h"
 
 namespace {
 
-class HintsTest : public ::testing::Test {
+class HintsTest : public testsupport::TFormFixture {
 protected:
     void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        App = std::make_unique<TApplication>(nullptr);
-        Form = TForm::CreateNew(nullptr);
+        TFormFixture::SetUp();
         Form->SetBounds(50, 50, 300, 200);
         InstallHintHook();
     }
     void TearDown() override {
         RemoveHintHook();
         CancelApplicationHint();
-        delete Form;
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldMode);
+        TFormFixture::TearDown();
     }
     void Advance(int ms) {
         ClockAdvanceMs(ms);
@@ -46,12 +39,6 @@ protected:
         THintWindow* window = GetApplicationHintWindow();
         return window != nullptr && window->IsHintShowing();
     }
-
-    std::unique_ptr<TApplication> App;
-    TForm* Form = nullptr;
-
-private:
-    TClockMode FOldMode = TClockMode::Real;
 };
 
 struct THintEvents : TObject {

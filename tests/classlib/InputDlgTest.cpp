@@ -6,30 +6,13 @@
 #include "platform/classlib/InputDlg.h"
 #include "platform/runtime/Clock.h"
 #include "platform/winapi/WinBackendInterface.h"
+#include "tests/support/AppFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-class InputDlgTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        App = std::make_unique<TApplication>(nullptr);
-    }
-    void TearDown() override {
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldMode);
-    }
-    std::unique_ptr<TApplication> App;
-
-private:
-    TClockMode FOldMode = TClockMode::Real;
-};
+using InputDlgTest = testsupport::TAppFixture;
 
 TEST_F(InputDlgTest, AnswersComeBackAndCancelKeepsTheValue) {
     TScopedInputScript script;

@@ -12,30 +12,18 @@
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/Prompts.h"
 #include "platform/winapi/WinBackendInterface.h"
+#include "tests/support/AppFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-class MsgDlgTest : public ::testing::Test {
+class MsgDlgTest : public testsupport::TAppFixture {
 protected:
     void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        App = std::make_unique<TApplication>(nullptr);
+        TAppFixture::SetUp();
         App->SetTitle("KOV-571");
     }
-    void TearDown() override {
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldMode);
-    }
-    std::unique_ptr<TApplication> App;
-
-private:
-    TClockMode FOldMode = TClockMode::Real;
 };
 
 } // namespace

@@ -15,18 +15,15 @@
 #include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/SysMetrics.h"
 #include "platform/winapi/WinScroll.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-class ScrollBarCtlTest : public ::testing::Test {
+class ScrollBarCtlTest : public testsupport::TFormFixture {
 protected:
     void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        App = std::make_unique<TApplication>(nullptr);
-        Form = TForm::CreateNew(nullptr);
-        Form->SetBounds(50, 50, 420, 320);
+        TFormFixture::SetUp();
         Bar = new TScrollBar(Form);
         Bar->SetParent(Form);
         Bar->SetBounds(10, 10, 200, 17);
@@ -41,12 +38,7 @@ protected:
     void TearDown() override {
         UnhookWindowsHookEx(Hook);
         Script = nullptr;
-        delete Form;
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldMode);
+        TFormFixture::TearDown();
     }
     // The bar tracks the mouse in a loop of its own until the button goes up, so a click queues
     // both halves before the messages are handled.
@@ -93,14 +85,9 @@ protected:
         }
     };
 
-    std::unique_ptr<TApplication> App;
-    TForm* Form = nullptr;
     TScrollBar* Bar = nullptr;
     TLog Log;
     HHOOK Hook = nullptr;
-
-private:
-    TClockMode FOldMode = TClockMode::Real;
 };
 
 std::function<bool(const MSG&)> ScrollBarCtlTest::Script;

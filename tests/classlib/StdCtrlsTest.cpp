@@ -14,28 +14,17 @@
 #include "platform/runtime/TypInfo.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinButton.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-class StdCtrlsTest : public ::testing::Test {
+class StdCtrlsTest : public testsupport::TFormFixture {
 protected:
     void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        App = std::make_unique<TApplication>(nullptr);
+        TFormFixture::SetUp();
         App->SetTitle("KOV-571");
-        Form = TForm::CreateNew(nullptr);
-        Form->SetBounds(50, 50, 420, 320);
-    }
-    void TearDown() override {
-        delete Form;
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldMode);
     }
     void ShowForm() {
         Form->Show();
@@ -64,12 +53,6 @@ protected:
         if (!caption.empty()) control->SetCaption(caption);
         return control;
     }
-
-    std::unique_ptr<TApplication> App;
-    TForm* Form = nullptr;
-
-private:
-    TClockMode FOldMode = TClockMode::Real;
 };
 
 struct TClicks : TObject {

@@ -12,32 +12,16 @@
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/ObjectText.h"
 #include "platform/runtime/Threads.h"
+#include "tests/support/AppFixture.h"
 
 namespace {
 
-class TimerTest : public ::testing::Test {
+class TimerTest : public testsupport::TAppFixture {
 protected:
-    void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        App = std::make_unique<TApplication>(nullptr);
-    }
-    void TearDown() override {
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldMode);
-    }
     void Advance(int ms) {
         ClockAdvanceMs(ms);
         App->ProcessMessages();
     }
-
-    std::unique_ptr<TApplication> App;
-
-private:
-    TClockMode FOldMode = TClockMode::Real;
 };
 
 struct TTicks : TObject {

@@ -15,6 +15,7 @@
 #include "platform/winapi/Clipboard.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinScroll.h"
+#include "tests/support/FormFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
@@ -45,13 +46,10 @@ struct TGridEvents : TObject {
     }
 };
 
-class TamborControlTest : public ::testing::Test {
+class TamborControlTest : public testsupport::TFormFixture {
 protected:
     void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        App = std::make_unique<TApplication>(nullptr);
-        Form = TForm::CreateNew(nullptr);
+        TFormFixture::SetUp();
         Form->SetBounds(40, 40, 460, 360);
         Grid = new TTambor(Form);
         Grid->SetParent(Form);
@@ -62,14 +60,6 @@ protected:
         Grid->OnMouseUp = MakeEvent(&Events, &TGridEvents::MouseUp);
         Grid->OnClick = MakeEvent(&Events, &TGridEvents::Click);
         Grid->OnSelectCell = MakeEvent(&Events, &TGridEvents::SelectCell);
-    }
-    void TearDown() override {
-        delete Form;
-        App.reset();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        ClockSetMode(FOldMode);
     }
     void Show() {
         Form->Show();
@@ -130,13 +120,8 @@ protected:
     TGridRect Sel() const { return Grid->GetSelection(); }
     TGridCoord Cur() const { return TGridCoord{Grid->GetCol(), Grid->GetRow()}; }
 
-    std::unique_ptr<TApplication> App;
-    TForm* Form = nullptr;
     TTambor* Grid = nullptr;
     TGridEvents Events;
-
-private:
-    TClockMode FOldMode = TClockMode::Real;
 };
 
 COLORREF Rgb(TColor color) { return COLORREF(ColorToRGB(color)); }
