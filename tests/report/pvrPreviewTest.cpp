@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -169,6 +170,20 @@ TEST(pvrPageListTest, BoundsCentreTheRowAndFindPageSearchesByTop) {
 
 TEST_F(pvrPreviewTest, ZoomKeepsItsMinimumsAndTwoPagesGoBackToOnePerRow) {
     Show();
+    // Whoever sets the zoom, it stays between 25 % and 10000 %; a value that is no number is
+    // ignored.
+    struct Case {
+        Extended Set, Want;
+    };
+    for (const Case& c : {Case{0.1L, 0.25L}, Case{-3, 0.25L}, Case{2.5L, 2.5L}, Case{250, 100},
+                          Case{std::numeric_limits<Extended>::infinity(), 100},
+                          Case{std::numeric_limits<Extended>::quiet_NaN(), 100}}) {
+        SCOPED_TRACE(double(c.Set));
+        Preview->SetZoom(c.Set);
+        EXPECT_EQ(c.Want, Preview->GetZoom());
+    }
+    Preview->MouseWheelScroll(120, false, true);
+    EXPECT_EQ(100.0L, Preview->GetZoom());
     Preview->SetZoom(0.1L);
     EXPECT_EQ(0.25L, Preview->GetZoom());
     Preview->SetZoom(0.35L);
