@@ -530,7 +530,10 @@ TkqCustomExpression* TkqDesignatorItem::Argument(Integer index) const {
 TkqDesignator::TkqDesignator(TkqScript* script)
     : TkqCustomVariable("", "", vkInteger), CompileScript(script) {}
 
-TkqDesignator::~TkqDesignator() { delete PendingSource; }
+TkqDesignator::~TkqDesignator() {
+    delete PendingSource;
+    delete LateSource;
+}
 
 TkqDesignatorItem* TkqDesignator::Item(Integer index) const {
     return dynamic_cast<TkqDesignatorItem*>(Items(index));
@@ -581,18 +584,26 @@ void TkqDesignator::TakeOver(TkqDesignator* other) {
     LinkedSymbol = other->LinkedSymbol;
 }
 
-void TkqDesignator::ResolvePending() {
-    if (PendingSource == nullptr || PendingResolver == nullptr) return;
-    PendingResolver(this);
+TkqDesignator* TkqDesignator::ResolvePending() {
+    if ((PendingSource == nullptr && LateSource == nullptr) || PendingResolver == nullptr) return this;
+    return PendingResolver(this);
 }
 
 Variant TkqDesignator::GetValue() {
-    ResolvePending();
+    TkqDesignator* target = ResolvePending();
+    if (target != this) {
+        target->WantsResult = WantsResult;
+        return target->GetValue();
+    }
     return Evaluate(Null(), false);
 }
 
 void TkqDesignator::SetValue(const Variant& value) {
-    ResolvePending();
+    TkqDesignator* target = ResolvePending();
+    if (target != this) {
+        target->SetValue(value);
+        return;
+    }
     Evaluate(value, true);
 }
 

@@ -254,8 +254,10 @@ public:
     void SetValue(const Variant& value) override;
     // The general walk; writes `newValue` through the last item when `assign` is set.
     Variant Evaluate(const Variant& newValue, bool assign);
-    // Builds a late-bound access at its first use (through PendingResolver).
-    void ResolvePending();
+    // Builds a late-bound access at its first use (through PendingResolver), and again when
+    // its variable holds another kind of value or an object of another class than the build
+    // before; the designator to walk.
+    TkqDesignator* ResolvePending();
 
     // 0 general chain, 1 single variable, 2 one character of a string variable, 3 one element of
     // a declared array variable.
@@ -265,9 +267,22 @@ public:
     TkqDesignatorItem* IndexItem = nullptr;
     TkqXMLItem* PendingSource = nullptr; // owned
 
-    // Builds the designator's items from PendingSource in CompileScript; set by the program
-    // builder's unit.
-    static inline void (*PendingResolver)(TkqDesignator* designator) = nullptr;
+    // A late-bound access once built: its source (owned), the variable whose value decided the
+    // build, what that value was (its kind, and the class of the object it named), and the
+    // builds for the other values met since (the first build is the designator's own items).
+    struct TLateShape {
+        int Kind = 0;
+        TClass Class = nullptr;
+        bool operator==(const TLateShape&) const = default;
+    };
+    TkqXMLItem* LateSource = nullptr;
+    TkqCustomVariable* LateSymbol = nullptr;
+    TLateShape LateShape;
+    std::vector<std::pair<TLateShape, std::unique_ptr<TkqDesignator>>> LateBuilds;
+
+    // Builds the designator's items from PendingSource in CompileScript, or, once built, gives
+    // the build for the value its variable holds now; set by the program builder's unit.
+    static inline TkqDesignator* (*PendingResolver)(TkqDesignator* designator) = nullptr;
 };
 
 class TkqVariableDesignator : public TkqDesignator {

@@ -38,18 +38,67 @@ TkqXMLItem* NewToken(const String& name, const String& text, const String& pos) 
     return item;
 }
 
-// Builds a late-bound designator at its first use, in the script it was compiled in. A value
-// that still gives nothing to build on keeps the designator pending and raises.
-void ResolveLateBound(TkqDesignator* designator) {
+// What decides the build of a late-bound access: the kind of value its variable holds, and the
+// class of the object a number names (no class when it names no live object). Only variables
+// and parameters are read; any other symbol gives one fixed shape.
+TkqDesignator::TLateShape LateShapeOf(TkqCustomVariable* symbol) {
+    TkqDesignator::TLateShape shape;
+    if (dynamic_cast<TkqVariable*>(symbol) == nullptr && dynamic_cast<TkqParamItem*>(symbol) == nullptr)
+        return shape;
+    const Variant value = symbol->GetValue();
+    const TVarType type = VarType(value);
+    if (VarIsNull(value) || VarIsEmpty(value)) {
+        shape.Kind = 1;
+    } else if (VarIsStr(value)) {
+        shape.Kind = 2;
+    } else if (type == varDispatch || type == varUnknown) {
+        shape.Kind = 3;
+    } else if (VarIsArray(value)) {
+        shape.Kind = 4;
+    } else if (type == varInteger || type == varInt64 || type == varByte || type == varSmallint ||
+               type == varShortInt || type == varWord || type == varLongWord) {
+        shape.Kind = 5;
+        if (TObject* object = VariantToObject(value)) shape.Class = object->ClassType();
+    } else {
+        shape.Kind = 6;
+    }
+    return shape;
+}
+
+std::unique_ptr<TkqDesignator> BuildLateBound(TkqDesignator* designator, TkqXMLItem* source) {
     TkqILParser builder(designator->CompileScript);
     builder.DeclarationsRequired = false;
     std::unique_ptr<TkqDesignator> built(
-        builder.BuildDesignator(designator->PendingSource, designator->CompileScript, TkqILParser::bmNormal));
+        builder.BuildDesignator(source, designator->CompileScript, TkqILParser::bmNormal));
     if (built->PendingSource != nullptr) throw Exception(SClassRequired);
-    designator->Clear();
-    designator->TakeOver(built.get());
-    delete designator->PendingSource;
-    designator->PendingSource = nullptr;
+    return built;
+}
+
+// Builds a late-bound designator at its first use, in the script it was compiled in. A value
+// that still gives nothing to build on keeps the designator pending and raises. Once built, a
+// value of another kind, or an object of another class, gets a build of its own (kept for the
+// next time), so a member found for one class never runs on an object of another; a value that
+// names no live object (a freed one) raises as at the first use.
+TkqDesignator* ResolveLateBound(TkqDesignator* designator) {
+    if (designator->PendingSource != nullptr) {
+        TkqCustomVariable* symbol = designator->Count() > 0 ? designator->Item(0)->Symbol : nullptr;
+        const TkqDesignator::TLateShape shape = LateShapeOf(symbol);
+        std::unique_ptr<TkqDesignator> built = BuildLateBound(designator, designator->PendingSource);
+        designator->Clear();
+        designator->TakeOver(built.get());
+        designator->LateSource = designator->PendingSource;
+        designator->PendingSource = nullptr;
+        designator->LateSymbol = symbol;
+        designator->LateShape = shape;
+        return designator;
+    }
+    const TkqDesignator::TLateShape shape = LateShapeOf(designator->LateSymbol);
+    if (shape == designator->LateShape) return designator;
+    for (auto& [known, built] : designator->LateBuilds)
+        if (known == shape) return built.get();
+    std::unique_ptr<TkqDesignator> built = BuildLateBound(designator, designator->LateSource);
+    designator->LateBuilds.emplace_back(shape, std::move(built));
+    return designator->LateBuilds.back().second.get();
 }
 
 } // namespace
@@ -913,9 +962,10 @@ TkqDesignator* TkqILParser::BuildDesignator(TkqXMLItem* element, TkqScript* scri
         TkqValueKind valueKind = symbol->ValueKind;
 
         if (valueKind == vkVariant && !openIndex) {
-            // Only plain variables are read at build time; anything else is resolved when it runs.
+            // Only plain variables and parameters are read; anything else is resolved when it runs.
             Variant value = Null();
-            if (dynamic_cast<TkqVariable*>(symbol) != nullptr) value = symbol->GetValue();
+            if (dynamic_cast<TkqVariable*>(symbol) != nullptr || dynamic_cast<TkqParamItem*>(symbol) != nullptr)
+                value = symbol->GetValue();
             if (VarIsNull(value) || VarIsEmpty(value)) {
                 designator->Remove(item);
                 delete item;

@@ -274,9 +274,22 @@ void TkqProcVariable::RestoreLocals(const std::vector<Variant>& saved) {
 
 // ---- TkqPropertyHelper --------------------------------------------------------------------------
 
+namespace {
+
+// The instance of a published property. nil has none (a read gives Null, a write does nothing);
+// a reference to an object that is gone raises, as the other members do.
+TObject* PublishedInstance(const Variant& parentValue) {
+    TObject* instance = HelperInstance(parentValue);
+    if (instance == nullptr && !VarIsNull(parentValue) && !VarIsEmpty(parentValue) && parentValue.AsInt64() != 0)
+        throw EInvalidCast("Invalid class typecast");
+    return instance;
+}
+
+} // namespace
+
 Variant TkqPropertyHelper::GetValue() {
     Variant result = Null();
-    TObject* instance = HelperInstance(ParentValue);
+    TObject* instance = IsPublished ? PublishedInstance(ParentValue) : HelperInstance(ParentValue);
     PPropInfo prop = IsPublished && instance != nullptr ? GetPropInfo(instance, Name) : nullptr;
     if (prop != nullptr) {
         switch (prop->Kind()) {
@@ -313,7 +326,7 @@ Variant TkqPropertyHelper::GetValue() {
 
 void TkqPropertyHelper::SetValue(const Variant& value) {
     if (IsReadOnly) return;
-    TObject* instance = HelperInstance(ParentValue);
+    TObject* instance = IsPublished ? PublishedInstance(ParentValue) : HelperInstance(ParentValue);
     if (IsPublished) {
         PPropInfo prop = instance != nullptr ? GetPropInfo(instance, Name) : nullptr;
         // A property the instance lacks, or one without a setter, is not written.

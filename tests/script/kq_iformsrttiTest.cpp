@@ -123,6 +123,78 @@ TEST_F(kq_iformsrttiTest, ClickFromTheHostRunsTheBoundProcedure) {
     }
 }
 
+// A handler reads the object its event came from, in either language: each firing sees its own
+// Sender, whatever class it is; a Sender that is nil, of a class without the member, or freed
+// by the handler ends the handler with a script error.
+TEST_F(kq_iformsrttiTest, HandlersSeeTheirOwnSenderAndAWrongOrFreedSenderIsAnError) {
+    struct TLanguage {
+        const char* language;
+        const char* text;
+        const char* nilOutput;  // through a nil Sender: published properties read Null, other members fail
+        const char* wrongError; // a member the Sender's class lacks
+        const char* freedError; // a member read after the handler freed its Sender
+    };
+    const TLanguage languages[] = {
+        {"PascalScript",
+         "procedure H(Sender: TControl); begin Print(Sender.Name); Print(Sender.Left); Sender.Tag := 7; Sender.Show end;\n"
+         "procedure C(Sender: TForm); begin Sender.Close end;\n"
+         "procedure F(Sender: TControl); begin Sender.Free; Print(Sender.Name) end;\n"
+         "begin Button1.OnClick := 'H'; Edit1.OnClick := 'H'; Edit1.OnDblClick := 'C'; "
+         "Temp.OnClick := 'F' end.",
+         "\n\nerror: Invalid class typecast", "Invalid class typecast", "Invalid class typecast"},
+        {"JScript",
+         "function H(Sender) { Print(Sender.Name); Print(Sender.Left); Sender.Tag = 7; Sender.Show(); }\n"
+         "function C(Sender) { Sender.Close(); }\n"
+         "function F(Sender) { Sender.Free(); Print(Sender.Name); }\n"
+         "Button1.OnClick = \"H\"; Edit1.OnClick = \"H\"; Edit1.OnDblClick = \"C\"; Temp.OnClick = \"F\";",
+         "error: Class type required", "Undeclared identifier: 'Close'", "Class type required"},
+    };
+    for (const TLanguage& l : languages) {
+        SCOPED_TRACE(l.language);
+        BindingHost host = MakeHost();
+        auto* button = new TButton(Form);
+        button->SetParent(Form);
+        button->SetName("Button1");
+        button->SetLeft(10);
+        auto* edit = new TEdit(Form);
+        edit->SetParent(Form);
+        edit->SetName("Edit1");
+        edit->SetLeft(20);
+        auto* temp = new TButton(Form);
+        temp->SetName("Temp");
+        const TLivenessToken tempAlive = temp->LivenessToken();
+        host.Script->AddObject("Button1", button);
+        host.Script->AddObject("Edit1", edit);
+        host.Script->AddObject("Temp", temp);
+        ASSERT_TRUE(host.Compile(l.text, l.language)) << host.Error();
+        host.Script->Execute();
+        auto fire = [&](const std::function<void()>& event) {
+            host.Output.clear();
+            try {
+                event();
+            } catch (const Exception& e) {
+                return host.Output + "error: " + e.Message;
+            }
+            return host.Output;
+        };
+        // One handler, Senders of two classes, in turn.
+        EXPECT_EQ(fire([&] { button->Click(); }), "Button1\n10\n");
+        EXPECT_EQ(fire([&] { edit->OnClick(edit); }), "Edit1\n20\n");
+        EXPECT_EQ(fire([&] { button->Click(); }), "Button1\n10\n");
+        EXPECT_EQ(button->GetTag(), 7);
+        EXPECT_EQ(edit->GetTag(), 7);
+        // A Sender the handler cannot use.
+        EXPECT_EQ(fire([&] { button->OnClick(nullptr); }), l.nilOutput);
+        EXPECT_EQ(fire([&] { edit->OnDblClick(edit); }), "error: " + String(l.wrongError));
+        EXPECT_EQ(fire([&] { temp->Click(); }), "error: " + String(l.freedError));
+        EXPECT_FALSE(tempAlive);
+        // The handler still serves a good Sender afterwards.
+        EXPECT_EQ(fire([&] { edit->OnClick(edit); }), "Edit1\n20\n");
+        delete button;
+        delete edit;
+    }
+}
+
 TEST_F(kq_iformsrttiTest, EveryEventMemberBindsItsHostEvent) {
     BindingHost host = MakeHost();
     auto* combo = new TComboBox(Form);
