@@ -1,5 +1,7 @@
 #include "app/ReadRadio.h"
 
+#include <algorithm>
+
 #include "app/AllClass.h"
 #include "app/EntryCode.h"
 #include "app/MacType.h"
@@ -18,6 +20,22 @@ std::array<Byte, 49> RxBuffer{};
 std::atomic<Integer> ExpectedCount{0};
 std::atomic<bool> ErrorReported{false};
 std::atomic<bool> ReplyTimedOut{false};
+
+void WaitOutputDrained(TQelComPort& port) {
+    // Each look waits as long as the bytes still to go take on the line (at least 1 ms, at most
+    // 50 ms); the wait gives up after as long as 101 waits of 50 ms take.
+    // A byte on the line at 9600 baud with 8 data bits, no parity and 2 stop bits (11 bits).
+    constexpr Integer LineByteMicros = 11 * 1000000 / 9600;
+    constexpr DWORD LongestPauseMs = 50;
+    constexpr DWORD GiveUpMs = 101 * LongestPauseMs;
+    for (DWORD waited = 0; waited < GiveUpMs;) {
+        const Integer left = port.PendingOutputCount() & 0xFFFF;
+        if (left == 0) return;
+        const DWORD pause = std::min<DWORD>(LongestPauseMs, DWORD(left * LineByteMicros / 1000) + 1);
+        Sleep(pause);
+        waited += pause;
+    }
+}
 
 } // namespace ReadRadio
 
@@ -63,7 +81,8 @@ private:
 
 // ---- The worker -------------------------------------------------------------------------------
 
-TSendThread::TSendThread(TfReadRadio* dialog, const String& code) : TThread(true), FDialog(dialog), FCode(code) {}
+TSendThread::TSendThread(TfReadRadio* dialog, const String& code)
+    : TThread(true), FDialog(dialog), FCode(code) {}
 
 TSendThread::~TSendThread() {
     // Execute uses this object's members: it must have ended before they go.
@@ -103,10 +122,10 @@ bool TSendThread::AwaitReply() {
 
 bool TSendThread::SendCommand(const Byte* bytes, Integer length, Integer replyLength) {
     if (GetTerminated()) return false;
-    Synchronize([this, replyLength] { FDialog->BeginReply(replyLength); });
-    FDialog->myPort->WriteBlock(bytes, length);
+    // One hand-off to the user-interface thread: the reply state, the write and the reply timer
+    // together, so the reply cannot find the state unprepared.
+    Synchronize([this, bytes, length, replyLength] { FDialog->BeginReply(bytes, length, replyLength); });
     const bool answered = AwaitReply();
-    Synchronize([this] { FDialog->EndReply(); });
     return answered;
 }
 
@@ -123,13 +142,8 @@ bool TSendThread::SendEnd() {
     ReplyTimedOut = false;
     const Byte end = 'E';
     FDialog->myPort->WriteBlock(&end, 1);
-    WaitOutputDrained();
+    WaitOutputDrained(*FDialog->myPort);
     return true;
-}
-
-void TSendThread::WaitOutputDrained() {
-    for (int pauses = 0; (FDialog->myPort->PendingOutputCount() & 0xFFFF) != 0 && pauses < 101; ++pauses)
-        Sleep(50);
 }
 
 bool TSendThread::ReadMemoryBlock(TRecord16& record) {
@@ -327,6 +341,7 @@ void TfReadRadio::myPortTrigger(TObject*, Word msg, Word, Word data) {
         switch (TransferState) {
         case 0:
             FAwaitingReply = false;
+            TryTime->SetEnabled(false);
             Sleep(5);
             if (FWorker) FWorker->Resume();
             break;
@@ -375,23 +390,25 @@ void TfReadRadio::StopWorker(bool quiet) {
     if (!FWorker) return;
     if (quiet) ErrorReported = true;
     FAwaitingReply = false;
+    TryTime->SetEnabled(false);
     FWorker->Release();
     FWorker->WaitFor();
     FWorker.reset();
 }
 
-void TfReadRadio::BeginReply(Integer replyLength) {
+void TfReadRadio::BeginReply(const Byte* bytes, Integer length, Integer replyLength) {
     RequireMainThread("The reply timer");
     ExpectedCount = replyLength;
     ReplyTimedOut = false;
     RxCount = 0;
     FAwaitingReply = true;
+    try {
+        myPort->WriteBlock(bytes, length);
+    } catch (...) {
+        FAwaitingReply = false;
+        throw;
+    }
     TryTime->SetEnabled(true);
-}
-
-void TfReadRadio::EndReply() {
-    RequireMainThread("The reply timer");
-    TryTime->SetEnabled(false);
 }
 
 void TfReadRadio::ResetStaging(Integer channelCount) {

@@ -25,12 +25,17 @@ class TfReadRadio;
 namespace ReadRadio {
 
 // The reply state of the read, shared by the dialog (user-interface thread) and its worker,
-// which take turns: the worker sets it up and writes a command, the receive handler fills the
-// buffer and releases the worker.
+// which take turns: the worker has it set up and its command written (on the user-interface
+// thread, in one hand-off), the receive handler fills the buffer, stops the reply timer and
+// releases the worker.
 extern std::array<Byte, 49> RxBuffer;
 extern std::atomic<Integer> ExpectedCount; // reply bytes still awaited
 extern std::atomic<bool> ErrorReported;    // a communication prompt was shown for this attempt
 extern std::atomic<bool> ReplyTimedOut;    // the awaited reply did not come
+
+// Waits until the port has sent everything it was given, looking again as soon as the bytes
+// still to go can have left at 9600 baud (at most 50 ms later); gives up after about 5 s.
+void WaitOutputDrained(TQelComPort& port);
 
 // The read worker. Created for one attempt with the radio's model code; the dialog frees it.
 class TSendThread : public TThread {
@@ -50,7 +55,6 @@ public:
     bool ExchangeAck();
     // 'E', then waits until the port has sent everything; always true.
     bool SendEnd();
-    void WaitOutputDrained();
     // One 16-byte record as two half-block reads, each followed by an acknowledgement exchange.
     bool ReadMemoryBlock(TRecord16& record);
 
@@ -130,8 +134,9 @@ private:
     // attempt is given up on purpose, so the worker reports nothing.
     void StopWorker(bool quiet);
     // Run through Synchronize by the worker.
-    void BeginReply(Integer replyLength);
-    void EndReply();
+    // Sets the reply state up for a reply of replyLength bytes, writes the command and starts
+    // the reply timer. The receive handler stops the timer when it releases the worker.
+    void BeginReply(const Byte* bytes, Integer length, Integer replyLength);
     void ResetStaging(Integer channelCount);
     void CommitRead(ReadRadio::TSendThread& worker);
 

@@ -1,5 +1,7 @@
 #include "app/WriteRadio.h"
 
+#include <algorithm>
+
 #include "app/AllClass.h"
 #include "app/EntryCode.h"
 #include "app/MacType.h"
@@ -18,6 +20,22 @@ std::array<Byte, 49> RxBuffer{};
 std::atomic<Integer> ExpectedCount{0};
 std::atomic<bool> ErrorReported{false};
 std::atomic<bool> ReplyTimedOut{false};
+
+void WaitOutputDrained(TQelComPort& port) {
+    // Each look waits as long as the bytes still to go take on the line (at least 1 ms, at most
+    // 50 ms); the wait gives up after as long as 101 waits of 50 ms take.
+    // A byte on the line at 9600 baud with 8 data bits, no parity and 2 stop bits (11 bits).
+    constexpr Integer LineByteMicros = 11 * 1000000 / 9600;
+    constexpr DWORD LongestPauseMs = 50;
+    constexpr DWORD GiveUpMs = 101 * LongestPauseMs;
+    for (DWORD waited = 0; waited < GiveUpMs;) {
+        const Integer left = port.PendingOutputCount() & 0xFFFF;
+        if (left == 0) return;
+        const DWORD pause = std::min<DWORD>(LongestPauseMs, DWORD(left * LineByteMicros / 1000) + 1);
+        Sleep(pause);
+        waited += pause;
+    }
+}
 
 } // namespace WriteRadio
 
@@ -119,10 +137,10 @@ bool TSendThread::AwaitReply() {
 
 bool TSendThread::SendCommand(const Byte* bytes, Integer length, Integer replyLength) {
     if (GetTerminated()) return false;
-    Synchronize([this, replyLength] { FDialog->BeginReply(replyLength); });
-    FDialog->myPort->WriteBlock(bytes, length);
+    // One hand-off to the user-interface thread: the reply state, the write and the reply timer
+    // together, so the reply cannot find the state unprepared.
+    Synchronize([this, bytes, length, replyLength] { FDialog->BeginReply(bytes, length, replyLength); });
     const bool answered = AwaitReply();
-    Synchronize([this] { FDialog->EndReply(); });
     if (!answered) return false;
     Sleep(28);
     return !GetTerminated();
@@ -141,13 +159,8 @@ bool TSendThread::SendEnd() {
     ReplyTimedOut = false;
     const Byte end = 'E';
     FDialog->myPort->WriteBlock(&end, 1);
-    WaitOutputDrained();
+    WaitOutputDrained(*FDialog->myPort);
     return true;
-}
-
-void TSendThread::WaitOutputDrained() {
-    for (int pauses = 0; (FDialog->myPort->PendingOutputCount() & 0xFFFF) != 0 && pauses < 101; ++pauses)
-        Sleep(50);
 }
 
 bool TSendThread::WriteBlock(Byte letter, const TRecord16& record) {
@@ -364,6 +377,7 @@ void TfWriteRadio::myPortTrigger(TObject*, Word msg, Word, Word data) {
         switch (TransferState) {
         case 0:
             FAwaitingReply = false;
+            TryTime->SetEnabled(false);
             if (FWorker) FWorker->Resume();
             break;
         case 1:
@@ -415,23 +429,25 @@ void TfWriteRadio::StopWorker(bool quiet) {
     if (!FWorker) return;
     if (quiet) ErrorReported = true;
     FAwaitingReply = false;
+    TryTime->SetEnabled(false);
     FWorker->Release();
     FWorker->WaitFor();
     FWorker.reset();
 }
 
-void TfWriteRadio::BeginReply(Integer replyLength) {
+void TfWriteRadio::BeginReply(const Byte* bytes, Integer length, Integer replyLength) {
     RequireMainThread("The reply timer");
     ExpectedCount = replyLength;
     ReplyTimedOut = false;
     RxCount = 0;
     FAwaitingReply = true;
+    try {
+        myPort->WriteBlock(bytes, length);
+    } catch (...) {
+        FAwaitingReply = false;
+        throw;
+    }
     TryTime->SetEnabled(true);
-}
-
-void TfWriteRadio::EndReply() {
-    RequireMainThread("The reply timer");
-    TryTime->SetEnabled(false);
 }
 
 void TfWriteRadio::TryTimeTimer(TObject*) {

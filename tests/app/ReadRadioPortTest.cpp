@@ -39,6 +39,7 @@ template <> struct TUnit<TfReadRadio> {
     // What an identification of an unknown model asks.
     static String UnknownModelPrompt() { return PromptTexts->ModError; }
     static constexpr int UnknownModelReply = IDOK;
+    static void WaitOutputDrained(TQelComPort& port) { ReadRadio::WaitOutputDrained(port); }
 };
 template <> struct TUnit<TfWriteRadio> {
     static constexpr const char* Name = "fWriteRadio";
@@ -47,6 +48,7 @@ template <> struct TUnit<TfWriteRadio> {
     static std::atomic<bool>& ErrorReported() { return WriteRadio::ErrorReported; }
     static String UnknownModelPrompt() { return PromptTexts->Modforce; }
     static constexpr int UnknownModelReply = IDNO;
+    static void WaitOutputDrained(TQelComPort& port) { WriteRadio::WaitOutputDrained(port); }
 };
 
 template <class TDialog> class TransferPortTest : public radiotest::TRadioLinkTest {
@@ -68,9 +70,8 @@ protected:
     void Arrive(TDialog& dialog, const std::string& bytes) {
         const Integer before = dialog.myPort->GetDispatcher()->InputCount();
         ASSERT_TRUE(ptytest::WriteAll(Pty.Master(), bytes));
-        ASSERT_TRUE(PumpUntil([&] {
-            return dialog.myPort->GetDispatcher()->InputCount() == before + Integer(bytes.size());
-        }));
+        ASSERT_TRUE(PumpUntil(
+            [&] { return dialog.myPort->GetDispatcher()->InputCount() == before + Integer(bytes.size()); }));
     }
 
     ptytest::TPty Pty;
@@ -136,6 +137,30 @@ TYPED_TEST(TransferPortTest, ReplyTimerWithNothingAwaitedIsIgnored) {
     dialog->TryTimeTimer(dialog->TryTime);
     EXPECT_TRUE(prompts.Prompts().empty());
     EXPECT_FALSE(Unit::ErrorReported());
+}
+
+// The end of a transfer waits for the port's output to drain: not at all when it has, and
+// about 5 s (on the clock its pauses advance) when the line takes nothing.
+TYPED_TEST(TransferPortTest, WaitsForTheOutputToDrainOrGivesUp) {
+    using Unit = typename TestFixture::Unit;
+    auto dialog = this->OpenOnTerminal();
+    TQelComPort& port = *dialog->myPort;
+    ptytest::StopOutput(this->Pty.Slave());
+    port.WriteBlock("E", 1);
+    EXPECT_EQ(port.PendingOutputCount(), 1);
+    Int64 before = ClockMonotonicMicros();
+    Unit::WaitOutputDrained(port);
+    const Int64 waitedMs = (ClockMonotonicMicros() - before) / 1000;
+    EXPECT_GE(waitedMs, 101 * 50);
+    EXPECT_LT(waitedMs, 101 * 50 + 50);
+    EXPECT_EQ(port.PendingOutputCount(), 1);
+
+    ptytest::ResumeOutput(this->Pty.Slave());
+    EXPECT_EQ(ptytest::ReadExactly(this->Pty.Master(), 1), "E");
+    ASSERT_TRUE(PumpUntil([&] { return port.PendingOutputCount() == 0; }));
+    before = ClockMonotonicMicros();
+    Unit::WaitOutputDrained(port);
+    EXPECT_EQ(ClockMonotonicMicros(), before);
 }
 
 // A port name that is no number, or a port that is not there: "LPortError", and the dialog
@@ -210,7 +235,8 @@ private:
             const ssize_t count = read(FPty.Master(), bytes, sizeof bytes);
             for (ssize_t i = 0; i < count; ++i) {
                 const double ms =
-                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                        .count();
                 const std::size_t logged = FCore.Log().size();
                 const TRadioOutput out = FCore.Feed(std::string(1, bytes[i]), ms);
                 bool silent = false;
