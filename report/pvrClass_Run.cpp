@@ -225,7 +225,8 @@ void TpvrReport::ShowPreparedReport() {
     preview->FreeNotification(this);
     form->Init();
     if (FPreviewOptions->Maximized) form->SetPosition(poDesigned);
-    if (FPreviewOptions->Modal) {
+    // A document of the main window cannot be modal: it is shown like a modeless window.
+    if (FPreviewOptions->Modal && form->GetFormStyle() != fsMDIChild) {
         TLivenessToken alive = form->LivenessToken();
         try {
             form->ShowModal();

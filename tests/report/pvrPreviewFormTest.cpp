@@ -516,6 +516,52 @@ TEST_F(pvrPreviewFormTest, AWindowClosedBeforeTheFirstTickPreparesNothing) {
     }
 }
 
+// A frame holding documents, made the program's main window.
+class TPreviewTestFrame : public TForm {
+    KOV_CLASS(TPreviewTestFrame, TForm)
+public:
+    explicit TPreviewTestFrame(TComponent* owner) : TForm(owner, TCreateNew{}) {
+        SetFormStyle(fsMDIForm);
+        SetBounds(0, 0, 900, 640);
+    }
+};
+
+// With MDIChild the window is a document of the main window, modal or not asked (a document is
+// never modal): ShowPreparedReport returns with it open, and closing it frees it.
+TEST_F(pvrPreviewFormTest, AnMdiChildPreviewIsADocumentOfTheFrameAndClosingFreesIt) {
+    TPreviewTestFrame* frame = nullptr;
+    App->CreateForm(frame);
+    ASSERT_EQ(App->GetMainForm(), frame);
+    frame->Show();
+    Define(2);
+    ASSERT_TRUE(Report->PrepareReport());
+    for (const bool modalWindow : {true, false}) {
+        SCOPED_TRACE(modalWindow ? "modal" : "modeless");
+        Report->GetPreviewOptions()->MDIChild = true;
+        Report->GetPreviewOptions()->Modal = modalWindow;
+        Report->GetPreviewOptions()->Buttons = AppButtons();
+        testsupport::TScopedModalScript modal; // no window may be shown modally
+        Report->ShowPreparedReport();
+        auto* form = dynamic_cast<TpvrPreviewForm*>(Report->PreviewForm);
+        ASSERT_NE(nullptr, form);
+        App->ProcessMessages();
+        EXPECT_EQ(fsMDIChild, form->GetFormStyle());
+        EXPECT_EQ(1, frame->GetMDIChildCount());
+        EXPECT_EQ(form, frame->GetActiveMDIChild());
+        EXPECT_EQ(frame->GetClientHandle(), GetParent(form->GetHandle()));
+        EXPECT_EQ(form->GetPreview(), Report->Preview);
+        EXPECT_EQ(2, form->GetPreview()->GetAllPages());
+        TLivenessToken alive = form->LivenessToken();
+        form->Close();
+        App->ProcessMessages();
+        EXPECT_FALSE(alive);
+        EXPECT_EQ(0, frame->GetMDIChildCount());
+        EXPECT_EQ(nullptr, Report->PreviewForm);
+        EXPECT_EQ(nullptr, Report->Preview);
+        EXPECT_TRUE(modal.Shown().empty());
+    }
+}
+
 TEST_F(pvrPreviewFormTest, OutlineAndToolButtonsReachThePreview) {
     Define(2);
     ASSERT_TRUE(Report->PrepareReport());
