@@ -10,18 +10,11 @@
 
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/SyncObjs.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
-// Waits (in real time, bounded) for a condition that must become true.
-bool Eventually(const std::function<bool()>& condition) {
-    auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > limit) return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
+using testsupport::Eventually;
 
 // Events that close themselves at the end of a test.
 class SyncObjs : public ::testing::Test {

@@ -11,18 +11,11 @@
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/SyncObjs.h"
 #include "platform/runtime/Threads.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
-// Waits (in real time, bounded) for a condition that must become true.
-bool Eventually(const std::function<bool()>& condition) {
-    auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > limit) return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
+using testsupport::Eventually;
 
 // A thread whose body is given by the test; created suspended.
 class TTestThread : public TThread {

@@ -2,6 +2,7 @@
 // paths, and scoped changes of the process environment and the runtime's settings.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/runtime/FormatSettings.h"
@@ -59,5 +60,9 @@ std::string FixturePath(const std::string& name);
 // Writes bytes to a file, creating or replacing it; reads a whole file.
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
+
+// Waits in real time, ten seconds at the most, for a condition another thread makes true;
+// whether it became true.
+bool Eventually(const std::function<bool()>& condition);
 
 }  // namespace testsupport
