@@ -182,6 +182,24 @@ bool GdiRegion::Offset(LONG dx, LONG dy) {
 GdiRegion GdiRegion::Combine(const GdiRegion& a, const GdiRegion& b, int mode) {
     if (mode == RGN_COPY) return a;
     GdiRegion result;
+    // Clipping to a rectangle, the commonest case when painting, needs no walk through the
+    // bands: two rectangles meet in one, and a region inside the rectangle stays as it is (every
+    // region is kept in its merged form, so the walk would give the same rectangles back).
+    if (mode == RGN_AND) {
+        if (a.FRects.empty() || b.FRects.empty()) return result;
+        if (a.FRects.size() == 1 && b.FRects.size() == 1) {
+            const RECT &p = a.FRects.front(), &q = b.FRects.front();
+            result.SetRect(std::max(p.left, q.left), std::max(p.top, q.top), std::min(p.right, q.right),
+                           std::min(p.bottom, q.bottom));
+            return result;
+        }
+        auto inside = [](const GdiRegion& region, const RECT& r) {
+            const RECT box = region.Bounds();
+            return box.left >= r.left && box.top >= r.top && box.right <= r.right && box.bottom <= r.bottom;
+        };
+        if (a.FRects.size() == 1 && inside(b, a.FRects.front())) return b;
+        if (b.FRects.size() == 1 && inside(a, b.FRects.front())) return a;
+    }
     std::vector<Band> ba = BandsOf(a.FRects), bb = BandsOf(b.FRects);
     std::vector<LONG> ys;
     ys.reserve((ba.size() + bb.size()) * 2);

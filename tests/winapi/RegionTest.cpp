@@ -310,6 +310,54 @@ TEST(RegionAlgebra, AgreesWithAPixelModel) {
     }
 }
 
+// Clipping to a rectangle, either operand: rectangles that overlap, touch or miss each other, a
+// banded region inside the rectangle, one reaching out of it, and empty operands; the result is
+// the pixels both hold, in the canonical form the same pixels always give.
+TEST(RegionAlgebra, ClippingToARectangle) {
+    auto banded = [](std::initializer_list<RECT> rects) {
+        GdiRegion region;
+        for (const RECT& r : rects)
+            region = GdiRegion::Combine(region, GdiRegion(r), RGN_OR);
+        return region;
+    };
+    const GdiRegion ring = GdiRegion::Combine(GdiRegion(4, 4, 14, 14), GdiRegion(7, 7, 10, 10), RGN_DIFF);
+    const struct {
+        const char* name;
+        GdiRegion rect, other;
+    } cases[] = {
+        {"overlapping rectangles", GdiRegion(2, 3, 12, 9), GdiRegion(5, 1, 20, 6)},
+        {"one rectangle inside the other", GdiRegion(0, 0, 20, 20), GdiRegion(5, 5, 6, 6)},
+        {"rectangles touching at an edge", GdiRegion(0, 0, 10, 10), GdiRegion(10, 0, 20, 10)},
+        {"rectangles apart", GdiRegion(0, 0, 5, 5), GdiRegion(8, 8, 12, 12)},
+        {"a ring inside the rectangle", GdiRegion(2, 2, 16, 16), ring},
+        {"a ring exactly as large as the rectangle", GdiRegion(4, 4, 14, 14), ring},
+        {"a ring reaching out of the rectangle", GdiRegion(6, 0, 20, 12), ring},
+        {"bands inside the rectangle", GdiRegion(0, 0, 24, 24), banded({{1, 1, 5, 3}, {8, 1, 12, 3}, {3, 3, 20, 9}})},
+        {"the rectangle in a hole of the region", GdiRegion(8, 8, 9, 9), ring},
+        {"an empty region", GdiRegion(0, 0, 10, 10), GdiRegion()},
+    };
+    constexpr int N = 24;
+    for (const auto& c : cases) {
+        for (bool rectFirst : {true, false}) {
+            SCOPED_TRACE(testing::Message() << c.name << (rectFirst ? ", rectangle first" : ", rectangle second"));
+            const GdiRegion& a = rectFirst ? c.rect : c.other;
+            const GdiRegion& b = rectFirst ? c.other : c.rect;
+            const GdiRegion clipped = GdiRegion::Combine(a, b, RGN_AND);
+            GdiRegionBuilder builder;
+            for (int y = -1; y <= N; ++y)
+                for (int x = -1; x <= N; ++x) {
+                    const bool both = a.Contains(x, y) && b.Contains(x, y);
+                    ASSERT_EQ(both, clipped.Contains(x, y)) << x << "," << y;
+                    if (both) builder.AddSpan(y, x, x + 1);
+                }
+            ExpectCanonical(clipped.Rects());
+            EXPECT_TRUE(builder.Build() == clipped);
+            // The same as taking away from one what the other lacks.
+            EXPECT_TRUE(GdiRegion::Combine(a, GdiRegion::Combine(a, b, RGN_DIFF), RGN_DIFF) == clipped);
+        }
+    }
+}
+
 TEST(RegionCalls, RegionDataOffsetAndSetRect) {
     Rgn r(CreateRectRgn(0, 0, 6, 2));
     Rgn lower(CreateRectRgn(2, 2, 4, 5));
