@@ -164,3 +164,9 @@ Integer ShowPrompt(const String& caption, const String& text, Integer kind);
 // keeps the index in its Tag afterwards (-3 stays -3). A Tag of -2 excludes grids, combo boxes and
 // list boxes. Returns 1.
 Integer TranslateForm(TCustomForm* form, const String& languageName, bool withLists);
+// The language the windows are designed in; its file holds the design texts.
+extern const char* const DesignLanguage;
+// Whether a window being shown takes its texts from the selected language's file: a language is
+// selected and it is not the design language. So a language shows the same after a restart as
+// when it was chosen in the language dialog.
+bool WindowsNeedTranslation();
