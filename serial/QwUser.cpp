@@ -156,6 +156,7 @@ Integer TQelBaseDispatcher::OpenPort(const String& deviceName, Integer baud, Wor
         FOutBuffer.assign(std::size_t(outSize), 0);
         FOutHead = FOutTail = 0;
         FOutFull = false;
+        FOutInFlight = 0;
         FOutputSent = false;
         FWriteOverlapped = OVERLAPPED();
         FWriteOverlapped.hEvent = FWriteDone;
@@ -243,6 +244,7 @@ void TQelBaseDispatcher::ReleaseBuffers() {
         std::vector<char>().swap(FOutBuffer);
         FOutHead = FOutTail = 0;
         FOutFull = false;
+        FOutInFlight = 0;
     }
 }
 
@@ -526,8 +528,15 @@ Integer TQelBaseDispatcher::SendBlock(const void* block, Integer length) {
 
 Integer TQelBaseDispatcher::OutputCount() {
     TLock out(FOutputLock);
-    if (FOpen) RefreshStatus();
+    // The device layer's transmit count is the true one: what the ring holds and the device's
+    // own queue.
+    if (FOpen) return Integer(RefreshStatus().cbOutQue);
     return OutputCountLocked();
+}
+
+Integer TQelBaseDispatcher::OutputInFlight() {
+    TLock out(FOutputLock);
+    return FOutInFlight;
 }
 
 Integer TQelBaseDispatcher::OutputRoom() {
@@ -965,6 +974,7 @@ void TQelBaseDispatcher::DrainOutput() {
         TLock out(FOutputLock);
         // A flush emptied the ring meanwhile: what was written belonged to the discarded bytes.
         if (generation != FOutGeneration || FOutSize <= 0) return;
+        FOutInFlight = 0;
         count = std::min(count, OutputCountLocked());
         FOutTail = (FOutTail + count) % FOutSize;
         if (count > 0) FOutFull = false;
@@ -986,6 +996,7 @@ void TQelBaseDispatcher::DrainOutput() {
                 FOutHead = count % FOutSize;
             }
             generation = FOutGeneration;
+            FOutInFlight = count;
             // The device copies the bytes at once, so the ring may change as soon as this returns.
             done = WriteFile(FComHandle, &FOutBuffer[std::size_t(FOutTail)], DWORD(count), &written,
                              &FWriteOverlapped);

@@ -217,6 +217,8 @@ public:
     Integer SendBlock(const void* block, Integer length);
     Integer OutputCount();
     Integer OutputRoom();
+    // The bytes of the ring that a device write holds and has not yet reported done.
+    Integer OutputInFlight();
     Integer DiscardOutput();
 
     // ---- Status ----------------------------------------------------------------------------
@@ -367,6 +369,10 @@ protected:
     bool FOutputSent = false;
     // Raised by every flush: a write taken from the ring before it is not counted afterwards.
     Integer FOutGeneration = 0;
+    // Bytes of the ring handed to the device by a write it has not yet reported done. They are
+    // counted by the device's own transmit queue too, so the true count of bytes not yet sent
+    // is the ring without them plus the device's queue.
+    Integer FOutInFlight = 0;
     OVERLAPPED FWriteOverlapped;
 
     // Device status.

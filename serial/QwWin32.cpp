@@ -60,19 +60,22 @@ Integer TQelWin32Dispatcher::FlushQueue(Integer queue) {
     TLock out(FOutputLock);
     FOutHead = FOutTail = 0;
     FOutFull = false;
+    FOutInFlight = 0;
     ++FOutGeneration;
     PurgeComm(FComHandle, PURGE_TXABORT | PURGE_TXCLEAR);
     return ecOK;
 }
 
 Integer TQelWin32Dispatcher::GetLineErrors(COMSTAT& status) {
+    // Under the output lock the output thread hands nothing over meanwhile: a byte is either in
+    // the ring (not yet handed over) or in the device's queue, never in both or neither.
+    TLock out(FOutputLock);
     DWORD errors = 0;
     if (!ClearCommError(FComHandle, &errors, &status)) {
         status = COMSTAT();
         errors = 0;
     }
-    TLock out(FOutputLock);
-    status.cbOutQue = DWORD(OutputCountLocked());
+    status.cbOutQue += DWORD(OutputCountLocked() - FOutInFlight);
     return Integer(errors);
 }
 

@@ -14,7 +14,8 @@ public:
     // Queue 0: the output (the output thread stops a pending write, the ring is emptied, the
     // device's transmit queue purged); any other: the device's receive queue.
     Integer FlushQueue(Integer queue) override;
-    // The device's error bits; the transmit count of `status` is the output ring's.
+    // The device's error bits; the transmit count of `status` is every byte not yet sent: those
+    // of the output ring not yet handed to the device, and the device's own queue.
     Integer GetLineErrors(COMSTAT& status) override;
     Integer ReadErrorHook(Integer code) override;
     Integer GetDeviceState(DCB& state) override;

@@ -194,6 +194,50 @@ TEST_F(QePortTest, CountsPendingOutputUntilTheDeviceHasTakenIt) {
     EXPECT_TRUE(WaitUntil([&] { return port->PendingOutputCount() == 0; }));
 }
 
+// The bytes a device write holds are counted once: the device's own queue has them, and the
+// ring's count leaves them out. Taken or cleared, they are counted no more.
+TEST_F(QePortTest, CountsBytesHandedToTheDeviceOnce) {
+    auto port = MakePort();
+    port->SetOpen(true);
+    TQelBaseDispatcher& dispatcher = *port->GetDispatcher();
+    auto deviceQueue = [&] {
+        DWORD errors = 0;
+        COMSTAT status{};
+        EXPECT_TRUE(ClearCommError(dispatcher.GetComHandle(), &errors, &status));
+        return Integer(status.cbOutQue);
+    };
+    serialtest::StopOutput(Pty.Slave());
+    const std::string first = RandomBytes(40, 5);
+    port->WriteBlock(first.data(), 40);
+    // The output thread hands the block to the device, which cannot send it.
+    ASSERT_TRUE(WaitUntil([&] { return dispatcher.OutputInFlight() == 40; }));
+    EXPECT_EQ(deviceQueue(), 40);
+    EXPECT_EQ(port->PendingOutputCount(), 40);
+    COMSTAT status{};
+    dispatcher.GetLineErrors(status);
+    EXPECT_EQ(status.cbOutQue, 40u);
+
+    // A second block waits in the ring behind the first.
+    const std::string second = RandomBytes(24, 6);
+    port->WriteBlock(second.data(), 24);
+    EXPECT_EQ(dispatcher.OutputInFlight(), 40);
+    EXPECT_EQ(port->PendingOutputCount(), 64);
+    EXPECT_EQ(dispatcher.OutputRoom(), port->GetOutSize() - 64);
+
+    serialtest::ResumeOutput(Pty.Slave());
+    EXPECT_EQ(serialtest::ReadExactly(Pty.Master(), 64), first + second);
+    EXPECT_TRUE(WaitUntil([&] { return port->PendingOutputCount() == 0; }));
+    EXPECT_EQ(dispatcher.OutputInFlight(), 0);
+
+    serialtest::StopOutput(Pty.Slave());
+    port->WriteBlock(first.data(), 40);
+    ASSERT_TRUE(WaitUntil([&] { return dispatcher.OutputInFlight() == 40; }));
+    port->ClearOutput();
+    EXPECT_EQ(dispatcher.OutputInFlight(), 0);
+    EXPECT_EQ(port->PendingOutputCount(), 0);
+    serialtest::ResumeOutput(Pty.Slave());
+}
+
 TEST_F(QePortTest, ClearingOutputDropsWhatTheDeviceHasNotTaken) {
     auto port = MakePort();
     port->SetOpen(true);
