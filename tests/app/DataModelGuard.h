@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "app/AllClass.h"
+#include "app/MacType.h"
+#include "app/MeMode.h"
 
 namespace apptest {
 
@@ -39,5 +41,19 @@ private:
     std::unique_ptr<TFrqList> FBands;
     std::unique_ptr<TLanguage> FTexts;
 };
+
+// New instances of the data model in the globals, as the data module makes them before a model
+// is chosen: the band code table and the model table filled, the rest as constructed.
+inline void MakeFreshDataModel() {
+    ModelList = std::make_unique<TMacList>();
+    AppState = std::make_unique<TALL>();
+    TestFrequencies = std::make_unique<TTestFre>();
+    MessageLines = std::make_unique<TEnMsg>();
+    FunctionSettings = std::make_unique<TFun>();
+    BandList = std::make_unique<TFrqList>();
+    PromptTexts = std::make_unique<TLanguage>();
+    FillBandCodeTable(*BandList);
+    BuildModelTable();
+}
 
 } // namespace apptest

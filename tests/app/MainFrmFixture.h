@@ -36,15 +36,7 @@ protected:
         ClockSetMode(TClockMode::Manual);
         ClockSetSleepAdvances(true);
         ClockSetLocalMicros(MicrosAt(23, 54, 31));
-        ModelList = std::make_unique<TMacList>();
-        AppState = std::make_unique<TALL>();
-        TestFrequencies = std::make_unique<TTestFre>();
-        MessageLines = std::make_unique<TEnMsg>();
-        FunctionSettings = std::make_unique<TFun>();
-        BandList = std::make_unique<TFrqList>();
-        PromptTexts = std::make_unique<TLanguage>();
-        FillBandCodeTable(*BandList);
-        BuildModelTable();
+        apptest::MakeFreshDataModel();
         ResetSettingsAndMessages();
         AppState->AppDir = FDir.Path() + "/";
         AppState->ComPort = "Com1";

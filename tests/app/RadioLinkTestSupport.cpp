@@ -48,24 +48,12 @@ std::string Hex(const std::string& bytes) {
 
 std::string Hex(const TRecord16& record) { return HexOf(record.data(), record.size()); }
 
-TRadioLinkTest::TRadioLinkTest()
-    : FOldMode(ClockGetMode()), FOldSleepAdvances(ClockGetSleepAdvances()), FOldModels(std::move(ModelList)), FOldState(std::move(AppState)),
-      FOldFrequencies(std::move(TestFrequencies)), FOldMessages(std::move(MessageLines)),
-      FOldFunctions(std::move(FunctionSettings)), FOldBands(std::move(BandList)),
-      FOldTexts(std::move(PromptTexts)) {
+TRadioLinkTest::TRadioLinkTest() : FOldMode(ClockGetMode()), FOldSleepAdvances(ClockGetSleepAdvances()) {
     // The program's timers run out only when a test says so; its pauses between the bytes
     // and steps of an exchange pass at once.
     ClockSetMode(TClockMode::Manual);
     ClockSetSleepAdvances(true);
-    ModelList = std::make_unique<TMacList>();
-    AppState = std::make_unique<TALL>();
-    TestFrequencies = std::make_unique<TTestFre>();
-    MessageLines = std::make_unique<TEnMsg>();
-    FunctionSettings = std::make_unique<TFun>();
-    BandList = std::make_unique<TFrqList>();
-    PromptTexts = std::make_unique<TLanguage>();
-    FillBandCodeTable(*BandList);
-    BuildModelTable();
+    apptest::MakeFreshDataModel();
     AppState->UseModel(*ModelList->FindModelByCode("2475"));
     AppState->UseBand("450 - 470MHz");
 
@@ -85,13 +73,6 @@ TRadioLinkTest::~TRadioLinkTest() {
     Line.Stop();
     ClockSetSleepAdvances(FOldSleepAdvances);
     ClockSetMode(FOldMode);
-    ModelList = std::move(FOldModels);
-    AppState = std::move(FOldState);
-    TestFrequencies = std::move(FOldFrequencies);
-    MessageLines = std::move(FOldMessages);
-    FunctionSettings = std::move(FOldFunctions);
-    BandList = std::move(FOldBands);
-    PromptTexts = std::move(FOldTexts);
 }
 
 TTambor* TRadioLinkTest::MakeGrid() {

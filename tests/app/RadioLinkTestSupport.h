@@ -19,6 +19,7 @@
 #include "platform/classlib/ExtCtrls.h"
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/Clock.h"
+#include "tests/app/DataModelGuard.h"
 #include "tests/support/TestPty.h"
 #include "tools/radio-sim/RadioLine.h"
 
@@ -123,13 +124,7 @@ protected:
 private:
     TClockMode FOldMode;
     bool FOldSleepAdvances;
-    std::unique_ptr<TMacList> FOldModels;
-    std::unique_ptr<TALL> FOldState;
-    std::unique_ptr<TTestFre> FOldFrequencies;
-    std::unique_ptr<TEnMsg> FOldMessages;
-    std::unique_ptr<TFun> FOldFunctions;
-    std::unique_ptr<TFrqList> FOldBands;
-    std::unique_ptr<TLanguage> FOldTexts;
+    apptest::TDataModelGuard FDataModel;
 };
 
 } // namespace radiotest
