@@ -592,9 +592,12 @@ struct TpvrDrawText::TDeviceState {
 
 namespace {
 
+// The device font's height (negative: the character height) for a size in points. It is at
+// least one pixel: a height of 0 would ask the device for its default size, and text on a page
+// shown very small would come out larger than at 100 %.
 Integer DeviceFontHeight(bool printer, Extended pixelsY, Extended scaleY, Integer size) {
-    if (printer) return -Integer(Round(size * pixelsY / 72));
-    return -Integer(Round(size * scaleY * 96 / 72));
+    const Extended pixels = printer ? size * pixelsY / 72 : size * scaleY * 96 / 72;
+    return -std::max<Integer>(1, Integer(Round(pixels)));
 }
 
 } // namespace
@@ -704,8 +707,7 @@ void TpvrDrawText::DrawLine(TDeviceState& state, Integer index, Integer x, Integ
         const TColor color = tag ? tag->Color : FFontColor;
         if (state.Font == nullptr || size != state.FontSize || !state.HaveStyle || !(style == state.FontStyle)) {
             LOGFONTW lf{};
-            lf.lfHeight = state.Printer ? -LONG(Round(size * state.PixelsX / 72))
-                                        : -LONG(Round(size * FScaleY * 96 / 72));
+            lf.lfHeight = LONG(DeviceFontHeight(state.Printer, state.PixelsX, FScaleY, size));
             lf.lfEscapement = state.Escapement;
             lf.lfOrientation = state.Escapement;
             lf.lfWeight = style.Contains(fsBold) ? 700 : 400;

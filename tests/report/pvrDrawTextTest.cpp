@@ -269,6 +269,30 @@ TEST_F(pvrDrawTextTest, LayoutDoesNotDependOnTheDevice) {
     }
 }
 
+// Text on a page shown very small gets a font of at least one pixel: a height of 0 would ask
+// for the device's default size and draw the text larger than the page around it.
+TEST_F(pvrDrawTextTest, TheDeviceFontIsAtLeastOnePixelHigh) {
+    struct Case {
+        Extended Scale;
+        LONG Height;
+    };
+    for (const Case& c : {Case{1, -13}, Case{0.47L, -6}, Case{0.05L, -1}, Case{0.03L, -1}, Case{0.001L, -1}}) {
+        SCOPED_TRACE(double(c.Scale));
+        Layout->SetOptions(true, true, 0, true, false, false);
+        const TRect unscaled{0, 0, 300, 100};
+        Layout->SetDimensions(unscaled, TRect{0, 0, Integer(300 * c.Scale), Integer(100 * c.Scale)}, c.Scale,
+                              c.Scale);
+        TWideStrings lines;
+        lines.Add(u"Radio: <b>KOV</b>-571");
+        Layout->SetText(&lines);
+        const auto fonts = viewtest::RecordsOf<EMREXTCREATEFONTINDIRECTW>(
+            [&](TCanvas* canvas) { Layout->DrawText(canvas, haLeft, vaTop); }, EMR_EXTCREATEFONTINDIRECTW);
+        ASSERT_EQ(3u, fonts.size()); // plain, bold, plain again
+        for (const EMREXTCREATEFONTINDIRECTW& font : fonts)
+            EXPECT_EQ(c.Height, font.elfw.lfHeight);
+    }
+}
+
 TEST_F(pvrDrawTextTest, AlignsAndJustifiesLines) {
     // "aa bb cc dd" on a first line, "ee" on a second, so the first line is justified.
     const std::u16string text = u"aa bb cc dd ee";
