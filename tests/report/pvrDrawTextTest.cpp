@@ -276,7 +276,8 @@ TEST_F(pvrDrawTextTest, TheDeviceFontIsAtLeastOnePixelHigh) {
         Extended Scale;
         LONG Height;
     };
-    for (const Case& c : {Case{1, -13}, Case{0.47L, -6}, Case{0.05L, -1}, Case{0.03L, -1}, Case{0.001L, -1}}) {
+    for (const Case& c :
+         {Case{1, -13}, Case{0.47L, -6}, Case{0.05L, -1}, Case{0.03L, -1}, Case{0.001L, -1}}) {
         SCOPED_TRACE(double(c.Scale));
         Layout->SetOptions(true, true, 0, true, false, false);
         const TRect unscaled{0, 0, 300, 100};
