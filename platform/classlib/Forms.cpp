@@ -500,6 +500,10 @@ void TCustomForm::SetActive(bool value) {
     if (value) {
         FFormState.Include(fsActivated);
         if (FFormStyle != fsMDIChild) Screen->FormActivated(this);
+        // A form without an active control gives the focus to its first control in tab order
+        // that can take it; a frame leaves the focus to its active document.
+        if (!FActiveControl && !(FFormStyle == fsMDIForm && GetActiveMDIChild()))
+            FActiveControl = FindNextControl(nullptr, true, true, false);
         SetWindowFocus();
         Activate();
     } else {
@@ -508,7 +512,9 @@ void TCustomForm::SetActive(bool value) {
         if (HandleAllocated() && focus && IsChild(FHandle, focus)) {
             for (HWND w = focus; w && w != FHandle; w = ::GetParent(w))
                 if (TWinControl* c = FindControl(w)) {
+                    // The focus in one of a frame's documents goes back to that document.
                     if (GetParentForm(c) == this) FActiveControl = c;
+                    else if (FFormStyle == fsMDIForm) FActiveControl = nullptr;
                     break;
                 }
         }
@@ -519,6 +525,11 @@ void TCustomForm::SetActive(bool value) {
 void TCustomForm::SetWindowFocus() {
     if (!HandleAllocated()) return;
     TWinControl* target = FActiveControl;
+    if (!target && FFormStyle == fsMDIForm)
+        if (TForm* document = GetActiveMDIChild()) {
+            document->SetWindowFocus();
+            return;
+        }
     if (target && target->CanFocus() && target->HandleAllocated()) {
         ::SetFocus(target->GetHandle());
         return;

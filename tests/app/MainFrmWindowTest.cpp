@@ -117,6 +117,31 @@ TEST_F(MainFrmWindowTest, FirstShowPicksTheFirstModelAndFillsTheWindow) {
     EXPECT_EQ(Panel(2), "23:55:02");
 }
 
+// The channel window opened at start-up has its grid focused: keys typed before any click reach it.
+TEST_F(MainFrmWindowTest, KeysTypedAfterStartReachTheChannelGrid) {
+    Start();
+    ASSERT_EQ(GetFocus(), Grid->GetHandle());
+    EXPECT_EQ(fChInfo->GetActiveControl(), Grid);
+    const Integer col = Grid->GetCol(), row = Grid->GetRow();
+    auto press = [&](UINT key) {
+        WinInputKey(key, false, true);
+        WinInputKey(key, false, false);
+        Pump();
+    };
+    press(VK_DOWN);
+    EXPECT_EQ(Grid->GetRow(), row + 1);
+    press(VK_RIGHT);
+    EXPECT_EQ(Grid->GetCol(), col + 1);
+    press(VK_LEFT);
+    ASSERT_EQ(Grid->GetCol(), ccRx);
+    // A digit opens the editor with it; Enter commits the channel's RX.
+    WinInputKey('4', false, true, U"4");
+    WinInputKey('4', false, false);
+    WinInputText(U"51");
+    press(VK_RETURN);
+    EXPECT_EQ(Grid->ReadForeText(ccRx, row + 1), "451.00000");
+}
+
 TEST_F(MainFrmWindowTest, MenusAndToolButtonsCarryTheirCommands) {
     Start();
     struct Case {

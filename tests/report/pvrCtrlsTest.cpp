@@ -288,7 +288,7 @@ TEST_F(CtrlsTest, ComboBoxPaintsFlatUntilActive) {
     box->SetParent(Form);
     box->SetBounds(10, 10, 100, 22);
     box->GetItems()->Add("100 %");
-    Form->Show();
+    ShowUnfocused();
     const Integer w = box->GetClientWidth();
     const Integer h = box->GetClientHeight();
     // The arrow's top line starts here (buttons 11 wide).

@@ -30,6 +30,16 @@ protected:
         ClockSetMode(FOldMode);
     }
 
+    // Shows the form with the focus on the form itself and none of its controls focused, for tests
+    // of a control's looks without the focus (an activated form focuses its first control).
+    void ShowUnfocused() {
+        Form->Show();
+        App->ProcessMessages();
+        Form->SetActiveControl(nullptr);
+        ::SetFocus(Form->GetHandle());
+        App->ProcessMessages();
+    }
+
     std::unique_ptr<TApplication> App;
     TForm* Form = nullptr;
 

@@ -56,10 +56,7 @@ protected:
         Btn->SetBounds(20, 20, 100, 30);
         Btn->OnClick = TNotifyEvent(&Count, &Counter::Clicked);
     }
-    void ShowForm() {
-        Form->Show();
-        App->ProcessMessages();
-    }
+    void ShowForm() { ShowUnfocused(); }
     void Press(TControl* control, int x, int y, bool down) {
         const POINT p = control->ClientToScreen(POINT{x, y});
         WinInputMouseMove(p);

@@ -48,10 +48,7 @@ protected:
         button->OnClick = TNotifyEvent(&Count, &ClickCounter::Clicked);
         return button;
     }
-    void ShowForm() {
-        Form->Show();
-        App->ProcessMessages();
-    }
+    void ShowForm() { ShowUnfocused(); }
     void MoveTo(TControl* control, int x, int y) {
         WinInputMouseMove(control->ClientToScreen(POINT{x, y}));
         App->ProcessMessages();

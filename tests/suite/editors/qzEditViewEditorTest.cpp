@@ -39,10 +39,7 @@ protected:
         editor->SetBounds(10, 10, 150, 24);
         return editor;
     }
-    void ShowForm() {
-        Form->Show();
-        App->ProcessMessages();
-    }
+    void ShowForm() { ShowUnfocused(); }
     // Synthesised input at a client point of the editor: a move, or a left press or release.
     enum TInput { Move, Press, Release };
     void Mouse(TTestEditor* editor, TInput input, TPoint p) {

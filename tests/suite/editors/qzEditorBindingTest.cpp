@@ -43,10 +43,7 @@ protected:
         editor->SetBounds(10, top, 150, 24);
         return editor;
     }
-    void ShowForm() {
-        Form->Show();
-        App->ProcessMessages();
-    }
+    void ShowForm() { ShowUnfocused(); }
     // The user moves the mouse to a client point of the editor and presses or releases the left
     // button there.
     void Mouse(TTestEditor* editor, UINT message, Integer x, Integer y) {

@@ -480,8 +480,7 @@ TEST_F(MaskEditTest, BlanksShowOnlyWhileFocusedUnlessAskedFor) {
     auto* other = new TqzTextEdit(Form);
     other->SetParent(Form);
     other->SetTop(40);
-    Form->Show();
-    App->ProcessMessages();
+    ShowUnfocused();
     EXPECT_EQ("   ", Text(editor));
     editor->SetFocus();
     App->ProcessMessages();

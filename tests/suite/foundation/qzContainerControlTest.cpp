@@ -94,10 +94,7 @@ protected:
         container->SetBounds(left, top, 100, 30);
         return container;
     }
-    void ShowForm() {
-        Form->Show();
-        App->ProcessMessages();
-    }
+    void ShowForm() { ShowUnfocused(); }
     POINT ScreenPt(TControl* control, int x, int y) { return control->ClientToScreen(POINT{x, y}); }
 };
 

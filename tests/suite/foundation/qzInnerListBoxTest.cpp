@@ -167,8 +167,7 @@ TEST_F(qzInnerListBoxTest, AHostingContainerGetsKeysPressesAndTab) {
     host->GetStyle()->SetBorderStyle(cbsSingle);
     host->GetStyle()->SetTransparentBorder(false);
     for (const char* item : {"one", "two", "three"}) host->List->GetItems()->Add(item);
-    Form->Show();
-    App->ProcessMessages();
+    ShowUnfocused();
     TqzCustomInnerListBox* list = host->List;
     EXPECT_EQ(ContainerFromControl(list), host);
     EXPECT_EQ(list->GetLeft(), 1);
@@ -207,8 +206,7 @@ TEST_F(qzInnerListBoxTest, AHostedListDropsIntoItsContainerAndShowsItsPopupMenu)
     auto* listMenu = new TPopupMenu(Form);
     host->SetPopupMenu(hostMenu);
     host->List->SetPopupMenu(listMenu);
-    Form->Show();
-    App->ProcessMessages();
+    ShowUnfocused();
     TqzCustomInnerListBox* list = host->List;
     ASSERT_EQ(list->GetLeft(), 1);
 
