@@ -55,9 +55,11 @@ protected:
             const int txHi = ((tx / 100) << 4) | ((tx / 10) % 10);
             const int txLo = (tx % 10) << 4;
             if (channel == 2)
-                SetImage(0x10 * channel, Record({0x50, 0x12, lo, hi, 0x00, 0x00, txLo, txHi, 0xFF, 0xFF, 0xFF, 0xFF, 0x10}));
+                SetImage(0x10 * channel,
+                         Record({0x50, 0x12, lo, hi, 0x00, 0x00, txLo, txHi, 0xFF, 0xFF, 0xFF, 0xFF, 0x10}));
             else
-                SetImage(0x10 * channel, Record({0x50, 0x12, lo, hi, 0x00, 0x00, txLo, txHi, 0x70, 0x06, 0x23, 0x80, 0x0B}));
+                SetImage(0x10 * channel,
+                         Record({0x50, 0x12, lo, hi, 0x00, 0x00, txLo, txHi, 0x70, 0x06, 0x23, 0x80, 0x0B}));
         }
         SetImage(0x380, TextRecord("HELLO RADIO LINE"));
         SetImage(0x390, TextRecord(" ONE"));
@@ -80,8 +82,9 @@ protected:
         bool operator==(const TData&) const = default;
     };
     static TData Data() {
-        return {AppState->ModelCode, AppState->ModelName, AppState->BandText, MessageLines->LineA,
-                MessageLines->LineB, FunctionSettings->Squelch, FunctionSettings->VoxLevel, AppState->Modified};
+        return {AppState->ModelCode,        AppState->ModelName, AppState->BandText,
+                MessageLines->LineA,        MessageLines->LineB, FunctionSettings->Squelch,
+                FunctionSettings->VoxLevel, AppState->Modified};
     }
 
     // Shows the read dialog modally with the staging grid, as the main window does; `act` runs
@@ -89,9 +92,7 @@ protected:
     bool RunDialog(const std::function<void(TfReadRadio&)>& act, TModalEnd end) {
         testsupport::TScopedModalScript modal;
         modal.Add<TfReadRadio>(
-            "fReadRadio",
-            [&](TfReadRadio& dialog) { act(dialog); },
-            end);
+            "fReadRadio", [&](TfReadRadio& dialog) { act(dialog); }, end);
         auto dialog = std::make_unique<TfReadRadio>(nullptr);
         dialog->StagingGrid = Staging;
         dialog->ShowModal();
@@ -210,6 +211,35 @@ TEST_F(ReadRadioTest, BlankRadioGivesTheModelsDefaultBand) {
     EXPECT_EQ(AppState->BandHigh, 470.0);
 }
 
+// The model record's code becomes the current code when it names a model; a record that names
+// none (blank, or bytes of no model) leaves the code of the model the radio identified itself
+// as, so a later write or data file carries a code the program knows.
+TEST_F(ReadRadioTest, ModelRecordNamingNoModelLeavesTheIdentifiedCode) {
+    struct Case {
+        const char* Name;
+        TRecord16 ModelRecord;
+        const char* Code;
+    };
+    const std::vector<Case> cases = {
+        {"blank", Record({}), "2475"},
+        {"no model", Record({0x00, 0x00, 244, 'D', 'C', 'B', 'A', 'P'}), "2475"},
+        {"another model", Record({0x00, 0x00, 244, '5', '7', '4', '1', 'P'}), "1475"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        SetImage(0x3D0, c.ModelRecord);
+        AppState->ModelCode = "0000";
+        TScopedPromptScript prompts({IDOK});
+        EXPECT_TRUE(RunDialog(Ok(), SelfClosing));
+        EXPECT_EQ(AppState->ModelName, "KOV-571(UHF)");
+        EXPECT_EQ(AppState->ModelCode, c.Code);
+        TRecord16 written;
+        TBWriteRead().EncodeModelRecord(written, 244);
+        EXPECT_EQ(Hex(written),
+                  Hex(Record({0x00, 0x00, 244, c.Code[3], c.Code[2], c.Code[1], c.Code[0], 'P'})));
+    }
+}
+
 TEST(ReadRadioCodec, DecodesSettingsAndModelIntoGivenObjects) {
     auto oldState = std::move(AppState);
     auto oldSettings = std::move(FunctionSettings);
@@ -311,24 +341,64 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // No answer to the first handshake: "ComError" after the handshake timer; Retry starts
         // a new attempt with one worker, which reads everything.
-        TFaultCase{"NoHandshakeAnswer", "no-handshake,once", {IDRETRY, IDOK},
-                   {&TLanguage::ComError, &TLanguage::ReadOk}, true, "H" + WholeReadCommands(),
+        TFaultCase{"NoHandshakeAnswer",
+                   "no-handshake,once",
+                   {IDRETRY, IDOK},
+                   {&TLanguage::ComError, &TLanguage::ReadOk},
+                   true,
+                   "H" + WholeReadCommands(),
                    TFaultCase::ClosesItself},
-        TFaultCase{"AckAfterAnotherByte", "two-byte-ack", {IDOK}, {&TLanguage::ReadOk}, true, WholeReadCommands(),
+        TFaultCase{"AckAfterAnotherByte",
+                   "two-byte-ack",
+                   {IDOK},
+                   {&TLanguage::ReadOk},
+                   true,
+                   WholeReadCommands(),
                    TFaultCase::ClosesItself},
-        TFaultCase{"RepliesInPieces", "split", {IDOK}, {&TLanguage::ReadOk}, true, WholeReadCommands(),
+        TFaultCase{"RepliesInPieces",
+                   "split",
+                   {IDOK},
+                   {&TLanguage::ReadOk},
+                   true,
+                   WholeReadCommands(),
                    TFaultCase::ClosesItself},
-        TFaultCase{"BytesAfterEachReply", "extra-bytes", {IDOK}, {&TLanguage::ReadOk}, true, WholeReadCommands(),
+        TFaultCase{"BytesAfterEachReply",
+                   "extra-bytes",
+                   {IDOK},
+                   {&TLanguage::ReadOk},
+                   true,
+                   WholeReadCommands(),
                    TFaultCase::ClosesItself},
         // A model the program does not know: no block command.
-        TFaultCase{"UnknownIdentification", "unknown-model", {IDOK}, {&TLanguage::ModError}, false, "HI",
+        TFaultCase{"UnknownIdentification",
+                   "unknown-model",
+                   {IDOK},
+                   {&TLanguage::ModError},
+                   false,
+                   "HI",
                    TFaultCase::CancelAfterPrompts},
         // The model record (23rd block) unanswered: the bar is already full, and still no success.
-        TFaultCase{"NoReplyAtTheModelRecord", "no-reply,once,from=45", {IDCANCEL}, {&TLanguage::ComError}, false, "",
-                   TFaultCase::CancelAfterPrompts, "R 03D0"},
-        TFaultCase{"WrongAcknowledgement", "wrong-ack,on=exchange,once,from=6", {IDOK}, {&TLanguage::ComError}, false,
-                   "", TFaultCase::CancelAfterPrompts},
-        TFaultCase{"CablePulled", "cable-pull,from=10", {IDCANCEL}, {&TLanguage::ComError}, false, "",
+        TFaultCase{"NoReplyAtTheModelRecord",
+                   "no-reply,once,from=45",
+                   {IDCANCEL},
+                   {&TLanguage::ComError},
+                   false,
+                   "",
+                   TFaultCase::CancelAfterPrompts,
+                   "R 03D0"},
+        TFaultCase{"WrongAcknowledgement",
+                   "wrong-ack,on=exchange,once,from=6",
+                   {IDOK},
+                   {&TLanguage::ComError},
+                   false,
+                   "",
+                   TFaultCase::CancelAfterPrompts},
+        TFaultCase{"CablePulled",
+                   "cable-pull,from=10",
+                   {IDCANCEL},
+                   {&TLanguage::ComError},
+                   false,
+                   "",
                    TFaultCase::CancelAfterPrompts},
         TFaultCase{"CancelMidTransfer", "", {}, {}, false, "", TFaultCase::CancelMidTransfer}),
     [](const ::testing::TestParamInfo<TFaultCase>& info) { return std::string(info.param.Name); });
