@@ -14,35 +14,14 @@
 #include "platform/winapi/SysColors.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinEdit.h"
+#include "tests/classlib/EditHostFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-constexpr unsigned S = 1;  // Shift
-constexpr unsigned C = 2;  // Ctrl
-
-// A top-level window standing where a form would.
-class TEditHost : public TCustomControl {
-    KOV_CLASS(TEditHost, TCustomControl)
-public:
-    explicit TEditHost(TComponent* owner) : TCustomControl(owner) {
-        FControlStyle.Include(csAcceptsControls);
-        SetColor(clBtnFace);
-    }
-    bool IsTopLevel() const override { return true; }
-    void ShowHost() {
-        HandleNeeded();
-        UpdateControlState();
-    }
-
-protected:
-    void CreateParams(TCreateParams& params) override {
-        TCustomControl::CreateParams(params);
-        params.Style = WS_POPUP | WS_CLIPCHILDREN;
-        params.WndParent = nullptr;
-    }
-};
+using edittest::C;
+using edittest::S;
 
 struct TChangeCounter : TObject {
     int Changes = 0;
@@ -54,48 +33,9 @@ struct TMouseDownCounter : TObject {
     void Down(TObject*, TMouseButton, TShiftState, Integer, Integer) { ++Downs; }
 };
 
-bool IsExtended(UINT vk) {
-    return vk == VK_LEFT || vk == VK_RIGHT || vk == VK_UP || vk == VK_DOWN || vk == VK_HOME || vk == VK_END ||
-           vk == VK_PRIOR || vk == VK_NEXT || vk == VK_INSERT || vk == VK_DELETE;
-}
-
-class EditCtrlsTest : public ::testing::Test {
+class EditCtrlsTest : public edittest::TEditHostFixture {
 protected:
-    void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        FOldStore = SetClipboardStore(&Clip);
-        Host = new TEditHost(nullptr);
-        Host->SetBounds(100, 100, 400, 300);
-        Host->ShowHost();
-    }
-    void TearDown() override {
-        delete Host;
-        Pump();
-        SetClipboardStore(FOldStore);
-        ClockSetMode(FOldMode);
-    }
-    static void Pump() {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (IsControlKeyMessage(msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-    static void Key(UINT vk, unsigned mods = 0) {
-        if (mods & C) WinInputKey(VK_CONTROL, false, true);
-        if (mods & S) WinInputKey(VK_SHIFT, false, true);
-        WinInputKey(vk, IsExtended(vk), true);
-        WinInputKey(vk, IsExtended(vk), false);
-        if (mods & S) WinInputKey(VK_SHIFT, false, false);
-        if (mods & C) WinInputKey(VK_CONTROL, false, false);
-        Pump();
-    }
-    static void Type(const std::u32string& text) {
-        WinInputText(text);
-        Pump();
-    }
+    EditCtrlsTest() : TEditHostFixture(400, 300) {}
     template <class T>
     T* Make(Integer left, Integer top, Integer width, Integer height) {
         auto* control = new T(Host);
@@ -125,13 +65,6 @@ protected:
         testsupport::WritePng(testsupport::ArtifactPath(name), s.Width, s.Height,
                               reinterpret_cast<const std::uint32_t*>(s.Bits), int(s.Stride / 4));
     }
-
-    TMemoryClipboardStore Clip;
-    TEditHost* Host = nullptr;
-
-private:
-    TClockMode FOldMode = TClockMode::Real;
-    TClipboardStore* FOldStore = nullptr;
 };
 
 // ---- Single-line edits ------------------------------------------------------------------------------

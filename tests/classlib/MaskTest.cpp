@@ -14,6 +14,7 @@
 #include "platform/winapi/SysMetrics.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinEdit.h"
+#include "tests/classlib/EditHostFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
 
@@ -95,68 +96,16 @@ TEST(MaskHelpersTest, FormattingValues) {
 
 // ---- The masked edit ----------------------------------------------------------------------------------
 
-class TMaskHost : public TCustomControl {
-    KOV_CLASS(TMaskHost, TCustomControl)
-public:
-    explicit TMaskHost(TComponent* owner) : TCustomControl(owner) {
-        FControlStyle.Include(csAcceptsControls);
-        SetColor(clBtnFace);
-    }
-    bool IsTopLevel() const override { return true; }
-    void ShowHost() {
-        HandleNeeded();
-        UpdateControlState();
-    }
-
+class MaskEditTest : public edittest::TEditHostFixture {
 protected:
-    void CreateParams(TCreateParams& params) override {
-        TCustomControl::CreateParams(params);
-        params.Style = WS_POPUP | WS_CLIPCHILDREN;
-        params.WndParent = nullptr;
-    }
-};
-
-bool IsExtended(UINT vk) {
-    return vk == VK_LEFT || vk == VK_RIGHT || vk == VK_UP || vk == VK_DOWN || vk == VK_HOME || vk == VK_END ||
-           vk == VK_INSERT || vk == VK_DELETE;
-}
-
-class MaskEditTest : public ::testing::Test {
-protected:
+    MaskEditTest() : TEditHostFixture(360, 200) {}
     void SetUp() override {
-        FOldMode = ClockGetMode();
-        ClockSetMode(TClockMode::Manual);
-        FOldStore = SetClipboardStore(&Clip);
+        TEditHostFixture::SetUp();
         FOldBeep = SetMessageBeepHook([this](UINT) { ++Beeps; });
-        Host = new TMaskHost(nullptr);
-        Host->SetBounds(100, 100, 360, 200);
-        Host->ShowHost();
     }
     void TearDown() override {
-        delete Host;
-        Pump();
+        TEditHostFixture::TearDown();
         SetMessageBeepHook(FOldBeep);
-        SetClipboardStore(FOldStore);
-        ClockSetMode(FOldMode);
-    }
-    static void Pump() {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (IsControlKeyMessage(msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-    static void Key(UINT vk, bool shift = false) {
-        if (shift) WinInputKey(VK_SHIFT, false, true);
-        WinInputKey(vk, IsExtended(vk), true);
-        WinInputKey(vk, IsExtended(vk), false);
-        if (shift) WinInputKey(VK_SHIFT, false, false);
-        Pump();
-    }
-    static void Type(const std::u32string& text) {
-        WinInputText(text);
-        Pump();
     }
     TMaskEdit* MakeEdit(const String& mask) {
         auto* edit = new TMaskEdit(Host);
@@ -169,13 +118,9 @@ protected:
         return {edit->GetSelStart(), edit->GetSelLength()};
     }
 
-    TMemoryClipboardStore Clip;
-    TMaskHost* Host = nullptr;
     int Beeps = 0;
 
 private:
-    TClockMode FOldMode = TClockMode::Real;
-    TClipboardStore* FOldStore = nullptr;
     TMessageBeepHook FOldBeep;
 };
 
