@@ -80,6 +80,13 @@ void SetStyledComboIndex(TqzCustomComboBox* box, Integer index) { box->SetItemIn
 
 } // namespace
 
+const char* const DesignLanguage = "English";
+
+bool WindowsNeedTranslation() {
+    const String& name = AppState->LanguageName;
+    return !name.empty() && !SameText(name, DesignLanguage);
+}
+
 Integer TranslateForm(TCustomForm* form, const String& languageName, bool withLists) {
     TTranslator translator(AppState->AppDir + languageName + ".Ini", form->GetName());
     form->SetCaption(translator.Text(form->GetName(), ".Caption", form->GetCaption()));

@@ -87,7 +87,7 @@ TfBBatchEdit::TfBBatchEdit(TComponent* owner) : TForm(owner) {
 }
 
 void TfBBatchEdit::FormShow(TObject*) {
-    if (AppState->LanguageIndex > 0) TranslateForm(this, AppState->LanguageName, true);
+    if (WindowsNeedTranslation()) TranslateForm(this, AppState->LanguageName, true);
 }
 
 void TfBBatchEdit::eReceiveKeyPress(TObject*, char32_t& key) { FilterFrequencyKey(key); }

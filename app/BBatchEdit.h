@@ -20,7 +20,7 @@ public:
     explicit TfBBatchEdit(TComponent* owner);
 
     // ---- Handlers bound in the window definition ----
-    // Translates the dialog when a language other than the first is selected.
+    // Translates the dialog when the selected language is not the design one.
     void FormShow(TObject* sender);
     void eReceiveKeyPress(TObject* sender, char32_t& key);
     void eSendKeyPress(TObject* sender, char32_t& key);

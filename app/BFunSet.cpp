@@ -69,7 +69,7 @@ TfBFunSet::TfBFunSet(TComponent* owner) : TForm(owner) {
 void TfBFunSet::FormShow(TObject*) { ShowSettings(); }
 
 void TfBFunSet::ShowSettings() {
-    if (AppState->LanguageIndex > 0) TranslateForm(this, AppState->LanguageName, true);
+    if (WindowsNeedTranslation()) TranslateForm(this, AppState->LanguageName, true);
     LoadSettings();
 }
 

@@ -23,7 +23,7 @@ public:
     void btnOkClick(TObject* sender);
     void btnCancelClick(TObject* sender);
 
-    // Translates the dialog when a language other than the first is selected, then loads the
+    // Translates the dialog when the selected language is not the design one, then loads the
     // settings into the controls.
     void ShowSettings();
     // Every control from FunctionSettings. A list whose field lies outside its items shows none.

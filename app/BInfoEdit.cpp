@@ -137,7 +137,7 @@ TfBInfoEdit::TfBInfoEdit(TComponent* owner) : TForm(owner) {
 void TfBInfoEdit::FormShow(TObject*) {
     Loading = true;
     try {
-        if (AppState->LanguageIndex > 0) TranslateForm(this, AppState->LanguageName, true);
+        if (WindowsNeedTranslation()) TranslateForm(this, AppState->LanguageName, true);
     } catch (...) {
         Loading = false;
         throw;

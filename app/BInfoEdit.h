@@ -33,7 +33,7 @@ public:
     explicit TfBInfoEdit(TComponent* owner);
 
     // ---- Handlers bound in the window definition ----
-    // Translates the dialog when a language other than the first is selected, then shows
+    // Translates the dialog when the selected language is not the design one, then shows
     // StartChannel.
     void FormShow(TObject* sender);
     void sexdChange(TObject* sender);

@@ -84,7 +84,7 @@ void TfChInfo::Loaded() {
 // ---- The window -------------------------------------------------------------------------------
 
 void TfChInfo::FormShow(TObject*) {
-    if (AppState->LanguageIndex > 0) TranslateForm(this, AppState->LanguageName, true);
+    if (WindowsNeedTranslation()) TranslateForm(this, AppState->LanguageName, true);
     lNone->SetCaption(ItemOf(cbQT, 0));
     SetupColumns();
 }

@@ -23,7 +23,7 @@ public:
     explicit TfChInfo(TComponent* owner);
 
     // ---- Handlers bound in the window definition ----
-    // Translates the window when a language other than the first is selected, takes the
+    // Translates the window when the selected language is not the design one, takes the
     // "None" text from the tone list and builds the columns and rows.
     void FormShow(TObject* sender);
     // Every checked write into the grid: marks the data modified; an RX or TX text is checked

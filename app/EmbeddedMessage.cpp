@@ -57,7 +57,7 @@ TfEmbeddedMessage::TfEmbeddedMessage(TComponent* owner) : TForm(owner) {
 }
 
 void TfEmbeddedMessage::FormShow(TObject*) {
-    if (AppState->LanguageIndex > 0) TranslateForm(this, AppState->LanguageName, true);
+    if (WindowsNeedTranslation()) TranslateForm(this, AppState->LanguageName, true);
     edEMA->SetText(GbkToUtf8(MessageLines->LineA));
     edEMB->SetText(GbkToUtf8(MessageLines->LineB));
     // What the editors hold now, after their own length limit.

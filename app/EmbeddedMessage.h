@@ -12,7 +12,7 @@ class TfEmbeddedMessage : public TForm {
 public:
     explicit TfEmbeddedMessage(TComponent* owner);
 
-    // Translates the dialog when a language other than the first is selected and shows both
+    // Translates the dialog when the selected language is not the design one and shows both
     // lines.
     void FormShow(TObject* sender);
     // Letters, digits, the space, backspace and carriage return pass; other characters are

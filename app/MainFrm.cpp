@@ -98,7 +98,7 @@ void TfMainFrm::FormShow(TObject*) {
     ParseBandText(state.BandText, state.BandLow, state.BandHigh);
     FileName.clear();
     SingleModel = ModelList->Count() == 1;
-    if (state.LanguageIndex > 0) TranslateForm(this, state.LanguageName, true);
+    if (WindowsNeedTranslation()) TranslateForm(this, state.LanguageName, true);
     SetCaption(state.Title);
     ApplyModelMode();
     RefreshStatus();

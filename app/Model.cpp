@@ -34,7 +34,7 @@ TfModel::TfModel(TComponent* owner) : TForm(owner) {
 }
 
 void TfModel::FormShow(TObject*) {
-    if (AppState->LanguageIndex > 0) TranslateForm(this, AppState->LanguageName, false);
+    if (WindowsNeedTranslation()) TranslateForm(this, AppState->LanguageName, false);
     std::vector<String> names;
     ModelList->ListModelNames(names);
     TStrings* items = cbCopmut->GetProperties()->GetItems();

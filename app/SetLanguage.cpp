@@ -30,7 +30,7 @@ void TfSetLanguage::FormShow(TObject*) {
     names->Clear();
     Language->GetItems()->Clear();
     ListLanguages(names, Language->GetItems());
-    if (AppState->LanguageIndex > 0) TranslateForm(this, AppState->LanguageName, false);
+    if (WindowsNeedTranslation()) TranslateForm(this, AppState->LanguageName, false);
     const Integer index = AppState->LanguageIndex;
     cbLanguage->SetItemIndex(index >= 0 && index < names->GetCount() ? index : -1);
     Changed = false;

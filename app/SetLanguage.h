@@ -14,8 +14,8 @@ class TfSetLanguage : public TForm {
 public:
     explicit TfSetLanguage(TComponent* owner);
 
-    // Lists the display names and the file names of the languages, translates the dialog when a
-    // language other than the first is selected, and selects the current language.
+    // Lists the display names and the file names of the languages, translates the dialog when the
+    // selected language is not the design one, and selects the current language.
     void FormShow(TObject* sender);
     // Another language than the current one becomes the program's language and sets Changed. A
     // display name without a language file beside it changes nothing.

@@ -25,7 +25,7 @@ TfSetPort::TfSetPort(TComponent* owner) : TForm(owner) {
 }
 
 void TfSetPort::FormShow(TObject*) {
-    if (AppState->LanguageIndex > 0) TranslateForm(this, AppState->LanguageName, true);
+    if (WindowsNeedTranslation()) TranslateForm(this, AppState->LanguageName, true);
     TStrings* items = cbCom->GetProperties()->GetItems();
     items->Clear();
     ListComPorts(items);

@@ -13,7 +13,7 @@ class TfSetPort : public TForm {
 public:
     explicit TfSetPort(TComponent* owner);
 
-    // Translates the dialog when a language other than the first is selected, lists the ports
+    // Translates the dialog when the selected language is not the design one, lists the ports
     // that open and selects the program's port (the first port when it is not among them).
     void FormShow(TObject* sender);
     // The port shown becomes the program's port (empty when no port was found).

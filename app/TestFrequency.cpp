@@ -49,7 +49,7 @@ TfTestFrequency::TfTestFrequency(TComponent* owner) : TForm(owner) {
 
 void TfTestFrequency::FormShow(TObject*) {
     SetupGrid();
-    if (AppState->LanguageIndex > 0) TranslateForm(this, AppState->LanguageName, true);
+    if (WindowsNeedTranslation()) TranslateForm(this, AppState->LanguageName, true);
     LoadRows();
     Changed = false;
 }

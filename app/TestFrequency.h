@@ -12,8 +12,8 @@ class TfTestFrequency : public TForm {
 public:
     explicit TfTestFrequency(TComponent* owner);
 
-    // Sets up the grid, translates the dialog when a language other than the first is
-    // selected and shows the frequencies.
+    // Sets up the grid, translates the dialog when the selected language is not the
+    // design one and shows the frequencies.
     void FormShow(TObject* sender);
     // Titles, channel numbers, colours, alignment and the number style of the frequency cells.
     void SetupGrid();

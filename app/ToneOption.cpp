@@ -139,7 +139,7 @@ void TfToneOption::BuildToneGrids() {
 void TfToneOption::FormShow(TObject*) {
     BuildToneGrids();
     ChosenTone.clear();
-    if (AppState->LanguageIndex > 0) TranslateForm(this, AppState->LanguageName, false);
+    if (WindowsNeedTranslation()) TranslateForm(this, AppState->LanguageName, false);
     rCTCSSClick(this);
 }
 

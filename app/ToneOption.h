@@ -13,7 +13,7 @@ public:
     explicit TfToneOption(TComponent* owner);
 
     // Builds the grids, empties ChosenTone, translates the dialog (without its combo-box items)
-    // when a language other than the first is selected, and shows the CTCSS grid.
+    // when the selected language is not the design one, and shows the CTCSS grid.
     void FormShow(TObject* sender);
     // Any of the three radio buttons: shows the grid of the checked one and titles the code
     // group with the item of lbSel at the sender's Tag.

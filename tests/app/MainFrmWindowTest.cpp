@@ -466,4 +466,59 @@ TEST_F(MainFrmWindowTest, ALanguageChangeTranslatesBothWindowsAtOnce) {
     }
 }
 
+// With the shipped language files a language looks the same after a restart (the program started
+// again with the settings it wrote) as when it was chosen in the language dialog, and the port in
+// the status bar keeps its blank after the label in either language.
+TEST_F(MainFrmWindowTest, AChosenLanguageLooksTheSameAfterARestart) {
+    for (const std::string name : {"Chinese.Ini", "English.Ini"})
+        WriteFileBytes(FDir.File(name), ReadFileBytes(testsupport::FixturePath("../../app/lang/" + name)));
+    WriteFileBytes(FDir.File("SysInfo.Ini"), "[SysInfo]\r\nCom=COM1\r\nDefaultLanguage=0\r\n");
+    auto texts = [&] {
+        return std::vector<String>{Frame->GetCaption(),          Item("mFile")->GetCaption(),
+                                   Item("mLanguage")->GetCaption(), Frame->lMode->GetCaption(),
+                                   Panel(3),                      fChInfo->GetCaption(),
+                                   Grid->ReadForeText(ccRx, 1),   Grid->ReadForeText(ccTxPower, 1),
+                                   fChInfo->lNone->GetCaption(),  PromptTexts->ReadOk};
+    };
+    auto startFromSettings = [&] {
+        App.reset();
+        ReadSystemSettings();
+        LoadMessages(AppState->LanguageName);
+        Start();
+    };
+    const struct {
+        Integer Index;
+        const char* Name;
+        const char* File;
+        const char* Port;
+        const char* Channels;
+    } cases[] = {
+        {1, "English", "&File", "Port: COM1", "Channel Information"},
+        {0, "Chinese", "文件(&F)", "端口：COM1", "信道信息"},
+        {1, "English", "&File", "Port: COM1", "Channel Information"},
+    };
+    startFromSettings();
+    EXPECT_EQ(AppState->LanguageName, "Chinese");
+    EXPECT_EQ(Item("mFile")->GetCaption(), "文件(&F)");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TScopedModalScript modal;
+        modal.Add<TfSetLanguage>("fSetLanguage", [&](TfSetLanguage& d) {
+            d.cbLanguage->SetItemIndex(c.Index);
+            d.btnOk->Click();
+        });
+        Frame->RunCommand(25);
+        Pump();
+        ASSERT_EQ(AppState->LanguageName, c.Name);
+        const std::vector<String> chosen = texts();
+        EXPECT_EQ(chosen[1], c.File);
+        EXPECT_EQ(chosen[4], c.Port);
+        EXPECT_EQ(chosen[5], c.Channels);
+        WriteSystemSettings(); // as the closing main window does
+        startFromSettings();
+        EXPECT_EQ(AppState->LanguageName, c.Name);
+        EXPECT_EQ(texts(), chosen);
+    }
+}
+
 } // namespace

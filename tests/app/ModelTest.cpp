@@ -86,9 +86,10 @@ TEST_F(ModelTest, AnotherModelBringsItsBandsAndDefaultBand) {
 }
 
 TEST_F(ModelTest, IsTranslatedWithoutItsLists) {
-    WriteLanguages(1, "",
+    WriteLanguages(0,
                    "[fModel]\nfModel.Caption=Model\nLabel1.Caption=Type:\nLabel2.Caption=Band:\n"
-                   "cbCopmut.0=Something else\n");
+                   "cbCopmut.0=Something else\n",
+                   "");
     Start();
     std::unique_ptr<TfModel> dialog(new TfModel(nullptr));
     ShowModal<TfModel>(dialog.get(), [&](TfModel& d) {

@@ -58,15 +58,16 @@ TEST_F(SetLanguageTest, ChangesTheLanguageOnlyWhenAnotherIsChosen) {
     }
 }
 
-// In English the dialog takes its texts from English.Ini, keeps the display names of the
-// settings file and shows English selected.
+// In Chinese (a language other than the design language) the dialog takes its texts from
+// Chinese.Ini, keeps the display names of the settings file and shows Chinese selected.
 TEST_F(SetLanguageTest, IsTranslatedWithoutItsListsInAnotherLanguage) {
-    WriteLanguages(1, "",
+    WriteLanguages(0,
                    "[fSetLanguage]\nfSetLanguage.Caption=Language\nLabel1.Caption=Choose:\n"
-                   "cbLanguage.0=Chinese\ncbLanguage.1=English\n");
+                   "cbLanguage.0=Chinese\ncbLanguage.1=English\n",
+                   "");
     testsupport::WriteFileBytes(Dir.File("SysInfo.Ini"),
-                                "[SysInfo]\nDefaultLanguage=1\nLanguage=Chinese|English\n"
-                                "English=Chinese (Simplified)|English\n");
+                                "[SysInfo]\nDefaultLanguage=0\nLanguage=Chinese|English\n"
+                                "Chinese=Chinese (Simplified)|English\n");
     Start();
     std::unique_ptr<TfSetLanguage> dialog(new TfSetLanguage(nullptr));
     ShowModal<TfSetLanguage>(dialog.get(), [&](TfSetLanguage& d) {
@@ -74,12 +75,12 @@ TEST_F(SetLanguageTest, IsTranslatedWithoutItsListsInAnotherLanguage) {
         EXPECT_EQ("Choose:", d.Label1->GetCaption());
         EXPECT_EQ((std::vector<String>{"Chinese (Simplified)", "English"}),
                   Lines(d.cbLanguage->GetProperties()->GetItems()));
-        EXPECT_EQ("English", d.cbLanguage->GetText());
+        EXPECT_EQ("Chinese (Simplified)", d.cbLanguage->GetText());
         SavePicture(&d, "SetLanguage.png");
         d.btnOk->Click();
     });
     EXPECT_FALSE(dialog->Changed);
-    EXPECT_EQ(1, AppState->LanguageIndex);
+    EXPECT_EQ(0, AppState->LanguageIndex);
 }
 
 // A display name with no language file beside it (the settings list fewer files than names)

@@ -61,9 +61,10 @@ TEST_F(SetPortTest, ListsThePortsThatOpenAndStoresTheChoice) {
 }
 
 TEST_F(SetPortTest, IsTranslatedWhenAnotherLanguageIsSelected) {
-    WriteLanguages(1, "",
+    WriteLanguages(0,
                    "[fSetPort]\nfSetPort.Caption=Port setup\nlbName.Caption=Serial port:\n"
-                   "btnOK.Caption=O&K\n");
+                   "btnOK.Caption=O&K\n",
+                   "");
     Start();
     ptytest::TPty com2;
     ptytest::TPortDir ports;

@@ -173,9 +173,10 @@ TEST_F(TestFrequencyTest, ClosingAfterAChangeTellsOnce) {
 }
 
 TEST_F(TestFrequencyTest, IsTranslatedInAnotherLanguage) {
-    WriteLanguages(1, "",
+    WriteLanguages(0,
                    "[fTestFrequency]\nfTestFrequency.Caption=Test frequencies\ngvData.1=Channel\n"
-                   "gvData.2=RX[MHz]\ngvData.3=TX[MHz]\nbtnOk.Caption=OK\n");
+                   "gvData.2=RX[MHz]\ngvData.3=TX[MHz]\nbtnOk.Caption=OK\n",
+                   "");
     Start();
     std::unique_ptr<TfTestFrequency> dialog(new TfTestFrequency(nullptr));
     ShowModal<TfTestFrequency>(dialog.get(), [&](TfTestFrequency& d) {

@@ -279,4 +279,24 @@ TEST_F(TranslateFormTest, AMissingFileOrSectionChangesNothing) {
     }
 }
 
+// Windows take the texts of the selected language unless it is the design language (English,
+// whose file holds the design texts), whatever its place in the language list; no language
+// selected (an index past the list) leaves the design texts.
+TEST_F(TranslateFormTest, EveryLanguageButTheDesignLanguageTranslatesTheWindows) {
+    const struct {
+        const char* Name;
+        Integer Index;
+        bool Translated;
+    } cases[] = {
+        {"Chinese", 0, true}, {"English", 1, false}, {"english", 1, false}, {"English", 0, false},
+        {"Chinese", 1, true}, {"French", 2, true},   {"", 5, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Name) + " " + std::to_string(c.Index));
+        AppState->LanguageName = c.Name;
+        AppState->LanguageIndex = c.Index;
+        EXPECT_EQ(WindowsNeedTranslation(), c.Translated);
+    }
+}
+
 } // namespace

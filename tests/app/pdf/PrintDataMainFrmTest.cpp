@@ -70,10 +70,13 @@ protected:
     void SetUp() override {
         FPrevious = PrintSetBackend(&FPdf);
         FreeReportPrinters();
-        // The program's own language files beside it; the first language is selected.
+        // The program's own language files beside it; English, the language the windows are
+        // designed in, is selected.
         for (const char* file : {"Chinese.Ini", "English.Ini"})
             testsupport::WriteFileBytes(Dir.File(file), testsupport::ReadFileBytes(testsupport::FixturePath(
                                                             std::string("../../app/lang/") + file)));
+        testsupport::WriteFileBytes(Dir.File("SysInfo.Ini"),
+                                    "[SysInfo]\nDefaultLanguage=1\nLanguage=Chinese|English\n");
         Start();
         App->CreateForm(Frame);
         Frame->Show();
@@ -186,11 +189,11 @@ TEST_F(PrintDataMainFrmTest, PrintWritesTheDataAsTheyAreNowIntoThePdf) {
     const std::vector<std::string> header = {
         "KOV-571", "2026/12/11", "9:30:15 AM", "Model Type:", "KOV-571(UHF)", "Frequency:", "450 - 470MHz"};
     std::vector<std::string> pieces = header;
-    for (const char* piece : {"Function Setting", "Battery Save", "已启动", "Clew Voice", "已关闭",
+    for (const char* piece : {"Function Setting", "Battery Save", "On", "Clew Voice", "Off",
                               "Squelch level", "VOX Gain Level", "VOX Inhibit OnReceive", "1", "\f"})
         pieces.push_back(piece);
     pieces.insert(pieces.end(), header.begin(), header.end());
-    pieces.push_back("信道信息");
+    pieces.push_back("ChannelInformation");
     pieces.push_back("2");
     ExpectInOrder(empty, pieces);
     EXPECT_EQ(empty.find("Channel No."), std::string::npos) << empty;
@@ -210,7 +213,7 @@ TEST_F(PrintDataMainFrmTest, PrintWritesTheDataAsTheyAreNowIntoThePdf) {
     Pump();
     const std::string changed = PrintToPdf("changed");
     ExpectInOrder(changed,
-                  {"Function Setting", "Battery Save", "\f", "信道信息", "Channel No.2", "RX Frequency",
+                  {"Function Setting", "Battery Save", "\f", "ChannelInformation", "Channel No.2", "RX Frequency",
                    "451.50000", "TX Frequency", "451.50000", "QT/DQT Dec", "Busy Lockout", "2"});
 }
 
@@ -314,9 +317,9 @@ std::vector<TBodyRow> BodyRows() {
     return rows;
 }
 
-// The settings rows, then the channel heading and six rows for each programmed channel, in the
-// first language (window texts as designed, prompt texts in Chinese) and after switching to
-// English through the language dialog.
+// The settings rows, then the channel heading and six rows for each programmed channel, in
+// English (the windows' design texts), in Chinese chosen through the language dialog (every text
+// Chinese, the printout's labels and values as the windows show them), and in English again.
 TEST_F(PrintDataMainFrmTest, TheRecordsOfAPrintoutInBothLanguages) {
     SetSettings();
     Grid->WriteForeText(2, 2, "451.12500"); // channel 1
@@ -374,16 +377,52 @@ TEST_F(PrintDataMainFrmTest, TheRecordsOfAPrintoutInBothLanguages) {
             {8, c, "Busy Lockout", "No", "", ""},
         };
     };
-    EXPECT_EQ(Records(fMaindb->myMain),
-              std::vector<String>{"KOV-571|Model Type: |KOV-571(UHF)|||Frequency: |450 - 470MHz||"});
-    EXPECT_EQ(BodyRows(), expected({"Function Setting", "已启动", "已关闭", "信道信息"}));
+    const String englishHead = "KOV-571|Model Type: |KOV-571(UHF)|||Frequency: |450 - 470MHz||";
+    const std::vector<TBodyRow> english = expected({"Function Setting", "On", "Off", "ChannelInformation"});
+    EXPECT_EQ(Records(fMaindb->myMain), std::vector<String>{englishHead});
+    EXPECT_EQ(BodyRows(), english);
 
-    // The labels now come from English.Ini, whose values lose their trailing blanks.
+    ChooseLanguage(0);
+    PrintCancelled();
+    EXPECT_EQ(Records(fMaindb->myMain), std::vector<String>{"KOV-571|机型：|KOV-571(UHF)|||频率：|450 - 470MHz||"});
+    const String s = "功能设置", c = "信道信息";
+    const std::vector<TBodyRow> chinese = {
+        {9, s, "省电", "已启动", "", ""},
+        {9, s, "提示音", "已关闭", "", ""},
+        {9, s, "高压禁止发射", "已关闭", "", ""},
+        {9, s, "低压禁止发射", "已启动", "", ""},
+        {9, s, "静噪等级", "7", "", ""},
+        {9, s, "侧键", "报警", "", ""},
+        {9, s, "发射限时", "60", "", ""},
+        {9, s, "扫描", "开启", "", ""},
+        {9, s, "语音提示", "关闭", "", ""},
+        {9, s, "语音播报", "英文", "", ""},
+        {9, s, "入侵报警", "开启", "", ""},
+        {9, s, "收音机", "禁止", "", ""},
+        {9, s, "声控功能", "已关闭", "", ""},
+        {9, s, "声控灵敏度", "5", "", ""},
+        {9, s, "接收时禁止声控", "已启动", "", ""},
+        {8, c, "", "", "", ""},
+        {8, c, "信道号1", "", "", ""},
+        {8, c, "接收频率", "451.12500", "发射频率", "451.12500"},
+        {8, c, "接收亚音", "67.0", "发射亚音", "D023N"},
+        {8, c, "发射功率", "低", "宽/窄带", "窄带"},
+        {8, c, "扫描添加", "是", "移频", "否"},
+        {8, c, "繁忙锁定", "是", "", ""},
+        {8, c, "信道号4", "", "", ""},
+        {8, c, "接收频率", "462.55000", "发射频率", ""},
+        {8, c, "接收亚音", "无", "发射亚音", "无"},
+        {8, c, "发射功率", "高", "宽/窄带", "宽带"},
+        {8, c, "扫描添加", "否", "移频", "否"},
+        {8, c, "繁忙锁定", "否", "", ""},
+    };
+    EXPECT_EQ(BodyRows(), chinese);
+
+    // English.Ini holds the design texts: back in English the printout is the first one again.
     ChooseLanguage(1);
     PrintCancelled();
-    EXPECT_EQ(Records(fMaindb->myMain),
-              std::vector<String>{"KOV-571|Model Type:|KOV-571(UHF)|||Frequency:|450 - 470MHz||"});
-    EXPECT_EQ(BodyRows(), expected({"Function Setting", "On", "Off", "ChannelInformation"}));
+    EXPECT_EQ(Records(fMaindb->myMain), std::vector<String>{englishHead});
+    EXPECT_EQ(BodyRows(), english);
 }
 
 } // namespace
