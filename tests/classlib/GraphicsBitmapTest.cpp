@@ -20,14 +20,8 @@ namespace {
 
 using Bytes = std::string;
 
-void Put16(Bytes& b, unsigned v) {
-    b.push_back(char(v & 0xFF));
-    b.push_back(char((v >> 8) & 0xFF));
-}
-void Put32(Bytes& b, unsigned v) {
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
-}
+using testsupport::Put16;
+using testsupport::Put32;
 
 // The test picture: 5 x 3 pixels, colour index (x + 2y) mod n.
 constexpr int W = 5, H = 3;

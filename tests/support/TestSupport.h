@@ -61,6 +61,16 @@ std::string FixturePath(const std::string& name);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 
+// Appends a 16-bit or 32-bit value to bytes, least significant byte first.
+inline void Put16(std::string& bytes, unsigned value) {
+    bytes.push_back(char(value & 0xFF));
+    bytes.push_back(char((value >> 8) & 0xFF));
+}
+inline void Put32(std::string& bytes, unsigned value) {
+    Put16(bytes, value & 0xFFFF);
+    Put16(bytes, value >> 16);
+}
+
 // Waits in real time, ten seconds at the most, for a condition another thread makes true;
 // whether it became true.
 bool Eventually(const std::function<bool()>& condition);
