@@ -159,9 +159,13 @@ bool TSendThread::ReadMemoryBlock(TRecord16& record) {
 }
 
 void TSendThread::Advance() {
-    Synchronize([this] {
+    // Nothing waits for the bar: the step is queued, in order with the worker's other calls, and
+    // the next command goes out meanwhile. The dialog outlives the worker's queued calls (it
+    // waits for the worker's end, which comes after them).
+    TfReadRadio* dialog = FDialog;
+    Queue([dialog] {
         RequireMainThread("The progress bar");
-        FDialog->pBar->SetPosition(FDialog->pBar->GetPosition() + 1);
+        dialog->pBar->SetPosition(dialog->pBar->GetPosition() + 1);
     });
 }
 

@@ -179,9 +179,13 @@ bool TSendThread::WriteMemoryBlock(const TRecord16& record) { return WriteBlock(
 bool TSendThread::WriteSettingsBlock(const TRecord16& record) { return WriteBlock('Y', record); }
 
 void TSendThread::Advance() {
-    Synchronize([this] {
+    // Nothing waits for the bar: the step is queued, in order with the worker's other calls, and
+    // the next command goes out meanwhile. The dialog outlives the worker's queued calls (it
+    // waits for the worker's end, which comes after them).
+    TfWriteRadio* dialog = FDialog;
+    Queue([dialog] {
         RequireMainThread("The progress bar");
-        FDialog->pBar->SetPosition(FDialog->pBar->GetPosition() + 1);
+        dialog->pBar->SetPosition(dialog->pBar->GetPosition() + 1);
     });
 }
 
