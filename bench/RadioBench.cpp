@@ -6,13 +6,19 @@
 // Each is compared with its floor: the time the line and the protocol's own pauses take, counted
 // from the protocol (16 channels), not from a run. The counter "ratio" is the time over the
 // floor.
+//
+// With KOV_RADIO_BENCH_LOG set to a file name, the simulated radio's log (every command and
+// reply with its time on the line) is written there at the end, to see where time goes; a run
+// that fails names the prompts the program showed.
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "app/AllClass.h"
 #include "app/MeMode.h"
@@ -87,10 +93,18 @@ public:
                 Grid->CellAt(col, row).BackText = "1";
         }
         Line.WithCore([](TRadioCore& core) { core.SetPacing(true); });
+        if (const char* log = std::getenv("KOV_RADIO_BENCH_LOG")) FLogFile = std::fopen(log, "w");
         Line.Start();
         AppState->ComPort = "COM" + std::to_string(Line.GetPortNumber());
     }
     ~TBench() {
+        if (FLogFile) {
+            Line.WithCore([this](TRadioCore& core) {
+                for (const TRadioLogEntry& entry : core.Log())
+                    std::fprintf(FLogFile, "%s\n", FormatRadioLogEntry(entry).c_str());
+            });
+            std::fclose(FLogFile);
+        }
         delete Host;
         App.reset();
         Line.Stop();
@@ -119,7 +133,16 @@ public:
 
 private:
     std::string FDir;
+    FILE* FLogFile = nullptr;
 };
+
+// "... did not succeed; prompts: "text"/flags ...": what the program showed instead of success.
+std::string Failure(const char* what, const TScopedPromptScript& prompts) {
+    std::string text = std::string("the ") + what + " did not succeed; prompts:";
+    for (const TPromptRecord& prompt : prompts.Prompts())
+        text += " \"" + prompt.Text + "\"/" + std::to_string(prompt.Flags);
+    return text;
+}
 
 // Milliseconds on the steady clock since `from`.
 double MsSince(std::chrono::steady_clock::time_point from) {
@@ -145,7 +168,7 @@ void BM_WriteWholeRadio(benchmark::State& state) {
         dialog.btnOk->Click();
         if (!TBench::Pump([&] { return !prompts.Prompts().empty(); }) ||
             prompts.Prompts()[0].Text != PromptTexts->WriteOk) {
-            state.SkipWithError("the write did not succeed");
+            state.SkipWithError(Failure("write", prompts).c_str());
             break;
         }
         const double ms = MsSince(start);
@@ -175,7 +198,7 @@ void BM_ReadWholeRadio(benchmark::State& state) {
         };
         if (!TBench::Pump([&] { return !dialog.GetVisible() || failed(); }) || failed() ||
             !dialog.ReadSucceeded) {
-            state.SkipWithError("the read did not succeed");
+            state.SkipWithError(Failure("read", prompts).c_str());
             break;
         }
         const double ms = MsSince(start);
