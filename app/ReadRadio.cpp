@@ -260,8 +260,8 @@ void TfReadRadio::FormShow(TObject*) {
     ReadSucceeded = false;
     ReplyTimedOut = false;
     ErrorReported = false;
-    // The first language keeps the design texts; the dialog has no lists to translate.
-    if (AppState->LanguageIndex > 0) TranslateForm(this, AppState->LanguageName, false);
+    // The design language keeps the design texts; the dialog has no lists to translate.
+    if (WindowsNeedTranslation()) TranslateForm(this, AppState->LanguageName, false);
     StopWorker(true);
     myPort->SetOpen(false);
     if (!OpenPort()) CloseTime->SetEnabled(true);

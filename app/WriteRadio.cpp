@@ -279,8 +279,8 @@ TfWriteRadio::~TfWriteRadio() { StopWorker(true); }
 void TfWriteRadio::FormShow(TObject*) {
     ReplyTimedOut = false;
     ErrorReported = false;
-    // The first language keeps the design texts; the dialog has no lists to translate.
-    if (AppState->LanguageIndex > 0) TranslateForm(this, AppState->LanguageName, false);
+    // The design language keeps the design texts; the dialog has no lists to translate.
+    if (WindowsNeedTranslation()) TranslateForm(this, AppState->LanguageName, false);
     StopWorker(true);
     if (!OpenPort()) CloseTime->SetEnabled(true);
 }

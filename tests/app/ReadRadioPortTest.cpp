@@ -192,22 +192,27 @@ TYPED_TEST(TransferPortTest, PortThatCannotBeOpenedClosesTheDialog) {
 
 // Shown while a language other than the first is selected, the dialog takes its texts from
 // that language's file.
-TYPED_TEST(TransferPortTest, TranslatesItselfForALaterLanguage) {
+TYPED_TEST(TransferPortTest, TranslatesItselfForAnyLanguageButTheDesignOne) {
     using Unit = typename TestFixture::Unit;
     testsupport::TempDir dir;
     AppState->AppDir = dir.Path() + "/";
     testsupport::WriteFileBytes(dir.File("Other.Ini"), std::string("[") + Unit::Name + "]\n" + Unit::Name +
                                                            ".Caption=Translated\nbtnOk.Caption=Go\n");
-    AppState->LanguageName = "Other";
-    for (Integer index : {0, 1}) {
-        SCOPED_TRACE(index);
-        AppState->LanguageIndex = index;
+    testsupport::WriteFileBytes(dir.File("English.Ini"), std::string("[") + Unit::Name + "]\n" +
+                                                             Unit::Name + ".Caption=Not read\n");
+    // Any language but the design language (English, whatever its place in the list) is
+    // translated.
+    for (const char* language : {"English", "Other"}) {
+        SCOPED_TRACE(language);
+        const bool translated = String(language) == "Other";
+        AppState->LanguageName = language;
+        AppState->LanguageIndex = translated ? 0 : 1;
         TScopedPromptScript prompts;
         TypeParam dialog(nullptr);
         const String designed = dialog.GetCaption();
         dialog.FormShow(&dialog);
-        EXPECT_EQ(dialog.GetCaption(), index > 0 ? String("Translated") : designed);
-        EXPECT_EQ(dialog.btnOk->GetCaption(), index > 0 ? String("Go") : String("&Ok"));
+        EXPECT_EQ(dialog.GetCaption(), translated ? String("Translated") : designed);
+        EXPECT_EQ(dialog.btnOk->GetCaption(), translated ? String("Go") : String("&Ok"));
         EXPECT_EQ(dialog.btnCancel->GetCaption(), "&Cancel");
     }
 }
