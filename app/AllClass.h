@@ -11,6 +11,7 @@
 
 class TCustomForm;
 class TStrings;
+class TQelComPort;
 
 // The state of the running program. Every field starts empty, 0 or false.
 class TALL {
@@ -147,6 +148,9 @@ void LoadMessages(const String& languageName);
 // Appends to the list the name ("COMn") of every serial port that can be opened; nothing for a
 // missing list.
 void ListComPorts(TStrings* list);
+// Returns once the port has sent every byte it was given (looking again as soon as the bytes
+// still to go can have left the line), or after about five seconds.
+void WaitPortOutputDrained(TQelComPort& port);
 // A prompt box. kind 1: information, OK, returns 1; kind 2: question, Yes and No, returns IDYES
 // or IDNO; kind 22: question, Retry and Cancel, returns IDRETRY or IDCANCEL. Any other kind
 // shows nothing and returns 1.

@@ -21,21 +21,7 @@ std::atomic<Integer> ExpectedCount{0};
 std::atomic<bool> ErrorReported{false};
 std::atomic<bool> ReplyTimedOut{false};
 
-void WaitOutputDrained(TQelComPort& port) {
-    // Each look waits as long as the bytes still to go take on the line (at least 1 ms, at most
-    // 50 ms); the wait gives up after as long as 101 waits of 50 ms take.
-    // A byte on the line at 9600 baud with 8 data bits, no parity and 2 stop bits (11 bits).
-    constexpr Integer LineByteMicros = 11 * 1000000 / 9600;
-    constexpr DWORD LongestPauseMs = 50;
-    constexpr DWORD GiveUpMs = 101 * LongestPauseMs;
-    for (DWORD waited = 0; waited < GiveUpMs;) {
-        const Integer left = port.PendingOutputCount() & 0xFFFF;
-        if (left == 0) return;
-        const DWORD pause = std::min<DWORD>(LongestPauseMs, DWORD(left * LineByteMicros / 1000) + 1);
-        Sleep(pause);
-        waited += pause;
-    }
-}
+void WaitOutputDrained(TQelComPort& port) { WaitPortOutputDrained(port); }
 
 } // namespace ReadRadio
 
