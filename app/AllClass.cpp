@@ -16,6 +16,16 @@ std::unique_ptr<TFun> FunctionSettings;
 std::unique_ptr<TFrqList> BandList;
 std::unique_ptr<TLanguage> PromptTexts;
 
+void CreateDataModelInstances() {
+    ModelList = std::make_unique<TMacList>();
+    AppState = std::make_unique<TALL>();
+    TestFrequencies = std::make_unique<TTestFre>();
+    MessageLines = std::make_unique<TEnMsg>();
+    FunctionSettings = std::make_unique<TFun>();
+    BandList = std::make_unique<TFrqList>();
+    PromptTexts = std::make_unique<TLanguage>();
+}
+
 namespace {
 
 const TFormatSettings& ChannelSettings() {

@@ -82,6 +82,10 @@ public:
 
 extern std::unique_ptr<TLanguage> PromptTexts;
 
+// Puts new instances of the data model, as constructed, into the seven globals above (freeing
+// the ones there), as the data module does at start-up.
+void CreateDataModelInstances();
+
 // Splits a band text ("450 - 470MHz") into its edges in MHz. A text without "-" or "MHz",
 // or with an edge that is not a number, raises EConvertError.
 void ParseBandText(const String& text, double& low, double& high);

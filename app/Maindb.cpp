@@ -37,13 +37,7 @@ void TfMaindb::DataModuleCreate(TObject*) {
     myMain->CreateDataSet();
     StepDone("RecordSets");
 
-    ModelList = std::make_unique<TMacList>();
-    AppState = std::make_unique<TALL>();
-    TestFrequencies = std::make_unique<TTestFre>();
-    MessageLines = std::make_unique<TEnMsg>();
-    FunctionSettings = std::make_unique<TFun>();
-    BandList = std::make_unique<TFrqList>();
-    PromptTexts = std::make_unique<TLanguage>();
+    CreateDataModelInstances();
     StepDone("Instances");
 
     AppState->AppDir = MaindbProgramDir.empty() ? GetProgramDir() : MaindbProgramDir;

@@ -67,13 +67,7 @@ public:
         if (FILE* file = std::fopen(noDefaults.c_str(), "w")) std::fclose(file);
         setenv("KOV571_PORTS", FDir.c_str(), 1);
         ClockSetMode(TClockMode::Real);
-        ModelList = std::make_unique<TMacList>();
-        AppState = std::make_unique<TALL>();
-        TestFrequencies = std::make_unique<TTestFre>();
-        MessageLines = std::make_unique<TEnMsg>();
-        FunctionSettings = std::make_unique<TFun>();
-        BandList = std::make_unique<TFrqList>();
-        PromptTexts = std::make_unique<TLanguage>();
+        CreateDataModelInstances();
         FillBandCodeTable(*BandList);
         BuildModelTable();
         AppState->UseModel(*ModelList->FindModelByCode("2475"));

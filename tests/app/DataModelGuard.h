@@ -45,13 +45,7 @@ private:
 // New instances of the data model in the globals, as the data module makes them before a model
 // is chosen: the band code table and the model table filled, the rest as constructed.
 inline void MakeFreshDataModel() {
-    ModelList = std::make_unique<TMacList>();
-    AppState = std::make_unique<TALL>();
-    TestFrequencies = std::make_unique<TTestFre>();
-    MessageLines = std::make_unique<TEnMsg>();
-    FunctionSettings = std::make_unique<TFun>();
-    BandList = std::make_unique<TFrqList>();
-    PromptTexts = std::make_unique<TLanguage>();
+    CreateDataModelInstances();
     FillBandCodeTable(*BandList);
     BuildModelTable();
 }
