@@ -40,32 +40,6 @@ void Locked(TqzFilterCriteria* criteria, F action) {
     criteria->EndUpdate();
 }
 
-// The suite's ordering of values (Null first, arrays element by element), except that a pair
-// the variant rules cannot compare raises the variant error, which the criteria turn into a
-// failed condition under fcoSoftCompare.
-Integer CompareFilterValues(const Variant& a, const Variant& b) {
-    const bool arrayA = VarIsArray(a);
-    const bool arrayB = VarIsArray(b);
-    if (arrayA || arrayB) {
-        if (!arrayB) return 1;
-        if (!arrayA) return -1;
-        const Integer highA = VarArrayHighBound(a, 1);
-        const Integer highB = VarArrayHighBound(b, 1);
-        if (highA != highB) return highA - highB;
-        const Integer lowA = VarArrayLowBound(a, 1);
-        const Integer lowB = VarArrayLowBound(b, 1);
-        for (Integer k = 0; lowA + k <= highA && lowB + k <= highB; ++k) {
-            const Integer result = CompareFilterValues(VarArrayGet(a, {lowA + k}), VarArrayGet(b, {lowB + k}));
-            if (result != 0) return result;
-        }
-        return lowB - lowA;
-    }
-    if (a == b) return 0;
-    if (VarIsNull(a)) return -1;
-    if (VarIsNull(b)) return 1;
-    return a < b ? -1 : 1;
-}
-
 // The elements of a one-dimensional array; a value that is no array stands for itself.
 std::vector<Variant> ElementsOf(const Variant& value) {
     std::vector<Variant> result;
@@ -173,6 +147,10 @@ void TqzFilterOperator::PrepareDisplayValue(String&) {}
 
 bool TqzFilterOperator::ListValueText(const Variant&, String&) { return false; }
 
+// Values are compared in the suite's ordering (Null first, arrays element by element), but a
+// pair the variant rules cannot compare raises the variant error, which the criteria turn into a
+// failed condition under fcoSoftCompare.
+
 // Equal, NotEqual, Null, NotNull
 
 String TqzFilterEqualOperator::ExpressionText(const Variant& value) {
@@ -186,7 +164,7 @@ String TqzFilterEqualOperator::ExpressionText(const Variant& value) {
 }
 
 bool TqzFilterEqualOperator::Matches(const Variant& recordValue, const Variant& value) {
-    return CompareFilterValues(recordValue, value) == 0;
+    return CompareVariantValuesOrRaise(recordValue, value) == 0;
 }
 
 String TqzFilterEqualOperator::Description() { return Localized(qzSFilterOperatorEqual); }
@@ -222,25 +200,25 @@ String TqzFilterNotNullOperator::Description() { return Localized(qzSFilterOpera
 // Relations
 
 bool TqzFilterLessOperator::Matches(const Variant& recordValue, const Variant& value) {
-    return CompareFilterValues(recordValue, value) < 0;
+    return CompareVariantValuesOrRaise(recordValue, value) < 0;
 }
 
 String TqzFilterLessOperator::Description() { return Localized(qzSFilterOperatorLess); }
 
 bool TqzFilterLessEqualOperator::Matches(const Variant& recordValue, const Variant& value) {
-    return CompareFilterValues(recordValue, value) < 1;
+    return CompareVariantValuesOrRaise(recordValue, value) < 1;
 }
 
 String TqzFilterLessEqualOperator::Description() { return Localized(qzSFilterOperatorLessEqual); }
 
 bool TqzFilterGreaterOperator::Matches(const Variant& recordValue, const Variant& value) {
-    return CompareFilterValues(recordValue, value) > 0;
+    return CompareVariantValuesOrRaise(recordValue, value) > 0;
 }
 
 String TqzFilterGreaterOperator::Description() { return Localized(qzSFilterOperatorGreater); }
 
 bool TqzFilterGreaterEqualOperator::Matches(const Variant& recordValue, const Variant& value) {
-    return CompareFilterValues(recordValue, value) >= 0;
+    return CompareVariantValuesOrRaise(recordValue, value) >= 0;
 }
 
 String TqzFilterGreaterEqualOperator::Description() { return Localized(qzSFilterOperatorGreaterEqual); }
@@ -315,8 +293,8 @@ bool TqzFilterBetweenOperator::ListValueText(const Variant& value, String& text)
 }
 
 bool TqzFilterBetweenOperator::Matches(const Variant& recordValue, const Variant& value) {
-    return CompareFilterValues(VarArrayGet(value, {0}), recordValue) <= 0 &&
-           CompareFilterValues(recordValue, VarArrayGet(value, {1})) <= 0;
+    return CompareVariantValuesOrRaise(VarArrayGet(value, {0}), recordValue) <= 0 &&
+           CompareVariantValuesOrRaise(recordValue, VarArrayGet(value, {1})) <= 0;
 }
 
 String TqzFilterBetweenOperator::Description() { return Localized(qzSFilterOperatorBetween); }

@@ -224,30 +224,34 @@ Variant ReadVariant(TStream* stream, int depth) {
 
 // ---- Comparison ---------------------------------------------------------------------------------
 
+Integer CompareVariantValuesOrRaise(const Variant& a, const Variant& b) {
+    const bool arrayA = VarIsArray(a);
+    const bool arrayB = VarIsArray(b);
+    if (arrayA || arrayB) {
+        if (!arrayB) return 1;
+        if (!arrayA) return -1;
+        const Integer highA = VarArrayHighBound(a, 1);
+        const Integer highB = VarArrayHighBound(b, 1);
+        if (highA != highB) return highA - highB;
+        // Element by element from each array's low bound (both 0 in the suite's arrays).
+        const Integer lowA = VarArrayLowBound(a, 1);
+        const Integer lowB = VarArrayLowBound(b, 1);
+        for (Integer k = 0; lowA + k <= highA && lowB + k <= highB; ++k) {
+            const Integer result =
+                CompareVariantValuesOrRaise(VarArrayGet(a, {lowA + k}), VarArrayGet(b, {lowB + k}));
+            if (result != 0) return result;
+        }
+        return lowB - lowA; // 0 unless one array holds more elements
+    }
+    if (a == b) return 0;
+    if (VarIsNull(a)) return -1;
+    if (VarIsNull(b)) return 1;
+    return a < b ? -1 : 1;
+}
+
 Integer CompareVariantValues(const Variant& a, const Variant& b) {
     try {
-        const bool arrayA = VarIsArray(a);
-        const bool arrayB = VarIsArray(b);
-        if (arrayA || arrayB) {
-            if (!arrayB) return 1;
-            if (!arrayA) return -1;
-            const Integer highA = VarArrayHighBound(a, 1);
-            const Integer highB = VarArrayHighBound(b, 1);
-            if (highA != highB) return highA - highB;
-            // Element by element from each array's low bound (both 0 in the suite's arrays).
-            const Integer lowA = VarArrayLowBound(a, 1);
-            const Integer lowB = VarArrayLowBound(b, 1);
-            for (Integer k = 0; lowA + k <= highA && lowB + k <= highB; ++k) {
-                const Integer result =
-                    CompareVariantValues(VarArrayGet(a, {lowA + k}), VarArrayGet(b, {lowB + k}));
-                if (result != 0) return result;
-            }
-            return lowB - lowA; // 0 unless one array holds more elements
-        }
-        if (a == b) return 0;
-        if (VarIsNull(a)) return -1;
-        if (VarIsNull(b)) return 1;
-        return a < b ? -1 : 1;
+        return CompareVariantValuesOrRaise(a, b);
     } catch (const EVariantError&) {
         return -1;
     }

@@ -22,6 +22,9 @@
 // difference of the high bounds, otherwise the first unequal pair of elements decides. Values
 // the variant rules cannot compare (a non-numeric string against a number) give -1.
 Integer CompareVariantValues(const Variant& a, const Variant& b);
+// The same ordering, except that a pair the variant rules cannot compare raises the variant
+// error (EVariantError).
+Integer CompareVariantValuesOrRaise(const Variant& a, const Variant& b);
 bool VariantValuesEqual(const Variant& a, const Variant& b);
 // With a Boolean on either side and no Null, both values are compared as their texts ("True",
 // "False"); a value without a text is unequal. Otherwise VariantValuesEqual.

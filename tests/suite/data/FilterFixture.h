@@ -9,8 +9,19 @@
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Streams.h"
 #include "suite/data/qzFilter.h"
+#include "tests/support/TestSupport.h"
 
 namespace filtertest {
+
+// English settings with day/month/year dates.
+inline TFormatSettings FilterSettings() {
+    TFormatSettings fs = testsupport::DotSettings();
+    fs.ShortDateFormat = "dd/mm/yyyy";
+    fs.DateSeparator = '/';
+    return fs;
+}
+
+inline Variant Array(std::initializer_list<Variant> values) { return VarArrayOf(values); }
 
 class TColumn : public TObject {
     KOV_CLASS(TColumn, TObject)
@@ -68,6 +79,14 @@ public:
         return Integer(Rows.size()) - 1;
     }
 
+    // One record with the given values (the other columns Null).
+    Integer AddRecord(const std::vector<std::pair<TObject*, Variant>>& values) {
+        std::vector<Variant> row(Columns.size(), Null());
+        for (const auto& [column, value] : values) row[std::size_t(static_cast<TColumn*>(column)->Index)] = value;
+        Rows.push_back(row);
+        return Integer(Rows.size()) - 1;
+    }
+
     Integer ItemLinkIndex(TObject* itemLink) override {
         for (std::size_t i = 0; i < Columns.size(); ++i)
             if (Columns[i].get() == itemLink) return Integer(i);
@@ -84,10 +103,12 @@ public:
     std::vector<std::unique_ptr<TColumn>> Columns;
     std::vector<std::vector<Variant>> Rows;
     String ValuePrefix; // put before every value text of expressions when set
+    int Reads = 0;      // record values read
 };
 
 inline Variant TTableCondition::RecordValue(Integer recordIndex) {
     auto* criteria = static_cast<TTableCriteria*>(Criteria());
+    ++criteria->Reads;
     return criteria->Rows[std::size_t(recordIndex)][std::size_t(Column()->Index)];
 }
 

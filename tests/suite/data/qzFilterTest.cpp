@@ -17,13 +17,6 @@ using namespace filtertest;
 
 namespace {
 
-TFormatSettings FilterSettings() {
-    TFormatSettings fs = testsupport::DotSettings();
-    fs.ShortDateFormat = "dd/mm/yyyy";
-    fs.DateSeparator = '/';
-    return fs;
-}
-
 // The clock stands still at a local date (midnight plus the given hours).
 class TManualDate {
 public:
@@ -54,8 +47,6 @@ String GermanFilterWords(const String& text) {
     if (text == "not") return "nicht";
     return text;
 }
-
-Variant Array(std::initializer_list<Variant> values) { return VarArrayOf(values); }
 
 } // namespace
 
