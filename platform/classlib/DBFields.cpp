@@ -170,6 +170,8 @@ TField* TFieldDef::CreateField(TComponent* owner, TDataSet* dataSet) {
             if (auto* f = dynamic_cast<TFMTBCDField*>(field)) f->SetPrecision(FPrecision);
         }
         if (FDataType == ftFixedChar) static_cast<TStringField*>(field)->SetFixedChar(true);
+        // One blob class serves several blob types (formatted memo, OLE, typed binary).
+        if (auto* blob = dynamic_cast<TBlobField*>(field)) blob->SetBlobType(FDataType);
         field->SetFieldName(FName);
         field->SetRequired(GetRequired());
         field->SetReadOnly(FAttributes.Contains(faReadonly));

@@ -454,6 +454,14 @@ TEST(DBFieldClassesTest, EveryFieldTypeHasItsClass) {
     EXPECT_STREQ(FieldTypeNames[ftFMTBcd], "FMTBcd");
 }
 
+TEST(DBFieldClassesTest, BlobFieldsTakeTheTypeOfTheirDefinition) {
+    TMemDataSet dataSet(nullptr);
+    const TFieldType types[] = {ftBlob, ftMemo, ftGraphic, ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary, ftOraClob};
+    for (TFieldType type : types) dataSet.GetFieldDefs()->Add(FieldTypeNames[type], type);
+    dataSet.CreateDataSet(); // default fields
+    for (TFieldType type : types) EXPECT_EQ(dataSet.FieldByName(FieldTypeNames[type])->GetDataType(), type);
+}
+
 TEST(DBFieldClassesTest, FieldTypesAndSizesAreChecked) {
     TMemDataSet dataSet(nullptr);
     dataSet.SetName("checked");
