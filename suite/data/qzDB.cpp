@@ -66,7 +66,8 @@ Variant GetFieldsValue(TDataSet*, const std::vector<TField*>& fields) {
     if (fields.empty()) return Null();
     if (fields.size() == 1) return fields[0]->GetValue();
     Variant result = VarArrayCreate({0, Integer(fields.size()) - 1}, varVariant);
-    for (std::size_t i = 0; i < fields.size(); ++i) VarArrayPut(result, fields[i]->GetValue(), {Integer(i)});
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        VarArrayPut(result, fields[i]->GetValue(), {Integer(i)});
     return result;
 }
 
@@ -76,7 +77,8 @@ void SetFieldsValue(TDataSet*, const std::vector<TField*>& fields, const Variant
         fields[0]->SetValue(value);
         return;
     }
-    for (std::size_t i = 0; i < fields.size(); ++i) fields[i]->SetValue(VarArrayGet(value, {Integer(i)}));
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        fields[i]->SetValue(VarArrayGet(value, {Integer(i)}));
 }
 
 Variant GetFieldValue(TField* field) {
@@ -108,7 +110,8 @@ bool FieldFormatsText(TField* field, bool binaryAndBooleanAnswer) {
         if (!numeric->GetDisplayFormat().empty() || !numeric->GetEditFormat().empty()) return true;
         return CurrencyFlag(field);
     }
-    if (dynamic_cast<TDateTimeField*>(field) != nullptr || dynamic_cast<TSQLTimeStampField*>(field) != nullptr)
+    if (dynamic_cast<TDateTimeField*>(field) != nullptr ||
+        dynamic_cast<TSQLTimeStampField*>(field) != nullptr)
         return !DisplayFormatOf(field).empty();
     return false;
 }
@@ -123,7 +126,8 @@ Integer FieldNameCount(const String& names) { return Integer(SplitNames(names).s
 
 void SplitFieldNames(const String& names, TStrings* list) {
     list->Clear();
-    for (const String& name : SplitNames(names)) list->Add(name);
+    for (const String& name : SplitNames(names))
+        list->Add(name);
 }
 
 // ---- Adapters ------------------------------------------------------------------------------------

@@ -56,8 +56,7 @@ private:
 };
 
 using TqzDBAdapterItemClass = const TqzClassRef<TqzDBAdapterItem, TClass>*;
-template <class T>
-TqzDBAdapterItemClass DBAdapterItemClass() {
+template <class T> TqzDBAdapterItemClass DBAdapterItemClass() {
     return ClassRefOf<T, TqzDBAdapterItem, TClass>();
 }
 

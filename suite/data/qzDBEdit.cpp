@@ -34,7 +34,8 @@ bool DecimalField(TField* field, bool& currency, Integer& precision) {
 
 TqzCustomDBEditDefaultValuesProvider::TqzCustomDBEditDefaultValuesProvider(TPersistent* owner)
     : TqzCustomEditDefaultValuesProvider(owner), FFreeNotificator(std::make_unique<TqzFreeNotificator>()) {
-    FFreeNotificator->OnComponentFreed = MakeEvent(this, &TqzCustomDBEditDefaultValuesProvider::ComponentFreed);
+    FFreeNotificator->OnComponentFreed =
+        MakeEvent(this, &TqzCustomDBEditDefaultValuesProvider::ComponentFreed);
 }
 
 TqzCustomDBEditDefaultValuesProvider::~TqzCustomDBEditDefaultValuesProvider() = default;
@@ -55,7 +56,8 @@ bool TqzCustomDBEditDefaultValuesProvider::IsSourceActive() {
 }
 
 TAlignment TqzCustomDBEditDefaultValuesProvider::GetDefaultAlignment() {
-    return IsSourceActive() ? FField->GetAlignment() : TqzCustomEditDefaultValuesProvider::GetDefaultAlignment();
+    return IsSourceActive() ? FField->GetAlignment()
+                            : TqzCustomEditDefaultValuesProvider::GetDefaultAlignment();
 }
 
 Integer TqzCustomDBEditDefaultValuesProvider::GetDefaultBlobEditKind() {
@@ -92,7 +94,8 @@ String TqzCustomDBEditDefaultValuesProvider::GetDefaultEditFormat() {
 }
 
 String TqzCustomDBEditDefaultValuesProvider::GetDefaultEditMask() {
-    return IsSourceActive() ? FField->GetEditMask() : TqzCustomEditDefaultValuesProvider::GetDefaultEditMask();
+    return IsSourceActive() ? FField->GetEditMask()
+                            : TqzCustomEditDefaultValuesProvider::GetDefaultEditMask();
 }
 
 bool TqzCustomDBEditDefaultValuesProvider::IsFloatValueSource() {
@@ -112,7 +115,8 @@ Extended TqzCustomDBEditDefaultValuesProvider::RangeValue(bool maximum) {
     if (auto* f = dynamic_cast<TFloatField*>(FField)) {
         // Written and read with the same settings, so a "," decimal separator reads back.
         const Integer precision = f->GetPrecision();
-        return StrToFloat(FloatToStrF(maximum ? f->GetMaxValue() : f->GetMinValue(), ffGeneral, precision, precision));
+        return StrToFloat(
+            FloatToStrF(maximum ? f->GetMaxValue() : f->GetMinValue(), ffGeneral, precision, precision));
     }
     if (auto* f = dynamic_cast<TBCDField*>(FField))
         return Variant(maximum ? f->GetMaxValue() : f->GetMinValue()).AsExtended();
@@ -136,14 +140,18 @@ Integer TqzCustomDBEditDefaultValuesProvider::GetDefaultDecimalPrecision() {
 }
 
 bool TqzCustomDBEditDefaultValuesProvider::GetDefaultReadOnly() {
-    return IsSourceActive() ? FField->GetReadOnly() : TqzCustomEditDefaultValuesProvider::GetDefaultReadOnly();
+    return IsSourceActive() ? FField->GetReadOnly()
+                            : TqzCustomEditDefaultValuesProvider::GetDefaultReadOnly();
 }
 
 bool TqzCustomDBEditDefaultValuesProvider::GetDefaultRequired() {
-    return IsSourceActive() ? FField->GetRequired() : TqzCustomEditDefaultValuesProvider::GetDefaultRequired();
+    return IsSourceActive() ? FField->GetRequired()
+                            : TqzCustomEditDefaultValuesProvider::GetDefaultRequired();
 }
 
-bool TqzCustomDBEditDefaultValuesProvider::IsBlobValueSource() { return IsSourceActive() && FField->GetIsBlob(); }
+bool TqzCustomDBEditDefaultValuesProvider::IsBlobValueSource() {
+    return IsSourceActive() && FField->GetIsBlob();
+}
 
 bool TqzCustomDBEditDefaultValuesProvider::IsCurrencyValueSource() {
     if (!IsSourceActive()) return TqzCustomEditDefaultValuesProvider::IsCurrencyValueSource();

@@ -26,8 +26,9 @@ void TqzDBFilterOperatorAdapter::AdjustOperatorClass(TqzFilterCriteriaItem*, TDa
     const TqzFilterOperatorClass notNullClass = FilterOperatorClass<TqzFilterNotNullOperator>();
     if (!operatorClass->InheritsFrom(nullClass)) return; // the not-null class descends from it
     if (dataSet == nullptr || AnsiPos("QUERY", AnsiUpperCase(dataSet->ClassName())) == 0) return;
-    operatorClass = operatorClass->InheritsFrom(notNullClass) ? FilterOperatorClass<TqzFilterSQLNotNullOperator>()
-                                                              : FilterOperatorClass<TqzFilterSQLNullOperator>();
+    operatorClass = operatorClass->InheritsFrom(notNullClass)
+                        ? FilterOperatorClass<TqzFilterSQLNotNullOperator>()
+                        : FilterOperatorClass<TqzFilterSQLNullOperator>();
 }
 
 TqzDBAdapterList* GetFilterOperatorAdapters() { return &Unit().Adapters; }

@@ -28,8 +28,7 @@ String Localized(const char* text) {
 [[noreturn]] void DamagedImage() { throw EReadError("Stream read error"); }
 
 // Runs action between BeginUpdate and EndUpdate; the lock ends (and notifies) also on failure.
-template <class F>
-void Locked(TqzFilterCriteria* criteria, F action) {
+template <class F> void Locked(TqzFilterCriteria* criteria, F action) {
     criteria->BeginUpdate();
     try {
         action();
@@ -87,8 +86,8 @@ String QuotedText(const String& text) {
 struct TFilterTypes {
     TFilterTypes() {
         RegisterEnum<TqzFilterCriteriaOption>("TqzFilterCriteriaOption",
-                                              {"fcoCaseInsensitive", "fcoShowOperatorDescription", "fcoSoftNull",
-                                               "fcoSoftCompare", "fcoIgnoreNull"});
+                                              {"fcoCaseInsensitive", "fcoShowOperatorDescription",
+                                               "fcoSoftNull", "fcoSoftCompare", "fcoIgnoreNull"});
         RegisterTypeName<TqzFilterCriteriaOptions>("TqzFilterCriteriaOptions");
         RegisterClass(TFilterWrapper::StaticClass());
     }
@@ -98,11 +97,13 @@ const TFilterTypes kFilterTypes;
 } // namespace
 
 KOV_PUBLISHED(TqzFilterCriteria) {
-    Property("MaxValueListCount", &TqzFilterCriteria::GetMaxValueListCount, &TqzFilterCriteria::SetMaxValueListCount)
+    Property("MaxValueListCount", &TqzFilterCriteria::GetMaxValueListCount,
+             &TqzFilterCriteria::SetMaxValueListCount)
         .Default(0);
     Property("Options", &TqzFilterCriteria::GetOptions, &TqzFilterCriteria::SetOptions)
         .Default(TqzFilterCriteriaOptions());
-    Property("PercentWildcard", &TqzFilterCriteria::GetPercentWildcard, &TqzFilterCriteria::SetPercentWildcard)
+    Property("PercentWildcard", &TqzFilterCriteria::GetPercentWildcard,
+             &TqzFilterCriteria::SetPercentWildcard)
         .Default('%');
     Property("UnderscoreWildcard", &TqzFilterCriteria::GetUnderscoreWildcard,
              &TqzFilterCriteria::SetUnderscoreWildcard)
@@ -316,7 +317,8 @@ String TqzFilterNotBetweenOperator::Description() { return Localized(qzSFilterOp
 String TqzFilterInListOperator::ExpressionText(const Variant& value) {
     const String field = FieldName();
     std::vector<String> terms;
-    for (const Variant& element : ElementsOf(value)) terms.push_back("(" + field + " = " + ValueText(element) + ")");
+    for (const Variant& element : ElementsOf(value))
+        terms.push_back("(" + field + " = " + ValueText(element) + ")");
     return Join(terms, " OR ");
 }
 
@@ -328,7 +330,8 @@ void TqzFilterInListOperator::PrepareDisplayValue(String& text) {
 bool TqzFilterInListOperator::ListValueText(const Variant& value, String& text) {
     if (!VarIsArray(value)) return false;
     std::vector<String> elements;
-    for (const Variant& element : ElementsOf(value)) elements.push_back(ValueText(element));
+    for (const Variant& element : ElementsOf(value))
+        elements.push_back(ValueText(element));
     text = "(" + Join(elements, ", ") + ")";
     return true;
 }
@@ -444,19 +447,32 @@ String TqzFilterDateOperator::Description() {
 
 TqzFilterOperatorClass FilterOperatorClassAt(Integer index) {
     static const TqzFilterOperatorClass classes[qzFilterOperatorClassCount] = {
-        FilterOperatorClass<TqzFilterEqualOperator>(),        FilterOperatorClass<TqzFilterNotEqualOperator>(),
-        FilterOperatorClass<TqzFilterLessOperator>(),         FilterOperatorClass<TqzFilterLessEqualOperator>(),
-        FilterOperatorClass<TqzFilterGreaterOperator>(),      FilterOperatorClass<TqzFilterGreaterEqualOperator>(),
-        FilterOperatorClass<TqzFilterLikeOperator>(),         FilterOperatorClass<TqzFilterNotLikeOperator>(),
-        FilterOperatorClass<TqzFilterBetweenOperator>(),      FilterOperatorClass<TqzFilterNotBetweenOperator>(),
-        FilterOperatorClass<TqzFilterInListOperator>(),       FilterOperatorClass<TqzFilterNotInListOperator>(),
-        FilterOperatorClass<TqzFilterYesterdayOperator>(),    FilterOperatorClass<TqzFilterTodayOperator>(),
-        FilterOperatorClass<TqzFilterTomorrowOperator>(),     FilterOperatorClass<TqzFilterLastWeekOperator>(),
-        FilterOperatorClass<TqzFilterLastMonthOperator>(),    FilterOperatorClass<TqzFilterLastYearOperator>(),
-        FilterOperatorClass<TqzFilterThisWeekOperator>(),     FilterOperatorClass<TqzFilterThisMonthOperator>(),
-        FilterOperatorClass<TqzFilterThisYearOperator>(),     FilterOperatorClass<TqzFilterNextWeekOperator>(),
-        FilterOperatorClass<TqzFilterNextMonthOperator>(),    FilterOperatorClass<TqzFilterNextYearOperator>(),
-        FilterOperatorClass<TqzFilterNullOperator>(),         FilterOperatorClass<TqzFilterNotNullOperator>()};
+        FilterOperatorClass<TqzFilterEqualOperator>(),
+        FilterOperatorClass<TqzFilterNotEqualOperator>(),
+        FilterOperatorClass<TqzFilterLessOperator>(),
+        FilterOperatorClass<TqzFilterLessEqualOperator>(),
+        FilterOperatorClass<TqzFilterGreaterOperator>(),
+        FilterOperatorClass<TqzFilterGreaterEqualOperator>(),
+        FilterOperatorClass<TqzFilterLikeOperator>(),
+        FilterOperatorClass<TqzFilterNotLikeOperator>(),
+        FilterOperatorClass<TqzFilterBetweenOperator>(),
+        FilterOperatorClass<TqzFilterNotBetweenOperator>(),
+        FilterOperatorClass<TqzFilterInListOperator>(),
+        FilterOperatorClass<TqzFilterNotInListOperator>(),
+        FilterOperatorClass<TqzFilterYesterdayOperator>(),
+        FilterOperatorClass<TqzFilterTodayOperator>(),
+        FilterOperatorClass<TqzFilterTomorrowOperator>(),
+        FilterOperatorClass<TqzFilterLastWeekOperator>(),
+        FilterOperatorClass<TqzFilterLastMonthOperator>(),
+        FilterOperatorClass<TqzFilterLastYearOperator>(),
+        FilterOperatorClass<TqzFilterThisWeekOperator>(),
+        FilterOperatorClass<TqzFilterThisMonthOperator>(),
+        FilterOperatorClass<TqzFilterThisYearOperator>(),
+        FilterOperatorClass<TqzFilterNextWeekOperator>(),
+        FilterOperatorClass<TqzFilterNextMonthOperator>(),
+        FilterOperatorClass<TqzFilterNextYearOperator>(),
+        FilterOperatorClass<TqzFilterNullOperator>(),
+        FilterOperatorClass<TqzFilterNotNullOperator>()};
     if (index < 0 || index >= qzFilterOperatorClassCount) throw ERangeError("Range check error");
     return classes[index];
 }
@@ -477,12 +493,14 @@ TqzFilterCriteria* TqzCustomFilterCriteriaItem::Criteria() const {
 
 void TqzCustomFilterCriteriaItem::WriteData(TStream* stream) { StreamWriteBoolean(stream, IsList()); }
 
-TqzFilterCriteriaItemList::TqzFilterCriteriaItemList(TqzFilterCriteriaItemList* parent, TqzFilterCriteria* criteria,
+TqzFilterCriteriaItemList::TqzFilterCriteriaItemList(TqzFilterCriteriaItemList* parent,
+                                                     TqzFilterCriteria* criteria,
                                                      TqzFilterBoolOperatorKind kind)
     : TqzCustomFilterCriteriaItem(parent), FBoolOperatorKind(kind), FCriteria(criteria) {}
 
 TqzFilterCriteriaItemList::~TqzFilterCriteriaItemList() {
-    while (!FItems.empty()) delete FItems.back();
+    while (!FItems.empty())
+        delete FItems.back();
 }
 
 TqzFilterCriteria* TqzFilterCriteriaItemList::Criteria() const {
@@ -493,7 +511,8 @@ void TqzFilterCriteriaItemList::WriteData(TStream* stream) {
     TqzCustomFilterCriteriaItem::WriteData(stream);
     StreamWriteByte(stream, Byte(FBoolOperatorKind));
     StreamWriteInteger(stream, Count());
-    for (TqzCustomFilterCriteriaItem* item : FItems) item->WriteData(stream);
+    for (TqzCustomFilterCriteriaItem* item : FItems)
+        item->WriteData(stream);
 }
 
 void TqzFilterCriteriaItemList::RemoveChild(TqzCustomFilterCriteriaItem* item) {
@@ -510,19 +529,23 @@ TqzFilterCriteriaItemList* TqzFilterCriteriaItemList::AddList(TqzFilterBoolOpera
     return list;
 }
 
-TqzFilterCriteriaItem* TqzFilterCriteriaItemList::AddCondition(TObject* itemLink, TqzFilterOperatorKind operatorKind,
-                                                               const Variant& value, const String& displayValue) {
+TqzFilterCriteriaItem* TqzFilterCriteriaItemList::AddCondition(TObject* itemLink,
+                                                               TqzFilterOperatorKind operatorKind,
+                                                               const Variant& value,
+                                                               const String& displayValue) {
     return Criteria()->AddCondition(this, itemLink, operatorKind, value, displayValue);
 }
 
 void TqzFilterCriteriaItemList::ClearItems() {
     TqzFilterCriteria* criteria = Criteria();
     if (criteria == nullptr) {
-        while (!FItems.empty()) delete FItems.back();
+        while (!FItems.empty())
+            delete FItems.back();
         return;
     }
     Locked(criteria, [this] {
-        while (!FItems.empty()) delete FItems.back();
+        while (!FItems.empty())
+            delete FItems.back();
     });
 }
 
@@ -681,7 +704,9 @@ String TqzFilterCriteria::GetFilterTextOf(bool display) { return ListText(FRoot.
 String TqzFilterCriteria::ListText(TqzFilterCriteriaItemList* list, bool display) {
     const TqzFilterBoolOperatorKind kind = list->GetBoolOperatorKind();
     const bool isAnd = kind == fboAnd || kind == fboNotAnd;
-    const String word = display ? Localized(isAnd ? qzSFilterAndCaption : qzSFilterOrCaption) : isAnd ? "AND" : "OR";
+    const String word = display ? Localized(isAnd ? qzSFilterAndCaption : qzSFilterOrCaption)
+                        : isAnd ? "AND"
+                                : "OR";
     String text;
     for (Integer i = 0; i < list->Count(); ++i) {
         if (i > 0) text += " " + word + " ";
@@ -728,7 +753,9 @@ String TqzFilterCriteria::ValueTextOf(TqzFilterCriteriaItem* condition, bool dis
     return condition->ValueTextFor(display);
 }
 
-TqzFilterValueListClass TqzFilterCriteria::ValueListClass() { return FilterValueListClass<TqzFilterValueList>(); }
+TqzFilterValueListClass TqzFilterCriteria::ValueListClass() {
+    return FilterValueListClass<TqzFilterValueList>();
+}
 
 void TqzFilterCriteria::RefreshOperators() {
     std::vector<TqzFilterCriteriaItemList*> pending{FRoot.get()};
@@ -747,7 +774,8 @@ void TqzFilterCriteria::RefreshOperators() {
 
 Variant TqzFilterCriteria::PrepareValue(const Variant& value) {
     if (VarType(value) == varCurrency) return Variant(value.AsDouble());
-    if (VarIsStr(value) && FOptions.Contains(fcoCaseInsensitive)) return Variant(AnsiUpperCase(VarToStr(value)));
+    if (VarIsStr(value) && FOptions.Contains(fcoCaseInsensitive))
+        return Variant(AnsiUpperCase(VarToStr(value)));
     return value;
 }
 
@@ -775,8 +803,8 @@ void TqzFilterCriteria::AssignItems(TqzFilterCriteria* source) {
 }
 
 TqzFilterCriteriaItem* TqzFilterCriteria::AddCondition(TqzFilterCriteriaItemList* list, TObject* itemLink,
-                                                       TqzFilterOperatorKind operatorKind, const Variant& value,
-                                                       const String& displayValue) {
+                                                       TqzFilterOperatorKind operatorKind,
+                                                       const Variant& value, const String& displayValue) {
     TqzFilterCriteriaItem* condition = nullptr;
     Locked(this, [&] {
         if (list == nullptr) list = FRoot.get();
@@ -857,7 +885,8 @@ void TqzFilterCriteria::ReadData(TStream* stream) {
     });
 }
 
-void TqzFilterCriteria::ReadNodes(TStream* stream, TqzFilterCriteriaItemList* list, Integer count, Integer depth) {
+void TqzFilterCriteria::ReadNodes(TStream* stream, TqzFilterCriteriaItemList* list, Integer count,
+                                  Integer depth) {
     if (count < 0) DamagedImage();
     for (Integer i = 0; i < count; ++i) {
         const Byte isList = StreamReadByte(stream);
@@ -886,7 +915,8 @@ void TqzFilterCriteria::WriteData(TStream* stream) {
     StreamWriteInteger(stream, -1);
     StreamWriteByte(stream, Byte(FRoot->GetBoolOperatorKind()));
     StreamWriteInteger(stream, FRoot->Count());
-    for (Integer i = 0; i < FRoot->Count(); ++i) FRoot->Items(i)->WriteData(stream);
+    for (Integer i = 0; i < FRoot->Count(); ++i)
+        FRoot->Items(i)->WriteData(stream);
 }
 
 void TqzFilterCriteria::EndUpdate() {
@@ -908,8 +938,9 @@ bool TqzFilterCriteria::EvaluateList(TqzFilterCriteriaItemList* list, Integer re
     bool result = true;
     for (Integer i = 0; i < list->Count(); ++i) {
         TqzCustomFilterCriteriaItem* item = list->Items(i);
-        const bool r = item->IsList() ? EvaluateList(static_cast<TqzFilterCriteriaItemList*>(item), recordIndex)
-                                      : EvaluateCondition(static_cast<TqzFilterCriteriaItem*>(item), recordIndex);
+        const bool r = item->IsList()
+                           ? EvaluateList(static_cast<TqzFilterCriteriaItemList*>(item), recordIndex)
+                           : EvaluateCondition(static_cast<TqzFilterCriteriaItem*>(item), recordIndex);
         if (i == 0) {
             result = (kind == fboAnd || kind == fboOr) ? r : !r;
             continue;
@@ -946,7 +977,9 @@ bool TqzFilterCriteria::EvaluateCondition(TqzFilterCriteriaItem* condition, Inte
     }
 }
 
-bool TqzFilterCriteria::HasFilter() const { return FRoot->GetBoolOperatorKind() != fboAnd || FRoot->Count() > 0; }
+bool TqzFilterCriteria::HasFilter() const {
+    return FRoot->GetBoolOperatorKind() != fboAnd || FRoot->Count() > 0;
+}
 
 void TqzFilterCriteria::RemoveItemLink(TObject* itemLink) {
     BeginUpdate();

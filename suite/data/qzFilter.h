@@ -37,8 +37,7 @@
 // ---- Class references with constructors ------------------------------------------------------
 
 // A class and the constructor of its instances, used where a class reference makes objects.
-template <class Base, class... Args>
-struct TqzClassRef {
+template <class Base, class... Args> struct TqzClassRef {
     TClass ClassType;
     Base* (*Factory)(Args...);
 
@@ -51,8 +50,7 @@ struct TqzClassRef {
 };
 
 // The one reference of class T (constructed with new T(args...)).
-template <class T, class Base, class... Args>
-const TqzClassRef<Base, Args...>* ClassRefOf() {
+template <class T, class Base, class... Args> const TqzClassRef<Base, Args...>* ClassRefOf() {
     static const TqzClassRef<Base, Args...> ref{T::StaticClass(),
                                                 [](Args... args) -> Base* { return new T(args...); }};
     return &ref;
@@ -106,8 +104,7 @@ class TqzFilterOperator;
 class TqzFilterValueList;
 
 using TqzFilterOperatorClass = const TqzClassRef<TqzFilterOperator, TqzFilterCriteriaItem*>*;
-template <class T>
-TqzFilterOperatorClass FilterOperatorClass() {
+template <class T> TqzFilterOperatorClass FilterOperatorClass() {
     return ClassRefOf<T, TqzFilterOperator, TqzFilterCriteriaItem*>();
 }
 
@@ -343,14 +340,14 @@ private:
     TDateTime FRangeEnd = 0;
 };
 
-#define KOV_QZ_DATE_OPERATOR(Name, Kind)                                                        \
-    class Name : public TqzFilterDateOperator {                                                 \
-        KOV_CLASS(Name, TqzFilterDateOperator)                                                  \
-    public:                                                                                     \
-        using TqzFilterDateOperator::TqzFilterDateOperator;                                     \
-                                                                                                \
-    protected:                                                                                  \
-        TqzFilterOperatorKind DateKind() const override { return Kind; }                        \
+#define KOV_QZ_DATE_OPERATOR(Name, Kind)                                                                     \
+    class Name : public TqzFilterDateOperator {                                                              \
+        KOV_CLASS(Name, TqzFilterDateOperator)                                                               \
+    public:                                                                                                  \
+        using TqzFilterDateOperator::TqzFilterDateOperator;                                                  \
+                                                                                                             \
+    protected:                                                                                               \
+        TqzFilterOperatorKind DateKind() const override { return Kind; }                                     \
     };
 KOV_QZ_DATE_OPERATOR(TqzFilterYesterdayOperator, fokYesterday)
 KOV_QZ_DATE_OPERATOR(TqzFilterTodayOperator, fokToday)
@@ -405,8 +402,7 @@ using TqzFilterCriteriaItemClass =
     const TqzClassRef<TqzFilterCriteriaItem, TqzFilterCriteriaItemList*, const String&, const Variant&,
                       TqzFilterOperatorKind, TObject*>*;
 // A condition class: made with new T(list, display value, value, operator kind, item link).
-template <class T>
-TqzFilterCriteriaItemClass FilterCriteriaItemClass() {
+template <class T> TqzFilterCriteriaItemClass FilterCriteriaItemClass() {
     return ClassRefOf<T, TqzFilterCriteriaItem, TqzFilterCriteriaItemList*, const String&, const Variant&,
                       TqzFilterOperatorKind, TObject*>();
 }
@@ -507,8 +503,7 @@ private:
 // ---- Criteria ------------------------------------------------------------------------------------
 
 using TqzFilterValueListClass = const TqzClassRef<TqzFilterValueList, TqzFilterCriteria*>*;
-template <class T>
-TqzFilterValueListClass FilterValueListClass() {
+template <class T> TqzFilterValueListClass FilterValueListClass() {
     return ClassRefOf<T, TqzFilterValueList, TqzFilterCriteria*>();
 }
 
@@ -647,14 +642,14 @@ private:
 // ---- Value lists ---------------------------------------------------------------------------------
 
 enum TqzFilterValueItemKind : Byte {
-    fvkAll,             // "(All)": no filter on the item
-    fvkCustom,          // "(Custom...)": a condition no single value expresses
-    fvkBlanks,          // "(Blanks)": the value is null
-    fvkNonBlanks,       // "(NonBlanks)": the value is not null
-    fvkOther,           // a further fixed entry
-    fvkValue,           // one distinct value
-    fvkPinned,          // an entry pinned at the top
-    fvkPinnedSeparator  // the separator below the pinned entries
+    fvkAll,            // "(All)": no filter on the item
+    fvkCustom,         // "(Custom...)": a condition no single value expresses
+    fvkBlanks,         // "(Blanks)": the value is null
+    fvkNonBlanks,      // "(NonBlanks)": the value is not null
+    fvkOther,          // a further fixed entry
+    fvkValue,          // one distinct value
+    fvkPinned,         // an entry pinned at the top
+    fvkPinnedSeparator // the separator below the pinned entries
 };
 
 struct TqzFilterValueItem {

@@ -82,7 +82,8 @@ public:
     // One record with the given values (the other columns Null).
     Integer AddRecord(const std::vector<std::pair<TObject*, Variant>>& values) {
         std::vector<Variant> row(Columns.size(), Null());
-        for (const auto& [column, value] : values) row[std::size_t(static_cast<TColumn*>(column)->Index)] = value;
+        for (const auto& [column, value] : values)
+            row[std::size_t(static_cast<TColumn*>(column)->Index)] = value;
         Rows.push_back(row);
         return Integer(Rows.size()) - 1;
     }
@@ -95,7 +96,9 @@ public:
     TObject* ItemLinkAt(Integer index) override {
         return index >= 0 && index < Integer(Columns.size()) ? Columns[std::size_t(index)].get() : nullptr;
     }
-    TqzFilterCriteriaItemClass ConditionClass() override { return FilterCriteriaItemClass<TTableCondition>(); }
+    TqzFilterCriteriaItemClass ConditionClass() override {
+        return FilterCriteriaItemClass<TTableCondition>();
+    }
     void FormatValueText(TqzFilterCriteriaItem* condition, const Variant& value, String& text) override {
         if (!ValuePrefix.empty()) text = ValuePrefix + text;
     }
@@ -114,7 +117,9 @@ inline Variant TTableCondition::RecordValue(Integer recordIndex) {
 
 // Counts OnChanged.
 struct TChangeCounter {
-    explicit TChangeCounter(TqzFilterCriteria& criteria) { criteria.OnChanged = MakeEvent(this, &TChangeCounter::Changed); }
+    explicit TChangeCounter(TqzFilterCriteria& criteria) {
+        criteria.OnChanged = MakeEvent(this, &TChangeCounter::Changed);
+    }
     void Changed(TObject*) { ++Count; }
     int Count = 0;
 };

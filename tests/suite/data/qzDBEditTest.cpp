@@ -26,12 +26,12 @@ String Answers(IqzEditDefaultValuesProvider& p) {
            " dfmt=" + p.GetDefaultDisplayFormat() + " efmt=" + p.GetDefaultEditFormat() +
            " mask=" + p.GetDefaultEditMask() + " float=" + Flag(p.IsFloatValueSource()) +
            " maxlen=" + IntToStr(p.GetDefaultMaxLength()) + " max=" + FloatToStr(p.GetDefaultMaxValue()) +
-           " min=" + FloatToStr(p.GetDefaultMinValue()) + " prec=" + IntToStr(p.GetDefaultDecimalPrecision()) +
-           " ro=" + Flag(p.GetDefaultReadOnly()) + " req=" + Flag(p.GetDefaultRequired()) +
-           " blobsrc=" + Flag(p.IsBlobValueSource()) + " cur=" + Flag(p.IsCurrencyValueSource()) +
-           " active=" + Flag(p.IsSourceActive()) + " bound=" + Flag(p.IsDataBound()) +
-           " srcfmt=" + Flag(p.HasSourceDisplayFormat(false)) + "/" + Flag(p.HasSourceDisplayFormat(true)) +
-           " implicit=" + Flag(p.HasImplicitDisplayFormat());
+           " min=" + FloatToStr(p.GetDefaultMinValue()) +
+           " prec=" + IntToStr(p.GetDefaultDecimalPrecision()) + " ro=" + Flag(p.GetDefaultReadOnly()) +
+           " req=" + Flag(p.GetDefaultRequired()) + " blobsrc=" + Flag(p.IsBlobValueSource()) +
+           " cur=" + Flag(p.IsCurrencyValueSource()) + " active=" + Flag(p.IsSourceActive()) +
+           " bound=" + Flag(p.IsDataBound()) + " srcfmt=" + Flag(p.HasSourceDisplayFormat(false)) + "/" +
+           Flag(p.HasSourceDisplayFormat(true)) + " implicit=" + Flag(p.HasImplicitDisplayFormat());
 }
 
 // An open data set with persistent fields (they stay when it closes) and a lookup field.
@@ -50,7 +50,8 @@ struct TProviderFixture {
         defs->Add("Picture", ftGraphic);
         defs->Add("Styled", ftFmtMemo);
         defs->Add("Ole", ftParadoxOle);
-        for (Integer i = 0; i < defs->GetCount(); ++i) defs->GetItems(i)->CreateField(&DataSet);
+        for (Integer i = 0; i < defs->GetCount(); ++i)
+            defs->GetItems(i)->CreateField(&DataSet);
         auto* lookup = new TStringField(&DataSet);
         lookup->SetFieldName("ModelName");
         lookup->SetFieldKind(fkLookup);
@@ -81,7 +82,8 @@ TEST(qzDBEditTest, AnswersByFieldType) {
     auto plain = [](TField*) {};
     const std::vector<TCase> cases = {
         {"string", "Name", [](TField* f) { f->SetRequired(true); },
-         "align=L blob=0 modify=1 dfmt= efmt= mask= float=0 maxlen=20 max=0 min=0 prec=15 ro=0 req=1 blobsrc=0 "
+         "align=L blob=0 modify=1 dfmt= efmt= mask= float=0 maxlen=20 max=0 min=0 prec=15 ro=0 req=1 "
+         "blobsrc=0 "
          "cur=0 active=1 bound=1 srcfmt=0/0 implicit=0"},
         {"read-only string with a mask", "Name",
          [](TField* f) {
@@ -96,7 +98,8 @@ TEST(qzDBEditTest, AnswersByFieldType) {
              static_cast<TIntegerField*>(f)->SetMinValue(1);
              static_cast<TIntegerField*>(f)->SetMaxValue(99);
          },
-         "align=R blob=0 modify=1 dfmt= efmt= mask= float=0 maxlen=0 max=99 min=1 prec=15 ro=0 req=0 blobsrc=0 "
+         "align=R blob=0 modify=1 dfmt= efmt= mask= float=0 maxlen=0 max=99 min=1 prec=15 ro=0 req=0 "
+         "blobsrc=0 "
          "cur=0 active=1 bound=1 srcfmt=0/0 implicit=0"},
         {"integer with formats", "Qty",
          [](TField* f) {
@@ -115,27 +118,34 @@ TEST(qzDBEditTest, AnswersByFieldType) {
          "align=R blob=0 modify=1 dfmt= efmt= mask= float=1 maxlen=0 max=1.235 min=-0.5 prec=4 ro=0 req=0 "
          "blobsrc=0 cur=0 active=1 bound=1 srcfmt=0/0 implicit=0"},
         {"float with currency", "Price", [](TField* f) { static_cast<TFloatField*>(f)->SetCurrency(true); },
-         "align=R blob=0 modify=1 dfmt= efmt= mask= float=1 maxlen=0 max=0 min=0 prec=15 ro=0 req=0 blobsrc=0 "
+         "align=R blob=0 modify=1 dfmt= efmt= mask= float=1 maxlen=0 max=0 min=0 prec=15 ro=0 req=0 "
+         "blobsrc=0 "
          "cur=1 active=1 bound=1 srcfmt=0/1 implicit=0"},
         {"date-time", "Day", plain,
-         "align=L blob=0 modify=1 dfmt= efmt= mask= float=0 maxlen=0 max=0 min=0 prec=15 ro=0 req=0 blobsrc=0 "
+         "align=L blob=0 modify=1 dfmt= efmt= mask= float=0 maxlen=0 max=0 min=0 prec=15 ro=0 req=0 "
+         "blobsrc=0 "
          "cur=0 active=1 bound=1 srcfmt=0/0 implicit=0"},
         {"date-time with a format", "Day",
          [](TField* f) { static_cast<TDateTimeField*>(f)->SetDisplayFormat("yyyy-mm-dd"); },
-         "align=L blob=0 modify=1 dfmt= efmt= mask= float=0 maxlen=0 max=0 min=0 prec=15 ro=0 req=0 blobsrc=0 "
+         "align=L blob=0 modify=1 dfmt= efmt= mask= float=0 maxlen=0 max=0 min=0 prec=15 ro=0 req=0 "
+         "blobsrc=0 "
          "cur=0 active=1 bound=1 srcfmt=1/1 implicit=1"},
         {"lookup", "ModelName", plain,
-         "align=L blob=0 modify=1 dfmt= efmt= mask= float=0 maxlen=20 max=0 min=0 prec=15 ro=0 req=0 blobsrc=0 "
+         "align=L blob=0 modify=1 dfmt= efmt= mask= float=0 maxlen=20 max=0 min=0 prec=15 ro=0 req=0 "
+         "blobsrc=0 "
          "cur=0 active=1 bound=1 srcfmt=0/0 implicit=0"},
         {"lookup whose key is read-only", "ModelName",
          [](TField* f) { f->GetDataSet()->FieldByName("Model")->SetReadOnly(true); },
-         "align=L blob=0 modify=0 dfmt= efmt= mask= float=0 maxlen=20 max=0 min=0 prec=15 ro=0 req=0 blobsrc=0 "
+         "align=L blob=0 modify=0 dfmt= efmt= mask= float=0 maxlen=20 max=0 min=0 prec=15 ro=0 req=0 "
+         "blobsrc=0 "
          "cur=0 active=1 bound=1 srcfmt=0/0 implicit=0"},
         {"memo", "Notes", plain,
-         "align=L blob=3 modify=1 dfmt= efmt= mask= float=0 maxlen=0 max=0 min=0 prec=15 ro=0 req=0 blobsrc=1 "
+         "align=L blob=3 modify=1 dfmt= efmt= mask= float=0 maxlen=0 max=0 min=0 prec=15 ro=0 req=0 "
+         "blobsrc=1 "
          "cur=0 active=1 bound=1 srcfmt=0/0 implicit=0"},
         {"text handler", "Name", [](TField* f) { f->OnGetText = &KeepText; },
-         "align=L blob=0 modify=1 dfmt= efmt= mask= float=0 maxlen=20 max=0 min=0 prec=15 ro=0 req=0 blobsrc=0 "
+         "align=L blob=0 modify=1 dfmt= efmt= mask= float=0 maxlen=20 max=0 min=0 prec=15 ro=0 req=0 "
+         "blobsrc=0 "
          "cur=0 active=1 bound=1 srcfmt=1/1 implicit=1"},
     };
     for (const TCase& c : cases) {

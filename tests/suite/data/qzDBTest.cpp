@@ -59,8 +59,14 @@ struct TFieldsFixture {
 } // namespace
 
 TEST(qzDBTest, FieldNamesForFilters) {
-    const std::vector<std::pair<String, String>> quoted = {
-        {"Name", "Name"}, {"_a1", "_a1"}, {"Unit Price", "[Unit Price]"}, {"1st", "[1st]"}, {"Gr\xC3\xB6\xC3\x9F" "e", "[Gr\xC3\xB6\xC3\x9F" "e]"}};
+    const std::vector<std::pair<String, String>> quoted = {{"Name", "Name"},
+                                                           {"_a1", "_a1"},
+                                                           {"Unit Price", "[Unit Price]"},
+                                                           {"1st", "[1st]"},
+                                                           {"Gr\xC3\xB6\xC3\x9F"
+                                                            "e",
+                                                            "[Gr\xC3\xB6\xC3\x9F"
+                                                            "e]"}};
     for (const auto& [name, expected] : quoted) {
         String text = name;
         QuoteFieldName(text);
@@ -139,16 +145,19 @@ TEST(qzDBTest, EditingAndTextFormsByFieldType) {
         {"Name", [](TField* x) { x->OnGetText = &NoText; }, true, true, true, false},
         {"Name", [](TField* x) { x->SetReadOnly(true); }, false, false, false, false},
         {"Qty", plain, true, true, false, false},
-        {"Qty", [](TField* x) { static_cast<TNumericField*>(x)->SetDisplayFormat("0.0"); }, true, true, true, false},
-        {"Qty", [](TField* x) { static_cast<TNumericField*>(x)->SetEditFormat("0"); }, true, true, true, false},
+        {"Qty", [](TField* x) { static_cast<TNumericField*>(x)->SetDisplayFormat("0.0"); }, true, true, true,
+         false},
+        {"Qty", [](TField* x) { static_cast<TNumericField*>(x)->SetEditFormat("0"); }, true, true, true,
+         false},
         {"Price", plain, true, true, false, false},
         {"Price", [](TField* x) { static_cast<TFloatField*>(x)->SetCurrency(true); }, true, true, true, true},
         {"Money", plain, true, true, true, true},
-        {"Money", [](TField* x) { static_cast<TNumericField*>(x)->SetDisplayFormat("0.00"); }, true, true, true,
-         false},
+        {"Money", [](TField* x) { static_cast<TNumericField*>(x)->SetDisplayFormat("0.00"); }, true, true,
+         true, false},
         {"Money", [](TField* x) { x->OnGetText = &NoText; }, true, true, true, false},
         {"Day", plain, true, true, false, false},
-        {"Day", [](TField* x) { static_cast<TDateTimeField*>(x)->SetDisplayFormat("yyyy"); }, true, true, true, false},
+        {"Day", [](TField* x) { static_cast<TDateTimeField*>(x)->SetDisplayFormat("yyyy"); }, true, true,
+         true, false},
         {"Flag", plain, true, true, false, false},
         {"Notes", plain, false, true, false, false},
         {"Notes", [](TField* x) { x->OnSetText = &IgnoreText; }, true, true, false, false},
@@ -178,7 +187,8 @@ TEST(qzDBAdapterListTest, MostDerivedClassIsFoundFirst) {
     const TClass query = TTestQuery::StaticClass();
     auto classesOf = [](TqzDBAdapterList& list) {
         std::vector<String> names;
-        for (Integer i = 0; i < list.Count(); ++i) names.push_back(list.Adapters(i)->GetDataSetClass()->ClassName());
+        for (Integer i = 0; i < list.Count(); ++i)
+            names.push_back(list.Adapters(i)->GetDataSetClass()->ClassName());
         return names;
     };
     for (bool ancestorFirst : {true, false}) {
@@ -237,7 +247,9 @@ class TDataSetCriteria : public TTableCriteria {
     KOV_CLASS(TDataSetCriteria, TTableCriteria)
 public:
     explicit TDataSetCriteria(TDataSet* dataSet) : DataSet(dataSet) {}
-    TqzFilterCriteriaItemClass ConditionClass() override { return FilterCriteriaItemClass<TDataSetCondition>(); }
+    TqzFilterCriteriaItemClass ConditionClass() override {
+        return FilterCriteriaItemClass<TDataSetCondition>();
+    }
     TDataSet* DataSet;
 };
 
@@ -261,14 +273,10 @@ TEST(qzDBFilterTest, QueryDataSetsWriteSqlNullTests) {
         const char* Text;
     };
     const std::vector<TCase> cases = {
-        {&query, fokEqual, Null(), "(Name IS NULL)"},
-        {&query, fokNotEqual, Null(), "(Name IS NOT NULL)"},
-        {&query, fokLike, Null(), "(Name IS NULL)"},
-        {&query, fokNotLike, Null(), "(Name IS NOT NULL)"},
-        {&query, fokEqual, "x", "(Name = 'x')"},
-        {&table, fokEqual, Null(), "(Name = NULL)"},
-        {&table, fokNotEqual, Null(), "(Name <> NULL)"},
-        {nullptr, fokEqual, Null(), "(Name = NULL)"},
+        {&query, fokEqual, Null(), "(Name IS NULL)"},    {&query, fokNotEqual, Null(), "(Name IS NOT NULL)"},
+        {&query, fokLike, Null(), "(Name IS NULL)"},     {&query, fokNotLike, Null(), "(Name IS NOT NULL)"},
+        {&query, fokEqual, "x", "(Name = 'x')"},         {&table, fokEqual, Null(), "(Name = NULL)"},
+        {&table, fokNotEqual, Null(), "(Name <> NULL)"}, {nullptr, fokEqual, Null(), "(Name = NULL)"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Text);

@@ -15,13 +15,13 @@ namespace {
 
 String Bytes(std::initializer_list<int> values) {
     String result;
-    for (int v : values) result.push_back(char(v));
+    for (int v : values)
+        result.push_back(char(v));
     return result;
 }
 
 // The message of the exception action raises ("" when none).
-template <class E, class F>
-String ErrorOf(F action) {
+template <class E, class F> String ErrorOf(F action) {
     try {
         action();
     } catch (const E& e) {
@@ -56,9 +56,14 @@ TEST(qzFilterCriteriaTest, ListKindsJoinTheirChildren) {
     const std::vector<TCase> cases = {
         {fboAnd, {false, false, false, true}, "(ID > 1) AND (Name = 'x')", "(Number > 1) and (Customer = x)"},
         {fboOr, {false, true, true, true}, "(ID > 1) OR (Name = 'x')", "(Number > 1) or (Customer = x)"},
-        {fboNotAnd, {true, true, true, false}, "NOT ((ID > 1) AND (Name = 'x'))",
+        {fboNotAnd,
+         {true, true, true, false},
+         "NOT ((ID > 1) AND (Name = 'x'))",
          "not ((Number > 1) and (Customer = x))"},
-        {fboNotOr, {true, false, false, false}, "NOT ((ID > 1) OR (Name = 'x'))", "not ((Number > 1) or (Customer = x))"},
+        {fboNotOr,
+         {true, false, false, false},
+         "NOT ((ID > 1) OR (Name = 'x'))",
+         "not ((Number > 1) or (Customer = x))"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Text);
@@ -83,7 +88,8 @@ TEST(qzFilterCriteriaTest, ListKindsJoinTheirChildren) {
     list->AddCondition(criteria.ID(), fokGreater, 1, "1");
     list->AddCondition(criteria.Name(), fokEqual, "x", "x");
     EXPECT_EQ(criteria.GetFilterText(), "(Price < 10) AND ((ID > 1) OR (Name = 'x'))");
-    const Integer row = criteria.AddRecord({{criteria.Price(), 5}, {criteria.ID(), 2}, {criteria.Name(), "y"}});
+    const Integer row =
+        criteria.AddRecord({{criteria.Price(), 5}, {criteria.ID(), 2}, {criteria.Name(), "y"}});
     criteria.Reads = 0;
     EXPECT_TRUE(criteria.FilterRecord(row));
     EXPECT_EQ(criteria.Reads, 3);
@@ -154,6 +160,25 @@ TEST(qzFilterCriteriaTest, CaseInsensitiveAndCurrencyValuesArePrepared) {
     criteria.SetOptions({fcoCaseInsensitive});
     EXPECT_TRUE(criteria.FilterRecord(lower));
     EXPECT_EQ(VarType(criteria.PrepareValue(Currency(2.5))), varDouble);
+}
+
+TEST(qzFilterCriteriaTest, LikeUsesTheCriteriaWildcards) {
+    TTableCriteria criteria;
+    criteria.AddCondition(nullptr, criteria.Name(), fokLike, "_b%");
+    // One character is one code point, however many bytes it takes.
+    const Integer wide = criteria.AddRow(criteria.Name(), String("\xE4\xB8\xAD") + "bx");
+    const Integer literal = criteria.AddRow(criteria.Name(), "_b%");
+    const Integer twoBeforeB = criteria.AddRow(criteria.Name(), "aabx");
+    EXPECT_TRUE(criteria.FilterRecord(wide));
+    EXPECT_TRUE(criteria.FilterRecord(literal));
+    EXPECT_FALSE(criteria.FilterRecord(twoBeforeB));
+    criteria.SetPercentWildcard('*');
+    criteria.SetUnderscoreWildcard('?');
+    EXPECT_FALSE(criteria.FilterRecord(wide)); // "_" and "%" now stand for themselves
+    EXPECT_TRUE(criteria.FilterRecord(literal));
+    static_cast<TqzFilterCriteriaItem*>(criteria.GetRoot()->Items(0))->SetValue("?b*");
+    EXPECT_TRUE(criteria.FilterRecord(wide));
+    EXPECT_FALSE(criteria.FilterRecord(twoBeforeB));
 }
 
 TEST(qzFilterCriteriaTest, ChangesNotifyOnceWhenTheOutermostBracketCloses) {
@@ -321,28 +346,59 @@ TEST(qzFilterImageTest, ExactBytesAndRoundTrips) {
     };
     const std::vector<TCase> cases = {
         {"empty", [](TTableCriteria&) {}, Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0}), ""},
-        {"Name = 'x'",
-         [](TTableCriteria& c) { c.AddCondition(nullptr, c.Name(), fokEqual, "x", "x"); },
-         Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0, 1, 0, 0, 0, /*condition*/ 0, /*equal*/ 0, 1, 0, 0, 0, 'x', 2, 0, 0, 0,
-                /*string*/ 6, 1, 'x'}),
+        {"Name = 'x'", [](TTableCriteria& c) { c.AddCondition(nullptr, c.Name(), fokEqual, "x", "x"); },
+         Bytes({0xFF,         0xFF, 0xFF, 0xFF, 0, 1,   0, 0, 0, /*condition*/ 0,
+                /*equal*/ 0,  1,    0,    0,    0, 'x', 2, 0, 0, 0,
+                /*string*/ 6, 1,    'x'}),
          "(Name = 'x')"},
         {"nested list",
          [](TTableCriteria& c) {
              c.GetRoot()->SetBoolOperatorKind(fboOr);
              c.GetRoot()->AddList(fboNotAnd)->AddCondition(c.ID(), fokGreater, 1, "1");
          },
-         Bytes({0xFF, 0xFF, 0xFF, 0xFF, 1, 1, 0, 0, 0, /*list*/ 1, 2, 1, 0, 0, 0, /*condition*/ 0, 4, 1, 0, 0, 0, '1',
-                0, 0, 0, 0, /*int8*/ 2, 1}),
+         Bytes({0xFF, 0xFF, 0xFF, 0xFF, 1, 1,   0, 0, 0, /*list*/ 1, 2,          1, 0, 0, 0, /*condition*/ 0,
+                4,    1,    0,    0,    0, '1', 0, 0, 0, 0,          /*int8*/ 2, 1}),
          "(NOT ((ID > 1)))"},
         {"between",
-         [](TTableCriteria& c) { c.AddCondition(nullptr, c.Price(), fokBetween, Array({1, 5}), "1;5"); },
-         Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0, 1, 0, 0, 0, 0, 8, 3, 0, 0, 0, '1', ';', '5', 1, 0, 0, 0,
-                /*list of 2*/ 1, 2, 2, 2, 1, 2, 5}),
+         [](TTableCriteria& c) {
+             c.AddCondition(nullptr, c.Price(), fokBetween, Array({1, 5}), "1;5");
+         },
+         Bytes({0xFF,
+                0xFF,
+                0xFF,
+                0xFF,
+                0,
+                1,
+                0,
+                0,
+                0,
+                0,
+                8,
+                3,
+                0,
+                0,
+                0,
+                '1',
+                ';',
+                '5',
+                1,
+                0,
+                0,
+                0,
+                /*list of 2*/ 1,
+                2,
+                2,
+                2,
+                1,
+                2,
+                5}),
          "(Price BETWEEN 1 AND 5)"},
         {"UTF-8 display value",
-         [](TTableCriteria& c) { c.AddCondition(nullptr, c.Name(), fokLike, "\xE4\xB8\xAD%", "\xE4\xB8\xAD%"); },
-         Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0, 1, 0, 0, 0, 0, 6, 4, 0, 0, 0, 0xE4, 0xB8, 0xAD, '%', 2, 0, 0, 0, 6, 4,
-                0xE4, 0xB8, 0xAD, '%'}),
+         [](TTableCriteria& c) {
+             c.AddCondition(nullptr, c.Name(), fokLike, "\xE4\xB8\xAD%", "\xE4\xB8\xAD%");
+         },
+         Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0, 1, 0, 0, 0, 0, 6,    4,    0,    0,  0,
+                0xE4, 0xB8, 0xAD, '%',  2, 0, 0, 0, 6, 4, 0xE4, 0xB8, 0xAD, '%'}),
          "(Name LIKE '\xE4\xB8\xAD%')"},
     };
     for (const TCase& c : cases) {
@@ -391,15 +447,18 @@ TEST(qzFilterImageTest, DamagedImagesRaiseReadErrors) {
         TTableCriteria criteria;
         criteria.AddCondition(nullptr, criteria.Name(), fokEqual, "old");
         TChangeCounter changes(criteria);
-        EXPECT_EQ(ErrorOf<EReadError>([&] { ReadImage(criteria, whole.substr(0, length)); }), "Stream read error");
+        EXPECT_EQ(ErrorOf<EReadError>([&] { ReadImage(criteria, whole.substr(0, length)); }),
+                  "Stream read error");
         EXPECT_EQ(changes.Count, 1);
         EXPECT_FALSE(criteria.IsLocked());
     }
 
-    const String nameIsX = Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 'x', 2, 0, 0, 0, 6, 1, 'x'});
+    const String nameIsX =
+        Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 'x', 2, 0, 0, 0, 6, 1, 'x'});
     auto patched = [&](std::size_t offset, std::initializer_list<int> bytes) {
         String image = nameIsX;
-        for (int b : bytes) image[offset++] = char(b);
+        for (int b : bytes)
+            image[offset++] = char(b);
         return image;
     };
     const std::vector<std::pair<const char*, String>> damaged = {
@@ -429,7 +488,8 @@ TEST(qzFilterImageTest, DamagedImagesRaiseReadErrors) {
 
 TEST(qzFilterImageTest, DeeplyNestedListsStopAtTheNestingLimit) {
     String image = Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0, 1, 0, 0, 0});
-    for (int i = 0; i < 5000; ++i) image += Bytes({1, 0, 1, 0, 0, 0});
+    for (int i = 0; i < 5000; ++i)
+        image += Bytes({1, 0, 1, 0, 0, 0});
     TTableCriteria criteria;
     TChangeCounter changes(criteria);
     EXPECT_EQ(ErrorOf<EReadError>([&] { ReadImage(criteria, image); }), "Stream read error");

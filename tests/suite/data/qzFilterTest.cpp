@@ -33,7 +33,9 @@ private:
 // Replaces the filter-text hook until the end of the scope.
 class TScopedFilterHook {
 public:
-    explicit TScopedFilterHook(TqzFilterTextHook hook) : FOld(GetFilterTextHook()) { SetFilterTextHook(hook); }
+    explicit TScopedFilterHook(TqzFilterTextHook hook) : FOld(GetFilterTextHook()) {
+        SetFilterTextHook(hook);
+    }
     ~TScopedFilterHook() { SetFilterTextHook(FOld); }
 
 private:
@@ -77,12 +79,14 @@ TEST(qzFilterOperatorTest, ExpressionAndDisplayTexts) {
          "(Customer ends with abc)"},
         {"Name", fokNotLike, "%abc%", "%abc%", described, false, false, "", "(Name NOT LIKE '%abc%')",
          "(Customer does not contain abc)"},
-        {"Name", fokLike, "a%c", "a%c", described, false, false, "", "(Name LIKE 'a%c')", "(Customer like a%c)"},
-        {"Name", fokLike, "%abc%", "%abc%", none, false, false, "", "(Name LIKE '%abc%')", "(Customer LIKE %abc%)"},
+        {"Name", fokLike, "a%c", "a%c", described, false, false, "", "(Name LIKE 'a%c')",
+         "(Customer like a%c)"},
+        {"Name", fokLike, "%abc%", "%abc%", none, false, false, "", "(Name LIKE '%abc%')",
+         "(Customer LIKE %abc%)"},
         {"ID", fokInList, Array({1, 2, 3}), "1;2;3", none, false, false, "", "(ID IN (1, 2, 3))",
          "(Number in (1, 2, 3))"},
-        {"ID", fokInList, Array({1, 2, 3}), "1; 2 ;3", none, true, false, "", "((ID = 1) OR (ID = 2) OR (ID = 3))",
-         "(Number in (1, 2, 3))"},
+        {"ID", fokInList, Array({1, 2, 3}), "1; 2 ;3", none, true, false, "",
+         "((ID = 1) OR (ID = 2) OR (ID = 3))", "(Number in (1, 2, 3))"},
         {"ID", fokNotInList, Array({1, 2}), "1;2", none, true, false, "", "(NOT ((ID = 1) OR (ID = 2)))",
          "(Number not in (1, 2))"},
         {"ID", fokInList, Array({7}), "7", none, false, false, "", "(ID IN (7))", "(Number in (7))"},
@@ -94,17 +98,20 @@ TEST(qzFilterOperatorTest, ExpressionAndDisplayTexts) {
          "(NOT ((Price >= 1.5) AND (Price <= 5)))", "(Price not between 1.5 and 5)"},
         {"ID;Name", fokEqual, Array({7, "x"}), "7;x", none, false, false, "", "((ID = 7) AND (Name = 'x'))",
          "(Key = 7;x)"},
-        {"ID;Name", fokNotEqual, Array({7, "x"}), "7;x", none, false, false, "", "(NOT ((ID = 7) AND (Name = 'x')))",
-         "(Key <> 7;x)"},
-        {"Day", fokEqual, day, "11/12/2026", none, false, false, "", "(Day = '11/12/2026')", "(Date = 11/12/2026)"},
-        {"Day", fokGreaterEqual, day, "11/12/2026", described, false, false, "yyyy-mm-dd", "(Day >= '2026-12-11')",
-         "(Date is greater than or equal to 11/12/2026)"},
+        {"ID;Name", fokNotEqual, Array({7, "x"}), "7;x", none, false, false, "",
+         "(NOT ((ID = 7) AND (Name = 'x')))", "(Key <> 7;x)"},
+        {"Day", fokEqual, day, "11/12/2026", none, false, false, "", "(Day = '11/12/2026')",
+         "(Date = 11/12/2026)"},
+        {"Day", fokGreaterEqual, day, "11/12/2026", described, false, false, "yyyy-mm-dd",
+         "(Day >= '2026-12-11')", "(Date is greater than or equal to 11/12/2026)"},
         {"Name", fokEqual, Null(), "", none, false, false, "", "(Name = NULL)", "(Customer = blank)"},
         {"Name", fokEqual, Null(), "", described, false, false, "", "(Name = NULL)", "(Customer is blank)"},
-        {"Name", fokNotEqual, Null(), "", described, false, false, "", "(Name <> NULL)", "(Customer is not blank)"},
+        {"Name", fokNotEqual, Null(), "", described, false, false, "", "(Name <> NULL)",
+         "(Customer is not blank)"},
         {"Name", fokLike, Null(), "", described, false, false, "", "(Name = NULL)", "(Customer is blank)"},
         {"Flag", fokEqual, true, "True", none, false, false, "", "(Flag = True)", "(Flag = True)"},
-        {"Price", fokLess, 2.5, "2.5", described, false, false, "", "(Price < 2.5)", "(Price is less than 2.5)"},
+        {"Price", fokLess, 2.5, "2.5", described, false, false, "", "(Price < 2.5)",
+         "(Price is less than 2.5)"},
         {"Price", fokLessEqual, 2, "2", none, false, false, "", "(Price <= 2)", "(Price <= 2)"},
         {"Price", fokGreater, Currency(2.5), "2.5", none, false, false, "", "(Price > 2.5)", "(Price > 2.5)"},
     };
@@ -183,12 +190,15 @@ TEST(qzFilterOperatorTest, DateRangesFollowTheClockAndWeekStart) {
         EXPECT_EQ(op->GetRangeEnd(), c.End);
         // Both ends, just outside them, and a record without a date.
         const std::vector<std::pair<Variant, bool>> records = {
-            {VarFromDateTime(c.Start), true},          {VarFromDateTime(c.End - second), true},
-            {VarFromDateTime(c.End), false},           {VarFromDateTime(c.Start - second), false},
+            {VarFromDateTime(c.Start), true},
+            {VarFromDateTime(c.End - second), true},
+            {VarFromDateTime(c.End), false},
+            {VarFromDateTime(c.Start - second), false},
             {Null(), false},
         };
         for (const auto& [value, expected] : records)
-            EXPECT_EQ(criteria.FilterRecord(criteria.AddRow(criteria.Day(), value)), expected) << VarToStr(value);
+            EXPECT_EQ(criteria.FilterRecord(criteria.AddRow(criteria.Day(), value)), expected)
+                << VarToStr(value);
     }
 
     clock.Set(friday);

@@ -81,7 +81,8 @@ TEST(qzFilterValueListTest, EntriesStandInTheirPlaces) {
         SCOPED_TRACE(c.Name);
         TValueListFixture f;
         f.Criteria.SetMaxValueListCount(c.MaxCount);
-        for (const TStep& step : c.Steps) f.List->Add(step.Kind, step.Value, step.Text, step.Append);
+        for (const TStep& step : c.Steps)
+            f.List->Add(step.Kind, step.Value, step.Text, step.Append);
         EXPECT_EQ(Entries(*f.List), c.Expected);
     }
 }
@@ -89,7 +90,8 @@ TEST(qzFilterValueListTest, EntriesStandInTheirPlaces) {
 TEST(qzFilterValueListTest, FindComparesValuesOrTexts) {
     TValueListFixture f;
     f.List->Add(fvkAll, Null(), "(All)");
-    for (const char* name : {"Cherry", "apple", "Banana"}) f.List->Add(fvkValue, name, name);
+    for (const char* name : {"Cherry", "apple", "Banana"})
+        f.List->Add(fvkValue, name, name);
     EXPECT_EQ(Entries(*f.List), (std::vector<String>{"0:(All)", "5:Banana", "5:Cherry", "5:apple"}));
     Integer index = -1;
     EXPECT_TRUE(f.List->Find("Cherry", "", index));
@@ -115,8 +117,10 @@ TEST(qzFilterValueListTest, FindComparesValuesOrTexts) {
 TEST(qzFilterValueListTest, EntryOfACondition) {
     TValueListFixture f;
     TTableCriteria& c = f.Criteria;
-    for (auto kind : {fvkAll, fvkCustom}) f.List->Add(kind, Null(), "fixed");
-    for (const char* name : {"a", "b"}) f.List->Add(fvkValue, name, name);
+    for (auto kind : {fvkAll, fvkCustom})
+        f.List->Add(kind, Null(), "fixed");
+    for (const char* name : {"a", "b"})
+        f.List->Add(fvkValue, name, name);
     f.List->Add(fvkBlanks, Null(), "(Blanks)");
     f.List->Add(fvkNonBlanks, Null(), "(NonBlanks)");
     // (All) 0, (Custom...) 1, (Blanks) 2, (NonBlanks) 3, a 4, b 5
@@ -135,10 +139,12 @@ TEST(qzFilterValueListTest, EntryOfACondition) {
         {"Name > 'a'", c.AddCondition(nullptr, c.Name(), fokGreater, "a"), 1},
         {"Name = 'b' nested", nested->AddCondition(c.Name(), fokEqual, "b"), 1},
     };
-    for (const TCase& tc : cases) EXPECT_EQ(f.List->IndexOfCondition(tc.Condition), tc.Expected) << tc.Name;
+    for (const TCase& tc : cases)
+        EXPECT_EQ(f.List->IndexOfCondition(tc.Condition), tc.Expected) << tc.Name;
 
     // Without a (Blanks) entry there is none to answer.
     TValueListFixture bare;
-    EXPECT_EQ(bare.List->IndexOfCondition(bare.Criteria.AddCondition(nullptr, bare.Criteria.Name(), fokEqual, Null())),
+    EXPECT_EQ(bare.List->IndexOfCondition(
+                  bare.Criteria.AddCondition(nullptr, bare.Criteria.Name(), fokEqual, Null())),
               -1);
 }
