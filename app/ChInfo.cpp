@@ -294,6 +294,8 @@ void TfChInfo::PlaceListEditor(TqzComboBox* editor) {
     editor->BringToFront();
     editor->Show();
     if (editor->CanFocus()) editor->SetFocus();
+    // A tone typed now replaces the one shown, as in the channel edit dialog's tone boxes.
+    if (editor == cbQT || editor == cbDQT) editor->SelectAll();
 }
 
 void TfChInfo::ComBoxSetData(TObject* sender) {

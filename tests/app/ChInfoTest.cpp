@@ -571,6 +571,51 @@ TEST_F(ChInfoTest, ListEditorsWriteTheirValueIntoTheCell) {
     AppState->Refreshing = false;
 }
 
+// Keys typed into a tone cell of the grid: the editor over the cell takes the text as typed (no
+// completion from the list, the shown tone replaced), and the cell gets the tone rule's result.
+TEST_F(ChInfoTest, TonesTypedIntoTheGridTakeTheToneRuleWithoutCompletion) {
+    const auto script = Answers();
+    Write(RX, 3, "431");
+    Write(TX, 3, "432");
+    Win->SetFocus();
+    Pump();
+    // Letters with Shift for capitals, as a keyboard types them.
+    auto typeKeys = [&](const std::string& keys) {
+        for (char c : keys) {
+            const bool capital = c >= 'A' && c <= 'Z';
+            const UINT vk = UINT(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c == '.' ? VK_OEM_PERIOD : c);
+            if (capital) WinInputKey(VK_SHIFT, false, true);
+            Key(vk);
+            if (capital) WinInputKey(VK_SHIFT, false, false);
+            Pump();
+        }
+    };
+    struct Case {
+        Integer col;
+        const char* typed;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {DEC, "25", "30.0"},      {DEC, "d023n", "D777N"}, {DEC, "D023n", "D023n"}, {DEC, "300", "290.0"},
+        {DEC, "100", "100.0"},    {DEC, "D245I", "D245I"}, {DEC, "6", "30.0"},      {ENC, "25", "30.0"},
+        {ENC, "d023n", "D777N"},  {ENC, "71.9", "71.9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        Click(c.col == DEC ? ENC : DEC, 3); // away, so that the click below places the editor anew
+        Click(c.col, 3);
+        TqzComboBox* editor = c.col == DEC ? Win->cbQT : Win->cbDQT;
+        ASSERT_TRUE(editor->GetVisible());
+        ASSERT_TRUE(editor->Focused());
+        typeKeys(c.typed);
+        EXPECT_EQ(editor->GetText(), c.typed) << "the editor shows what was typed";
+        EXPECT_EQ(Fore(c.col, 3), c.stored);
+        Key(VK_RETURN);
+        EXPECT_FALSE(editor->GetVisible());
+        EXPECT_EQ(Fore(c.col, 3), c.stored) << "Enter keeps the cell";
+    }
+}
+
 TEST_F(ChInfoTest, ToneEditorsTakeDigitsPointAndTheDcsLettersOnly) {
     // key, kept by a tone editor; the other list editors keep everything.
     const std::vector<std::pair<char32_t, bool>> keys = {
