@@ -31,6 +31,9 @@ struct TBackendSurfaceInfo {
     bool Visible = false;
     bool Exposed = false; // the desktop has exposed it: what is presented reaches the screen
     bool Frameless = false;
+    // The window manager is asked for these buttons in the frame (or left to its defaults).
+    bool MinimizeButton = false;
+    bool MaximizeButton = false;
     String Title;
     bool CursorHidden = false;  // ShowCursor counted below 0, or no cursor set
     bool CursorPicture = false; // showing the picture of the current cursor
@@ -55,6 +58,13 @@ bool BackendSynthLeave(HWND window);
 // such as "a", "Shift+B", "Ctrl+A", "Alt+F", "Return", "Escape", "Tab", "Backspace", "Left",
 // "F12", "Shift+2". Each one is pressed (modifiers first) and released (modifiers last).
 bool BackendSynthKeys(HWND window, const String& keys);
+// Besides whole key presses, an item "Down:Ctrl" or "Up:O" presses or releases one key alone; a
+// modifier pressed so stays held for the keys that follow until an "Up:" releases it.
+// The same keys sent to the dialog of Qt's own that is open (a file or print dialog); false
+// when none is.
+bool BackendSynthDialogKeys(const String& keys);
+// The next dialog of Qt's own that runs calls action from inside its loop once it shows.
+void BackendWhenDialogShows(std::function<void()> action);
 // Text committed by an input method.
 bool BackendSynthInputMethod(HWND window, const String& utf8);
 // The window manager closes the window, or moves and resizes the part of it the display shows (the

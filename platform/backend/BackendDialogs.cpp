@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -14,12 +15,20 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTranslator>
 #include <QVBoxLayout>
 
+#include <functional>
+#include <utility>
+
+#include "platform/backend/Backend.h"
 #include "platform/backend/BackendQt.h"
 #include "platform/classlib/Dialogs.h"
+#include "platform/runtime/SysInfo.h"
 
 namespace {
 
@@ -29,9 +38,43 @@ String S(const QString& text) {
     return String(bytes.constData(), std::size_t(bytes.size()));
 }
 
+// The dialogs' own texts in the user's language, as the desktop's dialogs show them.
+QString Text(const char* english, const char* chinese) {
+    return QString::fromUtf8(PlatformTextsChinese() ? chinese : english);
+}
+
+// While a dialog runs, Qt's own texts (buttons, the file dialog's captions and labels) are those
+// of the user's language: Qt's translation of it is installed, and taken away afterwards.
+class TPlatformTranslation {
+public:
+    TPlatformTranslation() {
+        if (!PlatformTextsChinese()) return;
+        const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        if (FTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                             QStringLiteral("_"), folder))
+            FInstalled = QCoreApplication::installTranslator(&FTranslator);
+    }
+    ~TPlatformTranslation() {
+        if (FInstalled) QCoreApplication::removeTranslator(&FTranslator);
+    }
+    TPlatformTranslation(const TPlatformTranslation&) = delete;
+    TPlatformTranslation& operator=(const TPlatformTranslation&) = delete;
+
+private:
+    QTranslator FTranslator;
+    bool FInstalled = false;
+};
+
+std::function<void()>& WhenShows() {
+    static std::function<void()> action;
+    return action;
+}
+
 // Runs a dialog of Qt's own with our loop served meanwhile.
 int RunDialog(QDialog& dialog) {
     dialog.setWindowModality(Qt::ApplicationModal);
+    if (std::function<void()> action = std::exchange(WhenShows(), nullptr))
+        QMetaObject::invokeMethod(&dialog, [action] { BackendGuard(action); }, Qt::QueuedConnection);
     TQtBackend* backend = BackendInstance();
     if (backend) backend->EnterForeignLoop();
     int result = dialog.exec();
@@ -58,6 +101,7 @@ QComboBox* PrinterBox(const std::vector<String>& printers, const String& current
 class TQtDialogPresenter : public TDialogPresenter {
 public:
     TFileDialogAnswer ChooseFile(const TFileDialogRequest& request) override {
+        TPlatformTranslation translation;
         QFileDialog dialog(nullptr, Q(request.Title));
         dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(request.Save ? QFileDialog::AnyFile
@@ -95,6 +139,7 @@ public:
         initial.setItalic(font.Style.Contains(fsItalic));
         initial.setUnderline(font.Style.Contains(fsUnderline));
         initial.setStrikeOut(font.Style.Contains(fsStrikeOut));
+        TPlatformTranslation translation;
         QFontDialog dialog(initial);
         if (RunDialog(dialog) != QDialog::Accepted) return false;
         QFont chosen = dialog.selectedFont();
@@ -111,6 +156,7 @@ public:
     bool ChooseColor(TColor& color, std::vector<TColor>& customColors) override {
         for (std::size_t i = 0; i < customColors.size() && int(i) < QColorDialog::customCount(); ++i)
             QColorDialog::setCustomColor(int(i), QtColor(customColors[i]));
+        TPlatformTranslation translation;
         QColorDialog dialog(QtColor(color));
         if (RunDialog(dialog) != QDialog::Accepted) return false;
         color = OurColor(dialog.selectedColor());
@@ -121,14 +167,15 @@ public:
     }
 
     bool ChoosePrint(TPrintChoice& choice, const std::vector<String>& printers) override {
+        TPlatformTranslation translation;
         QDialog dialog;
-        dialog.setWindowTitle(QStringLiteral("Print"));
+        dialog.setWindowTitle(Text("Print", "打印"));
         auto* form = new QFormLayout;
         QComboBox* printer = PrinterBox(printers, choice.Printer);
-        form->addRow(QStringLiteral("Printer:"), printer);
-        auto* all = new QRadioButton(QStringLiteral("All pages"));
-        auto* pages = new QRadioButton(QStringLiteral("Pages"));
-        auto* selection = new QRadioButton(QStringLiteral("Selection"));
+        form->addRow(Text("Printer:", "打印机："), printer);
+        auto* all = new QRadioButton(Text("All pages", "全部页面"));
+        auto* pages = new QRadioButton(Text("Pages", "页码范围"));
+        auto* selection = new QRadioButton(Text("Selection", "所选内容"));
         auto* from = new QSpinBox;
         auto* to = new QSpinBox;
         int low = choice.MinPage > 0 ? choice.MinPage : 1;
@@ -146,18 +193,18 @@ public:
         range->addWidget(all);
         range->addWidget(pages);
         range->addWidget(from);
-        range->addWidget(new QLabel(QStringLiteral("to")));
+        range->addWidget(new QLabel(Text("to", "至")));
         range->addWidget(to);
         range->addWidget(selection);
-        form->addRow(QStringLiteral("Range:"), range);
+        form->addRow(Text("Range:", "打印范围："), range);
         auto* copies = new QSpinBox;
         copies->setRange(1, 9999);
         copies->setValue(choice.Copies > 0 ? choice.Copies : 1);
-        form->addRow(QStringLiteral("Copies:"), copies);
-        auto* collate = new QCheckBox(QStringLiteral("Collate"));
+        form->addRow(Text("Copies:", "份数："), copies);
+        auto* collate = new QCheckBox(Text("Collate", "逐份打印"));
         collate->setChecked(choice.Collate);
         form->addRow(QString(), collate);
-        auto* toFile = new QCheckBox(QStringLiteral("Print to file"));
+        auto* toFile = new QCheckBox(Text("Print to file", "打印到文件"));
         toFile->setChecked(choice.PrintToFile);
         toFile->setVisible(choice.PrintToFileOffered);
         form->addRow(QString(), toFile);
@@ -179,18 +226,19 @@ public:
     }
 
     bool ChoosePrinterSetup(TPrinterSetupChoice& choice, const std::vector<String>& printers) override {
+        TPlatformTranslation translation;
         QDialog dialog;
-        dialog.setWindowTitle(QStringLiteral("Print Setup"));
+        dialog.setWindowTitle(Text("Print Setup", "打印设置"));
         auto* form = new QFormLayout;
         QComboBox* printer = PrinterBox(printers, choice.Printer);
-        form->addRow(QStringLiteral("Printer:"), printer);
-        auto* portrait = new QRadioButton(QStringLiteral("Portrait"));
-        auto* landscape = new QRadioButton(QStringLiteral("Landscape"));
+        form->addRow(Text("Printer:", "打印机："), printer);
+        auto* portrait = new QRadioButton(Text("Portrait", "纵向"));
+        auto* landscape = new QRadioButton(Text("Landscape", "横向"));
         (choice.Landscape ? landscape : portrait)->setChecked(true);
         auto* orientation = new QHBoxLayout;
         orientation->addWidget(portrait);
         orientation->addWidget(landscape);
-        form->addRow(QStringLiteral("Orientation:"), orientation);
+        form->addRow(Text("Orientation:", "方向："), orientation);
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
         QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
         QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -205,6 +253,8 @@ public:
 };
 
 } // namespace
+
+void BackendWhenDialogShows(std::function<void()> action) { WhenShows() = std::move(action); }
 
 void BackendInstallDialogs() {
     static TQtDialogPresenter presenter;

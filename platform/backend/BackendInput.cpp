@@ -3,6 +3,7 @@
 #include "platform/backend/Backend.h"
 #include "platform/backend/BackendQt.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
@@ -12,6 +13,7 @@
 #include <QMouseEvent>
 #include <QStringList>
 #include <QWheelEvent>
+#include <QWidget>
 
 namespace {
 
@@ -274,6 +276,8 @@ bool TBackendSurface::event(QEvent* e) {
         return true;
     case QEvent::FocusIn:
         if (FBackend.ActivatedByOthers(window)) {
+            // The keys went to another program meanwhile (Alt+Tab leaves its Alt there).
+            FBackend.ResyncKeys();
             BackendGuard([&] { WinInputSurfaceActivated(window, true); });
             FBackend.Delivered();
         }
@@ -312,7 +316,7 @@ TBackendSurface* SurfaceOf(HWND window) {
     return backend ? backend->Surface(window) : nullptr;
 }
 
-void Send(QWindow* target, QEvent& e) { QCoreApplication::sendEvent(target, &e); }
+void Send(QObject* target, QEvent& e) { QCoreApplication::sendEvent(target, &e); }
 
 // What a US keyboard types with a key, as a desktop's key event carries it.
 QString TextOf(int key, Qt::KeyboardModifiers mods) {
@@ -362,7 +366,7 @@ int ShiftedKey(int key) {
     }
 }
 
-void KeyEvent(QWindow* target, QEvent::Type type, int key, Qt::KeyboardModifiers mods, const QString& text) {
+void KeyEvent(QObject* target, QEvent::Type type, int key, Qt::KeyboardModifiers mods, const QString& text) {
     QKeyEvent e(type, key, mods, text);
     Send(target, e);
 }
@@ -406,16 +410,66 @@ bool BackendSynthLeave(HWND window) {
     return true;
 }
 
-bool BackendSynthKeys(HWND window, const String& keys) {
-    TBackendSurface* s = SurfaceOf(window);
-    if (!s) return false;
+namespace {
+
+// The modifiers held by keys pressed alone ("Down:Ctrl") and not yet released.
+Qt::KeyboardModifiers& HeldAlone() {
+    static Qt::KeyboardModifiers held;
+    return held;
+}
+
+Qt::KeyboardModifier ModifierOfKey(int key) {
+    switch (key) {
+    case Qt::Key_Control:
+        return Qt::ControlModifier;
+    case Qt::Key_Alt:
+        return Qt::AltModifier;
+    case Qt::Key_Shift:
+        return Qt::ShiftModifier;
+    default:
+        return Qt::NoModifier;
+    }
+}
+
+// One key pressed or released alone; the modifiers it makes held stay held until released.
+bool SynthOneKey(QObject* target, const QString& name, bool down) {
+    // A modifier alone is no key sequence: its name is taken as it is.
+    int key = name == QStringLiteral("Ctrl")    ? int(Qt::Key_Control)
+              : name == QStringLiteral("Alt")   ? int(Qt::Key_Alt)
+              : name == QStringLiteral("Shift") ? int(Qt::Key_Shift)
+                                                : 0;
+    if (key == 0) {
+        QKeySequence sequence(name, QKeySequence::PortableText);
+        if (sequence.isEmpty()) return false;
+        key = sequence[0].key();
+    }
+    Qt::KeyboardModifiers& held = HeldAlone();
+    const Qt::KeyboardModifier modifier = ModifierOfKey(key);
+    if (modifier != Qt::NoModifier) {
+        // A modifier's own event carries the state with it pressed, without it released.
+        if (down) held |= modifier;
+        else held &= ~Qt::KeyboardModifiers(modifier);
+        KeyEvent(target, down ? QEvent::KeyPress : QEvent::KeyRelease, key, held, QString());
+        return true;
+    }
+    const int reported = (held & Qt::ShiftModifier) ? ShiftedKey(key) : key;
+    KeyEvent(target, down ? QEvent::KeyPress : QEvent::KeyRelease, reported, held, TextOf(reported, held));
+    return true;
+}
+
+bool SynthKeys(QObject* target, const String& keys) {
     const QStringList list =
         QString::fromUtf8(keys.data(), qsizetype(keys.size())).split(' ', Qt::SkipEmptyParts);
     for (const QString& item : list) {
+        if (item.startsWith(QStringLiteral("Down:")) || item.startsWith(QStringLiteral("Up:"))) {
+            const bool down = item.startsWith(QStringLiteral("Down:"));
+            if (!SynthOneKey(target, item.mid(item.indexOf(':') + 1), down)) return false;
+            continue;
+        }
         QKeySequence sequence(item, QKeySequence::PortableText);
         if (sequence.isEmpty()) return false;
         QKeyCombination combination = sequence[0];
-        Qt::KeyboardModifiers mods = combination.keyboardModifiers();
+        Qt::KeyboardModifiers mods = combination.keyboardModifiers() | HeldAlone();
         int key = combination.key();
         struct Modifier {
             Qt::KeyboardModifier Flag;
@@ -424,23 +478,37 @@ bool BackendSynthKeys(HWND window, const String& keys) {
         const Modifier order[] = {{Qt::ControlModifier, Qt::Key_Control},
                                   {Qt::AltModifier, Qt::Key_Alt},
                                   {Qt::ShiftModifier, Qt::Key_Shift}};
-        Qt::KeyboardModifiers held;
+        Qt::KeyboardModifiers held = HeldAlone();
         for (const Modifier& m : order) {
-            if (!(mods & m.Flag)) continue;
+            if (!(mods & m.Flag) || (held & m.Flag)) continue;
             held |= m.Flag;
-            KeyEvent(s, QEvent::KeyPress, m.Key, held, QString());
+            KeyEvent(target, QEvent::KeyPress, m.Key, held, QString());
         }
         int reported = (mods & Qt::ShiftModifier) ? ShiftedKey(key) : key;
         QString text = TextOf(reported, mods);
-        KeyEvent(s, QEvent::KeyPress, reported, mods, text);
-        KeyEvent(s, QEvent::KeyRelease, reported, mods, text);
+        KeyEvent(target, QEvent::KeyPress, reported, mods, text);
+        KeyEvent(target, QEvent::KeyRelease, reported, mods, text);
         for (auto m = std::rbegin(order); m != std::rend(order); ++m) {
-            if (!(mods & m->Flag)) continue;
+            if (!(mods & m->Flag) || (HeldAlone() & m->Flag)) continue;
             held &= ~Qt::KeyboardModifiers(m->Flag);
-            KeyEvent(s, QEvent::KeyRelease, m->Key, held, QString());
+            KeyEvent(target, QEvent::KeyRelease, m->Key, held, QString());
         }
     }
     return true;
+}
+
+} // namespace
+
+bool BackendSynthKeys(HWND window, const String& keys) {
+    TBackendSurface* s = SurfaceOf(window);
+    return s && SynthKeys(s, keys);
+}
+
+bool BackendSynthDialogKeys(const String& keys) {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (!dialog) return false;
+    QWindow* window = dialog->windowHandle();
+    return SynthKeys(window ? static_cast<QObject*>(window) : dialog, keys);
 }
 
 bool BackendSynthInputMethod(HWND window, const String& utf8) {

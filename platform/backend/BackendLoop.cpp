@@ -8,6 +8,7 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QGuiApplication>
 
 #include "platform/runtime/Threads.h"
 
@@ -151,7 +152,17 @@ void TQtBackend::EnterForeignLoop() {
 }
 
 void TQtBackend::LeaveForeignLoop() {
-    if (--FForeignDepth == 0 && FPumpWatcher->Busy()) FPumpWatcher->Finish();
+    if (--FForeignDepth != 0) return;
+    if (FPumpWatcher->Busy()) FPumpWatcher->Finish();
+    // The keys released while the loop ran went to its window: ours learn what is held now.
+    ResyncKeys();
+}
+
+void TQtBackend::ResyncKeys() {
+    const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
+    BackendGuard([&] {
+        WinInputKeysHeld(held & Qt::ShiftModifier, held & Qt::ControlModifier, held & Qt::AltModifier);
+    });
 }
 
 void TQtBackend::Pump() {

@@ -234,6 +234,11 @@ void TBackendSurface::Apply(const TWinSurfaceState& state) {
     Qt::WindowFlags flags;
     if (state.Decorated) {
         flags = state.ToolWindow ? Qt::Tool : (state.Owner ? Qt::Dialog : Qt::Window);
+        if (!state.ToolWindow && !state.Resizable && !state.MaximizeBox) {
+            // A fixed dialog: the window manager offers neither minimise nor maximise.
+            flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                     Qt::WindowCloseButtonHint;
+        }
     } else if (state.Popup && (state.ToolWindow || state.NoActivate || state.Topmost)) {
         // Menus, drop-downs and hints: placed exactly where we say, never decorated.
         flags = Qt::ToolTip | Qt::FramelessWindowHint;
@@ -421,6 +426,10 @@ bool BackendSurfaceInfo(HWND window, TBackendSurfaceInfo& info) {
     info.Visible = s->isVisible();
     info.Exposed = s->isExposed();
     info.Frameless = s->flags() & Qt::FramelessWindowHint;
+    const Qt::WindowFlags flags = s->flags();
+    const bool customized = flags & Qt::CustomizeWindowHint;
+    info.MinimizeButton = !info.Frameless && (!customized || (flags & Qt::WindowMinimizeButtonHint));
+    info.MaximizeButton = !info.Frameless && (!customized || (flags & Qt::WindowMaximizeButtonHint));
     info.Title = s->title().toStdString();
     info.CursorHidden = s->cursor().shape() == Qt::BlankCursor;
     info.CursorPicture = s->cursor().shape() == Qt::BitmapCursor;

@@ -119,6 +119,8 @@ public:
     void QuitNestedLoop(int code);
     void EnterForeignLoop();
     void LeaveForeignLoop();
+    // Our key state made to agree with the keyboard, after keys went to windows not ours.
+    void ResyncKeys();
 
 private:
     friend class TBackendPump;

@@ -4,6 +4,7 @@
 // code that asks takes its NT and "XP or later" paths.
 #pragma once
 
+#include "platform/runtime/RtlTypes.h"
 #include "platform/runtime/WinTypes.h"
 
 constexpr DWORD VER_PLATFORM_WIN32s = 0;
@@ -28,6 +29,15 @@ inline constexpr int Win32Platform = VER_PLATFORM_WIN32_NT;
 inline constexpr int Win32MajorVersion = 5;
 inline constexpr int Win32MinorVersion = 1;
 inline constexpr int Win32BuildNumber = 2600;
+
+// The user's locale for texts, as the C library reads it for messages: LC_ALL, else
+// LC_MESSAGES, else LANG; "C" when none is set. The platform's own texts (message box buttons,
+// the common dialogs) follow it, never the program's own language setting.
+String UserMessagesLocale();
+// Replaces the environment's answer (tests set it); an empty name gives the environment back.
+void SetUserMessagesLocale(const String& name);
+// The platform's own texts are Chinese: the messages locale is a "zh" one.
+bool PlatformTextsChinese();
 
 // The calling thread's last error as the runtime's system calls (GetVersionExA, LoadLibraryA,
 // GetProcAddress, ...) leave it. A new thread starts with 0. The window system's

@@ -30,6 +30,8 @@ struct TWinSurfaceState {
     bool Decorated = false;
     bool Resizable = false;  // WS_THICKFRAME
     bool ToolWindow = false; // WS_EX_TOOLWINDOW
+    bool MinimizeBox = false; // WS_MINIMIZEBOX
+    bool MaximizeBox = false; // WS_MAXIMIZEBOX
     bool Topmost = false;    // WS_EX_TOPMOST
     bool Popup = false;      // WS_POPUP without a caption (menus, drop-downs, hints)
     bool NoActivate = false; // WS_EX_NOACTIVATE
@@ -121,6 +123,11 @@ void WinInputMouseLeft();
 // A key went down (again, when auto-repeating) or up. text is what the display says the key
 // types; it is used where the keyboard layout of the window system would type something else.
 void WinInputKey(UINT virtualKey, bool extended, bool down, const std::u32string& text = {});
+// The keys went to a window that is not ours for a while (a dialog of the toolkit, another
+// program), so the releases of keys held before may never have come. The display says which
+// modifier keys are held now; every other key counts as released. The key state of the program
+// (and of the calling thread's queue) follows at once, without messages.
+void WinInputKeysHeld(bool shift, bool control, bool alt);
 // Text committed by an input method: one WM_CHAR per code point reaches the focus window.
 void WinInputText(const std::u32string& text);
 // The user asked the window manager to close the window.

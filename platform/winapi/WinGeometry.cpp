@@ -701,6 +701,8 @@ bool WinGetSurfaceState(HWND window, TWinSurfaceState& state) {
     state.Decorated = (w->Style & WS_CAPTION) == WS_CAPTION;
     state.Resizable = (w->Style & WS_THICKFRAME) != 0;
     state.ToolWindow = (w->ExStyle & WS_EX_TOOLWINDOW) != 0;
+    state.MinimizeBox = (w->Style & WS_MINIMIZEBOX) != 0;
+    state.MaximizeBox = (w->Style & WS_MAXIMIZEBOX) != 0;
     state.Topmost = (w->ExStyle & WS_EX_TOPMOST) != 0;
     state.Popup = (w->Style & WS_POPUP) && !state.Decorated;
     state.NoActivate = (w->ExStyle & WS_EX_NOACTIVATE) != 0;

@@ -642,6 +642,34 @@ void WinInputKey(UINT virtualKey, bool extended, bool down, const std::u32string
     QueueInput(target, m, HTCLIENT);
 }
 
+void WinInputKeysHeld(bool shift, bool control, bool alt) {
+    TLock lock(StateMutex());
+    TInputState& in = Input();
+    BYTE* queueKeys = CurrentQueue()->KeyState;
+    auto isButton = [](int vk) {
+        return vk == VK_LBUTTON || vk == VK_RBUTTON || vk == VK_MBUTTON || vk == VK_XBUTTON1 || vk == VK_XBUTTON2;
+    };
+    auto held = [&](int generic) {
+        return (generic == VK_SHIFT && shift) || (generic == VK_CONTROL && control) || (generic == VK_MENU && alt);
+    };
+    for (int vk = 1; vk < 256; ++vk) {
+        if (isButton(vk) || held(GenericVk(vk))) continue;
+        SetKey(in.AsyncKeys, vk, false);
+        SetKey(queueKeys, vk, false);
+    }
+    // A modifier held now whose press we never saw is down, on the left unless the right one is.
+    for (int generic : {VK_SHIFT, VK_CONTROL, VK_MENU}) {
+        if (!held(generic)) continue;
+        for (BYTE* keys : {in.AsyncKeys, queueKeys}) {
+            if (keys[generic] & 0x80) continue;
+            SetKey(keys, generic, true);
+            if (!(keys[SidedVk(generic, true)] & 0x80)) SetKey(keys, SidedVk(generic, false), true);
+        }
+    }
+    // An Alt released elsewhere must not open the menu bar when its release comes here.
+    in.AltAlone = false;
+}
+
 void WinInputText(const std::u32string& text) {
     if (text.empty()) return;
     TLock lock(StateMutex());

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/runtime/SysInfo.h"
 #include "platform/winapi/Cursor.h"
 #include "platform/winapi/Gdi.h"
 #include "platform/winapi/GdiFrame.h"
 #include "platform/winapi/GdiText.h"
+#include "platform/winapi/SysMetrics.h"
 #include "platform/winapi/WinButton.h"
 #include "platform/winapi/WinDialog.h"
 #include "platform/winapi/WinModal.h"
@@ -28,7 +30,20 @@ constexpr int kButtonPadding = 16;   // least room beside a caption that is long
 constexpr int kMinTextWidth = 120;
 constexpr int kTextId = 0xFFFF;
 
+// The buttons speak the user's language, as the desktop's own windows do.
 const char* ButtonCaption(int id) {
+    if (PlatformTextsChinese()) {
+        switch (id) {
+        case IDOK: return "确定";
+        case IDCANCEL: return "取消";
+        case IDABORT: return "中止(&A)";
+        case IDRETRY: return "重试(&R)";
+        case IDIGNORE: return "忽略(&I)";
+        case IDYES: return "是(&Y)";
+        case IDNO: return "否(&N)";
+        default: return "";
+        }
+    }
     switch (id) {
     case IDOK: return "OK";
     case IDCANCEL: return "Cancel";
@@ -127,6 +142,23 @@ SIZE MeasureText(HFONT font, const String& text, int maxWidth) {
     return size;
 }
 
+// Room the title bar needs for the caption: its text in the caption font, the icon and the buttons
+// beside it.
+int TitleWidth(const String& caption) {
+    NONCLIENTMETRICSA metrics;
+    metrics.cbSize = sizeof(metrics);
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    HFONT font = CreateFontIndirectA(&metrics.lfCaptionFont);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT r{0, 0, 0, 0};
+    DrawTextA(dc, caption.c_str(), int(caption.size()), &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    return (r.right - r.left) + 3 * GetSystemMetrics(SM_CXSIZE) + 2 * kMargin;
+}
+
 int CaptionWidth(HFONT font, const char* caption) {
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
@@ -183,7 +215,9 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     const int buttonsWidth = buttonCount * buttonWidth + (buttonCount - 1) * kButtonGap;
 
     const int contentHeight = std::max<int>(textSize.cy, state.Icon ? kIconSize : 0);
-    const int clientWidth = std::max<int>(textLeft + textSize.cx + kMargin, buttonsWidth + 2 * kMargin);
+    const String title = caption ? caption : "Error";
+    const int clientWidth = std::max<int>({textLeft + textSize.cx + kMargin, buttonsWidth + 2 * kMargin,
+                                           std::min(TitleWidth(title), screenWidth * 7 / 8)});
     const int buttonsTop = kMargin + contentHeight + kTextButtonsGap;
     const int clientHeight = buttonsTop + kButtonHeight + kMargin;
 
@@ -195,7 +229,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     const int height = frame.bottom - frame.top;
     const POINT at = Placement(owner, width, height);
 
-    HWND box = CreateWindowExA(exStyle, WC_MESSAGEBOXA, caption ? caption : "Error", style, at.x, at.y, width,
+    HWND box = CreateWindowExA(exStyle, WC_MESSAGEBOXA, title.c_str(), style, at.x, at.y, width,
                                height, owner, nullptr, nullptr, nullptr);
     if (!box) return 0;
     SetWindowLongPtrA(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));

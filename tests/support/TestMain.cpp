@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "platform/runtime/FormatSettings.h"
+#include "platform/runtime/SysInfo.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -94,6 +95,9 @@ public:
 
     void OnTestStart(const ::testing::TestInfo& info) override {
         FWatchdog.Start(std::string(info.test_suite_name()) + "." + info.name());
+        // The platform's own texts are English whatever the machine's locale; a test of the
+        // Chinese ones sets it.
+        SetUserMessagesLocale("en_US.UTF-8");
         FDir = std::make_unique<testsupport::TempDir>();
         const std::string home = FDir->File("home");
         const std::string tmp = FDir->File("tmp");

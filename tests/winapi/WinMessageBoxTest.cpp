@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+#include "platform/runtime/SysInfo.h"
+#include "platform/winapi/SysMetrics.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinButton.h"
 #include "platform/winapi/WinDialog.h"
@@ -201,6 +203,63 @@ TEST_F(WinMessageBoxTest, ALongTextWrapsWithinAShareOfTheScreenAndIsSavedAsAPict
         Key(VK_RETURN);
     });
     EXPECT_EQ(MessageBoxA(Owner, text.c_str(), "KOV-571", MB_YESNOCANCEL | MB_ICONQUESTION), IDYES);
+}
+
+// The buttons follow the user's locale (never the program's language); a box is at least as wide
+// as its title bar needs for the caption.
+TEST_F(WinMessageBoxTest, ButtonsSpeakTheUsersLanguageAndTheBoxHoldsItsCaption) {
+    struct Case {
+        const char* Locale;
+        UINT Flags;
+        std::vector<const char*> Captions;
+    };
+    const std::vector<Case> cases = {
+        {"zh_CN.UTF-8", MB_OK, {"确定"}},
+        {"zh_CN.UTF-8", MB_YESNOCANCEL, {"是(&Y)", "否(&N)", "取消"}},
+        {"zh_CN.GB18030", MB_ABORTRETRYIGNORE, {"中止(&A)", "重试(&R)", "忽略(&I)"}},
+        {"zh_CN", MB_RETRYCANCEL, {"重试(&R)", "取消"}},
+        {"de_DE.UTF-8", MB_YESNO, {"&Yes", "&No"}},
+        {"C", MB_OKCANCEL, {"OK", "Cancel"}},
+        {"zhx_YY.UTF-8", MB_OK, {"OK"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Locale);
+        SetUserMessagesLocale(c.Locale);
+        Steps.push_back([&](HWND box) {
+            std::vector<String> captions;
+            for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                if (GetDlgCtrlID(child) >= IDOK && GetDlgCtrlID(child) <= IDNO) captions.push_back(TextOf(child));
+            EXPECT_EQ(captions, std::vector<String>(c.Captions.begin(), c.Captions.end()));
+            // The first button answers.
+            for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                if (GetDlgCtrlID(child) >= IDOK && GetDlgCtrlID(child) <= IDNO) {
+                    SendMessageA(child, BM_CLICK, 0, 0);
+                    break;
+                }
+        });
+        EXPECT_NE(MessageBoxA(Owner, "Go on?", "Question", c.Flags), 0);
+        EXPECT_TRUE(Steps.empty());
+    }
+    SetUserMessagesLocale("en_US.UTF-8");
+
+    const String caption = "The channel table could not be written to the radio";
+    NONCLIENTMETRICSA metrics;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    HFONT font = CreateFontIndirectA(&metrics.lfCaptionFont);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, caption.c_str(), int(caption.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    Steps.push_back([&](HWND box) {
+        RECT client{};
+        GetClientRect(box, &client);
+        EXPECT_GE(client.right, extent.cx + 2 * GetSystemMetrics(SM_CXSIZE));
+        Key(VK_RETURN);
+    });
+    EXPECT_EQ(MessageBoxA(Owner, "Failed", caption.c_str(), MB_OK), IDOK);
 }
 
 }  // namespace
