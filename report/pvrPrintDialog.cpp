@@ -1,7 +1,10 @@
 #include "report/pvrPrintDialog.h"
 
+#include <vector>
+
 #include "platform/runtime/Files.h"
 #include "platform/runtime/Strings.h"
+#include "platform/winapi/Print.h"
 #include "platform/winapi/WinCore.h"
 #include "platform/winapi/WinEdit.h"
 #include "report/pvrPrinter.h"
@@ -12,6 +15,27 @@ namespace {
 
 template <typename T> T* Find(TComponent* owner, const char* name) {
     return dynamic_cast<T*>(owner->FindComponent(name));
+}
+
+// True when the named printer's driver writes PDF files: what it prints into a file is a PDF
+// document, not printer data.
+bool WritesPdf(const String& printerName) {
+    DWORD needed = 0, returned = 0;
+    const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    EnumPrintersA(flags, nullptr, 1, nullptr, 0, &needed, &returned);
+    if (needed == 0) return false;
+    std::vector<BYTE> buffer(needed);
+    if (!EnumPrintersA(flags, nullptr, 1, buffer.data(), needed, &needed, &returned)) return false;
+    const auto* entries = reinterpret_cast<const PRINTER_INFO_1A*>(buffer.data());
+    for (DWORD i = 0; i < returned; ++i) {
+        if (!entries[i].pName || printerName != entries[i].pName || !entries[i].pDescription) continue;
+        // "name,driver,location"
+        const String description = entries[i].pDescription;
+        if (description.compare(0, printerName.size() + 1, printerName + ",") != 0) return false;
+        const String rest = description.substr(printerName.size() + 1);
+        return rest.substr(0, rest.find(',')) == "PDF";
+    }
+    return false;
 }
 
 // The pictures are drawn on a fuchsia ground, which DrawTransparentBitmap leaves out.
@@ -167,8 +191,14 @@ void TpvrPrintDialog::FormHide(TObject*) {
         TpvrCustomPrinter* printer = printers->CurrentPrinter();
         if (printer) printer->SetFileName("");
         if (FileCB && FileCB->GetChecked()) {
-            if (FileDlg && FileDlg->Execute()) {
-                if (printer) printer->SetFileName(ChangeFileExt(FileDlg->GetFileName(), ".prn"));
+            // A printer that writes PDF files prints into a ".pdf" file, every other one into ".prn".
+            const bool pdf = printer && WritesPdf(printer->GetName());
+            const String filter = FileDlg ? FileDlg->GetFilter() : String();
+            if (FileDlg && pdf) FileDlg->SetFilter("PDF files (*.pdf)|*.pdf");
+            const bool chosen = FileDlg && FileDlg->Execute();
+            if (FileDlg) FileDlg->SetFilter(filter);
+            if (chosen) {
+                if (printer) printer->SetFileName(ChangeFileExt(FileDlg->GetFileName(), pdf ? ".pdf" : ".prn"));
             } else {
                 SetModalResult(mrCancel);
             }

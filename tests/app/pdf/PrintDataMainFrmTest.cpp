@@ -112,7 +112,7 @@ protected:
     }
 
     // "&Print" with the "PDF" printer printing into a file of the test's own (the print dialog
-    // gives it the ".prn" extension); the text of the document, page by page.
+    // gives it the ".pdf" extension); the text of the document, page by page.
     std::string PrintToPdf(const std::string& name) {
         TScopedDialogScript files;
         files.ChooseFiles({Dir.File(name)});
@@ -126,7 +126,7 @@ protected:
         Frame->RunCommand(7);
         // The print dialog, and no preview window.
         EXPECT_EQ(modal.Shown(), std::vector<String>{"pvrPrintDialog"});
-        const std::string pdf = Dir.File(name + ".prn");
+        const std::string pdf = Dir.File(name + ".pdf");
         EXPECT_TRUE(FileExists(pdf)) << pdf;
         std::system(("pdftoppm -r 60 -png '" + pdf + "' '" +
                      testsupport::ArtifactPath("PrintDataMainFrm-" + name) + "'")
@@ -197,7 +197,7 @@ TEST_F(PrintDataMainFrmTest, PrintWritesTheDataAsTheyAreNowIntoThePdf) {
     pieces.push_back("2");
     ExpectInOrder(empty, pieces);
     EXPECT_EQ(empty.find("Channel No."), std::string::npos) << empty;
-    const std::string info = Output("pdfinfo '" + Dir.File("empty.prn") + "' 2>&1");
+    const std::string info = Output("pdfinfo '" + Dir.File("empty.pdf") + "' 2>&1");
     EXPECT_TRUE(std::regex_search(info, std::regex("Pages:\\s+2\n"))) << info;
 
     fChInfo->SetFocus();
@@ -273,7 +273,7 @@ TEST_F(PrintDataMainFrmTest, PreviewShowsThePreparedPagesInThePreviewWindow) {
     Frame->RunCommand(8);
     EXPECT_EQ(modal.Shown(), (std::vector<String>{"pvrPreviewForm", "pvrPrintDialog"}));
     EXPECT_EQ(report->PreviewForm, nullptr);
-    for (const char* name : {"cancelled", "cancelled.prn"})
+    for (const char* name : {"cancelled", "cancelled.pdf", "cancelled.prn"})
         EXPECT_FALSE(FileExists(Dir.File(name))) << name;
 }
 

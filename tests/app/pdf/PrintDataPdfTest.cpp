@@ -86,7 +86,8 @@ TEST_F(PrintDataPdfTest, PrintedToAPdfFileThroughThePrintDialog) {
     AddFunctionPrintRows();
     fChInfo->AddPrintRows();
     ASSERT_TRUE(Report->PrepareReport(true)) << Report->GetErrors()->GetText();
-    // The "PDF" printer into a file of the test's own, which takes the ".prn" extension.
+    // The "PDF" printer into a file of the test's own, which takes the ".pdf" extension whatever
+    // the name typed ends with (other printers give ".prn").
     auto print = [&](bool ok, const std::string& file) {
         TScopedDialogScript files;
         files.ChooseFiles({file});
@@ -100,10 +101,13 @@ TEST_F(PrintDataPdfTest, PrintedToAPdfFileThroughThePrintDialog) {
         return Report->Print();
     };
     EXPECT_FALSE(print(false, Dir.File("cancelled")));
-    EXPECT_FALSE(FileExists(Dir.File("cancelled.prn")));
+    EXPECT_FALSE(FileExists(Dir.File("cancelled.pdf")));
 
+    ASSERT_TRUE(print(true, Dir.File("typed.prn")));
+    EXPECT_TRUE(FileExists(Dir.File("typed.pdf")));
+    EXPECT_FALSE(FileExists(Dir.File("typed.prn")));
     ASSERT_TRUE(print(true, Dir.File("list")));
-    const std::string pdf = Dir.File("list.prn");
+    const std::string pdf = Dir.File("list.pdf");
     EXPECT_EQ(testsupport::ReadFileBytes(pdf).substr(0, 5), "%PDF-");
     const std::string info = Output("pdfinfo '" + pdf + "' 2>&1");
     EXPECT_TRUE(std::regex_search(info, std::regex("Pages:\\s+2\n"))) << info;

@@ -47,7 +47,7 @@ TEST_F(pvrPreviewPrintTest, CurrentPagePrintsThePageThePreviewShows) {
     Integer n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        const std::string file = dir.File("current" + std::to_string(++n) + ".prn");
+        const std::string file = dir.File("current" + std::to_string(++n) + ".pdf");
         // Three small pages, each showing "P<n>".
         std::unique_ptr<TpvrReport> report = pdftest::NumberedPagesReport("Current", 3);
 

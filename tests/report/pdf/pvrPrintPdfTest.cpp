@@ -80,7 +80,7 @@ TEST_F(pvrPrintPdfTest, TheChannelListPrintsIntoAPdfFile) {
         d.OkB->Click();
     });
     ASSERT_TRUE(Report->Print());
-    const std::string file = dir.File("channels.prn");
+    const std::string file = dir.File("channels.pdf");
 
     const std::string info = Shell("pdfinfo '" + file + "' 2>&1");
     EXPECT_TRUE(std::regex_search(info, std::regex("Pages:\\s+6\n"))) << info;
@@ -188,7 +188,7 @@ TEST_F(pvrPrintPdfTest, ThePdfHoldsThePagesInTheChosenOrder) {
         SCOPED_TRACE(testing::Message()
                      << c.Pages << " pages, copies " << c.Copies << " collate " << c.Collate << " reverse "
                      << c.Reverse << " '" << c.Numbers << "' " << c.Dialog);
-        const std::string file = dir.File("order" + std::to_string(++n) + ".prn");
+        const std::string file = dir.File("order" + std::to_string(++n) + ".pdf");
         std::unique_ptr<TpvrReport> report = pdftest::NumberedPagesReport("Order", c.Pages);
         if (c.Pages > 0) {
             ASSERT_TRUE(report->PrepareReport());
