@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFont>
+#include <QFontInfo>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -130,26 +131,39 @@ public:
     }
 
     void DrawText(const TPrintText& text) override {
-        FPainter->setPen(ColorOf(text.Color));
+        const QColor color = ColorOf(text.Color);
+        FPainter->setPen(color);
         int current = -1;
+        double embolden = 0; // the width of the outline that makes the current face bold, or 0
         for (std::size_t i = 0; i < text.Chars.size(); ++i) {
             int face = text.Face[i] == 1 ? 1 : 0;
             if (face != current) {
-                FPainter->setFont(FontOf(text.Faces[face]));
+                const QFont& font = FontOf(text.Faces[face]);
+                FPainter->setFont(font);
                 current = face;
+                embolden = text.Faces[face].Bold && !HasBoldFace(font) ? std::max(1, text.Faces[face].Em) / 24.0 : 0;
             }
             char32_t ch = text.Chars[i];
             QString one = QString::fromUcs4(&ch, 1);
             QPointF at(text.Positions[i].x, text.Positions[i].y);
-            if (text.Escapement == 0) {
-                FPainter->drawText(at, one);
-                continue;
+            const bool turned = text.Escapement != 0;
+            if (turned) {
+                FPainter->save();
+                FPainter->translate(at);
+                FPainter->rotate(-text.Escapement / 10.0);
+                at = QPointF(0, 0);
             }
-            FPainter->save();
-            FPainter->translate(at);
-            FPainter->rotate(-text.Escapement / 10.0);
-            FPainter->drawText(QPointF(0, 0), one);
-            FPainter->restore();
+            FPainter->drawText(at, one);
+            if (embolden > 0) {
+                // A family without a bold face (WenQuanYi Micro Hei): the character stays text and
+                // gets an outline drawn round it, as the screen's glyphs are emboldened.
+                QPainterPath outline;
+                outline.addText(at, FPainter->font(), one);
+                QPen pen(color, embolden);
+                pen.setJoinStyle(Qt::RoundJoin);
+                FPainter->strokePath(outline, pen);
+            }
+            if (turned) FPainter->restore();
         }
     }
 
@@ -185,8 +199,17 @@ private:
         return FFonts.emplace(key, font).first->second;
     }
 
+    // Whether the font Qt found for a bold request is a bold face.
+    bool HasBoldFace(const QFont& font) {
+        const std::string key = font.key().toStdString();
+        auto it = FBoldFaces.find(key);
+        if (it == FBoldFaces.end()) it = FBoldFaces.emplace(key, QFontInfo(font).bold()).first;
+        return it->second;
+    }
+
     QPainter* FPainter = nullptr;
     std::map<std::string, QFont> FFonts;
+    std::map<std::string, bool> FBoldFaces;
 };
 
 // ---- Jobs ------------------------------------------------------------------------------------------

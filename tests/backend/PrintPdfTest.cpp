@@ -290,6 +290,63 @@ TEST_F(PrintPdfTest, TwoPageDocumentKeepsTextPositionsFiguresAndPictures) {
     EXPECT_EQ(two.At(int(Pt(2000)), int(Pt(barTop + 260))), 0xFFFFFFu);
 }
 
+// Bold reaches the PDF whether the family has a bold face (Liberation Sans for "Arial") or not
+// (WenQuanYi Micro Hei for "宋体", emboldened): the bold line carries clearly more ink than the
+// same line regular, and stays text.
+TEST_F(PrintPdfTest, BoldTextIsBoldInThePdfAlsoWhereTheFamilyHasNoBoldFace) {
+    const std::string line = "KOV-571 Function Setting\xE9\xA2\x91\xE9\x81\x93"; // KOV-571 Function Setting频道
+    const char* faces[] = {"Arial", "\xE5\xAE\x8B\xE4\xBD\x93"}; // Arial, 宋体
+    HDC dc = CreateDCA(nullptr, BackendPdfPrinterName, nullptr, nullptr);
+    ASSERT_NE(dc, nullptr);
+    const std::string pdf = FDir.File("bold.pdf");
+    DOCINFOA doc;
+    doc.lpszDocName = "Bold";
+    doc.lpszOutput = pdf.c_str();
+    ASSERT_GT(StartDocA(dc, &doc), 0);
+    ASSERT_GT(StartPage(dc), 0);
+    SetBkMode(dc, TRANSPARENT);
+    // Rows one inch apart: each face regular, then bold.
+    int y = 600;
+    for (const char* face : faces) {
+        for (int weight : {FW_NORMAL, FW_BOLD}) {
+            HFONT font = MakeFont(face, -150, weight);
+            HGDIOBJ old = SelectObject(dc, font);
+            EXPECT_TRUE(TextOutA(dc, 600, y, line.c_str(), int(line.size())));
+            SelectObject(dc, old);
+            DeleteObject(font);
+            y += 600;
+        }
+    }
+    ASSERT_GT(EndPage(dc), 0);
+    ASSERT_GT(EndDoc(dc), 0);
+    DeleteDC(dc);
+
+    const Raster page = RenderPage(pdf, 1, FDir.Path());
+    // The dark pixels of the row starting at the device pixel y (one inch high).
+    auto ink = [&](int top) {
+        int count = 0;
+        for (int py = int(Pt(top)); py < int(Pt(top + 500)) && py < page.Height; ++py)
+            for (int px = 0; px < page.Width; ++px)
+                if (((page.At(px, py) >> 8) & 0xFF) < 128) ++count;
+        return count;
+    };
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i == 0 ? "Arial" : "SimSun");
+        const int regular = ink(600 + 1200 * i);
+        const int bold = ink(1200 + 1200 * i);
+        EXPECT_GT(regular, 0);
+        EXPECT_GT(bold * 100, regular * 115) << "regular " << regular << ", bold " << bold;
+    }
+    // Every line is still text, word by word.
+    std::string all;
+    for (const Word& w : ReadPdfText(pdf, FDir.Path()).Words)
+        all += (all.empty() ? "" : " ") + w.Text;
+    std::size_t found = 0;
+    for (std::size_t at = all.find(line); at != std::string::npos; at = all.find(line, at + 1))
+        ++found;
+    EXPECT_EQ(found, 4u) << all;
+}
+
 TEST_F(PrintPdfTest, DeviceModePaperAndOrientationReachThePdf) {
     HANDLE printer = nullptr;
     ASSERT_TRUE(OpenPrinterA(const_cast<LPSTR>(BackendPdfPrinterName), &printer, nullptr));
