@@ -64,7 +64,7 @@ kov_generate_locales() {
 KOV_PACKAGES=(
     build-essential cmake pkg-config
     libgtest-dev libgmock-dev
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev qt6-translations-l10n
     libjpeg62-turbo-dev libfreetype-dev
     fonts-liberation fonts-dejavu-core fonts-wqy-microhei
     poppler-utils
