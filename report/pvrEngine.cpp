@@ -351,8 +351,9 @@ void TpvrEngine::BeginReportPage(TpvrReportPage* page) {
     }
     if (FIsFirstReportPage) Pages()->FirstPageIndex = Pages()->CurrentPage;
     HeaderHeight = CurY;
+    const Extended beforeColumnHeader = CurY;
     ShowBandOfClass(TpvrColumnHeader::StaticClass());
-    FFreshY = CurY;
+    FFreshY += CurY - beforeColumnHeader;
     FHeaderList->AddItem(PageBand(TpvrColumnHeader::StaticClass()), 0, false);
     FHeaderList->RemoveItem(title);
     Pages()->GetOutline()->LevelRoot();
@@ -381,6 +382,8 @@ void TpvrEngine::StartPage() {
         if (!overlay->PrintOnTop) ShowBand(overlay);
     CurY = 0;
     HeaderHeight = 0;
+    FFreshY = 0;
+    const unsigned start = ++FPageStarts;
     const Extended savedX = CurX;
     for (Integer i = 0; i < FHeaderList->Count(); ++i) {
         TpvrHeaderListItem* item = FHeaderList->Items(i);
@@ -398,7 +401,8 @@ void TpvrEngine::StartPage() {
         CurLine = state.Line;
         CurLineThrough = state.LineThrough;
         FHeadersPrinting = true;
-        if (band->InheritsFrom(TpvrReportTitle::StaticClass())) item->Band = nullptr;
+        const bool title = band->InheritsFrom(TpvrReportTitle::StaticClass());
+        if (title) item->Band = nullptr;
         if (band->InheritsFrom(TpvrPageHeader::StaticClass())) HeaderHeight = band->GetHeight();
         TFinally restore([&] {
             FHeadersPrinting = false;
@@ -406,10 +410,13 @@ void TpvrEngine::StartPage() {
             CurLine = savedLine;
             CurLineThrough = savedLineThrough;
         });
+        const Extended before = CurY;
         ShowBand(band);
+        // A band that did not fit went on to a new page, whose start printed the other headers.
+        if (FPageStarts != start) break;
+        if (!title) FFreshY += CurY - before;
     }
     CurX = savedX;
-    FFreshY = CurY;
 }
 
 void TpvrEngine::EndPage() {
@@ -851,7 +858,7 @@ void TpvrEngine::PlaceBand(TpvrBand* band, bool cross, const std::vector<Integer
         const bool isNull = band->InheritsFrom(TpvrNullBand::StaticClass());
         bool split = false;
         if (!columns && !isNull && !band->InheritsFrom(TpvrOverlay::StaticClass()) &&
-            FreeSpace() < band->GetHeight() && !FHeadersPrinting && !FCollectingBand) {
+            FreeSpace() < band->GetHeight() && !FCollectingBand) {
             // A cross band is never split: its cells stand side by side over pages.
             if (band->AllowSplit && !cross) {
                 SplitBand(band);

@@ -165,8 +165,12 @@ private:
     Extended FSubreportLeft = 0;
     TpvrReportPage* FPage = nullptr;
     TpvrBand* FPageBreakBand = nullptr;
-    // Where the current page or column starts below its reprinted headers.
+    // Where the current page or column starts below its reprinted headers (the title, printed
+    // once, does not count: a new page would give its room back).
     Extended FFreshY = 0;
+    // Counts the pages started, so a page start learns that a band it printed went on to
+    // another page (whose start then printed the rest of the headers).
+    unsigned FPageStarts = 0;
     // Pages whose band output is running, so a page reached again is not entered twice.
     std::vector<TpvrReportPage*> FRunningPages;
 
