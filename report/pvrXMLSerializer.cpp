@@ -244,9 +244,16 @@ void TpvrXMLSerializer::SetPublished(TPersistent* obj, const String& name, const
         }
         break;
     }
-    case tkFloat:
-        SetFloatProp(obj, prop, ParseFloatText(value));
+    case tkFloat: {
+        const Extended number = ParseFloatText(value);
+        // A band of negative height would place everything after it above the page.
+        if (number < 0 && SameText(name, "height") && dynamic_cast<TpvrBand*>(obj)) {
+            SetFloatProp(obj, prop, 0);
+            throw EConvertError(Format("'%s' is not a valid band height", {value}));
+        }
+        SetFloatProp(obj, prop, number);
         break;
+    }
     case tkString:
     case tkLString:
     case tkWString:
