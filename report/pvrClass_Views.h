@@ -386,8 +386,13 @@ private:
     void SetupLayout(TpvrDrawText* layout, TCanvas* canvas, Extended scaleX, Extended scaleY, Extended offsetX,
                      Extended offsetY, bool autoWidthBox);
     void ExpandExpressions();
+    // Whether passing the rest of the text on to FlowTo would close a ring of memos flowing
+    // into each other: the link into the ring's first memo to get its data is never followed.
+    bool FlowClosesRing() const;
 
     std::unique_ptr<TpvrFormat> FDisplayFormat;
+    // When this memo got its data in the current preparation (0: not yet), in the order of all.
+    UInt64 FDataOrder = 0;
     TpvrCustomMemoView* FFlowTo = nullptr;
     std::unique_ptr<TpvrHighlight> FHighlight;
     std::unique_ptr<TWideStrings> FMemo;

@@ -1,6 +1,7 @@
 // The memo view: expressions in its text, data binding, formats, highlight, suppression of
 // repeated values, measuring, splitting and drawing through the text layout object.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "platform/runtime/DateTime.h"
@@ -456,12 +457,33 @@ void TpvrCustomMemoView::GetData() {
         else
             FLastValue = Variant(text);
     }
-    if (FFlowTo != nullptr && FFlowTo != this) {
+    static std::atomic<UInt64> dataOrder{0};
+    FDataOrder = ++dataOrder;
+    if (FFlowTo != nullptr) {
+        if (FlowClosesRing()) {
+            // Cut where the ring closes: the first memo keeps its text, this one all it has.
+            if (TpvrReport* report = Report())
+                report->GetErrors()->Add(GetName() + ": the text flows back to " + FFlowTo->GetName());
+            return;
+        }
         InitPart();
         DrawPart();
         FFlowTo->GetMemo()->SetText(FPartText);
         FFlowTo->AllowExpressions = false;
     }
+}
+
+bool TpvrCustomMemoView::FlowClosesRing() const {
+    // Follow the flow from here; only a way back here makes a ring with this memo in it.
+    std::vector<const TpvrCustomMemoView*> ring{this};
+    for (const TpvrCustomMemoView* next = FFlowTo; next != this; next = next->FFlowTo) {
+        if (next == nullptr || std::find(ring.begin(), ring.end(), next) != ring.end()) return false;
+        ring.push_back(next);
+    }
+    const TpvrCustomMemoView* first = this;
+    for (const TpvrCustomMemoView* memo : ring)
+        if (memo->FDataOrder != 0 && memo->FDataOrder < first->FDataOrder) first = memo;
+    return FFlowTo == first;
 }
 
 void TpvrCustomMemoView::BeforePrint() {
@@ -470,6 +492,7 @@ void TpvrCustomMemoView::BeforePrint() {
 }
 
 void TpvrCustomMemoView::AfterPrint() {
+    FDataOrder = 0;
     if (!IsDataBound()) FMemo->SetText(FSavedText);
     TpvrView::AfterPrint();
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <list>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -641,6 +643,172 @@ TEST_F(pvrEngineTest, PageFooterTotalsCountAKeptRecordOnThePageItMovedTo) {
     }
 }
 
+TEST_F(pvrEngineTest, ATitleTallerThanThePageIsSplitOrCarriedAndEveryRecordFollows) {
+    String text;
+    std::vector<String> words;
+    for (int i = 1; i <= 900; ++i) {
+        words.push_back("w" + IntToStr(i));
+        text += words.back() + " ";
+    }
+    std::vector<String> records;
+    for (int i = 1; i <= 30; ++i)
+        records.push_back("r" + IntToStr(i));
+    for (int run = 0; run < 4; ++run) {
+        const bool split = run < 2;
+        const bool titleFirst = run % 2 == 0;
+        SCOPED_TRACE(String(split ? "split" : "not split") + (titleFirst ? ", title first" : ""));
+        TearDown();
+        SetUp();
+        Page->TitleBeforeHeader = titleFirst;
+        Band<TpvrPageHeader>("PageHeader1", 0, 30);
+        auto* title = Band<TpvrReportTitle>("ReportTitle1", 40, 20);
+        title->AllowSplit = split;
+        title->Stretched = true;
+        Memo(title, text, 0, 20)->StretchMode = smActualHeight;
+        auto* data = Band<TpvrMasterData>("MasterData1", 80, 20);
+        data->SetRowCount(30);
+        Memo(data, "r[Line]");
+        Band<TpvrPageFooter>("PageFooter1", 200, 30);
+        ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
+        std::vector<String> printed;
+        const Extended bottom = Report->Engine->PageHeight;
+        for (Integer i = 0; i < PageCount(); ++i) {
+            for (const String& t : Texts(i)) {
+                String word;
+                for (char c : t + " ")
+                    if (c == ' ' || c == '\n' || c == '\r') {
+                        if (!word.empty()) printed.push_back(word);
+                        word.clear();
+                    } else {
+                        word += c;
+                    }
+            }
+            for (TpvrComponent* object : Store()->GetPage(i)->GetObjects()) {
+                if (!object->InheritsFrom(TpvrBand::StaticClass())) continue;
+                // Only a title that does not split may run past the bottom of its own page.
+                if (!split && object->GetName() == "ReportTitle1") continue;
+                EXPECT_LE(object->GetTop() + object->GetHeight(), bottom + 0.01)
+                    << i << " " << object->GetName();
+            }
+        }
+        std::vector<String> expected = split ? words : std::vector<String>{};
+        expected.insert(expected.end(), records.begin(), records.end());
+        if (!split) {
+            // The title that is not split is one memo, clipped at the paper's edge: its words
+            // are not counted, only that it stands before the records, once.
+            std::erase_if(printed, [](const String& w) { return w[0] == 'w'; });
+        }
+        EXPECT_EQ(printed, expected) << printed.size();
+        // The page header once on every page (below the title on its first page when the title
+        // comes first: a title filling that page leaves it there without one).
+        EXPECT_GE(PageCount(), split ? 4 : 2);
+        for (Integer i = 0; i < PageCount(); ++i) {
+            const std::vector<String> names = Names(i);
+            const auto headers = std::count(names.begin(), names.end(), "PageHeader1");
+            EXPECT_EQ(headers, i == 0 && titleFirst ? 0 : 1) << i;
+            EXPECT_EQ(std::count(names.begin(), names.end(), "PageFooter1"), 1) << i;
+        }
+    }
+}
+
+TEST_F(pvrEngineTest, ANegativeBandHeightIsALoadErrorAndTakenAsZero) {
+    auto* data = Band<TpvrMasterData>("MasterData1", 40, 21.5);
+    data->SetRowCount(30);
+    Memo(data, "r[Line]");
+    TStringStream saved("");
+    Report->SaveToStream(&saved, true);
+    String text = saved.GetDataString();
+    const std::size_t at = text.find("Height=\"21.5\"");
+    ASSERT_NE(at, String::npos) << text;
+    text.replace(at, 13, "Height=\"-600\"");
+    TStringStream in(text);
+    Report->LoadFromStream(&in);
+    ASSERT_EQ(Report->GetErrors()->GetCount(), 1) << Report->GetErrors()->GetText();
+    EXPECT_EQ(Report->GetErrors()->GetStrings(0), "'-600' is not a valid band height");
+    data = dynamic_cast<TpvrMasterData*>(Report->FindObject("MasterData1"));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->GetHeight(), 0);
+
+    ASSERT_TRUE(Prepare()) << Report->GetErrors()->GetText();
+    std::vector<String> printed, expected;
+    for (Integer i = 0; i < PageCount(); ++i) {
+        for (const String& t : Texts(i))
+            printed.push_back(t);
+        for (TpvrComponent* object : Store()->GetPage(i)->GetObjects())
+            EXPECT_GE(object->GetTop(), 0) << object->GetName();
+    }
+    for (int i = 1; i <= 30; ++i)
+        expected.push_back("r" + IntToStr(i));
+    EXPECT_EQ(printed, expected);
+}
+
+// Memos whose FlowTo lead back into their own chain: the ring is cut where it closes (the link
+// into the first of its memos to get its data), with an error; each line is shown once, in order.
+TEST_F(pvrEngineTest, ATextFlowRingIsCutWhereItClosesAndNoTextIsLost) {
+    std::vector<String> lines;
+    String text;
+    for (int i = 1; i <= 40; ++i) {
+        lines.push_back("line " + IntToStr(i));
+        text += lines.back() + "\n";
+    }
+    struct Case {
+        const char* name;
+        std::vector<const char*> order; // the memos in band order; the first holds the text
+        std::vector<std::pair<const char*, const char*>> flows;
+        std::vector<const char*> flowOrder; // the order their texts read
+        const char* cut; // the memo whose flow is cut and the one it pointed to
+    };
+    const std::vector<Case> cases = {
+        {"itself", {"A"}, {{"A", "A"}}, {"A"}, "A: the text flows back to A"},
+        {"two", {"A", "B"}, {{"A", "B"}, {"B", "A"}}, {"A", "B"}, "B: the text flows back to A"},
+        {"three in flow order", {"A", "B", "C"}, {{"A", "B"}, {"B", "C"}, {"C", "A"}}, {"A", "B", "C"},
+         "C: the text flows back to A"},
+        {"three against it", {"A", "C", "B"}, {{"A", "B"}, {"B", "C"}, {"C", "A"}}, {"A", "B", "C"},
+         "C: the text flows back to A"},
+        {"a chain into a ring", {"X", "A", "B"}, {{"X", "A"}, {"A", "B"}, {"B", "A"}}, {"X", "A", "B"},
+         "B: the text flows back to A"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        auto* data = Band<TpvrMasterData>("MasterData1", 40, 300);
+        data->SetRowCount(2);
+        std::map<String, TpvrMemoView*> memos;
+        Extended top = 0;
+        for (const char* name : c.order) {
+            TpvrMemoView* memo = Memo(data, memos.empty() ? text : String(), top, 60);
+            memo->SetName(name);
+            memos[name] = memo;
+            top += 70;
+        }
+        for (const auto& [from, to] : c.flows)
+            memos[from]->SetFlowTo(memos[to]);
+        Prepare();
+        ASSERT_EQ(Report->GetErrors()->GetCount(), 1) << Report->GetErrors()->GetText();
+        EXPECT_EQ(Report->GetErrors()->GetStrings(0), c.cut);
+        ASSERT_EQ(PageCount(), 1);
+        // Both records show the whole text once, in order.
+        std::map<String, std::vector<String>> shown;
+        for (TpvrComponent* object : Store()->GetPage(0)->AllObjects())
+            if (auto* memo = dynamic_cast<TpvrCustomMemoView*>(object))
+                shown[memo->GetName()].push_back(WideToString(memo->GetMemo()->GetText()));
+        for (std::size_t record = 0; record < 2; ++record) {
+            std::vector<String> printed;
+            for (const char* name : c.flowOrder) {
+                ASSERT_EQ(shown[name].size(), 2u) << name;
+                const String& t = shown[name][record];
+                for (std::size_t from = 0; from < t.size();) {
+                    const std::size_t end = std::min(t.find_first_of("\r\n", from), t.size());
+                    if (end > from) printed.push_back(t.substr(from, end - from));
+                    from = end + 1;
+                }
+            }
+            EXPECT_EQ(printed, lines) << record;
+        }
+    }
+}
+
 // Definitions that are well formed but hostile end with pages or errors, never hang or crash.
 TEST_F(pvrEngineTest, HostileDefinitionsEndWithPagesOrErrors) {
     struct Case {
@@ -664,6 +832,25 @@ TEST_F(pvrEngineTest, HostileDefinitionsEndWithPagesOrErrors) {
          [](pvrEngineTest& t) {
              t.Band<TpvrPageHeader>("PageHeader1", 0, 5000);
              t.Band<TpvrMasterData>("MasterData1", 10, 20)->SetRowCount(3);
+         },
+         true},
+        {"page header taller than the page that may split",
+         [](pvrEngineTest& t) {
+             t.Band<TpvrPageHeader>("PageHeader1", 0, 5000)->AllowSplit = true;
+             t.Band<TpvrMasterData>("MasterData1", 10, 20)->SetRowCount(3);
+         },
+         true},
+        {"reprinted headers taller than the page, split and not",
+         [](pvrEngineTest& t) {
+             t.Band<TpvrPageHeader>("PageHeader1", 0, 30);
+             t.Band<TpvrReportTitle>("ReportTitle1", 5, 2500)->AllowSplit = true;
+             auto* header = t.Band<TpvrHeader>("Header1", 10, 1500);
+             header->ReprintOnNewPage = true;
+             t.Band<TpvrMasterData>("MasterData1", 20, 600)->SetRowCount(4);
+             auto* group = t.Band<TpvrGroupHeader>("GroupHeader1", 15, 1200);
+             group->ReprintOnNewPage = true;
+             group->AllowSplit = true;
+             group->Condition = "Line";
          },
          true},
         {"negative paper",
