@@ -126,7 +126,8 @@ void TWideStrings::AssignTo(TPersistent* dest) {
 void TWideStrings::LoadFromStream(TStream* stream) {
     Int64 count = stream->GetSize() - stream->GetPosition();
     if (count < 0) count = 0;
-    if (count > 2) {
+    // The mark alone is an empty text: that is what saving an empty list writes.
+    if (count >= 2) {
         unsigned char mark[2];
         stream->ReadBuffer(mark, 2);
         if (mark[0] == 0xFF && mark[1] == 0xFE) {
