@@ -520,8 +520,12 @@ void TWriter::WriteComponent(TComponent* component) {
     try {
         TFilerFlags flags;
         if (component->GetComponentState().Contains(csInline)) flags.Include(ffInline);
+        // A class name's length byte of 0xF0 or more would read back as the flags prefix.
+        const String className = component->ClassName();
+        if (className.size() >= 0xF0)
+            throw EWriteError("Name too long to store: " + className.substr(0, 64) + "...");
         WritePrefix(flags, 0);
-        WriteStr(component->ClassName());
+        WriteStr(className);
         WriteStr(component->GetName());
         component->WriteState(this);
     } catch (...) {

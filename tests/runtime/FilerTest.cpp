@@ -859,6 +859,51 @@ TEST_F(FilerTest, DamagedStreamsRaiseReadErrors) {
         EXPECT_FALSE(target->GetComponents(i)->GetComponentState().Contains(csLoading));
 }
 
+// A component whose class name is `length` letters long.
+template <std::size_t length>
+class TFlrLongNamed : public TComponent {
+public:
+    explicit TFlrLongNamed(TComponent* owner) : TComponent(owner) {}
+    static TClass StaticClass() {
+        static const TMetaClass* const meta =
+            new TMetaClass("T" + String(length - 1, 'n'), TComponent::StaticClass(),
+                           [](TComponent* owner) -> TObject* { return new TFlrLongNamed(owner); });
+        return meta;
+    }
+    TClass ClassType() const override { return StaticClass(); }
+};
+
+TEST_F(FilerTest, ClassNamesTheReaderCannotTakeBackAreRefusedAtWriting) {
+    // A length byte of 0xF0 or more reads as the flags prefix: such a name is never written.
+    auto check = [](auto* made, bool fits) {
+        auto root = MakeRoot("Form1");
+        root->InsertComponent(made);
+        made->SetName("Long1");
+        const std::size_t length = made->ClassName().size();
+        SCOPED_TRACE(length);
+        RegisterClass(made->ClassType());
+        if (!fits) {
+            try {
+                WriteRoot(root.get());
+                ADD_FAILURE() << "written";
+            } catch (const EWriteError& e) {
+                EXPECT_EQ(e.Message.substr(0, 22), "Name too long to store") << e.Message;
+            }
+        } else {
+            auto copy = ReadOwned<TFlrRoot>(WriteRoot(root.get()));
+            ASSERT_NE(copy, nullptr);
+            TComponent* back = copy->FindComponent("Long1");
+            ASSERT_NE(back, nullptr);
+            EXPECT_EQ(back->ClassName().size(), length);
+        }
+        UnRegisterClass(made->ClassType());
+    };
+    check(new TFlrLongNamed<239>(nullptr), true);
+    check(new TFlrLongNamed<240>(nullptr), false);
+    check(new TFlrLongNamed<255>(nullptr), false);
+    check(new TFlrLongNamed<256>(nullptr), false);
+}
+
 // ---- Values -----------------------------------------------------------------------------------
 
 TEST_F(FilerTest, IntegersTakeTheSmallestKind) {
