@@ -1,6 +1,7 @@
 // Recorded pictures as graphics, and the canvas that records them.
 #include "platform/classlib/Metafiles.h"
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -133,14 +134,28 @@ String TMetafile::GetDescription() const {
     return parts.size() < 2 ? String() : parts[1];
 }
 
+namespace {
+
+// The frame's width and height, each computed wide; false when one does not fit an Integer.
+bool FrameSize(HENHMETAFILE handle, Integer& width, Integer& height) {
+    const ENHMETAHEADER header = HeaderOf(handle);
+    const Int64 w = Int64(header.rclFrame.right) - Int64(header.rclFrame.left);
+    const Int64 h = Int64(header.rclFrame.bottom) - Int64(header.rclFrame.top);
+    if (w < Int64(INT32_MIN) || w > Int64(INT32_MAX) || h < Int64(INT32_MIN) || h > Int64(INT32_MAX)) return false;
+    width = Integer(w);
+    height = Integer(h);
+    return true;
+}
+
+} // namespace
+
 void TMetafile::ReplaceHandle(HENHMETAFILE value, bool takeSize) {
+    Integer width = FMMWidth, height = FMMHeight;
+    if (value && takeSize && !FrameSize(value, width, height)) InvalidMetafile();
     if (FHandle && FHandle != value) DeleteEnhMetaFile(FHandle);
     FHandle = value;
-    if (value && takeSize) {
-        ENHMETAHEADER header = HeaderOf(value);
-        FMMWidth = header.rclFrame.right - header.rclFrame.left;
-        FMMHeight = header.rclFrame.bottom - header.rclFrame.top;
-    }
+    FMMWidth = width;
+    FMMHeight = height;
     Changed(this);
 }
 
@@ -172,6 +187,11 @@ void TMetafile::LoadFromStream(TStream* stream) {
     stream->ReadBuffer(data.data() + HeaderStart, Integer(bytes - HeaderStart));
     HENHMETAFILE picture = SetEnhMetaFileBits(bytes, data.data());
     if (!picture) InvalidMetafile();
+    Integer width = 0, height = 0;
+    if (!FrameSize(picture, width, height)) {
+        DeleteEnhMetaFile(picture);
+        InvalidMetafile();
+    }
     FMMWidth = 0;
     FMMHeight = 0;
     ReplaceHandle(picture, true);
