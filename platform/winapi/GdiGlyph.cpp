@@ -12,10 +12,12 @@
 #include FT_DRIVER_H
 #include FT_MODULE_H
 #include FT_OUTLINE_H
+#include FT_BITMAP_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -26,6 +28,9 @@
 namespace {
 
 constexpr int MaxEm = 2048;
+// A glyph whose image would hold more pixels is never rendered whole: only the part a drawing
+// needs (its target and clip) is, each time.
+constexpr long long MaxWholeGlyphPixels = 512 * 512;
 
 // One lock for everything FreeType touches: the library and the faces are not thread-safe,
 // and measuring may happen off the user-interface thread.
@@ -89,7 +94,10 @@ FileData ReadFile(const std::string& path) {
 
 // ---- The FreeType source ---------------------------------------------------------------------
 
+std::atomic<unsigned long long> PixelsRendered{0};
+
 std::shared_ptr<GdiGlyphImage> FromBitmap(const FT_Bitmap& bitmap, int left, int top) {
+    PixelsRendered += (unsigned long long)bitmap.width * bitmap.rows;
     if (bitmap.width == 0 || bitmap.rows == 0) return nullptr;
     auto image = std::make_shared<GdiGlyphImage>();
     image->Left = left;
@@ -178,10 +186,17 @@ public:
         return Upright(ch).Metrics;
     }
 
+    std::shared_ptr<const GdiGlyphImage> ImageWithin(char32_t ch, int angle, const GdiGlyphWindow& window) override {
+        {
+            std::lock_guard<std::mutex> lock(FtLock());
+            if (Upright(ch).Huge) return RenderWithin(ch, Normalised(angle), window);
+        }
+        return Image(ch, angle);
+    }
+
     std::shared_ptr<const GdiGlyphImage> Image(char32_t ch, int angle) override {
         std::lock_guard<std::mutex> lock(FtLock());
-        angle %= 3600;
-        if (angle < 0) angle += 3600;
+        angle = Normalised(angle);
         const Entry& upright = Upright(ch);
         if (angle == 0 || !upright.Image) return upright.Image;
         auto key = std::make_pair(ch, angle);
@@ -201,7 +216,13 @@ private:
     struct Entry {
         GdiGlyphMetrics Metrics;
         std::shared_ptr<const GdiGlyphImage> Image;
+        bool Huge = false; // too large to render whole: no Image, rendered by windows
     };
+
+    static int Normalised(int angle) {
+        angle %= 3600;
+        return angle < 0 ? angle + 3600 : angle;
+    }
 
     FT_UInt Index(char32_t ch) const { return FT_Get_Char_Index(FFace, FT_ULong(ch)); }
 
@@ -214,13 +235,23 @@ private:
             FT_GlyphSlot slot = FFace->glyph;
             e.Metrics.Advance = int((slot->advance.x + 32) >> 6);
             if (slot->format == FT_GLYPH_FORMAT_OUTLINE && FFakeItalic) FT_GlyphSlot_Oblique(slot);
-            if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0) {
+            FT_BBox box{};
+            if (slot->format == FT_GLYPH_FORMAT_OUTLINE) FT_Outline_Get_CBox(&slot->outline, &box);
+            const long long columns = CeilPixel(box.xMax) - FloorPixel(box.xMin) + 1;
+            const long long rows = CeilPixel(box.yMax) - FloorPixel(box.yMin) + 1;
+            if (columns * rows > MaxWholeGlyphPixels) {
+                // The ink's extent from the outline's box, without rendering.
+                e.Huge = true;
+                e.Metrics.InkLeft = int(FloorPixel(box.xMin));
+                e.Metrics.InkWidth = int(CeilPixel(box.xMax) - FloorPixel(box.xMin)) + (FFakeBold ? 1 : 0);
+                if (FFakeBold) e.Metrics.Advance += 1;
+            } else if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0) {
                 std::shared_ptr<GdiGlyphImage> image =
                     FromBitmap(slot->bitmap, slot->bitmap_left, slot->bitmap_top);
                 if (image && FFakeBold) image = Overstrike(*image);
                 e.Image = image;
             }
-            if (FFakeBold) e.Metrics.Advance += 1;
+            if (FFakeBold && !e.Huge) e.Metrics.Advance += 1;
             if (e.Image) {
                 e.Metrics.InkLeft = e.Image->Left;
                 e.Metrics.InkWidth = e.Image->Width;
@@ -230,20 +261,71 @@ private:
         return FGlyphs[ch] = e;
     }
 
-    // A glyph at any other angle: the hinted outline turned by FreeType. Caller holds FtLock.
-    std::shared_ptr<const GdiGlyphImage> Render(char32_t ch, int angle) {
+    static long FloorPixel(FT_Pos v) { return long(v >> 6); }
+    static long CeilPixel(FT_Pos v) { return long((v + 63) >> 6); }
+
+    // The turn (and the slant of an imitated italic) of a glyph at an angle.
+    FT_Matrix Turning(int angle) const {
         double a = angle * 3.14159265358979323846 / 1800.0;
         FT_Matrix m;
         m.xx = FT_Fixed(Round(std::cos(a) * 65536));
         m.xy = FT_Fixed(Round(-std::sin(a) * 65536));
         m.yx = FT_Fixed(Round(std::sin(a) * 65536));
         m.yy = FT_Fixed(Round(std::cos(a) * 65536));
-        std::shared_ptr<GdiGlyphImage> image;
         if (FFakeItalic) {
             // The slant (x += 0.2126 y) goes in before the turn.
             m.xy = FT_Fixed(Round(-std::sin(a) * 65536 + std::cos(a) * 0x0366A));
             m.yy = FT_Fixed(Round(std::cos(a) * 65536 + std::sin(a) * 0x0366A));
         }
+        return m;
+    }
+
+    // The part of a huge glyph within the window, rendered from its outline into a bitmap of
+    // no more than the window's size. Caller holds FtLock.
+    std::shared_ptr<const GdiGlyphImage> RenderWithin(char32_t ch, int angle, const GdiGlyphWindow& window) {
+        FT_Matrix m = Turning(angle);
+        if (angle != 0) FT_Set_Transform(FFace, &m, nullptr);
+        std::shared_ptr<GdiGlyphImage> image;
+        if (FT_Load_Glyph(FFace, Index(ch), FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) == 0 &&
+            FFace->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+            FT_Outline& outline = FFace->glyph->outline;
+            if (angle == 0 && FFakeItalic) FT_GlyphSlot_Oblique(FFace->glyph);
+            if (angle != 0 && FFakeBold) FT_Outline_Embolden(&outline, 64);
+            // Upright imitated bold is the ink again one pixel to the right: one column more
+            // to the window's left feeds it.
+            const bool overstrike = angle == 0 && FFakeBold;
+            FT_BBox box;
+            FT_Outline_Get_CBox(&outline, &box);
+            // Columns and rows (y upwards, as FreeType counts) of ink that lie in the window.
+            const long left = std::max(FloorPixel(box.xMin), long(window.Left) - (overstrike ? 1 : 0));
+            const long right = std::min(CeilPixel(box.xMax), long(window.Right));
+            const long top = std::min(CeilPixel(box.yMax), -long(window.Top));
+            const long bottom = std::max(FloorPixel(box.yMin), -long(window.Bottom));
+            if (left < right && bottom < top) {
+                FT_Bitmap bitmap;
+                FT_Bitmap_Init(&bitmap);
+                bitmap.width = unsigned(right - left);
+                bitmap.rows = unsigned(top - bottom);
+                bitmap.pitch = int((bitmap.width + 7) / 8);
+                bitmap.pixel_mode = FT_PIXEL_MODE_MONO;
+                bitmap.num_grays = 2;
+                std::vector<unsigned char> bits(std::size_t(bitmap.pitch) * bitmap.rows, 0);
+                bitmap.buffer = bits.data();
+                FT_Outline_Translate(&outline, -FT_Pos(left) * 64, -FT_Pos(bottom) * 64);
+                if (FT_Outline_Get_Bitmap(Library(), &outline, &bitmap) == 0) {
+                    image = FromBitmap(bitmap, int(left), int(top));
+                    if (image && overstrike) image = Overstrike(*image);
+                }
+            }
+        }
+        if (angle != 0) FT_Set_Transform(FFace, nullptr, nullptr);
+        return image;
+    }
+
+    // A glyph at any other angle: the hinted outline turned by FreeType. Caller holds FtLock.
+    std::shared_ptr<const GdiGlyphImage> Render(char32_t ch, int angle) {
+        FT_Matrix m = Turning(angle);
+        std::shared_ptr<GdiGlyphImage> image;
         FT_Set_Transform(FFace, &m, nullptr);
         if (FT_Load_Glyph(FFace, Index(ch), FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) == 0) {
             FT_GlyphSlot slot = FFace->glyph;
@@ -427,6 +509,8 @@ void GdiSetFontFiles(const GdiFontFiles& files) {
     }
     // The sources take the lock themselves as they go.
 }
+
+unsigned long long GdiGlyphPixelsRendered() { return PixelsRendered.load(); }
 
 unsigned GdiGlyphGeneration() {
     std::lock_guard<std::mutex> lock(FtLock());

@@ -54,6 +54,15 @@ struct GdiGlyphMetrics {
     int InkWidth = 0;
 };
 
+// A window on a glyph image: pixels from the glyph's origin, y downwards, right and bottom
+// excluded.
+struct GdiGlyphWindow {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+};
+
 class GdiGlyphSource {
 public:
     virtual ~GdiGlyphSource() = default;
@@ -66,6 +75,12 @@ public:
     // The glyph turned by angle (tenths of a degree, counter-clockwise) about its origin;
     // nullptr when it has no ink.
     virtual std::shared_ptr<const GdiGlyphImage> Image(char32_t ch, int angle) = 0;
+    // The ink of Image(ch, angle) a drawing within `window` needs: the whole image for a glyph
+    // of ordinary size, only what lies in the window for one too large to render whole (whose
+    // Image is nullptr); nullptr when no ink lies there.
+    virtual std::shared_ptr<const GdiGlyphImage> ImageWithin(char32_t ch, int angle, const GdiGlyphWindow&) {
+        return Image(ch, angle);
+    }
 };
 
 // What to open: a family at an em size in pixels, or (CellHeight > 0) at the size whose
@@ -85,6 +100,9 @@ struct GdiGlyphRequest {
 // (Sans, Serif, Mono, Cjk) stands in; with no font file at all, a source that measures with
 // fixed proportions of the em size and draws nothing. Sources are shared and cached.
 std::shared_ptr<GdiGlyphSource> GdiOpenGlyphSource(const GdiGlyphRequest& request);
+// The pixels of all glyph images rendered so far (whole or within a window), process-wide: what
+// drawing text cost in rendering.
+unsigned long long GdiGlyphPixelsRendered();
 // Whether a family's regular font file is present.
 bool GdiFontFamilyInstalled(GdiFontFamily family);
 // The family name of an installed family's font ("Liberation Sans", "WenQuanYi Micro Hei").

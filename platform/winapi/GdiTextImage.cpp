@@ -2,6 +2,7 @@
 // and the marks, each painted through the clip region. No antialiasing: a pixel is either
 // the text colour or untouched.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "platform/winapi/GdiFont.h"
@@ -63,10 +64,17 @@ BOOL GdiImageDevice::Text(GdiDC& dc, const GdiTextRequest& r) {
         const GdiFontInstance& font = *r.Font;
         for (std::size_t i = 0; i < r.Text.size() && i < r.Positions.size(); ++i) {
             char32_t ch = r.Text[i];
-            std::shared_ptr<const GdiGlyphImage> image = font.SourceFor(ch).Image(ch, font.Escapement);
+            // The clip's bounds from the glyph's origin: a glyph too large to render whole is
+            // rendered only there.
+            const long long originX = (long long)r.Positions[i].x + offset.x;
+            const long long originY = (long long)r.Positions[i].y + offset.y;
+            auto fit = [](long long v) { return int(std::clamp<long long>(v, INT_MIN / 2, INT_MAX / 2)); };
+            const GdiGlyphWindow window{fit(limit.left - originX), fit(limit.top - originY), fit(limit.right - originX),
+                                        fit(limit.bottom - originY)};
+            std::shared_ptr<const GdiGlyphImage> image = font.SourceFor(ch).ImageWithin(ch, font.Escapement, window);
             if (!image) continue;
-            long long left = (long long)r.Positions[i].x + offset.x + image->Left;
-            long long top = (long long)r.Positions[i].y + offset.y + image->Top;
+            long long left = originX + image->Left;
+            long long top = originY + image->Top;
             if (left >= limit.right || top >= limit.bottom || left + image->Width <= limit.left ||
                 top + image->Height <= limit.top)
                 continue;

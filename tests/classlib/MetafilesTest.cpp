@@ -2,11 +2,15 @@
 // rectangle, travels through streams and the clipboard, and refuses data that are not a picture.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "platform/classlib/Metafiles.h"
 #include "platform/runtime/Streams.h"
 #include "platform/winapi/Clipboard.h"
+#include "platform/winapi/GdiGlyph.h"
+#include "platform/winapi/GdiText.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -137,8 +141,15 @@ TEST(MetafileTest, DataThatIsNotAPictureChangesNothing) {
     hugeLength[51] = '\x7f';
     // An old-style placeable metafile is not read.
     std::string placeable("\xd7\xcd\xc6\x9a\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 22);
+    // A frame whose width or height does not fit 32 bits (its left at 24, its top at 28).
+    auto framed = [&](std::size_t at, std::int32_t value) {
+        std::string data = bits;
+        std::memcpy(data.data() + at, &value, 4);
+        return data;
+    };
     for (const std::string& data : {std::string(), std::string("random bytes, not a picture at all"), truncated,
-                                    badSignature, hugeLength, placeable + std::string(100, '\0')}) {
+                                    badSignature, hugeLength, placeable + std::string(100, '\0'),
+                                    framed(24, INT32_MIN), framed(28, INT32_MIN)}) {
         SCOPED_TRACE(data.size());
         TMemoryStream stream;
         if (!data.empty()) stream.WriteBuffer(data.data(), Integer(data.size()));
@@ -146,5 +157,74 @@ TEST(MetafileTest, DataThatIsNotAPictureChangesNothing) {
         EXPECT_THROW(metafile.LoadFromStream(&stream), EInvalidGraphic);
         EXPECT_EQ(bits, Bytes(metafile));
         EXPECT_EQ(40, metafile.GetWidth());
+    }
+    // The widest frame that fits is taken.
+    TMemoryStream stream;
+    const std::string wide = framed(24, -2000000000);
+    stream.WriteBuffer(wide.data(), Integer(wide.size()));
+    stream.SetPosition(0);
+    metafile.LoadFromStream(&stream);
+    EXPECT_EQ(metafile.GetMMWidth(), 1058 + 2000000000);
+}
+
+// A small picture whose font is 2,000 pixels high (or 8,000 wide): drawing it renders no more of
+// the glyphs than the picture shows, and what it shows does not depend on how much of it is drawn.
+TEST(MetafileTest, AHugeFontRendersOnlyWhatThePictureShows) {
+    struct Case {
+        const char* name;
+        int height, width;
+        int left, baseline; // an edge of the H's stem and its cap reach into the picture
+    } cases[] = {{"high", 2000, 0, -400, 600}, {"wide", 60, 8000, -500, 60}, {"high and wide", 2000, 8000, -500, 600}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Text drawn at (x + left, y + baseline) of the canvas in the huge font (baseline).
+        auto draw = [&](TCanvas* canvas, int x, int y) {
+            HFONT font = CreateFontA(-c.height, c.width, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
+            HGDIOBJ old = SelectObject(canvas->GetHandle(), font);
+            SetTextAlign(canvas->GetHandle(), TA_BASELINE);
+            SetBkMode(canvas->GetHandle(), TRANSPARENT);
+            SetTextColor(canvas->GetHandle(), RGB(0, 0, 0));
+            TextOutA(canvas->GetHandle(), x + c.left, y + c.baseline, "HWo", 3);
+            SelectObject(canvas->GetHandle(), old);
+            DeleteObject(font);
+        };
+        TMetafile metafile;
+        metafile.SetWidth(120);
+        metafile.SetHeight(90);
+        {
+            TMetafileCanvas canvas(&metafile, nullptr);
+            draw(&canvas, 0, 0);
+        }
+        EXPECT_LT(Bytes(metafile).size(), 2000u);
+        const unsigned long long before = GdiGlyphPixelsRendered();
+        auto played = White(120, 90);
+        played->GetCanvas()->Draw(0, 0, &metafile);
+        // Three glyphs, none rendered beyond the picture (bold adds a column).
+        EXPECT_LE(GdiGlyphPixelsRendered() - before, 3ull * 121 * 90);
+        bool ink = false, paper = false;
+        for (int y = 0; y < 90; ++y)
+            for (int x = 0; x < 120; ++x)
+                (played->GetCanvas()->GetPixels(x, y) == clWhite ? paper : ink) = true;
+        EXPECT_TRUE(ink);
+        EXPECT_TRUE(paper);
+
+        // The same text drawn straight into a picture four times as large, and into each of its
+        // quarters on its own, gives the same pixels.
+        auto whole = White(240, 180);
+        draw(whole->GetCanvas(), 0, 0);
+        for (int qx : {0, 120})
+            for (int qy : {0, 90}) {
+                auto quarter = White(120, 90);
+                draw(quarter->GetCanvas(), -qx, -qy);
+                for (int y = 0; y < 90; ++y)
+                    for (int x = 0; x < 120; ++x)
+                        ASSERT_EQ(quarter->GetCanvas()->GetPixels(x, y), whole->GetCanvas()->GetPixels(qx + x, qy + y))
+                            << "at " << qx + x << "," << qy + y;
+                if (qx == 0 && qy == 0)
+                    for (int y = 0; y < 90; ++y)
+                        for (int x = 0; x < 120; ++x)
+                            ASSERT_EQ(quarter->GetCanvas()->GetPixels(x, y), played->GetCanvas()->GetPixels(x, y))
+                                << "played at " << x << "," << y;
+            }
     }
 }
