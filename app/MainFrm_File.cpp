@@ -233,7 +233,8 @@ bool TfMainFrm::ReadDataFile() {
     if (RecordAt(image, afterGap + 5, record)) codec.DecodeSettingsA(record);
     if (RecordAt(image, afterGap + 6, record)) {
         Integer bandCode = 0;
-        codec.DecodeModelRecord(record, bandCode);
+        // A record naming no known model (a blank one's 0xFF bytes) leaves the header's model.
+        codec.DecodeModelRecord(record, *model, state.ModelCode, bandCode);
         // A code that names none of the model's bands (0xFF of a blank record, another model's
         // band) gives the model's default band, as a radio read does.
         state.UseBand(ModelBandOf(*model, *BandList, bandCode));

@@ -202,11 +202,8 @@ bool TSendThread::RunRead() {
 
         if (!ReadMemoryBlock(record)) return false;
         Integer bandCode = 0;
-        FCodec->DecodeModelRecord(record, ModelCode, bandCode);
-        // A model record that names no model (a blank radio holds 0xFF there) leaves the
-        // identified model's code: written back or saved in a data file, the record's bytes
-        // would name a model nobody knows.
-        if (!ModelList->FindModelByCode(ModelCode)) ModelCode = Model->Code;
+        // A record naming no model (a blank radio) leaves the identified model's code.
+        FCodec->DecodeModelRecord(record, *Model, ModelCode, bandCode);
         BandText = ModelBandOf(*Model, *BandList, bandCode);
 
         FAddress = 0x2A8;

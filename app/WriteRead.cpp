@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/AllClass.h"
+#include "app/MacType.h"
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Format.h"
 #include "platform/runtime/Numbers.h"
@@ -239,6 +240,13 @@ Integer TBWriteRead::DecodeModelRecord(const TRecord16& record, String& modelCod
         code += static_cast<char>(record[i]);
     modelCode = Trim(code);
     bandCode = record[2];
+    return bandCode;
+}
+
+Integer TBWriteRead::DecodeModelRecord(const TRecord16& record, const TMacType& known, String& modelCode,
+                                       Integer& bandCode) const {
+    DecodeModelRecord(record, modelCode, bandCode);
+    if (!ModelList || !ModelList->FindModelByCode(modelCode)) modelCode = known.Code;
     return bandCode;
 }
 

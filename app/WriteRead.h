@@ -8,6 +8,7 @@
 #include "platform/runtime/RtlTypes.h"
 
 class TFun;
+class TMacType;
 
 // One record of radio memory or of a data file. Bytes a record does not use are 0xFF.
 using TRecord16 = std::array<Byte, 16>;
@@ -82,6 +83,11 @@ public:
     Integer DecodeModelRecord(const TRecord16& record, Integer& bandCode) const;
     // The same with the model code going to modelCode; AppState stays as it is.
     Integer DecodeModelRecord(const TRecord16& record, String& modelCode, Integer& bandCode) const;
+    // The same for a record read with a model already known (the one the radio identified as,
+    // the one of a data file's header): a record naming no known model (a blank radio's 0xFF
+    // bytes) gives that model's code, so a later write or save carries a code the program knows.
+    Integer DecodeModelRecord(const TRecord16& record, const TMacType& known, String& modelCode,
+                              Integer& bandCode) const;
     String DecodeText(const TRecord16& record) const;
     bool DecodeHeader(const TRecord16& record, String& dateText, String& bandEdges, String& modelText) const;
     // The radio's record at address 0 is taken without a look.

@@ -241,6 +241,44 @@ TEST_F(OpenedBandTest, ABandCodeOfNoneOfTheModelsBandsGivesItsDefaultBand) {
     }
 }
 
+// A model record naming no known model (blank, or a code of no model) leaves the header's model,
+// so the file saved again opens again; a record naming a known model gives its code.
+TEST_F(OpenedBandTest, AModelRecordOfNoKnownModelKeepsTheHeadersModelThroughSaveAndOpen) {
+    Start();
+    const struct {
+        const char* Name;
+        std::string Bytes; // the model record's code bytes, last character first
+        const char* Code;
+    } cases[] = {
+        {"blank", std::string(4, '\xFF'), "2475"},
+        {"unknown", "0000", "2475"},
+        {"spaces", "    ", "2475"},
+        {"the header's", "5742", "2475"},
+        {"another known", "5741", "1475"},
+    };
+    const std::string path = File("model.dat");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        AppState->UseModel(*ModelList->FindModelByCode("2475"));
+        AppState->UseBand("450 - 470MHz");
+        FakeCells cells;
+        String image = EncodeDataFile(cells, 16, "None", EncodeDate(2026, 1, 2));
+        ASSERT_EQ(image.size(), 992u);
+        image.replace(0x3D3, 4, c.Bytes);
+        WriteFileBytes(path, image);
+
+        Frame->FileName = path;
+        ASSERT_TRUE(Frame->ReadDataFile());
+        EXPECT_EQ(AppState->ModelCode, c.Code);
+        ASSERT_TRUE(Frame->SaveFile(0));
+        const String saved = testsupport::ReadFileBytes(path);
+        EXPECT_EQ(saved.substr(1, 4), c.Code);
+        Frame->FileName = path;
+        EXPECT_TRUE(Frame->ReadDataFile());
+        EXPECT_EQ(AppState->ModelCode, c.Code);
+    }
+}
+
 // ---- Replacing a file ---------------------------------------------------------------------------
 
 mode_t ModeOf(const std::string& path) {
