@@ -313,13 +313,15 @@ String WidenSingleDayAndMonth(const String& format) {
 
 struct TFormatsUnit {
     TqzFormatController* Controller = nullptr;
-    // Frees the controller GetFormatController made, at the end of the program.
+    // The controller GetFormatController made.
     std::unique_ptr<TqzFormatController> Owned;
 };
 
+// Never destroyed: at the end of the program the message layer's per-thread state may already
+// be gone, and the controller's window (kept while an editor listens) could not be taken down.
 TFormatsUnit& Unit() {
-    static TFormatsUnit unit;
-    return unit;
+    static auto* unit = new TFormatsUnit;
+    return *unit;
 }
 
 } // namespace
