@@ -322,6 +322,12 @@ void TRadioCore::Reply(std::string bytes, double timeMs, TRadioOutput& out) {
     } else {
         pieces.push_back({0.0, bytes});
     }
+    if (OnReply) {
+        OnReply(pieces);
+        bytes.clear();
+        for (const TRadioChunk& piece : pieces)
+            bytes += piece.Bytes;
+    }
     for (const TRadioChunk& piece : pieces) {
         if (!FPacing) {
             out.Chunks.push_back(piece);

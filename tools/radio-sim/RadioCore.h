@@ -123,6 +123,9 @@ public:
     const std::vector<TRadioLogEntry>& Log() const { return FLog; }
     // Called with every new log entry as it is made.
     std::function<void(const TRadioLogEntry&)> OnLog;
+    // Called with the pieces of every reply before they go out (a test's damaged line): it may
+    // change their bytes, their number and their pauses. The log holds what goes out.
+    std::function<void(std::vector<TRadioChunk>& pieces)> OnReply;
 
 private:
     void Take(unsigned char byte, double timeMs, TRadioOutput& out);
