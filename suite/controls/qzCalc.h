@@ -295,6 +295,8 @@ public:
     void DoInitPopup() override;
     void SetupPopupWindow() override;
     void PopupWindowShowed(TObject* sender) override;
+    void PopupWindowClosing(TObject* sender) override;
+    // The error text showing when the drop-down closes becomes the value 0.
     void PopupWindowClosed(TObject* sender) override;
     void ApplyActiveProperties(TObject* properties) override;
     bool AcceptsChar(char32_t ch) override;
@@ -320,6 +322,7 @@ protected:
 
 private:
     void CalculatorHidePopup(TObject* sender, Integer reason);
+    void TakeZeroForError();
 
     TqzPopupCalculator* FCalculator = nullptr;
 };

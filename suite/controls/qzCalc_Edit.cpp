@@ -318,9 +318,21 @@ void TqzCustomCalcEdit::PopupWindowShowed(TObject* sender) {
     if (alive && FCalculator) FCalculator->ResetKeyButton();
 }
 
+void TqzCustomCalcEdit::TakeZeroForError() {
+    if (GetText() == LocalizeSuiteText("Error")) SetEditValueAsUser(Variant(0.0));
+}
+
+void TqzCustomCalcEdit::PopupWindowClosing(TObject* sender) {
+    // Before the focus comes back from the calculator: leaving the editor would validate the
+    // error text into no value.
+    const TLivenessToken alive = LivenessToken();
+    inherited::PopupWindowClosing(sender);
+    if (alive) TakeZeroForError();
+}
+
 void TqzCustomCalcEdit::PopupWindowClosed(TObject* sender) {
     const TLivenessToken alive = LivenessToken();
-    if (GetText() == LocalizeSuiteText("Error")) SetEditValueAsUser(Variant(0.0));
+    TakeZeroForError();
     if (!alive) return;
     if (GetActiveCalcProperties()->GetAutoSelect())
         SelectAll();
