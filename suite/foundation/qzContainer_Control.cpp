@@ -603,7 +603,9 @@ void TqzContainer::UpdateInnerScrollBars(bool rangesOnly) {
         si.cbSize = sizeof(si);
         si.fMask = SIF_ALL;
         if (GetScrollInfo(FInnerControl->GetHandle(), kind == sbHorizontal ? SB_HORZ : SB_VERT, &si)) {
-            bar->SetScrollParams(si.nMin, si.nMax, true, Integer(std::min<UINT>(si.nPage, UINT(si.nMax + 1))), si.nPos);
+            // A bar's page never exceeds its maximum (a native page of nMax + 1 shows everything).
+            const Integer page = Integer(std::min<UINT>(si.nPage, UINT(std::max(si.nMax, 0))));
+            bar->SetScrollParams(si.nMin, std::max(si.nMax, si.nMin), true, page, si.nPos);
             bar->SetSmallChange(1);
         }
     }
