@@ -59,7 +59,8 @@ bool BackendSynthLeave(HWND window);
 // "F12", "Shift+2". Each one is pressed (modifiers first) and released (modifiers last).
 bool BackendSynthKeys(HWND window, const String& keys);
 // Besides whole key presses, an item "Down:Ctrl" or "Up:O" presses or releases one key alone; a
-// modifier pressed so stays held for the keys that follow until an "Up:" releases it.
+// modifier pressed so stays held for the keys that follow until an "Up:" releases it. A null
+// window stands for another program's: the keys reach nothing of ours.
 // The same keys sent to the dialog of Qt's own that is open (a file or print dialog); false
 // when none is.
 bool BackendSynthDialogKeys(const String& keys);

@@ -500,6 +500,11 @@ bool SynthKeys(QObject* target, const String& keys) {
 } // namespace
 
 bool BackendSynthKeys(HWND window, const String& keys) {
+    if (!window) {
+        // Another program's window: the keys reach nothing of ours.
+        static QObject elsewhere;
+        return SynthKeys(&elsewhere, keys);
+    }
     TBackendSurface* s = SurfaceOf(window);
     return s && SynthKeys(s, keys);
 }

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QFileDialog>
 #include <QWidget>
 
 #include "platform/backend/Backend.h"
 #include "platform/backend/BackendDialogs.h"
+#include "platform/backend/BackendQt.h"
 #include "platform/classlib/Dialogs.h"
 #include "platform/runtime/SysInfo.h"
 #include "platform/winapi/WinBackendInterface.h"
@@ -84,6 +87,28 @@ TEST_F(BackendDialogsTest, KeysReleasedInAFileDialogAreReleasedHereToo) {
         };
         EXPECT_EQ(KeyMessages(), expected);
     }
+}
+
+// Alt+Tab to another program leaves the releases of Alt there: when the window manager gives one
+// of our windows the focus back, Alt is up again and keys are no system keys.
+TEST_F(BackendDialogsTest, KeysHeldWhenAnotherProgramTookTheFocusAreReleasedWhenItComesBack) {
+    ASSERT_TRUE(BackendSynthKeys(Window, "Down:Alt Down:Tab"));
+    Settle();
+    ASSERT_LT(GetKeyState(VK_MENU), 0);
+    // The releases went elsewhere; the window manager focuses our window again.
+    ASSERT_TRUE(BackendSynthKeys(nullptr, "Up:Tab Up:Alt"));
+    QWindow* surface = BackendInstance()->Surface(Window);
+    ASSERT_NE(surface, nullptr);
+    QFocusEvent focus(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(surface, &focus);
+    Settle();
+    EXPECT_GE(GetKeyState(VK_MENU), 0);
+    EXPECT_GE(GetKeyState(VK_TAB), 0);
+    Rec.Clear();
+    ASSERT_TRUE(BackendSynthKeys(Window, "f"));
+    Settle();
+    using M = std::pair<UINT, WPARAM>;
+    EXPECT_EQ(KeyMessages(), (std::vector<M>{{WM_KEYDOWN, 'F'}, {WM_CHAR, 'f'}, {WM_KEYUP, 'F'}}));
 }
 
 // The file dialog's captions and labels, and the print dialog's title, in the user's language.
