@@ -21,6 +21,8 @@ TEST_F(ButtonEditTest, ANewEditorHasOneEllipsisButton) {
     EXPECT_EQ(TShortCut(16397), editor->GetButtonEditProperties()->ClickKey);
     EXPECT_TRUE(editor->GetButtonEditProperties()->ValidateOnEnter);
     EXPECT_EQ(TqzButtonEdit::StaticClass(), editor->GetButtonEditProperties()->GetContainerClass());
+    // Only the popup border style is hidden: the button styles apply to this editor.
+    EXPECT_EQ(TqzContainerStyleValues{svPopupBorderStyle}, editor->GetHiddenStyleValues());
 }
 
 TEST_F(ButtonEditTest, StoredButtonsReplaceTheDefaultOne) {

@@ -211,6 +211,57 @@ TEST_F(MemoTest, InsertionsOfClipboardMessagesKeepToMaxLength) {
     EXPECT_EQ("abcxy", InnerText(memo));
 }
 
+TEST_F(MemoTest, AReadOnlyMemoCopiesOnCutAndIgnoresPasteAndClear) {
+    TqzMemo* memo = ShownMemo("alpha beta");
+    auto putText = [](const char* text) {
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, std::strlen(text) + 1);
+        std::memcpy(GlobalLock(block), text, std::strlen(text) + 1);
+        GlobalUnlock(block);
+        SetClipboardData(CF_TEXT, block);
+        CloseClipboard();
+    };
+    auto clipboardText = [] {
+        String text;
+        if (OpenClipboard(nullptr)) {
+            if (HANDLE data = GetClipboardData(CF_TEXT)) {
+                text = static_cast<const char*>(GlobalLock(HGLOBAL(data)));
+                GlobalUnlock(HGLOBAL(data));
+            }
+            CloseClipboard();
+        }
+        return text;
+    };
+    memo->GetProperties()->SetReadOnly(true);
+    memo->SetSelection(0, 5);
+    SendMessageA(Inner(memo), WM_CUT, 0, 0);
+    EXPECT_EQ("alpha", clipboardText());
+    EXPECT_EQ("alpha beta", InnerText(memo));
+    putText("new");
+    SendMessageA(Inner(memo), WM_PASTE, 0, 0);
+    SendMessageA(Inner(memo), WM_CLEAR, 0, 0);
+    EXPECT_EQ("alpha beta", InnerText(memo));
+    // Editable again: the cut takes the text out, the user's change marks the memo modified.
+    memo->GetProperties()->SetReadOnly(false);
+    memo->SetModifiedFlag(false);
+    memo->SetSelection(5, 5);
+    SendMessageA(Inner(memo), WM_CUT, 0, 0);
+    EXPECT_EQ(" beta", clipboardText());
+    EXPECT_EQ("alpha", InnerText(memo));
+    EXPECT_TRUE(memo->GetModified());
+    memo->SetSelection(0, 2);
+    SendMessageA(Inner(memo), WM_CLEAR, 0, 0);
+    EXPECT_EQ("pha", InnerText(memo));
+    // From code a cleared selection leaves Modified false.
+    memo->SetModifiedFlag(false);
+    memo->SetSelection(0, 1);
+    memo->ClearSelection();
+    EXPECT_EQ("ha", InnerText(memo));
+    EXPECT_EQ("ha", VarToStr(memo->GetEditValue()));
+    EXPECT_FALSE(memo->GetModified());
+}
+
 TEST_F(MemoTest, SeveralLinesWrittenIntoTheNativeMemoGiveOneChange) {
     TqzMemo* memo = ShownMemo();
     EventLog log;
