@@ -137,8 +137,6 @@ bool TSendThread::ReadMemoryBlock(TRecord16& record) {
         FAddress += 8;
         const Byte command[4] = {'R', Byte((FAddress >> 8) & 0xFF), Byte(FAddress & 0xFF), 8};
         if (!SendCommand(command, 4, 12)) return false;
-        // The reply repeats the command before the data; other bytes are no reply to it.
-        if (!std::equal(command, command + 4, RxBuffer.begin())) return false;
         std::copy(RxBuffer.begin() + 4, RxBuffer.begin() + 12, record.begin() + half * 8);
         if (!ExchangeAck()) return false;
     }

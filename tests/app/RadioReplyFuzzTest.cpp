@@ -1,6 +1,6 @@
 // The radio's replies are bytes from outside: the read and write dialogs are driven against the
 // simulated radio with one of its replies damaged per case (cut short, followed by bytes of no
-// reply, replaced by other bytes of its length, or sent in pieces), the reply and the damage
+// reply, bytes replaced by others, or sent in pieces), the reply and the damage
 // chosen by a fixed seed from the replies of a clean transfer in the radio's log. Every case ends
 // in success with the data of the clean transfer, or in the error prompt with the program's data
 // as it was; never a crash or a hang.
@@ -65,8 +65,13 @@ struct TReplyDamage {
             bytes += randomBytes(std::uniform_int_distribution<std::size_t>(1, 16)(Random));
             break;
         case dmReplaced:
-            // Other bytes of the reply's length; only the handshake waits on for the right one.
-            bytes = randomBytes(bytes.size());
+            // Other bytes in place of those the program may not rely on: the four header bytes
+            // of a block reply (a radio's own choice), else the whole reply (an acknowledgement,
+            // the identification). Only the handshake waits on for the right answer.
+            if (bytes.size() == 12)
+                bytes.replace(0, 4, randomBytes(4));
+            else
+                bytes = randomBytes(bytes.size());
             stalls = Reply == 0 && bytes != "\x06";
             break;
         case dmSplit:
