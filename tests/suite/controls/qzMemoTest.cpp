@@ -272,6 +272,30 @@ TEST_F(MemoTest, SeveralLinesWrittenIntoTheNativeMemoGiveOneChange) {
     EXPECT_EQ(0, log.ValueChanges);
     EXPECT_EQ(4, memo->GetLines()->GetCount());
     EXPECT_EQ("three", memo->GetLines()->GetStrings(2));
+    // The caret by column and line.
+    memo->GetInnerMemo()->SetCaretPos(POINT{2, 1});
+    EXPECT_EQ(7, memo->GetSelStart());
+    EXPECT_EQ(0, memo->GetSelLength());
+    EXPECT_EQ(2, memo->GetInnerMemo()->GetCaretPos().x);
+    EXPECT_EQ(1, memo->GetInnerMemo()->GetCaretPos().y);
+}
+
+TEST_F(MemoTest, AVisibleLineCountMakesTheHeightFollowTheRows) {
+    TqzMemo* memo = ShownMemo("one");
+    EXPECT_FALSE(memo->IsAutoHeight());
+    EXPECT_EQ(89, memo->GetHeight());
+    memo->GetProperties()->SetVisibleLineCount(3);
+    App->ProcessMessages();
+    EXPECT_TRUE(memo->IsAutoHeight());
+    const Integer three = memo->GetHeight();
+    memo->GetProperties()->SetVisibleLineCount(6);
+    App->ProcessMessages();
+    const Integer six = memo->GetHeight();
+    EXPECT_GT(six, three);
+    EXPECT_EQ(0, (six - three) % 3) << "three more rows of one height";
+    auto* inplace = new TqzMemo(Form, true);
+    inplace->GetProperties()->SetVisibleLineCount(3);
+    EXPECT_FALSE(inplace->IsAutoHeight());
 }
 
 TEST_F(MemoTest, WindowClassesRedrawOnlyWhatWrappingNeeds) {
