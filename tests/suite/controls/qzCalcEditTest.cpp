@@ -207,6 +207,7 @@ TEST_F(CalcEditTest, TheDropDownCalculatorWritesTheTextAndClosesWithAReason) {
     Open(editor);
     CalcKeys(editor, "7+8");
     EXPECT_EQ("8", Text(editor));
+    EXPECT_TRUE(editor->GetModifiedAfterEnter());
     CalcKey(editor, VK_RETURN);
     EXPECT_FALSE(editor->HasOpenPopup());
     EXPECT_EQ(std::vector<TqzEditCloseUpReason>{qzcrAccept}, Log.Reasons);
@@ -229,6 +230,15 @@ TEST_F(CalcEditTest, TheDropDownCalculatorWritesTheTextAndClosesWithAReason) {
     EXPECT_FALSE(editor->HasOpenPopup());
     EXPECT_EQ(qzcrAccept, Log.Reasons.back());
     EXPECT_DOUBLE_EQ(7, double(editor->GetValue()));
+    // Alt+Up closes with the toggle reason, keeping what the calculator shows.
+    Open(editor);
+    CalcKeys(editor, "12");
+    SendMessageA(editor->GetCalculator()->GetHandle(), WM_SYSKEYDOWN, VK_UP, 0x20000000);
+    SendMessageA(editor->GetCalculator()->GetHandle(), WM_SYSKEYUP, VK_UP, 0x20000000);
+    Pump();
+    EXPECT_FALSE(editor->HasOpenPopup());
+    EXPECT_EQ(qzcrToggle, Log.Reasons.back());
+    EXPECT_DOUBLE_EQ(12, double(editor->GetValue()));
     // An error showing when the drop-down closes becomes 0.
     Open(editor);
     CalcKeys(editor, "0");
