@@ -500,7 +500,8 @@ void TqzCustomTrackBarViewInfo::GetThumbHitRect(TqzCanvas* canvas, TRect& rect) 
         ++rect.right;
         ++rect.bottom;
     }
-    OffsetRect(&rect, ControlClientRect.left, ControlClientRect.top);
+    // The thumb lies relative to the bounds' corner; the mouse comes in control coordinates.
+    OffsetRect(&rect, Bounds.left, Bounds.top);
 }
 
 void TqzCustomTrackBarViewInfo::Draw(TqzCanvas* canvas) {
