@@ -160,7 +160,7 @@ void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, Integer x, In
 
 void TSpeedButton::Paint() {
     TCanvas* canvas = TGraphicControl::GetCanvas();
-    if (!GetEnabled()) {
+    if (!IsShownEnabled()) {
         FState = bsDisabled;
         FDragging = false;
     } else if (FState == bsDisabled) {

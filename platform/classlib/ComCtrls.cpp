@@ -216,7 +216,7 @@ bool TToolButton::GetHot() const {
 TCustomDrawState TToolButton::GetDrawState() const {
     TCustomDrawState state;
     if (GetPressed()) state.Include(cdsSelected);
-    if (!GetEnabled()) state.Include(cdsDisabled);
+    if (!IsShownEnabled()) state.Include(cdsDisabled);
     if (FDown) state.Include(cdsChecked);
     if (GetHot()) state.Include(cdsHot);
     if (FMarked) state.Include(cdsMarked);
@@ -295,7 +295,7 @@ void TToolButton::MouseUp(TMouseButton button, TShiftState shift, Integer x, Int
 
 void TToolButton::CMEnabledChanged(TMessage& message) {
     KOV_INHERITED(message);
-    if (!GetEnabled()) {
+    if (!IsShownEnabled()) {
         FTracking = false;
         FPressed = false;
     }

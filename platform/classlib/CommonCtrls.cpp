@@ -246,7 +246,7 @@ void TCustomUpDown::Paint() {
     }
     // The first half is Next for a vertical control (up), Prev for a horizontal one (left).
     const TUDBtnType firstButton = FOrientation == udVertical ? btNext : btPrev;
-    const UINT disabled = GetEnabled() ? 0 : DFCS_INACTIVE;
+    const UINT disabled = IsShownEnabled() ? 0 : DFCS_INACTIVE;
     const UINT firstPushed = FPressed && FPressedButton == firstButton ? DFCS_PUSHED : 0;
     const UINT secondPushed = FPressed && FPressedButton != firstButton ? DFCS_PUSHED : 0;
     DrawFrameControl(dc, &first, DFC_SCROLL, firstKind | disabled | firstPushed);

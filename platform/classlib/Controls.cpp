@@ -793,6 +793,13 @@ void TControl::CMVisibleChanged(TMessage& message) {
     }
 }
 
+bool TControl::IsShownEnabled() const {
+    if (!GetEnabled()) return false;
+    for (const TWinControl* p = FParent; p != nullptr && p->GetParent() != nullptr; p = p->GetParent())
+        if (!p->GetEnabled()) return false;
+    return true;
+}
+
 void TControl::CMEnabledChanged(TMessage& message) { Invalidate(); }
 void TControl::CMFontChanged(TMessage& message) { Invalidate(); }
 void TControl::CMColorChanged(TMessage& message) { Invalidate(); }

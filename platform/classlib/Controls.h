@@ -463,6 +463,9 @@ public:
     void Hide();
     virtual bool GetEnabled() const { return FEnabled; }
     virtual void SetEnabled(bool value);
+    // Whether the control looks enabled: it and each parent below its top-level window are
+    // enabled. Controls paint their disabled look when this is false.
+    bool IsShownEnabled() const;
     TColor GetColor() const { return FColor; }
     void SetColor(TColor value);
     bool GetParentColor() const { return FParentColor; }
@@ -752,6 +755,16 @@ struct TCreateParams {
     void* Param = nullptr;
     WNDCLASSA WindowClass{};
     String WinClassName;
+};
+
+// The brush a windowed control answers its window's colour messages with, kept in step with its
+// Color.
+class TControlBrush {
+public:
+    HBRUSH Get(TColor color);
+
+private:
+    std::unique_ptr<TBrush> FBrush;
 };
 
 class TWinControl : public TControl {

@@ -342,6 +342,12 @@ void TWinControl::MainWndProc(TMessage& message) {
     }
 }
 
+HBRUSH TControlBrush::Get(TColor color) {
+    if (!FBrush) FBrush = std::make_unique<TBrush>();
+    FBrush->SetColor(color);
+    return FBrush->GetHandle();
+}
+
 void TWinControl::DefaultHandler(void* message) {
     TMessage& m = *static_cast<TMessage*>(message);
     if (FHandle == nullptr) {
@@ -1421,6 +1427,8 @@ void TWinControl::CMEnabledChanged(TMessage& message) {
         if (FParent->FHandle != nullptr) ::SetFocus(FParent->FHandle);
     if (FHandle != nullptr && !GetComponentState().Contains(csDesigning)) EnableWindow(FHandle, GetEnabled());
     Invalidate();
+    // The children look enabled or disabled with their parent.
+    NotifyControls(CM_ENABLEDCHANGED);
 }
 
 void TWinControl::CMShowHintChanged(TMessage& message) { NotifyControls(CM_PARENTSHOWHINTCHANGED); }

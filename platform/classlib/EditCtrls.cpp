@@ -213,8 +213,17 @@ void TCustomEdit::CMTextChanged(TMessage& message) {
     if (!HandleAllocated() || (GetWindowLongA(FHandle, GWL_STYLE) & ES_MULTILINE) != 0) Change();
 }
 
+void TCustomEdit::CNCtlColor(TMessage& message) {
+    HDC dc = reinterpret_cast<HDC>(message.WParam);
+    SetTextColor(dc, COLORREF(ColorToRGB(IsShownEnabled() ? GetFont()->GetColor() : clGrayText)));
+    SetBkColor(dc, COLORREF(ColorToRGB(GetColor())));
+    message.Result = LRESULT(FBrush.Get(GetColor()));
+}
+
 KOV_MESSAGE_MAP(TCustomEdit) {
     map.Message(CN_COMMAND, &TCustomEdit::CNCommand);
+    map.Message(CN_CTLCOLOREDIT, &TCustomEdit::CNCtlColor);
+    map.Message(CN_CTLCOLORSTATIC, &TCustomEdit::CNCtlColor);
     map.Message(CM_ENTER, &TCustomEdit::CMEnter);
     map.Message(CM_TEXTCHANGED, &TCustomEdit::CMTextChanged);
 }

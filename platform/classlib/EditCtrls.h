@@ -77,8 +77,12 @@ protected:
     void CNCommand(TMessage& message);
     void CMEnter(TMessage& message);
     void CMTextChanged(TMessage& message);
+    // The window asks for its colours (editable, read-only or disabled): the control's Color,
+    // and its font colour, greyed while the control looks disabled.
+    virtual void CNCtlColor(TMessage& message);
 
     TBorderStyle FBorderStyle = bsSingle;
+    TControlBrush FBrush;
 
 private:
     bool FAutoSelect = true;

@@ -242,7 +242,7 @@ void TCustomPanel::Paint() {
     TTextFormat format{tfSingleLine, tfVerticalCenter, tfExpandTabs};
     if (FAlignment == taCenter) format.Include(tfCenter);
     if (FAlignment == taRightJustify) format.Include(tfRight);
-    if (!GetEnabled()) canvas->GetFont()->SetColor(clGrayText);
+    if (!IsShownEnabled()) canvas->GetFont()->SetColor(clGrayText);
     canvas->TextRect(rect, caption, format);
 }
 

@@ -66,12 +66,6 @@ String StripHotkey(const String& caption) {
     return result;
 }
 
-HBRUSH TControlBrush::Get(TColor color) {
-    if (!FBrush) FBrush = std::make_unique<TBrush>();
-    FBrush->SetColor(color);
-    return FBrush->GetHandle();
-}
-
 // ---- TCustomLabel -------------------------------------------------------------------------------
 
 TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner) {
@@ -192,7 +186,7 @@ void TCustomLabel::DoDrawText(TRect& rect, UINT flags) {
     TCanvas* canvas = TGraphicControl::GetCanvas();
     canvas->GetFont()->Assign(GetFont());
     canvas->GetBrush()->SetStyle(bsClear);
-    if (!GetEnabled()) {
+    if (!IsShownEnabled()) {
         // Disabled text: embossed in highlight, then in the shadow colour.
         TRect shifted = rect;
         OffsetRect(&shifted, 1, 1);
@@ -431,7 +425,7 @@ void TCustomGroupBox::Paint() {
         TRect textRect = r;
         canvas->FillRect(textRect);
         canvas->GetBrush()->SetStyle(bsClear);
-        if (!GetEnabled()) canvas->GetFont()->SetColor(clGrayText);
+        if (!IsShownEnabled()) canvas->GetFont()->SetColor(clGrayText);
         canvas->TextRect(textRect, caption, TTextFormat{tfSingleLine});
     }
 }

@@ -87,17 +87,6 @@ public:
     explicit TLabel(TComponent* owner) : TCustomLabel(owner) {}
 };
 
-// ---- Windowed controls answering their colours --------------------------------------------------
-
-// The brush a windowed control paints its background with, kept in step with its Color.
-class TControlBrush {
-public:
-    HBRUSH Get(TColor color);
-
-private:
-    std::unique_ptr<TBrush> FBrush;
-};
-
 // ---- Static text ------------------------------------------------------------------------------
 
 class TCustomStaticText : public TWinControl {

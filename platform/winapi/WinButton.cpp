@@ -280,7 +280,7 @@ void Paint(HWND window, HDC dc, UINT action) {
     p.Pushed = s->Pushed;
     p.Focused = s->Focused;
     p.Default = p.Type == BS_DEFPUSHBUTTON || (p.Type == BS_OWNERDRAW && s->OwnerDrawDefault);
-    p.Enabled = IsWindowEnabled(window);
+    p.Enabled = IsWindowShownEnabled(window);
     p.Text = TextOf(window);
     GetClientRect(window, &p.Client);
     HFONT font = s->Font ? s->Font : reinterpret_cast<HFONT>(GetStockObject(SYSTEM_FONT));

@@ -345,7 +345,7 @@ void PaintField(HWND window, HDC dc, HBRUSH brush, COLORREF text) {
     if (!c) return;
     DWORD s = StyleOf(window);
     RECT item = ItemRect(window);
-    bool enabled = IsWindowEnabled(window);
+    bool enabled = IsWindowShownEnabled(window);
     bool selected = c->Focused && !c->Dropped;
     int sel = CurSel(*c);
     if (IsOwnerDraw(s)) {
@@ -403,7 +403,7 @@ void Paint(HWND window, HDC dc) {
         RECT button = ButtonRect(window);
         UINT state = DFCS_SCROLLCOMBOBOX;
         if (c->Dropped) state |= DFCS_PUSHED | DFCS_FLAT;
-        if (!IsWindowEnabled(window)) state |= DFCS_INACTIVE;
+        if (!IsWindowShownEnabled(window)) state |= DFCS_INACTIVE;
         DrawFrameControl(dc, &button, DFC_SCROLL, state);
     }
     if (IsDropList(window)) PaintField(window, dc, brush, text);

@@ -1226,6 +1226,11 @@ HWND GetCapture();
 // gets no mouse input. Returns whether the window was disabled before.
 BOOL EnableWindow(HWND window, BOOL enable);
 BOOL IsWindowEnabled(HWND window);
+// Whether a control looks enabled: the window and each parent up to (not including) its top-level
+// window are enabled. A control inside a disabled panel paints disabled; a window disabled while a
+// modal window runs leaves its controls' looks alone. Disabling or enabling a window repaints its
+// descendants.
+BOOL IsWindowShownEnabled(HWND window);
 
 // ---- Messages ----------------------------------------------------------------------------------
 

@@ -431,8 +431,12 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
         bool window = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
-        // The brush of the same colour as the background the text is drawn on.
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        // The brush of the same colour as the background the text is drawn on; a control that
+        // looks disabled has greyed text.
+        HWND control = reinterpret_cast<HWND>(lParam);
+        bool greyed = control && message != WM_CTLCOLORMSGBOX && message != WM_CTLCOLORDLG &&
+                      !IsWindowShownEnabled(control);
+        SetTextColor(dc, GetSysColor(greyed ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
         SetBkColor(dc, GetSysColor(window ? COLOR_WINDOW : COLOR_3DFACE));
         return LRESULT(GetSysColorBrush(window ? COLOR_WINDOW : COLOR_3DFACE));
     }

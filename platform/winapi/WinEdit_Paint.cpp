@@ -11,10 +11,11 @@ namespace WinEditImpl {
 namespace {
 
 // Asks the parent for the brush (and the text colours) of a read-only or disabled edit
-// (WM_CTLCOLORSTATIC) or of an editable one (WM_CTLCOLOREDIT).
+// (WM_CTLCOLORSTATIC) or of an editable one (WM_CTLCOLOREDIT). The text is drawn in the colour
+// the answer chose: the default answer greys a disabled edit's text.
 HBRUSH BackgroundBrush(TEdit& e, HDC dc, bool disabled) {
     UINT message = (e.ReadOnly() || disabled) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT;
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
     HWND parent = GetParent(e.Handle);
     LRESULT brush = parent ? SendMessageA(parent, message, WPARAM(dc), LPARAM(e.Handle))
@@ -71,13 +72,13 @@ void PaintOn(TEdit& e, HDC dc) {
     GetClientRect(hwnd, &client);
     int saved = SaveDC(dc);
     SelectObject(dc, EditFont(e));
-    bool disabled = !IsWindowEnabled(hwnd);
+    bool disabled = !IsWindowShownEnabled(hwnd);
     HBRUSH brush = BackgroundBrush(e, dc, disabled);
     if (e.Dead) {
         RestoreDC(dc, saved);
         return;
     }
-    COLORREF textColor = disabled ? GetSysColor(COLOR_GRAYTEXT) : GetTextColor(dc);
+    COLORREF textColor = GetTextColor(dc);
     FillRect(dc, &client, brush);
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_LEFT | TA_TOP);

@@ -252,6 +252,16 @@ HWND GetCapture() {
     return OwnThreadOnly(Input().Capture);
 }
 
+namespace {
+
+// The controls inside a window look enabled or disabled with it (IsWindowShownEnabled).
+void RepaintDescendants(HWND window) {
+    if (GetWindow(window, GW_CHILD))
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+} // namespace
+
 BOOL EnableWindow(HWND window, BOOL enable) {
     bool wasDisabled = false;
     {
@@ -268,7 +278,10 @@ BOOL EnableWindow(HWND window, BOOL enable) {
         }
     }
     if (enable) {
-        if (wasDisabled) SendMessageA(window, WM_ENABLE, TRUE, 0);
+        if (wasDisabled) {
+            SendMessageA(window, WM_ENABLE, TRUE, 0);
+            RepaintDescendants(window);
+        }
         return wasDisabled ? TRUE : FALSE;
     }
     if (wasDisabled) return TRUE;
@@ -290,6 +303,7 @@ BOOL EnableWindow(HWND window, BOOL enable) {
     if (focus) MoveFocus(nullptr);
     if (capture) ReleaseCapture();
     SendMessageA(window, WM_ENABLE, FALSE, 0);
+    RepaintDescendants(window);
     return FALSE;
 }
 
@@ -297,6 +311,15 @@ BOOL IsWindowEnabled(HWND window) {
     TLock lock(StateMutex());
     TWnd* w = Find(window);
     return w && !(w->Style & WS_DISABLED);
+}
+
+BOOL IsWindowShownEnabled(HWND window) {
+    TLock lock(StateMutex());
+    TWnd* w = Find(window);
+    if (!w || (w->Style & WS_DISABLED)) return FALSE;
+    for (; (w->Style & WS_CHILD) && w->Parent; w = w->Parent)
+        if (w->Parent->Style & WS_CHILD && w->Parent->Style & WS_DISABLED) return FALSE;
+    return TRUE;
 }
 
 // ---- Modality ------------------------------------------------------------------------------------

@@ -296,7 +296,7 @@ void DrawItem(HWND window, HDC dc, int i, UINT action, HBRUSH brush, COLORREF te
     TListBox* l = StateOf(window);
     if (!l) return;
     DWORD s = StyleOf(window);
-    bool enabled = IsWindowEnabled(window);
+    bool enabled = IsWindowShownEnabled(window);
     RECT r = ItemRect(*l, i);
     if (IsOwnerDraw(s)) {
         HWND owner = OwnerOf(window);

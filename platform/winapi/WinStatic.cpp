@@ -159,7 +159,7 @@ void Paint(HWND window, HDC dc) {
     DWORD type = style & SS_TYPEMASK;
     HFONT font = s->Font ? s->Font : reinterpret_cast<HFONT>(GetStockObject(SYSTEM_FONT));
     HANDLE image = s->Image;
-    bool enabled = IsWindowEnabled(window);
+    bool enabled = IsWindowShownEnabled(window);
     RECT client;
     GetClientRect(window, &client);
 

@@ -507,7 +507,7 @@ void TqzCustomButton::CreateParams(TCreateParams& params) {
 
 void TqzCustomButton::CreateWnd() {
     TButton::CreateWnd();
-    FGlyph->ImageIndexForState(GetEnabled() ? qzbsNormal : qzbsDisabled);
+    FGlyph->ImageIndexForState(IsShownEnabled() ? qzbsNormal : qzbsDisabled);
 }
 
 void TqzCustomButton::DestroyWindowHandle() {
@@ -530,7 +530,7 @@ void TqzCustomButton::SetButtonStyle(bool isDefault) {
 // ---- Painting ----
 
 TqzButtonState TqzCustomButton::CurrentState() const {
-    if (!GetEnabled()) return qzbsDisabled;
+    if (!IsShownEnabled()) return qzbsDisabled;
     if (FDrawnPressed || FMenuVisible) return qzbsPressed;
     if (FMouseInControl) return qzbsHot;
     if (FDrawnFocused || FIsDefault) return qzbsDefault;

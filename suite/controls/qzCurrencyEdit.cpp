@@ -68,8 +68,8 @@ void TqzCustomCurrencyEditProperties::GetDefaultDisplayFormat(String& format) {
     format = GetFormatController()->GetLocaleCurrencyFormat();
 }
 
-bool TqzCustomCurrencyEditProperties::UsesThousandSeparator(bool synchronizing) {
-    return !synchronizing && FUseThousandSeparator;
+bool TqzCustomCurrencyEditProperties::UsesThousandSeparator(bool focused) {
+    return !focused && FUseThousandSeparator;
 }
 
 Integer TqzCustomCurrencyEditProperties::GetEditValueSource(bool editing) {

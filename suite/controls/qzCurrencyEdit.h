@@ -18,7 +18,7 @@ public:
     Byte GetDisplayFormatOptions() override { return 3; }
     void GetDefaultDisplayFormat(String& format) override;
     // True only when the editor is not synchronising its display and the option is on.
-    bool UsesThousandSeparator(bool synchronizing) override;
+    bool UsesThousandSeparator(bool focused) override;
     bool IsEditValueNumeric() override { return true; }
     Integer GetEditValueSource(bool editing) override;
     bool IsEditValueValid(Variant& value, bool editing) override;

@@ -174,7 +174,7 @@ void TqzRadioButton::UpdateState(Integer button, TShiftState shift, const TPoint
     TqzRadioButtonState state;
     const TRect bounds{0, 0, GetWidth(), GetHeight()};
     const bool inside = Contains(bounds, point);
-    if (!GetEnabled())
+    if (!IsShownEnabled())
         state = rbsDisabled;
     else if (GetComponentState().Contains(csDesigning))
         state = rbsNormal;
@@ -304,7 +304,7 @@ void TqzRadioButton::PaintCaption(bool native) {
     const bool isInner = Supports(this, inner);
     TFont* font = FControlCanvas->GetFont();
     font->Assign(GetFont());
-    if (!GetEnabled() && !isInner) font->SetColor(clBtnShadow);
+    if (!IsShownEnabled() && !isInner) font->SetColor(clBtnShadow);
 
     TRect r{0, 0, GetWidth(), GetHeight()};
     if (GetAlignment() == taRightJustify)
@@ -319,10 +319,10 @@ void TqzRadioButton::PaintCaption(bool native) {
     if (HasOwnBackground()) {
         FControlCanvas->Refresh();
         font->Assign(GetFont());
-        if (!GetEnabled() && !isInner) font->SetColor(clBtnShadow);
+        if (!IsShownEnabled() && !isInner) font->SetColor(clBtnShadow);
     }
     FControlCanvas->GetBrush()->SetStyle(bsClear);
-    FCanvas->OutputText(GetCaption(), r, isInner || native || GetEnabled(), flags);
+    FCanvas->OutputText(GetCaption(), r, isInner || native || IsShownEnabled(), flags);
 
     if (!Focused() || GetCaption().empty()) return;
     TRect frame = r;

@@ -231,6 +231,10 @@ public:
     void HandleEditKeyDown(Word& key, TShiftState shift) override;
     void HandleEditKeyPress(char32_t& ch) override;
     void HandleWindowMessage(TMessage& message) override;
+    // A key pressed in a popup that holds the focus (its own modal loop runs): Alt+Up, Alt+Down
+    // and F4 close it with the toggle reason, Enter accepts, Escape cancels, and Tab with
+    // PostPopupValueOnTab closes with the Tab reason, as in the editor itself; a key taken is 0.
+    void HandlePopupKeyDown(Word& key, TShiftState shift);
 
     // ---- Operations ----
     bool GetDroppedDown() { return HasOpenPopup(); }
@@ -369,6 +373,8 @@ public:
     TqzContainerViewInfoClass GetViewInfoClass() override;
     void AdjustClientRect(RECT& rect) override;
     void HandlePopupMouseLeave(TControl* control) override;
+    // Keys of the hosted controls (the form previews them) that close the popup go to its editor.
+    void KeyDown(Word& key, TShiftState shift) override;
 
     // The frame's mouse handling (the framework's press, move and release in popup coordinates).
     void HandleMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y);
@@ -425,6 +431,9 @@ protected:
     void Resize() override;
     void Paint() override;
     void QZMTypedChar(TMessage& message);
+    // Tab reaches the form as a dialog key before any key-down: with PostPopupValueOnTab it closes
+    // the popup, else it moves the focus among the hosted controls.
+    void CMDialogKey(TMessage& message);
 
     // Owner bounds on the screen (left, top, right, bottom).
     TRect OwnerScreenBounds();

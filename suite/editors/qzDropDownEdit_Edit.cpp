@@ -427,7 +427,10 @@ bool TqzCustomDropDownEdit::UpdateViewState(const TPoint& point, Integer button,
     const bool result = inherited::UpdateViewState(point, button, shift, isMouseEvent);
     if (!alive) return result;
     TqzCustomEditViewInfo* info = GetViewInfo();
-    if (HasOpenPopup() && info && button == 1 && info->PressedButton == -1 && GetButtonIndexAt(point) == -1 &&
+    // A press of the left button outside the buttons closes an open popup; its release (the
+    // end of the click that opened a fixed list) does not.
+    const bool press = button == 1 && shift.Contains(ssLeft);
+    if (HasOpenPopup() && info && press && info->PressedButton == -1 && GetButtonIndexAt(point) == -1 &&
         isMouseEvent) {
         CloseUp(qzcrUnknown);
         if (!alive) return result;
@@ -720,6 +723,20 @@ void TqzCustomDropDownEdit::PopupWindowClosed(TObject*) {
     if (!alive) return;
     LockChangeEvents(false);
     if (alive) UpdateViewAtCursor();
+}
+
+void TqzCustomDropDownEdit::HandlePopupKeyDown(Word& key, TShiftState shift) {
+    if (!HasOpenPopup()) return;
+    const bool alt = shift.Contains(ssAlt);
+    if (key == VK_TAB && !alt && !shift.Contains(ssCtrl)) {
+        if (GetActiveDropDownProperties()->GetPostPopupValueOnTab()) {
+            CloseUp(qzcrTab);
+            key = 0;
+        }
+        return;
+    }
+    if (((key == VK_UP || key == VK_DOWN) && alt) || ((key == VK_F4 || key == VK_RETURN || key == VK_ESCAPE) && !alt))
+        HandleEditKeyDown(key, shift);
 }
 
 void TqzCustomDropDownEdit::HandleEditKeyDown(Word& key, TShiftState shift) {

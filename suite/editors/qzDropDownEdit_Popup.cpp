@@ -443,6 +443,29 @@ TqzContainerViewInfoClass TqzCustomEditPopupWindow::GetViewInfoClass() {
     return [] { return static_cast<TqzContainerViewInfo*>(new TqzCustomEditPopupWindowViewInfo); };
 }
 
+void TqzCustomEditPopupWindow::KeyDown(Word& key, TShiftState shift) {
+    if (TqzCustomDropDownEdit* edit = GetEdit(); edit && IsOpen() && GetTakesFocus()) {
+        const TLivenessToken alive = LivenessToken();
+        edit->HandlePopupKeyDown(key, shift);
+        if (!alive || key == 0) return;
+    }
+    inherited::KeyDown(key, shift);
+}
+
+void TqzCustomEditPopupWindow::CMDialogKey(TMessage& message) {
+    if (message.WParam == VK_TAB)
+        if (TqzCustomDropDownEdit* edit = GetEdit(); edit && IsOpen() && GetTakesFocus()) {
+            const TLivenessToken alive = LivenessToken();
+            Word key = VK_TAB;
+            edit->HandlePopupKeyDown(key, KeyDataToShiftState(message.LParam));
+            if (!alive || key == 0) {
+                message.Result = 1;
+                return;
+            }
+        }
+    KOV_INHERITED(message);
+}
+
 TqzCustomDropDownEdit* TqzCustomEditPopupWindow::GetEdit() const {
     return dynamic_cast<TqzCustomDropDownEdit*>(GetOwnerControl());
 }
@@ -892,6 +915,7 @@ void TqzCustomEditPopupWindow::Paint() {
 
 KOV_MESSAGE_MAP(TqzCustomEditPopupWindow) {
     map.Message(QZM_POPUPTYPEDCHAR, &TqzCustomEditPopupWindow::QZMTypedChar);
+    map.Message(CM_DIALOGKEY, &TqzCustomEditPopupWindow::CMDialogKey);
 }
 
 TqzPopupEditPopupWindow::TqzPopupEditPopupWindow(TqzCustomDropDownEdit* editor)

@@ -89,7 +89,7 @@ TqzCustomEditViewData* TqzCustomEdit::CreateViewData() {
 }
 
 void TqzCustomEdit::InitializeViewData(TqzCustomEditViewData* viewData) {
-    viewData->Enabled = GetEnabled();
+    viewData->Enabled = IsShownEnabled();
     viewData->Focused = Focused();
     viewData->HScrollBarVisible = IsHScrollBarVisible();
     viewData->VScrollBarVisible = IsVScrollBarVisible();

@@ -124,7 +124,9 @@ public:
     virtual Integer GetDropDownRows() { return 8; }
     virtual TqzTextEditingStyle GetEditingStyle() { return FHideCursor ? NoEdit : FreeText; }
     virtual TClass GetLookupDataClass() const;
-    virtual bool UsesThousandSeparator(bool synchronizing) { return false; }
+    // Thousand separators in the number's text (focused: for the editing text, which never has
+    // them; else for the unfocused display).
+    virtual bool UsesThousandSeparator(bool focused) { return false; }
     // The number format used while focused (editor may be nullptr).
     virtual void CalculateEditFormat(bool& currency, bool& sourceFormat, String& format,
                                      TqzCustomEdit* editor);
@@ -599,6 +601,9 @@ protected:
     void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
     void MouseMove(TShiftState shift, Integer x, Integer y) override;
     void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+    // The editor gives the native edit the colour and font colour of its active style (disabled
+    // and read-only included): the window is answered with them as they are.
+    void CNCtlColor(TMessage& message) override;
 
     void WMChar(TWMKey& message);
     void WMCut(TMessage& message);

@@ -456,8 +456,7 @@ void TqzCustomTextEdit::HandleContentChange(TObject* sender) {
     TqzCustomTextEditViewInfo* viewInfo = GetTextViewInfo();
     if (viewInfo && !viewInfo->InnerEditVisible) UpdateDrawValue();
     TqzCustomTextEditProperties* properties = GetActiveProperties();
-    if (Focused() && properties->IsEditValueNumeric() &&
-        properties->UsesThousandSeparator(FSynchronizingDisplayValue))
+    if (Focused() && properties->IsEditValueNumeric() && properties->UsesThousandSeparator(true))
         ReformatThousandSeparators();
 }
 
@@ -758,9 +757,11 @@ void TqzCustomTextEdit::AdjustInnerEditPosition() {
             c.top += 1;
             c.bottom -= 1;
         }
-        // A stand-alone editor has no inner-edit offsets (a grid cell's border widths are the
-        // in-place view data's).
-        const Integer l = 0, t = 0, r = 0, b = 0;
+        // A stand-alone editor keeps its content offsets around the native edit, so the text
+        // stands where the painter draws it, clear of the border and of the caret at its start;
+        // in place the grid cell's border widths are the view data's.
+        const TRect offsets = IsInplace() ? TRect{0, 0, 0, 0} : qzEditContentOffsets[0];
+        const Integer l = offsets.left, t = offsets.top, r = offsets.right, b = offsets.bottom;
         Integer top = c.top + t;
         switch (GetActiveProperties()->GetAlignment()->GetVert()) {
         case taBottomJustify:

@@ -586,6 +586,13 @@ void TqzCustomInnerTextEdit::WMKillFocus(TMessage& message) {
     if (edit && !edit->IsDestroyingContainer()) edit->HandleFocusChange();
 }
 
+void TqzCustomInnerTextEdit::CNCtlColor(TMessage& message) {
+    HDC dc = reinterpret_cast<HDC>(message.WParam);
+    SetTextColor(dc, COLORREF(ColorToRGB(GetFont()->GetColor())));
+    SetBkColor(dc, COLORREF(ColorToRGB(GetColor())));
+    message.Result = LRESULT(FBrush.Get(GetColor()));
+}
+
 void TqzCustomInnerTextEdit::WMSize(TMessage& message) {
     KOV_INHERITED(message);
     ApplyMargins();

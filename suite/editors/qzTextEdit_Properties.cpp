@@ -371,8 +371,10 @@ void TqzCustomTextEditProperties::PrepareDisplayValue(const Variant& editValue, 
 String TqzCustomTextEditProperties::FormatNumericDisplayValue(const Variant& value, bool editing) {
     if (!editing) {
         const String format = GetDisplayFormat();
-        if (!format.empty()) return FormatFloat(format, value.AsExtended());
-        return VarToStr(value);
+        String text = format.empty() ? VarToStr(value) : FormatFloat(format, value.AsExtended());
+        if (UsesThousandSeparator(false) && text.find(ThousandSeparatorText()) == String::npos)
+            InsertThousandSeparators(text);
+        return text;
     }
     bool currency = false, sourceFormat = false;
     String format;
@@ -388,7 +390,7 @@ String TqzCustomTextEditProperties::FormatNumericDisplayValue(const Variant& val
     }
     if (!format.empty()) return FormatFloat(format, value.AsExtended());
     if (TryStrToBcd(text, bcd)) text = BcdToStrF(bcd, ffGeneral, precision, 0);
-    if (UsesThousandSeparator(false)) InsertThousandSeparators(text);
+    if (UsesThousandSeparator(true)) InsertThousandSeparators(text);
     return text;
 }
 

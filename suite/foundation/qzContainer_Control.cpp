@@ -195,7 +195,7 @@ void TqzContainer::CalculateViewInfo(const TPoint& point, bool hotTrackAllowed) 
     info->Bounds = GetControlSizeRect(this);
     auto computeState = [&] {
         Integer state;
-        if (!GetEnabled())
+        if (!IsShownEnabled())
             state = qzcsDisabled;
         else if (IsDesigning())
             state = qzcsNormal;

@@ -190,6 +190,45 @@ TEST_F(CurrencyEditTest, AnEmptyTextLeavesNullOrACurrencyZero) {
     }
 }
 
+// Thousand separators stand in the display of an editor without the focus only: typed digits
+// are not regrouped, and the focus coming back shows the plain number again.
+TEST_F(CurrencyEditTest, ThousandSeparatorsOnlyInTheUnfocusedDisplay) {
+    testsupport::ScopedFormatSettings settings(testsupport::DotSettings());
+    struct Case {
+        const char* Name;
+        const char* DisplayFormat;
+        bool UseThousandSeparator;
+        const char* Shown;
+    };
+    const Case cases[] = {
+        {"plain format", "0.00", true, "1,234,567.50"},
+        {"no format", "", true, "1,234,567.5"},
+        {"format with its own separators", "#,##0.00", true, "1,234,567.50"},
+        {"separators off", "0.00", false, "1234567.50"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto* editor = MakeEditor();
+        auto* other = MakeEditor(60);
+        TqzCurrencyEditProperties* properties = editor->GetCurrencyEditProperties();
+        properties->SetDisplayFormat(c.DisplayFormat);
+        properties->SetUseThousandSeparator(c.UseThousandSeparator);
+        ShowAndFocus(editor);
+        editor->SelectAll();
+        Type(editor, U"1234567.5");
+        EXPECT_EQ("1234567.5", Text(editor)) << "typing";
+        other->SetFocus();
+        App->ProcessMessages();
+        EXPECT_DOUBLE_EQ(1234567.5, editor->GetValue());
+        EXPECT_EQ(c.Shown, Text(editor)) << "without the focus";
+        editor->SetFocus();
+        App->ProcessMessages();
+        EXPECT_EQ("1234567.5", Text(editor)) << "focused again";
+        delete other;
+        delete editor;
+    }
+}
+
 TEST_F(CurrencyEditTest, TheNullStringIsNoNumberWhenTyped) {
     testsupport::ScopedFormatSettings settings(testsupport::DotSettings());
     auto* editor = MakeEditor();

@@ -1,10 +1,12 @@
 // Sheets for a person to look at: the text, masked, combo and popup editors in every look and
-// feel and state; an open combo list; and the popup frames in each border style with their
-// system panel, grip and close button normal, hot and pressed.
+// feel and state (their text areas probed for the style's colours); an open combo list; and the
+// popup frames in each border style with their system panel, grip and close button normal, hot
+// and pressed.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/classlib/Forms.h"
@@ -14,6 +16,7 @@
 #include "suite/foundation/ybThemeManager.h"
 #include "suite/foundation/ybUxTheme.h"
 #include "tests/suite/editors/EditorPictureFixture.h"
+#include "tests/support/ControlLooks.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/Png.h"
 #include "tests/support/TestSupport.h"
@@ -95,6 +98,17 @@ TEST_F(ComboBoxPictures, EditorsInEveryLookAndState) {
                 editor->UpdateViewAtCursor();
                 const int row = int(e * std::size(states) + s);
                 CopyControl(sheet, editor, l * cellW + 4, row * cellH + 3);
+                // The text area in the style's colours, the native edit's included (a focused
+                // editor shows its text selected). The native look takes the theme's.
+                if (states[s] != Focused && !looks[l].Native) {
+                    SCOPED_TRACE(std::string(editor->ClassName()) + " look " + std::to_string(l) + " state " +
+                                 std::to_string(int(states[s])));
+                    const testsupport::TControlLook look =
+                        testsupport::ProbeLook(editor, editor->GetViewInfo()->ClientRect);
+                    const bool disabled = states[s] == Disabled;
+                    EXPECT_EQ(ColorToRGB(disabled ? clBtnFace : clWindow), look.Background);
+                    EXPECT_EQ(ColorToRGB(disabled ? clBtnShadow : clWindowText), look.Text);
+                }
             }
     SetCursorPos(0, 0);
     WriteSheet(sheet, "qzDropDownEditorsSheet.png");

@@ -399,3 +399,77 @@ TEST_F(PopupEditTest, AnEditorFreedWhileItsPopupIsAboutToShowGivesTheControlBack
 }
 
 } // namespace
+
+namespace {
+
+// Keys pressed in the open popup while its modal loop runs: each closes it with its reason, and
+// the editor has the focus again. Should a key be kept by the loop, the idle step closes the
+// popup as a failure instead of letting the test hang.
+TEST_F(PopupEditTest, KeysInTheOpenPopupCloseItWithTheirReasons) {
+    auto* hosted = new TEdit(Form);
+    hosted->SetParent(Form);
+    hosted->SetBounds(5, 200, 120, 21);
+    hosted->SetVisible(false);
+    TqzPopupEdit* editor = MakeEditor(Form);
+    editor->GetProperties()->SetPopupControl(hosted);
+    ShowAndFocus(editor);
+    struct Keys {
+        TqzCustomEditPopupWindow* Popup;
+        UINT Message = WM_KEYDOWN;
+        WPARAM Key = 0;
+        LPARAM Data = 0;
+        bool Stuck = false;
+        bool Posted = false;
+        void Popped(TObject*) {
+            Posted = true;
+            PostMessageA(GetFocus(), Message, Key, Data);
+        }
+        void Idle(TObject*, bool&) {
+            if (Posted && Popup->IsOpen() && !PeekMessageA(nullptr, nullptr, 0, 0, PM_NOREMOVE)) {
+                Stuck = true;
+                Popup->ClosePopup();
+            }
+        }
+    } keys{editor->GetPopupWindow()};
+    editor->GetProperties()->OnPopup = MakeEvent(&keys, &Keys::Popped);
+    App->OnIdle = MakeEvent(&keys, &Keys::Idle);
+    constexpr LPARAM kAlt = LPARAM(1) << 29;
+    struct Case {
+        const char* Name;
+        UINT Message;
+        WPARAM Key;
+        LPARAM Data;
+        bool PostOnTab;
+        TqzEditCloseUpReason Reason;
+    };
+    const Case cases[] = {
+        {"Escape", WM_KEYDOWN, VK_ESCAPE, 0, false, qzcrCancel},
+        {"F4", WM_KEYDOWN, VK_F4, 0, false, qzcrToggle},
+        {"Alt+Up", WM_SYSKEYDOWN, VK_UP, kAlt, false, qzcrToggle},
+        {"Enter", WM_KEYDOWN, VK_RETURN, 0, false, qzcrAccept},
+        {"Tab", WM_KEYDOWN, VK_TAB, 0, true, qzcrTab},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Log.Reasons.clear();
+        keys.Message = c.Message;
+        keys.Key = c.Key;
+        keys.Data = c.Data;
+        keys.Stuck = false;
+        keys.Posted = false;
+        editor->GetProperties()->SetPostPopupValueOnTab(c.PostOnTab);
+        editor->SetFocus();
+        Pump();
+        SendMessageA(editor->GetInnerTextEditControl()->GetHandle(), WM_KEYDOWN, VK_F4, 0);
+        Pump();
+        EXPECT_TRUE(keys.Posted) << "the popup opened";
+        EXPECT_FALSE(keys.Stuck) << "the loop kept the key";
+        EXPECT_FALSE(editor->HasOpenPopup());
+        EXPECT_EQ(std::vector<TqzEditCloseUpReason>{c.Reason}, Log.Reasons);
+        EXPECT_EQ(Form, hosted->GetParent());
+        EXPECT_EQ(editor->GetInnerTextEditControl()->GetHandle(), GetFocus()) << "the editor has the focus back";
+    }
+    App->OnIdle = nullptr;
+}
+
+} // namespace
