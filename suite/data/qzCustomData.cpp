@@ -1,0 +1,746 @@
+// The data controller: records, items, values, events and the update bracket.
+#include "suite/data/qzCustomData.h"
+
+#include <algorithm>
+
+#include "suite/foundation/qzVariants.h"
+
+// ---- Update lock ---------------------------------------------------------------------------------
+
+TqzUpdateLock::~TqzUpdateLock() noexcept(false) {
+    if (std::uncaught_exceptions() > FExceptions)
+        FController->ReleaseUpdateLock();
+    else
+        FController->UnlockUpdates();
+}
+
+// ---- Companions ----------------------------------------------------------------------------------
+
+TqzCustomDataControllerInfo::TqzCustomDataControllerInfo(TqzCustomDataController* controller)
+    : FController(controller), FSorting(std::make_unique<TqzSortingFieldList>()),
+      FGrouping(std::make_unique<TqzGroupingFieldList>()) {}
+
+TqzCustomDataControllerInfo::~TqzCustomDataControllerInfo() = default;
+
+Integer TqzCustomDataControllerInfo::GetRowCount() const { return FController->GetRecordCount(); }
+
+Integer TqzCustomDataControllerInfo::GetRowRecordIndex(Integer rowIndex) const {
+    return rowIndex >= 0 && rowIndex < GetRowCount() ? rowIndex : -1;
+}
+
+Integer TqzCustomDataControllerInfo::GetRecordRowIndex(Integer recordIndex) const {
+    return recordIndex >= 0 && recordIndex < GetRowCount() ? recordIndex : -1;
+}
+
+Integer TqzCustomDataControllerInfo::GetFocusedRowIndex() const { return GetRecordRowIndex(FFocusedRecordIndex); }
+
+void TqzCustomDataControllerInfo::SetFocusedRowIndex(Integer rowIndex) {
+    FFocusedRecordIndex = GetRowRecordIndex(rowIndex);
+}
+
+Integer TqzCustomDataControllerInfo::GetFocusedRecordIndex() const {
+    return GetRecordRowIndex(FFocusedRecordIndex) < 0 ? -1 : FFocusedRecordIndex;
+}
+
+void TqzCustomDataControllerInfo::SetFocusedRecordIndex(Integer recordIndex) {
+    FFocusedRecordIndex = GetRecordRowIndex(recordIndex) < 0 ? -1 : recordIndex;
+}
+
+Integer TqzCustomDataControllerInfo::NextRowAfterDelete(Integer rowIndex) const {
+    if (rowIndex < 0) return -1;
+    return rowIndex + 1 < GetRowCount() ? rowIndex + 1 : rowIndex - 1;
+}
+
+void TqzCustomDataControllerInfo::RemoveField(TqzCustomDataField* field) {
+    FSorting->RemoveField(field);
+    FGrouping->RemoveField(field);
+}
+
+void TqzCustomDataControllerInfo::RefreshField(TqzCustomDataField* field) {
+    FSorting->NotifyFieldChange(field);
+    FGrouping->NotifyFieldChange(field);
+}
+
+void TqzCustomDataControllerInfo::Recalculate() {
+    if (FFocusedRecordIndex >= GetRowCount()) FFocusedRecordIndex = -1;
+}
+
+void TqzDataFilterCriteria::Assign(TPersistent* source) {
+    if (dynamic_cast<TqzDataFilterCriteria*>(source)) return;
+    inherited::Assign(source);
+}
+
+void TqzDataSummary::Assign(TPersistent* source) {
+    if (dynamic_cast<TqzDataSummary*>(source)) return;
+    inherited::Assign(source);
+}
+
+TqzDataFilterList::~TqzDataFilterList() {
+    for (TqzDataFilterCriteria* filter : FItems) delete filter;
+}
+
+// ---- Construction --------------------------------------------------------------------------------
+
+TqzCustomDataController::TqzCustomDataController(TComponent* owner) : FOwner(owner) {
+    FStorage = std::make_unique<TqzDataStorage>();
+    FGroups = std::make_unique<TqzDataControllerGroups>(this);
+    FFields = std::make_unique<TqzCustomDataFieldList>(this);
+    FFilters = std::make_unique<TqzDataFilterList>();
+    FFilter = std::make_unique<TqzDataFilterCriteria>(this);
+    FSearch = std::make_unique<TqzDataControllerSearch>(this);
+    FSummary = std::make_unique<TqzDataSummary>(this);
+    FProvider = std::make_unique<TqzCustomDataProvider>(this);
+    FInfo = std::make_unique<TqzCustomDataControllerInfo>(this);
+    FNotifier = std::make_unique<TqzDataControllerNotifier>(nullptr, this);
+    ResetPendingChange();
+    FStorage->OnInternalRecordsDropped = TNotifyEvent(this, &TqzCustomDataController::ResetInternalRecords);
+    FStorage->SetWithRecordIDs(GetRecordIdsEnabled());
+}
+
+TqzCustomDataController::~TqzCustomDataController() {
+    FDestroying = true;
+    FNotifier.reset();
+    FRelations.reset();
+    FInfo.reset();
+    FSummary.reset();
+    FFilter.reset();
+    FFilters.reset();
+    FProvider->EndEditing();
+    FStorage->DiscardRecords();
+    FGroups.reset();
+    FFields.reset();
+    FStorage.reset();
+    FProvider.reset();
+    FSearch.reset();
+}
+
+void TqzCustomDataController::Assign(TPersistent* source) {
+    auto* other = dynamic_cast<TqzCustomDataController*>(source);
+    if (!other) {
+        inherited::Assign(source);
+        return;
+    }
+    SetOptions(other->FOptions);
+    FFilter->Assign(other->FFilter.get());
+    FSummary->Assign(other->FSummary.get());
+    OnCompare = other->OnCompare;
+    OnDataChanged = other->OnDataChanged;
+    OnDetailCollapsing = other->OnDetailCollapsing;
+    OnDetailCollapsed = other->OnDetailCollapsed;
+    OnDetailExpanding = other->OnDetailExpanding;
+    OnDetailExpanded = other->OnDetailExpanded;
+    OnGroupingChanged = other->OnGroupingChanged;
+    OnRecordChanged = other->OnRecordChanged;
+    OnSortingChanged = other->OnSortingChanged;
+}
+
+// ---- Fields and items ----------------------------------------------------------------------------
+
+TqzCustomDataField* TqzCustomDataController::CreateInternalField() {
+    TqzCustomDataField* field = CreateField();
+    field->SetInternal(true);
+    FFields->MoveField(field, FFields->GetCount() - 1);
+    return field;
+}
+
+TqzCustomDataField* TqzCustomDataController::CreateField() {
+    TClass fieldClass = GetFieldClass();
+    TqzCustomDataField* field = fieldClass == TqzCustomDataField::StaticClass()
+                                    ? new TqzCustomDataField(FFields.get())
+                                    : dynamic_cast<TqzCustomDataField*>(fieldClass->Create());
+    FFields->AddField(field);
+    return field;
+}
+
+void TqzCustomDataController::AddItem(TObject* item) {
+    if (FFields->FieldByItem(item)) RaiseDataControllerError(sqzItemAlreadyExists);
+    CreateField()->SetItem(item);
+}
+
+void TqzCustomDataController::RemoveItem(TObject* item) {
+    TqzCustomDataField* field = FFields->FieldByItem(item);
+    if (!field) return;
+    TqzUpdateLock lock(this);
+    FInfo->RemoveField(field);
+    delete field;
+}
+
+void TqzCustomDataController::UpdateItemIndexes() {
+    for (Integer i = 0; i < GetItemCount(); ++i)
+        if (TqzCustomDataField* field = FFields->FieldByItem(GetItem(i))) field->SetIndex(i);
+    FChanges |= 1;
+}
+
+Integer TqzCustomDataController::GetItemCount() const { return FFields->ClientFieldCount(); }
+
+void TqzCustomDataController::CheckItemIndex(Integer itemIndex) const {
+    if (itemIndex < 0 || itemIndex >= GetItemCount()) RaiseDataControllerError(sqzItemIndexOutOfRange);
+}
+
+TqzCustomDataField* TqzCustomDataController::GetItemField(Integer itemIndex) const {
+    CheckItemIndex(itemIndex);
+    TqzCustomDataField* field = FFields->FieldByItem(GetItem(itemIndex));
+    if (!field) RaiseDataControllerError(sqzItemIndexOutOfRange);
+    return field;
+}
+
+Integer TqzCustomDataController::GetItemIndexOfField(TqzCustomDataField* field) const {
+    for (Integer i = 0; i < GetItemCount(); ++i)
+        if (field->GetItem() == GetItem(i)) return i;
+    return -1;
+}
+
+void TqzCustomDataController::ChangeValueTypeClass(Integer itemIndex, TqzValueTypeClass valueType) {
+    TqzCustomDataField* field = GetItemField(itemIndex);
+    if (field->GetValueTypeClass() == valueType) return;
+    field->SetValueTypeClass(valueType);
+    if (IsBoundToSource()) StructureChangedUpdate();
+    FInfo->RefreshField(field);
+    ItemValueTypeClassChanged(itemIndex);
+}
+
+void TqzCustomDataController::ChangeStoresDisplayText(Integer itemIndex, bool value) {
+    TqzCustomDataField* field = GetItemField(itemIndex);
+    if (field->GetStoresText() == value) return;
+    field->SetStoresText(value);
+    FInfo->RefreshField(field);
+}
+
+void TqzCustomDataController::ChangeItemCustomCompare(Integer itemIndex, bool value) {
+    TqzCustomDataField* field = GetItemField(itemIndex);
+    if (field->CustomCompare == value) return;
+    field->CustomCompare = value;
+    FInfo->RefreshField(field);
+}
+
+bool TqzCustomDataController::GetItemStoresDisplayText(Integer itemIndex) {
+    return GetItemField(itemIndex)->GetStoresText();
+}
+
+bool TqzCustomDataController::IsItemTextValue(Integer itemIndex, bool) { return GetItemStoresDisplayText(itemIndex); }
+
+void TqzCustomDataController::FieldRemoved(TqzCustomDataField* field) {
+    if (field == FRecordIDField) FRecordIDField = nullptr;
+    if (FRelations) FRelations->FieldRemoved(field);
+    if (FFilter) FFilter->FieldRemoved(field);
+    if (FSummary) FSummary->FieldRemoved(field);
+    if (FInfo) FInfo->RemoveField(field);
+}
+
+void TqzCustomDataController::ComponentRemoved(TComponent* component) { FFields->ComponentRemoved(component); }
+
+void TqzCustomDataController::LinkFields() {
+    std::vector<TqzCustomDataField*> linked;
+    for (;;) {
+        FFields->FieldDestroyed = false;
+        bool restart = false;
+        for (Integer i = 0; i < FFields->GetCount(); ++i) {
+            TqzCustomDataField* field = FFields->GetItems(i);
+            if (std::find(linked.begin(), linked.end(), field) != linked.end()) continue;
+            LinkField(field);
+            if (FFields->FieldDestroyed) {
+                // The list changed under the pass: forget fields that are gone and start again.
+                std::erase_if(linked, [this](TqzCustomDataField* f) { return FFields->IndexOf(f) < 0; });
+                if (FFields->IndexOf(field) >= 0) linked.push_back(field);
+                restart = true;
+                break;
+            }
+            linked.push_back(field);
+        }
+        if (!restart) break;
+    }
+    FFields->FieldDestroyed = false;
+}
+
+TqzCustomDataRelationList* TqzCustomDataController::GetRelations() {
+    if (!FRelations) FRelations = std::make_unique<TqzCustomDataRelationList>(this);
+    return FRelations.get();
+}
+
+TqzDataFilterCriteria* TqzCustomDataController::CreateFilter() {
+    auto* filter = new TqzDataFilterCriteria(this);
+    FFilters->Add(filter);
+    return filter;
+}
+
+// ---- Source binding ------------------------------------------------------------------------------
+
+bool TqzCustomDataController::IsBoundToSource() const { return FProvider && FProvider->GetRecordSource(); }
+
+bool TqzCustomDataController::IsUnboundMode() const {
+    return FProvider && FProvider->SupportsCustomSourceFlag() && !FProvider->GetRecordSource();
+}
+
+bool TqzCustomDataController::UsesSourceValues() const {
+    return IsBoundToSource() && FProvider->SourceProvidesValues();
+}
+
+void TqzCustomDataController::EnsureRecordIDField() {
+    if (IsBoundToSource()) {
+        if (!FRecordIDField) {
+            FRecordIDField = CreateInternalField();
+            FRecordIDField->SetValueTypeClass(ValueTypeClass<TqzIntegerValueType>());
+        }
+    } else if (FRecordIDField) {
+        TqzCustomDataField* field = FRecordIDField;
+        FRecordIDField = nullptr;
+        delete field;
+    }
+}
+
+void TqzCustomDataController::StructureChangedUpdate() {
+    TqzUpdateLock lock(this);
+    FProvider->EndEditing();
+    FStorage->SetNumRecords(0);
+    FStorage->SetWithRecordIDs(GetRecordIdsEnabled());
+    EnsureRecordIDField();
+    LinkFields();
+    LoadData();
+    DataChanged(dcEverything, -1, -1);
+}
+
+void TqzCustomDataController::LoadData() {
+    if (!IsBoundToSource()) return;
+    TqzUpdateLock lock(this);
+    FStorage->SetNumRecords(0);
+    FProvider->MoveFirst();
+    FProvider->LoadFromSource();
+    FInfo->Recalculate();
+}
+
+void TqzCustomDataController::ResetInternalRecords(TObject*) {
+    FNewItemRecordIndex = 0;
+    if (FProvider) FProvider->ForgetSavedRecord();
+}
+
+// ---- Records and values --------------------------------------------------------------------------
+
+Integer TqzCustomDataController::GetRecordCount() const { return FStorage->GetNumRecords(); }
+
+Integer TqzCustomDataController::GetNewItemRecordIndex() {
+    if (FNewItemRecordIndex == 0) FNewItemRecordIndex = FStorage->AcquireInternalRecord();
+    return FNewItemRecordIndex;
+}
+
+void TqzCustomDataController::CheckRecordIndex(Integer recordIndex) {
+    GetNewItemRecordIndex();
+    if (recordIndex >= 0 && recordIndex < GetRecordCount()) return;
+    if (recordIndex == FNewItemRecordIndex) return;
+    if (recordIndex != 0 && recordIndex == FProvider->GetSavedRecordIndex()) return;
+    RaiseDataControllerError(sqzRecordIndexOutOfRange);
+}
+
+bool TqzCustomDataController::IsSourceField(TqzCustomDataField* field) const {
+    if (!field->IsInternalField()) return true;
+    TqzCustomDataField* reference = field->GetReferenceField();
+    return reference && !reference->IsInternalField();
+}
+
+Variant TqzCustomDataController::GetFieldValue(Integer recordIndex, TqzCustomDataField* field) {
+    if (IsBoundToSource() && recordIndex >= 0 && IsSourceField(field))
+        return FProvider->GetSourceValue(recordIndex, field);
+    if (IsSourceField(field) && FProvider->IsGridMode()) return FProvider->GetBufferValue(recordIndex, field);
+    if (TqzValueDef* def = field->GetValueDef()) return FStorage->ReadValue(recordIndex, def);
+    return Null();
+}
+
+String TqzCustomDataController::GetFieldDisplayText(Integer recordIndex, TqzCustomDataField* field) {
+    if (IsBoundToSource() && recordIndex >= 0 && IsSourceField(field))
+        return FProvider->GetSourceDisplayText(recordIndex, field);
+    if (IsSourceField(field) && FProvider->IsGridMode()) return FProvider->GetBufferDisplayText(recordIndex, field);
+    if (TqzValueDef* def = field->GetValueDef()) return FStorage->ReadDisplayText(recordIndex, def);
+    return String();
+}
+
+Variant TqzCustomDataController::GetRecordFieldValue(Integer recordIndex, TqzCustomDataField* field) {
+    return GetFieldValue(recordIndex, field);
+}
+
+Variant TqzCustomDataController::GetValue(Integer recordIndex, Integer itemIndex) {
+    CheckRecordIndex(recordIndex);
+    return GetFieldValue(recordIndex, GetItemField(itemIndex));
+}
+
+String TqzCustomDataController::GetDisplayText(Integer recordIndex, Integer itemIndex) {
+    CheckRecordIndex(recordIndex);
+    return GetFieldDisplayText(recordIndex, GetItemField(itemIndex));
+}
+
+Variant TqzCustomDataController::GetFieldListValue(Integer recordIndex,
+                                                   const std::vector<TqzCustomDataField*>& fields) {
+    if (fields.empty()) return IsBoundToSource() ? FProvider->GetSourceRecordKey(recordIndex) : Null();
+    if (fields.size() == 1) return GetFieldValue(recordIndex, fields[0]);
+    Variant result = VarArrayCreate({0, Integer(fields.size()) - 1}, varVariant);
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        VarArrayPut(result, GetFieldValue(recordIndex, fields[i]), {Integer(i)});
+    return result;
+}
+
+Variant TqzCustomDataController::GetRecordId(Integer recordIndex) {
+    if (recordIndex < 0 || recordIndex >= GetRecordCount()) RaiseDataControllerError(sqzRecordIndexOutOfRange);
+    if (GetRecordIdsEnabled()) return FStorage->FetchRecordID(recordIndex);
+    if (IsBoundToSource() && UsesSourceValues()) return FProvider->GetSourceRecordKey(recordIndex);
+    return Null();
+}
+
+std::vector<Variant> TqzCustomDataController::GetGroupValues(Integer recordIndex) {
+    TqzGroupingFieldList* grouping = FInfo->GetGrouping();
+    std::vector<Variant> values(std::size_t(grouping->GetCount()), Null());
+    if (recordIndex >= 0 && recordIndex < GetRecordCount())
+        for (Integer i = 0; i < grouping->GetCount(); ++i)
+            values[std::size_t(i)] = GetFieldValue(recordIndex, grouping->Entry(i).Field);
+    return values;
+}
+
+void TqzCustomDataController::SetFieldValue(Integer recordIndex, TqzCustomDataField* field, const Variant& value) {
+    if (FProvider->IsGridMode()) return;
+    CheckRecordIndex(recordIndex);
+    if (IsBoundToSource() && recordIndex >= 0)
+        FProvider->SetSourceValue(recordIndex, field, value);
+    else if (TqzValueDef* def = field->GetValueDef())
+        FStorage->WriteValue(recordIndex, def, value);
+    DataChanged(dcValueChanged, GetItemIndexOfField(field), recordIndex);
+}
+
+void TqzCustomDataController::SetFieldDisplayText(Integer recordIndex, TqzCustomDataField* field,
+                                                  const String& text) {
+    if (FProvider->IsGridMode()) return;
+    CheckRecordIndex(recordIndex);
+    if (IsBoundToSource() && recordIndex >= 0)
+        FProvider->SetSourceDisplayText(recordIndex, field, text);
+    else if (TqzValueDef* def = field->GetValueDef())
+        FStorage->WriteDisplayText(recordIndex, def, text);
+    DataChanged(dcValueChanged, GetItemIndexOfField(field), recordIndex);
+}
+
+void TqzCustomDataController::SetValue(Integer recordIndex, Integer itemIndex, const Variant& value) {
+    if (FProvider->IsGridMode()) return;
+    CheckRecordIndex(recordIndex);
+    SetFieldValue(recordIndex, GetItemField(itemIndex), value);
+}
+
+void TqzCustomDataController::SetRecordDisplayText(Integer recordIndex, Integer itemIndex, const String& text) {
+    if (FProvider->IsGridMode()) return;
+    CheckRecordIndex(recordIndex);
+    SetFieldDisplayText(recordIndex, GetItemField(itemIndex), text);
+}
+
+void TqzCustomDataController::SetRecordCount(Integer count) {
+    if (FProvider->IsGridMode()) return;
+    count = std::max(count, Integer(0));
+    if (IsBoundToSource()) {
+        FProvider->SetSourceRecordCount(count);
+        return;
+    }
+    const Integer old = GetRecordCount();
+    if (count == old) return;
+    FStorage->SetNumRecords(count);
+    TrimSelection();
+    RevalidateSavedFocus();
+    EndEditIfRecordAffected(-1);
+    FInfo->Recalculate();
+    DataChanged(count > old ? dcRecordsAdded : dcRecordsRemoved, -1, -1);
+}
+
+void TqzCustomDataController::RevalidateSavedFocus() {
+    if (FBookmarkRecordIndex >= GetRecordCount()) {
+        FBookmarkRecordIndex = -1;
+        FChanges |= 1024;
+    }
+}
+
+void TqzCustomDataController::EndEditIfRecordAffected(Integer recordIndex) {
+    if (!FProvider->IsEditing()) return;
+    const Integer editing = FProvider->GetEditRecordIndex();
+    if ((recordIndex >= 0 && recordIndex <= editing) || editing >= GetRecordCount()) FProvider->EndEditing();
+}
+
+Integer TqzCustomDataController::AppendStoredRecord() {
+    if (IsBoundToSource()) return FProvider->AppendSourceRecord();
+    const Integer index = FStorage->AddRecord();
+    DataChanged(dcRecordsAdded, -1, -1);
+    return index;
+}
+
+void TqzCustomDataController::InsertStoredRecord(Integer recordIndex) {
+    if (recordIndex < 0 || recordIndex > GetRecordCount()) RaiseDataControllerError(sqzRecordIndexOutOfRange);
+    FStorage->InsertRecordAt(recordIndex);
+    ShiftDetailsAfterInsert(recordIndex);
+    if (FInfo->GetFocusedRecordIndex() >= recordIndex)
+        FInfo->SetFocusedRecordIndex(FInfo->GetFocusedRecordIndex() + 1);
+    DataChanged(dcRecordsAdded, -1, -1);
+}
+
+void TqzCustomDataController::DeleteRecord(Integer recordIndex) {
+    CheckRecordIndex(recordIndex);
+    if (FProvider->GetEditRecordIndex() == recordIndex) FProvider->SetEditRecordIndex(qzNoRecord);
+    if (IsBoundToSource() && recordIndex >= 0) {
+        FProvider->DeleteSourceRecord(recordIndex);
+        return;
+    }
+    const Integer focused = FInfo->GetFocusedRecordIndex();
+    FStorage->RemoveRecord(recordIndex);
+    if (recordIndex == FNewItemRecordIndex) {
+        FNewItemRecordIndex = 0;
+        return;
+    }
+    if (recordIndex < 0) return;
+    ShiftDetailsAfterDelete(recordIndex);
+    // Record indexes after the deleted one move down by one.
+    if (RestoreFocusRecordIndex > recordIndex) --RestoreFocusRecordIndex;
+    if (focused > recordIndex)
+        FInfo->SetFocusedRecordIndex(focused - 1);
+    else if (focused == recordIndex)
+        FInfo->SetFocusedRecordIndex(-1);
+    TrimSelection();
+    RevalidateSavedFocus();
+    DataChanged(dcRecordsRemoved, -1, -1);
+}
+
+void TqzCustomDataController::DeleteStoredRecord(Integer recordIndex) {
+    if (IsBoundToSource() && recordIndex >= 0) FProvider->DeleteSourceRecord(recordIndex);
+    if (recordIndex < GetRecordCount()) FStorage->RemoveRecord(recordIndex);
+}
+
+void TqzCustomDataController::CopyRecordValues(Integer fromRecordIndex, Integer toRecordIndex) {
+    TqzValueDefRecordReader reader(this, fromRecordIndex);
+    FStorage->FillRecord(toRecordIndex, &reader);
+    if (IsBoundToSource() && toRecordIndex >= 0) {
+        for (Integer i = 0; i < FFields->GetCount(); ++i) {
+            TqzCustomDataField* field = FFields->GetItems(i);
+            if (!IsSourceField(field)) continue;
+            FProvider->SetSourceValue(toRecordIndex, field, GetFieldValue(fromRecordIndex, field));
+            if (field->GetStoresText())
+                FProvider->SetSourceDisplayText(toRecordIndex, field, GetFieldDisplayText(fromRecordIndex, field));
+        }
+    }
+    if (toRecordIndex >= 0) DataChanged(dcRecordChanged, -1, toRecordIndex);
+}
+
+Integer TqzCustomDataController::AddRecordFromReader(TqzValueDefReader* reader) {
+    if (IsBoundToSource()) {
+        const Integer index = FProvider->AppendSourceRecord();
+        if (index >= 0) {
+            for (Integer i = 0; i < FFields->GetCount(); ++i) {
+                TqzCustomDataField* field = FFields->GetItems(i);
+                if (field->GetValueDef() && !reader->Skips(field->GetValueDef()))
+                    FProvider->SetSourceValue(index, field, reader->ReadVariant(field->GetValueDef()));
+            }
+        }
+        return index;
+    }
+    const Integer index = FStorage->AddRecord();
+    FStorage->FillRecord(index, reader);
+    RecordLoaded(index);
+    return index;
+}
+
+void TqzCustomDataController::RecordLoaded(Integer recordIndex) { FProvider->NoteLoadedRecord(recordIndex); }
+
+Integer TqzCustomDataController::GetCurrentBufferRecord() { return GetFocusedRecordIndex(); }
+
+// ---- Editing -------------------------------------------------------------------------------------
+
+bool TqzCustomDataController::IsNewItemRecord(Integer recordIndex) const {
+    return NewItemRowEnabled && FNewItemRecordIndex != 0 && recordIndex == FNewItemRecordIndex;
+}
+
+bool TqzCustomDataController::IsNewItemRowFocused() const {
+    return FNewItemRowFocused && NewItemRowEnabled && FInfo->GetFocusedRowIndex() < 0;
+}
+
+void TqzCustomDataController::SetNewItemRowFocused(bool value) {
+    if (FNewItemRowFocused == value) return;
+    {
+        TqzUpdateLock lock(this);
+        if (value)
+            FInfo->SetFocusedRecordIndex(-1);
+        else if (!IsOwnerDestroying())
+            PostEditing();
+        FChanges |= 2048;
+        FNewItemRowFocused = value;
+    }
+    if ((FOptions & dcoInsertOnNewItemRowFocusing) && IsNewItemRowFocused() && !FProvider->IsInserting() &&
+        FProvider->CanInsert())
+        FProvider->Insert();
+}
+
+void TqzCustomDataController::SetFocusedRecordIndex(Integer recordIndex) {
+    if (recordIndex >= 0 && FNewItemRowFocused) FNewItemRowFocused = false;
+    FInfo->SetFocusedRecordIndex(recordIndex);
+}
+
+void TqzCustomDataController::SetFocusedRowIndex(Integer rowIndex) {
+    SetFocusedRecordIndex(FInfo->GetRowRecordIndex(rowIndex));
+}
+
+bool TqzCustomDataController::CanFocusRecord(Integer recordIndex) {
+    if (!FProvider->IsSourceActive() && recordIndex != FProvider->GetEditRecordIndex()) PostEditing();
+    return true;
+}
+
+Integer TqzCustomDataController::GetRecordToEdit() {
+    if (IsNewItemRowFocused()) return GetNewItemRecordIndex();
+    const Integer row = FInfo->GetFocusedRowIndex();
+    return row < 0 ? qzNoRecord : FInfo->GetRowRecordIndex(row);
+}
+
+Integer TqzCustomDataController::GetEditingRecordIndex() {
+    return FProvider->IsEditing() ? FProvider->GetEditRecordIndex() : GetRecordToEdit();
+}
+
+void TqzCustomDataController::PostEditing() {
+    if (!FProvider->IsEditing()) return;
+    TLivenessToken alive = LivenessToken();
+    try {
+        FProvider->Post();
+    } catch (...) {
+        if (alive) FProvider->SetInsertedRecordIndex(-1);
+        throw;
+    }
+    if (alive) FProvider->SetInsertedRecordIndex(-1);
+}
+
+void TqzCustomDataController::Cancel() {
+    if (FInCancel) return;
+    FInCancel = true;
+    const Integer row = FInfo->GetFocusedRowIndex();
+    try {
+        if (FProvider->IsEditing()) FProvider->Cancel();
+    } catch (...) {
+        FInCancel = false;
+        throw;
+    }
+    FInCancel = false;
+    if (row >= 0) SetFocusedRowIndex(std::min(row, FInfo->GetRowCount() - 1));
+}
+
+void TqzCustomDataController::UpdateData() {
+    FProvider->UpdateData();
+    FProvider->ClearChanging();
+}
+
+bool TqzCustomDataController::IsImmediatePost() const {
+    return (FOptions & dcoImmediatePost) != 0 || FProvider->IsReadOnly();
+}
+
+bool TqzCustomDataController::IsOwnerLoading() const {
+    return FOwner && FOwner->GetComponentState().Contains(csLoading);
+}
+
+bool TqzCustomDataController::IsOwnerDestroying() const {
+    return FOwner && FOwner->GetComponentState().Contains(csDestroying);
+}
+
+// ---- Events --------------------------------------------------------------------------------------
+
+void TqzCustomDataController::FireAfterCancel() { OnAfterCancel(this); }
+void TqzCustomDataController::FireAfterDelete() { OnAfterDelete(this); }
+void TqzCustomDataController::FireAfterInsert() { OnAfterInsert(this); }
+void TqzCustomDataController::FireAfterPost() { OnAfterPost(this); }
+void TqzCustomDataController::FireBeforeCancel() { OnBeforeCancel(this); }
+void TqzCustomDataController::FireBeforeDelete(Integer recordIndex) { OnBeforeDelete(this, recordIndex); }
+void TqzCustomDataController::FireBeforeInsert() { OnBeforeInsert(this); }
+void TqzCustomDataController::FireBeforePost() { OnBeforePost(this); }
+void TqzCustomDataController::FireNewRecord(Integer recordIndex) { OnNewRecord(this, recordIndex); }
+
+bool TqzCustomDataController::FireFilterRecord(Integer recordIndex) {
+    bool accept = true;
+    OnFilterRecord(this, recordIndex, accept);
+    return accept;
+}
+
+// ---- Update bracket and notification -------------------------------------------------------------
+// The bracket is a plain nesting count and the only change it collects is the data change: it is
+// handed to the owner at once outside a bracket and at the outermost UnlockUpdates inside one.
+
+void TqzCustomDataController::LockUpdates() { ++FLockCount; }
+
+void TqzCustomDataController::UnlockUpdates() {
+    if (FLockCount > 0) --FLockCount;
+    if (FLockCount == 0) {
+        FInfo->Recalculate();
+        DeliverDataChange();
+    }
+}
+
+void TqzCustomDataController::ResetPendingChange() {
+    FPendingChangeKind = dcEverything;
+    FPendingChangeItem = -1;
+    FPendingChangeRecord = -1;
+    FDataChangePending = false;
+}
+
+void TqzCustomDataController::DataChanged(Byte kind, Integer itemIndex, Integer recordIndex) {
+    const bool recordPending = FDataChangePending && (FPendingChangeRecord != -1 || IsNewItemRecord(FPendingChangeRecord));
+    if (recordPending && recordIndex != FPendingChangeRecord) {
+        FPendingChangeKind = dcEverything;
+    } else if (kind != dcValueChanged || FPendingChangeItem == -1 || itemIndex == FPendingChangeItem) {
+        FPendingChangeKind = kind;
+    } else {
+        FPendingChangeKind = dcRecordChanged;
+        itemIndex = -1;
+    }
+    FPendingChangeItem = itemIndex;
+    FPendingChangeRecord = recordIndex;
+    FDataChangePending = true;
+    FChanges |= 2;
+    if (kind == dcEverything && IsBoundToSource() && !FSourceChanging) LoadData();
+    if (FLockCount == 0) {
+        FInfo->Recalculate();
+        DeliverDataChange();
+    }
+}
+
+void TqzCustomDataController::DeliverDataChange() {
+    FChanges = 0;
+    if (!FDataChangePending) return;
+    Byte kind = FPendingChangeKind;
+    const Integer item = FPendingChangeItem;
+    const Integer record = FPendingChangeRecord;
+    ResetPendingChange();
+    if (kind == dcValueChanged && item == -1) kind = dcRecordChanged;
+    if (kind < dcRecordsAdded && record == -1 && !IsNewItemRecord(record)) kind = dcEverything;
+    TqzDataChangedInfo info(kind, item, record);
+    UpdateControl(&info);
+    NotifyDataChanged();
+}
+
+void TqzCustomDataController::UpdateControl(TqzUpdateControlInfo* info) { UpdateControlHandler(info); }
+
+void TqzCustomDataController::NotifyDataChanged() {
+    if (IsOwnerDestroying()) return;
+    OnDataChanged(this);
+}
+
+void TqzCustomDataController::ActiveChanged(bool active) {
+    FActive = active;
+    if (active && IsBoundToSource()) LoadData();
+}
+
+void TqzCustomDataController::LayoutChanged(Integer) {
+    if (IsBoundToSource() && FLockCount == 0) LoadData();
+}
+
+void TqzCustomDataController::Refresh() {
+    TqzUpdateLock lock(this);
+    FInfo->Recalculate();
+}
+
+bool TqzCustomDataController::RefreshIfItemOrdered(Integer itemIndex) {
+    if (itemIndex != -1) {
+        TqzCustomDataField* field = GetItemField(itemIndex);
+        if (FInfo->GetSorting()->IndexOfField(field) < 0 && FInfo->GetGrouping()->IndexOfField(field) < 0)
+            return false;
+    }
+    Refresh();
+    return true;
+}
+
+void TqzCustomDataController::Loaded() {}
+
+void TqzCustomDataController::SetOptions(Word value) {
+    if (FOptions == value) return;
+    FOptions = value;
+    Refresh();
+}

@@ -1,0 +1,962 @@
+// The data controller: the record engine under the suite's list-like controls.
+//
+// A controller keeps the records of one data set in its record storage (or reaches them through
+// an application-supplied record source), describes each column by a data field, and runs the
+// editing cycle through its data provider. This header also holds its companions: data fields
+// and their list, master-detail relations with the per-record detail objects, the sorting and
+// grouping field lists, value readers, update-control infos, the notifier and the module's
+// shared routines.
+//
+// Records are addressed by record index (0 .. count - 1; negative indexes are internal records;
+// qzNoRecord means none); rows are positions in the controller info's row list (-1: none).
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/runtime/Closures.h"
+#include "platform/runtime/Components.h"
+#include "platform/runtime/Objects.h"
+#include "platform/runtime/RtlTypes.h"
+#include "platform/runtime/Variant.h"
+#include "suite/data/qzDataStorage.h"
+
+// ---- Module routines ---------------------------------------------------------------------------
+
+constexpr Integer qzNoRecord = Integer(0x80000001);
+
+KOV_DECLARE_EXCEPTION(EqzInvalidDataControllerOperation, Exception);
+
+extern const char* const sqzRecordIndexOutOfRange; // "RecordIndex out of range"
+extern const char* const sqzRowIndexOutOfRange;    // "RowIndex out of range"
+extern const char* const sqzItemIndexOutOfRange;   // "ItemIndex out of range"
+extern const char* const sqzItemAlreadyExists;     // "Item already exists"
+
+[[noreturn]] void RaiseDataControllerError(const char* message);
+
+// Comparison callback of the list sort: negative, zero or positive by the order of a and b.
+using TqzListSortCompare = Integer (*)(void* context, Integer a, Integer b);
+// In-place quicksort of 32-bit values (not stable). The middle element is the pivot; the scans
+// stay inside the list even when the comparison is not consistent.
+void qzSortList(Integer* items, Integer count, TqzListSortCompare compare, void* context);
+void qzSortList(std::vector<Integer>& items, TqzListSortCompare compare, void* context);
+
+// Comparisons by sign (never by a subtraction that can overflow).
+Integer CompareSelectionEntries(Integer rowIndex1, Integer rowIndex2);
+Integer ComparePlainValues(Integer value1, Integer value2);
+Integer CompareKeyValues(const Variant& key1, const Variant& key2);
+
+enum TqzDataSortOrder : Byte { soNone, soAscending, soDescending };
+
+class TqzCustomDataController;
+class TqzCustomDataFieldList;
+class TqzCustomDataProvider;
+class TqzCustomDataRelationList;
+
+// ---- Data fields -------------------------------------------------------------------------------
+
+class TqzCustomDataField : public TObject {
+    KOV_CLASS(TqzCustomDataField, TObject)
+public:
+    explicit TqzCustomDataField(TqzCustomDataFieldList* fieldList);
+    // The field list is told first (another field may take the storage over); then the field
+    // frees its own storage column.
+    ~TqzCustomDataField() override;
+
+    // Takes source's storage column and value type; source keeps neither.
+    virtual void TakeOverStorage(TqzCustomDataField* source);
+    virtual void ComponentRemoved(TComponent* component) {}
+    virtual bool CanRead() const;
+    virtual bool IsKeyField() const { return false; }
+    virtual bool IsInternalField() const { return FInternal; }
+
+    void BeginStorageRebuild();
+    void EndStorageRebuild();
+    void AnnounceLayoutChange();
+
+    TqzCustomDataFieldList* GetFieldList() const { return FFieldList; }
+    TqzCustomDataController* GetController() const;
+    bool GetInternal() const { return FInternal; }
+    void SetInternal(bool value);
+    TObject* GetItem() const { return FItem; }
+    void SetItem(TObject* value) { FItem = value; }
+    Integer GetIndex() const;
+    void SetIndex(Integer value);
+    // A field sharing the storage of another; never a chain (the end of one is stored). A field
+    // never links to itself, directly or through the chain.
+    TqzCustomDataField* GetLinkedField() const { return FLinkedField; }
+    void SetLinkedField(TqzCustomDataField* value);
+    // Effective through the link.
+    TqzValueDef* GetValueDef() const;
+    TqzValueTypeClass GetValueTypeClass() const;
+    void SetValueTypeClass(TqzValueTypeClass value);
+    bool GetStoresText() const;
+    void SetStoresText(bool value);
+    // A non-internal field that an internal field stands for (the data-set binding's reference
+    // fields); none here.
+    TqzCustomDataField* GetReferenceField() const { return FReferenceField; }
+    void SetReferenceField(TqzCustomDataField* value) { FReferenceField = value; }
+
+    bool CompareThroughValues = false;
+    Integer CompareMode = 0;
+    bool CustomCompare = false;
+
+private:
+    TqzCustomDataFieldList* FFieldList;
+    bool FInternal = false;
+    TObject* FItem = nullptr;
+    Integer FRebuildLock = 0;
+    TqzCustomDataField* FLinkedField = nullptr;
+    bool FStoresText = false;
+    TqzValueDef* FValueDef = nullptr;
+    TqzValueTypeClass FValueTypeClass = nullptr;
+    TqzCustomDataField* FReferenceField = nullptr;
+};
+
+class TqzCustomDataFieldList : public TObject {
+    KOV_CLASS(TqzCustomDataFieldList, TObject)
+public:
+    explicit TqzCustomDataFieldList(TqzCustomDataController* controller);
+    ~TqzCustomDataFieldList() override;
+
+    virtual void ComponentRemoved(TComponent* component);
+
+    // Internal fields go last; others before the first internal field.
+    void AddField(TqzCustomDataField* field);
+    TqzCustomDataField* FieldByItem(TObject* item) const;
+    void RemovingField(TqzCustomDataField* field);
+    void RemoveAll();
+    void MoveField(TqzCustomDataField* field, Integer newIndex);
+
+    Integer GetCount() const { return Integer(FItems.size()); }
+    TqzCustomDataField* GetItems(Integer index) const { return FItems.at(std::size_t(index)); }
+    Integer IndexOf(const TqzCustomDataField* field) const;
+    Integer GetInternalCount() const { return FInternalCount; }
+    Integer ClientFieldCount() const { return GetCount() - FInternalCount; }
+    TqzCustomDataController* GetController() const { return FController; }
+    bool FieldDestroyed = false;
+    void RecountInternal();
+
+private:
+    TqzCustomDataController* FController;
+    Integer FInternalCount = 0;
+    std::vector<TqzCustomDataField*> FItems;
+};
+
+// ---- Relations and detail objects --------------------------------------------------------------
+
+class TqzCustomDataRelation : public TObject {
+    KOV_CLASS(TqzCustomDataRelation, TObject)
+public:
+    // Joins the list.
+    TqzCustomDataRelation(TqzCustomDataRelationList* relationList, TObject* item);
+    ~TqzCustomDataRelation() override;
+
+    virtual void FieldRemoved(TqzCustomDataField* field) {}
+    virtual void RelationCreated() {}
+
+    void Changed();
+    TqzCustomDataController* GetController() const;
+    Integer GetIndex() const;
+    TObject* GetItem() const { return FItem; }
+    TqzCustomDataRelationList* GetRelationList() const { return FRelationList; }
+    // The prototype detail controller of the relation (none when details are not used).
+    TqzCustomDataController* GetDetailDataController() const { return FDetailDataController; }
+    void SetDetailDataController(TqzCustomDataController* value) { FDetailDataController = value; }
+
+private:
+    TqzCustomDataController* FDetailDataController = nullptr;
+    TObject* FItem;
+    TqzCustomDataRelationList* FRelationList;
+};
+
+class TqzDetailInfoObject : public TObject {
+    KOV_CLASS(TqzDetailInfoObject, TObject)
+public:
+    TqzDetailInfoObject() = default;
+    // Frees the detail controller.
+    ~TqzDetailInfoObject() override;
+    TqzCustomDataController* LinkObject = nullptr;
+    bool DetailDataChanged = false;
+};
+
+class TqzDetailObject : public TObject {
+    KOV_CLASS(TqzDetailObject, TObject)
+public:
+    TqzDetailObject() = default;
+    ~TqzDetailObject() override;
+
+    void FreeAllInfos();
+    void ClearSlot(Integer index);
+    void Fit(Integer relationCount);
+    TqzCustomDataController* DetailController(Integer index) const;
+    bool IsEmpty() const;
+    void SetDetailController(Integer index, TqzCustomDataController* controller);
+    bool TakeChangedMarks();
+    // Every held detail controller forgets its master relation.
+    void Dismantle();
+    Integer SlotCount() const { return Integer(FInfos.size()); }
+    TqzDetailInfoObject* Info(Integer index) const;
+
+    Integer ActiveRelationIndex = -1;
+    bool Expanded = false;
+
+private:
+    std::vector<TqzDetailInfoObject*> FInfos;
+};
+
+class TqzCustomDataRelationList : public TObject {
+    KOV_CLASS(TqzCustomDataRelationList, TObject)
+public:
+    explicit TqzCustomDataRelationList(TqzCustomDataController* controller);
+    ~TqzCustomDataRelationList() override;
+
+    void LockChanges() { ++FLockCount; }
+    void UnlockChanges();
+    void Changed(TqzCustomDataRelation* relation);
+    void AddRelation(TqzCustomDataRelation* relation);
+    void RemoveRelation(TqzCustomDataRelation* relation);
+    void RemoveAll();
+    TqzCustomDataRelation* RelationByItem(TObject* item) const;
+    void FieldRemoved(TqzCustomDataField* field);
+    TqzDetailObject* DetailObject(Integer recordIndex);
+    bool HasDetails(Integer recordIndex, Integer relationIndex);
+    bool ClearDetails(Integer recordIndex, Integer relationIndex);
+
+    Integer GetCount() const { return Integer(FItems.size()); }
+    TqzCustomDataRelation* GetItems(Integer index) const { return FItems.at(std::size_t(index)); }
+    Integer IndexOf(const TqzCustomDataRelation* relation) const;
+    TqzCustomDataField* GetDetailField() const { return FDetailField; }
+    TqzCustomDataController* GetController() const { return FController; }
+
+private:
+    // The detail object the record holds (none for Null, 0 or a handle of a freed object).
+    TqzDetailObject* StoredDetailObject(Integer recordIndex) const;
+    void StoreDetailObject(Integer recordIndex, TqzDetailObject* object);
+
+    TqzCustomDataController* FController;
+    TqzCustomDataField* FDetailField = nullptr;
+    std::vector<TqzCustomDataRelation*> FItems;
+    Integer FLockCount = 0;
+};
+
+// ---- Sorting and grouping field lists ----------------------------------------------------------
+
+struct TqzSortingFieldEntry {
+    TqzCustomDataField* Field;
+    TqzDataSortOrder SortOrder;
+};
+
+class TqzSortingFieldList : public TObject {
+    KOV_CLASS(TqzSortingFieldList, TObject)
+public:
+    TqzSortingFieldList() = default;
+
+    virtual void ApplySortOrder(TqzCustomDataField* field, TqzDataSortOrder order);
+
+    void AddEntry(TqzCustomDataField* field, TqzDataSortOrder order);
+    void InsertEntry(Integer index, TqzCustomDataField* field, TqzDataSortOrder order);
+    void DeleteEntry(Integer index);
+    void RemoveField(TqzCustomDataField* field);
+    void MoveEntry(Integer fromIndex, Integer toIndex);
+    void SetEntryOrder(Integer index, TqzDataSortOrder order);
+    void RemoveAll();
+    Integer IndexOfField(const TqzCustomDataField* field) const;
+    TqzDataSortOrder SortOrderOf(const TqzCustomDataField* field) const;
+    void NotifyFieldChange(TqzCustomDataField* field);
+    void AppendMissing(const TqzSortingFieldList* other);
+    void PlaceField(TqzCustomDataField* field, Integer index);
+
+    Integer GetCount() const { return Integer(FEntries.size()); }
+    // Raises EListError outside 0..Count-1.
+    const TqzSortingFieldEntry& Entry(Integer index) const;
+
+    // Called with the list after every change.
+    TNotifyEvent OnChanged;
+
+protected:
+    void Changed();
+
+private:
+    std::vector<TqzSortingFieldEntry> FEntries;
+};
+
+class TqzGroupingFieldList : public TqzSortingFieldList {
+    KOV_CLASS(TqzGroupingFieldList, TqzSortingFieldList)
+public:
+    TqzGroupingFieldList() = default;
+    // soNone is taken as soAscending: a grouping field is never removed this way.
+    void ApplySortOrder(TqzCustomDataField* field, TqzDataSortOrder order) override;
+    void SyncOrders(const TqzSortingFieldList* sorting);
+};
+
+// ---- Readers -----------------------------------------------------------------------------------
+
+// Values given one by one, per value definition.
+class TqzValueDefUnboundReader : public TqzValueDefReader {
+    KOV_CLASS(TqzValueDefUnboundReader, TqzValueDefReader)
+public:
+    TqzValueDefUnboundReader() = default;
+    ~TqzValueDefUnboundReader() override;
+
+    Variant ReadVariant(TqzValueDef* def) override;
+    bool Skips(TqzValueDef* def) override;
+
+    void StoreValue(TqzValueDef* def, const Variant& value);
+    void TruncateValues(Integer count);
+    void RemoveAll() { TruncateValues(0); }
+
+private:
+    std::vector<TqzValueDef*> FDefs;
+    std::vector<std::unique_ptr<Variant>> FValues;
+};
+
+// The values of one record of a controller.
+class TqzValueDefRecordReader : public TqzValueDefReader {
+    KOV_CLASS(TqzValueDefRecordReader, TqzValueDefReader)
+public:
+    TqzValueDefRecordReader(TqzCustomDataController* controller, Integer recordIndex);
+    String ReadText(TqzValueDef* def) override;
+    Variant ReadVariant(TqzValueDef* def) override;
+    bool Skips(TqzValueDef* def) override;
+
+private:
+    TqzCustomDataController* FController;
+    Integer FRecordIndex;
+};
+
+// Whether def belongs to an internal field of a controller.
+bool IsInternalFieldDef(TqzValueDef* def);
+
+// ---- Update-control infos ----------------------------------------------------------------------
+
+class TqzUpdateControlInfo : public TObject {
+    KOV_CLASS(TqzUpdateControlInfo, TObject)
+public:
+    TqzUpdateControlInfo() = default;
+};
+
+class TqzFocusedRecordChangedInfo : public TqzUpdateControlInfo {
+    KOV_CLASS(TqzFocusedRecordChangedInfo, TqzUpdateControlInfo)
+public:
+    TqzFocusedRecordChangedInfo(Integer prevFocusedRecord, bool prevFocusChanged, Integer focusedRow,
+                                Integer prevFocusedRow, Integer focusedRecord)
+        : PrevFocusedRecord(prevFocusedRecord), PrevFocusChanged(prevFocusChanged), FocusedRow(focusedRow),
+          PrevFocusedRow(prevFocusedRow), FocusedRecord(focusedRecord) {}
+    Integer PrevFocusedRecord;
+    bool PrevFocusChanged;
+    Integer FocusedRow, PrevFocusedRow, FocusedRecord;
+};
+
+class TqzFocusedRowChangedInfo : public TqzUpdateControlInfo {
+    KOV_CLASS(TqzFocusedRowChangedInfo, TqzUpdateControlInfo)
+public:
+    TqzFocusedRowChangedInfo(Integer prevFocusedRow, Integer focusedRow)
+        : PrevFocusedRow(prevFocusedRow), FocusedRow(focusedRow) {}
+    Integer PrevFocusedRow, FocusedRow;
+};
+
+class TqzUpdateRecordInfo : public TqzUpdateControlInfo {
+    KOV_CLASS(TqzUpdateRecordInfo, TqzUpdateControlInfo)
+public:
+    explicit TqzUpdateRecordInfo(Integer recordIndex) : RecordIndex(recordIndex) {}
+    Integer RecordIndex;
+};
+
+class TqzSelectionChangedInfo : public TqzUpdateControlInfo {
+    KOV_CLASS(TqzSelectionChangedInfo, TqzUpdateControlInfo)
+public:
+    explicit TqzSelectionChangedInfo(std::vector<Integer> rows) : FRows(std::move(rows)) {}
+    // Takes row1 unless it is -1, and row2 unless it is -1 or row1.
+    TqzSelectionChangedInfo(Integer row1, Integer row2);
+    Integer RowCount() const { return Integer(FRows.size()); }
+    // Raises EListError outside 0..RowCount-1.
+    Integer RowIndex(Integer index) const;
+
+private:
+    std::vector<Integer> FRows;
+};
+
+// One data change: kind (0 value, 1 record, 2 records added, 3 records removed, 4 everything),
+// item index and record index.
+class TqzDataChangedInfo : public TqzUpdateControlInfo {
+    KOV_CLASS(TqzDataChangedInfo, TqzUpdateControlInfo)
+public:
+    TqzDataChangedInfo(Byte kind, Integer itemIndex, Integer recordIndex)
+        : Kind(kind), ItemIndex(itemIndex), RecordIndex(recordIndex) {}
+    Byte Kind;
+    Integer ItemIndex, RecordIndex;
+};
+
+using TqzUpdateControlEvent = TClosure<void(TqzUpdateControlInfo* info)>;
+
+// ---- Notifier ------------------------------------------------------------------------------------
+
+// Tells its controller of every component that is removed.
+class TqzDataControllerNotifier : public TComponent {
+    KOV_CLASS(TqzDataControllerNotifier, TComponent)
+public:
+    TqzDataControllerNotifier(TComponent* owner, TqzCustomDataController* controller);
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    TqzCustomDataController* FController;
+};
+
+// ---- Companions the controller owns --------------------------------------------------------------
+// The row computation, focus and selection, data filter, search, summary and group classes are
+// reduced here to what records, values and editing need: the info's rows are the records in
+// storage order (no filter, sorting or groups), it keeps one focused row and an empty selection;
+// filter, search and summary do nothing.
+
+class TqzCustomDataControllerInfo : public TObject {
+    KOV_CLASS(TqzCustomDataControllerInfo, TObject)
+public:
+    explicit TqzCustomDataControllerInfo(TqzCustomDataController* controller);
+    ~TqzCustomDataControllerInfo() override;
+
+    Integer GetRowCount() const;
+    // The record of a row; -1 outside the rows.
+    Integer GetRowRecordIndex(Integer rowIndex) const;
+    Integer GetRecordRowIndex(Integer recordIndex) const;
+    Integer GetFocusedRowIndex() const;
+    void SetFocusedRowIndex(Integer rowIndex);
+    Integer GetFocusedRecordIndex() const;
+    void SetFocusedRecordIndex(Integer recordIndex);
+    // The row that takes the focus when row is deleted: the next one, else the previous one.
+    Integer NextRowAfterDelete(Integer rowIndex) const;
+    Integer GetSelectedCount() const { return 0; }
+    bool IsRowSelected(Integer) const { return false; }
+    void ClearSelection() {}
+    // Drops a field being freed from sorting and grouping.
+    void RemoveField(TqzCustomDataField* field);
+    // Re-evaluates the sorting and grouping of a field whose compare settings changed.
+    void RefreshField(TqzCustomDataField* field);
+    void Recalculate();
+
+    TqzSortingFieldList* GetSorting() const { return FSorting.get(); }
+    TqzGroupingFieldList* GetGrouping() const { return FGrouping.get(); }
+
+private:
+    TqzCustomDataController* FController;
+    Integer FFocusedRecordIndex = -1;
+    std::unique_ptr<TqzSortingFieldList> FSorting;
+    std::unique_ptr<TqzGroupingFieldList> FGrouping;
+};
+
+class TqzDataFilterCriteria : public TPersistent {
+    KOV_CLASS(TqzDataFilterCriteria, TPersistent)
+public:
+    explicit TqzDataFilterCriteria(TqzCustomDataController* controller) : FController(controller) {}
+    void Assign(TPersistent* source) override;
+    void FieldRemoved(TqzCustomDataField*) {}
+
+private:
+    TqzCustomDataController* FController;
+};
+
+class TqzDataControllerSearch : public TObject {
+    KOV_CLASS(TqzDataControllerSearch, TObject)
+public:
+    explicit TqzDataControllerSearch(TqzCustomDataController* controller) : FController(controller) {}
+
+private:
+    TqzCustomDataController* FController;
+};
+
+class TqzDataSummary : public TPersistent {
+    KOV_CLASS(TqzDataSummary, TPersistent)
+public:
+    explicit TqzDataSummary(TqzCustomDataController* controller) : FController(controller) {}
+    void Assign(TPersistent* source) override;
+    void FieldRemoved(TqzCustomDataField*) {}
+
+private:
+    TqzCustomDataController* FController;
+};
+
+class TqzDataControllerGroups : public TObject {
+    KOV_CLASS(TqzDataControllerGroups, TObject)
+public:
+    explicit TqzDataControllerGroups(TqzCustomDataController* controller) : FController(controller) {}
+
+private:
+    TqzCustomDataController* FController;
+};
+
+// Extra filters made by CreateFilter; owns them.
+class TqzDataFilterList : public TObject {
+    KOV_CLASS(TqzDataFilterList, TObject)
+public:
+    TqzDataFilterList() = default;
+    ~TqzDataFilterList() override;
+    void Add(TqzDataFilterCriteria* filter) { FItems.push_back(filter); }
+    Integer GetCount() const { return Integer(FItems.size()); }
+    TqzDataFilterCriteria* GetItems(Integer index) const { return FItems.at(std::size_t(index)); }
+
+private:
+    std::vector<TqzDataFilterCriteria*> FItems;
+};
+
+// ---- Record source and provider ------------------------------------------------------------------
+
+// An application-supplied holder of records. Records are identified by handles the source
+// chooses; items are the source's identifiers of the controller's fields.
+class TqzCustomRecordSource : public TObject {
+    KOV_CLASS(TqzCustomRecordSource, TObject)
+public:
+    TqzCustomRecordSource() = default;
+    // Detaches from every provider still attached.
+    ~TqzCustomRecordSource() override;
+
+    virtual Integer AppendRecord() = 0;
+    virtual void SortRecords() {}
+    virtual void DeleteRecord(Integer handle) = 0;
+    virtual bool DetailHasData(Integer masterRecordIndex, Integer relationIndex) { return false; }
+    virtual String GetDisplayText(Integer handle, Integer item) = 0;
+    // Whether a value is present; data is its stored form (the field's value type's data).
+    virtual bool GetCompareForm(Integer handle, Integer item, const Byte*& data) = 0;
+    virtual Integer GetItemOfField(Integer fieldIndex) { return fieldIndex; }
+    virtual bool CanInsert() { return false; }
+    virtual Variant GetRecordKey(Integer handle) { return Null(); }
+    virtual Variant GetValue(Integer handle, Integer item) = 0;
+    virtual Integer InsertBefore(Integer handle) { return AppendRecord(); }
+    virtual bool SortsItself() { return false; }
+    virtual bool ComparesItself() { return false; }
+    virtual bool ProvidesValues() { return false; }
+    virtual bool AllowsStoredCompare() { return true; }
+    // Hands each record to the current provider (AddSourceRecord).
+    virtual void LoadRecords() = 0;
+    virtual Integer Compare(Integer handle1, Integer handle2, Integer item) { return 0; }
+    virtual void SetRecordCount(Integer count) {}
+    virtual void SetValue(Integer handle, Integer item, const Variant& value) = 0;
+
+    TqzCustomDataProvider* GetCurrentProvider() const { return FProvider; }
+    void SetCurrentProvider(TqzCustomDataProvider* provider) { FProvider = provider; }
+    TqzCustomDataProvider* GetDefaultProvider() const { return FDefaultProvider; }
+    void SetDefaultProvider(TqzCustomDataProvider* provider) { FDefaultProvider = provider; }
+    TqzCustomDataController* GetDataController() const;
+    void Attach(TqzCustomDataProvider* provider);
+    void Detach(TqzCustomDataProvider* provider);
+    Integer ProviderCount() const { return FProviders ? Integer(FProviders->size()) : 0; }
+
+private:
+    TqzCustomDataProvider* FProvider = nullptr;
+    TqzCustomDataProvider* FDefaultProvider = nullptr;
+    std::unique_ptr<std::vector<TqzCustomDataProvider*>> FProviders;
+};
+
+class TqzCustomDataProvider : public TObject {
+    KOV_CLASS(TqzCustomDataProvider, TObject)
+public:
+    explicit TqzCustomDataProvider(TqzCustomDataController* controller);
+    ~TqzCustomDataProvider() override;
+
+    virtual void SortInSource();
+    virtual bool SupportsCustomSourceFlag() const { return true; }
+    virtual bool SourceSorts();
+    virtual bool IsGridMode() const { return false; }
+    virtual bool IsSourceActive() const { return false; }
+    virtual bool IsOtherProviderInserting() const { return false; }
+    virtual bool SourceProvidesValues();
+    virtual bool IsSyncMode() const { return false; }
+    virtual bool CanReadData() const { return FRecordSource != nullptr; }
+    virtual bool IsStructureReady() const { return false; }
+    virtual bool IsBOF() const { return true; }
+    virtual bool HasPendingChange() const { return FChanging; }
+    virtual bool IsEditing() const { return FEditRecordIndex != qzNoRecord; }
+    virtual bool IsEOF() const { return true; }
+    virtual bool IsGridModeUpdating() const { return false; }
+    virtual bool IsInserting() const { return IsEditing() && FInserting; }
+    virtual bool IsModified() const { return FModified; }
+    virtual bool IsReadOnly() const { return !CanModify(); }
+    virtual void NoteLoadedRecord(Integer recordIndex) {}
+    virtual void MoveFirst() { FFieldsRecreated = false; }
+    virtual void MovePrior() {}
+    virtual void MoveNext() {}
+    virtual void MoveLast() {}
+    virtual void MoveBy(Integer distance) {}
+    virtual void ScrollBuffer(Integer distance) {}
+    virtual void RememberPosition() {}
+    virtual void RestorePosition() {}
+    virtual bool CanAppend() const { return CanModify(); }
+    virtual bool CanDelete() const;
+    virtual bool CanInitEditing(Integer recordIndex);
+    virtual bool CanInsert() const { return CanModify(); }
+    virtual bool CanModify() const { return true; }
+    virtual void Append() { StartNewRecord(true); }
+    virtual void Cancel();
+    virtual void UpdateData();
+    virtual Integer DeleteFocused();
+    virtual void DeleteRecords(const std::vector<Integer>& recordIndexes);
+    virtual void DeleteSelection();
+    virtual void Edit() { EditFocused(); }
+    virtual Variant ReadEditValue(Integer recordIndex, TqzCustomDataField* field, Integer valueKind);
+    virtual void Insert() { StartNewRecord(false); }
+    virtual void Post();
+    virtual void CommitEditing();
+    // Kind 1 is a value typed as text: an empty text is stored as Null.
+    virtual bool SetEditingFieldValue(Integer recordIndex, TqzCustomDataField* field, Integer valueKind,
+                                      const Variant& value);
+    virtual void PrepareDelete();
+    virtual void FinishDelete();
+    virtual void SetNewRecordFieldValue(Integer recordIndex, TqzCustomDataField* field, const Variant& value);
+    virtual void InitNewRecord(Integer recordIndex, const std::vector<Variant>& groupValues);
+    virtual void BeginEdit();
+    virtual void StartNewRecord(bool append);
+    virtual void ClearChanging() { FChanging = false; }
+    virtual void EndEditing();
+    virtual void ClearModified() { FModified = false; }
+    virtual void MarkChanging() { FChanging = true; }
+    virtual void EditFocused() { BeginEdit(); }
+    virtual void MarkModified() { FModified = true; }
+    virtual void BeginLocate() { ++FLocateCount; }
+    virtual void EndLocate() { --FLocateCount; }
+    virtual void LockNotifications() { ++FLockCount; }
+    virtual void UnlockNotifications() { --FLockCount; }
+    virtual Integer AppendSourceRecord();
+    virtual void DeleteSourceRecord(Integer recordIndex);
+    virtual bool DetailHasData(Integer masterRecordIndex, Integer relationIndex);
+    virtual String GetSourceDisplayText(Integer recordIndex, TqzCustomDataField* field);
+    virtual String GetBufferDisplayText(Integer recordIndex, TqzCustomDataField* field) { return String(); }
+    virtual Variant GetBufferValue(Integer recordIndex, TqzCustomDataField* field) { return Null(); }
+    virtual Variant GetSourceRecordKey(Integer recordIndex);
+    virtual Integer GetSyncEditingRecord() const { return -1; }
+    virtual Variant GetSourceValue(Integer recordIndex, TqzCustomDataField* field);
+    virtual TClass GetValueDefReaderClass() const { return TqzValueDefReader::StaticClass(); }
+    virtual Integer InsertSourceRecord(Integer recordIndex);
+    virtual void LoadGridModeBuffer() {}
+    virtual Integer CompareFieldOfRecords(Integer recordIndex1, Integer recordIndex2, TqzCustomDataField* field);
+    virtual Integer CompareSourceRecords(Integer recordIndex1, Integer recordIndex2, TqzCustomDataField* field);
+    virtual void SetSourceDisplayText(Integer recordIndex, TqzCustomDataField* field, const String& text) {}
+    virtual void SetSourceRecordCount(Integer count);
+    virtual void SetSourceValue(Integer recordIndex, TqzCustomDataField* field, const Variant& value);
+    virtual void ActiveChanged(bool active);
+    virtual void DataChanged(Byte kind, Integer itemIndex, Integer recordIndex);
+    virtual void DataScrolled(Integer distance);
+    virtual void LayoutChanged(Integer kind);
+
+    // Attaching rebuilds the controller's structure (not while it is being destroyed).
+    void SetRecordSource(TqzCustomRecordSource* source);
+    TqzCustomRecordSource* GetRecordSource() const { return FRecordSource; }
+    Integer AddSourceRecord(Integer handle);
+    void LoadFromSource();
+    // The record index of a handle (linear search from 0), -1 when absent.
+    Integer RecordIndexOfHandle(Integer handle) const;
+    Integer HandleOfRecord(Integer recordIndex) const;
+
+    TqzCustomDataController* GetController() const { return FController; }
+    Integer GetEditRecordIndex() const { return FEditRecordIndex; }
+    void SetEditRecordIndex(Integer value) { FEditRecordIndex = value; }
+    Integer GetEditPredecessor() const { return FEditPredecessor; }
+    Integer GetEditSuccessor() const { return FEditSuccessor; }
+    Integer GetInsertedRecordIndex() const { return FInsertedRecordIndex; }
+    void SetInsertedRecordIndex(Integer value) { FInsertedRecordIndex = value; }
+    Integer GetSavedRecordIndex() const { return FSavedRecordIndex; }
+    void ForgetSavedRecord() { FSavedRecordIndex = 0; }
+    Integer GetLockCount() const { return FLockCount; }
+    Integer GetLocateCount() const { return FLocateCount; }
+    bool IsDataChangedLocked() const { return FDataChangedLocked; }
+    bool GetLoadAllNeeded() const { return FLoadAllNeeded; }
+    void SetLoadAllNeeded(bool value) { FLoadAllNeeded = value; }
+    bool FActiveChanging = false;
+    bool FFieldsRecreated = false;
+    bool FInInserting = false;
+
+private:
+    TqzCustomRecordSource* SourceCall();
+    void ReleaseSavedRecord();
+    void FocusAfterDelete();
+
+    bool FChanging = false;
+    TqzCustomRecordSource* FRecordSource = nullptr;
+    bool FDataChangedLocked = false;
+    TqzCustomDataController* FController;
+    Integer FEditRecordIndex = qzNoRecord;
+    Integer FEditPredecessor = qzNoRecord;
+    Integer FEditSuccessor = qzNoRecord;
+    Integer FInsertedRecordIndex = -1;
+    bool FInUpdateData = false;
+    Integer FLocateCount = 0;
+    Integer FLockCount = 0;
+    bool FModified = false;
+    Integer FSavedRecordIndex = 0;
+    bool FInserting = false;
+    bool FLoadAllNeeded = false;
+};
+
+// ---- The controller ------------------------------------------------------------------------------
+
+// Options bits.
+constexpr Word dcoAnsiSort = 1;
+constexpr Word dcoCaseInsensitive = 2;
+constexpr Word dcoAssignGroupingValues = 4;
+constexpr Word dcoAssignMasterDetailKeys = 8;
+constexpr Word dcoSaveExpanding = 16;
+constexpr Word dcoSortByDisplayText = 32;
+constexpr Word dcoFocusTopRowAfterSorting = 64;
+constexpr Word dcoGroupsAlwaysExpanded = 128;
+constexpr Word dcoImmediatePost = 256;
+constexpr Word dcoInsertOnNewItemRowFocusing = 512;
+constexpr Word dcoDefaultOptions = dcoAssignGroupingValues | dcoAssignMasterDetailKeys | dcoSaveExpanding;
+
+// Data change kinds.
+constexpr Byte dcValueChanged = 0;
+constexpr Byte dcRecordChanged = 1;
+constexpr Byte dcRecordsAdded = 2;
+constexpr Byte dcRecordsRemoved = 3;
+constexpr Byte dcEverything = 4;
+
+using TqzRecordEvent = TClosure<void(TqzCustomDataController* sender, Integer recordIndex)>;
+using TqzFilterRecordEvent = TClosure<void(TqzCustomDataController* sender, Integer recordIndex, bool& accept)>;
+using TqzDetailAllowEvent = TClosure<void(TqzCustomDataController* sender, Integer recordIndex, bool& allow)>;
+using TqzRecordChangedEvent = TClosure<void(TqzCustomDataController* sender, Integer recordIndex, Integer itemIndex)>;
+using TqzDataControllerCompareEvent =
+    TClosure<void(TqzCustomDataController* dataController, Integer recordIndex1, Integer recordIndex2,
+                  Integer itemIndex, const Variant& v1, const Variant& v2, Integer& compare)>;
+
+class TqzCustomDataController : public TPersistent {
+    KOV_CLASS(TqzCustomDataController, TPersistent)
+public:
+    explicit TqzCustomDataController(TComponent* owner);
+    ~TqzCustomDataController() override;
+    TPersistent* GetOwner() const override { return FOwner; }
+    void Assign(TPersistent* source) override;
+
+    // Fields and record operations.
+    virtual TqzCustomDataField* CreateInternalField();
+    virtual TqzCustomDataField* CreateField();
+    virtual Integer GetRecordToEdit();
+    virtual bool CanFocusRecord(Integer recordIndex);
+    virtual bool CanSelectRow(Integer) { return true; }
+    virtual void RevalidateSavedFocus();
+    virtual void SyncFocusedRecord() {}
+    virtual void EndEditIfRecordAffected(Integer recordIndex);
+    virtual bool CanChangeFocusedRow() { return true; }
+    virtual void CopyRecordValues(Integer fromRecordIndex, Integer toRecordIndex);
+    virtual void ShiftDetailsAfterInsert(Integer recordIndex) {}
+    virtual void ShiftDetailsAfterDelete(Integer recordIndex) {}
+    virtual void DeleteStoredRecord(Integer recordIndex);
+    virtual void FireAfterCancel();
+    virtual void FireAfterDelete();
+    virtual void FireAfterInsert();
+    virtual void FireAfterPost();
+    virtual void FireBeforeCancel();
+    virtual void FireBeforeDelete(Integer recordIndex);
+    virtual void FireBeforeInsert();
+    virtual void FireBeforePost();
+    virtual bool FireFilterRecord(Integer recordIndex);
+    virtual bool HasFilterRecordHandler() const { return OnFilterRecord.Assigned(); }
+    virtual void FireNewRecord(Integer recordIndex);
+    virtual void NotifyDataChanged();
+    virtual void RecordLoaded(Integer recordIndex);
+    virtual Integer GetCurrentBufferRecord();
+    virtual TClass GetDataProviderClass() const { return TqzCustomDataProvider::StaticClass(); }
+    virtual TClass GetFieldClass() const { return TqzCustomDataField::StaticClass(); }
+    virtual TClass GetRelationClass() const { return TqzCustomDataRelation::StaticClass(); }
+    virtual String GetFieldDisplayText(Integer recordIndex, TqzCustomDataField* field);
+    virtual Integer GetDefaultActiveRelationIndex() const { return 0; }
+    virtual Integer GetItemID(TObject*) { return -1; }
+    virtual Variant GetFieldListValue(Integer recordIndex, const std::vector<TqzCustomDataField*>& fields);
+    virtual Variant GetFieldValue(Integer recordIndex, TqzCustomDataField* field);
+    virtual bool IsSourceField(TqzCustomDataField* field) const;
+    virtual bool IsOwnerDestroying() const;
+    virtual bool IsSingleSelect() const { return !MultiSelect; }
+    virtual bool IsImmediatePost() const;
+    virtual bool UsesSourceValues() const;
+    virtual bool IsOwnerLoading() const;
+    virtual bool NeedsDataUpdate() const { return IsBoundToSource() || FStructureChanged; }
+    virtual bool IsBoundToSource() const;
+    virtual bool IsProviderLoading() const { return false; }
+    virtual bool NeedsOriginalValues() const { return false; }
+    virtual bool IsUnboundMode() const;
+    virtual void LoadData();
+    virtual void LinkField(TqzCustomDataField*) {}
+    virtual void ComponentRemoved(TComponent* component);
+    // Ends the edit, empties the storage and rebuilds the record-handle field for the source.
+    virtual void StructureChangedUpdate();
+    virtual void LinkFields();
+    virtual void DetailDataChanged(TqzCustomDataRelation*) {}
+    virtual bool IsKeyedByRecordID() const { return false; }
+    virtual void ResetInternalRecords(TObject* sender);
+    virtual void FieldRemoved(TqzCustomDataField* field);
+    virtual void ActiveChanged(bool active);
+    virtual void DataChanged(Byte kind, Integer itemIndex, Integer recordIndex);
+    virtual void DataScrolled(Integer) {}
+    virtual void LayoutChanged(Integer kind);
+    virtual void ItemValueTypeClassChanged(Integer) {}
+    virtual void UpdateControl(TqzUpdateControlInfo* info);
+    virtual Integer AddRecordFromReader(TqzValueDefReader* reader);
+    virtual void LockUpdates();
+    virtual void UnlockUpdates();
+    // Closes a bracket without delivering anything (an exception is on its way; the pending
+    // change waits for the next bracket to close).
+    void ReleaseUpdateLock() { --FLockCount; }
+    virtual TqzDataFilterCriteria* CreateFilter();
+    virtual void AddItem(TObject* item);
+    virtual bool RefreshIfItemOrdered(Integer itemIndex);
+    virtual void Loaded();
+    virtual void RemoveItem(TObject* item);
+    virtual void UpdateItemIndexes();
+    virtual void ChangeItemCustomCompare(Integer itemIndex, bool value);
+    virtual void ChangeStoresDisplayText(Integer itemIndex, bool value);
+    virtual void ChangeValueTypeClass(Integer itemIndex, TqzValueTypeClass valueType);
+    virtual TObject* GetItem(Integer index) const = 0;
+    virtual Integer GetItemCount() const;
+    virtual bool GetItemCustomCompare(Integer) { return false; }
+    virtual bool GetItemStoresDisplayText(Integer itemIndex);
+    virtual bool IsItemTextValue(Integer itemIndex, bool excludeNumeric);
+    virtual Variant GetRecordFieldValue(Integer recordIndex, TqzCustomDataField* field);
+    virtual std::vector<Variant> GetGroupValues(Integer recordIndex);
+    virtual String GetDisplayText(Integer recordIndex, Integer itemIndex);
+    virtual Integer GetRecordCount() const;
+    virtual Variant GetRecordId(Integer recordIndex);
+    virtual Variant GetValue(Integer recordIndex, Integer itemIndex);
+    virtual void Refresh();
+    virtual void SetRecordDisplayText(Integer recordIndex, Integer itemIndex, const String& text);
+    virtual void SetRecordCount(Integer count);
+    virtual void SetValue(Integer recordIndex, Integer itemIndex, const Variant& value);
+    virtual void Cancel();
+    virtual void PostEditing();
+    virtual void UpdateData();
+    virtual void WritePendingEditValues() {}
+    virtual Integer GetEditingRecordIndex();
+    virtual Integer GetNewItemRecordIndex();
+    virtual TqzCustomDataController* GetMaster() const { return nullptr; }
+
+    // Record storage operations of the provider.
+    Integer AppendStoredRecord();
+    void InsertStoredRecord(Integer recordIndex);
+    void DeleteRecord(Integer recordIndex);
+    // Raises "RecordIndex out of range" unless the record is stored, the new-item buffer (made
+    // here when missing) or the provider's saved record.
+    void CheckRecordIndex(Integer recordIndex);
+    void CheckItemIndex(Integer itemIndex) const;
+    TqzCustomDataField* GetItemField(Integer itemIndex) const;
+    Integer GetItemIndexOfField(TqzCustomDataField* field) const;
+    TqzCustomDataField* FindItemField(TObject* item) const { return FFields->FieldByItem(item); }
+    void SetFieldValue(Integer recordIndex, TqzCustomDataField* field, const Variant& value);
+    void SetFieldDisplayText(Integer recordIndex, TqzCustomDataField* field, const String& text);
+    bool GetRecordIdsEnabled() const { return IsUnboundMode() && IsKeyedByRecordID(); }
+    bool IsNewItemRowFocused() const;
+    // The new-item buffer while the owner shows a new-item row.
+    bool IsNewItemRecord(Integer recordIndex) const;
+    void SetNewItemRowFocused(bool value);
+    Integer GetFocusedRecordIndex() const { return FInfo->GetFocusedRecordIndex(); }
+    void SetFocusedRecordIndex(Integer recordIndex);
+    Integer GetFocusedRowIndex() const { return FInfo->GetFocusedRowIndex(); }
+    void SetFocusedRowIndex(Integer rowIndex);
+    Integer GetRowCount() const { return FInfo->GetRowCount(); }
+    // The update bracket: nests; the outermost unlock delivers the pending data change.
+    void LockFullUpdate() { LockUpdates(); }
+    void UnlockFullUpdate() { UnlockUpdates(); }
+    Integer GetLockCount() const { return FLockCount; }
+    void MarkRecordChanged() { FChanges |= 2048; }
+
+    Word GetOptions() const { return FOptions; }
+    void SetOptions(Word value);
+    TqzDataStorage* GetStorage() const { return FStorage.get(); }
+    TqzCustomDataFieldList* GetFields() const { return FFields.get(); }
+    TqzCustomDataProvider* GetProvider() const { return FProvider.get(); }
+    TqzCustomDataControllerInfo* GetInfo() const { return FInfo.get(); }
+    TqzDataFilterCriteria* GetFilter() const { return FFilter.get(); }
+    TqzDataSummary* GetSummary() const { return FSummary.get(); }
+    TqzDataControllerNotifier* GetNotifier() const { return FNotifier.get(); }
+    TqzDataFilterList* GetFilters() const { return FFilters.get(); }
+    // Made on first use.
+    TqzCustomDataRelationList* GetRelations();
+    bool HasRelations() const { return FRelations != nullptr; }
+    TqzCustomDataField* GetRecordIDField() const { return FRecordIDField; }
+    TqzCustomDataRelation* GetMasterRelation() const { return FMasterRelation; }
+    void SetMasterRelation(TqzCustomDataRelation* value) { FMasterRelation = value; }
+    Integer GetMasterRecordIndex() const { return FMasterRecordIndex; }
+    Integer GetBookmarkRecordIndex() const { return FBookmarkRecordIndex; }
+    bool GetActive() const { return FActive; }
+    bool IsDestroying() const { return FDestroying; }
+    bool IsInCancel() const { return FInCancel; }
+    bool IsSourceChanging() const { return FSourceChanging; }
+    void SetSourceChanging(bool value) { FSourceChanging = value; }
+    bool GetDeletingSelection() const { return FDeletingSelection; }
+    bool GetFocusedRowSelected() const { return FFocusedRowSelected; }
+    Integer GetNewItemRecordIndexValue() const { return FNewItemRecordIndex; }
+
+    bool MultiSelect = false;
+    bool NewItemRowEnabled = false;
+    Integer RestoreFocusRecordIndex = -1;
+
+    TNotifyEvent OnAfterCancel;
+    TNotifyEvent OnAfterDelete;
+    TNotifyEvent OnAfterInsert;
+    TNotifyEvent OnAfterPost;
+    TNotifyEvent OnBeforeCancel;
+    TqzRecordEvent OnBeforeDelete;
+    TNotifyEvent OnBeforeInsert;
+    TNotifyEvent OnBeforePost;
+    TqzFilterRecordEvent OnFilterRecord;
+    TqzRecordEvent OnNewRecord;
+    TqzDataControllerCompareEvent OnCompare;
+    TNotifyEvent OnDataChanged;
+    TqzDetailAllowEvent OnDetailCollapsing;
+    TqzRecordEvent OnDetailCollapsed;
+    TqzDetailAllowEvent OnDetailExpanding;
+    TqzRecordEvent OnDetailExpanded;
+    TNotifyEvent OnGroupingChanged;
+    TqzRecordChangedEvent OnRecordChanged;
+    TNotifyEvent OnSortingChanged;
+    TqzUpdateControlEvent UpdateControlHandler;
+
+private:
+    void ResetPendingChange();
+    void DeliverDataChange();
+    void TrimSelection() {}
+    void EnsureRecordIDField();
+
+    bool FActive = false;
+    Integer FBookmarkRecordIndex = -1;
+    Word FChanges = 0;
+    bool FDestroying = false;
+    bool FFocusedRowSelected = true;
+    bool FInCancel = false;
+    bool FDeletingSelection = false;
+    bool FSourceChanging = false;
+    bool FStructureChanged = false;
+    bool FDataChangePending = false;
+    Integer FLockCount = 0;
+    Integer FNewItemRecordIndex = 0;
+    bool FNewItemRowFocused = false;
+    Integer FMasterRecordIndex = -1;
+    TqzCustomDataRelation* FMasterRelation = nullptr;
+    Word FOptions = dcoDefaultOptions;
+    TComponent* FOwner;
+    TqzCustomDataField* FRecordIDField = nullptr;
+    Byte FPendingChangeKind = dcEverything;
+    Integer FPendingChangeItem = -1;
+    Integer FPendingChangeRecord = -1;
+
+    std::unique_ptr<TqzDataStorage> FStorage;
+    std::unique_ptr<TqzDataControllerGroups> FGroups;
+    std::unique_ptr<TqzCustomDataFieldList> FFields;
+    std::unique_ptr<TqzDataFilterList> FFilters;
+    std::unique_ptr<TqzDataFilterCriteria> FFilter;
+    std::unique_ptr<TqzDataControllerSearch> FSearch;
+    std::unique_ptr<TqzDataSummary> FSummary;
+    std::unique_ptr<TqzCustomDataProvider> FProvider;
+    std::unique_ptr<TqzCustomDataControllerInfo> FInfo;
+    std::unique_ptr<TqzDataControllerNotifier> FNotifier;
+    std::unique_ptr<TqzCustomDataRelationList> FRelations;
+};
+
+// Opens the controller's update bracket and closes it on every exit.
+class TqzUpdateLock {
+public:
+    explicit TqzUpdateLock(TqzCustomDataController* controller) : FController(controller) {
+        FController->LockUpdates();
+    }
+    ~TqzUpdateLock() noexcept(false);
+    TqzUpdateLock(const TqzUpdateLock&) = delete;
+    TqzUpdateLock& operator=(const TqzUpdateLock&) = delete;
+
+private:
+    TqzCustomDataController* FController;
+    int FExceptions = std::uncaught_exceptions();
+};
