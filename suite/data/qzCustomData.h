@@ -787,6 +787,10 @@ public:
     virtual void ItemValueTypeClassChanged(Integer) {}
     virtual void UpdateControl(TqzUpdateControlInfo* info);
     virtual Integer AddRecordFromReader(TqzValueDefReader* reader);
+    // The update bracket, reduced to what editing needs: a nesting count that collects the data
+    // change only (merged as the full bracket merges it); one TqzDataChangedInfo goes to
+    // UpdateControlHandler, followed by OnDataChanged, at once outside a bracket and at the
+    // outermost UnlockUpdates inside one. No change bits are turned into notices yet.
     virtual void LockUpdates();
     virtual void UnlockUpdates();
     // Closes a bracket without delivering anything (an exception is on its way; the pending
@@ -847,7 +851,7 @@ public:
     Integer GetFocusedRowIndex() const { return FInfo->GetFocusedRowIndex(); }
     void SetFocusedRowIndex(Integer rowIndex);
     Integer GetRowCount() const { return FInfo->GetRowCount(); }
-    // The update bracket: nests; the outermost unlock delivers the pending data change.
+    // Saves nothing across the bracket yet (no selection or expansion to keep): a plain bracket.
     void LockFullUpdate() { LockUpdates(); }
     void UnlockFullUpdate() { UnlockUpdates(); }
     Integer GetLockCount() const { return FLockCount; }

@@ -70,6 +70,7 @@ public:
     };
 
     Integer AppendRecord() override {
+        if (FailAppend) throw EInvalidOperation("source refused");
         Records.push_back({FNextHandle, {}});
         Announce();
         return FNextHandle++;
@@ -115,6 +116,7 @@ public:
 
     std::vector<TRecord> Records;
     Integer AskedCount = -1;
+    bool FailAppend = false;
 
 private:
     std::vector<TRecord>::iterator Find(Integer handle) {
@@ -936,4 +938,27 @@ TEST(qzCustomDataProviderTest, ARaisingBeforePostHandlerLeavesTheEditOpen) {
         f.C.PostEditing();
         EXPECT_EQ(f.Values(), "10,20,30,7");
     }
+}
+
+TEST(qzCustomDataProviderTest, AFailingSourceLeavesTheLockCountsAsTheyWere) {
+    TFixture f(true, true);
+    TqzCustomDataProvider* p = f.C.GetProvider();
+    p->Append();
+    p->SetEditingFieldValue(p->GetEditRecordIndex(), f.C.GetItemField(0), 0, 7);
+    f.Source.FailAppend = true;
+    EXPECT_THROW(p->Post(), EInvalidOperation);
+    EXPECT_FALSE(p->IsDataChangedLocked());
+    EXPECT_EQ(f.C.GetLockCount(), 0);
+    EXPECT_EQ(p->GetLockCount(), 0);
+    EXPECT_TRUE(p->IsInserting());
+    p->Cancel();
+
+    TFixture g(true, false);
+    g.Source.FailAppend = true;
+    g.C.LockUpdates();
+    EXPECT_THROW(g.C.GetProvider()->Append(), EInvalidOperation);
+    EXPECT_EQ(g.C.GetLockCount(), 1);
+    g.C.UnlockUpdates();
+    EXPECT_FALSE(g.C.GetProvider()->IsEditing());
+    EXPECT_EQ(g.Values(), "10,20,30");
 }
