@@ -171,6 +171,12 @@ void TqzCustomDataController::UpdateItemIndexes() {
     FChanges |= 1;
 }
 
+TObject* TqzCustomDataController::FindItemByID(Integer id) {
+    for (Integer i = 0; i < GetItemCount(); ++i)
+        if (GetItemID(GetItem(i)) == id) return GetItem(i);
+    return nullptr;
+}
+
 Integer TqzCustomDataController::GetItemCount() const { return FFields->ClientFieldCount(); }
 
 void TqzCustomDataController::CheckItemIndex(Integer itemIndex) const {

@@ -750,15 +750,24 @@ public:
     virtual void FireNewRecord(Integer recordIndex);
     virtual void NotifyDataChanged();
     virtual void RecordLoaded(Integer recordIndex);
+    virtual bool SearchInSource() { return false; }
+    // The first item, in index order, whose ID is id; nullptr when none.
+    virtual TObject* FindItemByID(Integer id);
+    virtual TObject* FindItemLike(TObject* item) { return FindItemByID(GetItemID(item)); }
     virtual Integer GetCurrentBufferRecord();
     virtual TClass GetDataProviderClass() const { return TqzCustomDataProvider::StaticClass(); }
     virtual TClass GetFieldClass() const { return TqzCustomDataField::StaticClass(); }
+    virtual TClass GetFilterClass() const { return TqzDataFilterCriteria::StaticClass(); }
     virtual TClass GetRelationClass() const { return TqzCustomDataRelation::StaticClass(); }
+    virtual TClass GetSearchClass() const { return TqzDataControllerSearch::StaticClass(); }
+    virtual TClass GetSummaryClass() const { return TqzDataSummary::StaticClass(); }
     virtual String GetFieldDisplayText(Integer recordIndex, TqzCustomDataField* field);
     virtual Integer GetDefaultActiveRelationIndex() const { return 0; }
     virtual Integer GetItemID(TObject*) { return -1; }
     virtual Variant GetFieldListValue(Integer recordIndex, const std::vector<TqzCustomDataField*>& fields);
     virtual Variant GetFieldValue(Integer recordIndex, TqzCustomDataField* field);
+    // The focused record (the source's current record once a source keeps its own position).
+    virtual Integer GetSourceFocusedRecordIndex() { return GetFocusedRecordIndex(); }
     virtual bool IsSourceField(TqzCustomDataField* field) const;
     virtual bool IsOwnerDestroying() const;
     virtual bool IsSingleSelect() const { return !MultiSelect; }
@@ -771,11 +780,14 @@ public:
     virtual bool NeedsOriginalValues() const { return false; }
     virtual bool IsUnboundMode() const;
     virtual void LoadData();
+    virtual bool IsRefreshPendingInGridMode() const { return false; }
+    virtual void AfterDataLoaded() {}
     virtual void LinkField(TqzCustomDataField*) {}
     virtual void ComponentRemoved(TComponent* component);
     // Ends the edit, empties the storage and rebuilds the record-handle field for the source.
     virtual void StructureChangedUpdate();
     virtual void LinkFields();
+    virtual bool ShouldSyncDetailFocus() const { return false; }
     virtual void DetailDataChanged(TqzCustomDataRelation*) {}
     virtual bool IsKeyedByRecordID() const { return false; }
     virtual void ResetInternalRecords(TObject* sender);
@@ -784,9 +796,18 @@ public:
     virtual void DataChanged(Byte kind, Integer itemIndex, Integer recordIndex);
     virtual void DataScrolled(Integer) {}
     virtual void LayoutChanged(Integer kind);
+    virtual void BeforeFocusedRowChange(Integer) {}
     virtual void ItemValueTypeClassChanged(Integer) {}
     virtual void UpdateControl(TqzUpdateControlInfo* info);
+    virtual String GetSearchDisplayText(Integer recordIndex, Integer itemIndex) {
+        return GetDisplayText(recordIndex, itemIndex);
+    }
+    virtual String GetFilterDisplayText(Integer recordIndex, Integer itemIndex) {
+        return GetDisplayText(recordIndex, itemIndex);
+    }
     virtual Integer AddRecordFromReader(TqzValueDefReader* reader);
+    virtual void BeginLocate() {}
+    virtual void EndLocate() {}
     // The update bracket, reduced to what editing needs: a nesting count that collects the data
     // change only (merged as the full bracket merges it); one TqzDataChangedInfo goes to
     // UpdateControlHandler, followed by OnDataChanged, at once outside a bracket and at the
@@ -802,6 +823,9 @@ public:
     virtual void Loaded();
     virtual void RemoveItem(TObject* item);
     virtual void UpdateItemIndexes();
+    virtual bool ExecuteAction(TObject*) { return false; }
+    virtual bool UpdateAction(TObject*) { return false; }
+    virtual bool IsGridModeNotifyLocked() const { return FGridModeNotifyLock != 0; }
     virtual void ChangeItemCustomCompare(Integer itemIndex, bool value);
     virtual void ChangeStoresDisplayText(Integer itemIndex, bool value);
     virtual void ChangeValueTypeClass(Integer itemIndex, TqzValueTypeClass valueType);
@@ -821,12 +845,25 @@ public:
     virtual void SetRecordCount(Integer count);
     virtual void SetValue(Integer recordIndex, Integer itemIndex, const Variant& value);
     virtual void Cancel();
+    virtual void PrepareDetailChange() {}
+    virtual bool CanEditItem(Integer) { return true; }
     virtual void PostEditing();
     virtual void UpdateData();
+    virtual void RefreshSource() {}
     virtual void WritePendingEditValues() {}
     virtual Integer GetEditingRecordIndex();
     virtual Integer GetNewItemRecordIndex();
     virtual TqzCustomDataController* GetMaster() const { return nullptr; }
+    virtual TqzCustomDataController* MakeDetailController(Integer, Integer) { return nullptr; }
+    virtual TqzCustomDataController* ControllerOfDetailLink(TObject*) { return nullptr; }
+    virtual void RestorePosition() { FProvider->RestorePosition(); }
+    virtual void RememberPosition() { FProvider->RememberPosition(); }
+    virtual void SyncDetailWithMaster() {}
+    virtual Variant GetFilterValue(Integer recordIndex, Integer itemIndex) { return GetValue(recordIndex, itemIndex); }
+    virtual String GetItemCaption(Integer) { return String(); }
+    virtual String GetItemFilterName(Integer itemIndex) { return GetItemCaption(itemIndex); }
+    virtual bool GetItemSortByDisplayText(Integer, bool) { return false; }
+    virtual void FocusControlOfItem(Integer, bool& handled) {}
 
     // Record storage operations of the provider.
     Integer AppendStoredRecord();
@@ -916,6 +953,7 @@ private:
     void EnsureRecordIDField();
 
     bool FActive = false;
+    Integer FGridModeNotifyLock = 0;
     Integer FBookmarkRecordIndex = -1;
     Word FChanges = 0;
     bool FDestroying = false;
