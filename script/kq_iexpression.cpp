@@ -589,13 +589,22 @@ TkqDesignator* TkqDesignator::ResolvePending() {
     return PendingResolver(this);
 }
 
+namespace {
+
+const Variant& NoValue() {
+    static const Variant none = Null();
+    return none;
+}
+
+} // namespace
+
 Variant TkqDesignator::GetValue() {
     TkqDesignator* target = ResolvePending();
     if (target != this) {
         target->WantsResult = WantsResult;
         return target->GetValue();
     }
-    return Evaluate(Null(), false);
+    return Evaluate(NoValue(), false);
 }
 
 void TkqDesignator::SetValue(const Variant& value) {
@@ -639,6 +648,48 @@ private:
     std::vector<Variant> FSaved;
 };
 
+[[gnu::noinline]] void NestedValue(TkqDesignator* nested, Variant& value) { value = nested->GetValue(); }
+
+// The guard of a symbol that runs already, else nothing.
+std::unique_ptr<TActivationGuard> StartActivation(TkqCustomVariable* symbol) {
+    if (auto* proc = dynamic_cast<TkqProcVariable*>(symbol); proc != nullptr && proc->IsRunning)
+        return std::make_unique<TActivationGuard>(symbol);
+    if (auto* method = dynamic_cast<TkqMethodHelper*>(symbol); method != nullptr && method->RunDepth > 0)
+        return std::make_unique<TActivationGuard>(symbol);
+    return nullptr;
+}
+
+// Every argument first, then the parameters: an argument may read a parameter of the same
+// procedure. Kept out of the walk, whose frame every nested call adds to the stack.
+[[gnu::noinline]] void PassArguments(TkqDesignatorItem* item, TkqCustomVariable* symbol) {
+    std::vector<Variant> arguments;
+    for (Integer a = 0; a < item->Count(); ++a) {
+        TkqCustomExpression* argument = item->Argument(a);
+        if (symbol->IsMacro) {
+            auto* expression = dynamic_cast<TkqExpression*>(argument);
+            arguments.push_back(Variant(expression != nullptr ? expression->SourceText : String()));
+        } else {
+            arguments.push_back(argument->GetValue());
+        }
+    }
+    for (Integer a = 0; a < Integer(arguments.size()); ++a)
+        symbol->Param(a)->SetValue(arguments[std::size_t(a)]);
+}
+
+// Restores the caller's activation. The var arguments are written back once it is restored, so
+// a recursive call's change reaches the caller's own variables.
+[[gnu::noinline]] void EndActivation(TkqDesignatorItem* item, TkqCustomVariable* symbol,
+                                     std::unique_ptr<TActivationGuard>& activation) {
+    std::vector<std::pair<Integer, Variant>> writeBack;
+    for (Integer a = 0; a < symbol->Count() && a < item->Count(); ++a) {
+        auto* param = dynamic_cast<TkqParamItem*>(symbol->Items(a));
+        if (param != nullptr && param->IsVarParam) writeBack.emplace_back(a, param->GetValue());
+    }
+    activation.reset();
+    for (const auto& [a, value] : writeBack)
+        item->Argument(a)->SetValue(value);
+}
+
 } // namespace
 
 Variant TkqDesignator::Evaluate(const Variant& newValue, bool assign) {
@@ -650,25 +701,11 @@ Variant TkqDesignator::Evaluate(const Variant& newValue, bool assign) {
         const bool last = i == Count() - 1;
         if (auto* nested = dynamic_cast<TkqDesignator*>(symbol)) {
             preceding = nested;
-            current = nested->GetValue();
+            NestedValue(nested, current);
             continue;
         }
-        std::optional<TActivationGuard> activation(std::in_place, symbol);
-        if (symbol->Count() > 0) {
-            // Every argument first: an argument may read a parameter of the same procedure.
-            std::vector<Variant> arguments;
-            for (Integer a = 0; a < item->Count(); ++a) {
-                TkqCustomExpression* argument = item->Argument(a);
-                if (symbol->IsMacro) {
-                    auto* expression = dynamic_cast<TkqExpression*>(argument);
-                    arguments.push_back(Variant(expression != nullptr ? expression->SourceText : String()));
-                } else {
-                    arguments.push_back(argument->GetValue());
-                }
-            }
-            for (Integer a = 0; a < Integer(arguments.size()); ++a)
-                symbol->Param(a)->SetValue(arguments[std::size_t(a)]);
-        }
+        std::unique_ptr<TActivationGuard> activation = StartActivation(symbol);
+        if (symbol->Count() > 0) PassArguments(item, symbol);
         if (auto* helper = dynamic_cast<TkqCustomHelper*>(symbol)) {
             helper->ParentRef = preceding;
             helper->ParentValue = current;
@@ -681,16 +718,7 @@ Variant TkqDesignator::Evaluate(const Variant& newValue, bool assign) {
             symbol->WantsResult = last ? WantsResult : true;
             current = symbol->GetValue();
         }
-        // The var arguments are written back once the caller's activation is restored, so a
-        // recursive call's change reaches the caller's own variables.
-        std::vector<std::pair<Integer, Variant>> writeBack;
-        for (Integer a = 0; a < symbol->Count() && a < item->Count(); ++a) {
-            auto* param = dynamic_cast<TkqParamItem*>(symbol->Items(a));
-            if (param != nullptr && param->IsVarParam) writeBack.emplace_back(a, param->GetValue());
-        }
-        activation.reset();
-        for (const auto& [a, value] : writeBack)
-            item->Argument(a)->SetValue(value);
+        EndActivation(item, symbol, activation);
     }
     return current;
 }

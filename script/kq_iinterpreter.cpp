@@ -206,44 +206,57 @@ TkqProcVariable::~TkqProcVariable() {
 
 namespace {
 
-// Script calls running at the moment on this thread.
-thread_local Integer CallDepth = 0;
+// The bracket of one call: the procedure is marked running, its local script runs with fresh
+// flags (a break or continue left pending by an earlier call must not stop this one), and the
+// anchor records it as the running scope; all is undone when the call ends, also by an
+// exception. One small object keeps the frame of each nested call small.
+class TCallBracket {
+public:
+    explicit TCallBracket(TkqProcVariable* proc)
+        : FProc(proc), FAnchor(proc->LocalScript), FWasRunning(proc->IsRunning) {
+        proc->IsRunning = true;
+        while (FAnchor != nullptr && !FAnchor->ScopeAnchor)
+            FAnchor = FAnchor->ParentScript;
+        if (FAnchor != nullptr) {
+            FSavedScope = FAnchor->RunningScope;
+            FAnchor->RunningScope = proc->LocalScript;
+        }
+        ResetFlags(proc->LocalScript);
+        proc->LocalScript->Running = true;
+    }
+    TCallBracket(const TCallBracket&) = delete;
+    TCallBracket& operator=(const TCallBracket&) = delete;
+    ~TCallBracket() {
+        ResetFlags(FProc->LocalScript);
+        FProc->LocalScript->Running = false;
+        if (FAnchor != nullptr) FAnchor->RunningScope = FSavedScope;
+        FProc->IsRunning = FWasRunning;
+    }
+
+private:
+    static void ResetFlags(TkqScript* local) {
+        local->ExitPending = false;
+        local->TerminatePending = false;
+        local->BreakPending = false;
+        local->ContinuePending = false;
+    }
+
+    TkqProcVariable* FProc;
+    TkqScript* FAnchor;
+    TkqScript* FSavedScope = nullptr;
+    bool FWasRunning;
+};
 
 } // namespace
 
 Variant TkqProcVariable::GetValue() {
-    if (CallDepth >= MaxCallDepth) throw Exception("Stack overflow");
-    ++CallDepth;
-    TFinally leave([] { --CallDepth; });
-    const bool wasRunning = IsRunning;
-    IsRunning = true;
-    TkqScript* anchor = LocalScript;
-    while (anchor != nullptr && !anchor->ScopeAnchor)
-        anchor = anchor->ParentScript;
-    TkqScript* savedScope = anchor != nullptr ? anchor->RunningScope : nullptr;
-    if (anchor != nullptr) anchor->RunningScope = LocalScript;
+    if (ScriptStackLow()) RaiseStackOverflow();
     {
-        TFinally restore([&] {
-            if (anchor != nullptr) anchor->RunningScope = savedScope;
-            IsRunning = wasRunning;
-        });
-        TkqScript* local = LocalScript;
-        // A break or continue left pending by an earlier call must not stop this one.
-        auto resetFlags = [local] {
-            local->ExitPending = false;
-            local->TerminatePending = false;
-            local->BreakPending = false;
-            local->ContinuePending = false;
-        };
-        resetFlags();
-        local->Running = true;
-        TFinally reset([local, resetFlags] {
-            resetFlags();
-            local->Running = false;
-        });
-        local->RootStatement->Execute();
+        TCallBracket bracket(this);
+        LocalScript->RootStatement->Execute();
     }
-    return IsFunction && LinkedSymbol != nullptr ? LinkedSymbol->GetValue() : Null();
+    if (IsFunction && LinkedSymbol != nullptr) return LinkedSymbol->GetValue();
+    return Null();
 }
 
 std::vector<Variant> TkqProcVariable::SaveLocals() const {

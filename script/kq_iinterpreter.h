@@ -161,17 +161,14 @@ public:
     ~TkqProcVariable() override;
 
     // Runs the body with the parameters already assigned; the Result variable's value for a
-    // function, Null for a procedure. Calls nested deeper than MaxCallDepth raise
-    // "Stack overflow" instead of running.
+    // function, Null for a procedure. A call that would leave the thread's stack without its
+    // reserve raises "Stack overflow" instead of running.
     Variant GetValue() override;
 
     // The values of the parameters, locals and Result in LocalScript's table, and their
     // restoration: a call that enters the procedure again keeps the caller's activation intact.
     std::vector<Variant> SaveLocals() const;
     void RestoreLocals(const std::vector<Variant>& saved);
-
-    // Script calls (of any procedure) that may be running at once on one thread.
-    static constexpr Integer MaxCallDepth = 400;
 
     bool IsRunning = false;
     bool IsFunction;

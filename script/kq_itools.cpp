@@ -1,6 +1,7 @@
 #include "script/kq_itools.h"
 
 #include <cctype>
+#include <algorithm>
 #include <climits>
 
 #include "platform/runtime/Format.h"
@@ -388,3 +389,34 @@ void FreeVarRecs(std::vector<TVarRec>& entries) {
     entries.clear();
     entries.shrink_to_fit();
 }
+
+// ---- Depth of nesting ----------------------------------------------------------------------------
+
+const char* const SStackOverflow = "Stack overflow";
+
+void RaiseStackOverflow() { throw Exception(SStackOverflow); }
+
+namespace kqstack {
+
+thread_local constinit std::uintptr_t tFloor = 0;
+
+namespace {
+
+// Frames are larger when the program is built with the address checker.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr std::size_t ReserveBytes = 512 * 1024;
+#else
+constexpr std::size_t ReserveBytes = 256 * 1024;
+#endif
+
+} // namespace
+
+std::uintptr_t QueryFloor() {
+    StackLeft();
+    tFloor = stacklimit::tStackLow + ScriptStackReserve();
+    return tFloor;
+}
+
+} // namespace kqstack
+
+std::size_t ScriptStackReserve() { return std::min(kqstack::ReserveBytes, ThreadStackSize() / 4); }

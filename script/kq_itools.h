@@ -7,6 +7,7 @@
 
 #include "platform/runtime/Format.h"
 #include "platform/runtime/RtlTypes.h"
+#include "platform/runtime/StackLimit.h"
 #include "platform/runtime/Variant.h"
 #include "script/kq_iinterpreter.h"
 
@@ -63,3 +64,29 @@ Variant VarRecToVariant(const TVarRec& entry);
 std::vector<TVarRec> VariantArrayToVarRecs(const Variant& values);
 // Releases what the entries hold.
 void FreeVarRecs(std::vector<TVarRec>& entries);
+
+// ---- Depth of nesting ----------------------------------------------------------------------------
+// Calls, nested constructs and the grammar's rules go as deep as the thread's stack allows: each
+// level checks that the stack still holds the reserve, which covers one more level, a host
+// call-back and the unwinding of the error. On a small stack the reserve is a quarter of it.
+
+// The error of a run or a translation that would exceed the stack.
+extern const char* const SStackOverflow;
+// Raises Exception with SStackOverflow.
+[[noreturn]] void RaiseStackOverflow();
+
+namespace kqstack {
+// The lowest frame address at which the calling thread still holds the reserve; 0 until found.
+extern thread_local constinit std::uintptr_t tFloor;
+std::uintptr_t QueryFloor();
+} // namespace kqstack
+
+// Bytes a script keeps in reserve on the calling thread's stack.
+std::size_t ScriptStackReserve();
+
+// Whether the calling thread's stack has less than the reserve (and `extra` bytes) left.
+inline bool ScriptStackLow(std::size_t extra = 0) {
+    std::uintptr_t floor = kqstack::tFloor;
+    if (floor == 0) floor = kqstack::QueryFloor();
+    return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < floor + extra;
+}

@@ -1,0 +1,29 @@
+// How much of the calling thread's stack is left: code that recurses over nested input (a
+// script's calls, the rules of a grammar) stops with an error before the stack runs out,
+// whatever thread it runs on.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace stacklimit {
+
+// The lowest address of the calling thread's stack, found once per thread; 0 until then.
+extern thread_local constinit std::uintptr_t tStackLow;
+std::uintptr_t QueryStackLow();
+
+} // namespace stacklimit
+
+// The size of the calling thread's stack (for the main thread: as far as it may grow).
+std::size_t ThreadStackSize();
+
+// Bytes of the calling thread's stack below the caller's frame.
+inline std::size_t StackLeft() {
+    std::uintptr_t low = stacklimit::tStackLow;
+    if (low == 0) low = stacklimit::QueryStackLow();
+    const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+    return here > low ? here - low : 0;
+}
+
+// Whether fewer than `bytes` of the calling thread's stack are left below the caller's frame.
+inline bool StackBelow(std::size_t bytes) { return StackLeft() < bytes; }
