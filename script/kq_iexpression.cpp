@@ -1,5 +1,6 @@
 #include "script/kq_iexpression.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -46,8 +47,18 @@ bool OperatorAllowed(TkqValueKind kind, TkqOperatorKind op) {
 TkqExpressionNode::TkqExpressionNode() : TkqCustomVariable("", "", vkVariant) {}
 
 TkqExpressionNode::~TkqExpressionNode() {
-    delete Left;
-    delete Right;
+    // The subtree is taken apart in a loop: a chain of operators nests one node per term.
+    std::vector<TkqExpressionNode*> pending;
+    for (TkqExpressionNode* node = this;;) {
+        for (TkqExpressionNode** child : {&node->Left, &node->Right}) {
+            if (*child != nullptr) pending.push_back(*child);
+            *child = nullptr;
+        }
+        if (node != this) delete node;
+        if (pending.empty()) break;
+        node = pending.back();
+        pending.pop_back();
+    }
 }
 
 TkqOperandNode::TkqOperandNode(const Variant& value) {
@@ -101,13 +112,61 @@ TkqExpressionNode* TkqOperatorNode::RightOperand() const {
     return Right;
 }
 
-Variant TNoneNode::GetValue() { return LeftOperand()->GetValue(); }
-Variant TLeftBracketNode::GetValue() { return LeftOperand()->GetValue(); }
-Variant TRightBracketNode::GetValue() { return LeftOperand()->GetValue(); }
+// A binary operator reads its left operand, then its right one (Apply); a long chain of left
+// operands is walked in a loop.
+#define KQ_OPERATOR_VALUE(Node)                                                                              \
+    Variant Node::GetValue() {                                                                               \
+        if (LongChain) return ChainValue();                                                                  \
+        return Node::Apply(LeftOperand()->GetValue());                                                       \
+    }
+KQ_OPERATOR_VALUE(TNoneNode)
+KQ_OPERATOR_VALUE(TGreatNode)
+KQ_OPERATOR_VALUE(TLessNode)
+KQ_OPERATOR_VALUE(TLessEqNode)
+KQ_OPERATOR_VALUE(TGreatEqNode)
+KQ_OPERATOR_VALUE(TNonEqNode)
+KQ_OPERATOR_VALUE(TEqNode)
+KQ_OPERATOR_VALUE(TPlusNode)
+KQ_OPERATOR_VALUE(TStrCatNode)
+KQ_OPERATOR_VALUE(TMinusNode)
+KQ_OPERATOR_VALUE(TOrNode)
+KQ_OPERATOR_VALUE(TXorNode)
+KQ_OPERATOR_VALUE(TMulNode)
+KQ_OPERATOR_VALUE(TDivFloatNode)
+KQ_OPERATOR_VALUE(TDivIntNode)
+KQ_OPERATOR_VALUE(TModNode)
+KQ_OPERATOR_VALUE(TAndNode)
+KQ_OPERATOR_VALUE(TShlNode)
+KQ_OPERATOR_VALUE(TShrNode)
+KQ_OPERATOR_VALUE(TLeftBracketNode)
+KQ_OPERATOR_VALUE(TRightBracketNode)
+KQ_OPERATOR_VALUE(TNotNode)
+KQ_OPERATOR_VALUE(TUnMinusNode)
+KQ_OPERATOR_VALUE(TIsNode)
+#undef KQ_OPERATOR_VALUE
+
+Variant TkqOperatorNode::ChainValue() {
+    std::vector<TkqOperatorNode*> chain{this};
+    TkqExpressionNode* bottom = Left;
+    while (auto* op = dynamic_cast<TkqOperatorNode*>(bottom)) {
+        if (op->Left == nullptr) break;
+        chain.push_back(op);
+        bottom = op->Left;
+    }
+    // A node lacking its left operand raises here, as its own GetValue would.
+    if (bottom == nullptr) MissingOperand();
+    Variant value = bottom->GetValue();
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        value = (*it)->Apply(value);
+    return value;
+}
+
+Variant TNoneNode::Apply(const Variant& left) { return left; }
+Variant TLeftBracketNode::Apply(const Variant& left) { return left; }
+Variant TRightBracketNode::Apply(const Variant& left) { return left; }
 
 #define KQ_COMPARISON(Node, Operator)                                                                        \
-    Variant Node::GetValue() {                                                                               \
-        const Variant left = LeftOperand()->GetValue();                                                      \
+    Variant Node::Apply(const Variant& left) {                                                               \
         const Variant right = RightOperand()->GetValue();                                                    \
         return Variant(bool(left Operator right));                                                           \
     }
@@ -119,108 +178,104 @@ KQ_COMPARISON(TNonEqNode, !=)
 KQ_COMPARISON(TEqNode, ==)
 #undef KQ_COMPARISON
 
-Variant TPlusNode::GetValue() {
-    const Variant left = LeftOperand()->GetValue();
+Variant TPlusNode::Apply(const Variant& left) {
     const Variant right = RightOperand()->GetValue();
     if (IntegerOnly) return Variant(Wrap(Int64(left.AsInteger()) + Int64(right.AsInteger())));
     return left + right;
 }
 
-Variant TMinusNode::GetValue() {
-    const Variant left = LeftOperand()->GetValue();
+Variant TMinusNode::Apply(const Variant& left) {
     const Variant right = RightOperand()->GetValue();
     if (IntegerOnly) return Variant(Wrap(Int64(left.AsInteger()) - Int64(right.AsInteger())));
     return left - right;
 }
 
-Variant TMulNode::GetValue() {
-    const Variant left = LeftOperand()->GetValue();
+Variant TMulNode::Apply(const Variant& left) {
     const Variant right = RightOperand()->GetValue();
     if (IntegerOnly) return Variant(Wrap(Int64(left.AsInteger()) * Int64(right.AsInteger())));
     return left * right;
 }
 
-Variant TDivFloatNode::GetValue() {
-    const Variant left = LeftOperand()->GetValue();
+Variant TDivFloatNode::Apply(const Variant& left) {
     const Variant right = RightOperand()->GetValue();
     return left / right;
 }
 
-Variant TDivIntNode::GetValue() {
-    const Variant left = LeftOperand()->GetValue();
+Variant TDivIntNode::Apply(const Variant& left) {
     const Variant right = RightOperand()->GetValue();
     if (IntegerOnly) return Variant(IntDiv(left.AsInteger(), right.AsInteger()));
     return VarOp(left, right, opIntDivide);
 }
 
-Variant TModNode::GetValue() {
-    const Variant left = LeftOperand()->GetValue();
+Variant TModNode::Apply(const Variant& left) {
     const Variant right = RightOperand()->GetValue();
     if (IntegerOnly) return Variant(IntMod(left.AsInteger(), right.AsInteger()));
     return VarOp(left, right, opModulus);
 }
 
-Variant TStrCatNode::GetValue() {
-    const Variant left = LeftOperand()->GetValue();
+Variant TStrCatNode::Apply(const Variant& left) {
     const Variant right = RightOperand()->GetValue();
     if (VarType(left) == varString) return Variant(VarToStr(left) + VarToStr(right));
     return left + right;
 }
 
-Variant TOrNode::GetValue() {
-    const Variant left = LeftOperand()->GetValue();
+Variant TOrNode::Apply(const Variant& left) {
     if (BooleanOnly) return left.AsBoolean() ? left : RightOperand()->GetValue();
     return left | RightOperand()->GetValue();
 }
 
-Variant TAndNode::GetValue() {
-    const Variant left = LeftOperand()->GetValue();
+Variant TAndNode::Apply(const Variant& left) {
     if (BooleanOnly) return left.AsBoolean() ? RightOperand()->GetValue() : left;
     return left & RightOperand()->GetValue();
 }
 
-Variant TXorNode::GetValue() {
-    const Variant left = LeftOperand()->GetValue();
-    return left ^ RightOperand()->GetValue();
-}
+Variant TXorNode::Apply(const Variant& left) { return left ^ RightOperand()->GetValue(); }
 
-Variant TShlNode::GetValue() {
-    const Variant left = LeftOperand()->GetValue();
-    return left << RightOperand()->GetValue();
-}
+Variant TShlNode::Apply(const Variant& left) { return left << RightOperand()->GetValue(); }
 
-Variant TShrNode::GetValue() {
-    const Variant left = LeftOperand()->GetValue();
-    return left >> RightOperand()->GetValue();
-}
+Variant TShrNode::Apply(const Variant& left) { return left >> RightOperand()->GetValue(); }
 
-Variant TNotNode::GetValue() { return ~LeftOperand()->GetValue(); }
+Variant TNotNode::Apply(const Variant& left) { return ~left; }
 
-Variant TUnMinusNode::GetValue() { return -LeftOperand()->GetValue(); }
+Variant TUnMinusNode::Apply(const Variant& left) { return -left; }
 
-Variant TInNode::GetValue() {
-    if (auto* setNode = dynamic_cast<TkqSetNode*>(RightOperand()))
-        return Variant(setNode->SetExpr->Contains(LeftOperand()->GetValue()));
-    const Variant array = RightOperand()->GetValue();
+namespace {
+
+// Whether the value is an element of the array, or inside one of its ranges (lo, Null, hi).
+bool InArray(const Variant& value, const Variant& array) {
     const Integer low = VarArrayLowBound(array, 1);
     const Integer high = VarArrayHighBound(array, 1);
-    const Variant value = LeftOperand()->GetValue();
     for (Integer i = low; i <= high;) {
         const Variant element = VarArrayGet(array, {i});
         if (i + 1 <= high && VarIsNull(VarArrayGet(array, {i + 1}))) {
             const Variant upper = i + 2 <= high ? VarArrayGet(array, {i + 2}) : Null();
-            if (value >= element && value <= upper) return Variant(true);
+            if (value >= element && value <= upper) return true;
             i += 3;
         } else {
-            if (value == element) return Variant(true);
+            if (value == element) return true;
             ++i;
         }
     }
-    return Variant(false);
+    return false;
 }
 
-Variant TIsNode::GetValue() {
-    TObject* object = VariantToObject(LeftOperand()->GetValue());
+} // namespace
+
+Variant TInNode::GetValue() {
+    if (LongChain) return ChainValue();
+    if (auto* setNode = dynamic_cast<TkqSetNode*>(RightOperand()))
+        return Variant(setNode->SetExpr->Contains(LeftOperand()->GetValue()));
+    const Variant array = RightOperand()->GetValue();
+    return Variant(InArray(LeftOperand()->GetValue(), array));
+}
+
+Variant TInNode::Apply(const Variant& left) {
+    if (auto* setNode = dynamic_cast<TkqSetNode*>(RightOperand())) return Variant(setNode->SetExpr->Contains(left));
+    return Variant(InArray(left, RightOperand()->GetValue()));
+}
+
+Variant TIsNode::Apply(const Variant& left) {
+    TObject* object = VariantToObject(left);
     if (object == nullptr) return Variant(false);
     auto* right = dynamic_cast<TkqDesignatorNode*>(Right);
     if (right == nullptr || right->Designator->Count() == 0) return Variant(false);
@@ -417,12 +472,12 @@ void TkqExpression::AddOperator(const String& text) {
     Current = node;
 }
 
-TkqTypeTag InferNodeType(TkqExpressionNode* node, TkqScript* script, String& errorPos) {
-    if (node == nullptr) return TkqTypeTag(vkVariant, "");
-    auto* op = dynamic_cast<TkqOperatorNode*>(node);
-    if (op == nullptr) return TkqTypeTag(node->ValueKind, node->TypeName);
-    const TkqTypeTag l = InferNodeType(op->Left, script, errorPos);
-    const TkqTypeTag r = InferNodeType(op->Right, script, errorPos);
+namespace {
+
+// The tag of an operator from its operands' tags; sets its fast-path marks and records it in
+// errorPos when the operands do not fit.
+TkqTypeTag OperatorTag(TkqOperatorNode* op, const TkqTypeTag& l, const TkqTypeTag& r, TkqScript* script,
+                       String& errorPos) {
     op->IntegerOnly = l.Kind == vkInteger && r.Kind == vkInteger;
     op->BooleanOnly = l.Kind == vkBoolean && r.Kind == vkBoolean;
     // A node that lacks an operand, or a bracket left open, never fits.
@@ -449,6 +504,75 @@ TkqTypeTag InferNodeType(TkqExpressionNode* node, TkqScript* script, String& err
     return tag;
 }
 
+} // namespace
+
+TkqTypeTag InferNodeType(TkqExpressionNode* node, TkqScript* script, String& errorPos) {
+    // Left operand, right operand, then the operator, walked with a stack of its own: a chain of
+    // operators nests one node per term.
+    struct TFrame {
+        TkqOperatorNode* Op;
+        bool LeftDone;
+        TkqTypeTag Left;
+    };
+    std::vector<TFrame> frames;
+    TkqExpressionNode* next = node;
+    for (;;) {
+        TkqTypeTag value(vkVariant, "");
+        if (auto* op = dynamic_cast<TkqOperatorNode*>(next)) {
+            frames.push_back({op, false, TkqTypeTag()});
+            next = op->Left;
+            continue;
+        }
+        if (next != nullptr) value = TkqTypeTag(next->ValueKind, next->TypeName);
+        for (;;) {
+            if (frames.empty()) return value;
+            TFrame& frame = frames.back();
+            if (!frame.LeftDone) {
+                frame.LeftDone = true;
+                frame.Left = value;
+                next = frame.Op->Right;
+                break;
+            }
+            value = OperatorTag(frame.Op, frame.Left, value, script, errorPos);
+            frames.pop_back();
+        }
+    }
+}
+
+namespace {
+
+// Chains of left operands at least this long are walked in a loop when evaluated.
+constexpr Integer LongChainLength = 32;
+
+// Marks the heads of long chains of left operands, and gives the depth of the tree counted
+// without those chains: how deep its evaluation recurses.
+Integer MarkLongChains(TkqExpressionNode* root) {
+    Integer deepest = 0;
+    std::vector<std::pair<TkqExpressionNode*, Integer>> pending{{root, 1}};
+    while (!pending.empty()) {
+        auto [head, depth] = pending.back();
+        pending.pop_back();
+        // The chain of left operands below the head.
+        Integer length = 0;
+        for (TkqExpressionNode* node = head; node != nullptr; node = node->Left)
+            ++length;
+        auto* op = dynamic_cast<TkqOperatorNode*>(head);
+        const bool loop = op != nullptr && length >= LongChainLength;
+        if (op != nullptr) op->LongChain = loop;
+        Integer level = depth;
+        for (TkqExpressionNode* node = head; node != nullptr; node = node->Left) {
+            if (auto* inner = dynamic_cast<TkqOperatorNode*>(node); inner != nullptr && inner != head)
+                inner->LongChain = false;
+            deepest = std::max(deepest, level);
+            if (node->Right != nullptr) pending.emplace_back(node->Right, level + 1);
+            if (!loop) ++level;
+        }
+    }
+    return deepest;
+}
+
+} // namespace
+
 void TkqExpression::Finalize(String& errorPos) {
     errorPos.clear();
     auto* sentinel = dynamic_cast<TNoneNode*>(Root);
@@ -467,10 +591,23 @@ void TkqExpression::Finalize(String& errorPos) {
     if (errorPos.empty()) errorPos = FBuildErrorPos;
     ValueKind = tag.Kind;
     TypeName = tag.TypeName;
+    PlanEvaluation();
+}
+
+void TkqExpression::PlanEvaluation() {
+    // What one level of nested operators takes of the stack, with room to spare.
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr std::size_t LevelBytes = 1024;
+#else
+    constexpr std::size_t LevelBytes = 256;
+#endif
+    const Integer depth = Root != nullptr ? MarkLongChains(Root) : 0;
+    FStackNeed = depth > 8 ? std::size_t(depth) * LevelBytes : 0;
 }
 
 Variant TkqExpression::GetValue() {
     if (Root == nullptr) MissingOperand();
+    if (FStackNeed != 0 && ScriptStackLow(FStackNeed)) RaiseStackOverflow();
     return Root->GetValue();
 }
 
@@ -512,6 +649,7 @@ void TkqExpression::SplitSelfOperation(TkqDesignator* target, String& opText) {
     delete op;
     Root = keep;
     Current = keep;
+    PlanEvaluation();
 }
 
 TkqCustomVariable* LoneOperand(TkqExpression* expression) {

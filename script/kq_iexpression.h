@@ -99,14 +99,23 @@ class TkqOperatorNode : public TkqExpressionNode {
 public:
     explicit TkqOperatorNode(TkqOperatorKind op) : Op(op) {}
 
+    // The value of the operator for the value of its left operand, already computed; the
+    // right operand is evaluated here.
+    virtual Variant Apply(const Variant& left) = 0;
+
     TkqOperatorKind Op;
     bool IntegerOnly = false;
     bool BooleanOnly = false;
+    // The node heads a chain of left operands long enough to be walked in a loop rather than
+    // by recursion (a + b + c + ... nests one operator per term); Finalize sets it.
+    bool LongChain = false;
 
 protected:
     // The operands; raise for a node that lacks one (Finalize reports such a node).
     TkqExpressionNode* LeftOperand() const;
     TkqExpressionNode* RightOperand() const;
+    // The value of a long chain headed by this node.
+    Variant ChainValue();
 };
 
 #define KQ_OPERATOR_NODE(Name, Kind, Prio)                                                                   \
@@ -116,6 +125,7 @@ protected:
         Name() : TkqOperatorNode(Kind) {}                                                                    \
         Integer Priority() const override { return Prio; }                                                   \
         Variant GetValue() override;                                                                         \
+        Variant Apply(const Variant& left) override;                                                      \
     }
 
 KQ_OPERATOR_NODE(TNoneNode, okNone, 7);
@@ -141,10 +151,19 @@ KQ_OPERATOR_NODE(TLeftBracketNode, okOpenBracket, 6);
 KQ_OPERATOR_NODE(TRightBracketNode, okCloseBracket, 5);
 KQ_OPERATOR_NODE(TNotNode, okNot, 1);
 KQ_OPERATOR_NODE(TUnMinusNode, okNegate, 1);
-KQ_OPERATOR_NODE(TInNode, okIn, 4);
 KQ_OPERATOR_NODE(TIsNode, okIs, 4);
 
 #undef KQ_OPERATOR_NODE
+
+// `in` reads its right operand before its left one, unless the right one is a set literal.
+class TInNode : public TkqOperatorNode {
+    KOV_CLASS(TInNode, TkqOperatorNode)
+public:
+    TInNode() : TkqOperatorNode(okIn) {}
+    Integer Priority() const override { return 4; }
+    Variant GetValue() override;
+    Variant Apply(const Variant& left) override;
+};
 
 // The node for an operator text (any case: "+", "div", "STRCAT", "unminus", ...); nullptr for
 // any other text.
@@ -208,8 +227,11 @@ public:
 private:
     bool LinkOrDrop(TkqExpressionNode* parent, TkqExpressionNode* child);
     void NoteBuildError();
+    // Marks the long chains of the complete tree and notes the stack its evaluation needs.
+    void PlanEvaluation();
 
     String FBuildErrorPos;
+    std::size_t FStackNeed = 0;
 };
 
 // The node or variable an assignment reads directly: the variable of a single-variable

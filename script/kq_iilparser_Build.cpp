@@ -1,6 +1,7 @@
 // The program builder: turns the intermediate form into symbols, statements, expressions and
 // designators of a script, resolving names and checking kinds and argument counts on the way.
 #include <memory>
+#include <vector>
 
 #include "platform/runtime/Exceptions.h"
 #include "platform/runtime/Format.h"
@@ -19,16 +20,22 @@ String Quoted(const String& name) { return "'" + name + "'"; }
 
 String Lower(const String& text) { return LowerCase(text); }
 
-// The position of the first operator that lacks an operand; empty when there is none.
-String MissingOperandPos(TkqExpressionNode* node) {
-    auto* op = dynamic_cast<TkqOperatorNode*>(node);
-    if (op == nullptr) return String();
-    const bool prefix = op->Op == okNot || op->Op == okNegate || op->Op == okOpenBracket;
-    if (op->Left == nullptr || (!prefix && op->Op != okNone && op->Right == nullptr))
-        return op->DeclPos.empty() ? String("0:0") : op->DeclPos;
-    String pos = MissingOperandPos(op->Left);
-    if (pos.empty()) pos = MissingOperandPos(op->Right);
-    return pos;
+// The position of the first operator that lacks an operand (the operator first, then its left
+// operand, then its right one); empty when there is none. Walked with a stack of its own: a
+// chain of operators nests one node per term.
+String MissingOperandPos(TkqExpressionNode* root) {
+    std::vector<TkqExpressionNode*> pending{root};
+    while (!pending.empty()) {
+        auto* op = dynamic_cast<TkqOperatorNode*>(pending.back());
+        pending.pop_back();
+        if (op == nullptr) continue;
+        const bool prefix = op->Op == okNot || op->Op == okNegate || op->Op == okOpenBracket;
+        if (op->Left == nullptr || (!prefix && op->Op != okNone && op->Right == nullptr))
+            return op->DeclPos.empty() ? String("0:0") : op->DeclPos;
+        pending.push_back(op->Right);
+        pending.push_back(op->Left);
+    }
+    return String();
 }
 
 TkqXMLItem* NewToken(const String& name, const String& text, const String& pos) {

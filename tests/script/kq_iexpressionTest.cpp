@@ -206,6 +206,45 @@ TEST_F(ExprFixture, FinalizeRefusesMisfitsAndMissingOperands) {
     EXPECT_THROW(broken->GetValue(), EVariantError);
 }
 
+// Chains of operators nest one node per term: inferring, evaluating and freeing them must not
+// recurse along the chain.
+TEST_F(ExprFixture, LongOperatorChainsEvaluateAndFreeWithoutRecursion) {
+    auto chain = [](Integer terms, const String& lead, const String& term) {
+        String text = lead;
+        for (Integer i = 0; i < terms; ++i)
+            text += term;
+        return text;
+    };
+    struct Case {
+        String text;
+        Variant value;
+        TkqValueKind kind;
+    };
+    // One chain long enough to exhaust the stack by recursion; shorter ones for the other
+    // operators and places, each still walked in a loop.
+    const Case cases[] = {
+        {chain(100000, "0", " + one"), 100000, vkInteger},
+        {chain(3000, "0", " - one * 2"), -6000, vkInteger},
+        {chain(3000, "bt", " and bt"), true, vkBoolean},
+        {chain(3000, "'x'", " + t"), "x" + String(3000, 'a'), vkString},
+        {chain(3000, "", " not") + " bf", false, vkBoolean},
+        {chain(3001, "", " unminus") + " a", -5, vkInteger},
+        // A long chain on the right of an operator, and one below a bracket.
+        {"1 + ( " + chain(3000, "0", " + one") + " ) * 2", 6001, vkInteger},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 24));
+        std::unique_ptr<TkqExpression> expression(Expr(&Script, c.text));
+        EXPECT_EQ(expression->ValueKind, c.kind);
+        EXPECT_TRUE(expression->GetValue() == c.value);
+    }
+    // The first misfit of a long chain is found at its place.
+    std::unique_ptr<TkqExpression> misfit(Expr(&Script, chain(30000, "1", " + 1") + " + bt", {}, false));
+    String errorPos;
+    misfit->Finalize(errorPos);
+    EXPECT_EQ(errorPos, "1:120003");
+}
+
 TEST_F(ExprFixture, IntegerDivisionFaultsAreErrors) {
     auto raisesIntOverflow = [&](const char* text) { EXPECT_THROW(Eval(text), EIntOverflow) << text; };
     raisesIntOverflow("minint div minus1");

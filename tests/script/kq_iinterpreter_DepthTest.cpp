@@ -5,6 +5,7 @@
 #include <pthread.h>
 
 #include <functional>
+#include <vector>
 
 #include "platform/runtime/StackLimit.h"
 #include "platform/runtime/Strings.h"
@@ -54,6 +55,50 @@ TEST(kq_iinterpreter_DepthTest, RecursionRunsAsDeepAsTheStackAllowsAndThenFailsC
         EXPECT_EQ(Outcome(host, Recursion(language, 100000), language), "run: Stack overflow");
         // The failed run left nothing behind: the next one runs again.
         EXPECT_EQ(Outcome(host, Recursion(language, 10), language), "10\n");
+    }
+}
+
+// A program in the grammar that sets a to 1 and x to 0, then assigns each expression to x and
+// prints it.
+String PrintExpressions(const String& language, const std::vector<String>& expressions) {
+    String text;
+    for (const String& expression : expressions) {
+        if (language == "PascalScript")
+            text += "x := " + expression + "; Print(x);\r\n";
+        else if (language == "BasicScript")
+            text += "x = " + expression + "\r\nPrint(x)\r\n";
+        else
+            text += "x = " + expression + "; Print(x);\r\n";
+    }
+    if (language == "PascalScript") return "var x, a: Integer;\r\nbegin a := 1; x := 0;\r\n" + text + "end.";
+    if (language == "BasicScript") return "a = 1\r\nx = 0\r\n" + text;
+    if (language == "C++Script") return "int x, a;\r\n{ a = 1; x = 0;\r\n" + text + "}";
+    return "var x = 0, a = 1;\r\n" + text;
+}
+
+// `terms` copies of the term joined by the operator.
+String Chain(Integer terms, const String& term, const String& op) {
+    String text = term;
+    text.reserve(std::size_t(terms) * (term.size() + op.size()));
+    for (Integer i = 1; i < terms; ++i)
+        text += op + term;
+    return text;
+}
+
+// Long chains (walked in a loop, not by recursion) in every grammar's expressions; the chains
+// that once exhausted the stack are built in the expression tests, where they take less time.
+TEST(kq_iinterpreter_DepthTest, LongOperatorChainsCompileAndRunInEveryGrammar) {
+    const std::vector<String> expressions = {
+        Chain(1000, "a", " + "),
+        "1 + (" + Chain(300, "a", " + ") + ") * 2",
+        // The self-addition keeps the rest of the chain.
+        Chain(300, "a", " + ") + " + x",
+        Chain(300, "a * 3", " - ") + " + 900 * a",
+    };
+    for (const char* language : Languages) {
+        SCOPED_TRACE(language);
+        ScriptHost host;
+        EXPECT_EQ(Outcome(host, PrintExpressions(language, expressions), language), "1000\n601\n901\n6\n");
     }
 }
 
