@@ -15,19 +15,6 @@ namespace {
 
 // The error of text that no rule of the grammar reads.
 const char* const SStatementExpected = "Statement expected";
-// The error of constructs nested deeper than the translator follows.
-const char* const SNestingTooDeep = "Nesting too deep";
-
-class TDepthGuard {
-public:
-    explicit TDepthGuard(Integer& depth) : FDepth(depth) { ++FDepth; }
-    TDepthGuard(const TDepthGuard&) = delete;
-    TDepthGuard& operator=(const TDepthGuard&) = delete;
-    ~TDepthGuard() { --FDepth; }
-
-private:
-    Integer& FDepth;
-};
 
 TkqXMLItem* Child(TkqXMLItem* item, const String& name) {
     if (item == nullptr) return nullptr;
@@ -54,6 +41,8 @@ String NormalizeLineEnds(const String& text) {
     if (!out.empty() && !out.ends_with("\r\n")) out += "\r\n";
     return out;
 }
+
+[[noreturn]] void RaiseInvalidLanguage() { throw Exception(SInvalidLanguage); }
 
 } // namespace
 
@@ -188,6 +177,7 @@ bool TkqILParser::TranslateSource(const String& text) {
     FErrorText.clear();
     FErrorPos.clear();
     FErrorTerm = false;
+    FTooDeepPos.clear();
     Lexer->SetText(text);
 
     bool result = false;
@@ -216,6 +206,12 @@ bool TkqILParser::TranslateSource(const String& text) {
             result = InterpretRule(program);
         } catch (const EConvertError& e) {
             RecordError(e.Message, Lexer->GetPositionText());
+            result = false;
+        }
+        if (!FTooDeepPos.empty()) {
+            FErrorText = SNestingTooDeep;
+            FErrorPos = FTooDeepPos;
+            FErrorTerm = false;
             result = false;
         }
     }
@@ -291,42 +287,22 @@ void TkqILParser::ReportRuleError(TkqXMLItem* element, Integer startPosition) {
     RecordError(text, Lexer->GetPositionText(), RuleElement(element).Term);
 }
 
-bool TkqILParser::InterpretRule(TkqXMLItem* element) {
-    TDepthGuard depth(FDepth);
-    const Integer start = Lexer->GetPosition();
-    std::size_t mark = FLines.size();
-    if (FDepth > MaxRuleDepth) {
-        RecordError(SNestingTooDeep, Lexer->GetPositionText());
-        return false;
-    }
-    // Entries of the table keep their place while it grows.
-    const TRuleElement& rule = RuleElement(element);
-    const String& name = rule.Name;
-    const String& text = rule.Text;
-    const String& node = rule.Node;
-    const bool isRule = rule.IsRule;
+// The rules nest as deep as the text does, so InterpretRule keeps its own frame small: what
+// needs temporaries of its own is done in the helpers below.
 
-    bool matched = false;
-    bool terminal = false;
-    String token;
-    if (isRule) {
-        matched = true;
-    } else if (name == "char") {
+bool TkqILParser::ReadTerminal(const TRuleElement& rule, String& token) {
+    const String& name = rule.Name;
+    if (name == "char") {
         if (rule.Skip != "0") Lexer->SkipSpaces();
         token = Lexer->GetChar();
-        terminal = true;
     } else if (name == "keyword") {
         token = Lexer->GetWord();
-        terminal = true;
     } else if (name == "ident") {
         token = Lexer->GetIdent();
-        terminal = true;
     } else if (name == "number") {
         token = Lexer->GetNumber();
-        terminal = true;
     } else if (name == "string") {
         token = Lexer->GetString();
-        terminal = true;
     } else if (name == "qostring") {
         token = Lexer->GetAngleText();
         const String pos = "pos=\"" + Lexer->GetPositionText() + "\"";
@@ -336,6 +312,40 @@ bool TkqILParser::InterpretRule(TkqXMLItem* element) {
         Emit("<string text=\"'" + EscapeXMLText(token) + "'\" " + pos + "/>");
         Emit("</expr>");
         Emit("</dsgn>");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void TkqILParser::EmitAdd(const TRuleElement& rule, const String& token) {
+    const String& addText = rule.AddText;
+    Emit("<" + rule.Add + " text=\"" + EscapeXMLText(addText.empty() ? token : addText) + "\" pos=\"" +
+         Lexer->GetPositionText() + "\"/>");
+}
+
+void TkqILParser::NoteTooDeep() { FTooDeepPos = Lexer->GetPositionText(); }
+
+bool TkqILParser::InterpretRule(TkqXMLItem* element) {
+    // Past the stack's reserve the translation fails as a whole: every rule still open fails at
+    // once, and no alternative or loop may take the text up again.
+    if (!FTooDeepPos.empty()) return false;
+    if (ScriptStackLow()) {
+        NoteTooDeep();
+        return false;
+    }
+    const Integer start = Lexer->GetPosition();
+    std::size_t mark = FLines.size();
+    // Entries of the table keep their place while it grows.
+    const TRuleElement& rule = RuleElement(element);
+    const String& name = rule.Name;
+
+    bool matched = false;
+    bool terminal = false;
+    String token;
+    if (rule.IsRule) {
+        matched = true;
+    } else if (ReadTerminal(rule, token)) {
         terminal = true;
     } else if (name == "eol") {
         matched = Lexer->GetEOL();
@@ -366,24 +376,19 @@ bool TkqILParser::InterpretRule(TkqXMLItem* element) {
     } else if (name == "loop" || name == "optionalloop") {
         return InterpretLoop(element, start);
     } else {
-        TkqXMLItem* definition = rule.Definition;
-        if (definition == nullptr) throw Exception(SInvalidLanguage);
-        matched = InterpretRule(definition);
+        if (rule.Definition == nullptr) RaiseInvalidLanguage();
+        matched = InterpretRule(rule.Definition);
     }
     if (terminal) {
+        const String& text = rule.Text;
         matched = !token.empty() &&
                   (text.empty() || (Lexer->CaseSensitive ? token == text : SameText(token, text)));
     }
 
     bool result = true;
     if (matched) {
-        if (!isRule && !node.empty()) CloseNode(node, true, start, mark);
-        const String& add = rule.Add;
-        if (!add.empty()) {
-            const String& addText = rule.AddText;
-            Emit("<" + add + " text=\"" + EscapeXMLText(addText.empty() ? token : addText) + "\" pos=\"" +
-                 Lexer->GetPositionText() + "\"/>");
-        }
+        if (!rule.IsRule && !rule.Node.empty()) CloseNode(rule.Node, true, start, mark);
+        if (!rule.Add.empty()) EmitAdd(rule, token);
         for (Integer i = 0; i < element->Count(); ++i) {
             if (!InterpretRule(element->Items(i))) {
                 result = false;
@@ -395,7 +400,7 @@ bool TkqILParser::InterpretRule(TkqXMLItem* element) {
         result = false;
     }
     if (!result) Lexer->SetPosition(start);
-    if (isRule) CloseNode(node, result, start, mark);
+    if (rule.IsRule) CloseNode(rule.Node, result, start, mark);
     return result;
 }
 
@@ -474,7 +479,12 @@ void TkqILParser::CloseNode(const String& node, bool success, Integer startPosit
     Lexer->SetPosition(end);
     if (node == "expr") tag += " pos1=\"" + Lexer->GetPositionText() + "\"";
     tag += ">";
-    FLines.insert(FLines.begin() + std::ptrdiff_t(std::min(mark, FLines.size())), tag);
+    // The start tag goes in front of the first line emitted since the mark, in the same entry:
+    // inserting an entry would move every later one, once per closing element.
+    if (mark < FLines.size())
+        FLines[mark].insert(0, tag + "\r\n");
+    else
+        FLines.push_back(tag);
     FLines.push_back("</" + node + ">");
 }
 

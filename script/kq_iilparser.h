@@ -63,10 +63,6 @@ public:
     TkqSetExpression* BuildSet(TkqXMLItem* element, TkqScript* script);
     TkqDesignator* BuildDesignator(TkqXMLItem* element, TkqScript* script, TBuildMode mode);
 
-    // Rule elements nested deeper than this fail with a syntax error instead of exhausting
-    // the stack.
-    static constexpr Integer MaxRuleDepth = 600;
-
 protected:
     bool InterpretRule(TkqXMLItem* element);
     // Records the element's error text unless an error is recorded already.
@@ -144,14 +140,24 @@ private:
     String FUnitLexerName;
 
     bool InterpretLoop(TkqXMLItem* element, Integer startPosition);
+    // A terminal element reads its token (a reference in angle brackets also emits its call of
+    // Get); false for any other element.
+    bool ReadTerminal(const TRuleElement& rule, String& token);
+    // The empty element an element's `add` names.
+    void EmitAdd(const TRuleElement& rule, const String& token);
+    void NoteTooDeep();
     void RecordError(const String& text, const String& position, bool term = false);
     void Emit(const String& line) { FLines.push_back(line); }
     // Past blanks, comments and line ends.
     void SkipToText();
 
+    // The intermediate form: one entry per emitted line, with the start tags of the elements
+    // that begin at it in front (an entry may thus hold several lines).
     std::vector<String> FLines;
     String FErrorText;
     String FErrorPos;
     bool FErrorTerm = false;
-    Integer FDepth = 0;
+    // Where the rules nested too deep for the stack's reserve; empty while they fit. The
+    // translation then fails with "Nesting too deep" there.
+    String FTooDeepPos;
 };

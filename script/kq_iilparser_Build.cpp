@@ -177,6 +177,7 @@ void TkqILParser::AddStatement(TkqStatement* statement, TkqStatement* list) {
 
 void TkqILParser::BuildStatement(TkqXMLItem* element, TkqScript* script, TkqStatement* list) {
     SetBuildPos(element);
+    if (ScriptStackLow()) throw Exception(SNestingTooDeep);
     const String name = Lower(element->Name);
     const String pos = element->Prop("pos");
     if (name == "assignstmt")
@@ -917,6 +918,7 @@ void TkqILParser::BuildAutomationChain(TkqXMLItem* element, Integer from, TkqDes
 TkqDesignator* TkqILParser::BuildDesignator(TkqXMLItem* element, TkqScript* script, TBuildMode mode) {
     auto designator = std::make_unique<TkqDesignator>(script);
     SetBuildPos(element);
+    if (ScriptStackLow()) throw Exception(SNestingTooDeep);
     for (Integer c = 0; c < element->Count(); ++c) {
         TkqXMLItem* child = element->Items(c);
         SetBuildPos(child);

@@ -754,6 +754,8 @@ TkqStatement::TkqStatement(TkqScript* script, const String& stmtPos, const Strin
     : OwnerScript(script), StmtPos(stmtPos), StmtUnit(stmtUnit) {}
 
 void TkqStatement::Execute() {
+    // Nested statements recurse: deep nesting reached deep in a run ends in the script error.
+    if (ScriptStackLow()) RaiseStackOverflow();
     for (Integer i = 0; i < Count(); ++i) {
         if (OwnerScript->TerminatePending) return;
         Statement(i)->Execute();

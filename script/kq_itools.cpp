@@ -393,6 +393,7 @@ void FreeVarRecs(std::vector<TVarRec>& entries) {
 // ---- Depth of nesting ----------------------------------------------------------------------------
 
 const char* const SStackOverflow = "Stack overflow";
+const char* const SNestingTooDeep = "Nesting too deep";
 
 void RaiseStackOverflow() { throw Exception(SStackOverflow); }
 

@@ -70,8 +70,10 @@ void FreeVarRecs(std::vector<TVarRec>& entries);
 // level checks that the stack still holds the reserve, which covers one more level, a host
 // call-back and the unwinding of the error. On a small stack the reserve is a quarter of it.
 
-// The error of a run or a translation that would exceed the stack.
+// The error of a run that would exceed the stack.
 extern const char* const SStackOverflow;
+// The error of a text whose constructs nest too deep to translate or build.
+extern const char* const SNestingTooDeep;
 // Raises Exception with SStackOverflow.
 [[noreturn]] void RaiseStackOverflow();
 

@@ -102,6 +102,68 @@ TEST(kq_iinterpreter_DepthTest, LongOperatorChainsCompileAndRunInEveryGrammar) {
     }
 }
 
+// Text repeated `count` times.
+String Repeat(const String& text, Integer count) {
+    String result;
+    result.reserve(text.size() * std::size_t(count));
+    for (Integer i = 0; i < count; ++i)
+        result += text;
+    return result;
+}
+
+// A ladder of `branches` else-if branches testing x (which is `branches`); prints the branch.
+String ElseIfLadder(const String& language, Integer branches) {
+    String text;
+    const String x = IntToStr(branches);
+    for (Integer i = 1; i <= branches; ++i) {
+        const String n = IntToStr(i);
+        if (language == "PascalScript")
+            text += (i > 1 ? " else " : "") + String("if x = ") + n + " then Print(" + n + ")\r\n";
+        else if (language == "BasicScript")
+            text += (i > 1 ? "ElseIf x = " : "If x = ") + n + " Then\r\n  Print(" + n + ")\r\n";
+        else
+            text += (i > 1 ? "else " : "") + String("if (x == ") + n + ") Print(" + n + ");\r\n";
+    }
+    if (language == "PascalScript") return "var x: Integer;\r\nbegin x := " + x + ";\r\n" + text + "end.";
+    if (language == "BasicScript") return "x = " + x + "\r\n" + text + "End If";
+    if (language == "C++Script") return "int x;\r\n{ x = " + x + ";\r\n" + text + "}";
+    return "var x = " + x + ";\r\n" + text;
+}
+
+// `depth` nested brackets around 7, printed.
+String NestedBrackets(const String& language, Integer depth) {
+    const String value = Repeat("(", depth) + "7" + Repeat(")", depth);
+    if (language == "PascalScript") return "begin Print(" + value + ") end.";
+    if (language == "BasicScript") return "Print(" + value + ")";
+    if (language == "C++Script") return "{ Print(" + value + "); }";
+    return "Print(" + value + ");";
+}
+
+// `depth` nested blocks around a statement that prints 7.
+String NestedBlocks(const String& language, Integer depth) {
+    if (language == "PascalScript") return "begin " + Repeat("begin ", depth) + "Print(7) " + Repeat("end; ", depth) + "end.";
+    if (language == "BasicScript")
+        return Repeat("If True Then\r\n", depth) + "Print(7)\r\n" + Repeat("End If\r\n", depth);
+    if (language == "C++Script") return "{ " + Repeat("{ ", depth) + "Print(7); " + Repeat("} ", depth) + "}";
+    return Repeat("{ ", depth) + "Print(7); " + Repeat("} ", depth);
+}
+
+TEST(kq_iinterpreter_DepthTest, NestingGoesAsDeepAsTheStackAllowsAndBeyondIsAnError) {
+    for (const char* language : Languages) {
+        SCOPED_TRACE(language);
+        ScriptHost host;
+        EXPECT_EQ(Outcome(host, ElseIfLadder(language, 1000), language), "1000\n");
+        EXPECT_EQ(Outcome(host, NestedBrackets(language, 200), language), "7\n");
+        EXPECT_EQ(Outcome(host, NestedBlocks(language, 200), language), "7\n");
+        for (const String& text : {NestedBrackets(language, 20000), NestedBlocks(language, 20000)})
+            EXPECT_EQ(Outcome(host, text, language).substr(0, 29), "compile: Nesting too deep at ");
+    }
+    // A ladder takes longer to translate up to the limit: one grammar shows it.
+    ScriptHost host;
+    EXPECT_EQ(Outcome(host, ElseIfLadder("PascalScript", 20000), "PascalScript").substr(0, 29),
+              "compile: Nesting too deep at ");
+}
+
 // Runs the action on a thread of its own with a stack of `stackSize` bytes.
 void OnSmallStack(std::size_t stackSize, const std::function<void()>& action) {
     pthread_attr_t attr;
