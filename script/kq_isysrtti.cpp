@@ -95,10 +95,12 @@ Variant CallDateMethod(TObject*, TClass, const String& name, TkqMethodHelper* ca
     return Null();
 }
 
-// Delete counted in characters: nothing for a start outside the text or a count below 1.
+// Delete counted in characters: nothing for a start outside the text or a count below 1; the
+// count is cut to the rest of the text (so from + count cannot overflow).
 String DeleteChars(const String& s, Integer from, Integer count) {
     const Integer length = Utf8Length(s);
     if (from < 1 || from > length || count <= 0) return s;
+    count = std::min(count, length - from + 1);
     return Utf8Copy(s, 1, from - 1) + Utf8Copy(s, from + count, length);
 }
 

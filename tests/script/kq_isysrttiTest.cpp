@@ -14,6 +14,42 @@ struct Case {
     const char* output;
 };
 
+// Positions and counts outside the text, zero, negative or MaxInt, on s = 'abcx': a start
+// below 1 counts as 1 for Copy and Insert and does nothing for Delete; counts are cut to the
+// rest of the text.
+TEST(kq_isysrttiTest, CopyDeleteAndInsertTakeAnyPositionAndCount) {
+    const Case cases[] = {
+        {"s := Copy(s, 2, 2)", "bc"},
+        {"s := Copy(s, 0, 2)", "ab"},
+        {"s := Copy(s, -2147483647, 2)", "ab"},
+        {"s := Copy(s, 2, 2147483647)", "bcx"},
+        {"s := Copy(s, -2147483647, 2147483647)", "abcx"},
+        {"s := Copy(s, 2147483647, 2147483647)", ""},
+        {"s := Copy(s, 2, 0)", ""},
+        {"s := Copy(s, 2, -2147483647)", ""},
+        {"Delete(s, 2, 2)", "ax"},
+        {"Delete(s, 2, 2147483647)", "a"},
+        {"Delete(s, 1, 2147483647)", ""},
+        {"DeleteStr(s, 4, 2147483647)", "abc"},
+        {"Delete(s, 0, 2)", "abcx"},
+        {"Delete(s, -2147483647, 2147483647)", "abcx"},
+        {"Delete(s, 2147483647, 2147483647)", "abcx"},
+        {"Delete(s, 2, 0)", "abcx"},
+        {"DeleteStr(s, 2, -2147483647)", "abcx"},
+        {"Insert('Z', s, 2)", "aZbcx"},
+        {"Insert('Z', s, 0)", "Zabcx"},
+        {"Insert('Z', s, -2147483647)", "Zabcx"},
+        {"Insert('Z', s, 5)", "abcxZ"},
+        {"Insert('Z', s, 2147483647)", "abcxZ"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expression);
+        ScriptHost host;
+        EXPECT_EQ(host.Run(String("var s: String;\r\nbegin s := 'abcx'; ") + c.expression + "; Print('[' + s + ']') end."),
+                  String("[") + c.output + "]\n");
+    }
+}
+
 TEST(kq_isysrttiTest, FunctionsGiveTheirValuesAndErrors) {
     const Case cases[] = {
         {"Copy('abc', 0, 2)", "ab"},
