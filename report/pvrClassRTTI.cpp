@@ -407,6 +407,5 @@ void RegisterReportRTTI() {
     static bool registered = false;
     if (registered) return;
     registered = true;
-    GetRTTIModuleClasses().push_back(
-        [](TkqScript* script) -> TkqRTTIModule* { return new TpvrClassRTTIFunctions(script); });
+    AddRTTIModuleClass([](TkqScript* script) -> TkqRTTIModule* { return new TpvrClassRTTIFunctions(script); });
 }

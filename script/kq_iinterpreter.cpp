@@ -6,9 +6,14 @@
 
 #include "platform/runtime/Format.h"
 #include "platform/runtime/Strings.h"
+#include "script/kq_iclassesrtti.h"
 #include "script/kq_iconst.h"
+#include "script/kq_idialogsrtti.h"
 #include "script/kq_ievents.h"
 #include "script/kq_iexpression.h"
+#include "script/kq_iformsrtti.h"
+#include "script/kq_igraphicsrtti.h"
+#include "script/kq_isysrtti.h"
 #include "script/kq_itools.h"
 
 namespace {
@@ -1046,9 +1051,36 @@ void TkqWithStmt::Execute() {
 
 // ---- Binding modules ----------------------------------------------------------------------------
 
+namespace {
+
+// Where a host's module goes in the list: behind the engine's modules for the language, the
+// class library, graphics and forms.
+std::size_t HostModulesAt = 0;
+
+} // namespace
+
 std::vector<TkqRTTIModuleClass>& GetRTTIModuleClasses() {
     static auto* classes = new std::vector<TkqRTTIModuleClass>();
+    // The engine starts with its first use of the list: its binding units list their modules
+    // (each of them re-enters here and finds the start under way).
+    static bool started = false;
+    if (!started) {
+        started = true;
+        RegisterSysRTTI();
+        RegisterClassesRTTI();
+        RegisterGraphicsRTTI();
+        RegisterFormsRTTI();
+        HostModulesAt = classes->size();
+        RegisterDialogsRTTI();
+    }
     return *classes;
+}
+
+void AddRTTIModuleClass(TkqRTTIModuleClass moduleClass) {
+    std::vector<TkqRTTIModuleClass>& classes = GetRTTIModuleClasses();
+    const std::size_t at = std::min(HostModulesAt, classes.size());
+    classes.insert(classes.begin() + std::ptrdiff_t(at), moduleClass);
+    ++HostModulesAt;
 }
 
 TObject* BindingRegistrant() {

@@ -575,9 +575,13 @@ public:
 };
 
 using TkqRTTIModuleClass = TkqRTTIModule* (*)(TkqScript* script);
-// The binding-module classes, in the order AddRTTI creates them; each binding unit appends its
-// own at start-up.
+// The binding-module classes, in the order AddRTTI creates them. The engine's own binding
+// units list theirs at the first use: the language's types and functions, the class library,
+// graphics, forms, and the dialogs last.
 std::vector<TkqRTTIModuleClass>& GetRTTIModuleClasses();
+// Lists a host's binding module in front of the engine's dialogs module, behind the host
+// modules listed before it.
+void AddRTTIModuleClass(TkqRTTIModuleClass moduleClass);
 
 // The registrant of what the binding modules register; no object equals it.
 TObject* BindingRegistrant();

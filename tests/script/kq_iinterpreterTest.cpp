@@ -1,6 +1,8 @@
 #include "script/kq_iinterpreter.h"
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -90,13 +92,15 @@ struct TTestModule : TkqRTTIModule {
     static TkqRTTIModule* Make(TkqScript* script) { return new TTestModule(script); }
 };
 
-// Registers the test module for one test only, so the global list stays as it was.
+// Makes the test module the only one listed, for one test only: the global list comes back as
+// it was.
 struct ScopedModule {
-    ScopedModule() {
+    ScopedModule() : Saved(GetRTTIModuleClasses()) {
         TTestModule::Created = 0;
-        GetRTTIModuleClasses().push_back(&TTestModule::Make);
+        GetRTTIModuleClasses() = {&TTestModule::Make};
     }
-    ~ScopedModule() { GetRTTIModuleClasses().pop_back(); }
+    ~ScopedModule() { GetRTTIModuleClasses() = Saved; }
+    std::vector<TkqRTTIModuleClass> Saved;
 };
 
 // An adapter for TNotifyEvent handlers: the handler gets the sender in its first parameter.
@@ -233,6 +237,36 @@ TEST(kq_iinterpreterTest, BindingModulesSurviveClearAndForeignOwnersSurviveClear
     script.RemoveRTTI();
     EXPECT_EQ(script.Count(), 0);
     EXPECT_FALSE(script.BindingsAdded);
+}
+
+// A host that only calls AddRTTI gets the engine's binding modules: they list themselves when
+// the engine starts, in their fixed order.
+TEST(kq_iinterpreterTest, AddRTTIAloneGivesTheEngineBindingsInTheirOrder) {
+    TkqScript script(nullptr);
+    script.AddRTTI();
+    static String printed;
+    printed.clear();
+    script.AddMethod("procedure Print(v: Variant)",
+                     TkqModuleCallback(+[](TObject*, TClass, const String&, TkqMethodHelper* caller) -> Variant {
+                         printed += VarToStr(caller->GetParam(0));
+                         return Null();
+                     }));
+    script.GetLines()->SetText("var i: Integer; l: TStringList;\r\nbegin i := StrToInt('41') + 1;\r\n"
+                               "l := TStringList.Create; l.Add(IntToStr(i)); Print(l[0]); l.Free end.");
+    ASSERT_TRUE(script.Compile()) << script.LastErrorText << " at " << script.LastErrorPos;
+    script.Execute();
+    EXPECT_EQ(printed, "42");
+    for (const char* name : {"clRed", "TForm", "MessageDlg"})
+        EXPECT_NE(script.Find(name), nullptr) << name;
+
+    std::vector<String> order;
+    TkqScript scratch(nullptr);
+    for (TkqRTTIModuleClass make : GetRTTIModuleClasses()) {
+        std::unique_ptr<TkqRTTIModule> module(make(&scratch));
+        order.push_back(module->ClassName());
+    }
+    EXPECT_EQ(order, (std::vector<String>{"TkqSysRTTIFunctions", "TkqClassesRTTIFunctions", "TkqGraphicsRTTIFunctions",
+                                          "TkqFormsRTTIFunctions", "TkqDialogsRTTIFunctions"}));
 }
 
 TEST(kq_iinterpreterTest, StatementLinesListEachLineOncePerUnit) {
