@@ -138,6 +138,10 @@ private:
 
     std::unique_ptr<TkqParser> FUnitLexer;
     String FUnitLexerName;
+    // The loops and the case statements around the statement being built, in the procedure
+    // being built: a break needs one of them, a continue a loop.
+    Integer FLoopDepth = 0;
+    Integer FCaseDepth = 0;
 
     bool InterpretLoop(TkqXMLItem* element, Integer startPosition);
     // A terminal element reads its token (a reference in angle brackets also emits its call of

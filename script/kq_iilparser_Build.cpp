@@ -1,6 +1,7 @@
 // The program builder: turns the intermediate form into symbols, statements, expressions and
 // designators of a script, resolving names and checking kinds and argument counts on the way.
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/runtime/Exceptions.h"
@@ -15,6 +16,20 @@
 namespace {
 
 const char* const SExpressionExpected = "Expression expected";
+const char* const SBreakOutside = "Break outside a loop or case statement";
+const char* const SContinueOutside = "Continue outside a loop";
+
+// Counts one more enclosing loop or case statement while a body is built.
+class TEnclosing {
+public:
+    explicit TEnclosing(Integer& depth) : FDepth(depth) { ++FDepth; }
+    TEnclosing(const TEnclosing&) = delete;
+    TEnclosing& operator=(const TEnclosing&) = delete;
+    ~TEnclosing() { --FDepth; }
+
+private:
+    Integer& FDepth;
+};
 
 String Quoted(const String& name) { return "'" + name + "'"; }
 
@@ -200,10 +215,15 @@ void TkqILParser::BuildStatement(TkqXMLItem* element, TkqScript* script, TkqStat
         BuildRepeat(element, script, list);
     else if (name == "trystmt")
         BuildTry(element, script, list);
-    else if (name == "break")
+    else if (name == "break") {
+        // A break nowhere to go would end the statement list around it and be taken for a
+        // success.
+        if (FLoopDepth == 0 && FCaseDepth == 0) throw Exception(SBreakOutside);
         AddStatement(new TkqBreakStmt(script, pos, CurrentUnit), list);
-    else if (name == "continue")
+    } else if (name == "continue") {
+        if (FLoopDepth == 0) throw Exception(SContinueOutside);
         AddStatement(new TkqContinueStmt(script, pos, CurrentUnit), list);
+    }
     else if (name == "exit")
         AddStatement(new TkqExitStmt(script, pos, CurrentUnit), list);
     else if (name == "return")
@@ -310,10 +330,12 @@ void TkqILParser::BuildCase(TkqXMLItem* element, TkqScript* script, TkqStatement
             // A branch whose statement is empty keeps its values with an empty body.
             auto selector = std::make_unique<TkqCaseSelector>(script, child->Prop("pos"), CurrentUnit);
             selector->Values.reset(BuildSet(child->Items(0), script));
+            TEnclosing inCase(FCaseDepth);
             if (child->Count() > 1) BuildStatement(child->Items(1), script, selector.get());
             statement->Add(selector.release());
         } else if (i == element->Count() - 1) {
             statement->ElseBranch = std::make_unique<TkqStatement>(script, child->Prop("pos"), CurrentUnit);
+            TEnclosing inCase(FCaseDepth);
             BuildStatement(child, script, statement->ElseBranch.get());
         }
     }
@@ -338,6 +360,7 @@ void TkqILParser::BuildFor(TkqXMLItem* element, TkqScript* script, TkqStatement*
     }
     statement->EndValue.reset(BuildExpression(element->Items(at), script));
     CheckAssignable(variable, statement->EndValue.get());
+    TEnclosing inLoop(FLoopDepth);
     if (at + 1 < element->Count()) BuildStatement(element->Items(at + 1), script, statement.get());
     AddStatement(statement.release(), list);
 }
@@ -361,6 +384,7 @@ void TkqILParser::BuildVbFor(TkqXMLItem* element, TkqScript* script, TkqStatemen
         CheckAssignable(variable, statement->StepValue.get());
         ++at;
     }
+    TEnclosing inLoop(FLoopDepth);
     if (at < element->Count()) BuildStatement(element->Items(at), script, statement.get());
     AddStatement(statement.release(), list);
 }
@@ -374,6 +398,7 @@ void TkqILParser::BuildCppFor(TkqXMLItem* element, TkqScript* script, TkqStateme
     statement->Condition.reset(BuildExpression(element->Items(1), script));
     BuildStatement(element->Items(2), script, statement->StepPart.get());
     // A for without a body gets an empty one, as a while does.
+    TEnclosing inLoop(FLoopDepth);
     if (element->Count() > 3) BuildStatement(element->Items(3), script, statement.get());
     AddStatement(statement.release(), list);
 }
@@ -381,6 +406,7 @@ void TkqILParser::BuildCppFor(TkqXMLItem* element, TkqScript* script, TkqStateme
 void TkqILParser::BuildWhile(TkqXMLItem* element, TkqScript* script, TkqStatement* list) {
     auto statement = std::make_unique<TkqWhileStmt>(script, element->Prop("pos"), CurrentUnit);
     statement->Condition.reset(BuildExpression(element->Items(0), script));
+    TEnclosing inLoop(FLoopDepth);
     if (element->Count() > 1) BuildStatement(element->Items(1), script, statement.get());
     AddStatement(statement.release(), list);
 }
@@ -393,8 +419,11 @@ void TkqILParser::BuildRepeat(TkqXMLItem* element, TkqScript* script, TkqStateme
         --conditionAt;
     }
     if (conditionAt < 0) throw Exception(SExpressionExpected);
-    for (Integer i = 0; i < conditionAt; ++i)
-        BuildStatement(element->Items(i), script, statement.get());
+    {
+        TEnclosing inLoop(FLoopDepth);
+        for (Integer i = 0; i < conditionAt; ++i)
+            BuildStatement(element->Items(i), script, statement.get());
+    }
     statement->Condition.reset(BuildExpression(element->Items(conditionAt), script));
     AddStatement(statement.release(), list);
 }
@@ -685,7 +714,18 @@ void TkqILParser::DeclareParameters(TkqXMLItem* element, TkqProcVariable* proc) 
 void TkqILParser::BuildProcedureBody(TkqXMLItem* element, TkqScript* script, const String& name) {
     auto* proc = dynamic_cast<TkqProcVariable*>(FindVariable(script, name));
     if (proc == nullptr) throw Exception(SIdUndeclared + Quoted(name));
-    BuildBlock(element, proc->LocalScript);
+    // The loops around a procedure declared in a block are not the procedure's.
+    const Integer loops = std::exchange(FLoopDepth, 0);
+    const Integer cases = std::exchange(FCaseDepth, 0);
+    try {
+        BuildBlock(element, proc->LocalScript);
+    } catch (...) {
+        FLoopDepth = loops;
+        FCaseDepth = cases;
+        throw;
+    }
+    FLoopDepth = loops;
+    FCaseDepth = cases;
 }
 
 void TkqILParser::BuildUses(TkqXMLItem* element, TkqScript* script) {

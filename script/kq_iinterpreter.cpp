@@ -885,10 +885,13 @@ void TkqCaseStmt::Execute() {
         auto* selector = dynamic_cast<TkqCaseSelector*>(Items(i));
         if (selector != nullptr && selector->Values != nullptr && selector->Values->Contains(value)) {
             selector->Execute();
+            // A break in a branch leaves the case statement; a loop inside clears its own.
+            OwnerScript->BreakPending = false;
             return;
         }
     }
     ElseBranch->Execute();
+    OwnerScript->BreakPending = false;
 }
 
 TkqRepeatStmt::TkqRepeatStmt(TkqScript* script, const String& stmtPos, const String& stmtUnit)

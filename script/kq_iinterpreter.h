@@ -441,7 +441,7 @@ public:
 };
 
 // The own entries are TkqCaseSelector branches; the selector is read before the run-line
-// notification.
+// notification. A break in the branch that runs ends the case statement.
 class TkqCaseStmt : public TkqStatement {
     KOV_CLASS(TkqCaseStmt, TkqStatement)
 public:

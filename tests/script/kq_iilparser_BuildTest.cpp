@@ -193,6 +193,70 @@ TEST(kq_iilparser_BuildTest, ProgramsRunAsBuilt) {
 
 namespace {
 
+// A break leaves the innermost loop or case statement; with neither around it, or a continue
+// without a loop, the program does not compile: once such a break silently ended the list it
+// stood in and the run was reported a success.
+TEST(kq_iilparser_BuildTest, BreakAndContinueNeedALoopOrCase) {
+    const ErrorCase errors[] = {
+        {"break in the main text", "C++Script", "int x;\r\n{ x = 1; break; Print(x); }",
+         "Break outside a loop or case statement", "2:10"},
+        {"break in the main text", "JScript", "Print(1);\r\nbreak;\r\nPrint(2);",
+         "Break outside a loop or case statement", "2:1"},
+        {"break in the main text", "BasicScript", "Print(1)\r\nBreak\r\nPrint(2)",
+         "Break outside a loop or case statement", "2:1"},
+        {"break in the main text", "PascalScript", "begin Print(1); break; Print(2) end.",
+         "Break outside a loop or case statement", "1:17"},
+        {"continue in a switch outside a loop", "C++Script", "int x;\r\n{ switch (x) { case 0: continue; } }",
+         "Continue outside a loop", "2:24"},
+        {"continue in a function", "JScript", "function F() { continue; }\r\nF();", "Continue outside a loop",
+         "1:16"},
+        {"break in a function called from a loop", "C++Script",
+         "void F() { break; }\r\n{ while (true) F(); }", "Break outside a loop or case statement", "1:12"},
+        {"break in a Basic IF block", "BasicScript", "If True Then\r\n  Break\r\nEnd If",
+         "Break outside a loop or case statement", "2:3"},
+    };
+    for (const ErrorCase& c : errors) {
+        SCOPED_TRACE(String(c.language) + ": " + c.what);
+        ScriptHost host;
+        EXPECT_FALSE(host.Compile(c.text, c.language));
+        EXPECT_EQ(host.Script->LastErrorText, c.message);
+        EXPECT_EQ(host.Script->LastErrorPos, c.pos);
+    }
+
+    // In a loop, a break in a case branch leaves the case statement only.
+    const RunCase runs[] = {
+        {"switch in a loop", "C++Script",
+         "int i, n;\r\n{ n = 0; for (i = 0; i < 3; i++) { switch (i) { case 1: { n = n + 10; break; n = 0; }"
+         " default: n = n + 1; } n = n + 100; } Print(n); }",
+         "312\n"},
+        {"switch in a loop", "JScript",
+         "var i, n = 0;\r\nfor (i = 0; i < 3; i++) { switch (i) { case 1: { n = n + 10; break; n = 0; }"
+         " default: n = n + 1; } n = n + 100; }\r\nPrint(n);",
+         "312\n"},
+        {"case in a loop", "PascalScript",
+         "var i, n: Integer;\r\nbegin n := 0;\r\nfor i := 0 to 2 do begin case i of 1: break; else n := n + 1 end;"
+         " n := n + 100 end;\r\nPrint(n) end.",
+         "302\n"},
+        {"Select Case in a loop", "BasicScript",
+         "n = 0\r\nFor i = 0 To 2\r\n  Select Case i\r\n  Case 1: Break\r\n  Case Else: n = n + 1\r\n  End Select\r\n"
+         "  n = n + 100\r\nNext\r\nPrint(n)",
+         "302\n"},
+        {"break and continue in loops", "JScript",
+         "var i, n = 0;\r\nfor (i = 0; i < 10; i++) { if (i == 1) continue; if (i == 3) break; n = n + i; }\r\n"
+         "Print(n);",
+         "2\n"},
+        {"break in a case outside a loop", "C++Script",
+         "int x;\r\n{ x = 1; switch (x) { case 1: { Print(1); break; Print(2); } } Print(3); }", "1\n3\n"},
+        {"continue in a case in a loop", "C++Script",
+         "int i;\r\n{ for (i = 0; i < 2; i++) { switch (i) { case 0: continue; } Print(i); } }", "1\n"},
+    };
+    for (const RunCase& c : runs) {
+        SCOPED_TRACE(String(c.language) + ": " + c.what);
+        ScriptHost host;
+        EXPECT_EQ(host.Run(c.text, c.language), c.output);
+    }
+}
+
 // Mutated corpus programs compile or fail with an error text and a position; nothing raises
 // and nothing crashes.
 TEST(kq_iilparser_BuildTest, MutatedCorpusProgramsCompileOrReportAnError) {
