@@ -164,6 +164,19 @@ TEST(kq_iinterpreter_DepthTest, NestingGoesAsDeepAsTheStackAllowsAndBeyondIsAnEr
               "compile: Nesting too deep at ");
 }
 
+// A recursion whose every level evaluates a deeply nested expression (or runs deeply nested
+// blocks) around its call: the call's check alone would let the nesting run past the stack.
+TEST(kq_iinterpreter_DepthTest, NestingInsideADeepRecursionEndsInTheError) {
+    const String expression = Repeat("(1 + ", 1500) + "Depth(n + 1)" + Repeat(")", 1500);
+    const String blocks = Repeat("begin ", 1500) + "Result := Depth(n + 1) " + Repeat("end; ", 1500);
+    for (const String& body : {"Result := " + expression, blocks}) {
+        ScriptHost host;
+        const String text = "function Depth(n: Integer): Integer;\r\nbegin\r\n" + body +
+                            "\r\nend;\r\nbegin Print(Depth(0)) end.";
+        EXPECT_EQ(Outcome(host, text, "PascalScript"), "run: Stack overflow");
+    }
+}
+
 // Runs the action on a thread of its own with a stack of `stackSize` bytes.
 void OnSmallStack(std::size_t stackSize, const std::function<void()>& action) {
     pthread_attr_t attr;
