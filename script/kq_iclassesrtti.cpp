@@ -373,9 +373,6 @@ void TkqClassesRTTIFunctions::SetProp(TObject* Instance, TClass ClassRef, const 
 }
 
 void RegisterClassesRTTI() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    GetRTTIModuleClasses().push_back(
-        [](TkqScript* script) -> TkqRTTIModule* { return new TkqClassesRTTIFunctions(script); });
+    static bool listed = false;
+    ListRTTIModuleClass(listed, [](TkqScript* script) -> TkqRTTIModule* { return new TkqClassesRTTIFunctions(script); });
 }

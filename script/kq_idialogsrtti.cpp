@@ -77,9 +77,6 @@ Variant TkqDialogsRTTIFunctions::CallMethod(TObject* Instance, TClass ClassRef, 
 }
 
 void RegisterDialogsRTTI() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    GetRTTIModuleClasses().push_back(
-        [](TkqScript* script) -> TkqRTTIModule* { return new TkqDialogsRTTIFunctions(script); });
+    static bool listed = false;
+    ListRTTIModuleClass(listed, [](TkqScript* script) -> TkqRTTIModule* { return new TkqDialogsRTTIFunctions(script); });
 }

@@ -253,9 +253,6 @@ void TkqFormsRTTIFunctions::SetProp(TObject* Instance, TClass ClassRef, const St
 }
 
 void RegisterFormsRTTI() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    GetRTTIModuleClasses().push_back(
-        [](TkqScript* script) -> TkqRTTIModule* { return new TkqFormsRTTIFunctions(script); });
+    static bool listed = false;
+    ListRTTIModuleClass(listed, [](TkqScript* script) -> TkqRTTIModule* { return new TkqFormsRTTIFunctions(script); });
 }

@@ -153,9 +153,6 @@ void TkqGraphicsRTTIFunctions::SetProp(TObject* Instance, TClass ClassRef, const
 }
 
 void RegisterGraphicsRTTI() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    GetRTTIModuleClasses().push_back(
-        [](TkqScript* script) -> TkqRTTIModule* { return new TkqGraphicsRTTIFunctions(script); });
+    static bool listed = false;
+    ListRTTIModuleClass(listed, [](TkqScript* script) -> TkqRTTIModule* { return new TkqGraphicsRTTIFunctions(script); });
 }

@@ -1079,6 +1079,13 @@ std::vector<TkqRTTIModuleClass>& GetRTTIModuleClasses() {
     return *classes;
 }
 
+void ListRTTIModuleClass(bool& listed, TkqRTTIModuleClass moduleClass) {
+    std::vector<TkqRTTIModuleClass>& classes = GetRTTIModuleClasses();
+    if (listed) return;
+    listed = true;
+    classes.push_back(moduleClass);
+}
+
 void AddRTTIModuleClass(TkqRTTIModuleClass moduleClass) {
     std::vector<TkqRTTIModuleClass>& classes = GetRTTIModuleClasses();
     const std::size_t at = std::min(HostModulesAt, classes.size());

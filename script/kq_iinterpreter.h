@@ -582,6 +582,9 @@ std::vector<TkqRTTIModuleClass>& GetRTTIModuleClasses();
 // Lists a host's binding module in front of the engine's dialogs module, behind the host
 // modules listed before it.
 void AddRTTIModuleClass(TkqRTTIModuleClass moduleClass);
+// Appends a binding unit's module unless `listed` (the unit's own mark) is set already; the
+// engine's start lists the engine's units first, in their order.
+void ListRTTIModuleClass(bool& listed, TkqRTTIModuleClass moduleClass);
 
 // The registrant of what the binding modules register; no object equals it.
 TObject* BindingRegistrant();

@@ -369,9 +369,6 @@ TkqSysRTTIFunctions::TkqSysRTTIFunctions(TkqScript* script) : TkqRTTIModule(scri
 }
 
 void RegisterSysRTTI() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    GetRTTIModuleClasses().push_back(
-        [](TkqScript* script) -> TkqRTTIModule* { return new TkqSysRTTIFunctions(script); });
+    static bool listed = false;
+    ListRTTIModuleClass(listed, [](TkqScript* script) -> TkqRTTIModule* { return new TkqSysRTTIFunctions(script); });
 }
