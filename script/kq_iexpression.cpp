@@ -112,39 +112,6 @@ TkqExpressionNode* TkqOperatorNode::RightOperand() const {
     return Right;
 }
 
-// A binary operator reads its left operand, then its right one (Apply); a long chain of left
-// operands is walked in a loop.
-#define KQ_OPERATOR_VALUE(Node)                                                                              \
-    Variant Node::GetValue() {                                                                               \
-        if (LongChain) return ChainValue();                                                                  \
-        return Node::Apply(LeftOperand()->GetValue());                                                       \
-    }
-KQ_OPERATOR_VALUE(TNoneNode)
-KQ_OPERATOR_VALUE(TGreatNode)
-KQ_OPERATOR_VALUE(TLessNode)
-KQ_OPERATOR_VALUE(TLessEqNode)
-KQ_OPERATOR_VALUE(TGreatEqNode)
-KQ_OPERATOR_VALUE(TNonEqNode)
-KQ_OPERATOR_VALUE(TEqNode)
-KQ_OPERATOR_VALUE(TPlusNode)
-KQ_OPERATOR_VALUE(TStrCatNode)
-KQ_OPERATOR_VALUE(TMinusNode)
-KQ_OPERATOR_VALUE(TOrNode)
-KQ_OPERATOR_VALUE(TXorNode)
-KQ_OPERATOR_VALUE(TMulNode)
-KQ_OPERATOR_VALUE(TDivFloatNode)
-KQ_OPERATOR_VALUE(TDivIntNode)
-KQ_OPERATOR_VALUE(TModNode)
-KQ_OPERATOR_VALUE(TAndNode)
-KQ_OPERATOR_VALUE(TShlNode)
-KQ_OPERATOR_VALUE(TShrNode)
-KQ_OPERATOR_VALUE(TLeftBracketNode)
-KQ_OPERATOR_VALUE(TRightBracketNode)
-KQ_OPERATOR_VALUE(TNotNode)
-KQ_OPERATOR_VALUE(TUnMinusNode)
-KQ_OPERATOR_VALUE(TIsNode)
-#undef KQ_OPERATOR_VALUE
-
 Variant TkqOperatorNode::ChainValue() {
     std::vector<TkqOperatorNode*> chain{this};
     TkqExpressionNode* bottom = Left;
@@ -161,12 +128,12 @@ Variant TkqOperatorNode::ChainValue() {
     return value;
 }
 
-Variant TNoneNode::Apply(const Variant& left) { return left; }
-Variant TLeftBracketNode::Apply(const Variant& left) { return left; }
-Variant TRightBracketNode::Apply(const Variant& left) { return left; }
+Variant TNoneNode::Compute(const Variant& left) { return left; }
+Variant TLeftBracketNode::Compute(const Variant& left) { return left; }
+Variant TRightBracketNode::Compute(const Variant& left) { return left; }
 
 #define KQ_COMPARISON(Node, Operator)                                                                        \
-    Variant Node::Apply(const Variant& left) {                                                               \
+    Variant Node::Compute(const Variant& left) {                                                             \
         const Variant right = RightOperand()->GetValue();                                                    \
         return Variant(bool(left Operator right));                                                           \
     }
@@ -178,66 +145,66 @@ KQ_COMPARISON(TNonEqNode, !=)
 KQ_COMPARISON(TEqNode, ==)
 #undef KQ_COMPARISON
 
-Variant TPlusNode::Apply(const Variant& left) {
+Variant TPlusNode::Compute(const Variant& left) {
     const Variant right = RightOperand()->GetValue();
     if (IntegerOnly) return Variant(Wrap(Int64(left.AsInteger()) + Int64(right.AsInteger())));
     return left + right;
 }
 
-Variant TMinusNode::Apply(const Variant& left) {
+Variant TMinusNode::Compute(const Variant& left) {
     const Variant right = RightOperand()->GetValue();
     if (IntegerOnly) return Variant(Wrap(Int64(left.AsInteger()) - Int64(right.AsInteger())));
     return left - right;
 }
 
-Variant TMulNode::Apply(const Variant& left) {
+Variant TMulNode::Compute(const Variant& left) {
     const Variant right = RightOperand()->GetValue();
     if (IntegerOnly) return Variant(Wrap(Int64(left.AsInteger()) * Int64(right.AsInteger())));
     return left * right;
 }
 
-Variant TDivFloatNode::Apply(const Variant& left) {
+Variant TDivFloatNode::Compute(const Variant& left) {
     const Variant right = RightOperand()->GetValue();
     return left / right;
 }
 
-Variant TDivIntNode::Apply(const Variant& left) {
+Variant TDivIntNode::Compute(const Variant& left) {
     const Variant right = RightOperand()->GetValue();
     if (IntegerOnly) return Variant(IntDiv(left.AsInteger(), right.AsInteger()));
     return VarOp(left, right, opIntDivide);
 }
 
-Variant TModNode::Apply(const Variant& left) {
+Variant TModNode::Compute(const Variant& left) {
     const Variant right = RightOperand()->GetValue();
     if (IntegerOnly) return Variant(IntMod(left.AsInteger(), right.AsInteger()));
     return VarOp(left, right, opModulus);
 }
 
-Variant TStrCatNode::Apply(const Variant& left) {
+Variant TStrCatNode::Compute(const Variant& left) {
     const Variant right = RightOperand()->GetValue();
     if (VarType(left) == varString) return Variant(VarToStr(left) + VarToStr(right));
     return left + right;
 }
 
-Variant TOrNode::Apply(const Variant& left) {
+Variant TOrNode::Compute(const Variant& left) {
     if (BooleanOnly) return left.AsBoolean() ? left : RightOperand()->GetValue();
     return left | RightOperand()->GetValue();
 }
 
-Variant TAndNode::Apply(const Variant& left) {
+Variant TAndNode::Compute(const Variant& left) {
     if (BooleanOnly) return left.AsBoolean() ? RightOperand()->GetValue() : left;
     return left & RightOperand()->GetValue();
 }
 
-Variant TXorNode::Apply(const Variant& left) { return left ^ RightOperand()->GetValue(); }
+Variant TXorNode::Compute(const Variant& left) { return left ^ RightOperand()->GetValue(); }
 
-Variant TShlNode::Apply(const Variant& left) { return left << RightOperand()->GetValue(); }
+Variant TShlNode::Compute(const Variant& left) { return left << RightOperand()->GetValue(); }
 
-Variant TShrNode::Apply(const Variant& left) { return left >> RightOperand()->GetValue(); }
+Variant TShrNode::Compute(const Variant& left) { return left >> RightOperand()->GetValue(); }
 
-Variant TNotNode::Apply(const Variant& left) { return ~left; }
+Variant TNotNode::Compute(const Variant& left) { return ~left; }
 
-Variant TUnMinusNode::Apply(const Variant& left) { return -left; }
+Variant TUnMinusNode::Compute(const Variant& left) { return -left; }
 
 namespace {
 
@@ -274,7 +241,7 @@ Variant TInNode::Apply(const Variant& left) {
     return Variant(InArray(left, RightOperand()->GetValue()));
 }
 
-Variant TIsNode::Apply(const Variant& left) {
+Variant TIsNode::Compute(const Variant& left) {
     TObject* object = VariantToObject(left);
     if (object == nullptr) return Variant(false);
     auto* right = dynamic_cast<TkqDesignatorNode*>(Right);
@@ -282,6 +249,41 @@ Variant TIsNode::Apply(const Variant& left) {
     auto* cls = dynamic_cast<TkqClassVariable*>(right->Designator->Item(0)->Symbol);
     return Variant(cls != nullptr && object->InheritsFrom(cls->ClassRef));
 }
+
+// An operator reads its left operand, then computes with its right one; a long chain of left
+// operands is walked in a loop.
+#define KQ_OPERATOR_VALUE(Node)                                                                              \
+    Variant Node::GetValue() {                                                                               \
+        if (LongChain) return ChainValue();                                                                  \
+        return Compute(LeftOperand()->GetValue());                                                           \
+    }                                                                                                        \
+    Variant Node::Apply(const Variant& left) { return Compute(left); }
+KQ_OPERATOR_VALUE(TNoneNode)
+KQ_OPERATOR_VALUE(TGreatNode)
+KQ_OPERATOR_VALUE(TLessNode)
+KQ_OPERATOR_VALUE(TLessEqNode)
+KQ_OPERATOR_VALUE(TGreatEqNode)
+KQ_OPERATOR_VALUE(TNonEqNode)
+KQ_OPERATOR_VALUE(TEqNode)
+KQ_OPERATOR_VALUE(TPlusNode)
+KQ_OPERATOR_VALUE(TStrCatNode)
+KQ_OPERATOR_VALUE(TMinusNode)
+KQ_OPERATOR_VALUE(TOrNode)
+KQ_OPERATOR_VALUE(TXorNode)
+KQ_OPERATOR_VALUE(TMulNode)
+KQ_OPERATOR_VALUE(TDivFloatNode)
+KQ_OPERATOR_VALUE(TDivIntNode)
+KQ_OPERATOR_VALUE(TModNode)
+KQ_OPERATOR_VALUE(TAndNode)
+KQ_OPERATOR_VALUE(TShlNode)
+KQ_OPERATOR_VALUE(TShrNode)
+KQ_OPERATOR_VALUE(TLeftBracketNode)
+KQ_OPERATOR_VALUE(TRightBracketNode)
+KQ_OPERATOR_VALUE(TNotNode)
+KQ_OPERATOR_VALUE(TUnMinusNode)
+KQ_OPERATOR_VALUE(TIsNode)
+#undef KQ_OPERATOR_VALUE
+
 
 TkqOperatorNode* CreateOperatorNode(const String& text) {
     const String op = UpperCase(text);

@@ -125,7 +125,11 @@ protected:
         Name() : TkqOperatorNode(Kind) {}                                                                    \
         Integer Priority() const override { return Prio; }                                                   \
         Variant GetValue() override;                                                                         \
-        Variant Apply(const Variant& left) override;                                                      \
+        Variant Apply(const Variant& left) override;                                                         \
+                                                                                                             \
+    private:                                                                                                 \
+        /* The operator's work, inlined into both entries. */                                                \
+        [[gnu::always_inline]] inline Variant Compute(const Variant& left);                                  \
     }
 
 KQ_OPERATOR_NODE(TNoneNode, okNone, 7);

@@ -90,5 +90,5 @@ std::size_t ScriptStackReserve();
 inline bool ScriptStackLow(std::size_t extra = 0) {
     std::uintptr_t floor = kqstack::tFloor;
     if (floor == 0) floor = kqstack::QueryFloor();
-    return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < floor + extra;
+    return StackPointer() < floor + extra;
 }
