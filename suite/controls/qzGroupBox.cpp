@@ -319,7 +319,6 @@ void TqzGroupBoxViewInfo::PaintFrameAndBackground(TqzCanvas* canvas, bool clearB
         if (sides & 2) inner.top += width;
         if (sides & 4) inner.right -= width;
         if (sides & 8) inner.bottom -= width;
-        FillFrameBetween(canvas, frame, inner, clNone);
         canvas->ExcludeClipArea(TRect{frame.left, frame.top, frame.right, inner.top});
         canvas->ExcludeClipArea(TRect{frame.left, inner.bottom, frame.right, frame.bottom});
         canvas->ExcludeClipArea(TRect{frame.left, inner.top, inner.left, inner.bottom});
@@ -1152,6 +1151,8 @@ const bool kGroupBoxTypesRegistered = [] {
                                       {"alTopLeft", "alTopCenter", "alTopRight", "alBottomLeft", "alBottomCenter",
                                        "alBottomRight", "alLeftTop", "alLeftCenter", "alLeftBottom", "alRightTop",
                                        "alRightCenter", "alRightBottom", "alCenterCenter"});
+    RegisterInterfacedPersistentClass<TqzCustomGroupBoxProperties>();
+    RegisterInterfacedPersistentClass<TqzCustomButtonGroupProperties>();
     return true;
 }();
 } // namespace

@@ -745,7 +745,8 @@ void TqzCustomRadioGroupButton::Click() {
 }
 
 void TqzCustomRadioGroupButton::DoEnter() {
-    TqzRadioButton::DoEnter();
+    // The group decides whether entering checks the button.
+    TRadioButton::DoEnter();
     FGroup->UpdateViewAtCursor();
     if (GetChecked()) return;
     TqzCustomRadioGroup* group = FGroup;
