@@ -413,6 +413,14 @@ void TqzGroupBoxViewInfo::PaintCaption(TqzCanvas* canvas) {
     const TRect local{0, 0, Width(CaptionRect), Height(CaptionRect)};
     HDC dc = canvas->DeviceContext();
     if (IsVerticalCaption(Alignment)) {
+        // The turned font is made for the output from the caption font's description.
+        LOGFONTA lf = GetCanvasLogFont(canvas);
+        const LONG angle = IsLeftCaption(Alignment) ? 900 : 2700;
+        lf.lfEscapement = angle;
+        lf.lfOrientation = angle;
+        lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+        HFONT turned = CreateFontIndirectA(&lf);
+        HGDIOBJ oldFont = SelectObject(dc, turned);
         SetBkMode(dc, TransparentGroup ? TRANSPARENT : OPAQUE);
         SetBkColor(dc, ColorToRGB(BackgroundColor));
         SetTextColor(dc, ColorToRGB(color));
@@ -421,6 +429,8 @@ void TqzGroupBoxViewInfo::PaintCaption(TqzCanvas* canvas) {
         const RECT clip = local;
         ExtTextOutA(dc, x, y, ETO_CLIPPED | (TransparentGroup ? 0 : ETO_OPAQUE), &clip, CaptionText.c_str(),
                     UINT(CaptionText.size()), nullptr);
+        SelectObject(dc, oldFont);
+        DeleteObject(turned);
         return;
     }
     canvas->OutputText(CaptionText, local, true, TqzTextFlags(CaptionTextFlags | qzGraphics::tfAlignLeft));

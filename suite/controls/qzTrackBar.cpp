@@ -510,9 +510,13 @@ void TqzCustomTrackBarViewInfo::Draw(TqzCanvas* canvas) {
     TqzCanvas* work = WorkCanvas.get();
     const TRect local{0, 0, width, height};
     if (!IsInplace) {
-        if ((TransparentBar || UsesNativeLook()) && TrackBar) {
+        // What lies behind first: the editor's background leaves its transparent border alone,
+        // and a new bitmap holds no defined pixels.
+        if (TrackBar)
             PaintParentImageBehind(TrackBar, work, local);
-        } else {
+        else
+            FillRectWithColor(work, local, BackgroundColor);
+        if (!TransparentBar && !UsesNativeLook()) {
             const TPoint old = work->WindowOrigin();
             work->SetWindowOrigin(TPoint{Bounds.left, Bounds.top});
             try {
@@ -657,6 +661,8 @@ void TqzCustomTrackBarViewInfo::DrawTicks(TqzCanvas* canvas) {
     canvas->CurrentPen()->SetColor(TickColor);
     canvas->SetBrushColor(clBtnFace);
     const bool verticalText = TextOrientation == tbtoVertical;
+    HDC dc = canvas->DeviceContext();
+    HFONT rotated = nullptr;
     if (verticalText && TickType != tbttTicks) {
         // A copy of the font running upwards; raster fonts cannot turn, so those become Arial.
         LOGFONTA lf = GetCanvasLogFont(canvas);
@@ -667,8 +673,14 @@ void TqzCustomTrackBarViewInfo::DrawTicks(TqzCanvas* canvas) {
         lf.lfEscapement = 900;
         lf.lfOrientation = 900;
         lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
-        SetCanvasFontFromLogFont(canvas, lf);
+        rotated = CreateFontIndirectA(&lf);
     }
+    struct TFontRelease {
+        HFONT Font;
+        ~TFontRelease() {
+            if (Font) DeleteObject(Font);
+        }
+    } release{rotated};
     const bool horizontal = Orientation == tboHorizontal;
     const bool after = TickMarksKind != qztmTopLeft;   // bottom or right
     const bool before = TickMarksKind != qztmBottomRight; // top or left
@@ -692,6 +704,15 @@ void TqzCustomTrackBarViewInfo::DrawTicks(TqzCanvas* canvas) {
         const String text = IntToStr(mark.Value);
         const Integer g = canvas->TextWidthOf(text), h = canvas->TextHeightOf(text);
         auto output = [&](Integer x, Integer y) {
+            if (rotated) {
+                // Upward text starts at its bottom-left corner.
+                HGDIOBJ old = SelectObject(dc, rotated);
+                SetBkMode(dc, TRANSPARENT);
+                SetTextColor(dc, ColorToRGB(TextColor));
+                TextOutA(dc, x, y, text.c_str(), int(text.size()));
+                SelectObject(dc, old);
+                return;
+            }
             TBrushStyle oldStyle = canvas->CurrentBrush()->GetStyle();
             canvas->CurrentBrush()->SetStyle(bsClear);
             canvas->OutputText(text, TRect{x, y, x + g + 2, y + h + 2}, true, 0);
