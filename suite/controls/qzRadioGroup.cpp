@@ -1118,8 +1118,7 @@ const bool kRadioGroupEditorRegistered = [] {
     RegisterInterfacedPersistentClass<TqzCustomRadioGroupProperties>();
     RegisterInterfacedPersistentClass<TqzRadioGroupProperties>();
     RegisterClasses({TqzRadioGroup::StaticClass()});
-    // The glyph is measured before the editor becomes available.
-    RadioGlyphSize();
+    // RadioGlyphSize measures on first use: the screen does not exist yet while units start.
     GetEditPropertiesRegistry()->Register(TqzRadioGroupProperties::StaticClass(),
                                           "RadioGroup|Represents a group of radio buttons");
     return true;
