@@ -1,0 +1,293 @@
+// The blob editor: the kind resolved on first need, display texts and glyphs by kind and paint
+// style, the popup's keys, buttons and menus, and when a popup's value is written back.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/classlib/Forms.h"
+#include "platform/winapi/WinCore.h"
+#include "suite/controls/qzBlobEdit.h"
+#include "tests/support/FormFixture.h"
+
+namespace {
+
+class TKindProvider : public TqzCustomEditDefaultValuesProvider {
+public:
+    TKindProvider(Integer kind, bool active) : TqzCustomEditDefaultValuesProvider(nullptr), Kind(kind), Active(active) {}
+    Integer GetDefaultBlobEditKind() override { return Kind; }
+    bool IsSourceActive() override { return Active; }
+    Integer Kind;
+    bool Active;
+};
+
+struct BlobLog {
+    bool AllowEditing = true;
+    Integer ValueChanges = 0;
+    void Editing(TObject*, bool& canEdit) { canEdit = AllowEditing; }
+    void ValueChanged(TObject*) { ++ValueChanges; }
+};
+
+class BlobEditTest : public testsupport::TFormFixture {
+protected:
+    TqzBlobEdit* Blob(TqzBlobEditKind kind = bekMemo) {
+        auto* blob = new TqzBlobEdit(Form);
+        blob->SetParent(Form);
+        blob->SetBounds(10, 10, 120, 22);
+        blob->GetBlobEditProperties()->SetBlobEditKind(kind);
+        return blob;
+    }
+    static TqzBlobEditViewInfo* Info(TqzBlobEdit* blob) {
+        return static_cast<TqzBlobEditViewInfo*>(blob->GetViewInfo());
+    }
+};
+
+TEST_F(BlobEditTest, AnAutomaticKindIsResolvedWhenFirstNeeded) {
+    struct Case {
+        bool Provider;
+        Integer ProviderKind;
+        bool Active;
+        TqzBlobEditKind Expected;
+        TqzEditButtonKind Button;
+    };
+    const Case cases[] = {
+        {false, 0, true, bekBlob, bkEllipsis}, {true, 0, true, bekBlob, bkEllipsis},
+        {true, 1, true, bekBlob, bkEllipsis},  {true, 2, true, bekPict, bkDown},
+        {true, 3, true, bekMemo, bkDown},      {true, 4, true, bekOle, bkEllipsis},
+        {true, 3, false, bekAuto, bkDown},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ProviderKind * 10 + c.Provider + 100 * c.Active);
+        TqzBlobEditProperties p(nullptr);
+        TKindProvider provider(c.ProviderKind, c.Active);
+        if (c.Provider) p.SetDefaultValuesProvider(&provider);
+        EXPECT_EQ(bekAuto, p.GetBlobEditKind());
+        p.GetDisplayTextWide(Variant(String("x")));
+        EXPECT_EQ(c.Expected, p.GetBlobEditKind());
+        EXPECT_EQ(c.Button, p.GetButtons()->GetItem(0)->GetKind());
+        p.SetDefaultValuesProvider(nullptr);
+    }
+}
+
+TEST_F(BlobEditTest, DisplayTextsFollowTheKindAndThePaintStyle) {
+    struct Case {
+        TqzBlobEditKind Kind;
+        TqzBlobPaintStyle Style;
+        Variant Value;
+        const char16_t* Shown;   // BlobDisplayText, not the full text
+        const char16_t* Display; // GetDisplayTextWide
+    };
+    const Variant memo(String("one\r\ntwo"));
+    const Case cases[] = {
+        {bekPict, bpsDefault, Null(), u"(picture)", u""},
+        {bekPict, bpsDefault, Variant(String("x")), u"(PICTURE)", u"(PICTURE)"},
+        {bekMemo, bpsDefault, Null(), u"(memo)", u""},
+        {bekMemo, bpsDefault, memo, u"(MEMO)", u"(MEMO)"},
+        {bekMemo, bpsText, memo, u"one", u"one"},
+        {bekMemo, bpsText, Variant(String("a\nb")), u"a", u"a"},
+        {bekMemo, bpsIcon, memo, u"", u""},
+        {bekOle, bpsText, Variant(String("x")), u"", u"OLE"},
+        {bekOle, bpsDefault, Variant(String("x")), u"", u"OLE"},
+        {bekBlob, bpsIcon, Variant(String("x")), u"", u"BLOB"},
+        {bekBlob, bpsDefault, Null(), u"", u""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.Kind) * 10 + int(c.Style));
+        TqzBlobEditProperties p(nullptr);
+        p.SetBlobEditKind(c.Kind);
+        p.SetBlobPaintStyle(c.Style);
+        EXPECT_EQ(WideString(c.Shown), BlobDisplayText(c.Value, &p, false));
+        EXPECT_EQ(WideString(c.Display), p.GetDisplayTextWide(c.Value));
+    }
+    TqzBlobEditProperties p(nullptr);
+    p.SetBlobEditKind(bekMemo);
+    EXPECT_EQ(u"one\r\ntwo", BlobDisplayText(memo, &p, true));
+    // Display values compare only as memo texts shown as text.
+    EXPECT_FALSE(p.AreDisplayValuesEqual(memo, memo));
+    p.SetBlobPaintStyle(bpsText);
+    EXPECT_TRUE(p.AreDisplayValuesEqual(memo, memo));
+    EXPECT_FALSE(p.AreDisplayValuesEqual(memo, Variant(String("ONE\r\ntwo"))));
+}
+
+TEST_F(BlobEditTest, TheGlyphShowsTheKindAndWhetherThereIsAValue) {
+    struct Case {
+        TqzBlobEditKind Kind;
+        Variant Value;
+        Integer Glyph;
+    };
+    const Case cases[] = {
+        {bekBlob, Null(), 0},         {bekBlob, Variant(String("x")), 1}, {bekMemo, Variant(String("")), 2},
+        {bekMemo, Variant(String("a")), 3}, {bekPict, Null(), 4},          {bekPict, Variant(String("x")), 5},
+        {bekOle, Null(), 6},          {bekOle, Variant(String("x")), 7},
+    };
+    Form->Show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.Kind));
+        TqzBlobEdit* blob = Blob(c.Kind);
+        blob->SetEditValue(c.Value);
+        App->ProcessMessages();
+        blob->UpdateViewAtCursor();
+        EXPECT_EQ(c.Glyph, Info(blob)->GlyphIndex);
+        const TRect g = Info(blob)->GlyphRect;
+        EXPECT_EQ(18, g.right - g.left);
+        EXPECT_EQ(16, g.bottom - g.top);
+        delete blob;
+    }
+    // Other paint styles show text, no glyph.
+    TqzBlobEdit* blob = Blob(bekMemo);
+    blob->GetBlobEditProperties()->SetBlobPaintStyle(bpsText);
+    blob->SetEditValue(Variant(String("first\r\nsecond")));
+    blob->UpdateViewAtCursor();
+    EXPECT_EQ(-1, Info(blob)->GlyphIndex);
+    EXPECT_EQ("first", Info(blob)->Text);
+    EXPECT_EQ(8, GetBlobGlyphs()->GetCount());
+    EXPECT_EQ(18, GetBlobGlyphs()->GetWidth());
+}
+
+TEST_F(BlobEditTest, PopupKeysGiveTheModalResult) {
+    struct Case {
+        Word Key;
+        TShiftState Shift;
+        bool EnterSaves;
+        bool AlwaysSave;
+        Integer Result;
+    };
+    const Case cases[] = {
+        {VK_F4, {}, false, true, mrOk},           {VK_F4, {}, false, false, mrCancel},
+        {VK_F4, {ssAlt}, false, true, 0},         {VK_ESCAPE, {}, false, true, mrCancel},
+        {VK_ESCAPE, {}, false, false, mrCancel},  {VK_UP, {ssAlt}, false, true, mrOk},
+        {VK_DOWN, {ssAlt}, false, false, mrCancel}, {VK_UP, {}, false, true, 0},
+        {VK_RETURN, {}, false, true, 0},          {VK_RETURN, {ssCtrl}, false, false, mrOk},
+        {VK_RETURN, {}, true, false, mrOk},       {'A', {}, true, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.Key));
+        EXPECT_EQ(c.Result, PopupKeyResult(c.Key, c.Shift, c.EnterSaves, c.AlwaysSave));
+    }
+}
+
+TEST_F(BlobEditTest, TheButtonsAreSizedByTheFontAndReadOnlyPopupsOnlyClose) {
+    Form->Show();
+    TqzBlobEdit* blob = Blob(bekMemo);
+    // A font whose "Wg" is 13 pixels high.
+    TqzCanvas* canvas = blob->GetControlCanvas();
+    Integer height = 6;
+    std::vector<Integer> seen;
+    for (; height < 20; ++height) {
+        blob->GetStyle()->GetFont()->SetHeight(height);
+        canvas->SelectFont(blob->GetStyle()->GetFont());
+        seen.push_back(canvas->TextHeightOf("Wg"));
+        if (seen.back() == 13) break;
+    }
+    ASSERT_LT(height, 20) << "no font height gives a 13-pixel line: " << ::testing::PrintToString(seen);
+    blob->PreparePopupControl();
+    ASSERT_NE(nullptr, blob->GetOkButton());
+    ASSERT_NE(nullptr, blob->GetCancelButton());
+    EXPECT_EQ(20, blob->GetCancelButton()->GetHeight());
+    EXPECT_EQ(20, blob->GetOkButton()->GetHeight());
+    EXPECT_EQ("&Cancel", blob->GetCancelButton()->GetCaption());
+    EXPECT_FALSE(blob->GetOkButton()->GetEnabled()) << "enabled by the first change";
+    EXPECT_EQ(GetSystemMetrics(SM_CXVSCROLL) * 2 + (blob->GetButtonWidth() + 6) * 2 + 10,
+              blob->GetBlobEditProperties()->GetPopupMinWidth());
+    // The first change enables OK.
+    blob->GetPopupMemo()->NotifyChange();
+    EXPECT_TRUE(blob->GetOkButton()->GetEnabled());
+
+    blob->GetBlobEditProperties()->SetReadOnly(true);
+    blob->PreparePopupControl();
+    EXPECT_EQ(nullptr, blob->GetOkButton());
+    EXPECT_EQ("&Close", blob->GetCancelButton()->GetCaption());
+    EXPECT_TRUE(blob->GetPopupMemo()->GetProperties()->GetReadOnly());
+    blob->GetPopupMemo()->SetEditValue(Variant(String("changed")));
+    blob->GetPopupMemo()->SetModifiedAfterEntry(true);
+    blob->ClosePopupWithResult(mrOk);
+    EXPECT_TRUE(VarIsNull(blob->GetEditValue()));
+}
+
+TEST_F(BlobEditTest, AClosingPopupSavesAChangeByItsResultAndTheSaveSetting) {
+    struct Case {
+        TModalResult Result;
+        bool AlwaysSave;
+        bool AllowEditing;
+        bool Saved;
+    };
+    const Case cases[] = {
+        {mrOk, false, true, true},      {mrCancel, true, true, false}, {mrNone, true, true, true},
+        {mrNone, false, true, false},   {mrOk, true, false, false},
+    };
+    Form->Show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.Result) * 100 + c.AlwaysSave * 10 + c.AllowEditing);
+        TqzBlobEdit* blob = Blob(bekMemo);
+        BlobLog log;
+        blob->GetBlobEditProperties()->SetAlwaysSaveData(c.AlwaysSave);
+        blob->SetEditValue(Variant(String("old")));
+        blob->PreparePopupControl();
+        EXPECT_EQ("old", VarToStr(blob->GetPopupMemo()->GetEditValue()));
+        blob->GetPopupMemo()->SetEditValue(Variant(String("new")));
+        blob->GetPopupMemo()->SetModifiedAfterEntry(true);
+        log.AllowEditing = c.AllowEditing;
+        blob->OnEditing = TqzEditEditingEvent(&log, &BlobLog::Editing);
+        blob->ClosePopupWithResult(c.Result);
+        EXPECT_EQ(c.Saved ? "new" : "old", VarToStr(blob->GetEditValue()));
+        EXPECT_EQ(c.Saved, blob->GetModifiedAfterEnter());
+        delete blob;
+    }
+}
+
+TEST_F(BlobEditTest, ThePicturePopupMenuFollowsTheSettings) {
+    struct Case {
+        bool ShowPopup;
+        bool ShowEx;
+        TqzPopupMenuItems Items;
+    };
+    const Case cases[] = {
+        {true, true, TqzPopupMenuItems{pmiCut, pmiCopy, pmiPaste, pmiDelete, pmiLoad, pmiSave}},
+        {true, false, TqzPopupMenuItems{pmiCut, pmiCopy, pmiPaste, pmiDelete, pmiCustom}},
+        {false, true, TqzPopupMenuItems{}},
+    };
+    Form->Show();
+    for (const Case& c : cases) {
+        TqzBlobEdit* blob = Blob(bekPict);
+        blob->GetBlobEditProperties()->ShowPicturePopup = c.ShowPopup;
+        blob->GetBlobEditProperties()->ShowExPopupItems = c.ShowEx;
+        blob->PreparePopupControl();
+        ASSERT_NE(nullptr, blob->GetPopupImage());
+        TqzImageProperties* ip = blob->GetPopupImage()->GetImageEditProperties();
+        EXPECT_EQ(c.Items, ip->GetPopupMenuLayout()->GetMenuItems());
+        EXPECT_TRUE(ip->GetStretch());
+        EXPECT_FALSE(ip->GetShowFocusRect());
+        delete blob;
+    }
+    // A kind change replaces the popup control.
+    TqzBlobEdit* blob = Blob(bekPict);
+    blob->PreparePopupControl();
+    EXPECT_NE(nullptr, blob->GetPopupImage());
+    blob->GetBlobEditProperties()->SetBlobEditKind(bekMemo);
+    blob->PreparePopupControl();
+    EXPECT_EQ(nullptr, blob->GetPopupImage());
+    EXPECT_NE(nullptr, blob->GetPopupMemo());
+}
+
+TEST_F(BlobEditTest, ThePropertiesAreCopiedAndRegistered) {
+    EXPECT_NE(nullptr, GetClass("TqzBlobEdit"));
+    TqzBlobEditProperties a(nullptr);
+    EXPECT_TRUE(a.GetImmediatePopup());
+    EXPECT_EQ(160, a.GetPopupMinWidth());
+    EXPECT_EQ(140, a.GetPopupMinHeight());
+    a.SetBlobEditKind(bekPict);
+    a.SetBlobPaintStyle(bpsText);
+    a.MemoAutoReplace = true;
+    a.SetPictureGraphicClassName("tjpegimage");
+    a.SetAlwaysSaveData(false);
+    TqzBlobEditProperties b(nullptr);
+    b.Assign(&a);
+    EXPECT_EQ(bekPict, b.GetBlobEditKind());
+    EXPECT_EQ(bpsText, b.GetBlobPaintStyle());
+    EXPECT_TRUE(b.MemoAutoReplace);
+    EXPECT_EQ("TJPEGImage", b.GetPictureGraphicClassName());
+    EXPECT_FALSE(b.GetAlwaysSaveData());
+    EXPECT_EQ(4, b.GetSupportedOperations() & ~32);
+}
+
+} // namespace
