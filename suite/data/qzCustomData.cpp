@@ -16,55 +16,6 @@ TqzUpdateLock::~TqzUpdateLock() noexcept(false) {
 
 // ---- Companions ----------------------------------------------------------------------------------
 
-TqzCustomDataControllerInfo::TqzCustomDataControllerInfo(TqzCustomDataController* controller)
-    : FController(controller), FSorting(std::make_unique<TqzSortingFieldList>()),
-      FGrouping(std::make_unique<TqzGroupingFieldList>()) {}
-
-TqzCustomDataControllerInfo::~TqzCustomDataControllerInfo() = default;
-
-Integer TqzCustomDataControllerInfo::GetRowCount() const { return FController->GetRecordCount(); }
-
-Integer TqzCustomDataControllerInfo::GetRowRecordIndex(Integer rowIndex) const {
-    return rowIndex >= 0 && rowIndex < GetRowCount() ? rowIndex : -1;
-}
-
-Integer TqzCustomDataControllerInfo::GetRecordRowIndex(Integer recordIndex) const {
-    return recordIndex >= 0 && recordIndex < GetRowCount() ? recordIndex : -1;
-}
-
-Integer TqzCustomDataControllerInfo::GetFocusedRowIndex() const { return GetRecordRowIndex(FFocusedRecordIndex); }
-
-void TqzCustomDataControllerInfo::SetFocusedRowIndex(Integer rowIndex) {
-    FFocusedRecordIndex = GetRowRecordIndex(rowIndex);
-}
-
-Integer TqzCustomDataControllerInfo::GetFocusedRecordIndex() const {
-    return GetRecordRowIndex(FFocusedRecordIndex) < 0 ? -1 : FFocusedRecordIndex;
-}
-
-void TqzCustomDataControllerInfo::SetFocusedRecordIndex(Integer recordIndex) {
-    FFocusedRecordIndex = GetRecordRowIndex(recordIndex) < 0 ? -1 : recordIndex;
-}
-
-Integer TqzCustomDataControllerInfo::NextRowAfterDelete(Integer rowIndex) const {
-    if (rowIndex < 0) return -1;
-    return rowIndex + 1 < GetRowCount() ? rowIndex + 1 : rowIndex - 1;
-}
-
-void TqzCustomDataControllerInfo::RemoveField(TqzCustomDataField* field) {
-    FSorting->RemoveField(field);
-    FGrouping->RemoveField(field);
-}
-
-void TqzCustomDataControllerInfo::RefreshField(TqzCustomDataField* field) {
-    FSorting->NotifyFieldChange(field);
-    FGrouping->NotifyFieldChange(field);
-}
-
-void TqzCustomDataControllerInfo::Recalculate() {
-    if (FFocusedRecordIndex >= GetRowCount()) FFocusedRecordIndex = -1;
-}
-
 void TqzDataFilterCriteria::Assign(TPersistent* source) {
     if (dynamic_cast<TqzDataFilterCriteria*>(source)) return;
     inherited::Assign(source);
@@ -311,7 +262,7 @@ void TqzCustomDataController::LoadData() {
     FStorage->SetNumRecords(0);
     FProvider->MoveFirst();
     FProvider->LoadFromSource();
-    FInfo->Recalculate();
+    FInfo->RequestReload();
 }
 
 void TqzCustomDataController::ResetInternalRecords(TObject*) {
@@ -444,7 +395,7 @@ void TqzCustomDataController::SetRecordCount(Integer count) {
     TrimSelection();
     RevalidateSavedFocus();
     EndEditIfRecordAffected(-1);
-    FInfo->Recalculate();
+    FInfo->RequestReload();
     DataChanged(count > old ? dcRecordsAdded : dcRecordsRemoved, -1, -1);
 }
 
@@ -473,7 +424,7 @@ void TqzCustomDataController::InsertStoredRecord(Integer recordIndex) {
     FStorage->InsertRecordAt(recordIndex);
     ShiftDetailsAfterInsert(recordIndex);
     if (FInfo->GetFocusedRecordIndex() >= recordIndex)
-        FInfo->SetFocusedRecordIndex(FInfo->GetFocusedRecordIndex() + 1);
+        FInfo->MoveFocusedRecord(FInfo->GetFocusedRecordIndex() + 1);
     DataChanged(dcRecordsAdded, -1, -1);
 }
 
@@ -495,9 +446,9 @@ void TqzCustomDataController::DeleteRecord(Integer recordIndex) {
     // Record indexes after the deleted one move down by one.
     if (RestoreFocusRecordIndex > recordIndex) --RestoreFocusRecordIndex;
     if (focused > recordIndex)
-        FInfo->SetFocusedRecordIndex(focused - 1);
+        FInfo->MoveFocusedRecord(focused - 1);
     else if (focused == recordIndex)
-        FInfo->SetFocusedRecordIndex(-1);
+        FInfo->MoveFocusedRecord(-1);
     TrimSelection();
     RevalidateSavedFocus();
     DataChanged(dcRecordsRemoved, -1, -1);
@@ -577,7 +528,8 @@ void TqzCustomDataController::SetFocusedRecordIndex(Integer recordIndex) {
 }
 
 void TqzCustomDataController::SetFocusedRowIndex(Integer rowIndex) {
-    SetFocusedRecordIndex(FInfo->GetRowRecordIndex(rowIndex));
+    if (rowIndex >= 0 && FNewItemRowFocused) FNewItemRowFocused = false;
+    FInfo->SetFocusedRowIndex(rowIndex);
 }
 
 bool TqzCustomDataController::CanFocusRecord(Integer recordIndex) {
@@ -660,14 +612,20 @@ bool TqzCustomDataController::FireFilterRecord(Integer recordIndex) {
 // The bracket is a plain nesting count and the only change it collects is the data change: it is
 // handed to the owner at once outside a bracket and at the outermost UnlockUpdates inside one.
 
-void TqzCustomDataController::LockUpdates() { ++FLockCount; }
+void TqzCustomDataController::LockUpdates() {
+    ++FLockCount;
+    FInfo->LockChanges();
+}
 
 void TqzCustomDataController::UnlockUpdates() {
     if (FLockCount > 0) --FLockCount;
-    if (FLockCount == 0) {
-        FInfo->Recalculate();
-        DeliverDataChange();
-    }
+    FInfo->UnlockChanges();
+    if (FLockCount == 0) DeliverDataChange();
+}
+
+void TqzCustomDataController::ReleaseUpdateLock() {
+    --FLockCount;
+    FInfo->ReleaseLock();
 }
 
 void TqzCustomDataController::ResetPendingChange() {
@@ -692,10 +650,9 @@ void TqzCustomDataController::DataChanged(Byte kind, Integer itemIndex, Integer 
     FDataChangePending = true;
     FChanges |= 2;
     if (kind == dcEverything && IsBoundToSource() && !FSourceChanging) LoadData();
-    if (FLockCount == 0) {
-        FInfo->Recalculate();
-        DeliverDataChange();
-    }
+    if (kind == dcRecordsAdded || kind == dcRecordsRemoved) FInfo->MarkFocusedRecordChanged(false);
+    FInfo->RequestReload();
+    if (FLockCount == 0) DeliverDataChange();
 }
 
 void TqzCustomDataController::DeliverDataChange() {
@@ -712,7 +669,17 @@ void TqzCustomDataController::DeliverDataChange() {
     NotifyDataChanged();
 }
 
-void TqzCustomDataController::UpdateControl(TqzUpdateControlInfo* info) { UpdateControlHandler(info); }
+void TqzCustomDataController::UpdateControl(TqzUpdateControlInfo* info) {
+    const bool saved = FInUpdateControl;
+    FInUpdateControl = true;
+    try {
+        UpdateControlHandler(info);
+    } catch (...) {
+        FInUpdateControl = saved;
+        throw;
+    }
+    FInUpdateControl = saved;
+}
 
 void TqzCustomDataController::NotifyDataChanged() {
     if (IsOwnerDestroying()) return;
@@ -730,7 +697,7 @@ void TqzCustomDataController::LayoutChanged(Integer) {
 
 void TqzCustomDataController::Refresh() {
     TqzUpdateLock lock(this);
-    FInfo->Recalculate();
+    FInfo->RequestReload();
 }
 
 bool TqzCustomDataController::RefreshIfItemOrdered(Integer itemIndex) {

@@ -403,46 +403,322 @@ private:
     TqzCustomDataController* FController;
 };
 
-// ---- Companions the controller owns --------------------------------------------------------------
-// The row computation, focus and selection, data filter, search, summary and group classes are
-// reduced here to what records, values and editing need: the info's rows are the records in
-// storage order (no filter, sorting or groups), it keeps one focused row and an empty selection;
-// filter, search and summary do nothing.
+// ---- Group tree ----------------------------------------------------------------------------------
 
+// One group of the tree. Deepest-level groups span record-list positions Begin..End; the others
+// span the item indexes of their first and last child.
+struct TqzDataGroupInfo {
+    Integer RowIndex = 0;
+    Byte Expanded = 0;
+    Integer Level = 0;
+    Integer Begin = 0;
+    Integer End = 0;
+    std::vector<Variant> SummaryValues;
+};
+
+// What a row shows. For a group row, Position is the record-list position of its first record; the
+// controller info maps positions to record indexes.
+struct TqzDataRowInfo {
+    Byte Expanded = 0;
+    Integer Level = 0;
+    Integer Position = -1;
+};
+
+// The group tree as a flat list of items in pre-order (each group followed by its children).
+class TqzDataGroups : public TObject {
+    KOV_CLASS(TqzDataGroups, TObject)
+public:
+    TqzDataGroups() = default;
+
+    void RemoveAll();
+    void AddGroupingField(TqzCustomDataField* field) { FFields.push_back(field); }
+    TqzDataGroupInfo* NewGroupItem();
+    Integer GroupingFieldCount() const { return Integer(FFields.size()); }
+    TqzCustomDataField* GroupingField(Integer level) const { return FFields.at(std::size_t(level)); }
+    Integer ItemCount() const { return Integer(FItems.size()); }
+    // Raises "ItemIndex out of range" outside 0..ItemCount-1.
+    TqzDataGroupInfo* Item(Integer index) const;
+
+    // Numbers the rows: collapsed groups hide their contents (which take the collapsed row).
+    void UpdateRowIndexes();
+    Integer RowCount() const { return FItems.empty() ? 0 : FRowCount; }
+    // The item shown on a group row (the outermost collapsed one), or for a record row the
+    // deepest group whose records it shows. -1 without items.
+    Integer ItemOfRow(Integer row) const;
+    bool IsGroupRow(Integer row) const;
+    TqzDataRowInfo RowInfo(Integer row) const;
+    // The record-list position of a group's first record.
+    Integer FirstPosition(Integer item) const;
+    Integer ParentOf(Integer item) const;
+    // -1 is the root (the top groups); a deepest group counts its records.
+    Integer ChildCount(Integer item) const;
+    Integer ChildItem(Integer item, Integer number) const;
+    Integer ChildPosition(Integer item, Integer number) const;
+    Integer TopGroup(Integer number) const { return ChildItem(-1, number); }
+    // The item of a row; with a level >= 0 the group of that level there (the first one after an
+    // outer group, the enclosing one otherwise).
+    Integer GroupOfRow(Integer row, Integer level = -1) const;
+    // The group of a level that holds a record-list position; -1 when none does.
+    Integer GroupAtLevel(Integer position, Integer level) const;
+    bool IsGroupVisible(Integer item) const;
+    // Expands the item when asked and every enclosing group; renumbers when anything changed.
+    bool MakeGroupVisible(Integer item, bool expandItself);
+    void SetAllExpanded(bool expanded);
+    // One grouping level only: orders the groups by their value at SummaryItemIndex.
+    void SortTopGroupsBySummary();
+
+    Integer SummaryItemIndex = -1;
+    TqzDataSortOrder SummarySortOrder = soAscending;
+
+private:
+    bool IsDeepest(const TqzDataGroupInfo& g) const { return g.Level >= GroupingFieldCount() - 1; }
+    std::vector<TqzCustomDataField*> FFields;
+    std::vector<std::unique_ptr<TqzDataGroupInfo>> FItems;
+    Integer FRowCount = 0;
+};
+
+// ---- Focus and selection ---------------------------------------------------------------------------
+
+class TqzCustomDataControllerInfo;
+
+class TqzDataFocusingInfo : public TObject {
+    KOV_CLASS(TqzDataFocusingInfo, TObject)
+public:
+    explicit TqzDataFocusingInfo(TqzCustomDataControllerInfo* info) : FInfo(info) {}
+    void Assign(const TqzDataFocusingInfo& source);
+    void SetNone() { Level = RecordIndex = RowIndex = -1; }
+    bool SameFocus(const TqzDataFocusingInfo& other) const;
+
+    Byte Changed = 0;
+    Integer Level = -1;
+    Byte PrevNewItemRow = 0;
+    Integer PrevRecordIndex = -1;
+    Integer RecordIndex = -1;
+    Integer RowIndex = -1;
+
+private:
+    TqzCustomDataControllerInfo* FInfo;
+};
+
+// A selected row: Level -1 is a group row (RecordIndex is then the group's item index).
+struct TqzSelectionEntry {
+    Integer Level;
+    Integer RecordIndex;
+    Integer RowIndex;
+};
+
+// The selected rows, kept sorted by row.
+class TqzDataSelection : public TObject {
+    KOV_CLASS(TqzDataSelection, TObject)
+public:
+    explicit TqzDataSelection(TqzCustomDataController* controller) : FController(controller) {}
+    virtual void ClearAnchor() { FAnchor = -1; }
+    virtual void InsertEntry(Integer index, Integer row, Integer level, Integer record);
+    virtual void ClearEntries() { FEntries.clear(); }
+    virtual void RemoveEntry(Integer index);
+    virtual void ResizeEntries(Integer count);
+    void InsertSelected(Integer index, Integer row, Integer level, Integer record);
+    // Whether the row is selected; index is its entry or where it would go.
+    virtual bool FindRow(Integer row, Integer& index) const;
+
+    void RemoveAll();
+    void ClearWithAnchor();
+    void RemoveSelected(Integer index);
+    bool IsRowSelected(Integer row) const;
+    Integer FindGroupEntry(Integer item) const;
+    Integer FindRecordEntry(Integer record) const;
+    bool IsRecordSelected(Integer record) const { return FindRecordEntry(record) >= 0; }
+    void SortByRow();
+    void Changed() { OnChanged(this); }
+    // Deletes the data entries whose records left the record list; whether any did.
+    bool DropVanishedRecords(const TqzCustomDataControllerInfo* info);
+    Integer Count() const { return Integer(FEntries.size()); }
+    // Raises EListError outside 0..Count-1.
+    TqzSelectionEntry& Entry(Integer index);
+    Integer GetAnchor() const { return FAnchor; }
+    void SetAnchor(Integer row) { FAnchor = row; }
+
+    TNotifyEvent OnChanged;
+
+protected:
+    TqzCustomDataController* FController;
+    std::vector<TqzSelectionEntry> FEntries;
+    Integer FAnchor = -1;
+};
+
+// ---- Expansion kept across recomputation -----------------------------------------------------------
+
+struct TqzDataExpandingInfo {
+    Integer Level;
+    Variant Value;
+    Byte State; // 1 expanded, 2 selected
+};
+
+class TqzDataExpandingInfos : public TObject {
+    KOV_CLASS(TqzDataExpandingInfos, TObject)
+public:
+    TqzDataExpandingInfos() = default;
+    // Raises "Item already exists" for a field saved already.
+    void AddField(TqzCustomDataField* field);
+    void AddItem(Integer level, const Variant& value, Byte state) { FItems.push_back({level, value, state}); }
+    void ForgetField(TqzCustomDataField* field) {
+        if (IndexOfField(field) >= 0) Reset();
+    }
+    void Reset();
+    Integer FieldCount() const { return Integer(FFields.size()); }
+    TqzCustomDataField* Field(Integer index) const { return FFields.at(std::size_t(index)); }
+    Integer ItemCount() const { return Integer(FItems.size()); }
+    const TqzDataExpandingInfo& Item(Integer index) const { return FItems.at(std::size_t(index)); }
+    Integer IndexOfField(const TqzCustomDataField* field) const;
+
+    Byte SaveMode = 0;
+
+private:
+    std::vector<TqzCustomDataField*> FFields;
+    std::vector<TqzDataExpandingInfo> FItems;
+};
+
+// ---- Rows: filtering, sorting and grouping ----------------------------------------------------------
+
+// Change bits of the controller info.
+constexpr Word ciReload = 0x001;
+constexpr Word ciGrouping = 0x002;
+constexpr Word ciSorting = 0x004;
+constexpr Word ciFocusedRow = 0x008;
+constexpr Word ciView = 0x010;
+constexpr Word ciExpansion = 0x020;
+constexpr Word ciFocusReset = 0x040;
+constexpr Word ciSelection = 0x080;
+constexpr Word ciSummary = 0x100;
+constexpr Word ciFocusedRecord = 0x200;
+
+// Turns the records into rows: filters, sorts and groups them, and keeps focus, selection and
+// expansion over the rows. Requests collect change bits; one recomputation runs when no bracket
+// is open.
 class TqzCustomDataControllerInfo : public TObject {
     KOV_CLASS(TqzCustomDataControllerInfo, TObject)
 public:
     explicit TqzCustomDataControllerInfo(TqzCustomDataController* controller);
     ~TqzCustomDataControllerInfo() override;
 
+    virtual void CheckSelection();
+    virtual void Recalculate();
+
+    // Bracket and requests.
+    void LockChanges() { ++FLockCount; }
+    void UnlockChanges();
+    // Closes the bracket without recomputing (an exception is on its way).
+    void ReleaseLock() { --FLockCount; }
+    Integer GetLockCount() const { return FLockCount; }
+    void CheckUpdate();
+    void RequestReload();
+    void ResetFocus();
+    void RequestSummaryUpdate(bool viewOnly);
+    void MarkExpansionChanged();
+    void MarkFocusedRecordChanged(bool previousChanged);
+    void FieldRemovedFromView(TqzCustomDataField* field);
+    void FieldCompareChanged(TqzCustomDataField* field);
+    void ChangeFieldSorting(TqzCustomDataField* field, TqzDataSortOrder order);
+    void ClearSorting(bool keepGrouped);
+    Word GetChanges() const { return FChanges; }
+    bool IsCalculating() const { return FCalculating != 0; }
+
+    // Rows.
     Integer GetRowCount() const;
+    void CheckRowIndex(Integer row) const;
+    // Position mapped to a record index.
+    TqzDataRowInfo GetRowInfo(Integer row) const;
+    Integer RowOfRecord(Integer recordIndex, bool makeVisible);
+    Integer RecordListCount() const { return Integer(FRecordList.size()); }
+    Integer RecordAt(Integer position) const { return FRecordList.at(std::size_t(position)); }
+    Integer PositionOfRecord(Integer recordIndex) const;
+    bool IsGrouped() const { return FGroups->ItemCount() > 0; }
+    Integer NextRowAfterDelete(Integer rowIndex) const;
+    Integer DataRowOfGroup(Integer item, Integer position, bool makeVisible);
     // The record of a row; -1 outside the rows.
     Integer GetRowRecordIndex(Integer rowIndex) const;
     Integer GetRecordRowIndex(Integer recordIndex) const;
-    Integer GetFocusedRowIndex() const;
-    void SetFocusedRowIndex(Integer rowIndex);
-    Integer GetFocusedRecordIndex() const;
+
+    // Focus.
+    void ChangeFocusedRow(Integer row, bool forced);
+    void FocusRow(Integer row);
+    void RefocusRow(Integer row);
+    bool CanFocusRow(Integer row);
+    Integer GetFocusedRowIndex() const { return FFocusing->RowIndex; }
+    Integer GetFocusedRecordIndex() const { return FFocusing->RecordIndex; }
+    // Focuses the row of a record (forced; its groups are expanded). While rows are stale (in a
+    // bracket or during a recomputation) only the record is kept and its row is found afterwards.
     void SetFocusedRecordIndex(Integer recordIndex);
-    // The row that takes the focus when row is deleted: the next one, else the previous one.
-    Integer NextRowAfterDelete(Integer rowIndex) const;
-    Integer GetSelectedCount() const { return 0; }
-    bool IsRowSelected(Integer) const { return false; }
-    void ClearSelection() {}
+    void SetFocusedRowIndex(Integer rowIndex) { ChangeFocusedRow(rowIndex, true); }
+    // Renames the focused record after records were inserted or removed before it.
+    void MoveFocusedRecord(Integer recordIndex);
+    Integer RowOfFocusedRecord();
+    bool PreviousFocusChanged() const { return FPrevFocusing->Changed != 0; }
+    Integer PreviousFocusedRecord() const { return FPrevFocusing->RecordIndex; }
+    Integer PreviousFocusedRow() const { return FPrevFocusing->RowIndex; }
+    void SavePreviousFocus() { FPrevFocusing->Assign(*FFocusing); }
+    void MarkPreviousFocusChanged() { FPrevFocusing->Changed = 1; }
+
+    // Selection.
+    void ChangeRowSelection(Integer row, bool select);
+    void ClearSelection();
+    void ClearSelectionAnchor() { FSelection->ClearAnchor(); }
+    Integer GetSelectedCount() const { return FSelection->Count(); }
+    Integer SelectedRow(Integer index) const { return FSelection->Entry(index).RowIndex; }
+    bool IsRowSelected(Integer row) const;
+    TqzDataSelection* GetSelection() const { return FSelection.get(); }
+
     // Drops a field being freed from sorting and grouping.
-    void RemoveField(TqzCustomDataField* field);
+    void RemoveField(TqzCustomDataField* field) { FieldRemovedFromView(field); }
     // Re-evaluates the sorting and grouping of a field whose compare settings changed.
-    void RefreshField(TqzCustomDataField* field);
-    void Recalculate();
+    void RefreshField(TqzCustomDataField* field) { FieldCompareChanged(field); }
 
     TqzSortingFieldList* GetSorting() const { return FSorting.get(); }
+    TqzSortingFieldList* GetTotalSorting() const { return FTotalSorting.get(); }
     TqzGroupingFieldList* GetGrouping() const { return FGrouping.get(); }
+    TqzDataGroups* GetGroups() const { return FGroups.get(); }
+    TqzDataExpandingInfos* GetExpandingInfos() const { return FExpandingInfos.get(); }
 
 private:
+    friend class TqzDataFocusingInfo;
+    void SortingChanged(TObject*);
+    void GroupingChanged(TObject*);
+    void SelectionChanged(TObject*);
+    void Raise(Word bits) { FChanges |= bits; }
+    void Filter();
+    void PrepareCompareModes();
+    void ResetCompareModes();
+    void Sort();
+    void Group();
+    Integer CompareSorted(Integer a, Integer b);
+    static Integer CompareSortedCallback(void* context, Integer a, Integer b);
+    bool GroupDiffers(Integer record, Integer first, Integer level);
+    void EstablishFocus();
+    void RefreshFocusFromRow();
+    void SaveExpansionStates();
+    void RestoreExpansionStates();
+    void RebuildSelectionRows();
+    void PassChangesOn();
+
+    Word FChanges = 0;
     TqzCustomDataController* FController;
-    Integer FFocusedRecordIndex = -1;
-    std::unique_ptr<TqzSortingFieldList> FSorting;
+    std::unique_ptr<TqzDataGroups> FGroups;
+    std::unique_ptr<TqzDataExpandingInfos> FExpandingInfos;
+    Byte FExpansionChanged = 0;
+    Byte FInFocusing = 0;
+    std::unique_ptr<TqzDataFocusingInfo> FFocusing;
+    std::unique_ptr<TqzDataFocusingInfo> FPrevFocusing;
     std::unique_ptr<TqzGroupingFieldList> FGrouping;
+    Byte FInCanFocus = 0;
+    Byte FCalculating = 0;
+    Integer FLockCount = 0;
+    std::vector<Integer> FRecordList;
+    std::unique_ptr<TqzDataSelection> FSelection;
+    std::unique_ptr<TqzSortingFieldList> FSorting;
+    std::unique_ptr<TqzSortingFieldList> FTotalSorting;
 };
+// ---- Companions the controller owns --------------------------------------------------------------
+// Still reduced: the data filter, search and summary do nothing yet.
 
 class TqzDataFilterCriteria : public TPersistent {
     KOV_CLASS(TqzDataFilterCriteria, TPersistent)
@@ -808,15 +1084,14 @@ public:
     virtual Integer AddRecordFromReader(TqzValueDefReader* reader);
     virtual void BeginLocate() {}
     virtual void EndLocate() {}
-    // The update bracket, reduced to what editing needs: a nesting count that collects the data
-    // change only (merged as the full bracket merges it); one TqzDataChangedInfo goes to
-    // UpdateControlHandler, followed by OnDataChanged, at once outside a bracket and at the
-    // outermost UnlockUpdates inside one. No change bits are turned into notices yet.
+    // The update bracket: it also holds the info's recomputation. Only the data change is turned
+    // into a notice yet: one TqzDataChangedInfo goes to UpdateControlHandler, followed by
+    // OnDataChanged, at once outside a bracket and at the outermost UnlockUpdates inside one.
     virtual void LockUpdates();
     virtual void UnlockUpdates();
     // Closes a bracket without delivering anything (an exception is on its way; the pending
     // change waits for the next bracket to close).
-    void ReleaseUpdateLock() { --FLockCount; }
+    void ReleaseUpdateLock();
     virtual TqzDataFilterCriteria* CreateFilter();
     virtual void AddItem(TObject* item);
     virtual bool RefreshIfItemOrdered(Integer itemIndex);
@@ -865,6 +1140,49 @@ public:
     virtual bool GetItemSortByDisplayText(Integer, bool) { return false; }
     virtual void FocusControlOfItem(Integer, bool& handled) {}
 
+    // Record comparison, key and text search, incremental filter.
+    virtual Integer CompareRecordsByField(Integer recordIndex1, Integer recordIndex2, TqzCustomDataField* field);
+    Integer CompareRecordsBySortInfo(Integer recordIndex1, Integer recordIndex2, const TqzSortingFieldEntry& info);
+    virtual Integer CompareEqualRecords(Integer recordIndex1, Integer recordIndex2);
+    Variant GetComparedValue(Integer recordIndex, TqzCustomDataField* field);
+    bool NeedsValueCompare(TqzCustomDataField* field);
+    bool IsItemCompareByText(Integer itemIndex);
+    bool IsStringCompareField(TqzCustomDataField* field) const;
+    bool IsDisplayTextCompareField(TqzCustomDataField* field);
+    // The record of the first filtered row, from start, whose display text in the item begins
+    // with (or, not partial, equals) the text; -1 when none.
+    Integer FindRowByText(Integer start, Integer itemIndex, bool forward, bool wrap, bool partial,
+                          const String& text);
+    Integer SetIncrementalFilter(Integer itemIndex, const String& text);
+    void ChangeIncrementalFilterText(const String& text);
+    void ResetIncrementalFilter();
+    bool IsIncrementalFiltering() const { return FIncrementalFilterField && !FIncrementalFilterText.empty(); }
+    String GetIncrementalFilterText() const { return FIncrementalFilterText; }
+    bool MatchesSearchText(Integer recordIndex);
+    // The data filter is not applied yet: never filtering.
+    virtual bool IsFiltering() const { return false; }
+    virtual bool MatchesFilter(Integer) { return true; }
+
+    // Sorting and grouping entry points.
+    void ChangeItemSortOrder(Integer itemIndex, TqzDataSortOrder order);
+    // Puts the item's field at a grouping level (-1 ungroups it).
+    void ChangeItemGroupIndex(Integer itemIndex, Integer groupIndex);
+    TqzDataSortOrder GetItemSortOrder(Integer itemIndex);
+    virtual bool IsSortedBySummary() const { return false; }
+    virtual void ApplySummarySortOrder() {}
+    virtual void UpdateLoadAllNeeded();
+    virtual void UpdateSelectionMemory() {}
+    // The info hands the changes of a recomputation over.
+    void ReceiveInfoChanges(Word changes) { FChanges |= changes; }
+    Word GetChanges() const { return FChanges; }
+    bool InUpdateControl() const { return FInUpdateControl; }
+
+    bool GroupingChangedFlag = false;
+    bool SortingChangedFlag = false;
+    bool LoadedDuringActivation = false;
+    bool SelectionRecheck = false;
+    bool InPost = false;
+
     // Record storage operations of the provider.
     Integer AppendStoredRecord();
     void InsertStoredRecord(Integer recordIndex);
@@ -883,6 +1201,9 @@ public:
     // The new-item buffer while the owner shows a new-item row.
     bool IsNewItemRecord(Integer recordIndex) const;
     void SetNewItemRowFocused(bool value);
+    bool GetNewItemRowFocusedFlag() const { return FNewItemRowFocused; }
+    // A row took the focus: the new-item row no longer has it.
+    void DropNewItemRowFocus() { FNewItemRowFocused = false; }
     Integer GetFocusedRecordIndex() const { return FInfo->GetFocusedRecordIndex(); }
     void SetFocusedRecordIndex(Integer recordIndex);
     Integer GetFocusedRowIndex() const { return FInfo->GetFocusedRowIndex(); }
@@ -963,6 +1284,9 @@ private:
     bool FSourceChanging = false;
     bool FStructureChanged = false;
     bool FDataChangePending = false;
+    bool FInUpdateControl = false;
+    TqzCustomDataField* FIncrementalFilterField = nullptr;
+    String FIncrementalFilterText;
     Integer FLockCount = 0;
     Integer FNewItemRecordIndex = 0;
     bool FNewItemRowFocused = false;
