@@ -649,7 +649,7 @@ public:
     // Focuses the row of a record (forced; its groups are expanded). While rows are stale (in a
     // bracket or during a recomputation) only the record is kept and its row is found afterwards.
     void SetFocusedRecordIndex(Integer recordIndex);
-    void SetFocusedRowIndex(Integer rowIndex) { ChangeFocusedRow(rowIndex, true); }
+    void SetFocusedRowIndex(Integer rowIndex);
     // Renames the focused record after records were inserted or removed before it.
     void MoveFocusedRecord(Integer recordIndex);
     Integer RowOfFocusedRecord();
@@ -1173,7 +1173,7 @@ public:
     virtual void UpdateLoadAllNeeded();
     virtual void UpdateSelectionMemory() {}
     // The info hands the changes of a recomputation over.
-    void ReceiveInfoChanges(Word changes) { FChanges |= changes; }
+    virtual void ReceiveInfoChanges(Word changes) { FChanges |= changes; }
     Word GetChanges() const { return FChanges; }
     bool InUpdateControl() const { return FInUpdateControl; }
 

@@ -901,6 +901,12 @@ void TqzCustomDataControllerInfo::SetFocusedRecordIndex(Integer recordIndex) {
         return;
     }
     ChangeFocusedRow(recordIndex < 0 ? -1 : RowOfRecord(recordIndex, true), true);
+    CheckUpdate();
+}
+
+void TqzCustomDataControllerInfo::SetFocusedRowIndex(Integer rowIndex) {
+    ChangeFocusedRow(rowIndex, true);
+    CheckUpdate();
 }
 
 void TqzCustomDataControllerInfo::MoveFocusedRecord(Integer recordIndex) {

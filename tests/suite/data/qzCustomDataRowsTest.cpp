@@ -1,0 +1,457 @@
+// The data controller's rows: group tree, record comparison, filtering, sorting, grouping, focus,
+// selection and expansion across recomputation.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "suite/data/qzCustomData.h"
+#include "suite/data/qzData.h"
+#include "suite/foundation/qzVariants.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+class TRowItem : public TObject {};
+
+const TqzValueTypeClass StringType = ValueTypeClass<TqzStringValueType>();
+const TqzValueTypeClass IntegerType = ValueTypeClass<TqzIntegerValueType>();
+
+// Compare and filter handlers with what they were asked.
+struct THooks : public TObject {
+    void Compare(TqzCustomDataController*, Integer, Integer, Integer, const Variant&, const Variant&,
+                 Integer& result) {
+        ++CompareCalls;
+        if (CompareCalls == FailAt) throw EInvalidOperation("compare failed");
+        if (RandomAnswers) result = Integer(Random() % 3) - 1;
+    }
+    void Filter(TqzCustomDataController* sender, Integer record, bool& accept) {
+        ++FilterCalls;
+        accept = record != RejectRecord && VarToStr(sender->GetValue(record, 0)) != RejectText;
+    }
+    int CompareCalls = 0;
+    int FailAt = -1;
+    bool RandomAnswers = false;
+    std::mt19937 Random{7};
+    int FilterCalls = 0;
+    Integer RejectRecord = -1;
+    String RejectText = "\x01";
+};
+
+// An unbound controller with a text column (0) and an integer column (1).
+class TRowController : public TqzDataController {
+public:
+    TRowController() : TqzDataController(nullptr) {
+        for (TqzValueTypeClass type : {StringType, IntegerType}) {
+            Items.push_back(new TRowItem());
+            AddItem(Items.back());
+            ChangeValueTypeClass(Integer(Items.size()) - 1, type);
+        }
+    }
+    ~TRowController() override {
+        for (TObject* item : Items) delete item;
+    }
+    TObject* GetItem(Integer index) const override { return Items.at(std::size_t(index)); }
+    void UpdateLoadAllNeeded() override {
+        ++Recomputations;
+        TqzDataController::UpdateLoadAllNeeded();
+    }
+    void ReceiveInfoChanges(Word changes) override {
+        Passed.push_back(changes);
+        TqzDataController::ReceiveInfoChanges(changes);
+    }
+    String GetFilterDisplayText(Integer recordIndex, Integer itemIndex) override {
+        ++FilterTextReads;
+        return TqzDataController::GetFilterDisplayText(recordIndex, itemIndex);
+    }
+
+    void Fill(const std::vector<std::pair<const char*, Integer>>& rows) {
+        TqzUpdateLock lock(this);
+        SetRecordCount(Integer(rows.size()));
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            SetValue(Integer(r), 0, String(rows[r].first));
+            SetValue(Integer(r), 1, rows[r].second);
+        }
+    }
+    // The records of the rows, "g" for a group row.
+    std::string Rows() {
+        std::string s;
+        TqzCustomDataControllerInfo* info = GetInfo();
+        for (Integer row = 0; row < info->GetRowCount(); ++row) {
+            const TqzDataRowInfo ri = info->GetRowInfo(row);
+            if (!s.empty()) s += ",";
+            if (ri.Level < info->GetGroups()->GroupingFieldCount()) s += "g";
+            s += std::to_string(ri.Position);
+        }
+        return s;
+    }
+
+    std::vector<TObject*> Items;
+    int Recomputations = 0;
+    std::vector<Word> Passed; // the changes of each recomputation
+    int FilterTextReads = 0;
+};
+
+std::string Items(TqzDataGroups* groups) {
+    std::string s;
+    for (Integer i = 0; i < groups->ItemCount(); ++i) {
+        const TqzDataGroupInfo* g = groups->Item(i);
+        s += (i ? " " : "") + std::to_string(g->Level) + ":" + std::to_string(g->Begin) + "-" +
+             std::to_string(g->End) + "@" + std::to_string(g->RowIndex);
+    }
+    return s;
+}
+
+template <class F> std::string RaisedMessage(F&& f) {
+    try {
+        f();
+    } catch (const Exception& e) {
+        return e.Message;
+    }
+    return "";
+}
+
+// Grouped by text, then number: (A,1), (A,1), (A,2), (B,1).
+struct TGroupedFixture {
+    TGroupedFixture() {
+        C.Fill({{"A", 1}, {"A", 1}, {"A", 2}, {"B", 1}});
+        C.ChangeItemGroupIndex(0, 0);
+        C.ChangeItemGroupIndex(1, 1);
+    }
+    TRowController C;
+};
+
+} // namespace
+
+// ---- Group tree ----------------------------------------------------------------------------------
+
+TEST(qzDataGroupsTest, TwoLevelsCollapseExpandAndMakeVisible) {
+    TGroupedFixture f;
+    TqzCustomDataControllerInfo* info = f.C.GetInfo();
+    TqzDataGroups* groups = info->GetGroups();
+    // A (children 1..2), A/1 (positions 0-1), A/2 (2), B (child 4), B/1 (3).
+    EXPECT_EQ(Items(groups), "0:1-2@0 1:0-1@0 1:2-2@0 0:4-4@1 1:3-3@1");
+    EXPECT_EQ(info->GetRowCount(), 2);
+    EXPECT_EQ(f.C.Rows(), "g0,g3");
+
+    groups->Item(0)->Expanded = 1;
+    groups->UpdateRowIndexes();
+    EXPECT_EQ(info->GetRowCount(), 4);
+    EXPECT_EQ(f.C.Rows(), "g0,g0,g2,g3");
+    groups->Item(1)->Expanded = 1;
+    groups->UpdateRowIndexes();
+    EXPECT_EQ(info->GetRowCount(), 6);
+    EXPECT_EQ(f.C.Rows(), "g0,g0,0,1,g2,g3");
+    EXPECT_EQ(info->GetRowInfo(2).Level, 2);
+
+    groups->SetAllExpanded(false);
+    EXPECT_TRUE(groups->MakeGroupVisible(2, true));
+    EXPECT_EQ(f.C.Rows(), "g0,g0,g2,2,g3");
+    EXPECT_FALSE(groups->MakeGroupVisible(2, true));
+    EXPECT_EQ(groups->ChildCount(-1), 2);
+    EXPECT_EQ(groups->ChildCount(0), 2);
+    EXPECT_EQ(groups->ChildCount(1), 2);
+    EXPECT_EQ(groups->GroupOfRow(3, 0), 0);
+    EXPECT_EQ(groups->GroupOfRow(4, 1), 4);
+    EXPECT_EQ(groups->GroupAtLevel(3, 0), 3);
+}
+
+TEST(qzDataGroupsTest, TopGroupsSortBySummaryOnlyWithOneLevel) {
+    TGroupedFixture f;
+    TqzDataGroups* groups = f.C.GetInfo()->GetGroups();
+    groups->SummaryItemIndex = 0;
+    const std::string before = Items(groups);
+    groups->SortTopGroupsBySummary();
+    EXPECT_EQ(Items(groups), before); // two levels: nothing
+
+    f.C.ChangeItemGroupIndex(1, -1);
+    ASSERT_EQ(groups->ItemCount(), 2);
+    groups->Item(0)->SummaryValues = {Variant(5)};
+    groups->Item(1)->SummaryValues = {Variant(3)};
+    groups->SortTopGroupsBySummary();
+    EXPECT_EQ(Items(groups), "0:3-3@0 0:0-2@1");
+    groups->SummarySortOrder = soDescending;
+    groups->SortTopGroupsBySummary();
+    EXPECT_EQ(Items(groups), "0:0-2@0 0:3-3@1");
+}
+
+// ---- Sorting and comparison ----------------------------------------------------------------------
+
+TEST(qzCustomDataRowsTest, SortingKeepsEqualKeysInStorageOrder) {
+    TRowController c;
+    c.Fill({{"b", 1}, {"a", 2}, {"b", 3}, {"a", 4}, {"b", 5}});
+    c.ChangeItemSortOrder(0, soAscending);
+    EXPECT_EQ(c.Rows(), "1,3,0,2,4");
+    c.ChangeItemSortOrder(0, soDescending);
+    EXPECT_EQ(c.Rows(), "0,2,4,1,3");
+    EXPECT_EQ(c.CompareEqualRecords(INT_MIN + 1, INT_MAX), -1);
+    EXPECT_EQ(c.CompareEqualRecords(INT_MAX, INT_MIN + 1), 1);
+}
+
+TEST(qzCustomDataRowsTest, TextComparisonUnderTheStringOptions) {
+    struct Case {
+        Word Options;
+        const char* Rows; // abc, ABC, abd stored as 0, 1, 2
+    } cases[] = {
+        {0, "1,0,2"},                                // by value: ordinal, upper case first
+        {dcoCaseInsensitive, "0,1,2"},               // upper-cased: abc = ABC
+        {dcoAnsiSort, "0,1,2"},                      // locale order, case-sensitive
+        {dcoAnsiSort | dcoCaseInsensitive, "0,1,2"}, // locale order, abc = ABC
+    };
+    for (const Case& k : cases) {
+        TRowController c;
+        c.Fill({{"abc", 0}, {"ABC", 0}, {"abd", 0}});
+        c.SetOptions(k.Options);
+        c.ChangeItemSortOrder(0, soAscending);
+        EXPECT_EQ(c.Rows(), k.Rows) << k.Options;
+        c.GetItemField(0)->CompareMode = 1;
+        const Integer equal = c.CompareRecordsByField(0, 1, c.GetItemField(0));
+        c.GetItemField(0)->CompareMode = 0;
+        EXPECT_EQ(equal == 0, (k.Options & dcoCaseInsensitive) != 0) << k.Options;
+    }
+}
+
+TEST(qzCustomDataRowsTest, ARaisingCompareHandlerLeavesNothingSet) {
+    TRowController c;
+    c.Fill({{"b", 1}, {"a", 2}, {"c", 3}});
+    THooks hooks;
+    hooks.FailAt = 2;
+    c.OnCompare = TqzDataControllerCompareEvent(&hooks, &THooks::Compare);
+    EXPECT_EQ(RaisedMessage([&] { c.ChangeItemSortOrder(0, soAscending); }), "compare failed");
+    EXPECT_FALSE(c.GetInfo()->IsCalculating());
+    EXPECT_EQ(c.GetInfo()->GetChanges(), 0);
+    EXPECT_FALSE(c.SortingChangedFlag);
+    EXPECT_EQ(c.GetItemField(0)->CompareMode, 0);
+    EXPECT_EQ(c.GetLockCount(), 0);
+    EXPECT_EQ(c.GetInfo()->GetLockCount(), 0);
+}
+
+TEST(qzCustomDataRowsTest, ARandomCompareHandlerCannotBreakTheSort) {
+    TRowController c;
+    c.SetRecordCount(1000);
+    THooks hooks;
+    hooks.RandomAnswers = true;
+    c.OnCompare = TqzDataControllerCompareEvent(&hooks, &THooks::Compare);
+    c.ChangeItemSortOrder(1, soAscending);
+    std::vector<bool> seen(1000, false);
+    for (Integer row = 0; row < c.GetRowCount(); ++row) seen[std::size_t(c.GetInfo()->GetRowRecordIndex(row))] = true;
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), true), 1000);
+}
+
+TEST(qzCustomDataRowsTest, AnEditedRecordKeepsItsPlace) {
+    TRowController c;
+    c.Fill({{"b", 0}, {"d", 0}, {"f", 0}});
+    c.ChangeItemSortOrder(0, soAscending);
+    c.SetFocusedRecordIndex(1);
+    c.GetProvider()->Edit();
+    THooks hooks;
+    hooks.RejectText = "z";
+    c.OnFilterRecord = TqzFilterRecordEvent(&hooks, &THooks::Filter);
+    c.SetValue(1, 0, String("z")); // filtered and sorted last were it not edited
+    EXPECT_EQ(c.Rows(), "0,1,2");
+    c.GetProvider()->Post();
+    EXPECT_EQ(c.Rows(), "0,2");
+
+    c.OnFilterRecord = nullptr;
+    c.GetProvider()->Append();
+    const Integer appended = c.GetProvider()->GetEditRecordIndex();
+    c.SetValue(appended, 0, String("a"));
+    c.GetProvider()->MarkModified();
+    EXPECT_EQ(c.Rows(), "0,2,1," + std::to_string(appended)); // stays last
+    c.GetProvider()->Post();
+    EXPECT_EQ(c.Rows(), std::to_string(appended) + ",0,2,1");
+}
+
+// ---- Rows ------------------------------------------------------------------------------------------
+
+TEST(qzCustomDataRowsTest, RowIndexesOutOfRange) {
+    TGroupedFixture f;
+    TqzCustomDataControllerInfo* info = f.C.GetInfo();
+    for (Integer row : {Integer(-1), info->GetRowCount()}) {
+        EXPECT_EQ(RaisedMessage([&] { info->GetRowInfo(row); }), "RowIndex out of range") << row;
+        EXPECT_EQ(RaisedMessage([&] { info->NextRowAfterDelete(row); }), "RowIndex out of range") << row;
+        EXPECT_EQ(RaisedMessage([&] { info->IsRowSelected(row); }), "RowIndex out of range") << row;
+        EXPECT_EQ(RaisedMessage([&] { info->ChangeRowSelection(row, true); }), "RowIndex out of range") << row;
+    }
+}
+
+TEST(qzCustomDataRowsTest, NextRowAfterDelete) {
+    struct Case {
+        bool Grouped;
+        Integer Row, Next;
+    } cases[] = {
+        {false, 0, 1}, {false, 3, 2},
+        // Grouped, expanded: A, A/1, 0, 1, A/2, 2, B, B/1, 3.
+        {true, 0, 1},  // A, followed by a deeper row -> the next row
+        {true, 2, 3},  // record -> next record
+        {true, 3, 2},  // last record of A/1 -> previous record
+        {true, 5, 6},  // only record of A/2 -> next row
+        {true, 8, 7},  // last row -> previous row
+        {true, 1, 2},  // A/1 -> its first record
+        {true, 7, 8},  // B/1, alone on its level -> its record
+    };
+    for (const Case& k : cases) {
+        TGroupedFixture f;
+        if (!k.Grouped) {
+            f.C.ChangeItemGroupIndex(0, -1);
+            f.C.ChangeItemGroupIndex(1, -1);
+        } else {
+            f.C.GetInfo()->GetGroups()->SetAllExpanded(true);
+        }
+        EXPECT_EQ(f.C.GetInfo()->NextRowAfterDelete(k.Row), k.Next) << k.Grouped << " " << k.Row;
+    }
+}
+
+TEST(qzCustomDataRowsTest, FiltersRunInOrderAndStopAtTheFirstRejection) {
+    TRowController c;
+    c.Fill({{"apple", 0}, {"avocado", 1}, {"banana", 2}, {"apricot", 3}});
+    THooks hooks;
+    hooks.RejectRecord = 3;
+    c.OnFilterRecord = TqzFilterRecordEvent(&hooks, &THooks::Filter);
+    c.FilterTextReads = 0;
+    EXPECT_EQ(c.SetIncrementalFilter(0, "A"), 0);
+    EXPECT_EQ(c.Rows(), "0,1");
+    EXPECT_EQ(hooks.FilterCalls, 4);
+    EXPECT_EQ(c.FilterTextReads, 3); // record 3 never reached the text test
+    c.ChangeIncrementalFilterText("");
+    EXPECT_EQ(c.Rows(), "0,1,2"); // an empty text lets every record pass
+    c.ResetIncrementalFilter();
+    EXPECT_FALSE(c.IsIncrementalFiltering());
+}
+
+TEST(qzCustomDataRowsTest, FindRowByText) {
+    TRowController c;
+    c.Fill({{"alpha", 0}, {"beta", 0}, {"gamma", 0}, {"beta two", 0}});
+    EXPECT_EQ(c.FindRowByText(-1, 0, true, true, true, "be"), -1);
+    EXPECT_EQ(c.FindRowByText(4, 0, true, true, true, "be"), -1);
+    EXPECT_EQ(c.FindRowByText(2, 0, true, false, true, "BE"), 3);
+    EXPECT_EQ(c.FindRowByText(2, 0, true, true, false, "beta"), 1); // wraps before the start
+    EXPECT_EQ(c.FindRowByText(2, 0, false, false, true, "al"), 0);
+    EXPECT_EQ(c.FindRowByText(1, 0, false, true, true, "gam"), 2);
+    EXPECT_EQ(c.FindRowByText(1, 0, true, false, false, "bet"), -1);
+}
+
+TEST(qzCustomDataRowsTest, FocusTopRowAfterSortingClearsTheSelection) {
+    TRowController c;
+    c.Fill({{"c", 0}, {"a", 0}, {"b", 0}});
+    c.SetOptions(c.GetOptions() | dcoFocusTopRowAfterSorting);
+    c.SetFocusedRecordIndex(2);
+    c.GetInfo()->ChangeRowSelection(1, true);
+    ASSERT_EQ(c.GetInfo()->GetSelectedCount(), 1);
+    c.ChangeItemSortOrder(0, soAscending);
+    EXPECT_EQ(c.GetFocusedRowIndex(), 0);
+    EXPECT_EQ(c.GetFocusedRecordIndex(), 1);
+    EXPECT_EQ(c.GetInfo()->GetSelectedCount(), 0);
+}
+
+TEST(qzCustomDataRowsTest, FocusFollowsTheRecordAcrossAResort) {
+    TRowController c;
+    c.Fill({{"c", 0}, {"a", 0}, {"b", 0}});
+    c.SetFocusedRecordIndex(0);
+    c.GetInfo()->ChangeRowSelection(0, true);
+    c.ChangeItemSortOrder(0, soAscending);
+    EXPECT_EQ(c.GetFocusedRecordIndex(), 0);
+    EXPECT_EQ(c.GetFocusedRowIndex(), 2);
+    EXPECT_TRUE(c.GetInfo()->IsRowSelected(2)); // the selected record moved with its row
+    EXPECT_FALSE(c.GetInfo()->IsRowSelected(0));
+}
+
+TEST(qzCustomDataRowsTest, OneRecomputationPerOutermostBracket) {
+    TRowController c;
+    c.Fill({{"c", 0}, {"a", 0}});
+    c.Recomputations = 0;
+    {
+        TqzUpdateLock outer(&c);
+        {
+            TqzUpdateLock inner(&c);
+            c.SetValue(0, 0, String("d"));
+            c.ChangeItemSortOrder(0, soAscending);
+        }
+        c.SetValue(1, 0, String("e"));
+        EXPECT_EQ(c.Recomputations, 0);
+    }
+    EXPECT_EQ(c.Recomputations, 1);
+    EXPECT_EQ(c.Rows(), "0,1");
+}
+
+TEST(qzCustomDataRowsTest, ChangeBitsPassedOn) {
+    struct Case {
+        const char* Name;
+        Word Expected;
+    } cases[] = {
+        {"sort", 1 | 4 | 128},   // the focused row moved with its record
+        {"group", 1 | 2 | 4 | 32 | 256},
+        {"select", 8},
+        {"summary view", 1},
+        {"focus", 4},
+    };
+    for (const Case& k : cases) {
+        TRowController c;
+        c.Fill({{"b", 0}, {"a", 0}});
+        c.SetFocusedRecordIndex(0);
+        c.Passed.clear();
+        const std::string name = k.Name;
+        if (name == "sort") c.ChangeItemSortOrder(0, soAscending);
+        if (name == "group") c.ChangeItemGroupIndex(0, 0);
+        if (name == "select") c.GetInfo()->ChangeRowSelection(1, true);
+        if (name == "summary view") c.GetInfo()->RequestSummaryUpdate(true);
+        if (name == "focus") c.GetInfo()->FocusRow(1);
+        ASSERT_EQ(c.Passed.size(), 1u) << name;
+        EXPECT_EQ(c.Passed[0], k.Expected) << name;
+        EXPECT_FALSE(c.SortingChangedFlag || c.GroupingChangedFlag) << name;
+    }
+}
+
+// ---- Selection and expansion ---------------------------------------------------------------------
+
+TEST(qzCustomDataRowsTest, SelectingGroupAndRecordRows) {
+    TGroupedFixture f;
+    TqzCustomDataControllerInfo* info = f.C.GetInfo();
+    info->GetGroups()->SetAllExpanded(true);
+    info->ChangeRowSelection(6, true); // B
+    info->ChangeRowSelection(2, true); // record 0
+    TqzDataSelection* s = info->GetSelection();
+    ASSERT_EQ(s->Count(), 2);
+    EXPECT_EQ(s->Entry(0).RowIndex, 2);
+    EXPECT_EQ(s->Entry(0).Level, 2);
+    EXPECT_EQ(s->Entry(0).RecordIndex, 0);
+    EXPECT_EQ(s->Entry(1).Level, -1);
+    EXPECT_EQ(s->Entry(1).RecordIndex, 3); // B's item
+    Integer index = -1;
+    EXPECT_FALSE(s->FindRow(4, index));
+    EXPECT_EQ(index, 1);
+    s->Entry(0).RowIndex = 9;
+    s->SortByRow();
+    EXPECT_EQ(s->Entry(0).RowIndex, 6);
+    info->ChangeRowSelection(6, false);
+    EXPECT_EQ(s->Count(), 1);
+}
+
+TEST(qzCustomDataRowsTest, CheckSelectionTrimsToTheRecordCount) {
+    TRowController c;
+    c.Fill({{"a", 0}, {"b", 0}, {"c", 0}});
+    TqzDataSelection* s = c.GetInfo()->GetSelection();
+    s->ResizeEntries(3);
+    c.GetStorage()->SetNumRecords(2);
+    c.GetInfo()->CheckSelection();
+    EXPECT_EQ(s->Count(), 2);
+    c.GetStorage()->SetNumRecords(0);
+    c.GetInfo()->CheckSelection();
+    EXPECT_EQ(s->Count(), 0);
+}
+
+TEST(qzCustomDataRowsTest, ExpansionSurvivesARecomputation) {
+    TGroupedFixture f;
+    TqzCustomDataControllerInfo* info = f.C.GetInfo();
+    info->GetGroups()->MakeGroupVisible(4, true); // B and B/1
+    f.C.SetValue(0, 0, String("C"));               // A/1 splits; B stays expanded
+    EXPECT_EQ(f.C.Rows(), "g1,g3,g3,3,g0");
+    f.C.SetOptions(f.C.GetOptions() | dcoGroupsAlwaysExpanded);
+    EXPECT_EQ(f.C.Rows(), "g1,g1,1,g2,2,g3,g3,3,g0,g0,0");
+
+    TqzDataExpandingInfos* infos = info->GetExpandingInfos();
+    infos->AddField(f.C.GetItemField(0));
+    EXPECT_EQ(RaisedMessage([&] { infos->AddField(f.C.GetItemField(0)); }), "Item already exists");
+    infos->Reset();
+}
