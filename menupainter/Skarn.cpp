@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/classlib/Buttons.h"
+#include "platform/classlib/CommonCtrls.h"
+#include "platform/classlib/EditCtrls.h"
+#include "platform/classlib/ExtCtrls.h"
+#include "platform/classlib/StdCtrls.h"
 #include "platform/runtime/Strings.h"
 #include "platform/runtime/SysInfo.h"
 #include "platform/runtime/TypInfo.h"
@@ -244,6 +249,8 @@ TSkarn::~TSkarn() {
         FForm = nullptr;
     }
     if (GManager) GManager->UnregisterPainter(this);
+    // The controls still subclassed get their procedures back while the painter is whole.
+    ReleaseSubClasses(nullptr);
 }
 
 void TSkarn::Loaded() {
@@ -352,6 +359,8 @@ void TSkarn::SetXPContainers(TXPContainers value) {
         return;
     }
     ActivateOwnerComponents(FFormComponent, false, true);
+    // The old choice of controls is given back before the new one is made.
+    ReleaseSubClasses(FFormComponent);
     FXPContainers = value;
     ActivateOwnerComponents(FFormComponent, true, true);
 }
@@ -363,6 +372,8 @@ void TSkarn::SetXPControls(TXPControls value) {
         return;
     }
     ActivateOwnerComponents(FFormComponent, false, true);
+    // The old choice of controls is given back before the new one is made.
+    ReleaseSubClasses(FFormComponent);
     FXPControls = value;
     ActivateOwnerComponents(FFormComponent, true, true);
 }
@@ -434,10 +445,87 @@ void TSkarn::ActivateComponent(TComponent* component, bool state, bool repaint) 
             if (repaint) toolBar->Invalidate();
         }
     }
-    // Standard controls are not taken over: none of this system's painters chooses them.
+    if (auto* control = dynamic_cast<TControl*>(component); control && !IsDesigning() && ChoosesControl(control)) {
+        TWinControl* parent = control->GetParent();
+        if (state && control->GetTag() != kSkipTag && parent->GetTag() != kSkipTag &&
+            !TControlSubClass::Find(control)) {
+            new TControlSubClass(this, control);
+            if (repaint) control->Invalidate();
+        }
+    }
     if (auto* form = dynamic_cast<TCustomForm*>(component);
         form && static_cast<TComponent*>(form) != FFormComponent)
         ActivateOwnerComponents(form, state, repaint);
+}
+
+namespace {
+
+// The control kind that chooses a control, the first rule that matches; -1 for none.
+Integer ControlKind(TControl* control) {
+    const String& name = control->ClassName();
+    if (dynamic_cast<TCustomComboBox*>(control)) return xcCombo;
+    if (dynamic_cast<TEdit*>(control)) return xcEdit;
+    if (name == "TMaskEdit" || name == "TDBEdit") return xcMaskEdit;
+    if (dynamic_cast<TCustomMemo*>(control)) return xcMemo;
+    if (dynamic_cast<TCustomCheckBox*>(control)) return xcCheckBox;
+    if (dynamic_cast<TRadioButton*>(control)) return xcRadioButton;
+    if (name == "TBitBtn") return xcBitBtn;
+    if (name == "TButton" || name == "TDBNavigator" || name == "TDBLookupComboBox") return xcButton;
+    if (name == "TUpDown") return xcUpDown;
+    if (dynamic_cast<TSpeedButton*>(control)) return xcSpeedButton;
+    if (dynamic_cast<TCustomPanel*>(control)) return xcPanel;
+    if (dynamic_cast<TCustomGroupBox*>(control)) return xcGroupBox;
+    if (dynamic_cast<TCustomListBox*>(control)) return xcListBox;
+    if (dynamic_cast<TCustomTreeView*>(control)) return xcTreeView;
+    if (dynamic_cast<TProgressBar*>(control)) return xcProgressBar;
+    return -1;
+}
+
+// The container kind of a control's parent; -1 for none.
+Integer ContainerKind(TWinControl* parent) {
+    const String& name = parent->ClassName();
+    if (dynamic_cast<TToolBar*>(parent)) return xccToolbar;
+    if (dynamic_cast<TCustomPanel*>(parent)) return xccPanel;
+    if (dynamic_cast<TScrollBox*>(parent)) return xccScrollBox;
+    if (dynamic_cast<TCustomGroupBox*>(parent)) return xccGroupBox;
+    if (name == "TTabSheet" || name == "TybTabSheet") return xccTabSheet;
+    if (name == "TDBCtrlPanel") return xccFrame;
+    if (dynamic_cast<TCustomForm*>(parent)) return xccForm;
+    return -1;
+}
+
+bool LiesInside(TControl* control, TComponent* window) {
+    for (TControl* c = control; c; c = c->GetParent())
+        if (static_cast<TComponent*>(c) == window) return true;
+    return false;
+}
+
+} // namespace
+
+bool TSkarn::ChoosesControl(TControl* control) const {
+    if (!control || !control->GetParent()) return false;
+    const Integer kind = ControlKind(control);
+    const Integer container = ContainerKind(control->GetParent());
+    return kind >= 0 && container >= 0 && FXPControls.Contains(TXPControl(kind)) &&
+           FXPContainers.Contains(TXPContainer(container));
+}
+
+std::vector<TControlSubClass*> TSkarn::SubClasses() const {
+    std::vector<TControlSubClass*> list;
+    for (Integer i = 0; i < GetComponentCount(); ++i)
+        if (auto* sub = dynamic_cast<TControlSubClass*>(GetComponents(i))) list.push_back(sub);
+    return list;
+}
+
+void TSkarn::ReleaseSubClasses(TComponent* window) {
+    for (TControlSubClass* sub : SubClasses()) {
+        if (window && !LiesInside(sub->GetControl(), window)) continue;
+        try {
+            sub->Release(true);
+        } catch (...) {
+            // A control that cannot take its settings back keeps the flat ones.
+        }
+    }
 }
 
 // ---- Menu items --------------------------------------------------------------------------------------
@@ -1046,18 +1134,43 @@ void TSkarnManager::HandOver(TSkarn* leaving) {
             next = p;
             break;
         }
-    if (next) {
-        const bool hadActive = FActivePainter != nullptr && FActivePainter != leaving;
+    if (next && !FActivePainter) {
         FActivePainter = next;
-        if (!hadActive) ScanForms();
+        ScanForms();
+        return;
+    }
+    if (next) {
+        // The controls of other forms move to the new painter; those of the leaving form stay.
+        TComponent* leavingForm = leaving ? leaving->GetFormComponent() : nullptr;
+        if (FActivePainter != next)
+            for (TControlSubClass* sub : FActivePainter->SubClasses()) {
+                if (!sub->GetControl() || (leavingForm && LiesInside(sub->GetControl(), leavingForm))) continue;
+                sub->HandTo(next);
+            }
+        FActivePainter = next;
         return;
     }
     FWaiting.clear();
     if (Application && Application->GetMainForm()) {
-        // The other forms lose nothing more: this system's painters subclass no control.
+        TComponent* leavingForm = leaving ? leaving->GetFormComponent() : nullptr;
+        const std::vector<TComponent*> painted = FPainted;
+        for (TComponent* window : painted)
+            if (window != leavingForm) UnsubclassInside(window);
         FPainted.clear();
     }
     FActivePainter = nullptr;
+}
+
+void TSkarnManager::UnsubclassInside(TComponent* window) {
+    // A form that is gone took its controls with it.
+    if (!FActivePainter || !LiveForm(window)) return;
+    for (TControlSubClass* sub : FActivePainter->SubClasses()) {
+        if (!sub->GetControl() || !LiesInside(sub->GetControl(), window)) continue;
+        try {
+            sub->Release(true);
+        } catch (...) {
+        }
+    }
 }
 
 bool TSkarnManager::MainWindowHook(TMessage& message) {

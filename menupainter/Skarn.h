@@ -8,7 +8,12 @@
 // the first active painter, hooks the application's window and applies that painter to the forms
 // that are waiting to be painted.
 //
-// Components and forms whose Tag is 999 are left alone.
+// Chosen standard controls (by kind, and by the kind of container they sit in) are painted flat
+// too: a TControlSubClass puts itself in front of the control's window procedure, passes every
+// message on and repaints the control's frame and parts in the painter's colours.
+//
+// Components and forms whose Tag is 999 are left alone; a control whose Tag is 1000 takes its
+// face from its parent's colour.
 #pragma once
 
 #include <memory>
@@ -80,6 +85,7 @@ struct TSkarnPalette {
 };
 
 class TSkarn;
+class TControlSubClass;
 
 // ---- Colour and bitmap helpers ------------------------------------------------------------------
 
@@ -193,7 +199,17 @@ public:
     void DrawCheck(TMenuItem* item, bool selected, const TRect& checkArea, TCanvas* canvas, bool hasGlyph,
                    bool enabled);
 
+    // ---- Standard controls ----
+    // Whether the control is of a kind that XPControls chooses, inside a container that
+    // XPContainers chooses (Tags aside).
+    bool ChoosesControl(TControl* control) const;
+    // This painter's subclass objects, in order.
+    std::vector<TControlSubClass*> SubClasses() const;
+
 private:
+    friend class TControlSubClass;
+    // Gives back every control inside `window` (any window when null) that this painter subclassed.
+    void ReleaseSubClasses(TComponent* window);
     void MarkPaletteDirty() { FPaletteDirty = true; }
     void RedrawMenuBar();
     void HookMenuItem(TMenuItem* item, bool state);
@@ -271,6 +287,9 @@ public:
     // Every form of the screen that is not painted, not tagged 999 and has no painter of its own
     // joins the waiting forms.
     void ScanForms();
+    // Every control inside the window that the active painter subclassed gets its own window
+    // procedure and settings back.
+    void UnsubclassInside(TComponent* window);
 
     TSkarn* GetActivePainter() const { return FActivePainter; }
     const std::vector<TSkarn*>& GetPainters() const { return FPainters; }
@@ -296,3 +315,76 @@ private:
 
 // The manager while a painter that is not being designed exists; null otherwise.
 TSkarnManager* SkarnManager();
+
+// ---- Flat painting of standard controls ------------------------------------------------------------
+
+// Sits in front of one control's window procedure on behalf of a painter, which owns it. Every
+// message goes to the control's previous procedure first; then, while the painter is active, the
+// control is repainted flat when focus, mouse, keys or state change its look. The first message
+// after the painter went inactive gives the control back and frees the object.
+//
+// However it is freed, a live control first gets its previous procedure back (and its saved Ctl3D
+// and border style). The object watches its control: when the control is freed, the object goes
+// with it. Were another procedure put in front of this one meanwhile, the object cannot leave the
+// chain: it then leaves its painter and stays as a plain pass-through until the control goes.
+class TControlSubClass : public TComponent {
+    KOV_CLASS(TControlSubClass, TComponent)
+public:
+    // Puts itself in front of the control's window procedure (unless a subclass object is there
+    // already) and keeps the settings its painting changes.
+    TControlSubClass(TSkarn* painter, TControl* control);
+    ~TControlSubClass() override;
+
+    // Moves the control to another painter: a copy under `painter` with the same control,
+    // previous procedure and saved settings takes this object's place in front of the control,
+    // and this one is freed. (An object with another procedure in front of it changes owner
+    // instead.)
+    void HandTo(TSkarn* painter);
+
+    // The window procedure.
+    void ControlSubClass(TMessage& message);
+    // Paints the control by its kind.
+    void PaintControl();
+    // Gives the control back (procedure, and with `restore` its saved settings) and frees the
+    // object; see the class comment for a procedure put in front of it.
+    void Release(bool restore);
+
+    TControl* GetControl() const { return FControl; }
+    TSkarn* GetPainter() const { return FPainter; }
+    const TWndMethod& GetPreviousWndProc() const { return FOrgWindowProc; }
+    bool GetSavedCtl3D() const { return FCtl3D; }
+    Byte GetSavedBorderStyle() const { return FBorderStyle; }
+    bool GetHot() const { return FIsHot; }
+    bool GetRecreated() const { return FMsgRecreate; }
+    bool GetMouseDown() const { return FMouseDown; }
+    bool GetSpaceDown() const { return FIsKeyDown; }
+    UINT GetLastMessage() const { return FLastMsg; }
+
+    // The subclass object of a painter in front of the control, or null.
+    static TControlSubClass* Find(TControl* control);
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    TControlSubClass(TSkarn* painter, TControlSubClass* source);
+    bool OnTop() const;
+    void TakeSettings();
+    void RestoreSettings();
+    bool IsGraphic() const;
+    bool PaintsGraphic() const;
+    void Repaint(bool invalidateOnly);
+
+    TControl* FControl = nullptr;
+    bool FMsgRecreate = false;
+    bool FIsHot = false;
+    bool FIsKeyDown = false;
+    bool FKeyHandled = false;
+    bool FIsFocused = false;
+    TWndMethod FOrgWindowProc;
+    TSkarn* FPainter = nullptr;
+    bool FCtl3D = true;
+    Byte FBorderStyle = 0;
+    bool FMouseDown = false;
+    UINT FLastMsg = 0;
+};

@@ -22,6 +22,11 @@ void TCustomEdit::SetBorderStyle(TBorderStyle value) {
     RecreateWnd();
 }
 
+void TCustomEdit::CMCtl3DChanged(TMessage& message) {
+    if (FBorderStyle == bsSingle) RecreateWnd();
+    KOV_INHERITED(message);
+}
+
 void TCustomEdit::SetCharCase(TEditCharCase value) {
     if (FCharCase == value) return;
     FCharCase = value;
@@ -226,6 +231,7 @@ KOV_MESSAGE_MAP(TCustomEdit) {
     map.Message(CN_CTLCOLORSTATIC, &TCustomEdit::CNCtlColor);
     map.Message(CM_ENTER, &TCustomEdit::CMEnter);
     map.Message(CM_TEXTCHANGED, &TCustomEdit::CMTextChanged);
+    map.Message(CM_CTL3DCHANGED, &TCustomEdit::CMCtl3DChanged);
 }
 
 // ---- TMemoStrings -----------------------------------------------------------------------------------

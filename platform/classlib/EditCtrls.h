@@ -80,6 +80,8 @@ protected:
     // The window asks for its colours (editable, read-only or disabled): the control's Color,
     // and its font colour, greyed while the control looks disabled.
     virtual void CNCtlColor(TMessage& message);
+    // A bordered edit's window is made again with the sunken edge or the plain border.
+    void CMCtl3DChanged(TMessage& message);
 
     TBorderStyle FBorderStyle = bsSingle;
     TControlBrush FBrush;

@@ -167,6 +167,15 @@ TEST_F(EditCtrlsTest, SettingsBecomeWindowStylesAndMessages) {
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & ES_MULTILINE, 0u);
     EXPECT_NE(GetWindowLongA(window, GWL_STYLE) & ES_AUTOHSCROLL, 0u);
 
+    // Without the 3-D look a bordered edit has a plain border, and the text stays.
+    edit->SetText("flat");
+    edit->SetCtl3D(false);
+    EXPECT_EQ(GetWindowLongA(edit->GetHandle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+    EXPECT_NE(GetWindowLongA(edit->GetHandle(), GWL_STYLE) & WS_BORDER, 0u);
+    EXPECT_EQ(edit->GetText(), "flat");
+    edit->SetCtl3D(true);
+    EXPECT_NE(GetWindowLongA(edit->GetHandle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+
     edit->SetBorderStyle(bsNone);
     EXPECT_EQ(GetWindowLongA(edit->GetHandle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
     EXPECT_EQ(GetWindowLongA(edit->GetHandle(), GWL_STYLE) & WS_BORDER, 0u);
