@@ -268,15 +268,17 @@ void TControlSubClass::Release(bool restore) {
 
 void TControlSubClass::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
-    if (operation != opRemove || component != FControl || !FControl) return;
-    if (FControl->GetComponentState().Contains(csDestroying)) {
-        // The control is being freed: it is not touched any more, and the object goes with it.
-        RemoveFreeNotification(FControl);
-        FControl = nullptr;
-        delete this;
+    // Only the control's end matters: a control that merely changes owner stays subclassed.
+    if (operation != opRemove || component != FControl || !FControl ||
+        !FControl->GetComponentState().Contains(csDestroying))
         return;
-    }
-    Release(true);
+    // The control is on its way out (its owner is freeing it, or its own destructor tells its
+    // watchers): the messages it still gets meanwhile go to its own procedure, and the object
+    // goes with it. Its settings stay as they are.
+    if (OnTop()) FControl->WindowProc = FOrgWindowProc;
+    RemoveFreeNotification(FControl);
+    FControl = nullptr;
+    delete this;
 }
 
 bool TControlSubClass::IsGraphic() const { return dynamic_cast<TWinControl*>(FControl) == nullptr; }
@@ -773,6 +775,9 @@ void TControlSubClass::PaintControl() {
         if (!win->HandleAllocated()) return;
         FIsFocused = win->Focused();
     }
+    // The 3-D look is switched off (which makes the window again) only while painting, never in
+    // the middle of the window's making.
+    const bool switchLook = FLastMsg == WM_PAINT;
     TSkarn* p = FPainter;
     const bool tagged = control->GetTag() == kOwnFaceTag;
     TLook k{p, p->GetPalette(), control, FIsHot, FIsFocused, FMouseDown || FIsKeyDown, control->GetEnabled(),
@@ -790,7 +795,7 @@ void TControlSubClass::PaintControl() {
         if (t.Valid()) PaintCombo(k, t, dropped);
     }
     if (IsLookupCombo(control) && win) {
-        if (win->GetCtl3D()) {
+        if (win->GetCtl3D() && switchLook) {
             win->SetCtl3D(false);
             if (!alive || !FControl) return;
         }
@@ -798,7 +803,7 @@ void TControlSubClass::PaintControl() {
         if (t.Valid()) PaintCombo(k, t, false);
     }
     if (auto* edit = dynamic_cast<TCustomEdit*>(control)) {
-        if (edit->GetCtl3D()) {
+        if (edit->GetCtl3D() && switchLook) {
             // The flat frame replaces the sunken edge: the window is made again without it.
             edit->SetCtl3D(false);
             if (!alive || !FControl || !edit->HandleAllocated()) return;
@@ -838,7 +843,7 @@ void TControlSubClass::PaintControl() {
         if (t.Valid()) PaintGroupBox(k, t, group);
     }
     if (auto* list = dynamic_cast<TCustomListBox*>(control)) {
-        if (list->GetCtl3D()) {
+        if (list->GetCtl3D() && switchLook) {
             list->SetCtl3D(false);
             if (!alive || !FControl) return;
         }
@@ -846,7 +851,7 @@ void TControlSubClass::PaintControl() {
         if (t.Valid()) PaintListBorder(k, t, list->GetBorderStyle() == bsNone);
     }
     if (auto* tree = dynamic_cast<TCustomTreeView*>(control)) {
-        if (tree->GetCtl3D()) {
+        if (tree->GetCtl3D() && switchLook) {
             tree->SetCtl3D(false);
             if (!alive || !FControl) return;
         }
