@@ -326,7 +326,8 @@ TSkarnManager* SkarnManager();
 // However it is freed, a live control first gets its previous procedure back (and its saved Ctl3D
 // and border style). The object watches its control: when the control is freed, the object goes
 // with it. Were another procedure put in front of this one meanwhile, the object cannot leave the
-// chain: it then leaves its painter and stays as a plain pass-through until the control goes.
+// chain: it then leaves its painter and stays as a plain pass-through (kept for the life of the
+// process, as whatever is in front of it may call it as long as the control lives).
 class TControlSubClass : public TComponent {
     KOV_CLASS(TControlSubClass, TComponent)
 public:

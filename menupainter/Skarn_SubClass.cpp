@@ -249,8 +249,7 @@ void TControlSubClass::Release(bool restore) {
         return;
     }
     if (!OnTop()) {
-        // Another procedure in front of this one calls it still: it stays, passing messages on,
-        // until its control goes.
+        // Another procedure in front of this one calls it still: it stays, passing messages on.
         if (FPainter) FPainter->RemoveComponent(this);
         FPainter = nullptr;
         return;
@@ -275,8 +274,15 @@ void TControlSubClass::Notification(TComponent* component, TOperation operation)
     // The control is on its way out (its owner is freeing it, or its own destructor tells its
     // watchers): the messages it still gets meanwhile go to its own procedure, and the object
     // goes with it. Its settings stay as they are.
-    if (OnTop()) FControl->WindowProc = FOrgWindowProc;
     RemoveFreeNotification(FControl);
+    if (!OnTop()) {
+        // Whatever is in front of it may still pass the control's last messages on through it: it
+        // stays, a pass-through owned by nobody.
+        if (FPainter) FPainter->RemoveComponent(this);
+        FPainter = nullptr;
+        return;
+    }
+    FControl->WindowProc = FOrgWindowProc;
     FControl = nullptr;
     delete this;
 }
@@ -773,7 +779,8 @@ void TControlSubClass::PaintControl() {
     auto* win = dynamic_cast<TWinControl*>(control);
     if (win) {
         if (!win->HandleAllocated()) return;
-        FIsFocused = win->Focused();
+        // A combo box's focus is in its edit field.
+        FIsFocused = win->Focused() || IsChild(win->GetHandle(), GetFocus());
     }
     // The 3-D look is switched off (which makes the window again) only while painting, never in
     // the middle of the window's making.

@@ -467,21 +467,34 @@ TEST_F(SkarnControlsTest, FreeingThePainterOrAMovedControlLeavesNothingDangling)
     auto* speed = Place<TSpeedButton>(Form, 300, 20, 30, 30);
     speed->SetFlat(true);
     Show();
+    auto* behind = Place<TEdit>(Form, 20, 60, 150, 24);
+    Show();
     TSkarn* painter = Painter();
     UpdateWindow(Form->GetHandle());
-    ASSERT_EQ(painter->SubClasses().size(), 3u);
+    ASSERT_EQ(painter->SubClasses().size(), 4u);
+    // An up-down made later puts its own procedure in front of the second edit's.
+    auto* upDown = Place<TUpDown>(Form, 172, 60, 16, 24);
+    upDown->SetAssociate(behind);
 
     moved->SetBounds(210, 20, 80, 26);
     EXPECT_TRUE(TControlSubClass::Find(moved)->GetRecreated());
     delete moved;
     delete speed;
-    EXPECT_EQ(painter->SubClasses().size(), 1u);
+    EXPECT_EQ(painter->SubClasses().size(), 2u);
 
     delete painter;
     EXPECT_FALSE(Subclassed(edit));
     EXPECT_TRUE(edit->WindowProc == OwnProc(edit));
     EXPECT_TRUE(edit->GetCtl3D());
     edit->Perform(WM_NULL, 0, 0);
+    // The object behind the up-down's procedure stays in the chain and passes messages on.
+    EXPECT_FALSE(Subclassed(behind));
+    upDown->SetPosition(7);
+    EXPECT_EQ(behind->GetText(), "7");
+    delete upDown;
+    behind->SetText("8");
+    EXPECT_EQ(behind->GetText(), "8");
+    delete behind;
     UpdateWindow(Form->GetHandle());
 }
 
@@ -551,6 +564,338 @@ TEST_F(SkarnControlsTest, WithNoPainterLeftEveryPaintedFormButTheLeavingOneIsGiv
     EXPECT_TRUE(Subclassed(mainButton));
     EXPECT_TRUE(SkarnManager()->GetPainted().empty());
     delete third;
+}
+
+// ---- Colours -----------------------------------------------------------------------------------------
+
+// One control of every kind on a form of its own colour, painted by a painter choosing them all.
+class SkarnControlColorsTest : public SkarnControlsTest {
+protected:
+    static constexpr TColor kParent = TColor(0xC08040);
+    void SetUp() override {
+        SkarnControlsTest::SetUp();
+        Form->SetColor(kParent);
+        Combo = Place<TComboBox>(Form, 10, 10, 120, 22);
+        Edit = Place<TEdit>(Form, 10, 40, 120, 24);
+        Box = Place<TCheckBox>(Form, 10, 70, 120, 20);
+        Box->SetAllowGrayed(true);
+        Radio = Place<TRadioButton>(Form, 10, 95, 120, 20);
+        Button = Place<TButton>(Form, 10, 120, 80, 26);
+        Button->SetCaption("OK");
+        Speed = Place<TSpeedButton>(Form, 100, 120, 30, 30);
+        Speed->SetFlat(true);
+        Speed->SetGroupIndex(1);
+        Speed->SetAllowAllUp(true);
+        UpDown = Place<TUpDown>(Form, 140, 120, 16, 24);
+        Panel = Place<TPanel>(Form, 200, 10, 120, 60);
+        Group = Place<TGroupBox>(Form, 200, 80, 120, 60);
+        Group->SetCaption("Group");
+        List = Place<TListBox>(Form, 340, 10, 120, 60);
+        Tree = Place<TTreeView>(Form, 340, 80, 120, 60);
+        Progress = Place<TProgressBar>(Form, 200, 160, 120, 16);
+        Show();
+        Xp = Painter();
+        Redraw();
+        // The edit, list and tree switched to the flat look were made again: paint once more.
+        Redraw();
+    }
+    void Redraw() {
+        RedrawWindow(Form->GetHandle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+    static void Enter(TControl* c) { c->Perform(CM_MOUSEENTER, 0, 0); }
+    static void Leave(TControl* c) { c->Perform(CM_MOUSELEAVE, 0, 0); }
+
+    TComboBox* Combo = nullptr;
+    TEdit* Edit = nullptr;
+    TCheckBox* Box = nullptr;
+    TRadioButton* Radio = nullptr;
+    TButton* Button = nullptr;
+    TSpeedButton* Speed = nullptr;
+    TUpDown* UpDown = nullptr;
+    TPanel* Panel = nullptr;
+    TGroupBox* Group = nullptr;
+    TListBox* List = nullptr;
+    TTreeView* Tree = nullptr;
+    TProgressBar* Progress = nullptr;
+    TSkarn* Xp = nullptr;
+};
+
+TEST_F(SkarnControlColorsTest, EachKindTakesTheFrameAndFaceColoursOfItsState) {
+    const TSkarnPalette pal = Xp->GetPalette();
+    const TColor hotFrame = LightenColor(pal.SelectBorder, 60);
+    const TColor parentDark = DarkenColor(kParent, 60), parentLight = LightenColor(kParent, 60);
+    const TColor face = pal.IconColumn, hotFace = LightenColor(clBtnFace, 40);
+    struct Probe {
+        const char* Name;
+        std::function<void()> Setup, Teardown;
+        TControl* Control;
+        int X, Y;
+        TColor Expected;
+    };
+    auto none = [] {};
+    const std::vector<Probe> probes = {
+        // Combo box: outer ring of the parent, inner frame, drop button.
+        {"combo outer ring", none, none, Combo, 0, 10, kParent},
+        {"combo frame normal", none, none, Combo, 1, 10, clWindow},
+        {"combo button normal", none, none, Combo, 104, 5, face},
+        {"combo frame hot", [&] { Enter(Combo); }, [&] { Leave(Combo); }, Combo, 1, 10, pal.SelectBorder},
+        {"combo button hot", [&] { Enter(Combo); }, [&] { Leave(Combo); }, Combo, 104, 5, pal.SelectFace},
+        // The focus makes a control hot; once the mouse leaves it shows the focus alone.
+        {"combo frame focused",
+         [&] {
+             Combo->SetFocus();
+             Leave(Combo);
+         },
+         none, Combo, 1, 10, hotFrame},
+        {"combo button focused",
+         [&] {
+             Combo->SetFocus();
+             Leave(Combo);
+         },
+         none, Combo, 104, 5, pal.CheckedFace},
+        // Edit: one frame.
+        {"edit normal", none, none, Edit, 0, 10, parentDark},
+        {"edit hot", [&] { Enter(Edit); }, [&] { Leave(Edit); }, Edit, 0, 10, hotFrame},
+        {"edit focused", [&] { Edit->SetFocus(); }, none, Edit, 0, 10, hotFrame},
+        {"edit disabled", [&] { Edit->SetEnabled(false); }, [&] { Edit->SetEnabled(true); }, Edit, 0, 10, parentDark},
+        // Check box: frame, fill and tick of the box.
+        {"check frame normal", none, none, Box, 1, 10, clBtnShadow},
+        {"check fill normal", none, none, Box, 3, 5, clWindow},
+        {"check frame hot", [&] { Enter(Box); }, [&] { Leave(Box); }, Box, 1, 10, pal.SelectBorder},
+        {"check fill hot", [&] { Enter(Box); }, [&] { Leave(Box); }, Box, 3, 5, pal.SelectFace},
+        {"check fill focused", [&] { Box->SetFocus(); }, none, Box, 3, 5, pal.SelectFace},
+        {"check fill pressed",
+         [&] {
+             Box->SetFocus();
+             Box->Perform(WM_KEYDOWN, VK_SPACE, 0);
+         },
+         [&] { Box->Perform(WM_KEYUP, VK_SPACE, 0); }, Box, 3, 5, pal.PressedFace},
+        {"check tick checked", [&] { Box->SetChecked(true); }, [&] { Box->SetChecked(false); }, Box, 4, 10,
+         clHighlight},
+        {"check tick grayed", [&] { Box->SetState(cbGrayed); }, [&] { Box->SetState(cbUnchecked); }, Box, 4, 10,
+         TColor(0x808080)},
+        {"check tick disabled",
+         [&] {
+             Box->SetChecked(true);
+             Box->SetEnabled(false);
+         },
+         [&] {
+             Box->SetEnabled(true);
+             Box->SetChecked(false);
+         },
+         Box, 4, 10, pal.DisabledText},
+        // Radio button: outer circle and dot.
+        {"radio fill normal", none, none, Radio, 3, 10, clWindow},
+        {"radio fill hot", [&] { Enter(Radio); }, [&] { Leave(Radio); }, Radio, 3, 10, pal.SelectFace},
+        {"radio dot checked", [&] { Radio->SetChecked(true); }, [&] { Radio->SetChecked(false); }, Radio, 8, 10,
+         clHighlight},
+        // Push button: face and the dark line of its raised or pressed side.
+        {"button face normal", none, none, Button, 5, 13, face},
+        {"button face hot", [&] { Enter(Button); }, [&] { Leave(Button); }, Button, 5, 13, hotFace},
+        {"button frame normal", none, none, Button, 0, 13, LightenColor(clBtnShadow, 30)},
+        {"button frame focused", [&] { Button->SetFocus(); }, none, Button, 0, 13, LightenColor(hotFrame, 30)},
+        {"button raised side", none, none, Button, 78, 13, DarkenColor(clBtnShadow, 50)},
+        {"button pressed side",
+         [&] {
+             Button->SetFocus();
+             Button->Perform(WM_KEYDOWN, VK_SPACE, 0);
+         },
+         [&] {
+             Button->Perform(WM_KEYUP, VK_SPACE, 0);
+         },
+         Button, 1, 13, DarkenColor(hotFrame, 50)},
+        {"button face disabled", [&] { Button->SetEnabled(false); }, [&] { Button->SetEnabled(true); }, Button, 5,
+         13, face},
+        {"button face tagged", [&] { Button->SetTag(1000); }, [&] { Button->SetTag(0); }, Button, 5, 13,
+         LightenColor(kParent, 16)},
+        {"button face tagged hot",
+         [&] {
+             Button->SetTag(1000);
+             Enter(Button);
+         },
+         [&] {
+             Leave(Button);
+             Button->SetTag(0);
+         },
+         Button, 5, 13, LightenColor(kParent, 40)},
+        // Flat speed button: the parent, the hot colour, down.
+        {"speed face normal", none, none, Speed, 5, 5, kParent},
+        {"speed face hot", [&] { Enter(Speed); }, [&] { Leave(Speed); }, Speed, 5, 5, pal.SelectFace},
+        {"speed face down", [&] { Speed->SetDown(true); }, [&] { Speed->SetDown(false); }, Speed, 5, 5,
+         pal.CheckedFace},
+        {"speed face down and hot",
+         [&] {
+             Speed->SetDown(true);
+             Enter(Speed);
+         },
+         [&] {
+             Leave(Speed);
+             Speed->SetDown(false);
+         },
+         Speed, 5, 5, pal.PressedFace},
+        // Up-down halves.
+        {"up-down fill", none, none, UpDown, 5, 3, LightenColor(pal.SelectFace, 16)},
+        {"up-down frame", none, none, UpDown, 0, 5, LightenColor(kParent, 80)},
+        {"up-down fill tagged", [&] { UpDown->SetTag(1000); }, [&] { UpDown->SetTag(0); }, UpDown, 5, 3,
+         LightenColor(kParent, 16)},
+        // Panel bevel, group box frame.
+        {"panel raised light side", none, none, Panel, 0, 30, parentLight},
+        {"panel raised dark side", none, none, Panel, 119, 30, parentDark},
+        {"group box frame dark", none, none, Group, 0, 40, parentDark},
+        {"group box frame light", none, none, Group, 1, 40, parentLight},
+        // List box, tree view and progress bar frames.
+        {"list frame normal", none, none, List, 0, 30, parentDark},
+        {"list inner ring", none, none, List, 1, 30, clWindow},
+        {"list frame hot", [&] { Enter(List); }, [&] { Leave(List); }, List, 0, 30, hotFrame},
+        {"tree frame focused", [&] { Tree->SetFocus(); }, none, Tree, 0, 30, hotFrame},
+        {"progress frame normal", none, none, Progress, 0, 8, parentDark},
+        {"progress frame hot", [&] { Enter(Progress); }, [&] { Leave(Progress); }, Progress, 0, 8,
+         pal.SelectBorder},
+    };
+    for (const Probe& p : probes) {
+        SCOPED_TRACE(p.Name);
+        p.Setup();
+        Redraw();
+        EXPECT_EQ(At(p.Control, p.X, p.Y), Rgb(p.Expected));
+        p.Teardown();
+        Form->SetActiveControl(nullptr);
+        ::SetFocus(Form->GetHandle());
+        App->ProcessMessages();
+    }
+}
+
+// A sheet to look at: every kind in the states normal, hot, focused, pressed and disabled, with
+// the system's colours and with the painter's own.
+TEST_F(SkarnControlColorsTest, SheetOfEveryKindInEveryState) {
+    struct Kind {
+        const char* Name;
+        TControl* Control;
+    };
+    TSpeedButton* down = Place<TSpeedButton>(Form, 470, 10, 30, 30);
+    down->SetFlat(true);
+    down->SetGroupIndex(2);
+    down->SetAllowAllUp(true);
+    down->SetDown(true);
+    TBitmap glyph;
+    glyph.SetSize(16, 16);
+    glyph.GetCanvas()->GetBrush()->SetColor(clFuchsia);
+    glyph.GetCanvas()->FillRect(TRect{0, 0, 16, 16});
+    glyph.GetCanvas()->GetBrush()->SetColor(clGreen);
+    glyph.GetCanvas()->FillRect(TRect{3, 3, 13, 13});
+    Speed->SetGlyph(&glyph);
+    down->SetGlyph(&glyph);
+    Combo->GetItems()->Add("Combo");
+    Combo->SetItemIndex(0);
+    Edit->SetText("Edit");
+    Box->SetCaption("Check box");
+    Box->SetChecked(true);
+    Radio->SetCaption("Radio");
+    Radio->SetChecked(true);
+    Panel->SetCaption("Panel");
+    List->GetItems()->Add("List item");
+    Tree->GetItems()->Add(nullptr, "Tree node");
+    Progress->SetPosition(40);
+    const std::vector<Kind> kinds = {{"combo box", Combo}, {"edit", Edit},         {"check box", Box},
+                                     {"radio", Radio},     {"button", Button},     {"speed", Speed},
+                                     {"speed down", down}, {"up-down", UpDown},    {"panel", Panel},
+                                     {"group box", Group}, {"list box", List},     {"tree view", Tree},
+                                     {"progress", Progress}};
+    Xp->ActivateComponent(down, true, false);
+    const char* states[] = {"normal", "hot", "focused", "pressed", "disabled"};
+    const int cellW = 150, cellH = 60, labelW = 76;
+    TBitmap sheet;
+    sheet.SetPixelFormat(pf32bit);
+    sheet.SetSize(labelW + 2 * 5 * cellW, 20 + Integer(kinds.size()) * cellH);
+    TCanvas* out = sheet.GetCanvas();
+    out->GetBrush()->SetColor(clWhite);
+    out->FillRect(TRect{0, 0, sheet.GetWidth(), sheet.GetHeight()});
+    for (int palette = 0; palette < 2; ++palette) {
+        if (palette == 1) {
+            Xp->SetUseSystemColors(false);
+            Xp->SetSelectColor(TColor(0x60C0F0));
+            Xp->SetSelectBorderColor(TColor(0x0060C0));
+            Xp->SetIconBackColor(TColor(0xE0F0F0));
+            Xp->SetCheckedColor(TColor(0x0060C0));
+        }
+        for (int st = 0; st < 5; ++st) {
+            const int x0 = labelW + (palette * 5 + st) * cellW;
+            out->GetBrush()->SetStyle(bsClear);
+            out->TextOut(x0 + 4, 2, String(states[st]) + (palette ? " (own)" : ""));
+            for (std::size_t i = 0; i < kinds.size(); ++i) {
+                TControl* c = kinds[i].Control;
+                auto* win = dynamic_cast<TWinControl*>(c);
+                switch (st) {
+                case 1:
+                    Enter(c);
+                    break;
+                case 2:
+                    if (win) win->SetFocus();
+                    break;
+                case 3:
+                    if (win) {
+                        win->SetFocus();
+                        c->Perform(WM_KEYDOWN, VK_SPACE, 0);
+                    } else {
+                        c->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+                    }
+                    break;
+                case 4:
+                    c->SetEnabled(false);
+                    break;
+                }
+                Redraw();
+                // The control and a margin of its parent around it.
+                RECT r{};
+                if (win) {
+                    GetWindowRect(win->GetHandle(), &r);
+                } else {
+                    const POINT tl = c->GetParent()->ClientToScreen(POINT{c->GetLeft(), c->GetTop()});
+                    r = RECT{tl.x, tl.y, tl.x + c->GetWidth(), tl.y + c->GetHeight()};
+                }
+                RECT frame{};
+                GetWindowRect(Form->GetHandle(), &frame);
+                HDC formDC = GetWindowDC(Form->GetHandle());
+                const int y0 = 20 + int(i) * cellH;
+                BitBlt(out->GetHandle(), x0 + 4, y0 + 4, std::min<int>(r.right - r.left + 8, cellW - 8),
+                       std::min<int>(r.bottom - r.top + 8, cellH - 8), formDC, r.left - frame.left - 4,
+                       r.top - frame.top - 4, SRCCOPY);
+                ReleaseDC(Form->GetHandle(), formDC);
+                if (palette == 0 && st == 0) out->TextOut(4, y0 + 8, kinds[i].Name);
+                switch (st) {
+                case 1:
+                    Leave(c);
+                    break;
+                case 3:
+                    if (win)
+                        c->Perform(WM_KEYUP, VK_SPACE, 0);
+                    else
+                        c->Perform(WM_LBUTTONUP, 0, MAKELPARAM(-50, -50));
+                    // The press was a click: the marks are put back.
+                    Box->SetChecked(true);
+                    Radio->SetChecked(true);
+                    break;
+                case 4:
+                    c->SetEnabled(true);
+                    break;
+                }
+                Form->SetActiveControl(nullptr);
+                ::SetFocus(Form->GetHandle());
+                App->ProcessMessages();
+            }
+        }
+    }
+    // Sanity: the sheet holds the flat colours, not only white.
+    EXPECT_NE(ColorToRGB(out->GetPixels(labelW + 4 + 4 + 5, 20 + 4 + 4 + 10)), ColorToRGB(clWhite));
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < sheet.GetHeight(); ++y) {
+        const auto* row = static_cast<const std::uint32_t*>(sheet.GetScanLine(y));
+        for (int x = 0; x < sheet.GetWidth(); ++x)
+            pixels.push_back(0xFF000000u | row[x]);
+    }
+    const std::string path = testsupport::ArtifactPath("MenuPainterControls.png");
+    testsupport::WritePng(path, sheet.GetWidth(), sheet.GetHeight(), pixels.data(), sheet.GetWidth());
+    EXPECT_GT(testsupport::ReadFileBytes(path).size(), 1000u);
 }
 
 } // namespace
