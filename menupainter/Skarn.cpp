@@ -1,4 +1,5 @@
 #include "menupainter/Skarn.h"
+#include "menupainter/Skarn_Internal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +15,9 @@
 #include "platform/winapi/Gdi.h"
 #include "platform/winapi/WinCore.h"
 #include "platform/winapi/WinMenu.h"
+
+using skarn_detail::FillArea;
+using skarn_detail::FrameArea;
 
 namespace {
 
@@ -72,18 +76,6 @@ void DrawTransparent(TCanvas* canvas, Integer x, Integer y, TBitmap* glyph) {
             TColor c = source->GetPixels(col, row);
             if (c != key) canvas->SetPixels(x + col, y + row, c);
         }
-}
-
-void FillArea(TCanvas* canvas, const TRect& r, TColor color) {
-    canvas->GetBrush()->SetStyle(bsSolid);
-    canvas->GetBrush()->SetColor(color);
-    canvas->FillRect(r);
-}
-
-void FrameArea(TCanvas* canvas, const TRect& r, TColor color) {
-    canvas->GetBrush()->SetStyle(bsSolid);
-    canvas->GetBrush()->SetColor(color);
-    canvas->FrameRect(r);
 }
 
 void Line(TCanvas* canvas, Integer x1, Integer y1, Integer x2, Integer y2, TColor color) {
@@ -223,10 +215,8 @@ TSkarn::TSkarn(TComponent* owner) : TComponent(owner), FFont(std::make_unique<TF
     if (!FForm) throw EComponentError("The menu painter's owner must be a form");
     if (Screen) FFont->Assign(Screen->GetMenuFont());
     FSelectFontColor = FFont->GetColor();
-    for (Integer i = xccForm; i <= xccPageScroller; ++i)
-        FXPContainers.Include(TXPContainer(i));
-    for (Integer i = xcMainMenu; i <= xcHotKey; ++i)
-        FXPControls.Include(TXPControl(i));
+    FXPContainers = AllXPContainers();
+    FXPControls = AllXPControls();
     HDC dc = GetDC(nullptr);
     FHighColor = GetDeviceCaps(dc, BITSPIXEL) > 15;
     ReleaseDC(nullptr, dc);
@@ -1233,20 +1223,20 @@ struct TSkarnTypes {
     }
 };
 const TSkarnTypes kSkarnTypes;
+} // namespace
 
-TXPContainers AllContainers() {
+TXPContainers AllXPContainers() {
     TXPContainers s;
     for (Integer i = xccForm; i <= xccPageScroller; ++i)
         s.Include(TXPContainer(i));
     return s;
 }
-TXPControls AllControls() {
+TXPControls AllXPControls() {
     TXPControls s;
     for (Integer i = xcMainMenu; i <= xcHotKey; ++i)
         s.Include(TXPControl(i));
     return s;
 }
-} // namespace
 
 KOV_PUBLISHED(TSkarn) {
     Property("DisableSubclassing", &TSkarn::GetDisableSubclassing, &TSkarn::SetDisableSubclassing)
@@ -1286,8 +1276,8 @@ KOV_PUBLISHED(TSkarn) {
     Property("Gradient", &TSkarn::GetGradient, &TSkarn::SetGradient).Default(false);
     Property("FlatMenu", &TSkarn::GetFlatMenu, &TSkarn::SetFlatMenu).Default(false);
     Property("DrawMenuBar", &TSkarn::GetDrawMenuBar, &TSkarn::SetDrawMenuBar).Default(false);
-    Property("XPContainers", &TSkarn::GetXPContainers, &TSkarn::SetXPContainers).Default(AllContainers());
-    Property("XPControls", &TSkarn::GetXPControls, &TSkarn::SetXPControls).Default(AllControls());
+    Property("XPContainers", &TSkarn::GetXPContainers, &TSkarn::SetXPContainers).Default(AllXPContainers());
+    Property("XPControls", &TSkarn::GetXPControls, &TSkarn::SetXPControls).Default(AllXPControls());
     Property("GrayLevel", &TSkarn::GetGrayLevel, &TSkarn::SetGrayLevel).Default(Byte(10));
     Property("DimLevel", &TSkarn::GetDimLevel, &TSkarn::SetDimLevel).Default(Byte(30));
 }

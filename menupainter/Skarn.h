@@ -67,6 +67,10 @@ enum TXPControl {
 };
 using TXPControls = TSet<TXPControl, xcHotKey>;
 
+// Every container kind and every control kind (a painter's defaults).
+TXPContainers AllXPContainers();
+TXPControls AllXPControls();
+
 // The colours every drawing step takes, worked out from the painter's settings.
 struct TSkarnPalette {
     TColor MenuFace;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "menupainter/Skarn.h"
+#include "menupainter/Skarn_Internal.h"
 #include "platform/classlib/Buttons.h"
 #include "platform/classlib/CommonCtrls.h"
 #include "platform/classlib/EditCtrls.h"
@@ -25,17 +26,8 @@ constexpr Integer kOwnFaceTag = 1000;
 bool IsNamed(TControl* control, const char* name) { return control->ClassName() == name; }
 bool IsLookupCombo(TControl* control) { return IsNamed(control, "TDBLookupComboBox"); }
 
-void Fill(TCanvas* canvas, const TRect& r, TColor color) {
-    canvas->GetBrush()->SetStyle(bsSolid);
-    canvas->GetBrush()->SetColor(color);
-    canvas->FillRect(r);
-}
-
-void Frame(TCanvas* canvas, const TRect& r, TColor color) {
-    canvas->GetBrush()->SetStyle(bsSolid);
-    canvas->GetBrush()->SetColor(color);
-    canvas->FrameRect(r);
-}
+constexpr auto Fill = skarn_detail::FillArea;
+constexpr auto Frame = skarn_detail::FrameArea;
 
 void HLine(TCanvas* canvas, Integer x1, Integer x2, Integer y, TColor color) {
     Fill(canvas, TRect{x1, y, x2, y + 1}, color);
@@ -262,7 +254,12 @@ void TControlSubClass::Release(bool restore) {
     const Byte borderStyle = FBorderStyle;
     delete this;
     // Restoring may recreate the window; the object is gone by then and is not called.
-    if (restore) RestoreControlSettings(control, ctl3D, borderStyle);
+    if (!restore) return;
+    try {
+        RestoreControlSettings(control, ctl3D, borderStyle);
+    } catch (...) {
+        // A control that cannot take its settings back keeps the flat ones.
+    }
 }
 
 void TControlSubClass::Notification(TComponent* component, TOperation operation) {

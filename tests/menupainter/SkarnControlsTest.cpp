@@ -61,19 +61,6 @@ public:
 
 namespace {
 
-TXPControls AllControls() {
-    TXPControls s;
-    for (Integer i = xcMainMenu; i <= xcHotKey; ++i)
-        s.Include(TXPControl(i));
-    return s;
-}
-TXPContainers AllContainers() {
-    TXPContainers s;
-    for (Integer i = xccForm; i <= xccPageScroller; ++i)
-        s.Include(TXPContainer(i));
-    return s;
-}
-
 template <class T> T* Place(TWinControl* parent, Integer x, Integer y, Integer w, Integer h) {
     // Owned by the parent's form, as a window definition makes it.
     TComponent* owner = dynamic_cast<TCustomForm*>(parent) ? parent : parent->GetOwner();
@@ -94,7 +81,7 @@ protected:
         Form->SetBounds(40, 40, 640, 420);
     }
     // An active painter of the form choosing the given kinds inside the given containers.
-    TSkarn* Painter(TXPControls controls = AllControls(), TXPContainers containers = AllContainers(),
+    TSkarn* Painter(TXPControls controls = AllXPControls(), TXPContainers containers = AllXPContainers(),
                     TCustomForm* form = nullptr) {
         auto* p = new TSkarn(form ? form : Form);
         p->SetXPControls(controls);
@@ -176,7 +163,7 @@ TEST_F(SkarnControlsTest, EachKindIsChosenByItsOwnMemberOnly) {
         EXPECT_FALSE(Subclassed(control));
         EXPECT_TRUE(control->WindowProc == OwnProc(control));
 
-        TXPControls others = AllControls();
+        TXPControls others = AllXPControls();
         others.Exclude(k.Kind);
         TSkarn* rest = Painter(others);
         EXPECT_FALSE(Subclassed(control));
@@ -209,7 +196,7 @@ TEST_F(SkarnControlsTest, TheParentMustBeAChosenContainerAndNothingTaggedSkip) {
         TSkarn* only = Painter(TXPControls{xcButton}, TXPContainers{k.Kind});
         EXPECT_TRUE(Subclassed(button));
         delete only;
-        TXPContainers others = AllContainers();
+        TXPContainers others = AllXPContainers();
         others.Exclude(k.Kind);
         TSkarn* rest = Painter(TXPControls{xcButton}, others);
         EXPECT_FALSE(Subclassed(button));
@@ -512,7 +499,7 @@ TEST_F(SkarnControlsTest, TheManagerHandsOtherFormsControlsToTheNextPainter) {
 
     TSkarn* first = Painter(TXPControls{xcButton, xcEdit});
     first->Loaded();
-    TSkarn* other = Painter(TXPControls{xcButton, xcEdit}, AllContainers(), second);
+    TSkarn* other = Painter(TXPControls{xcButton, xcEdit}, AllXPContainers(), second);
     other->Loaded();
     TSkarnManager* manager = SkarnManager();
     ASSERT_EQ(manager->GetActivePainter(), first);
@@ -546,7 +533,7 @@ TEST_F(SkarnControlsTest, WithNoPainterLeftEveryPaintedFormButTheLeavingOneIsGiv
     TPlainForm* main = nullptr;
     App->CreateForm(main);
     auto* mainButton = Place<TButton>(main, 10, 10, 80, 26);
-    auto* mainPainter = Painter(TXPControls{xcButton}, AllContainers(), main);
+    auto* mainPainter = Painter(TXPControls{xcButton}, AllXPContainers(), main);
     auto* ownButton = Place<TButton>(Form, 10, 10, 80, 26);
     TForm* third = TForm::CreateNew(nullptr);
     auto* thirdButton = Place<TButton>(third, 10, 10, 80, 26);
