@@ -2,6 +2,7 @@
 // style, the popup's keys, buttons and menus, and when a popup's value is written back.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -288,6 +289,119 @@ TEST_F(BlobEditTest, ThePropertiesAreCopiedAndRegistered) {
     EXPECT_EQ("TJPEGImage", b.GetPictureGraphicClassName());
     EXPECT_FALSE(b.GetAlwaysSaveData());
     EXPECT_EQ(4, b.GetSupportedOperations() & ~32);
+}
+
+} // namespace
+
+namespace {
+
+// Work done inside the open popup (its modal loop runs inside the show request).
+struct TInsidePopup {
+    TqzBlobEdit* Blob = nullptr;
+    std::function<void()> Action;
+    bool Ran = false;
+    Integer ResultAfterAction = -1;
+    void Popped(TObject*) {
+        Ran = true;
+        Action();
+        TqzCustomEditPopupWindow* popup = Blob->GetPopupWindow();
+        ResultAfterAction = popup->GetModalResult();
+        // A popup the action left open is cancelled, so the test never waits.
+        if (ResultAfterAction == mrNone) popup->SetModalResult(mrCancel);
+    }
+};
+
+class BlobPopupTest : public BlobEditTest {
+protected:
+    TqzBlobEdit* Shown(const String& value, bool alwaysSave) {
+        TqzBlobEdit* blob = Blob(bekMemo);
+        blob->GetBlobEditProperties()->SetAlwaysSaveData(alwaysSave);
+        blob->SetEditValue(Variant(value));
+        Form->Show();
+        App->ProcessMessages();
+        blob->SetFocus();
+        App->ProcessMessages();
+        return blob;
+    }
+    void OpenAndRun(TqzBlobEdit* blob, TInsidePopup& inside) {
+        inside.Blob = blob;
+        blob->GetBlobEditProperties()->OnPopup = TNotifyEvent(&inside, &TInsidePopup::Popped);
+        blob->DropDown();
+        App->ProcessMessages();
+        ASSERT_TRUE(inside.Ran);
+        EXPECT_FALSE(blob->HasOpenPopup());
+    }
+};
+
+TEST_F(BlobPopupTest, KeysInThePopupMemoCloseItWithTheirResult) {
+    struct Case {
+        const char* Name;
+        Word Key;
+        TShiftState Shift;
+        bool AlwaysSave;
+        Integer Result;
+        bool Saved;
+    };
+    const Case cases[] = {
+        {"F4 saves with AlwaysSaveData", VK_F4, {}, true, mrOk, true},
+        {"F4 cancels without it", VK_F4, {}, false, mrCancel, false},
+        {"Escape cancels even with it", VK_ESCAPE, {}, true, mrCancel, false},
+        {"Alt+Up saves with it", VK_UP, {ssAlt}, true, mrOk, true},
+        {"Ctrl+Enter accepts", VK_RETURN, {ssCtrl}, false, mrOk, true},
+        {"Enter is the memo's own", VK_RETURN, {}, true, mrNone, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TqzBlobEdit* blob = Shown("old", c.AlwaysSave);
+        TInsidePopup inside;
+        inside.Action = [&] {
+            TqzPopupMemo* memo = blob->GetPopupMemo();
+            ASSERT_NE(nullptr, memo);
+            EXPECT_EQ(blob->GetPopupWindow(), memo->GetParent());
+            EXPECT_EQ("old", VarToStr(memo->GetEditValue()));
+            memo->SetEditValue(Variant(String("new")));
+            memo->SetModifiedAfterEntry(true);
+            Word key = c.Key;
+            memo->HandleKeyDown(key, c.Shift);
+        };
+        OpenAndRun(blob, inside);
+        EXPECT_EQ(c.Result, inside.ResultAfterAction);
+        EXPECT_EQ(c.Saved ? "new" : "old", VarToStr(blob->GetEditValue()));
+        delete blob;
+    }
+}
+
+TEST_F(BlobPopupTest, AClickElsewhereSavesAChangeOnlyWithAlwaysSaveData) {
+    for (bool alwaysSave : {true, false}) {
+        SCOPED_TRACE(alwaysSave);
+        TqzBlobEdit* blob = Shown("old", alwaysSave);
+        TInsidePopup inside;
+        inside.Action = [&] {
+            blob->GetPopupMemo()->SetEditValue(Variant(String("new")));
+            blob->GetPopupMemo()->SetModifiedAfterEntry(true);
+            blob->GetPopupWindow()->ClosePopup();
+        };
+        OpenAndRun(blob, inside);
+        EXPECT_EQ(alwaysSave ? "new" : "old", VarToStr(blob->GetEditValue()));
+        delete blob;
+    }
+}
+
+TEST_F(BlobPopupTest, ATypedLetterReplacesTheMemoTextWithAutoReplace) {
+    TqzBlobEdit* blob = Shown("old text", true);
+    blob->GetBlobEditProperties()->MemoAutoReplace = true;
+    TInsidePopup inside;
+    inside.Action = [&] {
+        static_cast<TqzBlobEditPopupWindow*>(blob->GetPopupWindow())->ForwardChar(U'x');
+        TqzPopupMemo* memo = blob->GetPopupMemo();
+        EXPECT_EQ("x", VarToStr(memo->GetEditValue()));
+        EXPECT_EQ(1, memo->GetSelStart());
+        EXPECT_TRUE(memo->GetModifiedAfterEnter());
+        // The OK button takes the letter.
+        blob->GetPopupWindow()->SetModalResult(mrOk);
+    };
+    OpenAndRun(blob, inside);
+    EXPECT_EQ("x", VarToStr(blob->GetEditValue()));
 }
 
 } // namespace
