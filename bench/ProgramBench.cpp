@@ -3,7 +3,8 @@
 // channels), one hundred files opened in a row, a full repaint of the channel window, the
 // channel table scrolled by one row, a grid of 100 and of 10,000 rows scrolled by one row (the
 // cost must not grow with rows that are not shown), and the channel report prepared and
-// printed by the PDF printer into a file.
+// printed by the PDF printer into a file. Opening a file whose table differs from the one shown
+// is compared with opening the same file again.
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
@@ -113,6 +114,30 @@ void BM_OpenDataFile(benchmark::State& state) {
             state.SkipWithError("the file was not read");
             return;
         }
+}
+
+// Two files whose channel tables differ, opened in turn: every open changes the table, as when
+// the user moves between files. Compared with the same file opened again.
+void BM_OpenChangedDataFile(benchmark::State& state) {
+    TProgram& program = TProgram::Get();
+    // Each file written just after its table was typed in, so nothing is left unsaved.
+    TTambor& grid = *fChInfo->gvData;
+    for (Integer row = 2; row <= 17; ++row)
+        grid.WriteForeText(ccRx, row, "45" + std::to_string(row % 10) + ".11250");
+    TProgram::Settle();
+    fMainFrm->FileName = program.File("second.dat");
+    fMainFrm->WriteDataFile();
+    program.FillChannels();
+    fMainFrm->FileName = program.File("first.dat");
+    fMainFrm->WriteDataFile();
+    bool first = true;
+    for (auto _ : state) {
+        if (!OpenOne(program.File(first ? "second.dat" : "first.dat"))) {
+            state.SkipWithError("the file was not read");
+            return;
+        }
+        first = !first;
+    }
 }
 
 void BM_OpenHundredDataFiles(benchmark::State& state) {
@@ -227,6 +252,7 @@ void BM_PrintChannelReport(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_OpenDataFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenChangedDataFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveDataFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenHundredDataFiles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintChannelWindow)->Unit(benchmark::kMillisecond);
