@@ -607,9 +607,18 @@ void TkqExpression::PlanEvaluation() {
     FStackNeed = depth > 8 ? std::size_t(depth) * LevelBytes : 0;
 }
 
+namespace {
+
+// Out of line, so the common shallow expression pays one compare for the check.
+[[gnu::noinline]] void CheckStackFor(std::size_t need) {
+    if (ScriptStackLow(need)) RaiseStackOverflow();
+}
+
+} // namespace
+
 Variant TkqExpression::GetValue() {
     if (Root == nullptr) MissingOperand();
-    if (FStackNeed != 0 && ScriptStackLow(FStackNeed)) RaiseStackOverflow();
+    if (FStackNeed != 0) CheckStackFor(FStackNeed);
     return Root->GetValue();
 }
 
