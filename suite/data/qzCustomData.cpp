@@ -620,12 +620,17 @@ void TqzCustomDataController::LockUpdates() {
 void TqzCustomDataController::UnlockUpdates() {
     if (FLockCount > 0) --FLockCount;
     FInfo->UnlockChanges();
-    if (FLockCount == 0) DeliverDataChange();
+    CheckChanges();
 }
 
 void TqzCustomDataController::ReleaseUpdateLock() {
     --FLockCount;
     FInfo->ReleaseLock();
+}
+
+void TqzCustomDataController::Change(Word bits) {
+    FChanges |= bits;
+    CheckChanges();
 }
 
 void TqzCustomDataController::ResetPendingChange() {
@@ -652,21 +657,92 @@ void TqzCustomDataController::DataChanged(Byte kind, Integer itemIndex, Integer 
     if (kind == dcEverything && IsBoundToSource() && !FSourceChanging) LoadData();
     if (kind == dcRecordsAdded || kind == dcRecordsRemoved) FInfo->MarkFocusedRecordChanged(false);
     FInfo->RequestReload();
-    if (FLockCount == 0) DeliverDataChange();
+    CheckChanges();
+}
+
+void TqzCustomDataController::CheckChanges() {
+    if (FChanges == 0 || FLockCount != 0 || FInfo->GetLockCount() != 0) return;
+    const Word changes = FChanges;
+    FChanges = 0;
+    if (changes & 2) {
+        DeliverDataChange();
+    } else if (changes & (1 | 16 | 32)) {
+        TqzLayoutChangedInfo info;
+        UpdateControl(&info);
+    } else if (changes & 2048) {
+        TqzUpdateRecordInfo info(GetFocusedRecordIndex());
+        UpdateControl(&info);
+        FSearch->Cancel();
+    }
+    if (changes & 4) {
+        const Integer prevRow = FInfo->PreviousFocusedRow();
+        const Integer row = FInfo->GetFocusedRowIndex();
+        if (prevRow != row) {
+            TqzFocusedRowChangedInfo info(prevRow, row);
+            UpdateControl(&info);
+        }
+        const Integer prevRecord = FInfo->PreviousFocusedRecord();
+        const Integer record = FInfo->GetFocusedRecordIndex();
+        const bool prevChanged = FInfo->PreviousFocusChanged();
+        if (prevRecord >= 0 || record >= 0 || prevChanged) {
+            TqzFocusedRecordChangedInfo info(prevRecord, prevChanged, row, prevRow, record);
+            UpdateControl(&info);
+            FSearch->Cancel();
+        }
+        FInfo->SavePreviousFocus();
+    }
+    if (changes & 8) NotifySelectionChanged();
+    if (changes & 64) {
+        TqzSearchChangedInfo info;
+        UpdateControl(&info);
+    }
+    if (changes & 1024) {
+        TqzBookmarkChangedInfo info;
+        UpdateControl(&info);
+    }
+    if ((changes & 256) && !IsOwnerReading()) OnGroupingChanged(this);
+    if ((changes & 128) && !IsOwnerReading() && !FInSortingChanged) {
+        FInSortingChanged = true;
+        try {
+            OnSortingChanged(this);
+        } catch (...) {
+            FInSortingChanged = false;
+            throw;
+        }
+        FInSortingChanged = false;
+    }
+}
+
+void TqzCustomDataController::NotifySelectionChanged() {
+    const Integer count = FInfo->GetSelectedCount();
+    const Integer row = count == 1 ? FInfo->SelectedRow(0) : -1;
+    const bool single = count <= 1 && FPrevSelectedCount <= 1;
+    TqzSelectionChangedInfo info(single ? (FPrevSelectedCount == 1 ? FPrevSelectedRow : -1) : -1, single ? row : -1);
+    FPrevSelectedCount = count;
+    FPrevSelectedRow = row;
+    UpdateControl(&info);
+}
+
+bool TqzCustomDataController::IsOwnerReading() const {
+    return FOwner && FOwner->GetComponentState().Contains(csReading);
 }
 
 void TqzCustomDataController::DeliverDataChange() {
-    FChanges = 0;
     if (!FDataChangePending) return;
     Byte kind = FPendingChangeKind;
     const Integer item = FPendingChangeItem;
     const Integer record = FPendingChangeRecord;
-    ResetPendingChange();
     if (kind == dcValueChanged && item == -1) kind = dcRecordChanged;
     if (kind < dcRecordsAdded && record == -1 && !IsNewItemRecord(record)) kind = dcEverything;
-    TqzDataChangedInfo info(kind, item, record);
-    UpdateControl(&info);
-    NotifyDataChanged();
+    try {
+        TqzDataChangedInfo info(kind, item, record);
+        UpdateControl(&info);
+        NotifyDataChanged();
+    } catch (...) {
+        ResetPendingChange();
+        throw;
+    }
+    ResetPendingChange();
 }
 
 void TqzCustomDataController::UpdateControl(TqzUpdateControlInfo* info) {
@@ -683,7 +759,38 @@ void TqzCustomDataController::UpdateControl(TqzUpdateControlInfo* info) {
 
 void TqzCustomDataController::NotifyDataChanged() {
     if (IsOwnerDestroying()) return;
+    if (!OnDataChanged.Assigned() && !OnRecordChanged.Assigned() && FListeners.empty()) return;
+    if (IsOwnerLoading()) {
+        FDataChangedDeferred = true;
+        return;
+    }
+    FDataChangedDeferred = false;
+    if (FPendingChangeKind < dcRecordsAdded &&
+        (FPendingChangeRecord != -1 || IsNewItemRecord(FPendingChangeRecord)))
+        OnRecordChanged(this, FPendingChangeRecord, FPendingChangeItem);
     OnDataChanged(this);
+    if (FProvider->IsGridMode() && FProvider->GetLocateCount() > 0) return;
+    // A listener may add or remove listeners: the ones added wait for the next notice, the ones
+    // removed before their turn are skipped.
+    const Integer last = FListenerSerial;
+    for (Integer serial = 0;;) {
+        auto next = std::find_if(FListeners.begin(), FListeners.end(),
+                                 [&](const TListener& l) { return l.Serial > serial && l.Serial <= last; });
+        if (next == FListeners.end()) break;
+        serial = next->Serial;
+        const TNotifyEvent handler = next->Handler;
+        handler(this);
+    }
+}
+
+void TqzCustomDataController::AddDataChangedListener(TObject* key, TNotifyEvent handler) {
+    FListeners.push_back({key, handler, ++FListenerSerial});
+}
+
+void TqzCustomDataController::RemoveDataChangedListener(TObject* key, TNotifyEvent handler) {
+    auto it = std::find_if(FListeners.begin(), FListeners.end(),
+                           [&](const TListener& l) { return l.Key == key && l.Handler == handler; });
+    if (it != FListeners.end()) FListeners.erase(it);
 }
 
 void TqzCustomDataController::ActiveChanged(bool active) {
@@ -710,7 +817,9 @@ bool TqzCustomDataController::RefreshIfItemOrdered(Integer itemIndex) {
     return true;
 }
 
-void TqzCustomDataController::Loaded() {}
+void TqzCustomDataController::Loaded() {
+    if (FDataChangedDeferred) NotifyDataChanged();
+}
 
 void TqzCustomDataController::SetOptions(Word value) {
     if (FOptions == value) return;

@@ -379,6 +379,24 @@ private:
 
 // One data change: kind (0 value, 1 record, 2 records added, 3 records removed, 4 everything),
 // item index and record index.
+class TqzLayoutChangedInfo : public TqzUpdateControlInfo {
+    KOV_CLASS(TqzLayoutChangedInfo, TqzUpdateControlInfo)
+public:
+    TqzLayoutChangedInfo() = default;
+};
+
+class TqzSearchChangedInfo : public TqzUpdateControlInfo {
+    KOV_CLASS(TqzSearchChangedInfo, TqzUpdateControlInfo)
+public:
+    TqzSearchChangedInfo() = default;
+};
+
+class TqzBookmarkChangedInfo : public TqzUpdateControlInfo {
+    KOV_CLASS(TqzBookmarkChangedInfo, TqzUpdateControlInfo)
+public:
+    TqzBookmarkChangedInfo() = default;
+};
+
 class TqzDataChangedInfo : public TqzUpdateControlInfo {
     KOV_CLASS(TqzDataChangedInfo, TqzUpdateControlInfo)
 public:
@@ -731,13 +749,70 @@ private:
     TqzCustomDataController* FController;
 };
 
+// The incremental search of a list control; the search state lives in the controller.
 class TqzDataControllerSearch : public TObject {
     KOV_CLASS(TqzDataControllerSearch, TObject)
 public:
     explicit TqzDataControllerSearch(TqzCustomDataController* controller) : FController(controller) {}
+    virtual void FocusPosition(Integer position);
+    // The first position from start towards end (-1: the last or first) whose search text begins
+    // with text; -1 when none.
+    virtual Integer FindFrom(Integer start, Integer end, bool forward, const String& text);
+    virtual bool Locate(Integer itemIndex, const String& text);
+    virtual bool LocateNext(bool forward);
+    virtual void Lock() { FLocked = 1; }
+    virtual void Unlock() { FLocked = 0; }
+
+    void SetSearchItem(Integer itemIndex);
+    Integer SearchItemIndex() const;
+    bool IsSearching() const;
+    String CurrentText() const;
+    void Cancel();
+    bool IsLocked() const { return FLocked != 0; }
+
+protected:
+    TqzCustomDataController* FController;
+    Byte FLocked = 0;
+};
+
+// Finds a record by key values read into an internal locate record.
+class TqzDataControllerLocateObject : public TObject {
+    KOV_CLASS(TqzDataControllerLocateObject, TObject)
+public:
+    explicit TqzDataControllerLocateObject(TqzCustomDataController* controller) : FController(controller) {}
+    ~TqzDataControllerLocateObject() override;
+    virtual void ReleaseRecord();
+    virtual Integer FindRecord() = 0;
+    void ReadKeyValues(TqzValueDefReader* reader);
+    Integer GetLocateRecord() const { return FLocateRecord; }
+
+protected:
+    TqzCustomDataController* FController;
+    Integer FLocateRecord = 0;
+};
+
+class TqzDataControllerKeyLocateObject : public TqzDataControllerLocateObject {
+    KOV_CLASS(TqzDataControllerKeyLocateObject, TqzDataControllerLocateObject)
+public:
+    using TqzDataControllerLocateObject::TqzDataControllerLocateObject;
+    Integer FindRecord() override;
+    std::vector<TqzCustomDataField*> KeyFields;
+};
+
+class TqzDataControllerGroupLocateObject : public TqzDataControllerLocateObject {
+    KOV_CLASS(TqzDataControllerGroupLocateObject, TqzDataControllerLocateObject)
+public:
+    explicit TqzDataControllerGroupLocateObject(TqzCustomDataController* controller);
+    Integer FindRecord() override;
+    void SetLevel(Integer level);
+    Integer GetLevel() const { return FLevel; }
+    bool UsesBinarySearch() const { return FBinarySearch; }
 
 private:
-    TqzCustomDataController* FController;
+    std::vector<TqzCustomDataField*> FGroupingFields;
+    std::vector<TqzCustomDataField*> FFindFields;
+    bool FBinarySearch = true;
+    Integer FLevel = 0;
 };
 
 class TqzDataSummary : public TPersistent {
@@ -1140,7 +1215,25 @@ public:
     virtual bool GetItemSortByDisplayText(Integer, bool) { return false; }
     virtual void FocusControlOfItem(Integer, bool& handled) {}
 
+    // Change notification.
+    // Adds bits to the pending changes and delivers them unless a bracket is open.
+    void Change(Word bits);
+    void AddDataChangedListener(TObject* key, TNotifyEvent handler);
+    void RemoveDataChangedListener(TObject* key, TNotifyEvent handler);
+    Integer DataChangedListenerCount() const { return Integer(FListeners.size()); }
+    bool IsDataChangedDeferred() const { return FDataChangedDeferred; }
+
     // Record comparison, key and text search, incremental filter.
+    // Binary search of the filtered, sorted rows on the first keyFieldCount sorting fields.
+    Integer FindRecordByKeyBinary(Integer locateRecord, Integer keyFieldCount);
+    Integer FindRecordByKeyLinear(Integer locateRecord, const std::vector<TqzCustomDataField*>& fields);
+    TqzDataControllerSearch* GetSearch() const { return FSearch.get(); }
+    // With MultiSelect: the selection becomes the focused row alone.
+    void SelectFocusedRowOnly();
+    TqzCustomDataField* SearchField = nullptr;
+    bool Searching = false;
+    String SearchText;
+    bool InGroupLocate = false;
     virtual Integer CompareRecordsByField(Integer recordIndex1, Integer recordIndex2, TqzCustomDataField* field);
     Integer CompareRecordsBySortInfo(Integer recordIndex1, Integer recordIndex2, const TqzSortingFieldEntry& info);
     virtual Integer CompareEqualRecords(Integer recordIndex1, Integer recordIndex2);
@@ -1270,6 +1363,20 @@ public:
 private:
     void ResetPendingChange();
     void DeliverDataChange();
+    void CheckChanges();
+    void NotifySelectionChanged();
+    bool IsOwnerReading() const;
+    struct TListener {
+        TObject* Key;
+        TNotifyEvent Handler;
+        Integer Serial;
+    };
+    std::vector<TListener> FListeners;
+    Integer FListenerSerial = 0;
+    bool FDataChangedDeferred = false;
+    bool FInSortingChanged = false;
+    Integer FPrevSelectedCount = 0;
+    Integer FPrevSelectedRow = -1;
     void TrimSelection() {}
     void EnsureRecordIDField();
 

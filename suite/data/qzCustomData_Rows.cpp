@@ -388,7 +388,9 @@ void TqzCustomDataControllerInfo::UnlockChanges() {
 }
 
 void TqzCustomDataControllerInfo::CheckUpdate() {
-    if (FChanges != 0 && FLockCount == 0 && !FCalculating) Recalculate();
+    if (FChanges == 0 || FLockCount != 0 || FCalculating) return;
+    Recalculate();
+    FController->Change(0); // delivers what the recomputation passed on, unless a bracket holds it
 }
 
 void TqzCustomDataControllerInfo::RequestReload() {
