@@ -392,10 +392,9 @@ void TqzCustomDataController::SetRecordCount(Integer count) {
     const Integer old = GetRecordCount();
     if (count == old) return;
     FStorage->SetNumRecords(count);
-    TrimSelection();
+    FInfo->CheckSelection();
     RevalidateSavedFocus();
     EndEditIfRecordAffected(-1);
-    FInfo->RequestReload();
     DataChanged(count > old ? dcRecordsAdded : dcRecordsRemoved, -1, -1);
 }
 
@@ -449,7 +448,7 @@ void TqzCustomDataController::DeleteRecord(Integer recordIndex) {
         FInfo->MoveFocusedRecord(focused - 1);
     else if (focused == recordIndex)
         FInfo->MoveFocusedRecord(-1);
-    TrimSelection();
+    FInfo->CheckSelection();
     RevalidateSavedFocus();
     DataChanged(dcRecordsRemoved, -1, -1);
 }
@@ -664,9 +663,10 @@ void TqzCustomDataController::CheckChanges() {
     if (FChanges == 0 || FLockCount != 0 || FInfo->GetLockCount() != 0) return;
     const Word changes = FChanges;
     FChanges = 0;
-    if (changes & 2) {
+    // Rows recomputed without a data change (grouping, expansion) are a layout change.
+    if ((changes & 2) && FDataChangePending) {
         DeliverDataChange();
-    } else if (changes & (1 | 16 | 32)) {
+    } else if (changes & (1 | 2 | 16 | 32)) {
         TqzLayoutChangedInfo info;
         UpdateControl(&info);
     } else if (changes & 2048) {

@@ -658,7 +658,8 @@ public:
     Integer GetRecordRowIndex(Integer recordIndex) const;
 
     // Focus.
-    void ChangeFocusedRow(Integer row, bool forced);
+    // With refresh, the row is taken even when it is the focused one (its record changed).
+    void ChangeFocusedRow(Integer row, bool forced, bool refresh = false);
     void FocusRow(Integer row);
     void RefocusRow(Integer row);
     bool CanFocusRow(Integer row);
@@ -1377,7 +1378,6 @@ private:
     bool FInSortingChanged = false;
     Integer FPrevSelectedCount = 0;
     Integer FPrevSelectedRow = -1;
-    void TrimSelection() {}
     void EnsureRecordIDField();
 
     bool FActive = false;

@@ -851,10 +851,10 @@ void TqzCustomDataControllerInfo::RefreshFocusFromRow() {
     FFocusing->PrevRecordIndex = FFocusing->RecordIndex;
 }
 
-void TqzCustomDataControllerInfo::ChangeFocusedRow(Integer row, bool forced) {
+void TqzCustomDataControllerInfo::ChangeFocusedRow(Integer row, bool forced, bool refresh) {
     const Integer count = GetRowCount();
     row = std::clamp(row, Integer(-1), count - 1);
-    if (row == FFocusing->RowIndex) return;
+    if (row == FFocusing->RowIndex && !refresh) return;
     FInFocusing = 1;
     if (!(FChanges & ciFocusedRow)) FPrevFocusing->Assign(*FFocusing);
     bool allowed = false;
@@ -915,7 +915,7 @@ void TqzCustomDataControllerInfo::MoveFocusedRecord(Integer recordIndex) {
     if (!(FChanges & ciFocusedRow)) FPrevFocusing->Assign(*FFocusing);
     FFocusing->RecordIndex = recordIndex;
     FFocusing->Level = -1;
-    Raise(ciFocusedRecord);
+    Raise(ciFocusedRow | ciFocusedRecord); // its row is found again by the recomputation
 }
 
 Integer TqzCustomDataControllerInfo::RowOfFocusedRecord() {
@@ -949,9 +949,7 @@ void TqzCustomDataControllerInfo::EstablishFocus() {
     const Integer r = RowOfFocusedRecord();
     const Integer row = FFocusing->RowIndex;
     if (r != row && (row < 0 || row >= GetRowCount() || GetRowRecordIndex(row) != FFocusing->RecordIndex)) {
-        FFocusing->RowIndex = -2; // the old row says nothing any more
-        ChangeFocusedRow(r, true);
-        if (FFocusing->RowIndex == -2) FFocusing->RowIndex = -1;
+        ChangeFocusedRow(r, true, true);
     } else if (row >= 0 && row < GetRowCount()) {
         FFocusing->RecordIndex = GetRowRecordIndex(row);
     }

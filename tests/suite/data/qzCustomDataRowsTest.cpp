@@ -455,3 +455,268 @@ TEST(qzCustomDataRowsTest, ExpansionSurvivesARecomputation) {
     EXPECT_EQ(RaisedMessage([&] { infos->AddField(f.C.GetItemField(0)); }), "Item already exists");
     infos->Reset();
 }
+
+// ---- Search and locate -----------------------------------------------------------------------------
+
+TEST(qzCustomDataSearchTest, LocateWrapsStartsAtTheFocusAndStepsWithoutWrapping) {
+    TRowController c;
+    c.Fill({{"apple", 0}, {"banana", 0}, {"avocado", 0}, {"cherry", 0}});
+    TqzDataControllerSearch* search = c.GetSearch();
+    c.SetFocusedRecordIndex(3);
+    EXPECT_TRUE(search->Locate(0, "ap")); // only above the focus: wraps
+    EXPECT_EQ(c.GetFocusedRecordIndex(), 0);
+    EXPECT_TRUE(search->IsSearching()); // focusing the match did not end the search
+    EXPECT_EQ(search->CurrentText(), "ap");
+
+    EXPECT_TRUE(search->Locate(0, "a")); // the focused record matches: it stays
+    EXPECT_EQ(c.GetFocusedRecordIndex(), 0);
+    EXPECT_TRUE(search->LocateNext(true));
+    EXPECT_EQ(c.GetFocusedRecordIndex(), 2);
+    EXPECT_FALSE(search->LocateNext(true)); // the last match: nothing, focus kept
+    EXPECT_EQ(c.GetFocusedRecordIndex(), 2);
+    EXPECT_TRUE(search->LocateNext(false));
+    EXPECT_EQ(c.GetFocusedRecordIndex(), 0);
+
+    EXPECT_FALSE(search->Locate(0, ""));
+    EXPECT_EQ(RaisedMessage([&] { search->SetSearchItem(5); }), "ItemIndex out of range");
+
+    search->Lock();
+    search->Cancel(); // locked: nothing
+    EXPECT_TRUE(search->IsSearching());
+    search->Unlock();
+    c.SetFocusedRecordIndex(3); // any other focus change ends it
+    EXPECT_FALSE(search->IsSearching());
+    EXPECT_EQ(search->CurrentText(), "");
+}
+
+TEST(qzCustomDataSearchTest, KeyAndGroupLocate) {
+    TRowController c;
+    c.Fill({{"b", 2}, {"a", 1}, {"b", 1}, {"a", 2}});
+    c.ChangeItemSortOrder(0, soAscending);
+    c.ChangeItemSortOrder(1, soAscending);
+    TqzValueDefUnboundReader reader;
+    reader.StoreValue(c.GetItemField(0)->GetValueDef(), Variant(String("b")));
+    reader.StoreValue(c.GetItemField(1)->GetValueDef(), Variant(1));
+
+    struct Case {
+        bool Binary;
+        Integer Fields;
+        Integer Found;
+    } cases[] = {{true, 1, 0}, {true, 2, 2}, {false, 1, 0}, {false, 2, 2}};
+    TqzDataControllerKeyLocateObject locate(&c);
+    EXPECT_EQ(locate.FindRecord(), -1); // no locate record yet
+    locate.ReadKeyValues(&reader);
+    for (const Case& k : cases) {
+        Integer found;
+        if (k.Binary) {
+            found = c.FindRecordByKeyBinary(locate.GetLocateRecord(), k.Fields);
+            // binary search lands on some record of the matching range
+            EXPECT_EQ(VarToStr(c.GetValue(found, 0)), "b");
+            if (k.Fields == 2) EXPECT_EQ(found, k.Found);
+        } else {
+            locate.KeyFields.assign({c.GetItemField(0), c.GetItemField(1)});
+            locate.KeyFields.resize(std::size_t(k.Fields));
+            found = locate.FindRecord();
+            EXPECT_EQ(found, k.Found) << k.Fields;
+        }
+    }
+    locate.ReleaseRecord();
+    EXPECT_EQ(locate.FindRecord(), -1);
+
+    TRowController empty;
+    TqzDataControllerKeyLocateObject none(&empty);
+    none.ReadKeyValues(&reader);
+    EXPECT_EQ(empty.FindRecordByKeyBinary(none.GetLocateRecord(), 1), -1);
+}
+
+// ---- Notification ----------------------------------------------------------------------------------
+
+namespace {
+
+// Writes every info the controller delivers, and its events, into one line.
+struct TNoticeLog : public TObject {
+    void Attach(TqzCustomDataController* c) {
+        c->UpdateControlHandler = TqzUpdateControlEvent(this, &TNoticeLog::Info);
+        c->OnDataChanged = TNotifyEvent(this, &TNoticeLog::DataChanged);
+        c->OnRecordChanged = TqzRecordChangedEvent(this, &TNoticeLog::RecordChanged);
+        c->OnGroupingChanged = TNotifyEvent(this, &TNoticeLog::Grouping);
+        c->OnSortingChanged = TNotifyEvent(this, &TNoticeLog::Sorting);
+    }
+    void Add(const std::string& s) { Text += (Text.empty() ? "" : " ") + s; }
+    void Info(TqzUpdateControlInfo* info) {
+        if (auto* i = dynamic_cast<TqzDataChangedInfo*>(info))
+            Add("data" + std::to_string(i->Kind) + "/" + std::to_string(i->ItemIndex) + "/" +
+                std::to_string(i->RecordIndex));
+        else if (dynamic_cast<TqzLayoutChangedInfo*>(info))
+            Add("layout");
+        else if (auto* r = dynamic_cast<TqzUpdateRecordInfo*>(info))
+            Add("record" + std::to_string(r->RecordIndex));
+        else if (auto* f = dynamic_cast<TqzFocusedRowChangedInfo*>(info))
+            Add("row" + std::to_string(f->PrevFocusedRow) + ">" + std::to_string(f->FocusedRow));
+        else if (auto* f = dynamic_cast<TqzFocusedRecordChangedInfo*>(info))
+            Add("focus" + std::to_string(f->PrevFocusedRecord) + ">" + std::to_string(f->FocusedRecord));
+        else if (auto* s = dynamic_cast<TqzSelectionChangedInfo*>(info)) {
+            std::string rows;
+            for (Integer i = 0; i < s->RowCount(); ++i) rows += (i ? "," : "") + std::to_string(s->RowIndex(i));
+            Add("sel[" + rows + "]");
+        }
+        else if (dynamic_cast<TqzSearchChangedInfo*>(info))
+            Add("search");
+        else if (dynamic_cast<TqzBookmarkChangedInfo*>(info))
+            Add("bookmark");
+    }
+    void DataChanged(TObject*) { Add("OnDataChanged"); }
+    void RecordChanged(TqzCustomDataController*, Integer record, Integer item) {
+        Add("OnRecordChanged" + std::to_string(record) + "/" + std::to_string(item));
+    }
+    void Grouping(TObject*) { Add("OnGrouping"); }
+    void Sorting(TObject*) { Add("OnSorting"); }
+    std::string Text;
+};
+
+// Listeners that log their calls and change the list while called.
+struct TListeners : public TObject {
+    void First(TObject*) {
+        Log += "1";
+        if (RemoveSelf) C->RemoveDataChangedListener(this, TNotifyEvent(this, &TListeners::First));
+        if (RemoveSecond) C->RemoveDataChangedListener(this, TNotifyEvent(this, &TListeners::Second));
+        if (AddThird) C->AddDataChangedListener(this, TNotifyEvent(this, &TListeners::Third));
+    }
+    void Second(TObject*) { Log += "2"; }
+    void Third(TObject*) { Log += "3"; }
+    TqzCustomDataController* C = nullptr;
+    bool RemoveSelf = false, RemoveSecond = false, AddThird = false;
+    std::string Log;
+};
+
+} // namespace
+
+TEST(qzCustomDataNoticeTest, InfosOfOneBracket) {
+    struct Case {
+        const char* Name;
+        const char* Expected;
+    } cases[] = {
+        {"value", "data0/0/1 OnRecordChanged1/0 OnDataChanged"},
+        {"record", "data1/-1/1 OnRecordChanged1/-1 OnDataChanged"},
+        {"added", "data2/-1/-1 OnDataChanged focus1>1"}, // the focused record is marked changed
+        {"removed", "data3/-1/-1 OnDataChanged focus1>1"},
+        {"everything", "data4/0/1 OnDataChanged"}, // two records: kind 4 with the last item and record
+        {"layout", "layout"},
+        {"update record", "record1"},
+        {"focus", "row1>2 focus1>2"},
+        {"select one", "sel[0]"},
+        {"select three", "sel[]"}, // from one selected row to three
+        {"search", "search"},
+        {"bookmark", "bookmark"},
+        {"sort", "layout OnSorting"},
+        {"group", "layout OnGrouping"},
+    };
+    for (const Case& k : cases) {
+        TRowController c;
+        c.Fill({{"c", 1}, {"b", 2}, {"a", 3}});
+        c.MultiSelect = true;
+        c.SetFocusedRecordIndex(1);
+        TNoticeLog log;
+        log.Attach(&c);
+        const std::string name = k.Name;
+        if (name == "select three") {
+            c.GetInfo()->ChangeRowSelection(0, true);
+            log.Text.clear();
+        }
+        {
+            TqzUpdateLock lock(&c);
+            if (name == "value") c.SetValue(1, 0, String("x"));
+            if (name == "record") {
+                c.SetValue(1, 0, String("x"));
+                c.SetValue(1, 1, 7);
+            }
+            if (name == "added") c.DataChanged(dcRecordsAdded, -1, -1);
+            if (name == "removed") c.DataChanged(dcRecordsRemoved, -1, -1);
+            if (name == "everything") {
+                c.SetValue(0, 0, String("x"));
+                c.SetValue(1, 0, String("y"));
+            }
+            if (name == "layout") c.Change(1);
+            if (name == "update record") c.Change(2048);
+            if (name == "focus") c.SetFocusedRecordIndex(2);
+            if (name == "select one") c.GetInfo()->ChangeRowSelection(0, true);
+            if (name == "select three") {
+                c.GetInfo()->ChangeRowSelection(1, true);
+                c.GetInfo()->ChangeRowSelection(2, true);
+            }
+            if (name == "search") c.Change(64);
+            if (name == "bookmark") c.Change(1024);
+            if (name == "sort") c.ChangeItemSortOrder(1, soDescending);
+            if (name == "group") c.ChangeItemGroupIndex(1, 0);
+            EXPECT_EQ(log.Text, "") << name; // nothing while the bracket holds
+        }
+        EXPECT_EQ(log.Text, k.Expected) << name;
+    }
+}
+
+TEST(qzCustomDataNoticeTest, SelectionInfosFromOneRowToThreeAndBack) {
+    TRowController c;
+    c.Fill({{"a", 0}, {"b", 0}, {"c", 0}, {"d", 0}});
+    c.MultiSelect = true;
+    TNoticeLog log;
+    log.Attach(&c);
+    TqzCustomDataControllerInfo* info = c.GetInfo();
+    info->ChangeRowSelection(0, true);
+    info->ChangeRowSelection(1, true);
+    info->ChangeRowSelection(2, true);
+    info->ChangeRowSelection(2, false);
+    info->ChangeRowSelection(1, false);
+    info->ChangeRowSelection(0, false);
+    EXPECT_EQ(log.Text, "sel[0] sel[] sel[] sel[] sel[] sel[0]");
+}
+
+TEST(qzCustomDataNoticeTest, ListenersSurviveChangesDuringTheWalk) {
+    struct Case {
+        bool RemoveSelf, RemoveSecond, AddThird;
+        const char* First;
+        const char* Second;
+    } cases[] = {
+        {false, false, false, "12", "12"},
+        {true, false, false, "12", "2"},
+        {false, true, false, "1", "1"},
+        {false, false, true, "12", "123"}, // the added one waits for the next notice
+    };
+    for (const Case& k : cases) {
+        TRowController c;
+        TListeners l;
+        l.C = &c;
+        l.RemoveSelf = k.RemoveSelf;
+        l.RemoveSecond = k.RemoveSecond;
+        l.AddThird = k.AddThird;
+        c.AddDataChangedListener(&l, TNotifyEvent(&l, &TListeners::First));
+        c.AddDataChangedListener(&l, TNotifyEvent(&l, &TListeners::Second));
+        c.SetRecordCount(1);
+        EXPECT_EQ(l.Log, k.First);
+        l.Log.clear();
+        l.AddThird = false;
+        c.SetRecordCount(2);
+        EXPECT_EQ(l.Log, k.Second);
+    }
+}
+
+TEST(qzCustomDataNoticeTest, DeferredWhileTheOwnerLoadsAndQuietWhileItIsRead) {
+    TComponent owner(nullptr);
+    class TOwned : public TqzDataController {
+    public:
+        using TqzDataController::TqzDataController;
+        TObject* GetItem(Integer) const override { return nullptr; }
+    } c(&owner);
+    TNoticeLog log;
+    log.Attach(&c);
+    owner.IncludeComponentState(csLoading);
+    owner.IncludeComponentState(csReading);
+    c.SetRecordCount(1);
+    c.SetRecordCount(2);
+    c.Change(128 | 256);
+    EXPECT_EQ(log.Text, "data2/-1/-1 data2/-1/-1");
+    EXPECT_TRUE(c.IsDataChangedDeferred());
+    owner.ExcludeComponentState(csLoading);
+    owner.ExcludeComponentState(csReading);
+    c.Loaded();
+    EXPECT_EQ(log.Text, "data2/-1/-1 data2/-1/-1 OnDataChanged");
+}
