@@ -590,6 +590,14 @@ void TqzCustomCalendar::RecalculateLayout() {
     } else {
         ButtonAreaHeight = MulDiv(fontSize, 3, 4) + ButtonTopGap + ButtonHeight - 1;
     }
+    TSize editSize{};
+    TqzCanvas* measure = GetControlCanvas();
+    measure->SelectFont(GetFont());
+    TqzEditSizeParameters unlimited;
+    unlimited.Width = -1;
+    TimeEdit->GetProperties()->GetEditSize(measure, TimeEdit->GetStyle(), false, Variant(0.0), unlimited,
+                                           editSize);
+    FTimeEditWidth = editSize.cx + measure->TextWidthOf("0");
     AdjustSize();
     CalculateRects();
     Invalidate();
@@ -609,9 +617,7 @@ TSize TqzCustomCalendar::CalcSize() {
     if (dateTime) {
         const Integer gap = (ButtonAreaHeight - 1 - ButtonHeight) / 2;
         ClockSize = GetHeight() - HeaderHeight - marginY - ButtonAreaHeight - TimeEdit->GetHeight() - 3 * gap;
-        TCanvas* canvas = GetCanvas();
-        canvas->GetFont()->Assign(GetFont());
-        const Integer editWidth = TimeEdit->GetWidth();
+        const Integer editWidth = FTimeEditWidth;
         width += 2 * marginX + ColumnWidth + std::max(ClockSize, editWidth) + 2 * gap;
     }
     return TSize{width, height};
@@ -733,7 +739,7 @@ void TqzCustomCalendar::PlaceChildControls() {
         for (std::size_t i = 0; i + 1 < visible.size(); ++i)
             visible[i]->SetBounds(d + Integer(i) * (d + ButtonWidth + 1), top, ButtonWidth + 1, ButtonHeight);
     }
-    const Integer editHeight = TimeEdit->GetHeight(), editWidth = TimeEdit->GetWidth();
+    const Integer editHeight = TimeEdit->GetHeight(), editWidth = FTimeEditWidth;
     TimeEdit->SetBounds(GetWidth() - marginX - ClockSize - 2 * gap + (ClockSize + 2 * gap - editWidth) / 2,
                         GetHeight() - ButtonAreaHeight - editHeight - gap, editWidth, editHeight);
     TimeEdit->SetSelStart(0);
@@ -1045,20 +1051,21 @@ void TqzCustomCalendar::PaintTitleRow(TCanvas* canvas) {
     const bool native = IsNativePainter();
     const TColor header = GetHeaderColor();
     if (native) FillSolid(canvas, TitleRowRect, clBtnFace);
-    if (!native) {
-        for (Integer i = 0; i <= LastArrowIndex; ++i) {
-            TRect r = ArrowRects[i];
+    // The visual style's header has no arrows of its own: the triangles are drawn in every look.
+    for (Integer i = 0; i <= LastArrowIndex; ++i) {
+        TRect r = ArrowRects[i];
+        if (!native) {
             if (FFlat && FKind == ckDate) HorzLine(canvas, r.left, r.right, r.top, header);
             HorzLine(canvas, r.left, r.right, r.bottom - 1, header);
-            --r.bottom;
-            if (FFlat && FKind == ckDate && !IsOffice11Painter()) ++r.top;
-            FillSolid(canvas, r, header);
-            TPoint points[3];
-            TqzCustomLookAndFeelPainter::CalcArrowPoints(r, false, (i == 0 || i == 2) ? 2 : 3, points);
-            canvas->GetPen()->SetColor(clBtnText);
-            canvas->GetBrush()->SetColor(clBtnText);
-            canvas->Polygon(points, 3);
         }
+        --r.bottom;
+        if (FFlat && FKind == ckDate && !IsOffice11Painter()) ++r.top;
+        if (!native) FillSolid(canvas, r, header);
+        TPoint points[3];
+        TqzCustomLookAndFeelPainter::CalcArrowPoints(r, false, (i == 0 || i == 2) ? 2 : 3, points);
+        canvas->GetPen()->SetColor(clBtnText);
+        canvas->GetBrush()->SetColor(clBtnText);
+        canvas->Polygon(points, 3);
     }
     auto paintTitle = [&](const TRect& rect, const String& text, Byte part) {
         const TRect narrow = NarrowTitle(rect);

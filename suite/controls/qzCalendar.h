@@ -216,6 +216,8 @@ private:
     Byte FHotPart = 0;
     TqzCalendarKind FKind = ckDate;
     TDateTime FSelectedDate = 0;
+    // The time editor's width for the zero time in its style.
+    Integer FTimeEditWidth = 0;
 };
 
 class TqzCustomDateEdit;
