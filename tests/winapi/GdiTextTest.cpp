@@ -373,6 +373,33 @@ TEST(GdiText, OriginsClippingAndMonochrome) {
     DeleteDC(dc);
 }
 
+// Glyphs cut by the clip: through a rectangle, the pixels inside are those of the text drawn
+// without a clip and nothing outside changes; through two rectangles with a gap, the pixels are
+// those of the text drawn through each rectangle in turn.
+TEST(GdiText, GlyphsCutByRectangularAndComplexClips) {
+    const char* text = "Cut 45.0125";
+    TextCanvas whole(90, 24, MakeFont("Arial", -15)), cut(90, 24, MakeFont("Arial", -15));
+    whole.Text(2, 3, text);
+    IntersectClipRect(cut.Dc(), 9, 6, 51, 15); // through glyphs, across and along
+    cut.Text(2, 3, text);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 90; ++x) {
+            const bool inside = x >= 9 && x < 51 && y >= 6 && y < 15;
+            ASSERT_EQ(inside ? whole.Pixel(x, y) : Paper, cut.Pixel(x, y)) << x << ", " << y;
+        }
+    EXPECT_GT(Count(cut, Ink), 0);
+
+    TextCanvas gap(90, 24, MakeFont("Arial", -15), OPAQUE), turns(90, 24, MakeFont("Arial", -15), OPAQUE);
+    ExcludeClipRect(gap.Dc(), 20, 0, 33, 24);
+    gap.Text(2, 3, text);
+    IntersectClipRect(turns.Dc(), 0, 0, 20, 24);
+    turns.Text(2, 3, text);
+    SelectClipRgn(turns.Dc(), nullptr);
+    IntersectClipRect(turns.Dc(), 33, 0, 90, 24);
+    turns.Text(2, 3, text);
+    EXPECT_TRUE(SamePixels(gap, turns));
+}
+
 TEST(GdiText, BadArguments) {
     TextCanvas c(10, 10, MakeFont("Arial", -13));
     SIZE s;
