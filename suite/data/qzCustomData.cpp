@@ -16,19 +16,12 @@ TqzUpdateLock::~TqzUpdateLock() noexcept(false) {
 
 // ---- Companions ----------------------------------------------------------------------------------
 
-void TqzDataFilterCriteria::Assign(TPersistent* source) {
-    if (dynamic_cast<TqzDataFilterCriteria*>(source)) return;
-    inherited::Assign(source);
-}
 
 void TqzDataSummary::Assign(TPersistent* source) {
     if (dynamic_cast<TqzDataSummary*>(source)) return;
     inherited::Assign(source);
 }
 
-TqzDataFilterList::~TqzDataFilterList() {
-    for (TqzDataFilterCriteria* filter : FItems) delete filter;
-}
 
 // ---- Construction --------------------------------------------------------------------------------
 
@@ -180,6 +173,7 @@ void TqzCustomDataController::FieldRemoved(TqzCustomDataField* field) {
     if (field == FRecordIDField) FRecordIDField = nullptr;
     if (FRelations) FRelations->FieldRemoved(field);
     if (FFilter) FFilter->FieldRemoved(field);
+    if (FFilters) FFilters->FieldRemoved(field);
     if (FSummary) FSummary->FieldRemoved(field);
     if (FInfo) FInfo->RemoveField(field);
 }

@@ -20,6 +20,7 @@
 #include "platform/runtime/RtlTypes.h"
 #include "platform/runtime/Variant.h"
 #include "suite/data/qzDataStorage.h"
+#include "suite/data/qzFilter.h"
 
 // ---- Module routines ---------------------------------------------------------------------------
 
@@ -737,17 +738,75 @@ private:
     std::unique_ptr<TqzSortingFieldList> FTotalSorting;
 };
 // ---- Companions the controller owns --------------------------------------------------------------
-// Still reduced: the data filter, search and summary do nothing yet.
+// Still reduced: the summary does nothing yet.
 
-class TqzDataFilterCriteria : public TPersistent {
-    KOV_CLASS(TqzDataFilterCriteria, TPersistent)
+class TqzDataFilterCriteria;
+class TqzDataFilterValueList;
+using TqzDataFilterGetValueListEvent =
+    TClosure<void(TqzFilterCriteria* sender, Integer itemIndex, TqzDataFilterValueList* valueList)>;
+
+// A condition on one of the controller's data fields.
+class TqzDataFilterCriteriaItem : public TqzFilterCriteriaItem {
+    KOV_CLASS(TqzDataFilterCriteriaItem, TqzFilterCriteriaItem)
 public:
-    explicit TqzDataFilterCriteria(TqzCustomDataController* controller) : FController(controller) {}
-    void Assign(TPersistent* source) override;
-    void FieldRemoved(TqzCustomDataField*) {}
+    using TqzFilterCriteriaItem::TqzFilterCriteriaItem;
+    Variant RecordValue(Integer recordIndex) override;
+    String ItemCaption() override;
+    String ExpressionFieldName() override;
+    TObject* LinkedItem() override;
+    TqzCustomDataField* GetField() const { return dynamic_cast<TqzCustomDataField*>(GetItemLink()); }
 
 private:
+    TqzCustomDataController* Controller() const;
+};
+
+// The distinct values of one of the controller's items.
+class TqzDataFilterValueList : public TqzFilterValueList {
+    KOV_CLASS(TqzDataFilterValueList, TqzFilterValueList)
+public:
+    using TqzFilterValueList::TqzFilterValueList;
+    // (All), (Custom...), then (Blanks) and (NonBlanks) when blanks exist, then the values.
+    virtual void Load(Integer itemIndex);
+};
+
+// Filter criteria over the controller's records, stored as the binary property "Criteria".
+class TqzDataFilterCriteria : public TqzFilterCriteria {
+    KOV_CLASS(TqzDataFilterCriteria, TqzFilterCriteria)
+public:
+    explicit TqzDataFilterCriteria(TqzCustomDataController* controller) : FController(controller) {}
+    ~TqzDataFilterCriteria() override;
+    void Assign(TPersistent* source) override;
+
+    Integer ItemLinkIndex(TObject* itemLink) override;
+    TObject* ItemLinkAt(Integer index) override;
+    TqzFilterCriteriaItemClass ConditionClass() override;
+    TqzFilterValueListClass ValueListClass() override;
+    void NotifyChanged() override;
+    void CopyEvents(TPersistent* source) override;
+    // Takes a data field or a client item (turned into its data field).
+    TqzFilterCriteriaItem* AddCondition(TqzFilterCriteriaItemList* list, TObject* itemLink,
+                                        TqzFilterOperatorKind operatorKind, const Variant& value,
+                                        const String& displayValue = String()) override;
+    TqzFilterCriteriaItem* FindByItemLink(TObject* itemLink) override;
+    virtual TqzDataFilterValueList* CreateValueList();
+    virtual bool IsFiltering() const;
+    bool Matches(Integer recordIndex) { return FilterRecord(recordIndex); }
+    void FieldRemoved(TqzCustomDataField* field) { RemoveItemLink(field); }
+
+    bool GetActive() const { return FActive; }
+    void SetActive(bool value);
+    TqzCustomDataController* GetController() const { return FController; }
+
+    TqzDataFilterGetValueListEvent OnGetValueList;
+
+protected:
+    void DefineProperties(TFiler* filer) override;
+
+private:
+    TObject* FieldOf(TObject* itemLink) const;
+    bool FActive = false;
     TqzCustomDataController* FController;
+    bool FDestroying = false;
 };
 
 // The incremental search of a list control; the search state lives in the controller.
@@ -843,6 +902,11 @@ public:
     TqzDataFilterList() = default;
     ~TqzDataFilterList() override;
     void Add(TqzDataFilterCriteria* filter) { FItems.push_back(filter); }
+    void Remove(TqzDataFilterCriteria* filter);
+    bool Contains(const TqzDataFilterCriteria* filter) const;
+    void FieldRemoved(TqzCustomDataField* field);
+    // Frees the filters from the last to the first.
+    void RemoveAll();
     Integer GetCount() const { return Integer(FItems.size()); }
     TqzDataFilterCriteria* GetItems(Integer index) const { return FItems.at(std::size_t(index)); }
 
@@ -1253,9 +1317,10 @@ public:
     bool IsIncrementalFiltering() const { return FIncrementalFilterField && !FIncrementalFilterText.empty(); }
     String GetIncrementalFilterText() const { return FIncrementalFilterText; }
     bool MatchesSearchText(Integer recordIndex);
-    // The data filter is not applied yet: never filtering.
-    virtual bool IsFiltering() const { return false; }
-    virtual bool MatchesFilter(Integer) { return true; }
+    virtual bool IsFiltering() const { return FFilter && FFilter->IsFiltering(); }
+    virtual bool MatchesFilter(Integer recordIndex) { return FFilter->Matches(recordIndex); }
+    // The filter changed: an edit is cancelled, the rows refreshed and the saved focus revalidated.
+    virtual void FilterChanged();
 
     // Sorting and grouping entry points.
     void ChangeItemSortOrder(Integer itemIndex, TqzDataSortOrder order);
