@@ -8,6 +8,8 @@
 
 #include "suite/data/qzCustomData.h"
 #include "suite/data/qzData.h"
+#include "platform/runtime/Filer.h"
+#include "platform/runtime/Streams.h"
 #include "suite/foundation/qzVariants.h"
 #include "tests/support/TestSupport.h"
 
@@ -719,4 +721,131 @@ TEST(qzCustomDataNoticeTest, DeferredWhileTheOwnerLoadsAndQuietWhileItIsRead) {
     owner.ExcludeComponentState(csReading);
     c.Loaded();
     EXPECT_EQ(log.Text, "data2/-1/-1 data2/-1/-1 OnDataChanged");
+}
+
+// ---- Data filter -----------------------------------------------------------------------------------
+
+namespace {
+
+// Records what a filer is offered and plays a writer, then a reader, with the binary data.
+class TCapturingFiler : public TFiler {
+public:
+    TCapturingFiler() : TFiler(nullptr) {}
+    void DefineProperty(const String&, const TReaderProc&, const TWriterProc&, bool) override {}
+    void DefineBinaryProperty(const String& name, const TStreamProc& readData, const TStreamProc& writeData,
+                              bool hasData) override {
+        Name = name;
+        HasData = hasData;
+        if (Reading) {
+            Data.SetPosition(0);
+            readData(&Data);
+        } else if (hasData) {
+            writeData(&Data);
+        }
+    }
+    String Name;
+    bool HasData = false;
+    bool Reading = false;
+    TMemoryStream Data;
+};
+
+struct TFilterLog : public TObject {
+    void Changed(TObject*) { ++Changes; }
+    void ValueList(TqzFilterCriteria*, Integer item, TqzDataFilterValueList* list) {
+        Asked.push_back(item);
+        Sizes.push_back(list->Count());
+    }
+    int Changes = 0;
+    std::vector<Integer> Asked, Sizes;
+};
+
+std::string Entries(TqzDataFilterValueList* list) {
+    std::string s;
+    for (Integer i = 0; i < list->Count(); ++i) s += (i ? "|" : "") + list->Items(i).DisplayText;
+    return s;
+}
+
+} // namespace
+
+TEST(qzDataFilterTest, ActiveCriteriaFilterTheRowsAndNotifyOnce) {
+    TRowController c;
+    c.Fill({{"a", 1}, {"b", 2}, {"c", 3}});
+    TqzDataFilterCriteria* filter = c.GetFilter();
+    TFilterLog log;
+    filter->OnChanged = TNotifyEvent(&log, &TFilterLog::Changed);
+    filter->AddCondition(nullptr, c.Items[1], fokGreater, 1); // a client item names its field
+    EXPECT_EQ(c.Rows(), "0,1,2");                            // not active yet
+    log.Changes = 0;
+    filter->SetActive(true);
+    filter->SetActive(true);
+    EXPECT_EQ(log.Changes, 1);
+    EXPECT_EQ(c.Rows(), "1,2");
+    ASSERT_NE(filter->FindByItemLink(c.Items[1]), nullptr);
+    EXPECT_EQ(filter->FindByItemLink(c.Items[1])->GetItemLink(), c.GetItemField(1));
+
+    // An extra filter changes without refiltering the controller.
+    TqzDataFilterCriteria* extra = c.CreateFilter();
+    extra->SetActive(true);
+    c.Recomputations = 0;
+    extra->AddCondition(nullptr, c.Items[0], fokEqual, String("a"));
+    EXPECT_EQ(c.Recomputations, 0);
+
+    filter->ClearTree();
+    filter->GetRoot()->SetBoolOperatorKind(fboOr);
+    EXPECT_FALSE(filter->IsFiltering()); // an OR root without children filters nothing
+    EXPECT_EQ(c.Rows(), "0,1,2");
+}
+
+TEST(qzDataFilterTest, CriteriaPropertyIsStoredAndReadBack) {
+    struct Case {
+        TqzFilterBoolOperatorKind Root;
+        bool WithCondition;
+        bool Stored;
+    } cases[] = {{fboAnd, false, false}, {fboOr, false, true}, {fboAnd, true, true}};
+    for (const Case& k : cases) {
+        TRowController c;
+        TqzDataFilterCriteria* filter = c.GetFilter();
+        filter->GetRoot()->SetBoolOperatorKind(k.Root);
+        if (k.WithCondition) filter->AddCondition(nullptr, c.Items[0], fokEqual, String("x"));
+        TCapturingFiler writer;
+        static_cast<TPersistent*>(filter)->DefineProperties(&writer);
+        EXPECT_EQ(writer.Name, "Criteria");
+        EXPECT_EQ(writer.HasData, k.Stored) << k.Root << k.WithCondition;
+        if (!k.Stored) continue;
+
+        TRowController other;
+        TCapturingFiler reader;
+        reader.Reading = true;
+        reader.Data.CopyFrom(&writer.Data, 0);
+        static_cast<TPersistent*>(other.GetFilter())->DefineProperties(&reader);
+        EXPECT_EQ(other.GetFilter()->GetRoot()->GetBoolOperatorKind(), k.Root);
+        EXPECT_EQ(other.GetFilter()->GetRoot()->Count(), k.WithCondition ? 1 : 0);
+        if (k.WithCondition)
+            EXPECT_EQ(other.GetFilter()->FindByItemLink(other.Items[0])->GetItemLink(), other.GetItemField(0));
+    }
+}
+
+TEST(qzDataFilterTest, ValueListsOfAnItem) {
+    TRowController c;
+    c.Fill({{"b", 1}, {"", 2}, {"a", 3}, {"b", 4}});
+    c.SetValue(3, 1, Null());
+    TqzDataFilterCriteria* filter = c.GetFilter();
+    TFilterLog log;
+    filter->OnGetValueList = TqzDataFilterGetValueListEvent(&log, &TFilterLog::ValueList);
+    std::unique_ptr<TqzDataFilterValueList> list(filter->CreateValueList());
+
+    list->Load(0); // no nulls: an empty string is a value
+    EXPECT_EQ(Entries(list.get()), "(All)|(Custom...)||a|b");
+    TqzFilterCriteriaOptions options = filter->GetOptions();
+    options.Include(fcoSoftNull);
+    filter->SetOptions(options);
+    list->Load(0); // the empty string counts as blank now
+    EXPECT_EQ(Entries(list.get()), "(All)|(Custom...)|(Blanks)|(NonBlanks)|a|b");
+    list->Load(1);
+    EXPECT_EQ(Entries(list.get()), "(All)|(Custom...)|(Blanks)|(NonBlanks)|1|2|3");
+    filter->SetMaxValueListCount(5);
+    list->Load(1);
+    EXPECT_EQ(Entries(list.get()), "(All)|(Custom...)|(Blanks)|(NonBlanks)|1");
+    EXPECT_EQ(log.Asked, (std::vector<Integer>{0, 0, 1, 1}));
+    EXPECT_EQ(log.Sizes.back(), 5);
 }
