@@ -244,7 +244,15 @@ void TqzGroupBoxViewInfo::PaintBackground(TqzCanvas* canvas) {
         PaintCaption(captionCanvas);
         canvas->CopyRectFrom(CaptionRect, CaptionBitmap->GetCanvas(), local);
     } else {
-        PaintFrameAndBackground(canvas, false);
+        // The frame lines leave the clip area while they are drawn; the caller's comes back.
+        std::unique_ptr<TqzRegion> clip = canvas->CopyClipRegion();
+        try {
+            PaintFrameAndBackground(canvas, false);
+        } catch (...) {
+            canvas->ApplyClipRegion(std::move(clip));
+            throw;
+        }
+        canvas->ApplyClipRegion(std::move(clip));
     }
     PaintItems(canvas);
 }

@@ -630,7 +630,7 @@ void TqzCustomRadioGroupViewData::CalculateButtonNativeState(TqzCustomEditViewIn
 }
 
 void TqzCustomRadioGroupViewInfo::PaintItems(TqzCanvas* canvas) {
-    if (!DrawItems) return;
+    if (!PaintingCopy) return;
     for (Integer i = 0; i < GetButtonCount(); ++i) PaintButton(canvas, i);
 }
 
@@ -1046,18 +1046,6 @@ bool TqzCustomRadioGroup::IsButtonDeviceContext(HDC dc) {
         if (auto* radio = dynamic_cast<TqzCustomRadioGroupButton*>(button))
             if (radio->HandleAllocated() && dc != nullptr && dc == radio->GetCanvasHandle()) return true;
     return false;
-}
-
-void TqzCustomRadioGroup::PaintForCopy(TCanvas* canvas) {
-    TqzCustomRadioGroupViewInfo* info = GetRadioViewInfo();
-    info->DrawItems = true;
-    try {
-        inherited::PaintForCopy(canvas);
-    } catch (...) {
-        info->DrawItems = false;
-        throw;
-    }
-    info->DrawItems = false;
 }
 
 bool TqzCustomRadioGroup::HandleDialogChar(char32_t ch) {

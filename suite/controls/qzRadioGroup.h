@@ -188,13 +188,11 @@ public:
     using TqzButtonGroupViewInfo::TqzButtonGroupViewInfo;
     static TqzContainerViewInfo* CreateInstance() { return new TqzCustomRadioGroupViewInfo(); }
     void PaintButton(TqzCanvas* canvas, Integer index) override;
-    // Every item's glyph and caption, when painted as a copy (the button windows are not drawn).
+    // Every item's glyph and caption when painted as a copy (the button windows are not drawn).
     void PaintItems(TqzCanvas* canvas) override;
 
     Integer ItemIndexDrawn = -1;
     bool MeasuringWordWrap = false;
-    // Set while painting a copy: the item buttons are drawn by the view info.
-    bool DrawItems = false;
 };
 
 class TqzCustomRadioGroupButton : public TqzRadioButton, public IqzContainerInnerControl {
@@ -260,7 +258,6 @@ public:
     void HandleWindowMessage(TMessage& message) override;
     void SetDragMode(TDragMode value) override;
     void SetDragKind(TDragKind value) override;
-    void PaintForCopy(TCanvas* canvas) override;
 
     TWinControl* CreateButton() override;
     void UpdateButtonAppearance() override;

@@ -573,6 +573,7 @@ TEST_F(GroupBox, EmptyAndCentredCaptionsDrawNoBand) {
         for (int y = 0; y < 20 && frameTop < 0; ++y)
             if (At(1, y) != background) frameTop = y;
         ASSERT_GE(frameTop, 0);
+        EXPECT_EQ(ColorToRGB(clRed), At(1, frameTop));
         bool unbroken = true;
         for (int x = 8; x < 40; ++x) unbroken = unbroken && At(x, frameTop) == At(1, frameTop);
         EXPECT_EQ(!c.Band, unbroken);
