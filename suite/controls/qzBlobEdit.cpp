@@ -8,6 +8,7 @@
 #include "platform/runtime/Strings.h"
 #include "platform/runtime/TypInfo.h"
 #include "platform/winapi/WinCore.h"
+#include "suite/editors/qzEditTextUtils.h"
 #include "suite/editors/qzEditUtils.h"
 #include "suite/foundation/qzClasses.h"
 #include "suite/foundation/qzVariants.h"
@@ -298,9 +299,12 @@ void TqzBlobEditViewInfo::PaintBackground(TqzCanvas* canvas) {
         if (!Text.empty()) {
             canvas->Canvas->GetBrush()->SetStyle(bsClear);
             if (Font) canvas->SelectFont(Font);
-            canvas->Canvas->GetFont()->SetColor(TextColor);
-            RECT r = TextRect;
-            DrawTextA(canvas->Canvas->GetHandle(), Text.c_str(), Integer(Text.size()), &r, UINT(DrawTextFlags));
+            TFont* font = canvas->CurrentFont();
+            font->SetColor(TextColor);
+            canvas->SelectFont(font);
+            TqzTextFlags flags = TextOutFlagsToCanvasFlags(TextOutFlags);
+            if (TextOutFlags & toEndEllipsis) flags |= qzGraphics::tfEndEllipsis;
+            canvas->OutputText(Text, TextRect, true, flags);
             canvas->Canvas->GetBrush()->SetStyle(bsSolid);
         }
     } else {
@@ -377,7 +381,8 @@ void TqzBlobEditViewData::Calculate(TqzCanvas* canvas, const TRect& bounds, cons
 }
 
 void TqzBlobEditViewData::CalculateTextAttributes(TqzCanvas*, TqzCustomTextEditViewInfo* viewInfo) {
-    viewInfo->DrawTextFlags = (IsInplace && !(PaintOptions & 8)) ? 0x210 : 0xA10;
+    viewInfo->TextOutFlags = (IsInplace && !(PaintOptions & 8)) ? toCenterV | toSingleLine
+                                                                : toCenterV | toSingleLine | toEndEllipsis;
 }
 
 void TqzBlobEditViewData::CalculateContentSize(TqzCanvas* canvas, const Variant& editValue, TSize& size,

@@ -367,7 +367,9 @@ void TqzImageViewInfo::PaintBackground(TqzCanvas* canvas) {
         if (!Caption.empty()) {
             canvas->Canvas->GetBrush()->SetStyle(bsClear);
             if (Font) canvas->SelectFont(Font);
-            canvas->Canvas->GetFont()->SetColor(TextColor);
+            TFont* font = canvas->CurrentFont();
+            font->SetColor(TextColor);
+            canvas->SelectFont(font);
             canvas->OutputText(Caption, r, true, qzGraphics::tfAlignHCenter | qzGraphics::tfAlignVCenter | qzGraphics::tfSingleLine);
             canvas->Canvas->GetBrush()->SetStyle(bsSolid);
         }

@@ -141,6 +141,22 @@ TEST_F(BlobEditTest, TheGlyphShowsTheKindAndWhetherThereIsAValue) {
     blob->UpdateViewAtCursor();
     EXPECT_EQ(-1, Info(blob)->GlyphIndex);
     EXPECT_EQ("first", Info(blob)->Text);
+    EXPECT_FALSE(IsRectEmpty(&Info(blob)->TextRect));
+    EXPECT_EQ(0xA10, Info(blob)->TextOutFlags) << "single line, centred, with an ellipsis";
+    {
+        TBitmap shot;
+        shot.SetSize(blob->GetWidth(), blob->GetHeight());
+        // The hidden inner edit (its window region is empty) is left out of the copy.
+        blob->GetInnerControl()->SetVisible(false);
+        blob->PaintTo(shot.GetCanvas()->GetHandle(), 0, 0);
+        blob->GetInnerControl()->SetVisible(true);
+        const TRect t = Info(blob)->TextRect;
+        int dark = 0;
+        for (int y = t.top; y < t.bottom; ++y)
+            for (int x = t.left; x < t.right; ++x)
+                if ((ColorToRGB(shot.GetCanvas()->GetPixels(x, y)) & 0xFF) < 0x80) ++dark;
+        EXPECT_GT(dark, 10) << "the first line is drawn";
+    }
     EXPECT_EQ(8, GetBlobGlyphs()->GetCount());
     EXPECT_EQ(18, GetBlobGlyphs()->GetWidth());
 }
