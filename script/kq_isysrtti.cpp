@@ -1,6 +1,8 @@
 #include "script/kq_isysrtti.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/classlib/Mask.h"
 #include "platform/classlib/MsgDlg.h"
@@ -95,6 +97,32 @@ Variant CallDateMethod(TObject*, TClass, const String& name, TkqMethodHelper* ca
     return Null();
 }
 
+// Whether every character is one byte (all ASCII), so character positions are byte positions.
+// Scanned eight bytes at a time, without an early exit, so the compiler can widen the loop.
+bool AllAscii(const String& s) {
+    const char* p = s.data();
+    std::size_t n = s.size();
+    std::uint64_t high = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        high |= word;
+    }
+    for (; n > 0; ++p, --n)
+        high |= std::uint64_t(static_cast<unsigned char>(*p));
+    return (high & 0x8080808080808080ULL) == 0;
+}
+
+// The number of characters, taken directly in all-ASCII text.
+Integer CharCount(const String& s) { return AllAscii(s) ? Integer(s.size()) : Utf8Length(s); }
+
+// Copy of count characters from the character `from` (1-based, at least 1).
+String CharCopy(const String& s, Integer from, Integer count) {
+    if (!AllAscii(s)) return Utf8Copy(s, from, count);
+    if (count <= 0 || std::size_t(from) > s.size()) return String();
+    return s.substr(std::size_t(from) - 1, std::size_t(count));
+}
+
 // Delete counted in characters: nothing for a start outside the text or a count below 1; the
 // count is cut to the rest of the text (so from + count cannot overflow).
 String DeleteChars(const String& s, Integer from, Integer count) {
@@ -125,14 +153,14 @@ Variant CallStringMethod(TObject*, TClass, const String& name, TkqMethodHelper* 
     if (name == "LENGTH") {
         const Variant v = caller->GetParam(0);
         if (VarIsArray(v)) return VarArrayHighBound(v, 1) - VarArrayLowBound(v, 1) + 1;
-        return Utf8Length(VarToStr(v));
+        return CharCount(VarToStr(v));
     }
     if (name == "COPY") {
         const String s = Arg(caller, 0);
         const Integer from = std::max<Integer>(IntArg(caller, 1), 1);
         const Integer count = IntArg(caller, 2);
-        if (count < 0 || from > Utf8Length(s)) return String();
-        return Utf8Copy(s, from, count);
+        if (count < 0 || from > CharCount(s)) return String();
+        return CharCopy(s, from, count);
     }
     if (name == "POS") {
         const String sub = Arg(caller, 0);
