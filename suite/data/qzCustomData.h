@@ -914,6 +914,77 @@ private:
     std::vector<TqzDataFilterCriteria*> FItems;
 };
 
+// ---- Record keys and the save object ---------------------------------------------------------------
+
+class TqzSaveObject;
+
+struct TqzKeyInfo {
+    virtual ~TqzKeyInfo() = default;
+    Variant Key;
+};
+struct TqzSelectedKeyInfo : TqzKeyInfo {
+    Integer EntryIndex = -1;
+};
+struct TqzDetailKeyInfo : TqzKeyInfo {
+    Integer RelationIndex = 0;
+    std::unique_ptr<TqzSaveObject> SubSave;
+};
+
+// Collects records by key value before the records are rebuilt and applies them afterwards.
+class TqzKeys : public TObject {
+    KOV_CLASS(TqzKeys, TObject)
+public:
+    TqzKeys() = default;
+    ~TqzKeys() override { RemoveAll(); }
+    virtual void ApplyKeys() {}
+    virtual void CollectKeys() {}
+    virtual void FreeKey(TqzKeyInfo* key) { delete key; }
+    virtual void RemoveAll();
+
+    void Bind(TqzCustomDataController* controller);
+    void SaveFrom(TqzCustomDataController* controller);
+    void RestoreTo(TqzCustomDataController* controller);
+    bool FindKey(Integer recordIndex, Integer& index);
+    void DeleteKey(Integer index);
+    Integer Count() const { return Integer(FKeys.size()); }
+    TqzKeyInfo* Key(Integer index) const { return FKeys.at(std::size_t(index)); }
+
+protected:
+    Variant KeyOf(Integer recordIndex);
+    TqzCustomDataController* FController = nullptr;
+    std::vector<TqzCustomDataField*> FKeyFields;
+    std::vector<TqzKeyInfo*> FKeys;
+};
+
+// Expanded master records. Detail controllers are not made yet, so there is nothing to collect.
+class TqzDetailKeys : public TqzKeys {
+    KOV_CLASS(TqzDetailKeys, TqzKeys)
+public:
+    TqzDetailKeys() = default;
+};
+
+class TqzSelectedKeys : public TqzKeys {
+    KOV_CLASS(TqzSelectedKeys, TqzKeys)
+public:
+    TqzSelectedKeys() = default;
+    void ApplyKeys() override;
+    void CollectKeys() override;
+};
+
+class TqzSaveObject : public TObject {
+    KOV_CLASS(TqzSaveObject, TObject)
+public:
+    TqzSaveObject() = default;
+    void SaveState(TqzCustomDataController* controller);
+    void RestoreState(TqzCustomDataController* controller);
+    TqzDetailKeys* GetDetailKeys() { return &FDetailKeys; }
+    TqzSelectedKeys* GetSelectedKeys() { return &FSelectedKeys; }
+
+private:
+    TqzDetailKeys FDetailKeys;
+    TqzSelectedKeys FSelectedKeys;
+};
+
 // ---- Record source and provider ------------------------------------------------------------------
 
 // An application-supplied holder of records. Records are identified by handles the source
@@ -1368,9 +1439,14 @@ public:
     Integer GetFocusedRowIndex() const { return FInfo->GetFocusedRowIndex(); }
     void SetFocusedRowIndex(Integer rowIndex);
     Integer GetRowCount() const { return FInfo->GetRowCount(); }
-    // Saves nothing across the bracket yet (no selection or expansion to keep): a plain bracket.
-    void LockFullUpdate() { LockUpdates(); }
-    void UnlockFullUpdate() { UnlockUpdates(); }
+    // The outermost bracket saves the selected records (and expanded details) by key and puts
+    // them back when it closes.
+    void LockFullUpdate();
+    void UnlockFullUpdate();
+    bool InFullUpdate() const { return FFullUpdateCount > 0; }
+    virtual void GetKeyFields(std::vector<TqzCustomDataField*>&) {}
+    // Records are identified by key: key fields exist, or a bound source provides values.
+    virtual bool HasRecordKeys();
     Integer GetLockCount() const { return FLockCount; }
     void MarkRecordChanged() { FChanges |= 2048; }
 
@@ -1457,6 +1533,8 @@ private:
     bool FStructureChanged = false;
     bool FDataChangePending = false;
     bool FInUpdateControl = false;
+    Integer FFullUpdateCount = 0;
+    std::unique_ptr<TqzSaveObject> FSaveObject;
     TqzCustomDataField* FIncrementalFilterField = nullptr;
     String FIncrementalFilterText;
     Integer FLockCount = 0;

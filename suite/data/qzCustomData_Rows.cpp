@@ -997,6 +997,8 @@ void TqzCustomDataControllerInfo::CheckSelection() {
         return;
     }
     if (FController->GetDeletingSelection()) return;
+    // Inside a full update the save object puts the selection back by key.
+    if (FController->InFullUpdate() && FController->HasRecordKeys()) return;
     bool changed = false;
     for (Integer i = FSelection->Count() - 1; i >= 0; --i) {
         const TqzSelectionEntry& e = FSelection->Entry(i);

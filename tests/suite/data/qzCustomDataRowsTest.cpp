@@ -849,3 +849,64 @@ TEST(qzDataFilterTest, ValueListsOfAnItem) {
     EXPECT_EQ(log.Asked, (std::vector<Integer>{0, 0, 1, 1}));
     EXPECT_EQ(log.Sizes.back(), 5);
 }
+
+// ---- Record keys across a full update --------------------------------------------------------------
+
+namespace {
+
+// Records by handle; the handle is the key. Deleting announces a change of everything.
+class TKeyedSource : public TqzCustomRecordSource {
+public:
+    Integer AppendRecord() override { return 0; }
+    void DeleteRecord(Integer handle) override { std::erase(Handles, handle); }
+    String GetDisplayText(Integer handle, Integer) override { return String(std::to_string(handle)); }
+    bool GetCompareForm(Integer, Integer, const Byte*&) override { return false; }
+    Variant GetRecordKey(Integer handle) override { return handle; }
+    Variant GetValue(Integer handle, Integer) override { return handle; }
+    bool ProvidesValues() override { return true; }
+    void LoadRecords() override {
+        for (Integer h : Handles) GetCurrentProvider()->AddSourceRecord(h);
+    }
+    void SetValue(Integer, Integer, const Variant&) override {}
+    void Remove(Integer handle) {
+        std::erase(Handles, handle);
+        GetCurrentProvider()->DataChanged(dcEverything, -1, -1);
+    }
+    std::vector<Integer> Handles{10, 20, 30, 40};
+};
+
+std::string SelectedRecords(TqzCustomDataController& c) {
+    std::string s;
+    TqzDataSelection* sel = c.GetInfo()->GetSelection();
+    for (Integer i = 0; i < sel->Count(); ++i)
+        s += (i ? "," : "") + std::to_string(sel->Entry(i).RecordIndex) + "@" + std::to_string(sel->Entry(i).RowIndex);
+    return s;
+}
+
+} // namespace
+
+TEST(qzCustomDataKeysTest, SelectionFollowsItsRecordsAcrossAFullUpdate) {
+    TRowController c;
+    TKeyedSource source;
+    c.GetProvider()->SetRecordSource(&source);
+    ASSERT_EQ(c.GetRecordCount(), 4);
+    ASSERT_TRUE(c.HasRecordKeys());
+    for (Integer row : {0, 1, 3}) c.GetInfo()->ChangeRowSelection(row, true);
+    c.LockFullUpdate();
+    source.Remove(20); // record 1 goes; 30 and 40 move down
+    c.UnlockFullUpdate();
+    EXPECT_EQ(SelectedRecords(c), "0@0,2@2");
+    EXPECT_EQ(c.GetLockCount(), 0);
+    c.GetProvider()->SetRecordSource(nullptr);
+}
+
+TEST(qzCustomDataKeysTest, WithoutKeysTheBracketOnlyRechecksTheSelection) {
+    TRowController c;
+    c.Fill({{"a", 0}, {"b", 0}, {"c", 0}});
+    EXPECT_FALSE(c.HasRecordKeys());
+    c.GetInfo()->ChangeRowSelection(2, true);
+    c.LockFullUpdate();
+    c.SetRecordCount(2);
+    c.UnlockFullUpdate();
+    EXPECT_EQ(c.GetInfo()->GetSelectedCount(), 0);
+}
