@@ -286,6 +286,34 @@ TEST_F(BlobEditTest, ThePicturePopupMenuFollowsTheSettings) {
     EXPECT_NE(nullptr, blob->GetPopupMemo());
 }
 
+TEST_F(BlobEditTest, AClosingPicturePopupWritesThePictureAndAnnouncesIt) {
+    struct PictureLog {
+        Integer Assigned = 0;
+        void Picture(TObject*, TPicture*) { ++Assigned; }
+    } log;
+    Form->Show();
+    TqzBlobEdit* blob = Blob(bekPict);
+    blob->GetBlobEditProperties()->OnAssignPicture = TqzImageAssignPictureEvent(&log, &PictureLog::Picture);
+    blob->PreparePopupControl();
+    TqzPopupImage* image = blob->GetPopupImage();
+    ASSERT_NE(nullptr, image);
+    EXPECT_TRUE(PictureHasNoGraphic(image->GetPicture()));
+    TBitmap bitmap;
+    bitmap.SetSize(12, 9);
+    image->GetPicture()->SetGraphic(&bitmap);
+    image->SetModifiedAfterEntry(true);
+    blob->ClosePopupWithResult(mrOk);
+    EXPECT_EQ(1, log.Assigned);
+    EXPECT_EQ(TBitmap::StaticClass(), blob->GetLastGraphicClass());
+    TPicture back;
+    LoadPictureFromValue(&back, TBitmap::StaticClass(), blob->GetEditValue());
+    EXPECT_EQ(12, back.GetWidth());
+    EXPECT_EQ(9, back.GetHeight());
+    // Opened again, the popup picture shows the written value.
+    blob->PreparePopupControl();
+    EXPECT_EQ(12, blob->GetPopupImage()->GetPicture()->GetWidth());
+}
+
 TEST_F(BlobEditTest, ThePropertiesAreCopiedAndRegistered) {
     EXPECT_NE(nullptr, GetClass("TqzBlobEdit"));
     TqzBlobEditProperties a(nullptr);
