@@ -910,3 +910,21 @@ TEST(qzCustomDataKeysTest, WithoutKeysTheBracketOnlyRechecksTheSelection) {
     c.UnlockFullUpdate();
     EXPECT_EQ(c.GetInfo()->GetSelectedCount(), 0);
 }
+
+TEST(qzCustomDataNoticeTest, CancellingASearchAndLosingTheFocusedRecordToTheFilter) {
+    TRowController c;
+    c.Fill({{"a", 1}, {"b", 2}, {"c", 3}});
+    TNoticeLog log;
+    log.Attach(&c);
+    ASSERT_TRUE(c.GetSearch()->Locate(0, "c"));
+    log.Text.clear();
+    c.GetSearch()->Cancel();
+    EXPECT_EQ(log.Text, "search");
+
+    // The filter takes the focused record away: the focus goes to row 0.
+    c.GetFilter()->AddCondition(nullptr, c.Items[1], fokLess, 3);
+    c.GetFilter()->SetActive(true);
+    EXPECT_EQ(c.Rows(), "0,1");
+    EXPECT_EQ(c.GetFocusedRowIndex(), 0);
+    EXPECT_EQ(c.GetFocusedRecordIndex(), 0);
+}
