@@ -237,3 +237,142 @@ public:
     TqzCustomDateEdit* Edit = nullptr;
     TqzCalendarHidePopupEvent OnHidePopup;
 };
+
+// ---- Date editor -----------------------------------------------------------------------------
+
+#include "suite/editors/qzDropDownEdit.h"
+
+enum TDateOnError : Byte { deNoChange, deToday, deNull };
+enum TqzInputKind : Byte { ikStandard, ikMask, ikRegExpr };
+
+// The text editor's assigned-value flags with those of DateButtons and InputKind.
+class TqzDateEditPropertiesValues : public TqzTextEditPropertiesValues {
+    KOV_CLASS(TqzDateEditPropertiesValues, TqzTextEditPropertiesValues)
+public:
+    TqzDateEditPropertiesValues() = default;
+    void Assign(TPersistent* source) override;
+    void ResetAssignedValues() override;
+    bool GetDateButtons() const { return FDateButtons; }
+    void SetDateButtons(bool value);
+    bool GetInputKind() const { return FInputKind; }
+    void SetInputKind(bool value);
+
+private:
+    bool FDateButtons = false;
+    bool FInputKind = false;
+};
+
+// The settings of a date editor: the calendar's look, how text is typed (plain, classic mask or
+// regular-expression mask), what an unreadable text becomes, and whether the time of day of the
+// value is kept while only the date is edited.
+class TqzCustomDateEditProperties : public TqzCustomPopupEditProperties {
+    KOV_CLASS(TqzCustomDateEditProperties, TqzCustomPopupEditProperties)
+public:
+    explicit TqzCustomDateEditProperties(TPersistent* owner);
+
+    void Assign(TPersistent* source) override;
+    void Changed() override;
+    TClass GetAssignedValuesClass() const override;
+    TClass GetContainerClass() const override;
+    Byte GetDisplayFormatOptions() override { return 3; }
+    bool IsEditValueNumeric() override { return true; }
+    bool EditsValueInPopup() override { return true; }
+    bool PopupFitsWorkArea() override { return false; }
+    Integer GetEditValueSource(bool editing) override { return IsDisplayFormatFromSource(editing) ? 1 : 0; }
+    bool IsEditValueValid(Variant& value, bool editing) override;
+    void PrepareDisplayValue(const Variant& editValue, Variant& displayValue, bool editing) override;
+
+    // The masks' empty text for the focus state (the zero time in a masked date-time text).
+    String GetEmptyText(bool focused);
+    // Null unless the text is a date (or DateOnError deToday makes it one).
+    Variant TextToEditValue(const String& text);
+    bool ShowsTimePart(bool focused, TDateTime value);
+    void UpdateEditMask();
+
+    bool GetArrowsForYear() const { return FArrowsForYear; }
+    void SetArrowsForYear(bool value);
+    TDateButtons GetDateButtons();
+    void SetDateButtons(TDateButtons value);
+    TDateOnError GetDateOnError() const { return FDateOnError; }
+    void SetDateOnError(TDateOnError value);
+    TqzInputKind GetInputKind();
+    void SetInputKind(TqzInputKind value);
+    TqzCalendarKind GetKind() const { return FKind; }
+    void SetKind(TqzCalendarKind value);
+    bool GetSaveTime() const { return FSaveTime; }
+    void SetSaveTime(bool value);
+    bool GetShowTime() const { return FShowTime; }
+    void SetShowTime(bool value);
+    bool GetYearsInMonthList() const { return FYearsInMonthList; }
+    void SetYearsInMonthList(bool value);
+    TDateTime GetMinDate() { return GetMinValue(); }
+    void SetMinDate(TDateTime value) { SetMinValue(value); }
+    TDateTime GetMaxDate() { return GetMaxValue(); }
+    void SetMaxDate(TDateTime value) { SetMaxValue(value); }
+    TqzDateEditPropertiesValues* GetDateAssignedValues() {
+        return static_cast<TqzDateEditPropertiesValues*>(GetAssignedValues());
+    }
+
+private:
+    bool FArrowsForYear = true;
+    TDateButtons FDateButtons{btnClear, btnToday};
+    TDateOnError FDateOnError = deNoChange;
+    TqzInputKind FInputKind = ikRegExpr;
+    TqzCalendarKind FKind = ckDate;
+    bool FSaveTime = true;
+    bool FShowTime = true;
+    bool FYearsInMonthList = true;
+};
+
+class TqzDateEditProperties : public TqzCustomDateEditProperties {
+    KOV_CLASS(TqzDateEditProperties, TqzCustomDateEditProperties)
+public:
+    using TqzCustomDateEditProperties::TqzCustomDateEditProperties;
+};
+
+class TqzCustomDateEdit : public TqzCustomPopupEdit {
+    KOV_CLASS(TqzCustomDateEdit, TqzCustomPopupEdit)
+public:
+    explicit TqzCustomDateEdit(TComponent* owner);
+    TqzCustomDateEdit(TComponent* owner, bool isInplace);
+    ~TqzCustomDateEdit() override;
+
+    TClass GetPropertiesClass() override { return TqzCustomDateEditProperties::StaticClass(); }
+    void Initialize() override;
+    void DisplayToEditValue(const Variant& displayValue, Variant& editValue, bool& isValid) override;
+    void ApplyEditValue(const Variant& value, bool prepare) override;
+    void ClearValue() override { SetDate(NullDate); }
+    void SetupPopupWindow() override;
+    // The date popup never runs a message loop of its own.
+    void CreatePopupWindow() override;
+
+    TqzCustomDateEditProperties* GetActiveDateProperties();
+    TDateTime GetDate();
+    void SetDate(TDateTime value);
+    TDateTime GetSavedTime() const { return FSavedTime; }
+    TqzPopupCalendar* GetCalendar() const { return FCalendar; }
+
+protected:
+    TqzCustomDateEdit(TComponent* owner, bool isInplace, bool deferInitialization);
+
+private:
+    void ApplyCalendarValue(TObject* sender);
+    void CalendarHidePopup(TObject* sender, Integer reason);
+
+    TqzPopupCalendar* FCalendar = nullptr;
+    TDateTime FPopupDate = NullDate;
+    TDateTime FSavedTime = 0;
+};
+
+class TqzDateEdit : public TqzCustomDateEdit {
+    KOV_CLASS(TqzDateEdit, TqzCustomDateEdit)
+public:
+    explicit TqzDateEdit(TComponent* owner);
+    TqzDateEdit(TComponent* owner, bool isInplace);
+
+    TClass GetPropertiesClass() override { return TqzDateEditProperties::StaticClass(); }
+    TqzDateEditProperties* GetProperties() const {
+        return static_cast<TqzDateEditProperties*>(TqzCustomEdit::GetProperties());
+    }
+    void SetProperties(TqzDateEditProperties* value) { TqzCustomEdit::GetProperties()->Assign(value); }
+};
