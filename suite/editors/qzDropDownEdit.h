@@ -375,6 +375,7 @@ public:
     void HandlePopupMouseLeave(TControl* control) override;
     // Keys of the hosted controls (the form previews them) that close the popup go to its editor.
     void KeyDown(Word& key, TShiftState shift) override;
+    bool FocusedChildWantsAllKeys();
 
     // The frame's mouse handling (the framework's press, move and release in popup coordinates).
     void HandleMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y);

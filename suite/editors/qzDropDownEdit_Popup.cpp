@@ -443,8 +443,18 @@ TqzContainerViewInfoClass TqzCustomEditPopupWindow::GetViewInfoClass() {
     return [] { return static_cast<TqzContainerViewInfo*>(new TqzCustomEditPopupWindowViewInfo); };
 }
 
+// A control inside the popup that asks for every key (a calculator's Enter is its equals key) sees
+// its keys before the editor's closing keys; it closes the popup itself.
+bool TqzCustomEditPopupWindow::FocusedChildWantsAllKeys() {
+    if (!HandleAllocated()) return false;
+    HWND focus = ::GetFocus();
+    if (focus == nullptr || focus == GetHandle() || !::IsChild(GetHandle(), focus)) return false;
+    return (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS) != 0;
+}
+
 void TqzCustomEditPopupWindow::KeyDown(Word& key, TShiftState shift) {
-    if (TqzCustomDropDownEdit* edit = GetEdit(); edit && IsOpen() && GetTakesFocus()) {
+    if (TqzCustomDropDownEdit* edit = GetEdit();
+        edit && IsOpen() && GetTakesFocus() && !FocusedChildWantsAllKeys()) {
         const TLivenessToken alive = LivenessToken();
         edit->HandlePopupKeyDown(key, shift);
         if (!alive || key == 0) return;
