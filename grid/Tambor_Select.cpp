@@ -187,7 +187,6 @@ void TCustomTambor::KeyDown(Word& key, TShiftState shift) {
     TGridCoord topLeft{FFirstVisibleCol, FFirstVisibleRow};
     TTamborDrawInfo info;
     CalcDrawInfo(info);
-    const Integer colPage = std::max(info.Horz.LastFullVisibleCell - FFirstVisibleCol, 1);
     const Integer rowPage = std::max(info.Vert.LastFullVisibleCell - FFirstVisibleRow, 1);
     bool extends = false; // a key that Shift turns into extending the selection
 

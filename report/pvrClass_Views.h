@@ -235,7 +235,7 @@ private:
     String FDataSetName;
     String FSavedTagStr;
     String FSavedURL;
-    bool FFlag = false;
+    [[maybe_unused]] bool FFlag = false;
 };
 
 // A view the engine may let grow to its content and split across pages.
@@ -402,7 +402,7 @@ private:
     WideString FSavedText;
     Variant FLastValue;
     TRect FTextRect{};
-    TColor FSavedColor = clTransparent;
+    [[maybe_unused]] TColor FSavedColor = clTransparent;
 };
 
 class TpvrMemoView : public TpvrCustomMemoView {

@@ -250,7 +250,14 @@ public:
     // Frees the form once the messages being handled are done (CM_RELEASE). The parameter only
     // keeps this apart from the interface reference count's Release of components.
     struct TReleaseLater {};
+#ifdef __clang__
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Woverloaded-virtual"
+#endif
     void Release(TReleaseLater = {});
+#ifdef __clang__
+#pragma clang diagnostic pop
+#endif
     void SetFocus() override;
     bool GetActive() const { return FActive; }
     TFormState GetFormState() const { return FFormState; }

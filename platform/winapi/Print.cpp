@@ -367,7 +367,8 @@ BOOL OpenPrinterA(LPSTR name, HANDLE* printer, PRINTER_DEFAULTSA* defaults) {
         SetLastError(ERROR_INVALID_PRINTER_NAME);
         return FALSE;
     }
-    auto* handle = new PrinterHandle{info.Name};
+    auto* handle = new PrinterHandle;
+    handle->Name = info.Name;
     HandleSet& set = Handles();
     std::lock_guard<std::mutex> lock(set.Lock);
     set.Open.insert(handle);

@@ -825,7 +825,7 @@ void TqzCustomButton::CNKeyDown(TWMKey& message) {
         message.Result = 1;
         return;
     }
-    TMessage m{message.Msg, message.CharCode, WPARAM(message.KeyData), 0};
+    TMessage m{message.Msg, message.CharCode, LPARAM(message.KeyData), 0};
     m.LParam = message.KeyData;
     m.WParam = message.CharCode;
     KOV_INHERITED(m);
@@ -868,12 +868,10 @@ KOV_PUBLISHED(TqzButtonColors) {
         .Stored(&TqzButtonColors::IsDisabledStored);
 }
 
-namespace {
-bool IsColorsStored(const TqzCustomButton* button) { return !button->GetColors()->GetAssignedColors().empty(); }
-} // namespace
+bool TqzCustomButton::IsColorsStored() const { return !GetColors()->GetAssignedColors().empty(); }
 
 KOV_PUBLISHED(TqzButton) {
-    Property("Colors", &TqzCustomButton::GetColors, &TqzCustomButton::SetColors).Stored(&IsColorsStored);
+    Property("Colors", &TqzCustomButton::GetColors, &TqzCustomButton::SetColors).Stored(&TqzCustomButton::IsColorsStored);
     Property("DropDownMenu", &TqzCustomButton::GetDropDownMenu, &TqzCustomButton::SetDropDownMenu);
     Property("Glyph", &TqzCustomButton::GetGlyph, &TqzCustomButton::SetGlyph);
     Property("Kind", &TqzCustomButton::GetKind, &TqzCustomButton::SetKind).Default(qzbkStandard);

@@ -183,6 +183,8 @@ public:
 
     TqzButtonColors* GetColors() const { return FColors.get(); }
     void SetColors(TqzButtonColors* value) { FColors->Assign(value); }
+    // Colors goes into a form stream only when some colour is assigned.
+    bool IsColorsStored() const;
     TPopupMenu* GetDropDownMenu() const { return FDropDownMenu; }
     void SetDropDownMenu(TPopupMenu* value);
     TBitmap* GetGlyph() const { return FGlyph->GetGlyph(); }
@@ -199,7 +201,7 @@ public:
     void SetNumGlyphs(Integer value);
     TPopupAlignment GetPopupAlignment() const { return FPopupAlignment; }
     void SetPopupAlignment(TPopupAlignment value) { FPopupAlignment = value; }
-    TComponent* GetPopupMenu() const { return FPopupMenu; }
+    TComponent* GetPopupMenu() const override { return FPopupMenu; }
     void SetPopupMenu(TComponent* value);
     Integer GetSpacing() const { return FSpacing; }
     void SetSpacing(Integer value);

@@ -31,7 +31,7 @@ public:
 
     TqzLookAndFeel* GetLookAndFeel() const { return FLookAndFeel.get(); }
     void SetLookAndFeel(TqzLookAndFeel* value) { FLookAndFeel->Assign(value); }
-    TComponent* GetPopupMenu() const { return FPopupMenu; }
+    TComponent* GetPopupMenu() const override { return FPopupMenu; }
     void SetPopupMenu(TComponent* value);
     bool GetTransparent() const { return FTransparent; }
     void SetTransparent(bool value);

@@ -389,7 +389,7 @@ private:
     std::vector<TqzRegExprState*> EndStates(TqzRegExprParserAlt& alt);
     void LinkAlt(TqzRegExprParserAlt& alt);
 
-    TqzRegExpr& FOwner;
+    [[maybe_unused]] TqzRegExpr& FOwner;
     TqzRegExprErrors& FErrors;
     TqzLexems& FLexems;
 

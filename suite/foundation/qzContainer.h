@@ -721,7 +721,7 @@ private:
     bool FClosingByRequest = false;
     bool FTopMostWithOwner = false;
     bool FModal = true;
-    bool FCreatingHandle = false;
+    [[maybe_unused]] bool FCreatingHandle = false;
     TControl* FOwnerControl = nullptr;
     std::unique_ptr<TqzContainerStyle> FStyle;
     std::unique_ptr<TqzContainerViewInfo> FViewInfo;

@@ -309,7 +309,7 @@ public:
     TqzLookAndFeel* GetLookAndFeel() const { return FLookAndFeel.get(); }
     void SetLookAndFeel(TqzLookAndFeel* value);
     // Only a TPopupMenu is kept; anything else is stored as nil.
-    TComponent* GetPopupMenu() const { return TControl::GetPopupMenu(); }
+    TComponent* GetPopupMenu() const override { return TControl::GetPopupMenu(); }
     void SetPopupMenu(TComponent* value);
     TScrollStyle GetScrollBars() const { return FScrollBars; }
     void SetScrollBars(TScrollStyle value);

@@ -15,7 +15,7 @@ namespace {
 
 constexpr Byte kOutside = 0, kOuterUpper = 1, kOuterLower = 2, kInnerUpper = 3, kInnerLower = 4, kInside = 5,
                kDot = 6;
-constexpr Integer kImageCount = 128;
+[[maybe_unused]] constexpr Integer kImageCount = 128;
 
 std::unique_ptr<TBitmap> NewBitmap(Integer width, Integer height, TColor fill) {
     auto bitmap = std::make_unique<TBitmap>();

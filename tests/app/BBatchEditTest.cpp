@@ -52,7 +52,7 @@ protected:
     }
 
     // Start frequencies and a step as typed and chosen.
-    void Setup(TfBBatchEdit& d, const std::u32string& rx, const std::u32string& tx, Integer step) {
+    void TypeStart(TfBBatchEdit& d, const std::u32string& rx, const std::u32string& tx, Integer step) {
         Enter(d.eReceive, rx);
         Enter(d.eSend, tx);
         d.cbJg->SetItemIndex(step);
@@ -86,7 +86,7 @@ TEST_F(BBatchEditTest, AllChannelsGetTheRunWithTheTonesAndOptions) {
             EXPECT_TRUE(d.rall->GetChecked());
             EXPECT_TRUE(d.rasc->GetChecked());
             EXPECT_EQ(d.cbJg->GetText(), "25.0");
-            Setup(d, U"446.00625", U"446.00625", 1); // 12.5
+            TypeStart(d, U"446.00625", U"446.00625", 1); // 12.5
             Retype(d.cbQT, U"67");
             Key(VK_RETURN);
             Retype(d.cbDQT, U"d023n");
@@ -136,7 +136,7 @@ TEST_F(BBatchEditTest, TheRunFollowsItsDirectionUnsnappedAndStaysInTheModelsRang
             fChInfo->ResetRows();
             TScopedPromptScript prompts;
             Run([&](TfBBatchEdit& d) {
-                Setup(d, c.Rx, c.Rx, c.Step);
+                TypeStart(d, c.Rx, c.Rx, c.Step);
                 if (c.Down) Click(d.rdesc);
                 EXPECT_EQ(d.rdesc->GetChecked(), c.Down);
                 Click(d.btnOk);
@@ -158,7 +158,7 @@ TEST_F(BBatchEditTest, ARangeOfChannelsIsCheckedAndWrittenAlone) {
         Click(d.rOne);
         EXPECT_TRUE(d.rOne->GetChecked());
         EXPECT_TRUE(d.pPd->GetEnabled());
-        Setup(d, U"446.00625", U"446.00625", 0);
+        TypeStart(d, U"446.00625", U"446.00625", 0);
 
         // From above To: the prompt, nothing written.
         Enter(d.seFrom, U"3");
@@ -215,7 +215,7 @@ TEST_F(BBatchEditTest, AnEmptyRxDoesNothingAndShowsNothing) {
 TEST_F(BBatchEditTest, APickedToneIsTakenForTheRun) {
     Run(
         [&](TfBBatchEdit& d) {
-            Setup(d, U"446.00625", U"446.00625", 0);
+            TypeStart(d, U"446.00625", U"446.00625", 0);
             d.cbDQTDblClick(d.cbDQT);
             EXPECT_EQ(d.cbDQT->GetText(), "D645I");
             d.cbQTDblClick(d.cbQT); // closed without a choice
@@ -239,7 +239,7 @@ TEST_F(BBatchEditTest, AFailureOnTheWayIsReportedAndTheRowsWrittenStay) {
     TScopedPromptScript prompts({IDOK});
     Run(
         [&](TfBBatchEdit& d) {
-            Setup(d, U"446.00625", U"446.00625", 0);
+            TypeStart(d, U"446.00625", U"446.00625", 0);
             Click(d.btnOk);
         },
         nullptr, false);
@@ -252,7 +252,7 @@ TEST_F(BBatchEditTest, AFailureOnTheWayIsReportedAndTheRowsWrittenStay) {
 
 TEST_F(BBatchEditTest, PictureOfTheDialog) {
     Run([&](TfBBatchEdit& d) {
-        Setup(d, U"446.00625", U"446.00625", 1);
+        TypeStart(d, U"446.00625", U"446.00625", 1);
         SavePicture(&d, "BBatchEdit.png");
     });
 }

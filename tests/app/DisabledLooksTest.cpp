@@ -33,21 +33,23 @@ int ExpectLooks(TWinControl* panel, bool enabled) {
         if (auto* editor = dynamic_cast<TqzCustomTextEdit*>(control)) {
             const testsupport::TControlLook look = testsupport::ProbeLook(editor, editor->GetViewInfo()->ClientRect);
             EXPECT_EQ(ColorToRGB(enabled ? clWindow : clBtnFace), look.Background);
-            if (look.Text != clNone) EXPECT_EQ(ColorToRGB(enabled ? clWindowText : clBtnShadow), look.Text);
+            if (look.Text != clNone) { EXPECT_EQ(ColorToRGB(enabled ? clWindowText : clBtnShadow), look.Text); }
             ++probed;
         } else if (auto* check = dynamic_cast<TqzCheckBox*>(control)) {
             const TColor text = testsupport::ProbeLook(check, check->GetCheckViewInfo()->TextRect).Text;
-            if (enabled)
+            if (enabled) {
                 EXPECT_EQ(ColorToRGB(clWindowText), text);
-            else
+            } else {
                 EXPECT_NE(ColorToRGB(clWindowText), text);
+            }
             ++probed;
         } else if (auto* label = dynamic_cast<TLabel*>(control); label && !label->GetCaption().empty()) {
             const TColor text = testsupport::ProbeLook(panel, label->GetBoundsRect()).Text;
-            if (enabled)
+            if (enabled) {
                 EXPECT_EQ(ColorToRGB(clWindowText), text);
-            else
+            } else {
                 EXPECT_NE(ColorToRGB(clWindowText), text);
+            }
             ++probed;
         } else if (auto* inner = dynamic_cast<TWinControl*>(control); inner && !dynamic_cast<TqzControl*>(control)) {
             probed += ExpectLooks(inner, enabled);

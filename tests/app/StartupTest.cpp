@@ -217,10 +217,10 @@ TEST_F(StartupTest, CloseAsksAndWritesTheSettings) {
     };
     const TLanguage texts;
     const std::vector<Case> cases = {
-        {"No to the close question", false, {IDNO}, {texts.ExitProgram}, false},
-        {"No to the close question, modified", true, {IDNO}, {texts.ExitProgram}, false},
-        {"Yes, unmodified", false, {IDYES}, {texts.ExitProgram}, true},
-        {"Yes, modified, not saved", true, {IDYES, IDNO}, {texts.ExitProgram, texts.SaveProgram}, true},
+        {"No to the close question", false, {IDNO}, {texts.ExitProgram}, false, {}},
+        {"No to the close question, modified", true, {IDNO}, {texts.ExitProgram}, false, {}},
+        {"Yes, unmodified", false, {IDYES}, {texts.ExitProgram}, true, {}},
+        {"Yes, modified, not saved", true, {IDYES, IDNO}, {texts.ExitProgram, texts.SaveProgram}, true, {}},
         {"Yes, modified, saved", true, {IDYES, IDYES}, {texts.ExitProgram, texts.SaveProgram}, true,
          {"saved.dat"}},
         {"Yes, modified, save dialog cancelled", true, {IDYES, IDYES}, {texts.ExitProgram, texts.SaveProgram},

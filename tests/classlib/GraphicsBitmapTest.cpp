@@ -277,7 +277,7 @@ TEST(GraphicsBitmap, WritesEachDepthAndReadsItBack) {
                 EXPECT_EQ(read.GetCanvas()->GetPixels(x, y), colors[(x * 3 + y) % colors.size()])
                     << x << "," << y;
         // Saved again, the same file.
-        if (c.Format != pfDevice) EXPECT_EQ(Save(read), bytes);
+        if (c.Format != pfDevice) { EXPECT_EQ(Save(read), bytes); }
     }
 }
 

@@ -92,7 +92,7 @@ TEST_F(MsgBoxTest, APromptWithoutAScriptShowsTheDrawnBox) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Flags);
-        Answer = TIdleAnswer{c.Key};
+        Answer = TIdleAnswer{c.Key, 0, {}, {}};
         EXPECT_EQ(PlatformMessageBox("Overwrite the file?", "Save", c.Flags), c.Result);
         EXPECT_EQ(Answer.Idles, 1);
         EXPECT_EQ(Answer.Caption, "Save");
@@ -115,7 +115,7 @@ TEST_F(MsgBoxTest, AScriptAnswersFirstAndTheApplicationCaptionsWithItsTitle) {
     }
     EXPECT_EQ(Answer.Idles, 0);  // no box was drawn
     // Without the script the same call shows the box.
-    Answer = TIdleAnswer{'Y'};
+    Answer = TIdleAnswer{'Y', 0, {}, {}};
     EXPECT_EQ(app.MessageBox("Read now?", nullptr, MB_YESNO), IDYES);
     EXPECT_EQ(Answer.Caption, "KOV-571");
 }

@@ -60,10 +60,6 @@ protected:
         bitmap->GetCanvas()->GetBrush()->SetColor(color);
         bitmap->GetCanvas()->FillRect(TRect{2, 2, 14, 14});
     }
-
-
-private:
-    TClockMode FOldMode{};
 };
 
 COLORREF Pixel(TBitmap& bitmap, int x, int y) {

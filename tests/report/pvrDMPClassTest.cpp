@@ -245,7 +245,7 @@ TEST_F(pvrDMPClassTest, ABottomFrameLineAddsALineToAStretchedBand) {
     EXPECT_NEAR(double(stretched()), double(plain + 17), 1e-9);
     for (TpvrComponent* band : Store()->GetPage(0)->GetObjects())
         for (TpvrComponent* view : band->GetObjects())
-            if (view->GetName() == "Side1") EXPECT_NEAR(double(view->GetHeight()), double(plain), 1e-9);
+            if (view->GetName() == "Side1") { EXPECT_NEAR(double(view->GetHeight()), double(plain), 1e-9); }
 }
 
 // A small dot-matrix report: a title in the page's bold style with a rule under it, and five

@@ -78,8 +78,9 @@ TEST_F(pvrDrawTextTest, BreaksLinesByTheMeasuredAdvances) {
             EXPECT_LE(used, Round(width * 6.25L));
             next += lines[i].size();
             if (i + 1 < lines.size() && text[next] == u' ') ++next;
-            if (i + 1 < lines.size() && !atBlanks)
+            if (i + 1 < lines.size() && !atBlanks) {
                 EXPECT_GT(used + Advances(text.substr(next, 1))[0], Round(width * 6.25L));
+            }
             LayOut({text}, width);
         }
         return lines;

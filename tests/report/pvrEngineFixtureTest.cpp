@@ -117,8 +117,9 @@ TEST_F(pvrEngineFixtureTest, TheChannelListPreparesIntoItsGoldenPages) {
                 if (parts[0] != "PageFooter1") expectedTop = StrToFloat(parts[1]) + StrToFloat(parts[2]);
                 continue;
             }
-            if (expectedTop >= 0)
+            if (expectedTop >= 0) {
                 EXPECT_NEAR(double(StrToFloat(parts[1])), double(expectedTop), 1e-4) << band;
+            }
             expectedTop = StrToFloat(parts[1]) + StrToFloat(parts[2]);
             EXPECT_LE(double(expectedTop), 987.969142 + 1e-4) << band;
         }

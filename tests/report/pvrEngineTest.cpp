@@ -937,7 +937,7 @@ TEST_F(pvrEngineTest, HostileDefinitionsEndWithPagesOrErrors) {
         SetUp();
         c.build(*this);
         EXPECT_EQ(Prepare(), c.prepared) << Report->GetErrors()->GetText();
-        if (c.prepared) EXPECT_GT(PageCount(), 0);
+        if (c.prepared) { EXPECT_GT(PageCount(), 0); }
     }
 }
 

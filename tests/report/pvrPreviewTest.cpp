@@ -297,7 +297,7 @@ TEST_F(pvrPreviewTest, KeysScrollAndMoveBetweenPages) {
         SCOPED_TRACE(c.Name);
         const Integer before = ws->GetVertPosition();
         Key(c.Key, c.Ctrl);
-        if (c.PageNo) EXPECT_EQ(c.PageNo, Preview->GetPageNo());
+        if (c.PageNo) { EXPECT_EQ(c.PageNo, Preview->GetPageNo()); }
         else EXPECT_EQ(before + c.Dy, ws->GetVertPosition());
     }
 }

@@ -465,7 +465,8 @@ TEST_F(VariantTest, CopiesAndMoves) {
     Variant c = std::move(a);
     EXPECT_TRUE(VarIsEmpty(a)); // NOLINT(bugprone-use-after-move): a moved-from variant is Empty
     EXPECT_EQ(VarToStr(c), "text");
-    c = c;
+    Variant& same = c;
+    c = same;
     EXPECT_EQ(VarToStr(c), "text");
     c.Clear();
     EXPECT_TRUE(VarIsEmpty(c));

@@ -350,8 +350,8 @@ TEST_F(kq_iformsrttiTest, MembersRefuseWhatIsNotTheirObject) {
         "var f: TForm; begin f := TForm; Print(f.ShowModal) end.",
         "var l: TStringList; begin l := TStringList.Create; TForm(l).Close end.",
         "var l: TStringList; begin l := TStringList.Create; Print(TListBox(l).SelCount) end.",
-        "var f: TForm; b: TButton; l: TStringList; begin f := TForm.Create(nil); l := TStringList.Create; "
-        "b := TButton.Create(f); b.Parent := TWinControl(l) end.",
+        ("var f: TForm; b: TButton; l: TStringList; begin f := TForm.Create(nil); l := TStringList.Create; "
+         "b := TButton.Create(f); b.Parent := TWinControl(l) end."),
     };
     for (const char* text : texts) {
         SCOPED_TRACE(text);

@@ -102,7 +102,7 @@ TEST(kq_iilparser_BuildTest, BuildErrorsGiveTheirMessageAndPosition) {
         ScriptHost host;
         EXPECT_FALSE(host.Compile(c.text, c.language));
         EXPECT_EQ(host.Script->LastErrorText, c.message);
-        if (c.pos != nullptr) EXPECT_EQ(host.Script->LastErrorPos, c.pos);
+        if (c.pos != nullptr) { EXPECT_EQ(host.Script->LastErrorPos, c.pos); }
     }
 }
 

@@ -11,7 +11,6 @@ using gditest::Canvas;
 using gditest::Rows;
 
 constexpr COLORREF Black = RGB(0, 0, 0);
-constexpr COLORREF White = RGB(255, 255, 255);
 
 HBRUSH BlackBrush() { return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)); }
 

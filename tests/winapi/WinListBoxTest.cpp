@@ -865,7 +865,7 @@ TEST_F(WinListBoxTest, SheetOfLists) {
         HWND c = Make(WS_CHILD | WS_VISIBLE | style, x, y, w, h, Parent, 0, "LISTBOX", "", nullptr);
         SendMessageA(c, WM_SETFONT, WPARAM(font), FALSE);
         for (int i = 0; i < items; ++i) {
-            char text[32];
+            char text[48];
             std::snprintf(text, sizeof(text), "Channel %d\t%d.%03d", i + 1, 400 + i, i * 125 % 1000);
             SendMessageA(c, LB_ADDSTRING, 0, (style & LBS_OWNERDRAWVARIABLE) ? LPARAM(i + 1) : LPARAM(text));
         }

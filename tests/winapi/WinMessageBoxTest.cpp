@@ -124,7 +124,7 @@ TEST_F(WinMessageBoxTest, EachButtonSetShowsItsButtonsAndAnswers) {
                 EXPECT_EQ(TextOf(buttons[i]), c.Captions[i]);
                 RECT r{};
                 GetWindowRect(buttons[i], &r);
-                if (i > 0) EXPECT_GT(r.left, previous.right);
+                if (i > 0) { EXPECT_GT(r.left, previous.right); }
                 previous = r;
                 const bool isDefault = c.Ids[i] == c.Default;
                 EXPECT_EQ((GetWindowLongA(buttons[i], GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON, isDefault);

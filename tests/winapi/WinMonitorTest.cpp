@@ -110,7 +110,7 @@ TEST_F(WinMonitorTest, PointsAndRectangles) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
         bool point = c.Rect.right == c.Rect.left;
-        if (point) EXPECT_EQ(Which(MonitorFromPoint(POINT{c.Rect.left, c.Rect.top}, c.Flags)), c.Expected);
+        if (point) { EXPECT_EQ(Which(MonitorFromPoint(POINT{c.Rect.left, c.Rect.top}, c.Flags)), c.Expected); }
         EXPECT_EQ(Which(MonitorFromRect(&c.Rect, c.Flags)), c.Expected);
     }
 }

@@ -286,7 +286,7 @@ TEST_F(WinNonClientTest, CaptionButtonsSendTheirCommands) {
     ASSERT_TRUE(GetClassInfoA(nullptr, RecordingClass(), &wc));
     wc.lpszClassName = "KovNcNoClose";
     wc.style = CS_NOCLOSE;
-    if (!GetClassInfoA(nullptr, wc.lpszClassName, &wc)) ASSERT_NE(RegisterClassA(&wc), 0);
+    if (!GetClassInfoA(nullptr, wc.lpszClassName, &wc)) { ASSERT_NE(RegisterClassA(&wc), 0); }
     RECT normal;
     GetWindowRect(Child, &normal);
     struct Case {
@@ -342,7 +342,7 @@ TEST_F(WinNonClientTest, CaptionButtonsSendTheirCommands) {
             EXPECT_TRUE(IsIconic(w));
             ShowWindow(w, SW_RESTORE);
         }
-        if (c.Want == SC_CLOSE) EXPECT_FALSE(IsWindow(w));
+        if (c.Want == SC_CLOSE) { EXPECT_FALSE(IsWindow(w)); }
         if (c.Class) {
             EXPECT_TRUE(IsWindow(w));
             DestroyWindow(w);

@@ -412,10 +412,18 @@ TEST_F(TrackBarPicture, ThumbShapesByTickMarksAndKind) {
         EXPECT_EQ(ColorToRGB(clLime), At(centre.x, centre.y));
         // Line A starts at the corner away from the point for the top/left pointers, at the
         // top-left or right-top for the others.
-        if (c.Marks == qztmBottomRight && c.Orientation == tboHorizontal) EXPECT_EQ(ColorToRGB(c.LineA), At(t.left, t.top + 2));
-        if (c.Marks == qztmBottomRight && c.Orientation == tboVertical) EXPECT_EQ(ColorToRGB(c.LineA), At(t.left, t.top + 2));
-        if (c.Marks == qztmTopLeft && c.Orientation == tboHorizontal) EXPECT_EQ(ColorToRGB(c.LineA), At(t.left, t.bottom - 1));
-        if (c.Marks == qztmTopLeft && c.Orientation == tboVertical) EXPECT_EQ(ColorToRGB(c.LineA), At(t.left + 5, t.top));
+        if (c.Marks == qztmBottomRight && c.Orientation == tboHorizontal) {
+            EXPECT_EQ(ColorToRGB(c.LineA), At(t.left, t.top + 2));
+        }
+        if (c.Marks == qztmBottomRight && c.Orientation == tboVertical) {
+            EXPECT_EQ(ColorToRGB(c.LineA), At(t.left, t.top + 2));
+        }
+        if (c.Marks == qztmTopLeft && c.Orientation == tboHorizontal) {
+            EXPECT_EQ(ColorToRGB(c.LineA), At(t.left, t.bottom - 1));
+        }
+        if (c.Marks == qztmTopLeft && c.Orientation == tboVertical) {
+            EXPECT_EQ(ColorToRGB(c.LineA), At(t.left + 5, t.top));
+        }
         delete bar;
     }
 }

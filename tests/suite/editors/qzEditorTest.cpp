@@ -420,7 +420,7 @@ TEST_F(qzEditorTest, TabMovesTheFocusUnlessHeldWithAltOrCtrlWantedOrZeroedByTheH
         App->ProcessMessages();
         EXPECT_EQ(c.Moves, next->Focused());
         EXPECT_EQ(c.Moves || c.Zeroed, key == 0);
-        if (c.Moves) EXPECT_EQ(next->Inner(), Form->GetActiveControl());
+        if (c.Moves) { EXPECT_EQ(next->Inner(), Form->GetActiveControl()); }
         delete next;
         delete editor;
     }

@@ -263,7 +263,7 @@ TEST(TextEditProperties, AFixedListAcceptsOnlyLookupItems) {
     for (const Case& c : {Case{"beta", true}, Case{"Gamma", false}, Case{"", true}, Case{"ALPHA", true}}) {
         Variant value = String(c.text);
         EXPECT_EQ(c.valid, properties.IsTextValueValid(value, true)) << c.text;
-        if (c.valid) EXPECT_EQ(c.text, VarToStr(value)); // kept as typed
+        if (c.valid) { EXPECT_EQ(c.text, VarToStr(value)); } // kept as typed
         Variant edit = String(c.text);
         EXPECT_EQ(c.valid, properties.IsEditValueValid(edit, false)) << c.text;
     }

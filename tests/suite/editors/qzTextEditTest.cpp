@@ -986,7 +986,7 @@ TEST_F(TextEditTest, TextSizeWithoutRoomIsOneLineHigh) {
         TSize size{-1, -1};
         CalculateEditTextSize(&canvas, viewData.get(), "Some text", size, true, 0, parameters, toSingleLine);
         EXPECT_EQ(c.expectedWidth, size.cx) << c.width;
-        if (c.expectedWidth == 0) EXPECT_EQ(line + margins.cy, size.cy) << c.width;
+        if (c.expectedWidth == 0) { EXPECT_EQ(line + margins.cy, size.cy) << c.width; }
     }
 }
 
