@@ -353,6 +353,7 @@ public:
     // Gives the control back (procedure, and with `restore` its saved settings) and frees the
     // object; see the class comment for a procedure put in front of it.
     void Release(bool restore);
+    using TComponent::Release;
 
     TControl* GetControl() const { return FControl; }
     TSkarn* GetPainter() const { return FPainter; }

@@ -823,7 +823,7 @@ void TControlSubClass::PaintControl() {
         TPaintTarget t(control, false, nullptr);
         if (t.Valid()) PaintRadio(k, t, radio);
     }
-    if (auto* button = dynamic_cast<TButton*>(control)) {
+    if (dynamic_cast<TButton*>(control) != nullptr) {
         const bool pressed =
             k.Down || (win && (SendMessageA(win->GetHandle(), BM_GETSTATE, 0, 0) & BST_PUSHED) != 0);
         if (!alive || !FControl) return;

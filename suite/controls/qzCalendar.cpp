@@ -30,8 +30,6 @@ const bool kCalendarClassesRegistered = [] {
 constexpr Integer kScrollIntervals[4] = {500, 250, 100, 50};
 constexpr Integer kRepeatInterval = 200;
 
-Integer Width(const TRect& r) { return r.right - r.left; }
-Integer Height(const TRect& r) { return r.bottom - r.top; }
 TRect Offset(TRect r, Integer dx, Integer dy) {
     return TRect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }

@@ -129,7 +129,7 @@ public:
     bool HandleMouseWheel(TShiftState shift, Integer wheelDelta, POINT mousePos) override;
     void HandleDblClick() override;
 
-    void AdjustSize();
+    void AdjustSize() override;
     void PlaceChildControls();
     void NotifyDateTimeChanged();
     // One step of arrow i: 0 month back, 1 month forward, 2 year back, 3 year forward.

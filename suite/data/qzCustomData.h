@@ -892,7 +892,7 @@ public:
     explicit TqzDataControllerGroups(TqzCustomDataController* controller) : FController(controller) {}
 
 private:
-    TqzCustomDataController* FController;
+    [[maybe_unused]] TqzCustomDataController* FController;
 };
 
 // Extra filters made by CreateFilter; owns them.

@@ -395,7 +395,7 @@ public:
     TqzCustomEditPopupWindowViewInfo* GetViewInfo() const { return GetEditViewInfo(); }
 
     bool GetAutoSize() const { return FAutoSize; }
-    void SetAutoSize(bool value) { FAutoSize = value; }
+    void SetAutoSize(bool value) override { FAutoSize = value; }
     TqzEditPopupBorderStyle GetEditPopupBorderStyle() const { return FEditPopupBorderStyle; }
     void SetEditPopupBorderStyle(TqzEditPopupBorderStyle value);
     bool GetClientEdge() const { return FClientEdge; }

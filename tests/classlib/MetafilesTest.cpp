@@ -216,15 +216,20 @@ TEST(MetafileTest, AHugeFontRendersOnlyWhatThePictureShows) {
             for (int qy : {0, 90}) {
                 auto quarter = White(120, 90);
                 draw(quarter->GetCanvas(), -qx, -qy);
-                for (int y = 0; y < 90; ++y)
-                    for (int x = 0; x < 120; ++x)
+                for (int y = 0; y < 90; ++y) {
+                    for (int x = 0; x < 120; ++x) {
                         ASSERT_EQ(quarter->GetCanvas()->GetPixels(x, y), whole->GetCanvas()->GetPixels(qx + x, qy + y))
                             << "at " << qx + x << "," << qy + y;
-                if (qx == 0 && qy == 0)
-                    for (int y = 0; y < 90; ++y)
-                        for (int x = 0; x < 120; ++x)
+                    }
+                }
+                if (qx == 0 && qy == 0) {
+                    for (int y = 0; y < 90; ++y) {
+                        for (int x = 0; x < 120; ++x) {
                             ASSERT_EQ(quarter->GetCanvas()->GetPixels(x, y), played->GetCanvas()->GetPixels(x, y))
                                 << "played at " << x << "," << y;
+                        }
+                    }
+                }
             }
     }
 }

@@ -90,7 +90,9 @@ TEST_F(DateEditTest, UnreadableTextByDateOnError) {
         properties.SetDateOnError(c.OnError);
         const Variant value = properties.TextToEditValue("no date");
         EXPECT_EQ(VarIsNull(value), c.IsNull) << int(c.OnError);
-        if (!c.IsNull) EXPECT_NEAR(VarToDateTime(value), c.Expected, 1e-9);
+        if (!c.IsNull) {
+            EXPECT_NEAR(VarToDateTime(value), c.Expected, 1e-9);
+        }
     }
 }
 

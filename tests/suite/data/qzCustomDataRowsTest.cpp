@@ -514,7 +514,9 @@ TEST(qzCustomDataSearchTest, KeyAndGroupLocate) {
             found = c.FindRecordByKeyBinary(locate.GetLocateRecord(), k.Fields);
             // binary search lands on some record of the matching range
             EXPECT_EQ(VarToStr(c.GetValue(found, 0)), "b");
-            if (k.Fields == 2) EXPECT_EQ(found, k.Found);
+            if (k.Fields == 2) {
+                EXPECT_EQ(found, k.Found);
+            }
         } else {
             locate.KeyFields.assign({c.GetItemField(0), c.GetItemField(1)});
             locate.KeyFields.resize(std::size_t(k.Fields));
@@ -820,8 +822,9 @@ TEST(qzDataFilterTest, CriteriaPropertyIsStoredAndReadBack) {
         static_cast<TPersistent*>(other.GetFilter())->DefineProperties(&reader);
         EXPECT_EQ(other.GetFilter()->GetRoot()->GetBoolOperatorKind(), k.Root);
         EXPECT_EQ(other.GetFilter()->GetRoot()->Count(), k.WithCondition ? 1 : 0);
-        if (k.WithCondition)
+        if (k.WithCondition) {
             EXPECT_EQ(other.GetFilter()->FindByItemLink(other.Items[0])->GetItemLink(), other.GetItemField(0));
+        }
     }
 }
 
