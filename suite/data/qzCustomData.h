@@ -883,7 +883,7 @@ public:
     void FieldRemoved(TqzCustomDataField*) {}
 
 private:
-    TqzCustomDataController* FController;
+    [[maybe_unused]] TqzCustomDataController* FController;
 };
 
 class TqzDataControllerGroups : public TObject {
