@@ -20,16 +20,11 @@ namespace {
 using edittest::CopyControl;
 using edittest::PrepareSheet;
 using edittest::WriteSheet;
+using edittest::SetLook;
 
 void SetLook(TqzLookAndFeel* lookAndFeel, const edittest::SheetLook& look) {
     lookAndFeel->SetKind(look.Kind);
     lookAndFeel->SetNativeStyle(look.Native);
-}
-
-void SetLook(TqzCustomEdit* editor, const edittest::SheetLook& look) {
-    for (TqzEditStyle* style :
-         {editor->GetStyle(), editor->GetStyleDisabled(), editor->GetStyleFocused(), editor->GetStyleHot()})
-        SetLook(style->GetLookAndFeel(), look);
 }
 
 void SetLook(TqzCustomCalendar* calendar, const edittest::SheetLook& look) {

@@ -22,18 +22,8 @@
 
 namespace {
 
-void WriteSheet(TBitmap& sheet, const char* name) {
-    const int width = sheet.GetWidth(), height = sheet.GetHeight();
-    std::vector<std::uint32_t> pixels;
-    pixels.reserve(std::size_t(width) * std::size_t(height));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const TColor c = ColorToRGB(sheet.GetCanvas()->GetPixels(x, y));
-            pixels.push_back((std::uint32_t(GetRValue(c)) << 16) | (std::uint32_t(GetGValue(c)) << 8) |
-                             GetBValue(c));
-        }
-    testsupport::WritePng(testsupport::ArtifactPath(name), width, height, pixels);
-}
+using edittest::WriteSheet;
+using edittest::SetLook;
 
 void CopyControl(TBitmap& sheet, TWinControl* control, int x, int y) {
     TBitmap cell;
@@ -46,14 +36,6 @@ void CopyControl(TBitmap& sheet, TWinControl* control, int x, int y) {
     if (inner) inner->SetVisible(true);
     sheet.GetCanvas()->CopyRect(TRect{x, y, x + control->GetWidth(), y + control->GetHeight()}, cell.GetCanvas(),
                                 TRect{0, 0, control->GetWidth(), control->GetHeight()});
-}
-
-void SetLook(TqzCustomEdit* editor, const edittest::SheetLook& look) {
-    for (TqzEditStyle* style :
-         {editor->GetStyle(), editor->GetStyleDisabled(), editor->GetStyleFocused(), editor->GetStyleHot()}) {
-        style->GetLookAndFeel()->SetKind(look.Kind);
-        style->GetLookAndFeel()->SetNativeStyle(look.Native);
-    }
 }
 
 // A landscape of sky, sun and hills, 160 x 110.

@@ -77,4 +77,13 @@ inline void CopyControl(TBitmap& sheet, TWinControl* control, int x, int y) {
                                 cell.GetCanvas(), TRect{0, 0, control->GetWidth(), control->GetHeight()});
 }
 
+// The editor's four styles in the look.
+inline void SetLook(TqzCustomEdit* editor, const SheetLook& look) {
+    for (TqzEditStyle* style :
+         {editor->GetStyle(), editor->GetStyleDisabled(), editor->GetStyleFocused(), editor->GetStyleHot()}) {
+        style->GetLookAndFeel()->SetKind(look.Kind);
+        style->GetLookAndFeel()->SetNativeStyle(look.Native);
+    }
+}
+
 } // namespace edittest

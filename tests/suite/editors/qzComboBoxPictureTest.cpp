@@ -23,33 +23,9 @@
 
 namespace {
 
-void WriteSheet(TBitmap& sheet, const char* name) {
-    const int width = sheet.GetWidth(), height = sheet.GetHeight();
-    std::vector<std::uint32_t> pixels;
-    pixels.reserve(std::size_t(width) * std::size_t(height));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const TColor c = ColorToRGB(sheet.GetCanvas()->GetPixels(x, y));
-            pixels.push_back((std::uint32_t(GetRValue(c)) << 16) | (std::uint32_t(GetGValue(c)) << 8) |
-                             GetBValue(c));
-        }
-    testsupport::WritePng(testsupport::ArtifactPath(name), width, height, pixels);
-}
-
-void PrepareSheet(TBitmap& sheet, int width, int height) {
-    sheet.SetSize(width, height);
-    sheet.GetCanvas()->GetBrush()->SetColor(clWhite);
-    sheet.GetCanvas()->FillRect(TRect{0, 0, width, height});
-}
-
-// The control's window painted into the sheet at (x, y).
-void CopyControl(TBitmap& sheet, TWinControl* control, int x, int y) {
-    TBitmap cell;
-    cell.SetSize(control->GetWidth(), control->GetHeight());
-    control->PaintTo(cell.GetCanvas()->GetHandle(), 0, 0);
-    sheet.GetCanvas()->CopyRect(TRect{x, y, x + control->GetWidth(), y + control->GetHeight()},
-                                cell.GetCanvas(), TRect{0, 0, control->GetWidth(), control->GetHeight()});
-}
+using edittest::WriteSheet;
+using edittest::PrepareSheet;
+using edittest::CopyControl;
 
 class ComboBoxPictures : public edittest::EditorPicturesFixture {};
 
