@@ -22,6 +22,21 @@ void TqzDataSummary::Assign(TPersistent* source) {
     inherited::Assign(source);
 }
 
+// No summary items yet: a run computes nothing and only settles the pending after-summary mark.
+void TqzDataSummary::FireAfterSummary() { FController->SummaryRecalcPending = false; }
+void TqzDataSummary::StartSummaryRun() {}
+void TqzDataSummary::FinishSummaryRun() { FireAfterSummary(); }
+void TqzDataSummary::ComputeSummaries() {
+    StartSummaryRun();
+    FinishSummaryRun();
+}
+
+void TqzDataSummary::SetOptions(TqzSummaryOptions value) {
+    if (FOptions == value) return;
+    FOptions = value;
+    FController->SummaryChanged(false);
+}
+
 
 // ---- Construction --------------------------------------------------------------------------------
 
@@ -242,22 +257,149 @@ void TqzCustomDataController::EnsureRecordIDField() {
 void TqzCustomDataController::StructureChangedUpdate() {
     TqzUpdateLock lock(this);
     FProvider->EndEditing();
-    FStorage->SetNumRecords(0);
+    // An unbound controller keeps its records unless a source was just taken away (its records
+    // were the source's).
+    if (!IsUnboundMode() || (FSourceChanging && !IsBoundToSource())) {
+        FStorage->SetNumRecords(0);
+        MarkEverythingChanged();
+    }
+    ForgetSavedFocus();
+    FInfo->CheckSelection();
+    RevalidateSavedFocus(-1);
+    FStorage->SetOnlyStoredValues(IsBoundToSource() || FProvider->IsGridMode());
     FStorage->SetWithRecordIDs(GetRecordIdsEnabled());
     EnsureRecordIDField();
-    LinkFields();
-    LoadData();
-    DataChanged(dcEverything, -1, -1);
+    FStructureChanged = true;
+    LayoutChanged(2);
+}
+
+void TqzCustomDataController::MarkEverythingChanged() {
+    FPendingChangeKind = dcEverything;
+    FPendingChangeItem = -1;
+    FPendingChangeRecord = -1;
+    FDataChangePending = true;
+    FChanges |= 2;
 }
 
 void TqzCustomDataController::LoadData() {
-    if (!IsBoundToSource()) return;
     TqzUpdateLock lock(this);
-    FStorage->SetNumRecords(0);
-    FProvider->MoveFirst();
-    FProvider->LoadFromSource();
+    FStorage->DiscardRecords(FProvider->IsDataChangedLocked());
+    if (FProvider->CanReadData()) LoadAllRecords();
+    FLoadingFocus = true;
+    try {
+        FInfo->CheckSelection();
+        RevalidateSavedFocus(-1);
+        CheckFocusedRow();
+    } catch (...) {
+        FLoadingFocus = false;
+        throw;
+    }
+    FLoadingFocus = false;
+    MarkEverythingChanged();
+    FInfo->RequestReload();
+    DataLoaded();
+}
+
+void TqzCustomDataController::LoadAllRecords() {
+    if (FProvider->IsGridMode()) {
+        FStorage->BeginFill();
+        try {
+            FProvider->LoadGridModeBuffer();
+        } catch (...) {
+            FStorage->EndFill();
+            throw;
+        }
+        FStorage->EndFill();
+        return;
+    }
+    FProvider->LockNotifications();
+    try {
+        FProvider->RememberPosition();
+        const bool recreated = FProvider->FFieldsRecreated;
+        FProvider->MoveFirst();
+        if (recreated) LinkFields();
+        FStorage->BeginFill();
+        try {
+            if (IsBoundToSource()) {
+                FProvider->LoadFromSource();
+            } else if (!FProvider->IsEOF()) {
+                std::unique_ptr<TObject> made(FProvider->GetValueDefReaderClass()->Create());
+                auto* reader = dynamic_cast<TqzValueDefReader*>(made.get());
+                while (reader && !FProvider->IsEOF()) {
+                    const Integer record = FStorage->AddRecord();
+                    FStorage->FillRecord(record, reader);
+                    RecordLoaded(record);
+                    FProvider->MoveNext();
+                }
+            }
+        } catch (...) {
+            FStorage->EndFill();
+            throw;
+        }
+        FStorage->EndFill();
+        FProvider->RestorePosition();
+    } catch (...) {
+        FProvider->UnlockNotifications();
+        throw;
+    }
+    FProvider->UnlockNotifications();
+}
+
+void TqzCustomDataController::DataLoaded() { AfterDataLoaded(); }
+
+void TqzCustomDataController::UpdateAll(bool full) {
+    {
+        TqzUpdateLock lock(this);
+        if (NeedsDataUpdate()) {
+            if (full || FProvider->IsStructureReady()) {
+                if (StructureLock > 0)
+                    StructurePending = true;
+                else if (!(FProvider->IsGridModeUpdating() && (FProvider->FInInserting || FFields->FieldDestroyed)))
+                    LinkFields();
+            }
+            if (!RefreshPending) LoadData();
+        }
+        FInfo->RequestReload();
+    }
+    FInRefreshCheck = false;
+    FStructureChanged = false;
+}
+
+void TqzCustomDataController::RefreshCheck() {
+    if (FInRefreshCheck) return;
+    FInRefreshCheck = true;
+    try {
+        if (FLockCount > 0) RefreshPending = true;
+        if (NeedsDataUpdate()) UpdateAll(FProvider->CanReadData());
+    } catch (...) {
+        FInRefreshCheck = false;
+        throw;
+    }
+    FInRefreshCheck = false;
+}
+
+void TqzCustomDataController::CheckFocusedRow() {
+    if (FProvider->GetLocateCount() > 0 && FInfo->IsFocusing()) return;
+    FInfo->ResetFocus();
+}
+
+void TqzCustomDataController::DataScrolled(Integer) { CheckFocusedRow(); }
+
+void TqzCustomDataController::BeginLoadRecords() {
+    FProvider->LockNotifications();
+    FProvider->RememberPosition();
+    FStorage->BeginFill();
+}
+
+void TqzCustomDataController::EndLoadRecords() {
+    FStorage->EndFill();
+    FProvider->RestorePosition();
+    FProvider->UnlockNotifications();
+    CheckFocusedRow();
     FInfo->RequestReload();
 }
+
+void TqzCustomDataController::SummaryChanged(bool viewOnly) { FInfo->RequestSummaryUpdate(viewOnly); }
 
 void TqzCustomDataController::ResetInternalRecords(TObject*) {
     FNewItemRecordIndex = 0;
@@ -392,13 +534,6 @@ void TqzCustomDataController::SetRecordCount(Integer count) {
     DataChanged(count > old ? dcRecordsAdded : dcRecordsRemoved, -1, -1);
 }
 
-void TqzCustomDataController::RevalidateSavedFocus() {
-    if (FBookmarkRecordIndex >= GetRecordCount()) {
-        FBookmarkRecordIndex = -1;
-        FChanges |= 1024;
-    }
-}
-
 void TqzCustomDataController::EndEditIfRecordAffected(Integer recordIndex) {
     if (!FProvider->IsEditing()) return;
     const Integer editing = FProvider->GetEditRecordIndex();
@@ -418,6 +553,7 @@ void TqzCustomDataController::InsertStoredRecord(Integer recordIndex) {
     ShiftDetailsAfterInsert(recordIndex);
     if (FInfo->GetFocusedRecordIndex() >= recordIndex)
         FInfo->MoveFocusedRecord(FInfo->GetFocusedRecordIndex() + 1);
+    if (FBookmarkRecordIndex >= recordIndex) ++FBookmarkRecordIndex;
     DataChanged(dcRecordsAdded, -1, -1);
 }
 
@@ -443,7 +579,8 @@ void TqzCustomDataController::DeleteRecord(Integer recordIndex) {
     else if (focused == recordIndex)
         FInfo->MoveFocusedRecord(-1);
     FInfo->CheckSelection();
-    RevalidateSavedFocus();
+    RevalidateSavedFocus(recordIndex);
+    if (FBookmarkRecordIndex > recordIndex) --FBookmarkRecordIndex;
     DataChanged(dcRecordsRemoved, -1, -1);
 }
 
@@ -647,14 +784,21 @@ void TqzCustomDataController::DataChanged(Byte kind, Integer itemIndex, Integer 
     FPendingChangeRecord = recordIndex;
     FDataChangePending = true;
     FChanges |= 2;
-    if (kind == dcEverything && IsBoundToSource() && !FSourceChanging) LoadData();
+    if (kind == dcEverything) UpdateAll(true);
     if (kind == dcRecordsAdded || kind == dcRecordsRemoved) FInfo->MarkFocusedRecordChanged(false);
     FInfo->RequestReload();
     CheckChanges();
 }
 
 void TqzCustomDataController::CheckChanges() {
-    if (FChanges == 0 || FLockCount != 0 || FInfo->GetLockCount() != 0) return;
+    // A refresh asked for inside the bracket runs when it closes, even when nothing else changed.
+    if ((FChanges == 0 && !RefreshPending) || FLockCount != 0 || FInfo->GetLockCount() != 0 || FInfo->IsCalculating())
+        return;
+    if (RefreshPending) {
+        RefreshPending = false;
+        LayoutChanged(1);
+    }
+    if (FChanges == 0) return;
     const Word changes = FChanges;
     FChanges = 0;
     // Rows recomputed without a data change (grouping, expansion) are a layout change.
@@ -708,8 +852,8 @@ void TqzCustomDataController::CheckChanges() {
 }
 
 void TqzCustomDataController::NotifySelectionChanged() {
-    const Integer count = FInfo->GetSelectedCount();
-    const Integer row = count == 1 ? FInfo->SelectedRow(0) : -1;
+    const Integer count = GetSelectedCount();
+    const Integer row = count == 1 ? GetSelectedRowIndex(0) : -1;
     const bool single = count <= 1 && FPrevSelectedCount <= 1;
     TqzSelectionChangedInfo info(single ? (FPrevSelectedCount == 1 ? FPrevSelectedRow : -1) : -1, single ? row : -1);
     FPrevSelectedCount = count;
@@ -789,12 +933,10 @@ void TqzCustomDataController::RemoveDataChangedListener(TObject* key, TNotifyEve
 
 void TqzCustomDataController::ActiveChanged(bool active) {
     FActive = active;
-    if (active && IsBoundToSource()) LoadData();
+    RefreshCheck();
 }
 
-void TqzCustomDataController::LayoutChanged(Integer) {
-    if (IsBoundToSource() && FLockCount == 0) LoadData();
-}
+void TqzCustomDataController::LayoutChanged(Integer) { RefreshCheck(); }
 
 void TqzCustomDataController::Refresh() {
     TqzUpdateLock lock(this);
@@ -813,6 +955,7 @@ bool TqzCustomDataController::RefreshIfItemOrdered(Integer itemIndex) {
 
 void TqzCustomDataController::Loaded() {
     if (FDataChangedDeferred) NotifyDataChanged();
+    if (SummaryRecalcPending) FSummary->FireAfterSummary();
 }
 
 void TqzCustomDataController::SetOptions(Word value) {

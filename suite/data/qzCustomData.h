@@ -15,9 +15,11 @@
 #include <vector>
 
 #include "platform/runtime/Closures.h"
+#include "platform/runtime/Collections.h"
 #include "platform/runtime/Components.h"
 #include "platform/runtime/Objects.h"
 #include "platform/runtime/RtlTypes.h"
+#include "platform/runtime/Sets.h"
 #include "platform/runtime/Variant.h"
 #include "suite/data/qzDataStorage.h"
 #include "suite/data/qzFilter.h"
@@ -499,6 +501,7 @@ private:
 // ---- Focus and selection ---------------------------------------------------------------------------
 
 class TqzCustomDataControllerInfo;
+class TqzDataSummary;
 
 class TqzDataFocusingInfo : public TObject {
     KOV_CLASS(TqzDataFocusingInfo, TObject)
@@ -641,6 +644,7 @@ public:
     void ClearSorting(bool keepGrouped);
     Word GetChanges() const { return FChanges; }
     bool IsCalculating() const { return FCalculating != 0; }
+    bool IsFocusing() const { return FInFocusing != 0; }
 
     // Rows.
     Integer GetRowCount() const;
@@ -719,6 +723,8 @@ private:
     void RestoreExpansionStates();
     void RebuildSelectionRows();
     void PassChangesOn();
+    // Steps of a recomputation between its start and its clean-up.
+    template <class StartRun> void Compute(TqzDataSummary* summary, StartRun startRun);
 
     Word FChanges = 0;
     TqzCustomDataController* FController;
@@ -875,6 +881,9 @@ private:
     Integer FLevel = 0;
 };
 
+enum TqzSummaryOption { soNullIgnore, soSelectedRecords };
+using TqzSummaryOptions = TSet<TqzSummaryOption, soSelectedRecords>;
+
 class TqzDataSummary : public TPersistent {
     KOV_CLASS(TqzDataSummary, TPersistent)
 public:
@@ -882,8 +891,18 @@ public:
     void Assign(TPersistent* source) override;
     void FieldRemoved(TqzCustomDataField*) {}
 
+    // The recomputation's summary run: the footer before sorting, the groups after grouping (or
+    // both after grouping over the selected records only).
+    virtual void FireAfterSummary();
+    virtual void StartSummaryRun();
+    virtual void FinishSummaryRun();
+    virtual void ComputeSummaries();
+    TqzSummaryOptions GetOptions() const { return FOptions; }
+    void SetOptions(TqzSummaryOptions value);
+
 private:
     [[maybe_unused]] TqzCustomDataController* FController;
+    TqzSummaryOptions FOptions;
 };
 
 class TqzDataControllerGroups : public TObject {
@@ -1216,7 +1235,8 @@ public:
     virtual Integer GetRecordToEdit();
     virtual bool CanFocusRecord(Integer recordIndex);
     virtual bool CanSelectRow(Integer) { return true; }
-    virtual void RevalidateSavedFocus();
+    // Forgets the saved focus when it is lost (the record being removed, or -1 after a reload).
+    virtual void RevalidateSavedFocus(Integer recordIndex = -1);
     virtual void SyncFocusedRecord() {}
     virtual void EndEditIfRecordAffected(Integer recordIndex);
     virtual bool CanChangeFocusedRow() { return true; }
@@ -1261,6 +1281,8 @@ public:
     virtual bool IsImmediatePost() const;
     virtual bool UsesSourceValues() const;
     virtual bool IsOwnerLoading() const;
+    // The owner is being read from a stored window definition.
+    bool IsOwnerReading() const;
     virtual bool NeedsDataUpdate() const { return IsBoundToSource() || FStructureChanged; }
     virtual bool IsBoundToSource() const;
     virtual bool IsProviderLoading() const { return false; }
@@ -1281,7 +1303,7 @@ public:
     virtual void FieldRemoved(TqzCustomDataField* field);
     virtual void ActiveChanged(bool active);
     virtual void DataChanged(Byte kind, Integer itemIndex, Integer recordIndex);
-    virtual void DataScrolled(Integer) {}
+    virtual void DataScrolled(Integer distance);
     virtual void LayoutChanged(Integer kind);
     virtual void BeforeFocusedRowChange(Integer) {}
     virtual void ItemValueTypeClassChanged(Integer) {}
@@ -1354,6 +1376,19 @@ public:
     // Change notification.
     // Adds bits to the pending changes and delivers them unless a bracket is open.
     void Change(Word bits);
+    // Loading: links the fields and, unless a refresh waits for the bracket to close, reloads.
+    void UpdateAll(bool full);
+    virtual void CheckFocusedRow();
+    virtual void DataLoaded();
+    virtual void BeginLoadRecords();
+    virtual void EndLoadRecords();
+    // The summary asks for a view change (true) or a recomputation of its values (false).
+    virtual void SummaryChanged(bool viewOnly);
+    bool IsLoadingFocus() const { return FLoadingFocus; }
+    bool RefreshPending = false;
+    Integer StructureLock = 0;
+    bool StructurePending = false;
+    bool SummaryRecalcPending = false;
     void AddDataChangedListener(TObject* key, TNotifyEvent handler);
     void RemoveDataChangedListener(TObject* key, TNotifyEvent handler);
     Integer DataChangedListenerCount() const { return Integer(FListeners.size()); }
@@ -1366,6 +1401,57 @@ public:
     TqzDataControllerSearch* GetSearch() const { return FSearch.get(); }
     // With MultiSelect: the selection becomes the focused row alone.
     void SelectFocusedRowOnly();
+
+    // Focus and navigation (grid mode moves the provider instead).
+    TqzDataRowInfo GetRowInfo(Integer rowIndex) const { return FInfo->GetRowInfo(rowIndex); }
+    Integer GetRowIndexByRecordIndex(Integer recordIndex, bool makeVisible);
+    // False when a synchronised provider refuses to leave the focused row.
+    bool ChangeFocusedRowIndex(Integer rowIndex);
+    void ChangeFocusedRecordIndex(Integer recordIndex);
+    void FocusRow(Integer rowIndex) { ChangeFocusedRowIndex(rowIndex); }
+    void CheckFocusedRowExists();
+    void RestoreFocusAfterDelete();
+    virtual void NotifyDetailsBeforeFocusChange(Integer) {}
+    virtual void FocusDetailsOfFocusedRecord() {}
+    virtual bool FocusSelectedRow(Integer selectedIndex);
+    void GotoFirst();
+    void GotoLast();
+    void GotoNext();
+    void GotoPrev();
+    void MoveBy(Integer distance);
+    void Scroll(Integer distance);
+    bool IsBOF() const;
+    bool IsEOF() const;
+    // Saved focus (reported as a bookmark change when it is lost).
+    virtual bool SaveFocus();
+    virtual void RestoreSavedFocus();
+    virtual void ForgetSavedFocus() { FBookmarkRecordIndex = -1; }
+    virtual bool HasSavedFocus() const { return FBookmarkRecordIndex != -1; }
+    virtual bool IsSavedFocusRow(Integer rowIndex);
+    virtual bool IsSavedFocusLost(Integer recordIndex);
+    // Selection: the info's rows with MultiSelect, else the focused row while FocusedRowSelected.
+    using TqzEachRowProc = void (*)(void* data, Integer rowIndex, const TqzDataRowInfo& rowInfo);
+    Integer GetSelectedCount() const;
+    virtual Integer GetSelectedRowIndex(Integer index) const;
+    bool IsRowSelected(Integer rowIndex) const;
+    void ChangeRowSelection(Integer rowIndex, bool selected);
+    void SelectRows(Integer fromRowIndex, Integer toRowIndex);
+    virtual void SelectAll();
+    void ClearSelection();
+    virtual void SetSelectionAnchor(Integer rowIndex);
+    virtual Integer GetSelectionAnchorRowIndex() const;
+    virtual bool IsSelectionAnchorSet() const { return GetSelectionAnchorRowIndex() != -1; }
+    virtual void SelectFromAnchor(Integer rowIndex, bool keepOthers);
+    void SetFocusedRowSelected(bool value);
+    virtual void ForEachRow(bool selectedOnly, TqzEachRowProc proc, void* data);
+    TqzDataSelection* GetSelection() const { return FInfo->GetSelection(); }
+    virtual Variant GetSelectedRowKey(Integer rowIndex) { return Variant(rowIndex); }
+    // Groups ordered by a group summary item (nothing: by their values).
+    TCollectionItem* GetSummarySortItem() const { return FSummarySortItem; }
+    void SetSummarySortItem(TCollectionItem* value);
+    TqzDataSortOrder GetSummarySortOrder() const { return FSummarySortOrder; }
+    void SetSummarySortOrder(TqzDataSortOrder value);
+    Integer GetItemSortingIndex(Integer itemIndex);
     TqzCustomDataField* SearchField = nullptr;
     bool Searching = false;
     String SearchText;
@@ -1398,10 +1484,10 @@ public:
     // Puts the item's field at a grouping level (-1 ungroups it).
     void ChangeItemGroupIndex(Integer itemIndex, Integer groupIndex);
     TqzDataSortOrder GetItemSortOrder(Integer itemIndex);
-    virtual bool IsSortedBySummary() const { return false; }
-    virtual void ApplySummarySortOrder() {}
+    virtual bool IsSortedBySummary() const { return FSummarySortItem != nullptr; }
+    virtual void ApplySummarySortOrder();
     virtual void UpdateLoadAllNeeded();
-    virtual void UpdateSelectionMemory() {}
+    virtual void UpdateSelectionMemory();
     // The info hands the changes of a recomputation over.
     virtual void ReceiveInfoChanges(Word changes) { FChanges |= changes; }
     Word GetChanges() const { return FChanges; }
@@ -1507,7 +1593,6 @@ private:
     void DeliverDataChange();
     void CheckChanges();
     void NotifySelectionChanged();
-    bool IsOwnerReading() const;
     struct TListener {
         TObject* Key;
         TNotifyEvent Handler;
@@ -1531,6 +1616,13 @@ private:
     bool FDeletingSelection = false;
     bool FSourceChanging = false;
     bool FStructureChanged = false;
+    bool FInRefreshCheck = false;
+    bool FLoadingFocus = false;
+    TCollectionItem* FSummarySortItem = nullptr;
+    TqzDataSortOrder FSummarySortOrder = soNone;
+    void RefreshCheck();
+    void LoadAllRecords();
+    void MarkEverythingChanged();
     bool FDataChangePending = false;
     bool FInUpdateControl = false;
     Integer FFullUpdateCount = 0;

@@ -1,6 +1,7 @@
 // The data controller's rows: the group tree, focus and selection objects, and the controller info
 // that filters, sorts and groups the records into rows.
 #include <algorithm>
+#include <exception>
 
 #include "platform/runtime/Lists.h"
 #include "platform/runtime/Strings.h"
@@ -402,7 +403,8 @@ void TqzCustomDataControllerInfo::RequestReload() {
 
 void TqzCustomDataControllerInfo::ResetFocus() {
     Raise(ciFocusReset);
-    FFocusing->RecordIndex = FController->GetFocusedRecordIndex();
+    FFocusing->Level = -1;
+    FFocusing->RecordIndex = FController->GetSourceFocusedRecordIndex();
     CheckUpdate();
 }
 
@@ -541,17 +543,45 @@ Integer TqzCustomDataControllerInfo::NextRowAfterDelete(Integer rowIndex) const 
 
 void TqzCustomDataControllerInfo::Recalculate() {
     FCalculating = 1;
-    const Word changes = FChanges;
-    TFinally cleanUp([&] {
-        FExpandingInfos->Reset();
-        if (FExpansionChanged) RebuildSelectionRows();
-        if (FChanges & (ciSorting | ciExpansion)) FController->UpdateSelectionMemory();
-        if (FController->IsSortedBySummary()) FController->ApplySummarySortOrder();
+    TqzDataSummary* summary = FController->GetSummary();
+    enum { NoRun, FooterStarted, SelectedRecords } run = NoRun;
+    // Runs on every exit. A failure here is raised after the flags are cleared and the changes
+    // passed on, unless another one is already on its way.
+    auto cleanUp = [&](bool raise) {
+        std::exception_ptr error;
+        try {
+            FExpandingInfos->Reset();
+            if (FExpansionChanged) RebuildSelectionRows();
+            if (FChanges & (ciSorting | ciExpansion)) FController->UpdateSelectionMemory();
+            if (run == FooterStarted) summary->FinishSummaryRun();
+            if (run == SelectedRecords) summary->ComputeSummaries();
+            if (FController->IsSortedBySummary()) FController->ApplySummarySortOrder();
+        } catch (...) {
+            error = std::current_exception();
+        }
         FCalculating = 0;
         PassChangesOn();
-    });
-    (void)changes;
+        if (error && raise) std::rethrow_exception(error);
+    };
+    try {
+        Compute(summary, [&](bool selectedRecords) {
+            if (selectedRecords) {
+                run = SelectedRecords;
+            } else {
+                summary->StartSummaryRun();
+                run = FooterStarted;
+            }
+        });
+    } catch (...) {
+        cleanUp(false);
+        throw;
+    }
+    cleanUp(true);
+}
+
+template <class StartRun> void TqzCustomDataControllerInfo::Compute(TqzDataSummary* summary, StartRun startRun) {
     FController->UpdateLoadAllNeeded();
+    const bool summaries = (FChanges & ciSummary) && !FController->IsOwnerReading() && !FController->IsOwnerDestroying();
     FExpansionChanged = 0;
     SaveExpansionStates();
     if (FChanges & ciReload) {
@@ -559,6 +589,7 @@ void TqzCustomDataControllerInfo::Recalculate() {
         for (std::size_t i = 0; i < FRecordList.size(); ++i) FRecordList[i] = Integer(i);
         Filter();
     }
+    if (summaries) startRun(summary->GetOptions().Contains(soSelectedRecords));
     if (FChanges & (ciGrouping | ciSorting)) Sort();
     if (FChanges & ciGrouping) Group();
     if ((FChanges & (ciGrouping | ciSorting)) && (FController->GetOptions() & dcoFocusTopRowAfterSorting) &&
@@ -571,7 +602,7 @@ void TqzCustomDataControllerInfo::Recalculate() {
     }
     RestoreExpansionStates();
     EstablishFocus();
-    FController->RevalidateSavedFocus();
+    FController->RevalidateSavedFocus(-1);
 }
 
 void TqzCustomDataControllerInfo::PassChangesOn() {
@@ -875,11 +906,15 @@ void TqzCustomDataControllerInfo::ChangeFocusedRow(Integer row, bool forced, boo
     TFinally done([&] { FInFocusing = 0; });
     if (!FFocusing->SameFocus(*FPrevFocusing)) {
         Raise(ciFocusedRow | ciFocusedRecord);
+        // Summaries over the selected records follow the focus in single-select mode.
+        if (FController->IsSingleSelect() && FController->GetSummary()->GetOptions().Contains(soSelectedRecords))
+            Raise(ciSummary);
         if (FFocusing->RowIndex >= 0 && FController->GetNewItemRowFocusedFlag()) {
             FPrevFocusing->Changed = 1;
             FController->DropNewItemRowFocus();
         }
         FController->SyncFocusedRecord();
+        FController->SetFocusedRowSelected(true);
     }
 }
 
@@ -996,7 +1031,8 @@ void TqzCustomDataControllerInfo::CheckSelection() {
         FSelection->ClearWithAnchor();
         return;
     }
-    if (FController->GetDeletingSelection()) return;
+    // Deleting the selection clears it at the end; only the check that ends a load runs meanwhile.
+    if (FController->GetDeletingSelection() && !FController->IsLoadingFocus()) return;
     // Inside a full update the save object puts the selection back by key.
     if (FController->InFullUpdate() && FController->HasRecordKeys()) return;
     bool changed = false;
@@ -1021,7 +1057,8 @@ bool TqzCustomDataController::IsStringCompareField(TqzCustomDataField* field) co
 }
 
 bool TqzCustomDataController::IsDisplayTextCompareField(TqzCustomDataField* field) {
-    if (field->IsInternalField()) return false;
+    // A group locate compares records one by one by their values.
+    if (InGroupLocate || field->IsInternalField()) return false;
     const Integer item = GetItemIndexOfField(field);
     return item >= 0 && GetItemSortByDisplayText(item, (FOptions & dcoSortByDisplayText) != 0);
 }

@@ -100,14 +100,6 @@ bool TqzDataControllerSearch::LocateNext(bool forward) {
     return true;
 }
 
-void TqzCustomDataController::SelectFocusedRowOnly() {
-    if (!MultiSelect) return;
-    TqzUpdateLock lock(this);
-    FInfo->ClearSelection();
-    const Integer row = FInfo->GetFocusedRowIndex();
-    if (row >= 0 && row < FInfo->GetRowCount()) FInfo->ChangeRowSelection(row, true);
-}
-
 // ---- Locate objects ------------------------------------------------------------------------------
 
 TqzDataControllerLocateObject::~TqzDataControllerLocateObject() {
