@@ -395,6 +395,8 @@ void TqzCustomDataController::EndLoadRecords() {
     FStorage->EndFill();
     FProvider->RestorePosition();
     FProvider->UnlockNotifications();
+    // One recomputation finds the source's record among the loaded rows.
+    TqzUpdateLock lock(this);
     CheckFocusedRow();
     FInfo->RequestReload();
 }
