@@ -1411,8 +1411,6 @@ public:
     void FocusRow(Integer rowIndex) { ChangeFocusedRowIndex(rowIndex); }
     void CheckFocusedRowExists();
     void RestoreFocusAfterDelete();
-    virtual void NotifyDetailsBeforeFocusChange(Integer) {}
-    virtual void FocusDetailsOfFocusedRecord() {}
     virtual bool FocusSelectedRow(Integer selectedIndex);
     void GotoFirst();
     void GotoLast();
