@@ -691,6 +691,11 @@ public:
     Integer SelectedRow(Integer index) const { return FSelection->Entry(index).RowIndex; }
     bool IsRowSelected(Integer row) const;
     TqzDataSelection* GetSelection() const { return FSelection.get(); }
+    // A descendant controller's own selection class takes the place of the plain one.
+    void ReplaceSelection(TqzDataSelection* selection) {
+        FSelection.reset(selection);
+        FSelection->OnChanged = TNotifyEvent(this, &TqzCustomDataControllerInfo::SelectionChanged);
+    }
 
     // Drops a field being freed from sorting and grouping.
     void RemoveField(TqzCustomDataField* field) { FieldRemovedFromView(field); }
@@ -1585,6 +1590,11 @@ public:
     TqzRecordChangedEvent OnRecordChanged;
     TNotifyEvent OnSortingChanged;
     TqzUpdateControlEvent UpdateControlHandler;
+
+protected:
+    // A descendant's provider and filter classes, made by its constructor.
+    void ReplaceProvider(TqzCustomDataProvider* provider) { FProvider.reset(provider); }
+    void ReplaceFilter(TqzDataFilterCriteria* filter) { FFilter.reset(filter); }
 
 private:
     void ResetPendingChange();

@@ -1,0 +1,503 @@
+// The data controller over a data set: value types of fields, data fields, loading and editing
+// through the provider, keys, the mode controller, the detail filter adapter, the data-set filter.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/classlib/DB.h"
+#include "platform/classlib/MemDataSet.h"
+#include "platform/runtime/Strings.h"
+#include "platform/runtime/TypInfo.h"
+#include "suite/data/qzDBData.h"
+#include "suite/foundation/qzVariants.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+class TTestItem : public TObject {};
+
+// A controller whose items are plain objects, each bound to a data-set field by name.
+class TTestDBController : public TqzDBDataController {
+public:
+    TTestDBController() : TqzDBDataController(nullptr) {}
+    ~TTestDBController() override {
+        for (TObject* item : Items) delete item;
+    }
+    TObject* GetItem(Integer index) const override { return Items.at(std::size_t(index)); }
+    Integer AddFieldItem(const String& fieldName) {
+        auto* item = new TTestItem();
+        Items.push_back(item);
+        AddItem(item);
+        const Integer index = Integer(Items.size()) - 1;
+        SetItemFieldName(index, fieldName);
+        return index;
+    }
+    void FocusControlOfItem(Integer itemIndex, bool& handled) override {
+        FocusedItem = itemIndex;
+        handled = true;
+    }
+    std::vector<TObject*> Items;
+    Integer FocusedItem = -1;
+};
+
+// Rows (ID, Name, Amount): ID 1..count, Name "N<id>", Amount id * 1.5.
+struct TTable {
+    explicit TTable(Integer count = 0) {
+        DataSet.GetFieldDefs()->Add("ID", ftInteger);
+        DataSet.GetFieldDefs()->Add("Name", ftString, 20);
+        DataSet.GetFieldDefs()->Add("Amount", ftFloat);
+        DataSet.CreateDataSet();
+        for (Integer id = 1; id <= count; ++id) DataSet.AppendRecord({id, "N" + IntToStr(id), id * 1.5});
+        DataSet.First();
+        Source.SetDataSet(&DataSet);
+    }
+    TMemDataSet DataSet{nullptr};
+    TDataSource Source{nullptr};
+};
+
+struct TBound {
+    explicit TBound(TTable& table) {
+        ID = Controller.AddFieldItem("ID");
+        Name = Controller.AddFieldItem("Name");
+        Amount = Controller.AddFieldItem("Amount");
+        Controller.SetDataSource(&table.Source);
+    }
+    TTestDBController Controller;
+    Integer ID = -1, Name = -1, Amount = -1;
+};
+
+// A field of any type, as the class library has no field class for some.
+class TTypedField : public TField {
+public:
+    explicit TTypedField(TFieldType type) : TField(nullptr) { SetDataType(type); }
+};
+
+// Rows (Master, Line) of masters 1 to 3; opening keeps the rows of the parameter "Master".
+class TLinesQuery : public TMemDataSet {
+    KOV_CLASS(TLinesQuery, TMemDataSet)
+public:
+    explicit TLinesQuery(TComponent* owner) : TMemDataSet(owner) {
+        FParams.CreateParam(ftInteger, "Master", ptInput);
+        GetFieldDefs()->Add("Master", ftInteger);
+        GetFieldDefs()->Add("Line", ftInteger);
+        AfterOpen = TDataSetNotifyEvent(this, &TLinesQuery::Opened);
+    }
+    TParams* GetParams() const { return const_cast<TParams*>(&FParams); }
+    void SetParams(TParams* value) { FParams.Assign(value); }
+    Integer Openings = 0;
+
+private:
+    void Opened(TDataSet*) {
+        ++Openings;
+        TParam* wanted = FParams.ParamByName("Master");
+        for (Integer master = 1; master <= 3; ++master)
+            if (wanted->GetIsNull() || wanted->GetAsInteger() == master)
+                for (Integer line = 1; line <= master; ++line) AppendRecord({master, master * 10 + line});
+        First();
+    }
+    TParams FParams;
+};
+
+} // namespace
+
+KOV_PUBLISHED(TLinesQuery) { Property("Params", &TLinesQuery::GetParams, &TLinesQuery::SetParams); }
+
+// ---- Field types and data fields -----------------------------------------------------------------
+
+TEST(DBDataFieldTest, EveryFieldTypeHasItsValueType) {
+    const TqzValueTypeClass stringType = ValueTypeClass<TqzStringValueType>();
+    const TqzValueTypeClass variantType = ValueTypeClass<TqzVariantValueType>();
+    const std::vector<TqzValueTypeClass> expected = {
+        variantType,                                // ftUnknown
+        stringType,                                 // ftString
+        ValueTypeClass<TqzSmallintValueType>(),     // ftSmallint
+        ValueTypeClass<TqzIntegerValueType>(),      // ftInteger
+        ValueTypeClass<TqzWordValueType>(),         // ftWord
+        ValueTypeClass<TqzBooleanValueType>(),      // ftBoolean
+        ValueTypeClass<TqzFloatValueType>(),        // ftFloat
+        ValueTypeClass<TqzFloatValueType>(),        // ftCurrency
+        ValueTypeClass<TqzCurrencyValueType>(),     // ftBCD
+        ValueTypeClass<TqzDateTimeValueType>(),     // ftDate
+        ValueTypeClass<TqzDateTimeValueType>(),     // ftTime
+        ValueTypeClass<TqzDateTimeValueType>(),     // ftDateTime
+        variantType, variantType,                   // ftBytes, ftVarBytes
+        ValueTypeClass<TqzIntegerValueType>(),      // ftAutoInc
+        variantType, variantType, variantType, variantType, variantType, variantType, variantType, variantType,
+        variantType,                                // ftBlob .. ftFixedChar
+        ValueTypeClass<TqzWideStringValueType>(),   // ftWideString
+        ValueTypeClass<TqzLargeIntValueType>(),     // ftLargeint
+        variantType, variantType, variantType, variantType, variantType, variantType, variantType, variantType,
+        variantType, variantType, variantType,      // ftADT .. ftTimeStamp
+        ValueTypeClass<TqzFMTBcdValueType>(),       // ftFMTBcd
+    };
+    ASSERT_EQ(expected.size(), std::size_t(FieldTypeCount));
+    for (Integer type = 0; type < FieldTypeCount; ++type) {
+        SCOPED_TRACE(FieldTypeNames[type]);
+        TTypedField field(static_cast<TFieldType>(type));
+        EXPECT_EQ(GetValueTypeClassForField(&field), expected[std::size_t(type)]);
+    }
+    EXPECT_EQ(GetValueTypeClassForField(nullptr), stringType);
+}
+
+TEST(DBDataFieldTest, StoredTextAndCurrencyFollowTheField) {
+    struct TCase {
+        TFieldType Type;
+        bool Currency;
+        String DisplayFormat;
+        bool CanEdit;
+        bool StoresText;
+        bool CurrencyValues;
+    };
+    const TCase cases[] = {
+        {ftString, false, "", true, false, false},   {ftInteger, false, "", true, false, false},
+        {ftInteger, false, "0.00", true, true, false}, {ftFloat, true, "", true, true, true},
+        {ftFloat, true, "0.0", true, true, false},   {ftBoolean, false, "", true, true, false},
+        {ftBoolean, false, "", false, false, false}, {ftDateTime, false, "", true, false, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(String(FieldTypeNames[c.Type]) + " " + c.DisplayFormat);
+        std::unique_ptr<TObject> object(DefaultFieldClass(c.Type)->Create(nullptr));
+        auto* field = static_cast<TField*>(object.get());
+        if (c.Currency) SetOrdProp(field, "Currency", 1);
+        if (!c.DisplayFormat.empty()) SetStrProp(field, "DisplayFormat", c.DisplayFormat);
+        EXPECT_EQ(FieldNeedsStoredText(field, c.CanEdit), c.StoresText);
+        EXPECT_EQ(FieldHoldsCurrencyValues(field), c.CurrencyValues);
+    }
+}
+
+TEST(DBDataFieldTest, ChildrenBelongToOneCompoundField) {
+    TTestDBController controller;
+    auto* compound = static_cast<TqzDBDataField*>(controller.CreateInternalField());
+    auto* other = static_cast<TqzDBDataField*>(controller.CreateInternalField());
+    auto* child = static_cast<TqzDBDataField*>(controller.CreateInternalField());
+    compound->AddChild(child);
+    compound->AddChild(child); // already there: ignored
+    EXPECT_EQ(compound->ChildCount(), 1);
+    EXPECT_THROW(
+        {
+            try {
+                other->AddChild(child);
+            } catch (const EqzInvalidDataControllerOperation& e) {
+                EXPECT_EQ(e.Message, "ADataField.FParentField <> nil");
+                throw;
+            }
+        },
+        EqzInvalidDataControllerOperation);
+    EXPECT_EQ(other->ChildCount(), 0);
+    EXPECT_EQ(child->GetCompoundField(), compound);
+    delete compound; // frees its child too
+    delete other;
+}
+
+TEST(DBDataFieldTest, AnUnboundFieldIsAKeyFieldAndAFreedFieldUnlinks) {
+    TTable table(3);
+    TBound bound(table);
+    auto* idField = static_cast<TqzDBDataField*>(bound.Controller.GetItemField(bound.ID));
+    EXPECT_FALSE(idField->IsKeyField());
+    EXPECT_EQ(idField->GetField(), table.DataSet.FindField("ID"));
+
+    auto* item = new TTestItem();
+    bound.Controller.Items.push_back(item);
+    bound.Controller.AddItem(item);
+    auto* unbound = static_cast<TqzDBDataField*>(bound.Controller.FindItemField(item));
+    unbound->SetValueTypeClass(ValueTypeClass<TqzIntegerValueType>());
+    EXPECT_TRUE(unbound->IsKeyField());
+
+    // A persistent field freed while the data set is closed: the data field lets it go.
+    table.DataSet.Close();
+    TTable persistent;
+    persistent.DataSet.Close();
+    std::unique_ptr<TField> name(static_cast<TFieldDef*>(persistent.DataSet.GetFieldDefs()->GetItems(1))->CreateField(nullptr, &persistent.DataSet));
+    TTestDBController other;
+    const Integer nameItem = other.AddFieldItem("Name");
+    other.SetDataSource(&persistent.Source);
+    auto* nameField = static_cast<TqzDBDataField*>(other.GetItemField(nameItem));
+    nameField->SetField(name.get());
+    EXPECT_EQ(nameField->GetField(), name.get());
+    name.reset();
+    EXPECT_EQ(nameField->GetField(), nullptr);
+}
+
+// ---- Loading and editing -------------------------------------------------------------------------
+
+TEST(DBDataControllerTest, LoadsEveryRecordAndFollowsTheDataSet) {
+    TTable table(200);
+    TBound bound(table);
+    TTestDBController& c = bound.Controller;
+    ASSERT_EQ(c.GetRecordCount(), 200);
+    EXPECT_EQ(c.GetValue(0, bound.ID).AsInteger(), 1);
+    EXPECT_EQ(c.GetValue(199, bound.Name), Variant("N200"));
+    EXPECT_DOUBLE_EQ(c.GetValue(9, bound.Amount).AsDouble(), 15.0);
+    EXPECT_EQ(c.GetFocusedRecordIndex(), 0);
+
+    // Scrolling the data set moves the focus; focusing a row moves the data set.
+    table.DataSet.MoveBy(5);
+    EXPECT_EQ(c.GetFocusedRecordIndex(), 5);
+    c.GetInfo()->FocusRow(42);
+    EXPECT_EQ(table.DataSet.FieldByName("ID")->GetAsInteger(), 43);
+}
+
+TEST(DBDataControllerTest, EditsThroughTheProviderReachTheDataSetAndTheRows) {
+    TTable table(200);
+    TBound bound(table);
+    TTestDBController& c = bound.Controller;
+    TqzDBDataProvider* provider = c.GetDBProvider();
+
+    // Append.
+    provider->Append();
+    EXPECT_EQ(table.DataSet.GetState(), dsInsert);
+    table.DataSet.FieldByName("ID")->SetAsInteger(201);
+    table.DataSet.FieldByName("Name")->SetAsString("new");
+    provider->Post();
+    EXPECT_EQ(table.DataSet.GetState(), dsBrowse);
+    ASSERT_EQ(c.GetRecordCount(), 201);
+    EXPECT_EQ(c.GetValue(200, bound.Name), Variant("new"));
+    EXPECT_EQ(c.GetFocusedRecordIndex(), 200);
+
+    // Edit a value through the provider, then cancel: nothing changes.
+    c.GetInfo()->FocusRow(10);
+    provider->Edit();
+    ASSERT_TRUE(provider->SetEditingFieldValue(10, c.GetItemField(bound.Name), 0, Variant("edited")));
+    EXPECT_EQ(c.GetValue(10, bound.Name), Variant("edited"));
+    provider->Cancel();
+    EXPECT_EQ(table.DataSet.FieldByName("Name")->GetAsString(), "N11");
+    EXPECT_EQ(c.GetValue(10, bound.Name), Variant("N11"));
+
+    // Edit and post.
+    provider->Edit();
+    provider->SetEditingFieldValue(10, c.GetItemField(bound.Name), 1, Variant("posted"));
+    provider->Post();
+    EXPECT_EQ(table.DataSet.FieldByName("Name")->GetAsString(), "posted");
+    EXPECT_EQ(c.GetValue(10, bound.Name), Variant("posted"));
+
+    // Insert before the focused record.
+    c.GetInfo()->FocusRow(3);
+    provider->Insert();
+    table.DataSet.FieldByName("ID")->SetAsInteger(1000);
+    provider->Post();
+    ASSERT_EQ(c.GetRecordCount(), 202);
+    EXPECT_EQ(c.GetValue(3, bound.ID).AsInteger(), 1000);
+
+    // Delete the focused record.
+    c.GetInfo()->FocusRow(0);
+    provider->DeleteFocused();
+    ASSERT_EQ(c.GetRecordCount(), 201);
+    EXPECT_EQ(table.DataSet.GetRecordCount(), 201);
+    EXPECT_EQ(c.GetValue(0, bound.ID).AsInteger(), 2);
+}
+
+TEST(DBDataControllerTest, ClosingTheDataSetUnbindsAndOpeningReloads) {
+    TTable table(5);
+    TBound bound(table);
+    TTestDBController& c = bound.Controller;
+    table.DataSet.Close();
+    EXPECT_EQ(c.GetRecordCount(), 0);
+    EXPECT_EQ(c.GetItemDataSetField(bound.ID), nullptr);
+    table.DataSet.Open();
+    table.DataSet.AppendRecord({7, "seven", 1.0});
+    EXPECT_EQ(c.GetRecordCount(), 1);
+    EXPECT_EQ(c.GetValue(0, bound.Name), Variant("seven"));
+}
+
+// ---- Keys ----------------------------------------------------------------------------------------
+
+TEST(DBDataControllerTest, KeysOfOneAndTwoFields) {
+    TTable table(20);
+    TBound bound(table);
+    TTestDBController& c = bound.Controller;
+    c.SetKeyFieldNames("ID");
+    EXPECT_TRUE(c.UsesSourceValues());
+    EXPECT_EQ(c.FindRecordIndexByKey(7), 6);
+    EXPECT_EQ(c.FindRecordIndexByKey(99), -1);
+    table.DataSet.MoveBy(3);
+    EXPECT_EQ(c.GetDataSetKeyValue().AsInteger(), 4);
+    EXPECT_TRUE(c.LocateByKey(12));
+    EXPECT_EQ(c.GetFocusedRecordIndex(), 11);
+    EXPECT_EQ(table.DataSet.FieldByName("ID")->GetAsInteger(), 12);
+
+    c.SetKeyFieldNames("ID;Name");
+    ASSERT_NE(c.GetKeyField(), nullptr);
+    EXPECT_EQ(c.GetKeyField()->ChildCount(), 2);
+    EXPECT_EQ(c.FindRecordIndexByKey(VarArrayOf({Variant(5), Variant("N5")})), 4);
+    EXPECT_EQ(c.FindRecordIndexByKey(5), -1); // not an array
+    EXPECT_TRUE(VariantValuesEqual(c.GetRecordId(4), VarArrayOf({Variant(5), Variant("N5")})));
+
+    c.SetKeyFieldNames("ID;Missing");
+    EXPECT_THROW(c.GetDataSetKeyValue(), EqzInvalidDataControllerOperation);
+
+    c.SetKeyFieldNames("");
+    EXPECT_EQ(c.GetKeyField(), nullptr);
+    EXPECT_FALSE(c.UsesSourceValues());
+}
+
+TEST(DBDataControllerTest, TheControllerErrors) {
+    TTable table(3);
+    TBound bound(table);
+    try {
+        bound.Controller.GetSelectedBookmark(0);
+        FAIL();
+    } catch (const EqzInvalidDataControllerOperation& e) {
+        EXPECT_EQ(e.Message, "DataController not in GridMode");
+    }
+    EXPECT_THROW(bound.Controller.GetSelectionAnchorBookmark(), EqzInvalidDataControllerOperation);
+    EXPECT_NE(bound.Controller.GetDetailFilterAdapter(), nullptr);
+    TTestDBController unbound;
+    try {
+        unbound.GetDetailFilterAdapter();
+        FAIL();
+    } catch (const EqzInvalidDataControllerOperation& e) {
+        EXPECT_EQ(e.Message, "DetailFilterController not found");
+    }
+}
+
+TEST(DBDataControllerTest, TwoControllersOnOneDataSetBothFollowIt) {
+    TTable table(10);
+    TBound first(table);
+    TBound second(table);
+    EXPECT_EQ(TqzDBDataProvider::RegistryCount(), 2);
+    table.DataSet.AppendRecord({11, "eleven", 0.0});
+    EXPECT_EQ(first.Controller.GetRecordCount(), 11);
+    EXPECT_EQ(second.Controller.GetRecordCount(), 11);
+    first.Controller.GetInfo()->FocusRow(4);
+    EXPECT_EQ(second.Controller.GetFocusedRecordIndex(), 4);
+}
+
+TEST(DBDataControllerTest, FocusControlReachesTheItem) {
+    TTable table(3);
+    TBound bound(table);
+    table.DataSet.FieldByName("Name")->FocusControl();
+    EXPECT_EQ(bound.Controller.FocusedItem, bound.Name);
+}
+
+// ---- Mode controller and the detail filter adapter -----------------------------------------------
+
+TEST(DBDataModeControllerTest, SettersAndAssign) {
+    TTestDBController controller;
+    TqzDBDataModeController* mode = controller.GetDataModeController();
+    mode->SetGridModeBufferCount(-3);
+    EXPECT_EQ(mode->GetGridModeBufferCount(), 0);
+    EXPECT_EQ(controller.GetDefaultGridModeBufferCount(), 100);
+
+    TTestDBController other;
+    TqzDBDataModeController* source = other.GetDataModeController();
+    source->DetailInSQLMode = true;
+    source->DetailSyncActive = false;
+    source->SetGridModeBufferCount(7);
+    source->SetSmartRefresh(true);
+    source->InsertInSync = false;
+    source->SetSyncMode(false);
+    mode->Assign(source);
+    EXPECT_TRUE(mode->DetailInSQLMode);
+    EXPECT_FALSE(mode->DetailSyncActive);
+    EXPECT_EQ(mode->GetGridModeBufferCount(), 7);
+    EXPECT_TRUE(mode->GetSmartRefresh());
+    EXPECT_FALSE(mode->InsertInSync);
+    EXPECT_FALSE(mode->GetSyncMode());
+}
+
+TEST(DBDataModeControllerTest, GridModeOnAUnidirectionalDataSetIsStoredOnly) {
+    class TOneWay : public TMemDataSet {
+    public:
+        using TMemDataSet::TMemDataSet;
+        bool IsUnidirectional() const override { return true; }
+    };
+    TOneWay dataSet(nullptr);
+    dataSet.GetFieldDefs()->Add("ID", ftInteger);
+    dataSet.CreateDataSet();
+    TDataSource source(nullptr);
+    source.SetDataSet(&dataSet);
+    TTestDBController controller;
+    controller.SetDataSource(&source);
+    controller.GetDataModeController()->SetGridMode(true);
+    EXPECT_TRUE(controller.GetDataModeController()->GetGridMode());
+    EXPECT_FALSE(controller.GetDBProvider()->IsGridMode());
+}
+
+TEST(DBProviderDetailFilterAdapterTest, CurrentQueryAndReopening) {
+    TLinesQuery query(nullptr);
+    query.CreateDataSet();
+    TqzDBProviderDetailFilterAdapter adapter(TDataSet::StaticClass());
+    const Integer openings = query.Openings;
+
+    bool reopened = false;
+    adapter.ReopenWithParams(&query, "Master", reopened, 2);
+    EXPECT_TRUE(reopened);
+    EXPECT_EQ(query.Openings, openings + 1);
+    EXPECT_EQ(query.GetRecordCount(), 2);
+    EXPECT_FALSE(query.ControlsDisabled());
+    EXPECT_TRUE(adapter.IsCurrentQuery(&query, "Master", 2));
+    EXPECT_FALSE(adapter.IsCurrentQuery(&query, "Master", 3));
+
+    // The same parameters: only a move to the first record.
+    query.Last();
+    reopened = false;
+    adapter.ReopenWithParams(&query, "Master", reopened, 2);
+    EXPECT_FALSE(reopened);
+    EXPECT_EQ(query.Openings, openings + 1);
+    EXPECT_TRUE(query.Bof());
+
+    // A data set without "Params" is never current and never re-queried.
+    TMemDataSet plain(nullptr);
+    plain.GetFieldDefs()->Add("Master", ftInteger);
+    plain.CreateDataSet();
+    EXPECT_FALSE(adapter.IsCurrentQuery(&plain, "Master", Null()));
+    reopened = false;
+    adapter.ReopenWithParams(&plain, "Master", reopened, 1);
+    EXPECT_FALSE(reopened);
+
+    // Outside SQL mode the detail is located.
+    plain.AppendRecord({1});
+    plain.AppendRecord({2});
+    adapter.DetailFirst(&plain, "Master", reopened, false, 2);
+    EXPECT_EQ(plain.FieldByName("Master")->GetAsInteger(), 2);
+}
+
+TEST(DBProviderDetailFilterAdapterTest, AFailingReopenEnablesTheControlsAgain) {
+    TLinesQuery query(nullptr);
+    query.CreateDataSet();
+    struct TRefuse {
+        void Open(TDataSet*) { throw EDatabaseError("cannot open"); }
+    } refuse;
+    query.BeforeOpen = TDataSetNotifyEvent(&refuse, &TRefuse::Open);
+    TqzDBProviderDetailFilterAdapter adapter(TDataSet::StaticClass());
+    bool reopened = false;
+    EXPECT_THROW(adapter.ReopenWithParams(&query, "Master", reopened, 3), EDatabaseError);
+    EXPECT_FALSE(reopened);
+    EXPECT_FALSE(query.ControlsDisabled());
+}
+
+// ---- Data-set filter -----------------------------------------------------------------------------
+
+TEST(DBDataFilterCriteriaTest, TheDataSetFiltersWhenAsked) {
+    TTable table(10);
+    TBound bound(table);
+    TTestDBController& c = bound.Controller;
+    TqzDBDataFilterCriteria* filter = c.GetDBFilter();
+    ASSERT_NE(filter, nullptr);
+    EXPECT_TRUE(filter->GetIgnoreOrigin());
+
+    filter->SetAutoDataSetFilter(true);
+    EXPECT_FALSE(table.DataSet.GetFiltered());
+    EXPECT_EQ(table.DataSet.GetFilter(), "");
+
+    struct TWatch {
+        void BeforeChange(TObject*, TDataSet* dataSet, const String& text) {
+            DataSet = dataSet;
+            Text = text;
+        }
+        TDataSet* DataSet = nullptr;
+        String Text;
+    } watch;
+    filter->OnBeforeChange = TqzDBDataFilterBeforeChangeEvent(&watch, &TWatch::BeforeChange);
+    filter->BeginUpdate();
+    filter->AddCondition(filter->GetRoot(), c.GetItemField(bound.ID), fokGreater, 7);
+    filter->SetActive(true);
+    filter->EndUpdate();
+    EXPECT_EQ(watch.DataSet, &table.DataSet);
+    EXPECT_FALSE(watch.Text.empty());
+    EXPECT_TRUE(table.DataSet.GetFiltered());
+    EXPECT_EQ(table.DataSet.GetFilter(), watch.Text);
+    EXPECT_FALSE(filter->IsFiltering());
+    EXPECT_EQ(c.GetRecordCount(), 3);
+}
