@@ -284,7 +284,7 @@ void TqzCustomDataController::MarkEverythingChanged() {
 void TqzCustomDataController::LoadData() {
     TqzUpdateLock lock(this);
     FStorage->DiscardRecords(FProvider->IsDataChangedLocked());
-    if (FProvider->CanReadData()) LoadAllRecords();
+    if (FProvider->CanReadData() && DetailKind() != dkPattern) LoadAllRecords(); // a pattern holds no data
     FLoadingFocus = true;
     try {
         FInfo->CheckSelection();
@@ -679,32 +679,6 @@ Integer TqzCustomDataController::GetEditingRecordIndex() {
     return FProvider->IsEditing() ? FProvider->GetEditRecordIndex() : GetRecordToEdit();
 }
 
-void TqzCustomDataController::PostEditing() {
-    if (!FProvider->IsEditing()) return;
-    TLivenessToken alive = LivenessToken();
-    try {
-        FProvider->Post();
-    } catch (...) {
-        if (alive) FProvider->SetInsertedRecordIndex(-1);
-        throw;
-    }
-    if (alive) FProvider->SetInsertedRecordIndex(-1);
-}
-
-void TqzCustomDataController::Cancel() {
-    if (FInCancel) return;
-    FInCancel = true;
-    const Integer row = FInfo->GetFocusedRowIndex();
-    try {
-        if (FProvider->IsEditing()) FProvider->Cancel();
-    } catch (...) {
-        FInCancel = false;
-        throw;
-    }
-    FInCancel = false;
-    if (row >= 0) SetFocusedRowIndex(std::min(row, FInfo->GetRowCount() - 1));
-}
-
 void TqzCustomDataController::UpdateData() {
     FProvider->UpdateData();
     FProvider->ClearChanging();
@@ -789,7 +763,9 @@ void TqzCustomDataController::DataChanged(Byte kind, Integer itemIndex, Integer 
     if (kind == dcEverything) UpdateAll(true);
     if (kind == dcRecordsAdded || kind == dcRecordsRemoved) FInfo->MarkFocusedRecordChanged(false);
     FInfo->RequestReload();
+    const TLivenessToken alive = LivenessToken();
     CheckChanges();
+    if (alive && DetailKind() == dkClone && !FProvider->IsEditing()) GetMaster()->CollectDetailChangeMarks();
 }
 
 void TqzCustomDataController::CheckChanges() {
@@ -805,7 +781,9 @@ void TqzCustomDataController::CheckChanges() {
     FChanges = 0;
     // Rows recomputed without a data change (grouping, expansion) are a layout change.
     if ((changes & 2) && FDataChangePending) {
+        const TLivenessToken alive = LivenessToken(); // a data handler may free the controller
         DeliverDataChange();
+        if (!alive) return;
     } else if (changes & (1 | 2 | 16 | 32)) {
         TqzLayoutChangedInfo info;
         UpdateControl(&info);
@@ -874,15 +852,16 @@ void TqzCustomDataController::DeliverDataChange() {
     const Integer record = FPendingChangeRecord;
     if (kind == dcValueChanged && item == -1) kind = dcRecordChanged;
     if (kind < dcRecordsAdded && record == -1 && !IsNewItemRecord(record)) kind = dcEverything;
+    const TLivenessToken alive = LivenessToken(); // a handler may free the controller
     try {
         TqzDataChangedInfo info(kind, item, record);
         UpdateControl(&info);
-        NotifyDataChanged();
+        if (alive) NotifyDataChanged();
     } catch (...) {
-        ResetPendingChange();
+        if (alive) ResetPendingChange();
         throw;
     }
-    ResetPendingChange();
+    if (alive) ResetPendingChange();
 }
 
 void TqzCustomDataController::UpdateControl(TqzUpdateControlInfo* info) {
@@ -905,10 +884,15 @@ void TqzCustomDataController::NotifyDataChanged() {
         return;
     }
     FDataChangedDeferred = false;
-    if (FPendingChangeKind < dcRecordsAdded &&
-        (FPendingChangeRecord != -1 || IsNewItemRecord(FPendingChangeRecord)))
-        OnRecordChanged(this, FPendingChangeRecord, FPendingChangeItem);
-    OnDataChanged(this);
+    const TLivenessToken alive = LivenessToken(); // a handler may free the controller
+    if (DetailKind() != dkPattern) { // a pattern has no data events
+        if (FPendingChangeKind < dcRecordsAdded &&
+            (FPendingChangeRecord != -1 || IsNewItemRecord(FPendingChangeRecord)))
+            OnRecordChanged(this, FPendingChangeRecord, FPendingChangeItem);
+        if (!alive) return;
+        OnDataChanged(this);
+        if (!alive) return;
+    }
     if (FProvider->IsGridMode() && FProvider->GetLocateCount() > 0) return;
     // A listener may add or remove listeners: the ones added wait for the next notice, the ones
     // removed before their turn are skipped.
@@ -920,6 +904,7 @@ void TqzCustomDataController::NotifyDataChanged() {
         serial = next->Serial;
         const TNotifyEvent handler = next->Handler;
         handler(this);
+        if (!alive) return;
     }
 }
 

@@ -11,6 +11,7 @@
 // qzNoRecord means none); rows are positions in the controller info's row list (-1: none).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -677,6 +678,8 @@ public:
     // Renames the focused record after records were inserted or removed before it.
     void MoveFocusedRecord(Integer recordIndex);
     Integer RowOfFocusedRecord();
+    // The info is asking the controller whether the focus may move.
+    bool IsAskingFocus() const { return FInCanFocus != 0; }
     bool PreviousFocusChanged() const { return FPrevFocusing->Changed != 0; }
     Integer PreviousFocusedRecord() const { return FPrevFocusing->RecordIndex; }
     Integer PreviousFocusedRow() const { return FPrevFocusing->RowIndex; }
@@ -980,11 +983,13 @@ protected:
     std::vector<TqzKeyInfo*> FKeys;
 };
 
-// Expanded master records. Detail controllers are not made yet, so there is nothing to collect.
+// Master records with expanded details: the active relation and the detail controller's own state.
 class TqzDetailKeys : public TqzKeys {
     KOV_CLASS(TqzDetailKeys, TqzKeys)
 public:
     TqzDetailKeys() = default;
+    void ApplyKeys() override;
+    void CollectKeys() override;
 };
 
 class TqzSelectedKeys : public TqzKeys {
@@ -1196,6 +1201,46 @@ private:
     bool FLoadAllNeeded = false;
 };
 
+// ---- Editing and master-detail companions ---------------------------------------------------------
+
+// A weak reference to a controller: freeing the link removes it from the controller's list, and a
+// controller that goes clears the reference of every link it still has.
+class TqzDataListenerLink : public TObject {
+    KOV_CLASS(TqzDataListenerLink, TObject)
+public:
+    explicit TqzDataListenerLink(TqzCustomDataController* controller);
+    ~TqzDataListenerLink() override;
+    TqzCustomDataController* Controller = nullptr;
+};
+
+// The controller's links; clears them when the controller goes.
+struct TqzDataListenerLinks {
+    TqzDataListenerLinks() = default;
+    TqzDataListenerLinks(const TqzDataListenerLinks&) = delete;
+    TqzDataListenerLinks& operator=(const TqzDataListenerLinks&) = delete;
+    ~TqzDataListenerLinks();
+    std::vector<TqzDataListenerLink*> Items;
+};
+
+// Edit state bits (GetEditState).
+constexpr Byte dceInsert = 1;
+constexpr Byte dceEdit = 2;
+constexpr Byte dceChanging = 4;
+constexpr Byte dceModified = 8;
+// Edit operation bits (GetEditOperations).
+constexpr Byte dceoAppend = 1;
+constexpr Byte dceoDelete = 2;
+constexpr Byte dceoEdit = 4;
+constexpr Byte dceoInsert = 8;
+constexpr Byte dceoShowEdit = 16;
+
+// Detail kinds (DetailKind).
+constexpr Integer dkTopLevel = 0;
+constexpr Integer dkPattern = 1;
+constexpr Integer dkClone = 2;
+
+using TqzDetailVisitProc = std::function<void(TqzCustomDataController* detail, void* data)>;
+
 // ---- The controller ------------------------------------------------------------------------------
 
 // Options bits.
@@ -1246,8 +1291,8 @@ public:
     virtual void EndEditIfRecordAffected(Integer recordIndex);
     virtual bool CanChangeFocusedRow() { return true; }
     virtual void CopyRecordValues(Integer fromRecordIndex, Integer toRecordIndex);
-    virtual void ShiftDetailsAfterInsert(Integer recordIndex) {}
-    virtual void ShiftDetailsAfterDelete(Integer recordIndex) {}
+    virtual void ShiftDetailsAfterInsert(Integer recordIndex);
+    virtual void ShiftDetailsAfterDelete(Integer recordIndex);
     virtual void DeleteStoredRecord(Integer recordIndex);
     virtual void FireAfterCancel();
     virtual void FireAfterDelete();
@@ -1302,7 +1347,7 @@ public:
     virtual void StructureChangedUpdate();
     virtual void LinkFields();
     virtual bool ShouldSyncDetailFocus() const { return false; }
-    virtual void DetailDataChanged(TqzCustomDataRelation*) {}
+    virtual void DetailDataChanged(TqzCustomDataRelation* relation);
     virtual bool IsKeyedByRecordID() const { return false; }
     virtual void ResetInternalRecords(TObject* sender);
     virtual void FieldRemoved(TqzCustomDataField* field);
@@ -1366,9 +1411,71 @@ public:
     virtual void WritePendingEditValues() {}
     virtual Integer GetEditingRecordIndex();
     virtual Integer GetNewItemRecordIndex();
-    virtual TqzCustomDataController* GetMaster() const { return nullptr; }
-    virtual TqzCustomDataController* MakeDetailController(Integer, Integer) { return nullptr; }
+    virtual TqzCustomDataController* GetMaster() const;
+    // Makes the clone of a relation's pattern for a master record; nothing here.
+    virtual TqzCustomDataController* MakeDetailController(Integer relationIndex, Integer recordIndex) {
+        return nullptr;
+    }
+    // The detail controller a link stands for; nothing here.
     virtual TqzCustomDataController* ControllerOfDetailLink(TObject*) { return nullptr; }
+
+    // Editing, the new-item row and deletion.
+    virtual void AppendNewRecord();
+    virtual void InsertNewRecord();
+    virtual void EditRecord();
+    virtual bool CanInitEditing(Integer itemIndex);
+    // Kind 1 is a value typed as text (an empty text is stored as Null). Whether it was written.
+    virtual bool SetEditingValue(Integer itemIndex, const Variant& value, Integer valueKind = 0);
+    virtual Variant GetEditingValue(Integer itemIndex, Integer valueKind = 0);
+    virtual void DeleteFocused();
+    virtual void DeleteSelection();
+    virtual Byte GetEditState();
+    virtual Byte GetEditOperations();
+    bool IsEditing();
+    // Closes a full-update bracket without restoring (an exception is on its way).
+    void ReleaseFullUpdate();
+    std::vector<TqzDataListenerLink*>& GetListenerLinks() { return FListenerLinks.Items; }
+    // The records of a row (all records of a group row), appended in row order.
+    void CollectRowRecords(Integer row, std::vector<Integer>& records);
+    // The records of every selected row, ascending, each once.
+    void SelectedRecords(std::vector<Integer>& records);
+
+    // Master-detail.
+    TqzCustomDataRelation* GetRelationToMaster() const { return FMasterRelation; }
+    Integer GetMasterRecord() const { return FMasterRecordIndex; }
+    bool HasMaster() const { return FMasterRelation != nullptr; }
+    Integer DetailKind() const;
+    TqzCustomDataController* FindRootController();
+    TqzCustomDataController* FindPatternController();
+    virtual void AttachToMaster(TqzCustomDataRelation* relation, Integer masterRecordIndex);
+    void SetPatternMode(bool value);
+    bool GetPatternMode() const { return FPatternMode; }
+    // The link object standing for the clone of a record and relation, made on demand.
+    TqzCustomDataController* DetailLinkOf(Integer recordIndex, Integer relationIndex);
+    TqzCustomDataController* DetailControllerOf(Integer recordIndex, Integer relationIndex);
+    bool HasDetailController(Integer recordIndex, Integer relationIndex);
+    Integer ActiveRelationOf(Integer recordIndex);
+    void SetActiveRelationOf(Integer recordIndex, Integer relationIndex);
+    bool IsDetailExpanded(Integer recordIndex);
+    bool SetDetailExpanded(Integer recordIndex, bool expanded);
+    virtual bool CanChangeDetailExpanding(Integer recordIndex, bool expanded);
+    virtual void FireDetailExpanding(Integer recordIndex, bool& allow);
+    virtual void FireDetailExpanded(Integer recordIndex);
+    virtual void FireDetailCollapsing(Integer recordIndex, bool& allow);
+    virtual void FireDetailCollapsed(Integer recordIndex);
+    void DropDetailLinks(Integer recordIndex, Integer relationIndex);
+    void DropAllDetailLinks();
+    void CollapseAllDetails();
+    void CollectDetailChangeMarks();
+    void ClearRelationDetails(TqzCustomDataRelation* relation);
+    virtual void ResetClonesOfItem(TObject* item);
+    virtual bool NotifyDetailsBeforeFocusChange();
+    void FocusDetailsOfMaster(Integer recordIndex);
+    void VisitDetailControllers(TqzCustomDataRelation* relation, const TqzDetailVisitProc& callback, void* data);
+    TqzCustomDataController* GetCurrentDetail() const { return FCurrentDetail; }
+    bool IsCreatingDetail() const { return FCreatingDetail; }
+    bool IsSyncingDetails() const { return FSyncingDetails; }
+    void SetSyncingDetails(bool value) { FSyncingDetails = value; }
     virtual void RestorePosition() { FProvider->RestorePosition(); }
     virtual void RememberPosition() { FProvider->RememberPosition(); }
     virtual void SyncDetailWithMaster() {}
@@ -1660,6 +1767,18 @@ private:
     std::unique_ptr<TqzCustomDataControllerInfo> FInfo;
     std::unique_ptr<TqzDataControllerNotifier> FNotifier;
     std::unique_ptr<TqzCustomDataRelationList> FRelations;
+
+    // Editing and master-detail state.
+    void DeleteRecordList(std::vector<Integer> records);
+    void DeleteFocusedRecord();
+    void AdjustChoiceForList(const std::vector<Integer>& records);
+    TqzDataListenerLinks FListenerLinks;
+    TqzCustomDataController* FCurrentDetail = nullptr;
+    bool FCreatingDetail = false;
+    bool FRetryingDetail = false;
+    bool FChangingExpanding = false;
+    bool FPatternMode = false;
+    bool FSyncingDetails = false;
 };
 
 // Opens the controller's update bracket and closes it on every exit.

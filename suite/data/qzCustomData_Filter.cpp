@@ -192,10 +192,9 @@ void TqzDataFilterList::RemoveAll() {
 // ---- Controller ----------------------------------------------------------------------------------
 
 void TqzCustomDataController::FilterChanged() {
-    // Posting and cancelling go straight to the provider until the editing layer has its own.
     InPost = true;
     try {
-        if (FProvider->IsEditing()) FProvider->Cancel();
+        Cancel();
         Refresh();
     } catch (...) {
         InPost = false;

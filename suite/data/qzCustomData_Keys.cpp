@@ -89,12 +89,13 @@ void TqzSelectedKeys::ApplyKeys() {
 }
 
 void TqzSaveObject::SaveState(TqzCustomDataController* controller) {
-    if (controller->IsOwnerDestroying() || !controller->HasRecordKeys()) return;
+    if (controller->IsCreatingDetail() || controller->IsOwnerDestroying() || !controller->HasRecordKeys()) return;
     FDetailKeys.SaveFrom(controller);
     FSelectedKeys.SaveFrom(controller);
 }
 
 void TqzSaveObject::RestoreState(TqzCustomDataController* controller) {
+    if (controller->IsCreatingDetail()) return;
     if (controller->HasRecordKeys()) {
         FDetailKeys.RestoreTo(controller);
         FSelectedKeys.RestoreTo(controller);

@@ -244,11 +244,14 @@ void TqzCustomDataProvider::Post() {
             posted = appended;
         }
         EndEditing();
+        // A handler of the data change may free the controller (and this provider with it).
+        TqzDataListenerLink link(FController);
         FController->DataChanged(dcRecordChanged, -1, posted);
-        FController->FireAfterPost();
+        if (link.Controller) link.Controller->FireAfterPost();
     } else {
+        TqzDataListenerLink link(FController);
         Cancel();
-        FController->DataChanged(dcRecordChanged, -1, -1);
+        if (link.Controller) link.Controller->DataChanged(dcRecordChanged, -1, -1);
     }
 }
 
@@ -312,7 +315,7 @@ Integer TqzCustomDataProvider::DeleteFocused() {
         FController->DeleteRecord(record);
         FocusAfterDelete();
     } catch (...) {
-        if (full) FController->ReleaseUpdateLock();
+        if (full) FController->ReleaseFullUpdate();
         throw;
     }
     if (full) FController->UnlockFullUpdate();
@@ -335,18 +338,15 @@ void TqzCustomDataProvider::DeleteRecords(const std::vector<Integer>& recordInde
         }
         FocusAfterDelete();
     } catch (...) {
-        if (full) FController->ReleaseUpdateLock();
+        if (full) FController->ReleaseFullUpdate();
         throw;
     }
     if (full) FController->UnlockFullUpdate();
 }
 
 void TqzCustomDataProvider::DeleteSelection() {
-    // Every selected row's record (a group row's records once groups exist).
     std::vector<Integer> records;
-    TqzCustomDataControllerInfo* info = FController->GetInfo();
-    for (Integer row = 0; row < info->GetRowCount(); ++row)
-        if (info->IsRowSelected(row)) records.push_back(info->GetRowRecordIndex(row));
+    FController->SelectedRecords(records);
     DeleteRecords(records);
 }
 
