@@ -725,8 +725,9 @@ void TqzCustomDataController::LockUpdates() {
 
 void TqzCustomDataController::UnlockUpdates() {
     if (FLockCount > 0) --FLockCount;
+    const TLivenessToken alive = LivenessToken(); // a data handler may free the controller
     FInfo->UnlockChanges();
-    CheckChanges();
+    if (alive) CheckChanges();
 }
 
 void TqzCustomDataController::ReleaseUpdateLock() {
@@ -762,8 +763,9 @@ void TqzCustomDataController::DataChanged(Byte kind, Integer itemIndex, Integer 
     FChanges |= 2;
     if (kind == dcEverything) UpdateAll(true);
     if (kind == dcRecordsAdded || kind == dcRecordsRemoved) FInfo->MarkFocusedRecordChanged(false);
+    const TLivenessToken alive = LivenessToken(); // a data handler may free the controller
     FInfo->RequestReload();
-    const TLivenessToken alive = LivenessToken();
+    if (!alive) return;
     CheckChanges();
     if (alive && DetailKind() == dkClone && !FProvider->IsEditing()) GetMaster()->CollectDetailChangeMarks();
 }

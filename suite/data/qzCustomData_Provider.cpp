@@ -257,6 +257,7 @@ void TqzCustomDataProvider::Post() {
 
 void TqzCustomDataProvider::Cancel() {
     FController->FireBeforeCancel();
+    TqzDataListenerLink link(FController); // the data change of the bracket may free the controller
     {
         TqzUpdateLock lock(FController);
         const Integer record = FEditRecordIndex;
@@ -278,7 +279,7 @@ void TqzCustomDataProvider::Cancel() {
         }
         EndEditing();
     }
-    FController->FireAfterCancel();
+    if (link.Controller) link.Controller->FireAfterCancel();
 }
 
 void TqzCustomDataProvider::EndEditing() {
