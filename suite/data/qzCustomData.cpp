@@ -58,6 +58,7 @@ TqzCustomDataController::TqzCustomDataController(TComponent* owner) : FOwner(own
 
 TqzCustomDataController::~TqzCustomDataController() {
     FDestroying = true;
+    LeaveMaster();
     FNotifier.reset();
     FRelations.reset();
     FInfo.reset();

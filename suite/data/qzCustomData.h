@@ -1523,6 +1523,8 @@ public:
     void FocusRow(Integer rowIndex) { ChangeFocusedRowIndex(rowIndex); }
     void CheckFocusedRowExists();
     void RestoreFocusAfterDelete();
+    // The clones of the focused record follow the master's focus (SyncingDetails set meanwhile).
+    virtual void FocusDetailsOfFocusedRecord();
     virtual bool FocusSelectedRow(Integer selectedIndex);
     void GotoFirst();
     void GotoLast();
@@ -1661,7 +1663,10 @@ public:
     bool HasRelations() const { return FRelations != nullptr; }
     TqzCustomDataField* GetRecordIDField() const { return FRecordIDField; }
     TqzCustomDataRelation* GetMasterRelation() const { return FMasterRelation; }
-    void SetMasterRelation(TqzCustomDataRelation* value) { FMasterRelation = value; }
+    void SetMasterRelation(TqzCustomDataRelation* value) {
+        FMasterRelation = value;
+        FMasterRelationAlive = value ? value->LivenessToken() : TLivenessToken();
+    }
     Integer GetMasterRecordIndex() const { return FMasterRecordIndex; }
     Integer GetBookmarkRecordIndex() const { return FBookmarkRecordIndex; }
     bool GetActive() const { return FActive; }
@@ -1772,7 +1777,10 @@ private:
     void DeleteRecordList(std::vector<Integer> records);
     void DeleteFocusedRecord();
     void AdjustChoiceForList(const std::vector<Integer>& records);
+    // A controller that goes leaves its relation and its master's current detail.
+    void LeaveMaster();
     TqzDataListenerLinks FListenerLinks;
+    TLivenessToken FMasterRelationAlive; // the relation goes before the clones its master frees
     TqzCustomDataController* FCurrentDetail = nullptr;
     bool FCreatingDetail = false;
     bool FRetryingDetail = false;

@@ -76,7 +76,7 @@ void TqzCustomDataController::AttachToMaster(TqzCustomDataRelation* relation, In
         if (oldMaster->FCurrentDetail == this) oldMaster->FCurrentDetail = nullptr;
         if (FRelations) FRelations->Changed(nullptr);
     }
-    FMasterRelation = relation;
+    SetMasterRelation(relation);
     if (relation) {
         if (masterRecordIndex == -1) {
             relation->SetDetailDataController(this);
@@ -310,6 +310,26 @@ void TqzCustomDataController::FocusDetailsOfMaster(Integer recordIndex) {
         if (clone->GetFocusedRowIndex() < 0 && !clone->IsNewItemRowFocused() && clone->GetRowCount() > 0)
             clone->SetFocusedRowIndex(0);
     });
+}
+
+void TqzCustomDataController::FocusDetailsOfFocusedRecord() {
+    const bool saved = FSyncingDetails;
+    FSyncingDetails = true;
+    try {
+        FocusDetailsOfMaster(GetFocusedRecordIndex());
+    } catch (...) {
+        FSyncingDetails = saved;
+        throw;
+    }
+    FSyncingDetails = saved;
+}
+
+void TqzCustomDataController::LeaveMaster() {
+    if (!FMasterRelation || !FMasterRelationAlive) return;
+    if (FMasterRelation->GetDetailDataController() == this) FMasterRelation->SetDetailDataController(nullptr);
+    TqzCustomDataController* master = FMasterRelation->GetController();
+    if (master->FCurrentDetail == this) master->FCurrentDetail = nullptr;
+    SetMasterRelation(nullptr);
 }
 
 void TqzCustomDataController::VisitDetailControllers(TqzCustomDataRelation* relation,

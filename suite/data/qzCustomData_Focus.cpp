@@ -13,10 +13,12 @@ Integer TqzCustomDataController::GetRowIndexByRecordIndex(Integer recordIndex, b
 }
 
 bool TqzCustomDataController::ChangeFocusedRowIndex(Integer rowIndex) {
-    if (FProvider->IsSyncMode() && !FProvider->FInInserting && rowIndex != GetFocusedRowIndex() &&
-        !CanChangeFocusedRow())
-        return false;
+    const bool differs = rowIndex != GetFocusedRowIndex();
+    if (FProvider->IsSyncMode() && !FProvider->FInInserting && differs && !CanChangeFocusedRow()) return false;
+    if (differs) NotifyDetailsBeforeFocusChange();
     FInfo->FocusRow(rowIndex);
+    if (FProvider->IsSyncMode() && ShouldSyncDetailFocus() && GetFocusedRecordIndex() >= 0)
+        FocusDetailsOfFocusedRecord();
     Change(0); // what the focus change raised here (the single selected row) goes out with it
     return true;
 }
