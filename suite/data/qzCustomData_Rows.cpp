@@ -937,12 +937,21 @@ void TqzCustomDataControllerInfo::SetFocusedRecordIndex(Integer recordIndex) {
         MoveFocusedRecord(recordIndex);
         return;
     }
-    ChangeFocusedRow(recordIndex < 0 ? -1 : RowOfRecord(recordIndex, true), true);
+    // Inside the bracket: what the focus change raises goes out together, the focus first.
+    LockChanges();
+    {
+        TFinally unlock([&] { --FLockCount; });
+        ChangeFocusedRow(recordIndex < 0 ? -1 : RowOfRecord(recordIndex, true), true);
+    }
     CheckUpdate();
 }
 
 void TqzCustomDataControllerInfo::SetFocusedRowIndex(Integer rowIndex) {
-    ChangeFocusedRow(rowIndex, true);
+    LockChanges();
+    {
+        TFinally unlock([&] { --FLockCount; });
+        ChangeFocusedRow(rowIndex, true);
+    }
     CheckUpdate();
 }
 

@@ -30,6 +30,11 @@ struct THooksFilter : public TObject {
     String Reject;
 };
 
+// Rejects record 1.
+struct THooksFilterRef : public TObject {
+    void Filter(TqzCustomDataController*, Integer record, bool& accept) { accept = record != 1; }
+};
+
 void AddRow(void* data, Integer row, const TqzDataRowInfo& info) {
     auto* s = static_cast<std::string*>(data);
     *s += (s->empty() ? "" : ",") + std::to_string(row) + ":" + std::to_string(info.Position);
@@ -144,6 +149,19 @@ TEST(qzCustomDataFocusTest, RestoringTheFocusAfterADelete) {
     }
 }
 
+TEST(qzCustomDataFocusTest, AFilterTakingTheFocusedRecordFocusesTheFirstRowUnlessLocating) {
+    for (bool locating : {false, true}) {
+        TFiveFixture f;
+        f.C.ChangeFocusedRecordIndex(1);
+        THooksFilterRef filter;
+        if (locating) f.C.GetProvider()->BeginLocate();
+        f.C.OnFilterRecord = TqzFilterRecordEvent(&filter, &THooksFilterRef::Filter);
+        f.C.FilterChanged();
+        if (locating) f.C.GetProvider()->EndLocate();
+        EXPECT_EQ(f.C.GetFocusedRowIndex(), locating ? -1 : 0) << locating;
+    }
+}
+
 // ---- Saved focus -----------------------------------------------------------------------------------
 
 TEST(qzCustomDataFocusTest, SavedFocusIsKeptRestoredAndLost) {
@@ -201,9 +219,13 @@ TEST(qzCustomDataFocusTest, SingleSelectCountsTheFocusedRowWhileItIsSelected) {
     f.C.ChangeFocusedRowIndex(3); // a focus change selects the focused row again
     EXPECT_EQ(Selected(f.C), "3");
     EXPECT_EQ(f.Log.Text, "row1>3 focus3>1 sel[3]");
+    f.C.SetFocusedRowSelected(false);
+    f.Log.Text.clear();
+    f.C.SetFocusedRecordIndex(4); // also when the focus is set directly
+    EXPECT_EQ(f.Log.Text, "row3>0 focus1>4 sel[0]");
     f.C.ChangeRowSelection(0, true); // not without MultiSelect
     f.C.SelectRows(0, 4);
-    EXPECT_EQ(Selected(f.C), "3");
+    EXPECT_EQ(Selected(f.C), "0");
 }
 
 TEST(qzCustomDataFocusTest, SelectingRangesFromTheAnchor) {
