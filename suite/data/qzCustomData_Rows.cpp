@@ -381,7 +381,11 @@ TqzCustomDataControllerInfo::~TqzCustomDataControllerInfo() = default;
 
 void TqzCustomDataControllerInfo::SortingChanged(TObject*) { Raise(ciSorting); }
 void TqzCustomDataControllerInfo::GroupingChanged(TObject*) { Raise(ciGrouping | ciSorting | ciSummary); }
-void TqzCustomDataControllerInfo::SelectionChanged(TObject*) { Raise(ciSelection); }
+void TqzCustomDataControllerInfo::SelectionChanged(TObject*) {
+    Raise(ciSelection);
+    // Summaries over the selected records change with the selection.
+    if (FController->GetSummary()->GetOptions().Contains(soSelectedRecords)) Raise(ciSummary);
+}
 
 void TqzCustomDataControllerInfo::UnlockChanges() {
     if (FLockCount > 0) --FLockCount;

@@ -410,7 +410,8 @@ TEST(qzCustomDataLoadTest, SummaryChangesReachTheRecomputation) {
     c.MultiSelect = true;
     c.Passed.clear();
     c.ChangeFocusedRowIndex(0);
-    EXPECT_EQ(c.Passed, (std::vector<Word>{4}));
+    c.ChangeRowSelection(1, true);
+    EXPECT_EQ(c.Passed, (std::vector<Word>{4, 8 | 32})); // the selection counts now, not the focus
 
     c.SummaryRecalcPending = true;
     c.Loaded();
