@@ -271,7 +271,7 @@ void TqzCustomDataController::StructureChangedUpdate() {
     FStorage->SetWithRecordIDs(GetRecordIdsEnabled());
     EnsureRecordIDField();
     FStructureChanged = true;
-    LayoutChanged(2);
+    RefreshCheck(); // the base layout change: a descendant's may itself rebuild the structure
 }
 
 void TqzCustomDataController::MarkEverythingChanged() {
@@ -777,7 +777,7 @@ void TqzCustomDataController::CheckChanges() {
         return;
     if (RefreshPending) {
         RefreshPending = false;
-        LayoutChanged(1);
+        RefreshCheck();
     }
     if (FChanges == 0) return;
     const Word changes = FChanges;
