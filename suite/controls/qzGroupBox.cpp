@@ -112,9 +112,10 @@ TRect TqzGroupBoxViewData::CalculateCaptionRect(TqzCanvas* canvas, Integer width
     return r;
 }
 
-bool TqzGroupBoxViewData::UsesGroupBoxNativeLook() {
-    TqzLookAndFeel* lf = FStyle->GetLookAndFeel();
-    return (lf->GetNativeStyle() || lf->GetKind() == lfOffice11) && IsThemeActiveForType(ttEdit) &&
+bool TqzGroupBoxViewData::UsesGroupBoxNativeLook() { return IsGroupBoxNativeLook(FStyle->GetLookAndFeel()); }
+
+bool TqzGroupBoxViewData::IsGroupBoxNativeLook(TqzLookAndFeel* lf) {
+    return lf && (lf->GetNativeStyle() || lf->GetKind() == lfOffice11) && IsThemeActiveForType(ttEdit) &&
            IsThemeActiveForType(ttButton);
 }
 
@@ -561,8 +562,10 @@ TqzContainerStyle* TqzCustomGroupBox::SelectStateStyle() {
     return GetEnabled() ? TqzContainer::GetStyle() : TqzContainer::GetStyleDisabled();
 }
 
+// The themed frame (also the Office11 one) fills the box: children show it through.
 bool TqzCustomGroupBox::HasOwnBackground() {
-    return IsNativeStyle() && GetParentBackground() && !IsInplace() && !GetTransparent();
+    return TqzGroupBoxViewData::IsGroupBoxNativeLook(GetStyle()->GetLookAndFeel()) && GetParentBackground() &&
+           !IsInplace() && !GetTransparent();
 }
 
 void TqzCustomGroupBox::HandleFontChange() {

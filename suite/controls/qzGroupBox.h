@@ -70,6 +70,7 @@ public:
     Integer GetCaptionTextFlags() const;
     // Native look: NativeStyle, or Office11 with the edit theme.
     bool UsesGroupBoxNativeLook();
+    static bool IsGroupBoxNativeLook(TqzLookAndFeel* lookAndFeel);
 };
 
 class TqzGroupBoxButtonViewInfo : public TqzEditButtonViewInfo {

@@ -570,17 +570,16 @@ void TqzCustomRadioGroupProperties::PrepareDisplayValue(const Variant& editValue
 
 void TqzCustomRadioGroupViewData::Calculate(TqzCanvas* canvas, const TRect& bounds, const TPoint& p, Integer button,
                                             TShiftState shift, TqzCustomEditViewInfo* viewInfo, bool isMouseEvent) {
+    auto* info = static_cast<TqzCustomRadioGroupViewInfo*>(viewInfo);
+    auto* group = dynamic_cast<TqzCustomRadioGroup*>(Edit);
+    // A copy shows the value it was given (the stored one), not the editor's own; the native
+    // states below need the checked item.
+    if (group && !group->IsPaintingCopy()) info->ItemIndexDrawn = group->GetItemIndex();
+    info->PaintsItemBackground =
+        !group || IsInplace || !(group->HasOwnBackground() || group->UsesTransparentProperty());
     inherited::Calculate(canvas, bounds, p, button, shift, viewInfo, isMouseEvent);
     viewInfo->BackgroundColor = FStyle->GetColor();
-    auto* info = static_cast<TqzCustomRadioGroupViewInfo*>(viewInfo);
     for (Integer i = 0; i < info->GetButtonCount(); ++i) info->GetItemInfo(i)->Data.BackgroundColor = info->BackgroundColor;
-    if (Edit && Edit->IsPaintingCopy()) {
-        Variant display;
-        GetProperties()->PrepareDisplayValue(Edit->GetEditValue(), display, false);
-        info->ItemIndexDrawn = display.AsInteger();
-    } else if (auto* group = dynamic_cast<TqzCustomRadioGroup*>(Edit)) {
-        info->ItemIndexDrawn = group->GetItemIndex();
-    }
 }
 
 void TqzCustomRadioGroupViewData::EditValueToViewInfo(TqzCanvas*, const Variant& editValue,
@@ -654,12 +653,12 @@ void TqzCustomRadioGroupViewInfo::PaintButton(TqzCanvas* canvas, Integer index) 
     if (theme) {
         const RECT gr = g;
         if (item->PartiallyTransparent) {
-            FillRectWithColor(canvas, r, BackgroundColor);
+            if (PaintsItemBackground) FillRectWithColor(canvas, r, BackgroundColor);
             UxDrawThemeBackground(theme, canvas->DeviceContext(), kRadioButtonPart, item->ThemeStateId, &gr, nullptr);
         } else {
             UxDrawThemeBackground(theme, canvas->DeviceContext(), kRadioButtonPart, item->ThemeStateId, &gr, nullptr);
             canvas->ExcludeClipArea(g);
-            FillRectWithColor(canvas, r, BackgroundColor);
+            if (PaintsItemBackground) FillRectWithColor(canvas, r, BackgroundColor);
         }
     } else {
         TqzLookAndFeelKind kind = lfStandard;
@@ -673,21 +672,22 @@ void TqzCustomRadioGroupViewInfo::PaintButton(TqzCanvas* canvas, Integer index) 
         LookAndFeelPainterClassOf(kind)->PaintRadioButton(canvas, g.left, g.top,
                                                           kStates[std::clamp<Integer>(item->Data.State, 0, 3)],
                                                           index == ItemIndexDrawn, false, item->IsDesigning,
-                                                          BackgroundColor);
+                                                          PaintsItemBackground ? BackgroundColor : clDefault);
         canvas->ExcludeClipArea(g);
-        FillRectWithColor(canvas, r, BackgroundColor);
+        if (PaintsItemBackground) FillRectWithColor(canvas, r, BackgroundColor);
     }
     canvas->ApplyClipRegion(std::move(clip));
     // The caption.
     if (Font) canvas->SelectFont(Font);
     canvas->CurrentFont()->SetColor(TextColor);
     canvas->CurrentBrush()->SetStyle(bsClear);
-    TRect text{g.right, r.top, r.right, r.bottom};
+    // The caption rectangle of the item's own button: the top one pixel higher, so the copy's
+    // text lies where the window draws it.
+    TRect text{g.right, r.top - 1, r.right, r.bottom};
     if (theme)
-        text = TRect{text.left + 3, text.top - 1, text.right, text.bottom - 1};
+        text.left += 3;
     else
         text = TRect{text.left + 5, text.top, text.right - 1, text.bottom};
-    if (PaintingCopy) OffsetRect(&text, 0, -1);
     const TqzTextFlags flags =
         qzGraphics::tfAlignLeft | qzGraphics::tfAlignVCenter | qzGraphics::tfShowPrefix | qzGraphics::tfSingleLine;
     canvas->OutputText(item->Caption, text, true, flags);

@@ -193,6 +193,8 @@ public:
 
     Integer ItemIndexDrawn = -1;
     bool MeasuringWordWrap = false;
+    // False when the group's own (themed, parent's or transparent) background shows behind the items.
+    bool PaintsItemBackground = true;
 };
 
 class TqzCustomRadioGroupButton : public TqzRadioButton, public IqzContainerInnerControl {

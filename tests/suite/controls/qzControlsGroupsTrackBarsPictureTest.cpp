@@ -36,6 +36,8 @@ protected:
 };
 
 TEST_F(GroupsTrackBarsSheet, PictureSheet) {
+    // The fake theme's radio part has the classic glyph's size.
+    Fake->SetPartSize("Button", 2, -1, TS_TRUE, SIZE{13, 13});
     Form->SetBounds(0, 0, 900, 700);
     const auto& looks = edittest::kSheetLooks;
     const int kLooks = int(std::size(looks));

@@ -45,6 +45,33 @@ std::string R(const TRect& r) {
            std::to_string(r.bottom);
 }
 
+TPoint Centre(const TRect& r) { return TPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+// The items' states as digits (disabled 0, normal 1, pressed 2, hot 3).
+std::string ItemStates(const TqzCustomRadioGroupViewInfo* info) {
+    std::string s;
+    for (Integer i = 0; i < info->GetButtonCount(); ++i) s += char('0' + info->GetButtonInfo(i)->Data.State);
+    return s;
+}
+
+// A fresh view info of the group's class and a small canvas to calculate it on.
+struct TStateProbe {
+    explicit TStateProbe(TqzCustomEdit* group)
+        : Made(group->GetPropertiesInUse()->GetViewInfoClass()()),
+          Info(static_cast<TqzCustomRadioGroupViewInfo*>(Made.get())),
+          Bitmap(Sized()),
+          Canvas(Bitmap->GetCanvas()) {}
+    static std::unique_ptr<TBitmap> Sized() {
+        auto bitmap = std::make_unique<TBitmap>();
+        bitmap->SetSize(10, 10);
+        return bitmap;
+    }
+    std::unique_ptr<TqzContainerViewInfo> Made;
+    TqzCustomRadioGroupViewInfo* Info;
+    std::unique_ptr<TBitmap> Bitmap;
+    TqzCanvas Canvas;
+};
+
 struct EventLog : TObject {
     void Click(TObject*) { ++Clicks; }
     void Change(TObject*) { ++Changes; }
@@ -344,17 +371,11 @@ TEST_F(RadioGroup, ArrowKeysMoveAcrossTheColumns) {
 TEST_F(RadioGroup, ItemStatesFollowTheMouse) {
     TqzRadioGroup* group = MakeGroup(Values(5), 3);
     std::unique_ptr<TqzCustomEditViewData> data(group->CreateViewData());
-    std::unique_ptr<TqzContainerViewInfo> made(group->GetPropertiesInUse()->GetViewInfoClass()());
-    auto* info = static_cast<TqzCustomRadioGroupViewInfo*>(made.get());
-    TBitmap bitmap;
-    bitmap.SetSize(10, 10);
-    TqzCanvas canvas(bitmap.GetCanvas());
+    TStateProbe probe(group);
+    TqzCustomRadioGroupViewInfo* info = probe.Info;
+    TqzCanvas& canvas = probe.Canvas;
     const TRect bounds{0, 0, 240, 120};
-    auto states = [&]() {
-        std::string s;
-        for (Integer i = 0; i < info->GetButtonCount(); ++i) s += char('0' + info->GetButtonInfo(i)->Data.State);
-        return s;
-    };
+    auto states = [&]() { return ItemStates(info); };
     data->Calculate(&canvas, bounds, TPoint{-1, -1}, 0, {}, info, false);
     EXPECT_EQ("11111", states());
     const TPoint onTwo{100, 40};
@@ -372,6 +393,82 @@ TEST_F(RadioGroup, ItemStatesFollowTheMouse) {
     data->Enabled = false;
     data->Calculate(&canvas, bounds, onTwo, 0, {}, info, true);
     EXPECT_EQ("00000", states());
+}
+
+// A view data whose editor holds one item down whatever the mouse does.
+class TForcedRadioViewData : public TqzCustomRadioGroupViewData {
+    KOV_CLASS(TForcedRadioViewData, TqzCustomRadioGroupViewData)
+public:
+    using TqzCustomRadioGroupViewData::TqzCustomRadioGroupViewData;
+    bool IsButtonPressed(TqzCustomEditViewInfo*, Integer index) override { return index == Forced; }
+    Integer Forced = -1;
+};
+
+TEST_F(RadioGroup, AForcedPressedItemIsPressedWhereverTheMouseIs) {
+    TqzRadioGroup* group = MakeGroup(Values(5), 3);
+    TForcedRadioViewData data(group->GetPropertiesInUse(), group->GetStyle(), false);
+    data.Edit = group;
+    data.Enabled = true;
+    data.Forced = 4;
+    TStateProbe probe(group);
+    TqzCustomRadioGroupViewInfo* info = probe.Info;
+    TqzCanvas& canvas = probe.Canvas;
+    const TRect bounds{0, 0, 240, 120};
+    auto states = [&]() { return ItemStates(info); };
+    struct TCase {
+        const char* Name;
+        TPoint Point;
+        bool Mouse;
+        const char* States;
+        Integer Hot;
+    };
+    const TPoint onTwo{100, 40};
+    const TPoint onFour = Centre(group->GetRadioViewInfo()->GetItemInfo(4)->Bounds);
+    const TCase cases[] = {
+        {"nowhere", TPoint{-1, -1}, false, "11112", -1},
+        {"over another item", onTwo, true, "11312", 2},
+        {"over it: pressed, not hot", onFour, true, "11112", -1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        data.Calculate(&canvas, bounds, c.Point, 0, {}, info, c.Mouse);
+        EXPECT_EQ(c.States, states());
+        EXPECT_EQ(4, info->PressedButton);
+        EXPECT_EQ(c.Hot, info->HotButton);
+    }
+    // A disabled group shows no item pressed.
+    data.Enabled = false;
+    data.Calculate(&canvas, bounds, onFour, 0, {}, info, true);
+    EXPECT_EQ("00000", states());
+}
+
+TEST_F(RadioGroup, AnItemPressedOnTheGroupIsCapturedAndPressedAgainWhenTheMouseComesBack) {
+    TqzRadioGroup* group = MakeGroup(Values(5), 3);
+    // The group's own window under the buttons: hide them so the group takes the mouse.
+    for (TWinControl* button : group->GetButtons()) button->SetVisible(false);
+    App->ProcessMessages();
+    TqzCustomRadioGroupViewInfo* info = group->GetRadioViewInfo();
+    const TPoint two = Centre(info->GetItemInfo(2)->Bounds);
+    const TPoint zero = Centre(info->GetItemInfo(0)->Bounds);
+    auto states = [&]() { return ItemStates(info); };
+    auto send = [&](UINT msg, WPARAM keys, const TPoint& p) {
+        SendMessageA(group->GetHandle(), msg, keys, MAKELPARAM(p.x, p.y));
+        App->ProcessMessages();
+    };
+    send(WM_LBUTTONDOWN, MK_LBUTTON, two);
+    EXPECT_EQ("11211", states());
+    EXPECT_EQ(2, group->GetCapturedButtonIndex());
+    // Dragged onto another item the press does not follow; back on its own item it is pressed again.
+    send(WM_MOUSEMOVE, MK_LBUTTON, zero);
+    EXPECT_EQ("11111", states());
+    send(WM_MOUSEMOVE, MK_LBUTTON, two);
+    EXPECT_EQ("11211", states());
+    send(WM_LBUTTONUP, 0, two);
+    EXPECT_EQ(-1, group->GetCapturedButtonIndex());
+    EXPECT_EQ("11311", states());
+    // Without a capture, coming onto an item with the button held does not press it.
+    send(WM_MOUSEMOVE, MK_LBUTTON, zero);
+    EXPECT_EQ("11111", states());
 }
 
 TEST_F(RadioGroup, DeletingAnItemFreesExactlyItsButton) {

@@ -100,6 +100,26 @@ TEST_F(TrackBar, ANewBarHasTheDefaults) {
     EXPECT_TRUE(found);
 }
 
+TEST_F(TrackBar, ShuttingTheUnitDownTakesTheTrackBarOutOfTheRegistryOnce) {
+    TqzRegisteredClasses* registry = GetEditPropertiesRegistry();
+    auto entries = [&] {
+        int n = 0;
+        for (Integer i = 0; i < registry->GetCount(); ++i)
+            if (registry->GetItems(i) == TqzTrackBarProperties::StaticClass()) ++n;
+        return n;
+    };
+    ASSERT_EQ(1, entries());
+    const Integer others = registry->GetCount() - 1;
+    TrackBarUnitFinalize();
+    EXPECT_EQ(0, entries());
+    EXPECT_EQ(others, registry->GetCount());
+    // A second shut-down (the one at process end) finds nothing to do.
+    TrackBarUnitFinalize();
+    EXPECT_EQ(others, registry->GetCount());
+    // Back for the tests that follow.
+    registry->Register(TqzTrackBarProperties::StaticClass(), "TrackBar|Represents a TrackBar");
+}
+
 TEST_F(TrackBar, TheLayoutOfA196By76ClientArea) {
     // The style's transparent border takes 2 pixels on every side: everything lies 2 pixels
     // further right and down than in the client area.
