@@ -491,8 +491,8 @@ void TqzCustomBlobEdit::PreparePopupControl() {
         properties->SetPopupAutoSize(false);
         memo->SetEditValue(GetEditValue());
         memo->GetLookAndFeel()->SetMaster(GetPopupLookAndFeel());
-        memo->GetStyle()->SetFont(GetStyle()->GetFont());
-        memo->GetStyle()->SetColor(GetStyle()->GetColor());
+        memo->GetStyle()->SetFont(GetActiveStyle()->GetFont());
+        memo->GetStyle()->SetColor(GetActiveStyle()->GetColor());
     } else if (TqzPopupImage* image = GetPopupImage()) {
         TqzImageProperties* ip = image->GetImageEditProperties();
         ip->SetShowFocusRect(false);
@@ -520,6 +520,23 @@ void TqzCustomBlobEdit::PreparePopupControl() {
     properties->SetPopupSysPanelStyle(true);
     if (GetPopupWindow()) control->SetParent(GetPopupWindow());
     PreparePopupButtons();
+}
+
+void TqzCustomBlobEdit::HandleColorChange() {
+    const TLivenessToken alive = LivenessToken();
+    inherited::HandleColorChange();
+    if (!alive || IsEditorDestroying() || !HasOpenPopup()) return;
+    if (TqzPopupMemo* memo = GetPopupMemo()) memo->GetStyle()->SetColor(GetActiveStyle()->GetColor());
+}
+
+void TqzCustomBlobEdit::HandleFontChange() {
+    const TLivenessToken alive = LivenessToken();
+    inherited::HandleFontChange();
+    if (!alive || IsEditorDestroying() || !HasOpenPopup()) return;
+    TFont* font = GetActiveStyle()->GetFont();
+    if (TqzPopupMemo* memo = GetPopupMemo()) memo->GetStyle()->SetFont(font);
+    for (TqzButton* button : {FOkButton.get(), FCancelButton.get()})
+        if (button) button->GetFont()->Assign(font);
 }
 
 void TqzCustomBlobEdit::PreparePopupButtons() {

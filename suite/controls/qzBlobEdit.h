@@ -175,6 +175,9 @@ public:
     bool SetEditingText(const String& text) override;
     void SetTextIfEditable(const String& text) override;
     void ApplyActiveProperties(TObject* properties) override;
+    // An open popup follows the editor's colour and font.
+    void HandleColorChange() override;
+    void HandleFontChange() override;
 
     // ---- Introduced virtuals, in order ----
     virtual void PreparePopupControl();

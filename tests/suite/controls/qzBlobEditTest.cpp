@@ -221,6 +221,59 @@ TEST_F(BlobEditTest, TheButtonsAreSizedByTheFontAndReadOnlyPopupsOnlyClose) {
     EXPECT_TRUE(VarIsNull(blob->GetEditValue()));
 }
 
+TEST_F(BlobEditTest, ThePopupButtonsSitBesideTheGripInEachCorner) {
+    const TRect work = GetMonitorWorkArea(TPoint{100, 100});
+    struct Case {
+        const char* Name;
+        bool Above;
+        TAlignment Alignment;
+        Byte Corner;
+    };
+    const Case cases[] = {
+        {"below, grip right", false, taLeftJustify, 3},
+        {"below, grip left", false, taRightJustify, 2},
+        {"above, grip right", true, taLeftJustify, 1},
+        {"above, grip left", true, taRightJustify, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Form->SetBounds(work.left + 300, c.Above ? work.bottom - 80 : work.top + 40, 300, 70);
+        TqzBlobEdit* blob = Blob(bekMemo);
+        blob->GetBlobEditProperties()->SetPopupAlignment(c.Alignment);
+        Form->Show();
+        App->ProcessMessages();
+        blob->DoInitPopup();
+        blob->PreparePopupWindow();
+        TqzCustomEditPopupWindow* window = blob->GetPopupWindow();
+        TqzCustomEditPopupWindowViewInfo* info = window->GetEditViewInfo();
+        ASSERT_EQ(c.Corner, info->SizeGripCorner);
+        const TRect g = info->SizeGripRect;
+        const Integer W = window->GetWidth(), panel = info->SysPanelHeight;
+        const TRect cancel = blob->GetCancelButton()->GetBoundsRect();
+        const TRect ok = blob->GetOkButton()->GetBoundsRect();
+        const Integer h = cancel.bottom - cancel.top, w = cancel.right - cancel.left;
+        // Across: Cancel beside the grip (right) or at the right edge (grip left), OK left of it.
+        if (info->IsGripOnRight()) {
+            EXPECT_EQ(g.left - h / 6, cancel.right);
+        } else {
+            EXPECT_EQ(W - std::max(2 * (h / 6) + w, g.left + w) + w, cancel.right);
+            EXPECT_GE(cancel.left, g.right);
+        }
+        EXPECT_EQ(cancel.left - h / 3, ok.right);
+        EXPECT_EQ(w, ok.right - ok.left);
+        // Down: in the panel, which lies away from the editor, anchored to its edge.
+        const Integer top =
+            info->IsGripAtBottom() ? g.bottom - (panel - h) / 2 - h + 2 : g.top + (panel - h) / 2 - 2;
+        EXPECT_EQ(top, cancel.top);
+        EXPECT_EQ(top, ok.top);
+        const TAnchors anchors = info->IsGripAtBottom() ? TAnchors{akRight, akBottom} : TAnchors{akTop, akRight};
+        EXPECT_EQ(anchors, blob->GetCancelButton()->GetAnchors());
+        EXPECT_EQ(anchors, blob->GetOkButton()->GetAnchors());
+        EXPECT_EQ(c.Above, cancel.bottom < window->GetHeight() / 2);
+        delete blob;
+    }
+}
+
 TEST_F(BlobEditTest, AClosingPopupSavesAChangeByItsResultAndTheSaveSetting) {
     struct Case {
         TModalResult Result;
@@ -429,6 +482,30 @@ TEST_F(BlobPopupTest, AClickElsewhereSavesAChangeOnlyWithAlwaysSaveData) {
         EXPECT_EQ(alwaysSave ? "new" : "old", VarToStr(blob->GetEditValue()));
         delete blob;
     }
+}
+
+TEST_F(BlobPopupTest, AnOpenPopupTakesTheEditorsNewColourAndFont) {
+    TqzBlobEdit* blob = Shown("old", false);
+    TInsidePopup inside;
+    inside.Action = [&] {
+        TqzPopupMemo* memo = blob->GetPopupMemo();
+        blob->GetStyle()->SetColor(clYellow);
+        EXPECT_EQ(clYellow, memo->GetStyle()->GetColor());
+        blob->GetStyle()->GetFont()->SetName("Serif Test");
+        blob->GetStyle()->GetFont()->SetSize(17);
+        EXPECT_EQ("Serif Test", memo->GetStyle()->GetFont()->GetName());
+        EXPECT_EQ(17, memo->GetStyle()->GetFont()->GetSize());
+        for (TqzButton* button : {blob->GetOkButton(), blob->GetCancelButton()}) {
+            EXPECT_EQ("Serif Test", button->GetFont()->GetName());
+            EXPECT_EQ(17, button->GetFont()->GetSize());
+        }
+    };
+    OpenAndRun(blob, inside);
+    // Closed, the popup is left alone (the next opening prepares it again).
+    blob->GetStyle()->SetColor(clAqua);
+    blob->GetStyle()->GetFont()->SetSize(9);
+    EXPECT_EQ(clYellow, blob->GetPopupMemo()->GetStyle()->GetColor());
+    EXPECT_EQ(17, blob->GetCancelButton()->GetFont()->GetSize());
 }
 
 TEST_F(BlobPopupTest, ATypedLetterReplacesTheMemoTextWithAutoReplace) {
