@@ -288,8 +288,6 @@ public:
     virtual void CancelDataSet();
     virtual void RecordChanged(TField* field);
 
-    // Loads every record of the data set (outside grid mode) into the controller's storage.
-    void LoadDataSetRecords();
     void ReloadGridModeBuffer();
     // The data set's changed notice (the data link's).
     void DataSetChanged();
@@ -485,9 +483,8 @@ public:
     void ComponentRemoved(TComponent* component) override;
     void StructureChangedUpdate() override;
     void LinkFields() override;
-    void DataChanged(Byte kind, Integer itemIndex, Integer recordIndex) override;
-    void ActiveChanged(bool active) override;
-    void LayoutChanged(Integer kind) override;
+    void CheckFocusedRow() override;
+    Integer GetSourceFocusedRecordIndex() override;
     void BeginLocate() override { InLocate = true; }
     void EndLocate() override { InLocate = false; }
     void Loaded() override;
@@ -517,8 +514,6 @@ public:
     void ReloadRecordFromDataSet(Integer recordIndex);
     // Every field loses its data-set field (the data set closed).
     void UnlinkFields();
-    // In synchronised mode the focus goes to the record of the data set's current row.
-    void CheckFocusedRow();
 
     // Data set.
     TDataSource* GetDataSource() const;
@@ -534,26 +529,26 @@ public:
     TqzDBDataFilterCriteria* GetDBFilter() const { return dynamic_cast<TqzDBDataFilterCriteria*>(GetFilter()); }
     TqzDBDataSelection* GetDBSelection() const;
 
-    // Grid mode: focus and selection by bookmarks.
+    // Grid mode: focus and selection by bookmarks (outside grid mode the base's answers).
     String GetSelectedBookmark(Integer index);
     String GetSelectionAnchorBookmark();
-    bool SaveFocus();
-    void RestoreSavedFocus();
-    void ForgetSavedFocus() { SavedFocusBookmark.clear(); }
-    bool HasSavedFocus() const { return !SavedFocusBookmark.empty(); }
-    bool IsSavedFocusLost();
-    bool IsSavedFocusRow(Integer rowIndex);
-    Variant GetSelectedRowKey(Integer rowIndex);
-    Integer GetSelectedRowIndex(Integer index);
-    Integer GetSelectionAnchorRowIndex() const;
-    bool IsSelectionAnchorSet();
-    void SelectAll();
-    void SelectFromAnchor(Integer rowIndex, bool keepOthers);
-    void SetSelectionAnchor(Integer rowIndex);
-    bool FocusSelectedRow(Integer index);
-    using TqzRowCallback = TClosure<void(Integer rowIndex, const TqzDataRowInfo& info)>;
-    void ForEachRow(bool selectedOnly, const TqzRowCallback& callback);
+    bool SaveFocus() override;
+    void RestoreSavedFocus() override;
+    void ForgetSavedFocus() override;
+    bool HasSavedFocus() const override;
+    bool IsSavedFocusLost(Integer recordIndex) override;
+    bool IsSavedFocusRow(Integer rowIndex) override;
+    Variant GetSelectedRowKey(Integer rowIndex) override;
+    Integer GetSelectedRowIndex(Integer index) const override;
+    Integer GetSelectionAnchorRowIndex() const override;
+    bool IsSelectionAnchorSet() const override;
+    void SelectAll() override;
+    void SelectFromAnchor(Integer rowIndex, bool keepOthers) override;
+    void SetSelectionAnchor(Integer rowIndex) override;
+    bool FocusSelectedRow(Integer index) override;
+    void ForEachRow(bool selectedOnly, TqzEachRowProc proc, void* data) override;
     void ApplyGridModeBufferCount();
+    bool IsGridMode() const;
 
     // Master-detail.
     String GetKeyFieldNames() const { return FKeyFieldNames; }
@@ -590,7 +585,6 @@ private:
     void RebuildKeyField();
     void FreeDetailKeyFields();
     bool IsRefilledByOtherProvider() const;
-    bool FInStructureUpdate = false;
     std::unique_ptr<TqzDBDataModeController> FDataModeController;
     String FDetailKeyFieldNames;
     TqzDBDataField* FKeyField = nullptr;

@@ -323,17 +323,20 @@ bool TqzDBDataController::LocateByKey(const Variant& keyValue) {
             throw;
         }
         provider->EndLocate();
+        if (found) SetFocusedRowSelected(true);
         return found;
     }
-    const Integer row = record < 0 ? -1 : GetInfo()->RowOfRecord(record, true);
-    GetInfo()->FocusRow(row);
-    return row >= 0 && GetFocusedRecordIndex() == record;
+    if (record < 0) return false;
+    ChangeFocusedRecordIndex(record);
+    return GetFocusedRecordIndex() == record;
 }
 
 Integer TqzDBDataController::FindRecordIndexByDataSetKey() {
     if (!FKeyField || !GetDataSet() || !GetDataSet()->GetActive() || GetDataSet()->IsEmpty()) return -1;
-    for (TField* field : GetKeyDataSetFields())
-        if (!field) return -1;
+    std::vector<TqzCustomDataField*> keys;
+    GetKeyFieldList(keys);
+    for (TqzCustomDataField* key : keys)
+        if (!static_cast<TqzDBDataField*>(key)->GetField()) return -1;
     return FindRecordIndexByKey(GetDataSetKeyValue());
 }
 
@@ -375,20 +378,18 @@ String TqzDBDataController::GetItemFilterName(Integer itemIndex) {
 
 void TqzDBDataController::LoadData() {
     TqzDBDataProvider* provider = GetDBProvider();
-    TDataSet* dataSet = GetDataSet();
-    if (!dataSet || !dataSet->GetActive() || !provider->CanReadData()) return;
+    if (!UsesSourceValues() && !provider->IsGridMode()) provider->SetCurrentBufferRecord(0);
     LockFullUpdate();
     try {
-        if (!provider->IsGridMode()) GetStorage()->SetNumRecords(0);
-        provider->LoadDataSetRecords();
-        GetInfo()->RequestReload();
+        inherited::LoadData();
     } catch (...) {
-        ReleaseUpdateLock();
+        try {
+            UnlockFullUpdate();
+        } catch (...) {
+        }
         throw;
     }
     UnlockFullUpdate();
-    CheckFocusedRow();
-    AfterDataLoaded();
 }
 
 void TqzDBDataController::AfterDataLoaded() {
@@ -408,37 +409,11 @@ void TqzDBDataController::ReloadRecordFromDataSet(Integer recordIndex) {
 
 void TqzDBDataController::StructureChangedUpdate() {
     if (!GetDBProvider()->IsGridMode()) GetDBProvider()->GetDataLink()->SetBufferCount(1);
-    TFlagScope inUpdate(FInStructureUpdate);
     inherited::StructureChangedUpdate();
 }
 
-void TqzDBDataController::DataChanged(Byte kind, Integer itemIndex, Integer recordIndex) {
-    if (kind == dcEverything && !FInStructureUpdate && !GetDBProvider()->IsDetached()) LoadData();
-    inherited::DataChanged(kind, itemIndex, recordIndex);
-}
-
-void TqzDBDataController::ActiveChanged(bool active) {
-    inherited::ActiveChanged(active);
-    if (GetDBProvider()->IsDetached()) return;
-    if (active) {
-        StructureChangedUpdate();
-    } else {
-        TqzUpdateLock lock(this);
-        UnlinkFields();
-        GetStorage()->SetNumRecords(0);
-        GetInfo()->RequestReload();
-    }
-}
-
-void TqzDBDataController::LayoutChanged(Integer kind) {
-    if (GetDBProvider()->IsDetached()) return;
-    if (GetDataSet() && GetDataSet()->GetActive() && GetLockCount() == 0 && (kind & 2) == 0 && IsOwnerLoading()) return;
-    if (GetDataSet() && GetDataSet()->GetActive() && GetLockCount() == 0 && GetDBProvider()->CanReadData())
-        StructureChangedUpdate();
-}
-
 void TqzDBDataController::Loaded() {
-    if (!WasLoaded && GetDBProvider()->IsStructureReady()) LayoutChanged(1);
+    if (!WasLoaded && GetDBProvider()->IsStructureReady()) inherited::LayoutChanged(1);
     inherited::Loaded();
     WasLoaded = true;
 }
@@ -467,19 +442,23 @@ Integer TqzDBDataController::GetCurrentBufferRecord() {
     return inherited::GetCurrentBufferRecord();
 }
 
-void TqzDBDataController::CheckFocusedRow() {
+Integer TqzDBDataController::GetSourceFocusedRecordIndex() {
     TqzDBDataProvider* provider = GetDBProvider();
-    if (SyncingPosition || !provider->IsSyncMode() || provider->GetLocateCount() > 0) return;
-    TDataSet* dataSet = GetDataSet();
-    if (!dataSet || dataSet->IsEmpty() || IsEditMode(dataSet->GetState())) return;
-    Integer record = provider->GetCurrentBufferRecord();
-    if (UsesSourceValues()) {
-        record = FindRecordIndexByDataSetKey();
-        if (record >= 0) provider->SetCurrentBufferRecord(record);
+    if (!provider->IsSyncMode()) return inherited::GetSourceFocusedRecordIndex();
+    const Integer record = provider->GetSyncEditingRecord();
+    return record >= 0 && record < GetRecordCount() ? record : inherited::GetSourceFocusedRecordIndex();
+}
+
+void TqzDBDataController::CheckFocusedRow() {
+    TqzUpdateLock lock(this);
+    inherited::CheckFocusedRow();
+    TqzDBDataProvider* provider = GetDBProvider();
+    if (!provider->IsSyncMode() || !UsesSourceValues() || SyncingPosition) return;
+    const Integer record = FindRecordIndexByDataSetKey();
+    if (record >= 0 && record != provider->GetCurrentBufferRecord()) {
+        provider->SetCurrentBufferRecord(record);
+        inherited::CheckFocusedRow();
     }
-    if (record < 0 || record >= GetRecordCount() || record == GetFocusedRecordIndex()) return;
-    TFlagScope syncing(SyncingPosition);
-    SetFocusedRecordIndex(record);
 }
 
 bool TqzDBDataController::SyncDataSetPosition(Integer recordIndex) {
@@ -643,100 +622,138 @@ Integer TqzDBDataController::DetailNeedsReopen() {
 
 // ---- Grid mode: focus and selection by bookmarks -------------------------------------------------
 
+bool TqzDBDataController::IsGridMode() const { return GetDBProvider()->IsGridMode(); }
+
 String TqzDBDataController::GetSelectedBookmark(Integer index) {
-    if (!GetDBProvider()->IsGridMode()) RaiseDataControllerError(sqzNotGridMode);
-    if (IsSingleSelect()) {
-        TqzDBDataSelection* selection = GetDBSelection();
-        return selection->BookmarkOfBufferRow(GetFocusedRecordIndex());
-    }
-    return GetDBSelection()->GetBookmarks()->GetStrings(index);
+    if (!IsGridMode()) RaiseDataControllerError(sqzNotGridMode);
+    TqzDBDataSelection* selection = GetDBSelection();
+    if (IsSingleSelect()) return selection->BookmarkOfBufferRow(GetFocusedRecordIndex());
+    return selection->GetBookmarks()->GetStrings(index);
 }
 
 String TqzDBDataController::GetSelectionAnchorBookmark() {
-    if (!GetDBProvider()->IsGridMode()) RaiseDataControllerError(sqzNotGridMode);
+    if (!IsGridMode()) RaiseDataControllerError(sqzNotGridMode);
     return GetDBSelection()->AnchorMark;
 }
 
 bool TqzDBDataController::SaveFocus() {
+    if (!IsGridMode()) return inherited::SaveFocus();
     TDataSet* dataSet = GetDataSet();
-    if (!GetDBProvider()->IsGridMode() || !dataSet || !dataSet->GetActive()) return false;
+    if (!dataSet || !dataSet->GetActive()) return false;
     const String bookmark = dataSet->GetBookmark();
     if (bookmark != SavedFocusBookmark) SavedFocusBookmark = bookmark;
     return false;
 }
 
 void TqzDBDataController::RestoreSavedFocus() {
+    if (!IsGridMode()) {
+        inherited::RestoreSavedFocus();
+        return;
+    }
     TDataSet* dataSet = GetDataSet();
     if (!dataSet || SavedFocusBookmark.empty() || !GetDBProvider()->IsBookmarkValid(SavedFocusBookmark)) return;
     dataSet->GotoBookmark(SavedFocusBookmark);
     CheckFocusedRow();
 }
 
-bool TqzDBDataController::IsSavedFocusLost() {
+void TqzDBDataController::ForgetSavedFocus() {
+    SavedFocusBookmark.clear();
+    inherited::ForgetSavedFocus();
+}
+
+bool TqzDBDataController::HasSavedFocus() const {
+    return IsGridMode() ? !SavedFocusBookmark.empty() : inherited::HasSavedFocus();
+}
+
+bool TqzDBDataController::IsSavedFocusLost(Integer recordIndex) {
+    if (!IsGridMode()) return inherited::IsSavedFocusLost(recordIndex);
     if (!GetDataSet()) return true;
     return !GetDBProvider()->IsBookmarkValid(SavedFocusBookmark);
 }
 
 bool TqzDBDataController::IsSavedFocusRow(Integer rowIndex) {
+    if (!IsGridMode()) return inherited::IsSavedFocusRow(rowIndex);
     const String bookmark = GetDBSelection()->BookmarkOfBufferRow(GetInfo()->GetRowRecordIndex(rowIndex));
-    return !bookmark.empty() && GetDBProvider()->CompareBookmarks(bookmark, SavedFocusBookmark) == 0;
+    return !bookmark.empty() && !SavedFocusBookmark.empty() &&
+           GetDBProvider()->CompareBookmarks(bookmark, SavedFocusBookmark) == 0;
 }
 
 Variant TqzDBDataController::GetSelectedRowKey(Integer rowIndex) {
+    if (!IsGridMode()) return inherited::GetSelectedRowKey(rowIndex);
     return Variant(GetDBSelection()->BookmarkOfBufferRow(GetInfo()->GetRowRecordIndex(rowIndex)));
 }
 
-Integer TqzDBDataController::GetSelectedRowIndex(Integer index) {
+Integer TqzDBDataController::GetSelectedRowIndex(Integer index) const {
+    if (!IsGridMode() || IsSingleSelect()) return inherited::GetSelectedRowIndex(index);
     TqzDBDataSelection* selection = GetDBSelection();
     TStringList* bookmarks = selection->GetBookmarks();
-    if (index < 0 || index >= bookmarks->GetCount()) return -1;
+    const Integer rows = GetRecordCount();
+    if (index < 0 || index >= bookmarks->GetCount() || rows == 0) return -1;
     const String bookmark = bookmarks->GetStrings(index);
     TqzDBDataProvider* provider = GetDBProvider();
-    const Integer rows = GetRecordCount();
-    if (rows == 0) return -1;
-    const String first = selection->BookmarkOfBufferRow(0);
-    const String last = selection->BookmarkOfBufferRow(rows - 1);
-    if (provider->CompareBookmarks(bookmark, first) < 0 || provider->CompareBookmarks(bookmark, last) > 0) return -1;
-    for (Integer row = 0; row < rows; ++row)
-        if (provider->CompareBookmarks(selection->BookmarkOfBufferRow(row), bookmark) == 0)
-            return GetInfo()->GetRecordRowIndex(row);
+    if (provider->CompareBookmarks(bookmark, selection->BookmarkOfBufferRow(0)) < 0 ||
+        provider->CompareBookmarks(bookmark, selection->BookmarkOfBufferRow(rows - 1)) > 0)
+        return -1;
+    for (Integer record = 0; record < rows; ++record)
+        if (provider->CompareBookmarks(selection->BookmarkOfBufferRow(record), bookmark) == 0)
+            return GetInfo()->GetRecordRowIndex(record);
     return -1;
 }
 
-Integer TqzDBDataController::GetSelectionAnchorRowIndex() const { return -1; }
+Integer TqzDBDataController::GetSelectionAnchorRowIndex() const {
+    return IsGridMode() ? -1 : inherited::GetSelectionAnchorRowIndex();
+}
 
-bool TqzDBDataController::IsSelectionAnchorSet() { return !GetDBSelection()->AnchorMark.empty(); }
+bool TqzDBDataController::IsSelectionAnchorSet() const {
+    return IsGridMode() ? !GetDBSelection()->AnchorMark.empty() : inherited::IsSelectionAnchorSet();
+}
 
-void TqzDBDataController::SelectAll() { GetDBSelection()->SelectAllInDataSet(); }
+void TqzDBDataController::SelectAll() {
+    if (!IsGridMode()) {
+        inherited::SelectAll();
+        return;
+    }
+    GetDBSelection()->SelectAllInDataSet();
+}
 
 void TqzDBDataController::SelectFromAnchor(Integer rowIndex, bool keepOthers) {
+    if (!IsGridMode()) {
+        inherited::SelectFromAnchor(rowIndex, keepOthers);
+        return;
+    }
     if (!IsSelectionAnchorSet()) return;
     GetInfo()->CheckRowIndex(rowIndex);
-    GetDBSelection()->SelectRangeTo(GetDBSelection()->BookmarkOfBufferRow(GetInfo()->GetRowRecordIndex(rowIndex)),
-                                    keepOthers);
+    TqzDBDataSelection* selection = GetDBSelection();
+    selection->SelectRangeTo(selection->BookmarkOfBufferRow(GetInfo()->GetRowRecordIndex(rowIndex)), keepOthers);
 }
 
 void TqzDBDataController::SetSelectionAnchor(Integer rowIndex) {
-    GetDBSelection()->AnchorMark = GetDBSelection()->BookmarkOfBufferRow(GetInfo()->GetRowRecordIndex(rowIndex));
+    if (!IsGridMode()) {
+        inherited::SetSelectionAnchor(rowIndex);
+        return;
+    }
+    GetInfo()->CheckRowIndex(rowIndex);
+    TqzDBDataSelection* selection = GetDBSelection();
+    selection->AnchorMark = selection->BookmarkOfBufferRow(GetInfo()->GetRowRecordIndex(rowIndex));
 }
 
 bool TqzDBDataController::FocusSelectedRow(Integer index) {
+    if (!IsGridMode()) return inherited::FocusSelectedRow(index);
     TDataSet* dataSet = GetDataSet();
     if (!dataSet) return false;
     dataSet->GotoBookmark(GetSelectedBookmark(index));
     return true;
 }
 
-void TqzDBDataController::ForEachRow(bool selectedOnly, const TqzRowCallback& callback) {
+void TqzDBDataController::ForEachRow(bool selectedOnly, TqzEachRowProc proc, void* data) {
     TDataSet* dataSet = GetDataSet();
-    if (!GetDBProvider()->IsGridMode() || !dataSet) {
-        for (Integer row = 0; row < GetInfo()->GetRowCount(); ++row)
-            if (!selectedOnly || GetInfo()->IsRowSelected(row)) callback(row, GetInfo()->GetRowInfo(row));
+    if (!IsGridMode() || !dataSet) {
+        inherited::ForEachRow(selectedOnly, proc, data);
         return;
     }
     auto focusedRow = [&]() {
         const Integer row = GetInfo()->GetFocusedRowIndex();
-        if (row >= 0) callback(row, GetInfo()->GetRowInfo(row));
+        if (row >= 0) proc(data, row, GetInfo()->GetRowInfo(row));
     };
     if (selectedOnly) {
         if (IsSingleSelect()) {

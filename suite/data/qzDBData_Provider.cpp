@@ -281,36 +281,6 @@ void TqzDBDataProvider::RestorePosition() {
 
 // ---- Loading -------------------------------------------------------------------------------------
 
-void TqzDBDataProvider::LoadDataSetRecords() {
-    TDataSet* dataSet = GetDataSet();
-    TqzDBDataController* controller = GetDBController();
-    if (!dataSet || !dataSet->GetActive()) return;
-    if (IsGridMode()) {
-        LoadGridModeBuffer();
-        return;
-    }
-    LockNotifications();
-    try {
-        RememberPosition();
-        FCurrentBufferRecord = 0;
-        MoveFirst();
-        TqzValueDefDBReader reader;
-        while (!IsEOF()) {
-            controller->AddRecordFromReader(&reader);
-            dataSet->Next();
-        }
-        RestorePosition();
-        if (!IsKeyMode() && FSavePos.BookmarkText.empty()) FCurrentBufferRecord = 0;
-    } catch (...) {
-        try {
-            UnlockNotifications();
-        } catch (...) {
-        }
-        throw;
-    }
-    UnlockNotifications();
-}
-
 Integer TqzDBDataProvider::GetGridModeBufferSize() const {
     const Integer count = GetDBController()->GetDataModeController()->GetGridModeBufferCount();
     return count != 0 ? count : GetDBController()->GetDefaultGridModeBufferCount();
@@ -802,7 +772,6 @@ void TqzDBDataProvider::DataScrolled(Integer distance) {
         FCurrentBufferRecord += distance;
     }
     inherited::DataScrolled(distance);
-    controller->CheckFocusedRow();
 }
 
 void TqzDBDataProvider::LayoutChanged(Integer kind) {
