@@ -346,7 +346,10 @@ void TqzCustomDataController::LoadAllRecords() {
     FProvider->UnlockNotifications();
 }
 
-void TqzCustomDataController::DataLoaded() { AfterDataLoaded(); }
+void TqzCustomDataController::DataLoaded() {
+    if (DetailKind() == dkClone) Change(512);
+    AfterDataLoaded();
+}
 
 void TqzCustomDataController::UpdateAll(bool full) {
     {
@@ -832,6 +835,8 @@ void TqzCustomDataController::CheckChanges() {
         }
         FInSortingChanged = false;
     }
+    // A clone reloaded: its pattern's focus follows the source again.
+    if ((changes & 512) && DetailKind() == dkClone) FindPatternController()->CheckFocusedRow();
 }
 
 void TqzCustomDataController::NotifySelectionChanged() {
@@ -924,6 +929,7 @@ void TqzCustomDataController::RemoveDataChangedListener(TObject* key, TNotifyEve
 void TqzCustomDataController::ActiveChanged(bool active) {
     FActive = active;
     RefreshCheck();
+    if (HasMaster()) GetMaster()->CollectDetailChangeMarks();
 }
 
 void TqzCustomDataController::LayoutChanged(Integer) { RefreshCheck(); }
