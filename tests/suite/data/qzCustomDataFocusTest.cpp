@@ -162,6 +162,37 @@ TEST(qzCustomDataFocusTest, AFilterTakingTheFocusedRecordFocusesTheFirstRowUnles
     }
 }
 
+namespace {
+
+// A provider that keeps its data set's record in step with the focus.
+class TSyncProvider : public TqzCustomDataProvider {
+public:
+    using TqzCustomDataProvider::TqzCustomDataProvider;
+    bool IsSyncMode() const override { return true; }
+};
+
+class TSyncController : public TRowController {
+public:
+    TSyncController() { ReplaceProvider(new TSyncProvider(this)); }
+    bool CanChangeFocusedRow() override { return Allow; }
+    bool Allow = true;
+};
+
+} // namespace
+
+TEST(qzCustomDataFocusTest, ASynchronisedProviderMayRefuseToLeaveTheRow) {
+    TSyncController c;
+    c.Fill({{"a", 1}, {"b", 2}, {"c", 3}});
+    EXPECT_TRUE(c.ChangeFocusedRowIndex(1));
+    c.Allow = false;
+    EXPECT_FALSE(c.ChangeFocusedRowIndex(2));
+    EXPECT_EQ(c.GetFocusedRowIndex(), 1);
+    EXPECT_TRUE(c.ChangeFocusedRowIndex(1)); // staying is no change
+    c.GetProvider()->FInInserting = true;     // an insert started from the data set moves anyway
+    EXPECT_TRUE(c.ChangeFocusedRowIndex(2));
+    EXPECT_EQ(c.GetFocusedRowIndex(), 2);
+}
+
 // ---- Saved focus -----------------------------------------------------------------------------------
 
 TEST(qzCustomDataFocusTest, SavedFocusIsKeptRestoredAndLost) {
