@@ -944,6 +944,7 @@ private:
 // ---- Record keys and the save object ---------------------------------------------------------------
 
 class TqzSaveObject;
+class TqzSelectedKeys;
 
 struct TqzKeyInfo {
     virtual ~TqzKeyInfo() = default;
@@ -990,6 +991,9 @@ public:
     TqzDetailKeys() = default;
     void ApplyKeys() override;
     void CollectKeys() override;
+
+private:
+    static void SelectKeptRecords(TqzCustomDataController* detail, TqzSelectedKeys* keys);
 };
 
 class TqzSelectedKeys : public TqzKeys {

@@ -391,6 +391,23 @@ void TqzDetailKeys::ApplyKeys() {
         c->SetActiveRelationOf(r, key->RelationIndex);
         if (!key->SubSave || !c->IsDetailExpanded(r) || c->ActiveRelationOf(r) != key->RelationIndex) continue;
         TqzCustomDataController* detail = c->DetailControllerOf(r, key->RelationIndex);
-        if (detail && detail->InheritsFrom(c->ClassType())) key->SubSave->RestoreState(detail);
+        if (!detail || !detail->InheritsFrom(c->ClassType())) continue;
+        SelectKeptRecords(detail, key->SubSave->GetSelectedKeys());
+        key->SubSave->RestoreState(detail);
     }
+}
+
+void TqzDetailKeys::SelectKeptRecords(TqzCustomDataController* detail, TqzSelectedKeys* keys) {
+    // A detail made afresh has no selection for the kept keys to go back into: its rows of the
+    // kept records are selected first, in the order of the rows.
+    if (keys->Count() == 0 || detail->GetInfo()->GetSelectedCount() != 0 || !detail->HasRecordKeys()) return;
+    keys->Bind(detail);
+    std::vector<Integer> rows;
+    for (Integer r = 0; r < detail->GetRecordCount(); ++r) {
+        Integer index;
+        if (keys->FindKey(r, index)) rows.push_back(detail->GetInfo()->RowOfRecord(r, true));
+    }
+    std::sort(rows.begin(), rows.end());
+    for (Integer row : rows)
+        if (row >= 0) detail->GetInfo()->ChangeRowSelection(row, true);
 }

@@ -399,6 +399,19 @@ public:
 
 } // namespace
 
+TEST(qzCustomDataEditTest, ListenerLinksLeaveTheListAndLearnOfTheEnd) {
+    auto* c = new TEditController();
+    TqzDataListenerLink kept(c);
+    {
+        TqzDataListenerLink passing(c);
+        EXPECT_EQ(c->GetListenerLinks().size(), 2u);
+    }
+    EXPECT_EQ(c->GetListenerLinks().size(), 1u);
+    EXPECT_EQ(kept.Controller, c);
+    delete c;
+    EXPECT_EQ(kept.Controller, nullptr);
+}
+
 TEST(qzCustomDataEditTest, AControllerFreedByItsOwnPostIsNotTouchedAfterwards) {
     for (int handler : {0, 1, 2}) {
         SCOPED_TRACE(handler);
