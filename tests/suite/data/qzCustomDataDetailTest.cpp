@@ -9,6 +9,7 @@
 #include "suite/data/qzCustomData.h"
 #include "suite/data/qzData.h"
 #include "suite/foundation/qzVariants.h"
+#include "tests/suite/data/RowsFixture.h"
 
 namespace {
 
@@ -16,20 +17,14 @@ class TLevelItem : public TObject {};
 
 // Records in a tree: a record's parent is a handle (0 at the top). A controller reads the
 // children of its master record's handle, or the top records when it has no master.
-class TTreeSource : public TqzCustomRecordSource {
+class TTreeSource : public rowstest::TKeyedSource {
 public:
     struct TNode {
         Integer Handle, Parent;
     };
-    Integer AppendRecord() override { return 0; }
     void DeleteRecord(Integer handle) override {
         std::erase_if(Nodes, [&](const TNode& n) { return n.Handle == handle; });
     }
-    String GetDisplayText(Integer handle, Integer) override { return String(std::to_string(handle)); }
-    bool GetCompareForm(Integer, Integer, const Byte*&) override { return false; }
-    Variant GetRecordKey(Integer handle) override { return handle; }
-    Variant GetValue(Integer handle, Integer) override { return handle; }
-    bool ProvidesValues() override { return true; }
     void LoadRecords() override {
         TqzCustomDataProvider* provider = GetCurrentProvider();
         TqzCustomDataController* c = provider->GetController();
@@ -38,11 +33,9 @@ public:
             parent = c->GetMaster()->GetProvider()->HandleOfRecord(c->GetMasterRecord());
         for (const TNode& n : Nodes)
             if (n.Parent == parent) provider->AddSourceRecord(n.Handle);
-        ++Loads;
     }
-    void SetValue(Integer, Integer, const Variant&) override {}
     // Removes a node and announces it to a provider.
-    void Remove(Integer handle, TqzCustomDataController* c) {
+    void RemoveFrom(TqzCustomDataController* c, Integer handle) {
         DeleteRecord(handle);
         c->GetProvider()->DataChanged(dcEverything, -1, -1);
     }
@@ -56,7 +49,6 @@ public:
         Nodes.push_back({212, 21});
     }
     std::vector<TNode> Nodes;
-    int Loads = 0;
 };
 
 // One item; clones of a relation's pattern are made over the pattern's source, with relations
@@ -388,7 +380,7 @@ TEST(qzCustomDataDetailTest, ExpandedDetailsComeBackAfterAReload) {
     t.Root.SetActiveRelationOf(3, 1);
 
     t.Root.LockFullUpdate();
-    t.Source.Remove(1, &t.Root); // every master record moves down by one and every clone goes
+    t.Source.RemoveFrom(&t.Root, 1); // every master record moves down by one and every clone goes
     t.Root.UnlockFullUpdate();
     EXPECT_EQ(t.Root.Values(), "2,3,4,5");
     std::string expanded;
