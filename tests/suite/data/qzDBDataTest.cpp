@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "platform/classlib/DB.h"
@@ -500,4 +501,270 @@ TEST(DBDataFilterCriteriaTest, TheDataSetFiltersWhenAsked) {
     EXPECT_EQ(table.DataSet.GetFilter(), watch.Text);
     EXPECT_FALSE(filter->IsFiltering());
     EXPECT_EQ(c.GetRecordCount(), 3);
+}
+
+// ---- What the controller hears of the data set ---------------------------------------------------
+
+namespace {
+
+// Counts the records read from the data set.
+class TCountingController : public TTestDBController {
+public:
+    void RecordLoaded(Integer recordIndex) override {
+        ++Reads;
+        ReadRecords.insert(recordIndex);
+        TTestDBController::RecordLoaded(recordIndex);
+    }
+    Integer Reads = 0;
+    std::set<Integer> ReadRecords;
+};
+
+std::vector<Integer> RowIDs(TqzCustomDataController& c, Integer idItem) {
+    std::vector<Integer> ids;
+    for (Integer row = 0; row < c.GetRowCount(); ++row)
+        ids.push_back(c.GetValue(c.GetInfo()->GetRowRecordIndex(row), idItem).AsInteger());
+    return ids;
+}
+
+} // namespace
+
+TEST(DBDataControllerTest, DataSetActionsReachTheController) {
+    struct TCase {
+        const char* Name;
+        void (*Action)(TMemDataSet&);
+        Integer Records;
+        Integer Focused;
+        bool Editing;
+    };
+    const TCase cases[] = {
+        {"scroll", [](TMemDataSet& d) { d.MoveBy(3); }, 10, 3, false},
+        {"last", [](TMemDataSet& d) { d.Last(); }, 10, 9, false},
+        {"edit", [](TMemDataSet& d) { d.Edit(); }, 10, 0, true},
+        {"edit and post",
+         [](TMemDataSet& d) {
+             d.Edit();
+             d.FieldByName("Name")->SetAsString("x");
+             d.Post();
+         },
+         10, 0, false},
+        {"insert", [](TMemDataSet& d) { d.Insert(); }, 11, 0, true},
+        {"append and cancel",
+         [](TMemDataSet& d) {
+             d.Append();
+             d.Cancel();
+         },
+         10, 9, false},
+        {"append and post", [](TMemDataSet& d) { d.AppendRecord({11, "eleven", 0.0}); }, 11, 10, false},
+        {"delete", [](TMemDataSet& d) { d.Delete(); }, 9, 0, false},
+        {"close", [](TMemDataSet& d) { d.Close(); }, 0, -1, false},
+        {"layout change while disabled",
+         [](TMemDataSet& d) {
+             d.DisableControls();
+             d.Close();
+             d.Open();
+             d.AppendRecord({1, "one", 0.0});
+             d.EnableControls();
+         },
+         1, 0, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTable table(10);
+        TBound bound(table);
+        c.Action(table.DataSet);
+        EXPECT_EQ(bound.Controller.GetRecordCount(), c.Records);
+        EXPECT_EQ(bound.Controller.GetFocusedRecordIndex(), c.Focused);
+        EXPECT_EQ(bound.Controller.GetDBProvider()->IsEditing(), c.Editing);
+        if (c.Editing) {
+            EXPECT_EQ(bound.Controller.GetDBProvider()->GetEditRecordIndex(), c.Focused);
+        }
+    }
+}
+
+TEST(DBDataControllerTest, SmartRefreshReadsOnlyTheChangedRecord) {
+    TTable table(50);
+    TCountingController c;
+    const Integer name = c.AddFieldItem("Name");
+    c.AddFieldItem("ID");
+    c.SetKeyFieldNames("ID");
+    c.GetDataModeController()->SetSmartRefresh(true);
+    c.SetDataSource(&table.Source);
+    ASSERT_EQ(c.GetRecordCount(), 50);
+    ASSERT_TRUE(c.NeedsOriginalValues());
+    ASSERT_TRUE(c.LocateByKey(20));
+
+    c.ReadRecords.clear();
+    table.DataSet.Edit();
+    table.DataSet.FieldByName("Name")->SetAsString("twenty");
+    table.DataSet.Post();
+    EXPECT_EQ(c.ReadRecords, std::set<Integer>{19}); // the field change and the post re-read it
+    EXPECT_EQ(c.GetValue(19, name), Variant("twenty"));
+    EXPECT_EQ(c.GetRecordCount(), 50);
+
+    // Without smart refresh every record is read again.
+    c.GetDataModeController()->SetSmartRefresh(false);
+    c.Reads = 0;
+    table.DataSet.Edit();
+    table.DataSet.FieldByName("Name")->SetAsString("again");
+    table.DataSet.Post();
+    EXPECT_GE(c.Reads, 50);
+    EXPECT_EQ(c.GetValue(19, name), Variant("again"));
+}
+
+TEST(DBDataControllerTest, GridModeKeepsAWindowOfTheDataSet) {
+    TTable table(1000);
+    TBound bound(table);
+    TTestDBController& c = bound.Controller;
+    c.GetDataModeController()->SetGridModeBufferCount(100);
+    c.GetDataModeController()->SetGridMode(true);
+    ASSERT_TRUE(c.GetDBProvider()->IsGridMode());
+    EXPECT_EQ(c.GetRecordCount(), 100);
+    EXPECT_EQ(c.GetValue(0, bound.ID).AsInteger(), 1);
+    EXPECT_EQ(c.GetValue(99, bound.ID).AsInteger(), 100);
+
+    // Scrolling past the window's end moves the window.
+    table.DataSet.MoveBy(150);
+    EXPECT_EQ(c.GetRecordCount(), 100);
+    const Integer focused = c.GetFocusedRecordIndex();
+    ASSERT_GE(focused, 0);
+    EXPECT_EQ(c.GetValue(focused, bound.ID).AsInteger(), 151);
+    table.DataSet.Last();
+    EXPECT_EQ(c.GetValue(c.GetFocusedRecordIndex(), bound.ID).AsInteger(), 1000);
+    EXPECT_EQ(c.GetValue(99, bound.ID).AsInteger(), 1000);
+    table.DataSet.First();
+    EXPECT_EQ(c.GetValue(0, bound.ID).AsInteger(), 1);
+    EXPECT_EQ(c.GetFocusedRecordIndex(), 0);
+
+    // A remembered position comes back to the same row of the window.
+    table.DataSet.MoveBy(500);
+    TqzDBDataProvider* provider = c.GetDBProvider();
+    provider->RememberPosition();
+    const Integer row = table.DataSet.GetActiveRecord();
+    table.DataSet.First();
+    provider->RestorePosition();
+    EXPECT_EQ(table.DataSet.FieldByName("ID")->GetAsInteger(), 501);
+    EXPECT_EQ(table.DataSet.GetActiveRecord(), row);
+
+    // A remembered record that was deleted leaves the data set where it is.
+    provider->RememberPosition();
+    table.DataSet.Delete();
+    table.DataSet.First();
+    provider->RestorePosition();
+    EXPECT_EQ(table.DataSet.FieldByName("ID")->GetAsInteger(), 1);
+
+    // Bookmark answers.
+    EXPECT_EQ(c.GetSelectedBookmark(0), table.DataSet.GetBookmark());
+    EXPECT_FALSE(c.SaveFocus());
+    EXPECT_TRUE(c.HasSavedFocus());
+}
+
+TEST(DBDataSelectionTest, SelectAllAndDeleteSelectionInGridMode) {
+    TTable table(1000);
+    TBound bound(table);
+    TTestDBController& c = bound.Controller;
+    c.MultiSelect = true;
+    c.GetDataModeController()->SetGridModeBufferCount(100);
+    c.GetDataModeController()->SetGridMode(true);
+    table.DataSet.MoveBy(300);
+    c.SelectAll();
+    TqzDBDataSelection* selection = c.GetDBSelection();
+    TStringList* bookmarks = selection->GetBookmarks();
+    ASSERT_EQ(bookmarks->GetCount(), 1000);
+    EXPECT_EQ(c.GetSelectedCount(), 1000);
+    for (Integer i = 1; i < bookmarks->GetCount(); ++i)
+        ASSERT_LT(table.DataSet.CompareBookmarks(bookmarks->GetStrings(i - 1), bookmarks->GetStrings(i)), 0);
+    EXPECT_EQ(table.DataSet.FieldByName("ID")->GetAsInteger(), 301); // the position is kept
+
+    // A selected row outside the window has no row index.
+    EXPECT_EQ(c.GetSelectedRowIndex(0), -1);
+
+    // Select a range from the anchor, then delete it.
+    c.ClearSelection();
+    EXPECT_EQ(bookmarks->GetCount(), 0);
+    table.DataSet.First();
+    c.SetSelectionAnchor(2);
+    c.SelectFromAnchor(5, false);
+    ASSERT_EQ(bookmarks->GetCount(), 4);
+    c.SelectFromAnchor(6, false); // grows by one row: the end moves
+    ASSERT_EQ(bookmarks->GetCount(), 5);
+    c.SelectFromAnchor(2, false); // a range from a row to itself
+    ASSERT_EQ(bookmarks->GetCount(), 1);
+    c.SelectFromAnchor(4, false);
+    ASSERT_EQ(bookmarks->GetCount(), 3);
+    c.GetDBProvider()->DeleteSelection();
+    EXPECT_EQ(table.DataSet.GetRecordCount(), 997);
+    EXPECT_EQ(bookmarks->GetCount(), 0);
+    table.DataSet.First();
+    EXPECT_EQ(RowIDs(c, bound.ID)[2], 6);
+}
+
+TEST(DBDataControllerTest, AutomaticallyAssignedValuesDoNotModifyANewRecord) {
+    TTable table(3);
+    TBound bound(table);
+    TqzDBDataProvider* provider = bound.Controller.GetDBProvider();
+    table.DataSet.Append();
+    provider->SetNewRecordFieldValue(0, bound.Controller.GetItemField(bound.ID), 99);
+    EXPECT_TRUE(table.DataSet.GetModified());
+    EXPECT_FALSE(provider->IsDataSetModified());
+    table.DataSet.FieldByName("Name")->SetAsString("typed");
+    EXPECT_TRUE(provider->IsDataSetModified());
+    table.DataSet.Cancel();
+}
+
+// ---- The filter text means to the data set what the criteria mean to the controller ---------------
+
+TEST(DBDataFilterCriteriaTest, TheDataSetAcceptsTheRecordsTheControllerAccepts) {
+    struct TCase {
+        const char* Name;
+        TqzFilterOperatorKind Operator;
+        const char* Field;
+        Variant Value;
+        bool TranslateIn = false;
+        bool Comma = false;
+    };
+    const TCase cases[] = {
+        {"in", fokInList, "ID", VarArrayOf({Variant(2), Variant(5), Variant(9)})},
+        {"in translated", fokInList, "ID", VarArrayOf({Variant(2), Variant(5), Variant(9)}), true},
+        {"not in", fokNotInList, "ID", VarArrayOf({Variant(2), Variant(5)})},
+        {"between", fokBetween, "ID", VarArrayOf({Variant(3), Variant(6)})},
+        {"decimal comma", fokLessEqual, "Amount", Variant(4.5), false, true},
+        {"equal", fokEqual, "ID", Variant(4)},
+        {"not equal", fokNotEqual, "ID", Variant(4)},
+        {"less", fokLess, "Amount", Variant(6.0)},
+        {"like begins", fokLike, "Name", Variant("N1%")},
+        {"contains", fokLike, "Name", Variant("%1%")},
+        {"name null", fokEqual, "Name", Null()},
+        {"quote", fokEqual, "Name", Variant("O'Brien")},
+        {"decimal", fokGreaterEqual, "Amount", Variant(7.5)},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        testsupport::ScopedFormatSettings settings(c.Comma ? testsupport::CommaSettings() : testsupport::DotSettings());
+        TTable table(12);
+        table.DataSet.Last();
+        table.DataSet.Edit();
+        table.DataSet.FieldByName("Name")->SetAsString("O'Brien");
+        table.DataSet.Post();
+        table.DataSet.Prior();
+        table.DataSet.Edit();
+        table.DataSet.FieldByName("Name")->Clear();
+        table.DataSet.Post();
+        table.DataSet.First();
+        TBound bound(table);
+        TTestDBController& controller = bound.Controller;
+        TqzDBDataFilterCriteria* filter = controller.GetDBFilter();
+        const Integer item = c.Field == String("ID") ? bound.ID : (c.Field == String("Name") ? bound.Name : bound.Amount);
+        filter->BeginUpdate();
+        filter->SetTranslateIn(c.TranslateIn);
+        filter->AddCondition(filter->GetRoot(), controller.GetItemField(item), c.Operator, c.Value);
+        filter->SetActive(true);
+        filter->EndUpdate();
+        const std::vector<Integer> own = RowIDs(controller, bound.ID);
+        EXPECT_FALSE(own.empty()); // every condition accepts some records and refuses others
+        EXPECT_LT(own.size(), std::size_t(12));
+        filter->SetAutoDataSetFilter(true);
+        EXPECT_TRUE(table.DataSet.GetFiltered());
+        EXPECT_EQ(RowIDs(controller, bound.ID), own) << table.DataSet.GetFilter();
+        EXPECT_EQ(controller.GetRecordCount(), Integer(own.size()));
+    }
 }
