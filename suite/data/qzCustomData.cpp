@@ -653,9 +653,8 @@ void TqzCustomDataController::SetNewItemRowFocused(bool value) {
         FChanges |= 2048;
         FNewItemRowFocused = value;
     }
-    if ((FOptions & dcoInsertOnNewItemRowFocusing) && IsNewItemRowFocused() && !FProvider->IsInserting() &&
-        FProvider->CanInsert())
-        FProvider->Insert();
+    if ((FOptions & dcoInsertOnNewItemRowFocusing) && IsNewItemRowFocused() && !FProvider->IsInserting())
+        InsertNewRecord();
 }
 
 void TqzCustomDataController::SetFocusedRecordIndex(Integer recordIndex) {

@@ -395,3 +395,44 @@ TEST(qzCustomDataDetailTest, ExpandedDetailsComeBackAfterAReload) {
     EXPECT_EQ(Selected(again), "1,2");
     EXPECT_EQ(t.Root.GetLockCount(), 0);
 }
+
+namespace {
+
+class TSyncProvider : public TqzCustomDataProvider {
+public:
+    using TqzCustomDataProvider::TqzCustomDataProvider;
+    bool IsSyncMode() const override { return true; }
+};
+
+// A master whose provider follows its source's position and whose details follow its focus.
+class TSyncTreeController : public TTreeController {
+public:
+    TSyncTreeController() { ReplaceProvider(new TSyncProvider(this)); }
+    bool ShouldSyncDetailFocus() const override { return true; }
+};
+
+} // namespace
+
+TEST(qzCustomDataDetailTest, InSynchronisedModeTheMastersFocusFocusesTheDetails) {
+    TTreeSource source;
+    TLevelItem level;
+    TTreeController pattern;
+    TSyncTreeController root;
+    for (TTreeController* c : {static_cast<TTreeController*>(&root), &pattern})
+        c->GetProvider()->SetRecordSource(&source);
+    pattern.AttachToMaster(new TqzCustomDataRelation(root.GetRelations(), &level), -1);
+    TqzCustomDataController* clone = root.DetailControllerOf(2, 0);
+    ASSERT_EQ(clone->GetRowCount(), 3);
+    EXPECT_EQ(clone->GetFocusedRowIndex(), -1);
+    root.ChangeFocusedRowIndex(2);
+    EXPECT_EQ(clone->GetFocusedRowIndex(), 0);
+    EXPECT_FALSE(root.IsSyncingDetails());
+
+    // Not synchronised: the details keep their focus.
+    TTree t;
+    TqzCustomDataController* other = t.Root.DetailControllerOf(2, 0);
+    t.Root.ChangeFocusedRowIndex(2);
+    EXPECT_EQ(other->GetFocusedRowIndex(), -1);
+    for (TTreeController* c : {static_cast<TTreeController*>(&root), &pattern})
+        c->GetProvider()->SetRecordSource(nullptr);
+}
