@@ -1201,5 +1201,8 @@ void TqzCustomDataController::ChangeItemGroupIndex(Integer itemIndex, Integer gr
 }
 
 void TqzCustomDataController::UpdateLoadAllNeeded() {
+    // Grouping needs every record: a provider that showed a window of them rebuilds without one.
+    const bool gridMode = FProvider->IsGridMode();
     FProvider->SetLoadAllNeeded(FInfo->GetGrouping()->GetCount() > 0);
+    if (FProvider->IsGridMode() != gridMode) StructureChangedUpdate();
 }

@@ -193,6 +193,45 @@ TEST(qzCustomDataFocusTest, ASynchronisedProviderMayRefuseToLeaveTheRow) {
     EXPECT_EQ(c.GetFocusedRowIndex(), 2);
 }
 
+namespace {
+
+// A provider showing a window of the records unless all of them must be loaded.
+class TWindowProvider : public TqzCustomDataProvider {
+public:
+    using TqzCustomDataProvider::TqzCustomDataProvider;
+    bool IsGridMode() const override { return Window && !GetLoadAllNeeded(); }
+    bool Window = false;
+};
+
+class TWindowController : public TRowController {
+public:
+    TWindowController() { ReplaceProvider(Provider = new TWindowProvider(this)); }
+    void StructureChangedUpdate() override {
+        ++StructureChanges;
+        TRowController::StructureChangedUpdate();
+    }
+    TWindowProvider* Provider;
+    int StructureChanges = 0;
+};
+
+} // namespace
+
+TEST(qzCustomDataFocusTest, GroupingLeavesAndReentersTheWindowMode) {
+    TWindowController c;
+    c.Fill({{"b", 1}, {"a", 2}, {"b", 3}});
+    c.Provider->Window = true;
+    c.ChangeItemGroupIndex(0, 0);
+    EXPECT_EQ(c.StructureChanges, 1);
+    EXPECT_FALSE(c.Provider->IsGridMode());
+    EXPECT_EQ(c.GetRecordCount(), 3);
+    EXPECT_EQ(c.Rows(), "g1,g0");
+    c.Refresh();
+    EXPECT_EQ(c.StructureChanges, 1); // no change of mode: no rebuild
+    c.ChangeItemGroupIndex(0, -1);
+    EXPECT_EQ(c.StructureChanges, 2);
+    EXPECT_TRUE(c.Provider->IsGridMode());
+}
+
 // ---- Saved focus -----------------------------------------------------------------------------------
 
 TEST(qzCustomDataFocusTest, SavedFocusIsKeptRestoredAndLost) {
