@@ -217,7 +217,8 @@ void TqzDataGroups::SortTopGroupsBySummary() {
             Integer r = CompareVariantValues((*ctx->ValueOf)(*ctx->Self->FItems[std::size_t(a)]),
                                              (*ctx->ValueOf)(*ctx->Self->FItems[std::size_t(b)]));
             if (ctx->Self->SummarySortOrder == soDescending) r = -r;
-            return r;
+            // Groups with equal summaries keep their order by value.
+            return r != 0 ? r : ComparePlainValues(a, b);
         },
         &context);
     std::vector<std::unique_ptr<TqzDataGroupInfo>> sorted;

@@ -387,6 +387,28 @@ TEST(qzCustomDataFocusTest, SortOrderOfItemsAndTheSortingEvent) {
     EXPECT_EQ(RaisedMessage([&] { c.ChangeItemSortOrder(2, soAscending); }), "ItemIndex out of range");
 }
 
+TEST(qzCustomDataFocusTest, GroupsOrderedByASummaryKeepTheirValueOrderOnEqualSummaries) {
+    TRowController c;
+    std::vector<std::pair<const char*, Integer>> rows;
+    const char* texts[] = {"k", "c", "h", "a", "f", "l", "b", "e", "j", "d", "i", "g"};
+    for (const char* t : texts) rows.push_back({t, 0});
+    c.Fill(rows);
+    c.ChangeItemGroupIndex(0, 0);
+    const std::string byValue = c.Rows();
+    TCollection items(TCollectionItemClass(TCollectionItem::StaticClass(),
+                                           [](TCollection* owner) -> TCollectionItem* { return new TCollectionItem(owner); }));
+    TCollectionItem* item = items.Add();
+    c.SetSummarySortItem(item);
+    EXPECT_TRUE(c.IsSortedBySummary());
+    EXPECT_EQ(c.Rows(), byValue); // no summaries computed: all equal
+    TqzDataGroups* groups = c.GetInfo()->GetGroups();
+    for (Integer i = 0; i < groups->ItemCount(); ++i) groups->Item(i)->SummaryValues = {Variant(i % 2)};
+    c.ApplySummarySortOrder();
+    EXPECT_EQ(c.Rows(), "g3,g1,g7,g11,g10,g0,g6,g9,g4,g2,g8,g5"); // a, c, e, g, i, k, then b, d, f, h, j, l
+    c.SetSummarySortItem(nullptr);
+    EXPECT_EQ(c.Rows(), byValue);
+}
+
 // ---- Loading and the refresh check -----------------------------------------------------------------
 
 namespace {
