@@ -352,6 +352,7 @@ private:
     bool FInOwnInsert = false;
     bool FInCanInitEditing = false;
     bool FNotifyingWaiting = false;
+    bool FBeingNotified = false;
     bool FUpdatingGridBuffer = false;
     bool FInSearch = false;
     bool FDataSetOnRecord = false;
@@ -562,6 +563,13 @@ public:
     std::vector<TField*> GetDetailKeyFields();
     Variant GetDataSetDetailKeyValues();
     bool IsDetail() const { return GetMasterRelation() != nullptr; }
+    void AttachToMaster(TqzCustomDataRelation* relation, Integer masterRecordIndex) override;
+    void DetailDataChanged(TqzCustomDataRelation* relation) override;
+    void SyncDetailWithMaster() override;
+    // The master key fields of every data-set relation, from the names its detail holds.
+    void UpdateRelationKeyFields();
+    // The master relation takes this detail's key names (not for a clone).
+    void RefreshRelationKeyFieldNames();
     void ReopenDetail();
     Integer DetailNeedsReopen();
     TqzDBDataField* GetKeyField() const { return FKeyField; }

@@ -492,19 +492,17 @@ bool TqzDBDataController::CanFocusRecord(Integer recordIndex) {
     bool result = true;
     provider->BeginLocate();
     try {
-        if (IsDetail() && FDataModeController->DetailSyncActive) {
-            if (!SyncingPosition) ReopenDetail();
-            result = SyncingPosition ? inherited::CanFocusRecord(recordIndex) : true;
-        } else if (provider->IsSyncMode() && !SyncingPosition) {
+        if (IsDetail() && FDataModeController->DetailSyncActive && !SyncingPosition) ReopenDetail();
+        if (!SyncingPosition && provider->IsSyncMode())
             result = SyncDataSetPosition(recordIndex);
-        } else {
+        else
             result = inherited::CanFocusRecord(recordIndex);
-        }
     } catch (...) {
         provider->EndLocate();
         throw;
     }
     provider->EndLocate();
+    DataLoaded();
     return result;
 }
 
@@ -561,12 +559,61 @@ void TqzDBDataController::SetDetailKeyFieldNames(const String& value) {
     if (FDetailKeyFieldNames == value) return;
     FDetailKeyFieldNames = value;
     FreeDetailKeyFields();
+    RefreshRelationKeyFieldNames();
 }
 
 void TqzDBDataController::SetMasterKeyFieldNames(const String& value) {
     if (FMasterKeyFieldNames == value) return;
     FMasterKeyFieldNames = value;
     FreeDetailKeyFields();
+    RefreshRelationKeyFieldNames();
+}
+
+void TqzDBDataController::RefreshRelationKeyFieldNames() {
+    // A clone shares its pattern's names.
+    if (!GetMasterRelation() || DetailKind() == dkClone) return;
+    if (auto* master = dynamic_cast<TqzDBDataController*>(GetMasterRelation()->GetController()))
+        master->UpdateRelationKeyFields();
+}
+
+void TqzDBDataController::AttachToMaster(TqzCustomDataRelation* relation, Integer masterRecordIndex) {
+    TqzUpdateLock lock(this);
+    inherited::AttachToMaster(relation, masterRecordIndex);
+    auto* dbRelation = dynamic_cast<TqzDBDataRelation*>(relation);
+    if (dbRelation && masterRecordIndex != -1) {
+        MasterKeyValues = dbRelation->MasterKeyValuesOf(masterRecordIndex);
+        LayoutChanged(2);
+    }
+}
+
+void TqzDBDataController::DetailDataChanged(TqzCustomDataRelation* relation) {
+    inherited::DetailDataChanged(relation);
+    if (!IsDestroying()) UpdateRelationKeyFields();
+}
+
+void TqzDBDataController::UpdateRelationKeyFields() {
+    if (!HasRelations()) return;
+    TqzCustomDataRelationList* relations = GetRelations();
+    for (Integer i = 0; i < relations->GetCount(); ++i) {
+        auto* relation = dynamic_cast<TqzDBDataRelation*>(relations->GetItems(i));
+        if (!relation) continue;
+        const String names = relation->MasterKeyFieldNames();
+        if (names.empty()) {
+            relation->FreeMasterKeyField();
+            continue;
+        }
+        if (!relation->MasterKeyDataField)
+            relation->MasterKeyDataField = static_cast<TqzDBDataField*>(CreateInternalField());
+        TqzDBDataField* field = relation->MasterKeyDataField;
+        if (field->GetFieldName() == names && (field->GetField() || field->ChildCount() > 0 || field->GetLinkedField()))
+            continue;
+        SetFieldNames(field, names, false);
+        LinkField(field);
+    }
+}
+
+void TqzDBDataController::SyncDetailWithMaster() {
+    if (IsDetail() && FDataModeController->DetailSyncActive) ReopenDetail();
 }
 
 void TqzDBDataController::FreeDetailKeyFields() { FDetailKeyFields.reset(); }

@@ -80,14 +80,33 @@ void TqzDBDataProvider::AddWaitingProvider(TqzDBDataProvider* provider) {
 void TqzDBDataProvider::RemoveWaitingProvider(TqzDBDataProvider* provider) { std::erase(FWaitingProviders, provider); }
 
 void TqzDBDataProvider::NotifyWaitingProviders() {
-    if (FNotifyingWaiting) return;
-    TFlagScope notifying(FNotifyingWaiting);
-    // A provider freed while it waits has left the list (its destructor takes it out).
-    while (!FWaitingProviders.empty()) {
-        TqzDBDataProvider* waiting = FWaitingProviders.back();
-        FWaitingProviders.pop_back();
-        waiting->GetDataLink()->NotifyDataSetChanged();
+    if (FNotifyingWaiting || FWaitingProviders.empty()) return;
+    // The list is taken first: a provider that has to wait again waits for the next load.
+    std::vector<TqzDBDataProvider*> waiting;
+    waiting.swap(FWaitingProviders);
+    std::vector<TLivenessToken> alive;
+    for (TqzDBDataProvider* provider : waiting) alive.push_back(provider->LivenessToken());
+    const TLivenessToken selfAlive = LivenessToken();
+    FNotifyingWaiting = true;
+    try {
+        for (Integer i = Integer(waiting.size()) - 1; i >= 0; --i)
+            if (alive[std::size_t(i)] && !waiting[std::size_t(i)]->FDetached) {
+                TqzDBDataProvider* provider = waiting[std::size_t(i)];
+                const TLivenessToken providerAlive = provider->LivenessToken();
+                provider->FBeingNotified = true;
+                try {
+                    provider->GetDataLink()->NotifyDataSetChanged();
+                } catch (...) {
+                    if (providerAlive) provider->FBeingNotified = false;
+                    throw;
+                }
+                if (providerAlive) provider->FBeingNotified = false;
+            }
+    } catch (...) {
+        if (selfAlive) FNotifyingWaiting = false;
+        throw;
     }
+    if (selfAlive) FNotifyingWaiting = false;
 }
 
 bool TqzDBDataProvider::IsOtherProviderLocked(TqzDBDataProvider*& locker) const {
@@ -107,7 +126,9 @@ bool TqzDBDataProvider::IsDataSetBusy() const {
     std::vector<TqzDBDataProvider*> all = OthersOnDataSet();
     all.push_back(const_cast<TqzDBDataProvider*>(this));
     for (TqzDBDataProvider* provider : all) {
-        if (provider->FNotifyingWaiting) return true;
+        // The provider being told of the change it waited for is not kept from it by the one telling
+        // it; a provider that is telling others is busy itself (its own reload is done).
+        if (provider->FNotifyingWaiting && (provider == this || !FBeingNotified)) return true;
         if (ownControllerLocating) continue;
         if (provider->GetLockCount() > 0) return true;
         if (provider->GetLocateCount() > 0 && (IsKeyMode() || provider->IsGridMode())) return true;

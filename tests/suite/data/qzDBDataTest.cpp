@@ -768,3 +768,161 @@ TEST(DBDataFilterCriteriaTest, TheDataSetAcceptsTheRecordsTheControllerAccepts) 
         EXPECT_EQ(controller.GetRecordCount(), Integer(own.size()));
     }
 }
+
+// ---- Master and detail data sets -----------------------------------------------------------------
+
+namespace {
+
+// A master controller over masters 1 to 3 whose detail clones show the lines of their master.
+struct TMasterDetail {
+    class TMaster : public TTestDBController {
+    public:
+        TqzCustomDataController* MakeDetailController(Integer relationIndex, Integer recordIndex) override {
+            auto* relation = GetRelations()->GetItems(relationIndex);
+            auto* pattern = static_cast<TTestDBController*>(relation->GetDetailDataController());
+            auto* clone = new TTestDBController();
+            clone->AddFieldItem("Master");
+            clone->AddFieldItem("Line");
+            clone->Assign(pattern);
+            clone->AttachToMaster(relation, recordIndex);
+            return clone;
+        }
+        TqzCustomDataController* ControllerOfDetailLink(TObject* link) override {
+            return dynamic_cast<TqzCustomDataController*>(link);
+        }
+    };
+
+    explicit TMasterDetail(bool sqlMode) {
+        Masters.GetFieldDefs()->Add("ID", ftInteger);
+        Masters.CreateDataSet();
+        for (Integer id = 1; id <= 3; ++id) Masters.AppendRecord({id});
+        Masters.First();
+        MasterSource.SetDataSet(&Masters);
+        Master.AddFieldItem("ID");
+        Master.SetKeyFieldNames("ID");
+        Master.SetDataSource(&MasterSource);
+
+        Lines.CreateDataSet();
+        LineSource.SetDataSet(&Lines);
+        Pattern.AddFieldItem("Master");
+        Pattern.AddFieldItem("Line");
+        Pattern.SetKeyFieldNames("Master;Line");
+        Pattern.GetDataModeController()->DetailInSQLMode = sqlMode;
+        Relation = new TqzDBDataRelation(Master.GetRelations(), &Level);
+        Pattern.AttachToMaster(Relation, -1);
+        Pattern.SetDetailKeyFieldNames("Master");
+        Pattern.SetMasterKeyFieldNames("ID");
+        Pattern.SetDataSource(&LineSource);
+    }
+    ~TMasterDetail() { Master.DropAllDetailLinks(); }
+
+    TqzDBDataController* Detail(Integer masterRecord) {
+        return static_cast<TqzDBDataController*>(Master.DetailControllerOf(masterRecord, 0));
+    }
+
+    TMemDataSet Masters{nullptr};
+    TDataSource MasterSource{nullptr};
+    TLinesQuery Lines{nullptr};
+    TDataSource LineSource{nullptr};
+    TMaster Master;
+    TTestDBController Pattern;
+    TTestItem Level;
+    TqzDBDataRelation* Relation = nullptr;
+};
+
+std::vector<Integer> Values(TqzCustomDataController* c, Integer item) {
+    std::vector<Integer> values;
+    for (Integer r = 0; r < c->GetRecordCount(); ++r) values.push_back(c->GetValue(r, item).AsInteger());
+    return values;
+}
+
+} // namespace
+
+TEST(DBDataMasterDetailTest, DetailsInKeyModeShowTheirMastersLines) {
+    TMasterDetail md(false);
+    ASSERT_TRUE(md.Relation->HasKeyLink());
+    EXPECT_TRUE(VariantValuesEqual(md.Relation->MasterKeyValuesOf(1), Variant(2)));
+    TqzDBDataController* second = md.Detail(1);
+    TqzDBDataController* third = md.Detail(2);
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(Values(second, 1), (std::vector<Integer>{21, 22}));
+    EXPECT_EQ(Values(third, 1), (std::vector<Integer>{31, 32, 33}));
+    EXPECT_EQ(md.Lines.Openings, 1); // located, never re-queried
+
+    // Focusing a detail row moves the detail data set to that line.
+    third->FocusRow(2);
+    EXPECT_EQ(md.Lines.FieldByName("Line")->GetAsInteger(), 33);
+    second->FocusRow(1);
+    EXPECT_EQ(md.Lines.FieldByName("Line")->GetAsInteger(), 22);
+}
+
+TEST(DBDataMasterDetailTest, DetailsInSQLModeRequeryOnlyForOtherParameters) {
+    TMasterDetail md(true);
+    const Integer openings = md.Lines.Openings;
+    TqzDBDataController* third = md.Detail(2);
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(Values(third, 1), (std::vector<Integer>{31, 32, 33}));
+    EXPECT_EQ(md.Lines.Openings, openings + 1);
+    EXPECT_EQ(md.Lines.GetRecordCount(), 3);
+
+    // The same master again: the query already holds its parameters.
+    third->LayoutChanged(1);
+    EXPECT_EQ(md.Lines.Openings, openings + 1);
+
+    TqzDBDataController* first = md.Detail(0);
+    EXPECT_EQ(Values(first, 1), (std::vector<Integer>{11}));
+    EXPECT_EQ(md.Lines.Openings, openings + 2);
+    EXPECT_EQ(Values(third, 1), (std::vector<Integer>{31, 32, 33})); // kept its rows
+
+    // Focusing a row of the other detail re-queries for its master.
+    third->FocusRow(1);
+    EXPECT_EQ(md.Lines.Openings, openings + 3);
+    EXPECT_EQ(md.Lines.FieldByName("Line")->GetAsInteger(), 32);
+}
+
+TEST(DBDataControllerTest, AChangeWhileAnotherProviderIsLockedWaitsForItsLoad) {
+    TTable table(10);
+    TBound first(table);
+    auto second = std::make_unique<TBound>(table);
+    TqzDBDataProvider* locker = first.Controller.GetDBProvider();
+
+    locker->LockNotifications();
+    table.DataSet.AppendRecord({11, "eleven", 0.0});
+    locker->UnlockNotifications();
+    EXPECT_EQ(second->Controller.GetRecordCount(), 10); // skipped, waiting for the first to load
+    EXPECT_EQ(locker->WaitingProviderCount(), 1);
+    first.Controller.LayoutChanged(1);
+    EXPECT_EQ(first.Controller.GetRecordCount(), 11);
+    EXPECT_EQ(second->Controller.GetRecordCount(), 11);
+    EXPECT_EQ(locker->WaitingProviderCount(), 0);
+
+    // A waiting provider that is freed leaves the list: nobody tells a freed provider anything.
+    locker->LockNotifications();
+    table.DataSet.AppendRecord({12, "twelve", 0.0});
+    locker->UnlockNotifications();
+    EXPECT_EQ(locker->WaitingProviderCount(), 1);
+    second.reset();
+    EXPECT_EQ(locker->WaitingProviderCount(), 0);
+    first.Controller.LayoutChanged(1);
+    EXPECT_EQ(first.Controller.GetRecordCount(), 12);
+    EXPECT_EQ(TqzDBDataProvider::RegistryCount(), 1);
+}
+
+TEST(DBDataControllerTest, AFailingPostLeavesTheControlsEnabledAndTheControllerUsable) {
+    TTable table(5);
+    TBound bound(table);
+    struct TRefuse {
+        void BeforePost(TDataSet*) { throw EDatabaseError("refused"); }
+    } refuse;
+    table.DataSet.BeforePost = TDataSetNotifyEvent(&refuse, &TRefuse::BeforePost);
+    table.DataSet.Edit();
+    table.DataSet.FieldByName("Name")->SetAsString("changed");
+    EXPECT_THROW(bound.Controller.PrepareDetailChange(), EDatabaseError);
+    EXPECT_FALSE(table.DataSet.ControlsDisabled());
+    EXPECT_FALSE(bound.Controller.Posting);
+    table.DataSet.BeforePost = TDataSetNotifyEvent();
+    table.DataSet.Cancel();
+    table.DataSet.Last();
+    EXPECT_EQ(bound.Controller.GetFocusedRecordIndex(), 4);
+}
