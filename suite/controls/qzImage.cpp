@@ -672,6 +672,11 @@ void TqzCustomImage::ApplyScrollOffset() {
     InvalidateRect(GetHandle(), nullptr, FALSE);
 }
 
+void TqzCustomImage::CreateHandle() {
+    TqzCustomEdit::CreateHandle();
+    UpdateScrollBars();
+}
+
 void TqzCustomImage::ComputeScrollBarParams() {
     TqzCustomImageProperties* properties = GetActiveImageProperties();
     const TRect client = GetClientBounds();

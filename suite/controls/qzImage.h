@@ -249,6 +249,8 @@ protected:
     TqzCustomImage(TComponent* owner, bool isInplace, bool deferInitialization);
     void HandlePictureChange(TObject* sender);
     void ApplyScrollOffset();
+    // A picture given before the window existed gets its bars once the window is there.
+    void CreateHandle() override;
     void ComputeScrollBarParams() override;
     void ScrollContent(TScrollBarKind kind, TScrollCode code, Integer& position) override;
     void HandleContextPopup(POINT mousePos, bool& handled) override;

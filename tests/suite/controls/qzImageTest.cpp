@@ -486,6 +486,28 @@ TEST_F(ImageTest, APictureLargerThanTheClientAreaScrollsByEight) {
     EXPECT_EQ(0, image->GetImageViewInfo()->TopLeft.y);
 }
 
+TEST_F(ImageTest, APictureGivenBeforeTheWindowExistsGetsItsBarsWhenShown) {
+    auto* image = new TqzImage(Form);
+    image->SetParent(Form);
+    image->SetBounds(10, 10, 150, 80);
+    image->GetImageEditProperties()->SetCenter(false);
+    image->SetEditValue(Variant(BytesOf(SolidBitmap(160, 110, clRed).get())));
+    EXPECT_FALSE(image->HandleAllocated());
+    Form->Show();
+    App->ProcessMessages();
+    ASSERT_TRUE(image->IsHScrollBarVisible());
+    ASSERT_TRUE(image->IsVScrollBarVisible());
+    EXPECT_EQ(159, image->GetHScrollBar()->GetMax());
+    EXPECT_EQ(109, image->GetVScrollBar()->GetMax());
+    // And the copy of the window shows them: the bottom right corner is the bars', not the picture's.
+    TBitmap shot;
+    shot.SetSize(image->GetWidth(), image->GetHeight());
+    image->PaintTo(shot.GetCanvas()->GetHandle(), 0, 0);
+    const TRect bar = image->GetHScrollBar()->GetBoundsRect();
+    EXPECT_NE(ColorToRGB(clRed), ColorToRGB(shot.GetCanvas()->GetPixels(bar.left + 1, (bar.top + bar.bottom) / 2)));
+    EXPECT_EQ(ColorToRGB(clRed), ColorToRGB(shot.GetCanvas()->GetPixels(bar.left + 1, bar.top - 3)));
+}
+
 TEST_F(ImageTest, LoadAndSaveGoThroughTheFileDialogs) {
     TRecordingImage* image = Shown();
     EventLog log;
