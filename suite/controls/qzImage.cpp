@@ -409,13 +409,25 @@ void TqzImageViewInfo::PaintBackground(TqzCanvas* canvas) {
     if (transparentEditor || !graphic->GetTransparent()) {
         canvas->Canvas->StretchDraw(p, graphic);
     } else {
-        if (!Buffer) Buffer = std::make_unique<TBitmap>();
-        Buffer->SetSize(p.right - p.left, p.bottom - p.top);
-        Buffer->GetCanvas()->GetBrush()->SetColor(BackgroundColor);
-        Buffer->GetCanvas()->FillRect(TRect{0, 0, p.right - p.left, p.bottom - p.top});
-        Buffer->GetCanvas()->StretchDraw(TRect{0, 0, p.right - p.left, p.bottom - p.top}, graphic);
-        canvas->Canvas->Draw(p.left, p.top, Buffer.get());
-        ++BufferedDraws;
+        bool buffered = false;
+        try {
+            if (!Buffer) Buffer = std::make_unique<TBitmap>();
+            Buffer->SetSize(p.right - p.left, p.bottom - p.top);
+            Buffer->GetCanvas()->GetBrush()->SetColor(BackgroundColor);
+            Buffer->GetCanvas()->FillRect(TRect{0, 0, p.right - p.left, p.bottom - p.top});
+            Buffer->GetCanvas()->StretchDraw(TRect{0, 0, p.right - p.left, p.bottom - p.top}, graphic);
+            canvas->Canvas->Draw(p.left, p.top, Buffer.get());
+            ++BufferedDraws;
+            buffered = true;
+        } catch (const EOutOfMemory&) {
+            // No bitmap of the picture's size can be made (the platform's out-of-resources
+            // failure): the picture is drawn straight onto the background instead.
+        }
+        if (!buffered) {
+            canvas->SetBrushColor(BackgroundColor);
+            canvas->Canvas->FillRect(r);
+            canvas->Canvas->StretchDraw(p, graphic);
+        }
     }
     TRect inter;
     const bool covers = IntersectRect(&inter, &p, &r) && EqualRect(&inter, &r);

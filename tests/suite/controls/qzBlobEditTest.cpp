@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/classlib/Forms.h"
+#include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinCore.h"
 #include "suite/controls/qzBlobEdit.h"
 #include "tests/support/FormFixture.h"
@@ -506,6 +507,62 @@ TEST_F(BlobPopupTest, AnOpenPopupTakesTheEditorsNewColourAndFont) {
     blob->GetStyle()->GetFont()->SetSize(9);
     EXPECT_EQ(clYellow, blob->GetPopupMemo()->GetStyle()->GetColor());
     EXPECT_EQ(17, blob->GetCancelButton()->GetFont()->GetSize());
+}
+
+// The popup picture's menu, asked for by the keyboard inside the open popup: the menu that opens
+// (its loop closed again by an Escape queued as it opens), or none.
+TEST_F(BlobPopupTest, ThePicturePopupsMenuOpensWithTheItemsTheSettingsAllow) {
+    struct MenuWatch {
+        std::vector<Integer> VisibleTags;
+        Integer Openings = 0;
+        TPopupMenu* Menu = nullptr;
+        void Popped(TObject*) {
+            ++Openings;
+            for (Integer i = 0; i < Menu->GetItems()->GetCount(); ++i)
+                if (TMenuItem* item = Menu->GetItems()->GetItem(i); item->GetVisible() && item->GetTag() >= 0)
+                    VisibleTags.push_back(item->GetTag());
+            WinInputKey(VK_ESCAPE, false, true);
+            WinInputKey(VK_ESCAPE, false, false);
+        }
+    };
+    struct Case {
+        const char* Name;
+        bool ShowPopup, ShowEx;
+        Integer Openings;
+        std::vector<Integer> Tags; // 0 cut, 1 copy, 2 paste, 3 delete, 4 load, 5 save, 6 custom
+    };
+    const Case cases[] = {
+        {"all", true, true, 1, {0, 1, 2, 3, 4, 5}},
+        {"without load and save", true, false, 1, {0, 1, 2, 3, 6}},
+        {"no menu", false, true, 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TqzBlobEdit* blob = Blob(bekPict);
+        blob->GetBlobEditProperties()->ShowPicturePopup = c.ShowPopup;
+        blob->GetBlobEditProperties()->ShowExPopupItems = c.ShowEx;
+        Form->Show();
+        App->ProcessMessages();
+        blob->SetFocus();
+        App->ProcessMessages();
+        MenuWatch watch;
+        TInsidePopup inside;
+        inside.Action = [&] {
+            TqzPopupImage* image = blob->GetPopupImage();
+            ASSERT_NE(nullptr, image);
+            if (c.ShowPopup) {
+                image->PrepareMenu();
+                watch.Menu = image->GetImageMenu();
+                watch.Menu->OnPopup = TNotifyEvent(&watch, &MenuWatch::Popped);
+            }
+            SendMessageA(image->GetHandle(), WM_CONTEXTMENU, WPARAM(image->GetHandle()), MAKELPARAM(-1, -1));
+            if (!c.ShowPopup) EXPECT_EQ(nullptr, image->GetImageMenu());
+        };
+        OpenAndRun(blob, inside);
+        EXPECT_EQ(c.Openings, watch.Openings);
+        EXPECT_EQ(c.Tags, watch.VisibleTags);
+        delete blob;
+    }
 }
 
 TEST_F(BlobPopupTest, ATypedLetterReplacesTheMemoTextWithAutoReplace) {

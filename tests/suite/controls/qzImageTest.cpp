@@ -508,6 +508,49 @@ TEST_F(ImageTest, APictureGivenBeforeTheWindowExistsGetsItsBarsWhenShown) {
     EXPECT_EQ(ColorToRGB(clRed), ColorToRGB(shot.GetCanvas()->GetPixels(bar.left + 1, bar.top - 3)));
 }
 
+TEST_F(ImageTest, ATransparentPictureGoesThroughABufferOrStraightOnWhenNoBufferFits) {
+    TRecordingImage* image = Shown(100, 80);
+    TqzImageProperties* p = image->GetImageEditProperties();
+    p->SetCenter(false);
+    p->SetGraphicTransparency(gtTransparent);
+    image->GetStyle()->SetColor(clYellow);
+    TBitmap shot;
+    shot.SetSize(image->GetWidth(), image->GetHeight());
+    auto centre = [&] {
+        image->PaintTo(shot.GetCanvas()->GetHandle(), 0, 0);
+        return ColorToRGB(shot.GetCanvas()->GetPixels(image->GetWidth() / 2, image->GetHeight() / 2));
+    };
+    struct TCase {
+        const char* Name;
+        Integer Size; // the metafile's width and height in pixels
+        Integer BufferedDraws;
+    };
+    const TCase cases[] = {
+        {"a buffer the picture's size", 300, 1},
+        // 40000 x 40000 pixels is more than a bitmap may hold.
+        {"too large for a buffer", 40000, 0},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TMetafile metafile;
+        {
+            TMetafileCanvas canvas(&metafile, nullptr);
+            canvas.GetBrush()->SetColor(clBlue);
+            canvas.FillRect(TRect{0, 0, 30, 20});
+        }
+        metafile.SetWidth(c.Size);
+        metafile.SetHeight(c.Size);
+        image->GetPicture()->SetGraphic(&metafile);
+        App->ProcessMessages();
+        ASSERT_TRUE(image->GetPicture()->GetGraphic()->GetTransparent());
+        const Integer before = image->GetImageViewInfo()->BufferedDraws;
+        Integer colour = 0;
+        ASSERT_NO_THROW(colour = centre());
+        EXPECT_EQ(ColorToRGB(clBlue), colour);
+        EXPECT_EQ(c.BufferedDraws, image->GetImageViewInfo()->BufferedDraws - before);
+    }
+}
+
 TEST_F(ImageTest, LoadAndSaveGoThroughTheFileDialogs) {
     TRecordingImage* image = Shown();
     EventLog log;
