@@ -1711,6 +1711,7 @@ protected:
     // A descendant's provider and filter classes, made by its constructor.
     void ReplaceProvider(TqzCustomDataProvider* provider) { FProvider.reset(provider); }
     void ReplaceFilter(TqzDataFilterCriteria* filter) { FFilter.reset(filter); }
+    void ReplaceSearch(TqzDataControllerSearch* search) { FSearch.reset(search); }
 
 private:
     void ResetPendingChange();

@@ -305,6 +305,9 @@ public:
     void RefreshEditedRecord();
     void SmartRefreshChangedRecord();
     void ForgetUpdatingRecord();
+    // Grid mode: the next row (from the current one unless searching on) whose display text of
+    // the item begins with the text, ignoring case; without searching on, the search wraps.
+    bool SearchInDataSet(Integer itemIndex, const String& text, bool forward, bool searchOn);
 
     TDataSource* GetDataSource() const { return FDataLink->GetDataSource(); }
     void SetDataSource(TDataSource* value);
@@ -403,6 +406,18 @@ class TqzDBDataFilterCriteriaItem : public TqzDataFilterCriteriaItem {
     KOV_CLASS(TqzDBDataFilterCriteriaItem, TqzDataFilterCriteriaItem)
 public:
     using TqzDataFilterCriteriaItem::TqzDataFilterCriteriaItem;
+    // The filter-operator adapter of the data set's class may take another operator (SQL's
+    // IS NULL on a query).
+    TqzFilterOperatorClass OperatorClass() override;
+};
+
+// The incremental search: in grid mode it searches the data set itself.
+class TqzDBDataControllerSearch : public TqzDataControllerSearch {
+    KOV_CLASS(TqzDBDataControllerSearch, TqzDataControllerSearch)
+public:
+    using TqzDataControllerSearch::TqzDataControllerSearch;
+    bool Locate(Integer itemIndex, const String& text) override;
+    bool LocateNext(bool forward) override;
 };
 
 class TqzDBDataFilterCriteria : public TqzDataFilterCriteria {

@@ -22,6 +22,7 @@ TqzDBDataController::TqzDBDataController(TComponent* owner) : TqzCustomDataContr
     FDataModeController = std::make_unique<TqzDBDataModeController>(this);
     ReplaceProvider(new TqzDBDataProvider(this));
     ReplaceFilter(new TqzDBDataFilterCriteria(this));
+    ReplaceSearch(new TqzDBDataControllerSearch(this));
     GetInfo()->ReplaceSelection(new TqzDBDataSelection(this));
     GetDBDataAdapters();
 }
@@ -163,7 +164,7 @@ void TqzDBDataController::SetFieldNames(TqzDBDataField* field, const String& nam
             const Integer item = GetItemIndexOfField(field);
             if (item >= 0) ItemValueTypeClassChanged(item);
         }
-        LayoutChanged(1);
+        Change(1);
     }
 }
 
@@ -189,7 +190,7 @@ void TqzDBDataController::LinkField(TqzCustomDataField* field) {
     if (dataField->ChildCount() == 0 || found) dataField->SetField(found);
     if (found && (found != previous || !IsRefilledByOtherProvider())) {
         dataField->UpdateFromField(found);
-        if (found->GetLookup()) SetFieldNames(dataField, found->GetKeyFields(), true);
+        if (found->GetLookup() && dataField->ChildCount() == 0) SetFieldNames(dataField, found->GetKeyFields(), true);
     }
 }
 

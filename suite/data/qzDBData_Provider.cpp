@@ -4,6 +4,7 @@
 
 #include "suite/data/qzDBData.h"
 #include "suite/data/qzDBData_Scopes.h"
+#include "suite/data/qzDataUtils.h"
 #include "suite/foundation/qzVariants.h"
 
 namespace {
@@ -877,4 +878,65 @@ void TqzDBDataProvider::EditingChanged() {
         EndEditing();
     }
     InSetDataSource = false;
+}
+
+// ---- Incremental search in the data set ----------------------------------------------------------
+
+bool TqzDBDataProvider::SearchInDataSet(Integer itemIndex, const String& text, bool forward, bool searchOn) {
+    TDataSet* dataSet = GetDataSet();
+    TqzCustomDataController* controller = GetController();
+    if (IsEditing() || !dataSet || !dataSet->GetActive() || (dataSet->Bof() && dataSet->Eof())) return false;
+    auto* dataField = dynamic_cast<TqzDBDataField*>(controller->GetItemField(itemIndex));
+    TField* field = dataField ? dataField->GetField() : nullptr;
+    if (!field) return false;
+    auto matches = [&] { return SameTextOrPrefix(field->GetDisplayText(), text, true); };
+    if (!searchOn && matches()) {
+        GetDBController()->CheckFocusedRow();
+        return true;
+    }
+    bool found = false;
+    LockNotifications();
+    try {
+        TFlagScope searching(FInSearch);
+        RememberPosition();
+        const String start = dataSet->GetBookmark();
+        auto step = [&] {
+            if (forward)
+                dataSet->Next();
+            else
+                dataSet->Prior();
+        };
+        // The current row was tested already unless searching on from it.
+        step();
+        bool wrapped = false;
+        for (;;) {
+            if (forward ? dataSet->Eof() : dataSet->Bof()) {
+                if (searchOn || wrapped) break;
+                wrapped = true;
+                if (forward)
+                    dataSet->First();
+                else
+                    dataSet->Last();
+            }
+            if (wrapped && dataSet->GetBookmark() == start) break;
+            if (matches()) {
+                found = true;
+                break;
+            }
+            step();
+        }
+        if (!found) RestorePosition();
+    } catch (...) {
+        try {
+            UnlockNotifications();
+        } catch (...) {
+        }
+        throw;
+    }
+    UnlockNotifications();
+    if (found) {
+        controller->UpdateSelectionMemory();
+        controller->Change(1);
+    }
+    return found;
 }

@@ -4,6 +4,7 @@
 
 #include "suite/data/qzDBData.h"
 #include "suite/data/qzDBData_Scopes.h"
+#include "suite/data/qzDBFilter.h"
 
 // ---- TqzDBDataSelection --------------------------------------------------------------------------
 
@@ -359,4 +360,37 @@ void TqzDBDataFilterCriteria::NotifyChanged() {
     if (provider->IsSyncMode() && controller->GetFocusedRecordIndex() < 0 && !controller->IsNewItemRowFocused() &&
         controller->GetInfo()->GetRowCount() > 0)
         controller->SetFocusedRowIndex(0);
+}
+
+// ---- TqzDBDataFilterCriteriaItem -----------------------------------------------------------------
+
+TqzFilterOperatorClass TqzDBDataFilterCriteriaItem::OperatorClass() {
+    TqzFilterOperatorClass operatorClass = inherited::OperatorClass();
+    auto* criteria = dynamic_cast<TqzDBDataFilterCriteria*>(Criteria());
+    auto* controller = criteria ? dynamic_cast<TqzDBDataController*>(criteria->GetController()) : nullptr;
+    TDataSet* dataSet = controller ? controller->GetDataSet() : nullptr;
+    if (TqzDBFilterOperatorAdapter* adapter = GetFilterOperatorAdapter(dataSet))
+        adapter->AdjustOperatorClass(this, dataSet, operatorClass);
+    return operatorClass;
+}
+
+// ---- TqzDBDataControllerSearch -------------------------------------------------------------------
+
+bool TqzDBDataControllerSearch::Locate(Integer itemIndex, const String& text) {
+    auto* provider = dynamic_cast<TqzDBDataProvider*>(FController->GetProvider());
+    if (!provider || !provider->IsGridMode()) return inherited::Locate(itemIndex, text);
+    if (text.empty()) return false;
+    SetSearchItem(itemIndex);
+    if (!provider->SearchInDataSet(itemIndex, text, true, false)) return false;
+    FController->Searching = true;
+    FController->SearchText = text;
+    FController->Change(64);
+    return true;
+}
+
+bool TqzDBDataControllerSearch::LocateNext(bool forward) {
+    auto* provider = dynamic_cast<TqzDBDataProvider*>(FController->GetProvider());
+    if (!provider || !provider->IsGridMode()) return inherited::LocateNext(forward);
+    if (!FController->Searching || FController->SearchText.empty() || SearchItemIndex() < 0) return false;
+    return provider->SearchInDataSet(SearchItemIndex(), FController->SearchText, forward, true);
 }

@@ -926,3 +926,104 @@ TEST(DBDataControllerTest, AFailingPostLeavesTheControlsEnabledAndTheControllerU
     table.DataSet.Last();
     EXPECT_EQ(bound.Controller.GetFocusedRecordIndex(), 4);
 }
+
+TEST(DBDataControllerTest, IncrementalSearchInGridModeSearchesTheDataSet) {
+    TTable table(300);
+    TBound bound(table);
+    TTestDBController& c = bound.Controller;
+    c.GetDataModeController()->SetGridModeBufferCount(50);
+    c.GetDataModeController()->SetGridMode(true);
+    TqzDataControllerSearch* search = c.GetSearch();
+
+    ASSERT_TRUE(search->Locate(bound.Name, "n25"));
+    EXPECT_EQ(table.DataSet.FieldByName("Name")->GetAsString(), "N25");
+    EXPECT_TRUE(search->LocateNext(true));
+    EXPECT_EQ(table.DataSet.FieldByName("Name")->GetAsString(), "N250");
+    EXPECT_EQ(c.GetValue(c.GetFocusedRecordIndex(), bound.ID).AsInteger(), 250);
+
+    // From the last row a new search wraps to the first; searching on from it stops.
+    table.DataSet.Last();
+    ASSERT_TRUE(search->Locate(bound.Name, "N1"));
+    EXPECT_EQ(table.DataSet.FieldByName("ID")->GetAsInteger(), 1);
+    table.DataSet.Last();
+    EXPECT_FALSE(search->LocateNext(true));
+    EXPECT_EQ(table.DataSet.FieldByName("ID")->GetAsInteger(), 300);
+    EXPECT_FALSE(search->Locate(bound.Name, "none"));
+    EXPECT_EQ(table.DataSet.FieldByName("ID")->GetAsInteger(), 300);
+}
+
+TEST(DBDataFilterCriteriaTest, AQueryFiltersNullsWithIsNull) {
+    TLinesQuery query(nullptr);
+    query.CreateDataSet();
+    query.Last();
+    query.Edit();
+    query.FieldByName("Line")->Clear();
+    query.Post();
+    TDataSource source(nullptr);
+    source.SetDataSet(&query);
+    TTestDBController c;
+    const Integer line = c.AddFieldItem("Line");
+    c.AddFieldItem("Master");
+    c.SetDataSource(&source);
+    TqzDBDataFilterCriteria* filter = c.GetDBFilter();
+    filter->BeginUpdate();
+    filter->AddCondition(filter->GetRoot(), c.GetItemField(line), fokNotEqual, Null());
+    filter->SetActive(true);
+    filter->EndUpdate();
+    ASSERT_EQ(c.GetRowCount(), 5);
+    filter->SetAutoDataSetFilter(true);
+    EXPECT_NE(query.GetFilter().find("IS NOT NULL"), String::npos) << query.GetFilter();
+    EXPECT_EQ(c.GetRecordCount(), 5);
+}
+
+TEST(DBDataControllerTest, ValuesOfALookupFieldByKind) {
+    TMemDataSet models(nullptr);
+    models.GetFieldDefs()->Add("Code", ftString, 4);
+    models.GetFieldDefs()->Add("Name", ftString, 20);
+    models.CreateDataSet();
+    models.AppendRecord({"U571", "KOV-571(UHF)"});
+    models.AppendRecord({"V571", "KOV-571(VHF)"});
+
+    TMemDataSet channels(nullptr);
+    channels.GetFieldDefs()->Add("No", ftInteger);
+    channels.GetFieldDefs()->Add("Model", ftString, 4);
+    for (const char* name : {"No", "Model"}) channels.GetFieldDefs()->Find(name)->CreateField(&channels);
+    auto* modelName = new TStringField(&channels);
+    modelName->SetFieldName("ModelName");
+    modelName->SetFieldKind(fkLookup);
+    modelName->SetDataSet(&channels);
+    modelName->SetLookupDataSet(&models);
+    modelName->SetKeyFields("Model");
+    modelName->SetLookupKeyFields("Code");
+    modelName->SetLookupResultField("Name");
+    channels.CreateDataSet();
+    channels.AppendRecord({1, "V571"});
+    channels.AppendRecord({2, "U571"});
+    channels.First();
+    TDataSource source(nullptr);
+    source.SetDataSet(&channels);
+
+    TTestDBController c;
+    const Integer item = c.AddFieldItem("ModelName");
+    c.SetDataSource(&source);
+    auto* field = static_cast<TqzDBDataField*>(c.GetItemField(item));
+    ASSERT_TRUE(field->IsLookup());
+    ASSERT_EQ(field->ChildCount(), 1); // a sub-field for the key field
+    EXPECT_EQ(field->GetChild(0)->GetField(), channels.FindField("Model"));
+    EXPECT_EQ(c.GetValue(0, item), Variant("KOV-571(VHF)"));
+    EXPECT_FALSE(field->CanEdit(0));
+    EXPECT_TRUE(field->CanEdit(2));
+
+    TqzDBDataProvider* provider = c.GetDBProvider();
+    EXPECT_EQ(provider->ReadEditValue(0, field, 0), Variant("KOV-571(VHF)"));
+    EXPECT_EQ(provider->ReadEditValue(0, field, 1), Variant("KOV-571(VHF)"));
+    EXPECT_EQ(provider->ReadEditValue(0, field, 2), Variant("V571"));
+
+    channels.Edit();
+    EXPECT_TRUE(provider->SetEditingFieldValue(0, field, 2, Variant("U571")));
+    EXPECT_EQ(channels.FieldByName("Model")->GetAsString(), "U571");
+    EXPECT_EQ(provider->ReadEditValue(0, field, 0), Variant("KOV-571(UHF)"));
+    channels.Post();
+    EXPECT_EQ(c.GetValue(0, item), Variant("KOV-571(UHF)"));
+    delete modelName;
+}
