@@ -203,6 +203,7 @@ TEST_F(BlobEditTest, TheButtonsAreSizedByTheFontAndReadOnlyPopupsOnlyClose) {
     ASSERT_NE(nullptr, blob->GetCancelButton());
     EXPECT_EQ(20, blob->GetCancelButton()->GetHeight());
     EXPECT_EQ(20, blob->GetOkButton()->GetHeight());
+    EXPECT_EQ(26, blob->GetPopupWindow()->GetSysPanelHeight());
     EXPECT_EQ("&Cancel", blob->GetCancelButton()->GetCaption());
     EXPECT_FALSE(blob->GetOkButton()->GetEnabled()) << "enabled by the first change";
     EXPECT_EQ(GetSystemMetrics(SM_CXVSCROLL) * 2 + (blob->GetButtonWidth() + 6) * 2 + 10,
@@ -273,6 +274,38 @@ TEST_F(BlobEditTest, ThePopupButtonsSitBesideTheGripInEachCorner) {
         EXPECT_EQ(c.Above, cancel.bottom < window->GetHeight() / 2);
         delete blob;
     }
+}
+
+// A binding whose source refuses changes.
+class TRefusingBinding : public TqzEditDataBinding {
+public:
+    using TqzEditDataBinding::TqzEditDataBinding;
+    static TqzEditDataBinding* Make(TqzCustomEdit* editor) { return new TRefusingBinding(editor); }
+    bool CanModify() override { return false; }
+};
+
+class TRefusedBlobEdit : public TqzCustomBlobEdit {
+public:
+    explicit TRefusedBlobEdit(TComponent* owner) : TqzCustomBlobEdit(owner, false, true) { InitializeEditor(); }
+    TClass GetPropertiesClass() override { return TqzBlobEditProperties::StaticClass(); }
+    TqzEditDataBindingClass GetDataBindingClass() override { return &TRefusingBinding::Make; }
+};
+
+TEST_F(BlobEditTest, ARefusingSourceGivesAClosingOnlyPopupThatWritesNothing) {
+    Form->Show();
+    auto* blob = new TRefusedBlobEdit(Form);
+    blob->SetParent(Form);
+    blob->SetBounds(10, 10, 120, 22);
+    blob->GetBlobProperties()->SetBlobEditKind(bekMemo);
+    blob->SetEditValue(Variant(String("kept")));
+    blob->PreparePopupControl();
+    EXPECT_EQ(nullptr, blob->GetOkButton());
+    EXPECT_EQ("&Close", blob->GetCancelButton()->GetCaption());
+    EXPECT_TRUE(blob->GetPopupMemo()->GetProperties()->GetReadOnly());
+    blob->GetPopupMemo()->SetEditValue(Variant(String("changed")));
+    blob->GetPopupMemo()->SetModifiedAfterEntry(true);
+    blob->ClosePopupWithResult(mrOk);
+    EXPECT_EQ("kept", VarToStr(blob->GetEditValue()));
 }
 
 TEST_F(BlobEditTest, AClosingPopupSavesAChangeByItsResultAndTheSaveSetting) {
