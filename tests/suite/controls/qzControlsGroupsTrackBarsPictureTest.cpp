@@ -103,7 +103,8 @@ TEST_F(GroupsTrackBarsSheet, PictureSheet) {
     for (const BarCase& c : barCases) {
         auto* bar = new TqzTrackBar(Form);
         bar->SetParent(Form);
-        bar->SetBounds(10, 200, 220, 56);
+        // Apart from each other: a native bar shows its parent's image behind it.
+        bar->SetBounds(10, 200 + 60 * int(bars.size()), 220, 56);
         bar->GetProperties()->SetTickMarks(c.Marks);
         bar->GetProperties()->SetTickType(c.Type);
         bar->GetProperties()->SetTextOrientation(c.Text);
@@ -114,7 +115,7 @@ TEST_F(GroupsTrackBarsSheet, PictureSheet) {
     }
     auto* vertical = new TqzTrackBar(Form);
     vertical->SetParent(Form);
-    vertical->SetBounds(250, 200, 56, 200);
+    vertical->SetBounds(300, 200, 56, 200);
     vertical->GetProperties()->SetOrientation(tboVertical);
     vertical->GetProperties()->SetTickMarks(qztmTopLeft);
     vertical->SetPosition(3);
