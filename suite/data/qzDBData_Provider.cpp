@@ -150,7 +150,7 @@ bool TqzDBDataProvider::IsGridMode() const {
     if (!controller->GetDataModeController() || !controller->GetDataModeController()->GetGridMode()) return false;
     TDataSet* dataSet = GetDataSet();
     if (dataSet && dataSet->IsUnidirectional()) return false;
-    return !GetLoadAllNeeded();
+    return !GetLoadAllNeeded() && controller->DetailKind() != dkPattern;
 }
 
 bool TqzDBDataProvider::IsSourceActive() const {

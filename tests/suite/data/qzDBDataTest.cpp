@@ -1027,3 +1027,95 @@ TEST(DBDataControllerTest, ValuesOfALookupFieldByKind) {
     EXPECT_EQ(c.GetValue(0, item), Variant("KOV-571(UHF)"));
     delete modelName;
 }
+
+TEST(DBDataFilterCriteriaTest, FailuresOfTheDataSetLeaveItUsable) {
+    // A data set that cannot end its edit: the criteria become inactive and the error propagates.
+    TTable table(5);
+    TBound bound(table);
+    TqzDBDataFilterCriteria* filter = bound.Controller.GetDBFilter();
+    filter->BeginUpdate();
+    filter->AddCondition(filter->GetRoot(), bound.Controller.GetItemField(bound.ID), fokGreater, 2);
+    filter->EndUpdate();
+    struct TRefuse {
+        void BeforePost(TDataSet*) { throw EDatabaseError("refused"); }
+    } refuse;
+    table.DataSet.BeforePost = TDataSetNotifyEvent(&refuse, &TRefuse::BeforePost);
+    table.DataSet.Edit();
+    table.DataSet.FieldByName("Name")->SetAsString("changed");
+    EXPECT_THROW(filter->SetActive(true), EDatabaseError);
+    EXPECT_FALSE(filter->GetActive());
+    EXPECT_FALSE(table.DataSet.ControlsDisabled());
+    table.DataSet.BeforePost = TDataSetNotifyEvent();
+    table.DataSet.Cancel();
+
+    // A data set that rejects the filter text: its error, and its controls enabled again.
+    class TNoFilter : public TMemDataSet {
+    public:
+        using TMemDataSet::TMemDataSet;
+    protected:
+        void PrepareFilterText() override {
+            if (!GetFilter().empty()) throw EDatabaseError("no filter here");
+        }
+    };
+    TNoFilter plain(nullptr);
+    plain.GetFieldDefs()->Add("ID", ftInteger);
+    plain.CreateDataSet();
+    plain.AppendRecord({1});
+    TDataSource source(nullptr);
+    source.SetDataSet(&plain);
+    TTestDBController c;
+    const Integer id = c.AddFieldItem("ID");
+    c.SetDataSource(&source);
+    TqzDBDataFilterCriteria* own = c.GetDBFilter();
+    own->SetAutoDataSetFilter(true);
+    own->BeginUpdate();
+    own->AddCondition(own->GetRoot(), c.GetItemField(id), fokEqual, 1);
+    own->SetActive(true);
+    EXPECT_THROW(own->EndUpdate(), EDatabaseError);
+    EXPECT_FALSE(plain.ControlsDisabled());
+    EXPECT_EQ(c.GetRecordCount(), 1);
+}
+
+TEST(DBDataFilterCriteriaTest, AssignCopiesTheDataSetSettings) {
+    TTestDBController a;
+    TTestDBController b;
+    TqzDBDataFilterCriteria* source = a.GetDBFilter();
+    source->SetAutoDataSetFilter(true);
+    source->SetIgnoreOrigin(false);
+    struct TWatch {
+        void BeforeChange(TObject*, TDataSet*, const String&) {}
+    } watch;
+    source->OnBeforeChange = TqzDBDataFilterBeforeChangeEvent(&watch, &TWatch::BeforeChange);
+    TqzDBDataFilterCriteria* target = b.GetDBFilter();
+    target->Assign(source);
+    EXPECT_TRUE(target->GetAutoDataSetFilter());
+    EXPECT_FALSE(target->GetIgnoreOrigin());
+    target->CopyEvents(source);
+    EXPECT_TRUE(target->OnBeforeChange.Assigned());
+    target->RestoreDefaults();
+    EXPECT_FALSE(target->GetAutoDataSetFilter());
+    EXPECT_TRUE(target->GetIgnoreOrigin());
+}
+
+TEST(DBDataControllerTest, AssignCopiesTheDataSetBinding) {
+    TTable table(4);
+    TBound source(table);
+    source.Controller.SetKeyFieldNames("ID");
+    source.Controller.SetDetailKeyFieldNames("Master");
+    source.Controller.SetMasterKeyFieldNames("ID");
+    source.Controller.GetDataModeController()->SetSmartRefresh(true);
+    TTestDBController target;
+    target.AddFieldItem("ID");
+    target.Assign(&source.Controller);
+    EXPECT_EQ(target.GetDataSource(), &table.Source);
+    EXPECT_EQ(target.GetKeyFieldNames(), "ID");
+    EXPECT_EQ(target.GetDetailKeyFieldNames(), "Master");
+    EXPECT_EQ(target.GetMasterKeyFieldNames(), "ID");
+    EXPECT_EQ(target.EffectiveDetailKeyFieldNames(), "Master");
+    EXPECT_TRUE(target.GetDataModeController()->GetSmartRefresh());
+    EXPECT_EQ(target.GetRecordCount(), 4);
+
+    // Detail key names without master key names are no detail key at all.
+    target.SetMasterKeyFieldNames("");
+    EXPECT_EQ(target.EffectiveDetailKeyFieldNames(), "");
+}
