@@ -581,6 +581,13 @@ public:
     void AttachToMaster(TqzCustomDataRelation* relation, Integer masterRecordIndex) override;
     void DetailDataChanged(TqzCustomDataRelation* relation) override;
     void SyncDetailWithMaster() override;
+    bool CanChangeDetailExpanding(Integer recordIndex, bool expanded) override;
+    // Moves the master (up the chain) to this detail data set's current key; the detail controller
+    // of the master's focused record, this controller when it has no data-set master.
+    TqzDBDataController* SyncMasterWithDetail();
+    TqzDBDataController* GetDetailForFocusedMaster(Integer relationIndex, const Variant& detailKeyValues);
+    // Synchronised with its data set all the way up through its masters.
+    bool IsSynchronisedUp();
     // The master key fields of every data-set relation, from the names its detail holds.
     void UpdateRelationKeyFields();
     // The master relation takes this detail's key names (not for a clone).

@@ -454,6 +454,9 @@ void TqzDBDataController::CheckFocusedRow() {
     TqzUpdateLock lock(this);
     inherited::CheckFocusedRow();
     TqzDBDataProvider* provider = GetDBProvider();
+    if (provider->IsSyncMode() && DetailKind() == dkPattern && !IsOwnerLoading() && !provider->FActiveChanging &&
+        !provider->IsDataSetBusy())
+        SyncMasterWithDetail();
     if (!provider->IsSyncMode() || !UsesSourceValues() || SyncingPosition) return;
     const Integer record = FindRecordIndexByDataSetKey();
     if (record >= 0 && record != provider->GetCurrentBufferRecord()) {
@@ -611,6 +614,70 @@ void TqzDBDataController::UpdateRelationKeyFields() {
         SetFieldNames(field, names, false);
         LinkField(field);
     }
+}
+
+bool TqzDBDataController::CanChangeDetailExpanding(Integer recordIndex, bool expanded) {
+    if (IsGridMode() && expanded) {
+        for (int attempt = 0; attempt < 2 && GetFocusedRecordIndex() != recordIndex; ++attempt)
+            ChangeFocusedRecordIndex(recordIndex);
+        if (GetFocusedRecordIndex() != recordIndex) return false;
+    }
+    return inherited::CanChangeDetailExpanding(recordIndex, expanded);
+}
+
+bool TqzDBDataController::IsSynchronisedUp() {
+    TqzDBDataProvider* provider = GetDBProvider();
+    if (!provider->IsSyncMode() || !UsesSourceValues() || provider->IsEditing()) return false;
+    auto* master = GetMasterRelation() ? dynamic_cast<TqzDBDataController*>(GetMasterRelation()->GetController()) : nullptr;
+    return !master || master->IsSynchronisedUp();
+}
+
+TqzDBDataController* TqzDBDataController::SyncMasterWithDetail() {
+    auto* relation = dynamic_cast<TqzDBDataRelation*>(GetMasterRelation());
+    if (!GetMasterRelation() || EffectiveDetailKeyFieldNames().empty()) return this;
+    if (!relation) return nullptr;
+    auto* master = dynamic_cast<TqzDBDataController*>(relation->GetController());
+    if (!master || !master->IsSynchronisedUp() || master->SyncingMaster || !master->GetDataSet()) return nullptr;
+    TqzDBDataController* detail = nullptr;
+    {
+        TFlagScope syncing(master->SyncingMaster);
+        const Variant detailKeys = GetDataSetDetailKeyValues();
+        TDataSet* masterDataSet = master->GetDataSet();
+        const String masterNames = FMasterKeyFieldNames;
+        bool found = VariantValuesEqual(detailKeys, GetFieldsValue(masterDataSet, masterDataSet->GetFieldList(masterNames)));
+        if (!found) {
+            TqzDBDataProvider* masterProvider = master->GetDBProvider();
+            masterProvider->BeginLocate();
+            try {
+                found = masterDataSet->Locate(masterNames, detailKeys, TLocateOptions());
+            } catch (...) {
+                masterProvider->EndLocate();
+                throw;
+            }
+            masterProvider->EndLocate();
+            if (found) master->CheckFocusedRow();
+        }
+        if (found) {
+            master->SyncMasterWithDetail();
+            detail = master->GetDetailForFocusedMaster(relation->GetIndex(), detailKeys);
+        }
+    }
+    master->DataLoaded();
+    return detail;
+}
+
+TqzDBDataController* TqzDBDataController::GetDetailForFocusedMaster(Integer relationIndex,
+                                                                   const Variant& detailKeyValues) {
+    const Integer focused = GetFocusedRecordIndex();
+    if (focused < 0) return nullptr;
+    auto* detail = dynamic_cast<TqzDBDataController*>(DetailControllerOf(focused, relationIndex));
+    const Integer active = ActiveRelationOf(focused);
+    if (active != relationIndex && active >= 0) {
+        auto* current = dynamic_cast<TqzDBDataController*>(DetailControllerOf(focused, active));
+        if (current && VariantValuesEqual(current->GetDataSetDetailKeyValues(), detailKeyValues)) return current;
+    }
+    SetActiveRelationOf(focused, relationIndex);
+    return detail;
 }
 
 void TqzDBDataController::SyncDetailWithMaster() {

@@ -1119,3 +1119,14 @@ TEST(DBDataControllerTest, AssignCopiesTheDataSetBinding) {
     target.SetMasterKeyFieldNames("");
     EXPECT_EQ(target.EffectiveDetailKeyFieldNames(), "");
 }
+
+TEST(DBDataMasterDetailTest, ScrollingThePatternsDataSetMovesTheMaster) {
+    TMasterDetail md(false);
+    EXPECT_EQ(md.Master.GetFocusedRecordIndex(), 0);
+    ASSERT_TRUE(md.Lines.Locate("Master;Line", VarArrayOf({Variant(3), Variant(32)}), TLocateOptions()));
+    EXPECT_EQ(md.Masters.FieldByName("ID")->GetAsInteger(), 3);
+    EXPECT_EQ(md.Master.GetFocusedRecordIndex(), 2);
+    EXPECT_EQ(md.Master.ActiveRelationOf(2), 0);
+    md.Lines.First();
+    EXPECT_EQ(md.Master.GetFocusedRecordIndex(), 0);
+}
