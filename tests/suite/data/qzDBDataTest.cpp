@@ -68,6 +68,21 @@ struct TBound {
     Integer ID = -1, Name = -1, Amount = -1;
 };
 
+// A changed record being edited that the data set refuses to post while this lives.
+struct TRefusedEdit {
+    explicit TRefusedEdit(TMemDataSet& dataSet) : DataSet(dataSet) {
+        DataSet.BeforePost = TDataSetNotifyEvent(this, &TRefusedEdit::Refuse);
+        DataSet.Edit();
+        DataSet.FieldByName("Name")->SetAsString("changed");
+    }
+    ~TRefusedEdit() {
+        DataSet.BeforePost = TDataSetNotifyEvent();
+        DataSet.Cancel();
+    }
+    void Refuse(TDataSet*) { throw EDatabaseError("refused"); }
+    TMemDataSet& DataSet;
+};
+
 // A field of any type, as the class library has no field class for some.
 class TTypedField : public TField {
 public:
@@ -912,17 +927,12 @@ TEST(DBDataControllerTest, AChangeWhileAnotherProviderIsLockedWaitsForItsLoad) {
 TEST(DBDataControllerTest, AFailingPostLeavesTheControlsEnabledAndTheControllerUsable) {
     TTable table(5);
     TBound bound(table);
-    struct TRefuse {
-        void BeforePost(TDataSet*) { throw EDatabaseError("refused"); }
-    } refuse;
-    table.DataSet.BeforePost = TDataSetNotifyEvent(&refuse, &TRefuse::BeforePost);
-    table.DataSet.Edit();
-    table.DataSet.FieldByName("Name")->SetAsString("changed");
-    EXPECT_THROW(bound.Controller.PrepareDetailChange(), EDatabaseError);
-    EXPECT_FALSE(table.DataSet.ControlsDisabled());
-    EXPECT_FALSE(bound.Controller.Posting);
-    table.DataSet.BeforePost = TDataSetNotifyEvent();
-    table.DataSet.Cancel();
+    {
+        TRefusedEdit refused(table.DataSet);
+        EXPECT_THROW(bound.Controller.PrepareDetailChange(), EDatabaseError);
+        EXPECT_FALSE(table.DataSet.ControlsDisabled());
+        EXPECT_FALSE(bound.Controller.Posting);
+    }
     table.DataSet.Last();
     EXPECT_EQ(bound.Controller.GetFocusedRecordIndex(), 4);
 }
@@ -1036,17 +1046,12 @@ TEST(DBDataFilterCriteriaTest, FailuresOfTheDataSetLeaveItUsable) {
     filter->BeginUpdate();
     filter->AddCondition(filter->GetRoot(), bound.Controller.GetItemField(bound.ID), fokGreater, 2);
     filter->EndUpdate();
-    struct TRefuse {
-        void BeforePost(TDataSet*) { throw EDatabaseError("refused"); }
-    } refuse;
-    table.DataSet.BeforePost = TDataSetNotifyEvent(&refuse, &TRefuse::BeforePost);
-    table.DataSet.Edit();
-    table.DataSet.FieldByName("Name")->SetAsString("changed");
-    EXPECT_THROW(filter->SetActive(true), EDatabaseError);
-    EXPECT_FALSE(filter->GetActive());
-    EXPECT_FALSE(table.DataSet.ControlsDisabled());
-    table.DataSet.BeforePost = TDataSetNotifyEvent();
-    table.DataSet.Cancel();
+    {
+        TRefusedEdit refused(table.DataSet);
+        EXPECT_THROW(filter->SetActive(true), EDatabaseError);
+        EXPECT_FALSE(filter->GetActive());
+        EXPECT_FALSE(table.DataSet.ControlsDisabled());
+    }
 
     // A data set that rejects the filter text: its error, and its controls enabled again.
     class TNoFilter : public TMemDataSet {
