@@ -1135,3 +1135,94 @@ TEST(DBDataMasterDetailTest, ScrollingThePatternsDataSetMovesTheMaster) {
     md.Lines.First();
     EXPECT_EQ(md.Master.GetFocusedRecordIndex(), 0);
 }
+
+// ---- Edge cases ----------------------------------------------------------------------------------
+
+TEST(DBDataFieldTest, UpdateFromAnUnchangedFieldChangesNothing) {
+    TTable table(3);
+    TBound bound(table);
+    struct TWatch {
+        void Handle(TqzUpdateControlInfo*) { ++Notices; }
+        int Notices = 0;
+    } watch;
+    bound.Controller.UpdateControlHandler = TqzUpdateControlEvent(&watch, &TWatch::Handle);
+    auto* field = static_cast<TqzDBDataField*>(bound.Controller.GetItemField(bound.Name));
+    TqzValueDef* def = field->GetValueDef();
+    field->UpdateFromField(table.DataSet.FindField("Name"));
+    EXPECT_EQ(field->GetValueDef(), def); // the storage was not rebuilt
+    EXPECT_EQ(watch.Notices, 0);
+    EXPECT_EQ(bound.Controller.GetValue(1, bound.Name), Variant("N2"));
+}
+
+TEST(DBDataFieldTest, ARelationWithoutKeyLinkHasUnassignedMasterKeys) {
+    TTable table(2);
+    TBound bound(table);
+    TTestItem level;
+    auto* relation = new TqzDBDataRelation(bound.Controller.GetRelations(), &level);
+    EXPECT_FALSE(relation->HasKeyLink());
+    const Variant keys = relation->MasterKeyValuesOf(0);
+    EXPECT_TRUE(VarIsEmpty(keys));
+    EXPECT_FALSE(VarIsNull(keys));
+}
+
+TEST(DBDataControllerTest, ANewRecordWithOnlyAssignedValuesIsCancelledInsteadOfPosted) {
+    TTable table(3);
+    TBound bound(table);
+    TqzDBDataProvider* provider = bound.Controller.GetDBProvider();
+    EXPECT_EQ(provider->CompareBookmarks("a", "b"), table.DataSet.CompareBookmarks("a", "b"));
+    table.DataSet.Append();
+    provider->SetNewRecordFieldValue(0, bound.Controller.GetItemField(bound.ID), 42);
+    bound.Controller.PrepareDetailChange();
+    EXPECT_EQ(table.DataSet.GetState(), dsBrowse);
+    EXPECT_EQ(table.DataSet.GetRecordCount(), 3);
+    EXPECT_EQ(bound.Controller.GetRecordCount(), 3);
+
+    // Without an active link bookmarks do not compare.
+    bound.Controller.SetDataSource(nullptr);
+    EXPECT_EQ(provider->CompareBookmarks(table.DataSet.GetBookmark(), table.DataSet.GetBookmark()), -1);
+}
+
+TEST(DBDataSelectionTest, InvalidBookmarksAndTheAnchor) {
+    TTable table(30);
+    TBound bound(table);
+    TTestDBController& c = bound.Controller;
+    c.MultiSelect = true;
+    c.GetDataModeController()->SetGridMode(true);
+    EXPECT_EQ(c.GetRecordCount(), 30); // the default window of 100 holds them all
+    c.SetSelectionAnchor(3);
+    EXPECT_TRUE(c.IsSelectionAnchorSet());
+    EXPECT_EQ(c.GetSelectionAnchorRowIndex(), -1);
+    c.SelectFromAnchor(6, false);
+    TqzDBDataSelection* selection = c.GetDBSelection();
+    ASSERT_EQ(selection->GetBookmarks()->GetCount(), 4);
+    EXPECT_EQ(c.GetSelectedRowIndex(0), 3);
+    EXPECT_EQ(c.GetSelectedRowKey(3), Variant(selection->GetBookmarks()->GetStrings(0)));
+
+    // A deleted row's bookmark is dropped and the count follows.
+    table.DataSet.DisableControls();
+    table.DataSet.First();
+    table.DataSet.MoveBy(4);
+    table.DataSet.Delete();
+    table.DataSet.EnableControls();
+    EXPECT_EQ(selection->GetBookmarks()->GetCount(), 3);
+    EXPECT_EQ(c.GetSelectedCount(), 3);
+
+    // Removing the anchor's entry clears the anchor.
+    selection->RemoveEntry(0);
+    EXPECT_FALSE(c.IsSelectionAnchorSet());
+    EXPECT_EQ(selection->GetBookmarks()->GetCount(), 2);
+}
+
+TEST(DBDataSelectionTest, ForEachRowOverAllRowsInGridModeEndsAtTheEnd) {
+    TTable table(250);
+    TBound bound(table);
+    TTestDBController& c = bound.Controller;
+    c.GetDataModeController()->SetGridMode(true);
+    struct TCount {
+        static void Visit(void* data, Integer, const TqzDataRowInfo&) { ++*static_cast<int*>(data); }
+    };
+    int visits = 0;
+    c.ForEachRow(false, &TCount::Visit, &visits);
+    EXPECT_EQ(visits, 250);
+    EXPECT_TRUE(table.DataSet.Eof());
+}
