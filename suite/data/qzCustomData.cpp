@@ -128,7 +128,7 @@ void TqzCustomDataController::RemoveItem(TObject* item) {
 void TqzCustomDataController::UpdateItemIndexes() {
     for (Integer i = 0; i < GetItemCount(); ++i)
         if (TqzCustomDataField* field = FFields->FieldByItem(GetItem(i))) field->SetIndex(i);
-    FChanges |= 1;
+    Change(1);
 }
 
 TObject* TqzCustomDataController::FindItemByID(Integer id) {
@@ -192,6 +192,23 @@ void TqzCustomDataController::FieldRemoved(TqzCustomDataField* field) {
     if (FFilters) FFilters->FieldRemoved(field);
     if (FSummary) FSummary->FieldRemoved(field);
     if (FInfo) FInfo->RemoveField(field);
+    // The incremental filter and a running search must not keep the field.
+    if (field == FIncrementalFilterField) {
+        if (FDestroying || !FInfo) {
+            FIncrementalFilterField = nullptr;
+            FIncrementalFilterText = String();
+        } else {
+            ResetIncrementalFilter();
+        }
+    }
+    if (field == SearchField) {
+        SearchField = nullptr;
+        if (Searching) {
+            Searching = false;
+            SearchText = String();
+            if (!FDestroying && FInfo) Change(64);
+        }
+    }
 }
 
 void TqzCustomDataController::ComponentRemoved(TComponent* component) { FFields->ComponentRemoved(component); }
@@ -601,13 +618,29 @@ void TqzCustomDataController::CopyRecordValues(Integer fromRecordIndex, Integer 
     if (IsBoundToSource() && toRecordIndex >= 0) {
         for (Integer i = 0; i < FFields->GetCount(); ++i) {
             TqzCustomDataField* field = FFields->GetItems(i);
-            if (!IsSourceField(field)) continue;
-            FProvider->SetSourceValue(toRecordIndex, field, GetFieldValue(fromRecordIndex, field));
-            if (field->GetStoresText())
-                FProvider->SetSourceDisplayText(toRecordIndex, field, GetFieldDisplayText(fromRecordIndex, field));
+            WriteStoredValueToSource(toRecordIndex, field, GetFieldValue(fromRecordIndex, field),
+                                     field->GetStoresText() ? GetFieldDisplayText(fromRecordIndex, field) : String());
         }
     }
     if (toRecordIndex >= 0) DataChanged(dcRecordChanged, -1, toRecordIndex);
+}
+
+void TqzCustomDataController::WriteStoredValueToSource(Integer recordIndex, TqzCustomDataField* field,
+                                                       const Variant& value, const String& displayText) {
+    if (!IsSourceField(field)) return; // internal fields are the controller's own
+    FProvider->SetSourceValue(recordIndex, field, value);
+    if (field->GetStoresText()) FProvider->SetSourceDisplayText(recordIndex, field, displayText);
+}
+
+Integer TqzCustomDataController::AppendRecordFromSource() {
+    std::unique_ptr<TObject> made(FProvider->GetValueDefReaderClass()->Create());
+    auto* reader = dynamic_cast<TqzValueDefReader*>(made.get());
+    if (!reader) return -1;
+    const Integer index = FStorage->AddRecord();
+    FStorage->FillRecord(index, reader);
+    RecordLoaded(index);
+    DataChanged(dcRecordsAdded, -1, -1);
+    return index;
 }
 
 Integer TqzCustomDataController::AddRecordFromReader(TqzValueDefReader* reader) {

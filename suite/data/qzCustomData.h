@@ -1295,6 +1295,11 @@ public:
     virtual void EndEditIfRecordAffected(Integer recordIndex);
     virtual bool CanChangeFocusedRow() { return true; }
     virtual void CopyRecordValues(Integer fromRecordIndex, Integer toRecordIndex);
+    // Writes one value (and a field's stored display text) of a copied record to the bound source.
+    virtual void WriteStoredValueToSource(Integer recordIndex, TqzCustomDataField* field, const Variant& value,
+                                          const String& displayText);
+    // Appends one record read from the provider's current position; its index.
+    virtual Integer AppendRecordFromSource();
     virtual void ShiftDetailsAfterInsert(Integer recordIndex);
     virtual void ShiftDetailsAfterDelete(Integer recordIndex);
     virtual void DeleteStoredRecord(Integer recordIndex);
@@ -1317,6 +1322,7 @@ public:
     virtual TObject* FindItemLike(TObject* item) { return FindItemByID(GetItemID(item)); }
     virtual Integer GetCurrentBufferRecord();
     virtual TClass GetDataProviderClass() const { return TqzCustomDataProvider::StaticClass(); }
+    virtual TClass GetDataSelectionClass() const { return TqzDataSelection::StaticClass(); }
     virtual TClass GetFieldClass() const { return TqzCustomDataField::StaticClass(); }
     virtual TClass GetFilterClass() const { return TqzDataFilterCriteria::StaticClass(); }
     virtual TClass GetRelationClass() const { return TqzCustomDataRelation::StaticClass(); }
@@ -1650,7 +1656,8 @@ public:
     // Records are identified by key: key fields exist, or a bound source provides values.
     virtual bool HasRecordKeys();
     Integer GetLockCount() const { return FLockCount; }
-    void MarkRecordChanged() { FChanges |= 2048; }
+    // The focused record entered edit or changed its values: announced unless a bracket holds it.
+    void MarkRecordChanged() { Change(2048); }
 
     Word GetOptions() const { return FOptions; }
     void SetOptions(Word value);

@@ -470,10 +470,8 @@ void TqzCustomDataControllerInfo::ClearSorting(bool keepGrouped) {
         FSorting->RemoveAll();
         FGrouping->SyncOrders(FSorting.get());
     }
-    if (FSorting->GetCount() != before) {
-        FController->SortingChangedFlag = true;
-        FController->OnSortingChanged(FController);
-    }
+    // The flag becomes the sorting notice (and OnSortingChanged) once the rows are recomputed.
+    if (FSorting->GetCount() != before) FController->SortingChangedFlag = true;
     CheckUpdate();
 }
 

@@ -1,0 +1,141 @@
+// The data controller's items and records: removing an item that the incremental filter or a
+// search uses, the notices of item reordering, sort clearing and entering an edit, and records
+// read from a provider that reads record by record.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "suite/data/qzCustomData.h"
+#include "suite/data/qzData.h"
+#include "suite/foundation/qzVariants.h"
+#include "tests/support/TestSupport.h"
+#include "tests/suite/data/RowsFixture.h"
+
+using namespace rowstest;
+
+namespace {
+
+// A provider that reads its records one by one from a list of (text, number) rows.
+class TReadingProvider : public TqzCustomDataProvider {
+public:
+    explicit TReadingProvider(TqzCustomDataController* controller) : TqzCustomDataProvider(controller) {}
+    bool CanReadData() const override { return true; }
+    bool IsEOF() const override { return Position >= Integer(Rows.size()); }
+    void MoveFirst() override {
+        TqzCustomDataProvider::MoveFirst();
+        Position = 0;
+    }
+    void MoveNext() override { ++Position; }
+    TClass GetValueDefReaderClass() const override;
+    void NoteLoadedRecord(Integer recordIndex) override { Loaded.push_back(recordIndex); }
+
+    std::vector<std::pair<const char*, Integer>> Rows;
+    Integer Position = 0;
+    std::vector<Integer> Loaded;
+    static TReadingProvider* Current; // the provider the reader reads from
+};
+TReadingProvider* TReadingProvider::Current = nullptr;
+
+// Reads the provider's current row: column 0 the text, column 1 the number.
+class TRowReader : public TqzValueDefReader {
+    KOV_CLASS(TRowReader, TqzValueDefReader)
+public:
+    TRowReader() = default;
+    Variant ReadVariant(TqzValueDef* def) override {
+        auto* field = dynamic_cast<TqzCustomDataField*>(def->BoundObject());
+        const auto& row = TReadingProvider::Current->Rows.at(std::size_t(TReadingProvider::Current->Position));
+        if (!field || field->IsInternalField()) return Null();
+        return field->GetIndex() == 0 ? Variant(String(row.first)) : Variant(row.second);
+    }
+};
+
+TClass TReadingProvider::GetValueDefReaderClass() const { return TRowReader::StaticClass(); }
+
+class TReadingController : public TRowController {
+public:
+    TReadingController() {
+        ReplaceProvider(Provider = new TReadingProvider(this));
+        TReadingProvider::Current = Provider;
+    }
+    ~TReadingController() override { TReadingProvider::Current = nullptr; }
+    TReadingProvider* Provider;
+};
+
+std::string Values(TqzCustomDataController& c) {
+    std::string s;
+    for (Integer r = 0; r < c.GetRecordCount(); ++r)
+        s += (r ? " " : "") + std::string(VarToStr(c.GetValue(r, 0))) + std::string(VarToStr(c.GetValue(r, 1)));
+    return s;
+}
+
+} // namespace
+
+// The filter and the search let go of an item that goes; another item's removal leaves them.
+TEST(qzCustomDataItemsTest, RemovingAnItemEndsItsIncrementalFilterAndSearch) {
+    for (const bool removeTheirItem : {true, false}) {
+        TRowController c;
+        c.Fill({{"ab", 1}, {"b", 2}, {"ac", 3}});
+        c.SetIncrementalFilter(0, "a");
+        ASSERT_TRUE(c.GetSearch()->Locate(0, "ac"));
+        ASSERT_EQ(c.GetRowCount(), 2);
+        TNoticeLog log;
+        log.Attach(&c);
+        TObject* item = c.Items[removeTheirItem ? 0 : 1];
+        c.RemoveItem(item);
+        std::erase(c.Items, item);
+        delete item;
+        c.Refresh();
+        EXPECT_EQ(c.IsIncrementalFiltering(), !removeTheirItem) << removeTheirItem;
+        EXPECT_EQ(c.GetRowCount(), removeTheirItem ? 3 : 2) << removeTheirItem;
+        EXPECT_EQ(c.GetSearch()->IsSearching(), !removeTheirItem) << removeTheirItem;
+        EXPECT_EQ(c.GetSearch()->SearchItemIndex(), removeTheirItem ? -1 : 0) << removeTheirItem;
+        EXPECT_EQ(log.Text.find("search") != std::string::npos, removeTheirItem) << log.Text;
+        EXPECT_FALSE(c.GetSearch()->LocateNext(true));
+    }
+}
+
+// What the owner hears, outside any bracket, for each of these requests.
+TEST(qzCustomDataItemsTest, RequestsAnnouncedAtOnce) {
+    struct Case {
+        const char* Name;
+        std::function<void(TRowController&)> Act;
+        const char* Notices;
+    } cases[] = {
+        {"item indexes", [](TRowController& c) { c.UpdateItemIndexes(); }, "layout"},
+        // the focused record (1) goes back to its stored place
+        {"sorting cleared", [](TRowController& c) { c.GetInfo()->ClearSorting(false); },
+         "layout row0>1 focus1>1 OnSorting"},
+        {"sorting kept", [](TRowController& c) { c.GetInfo()->ClearSorting(true); },
+         "layout row0>1 focus1>1 OnSorting"},
+        {"edit entered", [](TRowController& c) { c.EditRecord(); }, "record1"},
+    };
+    for (const Case& k : cases) {
+        TRowController c;
+        c.Fill({{"b", 1}, {"a", 2}});
+        c.ChangeItemSortOrder(0, soAscending);
+        c.SetFocusedRecordIndex(1);
+        TNoticeLog log;
+        log.Attach(&c);
+        k.Act(c);
+        EXPECT_EQ(log.Text, k.Notices) << k.Name;
+    }
+}
+
+// A provider that reads record by record: loading takes every row, appending takes the current one.
+TEST(qzCustomDataItemsTest, RecordsReadFromTheProvidersPosition) {
+    TReadingController c;
+    c.Provider->Rows = {{"x", 1}, {"y", 2}, {"z", 3}};
+    c.LoadData();
+    EXPECT_EQ(Values(c), "x1 y2 z3");
+    EXPECT_EQ(c.Provider->Loaded, (std::vector<Integer>{0, 1, 2}));
+
+    TNoticeLog log;
+    log.Attach(&c);
+    c.Provider->Position = 1;
+    EXPECT_EQ(c.AppendRecordFromSource(), 3);
+    EXPECT_EQ(Values(c), "x1 y2 z3 y2");
+    EXPECT_EQ(c.Provider->Loaded.back(), 3);
+    EXPECT_EQ(log.Text.substr(0, 11), "data2/-1/-1");
+}
