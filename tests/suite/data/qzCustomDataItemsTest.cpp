@@ -139,3 +139,104 @@ TEST(qzCustomDataItemsTest, RecordsReadFromTheProvidersPosition) {
     EXPECT_EQ(c.Provider->Loaded.back(), 3);
     EXPECT_EQ(log.Text.substr(0, 11), "data2/-1/-1");
 }
+
+// Group rows and record rows selected before a recomputation.
+TEST(qzCustomDataItemsTest, SelectionAcrossRegroupingAndResorting) {
+    // Re-sorted with the same grouping fields: the group rows are found again by their values, a
+    // record row keeps its selection only while its group is expanded.
+    for (const bool expanded : {true, false}) {
+        TGroupedFixture f;
+        f.C.ChangeItemGroupIndex(1, -1); // grouped by text: A (0, 1, 2), B (3)
+        f.C.MultiSelect = true;
+        TqzCustomDataControllerInfo* info = f.C.GetInfo();
+        info->GetGroups()->MakeGroupVisible(0, true); // A, 0, 1, 2, B
+        ASSERT_EQ(f.C.Rows(), "g0,0,1,2,g3");
+        f.C.ChangeRowSelection(4, true); // B
+        f.C.ChangeRowSelection(2, true); // record 1
+        if (!expanded) {
+            info->GetGroups()->Item(0)->Expanded = 0;
+            info->MarkExpansionChanged();
+            f.C.Refresh();
+        }
+        f.C.ChangeItemSortOrder(0, soDescending); // B before A
+        EXPECT_EQ(f.C.Rows(), expanded ? "g3,g0,0,1,2" : "g3,g0") << expanded;
+        std::string selected;
+        for (Integer i = 0; i < f.C.GetSelectedCount(); ++i)
+            selected += (i ? "," : "") + std::to_string(f.C.GetSelectedRowIndex(i));
+        EXPECT_EQ(selected, expanded ? "0,3" : "0") << expanded;
+    }
+    // Grouped by another field: the selection is cleared entirely.
+    TGroupedFixture f;
+    f.C.ChangeItemGroupIndex(1, -1);
+    f.C.MultiSelect = true;
+    f.C.ChangeRowSelection(0, true);
+    f.C.ChangeRowSelection(1, true);
+    f.C.ChangeItemGroupIndex(0, -1);
+    f.C.ChangeItemGroupIndex(1, 0);
+    EXPECT_EQ(f.C.GetSelectedCount(), 0);
+}
+
+namespace {
+
+// Counts what reaches the filter criteria.
+class TCountingController : public TRowController {
+public:
+    bool MatchesFilter(Integer recordIndex) override {
+        Reached.push_back(recordIndex);
+        return TRowController::MatchesFilter(recordIndex);
+    }
+    std::vector<Integer> Reached;
+};
+
+struct TRejecter : public TObject {
+    void Filter(TqzCustomDataController*, Integer record, bool& accept) { accept = record != 1; }
+    void Listener(TObject*) { Log->Add("listener"); }
+    TNoticeLog* Log = nullptr;
+};
+
+} // namespace
+
+// A record the filter event rejects reaches neither the incremental filter nor the criteria.
+TEST(qzCustomDataItemsTest, TheFilterEventRejectsBeforeTheTextAndTheCriteria) {
+    TCountingController c;
+    c.Fill({{"a", 1}, {"a", 2}, {"b", 3}, {"a", 4}});
+    TRejecter rejecter;
+    c.OnFilterRecord = TqzFilterRecordEvent(&rejecter, &TRejecter::Filter);
+    c.GetFilter()->AddCondition(nullptr, c.Items[1], fokLess, 4);
+    c.GetFilter()->SetActive(true);
+    c.Reached.clear();
+    c.FilterTextReads = 0;
+    c.SetIncrementalFilter(0, "a");
+    EXPECT_EQ(c.Rows(), "0");
+    EXPECT_EQ(c.FilterTextReads, 3);                     // records 3, 2, 0
+    EXPECT_EQ(c.Reached, (std::vector<Integer>{3, 0})); // record 2 failed the text
+}
+
+// Everything one bracket raises, delivered in one order.
+TEST(qzCustomDataItemsTest, NoticesOfOneBracketInTheirOrder) {
+    TRowController c;
+    c.Fill({{"c", 1}, {"b", 2}, {"a", 3}});
+    c.MultiSelect = true;
+    c.SetFocusedRecordIndex(1);
+    c.SaveFocus();
+    ASSERT_TRUE(c.GetSearch()->Locate(0, "b"));
+    TNoticeLog log;
+    log.Attach(&c);
+    TRejecter listener;
+    listener.Log = &log;
+    c.AddDataChangedListener(&listener, TNotifyEvent(&listener, &TRejecter::Listener));
+    {
+        TqzUpdateLock lock(&c);
+        c.SetValue(2, 0, String("x"));
+        c.ChangeRowSelection(0, true);
+        c.ChangeItemGroupIndex(1, 0);
+        c.ChangeItemSortOrder(0, soDescending);
+        c.SetFocusedRecordIndex(0);
+        c.GetSearch()->Cancel();
+        c.DeleteRecord(1); // the saved focus goes with it
+    }
+    EXPECT_EQ(log.Text, "data4/-1/-1 OnDataChanged listener row1>0 focus1>0 sel[] search bookmark OnGrouping OnSorting");
+    log.Text.clear();
+    c.SetValue(0, 0, String("c")); // one value: the record's event, then the data event, then listeners
+    EXPECT_EQ(log.Text, "data0/0/0 OnRecordChanged0/0 OnDataChanged listener");
+}
