@@ -121,6 +121,28 @@ TEST_F(RadioGroupCopy, TheCopyOfTheStoredValueMatchesTheWindowShowingIt) {
     }
 }
 
+TEST_F(RadioGroupCopy, AThemedOffice11GroupShowsItsFrameBehindTheItems) {
+    struct TCase {
+        const char* Name;
+        int Look; // index into the sheet looks
+        COLORREF Behind;
+    };
+    const TCase cases[] = {
+        {"Office11: the themed frame's fill", 3, Fake->Fill},
+        {"standard: the group's colour", 1, COLORREF(ColorToRGB(clBtnFace))},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        edittest::SetLook(Group, edittest::kSheetLooks[c.Look]);
+        App->ProcessMessages();
+        TBitmap window;
+        PaintWindow(window);
+        // Right of item 4's caption, inside its button.
+        const TRect item = Group->GetRadioViewInfo()->GetItemInfo(4)->Bounds;
+        EXPECT_EQ(c.Behind, COLORREF(ColorToRGB(window.GetCanvas()->GetPixels(item.right - 3, (item.top + item.bottom) / 2))));
+    }
+}
+
 TEST_F(RadioGroupCopy, NativeItemGlyphsAreTheThemesRadioPartInTheItemsState) {
     edittest::SetLook(Group, edittest::kSheetLooks[4]);
     struct TCase {
