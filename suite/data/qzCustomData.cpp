@@ -14,30 +14,6 @@ TqzUpdateLock::~TqzUpdateLock() noexcept(false) {
         FController->UnlockUpdates();
 }
 
-// ---- Companions ----------------------------------------------------------------------------------
-
-
-void TqzDataSummary::Assign(TPersistent* source) {
-    if (dynamic_cast<TqzDataSummary*>(source)) return;
-    inherited::Assign(source);
-}
-
-// No summary items yet: a run computes nothing and only settles the pending after-summary mark.
-void TqzDataSummary::FireAfterSummary() { FController->SummaryRecalcPending = false; }
-void TqzDataSummary::StartSummaryRun() {}
-void TqzDataSummary::FinishSummaryRun() { FireAfterSummary(); }
-void TqzDataSummary::ComputeSummaries() {
-    StartSummaryRun();
-    FinishSummaryRun();
-}
-
-void TqzDataSummary::SetOptions(TqzSummaryOptions value) {
-    if (FOptions == value) return;
-    FOptions = value;
-    FController->SummaryChanged(false);
-}
-
-
 // ---- Construction --------------------------------------------------------------------------------
 
 TqzCustomDataController::TqzCustomDataController(TComponent* owner) : FOwner(owner) {

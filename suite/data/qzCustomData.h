@@ -752,7 +752,6 @@ private:
     std::unique_ptr<TqzSortingFieldList> FTotalSorting;
 };
 // ---- Companions the controller owns --------------------------------------------------------------
-// Still reduced: the summary does nothing yet.
 
 class TqzDataFilterCriteria;
 class TqzDataFilterValueList;
@@ -889,37 +888,345 @@ private:
     Integer FLevel = 0;
 };
 
+// ---- Summaries ------------------------------------------------------------------------------------
+
+enum TqzSummaryKind : Byte { skNone, skSum, skMin, skMax, skCount, skAverage };
+enum TqzSummaryPosition : Byte { spGroup, spFooter };
 enum TqzSummaryOption { soNullIgnore, soSelectedRecords };
 using TqzSummaryOptions = TSet<TqzSummaryOption, soSelectedRecords>;
+// The value classes that choose a default format.
+enum TqzSummaryValueClass : Byte { svcCurrency, svcDate, svcOther };
 
+class TqzDataSummary;
+class TqzDataSummaryItem;
+class TqzDataSummaryItems;
+class TqzDataSummaryGroup;
+
+struct TqzSummaryEventArguments {
+    Integer RecordIndex;
+    TqzDataSummaryItem* SummaryItem;
+};
+// What an OnSummary handler may change: the record's value, the running summary and count; with
+// Done set the record adds nothing more.
+struct TqzSummaryEventOutArguments {
+    Variant Value;
+    Variant SummaryValue;
+    Integer CountValue = 0;
+    bool Done = false;
+};
+
+using TqzSummaryEvent = TClosure<void(TqzDataSummaryItems* sender, const TqzSummaryEventArguments& arguments,
+                                      TqzSummaryEventOutArguments& outArguments)>;
+using TqzDataSummaryItemGetTextEvent =
+    TClosure<void(TqzDataSummaryItem* sender, const Variant& value, bool isFooter, String& text)>;
+using TqzAfterSummaryEvent = TClosure<void(TqzDataSummary* sender)>;
+
+// Accumulators of one run, one element per item of the collection being computed.
+using TqzDataSummaryValues = std::vector<Variant>;
+using TqzDataSummaryCountValues = std::vector<Integer>;
+
+// An item bound to one of the controller's fields (none is allowed).
+class TqzCustomDataSummaryItem : public TCollectionItem {
+    KOV_CLASS(TqzCustomDataSummaryItem, TCollectionItem)
+public:
+    explicit TqzCustomDataSummaryItem(TCollection* collection) : TCollectionItem(collection) {}
+    virtual TqzCustomDataController* Controller() const = 0;
+    // The field is about to become the item's field.
+    virtual void FieldChanging(TqzCustomDataField*) {}
+
+    TqzCustomDataField* GetField() const { return FField; }
+    // The field is given by its client item (a column); nullptr clears it.
+    TObject* GetItemLink() const { return FField ? FField->GetItem() : nullptr; }
+    void SetItemLink(TObject* item);
+    // Forgets the field without reporting a change (the field is being freed).
+    void ClearField() { FField = nullptr; }
+
+protected:
+    void SetField(TqzCustomDataField* field);
+
+private:
+    TqzCustomDataField* FField = nullptr;
+};
+
+class TqzDataSummaryItem : public TqzCustomDataSummaryItem {
+    KOV_CLASS(TqzDataSummaryItem, TqzCustomDataSummaryItem)
+public:
+    explicit TqzDataSummaryItem(TCollection* collection) : TqzCustomDataSummaryItem(collection) {}
+    // Stops being the controller's summary sort item first.
+    ~TqzDataSummaryItem() override;
+    void Assign(TPersistent* source) override;
+    TqzCustomDataController* Controller() const override;
+
+    virtual bool IsCurrencyValueType(TVarType varType);
+    // Has a field, or counts the records of a group.
+    virtual bool IsCalculated();
+    virtual bool StoresPosition();
+    virtual TqzCustomDataField* ItemField() { return GetField(); }
+    virtual void FormatValue(const Variant& value, bool isFooter, String& text);
+
+    TqzDataSummaryItems* GetSummaryItems() const;
+    const String& GetFormat() const { return FFormat; }
+    void SetFormat(const String& value);
+    TqzSummaryKind GetKind() const { return FKind; }
+    void SetKind(TqzSummaryKind value);
+    TqzSummaryPosition GetPosition() const { return FPosition; }
+    void SetPosition(TqzSummaryPosition value);
+
+    TqzDataSummaryItemGetTextEvent OnGetText;
+
+private:
+    String FFormat;
+    TqzSummaryKind FKind = skSum;
+    TqzSummaryPosition FPosition = spGroup;
+};
+
+class TqzDataSummaryItems : public TCollection {
+    KOV_CLASS(TqzDataSummaryItems, TCollection)
+public:
+    TqzDataSummaryItems(TqzDataSummary* summary, TCollectionItemClass itemClass);
+    // An item that orders the controller's groups stops doing so.
+    ~TqzDataSummaryItems() override;
+    void Assign(TPersistent* source) override;
+    TPersistent* GetOwner() const override;
+
+    virtual TqzSummaryPosition PositionOf(TqzDataSummaryItem* item) { return item->GetPosition(); }
+    virtual bool IsItemPositionStored(TqzDataSummaryItem* item) { return item->GetPosition() != spGroup; }
+    // The first item on the field of the item at itemIndex whose position is the one given;
+    // nullptr when none. Raises EListError outside the items.
+    virtual TqzDataSummaryItem* ItemOfField(Integer itemIndex, TqzSummaryPosition position);
+    virtual bool ItemVisible(Integer flags, bool a, bool b);
+    virtual void CopyEvents(TqzDataSummaryItems* source) { OnSummary = source->OnSummary; }
+    virtual void GetDefaultFormat(TqzSummaryValueClass valueClass, TqzSummaryKind kind, String& text, bool isFooter);
+    virtual void GetGroupSummaryText(const std::vector<Variant>& values, String& text) { text.clear(); }
+
+    TqzDataSummaryItem* GetItem(Integer index) const { return static_cast<TqzDataSummaryItem*>(GetItems(index)); }
+    TqzDataSummaryItem* AddItem() { return static_cast<TqzDataSummaryItem*>(Add()); }
+    TqzDataSummary* GetSummary() const { return FSummary; }
+
+    TqzSummaryEvent OnSummary;
+
+protected:
+    void Update(TCollectionItem* item) override;
+
+private:
+    TqzDataSummary* FSummary;
+};
+
+class TqzDataFooterSummaryItems : public TqzDataSummaryItems {
+    KOV_CLASS(TqzDataFooterSummaryItems, TqzDataSummaryItems)
+public:
+    using TqzDataSummaryItems::TqzDataSummaryItems;
+    TqzSummaryPosition PositionOf(TqzDataSummaryItem*) override { return spFooter; }
+    bool IsItemPositionStored(TqzDataSummaryItem*) override { return false; }
+};
+
+class TqzDataGroupSummaryItems : public TqzDataSummaryItems {
+    KOV_CLASS(TqzDataGroupSummaryItems, TqzDataSummaryItems)
+public:
+    // owner: the summary group holding the items, nullptr for the summary's default items.
+    TqzDataGroupSummaryItems(TqzDataSummary* summary, TCollectionItemClass itemClass, TPersistent* owner)
+        : TqzDataSummaryItems(summary, itemClass), FOwner(owner) {}
+    void Assign(TPersistent* source) override;
+    TPersistent* GetOwner() const override;
+    // "(SUM=10.00, COUNT=2)": the group-row items' texts.
+    void GetGroupSummaryText(const std::vector<Variant>& values, String& text) override;
+
+    const String& GetBeginText() const { return FBeginText; }
+    void SetBeginText(const String& value);
+    const String& GetEndText() const { return FEndText; }
+    void SetEndText(const String& value);
+    const String& GetSeparator() const { return FSeparator; }
+    void SetSeparator(const String& value);
+    bool IsBeginTextStored() const { return FBeginText != "("; }
+    bool IsEndTextStored() const { return FEndText != ")"; }
+    bool IsSeparatorStored() const { return FSeparator != ","; }
+
+private:
+    void TextChanged();
+    TPersistent* FOwner;
+    String FBeginText = "(";
+    String FEndText = ")";
+    String FSeparator = ",";
+};
+
+// Binds a summary group to a client item; a client item belongs to one summary group at most.
+class TqzDataSummaryGroupItemLink : public TqzCustomDataSummaryItem {
+    KOV_CLASS(TqzDataSummaryGroupItemLink, TqzCustomDataSummaryItem)
+public:
+    explicit TqzDataSummaryGroupItemLink(TCollection* collection) : TqzCustomDataSummaryItem(collection) {}
+    void Assign(TPersistent* source) override;
+    TqzCustomDataController* Controller() const override;
+    void FieldChanging(TqzCustomDataField* field) override;
+    TqzDataSummaryGroup* GetSummaryGroup() const;
+};
+
+class TqzDataSummaryGroupItemLinks : public TCollection {
+    KOV_CLASS(TqzDataSummaryGroupItemLinks, TCollection)
+public:
+    TqzDataSummaryGroupItemLinks(TqzDataSummaryGroup* group, TCollectionItemClass itemClass)
+        : TCollection(itemClass), FGroup(group) {}
+    TPersistent* GetOwner() const override;
+    TqzDataSummaryGroup* GetSummaryGroup() const { return FGroup; }
+    TqzDataSummaryGroupItemLink* GetItem(Integer index) const {
+        return static_cast<TqzDataSummaryGroupItemLink*>(GetItems(index));
+    }
+    TqzDataSummaryGroupItemLink* AddLink() { return static_cast<TqzDataSummaryGroupItemLink*>(Add()); }
+
+protected:
+    void Update(TCollectionItem* item) override;
+
+private:
+    TqzDataSummaryGroup* FGroup;
+};
+
+class TqzDataSummaryGroup : public TCollectionItem {
+    KOV_CLASS(TqzDataSummaryGroup, TCollectionItem)
+public:
+    explicit TqzDataSummaryGroup(TCollection* collection);
+    ~TqzDataSummaryGroup() override;
+    void Assign(TPersistent* source) override;
+
+    TqzDataSummary* GetSummary() const;
+    // Made on first access.
+    TqzDataSummaryGroupItemLinks* GetLinks();
+    bool HasLinks() const { return FLinks != nullptr; }
+    void SetLinks(TqzDataSummaryGroupItemLinks* value) { GetLinks()->Assign(value); }
+    TqzDataGroupSummaryItems* GetSummaryItems() const { return FSummaryItems.get(); }
+    void SetSummaryItems(TqzDataGroupSummaryItems* value) { FSummaryItems->Assign(value); }
+
+private:
+    std::unique_ptr<TqzDataSummaryGroupItemLinks> FLinks;
+    std::unique_ptr<TqzDataGroupSummaryItems> FSummaryItems;
+};
+
+class TqzDataSummaryGroups : public TCollection {
+    KOV_CLASS(TqzDataSummaryGroups, TCollection)
+public:
+    explicit TqzDataSummaryGroups(TqzDataSummary* summary);
+    TPersistent* GetOwner() const override;
+    TqzDataSummary* GetSummary() const { return FSummary; }
+    TqzDataSummaryGroup* GetItem(Integer index) const { return static_cast<TqzDataSummaryGroup*>(GetItems(index)); }
+    TqzDataSummaryGroup* AddGroup() { return static_cast<TqzDataSummaryGroup*>(Add()); }
+
+protected:
+    void Update(TCollectionItem* item) override;
+
+private:
+    TqzDataSummary* FSummary;
+};
+
+// The footer and group summaries of a controller, computed during its recomputation.
 class TqzDataSummary : public TPersistent {
     KOV_CLASS(TqzDataSummary, TPersistent)
 public:
-    explicit TqzDataSummary(TqzCustomDataController* controller) : FController(controller) {}
+    explicit TqzDataSummary(TqzCustomDataController* controller);
+    ~TqzDataSummary() override;
     void Assign(TPersistent* source) override;
-    void FieldRemoved(TqzCustomDataField*) {}
+    TPersistent* GetOwner() const override;
 
+    virtual void PrepareAccumulators(TqzDataSummaryItems* items, TqzDataSummaryValues& values,
+                                     TqzDataSummaryCountValues& counts);
+    // Adds the records at record-list positions first..last.
+    virtual void AccumulateRange(TqzDataSummaryItems* items, TqzDataSummaryValues& values,
+                                 TqzDataSummaryCountValues& counts, Integer first, Integer last);
+    // viewOnly: one item's display settings changed; otherwise the values must be computed again.
+    virtual void Changed(bool viewOnly);
+    // Runs OnAfterSummary, or keeps it for the controller's Loaded while its owner loads.
+    virtual void FireAfterSummary();
+    virtual void FinishValue(TqzDataSummaryItem* item, Variant& value, Integer count);
+    virtual void AddRecordValue(TqzDataSummaryItem* item, Integer recordIndex, Integer& count, Variant& value);
+    // A variant array of the finished values, Null without items.
+    virtual Variant StoreResults(TqzDataSummaryItems* items, TqzDataSummaryValues& values,
+                                 TqzDataSummaryCountValues& counts);
+    // The record at a record-list position; -1 when it does not take part.
+    virtual Integer SummaryRecordAt(Integer position);
+    virtual TCollectionItemClass GetItemLinkClass();
+    virtual TCollectionItemClass GetItemClass();
+    virtual bool IsValidValueIndex(Integer index) const;
+    virtual void NotifyController(bool viewOnly);
+    virtual void CopyEvents(TqzDataSummary* source);
     // The recomputation's summary run: the footer before sorting, the groups after grouping (or
     // both after grouping over the selected records only).
-    virtual void FireAfterSummary();
-    virtual void StartSummaryRun();
+    virtual void StartSummaryRun() { ComputeFooter(); }
     virtual void FinishSummaryRun();
     virtual void ComputeSummaries();
+    virtual void ComputeFooter();
+    virtual void ComputeGroups();
+
+    // Inside the lock (nestable; it also holds the controller's update bracket) changes are not
+    // reported; the outermost unlock reports one when asked.
+    void BeginUpdate();
+    void EndUpdate(bool reportChange = true);
+    // Closes the lock without reporting or recomputing (an exception is on its way).
+    void ReleaseLock();
+    // Every item on the field loses it (the field is being freed or leaves the view).
+    void RemoveItemsOfField(TqzCustomDataField* field);
+    void FieldRemoved(TqzCustomDataField* field) { RemoveItemsOfField(field); }
+    // The summary group linked to the level's grouping field, else the default items; nullptr
+    // outside the grouping.
+    TqzDataGroupSummaryItems* GroupItemsForLevel(Integer level);
+
+    TqzCustomDataController* GetController() const { return FController; }
+    TqzDataGroupSummaryItems* GetDefaultGroupSummaryItems() const { return FDefaultGroupSummaryItems.get(); }
+    void SetDefaultGroupSummaryItems(TqzDataGroupSummaryItems* value) { FDefaultGroupSummaryItems->Assign(value); }
+    TqzDataFooterSummaryItems* GetFooterSummaryItems() const { return FFooterSummaryItems.get(); }
+    void SetFooterSummaryItems(TqzDataFooterSummaryItems* value) { FFooterSummaryItems->Assign(value); }
+    TqzDataSummaryGroups* GetSummaryGroups() const { return FSummaryGroups.get(); }
+    void SetSummaryGroups(TqzDataSummaryGroups* value) { FSummaryGroups->Assign(value); }
     TqzSummaryOptions GetOptions() const { return FOptions; }
     void SetOptions(TqzSummaryOptions value);
+    // The footer values: a variant array, one element per footer item (Null before a run or
+    // without items).
+    const Variant& GetFooterSummaryValues() const { return FFooterSummaryValues; }
+    // Null for an index without a value.
+    Variant GetFooterSummaryValue(Integer index) const;
+    String GetFooterSummaryText(Integer index);
+    bool IsDestroying() const { return FDestroying; }
+    bool InAfterSummary() const { return FInAfterSummary; }
+    Integer GetLockCount() const { return FLockCount; }
+
+    TqzAfterSummaryEvent OnAfterSummary;
 
 private:
-    [[maybe_unused]] TqzCustomDataController* FController;
+    TqzCustomDataController* FController;
+    std::unique_ptr<TqzDataGroupSummaryItems> FDefaultGroupSummaryItems;
+    std::unique_ptr<TqzDataFooterSummaryItems> FFooterSummaryItems;
+    std::unique_ptr<TqzDataSummaryGroups> FSummaryGroups;
     TqzSummaryOptions FOptions;
+    Variant FFooterSummaryValues = Null();
+    bool FDestroying = false;
+    bool FInAfterSummary = false;
+    Integer FLockCount = 0;
+    // The records that count in selected-records mode during one run (empty: all count).
+    std::vector<bool> FSelectedRecords;
+    bool FSelectedOnly = false;
+    void CollectSelectedRecords();
 };
 
+// Read access to the group tree: child groups, the records of a group, grouping fields by level.
+// A group item is an index into the tree's items; -1 is the root.
 class TqzDataControllerGroups : public TObject {
     KOV_CLASS(TqzDataControllerGroups, TObject)
 public:
     explicit TqzDataControllerGroups(TqzCustomDataController* controller) : FController(controller) {}
 
+    Integer ChildCount(Integer groupItem) const;
+    // The item of a child group; -1 for a deepest group or a number outside its children.
+    Integer ChildGroup(Integer groupItem, Integer index) const;
+    // The record of the index-th record of a deepest group; -1 otherwise.
+    Integer ChildRecord(Integer groupItem, Integer index) const;
+    Integer GroupOfRow(Integer row) const;
+    Integer Level(Integer groupItem) const;
+    Integer LevelCount() const;
+    Integer FieldIndexOfLevel(Integer level) const;
+    // Appends the records under the group in row order.
+    void CollectRecordIndexes(std::vector<Integer>& list, Integer groupItem) const;
+    // A group row: its records; a data row: its record.
+    void CollectRecordIndexesOfRow(std::vector<Integer>& list, Integer row) const;
+
 private:
-    [[maybe_unused]] TqzCustomDataController* FController;
+    TqzDataGroups* Tree() const;
+    TqzCustomDataController* FController;
 };
 
 // Extra filters made by CreateFilter; owns them.
@@ -1328,6 +1635,10 @@ public:
     virtual TClass GetRelationClass() const { return TqzCustomDataRelation::StaticClass(); }
     virtual TClass GetSearchClass() const { return TqzDataControllerSearch::StaticClass(); }
     virtual TClass GetSummaryClass() const { return TqzDataSummary::StaticClass(); }
+    virtual TCollectionItemClass GetSummaryItemClass() const { return TCollectionItemClass::Of<TqzDataSummaryItem>(); }
+    virtual TCollectionItemClass GetSummaryGroupItemLinkClass() const {
+        return TCollectionItemClass::Of<TqzDataSummaryGroupItemLink>();
+    }
     virtual String GetFieldDisplayText(Integer recordIndex, TqzCustomDataField* field);
     virtual Integer GetDefaultActiveRelationIndex() const { return 0; }
     virtual Integer GetItemID(TObject*) { return -1; }
@@ -1570,6 +1881,8 @@ public:
     virtual Variant GetSelectedRowKey(Integer rowIndex) { return Variant(rowIndex); }
     // Groups ordered by a group summary item (nothing: by their values).
     TCollectionItem* GetSummarySortItem() const { return FSummarySortItem; }
+    // Drops the reference without refreshing (the item is being freed with the summary).
+    void ForgetSummarySortItem() { FSummarySortItem = nullptr; }
     void SetSummarySortItem(TCollectionItem* value);
     TqzDataSortOrder GetSummarySortOrder() const { return FSummarySortOrder; }
     void SetSummarySortOrder(TqzDataSortOrder value);
@@ -1667,6 +1980,7 @@ public:
     TqzCustomDataControllerInfo* GetInfo() const { return FInfo.get(); }
     TqzDataFilterCriteria* GetFilter() const { return FFilter.get(); }
     TqzDataSummary* GetSummary() const { return FSummary.get(); }
+    TqzDataControllerGroups* GetGroups() const { return FGroups.get(); }
     TqzDataControllerNotifier* GetNotifier() const { return FNotifier.get(); }
     TqzDataFilterList* GetFilters() const { return FFilters.get(); }
     // Made on first use.
