@@ -632,16 +632,32 @@ void TqzDBDataProvider::SmartRefreshChangedRecord() {
 Integer TqzDBDataProvider::DeleteFocused() {
     TDataSet* dataSet = GetDataSet();
     if (!dataSet) return -1;
-    TqzCustomDataController* controller = GetController();
+    TqzDBDataController* controller = GetDBController();
     const Integer focused = controller->GetFocusedRecordIndex();
     if (focused < 0) return 0;
     const bool smart = IsSmartRefresh();
+    // The record to focus afterwards, named as it will be once the deleted one is gone.
+    const Integer restore = controller->RestoreFocusRecordIndex;
+    const Integer after = restore > focused ? restore - 1 : restore;
+    const Variant restoreKey = restore >= 0 && IsKeyMode() ? controller->GetRecordId(restore) : Variant();
+    const Integer count = controller->GetRecordCount();
     {
         TControlsDisabled disabled(dataSet);
         try {
             dataSet->Delete();
             FDataLink->LayoutChangeSuppressed = true;
-            if (controller->RestoreFocusRecordIndex >= 0) GetDBController()->SyncDataSetPosition(controller->RestoreFocusRecordIndex);
+            if (restore >= 0) {
+                if (IsKeyMode()) {
+                    dataSet->Locate(controller->GetKeyFieldNames(), restoreKey, TLocateOptions());
+                } else {
+                    // The data set stands on the row that followed the deleted one (the new last
+                    // row when it was the last).
+                    const Integer position = std::min(focused, count - 2);
+                    dataSet->MoveBy(after - position);
+                }
+                FCurrentBufferRecord = after;
+                if (!smart) controller->RestoreFocusRecordIndex = after;
+            }
         } catch (...) {
             FDataLink->LayoutChangeSuppressed = false;
             throw;
@@ -650,7 +666,7 @@ Integer TqzDBDataProvider::DeleteFocused() {
     FDataLink->LayoutChangeSuppressed = false;
     if (smart && focused < controller->GetRecordCount()) {
         controller->DeleteRecord(focused);
-        GetDBController()->CheckFocusedRow();
+        controller->CheckFocusedRow();
     }
     return focused;
 }

@@ -1226,3 +1226,80 @@ TEST(DBDataSelectionTest, ForEachRowOverAllRowsInGridModeEndsAtTheEnd) {
     EXPECT_EQ(visits, 250);
     EXPECT_TRUE(table.DataSet.Eof());
 }
+
+TEST(DBDataControllerTest, EditingThroughTheControllersOwnOperations) {
+    TTable table(200);
+    TBound bound(table);
+    TTestDBController& c = bound.Controller;
+
+    // Append, fill and post.
+    c.AppendNewRecord();
+    ASSERT_EQ(table.DataSet.GetState(), dsInsert);
+    EXPECT_TRUE(c.SetEditingValue(bound.ID, 201));
+    EXPECT_TRUE(c.SetEditingValue(bound.Name, "appended", 1));
+    EXPECT_EQ(c.GetEditingValue(bound.Name), Variant("appended"));
+    c.PostEditing();
+    ASSERT_EQ(c.GetRecordCount(), 201);
+    EXPECT_EQ(table.DataSet.GetRecordCount(), 201);
+    EXPECT_EQ(c.GetValue(c.GetFocusedRecordIndex(), bound.Name), Variant("appended"));
+
+    // Edit a value of another row, then cancel it.
+    c.FocusRow(7);
+    EXPECT_TRUE(c.SetEditingValue(bound.Name, "typed"));
+    EXPECT_EQ(table.DataSet.GetState(), dsEdit);
+    EXPECT_EQ(c.GetValue(7, bound.Name), Variant("typed"));
+    c.Cancel();
+    EXPECT_EQ(table.DataSet.GetState(), dsBrowse);
+    EXPECT_EQ(c.GetValue(7, bound.Name), Variant("N8"));
+    EXPECT_EQ(table.DataSet.FieldByName("Name")->GetAsString(), "N8");
+
+    // Edit and post.
+    c.EditRecord();
+    c.SetEditingValue(bound.Amount, 99.5);
+    c.PostEditing();
+    EXPECT_DOUBLE_EQ(table.DataSet.FieldByName("Amount")->GetAsFloat(), 99.5);
+    EXPECT_DOUBLE_EQ(c.GetValue(7, bound.Amount).AsDouble(), 99.5);
+
+    // Insert before the focused row.
+    c.InsertNewRecord();
+    c.SetEditingValue(bound.ID, 500);
+    c.PostEditing();
+    EXPECT_EQ(c.GetRecordCount(), 202);
+    EXPECT_EQ(c.GetValue(7, bound.ID).AsInteger(), 500);
+
+    // Delete the focused row.
+    c.FocusRow(0);
+    c.DeleteFocused();
+    EXPECT_EQ(c.GetRecordCount(), 201);
+    EXPECT_EQ(table.DataSet.GetRecordCount(), 201);
+    EXPECT_EQ(c.GetValue(0, bound.ID).AsInteger(), 2);
+    EXPECT_EQ(c.GetFocusedRecordIndex(), 0);
+}
+
+TEST(DBDataControllerTest, DeletingKeepsTheDataSetAndTheFocusTogether) {
+    struct TCase {
+        const char* Name;
+        bool Key;
+        bool Smart;
+        Integer Row;
+    };
+    const TCase cases[] = {
+        {"by position", false, false, 3}, {"by key", true, false, 3},    {"smart refresh", true, true, 3},
+        {"last by position", false, false, 9}, {"last by key", true, false, 9}, {"last, smart refresh", true, true, 9},
+    };
+    for (const TCase& t : cases) {
+        SCOPED_TRACE(t.Name);
+        TTable table(10);
+        TBound bound(table);
+        TTestDBController& c = bound.Controller;
+        if (t.Key) c.SetKeyFieldNames("ID");
+        c.GetDataModeController()->SetSmartRefresh(t.Smart);
+        c.FocusRow(t.Row);
+        c.DeleteFocused();
+        ASSERT_EQ(c.GetRecordCount(), 9);
+        const Integer focused = c.GetFocusedRecordIndex();
+        ASSERT_GE(focused, 0);
+        EXPECT_EQ(c.GetValue(focused, bound.ID), table.DataSet.FieldByName("ID")->GetValue());
+        EXPECT_EQ(table.DataSet.FieldByName("ID")->GetAsInteger(), t.Row == 9 ? 9 : t.Row + 2);
+    }
+}
