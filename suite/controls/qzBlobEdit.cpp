@@ -589,8 +589,15 @@ void TqzCustomBlobEdit::PreparePopupWindow() {
     const Integer h = FButtonHeight;
     const Integer w = FButtonWidth;
     const Integer popupWidth = window->GetWidth();
-    const TRect g = info->SizeGripRect;
     const Integer corner = info->SizeGripCorner;
+    TRect g = info->SizeGripRect;
+    if (IsRectEmpty(&g)) {
+        // A popup that cannot be sized has no grip: the buttons are placed as beside a grip of no
+        // width in its corner (measured from the missing grip they would leave the window).
+        const TRect& s = info->SizingRegionBounds;
+        g.left = g.right = info->IsGripOnRight() ? s.right : s.left;
+        g.top = g.bottom = info->IsGripAtBottom() ? s.bottom - 2 : s.top + 2;
+    }
     Integer r;
     if (corner == 1 || corner == 3)
         r = h / 6 + w + popupWidth - g.left;

@@ -223,6 +223,33 @@ TEST_F(BlobEditTest, TheButtonsAreSizedByTheFontAndReadOnlyPopupsOnlyClose) {
     EXPECT_TRUE(VarIsNull(blob->GetEditValue()));
 }
 
+TEST_F(BlobEditTest, WithoutASizeGripThePopupButtonsStayInsideThePanel) {
+    const TRect work = GetMonitorWorkArea(TPoint{100, 100});
+    for (bool above : {false, true}) {
+        SCOPED_TRACE(above ? "above" : "below");
+        Form->SetBounds(work.left + 300, above ? work.bottom - 80 : work.top + 40, 300, 70);
+        TqzBlobEdit* blob = Blob(bekMemo);
+        blob->GetBlobEditProperties()->SetPopupSizeable(false);
+        Form->Show();
+        App->ProcessMessages();
+        blob->DoInitPopup();
+        blob->PreparePopupWindow();
+        TqzCustomEditPopupWindow* window = blob->GetPopupWindow();
+        const TRect cancel = blob->GetCancelButton()->GetBoundsRect();
+        const TRect ok = blob->GetOkButton()->GetBoundsRect();
+        EXPECT_GE(ok.left, 0);
+        EXPECT_LE(cancel.right, window->GetWidth());
+        EXPECT_GE(cancel.top, 0);
+        EXPECT_LE(cancel.bottom, window->GetHeight());
+        // In the panel away from the editor, Cancel at the right with OK beside it.
+        EXPECT_EQ(above, cancel.bottom < window->GetHeight() / 2);
+        EXPECT_GT(cancel.right, window->GetWidth() - (cancel.right - cancel.left) / 2);
+        EXPECT_EQ(cancel.top, ok.top);
+        EXPECT_LT(ok.right, cancel.left);
+        delete blob;
+    }
+}
+
 TEST_F(BlobEditTest, ThePopupButtonsSitBesideTheGripInEachCorner) {
     const TRect work = GetMonitorWorkArea(TPoint{100, 100});
     struct Case {
