@@ -2033,6 +2033,7 @@ protected:
     void ReplaceProvider(TqzCustomDataProvider* provider) { FProvider.reset(provider); }
     void ReplaceFilter(TqzDataFilterCriteria* filter) { FFilter.reset(filter); }
     void ReplaceSearch(TqzDataControllerSearch* search) { FSearch.reset(search); }
+    void ReplaceSummary(TqzDataSummary* summary) { FSummary.reset(summary); }
 
 private:
     void ResetPendingChange();

@@ -451,6 +451,31 @@ private:
     bool FDestroyingDB = false;
 };
 
+// A summary item that names the summarised field by its data-set field name.
+class TqzDBDataSummaryItem : public TqzDataSummaryItem {
+    KOV_CLASS(TqzDBDataSummaryItem, TqzDataSummaryItem)
+public:
+    explicit TqzDBDataSummaryItem(TCollection* collection) : TqzDataSummaryItem(collection) {}
+    // Frees its data field.
+    ~TqzDBDataSummaryItem() override;
+    void Assign(TPersistent* source) override;
+    // Currency exactly when the summarised field holds currency values, for a field bound to a
+    // data-set field.
+    bool IsCurrencyValueType(TVarType varType) override;
+    TqzCustomDataField* ItemField() override { return FDataField ? FDataField : GetField(); }
+
+    const String& GetFieldName() const { return FFieldName; }
+    // A name binds the item's own data field to the data-set field of that name; an empty name
+    // frees it.
+    void SetFieldName(const String& value);
+    TqzDBDataField* GetDataField() const { return FDataField; }
+
+private:
+    void FreeDataField();
+    String FFieldName;
+    TqzDBDataField* FDataField = nullptr;
+};
+
 // ---- The controller ------------------------------------------------------------------------------
 
 using TqzDBDataDetailHasChildrenEvent =
@@ -486,6 +511,9 @@ public:
     TClass GetFieldClass() const override { return TqzDBDataField::StaticClass(); }
     TClass GetFilterClass() const override { return TqzDBDataFilterCriteria::StaticClass(); }
     TClass GetRelationClass() const override { return TqzDBDataRelation::StaticClass(); }
+    TCollectionItemClass GetSummaryItemClass() const override {
+        return TCollectionItemClass::Of<TqzDBDataSummaryItem>();
+    }
     void GetKeyFields(std::vector<TqzCustomDataField*>& list) override { GetKeyFieldList(list); }
     bool HasRecordKeys() override { return UsesSourceValues(); }
     bool IsSourceField(TqzCustomDataField* field) const override;

@@ -23,6 +23,8 @@ TqzDBDataController::TqzDBDataController(TComponent* owner) : TqzCustomDataContr
     ReplaceProvider(new TqzDBDataProvider(this));
     ReplaceFilter(new TqzDBDataFilterCriteria(this));
     ReplaceSearch(new TqzDBDataControllerSearch(this));
+    // Made again now that the summary item class is this controller's.
+    ReplaceSummary(new TqzDataSummary(this));
     GetInfo()->ReplaceSelection(new TqzDBDataSelection(this));
     GetDBDataAdapters();
 }

@@ -394,3 +394,54 @@ bool TqzDBDataControllerSearch::LocateNext(bool forward) {
     if (!FController->Searching || FController->SearchText.empty() || SearchItemIndex() < 0) return false;
     return provider->SearchInDataSet(SearchItemIndex(), FController->SearchText, forward, true);
 }
+
+// ---- TqzDBDataSummaryItem ------------------------------------------------------------------------
+
+TqzDBDataSummaryItem::~TqzDBDataSummaryItem() { FreeDataField(); }
+
+void TqzDBDataSummaryItem::FreeDataField() {
+    TqzDBDataField* field = FDataField;
+    FDataField = nullptr;
+    delete field;
+}
+
+void TqzDBDataSummaryItem::Assign(TPersistent* source) {
+    auto* other = dynamic_cast<TqzDBDataSummaryItem*>(source);
+    if (!other) {
+        inherited::Assign(source);
+        return;
+    }
+    TCollection* collection = GetCollection();
+    if (collection) collection->BeginUpdate();
+    try {
+        inherited::Assign(source);
+        SetFieldName(other->FFieldName);
+    } catch (...) {
+        if (collection) collection->EndUpdate();
+        throw;
+    }
+    if (collection) collection->EndUpdate();
+}
+
+void TqzDBDataSummaryItem::SetFieldName(const String& value) {
+    if (FFieldName == value) return;
+    FFieldName = value;
+    auto* controller = dynamic_cast<TqzDBDataController*>(Controller());
+    if (!value.empty() && controller) {
+        if (!FDataField) FDataField = static_cast<TqzDBDataField*>(controller->CreateInternalField());
+        controller->SetFieldNames(FDataField, value, false);
+        controller->LinkField(FDataField);
+        // A field with a storage column of its own needs the records read again.
+        if (!FDataField->GetLinkedField()) controller->LayoutChanged(2);
+    } else {
+        FreeDataField();
+    }
+    Changed(true);
+}
+
+bool TqzDBDataSummaryItem::IsCurrencyValueType(TVarType varType) {
+    auto* field = dynamic_cast<TqzDBDataField*>(ItemField());
+    if (TqzDBDataField* reference = field ? field->ReferencedField() : nullptr) field = reference;
+    if (field && field->GetField()) return field->GetCurrencyValues();
+    return inherited::IsCurrencyValueType(varType);
+}

@@ -1303,3 +1303,38 @@ TEST(DBDataControllerTest, DeletingKeepsTheDataSetAndTheFocusTogether) {
         EXPECT_EQ(table.DataSet.FieldByName("ID")->GetAsInteger(), t.Row == 9 ? 9 : t.Row + 2);
     }
 }
+
+// ---- Summary item --------------------------------------------------------------------------------
+
+TEST(DBDataSummaryItemTest, TheFieldIsNamedByItsDataSetFieldName) {
+    TTable table(10);
+    SetOrdProp(table.DataSet.FieldByName("Amount"), "Currency", 1);
+    TTestDBController c;
+    c.AddFieldItem("ID");
+    c.SetDataSource(&table.Source);
+    TqzDataSummaryItems* footer = c.GetSummary()->GetFooterSummaryItems();
+    auto* item = dynamic_cast<TqzDBDataSummaryItem*>(footer->AddItem());
+    ASSERT_NE(item, nullptr);
+    item->SetKind(skSum);
+    item->SetFieldName("Amount");
+    ASSERT_NE(item->GetDataField(), nullptr);
+    EXPECT_EQ(item->ItemField(), item->GetDataField());
+    EXPECT_DOUBLE_EQ(c.GetSummary()->GetFooterSummaryValue(0).AsDouble(), 82.5); // 1.5 * (1 + ... + 10)
+    EXPECT_TRUE(item->IsCurrencyValueType(varDouble));
+
+    // A summary of a field without currency is not shown as currency.
+    auto* count = dynamic_cast<TqzDBDataSummaryItem*>(footer->AddItem());
+    count->SetKind(skMax);
+    count->SetFieldName("ID");
+    EXPECT_EQ(c.GetSummary()->GetFooterSummaryValue(1).AsInteger(), 10);
+    EXPECT_FALSE(count->IsCurrencyValueType(varInteger));
+
+    // Assigned, the name comes along; an empty name frees the data field.
+    auto* copy = dynamic_cast<TqzDBDataSummaryItem*>(footer->AddItem());
+    copy->Assign(item);
+    EXPECT_EQ(copy->GetFieldName(), "Amount");
+    EXPECT_NE(copy->GetDataField(), nullptr);
+    copy->SetFieldName("");
+    EXPECT_EQ(copy->GetDataField(), nullptr);
+    EXPECT_EQ(copy->ItemField(), nullptr);
+}
