@@ -549,8 +549,7 @@ void TqzFormatController::HandleMessage(TMessage& message) {
             const auto* area = reinterpret_cast<const char*>(message.LParam);
             if (message.WParam == 0 && area && SameText(area, "intl")) {
                 FormatSettings = FormatSettingsFromLocale("");
-                Rebuild();
-                NotifyFormatChanged();
+                ApplyFormatSettings();
                 message.Result = 0;
                 return;
             }
@@ -563,6 +562,11 @@ void TqzFormatController::HandleMessage(TMessage& message) {
     } catch (...) {
         WinHandleException(std::current_exception());
     }
+}
+
+void TqzFormatController::ApplyFormatSettings() {
+    Rebuild();
+    NotifyFormatChanged();
 }
 
 void TqzFormatController::AddListener(IqzFormatListener* listener) {

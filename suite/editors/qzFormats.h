@@ -84,6 +84,9 @@ public:
     // the hidden window, removing the last one destroys it.
     virtual void AddListener(IqzFormatListener* listener);
     virtual void RemoveListener(IqzFormatListener* listener);
+    // Rebuilds from FormatSettings as they stand and tells every listener, as a locale change
+    // does without reading the locale again (for tests that set the settings themselves).
+    void ApplyFormatSettings();
 
     const TqzDateTimeFormatInfo& GetDateFormatItems() const { return FDateFormatItems; }
     const TqzDateTimeFormatInfo& GetTimeFormatItems() const { return FTimeFormatItems; }

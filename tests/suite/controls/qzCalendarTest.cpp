@@ -15,6 +15,7 @@
 #include "platform/winapi/WinCore.h"
 #include "suite/controls/qzCalendar.h"
 #include "suite/editors/qzFormats.h"
+#include "tests/suite/controls/ScopedControllerSettings.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/TestSupport.h"
 
@@ -31,13 +32,6 @@ class CalendarTest : public testsupport::TFormFixture {
 protected:
     void SetUp() override {
         testsupport::TFormFixture::SetUp();
-        {
-            // The format controller reads the week's first day from the locale: Sunday in C.
-            testsupport::ScopedEnv lcAll("LC_ALL", "C");
-            TMessage message{WM_WININICHANGE, 0, LPARAM("intl"), 0};
-            GetFormatController()->HandleMessage(message);
-        }
-        FormatSettings = testsupport::DotSettings();
         SetNow(D(2021, 3, 10) + EncodeTime(9, 30, 0, 0));
         Form->SetBounds(20, 20, 500, 400);
         Form->GetFont()->SetName("Tahoma");
@@ -62,7 +56,8 @@ protected:
     }
     static TPoint Center(const TRect& r) { return TPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
-    testsupport::ScopedFormatSettings FSettings{testsupport::DotSettings()};
+    // The English settings, Sunday the first day of the week.
+    testsupport::ScopedControllerSettings FSettings{testsupport::DotSettings()};
 };
 
 // Records the close requests and the reported choices of a calendar.
@@ -103,6 +98,41 @@ TEST_F(CalendarTest, FirstRowShowsTheEndOfThePreviousMonth) {
     EXPECT_TRUE(IsValidCalendarDate(NullDate));
     EXPECT_EQ(DateFromParts(99, 12, 31), InvalidDate);
     EXPECT_EQ(DateFromParts(2021, 2, 29), InvalidDate);
+}
+
+// The first day of the week from the settings: with Friday first, 1 January 100 (a Friday)
+// starts the first row, since no earlier day can be shown; later months starting on a Friday
+// still show a row of the month before, and Home and End keep to the Friday-to-Thursday week.
+TEST_F(CalendarTest, FridayFirstWeeks) {
+    TFormatSettings friday = testsupport::DotSettings();
+    friday.FirstWeekDay = 5;
+    testsupport::ScopedControllerSettings settings(friday);
+    ASSERT_EQ(GetFormatController()->GetFirstDayOfWeek(), 5);
+    TqzCustomCalendar* calendar = MakeCalendar();
+    struct Case {
+        const char* Name;
+        TDateTime Month;
+        TDateTime FirstCell;
+        Integer Column, Row;
+    };
+    const Case cases[] = {
+        {"January of year 100", D(100, 1, 1), D(100, 1, 1), 0, 0},
+        {"October 2021 starts on a Friday", D(2021, 10, 1), D(2021, 9, 24), 0, 1},
+        {"March 2021 starts on a Monday", D(2021, 3, 1), D(2021, 2, 26), 3, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        calendar->SetMonthStart(c.Month);
+        EXPECT_EQ(calendar->DateForCell(0, 0), c.FirstCell);
+        EXPECT_EQ(calendar->DateForCell(c.Column, c.Row), c.Month);
+    }
+    calendar->SetSelectedDate(D(2021, 3, 10)); // a Wednesday
+    Word key = VK_HOME;
+    calendar->HandleKeyDown(key, TShiftState{});
+    EXPECT_EQ(calendar->GetSelectedDate(), D(2021, 3, 5));
+    key = VK_END;
+    calendar->HandleKeyDown(key, TShiftState{});
+    EXPECT_EQ(calendar->GetSelectedDate(), D(2021, 3, 11));
 }
 
 TEST_F(CalendarTest, KeysMoveTheSelectionInsideTheRange) {

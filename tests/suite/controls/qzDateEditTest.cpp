@@ -8,6 +8,7 @@
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Exceptions.h"
 #include "suite/controls/qzCalendar.h"
+#include "tests/suite/controls/ScopedControllerSettings.h"
 #include "tests/support/FormFixture.h"
 #include "tests/support/TestSupport.h"
 
@@ -34,7 +35,7 @@ protected:
         properties->PrepareDisplayValue(value, display, focused);
         return display;
     }
-    testsupport::ScopedFormatSettings FSettings{testsupport::DotSettings()};
+    testsupport::ScopedControllerSettings FSettings{testsupport::DotSettings()};
 };
 
 TEST_F(DateEditTest, DefaultsFollowTheKindUntilSet) {
@@ -107,6 +108,53 @@ TEST_F(DateEditTest, DisplayTexts) {
     EXPECT_EQ(VarToStr(Display(&properties, Null(), false)), "");
     EXPECT_THROW(Display(&properties, VarArrayOf({Variant(1)}), false), EConvertError);
     EXPECT_THROW(Display(&properties, Variant(String("no date")), false), EConvertError);
+}
+
+} // namespace
+
+namespace {
+
+class DateEditPopupTest : public DateEditTest {
+protected:
+    void Pump() { App->ProcessMessages(); }
+    TqzDateEdit* FocusedEditor() {
+        TqzDateEdit* editor = MakeEditor();
+        Form->Show();
+        Pump();
+        editor->SetFocus();
+        Pump();
+        return editor;
+    }
+    void Key(TqzDateEdit* editor, Word key) {
+        HWND window = editor->GetCalendar()->GetHandle();
+        SendMessageA(window, WM_KEYDOWN, key, 0);
+        SendMessageA(window, WM_KEYUP, key, 0);
+        Pump();
+    }
+};
+
+TEST_F(DateEditPopupTest, OpenOnAnEmptyEditorSelectsTodayEnterTakesTheDayClearEmpties) {
+    TqzDateEdit* editor = FocusedEditor();
+    editor->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(editor->HasOpenPopup());
+    EXPECT_EQ(editor->GetCalendar()->GetSelectedDate(), D(2021, 3, 10));
+    Key(editor, VK_RIGHT);
+    Key(editor, VK_RETURN);
+    EXPECT_FALSE(editor->HasOpenPopup());
+    EXPECT_NEAR(editor->GetDate(), D(2021, 3, 11), 1e-9);
+    EXPECT_EQ(editor->GetInnerTextEditControl()->GetText(), "3/11/2021");
+
+    editor->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(editor->HasOpenPopup());
+    EXPECT_EQ(editor->GetCalendar()->GetSelectedDate(), D(2021, 3, 11));
+    editor->GetCalendar()->ClearButton->Click();
+    Pump();
+    EXPECT_FALSE(editor->HasOpenPopup());
+    EXPECT_EQ(editor->GetDate(), NullDate);
+    EXPECT_TRUE(VarIsNull(editor->GetEditValue()));
+    EXPECT_EQ(editor->GetInnerTextEditControl()->GetText(), "");
 }
 
 } // namespace

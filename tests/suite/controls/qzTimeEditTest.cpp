@@ -30,6 +30,8 @@ protected:
         SetMessageBeepHook(FOldBeep);
         testsupport::TFormFixture::TearDown();
         FSettings.reset();
+        // The controller as the settings are again (a test may have had it read a locale).
+        GetFormatController()->ApplyFormatSettings();
         BuildTwelveHourMasks();
     }
     TqzTimeEdit* MakeEditor(bool use24Hour, TqzTimeEditTimeFormat format = tfHourMinSec) {
