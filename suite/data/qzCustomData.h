@@ -1002,6 +1002,8 @@ public:
     TqzDataSummaryItem* GetItem(Integer index) const { return static_cast<TqzDataSummaryItem*>(GetItems(index)); }
     TqzDataSummaryItem* AddItem() { return static_cast<TqzDataSummaryItem*>(Add()); }
     TqzDataSummary* GetSummary() const { return FSummary; }
+    // An item's destructor is running: the change its removal reports cannot raise.
+    void ItemDying() { FItemDying = true; }
 
     TqzSummaryEvent OnSummary;
 
@@ -1010,6 +1012,7 @@ protected:
 
 private:
     TqzDataSummary* FSummary;
+    bool FItemDying = false;
 };
 
 class TqzDataFooterSummaryItems : public TqzDataSummaryItems {
@@ -1054,6 +1057,7 @@ class TqzDataSummaryGroupItemLink : public TqzCustomDataSummaryItem {
     KOV_CLASS(TqzDataSummaryGroupItemLink, TqzCustomDataSummaryItem)
 public:
     explicit TqzDataSummaryGroupItemLink(TCollection* collection) : TqzCustomDataSummaryItem(collection) {}
+    ~TqzDataSummaryGroupItemLink() override;
     void Assign(TPersistent* source) override;
     TqzCustomDataController* Controller() const override;
     void FieldChanging(TqzCustomDataField* field) override;
@@ -1071,12 +1075,14 @@ public:
         return static_cast<TqzDataSummaryGroupItemLink*>(GetItems(index));
     }
     TqzDataSummaryGroupItemLink* AddLink() { return static_cast<TqzDataSummaryGroupItemLink*>(Add()); }
+    void ItemDying() { FItemDying = true; }
 
 protected:
     void Update(TCollectionItem* item) override;
 
 private:
     TqzDataSummaryGroup* FGroup;
+    bool FItemDying = false;
 };
 
 class TqzDataSummaryGroup : public TCollectionItem {
@@ -1107,12 +1113,14 @@ public:
     TqzDataSummary* GetSummary() const { return FSummary; }
     TqzDataSummaryGroup* GetItem(Integer index) const { return static_cast<TqzDataSummaryGroup*>(GetItems(index)); }
     TqzDataSummaryGroup* AddGroup() { return static_cast<TqzDataSummaryGroup*>(Add()); }
+    void ItemDying() { FItemDying = true; }
 
 protected:
     void Update(TCollectionItem* item) override;
 
 private:
     TqzDataSummary* FSummary;
+    bool FItemDying = false;
 };
 
 // The footer and group summaries of a controller, computed during its recomputation.
@@ -1131,6 +1139,9 @@ public:
                                  TqzDataSummaryCountValues& counts, Integer first, Integer last);
     // viewOnly: one item's display settings changed; otherwise the values must be computed again.
     virtual void Changed(bool viewOnly);
+    // The same for a change reported from a destructor: a failing recomputation is dropped (its
+    // clean-up has run; the next recomputation computes the values again).
+    void ChangedFromDestructor(bool viewOnly);
     // Runs OnAfterSummary, or keeps it for the controller's Loaded while its owner loads.
     virtual void FireAfterSummary();
     virtual void FinishValue(TqzDataSummaryItem* item, Variant& value, Integer count);

@@ -58,6 +58,17 @@ private:
     int FExceptions = std::uncaught_exceptions();
 };
 
+// Ends the ordering of the groups by a summary item that is being freed: the groups go back to
+// their order by value. A failure of that recomputation cannot leave a destructor; the reference
+// is gone either way and the next recomputation computes the values again.
+void DropSortItem(TqzCustomDataController* controller) {
+    try {
+        controller->SetSummarySortItem(nullptr);
+    } catch (...) {
+        controller->ForgetSummarySortItem();
+    }
+}
+
 } // namespace
 
 // ---- Items ---------------------------------------------------------------------------------------
@@ -83,13 +94,14 @@ void TqzCustomDataSummaryItem::SetField(TqzCustomDataField* field) {
 }
 
 TqzDataSummaryItem::~TqzDataSummaryItem() {
+    if (TqzDataSummaryItems* items = GetSummaryItems()) items->ItemDying();
     TqzCustomDataController* controller = Controller();
     if (!controller || controller->GetSummarySortItem() != this) return;
     TqzDataSummary* summary = controller->GetSummary();
     if (controller->IsDestroying() || !summary || summary->IsDestroying())
         controller->ForgetSummarySortItem();
     else
-        controller->SetSummarySortItem(nullptr);
+        DropSortItem(controller);
 }
 
 TqzCustomDataController* TqzDataSummaryItem::Controller() const {
@@ -197,7 +209,7 @@ TqzDataSummaryItems::~TqzDataSummaryItems() {
     if (controller->IsDestroying() || FSummary->IsDestroying())
         controller->ForgetSummarySortItem();
     else
-        controller->SetSummarySortItem(nullptr);
+        DropSortItem(controller);
 }
 
 TPersistent* TqzDataSummaryItems::GetOwner() const { return FSummary; }
@@ -208,7 +220,13 @@ void TqzDataSummaryItems::Assign(TPersistent* source) {
 }
 
 void TqzDataSummaryItems::Update(TCollectionItem* item) {
-    if (FSummary) FSummary->Changed(item != nullptr);
+    const bool fromDestructor = FItemDying;
+    FItemDying = false;
+    if (!FSummary) return;
+    if (fromDestructor)
+        FSummary->ChangedFromDestructor(item != nullptr);
+    else
+        FSummary->Changed(item != nullptr);
 }
 
 TqzDataSummaryItem* TqzDataSummaryItems::ItemOfField(Integer itemIndex, TqzSummaryPosition position) {
@@ -292,6 +310,10 @@ void TqzDataGroupSummaryItems::GetGroupSummaryText(const std::vector<Variant>& v
 
 // ---- Summary groups and their links ----------------------------------------------------------------
 
+TqzDataSummaryGroupItemLink::~TqzDataSummaryGroupItemLink() {
+    if (auto* links = dynamic_cast<TqzDataSummaryGroupItemLinks*>(GetCollection())) links->ItemDying();
+}
+
 TqzCustomDataController* TqzDataSummaryGroupItemLink::Controller() const {
     TqzDataSummaryGroup* group = GetSummaryGroup();
     TqzDataSummary* summary = group ? group->GetSummary() : nullptr;
@@ -330,7 +352,14 @@ void TqzDataSummaryGroupItemLink::FieldChanging(TqzCustomDataField* field) {
 TPersistent* TqzDataSummaryGroupItemLinks::GetOwner() const { return FGroup; }
 
 void TqzDataSummaryGroupItemLinks::Update(TCollectionItem*) {
-    if (TqzDataSummary* summary = FGroup ? FGroup->GetSummary() : nullptr) summary->Changed(false);
+    const bool fromDestructor = FItemDying;
+    FItemDying = false;
+    TqzDataSummary* summary = FGroup ? FGroup->GetSummary() : nullptr;
+    if (!summary) return;
+    if (fromDestructor)
+        summary->ChangedFromDestructor(false);
+    else
+        summary->Changed(false);
 }
 
 TqzDataSummaryGroup::TqzDataSummaryGroup(TCollection* collection) : TCollectionItem(collection) {
@@ -340,6 +369,7 @@ TqzDataSummaryGroup::TqzDataSummaryGroup(TCollection* collection) : TCollectionI
 }
 
 TqzDataSummaryGroup::~TqzDataSummaryGroup() {
+    if (auto* groups = dynamic_cast<TqzDataSummaryGroups*>(GetCollection())) groups->ItemDying();
     // The items go first: each may still ask its way to the controller.
     FSummaryItems.reset();
     FLinks.reset();
@@ -378,7 +408,13 @@ TqzDataSummaryGroups::TqzDataSummaryGroups(TqzDataSummary* summary)
 TPersistent* TqzDataSummaryGroups::GetOwner() const { return FSummary; }
 
 void TqzDataSummaryGroups::Update(TCollectionItem*) {
-    if (FSummary) FSummary->Changed(false);
+    const bool fromDestructor = FItemDying;
+    FItemDying = false;
+    if (!FSummary) return;
+    if (fromDestructor)
+        FSummary->ChangedFromDestructor(false);
+    else
+        FSummary->Changed(false);
 }
 
 // ---- The summary ---------------------------------------------------------------------------------
@@ -456,6 +492,13 @@ void TqzDataSummary::SetOptions(TqzSummaryOptions value) {
 void TqzDataSummary::Changed(bool viewOnly) {
     if (FInAfterSummary || FLockCount > 0) return;
     NotifyController(viewOnly);
+}
+
+void TqzDataSummary::ChangedFromDestructor(bool viewOnly) {
+    try {
+        Changed(viewOnly);
+    } catch (...) {
+    }
 }
 
 void TqzDataSummary::NotifyController(bool viewOnly) {

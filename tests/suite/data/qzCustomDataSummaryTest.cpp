@@ -180,6 +180,10 @@ TEST(qzDataSummaryTest, ACountWithoutFieldCountsGroupRowsOnly) {
     EXPECT_FALSE(footer->IsCalculated());
     EXPECT_TRUE(group->IsCalculated());
     EXPECT_FALSE(groupFooter->IsCalculated());
+    // Stored positions (window definitions): only a group item away from the group row.
+    EXPECT_FALSE(footer->StoresPosition());
+    EXPECT_FALSE(group->StoresPosition());
+    EXPECT_TRUE(groupFooter->StoresPosition());
     EXPECT_EQ(Text(c.GetSummary()->GetFooterSummaryValue(0)), "Empty"); // not calculated: left as it was
     EXPECT_EQ(std::string(c.GetSummary()->GetFooterSummaryText(0)), "");
     TqzDataGroups* groups = c.GetInfo()->GetGroups();
@@ -380,6 +384,28 @@ TEST(qzDataSummaryTest, OnGetTextSeesValueAndPlace) {
     String text;
     item->FormatValue(Null(), false, text);
     EXPECT_EQ(std::string(text), " in group of ");
+}
+
+TEST(qzDataSummaryTest, ItemLookups) {
+    TSumController c;
+    TqzDataGroupSummaryItems* items = c.GetSummary()->GetDefaultGroupSummaryItems();
+    TqzDataSummaryItem* onGroup = c.AddGroupItem(skSum);
+    TqzDataSummaryItem* other = c.AddGroupItem(skSum, 2);
+    TqzDataSummaryItem* inFooter = c.AddGroupItem(skMax);
+    inFooter->SetPosition(spFooter);
+    EXPECT_EQ(items->ItemOfField(0, spFooter), inFooter);
+    EXPECT_EQ(items->ItemOfField(2, spGroup), onGroup);
+    EXPECT_EQ(items->ItemOfField(1, spFooter), nullptr);
+    EXPECT_EQ(c.GetSummary()->GetFooterSummaryItems()->PositionOf(other), spFooter); // the footer's answer for any item
+    EXPECT_THROW(items->ItemOfField(3, spGroup), EListError);
+
+    struct Case {
+        Integer Flags;
+        bool A, B, Visible;
+    } cases[] = {{0, true, true, true}, {1, true, false, false}, {1, false, true, true}, {2, false, true, false},
+                 {2, true, false, true}, {3, true, false, false}, {3, false, false, true}};
+    for (const Case& k : cases)
+        EXPECT_EQ(items->ItemVisible(k.Flags, k.A, k.B), k.Visible) << k.Flags << k.A << k.B;
 }
 
 // ---- Change reports and events ---------------------------------------------------------------------
@@ -598,4 +624,25 @@ TEST(qzDataSummaryTest, ASummarySortItemOrdersTheTopGroups) {
     EXPECT_EQ(c.GetSummarySortItem(), nullptr);
     EXPECT_EQ(c.Rows(), "g0,g1,g2");
     c.SetSummarySortItem(c.GetSummary()->GetDefaultGroupSummaryItems()->GetItem(0));
+}
+
+TEST(qzDataSummaryTest, FreeingSummaryObjectsSurvivesAFailingRecomputation) {
+    TSumController c;
+    c.Fill({{"a", 1, 5}, {"a", 2, 6}, {"b", 3, 7}});
+    c.ChangeItemGroupIndex(0, 0);
+    TqzDataSummaryItem* sum = c.AddGroupItem(skSum);
+    c.AddGroupItem(skSum, 2);
+    c.SetSummarySortItem(sum);
+    TqzDataSummaryGroup* group = c.GetSummary()->GetSummaryGroups()->AddGroup();
+    TqzDataSummaryGroupItemLink* link = group->GetLinks()->AddLink();
+    EXPECT_THROW(c.SetValue(1, 2, "z"), EVariantError); // the second item cannot add 5 and "z"
+    // Each removal recomputes and fails again: the destructors still end.
+    delete sum;
+    EXPECT_EQ(c.GetSummarySortItem(), nullptr);
+    delete link;
+    delete group;
+    EXPECT_EQ(c.GetSummary()->GetSummaryGroups()->GetCount(), 0);
+    EXPECT_EQ(c.GetLockCount(), 0);
+    EXPECT_FALSE(c.GetInfo()->IsCalculating());
+    EXPECT_THROW(c.Refresh(), EVariantError); // and the failure is still reported where it can be
 }
