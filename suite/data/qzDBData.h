@@ -327,7 +327,8 @@ public:
     bool InSetDataSource = false;
     bool PostLocatePending = false;
     Integer PendingRecordIndex = Integer(0x80000001);
-    Integer PendingNewRecordIndex = -1;
+    // qzNoRecord when none: the new-item buffer itself may be record -1.
+    Integer PendingNewRecordIndex = qzNoRecord;
     bool PendingRecordInserting = false;
     Integer PendingPrevFocusedIndex = -1;
 

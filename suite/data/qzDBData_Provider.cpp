@@ -592,6 +592,8 @@ void TqzDBDataProvider::RefreshEditedRecord() {
     if (record == qzNoRecord) return;
     PendingRecordIndex = record;
     PendingRecordInserting = IsInserting();
+    // The new-item buffer of an insert stands for a record the controller does not have yet.
+    if (PendingRecordInserting && GetController()->IsNewItemRecord(record)) PendingNewRecordIndex = record;
     GetDBController()->ReloadRecordFromDataSet(record);
 }
 
@@ -604,7 +606,7 @@ void TqzDBDataProvider::RecordChanged(TField*) {
 
 void TqzDBDataProvider::ForgetUpdatingRecord() {
     PendingRecordIndex = Integer(0x80000001);
-    PendingNewRecordIndex = -1;
+    PendingNewRecordIndex = qzNoRecord;
     PendingRecordInserting = false;
 }
 
@@ -805,11 +807,13 @@ void TqzDBDataProvider::DataScrolled(Integer distance) {
             TqzUpdateLock lock(controller);
             controller->GridModeBufferScrolled();
             ReloadGridModeBuffer();
+            if (controller->HasRelations()) controller->CollapseAllDetails();
         }
     } else {
         FCurrentBufferRecord += distance;
     }
     inherited::DataScrolled(distance);
+    if (IsGridMode() && controller->IsDataSetSequenced()) controller->GridModeBufferMoved();
 }
 
 void TqzDBDataProvider::LayoutChanged(Integer kind) {
@@ -886,10 +890,11 @@ void TqzDBDataProvider::EditingChanged() {
             StartControllerInsert();
         }
     } else {
-        if (IsSmartRefresh() && PendingNewRecordIndex >= 0) {
+        if (IsSmartRefresh() && PendingNewRecordIndex != qzNoRecord) {
             const Integer appended = controller->AppendStoredRecord();
             controller->CopyRecordValues(PendingNewRecordIndex, appended);
             PendingRecordIndex = appended;
+            PendingNewRecordIndex = qzNoRecord;
         }
         EndEditing();
     }

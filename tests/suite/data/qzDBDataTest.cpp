@@ -1338,3 +1338,25 @@ TEST(DBDataSummaryItemTest, TheFieldIsNamedByItsDataSetFieldName) {
     EXPECT_EQ(copy->GetDataField(), nullptr);
     EXPECT_EQ(copy->ItemField(), nullptr);
 }
+
+TEST(DBDataControllerTest, AnInsertInTheDataSetThroughTheNewItemRowWithSmartRefresh) {
+    TTable table(5);
+    TCountingController c;
+    c.NewItemRowEnabled = true;
+    const Integer id = c.AddFieldItem("ID");
+    const Integer name = c.AddFieldItem("Name");
+    c.SetKeyFieldNames("ID");
+    c.GetDataModeController()->SetSmartRefresh(true);
+    c.SetDataSource(&table.Source);
+    ASSERT_EQ(c.GetRecordCount(), 5);
+    table.DataSet.Append();
+    EXPECT_TRUE(c.IsNewItemRowFocused());
+    table.DataSet.FieldByName("ID")->SetAsInteger(6);
+    table.DataSet.FieldByName("Name")->SetAsString("six");
+    c.Reads = 0;
+    table.DataSet.Post();
+    ASSERT_EQ(c.GetRecordCount(), 6);
+    EXPECT_EQ(c.GetValue(5, id).AsInteger(), 6);
+    EXPECT_EQ(c.GetValue(5, name), Variant("six"));
+    EXPECT_LT(c.Reads, 5); // the new record alone was read
+}
