@@ -1221,6 +1221,7 @@ TEST(DBDataSelectionTest, ForEachRowOverAllRowsInGridModeEndsAtTheEnd) {
     struct TCount {
         static void Visit(void* data, Integer, const TqzDataRowInfo&) { ++*static_cast<int*>(data); }
     };
+    EXPECT_EQ(c.GetRecordCount(), 100); // the default window
     int visits = 0;
     c.ForEachRow(false, &TCount::Visit, &visits);
     EXPECT_EQ(visits, 250);
@@ -1359,4 +1360,28 @@ TEST(DBDataControllerTest, AnInsertInTheDataSetThroughTheNewItemRowWithSmartRefr
     EXPECT_EQ(c.GetValue(5, id).AsInteger(), 6);
     EXPECT_EQ(c.GetValue(5, name), Variant("six"));
     EXPECT_LT(c.Reads, 5); // the new record alone was read
+}
+
+TEST(DBDataMasterDetailTest, WhetherAMasterRecordHasDetailRows) {
+    TMasterDetail md(false);
+    md.Masters.AppendRecord({4});
+    ASSERT_EQ(md.Master.GetRecordCount(), 4);
+    TqzCustomDataProvider* provider = md.Master.GetProvider();
+    EXPECT_TRUE(provider->DetailHasData(0, 0));
+    EXPECT_TRUE(provider->DetailHasData(2, 0));
+    EXPECT_FALSE(provider->DetailHasData(3, 0)); // master 4 has no lines
+    EXPECT_FALSE(md.Lines.ControlsDisabled());
+
+    // The application may answer instead.
+    struct TAnswer {
+        void HasChildren(TqzDBDataController*, Integer, bool& has, const Variant& keys, const String& names, Integer) {
+            has = keys.AsInteger() == 4;
+            Names = names;
+        }
+        String Names;
+    } answer;
+    md.Master.OnDetailHasChildren = TqzDBDataDetailHasChildrenEvent(&answer, &TAnswer::HasChildren);
+    EXPECT_TRUE(provider->DetailHasData(3, 0));
+    EXPECT_FALSE(provider->DetailHasData(0, 0));
+    EXPECT_EQ(answer.Names, "Master");
 }
