@@ -619,6 +619,9 @@ public:
     bool IsSynchronisedUp();
     // The master key fields of every data-set relation, from the names its detail holds.
     void UpdateRelationKeyFields();
+    // Every detail controller of this controller's relation but ExcludedDetail binds its fields
+    // again (the data set's fields may have been made anew) and reports a structure change.
+    void UpdateDetailStructures(bool excludeSelf);
     // The master relation takes this detail's key names (not for a clone).
     void RefreshRelationKeyFieldNames();
     void ReopenDetail();

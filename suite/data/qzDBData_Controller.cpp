@@ -682,6 +682,25 @@ TqzDBDataController* TqzDBDataController::GetDetailForFocusedMaster(Integer rela
     return detail;
 }
 
+void TqzDBDataController::UpdateDetailStructures(bool excludeSelf) {
+    if (!excludeSelf) LinkFields();
+    TqzCustomDataRelation* relation = GetMasterRelation();
+    if (!relation) return;
+    struct TVisit {
+        TqzDBDataController* Self;
+        bool ExcludeSelf;
+    } visit{this, excludeSelf};
+    VisitDetailControllers(
+        relation,
+        [](TqzCustomDataController* detail, void* data) {
+            auto* v = static_cast<TVisit*>(data);
+            if (detail == v->Self->ExcludedDetail || (v->ExcludeSelf && detail == v->Self)) return;
+            detail->LinkFields();
+            detail->Change(2);
+        },
+        &visit);
+}
+
 void TqzDBDataController::SyncDetailWithMaster() {
     if (IsDetail() && FDataModeController->DetailSyncActive) ReopenDetail();
 }

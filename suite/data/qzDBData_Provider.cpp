@@ -819,7 +819,17 @@ void TqzDBDataProvider::DataScrolled(Integer distance) {
 void TqzDBDataProvider::LayoutChanged(Integer kind) {
     for (TqzDBDataProvider* other : OthersOnDataSet()) {
         if (other->GetLockCount() > 0 && other->GetController()->GetMasterRelation()) {
-            if (CanReadData()) GetDBController()->LinkFields();
+            if (!CanReadData()) return;
+            TqzDBDataController* controller = GetDBController();
+            TqzDBDataController* saved = controller->ExcludedDetail;
+            controller->ExcludedDetail = other->GetDBController();
+            try {
+                controller->UpdateDetailStructures(false);
+            } catch (...) {
+                controller->ExcludedDetail = saved;
+                throw;
+            }
+            controller->ExcludedDetail = saved;
             return;
         }
     }
