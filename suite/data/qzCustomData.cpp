@@ -595,7 +595,8 @@ void TqzCustomDataController::CopyRecordValues(Integer fromRecordIndex, Integer 
         for (Integer i = 0; i < FFields->GetCount(); ++i) {
             TqzCustomDataField* field = FFields->GetItems(i);
             WriteStoredValueToSource(toRecordIndex, field, GetFieldValue(fromRecordIndex, field),
-                                     field->GetStoresText() ? GetFieldDisplayText(fromRecordIndex, field) : String());
+                                     field->GetStoresText() ? GetFieldDisplayText(fromRecordIndex, field)
+                                                            : String());
         }
     }
     if (toRecordIndex >= 0) DataChanged(dcRecordChanged, -1, toRecordIndex);

@@ -540,7 +540,7 @@ public:
     virtual void ClearEntries() { FEntries.clear(); }
     virtual void RemoveEntry(Integer index);
     virtual void ResizeEntries(Integer count);
-    void InsertSelected(Integer index, Integer row, Integer level, Integer record);
+    virtual void InsertSelected(Integer index, Integer row, Integer level, Integer record);
     // Whether the row is selected; index is its entry or where it would go.
     virtual bool FindRow(Integer row, Integer& index) const;
 
@@ -1614,8 +1614,8 @@ public:
     virtual bool CanChangeFocusedRow() { return true; }
     virtual void CopyRecordValues(Integer fromRecordIndex, Integer toRecordIndex);
     // Writes one value (and a field's stored display text) of a copied record to the bound source.
-    virtual void WriteStoredValueToSource(Integer recordIndex, TqzCustomDataField* field, const Variant& value,
-                                          const String& displayText);
+    virtual void WriteStoredValueToSource(Integer recordIndex, TqzCustomDataField* field,
+                                          const Variant& value, const String& displayText);
     // Appends one record read from the provider's current position; its index.
     virtual Integer AppendRecordFromSource();
     virtual void ShiftDetailsAfterInsert(Integer recordIndex);
@@ -1773,9 +1773,9 @@ public:
     void SelectedRecords(std::vector<Integer>& records);
 
     // Master-detail.
-    TqzCustomDataRelation* GetRelationToMaster() const { return FMasterRelation; }
-    Integer GetMasterRecord() const { return FMasterRecordIndex; }
-    bool HasMaster() const { return FMasterRelation != nullptr; }
+    virtual TqzCustomDataRelation* GetRelationToMaster() const { return FMasterRelation; }
+    virtual Integer GetMasterRecord() const { return FMasterRecordIndex; }
+    virtual bool HasMaster() const { return FMasterRelation != nullptr; }
     Integer DetailKind() const;
     TqzCustomDataController* FindRootController();
     TqzCustomDataController* FindPatternController();
@@ -1844,7 +1844,7 @@ public:
     Integer FindRecordByKeyLinear(Integer locateRecord, const std::vector<TqzCustomDataField*>& fields);
     TqzDataControllerSearch* GetSearch() const { return FSearch.get(); }
     // With MultiSelect: the selection becomes the focused row alone.
-    void SelectFocusedRowOnly();
+    virtual void SelectFocusedRowOnly();
 
     // Focus and navigation (grid mode moves the provider instead).
     TqzDataRowInfo GetRowInfo(Integer rowIndex) const { return FInfo->GetRowInfo(rowIndex); }
@@ -1878,7 +1878,7 @@ public:
     Integer GetSelectedCount() const;
     virtual Integer GetSelectedRowIndex(Integer index) const;
     bool IsRowSelected(Integer rowIndex) const;
-    void ChangeRowSelection(Integer rowIndex, bool selected);
+    virtual void ChangeRowSelection(Integer rowIndex, bool selected);
     void SelectRows(Integer fromRowIndex, Integer toRowIndex);
     virtual void SelectAll();
     void ClearSelection();
@@ -1888,7 +1888,7 @@ public:
     virtual void SelectFromAnchor(Integer rowIndex, bool keepOthers);
     void SetFocusedRowSelected(bool value);
     virtual void ForEachRow(bool selectedOnly, TqzEachRowProc proc, void* data);
-    TqzDataSelection* GetSelection() const { return FInfo->GetSelection(); }
+    virtual TqzDataSelection* GetSelection() const { return FInfo->GetSelection(); }
     virtual Variant GetSelectedRowKey(Integer rowIndex) { return Variant(rowIndex); }
     // Groups ordered by a group summary item (nothing: by their values).
     TCollectionItem* GetSummarySortItem() const { return FSummarySortItem; }
@@ -1903,23 +1903,26 @@ public:
     String SearchText;
     bool InGroupLocate = false;
     virtual Integer CompareRecordsByField(Integer recordIndex1, Integer recordIndex2, TqzCustomDataField* field);
-    Integer CompareRecordsBySortInfo(Integer recordIndex1, Integer recordIndex2, const TqzSortingFieldEntry& info);
+    virtual Integer CompareRecordsBySortInfo(Integer recordIndex1, Integer recordIndex2,
+                                             const TqzSortingFieldEntry& info);
     virtual Integer CompareEqualRecords(Integer recordIndex1, Integer recordIndex2);
-    Variant GetComparedValue(Integer recordIndex, TqzCustomDataField* field);
-    bool NeedsValueCompare(TqzCustomDataField* field);
-    bool IsItemCompareByText(Integer itemIndex);
-    bool IsStringCompareField(TqzCustomDataField* field) const;
-    bool IsDisplayTextCompareField(TqzCustomDataField* field);
+    virtual Variant GetComparedValue(Integer recordIndex, TqzCustomDataField* field);
+    virtual bool NeedsValueCompare(TqzCustomDataField* field);
+    virtual bool IsItemCompareByText(Integer itemIndex);
+    virtual bool IsStringCompareField(TqzCustomDataField* field) const;
+    virtual bool IsDisplayTextCompareField(TqzCustomDataField* field);
     // The record of the first filtered row, from start, whose display text in the item begins
     // with (or, not partial, equals) the text; -1 when none.
-    Integer FindRowByText(Integer start, Integer itemIndex, bool forward, bool wrap, bool partial,
-                          const String& text);
-    Integer SetIncrementalFilter(Integer itemIndex, const String& text);
+    virtual Integer FindRowByText(Integer start, Integer itemIndex, bool forward, bool wrap, bool partial,
+                                  const String& text);
+    virtual Integer SetIncrementalFilter(Integer itemIndex, const String& text);
     void ChangeIncrementalFilterText(const String& text);
-    void ResetIncrementalFilter();
-    bool IsIncrementalFiltering() const { return FIncrementalFilterField && !FIncrementalFilterText.empty(); }
-    String GetIncrementalFilterText() const { return FIncrementalFilterText; }
-    bool MatchesSearchText(Integer recordIndex);
+    virtual void ResetIncrementalFilter();
+    virtual bool IsIncrementalFiltering() const {
+        return FIncrementalFilterField && !FIncrementalFilterText.empty();
+    }
+    virtual String GetIncrementalFilterText() const { return FIncrementalFilterText; }
+    virtual bool MatchesSearchText(Integer recordIndex);
     virtual bool IsFiltering() const { return FFilter && FFilter->IsFiltering(); }
     virtual bool MatchesFilter(Integer recordIndex) { return FFilter->Matches(recordIndex); }
     // The filter changed: an edit is cancelled, the rows refreshed and the saved focus revalidated.

@@ -10,8 +10,8 @@
 #include "suite/data/qzCustomData.h"
 #include "suite/data/qzData.h"
 #include "suite/foundation/qzVariants.h"
-#include "tests/support/TestSupport.h"
 #include "tests/suite/data/RowsFixture.h"
+#include "tests/support/TestSupport.h"
 
 using namespace rowstest;
 
@@ -45,7 +45,8 @@ public:
     TRowReader() = default;
     Variant ReadVariant(TqzValueDef* def) override {
         auto* field = dynamic_cast<TqzCustomDataField*>(def->BoundObject());
-        const auto& row = TReadingProvider::Current->Rows.at(std::size_t(TReadingProvider::Current->Position));
+        const auto& row =
+            TReadingProvider::Current->Rows.at(std::size_t(TReadingProvider::Current->Position));
         if (!field || field->IsInternalField()) return Null();
         return field->GetIndex() == 0 ? Variant(String(row.first)) : Variant(row.second);
     }
@@ -66,7 +67,8 @@ public:
 std::string Values(TqzCustomDataController& c) {
     std::string s;
     for (Integer r = 0; r < c.GetRecordCount(); ++r)
-        s += (r ? " " : "") + std::string(VarToStr(c.GetValue(r, 0))) + std::string(VarToStr(c.GetValue(r, 1)));
+        s += (r ? " " : "") + std::string(VarToStr(c.GetValue(r, 0))) +
+             std::string(VarToStr(c.GetValue(r, 1)));
     return s;
 }
 
@@ -208,7 +210,7 @@ TEST(qzCustomDataItemsTest, TheFilterEventRejectsBeforeTheTextAndTheCriteria) {
     c.FilterTextReads = 0;
     c.SetIncrementalFilter(0, "a");
     EXPECT_EQ(c.Rows(), "0");
-    EXPECT_EQ(c.FilterTextReads, 3);                     // records 3, 2, 0
+    EXPECT_EQ(c.FilterTextReads, 3);                    // records 3, 2, 0
     EXPECT_EQ(c.Reached, (std::vector<Integer>{3, 0})); // record 2 failed the text
 }
 
@@ -235,7 +237,9 @@ TEST(qzCustomDataItemsTest, NoticesOfOneBracketInTheirOrder) {
         c.GetSearch()->Cancel();
         c.DeleteRecord(1); // the saved focus goes with it
     }
-    EXPECT_EQ(log.Text, "data4/-1/-1 OnDataChanged listener row1>0 focus1>0 sel[] search bookmark OnGrouping OnSorting");
+    EXPECT_EQ(
+        log.Text,
+        "data4/-1/-1 OnDataChanged listener row1>0 focus1>0 sel[] search bookmark OnGrouping OnSorting");
     log.Text.clear();
     c.SetValue(0, 0, String("c")); // one value: the record's event, then the data event, then listeners
     EXPECT_EQ(log.Text, "data0/0/0 OnRecordChanged0/0 OnDataChanged listener");
