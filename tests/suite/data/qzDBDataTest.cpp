@@ -8,6 +8,8 @@
 
 #include "platform/classlib/DB.h"
 #include "platform/classlib/MemDataSet.h"
+#include "platform/runtime/Clock.h"
+#include "platform/runtime/DateTime.h"
 #include "platform/runtime/Strings.h"
 #include "platform/runtime/TypInfo.h"
 #include "suite/data/qzDBData.h"
@@ -1384,4 +1386,48 @@ TEST(DBDataMasterDetailTest, WhetherAMasterRecordHasDetailRows) {
     EXPECT_TRUE(provider->DetailHasData(3, 0));
     EXPECT_FALSE(provider->DetailHasData(0, 0));
     EXPECT_EQ(answer.Names, "Master");
+}
+
+TEST(DBDataFilterCriteriaTest, DateConditionsMeanTheSameToTheDataSet) {
+    testsupport::ScopedFormatSettings settings(testsupport::DotSettings());
+    // The clock stands still at 10:30 on a Friday.
+    struct TManualDay {
+        explicit TManualDay(TDateTime day) : OldMode(ClockGetMode()) {
+            ClockSetMode(TClockMode::Manual);
+            ClockSetLocalMicros(Int64((day - 25569.0) * 86400.0 * 1e6 + 10.5 * 3600.0 * 1e6));
+        }
+        ~TManualDay() { ClockSetMode(OldMode); }
+        TClockMode OldMode;
+    };
+    const TDateTime today = EncodeDate(2026, 12, 11);
+    TManualDay clock(today);
+    const TqzFilterOperatorKind kinds[] = {fokYesterday, fokToday, fokThisWeek, fokLastMonth, fokThisYear};
+    for (TqzFilterOperatorKind kind : kinds) {
+        SCOPED_TRACE(int(kind));
+        TMemDataSet dataSet(nullptr);
+        dataSet.GetFieldDefs()->Add("ID", ftInteger);
+        dataSet.GetFieldDefs()->Add("Day", ftDateTime);
+        dataSet.CreateDataSet();
+        const double offsets[] = {-400, -40, -20, -6, -1, -0.25, 0, 0.5, 1, 3, 30};
+        Integer id = 0;
+        for (double offset : offsets) dataSet.AppendRecord({++id, VarFromDateTime(today + offset)});
+        dataSet.AppendRecord({++id, Null()});
+        dataSet.First();
+        TDataSource source(nullptr);
+        source.SetDataSet(&dataSet);
+        TTestDBController c;
+        const Integer idItem = c.AddFieldItem("ID");
+        const Integer day = c.AddFieldItem("Day");
+        c.SetDataSource(&source);
+        TqzDBDataFilterCriteria* filter = c.GetDBFilter();
+        filter->BeginUpdate();
+        filter->AddCondition(filter->GetRoot(), c.GetItemField(day), kind, Null());
+        filter->SetActive(true);
+        filter->EndUpdate();
+        const std::vector<Integer> own = RowIDs(c, idItem);
+        EXPECT_FALSE(own.empty());
+        filter->SetAutoDataSetFilter(true);
+        EXPECT_TRUE(dataSet.GetFiltered());
+        EXPECT_EQ(RowIDs(c, idItem), own) << dataSet.GetFilter();
+    }
 }
