@@ -322,7 +322,8 @@ public:
     bool InFirstMove() const { return FInFirstMove; }
     bool InInsertCall() const { return FInInsertCall; }
     bool InCanInitEditing() const { return FInCanInitEditing; }
-    bool GetDataSetOnRecord() const { return FDataSetOnRecord; }
+    // Whether the (detail) data set shows this master record's rows.
+    bool GetDataSetOnRecord() const;
     void SetDataSetOnRecord(bool value) { FDataSetOnRecord = value; }
     bool InSetDataSource = false;
     bool PostLocatePending = false;

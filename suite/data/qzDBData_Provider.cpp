@@ -177,6 +177,19 @@ bool TqzDBDataProvider::IsSyncMode() const {
     return true;
 }
 
+bool TqzDBDataProvider::GetDataSetOnRecord() const {
+    TqzDBDataController* controller = GetDBController();
+    TqzDBDataModeController* mode = controller->GetDataModeController();
+    if (!controller->IsDetail() || !mode->DetailSyncActive || mode->DetailInSQLMode) return FDataSetOnRecord;
+    const std::vector<TqzDBDataProvider*> others = OthersOnDataSet();
+    for (TqzDBDataProvider* other : others)
+        if (other->FInCanInitEditing) return false;
+    if (GetEditRecordIndex() != qzNoRecord) return true; // inserting or editing through this one
+    if (controller->GetFocusedRowIndex() < 0 && !FDataSetOnRecord) return false;
+    if (IsOtherProviderInserting() && !(controller->IsNewItemRowFocused() && IsInserting())) return false;
+    return true;
+}
+
 bool TqzDBDataProvider::CanReadData() const {
     TDataSet* dataSet = GetDataSet();
     return dataSet && dataSet->GetActive() && !dataSet->ControlsDisabled();
@@ -599,7 +612,7 @@ void TqzDBDataProvider::RefreshEditedRecord() {
 
 void TqzDBDataProvider::RecordChanged(TField*) {
     TqzDBDataController* controller = GetDBController();
-    const bool detachedDetail = controller->IsDetail() && IsSyncMode() && !FDataSetOnRecord;
+    const bool detachedDetail = controller->IsDetail() && IsSyncMode() && !GetDataSetOnRecord();
     if (DataSetEditing(GetDataSet()) && GetEditRecordIndex() != qzNoRecord && !detachedDetail) RefreshEditedRecord();
     ClearChanging();
 }
@@ -878,7 +891,7 @@ void TqzDBDataProvider::DataSetChanged() {
         return;
     }
     if (IsInserting() && GetEditRecordIndex() == qzNoRecord) {
-        const bool current = !controller->IsDetail() || FDataSetOnRecord;
+        const bool current = !controller->IsDetail() || GetDataSetOnRecord();
         if (current && controller->GetDataModeController()->InsertInSync && IsSyncMode() && !FStartingInsert)
             StartControllerInsert();
     }

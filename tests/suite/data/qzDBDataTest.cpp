@@ -1431,3 +1431,21 @@ TEST(DBDataFilterCriteriaTest, DateConditionsMeanTheSameToTheDataSet) {
         EXPECT_EQ(RowIDs(c, idItem), own) << dataSet.GetFilter();
     }
 }
+
+TEST(DBDataMasterDetailTest, AnInsertThroughOneDetailIsNotTakenUpByAnother) {
+    TMasterDetail md(false);
+    TqzDBDataController* second = md.Detail(1);
+    TqzDBDataController* third = md.Detail(2);
+    second->AppendNewRecord();
+    ASSERT_EQ(md.Lines.GetState(), dsInsert);
+    EXPECT_NE(second->GetDBProvider()->GetEditRecordIndex(), qzNoRecord);
+    EXPECT_EQ(third->GetDBProvider()->GetEditRecordIndex(), qzNoRecord);
+    // The new line gets its master's key, which alone does not make it modified.
+    EXPECT_EQ(md.Lines.FieldByName("Master")->GetAsInteger(), 2);
+    EXPECT_FALSE(second->GetDBProvider()->IsDataSetModified());
+    second->PrepareDetailChange();
+    EXPECT_EQ(md.Lines.GetState(), dsBrowse);
+    EXPECT_EQ(md.Lines.GetRecordCount(), 6);
+    EXPECT_EQ(Values(second, 1), (std::vector<Integer>{21, 22}));
+    EXPECT_EQ(Values(third, 1), (std::vector<Integer>{31, 32, 33}));
+}
