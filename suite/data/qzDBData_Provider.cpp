@@ -512,22 +512,24 @@ void TqzDBDataProvider::CancelDataSet() {
     if (!dataSet) return;
     TqzDBDataController* controller = GetDBController();
     TFlagScope cancelling(controller->InDataSetCancel);
-    if (controller->IsDetail() && !IsGridMode() && IsEOF() && dataSet->GetState() == dsInsert &&
-        !controller->GetKeyFieldNames().empty()) {
-        TControlsDisabled disabled(dataSet);
-        Variant key;
-        bool haveKey = false;
-        if (dataSet->GetRecordCount() >= 2) {
+    // A new row of a detail: cancelled, the shared data set would stand wherever the insert left
+    // it (an append: the last master's rows); it goes back to this detail's row next to the new one.
+    const Integer count = controller->GetRecordCount();
+    if (controller->IsDetail() && !IsGridMode() && dataSet->GetState() == dsInsert &&
+        !controller->GetKeyFieldNames().empty() && controller->UsesSourceValues()) {
+        const Integer edit = GetEditRecordIndex();
+        Integer target = -1;
+        for (Integer candidate : {GetEditSuccessor(), GetEditPredecessor()})
+            if (target < 0 && candidate >= 0 && candidate < count && candidate != edit) target = candidate;
+        for (Integer r = count - 1; target < 0 && r >= 0; --r)
+            if (r != edit) target = r;
+        if (target >= 0) {
+            TControlsDisabled disabled(dataSet);
+            const Variant key = controller->GetRecordId(target);
             dataSet->Cancel();
-            dataSet->Last();
-            dataSet->Prior();
-            key = dataSet->GetFieldValues(controller->GetKeyFieldNames());
-            haveKey = true;
-        } else {
-            dataSet->Cancel();
+            dataSet->Locate(controller->GetKeyFieldNames(), key, TLocateOptions());
+            return;
         }
-        if (haveKey) dataSet->Locate(controller->GetKeyFieldNames(), key, TLocateOptions());
-        return;
     }
     dataSet->Cancel();
 }

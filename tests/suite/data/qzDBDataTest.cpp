@@ -1449,3 +1449,40 @@ TEST(DBDataMasterDetailTest, AnInsertThroughOneDetailIsNotTakenUpByAnother) {
     EXPECT_EQ(Values(second, 1), (std::vector<Integer>{21, 22}));
     EXPECT_EQ(Values(third, 1), (std::vector<Integer>{31, 32, 33}));
 }
+
+TEST(DBDataControllerTest, TheDataSetAndItsSourceMayGoFirst) {
+    TTestDBController c;
+    const Integer name = c.AddFieldItem("Name");
+    c.SetKeyFieldNames("ID");
+    {
+        TTable table(5);
+        c.SetDataSource(&table.Source);
+        ASSERT_EQ(c.GetRecordCount(), 5);
+        ASSERT_NE(c.GetItemDataSetField(name), nullptr);
+    }
+    EXPECT_EQ(c.GetDataSource(), nullptr);
+    EXPECT_EQ(c.GetItemDataSetField(name), nullptr);
+    EXPECT_EQ(c.GetKeyField()->GetField(), nullptr);
+    EXPECT_EQ(c.GetRecordCount(), 0);
+    TTable again(2);
+    c.SetDataSource(&again.Source);
+    EXPECT_EQ(c.GetRecordCount(), 2);
+    EXPECT_EQ(c.GetValue(1, name), Variant("N2"));
+    c.SetDataSource(nullptr);
+}
+
+TEST(DBDataMasterDetailTest, CancellingAnAppendLeavesTheDetailOnItsMastersLastLine) {
+    TMasterDetail md(false);
+    TqzDBDataController* second = md.Detail(1);
+    second->FocusRow(1);
+    ASSERT_EQ(md.Lines.FieldByName("Line")->GetAsInteger(), 22);
+    second->FocusRow(0);
+    ASSERT_EQ(md.Lines.FieldByName("Line")->GetAsInteger(), 21);
+    second->AppendNewRecord();
+    ASSERT_EQ(md.Lines.GetState(), dsInsert);
+    second->Cancel();
+    EXPECT_EQ(md.Lines.GetState(), dsBrowse);
+    EXPECT_EQ(md.Lines.FieldByName("Line")->GetAsInteger(), 22);
+    EXPECT_EQ(Values(second, 1), (std::vector<Integer>{21, 22}));
+    EXPECT_EQ(second->GetFocusedRecordIndex(), 1);
+}
