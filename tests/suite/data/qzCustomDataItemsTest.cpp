@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/Streams.h"
 #include "suite/data/qzCustomData.h"
 #include "suite/data/qzData.h"
 #include "suite/foundation/qzVariants.h"
@@ -243,4 +244,51 @@ TEST(qzCustomDataItemsTest, NoticesOfOneBracketInTheirOrder) {
     log.Text.clear();
     c.SetValue(0, 0, String("c")); // one value: the record's event, then the data event, then listeners
     EXPECT_EQ(log.Text, "data0/0/0 OnRecordChanged0/0 OnDataChanged listener");
+}
+
+namespace {
+
+// Items identified by their index, as the owning grid identifies its columns.
+class TIdentifiedController : public TRowController {
+public:
+    Integer GetItemID(TObject* item) override {
+        for (std::size_t i = 0; i < Items.size(); ++i)
+            if (Items[i] == item) return Integer(i);
+        return -1;
+    }
+};
+
+} // namespace
+
+// The filter written into a component stream, as a window definition stores it, and read back by
+// another controller: the "Criteria" property carries the tree (an OR root without children too).
+TEST(qzCustomDataItemsTest, CriteriaTravelInAComponentStream) {
+    struct Case {
+        TqzFilterBoolOperatorKind Root;
+        bool WithCondition;
+        const char* Read; // the target's root kind and count; "kept" when nothing was written
+    } cases[] = {{fboAnd, true, "and 1"}, {fboOr, false, "or 0"}, {fboAnd, false, "kept"}};
+    for (const Case& k : cases) {
+        TIdentifiedController source;
+        source.GetFilter()->GetRoot()->SetBoolOperatorKind(k.Root);
+        if (k.WithCondition) source.GetFilter()->AddCondition(nullptr, source.Items[1], fokGreater, 1);
+        TMemoryStream stream;
+        source.GetFilter()->WriteToComponentStream(&stream);
+
+        TIdentifiedController target;
+        target.Fill({{"a", 1}, {"b", 2}});
+        target.GetFilter()->AddCondition(nullptr, target.Items[0], fokEqual, String("z"));
+        target.GetFilter()->GetRoot()->SetBoolOperatorKind(fboOr);
+        target.GetFilter()->SetActive(true);
+        stream.Seek(0, soBeginning);
+        target.GetFilter()->ReadFromComponentStream(&stream);
+        TqzFilterCriteriaItemList* root = target.GetFilter()->GetRoot();
+        const std::string read = std::string(root->GetBoolOperatorKind() == fboOr ? "or " : "and ") +
+                                 std::to_string(root->Count());
+        EXPECT_EQ(k.Read == std::string("kept") ? "or 1" : k.Read, read) << k.Read;
+        if (k.WithCondition) {
+            ASSERT_NE(target.GetFilter()->FindByItemLink(target.Items[1]), nullptr);
+            EXPECT_EQ(target.Rows(), "1"); // read conditions filter the target's rows
+        }
+    }
 }
