@@ -22,7 +22,9 @@ struct TValueTypeItem {
 const TValueTypeItem kValueTypeItems[] = {
     {&ValueTypeClass<TqzBooleanValueType>, &TqzEditRepositoryCheckBoxItem::StaticClass},
     {&ValueTypeClass<TqzCurrencyValueType>, &TqzEditRepositoryCurrencyItem::StaticClass},
+    {&ValueTypeClass<TqzDateTimeValueType>, &TqzEditRepositoryDateItem::StaticClass},
     {&ValueTypeClass<TqzFMTBcdValueType>, &TqzEditRepositoryCurrencyItem::StaticClass},
+    {&ValueTypeClass<TqzSQLTimeStampValueType>, &TqzEditRepositoryDateItem::StaticClass},
 };
 
 void StartUp(TDataDefaultEditors& unit) {

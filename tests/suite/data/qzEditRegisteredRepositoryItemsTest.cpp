@@ -119,6 +119,8 @@ TEST(qzEditDataRegisteredRepositoryItems, StartUpItemsByValueType) {
         {ValueTypeClass<TqzBooleanValueType>(), TqzEditRepositoryCheckBoxItem::StaticClass()},
         {ValueTypeClass<TqzCurrencyValueType>(), TqzEditRepositoryCurrencyItem::StaticClass()},
         {ValueTypeClass<TqzFMTBcdValueType>(), TqzEditRepositoryCurrencyItem::StaticClass()},
+        {ValueTypeClass<TqzDateTimeValueType>(), TqzEditRepositoryDateItem::StaticClass()},
+        {ValueTypeClass<TqzSQLTimeStampValueType>(), TqzEditRepositoryDateItem::StaticClass()},
     };
     for (const TCase& c : cases) {
         TqzEditRepositoryItem* item = registry->ItemForValueType(c.ValueType);
@@ -126,9 +128,11 @@ TEST(qzEditDataRegisteredRepositoryItems, StartUpItemsByValueType) {
         EXPECT_EQ(item->ClassType(), c.ItemClass) << (c.ValueType ? c.ValueType->ClassName() : "none");
         EXPECT_EQ(item->GetRepository(), GetDefaultEditRepository());
     }
-    // The two currency value types have an item each.
+    // The two currency value types have an item each, and so have the two date types.
     EXPECT_NE(registry->ItemForValueType(ValueTypeClass<TqzCurrencyValueType>()),
               registry->ItemForValueType(ValueTypeClass<TqzFMTBcdValueType>()));
+    EXPECT_NE(registry->ItemForValueType(ValueTypeClass<TqzDateTimeValueType>()),
+              registry->ItemForValueType(ValueTypeClass<TqzSQLTimeStampValueType>()));
 
     // Destroying the check box item makes Boolean values fall back to the text item.
     delete registry->ItemForValueType(ValueTypeClass<TqzBooleanValueType>());
