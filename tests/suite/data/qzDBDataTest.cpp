@@ -1486,3 +1486,37 @@ TEST(DBDataMasterDetailTest, CancellingAnAppendLeavesTheDetailOnItsMastersLastLi
     EXPECT_EQ(Values(second, 1), (std::vector<Integer>{21, 22}));
     EXPECT_EQ(second->GetFocusedRecordIndex(), 1);
 }
+
+TEST(DBDataModeControllerTest, GridModeWhileGroupedOrAsAPatternIsStoredOnly) {
+    struct TCount : TTestDBController {
+        void StructureChangedUpdate() override {
+            ++Updates;
+            TTestDBController::StructureChangedUpdate();
+        }
+        int Updates = 0;
+    };
+    TTable table(20);
+    TCount grouped;
+    const Integer id = grouped.AddFieldItem("ID");
+    grouped.SetDataSource(&table.Source);
+    grouped.ChangeItemGroupIndex(id, 0);
+    grouped.Updates = 0;
+    grouped.GetDataModeController()->SetGridMode(true);
+    EXPECT_TRUE(grouped.GetDataModeController()->GetGridMode());
+    EXPECT_FALSE(grouped.GetDBProvider()->IsGridMode());
+    EXPECT_EQ(grouped.Updates, 0);
+    EXPECT_EQ(grouped.GetRecordCount(), 20);
+    // Ungrouped, the window is taken.
+    grouped.ChangeItemGroupIndex(id, -1);
+    EXPECT_TRUE(grouped.GetDBProvider()->IsGridMode());
+    EXPECT_GE(grouped.Updates, 1);
+
+    TCount pattern;
+    pattern.AddFieldItem("ID");
+    pattern.SetPatternMode(true);
+    pattern.SetDataSource(&table.Source);
+    pattern.Updates = 0;
+    pattern.GetDataModeController()->SetGridMode(true);
+    EXPECT_FALSE(pattern.GetDBProvider()->IsGridMode());
+    EXPECT_EQ(pattern.Updates, 0);
+}
