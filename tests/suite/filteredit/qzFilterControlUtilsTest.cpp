@@ -380,6 +380,25 @@ TEST_F(qzFilterEditTest, SpinAndBarPreparations) {
     EXPECT_EQ(tp->GetLargeIncrement(), 5);
 }
 
+// The copy keeps the item's default-values provider, except for the choice lists, which stand
+// for values of their own.
+TEST_F(qzFilterEditTest, DefaultValuesProviderKeptExceptForChoiceLists) {
+    TqzCustomEditDefaultValuesProvider provider(nullptr);
+    TqzTextEditProperties text(nullptr);
+    text.SetDefaultValuesProvider(&provider);
+    TqzCheckBoxProperties check(nullptr);
+    check.SetDefaultValuesProvider(&provider);
+    TqzRadioGroupProperties radio(nullptr);
+    radio.SetDefaultValuesProvider(&provider);
+
+    TqzCustomEdit* textEdit = MakeFilterEdit(Helper<TqzFilterTextEditHelper>(), &text);
+    EXPECT_EQ(textEdit->GetPropertiesInUse()->GetDefaultValuesProvider(), &provider);
+    TqzCustomEdit* checkEdit = MakeFilterEdit(Helper<TqzFilterCheckBoxHelper>(), &check);
+    EXPECT_EQ(checkEdit->GetPropertiesInUse()->GetDefaultValuesProvider(), nullptr);
+    TqzCustomEdit* radioEdit = MakeFilterEdit(Helper<TqzFilterRadioGroupHelper>(), &radio);
+    EXPECT_EQ(radioEdit->GetPropertiesInUse()->GetDefaultValuesProvider(), nullptr);
+}
+
 // ---- Values -------------------------------------------------------------------------------------
 
 TEST_F(qzFilterEditTest, CheckBoxListsItsTwoValuesAndReadsThemBack) {
