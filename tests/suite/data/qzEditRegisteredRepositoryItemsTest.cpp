@@ -137,7 +137,12 @@ TEST(qzEditDataRegisteredRepositoryItems, StartUpItemsByValueType) {
     // Destroying the check box item makes Boolean values fall back to the text item.
     delete registry->ItemForValueType(ValueTypeClass<TqzBooleanValueType>());
     EXPECT_EQ(registry->ItemForValueType(ValueTypeClass<TqzBooleanValueType>()), registry->DefaultItem());
+    // Shut-down unregisters every start-up entry: no item stays watched by a freed registry.
+    TqzEditRepositoryItem* dateItem = registry->ItemForValueType(ValueTypeClass<TqzSQLTimeStampValueType>());
+    TqzEditRepositoryItem* textItem = registry->DefaultItem();
     EditDataRegisteredRepositoryItemsFinalize();
+    EXPECT_EQ(dateItem->GetListenerCount(), 0);
+    EXPECT_EQ(textItem->GetListenerCount(), 0);
 }
 
 TEST(qzEditDataRegisteredRepositoryItems, MadeAgainAfterTheEditorUnitRestarted) {
