@@ -29,6 +29,7 @@
 class TDataSet;
 class TDataSource;
 class TFilterExpression;
+class TBasicAction;
 class TDataLink;
 class TField;
 class TFields;
@@ -1396,6 +1397,11 @@ public:
     // UpdateData, with RecordChanged notices of the fields it sets suppressed.
     void UpdateRecord();
     Integer MoveBy(Integer distance);
+    // A standard action that handles the link's data source acts on it (ExecuteTarget /
+    // UpdateTarget with the data source); true when the action took it. False without an
+    // action or a data source.
+    virtual bool ExecuteAction(TBasicAction* action);
+    virtual bool UpdateAction(TBasicAction* action);
 
     // The data set's notices; the base calls the methods below.
     virtual void DataEvent(TDataEvent event, TDataEventInfo info);

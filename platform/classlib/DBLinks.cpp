@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "platform/classlib/DB.h"
+#include "platform/classlib/ActnList.h"
 #include "platform/runtime/TypInfo.h"
 
 // ---- TDataSource ---------------------------------------------------------------------------------
@@ -208,6 +209,18 @@ void TDataLink::UpdateRecord() {
         throw;
     }
     FUpdating = false;
+}
+
+bool TDataLink::ExecuteAction(TBasicAction* action) {
+    if (action == nullptr || FDataSource == nullptr || !action->HandlesTarget(FDataSource)) return false;
+    action->ExecuteTarget(FDataSource);
+    return true;
+}
+
+bool TDataLink::UpdateAction(TBasicAction* action) {
+    if (action == nullptr || FDataSource == nullptr || !action->HandlesTarget(FDataSource)) return false;
+    action->UpdateTarget(FDataSource);
+    return true;
 }
 
 Integer TDataLink::MoveBy(Integer distance) {

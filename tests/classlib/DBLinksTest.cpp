@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/classlib/ActnList.h"
 #include "platform/classlib/DB.h"
 #include "platform/classlib/MemDataSet.h"
 #include "platform/runtime/Strings.h"
@@ -419,6 +420,58 @@ TEST_F(DBLinksTest, FieldDataLinkFollowsItsField) {
     EXPECT_FALSE(fieldLink.Edit());
     fieldLink.SetDataSource(nullptr);
     EXPECT_EQ(fieldLink.GetField(), nullptr);
+}
+
+// An action that acts on a data source whose data set is open (as data-set navigation actions
+// do), writing down each call with its target.
+class TDataSourceAction : public TBasicAction {
+public:
+    using TBasicAction::TBasicAction;
+    std::vector<String> Log;
+    TObject* LastTarget = nullptr;
+
+    bool HandlesTarget(TObject* target) override {
+        auto* source = dynamic_cast<TDataSource*>(target);
+        return source != nullptr && source->GetDataSet() != nullptr && source->GetDataSet()->GetActive();
+    }
+    void ExecuteTarget(TObject* target) override {
+        Log.push_back("execute");
+        LastTarget = target;
+    }
+    void UpdateTarget(TObject* target) override {
+        Log.push_back("update");
+        LastTarget = target;
+    }
+};
+
+// A link hands an action its data source when the action handles it; otherwise nobody runs.
+TEST_F(DBLinksTest, ActionsReachTheDataSourceOnlyWhenTheActionHandlesIt) {
+    TDataSourceAction action(nullptr);
+    TDataLink plain;
+    EXPECT_FALSE(plain.ExecuteAction(&action)) << "no data source";
+    EXPECT_FALSE(plain.UpdateAction(&action)) << "no data source";
+    EXPECT_FALSE(plain.ExecuteAction(nullptr));
+    EXPECT_TRUE(action.Log.empty());
+
+    Attach(1);
+    EXPECT_TRUE(link->ExecuteAction(&action));
+    EXPECT_TRUE(link->UpdateAction(&action));
+    EXPECT_EQ(action.Log, (std::vector<String>{"execute", "update"}));
+    EXPECT_EQ(action.LastTarget, source.get());
+    EXPECT_TRUE(link->Log.empty()) << "an action is no data notice";
+
+    // The data set closed: the action declines, and the link reports it not handled.
+    action.Log.clear();
+    dataSet->Close();
+    EXPECT_FALSE(link->ExecuteAction(&action));
+    EXPECT_FALSE(link->UpdateAction(&action));
+    EXPECT_TRUE(action.Log.empty());
+
+    // The base action handles no target at all.
+    dataSet->Open();
+    TBasicAction basic(nullptr);
+    EXPECT_FALSE(link->ExecuteAction(&basic));
+    EXPECT_FALSE(link->UpdateAction(&basic));
 }
 
 } // namespace
