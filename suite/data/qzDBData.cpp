@@ -432,6 +432,24 @@ TqzDBDataLink::TqzDBDataLink(TqzDBDataProvider* provider) : FProvider(provider) 
 
 void TqzDBDataLink::ActiveChanged() {
     if (FProvider->IsDetached()) return;
+    // While the owner is read from a stream its items and settings are not all there yet: the
+    // activation waits for the controller's Loaded.
+    TqzDBDataController* controller = FProvider->GetDBController();
+    if (controller->IsOwnerLoading()) {
+        controller->ActivationPending = true;
+        return;
+    }
+    ApplyActiveState();
+}
+
+bool TqzDBDataLink::IsWaiting() const {
+    // Until a waiting activation is applied the data set's notices are moot: the activation
+    // loads everything.
+    return FProvider->IsDetached() || FProvider->GetDBController()->ActivationPending;
+}
+
+void TqzDBDataLink::ApplyActiveState() {
+    if (FProvider->IsDetached()) return;
     {
         qzdbdata::TFlagScope changing(FProvider->FActiveChanging);
         FProvider->ActiveChanged(GetActive());
@@ -446,7 +464,7 @@ void TqzDBDataLink::DataEvent(TDataEvent event, TDataEventInfo info) {
 }
 
 void TqzDBDataLink::DataSetChanged() {
-    if (FProvider->IsDetached()) return;
+    if (IsWaiting()) return;
     if (LayoutChangePending) {
         LayoutChanged();
         return;
@@ -455,12 +473,12 @@ void TqzDBDataLink::DataSetChanged() {
 }
 
 void TqzDBDataLink::DataSetScrolled(Integer distance) {
-    if (FProvider->IsDetached()) return;
+    if (IsWaiting()) return;
     FProvider->DataScrolled(distance);
 }
 
 void TqzDBDataLink::EditingChanged() {
-    if (FProvider->IsDetached()) return;
+    if (IsWaiting()) return;
     FProvider->EditingChanged();
 }
 
@@ -478,7 +496,7 @@ void TqzDBDataLink::FocusControl(TField*& field) {
 }
 
 void TqzDBDataLink::LayoutChanged() {
-    if (FProvider->IsDetached()) return;
+    if (IsWaiting()) return;
     TDataSet* dataSet = GetDataSet();
     if ((dataSet && dataSet->GetState() == dsInsert) || (FProvider->IsSmartRefresh() && LayoutChangeSuppressed)) {
         FProvider->DataSetChanged();
@@ -489,7 +507,7 @@ void TqzDBDataLink::LayoutChanged() {
 }
 
 void TqzDBDataLink::RecordChanged(TField* field) {
-    if (FProvider->IsDetached()) return;
+    if (IsWaiting()) return;
     FProvider->RecordChanged(field);
 }
 

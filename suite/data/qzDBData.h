@@ -179,6 +179,9 @@ public:
     void NotifyDataSetChanged() { DataSetChanged(); }
     // The pending edit values written into the fields.
     void WriteData() { UpdateData(); }
+    // The provider follows the link's present active state (what ActiveChanged does outside
+    // the owner's loading; the controller's Loaded runs it for an activation that waited).
+    void ApplyActiveState();
 
     bool LayoutChangePending = false;
     bool LayoutChangeSuppressed = false;
@@ -194,6 +197,8 @@ protected:
     void UpdateData() override;
 
 private:
+    // Detached, or an activation waits for the owner's loading to end.
+    bool IsWaiting() const;
     TqzDBDataProvider* FProvider;
 };
 
@@ -534,6 +539,9 @@ public:
     void BeginLocate() override { InLocate = true; }
     void EndLocate() override { InLocate = false; }
     void Loaded() override;
+    // The base answer, else the data link's: a standard action that handles the data source.
+    bool ExecuteAction(TObject* action) override;
+    bool UpdateAction(TObject* action) override;
     bool IsGridModeNotifyLocked() const override;
     void ChangeValueTypeClass(Integer itemIndex, TqzValueTypeClass valueType) override;
     bool IsItemTextValue(Integer itemIndex, bool excludeNumeric) override;
@@ -637,6 +645,8 @@ public:
     bool InLocate = false;
     bool WasLoaded = false;
     bool RefreshingBuffer = false;
+    // The data link's active state changed while the owner was loading; Loaded applies it.
+    bool ActivationPending = false;
     Variant MasterKeyValues;
     bool UnlinkingFields = false;
     bool SyncingMaster = false;

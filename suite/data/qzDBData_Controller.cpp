@@ -2,6 +2,7 @@
 // set's position and the controller's focus, master-detail by key field names.
 #include <algorithm>
 
+#include "platform/classlib/ActnList.h"
 #include "platform/runtime/StringLists.h"
 #include "suite/data/qzDBData.h"
 #include "suite/data/qzDBData_Scopes.h"
@@ -416,9 +417,29 @@ void TqzDBDataController::StructureChangedUpdate() {
 }
 
 void TqzDBDataController::Loaded() {
-    if (!WasLoaded && GetDBProvider()->IsStructureReady()) inherited::LayoutChanged(1);
+    TqzDBDataProvider* provider = GetDBProvider();
+    // An activation that waited for the owner runs now with the link's present state; it loads
+    // the structure and the records itself, so the first layout change is not repeated.
+    const bool activated = ActivationPending;
+    if (ActivationPending) {
+        ActivationPending = false;
+        provider->GetDataLink()->ApplyActiveState();
+    }
+    if (!WasLoaded && !activated && provider->IsStructureReady()) inherited::LayoutChanged(1);
     inherited::Loaded();
     WasLoaded = true;
+}
+
+bool TqzDBDataController::ExecuteAction(TObject* action) {
+    if (inherited::ExecuteAction(action)) return true;
+    auto* basicAction = dynamic_cast<TBasicAction*>(action);
+    return basicAction && GetDBProvider()->GetDataLink()->ExecuteAction(basicAction);
+}
+
+bool TqzDBDataController::UpdateAction(TObject* action) {
+    if (inherited::UpdateAction(action)) return true;
+    auto* basicAction = dynamic_cast<TBasicAction*>(action);
+    return basicAction && GetDBProvider()->GetDataLink()->UpdateAction(basicAction);
 }
 
 bool TqzDBDataController::IsGridModeNotifyLocked() const {

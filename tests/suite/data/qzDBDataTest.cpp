@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/classlib/ActnList.h"
 #include "platform/classlib/DB.h"
 #include "platform/classlib/MemDataSet.h"
 #include "platform/runtime/Clock.h"
@@ -23,7 +24,7 @@ class TTestItem : public TObject {};
 // A controller whose items are plain objects, each bound to a data-set field by name.
 class TTestDBController : public TqzDBDataController {
 public:
-    TTestDBController() : TqzDBDataController(nullptr) {}
+    explicit TTestDBController(TComponent* owner = nullptr) : TqzDBDataController(owner) {}
     ~TTestDBController() override {
         for (TObject* item : Items) delete item;
     }
@@ -527,6 +528,7 @@ namespace {
 // Counts the records read from the data set.
 class TCountingController : public TTestDBController {
 public:
+    using TTestDBController::TTestDBController;
     void RecordLoaded(Integer recordIndex) override {
         ++Reads;
         ReadRecords.insert(recordIndex);
@@ -1519,4 +1521,127 @@ TEST(DBDataModeControllerTest, GridModeWhileGroupedOrAsAPatternIsStoredOnly) {
     pattern.GetDataModeController()->SetGridMode(true);
     EXPECT_FALSE(pattern.GetDBProvider()->IsGridMode());
     EXPECT_EQ(pattern.Updates, 0);
+}
+
+// ---- Loading and actions -------------------------------------------------------------------------
+
+namespace {
+
+// An owner being read from a stream until Finish.
+struct TLoadingOwner {
+    TLoadingOwner() { Owner.IncludeComponentState(csLoading); }
+    void Finish() { Owner.ExcludeComponentState(csLoading); }
+    TComponent Owner{nullptr};
+};
+
+// An action for an open data set's source, as the data-set navigation actions are.
+class TOpenSourceAction : public TBasicAction {
+public:
+    using TBasicAction::TBasicAction;
+    bool HandlesTarget(TObject* target) override {
+        auto* source = dynamic_cast<TDataSource*>(target);
+        return source && source->GetDataSet() && source->GetDataSet()->GetActive();
+    }
+    void ExecuteTarget(TObject* target) override { Executed = target; }
+    void UpdateTarget(TObject* target) override { Updated = target; }
+    TObject* Executed = nullptr;
+    TObject* Updated = nullptr;
+};
+
+// Opens the (emptied) in-memory data set again with four rows.
+void Refill(TMemDataSet& dataSet) {
+    dataSet.Open();
+    for (Integer id = 1; id <= 4; ++id) dataSet.AppendRecord({id, "N" + IntToStr(id), 0.0});
+    dataSet.First();
+}
+
+} // namespace
+
+// While the owner loads, the data link's activation waits; the controller's Loaded applies the
+// link's final state once, loading the records a single time.
+TEST(DBDataControllerTest, AnActivationWhileTheOwnerLoadsWaitsForLoaded) {
+    struct TCase {
+        const char* Name;
+        bool OpenWhenBound;
+        void (*WhileLoading)(TMemDataSet&);
+        Integer Records;
+        bool Active;
+        Integer Focused = 0;
+    };
+    const TCase cases[] = {
+        {"bound to an open data set", true, [](TMemDataSet&) {}, 10, true},
+        {"scrolled while loading", true, [](TMemDataSet& d) { d.MoveBy(3); }, 10, true, 3},
+        {"opened while loading", false, [](TMemDataSet& d) { Refill(d); }, 4, true},
+        {"closed again while loading", true, [](TMemDataSet& d) { d.Close(); }, 0, false, -1},
+        {"closed and opened while loading", true,
+         [](TMemDataSet& d) {
+             d.Close();
+             Refill(d);
+         },
+         4, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTable table(10);
+        if (!c.OpenWhenBound) table.DataSet.Close();
+        TLoadingOwner loading;
+        TCountingController controller(&loading.Owner);
+        controller.AddFieldItem("ID");
+        controller.SetDataSource(&table.Source);
+        c.WhileLoading(table.DataSet);
+        EXPECT_TRUE(controller.ActivationPending);
+        EXPECT_FALSE(controller.GetActive());
+        EXPECT_EQ(controller.GetRecordCount(), 0);
+        EXPECT_EQ(controller.Reads, 0);
+
+        loading.Finish();
+        controller.Loaded();
+        EXPECT_FALSE(controller.ActivationPending);
+        EXPECT_EQ(controller.GetActive(), c.Active);
+        EXPECT_EQ(controller.GetRecordCount(), c.Records);
+        EXPECT_EQ(controller.Reads, c.Records) << "the records are read once";
+        EXPECT_EQ(controller.GetFocusedRecordIndex(), c.Focused);
+    }
+}
+
+// Without a loading owner the activation runs at once; after loading, the link is followed
+// directly again.
+TEST(DBDataControllerTest, TheLinkIsFollowedDirectlyOutsideLoading) {
+    TTable table(5);
+    TLoadingOwner loading;
+    TTestDBController controller(&loading.Owner);
+    controller.AddFieldItem("ID");
+    loading.Finish();
+    controller.Loaded();
+    controller.SetDataSource(&table.Source);
+    EXPECT_FALSE(controller.ActivationPending);
+    EXPECT_EQ(controller.GetRecordCount(), 5);
+    table.DataSet.Close();
+    EXPECT_FALSE(controller.GetActive());
+    EXPECT_EQ(controller.GetRecordCount(), 0);
+}
+
+// Actions the controller does not take itself go to its data link, which hands them the data
+// source when they handle it.
+TEST(DBDataControllerTest, ActionsGoThroughTheDataLink) {
+    TTable table(3);
+    TBound bound(table);
+    TOpenSourceAction action(nullptr);
+    EXPECT_TRUE(bound.Controller.ExecuteAction(&action));
+    EXPECT_TRUE(bound.Controller.UpdateAction(&action));
+    EXPECT_EQ(action.Executed, &table.Source);
+    EXPECT_EQ(action.Updated, &table.Source);
+
+    TOpenSourceAction declined(nullptr);
+    table.DataSet.Close();
+    EXPECT_FALSE(bound.Controller.ExecuteAction(&declined));
+    EXPECT_FALSE(bound.Controller.UpdateAction(&declined));
+    EXPECT_EQ(declined.Executed, nullptr);
+    EXPECT_EQ(declined.Updated, nullptr);
+
+    TObject notAnAction;
+    EXPECT_FALSE(bound.Controller.ExecuteAction(&notAnAction));
+    TTestDBController unbound;
+    table.DataSet.Open();
+    EXPECT_FALSE(unbound.ExecuteAction(&action)) << "no data source";
 }
