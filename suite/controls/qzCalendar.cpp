@@ -872,16 +872,20 @@ void TqzCustomCalendar::InvalidateCells() {
     InvalidateRect(GetHandle(), &r, FALSE);
 }
 
+void TqzCustomCalendar::SetSelectionDirectly(TDateTime value) {
+    if (value == FSelectedDate) return;
+    FSelectedDate = value;
+    InvalidateCells();
+}
+
 void TqzCustomCalendar::HandleMouseMove(TShiftState shift, Integer x, Integer y) {
     inherited::HandleMouseMove(shift, x, y);
     UpdateHotPart();
     BeginMouseTracking(this, TRect{0, 0, GetWidth(), GetHeight()}, this);
     if (!shift.Contains(ssLeft) || RepeatTimer->GetEnabled()) return;
     const TDateTime date = DateAtPoint(TPoint{x, y});
-    if (date == NullDate || date == InvalidDate || !IsValidCalendarDate(date) || date == FSelectedDate)
-        return;
-    FSelectedDate = date;
-    InvalidateCells();
+    if (date == NullDate || date == InvalidDate || !IsValidCalendarDate(date)) return;
+    SetSelectionDirectly(date);
 }
 
 void TqzCustomCalendar::HandleMouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) {
@@ -1210,6 +1214,14 @@ void TqzPopupCalendar::HandleKeyDown(Word& key, TShiftState shift) {
     if (!alive) return;
     const bool altAlone = shift == TShiftState{ssAlt};
     switch (key) {
+    case VK_TAB:
+        // In the date kind the calendar keeps Tab: the choice is posted when the editor asks
+        // for it, then the editor moves the focus on.
+        if (Edit && Edit->GetActiveDateProperties()->GetKind() == ckDate) {
+            if (Edit->GetActiveDateProperties()->GetPostPopupValueOnTab()) NotifyDateTimeChanged();
+            if (alive && Edit) Edit->HandleEditKeyDown(key, shift);
+        }
+        break;
     case VK_RETURN:
         if (MonthList->GetVisible()) break;
         RequestClose(4);
@@ -1235,4 +1247,8 @@ void TqzPopupCalendar::HandleKeyDown(Word& key, TShiftState shift) {
 
 void TqzPopupCalendar::HandleMouseMove(TShiftState shift, Integer x, Integer y) {
     inherited::HandleMouseMove(shift, x, y);
+    // Dragged out of the calendar: the selection goes back to the editor's value.
+    if (!Edit || !shift.Contains(ssLeft)) return;
+    if (x >= 0 && y >= 0 && x < GetClientWidth() && y < GetClientHeight()) return;
+    SetSelectionDirectly(Edit->GetDate());
 }

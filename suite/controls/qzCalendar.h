@@ -195,6 +195,8 @@ public:
 
 protected:
     void Paint() override;
+    // The selection set without moving the month or firing an event; the cells repainted.
+    void SetSelectionDirectly(TDateTime value);
 
 private:
     void ButtonClick(TObject* sender);
@@ -280,7 +282,25 @@ public:
     bool PopupFitsWorkArea() override { return false; }
     Integer GetEditValueSource(bool editing) override { return IsDisplayFormatFromSource(editing) ? 1 : 0; }
     bool IsEditValueValid(Variant& value, bool editing) override;
+    bool IsTextValueValid(Variant& value, bool editing) override;
     void PrepareDisplayValue(const Variant& editValue, Variant& displayValue, bool editing) override;
+    // The text read as a date: DateOnError, the validate handlers, the bounds, the kept time of
+    // day; an erased text gives Null or the kept time alone.
+    void ValidateDisplayValue(Variant& displayValue, String& errorText, bool& error,
+                              TqzCustomEdit* editor) override;
+    // A bound applies when it is not 0; both only while MaxDate is above MinDate.
+    bool IsValueBoundDefined(Integer which) override;
+    bool IsValueBoundsDefined() override;
+    TqzEditPopupWindowClass GetPopupWindowClass() override;
+    TqzMaskEditModeClass GetModeClass(TqzEditMaskKind kind) override;
+
+    // ---- Introduced virtual operations, in slot order ----
+    // The blank of a masked position: "0" in the hour, minute or second of a masked date-time
+    // text, none in its AM/PM part, a space elsewhere.
+    virtual char32_t GetBlankCharAt(Integer position);
+    // The time part at a 1-based position of a masked date-time text; false elsewhere and for
+    // the other kinds.
+    virtual bool GetTimePartInfo(Integer position, TqzTimePartInfo& info);
 
     // The masks' empty text for the focus state (the zero time in a masked date-time text).
     String GetEmptyText(bool focused);
@@ -312,6 +332,11 @@ public:
     TqzDateEditPropertiesValues* GetDateAssignedValues() {
         return static_cast<TqzDateEditPropertiesValues*>(GetAssignedValues());
     }
+    void SetDateAssignedValues(TqzDateEditPropertiesValues* value) { GetAssignedValues()->Assign(value); }
+    bool IsDateButtonsStored() { return GetDateAssignedValues()->GetDateButtons(); }
+    bool IsInputKindStored() { return GetDateAssignedValues()->GetInputKind(); }
+    // The time format and hour mode of the locale's date-time format.
+    void GetLocaleTimeLayout(TqzTimeEditTimeFormat& format, bool& use24Hour);
 
 private:
     bool FArrowsForYear = true;
@@ -322,6 +347,34 @@ private:
     bool FSaveTime = true;
     bool FShowTime = true;
     bool FYearsInMonthList = true;
+};
+
+// The classic mask mode of a date editor: the blanks come from the properties (GetBlankCharAt).
+class TqzDateEditMaskStandardMode : public TqzMaskEditStandardMode {
+    KOV_CLASS(TqzDateEditMaskStandardMode, TqzMaskEditStandardMode)
+public:
+    using TqzMaskEditStandardMode::TqzMaskEditStandardMode;
+    static TqzMaskEditCustomMode* CreateInstance(IqzMaskEditModeHost* editor,
+                                                 TqzCustomMaskEditProperties* properties) {
+        return new TqzDateEditMaskStandardMode(editor, properties);
+    }
+    char32_t GetBlankChar(Integer position) override;
+};
+
+// The drop-down window of a date editor: sees the keys first and hands the calendar those its
+// focused button or time editor would keep (Escape, Alt+Up, Alt+Down, F4).
+class TqzDateEditPopupWindow : public TqzPopupEditPopupWindow {
+    KOV_CLASS(TqzDateEditPopupWindow, TqzPopupEditPopupWindow)
+public:
+    explicit TqzDateEditPopupWindow(TqzCustomDropDownEdit* editor);
+    static TqzCustomEditPopupWindow* CreateInstance(TqzCustomDropDownEdit* editor) {
+        return new TqzDateEditPopupWindow(editor);
+    }
+    // ---- Introduced virtual operation ----
+    virtual bool IsCalendarKey(Word key, TShiftState shift);
+
+protected:
+    void KeyDown(Word& key, TShiftState shift) override;
 };
 
 class TqzDateEditProperties : public TqzCustomDateEditProperties {
@@ -342,6 +395,16 @@ public:
     void DisplayToEditValue(const Variant& displayValue, Variant& editValue, bool& isValid) override;
     void ApplyEditValue(const Variant& value, bool prepare) override;
     void ClearValue() override { SetDate(NullDate); }
+    void StoreDisplayValue(const Variant& value) override;
+    String GetEditingText() override;
+    bool SetEditingText(const String& text) override;
+    bool CanSetDisplayText(const String& text) override { return true; }
+    // The time editor's typing rules in the time part of a masked date-time text.
+    bool IsMaskCharAllowed(char32_t& ch, Integer position) override;
+    // Reformatting after loading does nothing here.
+    void ReformatMaskedText() override {}
+    void ClampValueToBounds() override;
+    void DropDown() override;
     void SetupPopupWindow() override;
     // The date popup never runs a message loop of its own.
     void CreatePopupWindow() override;
@@ -351,11 +414,19 @@ public:
     void SetDate(TDateTime value);
     TDateTime GetSavedTime() const { return FSavedTime; }
     TqzPopupCalendar* GetCalendar() const { return FCalendar; }
+    TDateTime GetPopupDate() const { return FPopupDate; }
+    // The editor's value for a text read as when it is validated (NullDate for none).
+    TDateTime TextToDate(const String& text);
+    // The value, or while a modified text awaits its validation, that text's date.
+    TDateTime CurrentDate();
 
 protected:
     TqzCustomDateEdit(TComponent* owner, bool isInplace, bool deferInitialization);
+    void PopupWindowShowed(TObject* sender) override;
+    void PopupWindowClosed(TObject* sender) override;
 
 private:
+    friend class TqzCustomDateEditProperties;
     void ApplyCalendarValue(TObject* sender);
     void CalendarHidePopup(TObject* sender, Integer reason);
 

@@ -20,6 +20,7 @@ void RegisterDateEditProperties() {
 
 const bool kDateEditClassesRegistered = [] {
     RegisterEnum<TDateOnError>("TDateOnError", {"deNoChange", "deToday", "deNull"});
+    RegisterTypeName<TDateButtons>("TDateButtons");
     RegisterEnum<TqzInputKind>("TqzInputKind", {"ikStandard", "ikMask", "ikRegExpr"});
     RegisterInterfacedPersistentClass<TqzCustomDateEditProperties>();
     RegisterInterfacedPersistentClass<TqzDateEditProperties>();
@@ -116,22 +117,15 @@ void TqzCustomDateEditProperties::Assign(TPersistent* source) {
 }
 
 void TqzCustomDateEditProperties::Changed() {
-    if (!IsChangedLocked()) {
-        BeginUpdate();
-        try {
-            UpdateEditMask();
-        } catch (...) {
-            EndUpdate(false);
-            throw;
-        }
-        EndUpdate(false);
-    }
+    if (!IsChangedLocked()) UpdateEditMask();
     inherited::Changed();
 }
 
+// The mask is set inside an update bracket that does not signal: reading and restoring the
+// change lock here would keep the properties locked for good when the lock state read includes
+// an update in progress.
 void TqzCustomDateEditProperties::UpdateEditMask() {
-    const bool locked = IsChangedLocked();
-    SetChangedLocked(true);
+    BeginUpdate();
     try {
         TqzFormatController* controller = GetFormatController();
         const bool dateTime = FKind == ckDateTime;
@@ -150,10 +144,10 @@ void TqzCustomDateEditProperties::UpdateEditMask() {
             break;
         }
     } catch (...) {
-        SetChangedLocked(locked);
+        EndUpdate(false);
         throw;
     }
-    SetChangedLocked(locked);
+    EndUpdate(false);
 }
 
 TDateButtons TqzCustomDateEditProperties::GetDateButtons() {
@@ -273,20 +267,211 @@ void TqzCustomDateEditProperties::PrepareDisplayValue(const Variant& editValue, 
     displayValue = text;
 }
 
+bool TqzCustomDateEditProperties::IsTextValueValid(Variant& value, bool editing) {
+    if (GetInputKind() != ikStandard) return inherited::IsTextValueValid(value, editing);
+    TDateTime parsed = NullDate;
+    return ParseDateTimeText(VarToStr(value), true, parsed) && parsed != NullDate;
+}
+
+bool TqzCustomDateEditProperties::IsValueBoundDefined(Integer which) {
+    const TDateTime minDate = GetMinValue(), maxDate = GetMaxValue();
+    if ((which == 0 ? minDate : maxDate) == 0) return false;
+    return minDate == 0 || maxDate == 0 || maxDate > minDate;
+}
+
+bool TqzCustomDateEditProperties::IsValueBoundsDefined() { return IsValueBoundDefined(0) || IsValueBoundDefined(1); }
+
+void TqzCustomDateEditProperties::ValidateDisplayValue(Variant& displayValue, String& errorText, bool& error,
+                                                       TqzCustomEdit* editor) {
+    auto* dateEdit = dynamic_cast<TqzCustomDateEdit*>(editor);
+    errorText = LocalizeSuiteText("Invalid Date");
+    error = false;
+    const String emptyText = GetEmptyText(true);
+    TDateTime date = NullDate;
+    bool empty = false;
+    auto readText = [&] {
+        const String text = VarToStr(displayValue);
+        date = NullDate;
+        empty = text == emptyText;
+        if (!empty) error = !TextToDateValue(text, date);
+    };
+    try {
+        readText();
+        if (editor && editor->HasValidateHandler()) {
+            if (!error && !empty) {
+                String text;
+                DateValueToText(GetInputKind() == ikMask, FKind == ckDateTime, false, text, date);
+                displayValue = TrimRight(text);
+            }
+            RunValidateHandlers(displayValue, errorText, error, editor);
+            if (!error) readText();
+        } else if (error && FDateOnError == deToday) {
+            date = FKind == ckDateTime ? Now() : Date();
+            error = false;
+        } else if (error && FDateOnError == deNull) {
+            date = NullDate;
+            error = false;
+        }
+    } catch (const Exception&) {
+        error = true;
+    }
+    if (error) {
+        if (editor) {
+            String text;
+            editor->ReadDisplayText(text);
+            displayValue = text;
+        }
+        return;
+    }
+    if (date == NullDate || empty) {
+        // Erased: the kept time of day alone, or no value.
+        Variant value = Null();
+        if (empty && FKind == ckDate && FSaveTime && dateEdit && dateEdit->FSavedTime != 0) {
+            value = VarFromDateTime(dateEdit->FSavedTime);
+            PrepareDisplayValue(value, displayValue, true);
+        } else {
+            if (dateEdit) dateEdit->FSavedTime = 0;
+            displayValue = emptyText;
+        }
+        if (editor) editor->SetEditValueAsUser(value);
+        return;
+    }
+    if (IsValueBoundsDefined()) {
+        ValidateValueBounds(VarFromDateTime(date), errorText, nullptr, error);
+        if (error) return;
+    }
+    if (FKind == ckDate && dateEdit) {
+        if (TimePart(date) != 0)
+            dateEdit->FSavedTime = TimePart(date);
+        else if (FSaveTime)
+            date = WithTime(date, dateEdit->FSavedTime);
+        if (!FSaveTime) dateEdit->FSavedTime = 0;
+    }
+    displayValue = VarFromDateTime(date);
+}
+
+TqzEditPopupWindowClass TqzCustomDateEditProperties::GetPopupWindowClass() {
+    return &TqzDateEditPopupWindow::CreateInstance;
+}
+
+TqzMaskEditModeClass TqzCustomDateEditProperties::GetModeClass(TqzEditMaskKind kind) {
+    if (kind == emkStandard) return &TqzDateEditMaskStandardMode::CreateInstance;
+    return inherited::GetModeClass(kind);
+}
+
+bool TqzCustomDateEditProperties::GetTimePartInfo(Integer position, TqzTimePartInfo& info) {
+    if (FKind != ckDateTime || GetInputKind() != ikMask) return false;
+    TqzFormatController* controller = GetFormatController();
+    const TqzDateTimeFormatInfo& items = controller->GetDateTimeFormatItems();
+    TqzDateTimeFormatItemInfo item;
+    if (!controller->FindDateTimeFormatItemAt(items, position, item)) return false;
+    switch (item.Kind) {
+    case dtikHour:
+        info.Part = 0;
+        break;
+    case dtikMinute:
+        info.Part = 1;
+        break;
+    case dtikSecond:
+        info.Part = 2;
+        break;
+    case dtikTimeSuffix:
+        info.Part = 3;
+        break;
+    default:
+        return false;
+    }
+    info.Start = item.Start;
+    info.Length = item.Length;
+    info.DesignatorStyle = Integer(item.TimeSuffixStyle);
+    info.Use24HourFormat = false;
+    for (const TqzDateTimeFormatItem& each : items.Items)
+        if (each.Kind == dtikHour) info.Use24HourFormat = each.Text.rfind("24", 0) == 0;
+    return true;
+}
+
+char32_t TqzCustomDateEditProperties::GetBlankCharAt(Integer position) {
+    TqzTimePartInfo info;
+    if (!GetTimePartInfo(position, info)) return U' ';
+    return info.Part == 3 ? char32_t(0) : U'0';
+}
+
+void TqzCustomDateEditProperties::GetLocaleTimeLayout(TqzTimeEditTimeFormat& format, bool& use24Hour) {
+    const TqzDateTimeFormatInfo& items = GetFormatController()->GetDateTimeFormatItems();
+    format = tfHourMinSec;
+    use24Hour = false;
+    if (items.Defined[dtikSecond])
+        format = tfHourMinSec;
+    else if (items.Defined[dtikMinute])
+        format = tfHourMin;
+    else if (items.Defined[dtikHour])
+        format = tfHour;
+    for (const TqzDateTimeFormatItem& item : items.Items)
+        if (item.Kind == dtikHour) use24Hour = item.Text.rfind("24", 0) == 0;
+}
+
+char32_t TqzDateEditMaskStandardMode::GetBlankChar(Integer position) {
+    if (auto* properties = dynamic_cast<TqzCustomDateEditProperties*>(GetProperties()))
+        return properties->GetBlankCharAt(position);
+    return inherited::GetBlankChar(position);
+}
+
+// ---- Popup window ----------------------------------------------------------------------------
+
+TqzDateEditPopupWindow::TqzDateEditPopupWindow(TqzCustomDropDownEdit* editor) : TqzPopupEditPopupWindow(editor) {
+    SetKeyPreview(true);
+}
+
+bool TqzDateEditPopupWindow::IsCalendarKey(Word key, TShiftState shift) {
+    auto* edit = dynamic_cast<TqzCustomDateEdit*>(GetEdit());
+    TqzPopupCalendar* calendar = edit ? edit->GetCalendar() : nullptr;
+    if (!calendar) return false;
+    const bool alt = shift.Contains(ssAlt);
+    if (key == VK_ESCAPE) {
+        TWinControl* focused = FindControl(::GetFocus());
+        for (TWinControl* c = focused; c && c != calendar; c = c->GetParent()) {
+            if (dynamic_cast<TqzButton*>(c)) return true;
+            if (c == calendar->TimeEdit) return !calendar->TimeEdit->GetModifiedAfterEnter();
+        }
+        return false;
+    }
+    if ((key == VK_UP || key == VK_DOWN) && alt) return true;
+    return key == VK_F4 && !alt;
+}
+
+void TqzDateEditPopupWindow::KeyDown(Word& key, TShiftState shift) {
+    const TLivenessToken alive = LivenessToken();
+    inherited::KeyDown(key, shift);
+    if (!alive || key == 0 || !IsCalendarKey(key, shift)) return;
+    if (auto* edit = dynamic_cast<TqzCustomDateEdit*>(GetEdit())) edit->GetCalendar()->HandleKeyDown(key, shift);
+}
+
 KOV_PUBLISHED(TqzDateEditProperties) {
-    Property("ArrowsForYear", &TqzDateEditProperties::GetArrowsForYear,
-             &TqzDateEditProperties::SetArrowsForYear)
-        .Default(true);
-    Property("DateOnError", &TqzDateEditProperties::GetDateOnError, &TqzDateEditProperties::SetDateOnError)
-        .Default(deNoChange);
-    Property("Kind", &TqzDateEditProperties::GetKind, &TqzDateEditProperties::SetKind).Default(ckDate);
-    Property("SaveTime", &TqzDateEditProperties::GetSaveTime, &TqzDateEditProperties::SetSaveTime)
-        .Default(true);
-    Property("ShowTime", &TqzDateEditProperties::GetShowTime, &TqzDateEditProperties::SetShowTime)
-        .Default(true);
-    Property("YearsInMonthList", &TqzDateEditProperties::GetYearsInMonthList,
-             &TqzDateEditProperties::SetYearsInMonthList)
-        .Default(true);
+    using P = TqzDateEditProperties;
+    Property("ArrowsForYear", &P::GetArrowsForYear, &P::SetArrowsForYear).Default(true);
+    Property("AssignedValues", &P::GetDateAssignedValues, &P::SetDateAssignedValues);
+    Property("ButtonGlyph", &P::GetButtonGlyph, &P::SetButtonGlyph);
+    Property("DateButtons", &P::GetDateButtons, &P::SetDateButtons).Stored(&P::IsDateButtonsStored);
+    Property("DateOnError", &P::GetDateOnError, &P::SetDateOnError).Default(deNoChange);
+    Property("ImeMode", &P::GetImeMode, &P::SetImeMode).Default(imDontCare);
+    Property("ImeName", &P::GetImeName, &P::SetImeName).TypeName("TImeName");
+    Property("InputKind", &P::GetInputKind, &P::SetInputKind).Stored(&P::IsInputKindStored);
+    Property("Kind", &P::GetKind, &P::SetKind).Default(ckDate);
+    Property("MaxDate", &P::GetMaxDate, &P::SetMaxDate).Stored(&P::IsMaxValueStored).TypeName("TDateTime");
+    Property("MinDate", &P::GetMinDate, &P::SetMinDate).Stored(&P::IsMinValueStored).TypeName("TDateTime");
+    Property("PostPopupValueOnTab", &P::GetPostPopupValueOnTab, &P::SetPostPopupValueOnTab).Default(false);
+    Property("SaveTime", &P::GetSaveTime, &P::SetSaveTime).Default(true);
+    Property("ShowTime", &P::GetShowTime, &P::SetShowTime).Default(true);
+    Property("YearsInMonthList", &P::GetYearsInMonthList, &P::SetYearsInMonthList).Default(true);
+    Property("OnCloseUp", &P::OnCloseUp);
+    Property("OnInitPopup", &P::OnInitPopup);
+    Property("OnPopup", &P::OnPopup);
+}
+
+KOV_PUBLISHED(TqzDateEditPropertiesValues) {
+    using V = TqzDateEditPropertiesValues;
+    Property("MaxDate", &V::GetMaxValue, &V::SetMaxValue).Stored(&V::IsMaxValueStored);
+    Property("MinDate", &V::GetMinValue, &V::SetMinValue).Stored(&V::IsMinValueStored);
 }
 
 // ---- The editor ------------------------------------------------------------------------------
@@ -315,6 +500,10 @@ void TqzCustomDateEdit::Initialize() {
     FCalendar->Edit = this;
     FCalendar->SetVisible(false);
     FCalendar->OnHidePopup = MakeEvent(this, &TqzCustomDateEdit::CalendarHidePopup);
+    for (TqzButton* button :
+         {FCalendar->TodayButton, FCalendar->NowButton, FCalendar->ClearButton, FCalendar->OKButton})
+        button->GetLookAndFeel()->SetMaster(GetPopupLookAndFeel());
+    FCalendar->TimeEdit->GetStyle()->GetLookAndFeel()->SetMaster(GetPopupLookAndFeel());
     static_cast<TqzCustomPopupEditProperties*>(GetProperties())->SetPopupControl(FCalendar);
     FPopupDate = NullDate;
 }
@@ -401,6 +590,11 @@ void TqzCustomDateEdit::SetupPopupWindow() {
     FCalendar->SetArrowsForYear(properties->GetArrowsForYear());
     FCalendar->SetKind(properties->GetKind());
     FCalendar->YearsInMonthList = properties->GetYearsInMonthList();
+    TqzTimeEditTimeFormat timeFormat = tfHourMinSec;
+    bool use24Hour = false;
+    properties->GetLocaleTimeLayout(timeFormat, use24Hour);
+    FCalendar->SetTimeFormat(timeFormat);
+    FCalendar->SetUse24HourFormat(use24Hour);
     FCalendar->AdjustSize();
     FCalendar->OnDateTimeChanged = MakeEvent(this, &TqzCustomDateEdit::ApplyCalendarValue);
 }
@@ -431,6 +625,85 @@ void TqzCustomDateEdit::ApplyCalendarValue(TObject*) {
     if (alive) LockChangeEvents(false);
 }
 
+TDateTime TqzCustomDateEdit::TextToDate(const String& text) {
+    Variant value;
+    bool valid = true;
+    DisplayToEditValue(Variant(text), value, valid);
+    return VarIsNull(value) || VarIsEmpty(value) ? NullDate : VarToDateTime(value);
+}
+
+TDateTime TqzCustomDateEdit::CurrentDate() {
+    if (!IsEditFocused() || IsEditValidated()) return GetDate();
+    String text;
+    ReadDisplayText(text);
+    return TextToDate(text);
+}
+
+void TqzCustomDateEdit::StoreDisplayValue(const Variant& value) {
+    if (VarIsStr(value)) {
+        inherited::StoreDisplayValue(value);
+        return;
+    }
+    PushModifiedState();
+    try {
+        SetEditValueAsUser(value);
+    } catch (...) {
+        PopModifiedState();
+        throw;
+    }
+    PopModifiedState();
+}
+
+String TqzCustomDateEdit::GetEditingText() { return TqzCustomTextEdit::GetEditingText(); }
+
+bool TqzCustomDateEdit::SetEditingText(const String& text) { return TqzCustomTextEdit::SetEditingText(text); }
+
+bool TqzCustomDateEdit::IsMaskCharAllowed(char32_t& ch, Integer position) {
+    TqzTimePartInfo info;
+    if (!GetActiveDateProperties()->GetTimePartInfo(position, info)) return true;
+    return IsTimeCharAllowed(this, ch, position, info);
+}
+
+void TqzCustomDateEdit::ClampValueToBounds() {
+    const TDateTime date = GetDate();
+    if (date == NullDate) return;
+    TqzCustomDateEditProperties* properties = GetActiveDateProperties();
+    TDateTime target = date;
+    if (properties->IsValueBoundDefined(0) && date < properties->GetMinDate())
+        target = properties->GetMinDate();
+    else if (properties->IsValueBoundDefined(1) && date > properties->GetMaxDate())
+        target = properties->GetMaxDate();
+    if (target == date) return;
+    const TLivenessToken alive = LivenessToken();
+    SetUserChange(GetModifiedAfterEnter());
+    try {
+        SetDate(target);
+    } catch (...) {
+        if (alive) SetUserChange(false);
+        throw;
+    }
+    if (alive) SetUserChange(false);
+}
+
+void TqzCustomDateEdit::DropDown() {
+    static_cast<TqzCustomPopupEditProperties*>(GetActiveProperties())->SetPopupControl(FCalendar);
+    inherited::DropDown();
+}
+
+void TqzCustomDateEdit::PopupWindowShowed(TObject* sender) {
+    const TLivenessToken alive = LivenessToken();
+    inherited::PopupWindowShowed(sender);
+    if (!alive || !FCalendar) return;
+    FCalendar->RecalculateLayout();
+    FCalendar->UpdateHotPart();
+}
+
+void TqzCustomDateEdit::PopupWindowClosed(TObject* sender) {
+    const TLivenessToken alive = LivenessToken();
+    inherited::PopupWindowClosed(sender);
+    if (alive && FCalendar) FCalendar->UpdateHotPart();
+}
+
 KOV_PUBLISHED(TqzCustomDateEdit) {}
 
 TqzDateEdit::TqzDateEdit(TComponent* owner) : TqzCustomDateEdit(owner, false, true) { InitializeEditor(); }
@@ -440,5 +713,6 @@ TqzDateEdit::TqzDateEdit(TComponent* owner, bool isInplace) : TqzCustomDateEdit(
 }
 
 KOV_PUBLISHED(TqzDateEdit) {
+    Property("Date", &TqzDateEdit::GetDate, &TqzDateEdit::SetDate).Stored(false).TypeName("TDateTime");
     Property("Properties", &TqzDateEdit::GetProperties, &TqzDateEdit::SetProperties);
 }

@@ -7,6 +7,7 @@
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Exceptions.h"
+#include "platform/runtime/TypInfo.h"
 #include "suite/controls/qzCalendar.h"
 #include "tests/suite/controls/ScopedControllerSettings.h"
 #include "tests/support/FormFixture.h"
@@ -108,6 +109,270 @@ TEST_F(DateEditTest, DisplayTexts) {
     EXPECT_EQ(VarToStr(Display(&properties, Null(), false)), "");
     EXPECT_THROW(Display(&properties, VarArrayOf({Variant(1)}), false), EConvertError);
     EXPECT_THROW(Display(&properties, Variant(String("no date")), false), EConvertError);
+}
+
+// Every change recomputes the mask and reaches the owner, also after the first one and inside an
+// update bracket that does not signal.
+TEST_F(DateEditTest, EveryChangeReachesTheMaskAndTheOwner) {
+    struct Counter : TObject {
+        Integer Changes = 0;
+        void Changed(TObject*) { ++Changes; }
+    } counter;
+    TqzDateEditProperties properties(nullptr);
+    properties.SetOnPropertiesChanged(MakeEvent(&counter, &Counter::Changed));
+    properties.SetShowTime(false);
+    properties.SetSaveTime(false);
+    properties.SetDateOnError(deNull);
+    EXPECT_EQ(counter.Changes, 3);
+    properties.BeginUpdate();
+    properties.SetKind(ckDateTime);
+    properties.EndUpdate(false);
+    EXPECT_EQ(properties.GetMaskKind(), emkStandard);
+    EXPECT_EQ(properties.GetEditMask(), GetFormatController()->GetStandardDateTimeMask());
+
+    TqzDateEditProperties plain(nullptr);
+    plain.SetInputKind(ikStandard);
+    properties.Assign(&plain);
+    EXPECT_EQ(properties.GetKind(), ckDate);
+    EXPECT_FALSE(properties.IsMasked());
+    EXPECT_TRUE(IsStoredProp(&properties, "InputKind"));
+    EXPECT_FALSE(IsStoredProp(&properties, "DateButtons"));
+    properties.SetDateButtons(TDateButtons{btnToday});
+    EXPECT_TRUE(IsStoredProp(&properties, "DateButtons"));
+}
+
+TEST_F(DateEditTest, BoundsApplyWhenNotZeroAndBothOnlyInOrder) {
+    struct Case {
+        const char* Name;
+        TDateTime Min, Max;
+        bool MinApplies, MaxApplies;
+    };
+    const Case cases[] = {
+        {"none", 0, 0, false, false},
+        {"only the upper", 0, D(2030, 12, 31), false, true},
+        {"only the lower", D(2000, 1, 1), 0, true, false},
+        {"both in order", D(2000, 1, 1), D(2030, 12, 31), true, true},
+        {"the lower above the upper", D(2030, 12, 31), D(2000, 1, 1), false, false},
+        // A negative date is a bound like any other.
+        {"a lower bound before 1900 alone", D(1850, 1, 1), 0, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TqzDateEditProperties properties(nullptr);
+        properties.SetMinDate(c.Min);
+        properties.SetMaxDate(c.Max);
+        EXPECT_EQ(properties.IsValueBoundDefined(0), c.MinApplies);
+        EXPECT_EQ(properties.IsValueBoundDefined(1), c.MaxApplies);
+        EXPECT_EQ(properties.IsValueBoundsDefined(), c.MinApplies || c.MaxApplies);
+    }
+}
+
+TEST_F(DateEditTest, DisplayTextsByFocusKindInputKindAndShowTime) {
+    struct Case {
+        const char* Name;
+        TqzCalendarKind Kind;
+        TqzInputKind Input;
+        bool ShowTime, Focused, WithTime;
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {"date, unfocused, time shown", ckDate, ikRegExpr, true, false, true, "5/5/2021 2:30:00 PM"},
+        {"date, unfocused, no time", ckDate, ikRegExpr, true, false, false, "5/5/2021"},
+        {"date, unfocused, ShowTime off", ckDate, ikRegExpr, false, false, true, "5/5/2021"},
+        {"date, focused, regular expression", ckDate, ikRegExpr, true, true, true, "5/5/2021"},
+        {"date, focused, plain with time", ckDate, ikStandard, true, true, true, "5/5/2021 2:30:00 PM"},
+        {"date, focused, plain, ShowTime off", ckDate, ikStandard, false, true, true, "5/5/2021"},
+        {"date, focused, mask", ckDate, ikMask, true, true, true, "05/05/2021"},
+        {"date-time, unfocused", ckDateTime, ikMask, true, false, true, "5/5/2021 2:30:00 PM"},
+        {"date-time, unfocused, no time", ckDateTime, ikMask, true, false, false, "5/5/2021"},
+        {"date-time, focused, mask, no time", ckDateTime, ikMask, true, true, false, "05/05/2021 12:00:00 AM"},
+        {"date-time, focused, mask", ckDateTime, ikMask, true, true, true, "05/05/2021 02:30:00 PM"},
+        {"date-time, focused, plain, no time", ckDateTime, ikStandard, true, true, false, "5/5/2021"},
+        {"date-time, focused, regular expression", ckDateTime, ikRegExpr, true, true, true,
+         "5/5/2021 2:30:00 PM"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TqzDateEditProperties properties(nullptr);
+        properties.SetKind(c.Kind);
+        properties.SetInputKind(c.Input);
+        properties.SetShowTime(c.ShowTime);
+        const Variant value = VarFromDateTime(D(2021, 5, 5) + (c.WithTime ? T(14, 30) : 0));
+        EXPECT_EQ(VarToStr(Display(&properties, value, c.Focused)), c.Expected);
+    }
+}
+
+// The empty masked date-time text reads as the zero time while focused, in the locale's hour form.
+TEST_F(DateEditTest, TheEmptyMaskedDateTimeTextShowsTheZeroTime) {
+    TqzDateEditProperties* properties = MakeEditor()->GetProperties();
+    properties->SetKind(ckDateTime);
+    EXPECT_EQ(properties->GetEmptyMaskText(), "  /  /       :  :     ");
+    EXPECT_EQ(properties->GetEmptyText(true), "  /  /     12:00:00 AM");
+    EXPECT_EQ(properties->GetEmptyText(false), properties->GetEmptyMaskText());
+    testsupport::ScopedControllerSettings comma(testsupport::CommaSettings());
+    TqzDateEditProperties* european = MakeEditor()->GetProperties();
+    european->SetKind(ckDateTime);
+    EXPECT_EQ(european->GetEmptyText(true), "  .  .     00:00:00");
+    EXPECT_TRUE(VarIsNull(european->TextToEditValue(european->GetEmptyText(true))));
+}
+
+// A focused editor validating a typed text: what DateOnError, the bounds and the kept time of
+// day make of it.
+class DateEditValidationTest : public DateEditTest {
+protected:
+    TqzDateEdit* FocusedEditor(TqzInputKind input = ikStandard) {
+        TqzDateEdit* editor = MakeEditor();
+        editor->GetProperties()->SetInputKind(input);
+        Form->Show();
+        App->ProcessMessages();
+        editor->SetFocus();
+        App->ProcessMessages();
+        return editor;
+    }
+    // Types the text over the editor's text and validates it; false on a validation error.
+    static bool Enter(TqzDateEdit* editor, const String& text, String* error = nullptr) {
+        editor->GetInnerTextEditControl()->SetText(text);
+        editor->SetModifiedAfterEntry(true);
+        try {
+            return editor->ValidateEditing(true);
+        } catch (const Exception& e) {
+            if (error) *error = e.Message;
+            return false;
+        }
+    }
+    static String Text(TqzDateEdit* editor) { return editor->GetInnerTextEditControl()->GetText(); }
+};
+
+TEST_F(DateEditValidationTest, UnreadableTextByDateOnErrorAndKind) {
+    struct Case {
+        const char* Name;
+        TDateOnError OnError;
+        TqzCalendarKind Kind;
+        bool Valid;
+        bool IsNull;
+        TDateTime Expected;
+    };
+    const TDateTime before = D(2020, 1, 2);
+    const Case cases[] = {
+        {"no change keeps the value", deNoChange, ckDate, false, false, before},
+        {"today, date kind", deToday, ckDate, true, false, D(2021, 3, 10)},
+        {"now, date-time kind", deToday, ckDateTime, true, false, D(2021, 3, 10) + T(9, 30)},
+        {"null", deNull, ckDate, true, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TqzDateEdit* editor = FocusedEditor();
+        editor->GetProperties()->SetKind(c.Kind);
+        editor->GetProperties()->SetDateOnError(c.OnError);
+        editor->SetDate(before);
+        String error;
+        EXPECT_EQ(Enter(editor, "no date", &error), c.Valid);
+        EXPECT_EQ(error, c.Valid ? "" : "Invalid Date");
+        EXPECT_EQ(VarIsNull(editor->GetEditValue()), c.IsNull);
+        if (!c.IsNull) {
+            EXPECT_NEAR(editor->GetDate(), c.Expected, 1e-9);
+        }
+        delete editor;
+    }
+}
+
+TEST_F(DateEditValidationTest, BoundsReportTheTextAndClampAfterEditing) {
+    struct Case {
+        const char* Name;
+        TDateTime Min, Max;
+        const char* Typed;
+        bool Valid;
+        TDateTime Clamped; // after ClampValueToBounds on the value set directly
+    };
+    const Case cases[] = {
+        {"only the upper bound: far back is fine", 0, D(2030, 12, 31), "1/1/1950", true, D(2030, 12, 31)},
+        {"only the upper bound: above it", 0, D(2030, 12, 31), "1/1/2031", false, D(2030, 12, 31)},
+        {"the lower bound above the upper: none applies", D(2030, 12, 31), D(2000, 1, 1), "1/1/2031", true,
+         D(2031, 6, 1)},
+        {"both in order: below", D(2000, 1, 1), D(2030, 12, 31), "1/1/1999", false, D(2030, 12, 31)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TqzDateEdit* editor = FocusedEditor();
+        editor->GetProperties()->SetMinDate(c.Min);
+        editor->GetProperties()->SetMaxDate(c.Max);
+        editor->SetDate(D(2010, 1, 1));
+        String error;
+        EXPECT_EQ(Enter(editor, c.Typed, &error), c.Valid);
+        EXPECT_EQ(error, c.Valid ? "" : "Value out of bounds");
+        if (!c.Valid) {
+            EXPECT_EQ(editor->GetDate(), D(2010, 1, 1));
+        }
+        editor->SetDate(D(2031, 6, 1));
+        editor->ClampValueToBounds();
+        EXPECT_EQ(editor->GetDate(), c.Clamped);
+        delete editor;
+    }
+}
+
+// With SaveTime the time of day of the value stays while the date is typed; erasing the text
+// leaves that time alone (on 30 December 1899), without SaveTime nothing.
+TEST_F(DateEditValidationTest, TheKeptTimeOfDayThroughTypingAndErasing) {
+    struct Case {
+        const char* Name;
+        bool SaveTime;
+        const char* Typed;
+        bool IsNull;
+        TDateTime Expected;
+    };
+    const Case cases[] = {
+        {"a new date keeps the time", true, "5/6/2021", false, D(2021, 5, 6) + T(14, 30)},
+        {"a new date without SaveTime", false, "5/6/2021", false, D(2021, 5, 6)},
+        {"a typed time replaces the kept one", true, "5/6/2021 8:00 AM", false, D(2021, 5, 6) + T(8, 0)},
+        {"erased: the time alone", true, "", false, T(14, 30)},
+        {"erased without SaveTime: no value", false, "", true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TqzDateEdit* editor = FocusedEditor();
+        editor->GetProperties()->SetSaveTime(c.SaveTime);
+        editor->SetEditValue(VarFromDateTime(D(2021, 5, 5) + T(14, 30)));
+        EXPECT_EQ(Text(editor), "5/5/2021 2:30:00 PM");
+        EXPECT_TRUE(Enter(editor, c.Typed));
+        EXPECT_EQ(VarIsNull(editor->GetEditValue()), c.IsNull);
+        if (!c.IsNull) {
+            EXPECT_NEAR(editor->GetDate(), c.Expected, 1e-9);
+        }
+        delete editor;
+    }
+}
+
+// A validate handler sees the date's own text and may reject or correct it.
+TEST_F(DateEditValidationTest, ValidateHandlersSeeTheDateText) {
+    struct Handler : TObject {
+        String Seen;
+        bool Reject = false;
+        void Validate(TObject*, Variant& display, String& errorText, bool& error) {
+            Seen = VarToStr(display);
+            if (Reject) {
+                error = true;
+                errorText = "Not that day";
+            } else if (error) {
+                display = String("1/2/2021");
+                error = false;
+            }
+        }
+    } handler;
+    TqzDateEdit* editor = FocusedEditor(ikMask);
+    editor->GetProperties()->OnValidate = MakeEvent(&handler, &Handler::Validate);
+    editor->SetDate(D(2020, 1, 1));
+    EXPECT_TRUE(Enter(editor, "3/4/2021"));
+    EXPECT_EQ(handler.Seen, "03/04/2021");
+    EXPECT_EQ(editor->GetDate(), D(2021, 3, 4));
+    handler.Reject = true;
+    String error;
+    EXPECT_FALSE(Enter(editor, "3/5/2021", &error));
+    EXPECT_EQ(error, "Not that day");
+    EXPECT_EQ(editor->GetDate(), D(2021, 3, 4));
+    handler.Reject = false;
+    editor->GetProperties()->SetInputKind(ikStandard);
+    EXPECT_TRUE(Enter(editor, "no date"));
+    EXPECT_EQ(editor->GetDate(), D(2021, 1, 2));
 }
 
 } // namespace
