@@ -616,7 +616,9 @@ TEST_F(BlobPopupTest, ThePicturePopupsMenuOpensWithTheItemsTheSettingsAllow) {
                 watch.Menu->OnPopup = TNotifyEvent(&watch, &MenuWatch::Popped);
             }
             SendMessageA(image->GetHandle(), WM_CONTEXTMENU, WPARAM(image->GetHandle()), MAKELPARAM(-1, -1));
-            if (!c.ShowPopup) EXPECT_EQ(nullptr, image->GetImageMenu());
+            if (!c.ShowPopup) {
+                EXPECT_EQ(nullptr, image->GetImageMenu());
+            }
         };
         OpenAndRun(blob, inside);
         EXPECT_EQ(c.Openings, watch.Openings);
