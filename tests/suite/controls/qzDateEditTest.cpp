@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "platform/classlib/Forms.h"
 #include "platform/runtime/DateTime.h"
@@ -420,6 +421,112 @@ TEST_F(DateEditPopupTest, OpenOnAnEmptyEditorSelectsTodayEnterTakesTheDayClearEm
     EXPECT_EQ(editor->GetDate(), NullDate);
     EXPECT_TRUE(VarIsNull(editor->GetEditValue()));
     EXPECT_EQ(editor->GetInnerTextEditControl()->GetText(), "");
+}
+
+TEST_F(DateEditPopupTest, HowTheCalendarsChoiceReachesTheEditor) {
+    struct Case {
+        const char* Name;
+        std::function<void(TqzDateEdit*)> Choose;
+        bool PostOnTab;
+        TDateTime Expected;
+    };
+    auto cell = [](TqzPopupCalendar* c, TDateTime date) {
+        for (Integer row = 0; row < 6; ++row)
+            for (Integer column = 0; column < 7; ++column)
+                if (c->DateForCell(column, row) == date)
+                    return MAKELPARAM(c->GridRect.left + c->SideMargin + column * c->ColumnWidth + c->ColumnWidth / 2,
+                                      c->GridRect.top + c->DayNamesHeight + row * c->RowHeight + c->RowHeight / 2);
+        return LPARAM(0);
+    };
+    const TDateTime start = D(2021, 3, 10);
+    const Case cases[] = {
+        {"a click on a day accepts it",
+         [&](TqzDateEdit* e) {
+             HWND w = e->GetCalendar()->GetHandle();
+             const LPARAM at = cell(e->GetCalendar(), D(2021, 3, 18));
+             SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at);
+             SendMessageA(w, WM_LBUTTONUP, 0, at);
+         },
+         false, D(2021, 3, 18)},
+        {"Escape cancels", [&](TqzDateEdit* e) { Key(e, VK_RIGHT), Key(e, VK_ESCAPE); }, false, start},
+        {"Tab posts with PostPopupValueOnTab", [&](TqzDateEdit* e) { Key(e, VK_RIGHT), Key(e, VK_TAB); }, true,
+         D(2021, 3, 11)},
+        {"Tab without it leaves the value", [&](TqzDateEdit* e) { Key(e, VK_RIGHT), Key(e, VK_TAB); }, false, start},
+        {"dragged out, the selection goes back to the value",
+         [&](TqzDateEdit* e) {
+             HWND w = e->GetCalendar()->GetHandle();
+             Key(e, VK_RIGHT);
+             SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-5, -5));
+             EXPECT_EQ(e->GetCalendar()->GetSelectedDate(), D(2021, 3, 10));
+             Key(e, VK_RETURN);
+         },
+         false, start},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TqzDateEdit* editor = FocusedEditor();
+        editor->GetProperties()->SetPostPopupValueOnTab(c.PostOnTab);
+        editor->SetDate(start);
+        editor->SetDroppedDown(true);
+        Pump();
+        ASSERT_TRUE(editor->HasOpenPopup());
+        c.Choose(editor);
+        Pump();
+        EXPECT_NEAR(editor->GetDate(), c.Expected, 1e-9);
+        delete editor;
+        Pump();
+    }
+}
+
+// The date-and-time kind takes the time shown by the calendar's time editor.
+TEST_F(DateEditPopupTest, TheDateTimeKindTakesTheTimeEditorsTime) {
+    TqzDateEdit* editor = FocusedEditor();
+    editor->GetProperties()->SetKind(ckDateTime);
+    editor->SetDate(D(2021, 3, 10) + T(9, 30));
+    editor->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(editor->HasOpenPopup());
+    TqzPopupCalendar* calendar = editor->GetCalendar();
+    EXPECT_NEAR(calendar->TimeEdit->GetTime(), T(9, 30), 1e-9);
+    EXPECT_FALSE(calendar->TimeEdit->GetProperties()->GetUse24HourFormat());
+    calendar->SetSelectedDate(D(2021, 3, 12));
+    calendar->TimeEdit->SetTime(T(8, 15));
+    calendar->OKButton->Click();
+    Pump();
+    EXPECT_FALSE(editor->HasOpenPopup());
+    EXPECT_NEAR(editor->GetDate(), D(2021, 3, 12) + T(8, 15), 1e-9);
+}
+
+// In the time part of a masked date-and-time text typed digits follow the time editor's rules.
+TEST_F(DateEditPopupTest, TypingIntoTheTimePartFollowsTheTimeRules) {
+    testsupport::ScopedControllerSettings comma(testsupport::CommaSettings());
+    struct Case {
+        const char* Name;
+        Integer Caret;
+        char32_t Typed;
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {"7 as the first hour digit gives 07", 11, U'7', "10.03.2021 07:30:00"},
+        {"2 over the 1 of 19 gives 20", 11, U'2', "10.03.2021 20:30:00"},
+        {"a letter in the minutes is refused", 14, U'x', "10.03.2021 19:30:00"},
+        {"6 as the first minute digit gives 06", 14, U'6', "10.03.2021 19:06:00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TqzDateEdit* editor = FocusedEditor();
+        editor->GetProperties()->SetKind(ckDateTime);
+        editor->SetDate(D(2021, 3, 10) + T(19, 30));
+        ASSERT_EQ(editor->GetInnerTextEditControl()->GetText(), "10.03.2021 19:30:00");
+        editor->SetSelStart(c.Caret);
+        editor->SetSelLength(0);
+        SendMessageA(editor->GetInnerTextEditControl()->GetHandle(), WM_CHAR, WPARAM(c.Typed), 0);
+        Pump();
+        EXPECT_EQ(editor->GetInnerTextEditControl()->GetText(), c.Expected);
+        EXPECT_EQ(editor->GetActiveDateProperties()->GetBlankCharAt(c.Caret + 1), U'0');
+        delete editor;
+        Pump();
+    }
 }
 
 } // namespace
