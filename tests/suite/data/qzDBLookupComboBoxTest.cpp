@@ -10,6 +10,7 @@
 #include "platform/classlib/MemDataSet.h"
 #include "platform/runtime/Strings.h"
 #include "platform/winapi/WinBackendInterface.h"
+#include "platform/winapi/WinCore.h"
 #include "suite/data/qzDBEditRepository.h"
 #include "suite/data/qzDBLookupComboBox.h"
 #include "suite/data/qzEditDBRegisteredRepositoryItems.h"
@@ -76,6 +77,12 @@ protected:
         TFormFixture::TearDown();
     }
     TqzLookupComboBoxProperties* Props() { return Combo->GetProperties(); }
+    void Press(Word key) {
+        WinInputKey(key, false, true);
+        App->ProcessMessages();
+        WinInputKey(key, false, false);
+        App->ProcessMessages();
+    }
     void BindList() {
         Props()->SetKeyFieldNames("ID");
         Props()->SetListFieldNames("Name");
@@ -271,25 +278,25 @@ TEST_F(DBLookupComboBox, ChosenByKeysFromTheDropDown) {
     App->ProcessMessages();
     Combo->SetFocus();
     App->ProcessMessages();
+    // The pointer away from the list, which tracks it.
+    SetCursorPos(0, 0);
     Combo->SetEditValue(Variant(1));
     EXPECT_EQ(Combo->GetText(), "ALPHA");
     Combo->SetDroppedDown(true);
     App->ProcessMessages();
     ASSERT_TRUE(Combo->GetDroppedDown());
-    Combo->GetLookupEditData()->MoveCurrent(qzlmNext, false);
-    Combo->GetLookupEditData()->MoveCurrent(qzlmNext, false);
-    Combo->CloseUp(qzcrAccept);
-    App->ProcessMessages();
+    for (Word key : {Word(VK_DOWN), Word(VK_DOWN), Word(VK_RETURN)}) Press(key);
     EXPECT_FALSE(Combo->GetDroppedDown());
     EXPECT_EQ(Combo->GetEditValue().AsInteger(), 3);
     EXPECT_EQ(Combo->GetText(), "CHANNEL");
     // Escape closes without a change.
     Combo->SetDroppedDown(true);
     App->ProcessMessages();
+    // A row the pointer went over is not taken on Escape.
     Props()->GetGrid()->FocusRow(4);
-    Combo->CloseUp(qzcrCancel);
-    App->ProcessMessages();
+    Press(VK_ESCAPE);
     EXPECT_EQ(Combo->GetEditValue().AsInteger(), 3);
+    EXPECT_FALSE(Combo->GetDroppedDown());
 }
 
 TEST_F(DBLookupComboBox, RegisteredAsAnEditor) {
