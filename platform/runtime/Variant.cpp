@@ -778,14 +778,27 @@ Variant::Variant(Variant&& other) noexcept
     other.FPayload.emplace<std::monostate>();
 }
 
-// Both assignments go through a temporary: the source may live inside this variant's own array.
+// Both assignments go through a temporary, since the source may live inside this variant's own
+// array; between two values without a payload (numbers, Booleans, dates, Empty, Null) only the
+// plain fields are copied.
 Variant& Variant::operator=(const Variant& other) {
-    if (this != &other) *this = Variant(other);
+    if (this != &other) {
+        if (FPayload.index() == 0 && other.FPayload.index() == 0) {
+            FType = other.FType;
+            FScalar = other.FScalar;
+        } else {
+            *this = Variant(other);
+        }
+    }
     return *this;
 }
 
 Variant& Variant::operator=(Variant&& other) noexcept {
-    if (this != &other) {
+    if (this != &other && FPayload.index() == 0 && other.FPayload.index() == 0) {
+        FType = other.FType;
+        FScalar = other.FScalar;
+        other.FType = varEmpty;
+    } else if (this != &other) {
         Variant taken(std::move(other));
         std::swap(FType, taken.FType);
         std::swap(FScalar, taken.FScalar);

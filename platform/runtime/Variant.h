@@ -292,6 +292,10 @@ public:
     TVarType VType() const { return FType; }
     // Makes the variant Empty.
     void Clear();
+    // The text of a String variant, to read or change in place without a copy; nullptr for any
+    // other kind.
+    const String* StrPtr() const { return FType == varString ? std::get_if<String>(&FPayload) : nullptr; }
+    String* StrPtr() { return FType == varString ? std::get_if<String>(&FPayload) : nullptr; }
 
     // Conversions; each raises the conversion errors described at the top.
     bool AsBoolean() const;
