@@ -265,7 +265,21 @@ KQ_OPERATOR_VALUE(TLessEqNode)
 KQ_OPERATOR_VALUE(TGreatEqNode)
 KQ_OPERATOR_VALUE(TNonEqNode)
 KQ_OPERATOR_VALUE(TEqNode)
-KQ_OPERATOR_VALUE(TPlusNode)
+// The left operand's value is this node's own: a text is joined to in its buffer.
+Variant TPlusNode::GetValue() {
+    if (LongChain) return ChainValue();
+    Variant left = LeftOperand()->GetValue();
+    if (String* text = left.StrPtr(); text != nullptr && !IntegerOnly) {
+        const Variant right = RightOperand()->GetValue();
+        if (const String* tail = right.StrPtr()) {
+            text->append(*tail);
+            return left;
+        }
+        return left + right;
+    }
+    return Compute(left);
+}
+Variant TPlusNode::Apply(const Variant& left) { return Compute(left); }
 KQ_OPERATOR_VALUE(TStrCatNode)
 KQ_OPERATOR_VALUE(TMinusNode)
 KQ_OPERATOR_VALUE(TOrNode)
@@ -808,9 +822,90 @@ std::unique_ptr<TActivationGuard> StartActivation(TkqCustomVariable* symbol) {
     return nullptr;
 }
 
+// A variable that holds its value in Value (a string variable in StrValue) and is read without
+// side effects.
+bool IsPlainVariable(TkqCustomVariable* symbol) {
+    const TClass cls = symbol->ClassType();
+    return cls == TkqVariable::StaticClass() || cls == TkqStringVariable::StaticClass() ||
+           cls == TkqParamItem::StaticClass();
+}
+
+bool ReadsOnly(TkqCustomExpression* argument, int depth);
+
+// A call of a host function that lends its arguments, with arguments that change nothing.
+bool IsLendingCall(TkqDesignatorItem* item, TkqCustomVariable* symbol, int depth) {
+    auto* method = dynamic_cast<TkqMethodHelper*>(symbol);
+    if (method == nullptr || !method->LendArguments || method->IsMacro || !method->ModuleCallback.Assigned() ||
+        method->ArrayCallback.Assigned() || item->Count() > method->Count())
+        return false;
+    for (Integer a = 0; a < item->Count(); ++a)
+        if (!ReadsOnly(item->Argument(a), depth + 1)) return false;
+    return true;
+}
+
+// Whether evaluating the node changes nothing: constants, plain variables, operators over them
+// and lending calls. Deep trees are not looked into (they count as changing something).
+bool ReadsOnlyNode(TkqExpressionNode* node, int depth) {
+    if (node == nullptr || depth > 16) return false;
+    if (node->ClassType() == TkqOperandNode::StaticClass()) return true;
+    if (auto* operand = dynamic_cast<TkqDesignatorNode*>(node)) {
+        if (IsPlainVariable(operand->ValueSource)) return true;
+        TkqDesignator* designator = operand->Designator;
+        return designator->ClassType() == TkqDesignator::StaticClass() && designator->PendingSource == nullptr &&
+               designator->LateSource == nullptr && designator->Count() == 1 &&
+               IsLendingCall(designator->Item(0), designator->Item(0)->Symbol, depth);
+    }
+    auto* op = dynamic_cast<TkqOperatorNode*>(node);
+    if (op == nullptr || op->Op == okIn || op->Op == okIs) return false;
+    return (op->Left == nullptr || ReadsOnlyNode(op->Left, depth + 1)) &&
+           (op->Right == nullptr || ReadsOnlyNode(op->Right, depth + 1));
+}
+
+bool ReadsOnly(TkqCustomExpression* argument, int depth) {
+    auto* expression = dynamic_cast<TkqExpression*>(argument);
+    return expression != nullptr && ReadsOnlyNode(expression->Root, depth);
+}
+
+// The plain variable an argument names alone; nullptr for any other argument.
+TkqCustomVariable* LoneVariable(TkqCustomExpression* argument) {
+    auto* expression = dynamic_cast<TkqExpression*>(argument);
+    auto* operand = expression != nullptr ? dynamic_cast<TkqDesignatorNode*>(expression->Root) : nullptr;
+    return operand != nullptr && IsPlainVariable(operand->ValueSource) ? operand->ValueSource : nullptr;
+}
+
+// Lends the lone plain variables among the arguments of a lending call (each variable once);
+// the others are evaluated first, while every variable still holds its value. Since no argument
+// changes anything, the order makes no difference.
+void LendArguments(TkqDesignatorItem* item, TkqMethodHelper* method) {
+    std::vector<TkqCustomVariable*> lone(std::size_t(item->Count()), nullptr);
+    std::vector<Variant> arguments(std::size_t(item->Count()));
+    for (Integer a = 0; a < item->Count(); ++a) {
+        TkqCustomVariable* variable = LoneVariable(item->Argument(a));
+        bool first = variable != nullptr;
+        for (Integer b = 0; first && b < a; ++b)
+            first = lone[std::size_t(b)] != variable;
+        if (first)
+            lone[std::size_t(a)] = variable;
+        else
+            arguments[std::size_t(a)] = item->Argument(a)->GetValue();
+    }
+    for (Integer a = 0; a < item->Count(); ++a) {
+        if (lone[std::size_t(a)] != nullptr)
+            method->Lend(lone[std::size_t(a)], a);
+        else
+            method->Param(a)->TakeValue(std::move(arguments[std::size_t(a)]));
+    }
+}
+
 // Every argument first, then the parameters: an argument may read a parameter of the same
-// procedure. Kept out of the walk, whose frame every nested call adds to the stack.
+// procedure. Kept out of the walk, whose frame every nested call adds to the stack. A call of a
+// host function that lends its arguments gets the loan of its plain variables.
 [[gnu::noinline]] void PassArguments(TkqDesignatorItem* item, TkqCustomVariable* symbol) {
+    if (item->Lending < 0) item->Lending = IsLendingCall(item, symbol, 0) ? 1 : 0;
+    if (item->Lending > 0 && static_cast<TkqMethodHelper*>(symbol)->RunDepth == 0) {
+        LendArguments(item, static_cast<TkqMethodHelper*>(symbol));
+        return;
+    }
     std::vector<Variant> arguments;
     for (Integer a = 0; a < item->Count(); ++a) {
         TkqCustomExpression* argument = item->Argument(a);
@@ -822,7 +917,7 @@ std::unique_ptr<TActivationGuard> StartActivation(TkqCustomVariable* symbol) {
         }
     }
     for (Integer a = 0; a < Integer(arguments.size()); ++a)
-        symbol->Param(a)->SetValue(arguments[std::size_t(a)]);
+        symbol->Param(a)->TakeValue(std::move(arguments[std::size_t(a)]));
 }
 
 // Restores the caller's activation. The var arguments are written back once it is restored, so

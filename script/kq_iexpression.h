@@ -262,6 +262,8 @@ public:
     bool IndexConsumed = false;
     TkqCustomVariable* Symbol = nullptr; // not owned
     String ItemPos;
+    // Whether the arguments may be lent to the symbol's parameters: -1 until the first call.
+    signed char Lending = -1;
 };
 
 class TkqDesignator : public TkqCustomVariable {

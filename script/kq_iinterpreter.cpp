@@ -178,6 +178,13 @@ Integer TkqCustomVariable::RequiredParamCount() const {
 
 void TkqStringVariable::SetValue(const Variant& value) { StrValue = VarToStr(value); }
 
+void TkqStringVariable::TakeValue(Variant&& value) {
+    if (String* text = value.StrPtr())
+        StrValue = std::move(*text);
+    else
+        SetValue(value);
+}
+
 Variant TkqStringVariable::GetValue() { return StrValue; }
 
 TkqParamItem::TkqParamItem(const String& name, bool isVarParam, bool isOptional, const String& typeName,
@@ -432,7 +439,9 @@ Variant TkqMethodHelper::GetValue() {
     TObject* instance = VarIsNull(ParentValue) ? nullptr : HelperInstance(ParentValue);
     const String name = CallName(".GET");
     ++RunDepth;
-    TFinally leave([this] { --RunDepth; });
+    TFinally leave([this] {
+        if (--RunDepth == 0) GiveBackLoans();
+    });
     if (ArrayCallback.Assigned()) {
         // Each call has an array of its own: a call that enters this function again while the
         // call-back runs leaves the running call's arguments alone.
@@ -463,7 +472,32 @@ Variant TkqMethodHelper::GetValue() {
     return Variant(0);
 }
 
+void TkqMethodHelper::Lend(TkqCustomVariable* variable, Integer index) {
+    Variant& slot = Param(index)->Value;
+    if (auto* text = dynamic_cast<TkqStringVariable*>(variable)) {
+        slot = Variant(std::move(text->StrValue));
+        text->StrValue = String();
+    } else {
+        slot = std::move(variable->Value);
+    }
+    FLoans.emplace_back(variable, index);
+}
+
+void TkqMethodHelper::GiveBackLoans() noexcept {
+    for (const auto& [variable, index] : FLoans) {
+        Variant& slot = static_cast<TkqCustomVariable*>(Items(index))->Value;
+        if (auto* text = dynamic_cast<TkqStringVariable*>(variable)) {
+            if (String* lent = slot.StrPtr()) text->StrValue = std::move(*lent);
+        } else {
+            variable->Value = std::move(slot);
+        }
+        slot = Variant();
+    }
+    FLoans.clear();
+}
+
 void TkqMethodHelper::SetValue(const Variant& value) {
+    GiveBackLoans();
     if (!IsIndexProperty) return;
     TObject* instance = VarIsNull(ParentValue) ? nullptr : HelperInstance(ParentValue);
     const String name = CallName(".SET");
@@ -811,7 +845,60 @@ void TkqAssignmentStmt::Execute() {
     NotifyRunLine();
     if (OwnerScript->TerminatePending) return;
     if (TargetSymbol == nullptr || SourceSymbol == nullptr) ResolveShortcuts();
-    TargetSymbol->SetValue(Compute(TargetSymbol, SourceSymbol));
+    TargetSymbol->TakeValue(Compute(TargetSymbol, SourceSymbol));
+}
+
+namespace {
+
+// A symbol that holds its value in Value (a string variable in StrValue) and reads it without
+// side effects.
+bool IsPlainValue(TkqCustomVariable* symbol, bool constantsToo) {
+    const TClass cls = symbol->ClassType();
+    return cls == TkqVariable::StaticClass() || cls == TkqParamItem::StaticClass() ||
+           cls == TkqStringVariable::StaticClass() || (constantsToo && cls == TkqOperandNode::StaticClass());
+}
+
+// The text a plain symbol holds; nullptr when it holds no String.
+const String* PlainText(TkqCustomVariable* symbol) {
+    if (auto* text = dynamic_cast<TkqStringVariable*>(symbol)) return &text->StrValue;
+    return symbol->Value.StrPtr();
+}
+
+} // namespace
+
+void TkqAssignPlusStmt::ResolveShortcuts() {
+    TkqAssignmentStmt::ResolveShortcuts();
+    FInPlace = TargetSymbol != nullptr && SourceSymbol != nullptr && IsPlainValue(TargetSymbol, false) &&
+               IsPlainValue(SourceSymbol, true);
+    FStringTarget = FInPlace ? dynamic_cast<TkqStringVariable*>(TargetSymbol) : nullptr;
+}
+
+void TkqAssignPlusStmt::Execute() {
+    NotifyRunLine();
+    if (OwnerScript->TerminatePending) return;
+    if (TargetSymbol == nullptr || SourceSymbol == nullptr) ResolveShortcuts();
+    // A string variable stores any value, also when read-only.
+    if (FStringTarget != nullptr) {
+        if (const String* tail = PlainText(SourceSymbol)) {
+            FStringTarget->StrValue.append(*tail);
+            return;
+        }
+    } else if (FInPlace && !TargetSymbol->IsReadOnly) {
+        Variant& target = TargetSymbol->Value;
+        if (String* text = target.StrPtr()) {
+            if (const String* tail = PlainText(SourceSymbol)) {
+                text->append(*tail);
+                return;
+            }
+        } else if (const Variant& source = SourceSymbol->Value;
+                   target.VType() == varInteger && source.VType() == varInteger) {
+            // Variant addition: an Integer while the sum fits, else an Int64.
+            const Int64 sum = Int64(target.AsInteger()) + source.AsInteger();
+            target = sum == Int64(Integer(sum)) ? Variant(Integer(sum)) : Variant(sum);
+            return;
+        }
+    }
+    TargetSymbol->TakeValue(Compute(TargetSymbol, SourceSymbol));
 }
 
 Variant TkqAssignPlusStmt::Compute(TkqCustomVariable* target, TkqCustomVariable* source) {

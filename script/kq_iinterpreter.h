@@ -95,6 +95,9 @@ public:
 
     virtual void SetValue(const Variant& value);
     virtual Variant GetValue();
+    // SetValue with a value the caller no longer needs: a symbol that stores it as it is takes
+    // it over instead of copying it.
+    virtual void TakeValue(Variant&& value) { SetValue(value); }
 
     // The kind as messages name it ("Integer", "Class TFoo", ...).
     String KindText() const;
@@ -121,6 +124,9 @@ class TkqVariable : public TkqCustomVariable {
     KOV_CLASS(TkqVariable, TkqCustomVariable)
 public:
     using TkqCustomVariable::TkqCustomVariable;
+    void TakeValue(Variant&& value) override {
+        if (!IsReadOnly) Value = std::move(value);
+    }
 };
 
 class TkqTypeVariable : public TkqCustomVariable {
@@ -136,6 +142,7 @@ public:
     // Stores any value as its text, also when read-only.
     void SetValue(const Variant& value) override;
     Variant GetValue() override;
+    void TakeValue(Variant&& value) override;
 
     String StrValue;
 };
@@ -145,6 +152,9 @@ class TkqParamItem : public TkqCustomVariable {
 public:
     TkqParamItem(const String& name, bool isVarParam, bool isOptional, const String& typeName,
                  TkqValueKind valueKind);
+    void TakeValue(Variant&& value) override {
+        if (!IsReadOnly) Value = std::move(value);
+    }
 
     Variant DefValue;
     bool IsOptional; // has a default value
@@ -213,6 +223,10 @@ public:
 
     // Index equal to the parameter count gives the value being assigned to an indexed property.
     Variant GetParam(Integer index);
+    // GetParam without a copy (a parameter holds its value in Value).
+    const Variant& ParamValue(Integer index) const {
+        return index == Count() ? SetterValue : Param(index)->Value;
+    }
     void SetParam(Integer index, const Variant& value);
 
     String Category;
@@ -227,9 +241,17 @@ public:
     // Calls of this helper running at the moment; a designator that enters it again keeps the
     // running call's parameters.
     Integer RunDepth = 0;
+    // The call-back only reads its arguments and runs no script code: a plain variable passed
+    // to it is lent to the parameter for the call instead of copied.
+    bool LendArguments = false;
+    // Puts a variable's value into a parameter for the coming call; GiveBackLoans (run when
+    // the call ends, also by an exception) returns it and leaves the parameter empty.
+    void Lend(TkqCustomVariable* variable, Integer index);
+    void GiveBackLoans() noexcept;
 
 private:
     String CallName(const char* suffix) const;
+    std::vector<std::pair<TkqCustomVariable*, Integer>> FLoans;
 };
 
 // Makes the adapter that forwards a host event to a script procedure.
@@ -354,7 +376,7 @@ public:
 
     // TargetSymbol: the variable of a single-variable target, else Target; SourceSymbol: the
     // lone operand of Source when there is one, else Source.
-    void ResolveShortcuts();
+    virtual void ResolveShortcuts();
     void Execute() override;
 
     std::unique_ptr<TkqDesignator> Target;
@@ -374,8 +396,18 @@ class TkqAssignPlusStmt : public TkqAssignmentStmt {
 public:
     using TkqAssignmentStmt::TkqAssignmentStmt;
 
+    void ResolveShortcuts() override;
+    void Execute() override;
+
 protected:
     Variant Compute(TkqCustomVariable* target, TkqCustomVariable* source) override;
+
+private:
+    // The target is a plain variable and the source a constant or a plain variable, read
+    // without side effects: two texts are joined in the target's own buffer (which grows
+    // geometrically), two Integers added directly.
+    bool FInPlace = false;
+    TkqStringVariable* FStringTarget = nullptr;
 };
 
 class TkqAssignMinusStmt : public TkqAssignmentStmt {

@@ -99,9 +99,7 @@ Variant CallDateMethod(TObject*, TClass, const String& name, TkqMethodHelper* ca
 
 // Whether every character is one byte (all ASCII), so character positions are byte positions.
 // Scanned eight bytes at a time, without an early exit, so the compiler can widen the loop.
-bool AllAscii(const String& s) {
-    const char* p = s.data();
-    std::size_t n = s.size();
+bool AllAscii(const char* p, std::size_t n) {
     std::uint64_t high = 0;
     for (; n >= 8; p += 8, n -= 8) {
         std::uint64_t word;
@@ -113,14 +111,26 @@ bool AllAscii(const String& s) {
     return (high & 0x8080808080808080ULL) == 0;
 }
 
+bool AllAscii(const String& s) { return AllAscii(s.data(), s.size()); }
+
 // The number of characters, taken directly in all-ASCII text.
 Integer CharCount(const String& s) { return AllAscii(s) ? Integer(s.size()) : Utf8Length(s); }
 
-// Copy of count characters from the character `from` (1-based, at least 1).
+// Copy of count characters from the character `from` (1-based, at least 1); nothing for a
+// negative count or a start past the end. Only the bytes that decide the result are looked at:
+// where the bytes before the start are all ASCII the start is a byte position, a count that
+// reaches the end takes the rest as it is, and an all-ASCII range is taken directly.
 String CharCopy(const String& s, Integer from, Integer count) {
-    if (!AllAscii(s)) return Utf8Copy(s, from, count);
-    if (count <= 0 || std::size_t(from) > s.size()) return String();
-    return s.substr(std::size_t(from) - 1, std::size_t(count));
+    if (count < 0) return String();
+    const std::size_t skip = std::size_t(from) - 1;
+    if (AllAscii(s.data(), std::min(skip, s.size()))) {
+        if (skip >= s.size()) return String();
+        const std::size_t rest = s.size() - skip;
+        if (std::size_t(count) >= rest) return s.substr(skip);
+        if (AllAscii(s.data() + skip, std::size_t(count))) return s.substr(skip, std::size_t(count));
+    }
+    if (from > Utf8Length(s)) return String();
+    return Utf8Copy(s, from, count);
 }
 
 // Delete counted in characters: nothing for a start outside the text or a count below 1; the
@@ -151,16 +161,16 @@ String NameCase(const String& s) {
 
 Variant CallStringMethod(TObject*, TClass, const String& name, TkqMethodHelper* caller) {
     if (name == "LENGTH") {
-        const Variant v = caller->GetParam(0);
+        const Variant& v = caller->ParamValue(0);
         if (VarIsArray(v)) return VarArrayHighBound(v, 1) - VarArrayLowBound(v, 1) + 1;
+        if (const String* text = v.StrPtr()) return CharCount(*text);
         return CharCount(VarToStr(v));
     }
     if (name == "COPY") {
-        const String s = Arg(caller, 0);
-        const Integer from = std::max<Integer>(IntArg(caller, 1), 1);
-        const Integer count = IntArg(caller, 2);
-        if (count < 0 || from > CharCount(s)) return String();
-        return CharCopy(s, from, count);
+        const Variant& v = caller->ParamValue(0);
+        String converted;
+        const String& s = v.StrPtr() != nullptr ? *v.StrPtr() : (converted = VarToStr(v));
+        return CharCopy(s, std::max<Integer>(IntArg(caller, 1), 1), IntArg(caller, 2));
     }
     if (name == "POS") {
         const String sub = Arg(caller, 0);
@@ -340,17 +350,18 @@ TkqSysRTTIFunctions::TkqSysRTTIFunctions(TkqScript* script) : TkqRTTIModule(scri
     s->AddMethod("function DaysInMonth(nYear, nMonth: Integer): Integer", date, CatDate);
 
     const TkqModuleCallback str = &CallStringMethod;
-    s->AddMethod("function Length(s: Variant): Integer", str, CatString);
-    s->AddMethod("function Copy(s: String; from, count: Integer): String", str, CatString);
-    s->AddMethod("function Pos(substr, s: String): Integer", str, CatString);
+    // The functions that only read their arguments borrow the caller's variables.
+    for (const char* reader : {"function Length(s: Variant): Integer",
+                               "function Copy(s: String; from, count: Integer): String",
+                               "function Pos(substr, s: String): Integer"})
+        s->AddMethod(reader, str, CatString)->LendArguments = true;
     s->AddMethod("procedure Delete(var s: String; from, count: Integer)", str, CatString);
     s->AddMethod("procedure DeleteStr(var s: String; from, count: Integer)", str, CatString);
     s->AddMethod("procedure Insert(s: String; var s2: String; pos: Integer)", str, CatString);
-    s->AddMethod("function Uppercase(s: String): String", str, CatString);
-    s->AddMethod("function Lowercase(s: String): String", str, CatString);
-    s->AddMethod("function Trim(s: String): String", str, CatString);
-    s->AddMethod("function NameCase(s: String): String", str, CatString);
-    s->AddMethod("function CompareText(s, s1: String): Integer", str, CatString);
+    for (const char* reader : {"function Uppercase(s: String): String", "function Lowercase(s: String): String",
+                               "function Trim(s: String): String", "function NameCase(s: String): String",
+                               "function CompareText(s, s1: String): Integer"})
+        s->AddMethod(reader, str, CatString)->LendArguments = true;
     s->AddMethod("function Chr(i: Integer): Char", str, CatString);
     s->AddMethod("function Ord(ch: Char): Integer", str, CatString);
     s->AddMethod("procedure SetLength(var S: Variant; L: Integer)", str, CatString);

@@ -70,6 +70,15 @@ TEST(kq_isysrttiTest, FunctionsGiveTheirValuesAndErrors) {
         {"Copy('abcdefghijé', 11, 1)", "é"},
         {"Copy('éabcdefghij', 2, 3)", "abc"},
         {"Copy('abcdefghijé', 10, 2)", "jé"},
+        // Only the bytes before the start and inside the range decide: other text after them, a
+        // count reaching the end over other text, other text before the start.
+        {"Copy('abcdéfghij', 3, 2)", "cd"},
+        {"Copy('abcdéfghij', 4, 3)", "déf"},
+        {"Copy('abcdefghijé', 3, 2147483647)", "cdefghijé"},
+        {"Copy('aé', 2, 1)", "é"},
+        {"'[' + Copy('aé', 3, 1) + ']'", "[]"},
+        {"'[' + Copy('éa', 3, 1) + ']'", "[]"},
+        {"Copy('éabc', 3, 5)", "bc"},
         {"Length(12345)", "5"},
         {"Length(VarArrayCreate([1, 3], varVariant))", "3"},
         {"Round(2.5)", "2"},
@@ -168,6 +177,57 @@ TEST(kq_isysrttiTest, RaiseExceptionUsesTheTextAndFirstRegistrationWins) {
     host.Script->AddConst("True", "Boolean", false);
     host.Script->AddType("Integer", vkString);
     EXPECT_EQ(host.Run("var i: Integer; begin i := 3; Print(True); Print(i + 1) end."), "True\n4\n");
+}
+
+} // namespace
+
+namespace {
+
+// Length, Copy, Pos and the other functions that only read their arguments are lent the
+// caller's variables for the call instead of copies: the variables keep their values, also
+// when one is passed twice, when another argument reads it, and when the call raises.
+TEST(kq_isysrttiTest, VariablesLentToReadingFunctionsKeepTheirValues) {
+    const Case cases[] = {
+        {"Print(Copy(s, 1, Length(s)))", "abcé\n"},
+        {"Print(Pos(s, s))", "1\n"},
+        {"Print(Copy(s, 2, Length(s)) + s)", "bcéabcé\n"},
+        {"Print(CompareText(s, Uppercase(s)))", "0\n"},
+        {"Print(Length(v) + Length(v))", "4\n"},
+        {"Print(Copy(v, 2, 1) + v)", "yxy\n"},
+        {"Print(Pos(Copy(s, Length(s), 1), s))", "4\n"},
+        {"try Print(Copy(s, v, 1)) except Print('error') end", "error\n"},
+        {"try Print(Copy(v, 1, v)) except Print('error') end", "error\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expression);
+        ScriptHost host;
+        EXPECT_EQ(host.Run(String("var s: String; v: Variant;\r\nbegin s := 'abcé'; v := 'xy'; ") + c.expression +
+                           "; Print(s + '|' + v) end."),
+                  String(c.output) + "abcé|xy\n");
+    }
+}
+
+// `x := x + y` joins texts in the variable's own buffer and adds Integers directly; other
+// operands keep the Variant rules.
+TEST(kq_isysrttiTest, SelfAdditionsKeepTheValueRules) {
+    const Case cases[] = {
+        {"t := s; s := s + 'ab'; Print(t + '|' + s)", "x|xab"},
+        {"s := s + s; s := s + s; Print(s)", "xxxx"},
+        {"t := 'é'; s := s + t; t := t + 'z'; Print(s + t)", "xééz"},
+        {"v := 'a'; v := v + 'b'; v := v + s; Print(v)", "abx"},
+        {"v := 1; v := v + '2'; Print(v)", "3"},
+        {"v := '1'; v := v + 2; Print(VarType(v))", "5"},
+        {"i := 2147483647; i := i + 1; Print(IntToStr(i) + ' ' + IntToStr(VarType(i)))", "2147483648 20"},
+        {"i := -5; i := i + 7; Print(VarType(i))", "3"},
+        {"v := 2; i := 3; i := i + v; Print(i)", "5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expression);
+        ScriptHost host;
+        const String output =
+            host.Run(String("var s, t: String; v: Variant; i: Integer;\r\nbegin s := 'x'; ") + c.expression + " end.");
+        EXPECT_EQ(output.substr(0, output.find('\n')), c.output);
+    }
 }
 
 } // namespace
