@@ -608,7 +608,24 @@ void TqzCustomDateEdit::ApplyCalendarValue(TObject*) {
         else if (properties->GetSaveTime() && FPopupDate != NullDate)
             value = WithTime(DatePart(value), TimePart(FPopupDate));
     }
-    if (GetDate() == value && value != NullDate) return;
+    String text = properties->GetEmptyText(true);
+    if (value != NullDate) {
+        Variant display;
+        properties->PrepareDisplayValue(VarFromDateTime(value), display, true);
+        text = VarToStr(display);
+        // A plain text whose short year would read back as another century is written with
+        // the whole year.
+        const TDateTime readBack = TextToDate(text);
+        if (properties->GetInputKind() == ikStandard &&
+            (readBack == NullDate || DatePart(readBack) != DatePart(value))) {
+            const TDateTime shown = properties->ShowsTimePart(true, value) ? value : DatePart(value);
+            DateValueToText(false, properties->GetKind() == ckDateTime, true, text, shown);
+            text = TrimRight(text);
+        }
+    }
+    String current;
+    ReadDisplayText(current);
+    if (GetDate() == value && current == text) return;
     if (!RequestEditing()) return;
     LockChangeEvents(true);
     const TLivenessToken alive = LivenessToken();
@@ -616,6 +633,7 @@ void TqzCustomDateEdit::ApplyCalendarValue(TObject*) {
         SetEditValueAsUser(value == NullDate ? Null() : VarFromDateTime(value));
         if (alive) {
             SetModifiedAfterEntry(true);
+            DisplayValueToInnerEdit(Variant(text));
             SelectAll();
         }
     } catch (...) {

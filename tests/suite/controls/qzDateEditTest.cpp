@@ -529,4 +529,25 @@ TEST_F(DateEditPopupTest, TypingIntoTheTimePartFollowsTheTimeRules) {
     }
 }
 
+// A plain text with a two-digit year that would read back as another century gets the whole year,
+// so validating the text keeps the chosen day.
+TEST_F(DateEditPopupTest, AChosenDayOfAnotherCenturyIsWrittenWithItsWholeYear) {
+    TFormatSettings shortYear = testsupport::DotSettings();
+    shortYear.ShortDateFormat = "M/d/yy";
+    testsupport::ScopedControllerSettings settings(shortYear);
+    TqzDateEdit* editor = FocusedEditor();
+    editor->GetProperties()->SetInputKind(ikStandard);
+    editor->SetDate(D(1920, 3, 1));
+    editor->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(editor->HasOpenPopup());
+    // The short text would be read as 2020.
+    EXPECT_EQ(editor->TextToDate("3/2/20"), D(2020, 3, 2));
+    Key(editor, VK_RIGHT);
+    Key(editor, VK_RETURN);
+    EXPECT_EQ(editor->GetDate(), D(1920, 3, 2));
+    EXPECT_TRUE(editor->ValidateEditing(false));
+    EXPECT_EQ(editor->GetDate(), D(1920, 3, 2));
+}
+
 } // namespace
