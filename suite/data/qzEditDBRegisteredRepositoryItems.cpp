@@ -77,6 +77,19 @@ struct TFieldTypeItem {
 };
 const TFieldTypeItem kFieldTypeItems[] = {
     {ftBoolean, &TqzEditRepositoryCheckBoxItem::StaticClass},
+    {ftDate, &TqzEditRepositoryDateItem::StaticClass},
+    {ftTime, &TqzEditRepositoryTimeItem::StaticClass},
+    {ftDateTime, &TqzEditRepositoryDateItem::StaticClass},
+    {ftBytes, &TqzEditRepositoryBlobItem::StaticClass},
+    {ftVarBytes, &TqzEditRepositoryBlobItem::StaticClass},
+    {ftBlob, &TqzEditRepositoryBlobItem::StaticClass},
+    {ftMemo, &TqzEditRepositoryMemoItem::StaticClass},
+    {ftGraphic, &TqzEditRepositoryImageItem::StaticClass},
+    {ftFmtMemo, &TqzEditRepositoryBlobItem::StaticClass},
+    {ftParadoxOle, &TqzEditRepositoryBlobItem::StaticClass},
+    {ftDBaseOle, &TqzEditRepositoryBlobItem::StaticClass},
+    {ftTypedBinary, &TqzEditRepositoryBlobItem::StaticClass},
+    {ftTimeStamp, &TqzEditRepositoryDateItem::StaticClass},
 };
 
 void StartUp(TDBDefaultEditors& unit) {

@@ -17,6 +17,7 @@
 #include "suite/controls/qzSpinEdit.h"
 #include "suite/controls/qzTimeEdit.h"
 #include "suite/controls/qzTrackBar.h"
+#include "suite/data/qzDBLookupComboBox.h"
 #include "suite/editors/qzDropDownEdit.h"
 #include "suite/editors/qzMaskEdit.h"
 #include "suite/editors/qzTextEdit.h"
@@ -190,6 +191,37 @@ void TqzFilterImageComboBoxHelper::InitEditProperties(TqzCustomEditProperties* p
     images->SetDropDownListStyle(lsFixedList);
     images->SetImmediateDropDown(true);
     images->SetShowDescriptions(true);
+}
+
+bool TqzFilterLookupComboBoxHelper::KeepsDefaultValuesProvider(TqzCustomEditProperties* itemProperties) const {
+    auto* lookup = dynamic_cast<TqzCustomLookupEditProperties*>(itemProperties);
+    return lookup && lookup->IsLookupFieldBound();
+}
+
+TClass TqzFilterLookupComboBoxHelper::GetFilterEditClass() const { return TqzLookupComboBox::StaticClass(); }
+
+void TqzFilterLookupComboBoxHelper::GetFilterValue(TqzCustomEdit* edit, TqzCustomEditProperties* itemProperties,
+                                                   Variant& value, String& displayText) const {
+    value = edit->GetEditValue();
+    IqzTextEditLookupData* lookupData = static_cast<TqzCustomTextEdit*>(edit)->GetLookupDataInterface();
+    displayText = lookupData ? lookupData->GetKeyText(value) : String();
+}
+
+TqzFilterEditOperators TqzFilterLookupComboBoxHelper::GetSupportedOperators(TqzCustomEditProperties* properties,
+                                                                            TqzValueTypeClass valueType,
+                                                                            bool extended) const {
+    return kChoiceOperators;
+}
+
+void TqzFilterLookupComboBoxHelper::InitEditProperties(TqzCustomEditProperties* properties,
+                                                       TqzCustomEditProperties* itemProperties,
+                                                       bool keepButtons) const {
+    TqzFilterComboBoxHelper::InitEditProperties(properties, itemProperties, keepButtons);
+    auto* lookup = static_cast<TqzCustomLookupEditProperties*>(properties);
+    lookup->SetDropDownAutoSize(true);
+    lookup->SetDropDownListStyle(lsFixedList);
+    lookup->SetDropDownSizeable(true);
+    lookup->SetIncrementalFiltering(true);
 }
 
 TClass TqzFilterCalcEditHelper::GetFilterEditClass() const { return TqzCalcEdit::StaticClass(); }
@@ -411,7 +443,7 @@ const THelperEntry kHelpers[] = {
     QZ_HELPER_ENTRY(TqzFilterProgressBarHelper),  QZ_HELPER_ENTRY(TqzFilterTrackBarHelper),
     QZ_HELPER_ENTRY(TqzFilterCurrencyEditHelper), QZ_HELPER_ENTRY(TqzFilterMRUEditHelper),
     QZ_HELPER_ENTRY(TqzFilterHyperLinkEditHelper), QZ_HELPER_ENTRY(TqzFilterCheckBoxHelper),
-    QZ_HELPER_ENTRY(TqzFilterRadioGroupHelper),
+    QZ_HELPER_ENTRY(TqzFilterRadioGroupHelper),   QZ_HELPER_ENTRY(TqzFilterLookupComboBoxHelper),
 };
 #undef QZ_HELPER_ENTRY
 
@@ -429,6 +461,7 @@ const TPair kPairs[] = {
     {&TqzDateEditProperties::StaticClass, &TqzFilterDateEditHelper::StaticClass},
     {&TqzHyperLinkEditProperties::StaticClass, &TqzFilterHyperLinkEditHelper::StaticClass},
     {&TqzImageComboBoxProperties::StaticClass, &TqzFilterImageComboBoxHelper::StaticClass},
+    {&TqzLookupComboBoxProperties::StaticClass, &TqzFilterLookupComboBoxHelper::StaticClass},
     {&TqzMaskEditProperties::StaticClass, &TqzFilterMaskEditHelper::StaticClass},
     {&TqzMemoProperties::StaticClass, &TqzFilterMemoHelper::StaticClass},
     {&TqzMRUEditProperties::StaticClass, &TqzFilterMRUEditHelper::StaticClass},

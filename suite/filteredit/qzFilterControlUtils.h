@@ -99,6 +99,23 @@ public:
                             bool keepButtons) const override;
 };
 
+// The lookup combo box keeps its data-bound provider only over a data-set lookup field, and
+// reads back the list text of the chosen key.
+class TqzFilterLookupComboBoxHelper : public TqzFilterComboBoxHelper {
+    KOV_CLASS(TqzFilterLookupComboBoxHelper, TqzFilterComboBoxHelper)
+public:
+    TqzFilterLookupComboBoxHelper() = default;
+    bool KeepsDefaultValuesProvider(TqzCustomEditProperties* itemProperties) const override;
+    TClass GetFilterEditClass() const override;
+    void GetFilterValue(TqzCustomEdit* edit, TqzCustomEditProperties* itemProperties, Variant& value,
+                        String& displayText) const override;
+    TqzFilterEditOperators GetSupportedOperators(TqzCustomEditProperties* properties, TqzValueTypeClass valueType,
+                                                 bool extended) const override;
+    void InitEditProperties(TqzCustomEditProperties* properties, TqzCustomEditProperties* itemProperties,
+                            bool keepButtons) const override;
+    bool CheckValue(TqzValueTypeClass valueType, Variant& value) const override { return true; }
+};
+
 class TqzFilterCalcEditHelper : public TqzFilterMaskEditHelper {
     KOV_CLASS(TqzFilterCalcEditHelper, TqzFilterMaskEditHelper)
 public:

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
 
 #include "platform/classlib/Forms.h"
@@ -128,6 +129,28 @@ TEST_F(DBLookupComboBox, DefaultEditorsByField) {
         ASSERT_NE(item, nullptr);
         EXPECT_EQ(item->ClassType(), c.ItemClass);
     }
+    // The date, time, binary, memo and graphic types have editors of their own, an item per type.
+    struct TTypeCase {
+        TFieldType Type;
+        TClass ItemClass;
+    };
+    const TTypeCase types[] = {
+        {ftDate, TqzEditRepositoryDateItem::StaticClass()},      {ftDateTime, TqzEditRepositoryDateItem::StaticClass()},
+        {ftTimeStamp, TqzEditRepositoryDateItem::StaticClass()}, {ftTime, TqzEditRepositoryTimeItem::StaticClass()},
+        {ftBytes, TqzEditRepositoryBlobItem::StaticClass()},     {ftVarBytes, TqzEditRepositoryBlobItem::StaticClass()},
+        {ftBlob, TqzEditRepositoryBlobItem::StaticClass()},      {ftFmtMemo, TqzEditRepositoryBlobItem::StaticClass()},
+        {ftParadoxOle, TqzEditRepositoryBlobItem::StaticClass()}, {ftDBaseOle, TqzEditRepositoryBlobItem::StaticClass()},
+        {ftTypedBinary, TqzEditRepositoryBlobItem::StaticClass()}, {ftMemo, TqzEditRepositoryMemoItem::StaticClass()},
+        {ftGraphic, TqzEditRepositoryImageItem::StaticClass()},
+    };
+    std::set<TqzEditRepositoryItem*> distinct;
+    for (const TTypeCase& t : types) {
+        TqzEditRepositoryItem* item = registry->ItemForFieldType(t.Type);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->ClassType(), t.ItemClass) << Integer(t.Type);
+        distinct.insert(item);
+    }
+    EXPECT_EQ(distinct.size(), std::size(types));
     // A lookup field of Boolean type still gets the lookup item.
     TBooleanField flag(nullptr);
     flag.SetFieldKind(fkLookup);

@@ -6,6 +6,7 @@
 #include <bit>
 #include <memory>
 
+#include "platform/classlib/MemDataSet.h"
 #include "platform/runtime/Strings.h"
 #include "suite/controls/qzBlobEdit.h"
 #include "suite/controls/qzButtonEdit.h"
@@ -23,6 +24,8 @@
 #include "suite/controls/qzSpinEdit.h"
 #include "suite/controls/qzTimeEdit.h"
 #include "suite/controls/qzTrackBar.h"
+#include "suite/data/qzDBEdit.h"
+#include "suite/data/qzDBLookupComboBox.h"
 #include "suite/filteredit/qzFilterControlUtils.h"
 #include "tests/support/FormFixture.h"
 
@@ -45,7 +48,8 @@ TEST(qzFilterEditsController, HoldsItsPairsInOrderOfStoredClasses) {
         TqzCustomSpinEditProperties::StaticClass(),      TqzCustomTimeEditProperties::StaticClass(),
         TqzCustomCalcEditProperties::StaticClass(),      TqzCustomCheckBoxProperties::StaticClass(),
         TqzCustomComboBoxProperties::StaticClass(),      TqzCustomMRUEditProperties::StaticClass(),
-        TqzCustomImageComboBoxProperties::StaticClass(), TqzCustomCurrencyEditProperties::StaticClass(),
+        TqzCustomDBLookupEditProperties::StaticClass(),  TqzCustomImageComboBoxProperties::StaticClass(),
+        TqzCustomCurrencyEditProperties::StaticClass(),
         TqzCustomDateEditProperties::StaticClass(),      TqzCustomHyperLinkEditProperties::StaticClass(),
         TqzCustomMemoProperties::StaticClass(),          TqzCustomRadioGroupProperties::StaticClass(),
         TqzCustomProgressBarProperties::StaticClass(),   TqzCustomTrackBarProperties::StaticClass(),
@@ -68,6 +72,7 @@ TEST(qzFilterEditsController, FindsTheNearestRegisteredAncestorsHelper) {
         {TqzTimeEditProperties::StaticClass(), TqzFilterTimeEditHelper::StaticClass()},
         {TqzSpinEditProperties::StaticClass(), TqzFilterSpinEditHelper::StaticClass()},
         {TqzMRUEditProperties::StaticClass(), TqzFilterMRUEditHelper::StaticClass()},
+        {TqzLookupComboBoxProperties::StaticClass(), TqzFilterLookupComboBoxHelper::StaticClass()},
         {TqzComboBoxProperties::StaticClass(), TqzFilterComboBoxHelper::StaticClass()},
         {TqzButtonEditProperties::StaticClass(), TqzFilterMaskEditHelper::StaticClass()},
         {TqzBlobEditProperties::StaticClass(), TqzFilterMaskEditHelper::StaticClass()},
@@ -109,7 +114,7 @@ TEST(qzFilterEditsController, AnswersNoneAfterTheUnitsEnd) {
     EXPECT_EQ(FindFilterEditHelper(TqzTextEditProperties::StaticClass()), nullptr);
     FilterControlUtilsRestart();
     ASSERT_NE(GetFilterEditsController(), nullptr);
-    EXPECT_EQ(GetFilterEditsController()->GetCount(), 16);
+    EXPECT_EQ(GetFilterEditsController()->GetCount(), 17);
 }
 
 // ---- Operators ----------------------------------------------------------------------------------
@@ -154,6 +159,7 @@ TEST(qzFilterEditHelpers, SupportedOperators) {
         {Helper<TqzFilterImageComboBoxHelper>(), nullptr, text, 0x606, 0x6606},
         {Helper<TqzFilterRadioGroupHelper>(), nullptr, integer, 0x606, 0x6606},
         {Helper<TqzFilterCheckBoxHelper>(), nullptr, text, 0x606, 0x606},
+        {Helper<TqzFilterLookupComboBoxHelper>(), nullptr, text, 0x606, 0x606},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Helper.ClassType()->ClassName() + " " + (c.ValueType ? c.ValueType->TypeCaption() : "none") +
@@ -530,6 +536,108 @@ TEST_F(qzFilterEditTest, TimeEditorStartsAtMidnightKeepingItsDate) {
     EXPECT_EQ(edit->GetTime(), 0);
     EXPECT_EQ(edit->GetDatePart(), 45000);
     EXPECT_TRUE(static_cast<TqzCustomSpinEditProperties*>(edit->GetPropertiesInUse())->GetCanEdit());
+}
+
+// A lookup combo box item over a list of channels; the records' channel has a data-set lookup
+// field showing its name.
+class qzFilterLookupComboBoxTest : public qzFilterEditTest {
+protected:
+    void SetUp() override {
+        qzFilterEditTest::SetUp();
+        for (TMemDataSet* channels : {&Channels, &FilterChannels}) {
+            channels->GetFieldDefs()->Add("ID", ftInteger);
+            channels->GetFieldDefs()->Add("Name", ftString, 10);
+            channels->CreateDataSet();
+            const char* names[] = {"ALPHA", "BRAVO", "CHARLIE"};
+            for (Integer i = 0; i < 3; ++i) channels->AppendRecord({i + 1, String(names[i])});
+            channels->First();
+        }
+        ChannelSource.SetDataSet(&Channels);
+        FilterChannelSource.SetDataSet(&FilterChannels);
+
+        Records.GetFieldDefs()->Add("Channel", ftInteger);
+        Records.GetFieldDefs()->GetItems(0)->CreateField(&Records);
+        Lookup = new TStringField(&Records);
+        Lookup->SetFieldName("ChannelName");
+        Lookup->SetFieldKind(fkLookup);
+        Lookup->SetDataSet(&Records);
+        Lookup->SetLookupDataSet(&Channels);
+        Lookup->SetKeyFields("Channel");
+        Lookup->SetLookupKeyFields("ID");
+        Lookup->SetLookupResultField("Name");
+        Records.CreateDataSet();
+        Records.AppendRecord({2});
+
+        Item.SetListSource(&ChannelSource);
+        Item.SetKeyFieldNames("ID");
+        Item.SetListFieldNames("Name");
+    }
+    void TearDown() override {
+        Item.SetDefaultValuesProvider(nullptr);
+        qzFilterEditTest::TearDown();
+    }
+
+    TMemDataSet Channels{nullptr};
+    TDataSource ChannelSource{nullptr};
+    // The same channels in a data set of their own.
+    TMemDataSet FilterChannels{nullptr};
+    TDataSource FilterChannelSource{nullptr};
+    TMemDataSet Records{nullptr};
+    TStringField* Lookup = nullptr;
+    TqzCustomDBEditDefaultValuesProvider Provider{nullptr};
+    TqzLookupComboBoxProperties Item{nullptr};
+};
+
+TEST_F(qzFilterLookupComboBoxTest, PreparesAFixedFilteringListAndReadsBackTheKeysText) {
+    Item.SetDropDownAutoSize(false);
+    Item.SetDropDownSizeable(false);
+    Item.SetIncrementalFiltering(false);
+    Item.SetDropDownListStyle(lsEditList);
+    const TqzCustomFilterEditHelper& helper = Helper<TqzFilterLookupComboBoxHelper>();
+    auto* edit = MakeFilterEdit<TqzLookupComboBox>(helper, &Item);
+    TqzLookupComboBoxProperties* p = edit->GetProperties();
+    EXPECT_TRUE(p->GetDropDownAutoSize());
+    EXPECT_TRUE(p->GetDropDownSizeable());
+    EXPECT_TRUE(p->GetIncrementalFiltering());
+    EXPECT_EQ(p->GetDropDownListStyle(), lsFixedList);
+    EXPECT_EQ(p->GetDropDownRowsValue(), 8);
+    EXPECT_EQ(p->GetKeyFieldNames(), "ID");
+    EXPECT_EQ(p->GetListSource(), &ChannelSource);
+    EXPECT_EQ(p->GetListFieldNames(), "Name");
+
+    // The text is the filter editor's own list text of the key; the item is not asked.
+    p->SetListSource(&FilterChannelSource);
+    Variant value;
+    String text;
+    helper.AssignFilterValue(edit, &Item, Variant(2));
+    helper.GetFilterValue(edit, nullptr, value, text);
+    EXPECT_EQ(value.AsInteger(), 2);
+    EXPECT_EQ(text, "BRAVO");
+    // A key the list does not hold has no text.
+    helper.AssignFilterValue(edit, &Item, Variant(9));
+    helper.GetFilterValue(edit, nullptr, value, text);
+    EXPECT_EQ(text, "");
+
+    // Any value suits: the list decides.
+    Variant word = String("twelve");
+    EXPECT_TRUE(helper.CheckValue(ValueTypeClass<TqzIntegerValueType>(), word));
+    EXPECT_EQ(VarToStr(word), "twelve");
+}
+
+// The copy keeps the item's data-bound provider only over a data-set lookup field.
+TEST_F(qzFilterLookupComboBoxTest, KeepsTheProviderOnlyOverALookupField) {
+    const TqzCustomFilterEditHelper& helper = Helper<TqzFilterLookupComboBoxHelper>();
+    EXPECT_FALSE(helper.KeepsDefaultValuesProvider(&Item));
+    auto* unbound = MakeFilterEdit<TqzLookupComboBox>(helper, &Item);
+    EXPECT_EQ(unbound->GetProperties()->GetDefaultValuesProvider(), nullptr);
+
+    Provider.AttachField(Lookup);
+    Item.SetDefaultValuesProvider(&Provider);
+    Item.Changed();
+    ASSERT_TRUE(Item.IsLookupFieldBound());
+    EXPECT_TRUE(helper.KeepsDefaultValuesProvider(&Item));
+    auto* bound = MakeFilterEdit<TqzLookupComboBox>(helper, &Item);
+    EXPECT_EQ(bound->GetProperties()->GetDefaultValuesProvider(), &Provider);
 }
 
 } // namespace
