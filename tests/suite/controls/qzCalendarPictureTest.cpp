@@ -3,7 +3,8 @@
 // date calendar flat with Today and Clear (the month title hot), not flat with Today alone, the
 // date-and-time calendar with its clock and time editor, the month list in its years mode and
 // in its twelve-month mode, then time editors in the 24- and 12-hour forms in the states
-// normal, hot, pressed, focused and disabled.
+// normal, hot, pressed, focused and disabled, then date editors of both kinds closed (normal,
+// focused, disabled) and the date kind open with its calendar below it.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -82,7 +83,7 @@ TEST_F(CalendarSheet, PictureSheet) {
 
     const int cellW = 330;
     TBitmap sheet;
-    PrepareSheet(sheet, kLooks * cellW, 1500);
+    PrepareSheet(sheet, kLooks * cellW, 1400);
     int timeTop = 0;
     for (int l = 0; l < kLooks; ++l) {
         const int x = 4 + l * cellW;
@@ -165,6 +166,48 @@ TEST_F(CalendarSheet, PictureSheet) {
             editor->SetEnabled(true);
             y += 8;
         }
+    }
+    // Date editors: both kinds closed in three states, then the date kind open.
+    int dateTop = timeTop;
+    for (TqzTimeEdit* editor : editors)
+        dateTop += 5 * (editor->GetHeight() + 4) + 8;
+    std::vector<TqzDateEdit*> dateEditors;
+    for (TqzCalendarKind kind : {ckDate, ckDateTime}) {
+        auto* editor = new TqzDateEdit(Form);
+        editor->SetParent(Form);
+        editor->SetBounds(10, 380 + 30 * int(dateEditors.size()), 170, 21);
+        editor->GetProperties()->SetKind(kind);
+        editor->SetDate(EncodeDate(2021, 3, 18) + EncodeTime(14, 25, 40, 0));
+        dateEditors.push_back(editor);
+    }
+    Pump();
+    for (int l = 0; l < kLooks; ++l) {
+        int y = dateTop;
+        for (TqzDateEdit* editor : dateEditors) {
+            SetLook(editor, looks[l]);
+            for (State state : {Normal, Focused, Disabled}) {
+                parking->SetFocus();
+                SetCursorPos(0, 0);
+                editor->SetEnabled(state != Disabled);
+                Pump();
+                if (state == Focused) editor->SetFocus();
+                Pump();
+                CopyControl(sheet, editor, 4 + l * cellW, y);
+                y += editor->GetHeight() + 4;
+            }
+            editor->SetEnabled(true);
+            y += 8;
+        }
+        TqzDateEdit* open = dateEditors[0];
+        open->SetFocus();
+        open->SetDroppedDown(true);
+        Pump();
+        if (open->HasOpenPopup()) {
+            CopyControl(sheet, open, 4 + l * cellW, y);
+            CopyControl(sheet, open->GetPopupWindow(), 4 + l * cellW, y + open->GetHeight());
+        }
+        open->SetDroppedDown(false);
+        Pump();
     }
     WriteSheet(sheet, "ControlsCalendarDateTime.png");
 }
