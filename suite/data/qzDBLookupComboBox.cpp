@@ -129,6 +129,8 @@ KOV_PUBLISHED(TqzLookupComboBoxProperties) {
     using P = TqzLookupComboBoxProperties;
     Property("AssignedValues", &P::GetAssignedValues, &P::SetAssignedValues);
     Property("AutoSelect", &P::GetAutoSelect, &P::SetAutoSelect).Default(true);
+    Property("ButtonGlyph", &P::GetButtonGlyph, &P::SetButtonGlyph);
+    Property("CharCase", &P::GetCharCase, &P::SetCharCase).Default(ecNormal);
     Property("ClearKey", &P::ClearKey).Default(TShortCut(0));
     Property("DropDownAutoSize", &P::GetDropDownAutoSize, &P::SetDropDownAutoSize).Default(false);
     Property("DropDownHeight", &P::GetDropDownHeight, &P::SetDropDownHeight).Default(Integer(0));
@@ -138,6 +140,8 @@ KOV_PUBLISHED(TqzLookupComboBoxProperties) {
     Property("DropDownWidth", &P::GetDropDownWidth, &P::SetDropDownWidth).Default(Integer(0));
     Property("GridMode", &P::GetGridMode, &P::SetGridMode).Default(false);
     Property("HideSelection", &P::GetHideSelection, &P::SetHideSelection).Default(true);
+    Property("ImeMode", &P::GetImeMode, &P::SetImeMode).Default(imDontCare);
+    Property("ImeName", &P::GetImeName, &P::SetImeName).TypeName("TImeName");
     Property("ImmediateDropDown", &P::GetImmediateDropDown, &P::SetImmediateDropDown).Default(true);
     Property("ImmediatePost", &P::ImmediatePost).Default(false);
     Property("IncrementalFiltering", &P::GetIncrementalFiltering, &P::SetIncrementalFiltering).Default(true);
@@ -148,6 +152,8 @@ KOV_PUBLISHED(TqzLookupComboBoxProperties) {
     Property("ListOptions", &P::GetListOptions, &P::SetListOptions);
     Property("ListSource", &P::GetListSource, &P::SetListSource);
     Property("MaxLength", &P::GetMaxLength, &P::SetMaxLength);
+    Property("OEMConvert", &P::GetOEMConvert, &P::SetOEMConvert).Default(false);
+    Property("PopupAlignment", &P::GetPopupAlignment, &P::SetPopupAlignment).Default(taLeftJustify);
     Property("PostPopupValueOnTab", &P::GetPostPopupValueOnTab, &P::SetPostPopupValueOnTab).Default(false);
     Property("ReadOnly", &P::GetReadOnly, &P::SetReadOnly);
     Property("Revertable", &P::Revertable).Default(false);
@@ -185,7 +191,12 @@ TqzLookupComboBox::TqzLookupComboBox(TComponent* owner, bool isInplace)
 
 KOV_PUBLISHED(TqzCustomLookupComboBox) {}
 
+// Alignment, UseLeftAlignmentOnEditing and the control's common properties (Anchors, Constraints,
+// the drag, hint, tab and mouse settings and events, ...) come published from the base classes.
 KOV_PUBLISHED(TqzLookupComboBox) {
     Property("Properties", &TqzLookupComboBox::GetProperties, &TqzLookupComboBox::SetProperties);
     Property("EditValue", &TqzLookupComboBox::GetPublishedEditValue, &TqzLookupComboBox::SetPublishedEditValue);
+    Property("BeepOnEnter", &TqzLookupComboBox::GetBeepOnEnter, &TqzLookupComboBox::SetBeepOnEnter).Default(true);
+    Property("ImeMode", &TqzLookupComboBox::GetImeMode, &TqzLookupComboBox::SetImeMode).Default(imDontCare);
+    Property("ImeName", &TqzLookupComboBox::GetImeName, &TqzLookupComboBox::SetImeName).TypeName("TImeName");
 }

@@ -7,8 +7,10 @@
 #include <set>
 #include <string>
 
+#include "platform/classlib/FormDefs.h"
 #include "platform/classlib/Forms.h"
 #include "platform/classlib/MemDataSet.h"
+#include "platform/runtime/ObjectText.h"
 #include "platform/runtime/Strings.h"
 #include "platform/winapi/WinBackendInterface.h"
 #include "platform/winapi/WinCore.h"
@@ -329,6 +331,55 @@ TEST_F(DBLookupComboBox, RegisteredAsAnEditor) {
         if (registry->GetItems(i) == TqzLookupComboBoxProperties::StaticClass())
             found = registry->GetText(i) == "LookupComboBox|Represents a lookup combo box control";
     EXPECT_TRUE(found);
+}
+
+} // namespace
+
+namespace {
+
+// The settings of the lookup combo box and of its properties survive a stored window definition.
+TEST_F(DBLookupComboBox, AStoredWindowKeepsTheComboAndPropertySettings) {
+    Combo->SetName("ChannelCombo");
+    TqzLookupComboBoxProperties* p = Props();
+    p->SetKeyFieldNames("ID");
+    p->SetListFieldNames("Name");
+    p->GetAlignment()->SetHorz(taRightJustify);
+    TBitmap glyph;
+    glyph.SetSize(7, 5);
+    glyph.GetCanvas()->GetBrush()->SetColor(clRed);
+    glyph.GetCanvas()->FillRect(TRect{0, 0, 7, 5});
+    p->SetButtonGlyph(&glyph);
+    p->SetCharCase(ecUpperCase);
+    p->SetImeMode(imSAlpha);
+    p->SetImeName("Kana");
+    p->SetOEMConvert(true);
+    p->SetPopupAlignment(taRightJustify);
+    p->SetUseLeftAlignmentOnEditing(false);
+    Combo->SetBeepOnEnter(false);
+    Combo->SetAnchors(TAnchors{akLeft, akRight});
+    Combo->SetTabOrder(0);
+
+    const String written = WriteComponentText(Form);
+    std::unique_ptr<TForm> copy(TForm::CreateNew(nullptr));
+    ReadComponentText(written, copy.get());
+    auto* read = dynamic_cast<TqzLookupComboBox*>(copy->FindComponent("ChannelCombo"));
+    ASSERT_NE(nullptr, read) << written;
+    TqzLookupComboBoxProperties* q = read->GetProperties();
+    EXPECT_EQ("ID", q->GetKeyFieldNames());
+    EXPECT_EQ("Name", q->GetListFieldNames()) << "the list column is stored with the columns";
+    EXPECT_EQ(taRightJustify, q->GetAlignment()->GetHorz());
+    EXPECT_EQ(7, q->GetButtonGlyph()->GetWidth()) << written;
+    EXPECT_EQ(5, q->GetButtonGlyph()->GetHeight());
+    EXPECT_EQ(ecUpperCase, q->GetCharCase());
+    EXPECT_EQ(imSAlpha, q->GetImeMode());
+    EXPECT_EQ("Kana", q->GetImeName());
+    EXPECT_TRUE(q->GetOEMConvert());
+    EXPECT_EQ(taRightJustify, q->GetPopupAlignment());
+    EXPECT_FALSE(q->GetUseLeftAlignmentOnEditing());
+    EXPECT_FALSE(read->GetBeepOnEnter());
+    EXPECT_EQ(imSAlpha, read->GetImeMode()) << "the editor takes the properties' input method";
+    EXPECT_EQ("Kana", read->GetImeName());
+    EXPECT_EQ((TAnchors{akLeft, akRight}), read->GetAnchors());
 }
 
 } // namespace
