@@ -550,4 +550,32 @@ TEST_F(DateEditPopupTest, AChosenDayOfAnotherCenturyIsWrittenWithItsWholeYear) {
     EXPECT_EQ(editor->GetDate(), D(1920, 3, 2));
 }
 
+// The popup window hands the calendar the closing keys its focused button or untouched time
+// editor would keep.
+TEST_F(DateEditPopupTest, CalendarKeysOfThePopupWindow) {
+    TqzDateEdit* editor = FocusedEditor();
+    editor->GetProperties()->SetKind(ckDateTime);
+    editor->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(editor->HasOpenPopup());
+    auto* window = dynamic_cast<TqzDateEditPopupWindow*>(editor->GetPopupWindow());
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->GetKeyPreview());
+    TqzPopupCalendar* calendar = editor->GetCalendar();
+    const TShiftState none, alt{ssAlt};
+    calendar->OKButton->SetFocus();
+    Pump();
+    EXPECT_TRUE(window->IsCalendarKey(VK_ESCAPE, none));
+    EXPECT_TRUE(window->IsCalendarKey(VK_UP, alt));
+    EXPECT_TRUE(window->IsCalendarKey(VK_DOWN, alt));
+    EXPECT_TRUE(window->IsCalendarKey(VK_F4, none));
+    EXPECT_FALSE(window->IsCalendarKey(VK_F4, alt));
+    EXPECT_FALSE(window->IsCalendarKey(VK_RETURN, none));
+    calendar->TimeEdit->SetFocus();
+    Pump();
+    EXPECT_TRUE(window->IsCalendarKey(VK_ESCAPE, none));
+    calendar->TimeEdit->SetModifiedAfterEntry(true);
+    EXPECT_FALSE(window->IsCalendarKey(VK_ESCAPE, none));
+}
+
 } // namespace
