@@ -26,6 +26,11 @@ void DBLookupComboBoxFinalize() {
 namespace {
 // Made again when the editor unit was restarted (its end frees the registry).
 const bool kLookupComboBoxRegistered = (DBLookupComboBoxInitialize(), true);
+
+// The module ends with the program, after the default-editor registries that hold its items.
+struct TLookupComboBoxUnitEnd {
+    ~TLookupComboBoxUnitEnd() { DBLookupComboBoxFinalize(); }
+} gLookupComboBoxUnitEnd;
 } // namespace
 
 // ---- Properties ------------------------------------------------------------------------------

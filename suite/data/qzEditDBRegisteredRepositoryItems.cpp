@@ -92,8 +92,15 @@ const TFieldTypeItem kFieldTypeItems[] = {
     {ftTimeStamp, &TqzEditRepositoryDateItem::StaticClass},
 };
 
+struct TRegistryEnd {
+    ~TRegistryEnd() { EditDBRegisteredRepositoryItemsFinalize(); }
+};
+
 void StartUp(TDBDefaultEditors& unit) {
     TqzEditRepository* repository = GetDefaultEditRepository();
+    // The registry ends with the program, before the modules started ahead of it (the unit's
+    // state, made before this, outlives it).
+    static const TRegistryEnd registryEnd;
     unit.Registry = new TqzEditDBRegisteredRepositoryItems();
     unit.RepositoryAlive = repository->LivenessToken();
     unit.Registry->RegisterDefault(-1, repository->CreateItem(TqzEditRepositoryMaskItem::StaticClass()));

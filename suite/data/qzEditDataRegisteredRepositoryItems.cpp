@@ -27,8 +27,15 @@ const TValueTypeItem kValueTypeItems[] = {
     {&ValueTypeClass<TqzSQLTimeStampValueType>, &TqzEditRepositoryDateItem::StaticClass},
 };
 
+struct TRegistryEnd {
+    ~TRegistryEnd() { EditDataRegisteredRepositoryItemsFinalize(); }
+};
+
 void StartUp(TDataDefaultEditors& unit) {
     TqzEditRepository* repository = GetDefaultEditRepository();
+    // The registry ends with the program, before the modules started ahead of it (the unit's
+    // state, made before this, outlives it).
+    static const TRegistryEnd registryEnd;
     unit.Registry = new TqzEditDataRegisteredRepositoryItems();
     unit.RepositoryAlive = repository->LivenessToken();
     unit.Registry->RegisterDefault(-1, repository->CreateItem(TqzEditRepositoryTextItem::StaticClass()));
