@@ -105,16 +105,21 @@ void TkqItemList::Clear() {
     // Taken out first: an entry's destructor never sees itself in the list.
     std::vector<TObject*> items;
     items.swap(FItems);
+    ++FChanges;
     for (TObject* item : items)
         delete item;
 }
 
-void TkqItemList::Add(TObject* item) { FItems.push_back(item); }
+void TkqItemList::Add(TObject* item) {
+    FItems.push_back(item);
+    ++FChanges;
+}
 
 void TkqItemList::Remove(TObject* item) {
     for (auto it = FItems.begin(); it != FItems.end(); ++it) {
         if (*it == item) {
             FItems.erase(it);
+            ++FChanges;
             return;
         }
     }
@@ -795,9 +800,17 @@ TkqStatement::TkqStatement(TkqScript* script, const String& stmtPos, const Strin
 void TkqStatement::Execute() {
     // Nested statements recurse: deep nesting reached deep in a run ends in the script error.
     if (ScriptStackLow()) RaiseStackOverflow();
-    for (Integer i = 0; i < Count(); ++i) {
+    for (std::size_t i = 0;; ++i) {
+        if (FRunChanges != Changes()) {
+            FRunChanges = Changes();
+            FRun.resize(std::size_t(Count()));
+            for (Integer e = 0; e < Count(); ++e)
+                FRun[std::size_t(e)] = dynamic_cast<TkqStatement*>(Items(e));
+        }
+        if (i >= FRun.size()) return;
         if (OwnerScript->TerminatePending) return;
-        Statement(i)->Execute();
+        if (FRun[i] == nullptr) ListIndexError(Integer(i));
+        FRun[i]->Execute();
         if (OwnerScript->BreakPending || OwnerScript->ContinuePending || OwnerScript->ExitPending) return;
     }
 }
@@ -890,12 +903,21 @@ void TkqAssignPlusStmt::Execute() {
                 text->append(*tail);
                 return;
             }
-        } else if (const Variant& source = SourceSymbol->Value;
-                   target.VType() == varInteger && source.VType() == varInteger) {
-            // Variant addition: an Integer while the sum fits, else an Int64.
-            const Int64 sum = Int64(target.AsInteger()) + source.AsInteger();
-            target = sum == Int64(Integer(sum)) ? Variant(Integer(sum)) : Variant(sum);
-            return;
+        } else {
+            // Variant addition of whole numbers: an Int64 beside an Int64, else an Integer while
+            // the sum fits; beyond the Int64 range the Variant rules give a Double.
+            const Variant& source = SourceSymbol->Value;
+            const TVarType left = target.VType();
+            const TVarType right = source.VType();
+            Int64 sum = 0;
+            if ((left == varInteger || left == varInt64) && (right == varInteger || right == varInt64) &&
+                !__builtin_add_overflow(target.AsInt64(), source.AsInt64(), &sum)) {
+                if (left == varInt64 || right == varInt64 || sum != Int64(Integer(sum)))
+                    target = Variant(sum);
+                else
+                    target = Variant(Integer(sum));
+                return;
+            }
         }
     }
     TargetSymbol->TakeValue(Compute(TargetSymbol, SourceSymbol));

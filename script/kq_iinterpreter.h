@@ -79,10 +79,17 @@ public:
     // Raises EListError "List index out of bounds (%d)" outside 0 .. Count - 1.
     TObject* Items(Integer index) const;
     // Exchanges the entries of the two lists.
-    void ExchangeItems(TkqItemList& other) { FItems.swap(other.FItems); }
+    void ExchangeItems(TkqItemList& other) {
+        FItems.swap(other.FItems);
+        ++FChanges;
+        ++other.FChanges;
+    }
+    // Counts the changes of the entries, for views kept of them.
+    std::size_t Changes() const { return FChanges; }
 
 private:
     std::vector<TObject*> FItems;
+    std::size_t FChanges = 0;
 };
 
 // ---- Symbols -----------------------------------------------------------------------------------
@@ -365,6 +372,11 @@ public:
     TkqScript* OwnerScript;
     String StmtPos;
     String StmtUnit;
+
+private:
+    // The entries as statements (nullptr for another entry), made again after a change.
+    std::vector<TkqStatement*> FRun;
+    std::size_t FRunChanges = std::size_t(-1);
 };
 
 // Assignment: the value of SourceSymbol is written to TargetSymbol.

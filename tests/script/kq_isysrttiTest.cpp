@@ -219,6 +219,8 @@ TEST(kq_isysrttiTest, SelfAdditionsKeepTheValueRules) {
         {"v := '1'; v := v + 2; Print(VarType(v))", "5"},
         {"i := 2147483647; i := i + 1; Print(IntToStr(i) + ' ' + IntToStr(VarType(i)))", "2147483648 20"},
         {"i := -5; i := i + 7; Print(VarType(i))", "3"},
+        {"i := 2147483647; i := i + 1; v := -2; i := i + v; Print(IntToStr(i) + ' ' + IntToStr(VarType(i)))", "2147483646 20"},
+        {"v := 9223372036854775807; v := v + 1; Print(VarType(v))", "5"},
         {"v := 2; i := 3; i := i + v; Print(i)", "5"},
     };
     for (const Case& c : cases) {
