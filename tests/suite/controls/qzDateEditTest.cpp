@@ -578,4 +578,15 @@ TEST_F(DateEditPopupTest, CalendarKeysOfThePopupWindow) {
     EXPECT_FALSE(window->IsCalendarKey(VK_ESCAPE, none));
 }
 
+// An editor freed while its calendar is open leaves nothing behind.
+TEST_F(DateEditPopupTest, FreedWithItsCalendarOpen) {
+    TqzDateEdit* editor = FocusedEditor();
+    editor->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(editor->HasOpenPopup());
+    delete editor;
+    Pump();
+    EXPECT_EQ(Form->GetComponentCount(), 0);
+}
+
 } // namespace
