@@ -350,6 +350,30 @@ TEST(DBDataControllerTest, KeysOfOneAndTwoFields) {
     EXPECT_FALSE(c.UsesSourceValues());
 }
 
+// Key fields no item shows, named after the records were loaded, find their records at once.
+TEST(DBDataControllerTest, KeyFieldsNamedAfterLoadingFindTheirRecords) {
+    struct Case {
+        const char* Names;
+        Variant Key;
+        Integer Record;
+    };
+    const Case cases[] = {{"ID", Variant(7), 6},
+                          {"ID;Amount", VarArrayOf({Variant(5), Variant(7.5)}), 4},
+                          {"Amount", Variant(3.0), 1}};
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.Names);
+        TTable table(10);
+        TTestDBController c;
+        c.AddFieldItem("Name");
+        c.SetDataSource(&table.Source);
+        ASSERT_EQ(c.GetRecordCount(), 10);
+        c.SetKeyFieldNames(t.Names);
+        EXPECT_EQ(c.FindRecordIndexByKey(t.Key), t.Record);
+        EXPECT_TRUE(VariantValuesEqual(c.GetRecordId(t.Record), t.Key));
+        EXPECT_EQ(c.GetValue(t.Record, 0), Variant("N" + IntToStr(t.Record + 1))) << "the items keep their values";
+    }
+}
+
 TEST(DBDataControllerTest, TheControllerErrors) {
     TTable table(3);
     TBound bound(table);
