@@ -367,11 +367,21 @@ TEST(DBDataControllerTest, KeyFieldsNamedAfterLoadingFindTheirRecords) {
         c.AddFieldItem("Name");
         c.SetDataSource(&table.Source);
         ASSERT_EQ(c.GetRecordCount(), 10);
+        c.ChangeFocusedRecordIndex(3);
         c.SetKeyFieldNames(t.Names);
+        EXPECT_EQ(c.GetFocusedRecordIndex(), 3) << "the focus stays";
         EXPECT_EQ(c.FindRecordIndexByKey(t.Key), t.Record);
         EXPECT_TRUE(VariantValuesEqual(c.GetRecordId(t.Record), t.Key));
         EXPECT_EQ(c.GetValue(t.Record, 0), Variant("N" + IntToStr(t.Record + 1))) << "the items keep their values";
     }
+    // In grid mode the key is searched in the loaded buffer.
+    TTable table(10);
+    TTestDBController c;
+    c.AddFieldItem("Name");
+    c.GetDataModeController()->SetGridMode(true);
+    c.SetDataSource(&table.Source);
+    c.SetKeyFieldNames("ID");
+    EXPECT_EQ(c.FindRecordIndexByKey(4), 3);
 }
 
 TEST(DBDataControllerTest, TheControllerErrors) {
