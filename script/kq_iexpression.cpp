@@ -135,6 +135,8 @@ Variant TRightBracketNode::Compute(const Variant& left) { return left; }
 #define KQ_COMPARISON(Node, Operator)                                                                        \
     Variant Node::Compute(const Variant& left) {                                                             \
         const Variant right = RightOperand()->GetValue();                                                    \
+        if (left.VType() == varInteger && right.VType() == varInteger)                                       \
+            return Variant(bool(left.AsInteger() Operator right.AsInteger()));                               \
         return Variant(bool(left Operator right));                                                           \
     }
 KQ_COMPARISON(TGreatNode, >)

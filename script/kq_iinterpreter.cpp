@@ -871,6 +871,23 @@ bool IsPlainValue(TkqCustomVariable* symbol, bool constantsToo) {
            cls == TkqStringVariable::StaticClass() || (constantsToo && cls == TkqOperandNode::StaticClass());
 }
 
+// Variant addition of two whole numbers (Integer or Int64) into the target: an Int64 beside an
+// Int64, else an Integer while the sum fits. False, leaving the target alone, for other values
+// and for a sum beyond the Int64 range (the Variant rules give a Double).
+bool AddWholeInPlace(Variant& target, const Variant& source) {
+    const TVarType left = target.VType();
+    const TVarType right = source.VType();
+    Int64 sum = 0;
+    if ((left != varInteger && left != varInt64) || (right != varInteger && right != varInt64) ||
+        __builtin_add_overflow(target.AsInt64(), source.AsInt64(), &sum))
+        return false;
+    if (left == varInt64 || right == varInt64 || sum != Int64(Integer(sum)))
+        target = Variant(sum);
+    else
+        target = Variant(Integer(sum));
+    return true;
+}
+
 // The text a plain symbol holds; nullptr when it holds no String.
 const String* PlainText(TkqCustomVariable* symbol) {
     if (auto* text = dynamic_cast<TkqStringVariable*>(symbol)) return &text->StrValue;
@@ -903,21 +920,8 @@ void TkqAssignPlusStmt::Execute() {
                 text->append(*tail);
                 return;
             }
-        } else {
-            // Variant addition of whole numbers: an Int64 beside an Int64, else an Integer while
-            // the sum fits; beyond the Int64 range the Variant rules give a Double.
-            const Variant& source = SourceSymbol->Value;
-            const TVarType left = target.VType();
-            const TVarType right = source.VType();
-            Int64 sum = 0;
-            if ((left == varInteger || left == varInt64) && (right == varInteger || right == varInt64) &&
-                !__builtin_add_overflow(target.AsInt64(), source.AsInt64(), &sum)) {
-                if (left == varInt64 || right == varInt64 || sum != Int64(Integer(sum)))
-                    target = Variant(sum);
-                else
-                    target = Variant(Integer(sum));
-                return;
-            }
+        } else if (AddWholeInPlace(target, SourceSymbol->Value)) {
+            return;
         }
     }
     TargetSymbol->TakeValue(Compute(TargetSymbol, SourceSymbol));
@@ -956,6 +960,11 @@ void TkqCallStmt::Execute() {
         Target->GetValue();
         return;
     }
+    // A plain variable holding a whole number steps in place.
+    if (TkqCustomVariable* variable = Target->LinkedSymbol;
+        variable != nullptr && !variable->IsReadOnly && Target->ClassType() == TkqVariableDesignator::StaticClass() &&
+        IsPlainValue(variable, false) && AddWholeInPlace(variable->Value, Variant(Modifier == "-" ? -1 : 1)))
+        return;
     const Variant value = Target->GetValue();
     Target->SetValue(Modifier == "-" ? value - Variant(1) : value + Variant(1));
 }

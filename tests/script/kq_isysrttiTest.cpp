@@ -233,3 +233,17 @@ TEST(kq_isysrttiTest, SelfAdditionsKeepTheValueRules) {
 }
 
 } // namespace
+
+namespace {
+
+// i++ and i-- step a whole number in place by the Variant rules.
+TEST(kq_isysrttiTest, StepsOfWholeNumbersKeepTheValueRules) {
+    ScriptHost host;
+    EXPECT_EQ(host.Run("var i = 2147483647, k = -2147483648, f = 1.5;\r\n"
+                       "i++; k--; f++; Print(i); Print(VarType(i)); Print(k); Print(VarType(k)); Print(f);\r\n"
+                       "i--; k++; Print(VarType(i)); Print(VarType(k));",
+                       "JScript"),
+              "2147483648\n20\n-2147483649\n20\n2.5\n20\n20\n");
+}
+
+} // namespace
