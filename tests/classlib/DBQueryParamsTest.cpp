@@ -11,40 +11,13 @@
 #include "platform/classlib/MemDataSet.h"
 #include "platform/runtime/Strings.h"
 #include "platform/runtime/TypInfo.h"
+#include "tests/support/LinesQuery.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-// Rows (Master, Line) of masters 1 to 3; opening loads the rows whose Master equals the
-// parameter "Master", or every row while it is null.
-class TLinesQuery : public TMemDataSet {
-    KOV_CLASS(TLinesQuery, TMemDataSet)
-public:
-    explicit TLinesQuery(TComponent* owner) : TMemDataSet(owner) {
-        FParams.CreateParam(ftInteger, "Master", ptInput);
-        GetFieldDefs()->Add("Master", ftInteger);
-        GetFieldDefs()->Add("Line", ftInteger);
-        AfterOpen = TDataSetNotifyEvent(this, &TLinesQuery::Opened);
-    }
-    TParams* GetParams() const { return const_cast<TParams*>(&FParams); }
-    void SetParams(TParams* value) { FParams.Assign(value); }
-    Integer Openings = 0;
+using kovtest::TLinesQuery;
 
-private:
-    void Opened(TDataSet*) {
-        ++Openings;
-        TParam* wanted = FParams.ParamByName("Master");
-        for (Integer master = 1; master <= 3; ++master)
-            if (wanted->GetIsNull() || wanted->GetAsInteger() == master)
-                for (Integer line = 1; line <= master; ++line)
-                    AppendRecord({master, master * 10 + line});
-        First();
-    }
-
-    TParams FParams;
-};
-
-KOV_PUBLISHED(TLinesQuery) { Property("Params", &TLinesQuery::GetParams, &TLinesQuery::SetParams); }
 
 struct TStateLog : TDataLink {
     std::vector<String> Log;

@@ -15,6 +15,7 @@
 #include "platform/runtime/TypInfo.h"
 #include "suite/data/qzDBData.h"
 #include "suite/foundation/qzVariants.h"
+#include "tests/support/LinesQuery.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -92,35 +93,10 @@ public:
     explicit TTypedField(TFieldType type) : TField(nullptr) { SetDataType(type); }
 };
 
-// Rows (Master, Line) of masters 1 to 3; opening keeps the rows of the parameter "Master".
-class TLinesQuery : public TMemDataSet {
-    KOV_CLASS(TLinesQuery, TMemDataSet)
-public:
-    explicit TLinesQuery(TComponent* owner) : TMemDataSet(owner) {
-        FParams.CreateParam(ftInteger, "Master", ptInput);
-        GetFieldDefs()->Add("Master", ftInteger);
-        GetFieldDefs()->Add("Line", ftInteger);
-        AfterOpen = TDataSetNotifyEvent(this, &TLinesQuery::Opened);
-    }
-    TParams* GetParams() const { return const_cast<TParams*>(&FParams); }
-    void SetParams(TParams* value) { FParams.Assign(value); }
-    Integer Openings = 0;
-
-private:
-    void Opened(TDataSet*) {
-        ++Openings;
-        TParam* wanted = FParams.ParamByName("Master");
-        for (Integer master = 1; master <= 3; ++master)
-            if (wanted->GetIsNull() || wanted->GetAsInteger() == master)
-                for (Integer line = 1; line <= master; ++line) AppendRecord({master, master * 10 + line});
-        First();
-    }
-    TParams FParams;
-};
+using kovtest::TLinesQuery;
 
 } // namespace
 
-KOV_PUBLISHED(TLinesQuery) { Property("Params", &TLinesQuery::GetParams, &TLinesQuery::SetParams); }
 
 // ---- Field types and data fields -----------------------------------------------------------------
 
