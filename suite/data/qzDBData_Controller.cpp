@@ -167,7 +167,9 @@ void TqzDBDataController::SetFieldNames(TqzDBDataField* field, const String& nam
             const Integer item = GetItemIndexOfField(field);
             if (item >= 0) ItemValueTypeClassChanged(item);
         }
-        Change(1);
+        // A layout change, not just its notice: a loaded controller reloads its records so that
+        // the newly bound field (a key or list field set after the source) has its values.
+        LayoutChanged(1);
     }
 }
 

@@ -203,6 +203,38 @@ TEST_F(DBLookupComboBox, ListFieldNamesAndIndex) {
     EXPECT_TRUE(Props()->IsKeyTheListField());
 }
 
+// Key and list fields set after the list source still load their values, for every list over
+// one data set: alone, through a second source, through the same source, set up after the
+// others, and as a copy of working properties.
+TEST_F(DBLookupComboBox, EveryListOverOneDataSetHasTheTexts) {
+    TDataSource otherSource(nullptr);
+    otherSource.SetDataSet(&Channels);
+    auto bind = [](TqzLookupComboBoxProperties& p, TDataSource* source) {
+        p.SetListSource(source);
+        p.SetKeyFieldNames("ID");
+        p.SetListFieldNames("Name");
+    };
+    TqzLookupComboBoxProperties first(nullptr), second(nullptr), third(nullptr);
+    bind(first, &ChannelSource);
+    EXPECT_EQ(first.GetDisplayText(Variant(2)), "BRAVO");
+    bind(second, &ChannelSource);
+    bind(third, &otherSource);
+    BindList();
+    TqzLookupComboBoxProperties later(nullptr), copy(nullptr);
+    bind(later, &ChannelSource);
+    copy.Assign(&first);
+    const struct {
+        const char* Name;
+        TqzLookupComboBoxProperties* Properties;
+    } cases[] = {{"first", &first}, {"second", &second}, {"other source", &third},
+                 {"editor's", Props()}, {"set up later", &later}, {"copy", &copy}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(c.Properties->GetDisplayText(Variant(2)), "BRAVO");
+        EXPECT_EQ(c.Properties->GetDisplayText(Variant(5)), "DELTA");
+    }
+}
+
 TEST_F(DBLookupComboBox, NullKeyAndUnmatchedTextWithTwoKeyFields) {
     Props()->SetKeyFieldNames("ID;Band");
     Props()->SetListFieldNames("Name");

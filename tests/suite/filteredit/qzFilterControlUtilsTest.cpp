@@ -544,16 +544,14 @@ class qzFilterLookupComboBoxTest : public qzFilterEditTest {
 protected:
     void SetUp() override {
         qzFilterEditTest::SetUp();
-        for (TMemDataSet* channels : {&Channels, &FilterChannels}) {
-            channels->GetFieldDefs()->Add("ID", ftInteger);
-            channels->GetFieldDefs()->Add("Name", ftString, 10);
-            channels->CreateDataSet();
-            const char* names[] = {"ALPHA", "BRAVO", "CHARLIE"};
-            for (Integer i = 0; i < 3; ++i) channels->AppendRecord({i + 1, String(names[i])});
-            channels->First();
-        }
+        Channels.GetFieldDefs()->Add("ID", ftInteger);
+        Channels.GetFieldDefs()->Add("Name", ftString, 10);
+        Channels.CreateDataSet();
+        const char* names[] = {"ALPHA", "BRAVO", "CHARLIE"};
+        for (Integer i = 0; i < 3; ++i) Channels.AppendRecord({i + 1, String(names[i])});
+        Channels.First();
         ChannelSource.SetDataSet(&Channels);
-        FilterChannelSource.SetDataSet(&FilterChannels);
+        FilterChannelSource.SetDataSet(&Channels);
 
         Records.GetFieldDefs()->Add("Channel", ftInteger);
         Records.GetFieldDefs()->GetItems(0)->CreateField(&Records);
@@ -579,8 +577,7 @@ protected:
 
     TMemDataSet Channels{nullptr};
     TDataSource ChannelSource{nullptr};
-    // The same channels in a data set of their own.
-    TMemDataSet FilterChannels{nullptr};
+    // A second source on the same channels.
     TDataSource FilterChannelSource{nullptr};
     TMemDataSet Records{nullptr};
     TStringField* Lookup = nullptr;
