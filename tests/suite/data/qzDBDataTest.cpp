@@ -640,6 +640,42 @@ TEST(DBDataControllerTest, SmartRefreshReadsOnlyTheChangedRecord) {
     EXPECT_EQ(c.GetValue(19, name), Variant("again"));
 }
 
+// Items named after the records loaded show their values at once: one name reloads the records
+// once; names set inside an update bracket reload them once, when the bracket closes.
+TEST(DBDataControllerTest, ItemsNamedAfterLoadingReadTheirValuesAtOnce) {
+    TTable table(10);
+    TCountingController c;
+    const Integer id = c.AddFieldItem("ID");
+    c.SetDataSource(&table.Source);
+    ASSERT_EQ(c.GetRecordCount(), 10);
+
+    c.Reads = 0;
+    const Integer name = c.AddFieldItem("Name");
+    EXPECT_EQ(c.Reads, 10);
+    EXPECT_EQ(c.GetValue(3, name), Variant("N4"));
+    EXPECT_EQ(c.GetValue(3, id), Variant(4));
+
+    c.Reads = 0;
+    c.LockUpdates();
+    const Integer amount = c.AddFieldItem("Amount");
+    const Integer second = c.AddFieldItem("name");
+    const Integer renamed = c.AddFieldItem("ID");
+    c.SetItemFieldName(renamed, "Amount");
+    EXPECT_EQ(c.Reads, 0) << "nothing is read inside the bracket";
+    c.UnlockUpdates();
+    EXPECT_EQ(c.Reads, 10) << "the records are read once";
+    EXPECT_EQ(c.GetValue(3, amount), Variant(6.0));
+    EXPECT_EQ(c.GetValue(3, second), Variant("N4"));
+    EXPECT_EQ(c.GetValue(3, renamed), Variant(6.0)) << "a renamed item shows its new field";
+
+    // Renamed after loading: the new field's values, or Null for a name the data set lacks.
+    c.SetItemFieldName(renamed, "ID");
+    EXPECT_EQ(c.GetValue(3, renamed), Variant(4));
+    c.SetItemFieldName(amount, "Missing");
+    EXPECT_TRUE(VarIsNull(c.GetValue(3, amount)));
+    EXPECT_EQ(c.GetValue(3, id), Variant(4));
+}
+
 TEST(DBDataControllerTest, GridModeKeepsAWindowOfTheDataSet) {
     TTable table(1000);
     TBound bound(table);
