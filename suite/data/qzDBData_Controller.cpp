@@ -122,10 +122,6 @@ void TqzDBDataController::SetItemFieldName(Integer itemIndex, const String& name
     if (field->GetFieldName() == name) return;
     SetFieldNames(field, name, false);
     LinkField(field);
-    // The records loaded before hold no values of the item's new field. The binding only marks
-    // the layout (a binding pass must not reload); a name set from outside reloads here, and
-    // inside an update bracket once when the bracket closes.
-    if (GetDBProvider()->CanReadData()) LayoutChanged(1);
 }
 
 void TqzDBDataController::SetFieldNames(TqzDBDataField* field, const String& names, bool composite) {
