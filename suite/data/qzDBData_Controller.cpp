@@ -268,9 +268,6 @@ void TqzDBDataController::RebuildKeyField() {
     if (!FKeyField) FKeyField = static_cast<TqzDBDataField*>(CreateInternalField());
     SetFieldNames(FKeyField, FKeyFieldNames, false);
     LinkField(FKeyField);
-    // Records loaded before hold no values of key fields that no item shows: load them again,
-    // or no key would find its record until the data set reloads.
-    if (GetDBProvider()->CanReadData()) LoadData();
 }
 
 void TqzDBDataController::GetKeyFieldList(std::vector<TqzCustomDataField*>& list) const {

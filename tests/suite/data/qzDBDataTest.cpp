@@ -674,6 +674,25 @@ TEST(DBDataControllerTest, ItemsNamedAfterLoadingReadTheirValuesAtOnce) {
     c.SetItemFieldName(amount, "Missing");
     EXPECT_TRUE(VarIsNull(c.GetValue(3, amount)));
     EXPECT_EQ(c.GetValue(3, id), Variant(4));
+
+    // Key fields named after loading: a field an item shows is not read again; another reads
+    // the records once.
+    c.Reads = 0;
+    c.SetKeyFieldNames("ID");
+    EXPECT_EQ(c.Reads, 0);
+    EXPECT_EQ(c.FindRecordIndexByKey(Variant(4)), 3);
+    c.SetKeyFieldNames("Amount");
+    EXPECT_EQ(c.Reads, 10);
+    EXPECT_EQ(c.FindRecordIndexByKey(Variant(6.0)), 3);
+    c.Reads = 0;
+    c.LockUpdates();
+    c.SetKeyFieldNames("ID;Amount");
+    c.SetItemFieldName(amount, "Amount");
+    EXPECT_EQ(c.Reads, 0) << "nothing is read inside the bracket";
+    c.UnlockUpdates();
+    EXPECT_EQ(c.Reads, 10);
+    EXPECT_EQ(c.FindRecordIndexByKey(VarArrayOf({Variant(5), Variant(7.5)})), 4);
+    EXPECT_EQ(c.GetValue(4, amount), Variant(7.5));
 }
 
 TEST(DBDataControllerTest, GridModeKeepsAWindowOfTheDataSet) {
