@@ -36,14 +36,7 @@ void SetLook(TqzCustomCalendar* calendar, const edittest::SheetLook& look) {
     calendar->RecalculateLayout();
 }
 
-class CalendarSheet : public edittest::EditorPicturesFixture {
-protected:
-    void Pump() { App->ProcessMessages(); }
-    static void PointAt(TWinControl* control, int x, int y) {
-        const POINT p = control->ClientToScreen(POINT{x, y});
-        SetCursorPos(p.x, p.y);
-    }
-};
+class CalendarSheet : public edittest::EditorPicturesFixture {};
 
 TEST_F(CalendarSheet, PictureSheet) {
     ClockSetLocalMicros(Int64((EncodeDate(2021, 3, 10) - UnixDateDelta) * 86400.0) * 1000000 +

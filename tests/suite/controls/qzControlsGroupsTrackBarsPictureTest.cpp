@@ -26,14 +26,7 @@ using edittest::WriteSheet;
 using edittest::CopyControl;
 using edittest::SetLook;
 
-class GroupsTrackBarsSheet : public edittest::EditorPicturesFixture {
-protected:
-    void Pump() { App->ProcessMessages(); }
-    void PointAt(TWinControl* control, int x, int y) {
-        const POINT p = control->ClientToScreen(POINT{x, y});
-        SetCursorPos(p.x, p.y);
-    }
-};
+class GroupsTrackBarsSheet : public edittest::EditorPicturesFixture {};
 
 TEST_F(GroupsTrackBarsSheet, PictureSheet) {
     // The fake theme's radio part has the classic glyph's size.

@@ -28,22 +28,12 @@ using edittest::WriteSheet;
 using edittest::CopyControl;
 using edittest::SetLook;
 
-class EditorsMemoCalcSheet : public edittest::EditorPicturesFixture {
-protected:
-    void Pump() { App->ProcessMessages(); }
-    void PointAt(TWinControl* control, int x, int y) {
-        const POINT p = control->ClientToScreen(POINT{x, y});
-        SetCursorPos(p.x, p.y);
-    }
-};
+class EditorsMemoCalcSheet : public edittest::EditorPicturesFixture {};
 
 TEST_F(EditorsMemoCalcSheet, PictureSheet) {
     Form->SetBounds(0, 0, 900, 700);
     const auto& looks = edittest::kSheetLooks;
     const int kLooks = int(std::size(looks));
-    enum State { Normal, Hot, Pressed, Focused, Disabled };
-    const State states[] = {Normal, Hot, Pressed, Focused, Disabled};
-    const int kStates = int(std::size(states));
 
     auto* parking = new TqzButtonEdit(Form);
     parking->SetParent(Form);
@@ -82,52 +72,13 @@ TEST_F(EditorsMemoCalcSheet, PictureSheet) {
     Form->Show();
     Pump();
 
-    int editorRowsHeight = 0;
-    for (TqzCustomEdit* editor : editors)
-        editorRowsHeight += kStates * (editor->GetHeight() + 4) + 8;
+    const int editorRowsHeight = EditorStateRowsHeight(editors);
     const int cellW = 170;
     const int popupsHeight = 600;
     TBitmap sheet;
     PrepareSheet(sheet, kLooks * (cellW + 60), editorRowsHeight + popupsHeight);
 
-    for (int l = 0; l < kLooks; ++l) {
-        int y = 4;
-        for (TqzCustomEdit* editor : editors) {
-            SetLook(editor, looks[l]);
-            for (State state : states) {
-                parking->SetFocus();
-                SetCursorPos(0, 0);
-                editor->SetEnabled(state != Disabled);
-                Pump();
-                if (state == Focused) editor->SetFocus();
-                TqzCustomEditViewInfo* info = editor->GetViewInfo();
-                const bool hasButton = info && info->GetButtonCount() > 0;
-                TPoint at{20, 8};
-                if (hasButton) {
-                    const TRect b = info->GetButtonInfo(info->GetButtonCount() - 1)->Bounds;
-                    at = TPoint{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
-                }
-                if (state == Hot || state == Pressed) PointAt(editor, at.x, at.y);
-                Pump();
-                editor->UpdateViewAtCursor();
-                if (state == Pressed && hasButton)
-                    SendMessageA(editor->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-                Pump();
-                CopyControl(sheet, editor, 4 + l * (cellW + 60), y);
-                if (state == Pressed && hasButton) {
-                    ReleaseCapture();
-                    SendMessageA(editor->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(-50, -50));
-                    Pump();
-                }
-                y += editor->GetHeight() + 4;
-            }
-            editor->SetEnabled(true);
-            y += 8;
-        }
-    }
-    SetCursorPos(0, 0);
-    parking->SetFocus();
-    Pump();
+    CopyEditorStateRows(sheet, editors, parking, cellW, PressBy::Mouse);
 
     // The open recently-used list, the open calculator editor and a disabled calculator.
     auto* calcEdit = new TqzCalcEdit(Form);

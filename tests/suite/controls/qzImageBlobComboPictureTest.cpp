@@ -23,20 +23,9 @@
 namespace {
 
 using edittest::WriteSheet;
+using edittest::CopyControl;
 using edittest::SetLook;
 
-void CopyControl(TBitmap& sheet, TWinControl* control, int x, int y) {
-    TBitmap cell;
-    cell.SetSize(control->GetWidth(), control->GetHeight());
-    // An inner edit the editor does not show (its window region is empty) is left out of the copy.
-    auto* text = dynamic_cast<TqzCustomTextEdit*>(control);
-    TWinControl* inner = text && !text->ShowsInnerEdit() ? text->GetInnerControl() : nullptr;
-    if (inner) inner->SetVisible(false);
-    control->PaintTo(cell.GetCanvas()->GetHandle(), 0, 0);
-    if (inner) inner->SetVisible(true);
-    sheet.GetCanvas()->CopyRect(TRect{x, y, x + control->GetWidth(), y + control->GetHeight()}, cell.GetCanvas(),
-                                TRect{0, 0, control->GetWidth(), control->GetHeight()});
-}
 
 // A landscape of sky, sun and hills, 160 x 110.
 std::unique_ptr<TBitmap> Landscape() {
@@ -67,11 +56,6 @@ struct TInsidePopup {
 
 class ImageBlobComboSheet : public edittest::EditorPicturesFixture {
 protected:
-    void Pump() { App->ProcessMessages(); }
-    void PointAt(TWinControl* control, int x, int y) {
-        const POINT p = control->ClientToScreen(POINT{x, y});
-        SetCursorPos(p.x, p.y);
-    }
     TImageList* Images(int size) {
         auto* list = new TImageList(Form);
         list->SetWidth(size);
@@ -109,9 +93,6 @@ TEST_F(ImageBlobComboSheet, PictureSheet) {
     Form->SetBounds(0, 0, 900, 700);
     const auto& looks = edittest::kSheetLooks;
     const int kLooks = int(std::size(looks));
-    enum State { Normal, Hot, Pressed, Focused, Disabled };
-    const State states[] = {Normal, Hot, Pressed, Focused, Disabled};
-    const int kStates = int(std::size(states));
     auto landscape = Landscape();
     String landscapeBytes;
     {
@@ -159,9 +140,7 @@ TEST_F(ImageBlobComboSheet, PictureSheet) {
     Form->Show();
     Pump();
 
-    int editorRowsHeight = 0;
-    for (TqzCustomEdit* editor : editors)
-        editorRowsHeight += kStates * (editor->GetHeight() + 4) + 8;
+    const int editorRowsHeight = EditorStateRowsHeight(editors);
     const int cellW = 170;
     const int glyphRows = 30;
     const int popupsHeight = 560;
@@ -170,41 +149,7 @@ TEST_F(ImageBlobComboSheet, PictureSheet) {
     sheet.GetCanvas()->GetBrush()->SetColor(clWhite);
     sheet.GetCanvas()->FillRect(TRect{0, 0, sheet.GetWidth(), sheet.GetHeight()});
 
-    for (int l = 0; l < kLooks; ++l) {
-        int y = 4;
-        for (TqzCustomEdit* editor : editors) {
-            SetLook(editor, looks[l]);
-            for (State state : states) {
-                parking->SetFocus();
-                SetCursorPos(0, 0);
-                editor->SetEnabled(state != Disabled);
-                Pump();
-                if (state == Focused) editor->SetFocus();
-                TqzCustomEditViewInfo* info = editor->GetViewInfo();
-                const bool hasButton = info && info->GetButtonCount() > 0;
-                TPoint at{20, 8};
-                if (hasButton) {
-                    const TRect b = info->GetButtonInfo(info->GetButtonCount() - 1)->Bounds;
-                    at = TPoint{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
-                }
-                if (state == Hot || state == Pressed) PointAt(editor, at.x, at.y);
-                Pump();
-                editor->UpdateViewAtCursor();
-                if (state == Pressed && hasButton) {
-                    auto* dropDown = dynamic_cast<TqzCustomDropDownEdit*>(editor);
-                    if (dropDown) dropDown->GetViewInfo()->PressedButton = info->GetButtonCount() - 1;
-                }
-                Pump();
-                CopyControl(sheet, editor, 4 + l * (cellW + 60), y);
-                y += editor->GetHeight() + 4;
-            }
-            editor->SetEnabled(true);
-            y += 8;
-        }
-    }
-    SetCursorPos(0, 0);
-    parking->SetFocus();
-    Pump();
+    CopyEditorStateRows(sheet, editors, parking, cellW, PressBy::ViewInfo);
 
     // The eight blob glyphs (kind by kind, without and with a value), standard look.
     {
